@@ -1,0 +1,52 @@
+// Answers the modal dialogs (message boxes, common dialogs) that the current thread opens,
+// so in-process tests can drive code that asks the user.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// Calls a handler for every dialog box ("#32770") activated on the constructing thread,
+// once per window and once the dialog's modal loop runs, while the object lives. Only one may exist per thread.
+class DialogWatcher {
+ public:
+  using Handler = std::function<void(HWND dialog)>;
+  explicit DialogWatcher(Handler handler);
+  ~DialogWatcher();
+  DialogWatcher(const DialogWatcher&) = delete;
+  DialogWatcher& operator=(const DialogWatcher&) = delete;
+
+ private:
+  static LRESULT CALLBACK CbtProc(int code, WPARAM wparam, LPARAM lparam);
+  static void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD);
+  Handler handler_;
+  HHOOK hook_ = nullptr;
+  UINT_PTR timer_ = 0;
+  std::vector<HWND> handled_;
+  std::vector<HWND> pending_;
+};
+
+// Answers message boxes in order with the given button identifiers (IDYES, IDNO, IDOK, ...);
+// a box beyond the list is answered with its default button. Records what each box said.
+class MessageBoxAnswerer {
+ public:
+  struct Box {
+    std::string title;
+    std::string text;
+  };
+  explicit MessageBoxAnswerer(std::vector<int> answers);
+
+  const std::vector<Box>& boxes() const { return boxes_; }
+
+ private:
+  void Answer(HWND box);
+  std::vector<int> answers_;
+  std::vector<Box> boxes_;
+  DialogWatcher watcher_;
+};
+
+}  // namespace testsupport

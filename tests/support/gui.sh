@@ -1,0 +1,84 @@
+# GUI test helpers for tests driven from the Linux side: start a Windows program under the
+# current Wine session, find its windows, take screenshots, click and type with xdotool,
+# and close it. Source this file inside tools/wine-session (it needs DISPLAY and WINEPREFIX).
+#
+# Coordinates given to the helpers are client coordinates of the named Win32 window; they
+# are turned into X coordinates through the window's screen position and the offset of
+# Wine's virtual desktop window on the X screen.
+
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/common.sh"
+GUI_WINTOOL=${GUI_WINTOOL:-${DRAVOLIN_TESTBIN:-$DRAVOLIN_BUILD/tests}/wintool.exe}
+GUI_PID=
+
+gui_fail() { printf 'gui: %s\n' "$*" >&2; return 1; }
+
+# gui_start EXE [ARGS...]: starts the program in the background (its pid in GUI_PID).
+gui_start() {
+  "$WINE64" "$@" &
+  GUI_PID=$!
+}
+
+# gui_wait TITLE [TIMEOUT_MS]: waits until a visible top-level window has this title; sets
+# GUI_WINDOW=(x y w h) and GUI_CLIENT=(x y w h) in screen coordinates.
+gui_wait() {
+  local out
+  out=$("$WINE64" "$GUI_WINTOOL" wait "$1" "${2:-20000}" | tr -d '\r') || gui_fail "no window \"$1\"" || return 1
+  read -r -a _gui_rect <<<"$out"
+  GUI_WINDOW=("${_gui_rect[@]:0:4}")
+  GUI_CLIENT=("${_gui_rect[@]:4:4}")
+}
+
+# The X window of Wine's virtual desktop and its position on the X screen.
+gui_desktop() {
+  GUI_DESKTOP_XID=$(xdotool search --name ' - Wine desktop$' 2>/dev/null | head -n 1)
+  [ -n "$GUI_DESKTOP_XID" ] || gui_fail "no Wine desktop window on $DISPLAY" || return 1
+  eval "$(xdotool getwindowgeometry --shell "$GUI_DESKTOP_XID")"
+  GUI_DESKTOP_X=$X
+  GUI_DESKTOP_Y=$Y
+}
+
+# gui_screenshot TITLE FILE.png: the window (with its frame) as a PNG.
+gui_screenshot() {
+  gui_wait "$1" && gui_desktop || return 1
+  local x=$((GUI_DESKTOP_X + GUI_WINDOW[0])) y=$((GUI_DESKTOP_Y + GUI_WINDOW[1]))
+  import -window root -crop "${GUI_WINDOW[2]}x${GUI_WINDOW[3]}+$x+$y" +repage "$2" \
+    || gui_fail "screenshot failed"
+}
+
+# gui_activate TITLE: makes the window the foreground window and gives the desktop X focus.
+gui_activate() {
+  gui_desktop || return 1
+  "$WINE64" "$GUI_WINTOOL" activate "$1" || return 1
+  xdotool windowfocus --sync "$GUI_DESKTOP_XID" 2>/dev/null || xdotool windowfocus "$GUI_DESKTOP_XID"
+}
+
+# gui_click TITLE X Y [BUTTON]: clicks at client coordinates of the window.
+gui_click() {
+  gui_wait "$1" && gui_activate "$1" || return 1
+  xdotool mousemove --sync $((GUI_DESKTOP_X + GUI_CLIENT[0] + $2)) $((GUI_DESKTOP_Y + GUI_CLIENT[1] + $3)) \
+    click "${4:-1}"
+}
+
+# gui_key TITLE KEY...: presses keys (xdotool names: F5, Return, Insert, ctrl+s) in the window.
+gui_key() {
+  local title=$1
+  shift
+  gui_activate "$title" && xdotool key --delay 50 "$@"
+}
+
+# gui_type TITLE TEXT: types text into the window's focused control.
+gui_type() { gui_activate "$1" && xdotool type --delay 50 "$2"; }
+
+# gui_close TITLE [TIMEOUT_S]: asks the window to close and waits for the program started by
+# gui_start to end; returns its exit code (124 when it did not end in time).
+gui_close() {
+  "$WINE64" "$GUI_WINTOOL" close "$1" || return 1
+  [ -n "$GUI_PID" ] || return 0
+  local waited=0
+  while kill -0 "$GUI_PID" 2>/dev/null; do
+    [ $waited -ge $((${2:-20} * 10)) ] && { gui_fail "program did not end"; return 124; }
+    sleep 0.1
+    waited=$((waited + 1))
+  done
+  wait "$GUI_PID"
+}

@@ -1,0 +1,33 @@
+# The GUI helpers find a window, photograph it, and deliver clicks and keys at the client
+# coordinates they are given, through Wine's virtual desktop.
+set -euo pipefail
+source "$(dirname "$0")/gui.sh"
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
+"$WINE64" "$GUI_WINTOOL" probe >"$tmp/probe.log" &
+GUI_PID=$!
+gui_wait "wintool probe"
+
+# The client area is white once painted: the centre pixel of the picture must become so.
+centre=
+for _ in $(seq 20); do
+  gui_screenshot "wintool probe" "$tmp/probe.png"
+  centre=$(convert "$tmp/probe.png" -format "%[pixel:p{$((GUI_WINDOW[2] / 2)),$((GUI_WINDOW[3] / 2))}]" info:)
+  case "$centre" in white | "srgb(255,255,255)") break ;; esac
+  sleep 0.2
+done
+case "$centre" in white | "srgb(255,255,255)") ;; *) echo "centre pixel is $centre"; exit 1 ;; esac
+size=$(identify -format '%wx%h' "$tmp/probe.png")
+[ "$size" = "${GUI_WINDOW[2]}x${GUI_WINDOW[3]}" ] || { echo "screenshot is $size"; exit 1; }
+
+gui_click "wintool probe" 40 30
+gui_type "wintool probe" "ok"
+sleep 0.5
+gui_close "wintool probe"
+
+tr -d '\r' <"$tmp/probe.log" >"$tmp/events"
+cat "$tmp/events"
+grep -qx 'click 40 30' "$tmp/events" || { echo "click not seen at 40 30"; exit 1; }
+grep -qx 'char 111' "$tmp/events" && grep -qx 'char 107' "$tmp/events" || { echo "keys not seen"; exit 1; }
+echo "1 passed, 0 failed"
