@@ -26,8 +26,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
 
   char caption[256] = "Dravolin";
   LoadStringA(instance, IDS_MAIN_CAPTION, caption, sizeof caption);
-  HWND wnd = CreateWindowExA(0, wc.lpszClassName, caption, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                             CW_USEDEFAULT, 800, 600, nullptr, nullptr, instance, nullptr);
+  HWND wnd = CreateWindowExA(0, wc.lpszClassName, caption, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                             800, 600, nullptr, nullptr, instance, nullptr);
   if (!wnd) return 1;
   ShowWindow(wnd, show);
   UpdateWindow(wnd);

@@ -60,8 +60,10 @@ TEST(RawData, BlobLoadsByteForByte) {
 }
 
 TEST(Bitmaps, LedPictureAndMaskLoadWithTheirPixels) {
-  HBITMAP picture = static_cast<HBITMAP>(LoadImageA(Self(), "WX_GREEN_LED", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-  HBITMAP mask = static_cast<HBITMAP>(LoadImageA(Self(), "WX_MASK_LED", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  HBITMAP picture =
+      static_cast<HBITMAP>(LoadImageA(Self(), "WX_GREEN_LED", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  HBITMAP mask =
+      static_cast<HBITMAP>(LoadImageA(Self(), "WX_MASK_LED", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
   ASSERT_NE(picture, nullptr);
   ASSERT_NE(mask, nullptr);
   DIBSECTION dib{};
@@ -72,10 +74,10 @@ TEST(Bitmaps, LedPictureAndMaskLoadWithTheirPixels) {
 
   auto pic = Pixels(picture, 17, 17);
   auto msk = Pixels(mask, 17, 17);
-  EXPECT_EQ(pic[0], 0x000000u);            // black corner
-  EXPECT_EQ(pic[2 * 17 + 6], 0x808080u);   // grey rim, row 3
-  EXPECT_EQ(pic[8 * 17 + 8], 0x00FF00u);   // lime centre
-  EXPECT_EQ(pic[5 * 17 + 6], 0xFFFFFFu);   // white highlight, row 6
+  EXPECT_EQ(pic[0], 0x000000u);           // black corner
+  EXPECT_EQ(pic[2 * 17 + 6], 0x808080u);  // grey rim, row 3
+  EXPECT_EQ(pic[8 * 17 + 8], 0x00FF00u);  // lime centre
+  EXPECT_EQ(pic[5 * 17 + 6], 0xFFFFFFu);  // white highlight, row 6
   EXPECT_EQ(msk[8 * 17 + 8], 0x000000u);
   // The picture is black wherever the mask is white.
   for (size_t i = 0; i < pic.size(); ++i) {

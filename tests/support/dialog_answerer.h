@@ -11,7 +11,8 @@
 namespace testsupport {
 
 // Calls a handler for every dialog box ("#32770") activated on the constructing thread,
-// once per window and once the dialog's modal loop runs, while the object lives. Only one may exist per thread.
+// once per window and once the dialog's modal loop runs, while the object lives. Only one may exist per
+// thread.
 class DialogWatcher {
  public:
   using Handler = std::function<void(HWND dialog)>;

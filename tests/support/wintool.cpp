@@ -36,8 +36,8 @@ int Wait(const char* title, DWORD timeout) {
   GetClientRect(wnd, &c);
   POINT origin{0, 0};
   ClientToScreen(wnd, &origin);
-  std::printf("%ld %ld %ld %ld %ld %ld %ld %ld\n", w.left, w.top, w.right - w.left,
-              w.bottom - w.top, origin.x, origin.y, c.right, c.bottom);
+  std::printf("%ld %ld %ld %ld %ld %ld %ld %ld\n", w.left, w.top, w.right - w.left, w.bottom - w.top,
+              origin.x, origin.y, c.right, c.bottom);
   return 0;
 }
 
@@ -54,11 +54,13 @@ int WithWindow(const char* title, void (*action)(HWND)) {
 LRESULT CALLBACK ProbeProc(HWND wnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   switch (msg) {
     case WM_LBUTTONDOWN:
-      std::printf("click %d %d\n", static_cast<short>(LOWORD(lparam)),
-                  static_cast<short>(HIWORD(lparam)));
+      std::printf("click %d %d\n", static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam)));
       std::fflush(stdout);
       return 0;
-    case WM_CHAR: std::printf("char %u\n", static_cast<unsigned>(wparam)); std::fflush(stdout); return 0;
+    case WM_CHAR:
+      std::printf("char %u\n", static_cast<unsigned>(wparam));
+      std::fflush(stdout);
+      return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
     default: return DefWindowProcA(wnd, msg, wparam, lparam);
   }
@@ -71,8 +73,8 @@ int Probe() {
   wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
   wc.lpszClassName = "WintoolProbe";
   RegisterClassA(&wc);
-  HWND wnd = CreateWindowExA(0, wc.lpszClassName, "wintool probe", WS_OVERLAPPEDWINDOW, 100, 100,
-                             320, 240, nullptr, nullptr, wc.hInstance, nullptr);
+  HWND wnd = CreateWindowExA(0, wc.lpszClassName, "wintool probe", WS_OVERLAPPEDWINDOW, 100, 100, 320, 240,
+                             nullptr, nullptr, wc.hInstance, nullptr);
   ShowWindow(wnd, SW_SHOW);
   SetForegroundWindow(wnd);
   MSG msg;
