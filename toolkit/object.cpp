@@ -1,7 +1,5 @@
 #include "toolkit/object.h"
 
-#include <cstring>
-
 bool TClassInfo::InheritsFrom(TClass ancestor) const {
   for (TClass c = this; c; c = c->parent)
     if (c == ancestor) return true;
@@ -9,7 +7,7 @@ bool TClassInfo::InheritsFrom(TClass ancestor) const {
 }
 
 TClass TObject::StaticClass() {
-  static const TClassInfo info{"TObject", nullptr, nullptr};
+  static const TClassInfo info{"TObject", nullptr, nullptr, nullptr};
   return &info;
 }
 

@@ -11,6 +11,10 @@ class TPersistent : public TObject {
   // EConvertError ("Cannot assign a TX to a TY").
   virtual void Assign(TPersistent* source);
 
+  // The object this one belongs to for naming and streaming (a component's owner, a
+  // collection's owner, a collection item's collection); null when there is none.
+  virtual TPersistent* GetOwner() const { return nullptr; }
+
  protected:
   virtual void AssignTo(TPersistent* dest);
 };

@@ -122,11 +122,16 @@ with_display() {
   fi
 }
 
-# The wineserver of this prefix listens on a socket named after the prefix's device and inode.
+# The wineserver of a prefix listens on a socket in a folder named after the prefix's device
+# and inode, under /tmp/.wine-UID or (Debian's Wine) a /tmp/wine-XXXXXX folder. Sessions that
+# run at the same time should use different prefixes (DRAVOLIN_WINEPREFIX): the session that
+# started a server stops it when it ends.
 wineserver_running() {
-  local dev ino
+  local id socket
   [ -d "$WINEPREFIX" ] || return 1
-  dev=$(stat -c %d "$WINEPREFIX")
-  ino=$(stat -c %i "$WINEPREFIX")
-  [ -S "/tmp/.wine-$(id -u)/server-$(printf '%x' "$dev")-$(printf '%x' "$ino")/socket" ]
+  id=$(printf 'server-%x-%x' "$(stat -c %d "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")
+  for socket in /tmp/.wine-"$(id -u)"/"$id"/socket /tmp/wine-*/"$id"/socket; do
+    [ -S "$socket" ] && return 0
+  done
+  return 1
 }

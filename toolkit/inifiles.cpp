@@ -1,0 +1,391 @@
+#include "toolkit/inifiles.h"
+
+#include "toolkit/streams.h"
+#include "toolkit/strings.h"
+#include "toolkit/sysutils.h"
+#include "toolkit/textcodec.h"
+
+TK_ABSTRACT_CLASS_INFO(TCustomIniFile, TObject)
+TK_ABSTRACT_CLASS_INFO(TIniFile, TCustomIniFile)
+TK_ABSTRACT_CLASS_INFO(TMemIniFile, TCustomIniFile)
+
+// The lines of an ini file, kept as they are so that a write changes only its own line.
+class TIniDocument {
+ public:
+  std::vector<std::string> lines;
+
+  void SetText(std::string_view text) {
+    if (text.starts_with("\xEF\xBB\xBF")) {
+      text.remove_prefix(3);
+      if (IsValidUtf8(text)) return SetLines(Utf8ToAnsi(text));
+    }
+    SetLines(text);
+  }
+
+  std::string GetText() const {
+    std::string text;
+    for (const auto& line : lines) text += line + "\r\n";
+    return text;
+  }
+
+  std::string Read(std::string_view section, std::string_view key, std::string_view default_value) const {
+    int line = FindKey(section, key);
+    return line < 0 ? std::string(default_value) : ValueOf(lines[static_cast<size_t>(line)]);
+  }
+
+  void Write(std::string_view section, std::string_view key, std::string_view value) {
+    std::string name = CheckedName(section, key);
+    std::string text = name + "=" + QuotedValue(value);
+    int line = FindKey(section, name);
+    if (line >= 0) {
+      // Keep the key as the file spells it.
+      const std::string& old = lines[static_cast<size_t>(line)];
+      lines[static_cast<size_t>(line)] =
+          TrimRight(std::string_view(old).substr(0, old.find('='))) + "=" + QuotedValue(value);
+      return;
+    }
+    int header = FindSection(section);
+    if (header < 0) {
+      if (!lines.empty() && !Trim(lines.back()).empty()) lines.emplace_back();
+      lines.push_back(std::string(1, '[').append(Trim(section)).append(1, ']'));
+      lines.push_back(text);
+      return;
+    }
+    // After the section's last non-blank line, so blank separator lines stay below it.
+    int end = SectionEnd(header);
+    int at = end;
+    while (at > header + 1 && Trim(lines[static_cast<size_t>(at - 1)]).empty()) --at;
+    lines.insert(lines.begin() + at, text);
+  }
+
+  std::vector<std::pair<std::string, std::string>> Entries(std::string_view section) const {
+    std::vector<std::pair<std::string, std::string>> entries;
+    int header = FindSection(section);
+    if (header < 0) return entries;
+    for (int i = header + 1; i < SectionEnd(header); ++i) {
+      std::string key;
+      if (!KeyOf(lines[static_cast<size_t>(i)], key)) continue;
+      bool seen = false;
+      for (const auto& entry : entries) seen = seen || AnsiSameText(entry.first, key);
+      if (!seen) entries.emplace_back(key, ValueOf(lines[static_cast<size_t>(i)]));
+    }
+    return entries;
+  }
+
+  std::vector<std::string> Sections() const {
+    std::vector<std::string> names;
+    std::string name;
+    for (const auto& line : lines) {
+      if (!SectionOf(line, name)) continue;
+      bool seen = false;
+      for (const auto& other : names) seen = seen || AnsiSameText(other, name);
+      if (!seen) names.push_back(name);
+    }
+    return names;
+  }
+
+  bool HasSection(std::string_view section) const { return FindSection(section) >= 0; }
+  bool HasKey(std::string_view section, std::string_view key) const { return FindKey(section, key) >= 0; }
+
+  void EraseSection(std::string_view section) {
+    for (int header; (header = FindSection(section)) >= 0;)
+      lines.erase(lines.begin() + header, lines.begin() + SectionEnd(header));
+  }
+
+  void DeleteKey(std::string_view section, std::string_view key) {
+    std::string name = Trim(key), found;
+    std::string wanted = Trim(section);
+    bool inside = false;
+    for (size_t i = 0; i < lines.size();) {
+      if (SectionOf(lines[i], found)) inside = AnsiSameText(found, wanted);
+      if (inside && KeyOf(lines[i], found) && AnsiSameText(found, name))
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
+      else
+        ++i;
+    }
+  }
+
+ private:
+  void SetLines(std::string_view text) { lines = SplitLines(text); }
+
+  static bool SectionOf(const std::string& line, std::string& name) {
+    std::string text = Trim(line);
+    if (text.empty() || text[0] != '[') return false;
+    size_t close = text.find(']');
+    if (close == std::string::npos) return false;
+    name = Trim(std::string_view(text).substr(1, close - 1));
+    return true;
+  }
+
+  static bool KeyOf(const std::string& line, std::string& key) {
+    std::string text = TrimLeft(line);
+    if (text.empty() || text[0] == ';' || text[0] == '[') return false;
+    size_t eq = text.find('=');
+    if (eq == std::string::npos) return false;
+    key = TrimRight(std::string_view(text).substr(0, eq));
+    return true;
+  }
+
+  static std::string ValueOf(const std::string& line) {
+    std::string value = Trim(std::string_view(line).substr(line.find('=') + 1));
+    if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
+      value = value.substr(1, value.size() - 2);
+    return value;
+  }
+
+  static std::string QuotedValue(std::string_view value) {
+    if (value.find_first_of("\r\n") != std::string_view::npos)
+      throw EConvertError("An ini value cannot hold a line break");
+    bool blank_end = !value.empty() && (static_cast<unsigned char>(value.front()) <= ' ' ||
+                                        static_cast<unsigned char>(value.back()) <= ' ');
+    bool quoted = value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0];
+    std::string text(value);
+    if (blank_end || quoted) text.insert(0, 1, '"').push_back('"');
+    return text;
+  }
+
+  static std::string CheckedName(std::string_view section, std::string_view key) {
+    std::string name = Trim(key);
+    if (section.find_first_of("\r\n]") != std::string_view::npos)
+      throw EConvertError("Invalid ini section name '" + std::string(section) + "'");
+    if (name.empty() || name[0] == ';' || name[0] == '[' || name.find_first_of("\r\n=") != std::string::npos)
+      throw EConvertError("Invalid ini key name '" + std::string(key) + "'");
+    return name;
+  }
+
+  int FindSection(std::string_view section) const {
+    std::string wanted = Trim(section), name;
+    for (size_t i = 0; i < lines.size(); ++i)
+      if (SectionOf(lines[i], name) && AnsiSameText(name, wanted)) return static_cast<int>(i);
+    return -1;
+  }
+
+  // The index of the next section header after `header`, or the end.
+  int SectionEnd(int header) const {
+    std::string name;
+    for (size_t i = static_cast<size_t>(header) + 1; i < lines.size(); ++i)
+      if (SectionOf(lines[i], name)) return static_cast<int>(i);
+    return static_cast<int>(lines.size());
+  }
+
+  int FindKey(std::string_view section, std::string_view key) const {
+    int header = FindSection(section);
+    if (header < 0) return -1;
+    std::string wanted = Trim(key), name;
+    for (int i = header + 1; i < SectionEnd(header); ++i)
+      if (KeyOf(lines[static_cast<size_t>(i)], name) && AnsiSameText(name, wanted)) return i;
+    return -1;
+  }
+};
+
+namespace {
+
+void FillKeys(const TIniDocument& document, std::string_view section, TStrings& strings) {
+  strings.BeginUpdate();
+  try {
+    strings.Clear();
+    for (const auto& [key, value] : document.Entries(section)) strings.Add(key);
+  } catch (...) {
+    strings.EndUpdate();
+    throw;
+  }
+  strings.EndUpdate();
+}
+
+void FillSections(const TIniDocument& document, TStrings& strings) {
+  strings.BeginUpdate();
+  try {
+    strings.Clear();
+    for (const auto& name : document.Sections()) strings.Add(name);
+  } catch (...) {
+    strings.EndUpdate();
+    throw;
+  }
+  strings.EndUpdate();
+}
+
+void FillValues(const TIniDocument& document, std::string_view section, TStrings& strings) {
+  strings.BeginUpdate();
+  try {
+    strings.Clear();
+    for (const auto& [key, value] : document.Entries(section)) strings.Add(key + "=" + value);
+  } catch (...) {
+    strings.EndUpdate();
+    throw;
+  }
+  strings.EndUpdate();
+}
+
+// Reads a whole file; false when it does not exist. Other failures raise EFOpenError, so a
+// file that exists but cannot be read is never overwritten with a partial content.
+bool ReadWholeFile(const std::string& file_name, std::string& text) {
+  if (GetFileAttributesA(file_name.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return false;
+  }
+  TFileStream stream(file_name, fmOpenRead | fmShareDenyWrite);
+  text.assign(static_cast<size_t>(stream.GetSize()), '\0');
+  stream.ReadBuffer(text.data(), static_cast<int64_t>(text.size()));
+  return true;
+}
+
+void WriteWholeFile(const std::string& file_name, const std::string& text) {
+  TFileStream stream(file_name, fmCreate | fmShareDenyWrite);
+  stream.WriteBuffer(text.data(), static_cast<int64_t>(text.size()));
+}
+
+}  // namespace
+
+// ---- TCustomIniFile -----------------------------------------------------------------------
+
+int TCustomIniFile::ReadInteger(std::string_view section, std::string_view key, int default_value) {
+  std::string text = ReadString(section, key, "");
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.replace(0, 2, "$");
+  return StrToIntDef(text, default_value);
+}
+
+void TCustomIniFile::WriteInteger(std::string_view section, std::string_view key, int value) {
+  WriteString(section, key, IntToStr(value));
+}
+
+bool TCustomIniFile::ReadBool(std::string_view section, std::string_view key, bool default_value) {
+  return ReadInteger(section, key, default_value ? 1 : 0) != 0;
+}
+
+void TCustomIniFile::WriteBool(std::string_view section, std::string_view key, bool value) {
+  WriteString(section, key, value ? "1" : "0");
+}
+
+// ---- TIniFile -----------------------------------------------------------------------------
+
+TIniFile::TIniFile(const std::string& file_name) : TCustomIniFile(ExpandFileName(file_name)) {}
+
+TIniDocument TIniFile::Load() const {
+  TIniDocument document;
+  std::string text;
+  if (ReadWholeFile(FileName(), text)) document.SetText(text);
+  return document;
+}
+
+TIniDocument TIniFile::LoadForReading() const {
+  try {
+    return Load();
+  } catch (const EStreamError&) {
+    return TIniDocument();  // an unreadable file reads like a missing one
+  }
+}
+
+void TIniFile::Save(const TIniDocument& document) const { WriteWholeFile(FileName(), document.GetText()); }
+
+std::string TIniFile::ReadString(std::string_view section, std::string_view key,
+                                 std::string_view default_value) {
+  return LoadForReading().Read(section, key, default_value);
+}
+
+void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+  TIniDocument document = Load();
+  document.Write(section, key, value);
+  Save(document);
+}
+
+void TIniFile::ReadSection(std::string_view section, TStrings& strings) {
+  FillKeys(LoadForReading(), section, strings);
+}
+
+void TIniFile::ReadSections(TStrings& strings) { FillSections(LoadForReading(), strings); }
+
+void TIniFile::ReadSectionValues(std::string_view section, TStrings& strings) {
+  FillValues(LoadForReading(), section, strings);
+}
+
+bool TIniFile::SectionExists(std::string_view section) { return LoadForReading().HasSection(section); }
+
+bool TIniFile::ValueExists(std::string_view section, std::string_view key) {
+  return LoadForReading().HasKey(section, key);
+}
+
+void TIniFile::EraseSection(std::string_view section) {
+  TIniDocument document = Load();
+  if (!document.HasSection(section)) return;
+  document.EraseSection(section);
+  Save(document);
+}
+
+void TIniFile::DeleteKey(std::string_view section, std::string_view key) {
+  TIniDocument document = Load();
+  if (!document.HasKey(section, key)) return;
+  document.DeleteKey(section, key);
+  Save(document);
+}
+
+// ---- TMemIniFile --------------------------------------------------------------------------
+
+TMemIniFile::TMemIniFile(const std::string& file_name)
+    : TCustomIniFile(file_name), document_(std::make_unique<TIniDocument>()) {
+  Rename(file_name, true);
+}
+
+TMemIniFile::~TMemIniFile() = default;
+
+std::string TMemIniFile::ReadString(std::string_view section, std::string_view key,
+                                    std::string_view default_value) {
+  return document_->Read(section, key, default_value);
+}
+
+void TMemIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+  document_->Write(section, key, value);
+}
+
+void TMemIniFile::ReadSection(std::string_view section, TStrings& strings) {
+  FillKeys(*document_, section, strings);
+}
+
+void TMemIniFile::ReadSections(TStrings& strings) { FillSections(*document_, strings); }
+
+void TMemIniFile::ReadSectionValues(std::string_view section, TStrings& strings) {
+  FillValues(*document_, section, strings);
+}
+
+bool TMemIniFile::SectionExists(std::string_view section) { return document_->HasSection(section); }
+
+bool TMemIniFile::ValueExists(std::string_view section, std::string_view key) {
+  return document_->HasKey(section, key);
+}
+
+void TMemIniFile::EraseSection(std::string_view section) { document_->EraseSection(section); }
+
+void TMemIniFile::DeleteKey(std::string_view section, std::string_view key) {
+  document_->DeleteKey(section, key);
+}
+
+void TMemIniFile::UpdateFile() {
+  if (!FileName().empty()) WriteWholeFile(FileName(), document_->GetText());
+}
+
+void TMemIniFile::GetStrings(TStrings& strings) const {
+  strings.BeginUpdate();
+  try {
+    strings.Clear();
+    for (const auto& line : document_->lines) strings.Add(line);
+  } catch (...) {
+    strings.EndUpdate();
+    throw;
+  }
+  strings.EndUpdate();
+}
+
+void TMemIniFile::SetStrings(const TStrings& strings) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < strings.Count(); ++i) lines.push_back(strings.Get(i));
+  document_->lines = std::move(lines);
+}
+
+void TMemIniFile::Clear() { document_->lines.clear(); }
+
+void TMemIniFile::Rename(const std::string& file_name, bool reload) {
+  file_name_ = file_name;
+  if (!reload) return;
+  document_->lines.clear();
+  std::string text;
+  if (!file_name.empty() && ReadWholeFile(file_name, text)) document_->SetText(text);
+}
