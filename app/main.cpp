@@ -1,41 +1,46 @@
-// Program entry. Until the forms exist this opens the bare main window and ends when it
-// is closed.
+// Program entry: the start-up units, then the application with its main window until that
+// window is closed.
 #include <windows.h>
 
 #include "resource_ids.h"
+#include "toolkit/forms.h"
+#include "toolkit/resstrings.h"
+#include "toolkit/startup.h"
 
 namespace {
 
-LRESULT CALLBACK MainWndProc(HWND wnd, UINT msg, WPARAM wparam, LPARAM lparam) {
-  switch (msg) {
-    case WM_DESTROY: PostQuitMessage(0); return 0;
-    default: return DefWindowProcA(wnd, msg, wparam, lparam);
+// The main window. Its controls and form definition come with the race timing parts; until
+// then it is an empty form with the main window's frame and caption.
+class TMain : public TForm {
+  TK_CLASS(TMain, TForm)
+
+ public:
+  explicit TMain(TComponent* owner) : TForm(owner, kCreateNew) {
+    SetBorderStyle(bsSingle);
+    SetBorderIcons({biSystemMenu, biMinimize});
+    SetPosition(poScreenCenter);
+    SetClientWidth(781);
+    SetClientHeight(534);
+    SetCaption(LoadStr(IDS_MAIN_CAPTION));
   }
-}
+};
+
+TK_CLASS_INFO(TMain, TForm)
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = MainWndProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = "TMain";
-  if (!RegisterClassA(&wc)) return 1;
-
-  char caption[256] = "Dravolin";
-  LoadStringA(instance, IDS_MAIN_CAPTION, caption, sizeof caption);
-  HWND wnd = CreateWindowExA(0, wc.lpszClassName, caption, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                             800, 600, nullptr, nullptr, instance, nullptr);
-  if (!wnd) return 1;
-  ShowWindow(wnd, show);
-  UpdateWindow(wnd);
-
-  MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  try {
+    RegisterToolkitUnits();
+    RegisterFormsUnit();
+    TUnitsScope units;
+    TMain* main = nullptr;
+    Application->CreateForm(main);
+    Application->Run();
+  } catch (...) {
+    // Start-up failed before the application could show anything.
+    HandleWindowException(nullptr);
+    return 1;
   }
-  return static_cast<int>(msg.wParam);
+  return 0;
 }

@@ -1,0 +1,291 @@
+// Controls: the message chain (WindowProc, class tables, the original procedure), windows of
+// superclassed system classes, subclassing of foreign windows, and painting of graphic
+// children measured on the screen.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "toolkit/bitmap.h"
+#include "toolkit/winsubclass.h"
+#include "visual_test_classes.h"
+
+using testing::ElementsAre;
+
+namespace {
+
+// Replaces a control's WindowProc and passes every message on to the one it replaced.
+class TWindowProcHook : public TObject {
+ public:
+  explicit TWindowProcHook(TControl* control) : control_(control), saved_(control->WindowProc) {
+    control->WindowProc = TWndMethod(this, &TWindowProcHook::Proc);
+  }
+  ~TWindowProcHook() override {
+    if (control_->WindowProc == TWndMethod(this, &TWindowProcHook::Proc)) control_->WindowProc = saved_;
+  }
+  void Proc(TMessage& message) {
+    if (message.Msg == WM_TESTMESSAGE) Trace().push_back("hook");
+    if (message.Msg == WM_SETTEXT && replace_text) message.LParam = reinterpret_cast<LPARAM>("replaced");
+    saved_(message);
+  }
+  bool replace_text = false;
+
+ private:
+  TControl* control_;
+  TWndMethod saved_;
+};
+
+WNDPROC g_previous_proc = nullptr;
+
+LRESULT CALLBACK RecordingSubclassProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) {
+  if (msg == WM_TESTMESSAGE) Trace().push_back("subclass");
+  return CallWindowProcA(g_previous_proc, window, msg, wparam, lparam);
+}
+
+// Counts the messages a foreign window's subclass sees.
+class TSubclassRecorder : public TObject {
+ public:
+  TSubclassRecorder() : subclass(TWndMethod(this, &TSubclassRecorder::Handle)) {}
+  void Handle(TMessage& message) {
+    if (message.Msg == WM_TESTMESSAGE) {
+      ++seen;
+      message.Result = 7;
+      return;
+    }
+    subclass.CallPrevious(message);
+  }
+  int seen = 0;
+  TWindowSubclass subclass;
+};
+
+class ControlsTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    Trace().clear();
+    form = New<TTestForm>(nullptr, kCreateNew);
+    form->SetName("Form");
+    form->SetBorderStyle(bsSingle);
+    // Mostly outside the shared desktop, clear of other tests' windows; pictures are painted
+    // off the screen.
+    form->SetBounds(1040, 800, 420, 320);
+    form->SetColor(clWhite);
+  }
+  void TearDown() override {
+    Free(form);
+    Pump();
+  }
+  void ShowForm() {
+    form->Show();
+    Pump();
+    form->Update();
+  }
+  template <class T>
+  T* Add(const char* name, TWinControl* parent, RECT bounds, TColor color) {
+    T* control = New<T>(form);
+    control->SetName(name);
+    control->SetBoundsRect(bounds);
+    control->SetColor(color);
+    control->SetParent(parent);
+    return control;
+  }
+
+  TDesktopLock lock_;
+  TTestForm* form = nullptr;
+};
+
+TEST_F(ControlsTest, WindowProcChainRunsSubclassHookClassHandlersAndOriginalProcedureInOrder) {
+  auto* panel = Add<TTestSubPanel>("pnl", form, {10, 10, 110, 70}, clBlue);
+  HWND window = panel->GetHandle();
+  g_previous_proc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordingSubclassProc)));
+  auto* hook = New<TWindowProcHook>(panel);
+
+  // Through the window: the Win32 subclass first; each class handler adds to WParam.
+  EXPECT_EQ(SendMessageA(window, WM_TESTMESSAGE, 1, 0), 42);
+  EXPECT_THAT(Trace(), ElementsAre("subclass", "hook", "derived", "base", "default 12"));
+
+  // Perform starts at WindowProc: the subclass does not see it.
+  Trace().clear();
+  EXPECT_EQ(panel->Perform(WM_TESTMESSAGE, 1, 0), 42);
+  EXPECT_THAT(Trace(), ElementsAre("hook", "derived", "base", "default 12"));
+
+  // With the hook taken out again, the chain is the class's own.
+  Free(hook);
+  Trace().clear();
+  panel->Perform(WM_TESTMESSAGE, 1, 0);
+  EXPECT_THAT(Trace(), ElementsAre("derived", "base", "default 12"));
+  SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_previous_proc));
+}
+
+TEST_F(ControlsTest, MessageTablesKeepEachClassesOwnEntriesAndReachInheritedOnes) {
+  const TMessageMap* sub = TTestSubPanel::StaticMessageMap();
+  EXPECT_NE(FindMessageEntry(sub, WM_TESTMESSAGE), nullptr);
+  EXPECT_EQ(FindMessageEntry(sub, CM_MOUSEENTER), nullptr);
+  EXPECT_EQ(FindMessageHandler(sub, CM_MOUSEENTER),
+            FindMessageEntry(TTestPanel::StaticMessageMap(), CM_MOUSEENTER)->proc);
+  EXPECT_NE(FindMessageHandler(sub, WM_PAINT), nullptr);
+  EXPECT_EQ(FindMessageHandler(sub, WM_USER + 999), nullptr);
+}
+
+TEST_F(ControlsTest, SuperclassedEditSeesItsCreationAndGetsChangedParameters) {
+  auto* edit = Add<TTestEdit>("ed", form, {10, 10, 130, 31}, clWindow);
+  HWND window = edit->GetHandle();
+  const std::vector<UINT>& created = edit->GetCreationMessages();
+  ASSERT_FALSE(created.empty());
+  EXPECT_EQ(created.front(), static_cast<UINT>(WM_NCCREATE));
+  EXPECT_NE(std::find(created.begin(), created.end(), static_cast<UINT>(WM_NCCALCSIZE)), created.end());
+  EXPECT_NE(std::find(created.begin(), created.end(), static_cast<UINT>(WM_CREATE)), created.end());
+  char name[32] = {};
+  GetClassNameA(window, name, sizeof name);
+  EXPECT_STREQ(name, "TTestEdit");
+
+  // It is an edit control, and the text is kept in the object as well.
+  edit->SetText("start");
+  char text[32] = {};
+  GetWindowTextA(window, text, sizeof text);
+  EXPECT_STREQ(text, "start");
+  EXPECT_EQ(SendMessageA(window, EM_GETLIMITTEXT, 0, 0) > 0, true);
+
+  // A stage of the chain that changes the parameters changes what the edit itself gets.
+  auto* hook = New<TWindowProcHook>(edit);
+  hook->replace_text = true;
+  SetWindowTextA(window, "typed");
+  GetWindowTextA(window, text, sizeof text);
+  EXPECT_STREQ(text, "replaced");
+  EXPECT_EQ(edit->GetText(), "replaced");
+  Free(hook);
+}
+
+TEST_F(ControlsTest, ForeignSubclassIsUndoneOnlyWhileItIsStillOnTop) {
+  HWND parent = form->GetHandle();
+  HWND label =
+      CreateWindowExA(0, "STATIC", "label", WS_CHILD, 0, 0, 50, 20, parent, nullptr, nullptr, nullptr);
+  ASSERT_NE(label, nullptr);
+  auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(label, GWLP_WNDPROC));
+
+  auto* recorder = New<TSubclassRecorder>();
+  recorder->subclass.Install(label);
+  EXPECT_EQ(SendMessageA(label, WM_TESTMESSAGE, 0, 0), 7);
+  EXPECT_EQ(recorder->seen, 1);
+  auto* second = New<TSubclassRecorder>();
+  EXPECT_THROW(second->subclass.Install(label), EOSError);
+  Free(second);
+  recorder->subclass.Uninstall();
+  EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(label, GWLP_WNDPROC)), original);
+
+  // Someone else subclasses after us: ours stays in their chain and passes messages on.
+  recorder->subclass.Install(label);
+  g_previous_proc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordingSubclassProc)));
+  recorder->subclass.Uninstall();
+  EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(label, GWLP_WNDPROC)), &RecordingSubclassProc);
+  Trace().clear();
+  SendMessageA(label, WM_TESTMESSAGE, 0, 0);
+  EXPECT_EQ(recorder->seen, 1);
+  EXPECT_THAT(Trace(), ElementsAre("subclass"));
+  SetWindowTextA(label, "still works");
+  char text[32] = {};
+  GetWindowTextA(label, text, sizeof text);
+  EXPECT_STREQ(text, "still works");
+  Free(recorder);
+  DestroyWindow(label);
+}
+
+TEST_F(ControlsTest, GraphicChildrenArePaintedInZOrderClippedToTheirBounds) {
+  auto* bottom = Add<TTestShape>("a", form, {10, 10, 70, 50}, clRed);
+  auto* top = Add<TTestShape>("b", form, {40, 30, 100, 70}, clLime);
+  ShowForm();
+  // The window's own painting: bottom first.
+  Trace().clear();
+  form->Repaint();
+  EXPECT_THAT(Trace(), ElementsAre("a:paint", "b:paint"));
+
+  TBitmap* picture = PictureOf(form);
+  EXPECT_EQ(PixelAt(picture, form, 50, 40), clLime);    // both: the later one is on top
+  EXPECT_EQ(PixelAt(picture, form, 20, 20), clRed);     // only the lower one
+  EXPECT_EQ(PixelAt(picture, form, 69, 20), clRed);     // its last column
+  EXPECT_EQ(PixelAt(picture, form, 70, 20), clWhite);   // clipped to its bounds
+  EXPECT_EQ(PixelAt(picture, form, 110, 80), clWhite);  // the form's own colour
+  Free(picture);
+
+  bottom->BringToFront();
+  Trace().clear();
+  form->Repaint();
+  EXPECT_THAT(Trace(), ElementsAre("b:paint", "a:paint"));
+  picture = PictureOf(form);
+  EXPECT_EQ(PixelAt(picture, form, 50, 40), clRed);
+  Free(picture);
+
+  // Double-buffered painting gives the same picture.
+  form->SetDoubleBuffered(true);
+  top->BringToFront();
+  Trace().clear();
+  form->Repaint();
+  EXPECT_THAT(Trace(), ElementsAre("a:paint", "b:paint"));
+  picture = PictureOf(form);
+  EXPECT_EQ(PixelAt(picture, form, 50, 40), clLime);
+  EXPECT_EQ(PixelAt(picture, form, 20, 20), clRed);
+  Free(picture);
+}
+
+TEST_F(ControlsTest, OpaqueGraphicChildIsLeftOutOfTheBackgroundErase) {
+  auto* opaque = Add<TTestShape>("a", form, {10, 10, 30, 30}, clRed);
+  opaque->SetOpaque(true);
+  Add<TTestShape>("b", form, {50, 10, 70, 30}, clLime);
+  form->HandleNeeded();
+  TBitmap* bitmap = New<TBitmap>();
+  bitmap->SetPixelFormat(pf24bit);
+  bitmap->SetSize(100, 50);  // black
+  HDC dc = bitmap->GetCanvas()->GetHandle();
+  form->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  GdiFlush();
+  EXPECT_EQ(bitmap->GetPixelColor(20, 20), clBlack);  // below the opaque child: untouched
+  EXPECT_EQ(bitmap->GetPixelColor(60, 20), clWhite);
+  EXPECT_EQ(bitmap->GetPixelColor(90, 40), clWhite);
+  Free(bitmap);
+}
+
+TEST_F(ControlsTest, InvalidateOfAGraphicControlCoversItsRectangleAndRepaintPaintsAtOnce) {
+  auto* shape = Add<TTestShape>("a", form, {30, 20, 70, 50}, clRed);
+  ShowForm();
+  ValidateRect(form->GetHandle(), nullptr);
+  shape->Invalidate();
+  RECT update{};
+  ASSERT_TRUE(GetUpdateRect(form->GetHandle(), &update, FALSE));
+  EXPECT_EQ(update.left, 30);
+  EXPECT_EQ(update.top, 20);
+  EXPECT_EQ(update.right, 70);
+  EXPECT_EQ(update.bottom, 50);
+
+  ValidateRect(form->GetHandle(), nullptr);
+  shape->SetOpaque(true);
+  int before = shape->GetPaintCount();
+  shape->Repaint();
+  EXPECT_EQ(shape->GetPaintCount(), before + 1);
+  EXPECT_FALSE(GetUpdateRect(form->GetHandle(), nullptr, FALSE));
+}
+
+TEST_F(ControlsTest, PictureOfAFormShowsGraphicAndWindowedChildren) {
+  auto* panel = Add<TTestPanel>("pnl", form, {10, 10, 210, 110}, clBlue);
+  Add<TTestShape>("inner", panel, {20, 20, 80, 60}, clRed);
+  Add<TTestShape>("outer", form, {230, 10, 290, 60}, clYellow);
+  auto* edit = Add<TTestEdit>("ed", form, {10, 130, 200, 151}, clWindow);
+  edit->SetText("Dravolin 1:23.45");
+  ShowForm();
+
+  TBitmap* shot = PictureOf(form);
+  if (const char* dir = std::getenv("DRAVOLIN_SCREENSHOT_DIR"))
+    shot->SaveToFile(std::string(dir) + "\\controls.bmp");
+  EXPECT_EQ(PixelAt(shot, form, 15, 15), clBlue);     // windowed panel
+  EXPECT_EQ(PixelAt(shot, form, 50, 50), clRed);      // graphic child of the panel
+  EXPECT_EQ(PixelAt(shot, form, 250, 30), clYellow);  // graphic child of the form
+  EXPECT_EQ(PixelAt(shot, form, 300, 100), clWhite);  // the form
+  // The edit drew its text: some pixel in its box is dark.
+  bool text = false;
+  for (int x = 14; x < 120 && !text; ++x)
+    for (int y = 133; y < 148 && !text; ++y) text = PixelAt(shot, form, x, y) == clBlack;
+  EXPECT_TRUE(text);
+  Free(shot);
+}
+
+}  // namespace

@@ -1,0 +1,337 @@
+#include "visual_test_classes.h"
+
+#include "toolkit/bitmap.h"
+#include "toolkit/classregistry.h"
+
+std::vector<std::string>& Trace() {
+  static std::vector<std::string> trace;
+  return trace;
+}
+
+std::vector<std::string> TraceOf(const std::string& prefix) {
+  std::vector<std::string> found;
+  for (const std::string& entry : Trace())
+    if (entry.rfind(prefix, 0) == 0) found.push_back(entry);
+  return found;
+}
+
+void Pump() { Application->ProcessMessages(); }
+
+TDesktopLock::TDesktopLock() : mutex_(CreateMutexA(nullptr, FALSE, "Dravolin.DesktopTests")) {
+  // An abandoned lock (a crashed test) is taken over all the same.
+  if (mutex_) WaitForSingleObject(mutex_, 100000);
+}
+
+TDesktopLock::~TDesktopLock() {
+  if (!mutex_) return;
+  ReleaseMutex(mutex_);
+  CloseHandle(mutex_);
+}
+
+TBitmap* PictureOf(TWinControl* control) {
+  RECT frame{};
+  GetWindowRect(control->GetHandle(), &frame);
+  TBitmap* picture = New<TBitmap>();
+  picture->SetPixelFormat(pf24bit);
+  picture->SetSize(frame.right - frame.left, frame.bottom - frame.top);
+  control->PaintTo(picture->GetCanvas()->GetHandle(), 0, 0);
+  GdiFlush();
+  return picture;
+}
+
+TColor PixelAt(TBitmap* picture, TWinControl* control, int x, int y) {
+  RECT frame{};
+  GetWindowRect(control->GetHandle(), &frame);
+  POINT client = control->ClientToScreen({0, 0});
+  return picture->GetPixelColor(x + client.x - frame.left, y + client.y - frame.top);
+}
+
+namespace {
+
+std::string NameOf(LPARAM control) {
+  return control ? reinterpret_cast<TControl*>(control)->GetName() : std::string();
+}
+
+std::string EnterLeave(TControl* self, const char* what, const TMessage& message) {
+  std::string entry = self->GetName() + ":" + what;
+  if (message.LParam) entry.append("<").append(NameOf(message.LParam));
+  return entry;
+}
+
+}  // namespace
+
+// ---- TTestShape ---------------------------------------------------------------------------
+
+TK_CLASS_INFO(TTestShape, TGraphicControl)
+
+void TTestShape::Publish(TPublisher<TTestShape>& p) {
+  p.String("Caption", &TControl::GetCaption, &TControl::SetCaption);
+}
+
+TK_BEGIN_MESSAGE_MAP(TTestShape)
+TK_MESSAGE(CM_MOUSEENTER, CMMouseEnter)
+TK_MESSAGE(CM_MOUSELEAVE, CMMouseLeave)
+TK_END_MESSAGE_MAP()
+
+TTestShape::TTestShape(TComponent* owner) : TGraphicControl(owner) { SetBounds(0, 0, 40, 30); }
+
+void TTestShape::SetOpaque(bool opaque) {
+  TControlStyle style = GetControlStyle();
+  SetControlStyle(opaque ? style.Include(csOpaque) : style.Exclude(csOpaque));
+}
+
+void TTestShape::Paint() {
+  ++paint_count_;
+  Trace().push_back(GetName() + ":paint");
+  GetCanvas()->GetBrush()->SetColor(GetColor());
+  GetCanvas()->FillRect(GetClientRect());
+}
+
+void TTestShape::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  Trace().push_back(GetName() + ":MouseDown " + std::to_string(x) + "," + std::to_string(y));
+  inherited::MouseDown(button, shift, x, y);
+}
+
+void TTestShape::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  Trace().push_back(GetName() + ":MouseUp " + std::to_string(x) + "," + std::to_string(y));
+  inherited::MouseUp(button, shift, x, y);
+}
+
+void TTestShape::Click() {
+  Trace().push_back(GetName() + ":Click");
+  inherited::Click();
+}
+
+void TTestShape::CMMouseEnter(TMessage& message) {
+  Trace().push_back(EnterLeave(this, "enter", message));
+  TK_INHERITED(message);
+}
+
+void TTestShape::CMMouseLeave(TMessage& message) {
+  Trace().push_back(EnterLeave(this, "leave", message));
+  TK_INHERITED(message);
+}
+
+// ---- TTestPanel ---------------------------------------------------------------------------
+
+TK_CLASS_INFO(TTestPanel, TCustomControl)
+
+void TTestPanel::Publish(TPublisher<TTestPanel>& p) {
+  p.String("Caption", &TControl::GetCaption, &TControl::SetCaption);
+}
+
+TK_BEGIN_MESSAGE_MAP(TTestPanel)
+TK_MESSAGE(CM_MOUSEENTER, CMMouseEnter)
+TK_MESSAGE(CM_MOUSELEAVE, CMMouseLeave)
+TK_MESSAGE(WM_TESTMESSAGE, TestMessage)
+TK_END_MESSAGE_MAP()
+
+TTestPanel::TTestPanel(TComponent* owner) : TCustomControl(owner) {
+  SetControlStyle(GetControlStyle() + TControlStyle{csAcceptsControls});
+  SetBounds(0, 0, 100, 60);
+}
+
+void TTestPanel::Paint() {
+  GetCanvas()->GetBrush()->SetColor(GetColor());
+  GetCanvas()->FillRect(GetClientRect());
+}
+
+void TTestPanel::DefaultHandler(TMessage& message) {
+  if (message.Msg == WM_TESTMESSAGE) Trace().push_back("default " + std::to_string(message.WParam));
+  inherited::DefaultHandler(message);
+}
+
+void TTestPanel::TestMessage(TMessage& message) {
+  Trace().push_back("base");
+  message.WParam += 1;
+  TK_INHERITED(message);
+}
+
+void TTestPanel::CMMouseEnter(TMessage& message) {
+  Trace().push_back(EnterLeave(this, "enter", message));
+  TK_INHERITED(message);
+}
+
+void TTestPanel::CMMouseLeave(TMessage& message) {
+  Trace().push_back(EnterLeave(this, "leave", message));
+  TK_INHERITED(message);
+}
+
+TK_CLASS_INFO(TTestSubPanel, TTestPanel)
+
+TK_BEGIN_MESSAGE_MAP(TTestSubPanel)
+TK_MESSAGE(WM_TESTMESSAGE, TestMessage)
+TK_END_MESSAGE_MAP()
+
+void TTestSubPanel::TestMessage(TMessage& message) {
+  Trace().push_back("derived");
+  message.WParam += 10;
+  TK_INHERITED(message);
+  message.Result = 42;
+}
+
+// ---- TTestButton --------------------------------------------------------------------------
+
+TK_CLASS_INFO(TTestButton, TCustomControl)
+
+void TTestButton::Publish(TPublisher<TTestButton>& p) {
+  p.String("Caption", &TControl::GetCaption, &TControl::SetCaption);
+  p.Boolean("Default", &TTestButton::GetDefault, &TTestButton::SetDefault);
+  p.Boolean("Cancel", &TTestButton::GetCancel, &TTestButton::SetCancel);
+  p.Integer("ModalResult", &TTestButton::GetModalResult, &TTestButton::SetModalResult);
+}
+
+TK_BEGIN_MESSAGE_MAP(TTestButton)
+TK_MESSAGE(CM_DIALOGKEY, CMDialogKey)
+TK_MESSAGE(CN_KEYDOWN, CNKeyDown)
+TK_MESSAGE(CM_ENTER, CMEnter)
+TK_MESSAGE(CM_EXIT, CMExit)
+TK_MESSAGE(CM_FOCUSCHANGED, CMFocusChanged)
+TK_END_MESSAGE_MAP()
+
+TTestButton::TTestButton(TComponent* owner) : TCustomControl(owner) {
+  SetTabStop(true);
+  SetBounds(0, 0, 75, 25);
+  SetColor(clBtnFace);
+}
+
+void TTestButton::Click() {
+  Trace().push_back(GetName() + ":Click");
+  if (TCustomForm* form = GetParentForm(this)) form->SetModalResult(modal_result_);
+  inherited::Click();
+}
+
+void TTestButton::Paint() {
+  GetCanvas()->GetBrush()->SetColor(GetColor());
+  GetCanvas()->FillRect(GetClientRect());
+  GetCanvas()->GetBrush()->SetColor(clBlack);
+  GetCanvas()->FrameRect(GetClientRect());
+}
+
+void TTestButton::CMDialogKey(TMessage& message) {
+  bool enter = message.WParam == VK_RETURN && default_;
+  bool escape = message.WParam == VK_ESCAPE && cancel_;
+  if ((enter || escape) && CanFocus()) {
+    Click();
+    message.Result = 1;
+    return;
+  }
+  TK_INHERITED(message);
+}
+
+void TTestButton::CNKeyDown(TMessage& message) {
+  Trace().push_back(GetName() + ":CN_KEYDOWN " + std::to_string(message.WParam));
+  TK_INHERITED(message);
+}
+
+void TTestButton::KeyDown(WORD& key, TShiftState shift) {
+  Trace().push_back(GetName() + ":KeyDown " + std::to_string(key));
+  inherited::KeyDown(key, shift);
+}
+
+void TTestButton::KeyPress(char& key) {
+  Trace().push_back(GetName() + ":KeyPress " + key);
+  inherited::KeyPress(key);
+}
+
+void TTestButton::CMEnter(TMessage& message) {
+  Trace().push_back(GetName() + ":enter focus");
+  TK_INHERITED(message);
+}
+
+void TTestButton::CMExit(TMessage& message) {
+  Trace().push_back(GetName() + ":exit focus");
+  TK_INHERITED(message);
+}
+
+void TTestButton::CMFocusChanged(TMessage& message) {
+  Trace().push_back(GetName() + ":focus changed to " + NameOf(message.LParam));
+  TK_INHERITED(message);
+}
+
+// ---- TTestEdit ----------------------------------------------------------------------------
+
+TK_CLASS_INFO(TTestEdit, TWinControl)
+
+void TTestEdit::Publish(TPublisher<TTestEdit>& p) {
+  p.String("Text", &TControl::GetText, &TControl::SetText);
+}
+
+TTestEdit::TTestEdit(TComponent* owner) : TWinControl(owner) {
+  SetTabStop(true);
+  SetBounds(0, 0, 120, 21);
+  control_style_.Exclude(csSetCaption);
+}
+
+void TTestEdit::CreateParams(TCreateParams& params) {
+  TWinControl::CreateParams(params);
+  CreateSubClass(params, "EDIT");
+  params.Style |= ES_AUTOHSCROLL | WS_BORDER;
+}
+
+void TTestEdit::WndProc(TMessage& message) {
+  if (GetControlState().Contains(csCreating)) creation_messages_.push_back(message.Msg);
+  inherited::WndProc(message);
+}
+
+// ---- TTestForm ----------------------------------------------------------------------------
+
+TK_CLASS_INFO(TTestForm, TForm)
+TK_CLASS_INFO(TDefinedForm, TTestForm)
+
+void TTestForm::Publish(TPublisher<TTestForm>& p) {
+  p.Method("FormCreate", &TTestForm::FormCreate);
+  p.Method("FormShow", &TTestForm::FormShow);
+  p.Method("FormDestroy", &TTestForm::FormDestroy);
+  p.Method("ButtonClick", &TTestForm::ButtonClick);
+  p.Method("FailingClick", &TTestForm::FailingClick);
+  p.Method("FormKeyDown", &TTestForm::FormKeyDown);
+  p.Method("FormKeyPress", &TTestForm::FormKeyPress);
+}
+
+void TTestForm::FormCreate(TObject* sender) {
+  std::string entry = "FormCreate " + std::to_string(GetComponentCount());
+  if (TComponent* button = FindComponent("btnOk"))
+    entry += " " + static_cast<TControl*>(button)->GetCaption();
+  Trace().push_back(entry);
+  (void)sender;
+}
+
+void TTestForm::FormShow(TObject* sender) {
+  Trace().push_back(std::string("FormShow visible=") + (GetVisible() ? "1" : "0") +
+                    " window=" + (IsWindowVisible(GetHandle()) ? "1" : "0"));
+  (void)sender;
+}
+
+void TTestForm::FormDestroy(TObject* sender) {
+  Trace().push_back("FormDestroy");
+  (void)sender;
+}
+
+void TTestForm::ButtonClick(TObject* sender) {
+  Trace().push_back("ButtonClick " + static_cast<TComponent*>(sender)->GetName());
+}
+
+void TTestForm::FailingClick(TObject* sender) {
+  (void)sender;
+  throw EConvertError("The lap time is not valid");
+}
+
+void TTestForm::FormKeyDown(TObject* sender, WORD& key, TShiftState shift) {
+  (void)sender;
+  (void)shift;
+  Trace().push_back("FormKeyDown " + std::to_string(key));
+  for (WORD k : swallow)
+    if (k == key) key = 0;
+}
+
+void TTestForm::FormKeyPress(TObject* sender, char& key) {
+  (void)sender;
+  Trace().push_back(std::string("FormKeyPress ") + key);
+  if (key == 'x') key = 0;
+}
+
+void RegisterTestControls() {
+  RegisterClasses({TTestShape::StaticClass(), TTestPanel::StaticClass(), TTestSubPanel::StaticClass(),
+                   TTestButton::StaticClass(), TTestEdit::StaticClass()});
+}

@@ -1,0 +1,668 @@
+// TCustomForm: top-level windows made from form definitions, with modal showing, closing,
+// keyboard navigation and focus bookkeeping.
+#include "toolkit/forms.h"
+
+#include <algorithm>
+
+#include "toolkit/formreader.h"
+#include "toolkit/typinfo.h"
+
+namespace {
+
+const TEnumInfo& BorderStyleInfo() {
+  static const TEnumInfo info{"bsNone",   "bsSingle",     "bsSizeable",
+                              "bsDialog", "bsToolWindow", "bsSizeToolWin"};
+  return info;
+}
+const TEnumInfo& BorderIconsInfo() {
+  static const TEnumInfo info{"biSystemMenu", "biMinimize", "biMaximize", "biHelp"};
+  return info;
+}
+const TEnumInfo& PositionInfo() {
+  static const TEnumInfo info{"poDesigned",     "poDefault",       "poDefaultPosOnly", "poDefaultSizeOnly",
+                              "poScreenCenter", "poDesktopCenter", "poMainFormCenter", "poOwnerFormCenter"};
+  return info;
+}
+const TEnumInfo& WindowStateInfo() {
+  static const TEnumInfo info{"wsNormal", "wsMinimized", "wsMaximized"};
+  return info;
+}
+
+constexpr DWORD kFrameStyles = WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX |
+                               WS_MAXIMIZEBOX | WS_BORDER | WS_DLGFRAME;
+constexpr DWORD kFrameExStyles =
+    WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE | WS_EX_TOOLWINDOW | WS_EX_CONTEXTHELP;
+
+// The window styles of a border style and its title-bar buttons.
+void FrameStyles(TFormBorderStyle border, TBorderIcons icons, DWORD& style, DWORD& ex_style) {
+  style = 0;
+  ex_style = 0;
+  switch (border) {
+    case bsNone: style = WS_POPUP; break;
+    case bsSingle: style = WS_CAPTION; break;
+    case bsSizeable: style = WS_CAPTION | WS_THICKFRAME; break;
+    case bsDialog:
+      style = WS_POPUP | WS_CAPTION;
+      ex_style = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+      break;
+    case bsToolWindow:
+      style = WS_CAPTION;
+      ex_style = WS_EX_TOOLWINDOW;
+      break;
+    case bsSizeToolWin:
+      style = WS_CAPTION | WS_THICKFRAME;
+      ex_style = WS_EX_TOOLWINDOW;
+      break;
+  }
+  if (border == bsNone || !icons.Contains(biSystemMenu)) return;
+  style |= WS_SYSMENU;
+  bool tool = border == bsToolWindow || border == bsSizeToolWin;
+  if (border != bsDialog && !tool) {
+    if (icons.Contains(biMinimize)) style |= WS_MINIMIZEBOX;
+    if (icons.Contains(biMaximize)) style |= WS_MAXIMIZEBOX;
+  }
+  // The help button shows only without minimise and maximise buttons.
+  if (icons.Contains(biHelp) && !(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX))) ex_style |= WS_EX_CONTEXTHELP;
+}
+
+void ReportCreationError(TObject* sender) {
+  if (!Application) throw;
+  Application->HandleException(sender);
+}
+
+}  // namespace
+
+// ---- Construction -----------------------------------------------------------------------------
+
+TK_CLASS_INFO(TCustomForm, TWinControl)
+TK_CLASS_INFO(TForm, TCustomForm)
+
+void TCustomForm::Publish(TPublisher<TCustomForm>& p) {
+  p.String("Caption", &TCustomForm::GetText, &TCustomForm::SetText);
+  p.Enumeration("BorderStyle", BorderStyleInfo(), &TCustomForm::GetBorderStyle, &TCustomForm::SetBorderStyle)
+      .Default(bsSizeable);
+  p.Set("BorderIcons", BorderIconsInfo(), &TCustomForm::GetBorderIcons, &TCustomForm::SetBorderIcons);
+  p.Enumeration("Position", PositionInfo(), &TCustomForm::GetPosition, &TCustomForm::SetPosition)
+      .Default(poDesigned);
+  p.Integer("ClientWidth", &TCustomForm::GetClientWidth, &TCustomForm::SetClientWidth);
+  p.Integer("ClientHeight", &TCustomForm::GetClientHeight, &TCustomForm::SetClientHeight);
+  p.Boolean("KeyPreview", &TCustomForm::GetKeyPreview, &TCustomForm::SetKeyPreview).Default(false);
+  p.Enumeration("WindowState", WindowStateInfo(), &TCustomForm::GetWindowState, &TCustomForm::SetWindowState)
+      .Default(wsNormal);
+  p.Object("ActiveControl", &TCustomForm::GetActiveControl, &TCustomForm::SetActiveControl);
+  p.Object("Icon", &TCustomForm::GetIcon, &TCustomForm::SetIcon);
+  p.Event("OnCreate", &TCustomForm::OnCreate);
+  p.Event("OnDestroy", &TCustomForm::OnDestroy);
+  p.Event("OnShow", &TCustomForm::OnShow);
+  p.Event("OnHide", &TCustomForm::OnHide);
+  p.Event("OnActivate", &TCustomForm::OnActivate);
+  p.Event("OnDeactivate", &TCustomForm::OnDeactivate);
+  p.Event("OnClose", &TCustomForm::OnClose);
+  p.Event("OnCloseQuery", &TCustomForm::OnCloseQuery);
+  p.Event("OnShortCut", &TCustomForm::OnShortCut);
+  p.Event("OnPaint", &TCustomForm::OnPaint);
+}
+
+TK_BEGIN_MESSAGE_MAP(TCustomForm)
+TK_MESSAGE(WM_ACTIVATE, WMActivate)
+TK_MESSAGE(WM_CLOSE, WMClose)
+TK_MESSAGE(WM_SIZE, WMSize)
+TK_MESSAGE(WM_PAINT, WMPaint)
+TK_MESSAGE(CM_DIALOGKEY, CMDialogKey)
+TK_MESSAGE(CM_RELEASE, CMRelease)
+TK_MESSAGE(CM_ACTIVATE, CMActivate)
+TK_MESSAGE(CM_DEACTIVATE, CMDeactivate)
+TK_END_MESSAGE_MAP()
+
+TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) { Init(); }
+
+TCustomForm::TCustomForm(TComponent* owner, TCreateNew) : TWinControl(owner), create_new_(true) { Init(); }
+
+void TCustomForm::Init() {
+  visible_ = false;
+  parent_font_ = false;
+  control_style_ = {csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
+  StoreBounds(0, 0, 320, 240);
+  SetColor(clBtnFace);
+  canvas_ = New<TControlCanvas>();
+  canvas_->SetControl(this);
+  icon_ = New<TIcon>();
+  icon_->OnChange = TNotifyEvent(this, &TCustomForm::IconChanged);
+  if (Screen) Screen->AddForm(this);
+}
+
+TCustomForm::~TCustomForm() {
+  EnableOtherWindows();
+  if (Screen) Screen->RemoveForm(this);
+  if (Application && Application->main_form_ == this) Application->main_form_ = nullptr;
+  Free(canvas_);
+  Free(icon_);
+}
+
+void TCustomForm::AfterConstruction() {
+  form_state_.Include(fsCreating);
+  try {
+    if (!create_new_) ReadDefinitions();
+    DoCreate();
+  } catch (...) {
+    form_state_.Exclude(fsCreating);
+    throw;
+  }
+  form_state_.Exclude(fsCreating);
+  // Visible = True in the definition shows the form once it is complete.
+  if (form_state_.Contains(fsVisible)) {
+    form_state_.Exclude(fsVisible);
+    SetVisible(true);
+  }
+}
+
+void TCustomForm::BeforeDestruction() {
+  if (GetVisible() && handle_) ShowWindow(handle_, SW_HIDE);
+  DoDestroy();
+  inherited::BeforeDestruction();
+}
+
+void TCustomForm::ReadDefinitions() {
+  // Ancestors' definitions first, down to the class itself (TForm and above have none).
+  std::vector<TClass> classes;
+  for (TClass c = ClassType(); c && c != TForm::StaticClass() && c != TCustomForm::StaticClass();
+       c = c->parent)
+    classes.push_back(c);
+  HMODULE module = GetModuleHandleA(nullptr);
+  bool found = false;
+  for (auto it = classes.rbegin(); it != classes.rend(); ++it) {
+    if (!FindResourceA(module, (*it)->name, RT_RCDATA)) continue;
+    found = true;
+    ReadComponentResource(this, (*it)->name, module);
+  }
+  if (!found) throw EResNotFound(Format("Resource %s not found", ClassName()));
+}
+
+void TCustomForm::DoCreate() {
+  try {
+    OnCreate(this);
+  } catch (...) {
+    ReportCreationError(this);
+  }
+}
+
+void TCustomForm::DoDestroy() {
+  try {
+    OnDestroy(this);
+  } catch (...) {
+    ReportCreationError(this);
+  }
+}
+
+void TCustomForm::Loaded() {
+  TWinControl::Loaded();
+  if (pending_client_width_ >= 0) SetClientWidth(std::exchange(pending_client_width_, -1));
+  if (pending_client_height_ >= 0) SetClientHeight(std::exchange(pending_client_height_, -1));
+}
+
+// ---- The window --------------------------------------------------------------------------------
+
+void TCustomForm::CreateParams(TCreateParams& params) {
+  TWinControl::CreateParams(params);
+  params.Style &= ~static_cast<DWORD>(WS_CHILD | WS_VISIBLE | WS_TABSTOP);
+  params.Style |= WS_CLIPCHILDREN;
+  params.ExStyle &= ~static_cast<DWORD>(WS_EX_CONTROLPARENT);
+  DWORD style, ex_style;
+  FrameStyles(border_style_, border_icons_, style, ex_style);
+  params.Style |= style;
+  params.ExStyle |= ex_style | WS_EX_CONTROLPARENT;
+  // Other forms stay above the main form and share its taskbar button.
+  params.WndParent = nullptr;
+  if (Application && Application->main_form_ && Application->main_form_ != this &&
+      Application->main_form_->HandleAllocated())
+    params.WndParent = Application->main_form_->GetHandle();
+  if (position_ == poDefault || position_ == poDefaultPosOnly) params.X = params.Y = CW_USEDEFAULT;
+  if (position_ == poDefault || position_ == poDefaultSizeOnly) params.Width = params.Height = CW_USEDEFAULT;
+}
+
+void TCustomForm::CreateWnd() {
+  TWinControl::CreateWnd();
+  // The default positions and sizes were chosen by the system.
+  UpdateBounds();
+  if (!icon_->GetEmpty()) IconChanged(icon_);
+}
+
+RECT TCustomForm::FrameMargins() {
+  DWORD style, ex_style;
+  FrameStyles(border_style_, border_icons_, style, ex_style);
+  RECT r{0, 0, 0, 0};
+  AdjustWindowRectEx(&r, style, FALSE, ex_style);
+  return {-r.left, -r.top, r.right, r.bottom};
+}
+
+RECT TCustomForm::GetClientRect() {
+  if (handle_) return TWinControl::GetClientRect();
+  RECT m = FrameMargins();
+  return {0, 0, std::max<int>(GetWidth() - m.left - m.right, 0),
+          std::max<int>(GetHeight() - m.top - m.bottom, 0)};
+}
+
+POINT TCustomForm::GetClientOrigin() {
+  if (handle_) return TWinControl::GetClientOrigin();
+  RECT m = FrameMargins();
+  return {GetLeft() + m.left, GetTop() + m.top};
+}
+
+void TCustomForm::SetClientWidth(int width) {
+  if (IsReading()) {
+    pending_client_width_ = width;
+    return;
+  }
+  TWinControl::SetClientWidth(width);
+}
+
+void TCustomForm::SetClientHeight(int height) {
+  if (IsReading()) {
+    pending_client_height_ = height;
+    return;
+  }
+  TWinControl::SetClientHeight(height);
+}
+
+void TCustomForm::SetBorderStyle(TFormBorderStyle style) {
+  if (style == border_style_) return;
+  border_style_ = style;
+  ApplyFrameStyles();
+}
+
+void TCustomForm::SetBorderIcons(TBorderIcons icons) {
+  if (icons == border_icons_) return;
+  border_icons_ = icons;
+  ApplyFrameStyles();
+}
+
+void TCustomForm::ApplyFrameStyles() {
+  if (!handle_) return;
+  DWORD style, ex_style;
+  FrameStyles(border_style_, border_icons_, style, ex_style);
+  auto old_style = static_cast<DWORD>(GetWindowLongPtrA(handle_, GWL_STYLE));
+  auto old_ex_style = static_cast<DWORD>(GetWindowLongPtrA(handle_, GWL_EXSTYLE));
+  SetWindowLongPtrA(handle_, GWL_STYLE, static_cast<LONG_PTR>((old_style & ~kFrameStyles) | style));
+  SetWindowLongPtrA(handle_, GWL_EXSTYLE, static_cast<LONG_PTR>((old_ex_style & ~kFrameExStyles) | ex_style));
+  SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
+               SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Perform(CM_BORDERCHANGED);
+}
+
+void TCustomForm::IconChanged(TObject* sender) {
+  (void)sender;
+  if (!handle_) return;
+  HICON icon = icon_->GetHandle();
+  SendMessageA(handle_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SendMessageA(handle_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  Perform(CM_ICONCHANGED);
+}
+
+void TCustomForm::WMPaint(TMessage& message) {
+  control_state_.Include(csCustomPaint);
+  try {
+    TK_INHERITED(message);
+  } catch (...) {
+    control_state_.Exclude(csCustomPaint);
+    throw;
+  }
+  control_state_.Exclude(csCustomPaint);
+}
+
+void TCustomForm::PaintWindow(HDC dc) {
+  canvas_->FreeHandle();
+  canvas_->Lock();
+  canvas_->SetHandle(dc);
+  try {
+    Paint();
+  } catch (...) {
+    canvas_->SetHandle(nullptr);
+    canvas_->Unlock();
+    throw;
+  }
+  canvas_->SetHandle(nullptr);
+  canvas_->Unlock();
+}
+
+void TCustomForm::Paint() { OnPaint(this); }
+
+// ---- Showing and closing --------------------------------------------------------------------
+
+void TCustomForm::SetVisible(bool visible) {
+  if (form_state_.Contains(fsCreating)) {
+    // Shown once it is complete (see AfterConstruction).
+    if (visible)
+      form_state_.Include(fsVisible);
+    else
+      form_state_.Exclude(fsVisible);
+    return;
+  }
+  if (visible == GetVisible()) return;
+  if (visible) {
+    TControl::SetVisible(true);
+    try {
+      HandleNeeded();
+      if (!placed_) {
+        placed_ = true;
+        PlaceOnShow();
+      }
+      DoShow();
+    } catch (...) {
+      TControl::SetVisible(false);
+      throw;
+    }
+    if (GetVisible() && handle_) {
+      int command = window_state_ == wsMinimized   ? SW_SHOWMINIMIZED
+                    : window_state_ == wsMaximized ? SW_SHOWMAXIMIZED
+                                                   : SW_SHOWNORMAL;
+      ShowWindow(handle_, command);
+    }
+  } else {
+    DoHide();
+    TControl::SetVisible(false);
+    if (handle_) ShowWindow(handle_, SW_HIDE);
+  }
+  Perform(CM_SHOWINGCHANGED);
+}
+
+void TCustomForm::Show() {
+  SetVisible(true);
+  BringToFront();
+}
+
+void TCustomForm::DoShow() { OnShow(this); }
+void TCustomForm::DoHide() { OnHide(this); }
+
+void TCustomForm::PlaceOnShow() {
+  RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  TCustomForm* center_on = nullptr;
+  switch (position_) {
+    case poScreenCenter:
+    case poDesktopCenter: break;
+    case poOwnerFormCenter: center_on = DynamicCast<TCustomForm>(GetOwner()); [[fallthrough]];
+    case poMainFormCenter:
+      if (!center_on && Application) center_on = Application->GetMainForm();
+      if (center_on == this || (center_on && !center_on->GetVisible())) center_on = nullptr;
+      break;
+    default: return;
+  }
+  if (center_on) area = center_on->GetBoundsRect();
+  int left = area.left + (area.right - area.left - GetWidth()) / 2;
+  int top = area.top + (area.bottom - area.top - GetHeight()) / 2;
+  // Keep the title bar reachable.
+  RECT work = Screen ? Screen->GetWorkAreaRect() : area;
+  left = std::max<int>(left, work.left);
+  top = std::max<int>(top, work.top);
+  SetBounds(left, top, GetWidth(), GetHeight());
+}
+
+void TCustomForm::SetWindowState(TWindowState state) {
+  if (state == window_state_) return;
+  window_state_ = state;
+  if (handle_ && IsWindowVisible(handle_))
+    ShowWindow(handle_, state == wsMinimized ? SW_MINIMIZE : state == wsMaximized ? SW_MAXIMIZE : SW_RESTORE);
+}
+
+void TCustomForm::WMSize(TMessage& message) {
+  TK_INHERITED(message);
+  if (!handle_ || !IsWindowVisible(handle_)) return;
+  switch (message.WParam) {
+    case SIZE_MINIMIZED: window_state_ = wsMinimized; break;
+    case SIZE_MAXIMIZED: window_state_ = wsMaximized; break;
+    case SIZE_RESTORED: window_state_ = wsNormal; break;
+    default: break;
+  }
+  if (Application && Application->main_form_ == this)
+    Application->MainFormSized(message.WParam == SIZE_MINIMIZED);
+}
+
+bool TCustomForm::CloseQuery() {
+  bool can_close = true;
+  OnCloseQuery(this, can_close);
+  return can_close;
+}
+
+void TCustomForm::DoClose(TCloseAction& action) { OnClose(this, action); }
+
+void TCustomForm::Close() {
+  if (form_state_.Contains(fsModal)) {
+    // The modal loop asks OnCloseQuery and OnClose.
+    modal_result_ = mrCancel;
+    return;
+  }
+  if (!CloseQuery()) return;
+  TCloseAction action = caHide;
+  DoClose(action);
+  if (action == caNone) return;
+  if (Application && Application->main_form_ == this) {
+    Application->Terminate();
+    return;
+  }
+  switch (action) {
+    case caHide: SetVisible(false); break;
+    case caMinimize: SetWindowState(wsMinimized); break;
+    case caFree: Release(); break;
+    default: break;
+  }
+}
+
+void TCustomForm::WMClose(TMessage& message) {
+  (void)message;
+  Close();
+}
+
+void TCustomForm::Release() { PostMessageA(GetHandle(), CM_RELEASE, 0, 0); }
+
+void TCustomForm::CMRelease(TMessage& message) {
+  (void)message;
+  // Nothing of the form is touched after this: the chain returns straight to the system.
+  Free(this);
+}
+
+void TCustomForm::SetModalResult(TModalResult result) {
+  if (form_state_.Contains(fsModal)) modal_result_ = result;
+}
+
+void TCustomForm::DisableOtherWindows() {
+  struct TContext {
+    HWND self;
+    std::vector<HWND>* list;
+  } context{handle_, &disabled_windows_};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* c = reinterpret_cast<TContext*>(data);
+        if (window != c->self && IsWindowVisible(window) && IsWindowEnabled(window)) {
+          EnableWindow(window, FALSE);
+          c->list->push_back(window);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&context));
+}
+
+void TCustomForm::EnableOtherWindows() {
+  std::vector<HWND> list;
+  list.swap(disabled_windows_);
+  for (HWND window : list)
+    if (IsWindow(window)) EnableWindow(window, TRUE);
+}
+
+TModalResult TCustomForm::ShowModal() {
+  if (GetVisible() || !GetEnabled() || form_state_.Contains(fsModal))
+    throw EInvalidOperation("Cannot make a visible window modal");
+  if (HWND capture = GetCapture()) SendMessageA(capture, WM_CANCELMODE, 0, 0);
+  ReleaseCapture();
+  if (Application) Application->CancelHint();
+  HWND previous = GetActiveWindow();
+  form_state_.Include(fsModal);
+  modal_result_ = mrNone;
+  TCloseAction action = caHide;
+  auto finish = [&] {
+    EnableOtherWindows();
+    form_state_.Exclude(fsModal);
+    if (GetVisible()) SetVisible(false);
+    if (previous && IsWindow(previous) && IsWindowVisible(previous)) SetActiveWindow(previous);
+  };
+  try {
+    HandleNeeded();
+    DisableOtherWindows();
+    Show();
+    for (;;) {
+      if (Application) {
+        Application->HandleMessage();
+        if (Application->GetTerminated()) modal_result_ = mrCancel;
+      } else {
+        MSG msg;
+        if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+          PostQuitMessage(static_cast<int>(msg.wParam));
+          modal_result_ = mrCancel;
+        } else {
+          TranslateMessage(&msg);
+          DispatchMessageA(&msg);
+        }
+      }
+      if (modal_result_ == mrNone) continue;
+      if (Application && Application->GetTerminated()) break;
+      // A result ends the loop unless OnCloseQuery or OnClose keep the form open.
+      action = caHide;
+      if (!CloseQuery()) {
+        modal_result_ = mrNone;
+        continue;
+      }
+      DoClose(action);
+      if (action == caNone) {
+        modal_result_ = mrNone;
+        continue;
+      }
+      break;
+    }
+  } catch (...) {
+    finish();
+    throw;
+  }
+  TModalResult result = modal_result_;
+  finish();
+  if (action == caFree) Release();
+  return result;
+}
+
+// ---- Activation and focus -------------------------------------------------------------------
+
+void TCustomForm::WMActivate(TMessage& message) {
+  // No default handling: it would put the focus on the form itself.
+  bool active = LOWORD(message.WParam) != WA_INACTIVE;
+  active_ = active;
+  if (active) {
+    if (Screen) Screen->active_form_ = this;
+    form_state_.Include(fsActivated);
+    if (!active_control_ || !active_control_->CanFocus())
+      active_control_ = FindNextControl(nullptr, true, true, false);
+    if (!HIWORD(message.WParam)) SetWindowFocus();
+    Perform(CM_ACTIVATE);
+  } else {
+    Perform(CM_DEACTIVATE);
+  }
+}
+
+void TCustomForm::CMActivate(TMessage& message) {
+  (void)message;
+  Activate();
+}
+
+void TCustomForm::CMDeactivate(TMessage& message) {
+  (void)message;
+  Deactivate();
+}
+
+void TCustomForm::Activate() { OnActivate(this); }
+void TCustomForm::Deactivate() { OnDeactivate(this); }
+
+void TCustomForm::SetWindowFocus() {
+  if (!handle_) return;
+  HWND target = active_control_ && active_control_->CanFocus() ? active_control_->GetHandle() : handle_;
+  if (GetFocus() != target) ::SetFocus(target);
+}
+
+void TCustomForm::SetActiveControl(TWinControl* control) {
+  if (control == active_control_) return;
+  bool loading = GetComponentState().Contains(csLoading);
+  if (control && (control == this || GetParentForm(control) != this || (!loading && !control->CanFocus())))
+    throw EInvalidOperation("Cannot focus a disabled or invisible window");
+  active_control_ = control;
+  if (!loading && active_) SetWindowFocus();
+}
+
+void TCustomForm::FocusControl(TWinControl* control) {
+  SetActiveControl(control);
+  if (!handle_ || !IsWindowVisible(handle_)) return;
+  if (active_)
+    SetWindowFocus();
+  else
+    SetActiveWindow(handle_);
+}
+
+void TCustomForm::SetFocusedControl(TWinControl* control) {
+  if (GetComponentState().Contains(csDestroying)) return;
+  if (Screen) {
+    Screen->active_control_ = control;
+    Screen->active_form_ = this;
+  }
+  if (control != this) active_control_ = control;
+  if (control == focused_control_) return;
+  TWinControl* old = focused_control_;
+  focused_control_ = control;
+  // Leave the old control and its containers up to the one that holds both.
+  TWinControl* common = nullptr;
+  for (TWinControl* c = old; c && !common; c = c->GetParent())
+    if (c->ContainsControl(control)) common = c;
+  for (TWinControl* c = old; c && c != common && c != this; c = c->GetParent()) {
+    c->Perform(CM_EXIT);
+    if (focused_control_ != control) return;  // a handler moved the focus on
+  }
+  std::vector<TWinControl*> entered;
+  for (TWinControl* c = control; c && c != common && c != this; c = c->GetParent()) entered.push_back(c);
+  for (auto it = entered.rbegin(); it != entered.rend(); ++it) {
+    (*it)->Perform(CM_ENTER);
+    if (focused_control_ != control) return;
+  }
+  Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(control));
+}
+
+void TCustomForm::DefocusControl(TWinControl* control, bool removing) {
+  if (removing && control->ContainsControl(focused_control_)) focused_control_ = control->GetParent();
+  if (Screen && control->ContainsControl(Screen->active_control_)) Screen->active_control_ = nullptr;
+  if (control->ContainsControl(active_control_)) {
+    active_control_ = nullptr;
+    // The focus goes to the form rather than to a window that is going away.
+    if (active_ && !GetComponentState().Contains(csDestroying)) SetWindowFocus();
+  }
+}
+
+// ---- Keys ---------------------------------------------------------------------------------------
+
+bool TCustomForm::IsShortCut(TMessage& message) {
+  bool handled = false;
+  OnShortCut(message, handled);
+  return handled;
+}
+
+void TCustomForm::CMDialogKey(TMessage& message) {
+  if (GetKeyState(VK_MENU) >= 0) {
+    auto key = static_cast<WORD>(message.WParam);
+    if (key == VK_TAB && GetKeyState(VK_CONTROL) >= 0) {
+      SelectNext(active_control_, GetKeyState(VK_SHIFT) >= 0, true);
+      message.Result = 1;
+      return;
+    }
+    if (key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN) {
+      if (active_control_ && active_control_->GetParent()) {
+        active_control_->GetParent()->SelectNext(active_control_, key == VK_RIGHT || key == VK_DOWN, false);
+        message.Result = 1;
+      }
+      return;
+    }
+  }
+  // Enter and Escape go to the controls: the default and the cancel button take them.
+  TK_INHERITED(message);
+}

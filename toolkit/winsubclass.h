@@ -1,0 +1,41 @@
+// Subclassing of windows that are not toolkit controls (a list view's header, a combo box's
+// edit): our procedure goes in front of the window's own with SetWindowLongPtrA(GWLP_WNDPROC),
+// and its messages reach a handler as TMessage records. The object is found through a window
+// property, so no code is generated at run time.
+#pragma once
+
+#include <windows.h>
+
+#include "toolkit/messages.h"
+#include "toolkit/sysutils.h"
+
+class TWindowSubclass {
+ public:
+  // The handler answers a message alone (setting Result) or passes it on with CallPrevious.
+  explicit TWindowSubclass(TWndMethod handler) : handler_(handler) {}
+  ~TWindowSubclass() { Uninstall(); }
+  TWindowSubclass(const TWindowSubclass&) = delete;
+  TWindowSubclass& operator=(const TWindowSubclass&) = delete;
+
+  // Raises EOSError when the window does not exist, belongs to another process or already
+  // carries one of our subclasses (ERROR_ALREADY_EXISTS), or when this object is installed.
+  void Install(HWND window);
+  // Takes our procedure out, but only while it is still the window's procedure: a
+  // procedure installed after ours stays, and ours then passes every message straight on.
+  void Uninstall();
+  bool Installed() const { return window_ != nullptr; }
+  HWND GetWindow() const { return window_; }
+  // The procedure that was installed before ours.
+  WNDPROC GetPreviousProc() const { return previous_; }
+
+  // Calls the previous procedure with the record's (possibly changed) parameters and
+  // stores its result.
+  void CallPrevious(TMessage& message);
+
+ private:
+  static LRESULT CALLBACK SubclassProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam);
+
+  TWndMethod handler_;
+  HWND window_ = nullptr;
+  WNDPROC previous_ = nullptr;
+};
