@@ -3,6 +3,15 @@
 
 // String table
 #define IDS_MAIN_CAPTION 1000
+// Settings file: the section and key names (resource strings, so they follow the catalog)
+#define IDS_SETTINGS_SECTION 1200
+#define IDS_SETTINGS_COMPORT 1201
+#define IDS_SETTINGS_CONTACT 1202
+#define IDS_SETTINGS_ALGORITHM 1203
+#define IDS_SETTINGS_COUNTDOWN 1204
+#define IDS_SETTINGS_LAPNUM 1205
+#define IDS_SETTINGS_PROTOCOL_TITLE 1206
+#define IDS_SETTINGS_PROTOCOL_SIGN 1207
 
 // Application manifest (RT_MANIFEST resource 1 of the executable)
 #define IDR_MANIFEST 1

@@ -1,0 +1,72 @@
+#include "app/settings.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "app/signal.h"
+#include "resources/resource_ids.h"
+#include "toolkit/inifiles.h"
+#include "toolkit/resstrings.h"
+#include "toolkit/sysutils.h"
+
+namespace {
+
+TK_RESOURCESTRING(SSection, IDS_SETTINGS_SECTION);
+TK_RESOURCESTRING(SComPort, IDS_SETTINGS_COMPORT);
+TK_RESOURCESTRING(SContact, IDS_SETTINGS_CONTACT);
+TK_RESOURCESTRING(SAlgorithm, IDS_SETTINGS_ALGORITHM);
+TK_RESOURCESTRING(SCountDown, IDS_SETTINGS_COUNTDOWN);
+TK_RESOURCESTRING(SLapNum, IDS_SETTINGS_LAPNUM);
+TK_RESOURCESTRING(SProtocolTitle, IDS_SETTINGS_PROTOCOL_TITLE);
+TK_RESOURCESTRING(SProtocolSign, IDS_SETTINGS_PROTOCOL_SIGN);
+
+// "LapNum" holds the number of laps minus 2, so it is the lap list's index minus 1.
+constexpr int kLapNumOffset = 1;
+// Read when the key is missing: one above the last lap choice, which gives three laps.
+constexpr int kLapNumDefault = 2;
+
+std::string Name(const TResStringRec& rec) { return LoadResString(&rec); }
+
+}  // namespace
+
+TSettings LoadSettings(const std::string& ini_file) {
+  const TSettings defaults;
+  TSettings s;
+  TIniFile ini(ini_file);
+  const std::string section = Name(SSection);
+  s.Port = ini.ReadInteger(section, Name(SComPort), defaults.Port);
+  s.Contact = ini.ReadInteger(section, Name(SContact), defaults.Contact);
+  s.Algorithm = ini.ReadInteger(section, Name(SAlgorithm), defaults.Algorithm);
+  s.CountDown = ini.ReadInteger(section, Name(SCountDown), defaults.CountDown);
+  int64_t lap_num = ini.ReadInteger(section, Name(SLapNum), kLapNumDefault);
+  s.Title = ini.ReadString(section, Name(SProtocolTitle), defaults.Title);
+  s.Sign = ini.ReadString(section, Name(SProtocolSign), defaults.Sign);
+
+  // A hand-edited file may hold anything; the controls can show only their own ranges.
+  if (s.Port < 0 || s.Port > TSettings::kMaxPort) s.Port = 0;
+  if (s.Contact < 0 || s.Contact >= kContactCount) s.Contact = -1;
+  if (s.Algorithm != kAlgorithmDirect) s.Algorithm = kAlgorithmInverted;
+  s.CountDown = std::clamp(s.CountDown, 0, TSettings::kMaxCountDown);
+  // Below one lap the race would finish every lane at its start.
+  s.LapChoice = static_cast<int>(std::clamp<int64_t>(lap_num + kLapNumOffset, 0, TSettings::kMaxLapChoice));
+  return s;
+}
+
+bool SaveSettings(const std::string& ini_file, const TSettings& settings) {
+  try {
+    TIniFile ini(ini_file);
+    const std::string section = Name(SSection);
+    ini.WriteInteger(section, Name(SComPort), settings.Port);
+    ini.WriteInteger(section, Name(SContact), settings.Contact);
+    ini.WriteInteger(section, Name(SAlgorithm), settings.Algorithm);
+    ini.WriteInteger(section, Name(SCountDown), settings.CountDown);
+    ini.WriteInteger(section, Name(SLapNum), settings.LapChoice - kLapNumOffset);
+    ini.WriteString(section, Name(SProtocolTitle), settings.Title);
+    ini.WriteString(section, Name(SProtocolSign), settings.Sign);
+    return true;
+  } catch (const Exception&) {
+    return false;
+  }
+}
+
+std::string SettingsFileName(const std::string& exe_file) { return ChangeFileExt(exe_file, ".ini"); }

@@ -1,0 +1,36 @@
+// The seven settings of the configuration and their ini file beside the executable. The
+// section and key names are resource strings, so the names in the file follow the active
+// language's catalog.
+#pragma once
+
+#include <string>
+
+// The values as the configuration's controls hold them.
+struct TSettings {
+  static constexpr int kMaxPort = 16;
+  static constexpr int kMaxCountDown = 9999;
+  static constexpr int kMaxLapChoice = 2;  // "Three"
+
+  int Port = 0;       // port list index: 0 none, n COMn
+  int Contact = 1;    // pin pair index ("4-6"); -1 none chosen
+  int Algorithm = 0;  // 0 "On", 1 "Off" (inverted)
+  int CountDown = 5;  // seconds
+  int LapChoice = 2;  // lap list index: number of laps - 1
+  std::string Title = "Dravolin";
+  std::string Sign;
+
+  bool operator==(const TSettings&) const = default;
+};
+
+// Reads the settings; a missing file or key gives the value above. Stored values are
+// brought into the controls' ranges: a port beyond COM16 is none, a pin pair outside the
+// list is none chosen, any algorithm but 0 inverts, the count-down is held to 0 to 9999,
+// and the laps (stored as laps - 2) to one to three.
+TSettings LoadSettings(const std::string& ini_file);
+
+// Writes all seven values; false when the file cannot be written (the values are then
+// still the live ones, only not kept).
+bool SaveSettings(const std::string& ini_file, const TSettings& settings);
+
+// The ini file of an executable: its path with the extension ".ini".
+std::string SettingsFileName(const std::string& exe_file);

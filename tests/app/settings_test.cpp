@@ -1,0 +1,107 @@
+// The settings file: defaults, the "LapNum" rule, values brought into the controls' ranges,
+// and a round trip of all seven values.
+#include "app/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "toolkit/inifiles.h"
+#include "toolkit/sysutils.h"
+
+namespace {
+
+class Settings : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    file = IncludeTrailingPathDelimiter(temp) + "dravolin_settings_" + std::to_string(GetCurrentProcessId()) +
+           "_" + info->name() + ".ini";
+  }
+  void TearDown() override { DeleteFile(file); }
+
+  // Writes one value by hand, as an edited file would hold it.
+  void Store(const char* key, const char* value) { TIniFile(file).WriteString("Configuration", key, value); }
+
+  std::string file;
+};
+
+TEST_F(Settings, AMissingFileGivesTheFirstStartValues) {
+  TSettings s = LoadSettings(file);
+  EXPECT_EQ(s.Port, 0);
+  EXPECT_EQ(s.Contact, 1);  // "4-6"
+  EXPECT_EQ(s.Algorithm, 0);
+  EXPECT_EQ(s.CountDown, 5);
+  EXPECT_EQ(s.LapChoice, 2);  // three laps
+  EXPECT_EQ(s.Title, "Dravolin");
+  EXPECT_EQ(s.Sign, "");
+  EXPECT_FALSE(FileExists(file));
+}
+
+TEST_F(Settings, LapNumHoldsTheLapsMinusTwo) {
+  TSettings one_lap;
+  one_lap.LapChoice = 0;
+  ASSERT_TRUE(SaveSettings(file, one_lap));
+  EXPECT_EQ(TIniFile(file).ReadString("Configuration", "LapNum", "?"), "-1");
+  EXPECT_EQ(LoadSettings(file).LapChoice, 0);  // "Single"
+  Store("LapNum", "0");
+  EXPECT_EQ(LoadSettings(file).LapChoice, 1);
+  Store("LapNum", "1");
+  EXPECT_EQ(LoadSettings(file).LapChoice, 2);
+}
+
+TEST_F(Settings, HandEditedValuesAreBroughtIntoTheControlsRanges) {
+  struct Case {
+    const char* key;
+    const char* stored;
+    int TSettings::*field;
+    int expected;
+  };
+  const Case cases[] = {
+      {"LapNum", "-2", &TSettings::LapChoice, 0},  // would leave no lap at all
+      {"LapNum", "-2147483648", &TSettings::LapChoice, 0},
+      {"LapNum", "7", &TSettings::LapChoice, 2},
+      {"LapNum", "2147483647", &TSettings::LapChoice, 2},
+      {"COMPORT", "17", &TSettings::Port, 0},
+      {"COMPORT", "-3", &TSettings::Port, 0},
+      {"COMPORT", "16", &TSettings::Port, 16},
+      {"Contact", "4", &TSettings::Contact, -1},
+      {"Contact", "3", &TSettings::Contact, 3},
+      {"Algorithm", "5", &TSettings::Algorithm, 1},
+      {"Algorithm", "-1", &TSettings::Algorithm, 1},
+      {"CountDown", "-4", &TSettings::CountDown, 0},
+      {"CountDown", "10000", &TSettings::CountDown, 9999},
+      {"CountDown", "not a number", &TSettings::CountDown, 5},
+  };
+  for (const Case& c : cases) {
+    Store(c.key, c.stored);
+    EXPECT_EQ(LoadSettings(file).*c.field, c.expected) << c.key << "=" << c.stored;
+    TIniFile(file).DeleteKey("Configuration", c.key);
+  }
+}
+
+TEST_F(Settings, AllSevenValuesComeBackAsSaved) {
+  TSettings s;
+  s.Port = 3;
+  s.Contact = 2;
+  s.Algorithm = 1;
+  s.CountDown = 0;
+  s.LapChoice = 1;
+  s.Title = "  Autocross Cup ";  // blanks at the ends survive
+  s.Sign = "Race office; \"Weber\"";
+  ASSERT_TRUE(SaveSettings(file, s));
+  EXPECT_EQ(LoadSettings(file), s);
+  TIniFile ini(file);
+  for (const char* key :
+       {"COMPORT", "Contact", "Algorithm", "CountDown", "LapNum", "ProtocolTitle", "ProtocolSign"})
+    EXPECT_TRUE(ini.ValueExists("Configuration", key)) << key;
+}
+
+TEST_F(Settings, AFileThatCannotBeWrittenIsReportedToTheCaller) {
+  EXPECT_FALSE(SaveSettings(file + "\\missing folder\\x.ini", TSettings()));
+  EXPECT_EQ(SettingsFileName("C:\\Race\\Dravolin.exe"), "C:\\Race\\Dravolin.ini");
+}
+
+}  // namespace
