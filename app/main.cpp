@@ -2,6 +2,8 @@
 // window is closed.
 #include <windows.h>
 
+#include "i18n/resourcestrings.h"
+#include "i18n/translator.h"
 #include "resource_ids.h"
 #include "toolkit/forms.h"
 #include "toolkit/resstrings.h"
@@ -31,8 +33,18 @@ TK_CLASS_INFO(TMain, TForm)
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   try {
+    RegisterTranslationUnits();
     RegisterToolkitUnits();
     RegisterFormsUnit();
+    // The program's own start-up: its resource strings are also looked up in "vorlen",
+    // and every text, file name and ini key is German.
+    RegisterUnit(
+        usApplication, "Dravolin",
+        [] {
+          AddDomainForResourceString("vorlen");
+          UseLanguage("de");
+        },
+        nullptr);
     TUnitsScope units;
     TMain* main = nullptr;
     Application->CreateForm(main);

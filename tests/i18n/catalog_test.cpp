@@ -1,0 +1,193 @@
+// Message catalogs read by TDomain: lookups in catalogs of every small size and in both
+// byte orders, the language fallback, and damaged catalogs refused once with their errors.
+#include "i18n/domain.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "tests/i18n/i18n_test_files.h"
+
+namespace {
+
+std::string CatalogFolder() { return TestFolder() + "catalogs"; }
+
+std::string Key(int number) { return Format("key %.3d", number); }
+std::string Value(int number) { return Format("Wert %.3d", number); }
+
+// A domain reading catalogs/<language>/LC_MESSAGES/<name>.mo.
+class TDomainHolder {
+ public:
+  TDomainHolder(const std::string& name, const std::string& language,
+                const std::string& folder = CatalogFolder())
+      : domain_(New<TDomain>(name)) {
+    domain_->SetDirectory(folder);
+    domain_->SetLanguageCode(language);
+  }
+  ~TDomainHolder() { Free(domain_); }
+  TDomain* operator->() const { return domain_; }
+
+ private:
+  TDomain* domain_;
+};
+
+// The message of the exception a lookup raises; empty when it raises none.
+std::string LookupError(TDomain* domain, const std::string& key) {
+  try {
+    domain->Lookup(key);
+  } catch (const Exception& e) {
+    return e.Message();
+  }
+  return {};
+}
+
+class CatalogSearch : public testing::TestWithParam<std::tuple<int, const char*>> {};
+
+TEST_P(CatalogSearch, FindsEveryKeyAndReturnsAbsentKeysUnchanged) {
+  const auto [count, order] = GetParam();
+  TDomainHolder domain("keys" + IntToStr(count), order);
+  for (int i = 1; i <= count; ++i) EXPECT_EQ(domain->Lookup(Key(2 * i)), Value(2 * i)) << Key(2 * i);
+  // Before the first, between any two and after the last entry.
+  for (int i = 0; i <= count; ++i) EXPECT_EQ(domain->Lookup(Key(2 * i + 1)), Key(2 * i + 1));
+  EXPECT_EQ(domain->Lookup(Key(0)), Key(0));
+  EXPECT_EQ(domain->Lookup("key 999"), "key 999");
+  EXPECT_EQ(domain->Lookup("~"), "~");
+  EXPECT_EQ(domain->Lookup(" "), " ");
+  EXPECT_TRUE(domain->IsOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(SizesAndByteOrders, CatalogSearch,
+                         testing::Combine(testing::Values(0, 1, 2, 3, 4, 5, 6, 79, 80),
+                                          testing::Values("le", "be")),
+                         [](const auto& info) {
+                           return std::string(std::get<1>(info.param)) + "_" +
+                                  IntToStr(std::get<0>(info.param));
+                         });
+
+TEST(CatalogLookup, TranslationsAreTheCatalogsUtf8Bytes) {
+  for (const char* order : {"le", "be"}) {
+    TDomainHolder domain("keys80", order);
+    EXPECT_EQ(domain->Lookup("umlaut"),
+              "Fu\xC3\x9F"
+              "zeile \xC3\x84pfel");
+    EXPECT_EQ(domain->Lookup("two lines\n"), "zwei\nZeilen\n");
+  }
+}
+
+TEST(CatalogLookup, EmptyKeyNeverYieldsTheHeader) {
+  TDomainHolder domain("keys3", "le");
+  EXPECT_EQ(domain->Lookup(""), "");
+  EXPECT_EQ(domain->GetHeaderField("content-type"), "text/plain; charset=UTF-8");
+  EXPECT_EQ(domain->GetHeaderField("Language"), "");
+}
+
+TEST(CatalogLookup, RegionalLanguageFallsBackToItsFirstTwoLetters) {
+  TDomainHolder domain("keys5", "le_XX");
+  EXPECT_EQ(domain->Lookup(Key(4)), Value(4));
+  EXPECT_EQ(domain->CatalogFileName("le_XX"),
+            IncludeTrailingPathDelimiter(CatalogFolder()) + "le_XX\\LC_MESSAGES\\keys5.mo");
+}
+
+TEST(CatalogLookup, MissingCatalogReturnsKeysWithoutError) {
+  TDomainHolder domain("keys5", "zz");
+  EXPECT_EQ(domain->Lookup(Key(4)), Key(4));
+  EXPECT_FALSE(domain->IsOpen());
+}
+
+TEST(CatalogLookup, NewLanguageClosesTheCatalogAndOpensTheOtherOnDemand) {
+  TDomainHolder domain("keys5", "le");
+  EXPECT_EQ(domain->Lookup(Key(2)), Value(2));
+  domain->SetLanguageCode("zz");
+  EXPECT_FALSE(domain->IsOpen());
+  EXPECT_EQ(domain->Lookup(Key(2)), Key(2));
+  domain->SetLanguageCode("be");
+  EXPECT_EQ(domain->Lookup(Key(2)), Value(2));
+}
+
+// --- Damaged catalogs ----------------------------------------------------------------------
+
+uint32_t GetWord(const std::string& bytes, size_t at) {
+  uint32_t v;
+  std::memcpy(&v, bytes.data() + at, 4);
+  return v;
+}
+void PutWord(std::string& bytes, size_t at, uint32_t v) { std::memcpy(bytes.data() + at, &v, 4); }
+
+class DamagedCatalog : public testing::Test {
+ protected:
+  // Writes the catalog as xx\LC_MESSAGES\bad.mo and returns a domain on it.
+  TDomain* Install(const std::string& bytes) {
+    file_name_ = folder_.Path() + "xx\\LC_MESSAGES\\bad.mo";
+    WriteWholeFile(file_name_, bytes);
+    domain_ = New<TDomain>("bad");
+    domain_->SetDirectory(folder_.Path());
+    domain_->SetLanguageCode("xx");
+    return domain_;
+  }
+  void TearDown() override { Free(domain_); }
+
+  // Refused once with the message, then every lookup returns its key.
+  void ExpectRefusedOnce(TDomain* domain, const std::string& message) {
+    EXPECT_EQ(LookupError(domain, Key(2)), message + file_name_);
+    EXPECT_FALSE(domain->IsOpen());
+    EXPECT_EQ(domain->Lookup(Key(2)), Key(2));
+    EXPECT_EQ(domain->Lookup(Key(4)), Key(4));
+  }
+
+  std::string Good() const { return ReadWholeFile(CatalogFolder() + "\\le\\LC_MESSAGES\\keys80.mo"); }
+
+  TScratchFolder folder_;
+  std::string file_name_;
+  TDomain* domain_ = nullptr;
+};
+
+const char kNotMo[] = "This file is not a valid GNU gettext mo file: ";
+const char kDamaged[] = "This GNU gettext mo file is damaged (a table or text lies outside it): ";
+
+TEST_F(DamagedCatalog, EmptyFileIsRefused) { ExpectRefusedOnce(Install(""), kNotMo); }
+
+TEST_F(DamagedCatalog, WrongMagicIsRefused) {
+  std::string bytes = Good();
+  PutWord(bytes, 0, 0x12345678);
+  ExpectRefusedOnce(Install(bytes), kNotMo);
+}
+
+TEST_F(DamagedCatalog, TruncatedFileIsRefused) {
+  ExpectRefusedOnce(Install(Good().substr(0, 12)), kNotMo);
+  Free(domain_);
+  domain_ = nullptr;
+  ExpectRefusedOnce(Install(Good().substr(0, 600)), kDamaged);
+}
+
+TEST_F(DamagedCatalog, TablesOrTextsPastTheEndAreRefused) {
+  const std::string good = Good();
+  struct Damage {
+    size_t at;
+    uint32_t value;
+  };
+  const uint32_t key_table = GetWord(good, 12);
+  const uint32_t translations = GetWord(good, 16);
+  for (Damage damage :
+       {Damage{8, 0x7FFFFFFF}, Damage{12, 0xFFFFFFF0}, Damage{16, static_cast<uint32_t>(good.size())},
+        Damage{key_table + 8 * 40 + 4, 0xFFFFFFF0}, Damage{translations + 8 * 79, 0x10000}}) {
+    std::string bytes = good;
+    PutWord(bytes, damage.at, damage.value);
+    SCOPED_TRACE(damage.at);
+    Free(domain_);
+    domain_ = nullptr;
+    ExpectRefusedOnce(Install(bytes), kDamaged);
+  }
+}
+
+TEST_F(DamagedCatalog, NonUtf8CharsetIsRefusedOnceUntilTheLanguageIsSetAgain) {
+  TDomain* domain = Install(ReadWholeFile(CatalogFolder() + "\\le\\LC_MESSAGES\\latin1.mo"));
+  const std::string message =
+      "The translation for the language code xx (in " + file_name_ +
+      ") does not have charset=utf-8 in its Content-Type. Translations are turned off.";
+  EXPECT_EQ(LookupError(domain, Key(2)), message);
+  EXPECT_EQ(domain->Lookup(Key(2)), Key(2));
+  domain->SetLanguageCode("xx");
+  EXPECT_EQ(LookupError(domain, Key(2)), message);
+}
+
+}  // namespace

@@ -1,0 +1,156 @@
+// The translation instance: language choice, domains, line breaks and the UTF-8 check.
+#include "i18n/translator.h"
+
+#include <gtest/gtest.h>
+
+#include "i18n/domain.h"
+#include "tests/i18n/i18n_test_files.h"
+
+namespace {
+
+class Translator : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(DefaultInstance, nullptr);
+    UseLanguage("de");
+  }
+};
+
+// Sets an environment variable for one scope.
+class TEnvironment {
+ public:
+  TEnvironment(const char* name, const char* value) : name_(name) {
+    char buffer[256];
+    DWORD length = GetEnvironmentVariableA(name, buffer, sizeof buffer);
+    had_ = length > 0 && length < sizeof buffer;
+    if (had_) old_.assign(buffer, length);
+    SetEnvironmentVariableA(name, value);
+  }
+  ~TEnvironment() { SetEnvironmentVariableA(name_, had_ ? old_.c_str() : nullptr); }
+
+ private:
+  const char* name_;
+  bool had_ = false;
+  std::string old_;
+};
+
+TEST_F(Translator, GermanCatalogTranslatesWideAndAnsiTexts) {
+  EXPECT_EQ(_(L"Place"), L"Start-Platz");
+  EXPECT_EQ(_("Delete Record?"),
+            "M\xF6"
+            "chten Sie wirklich den markierten Datensatz l\xF6schen?");
+  EXPECT_EQ(_("PREPARE"), "BEREIT ");
+  EXPECT_EQ(_("START"), "START");
+  EXPECT_EQ(GetCurrentLanguage(), "de");
+}
+
+TEST_F(Translator, EmptyLanguageComesFromLangWithoutItsEncoding) {
+  {
+    TEnvironment lang("LANG", "de_DE.ISO-8859-15@euro");
+    UseLanguage("");
+    EXPECT_EQ(GetCurrentLanguage(), "de_DE");
+    EXPECT_EQ(_("ERROR"), "FEHLER");
+  }
+  {
+    TEnvironment lang("LANG", nullptr);
+    UseLanguage("");
+    EXPECT_EQ(GetCurrentLanguage(), GetOSLanguage());
+  }
+  UseLanguage("de_DE.UTF-8");
+  EXPECT_EQ(GetCurrentLanguage(), "de_DE.UTF-8");  // a code given is taken as it is
+}
+
+TEST(SystemLanguage, ThreadLocaleTableAndLocaleNames) {
+  EXPECT_EQ(LanguageOfLocale(1031), "de_DE");
+  EXPECT_EQ(LanguageOfLocale(2057), "en_UK");
+  EXPECT_EQ(LanguageOfLocale(4103), "de_LU");
+  EXPECT_EQ(LanguageOfLocale(1041), "C");
+  const std::string os = GetOSLanguage();
+  const bool from_names = os.size() == 5 && os[2] == '_';
+  EXPECT_TRUE(from_names || os == LanguageOfLocale(GetThreadLocale())) << os;
+}
+
+TEST_F(Translator, LanguageChangeClosesEveryCatalog) {
+  EXPECT_EQ(_("FINISH"), "ZIEL");
+  TDomain* domain = DefaultInstance->GetDomain("default");
+  EXPECT_TRUE(domain->IsOpen());
+  UseLanguage("en");
+  EXPECT_FALSE(domain->IsOpen());
+  EXPECT_EQ(_("FINISH"), "FINISH");
+  UseLanguage("de");
+  EXPECT_EQ(_("FINISH"), "ZIEL");
+}
+
+TEST_F(Translator, LineBreaksBecomeCarriageReturnLineFeed) {
+  DefaultInstance->bindtextdomain("keys80", TestFolder() + "catalogs");
+  UseLanguage("le");
+  EXPECT_EQ(dgettext("keys80", L"first\nsecond"), L"first\r\nsecond");
+  EXPECT_EQ(dgettext("keys80", L"\nleading"), L"\r\nleading");
+  EXPECT_EQ(dgettext("keys80", L"kept\r\nas is"), L"kept\r\nas is");
+  // Looked up without its carriage return.
+  EXPECT_EQ(dgettext("keys80", L"two lines\r\n"), L"zwei\r\nZeilen\r\n");
+  EXPECT_EQ(dgettext("keys80", L"two lines\n"), L"zwei\r\nZeilen\r\n");
+  EXPECT_EQ(dgettext("keys80", L"umlaut"), L"Fu\u00DFzeile \u00C4pfel");
+}
+
+TEST_F(Translator, EmptyTextStaysEmpty) {
+  EXPECT_EQ(_(L""), L"");
+  EXPECT_EQ(_(""), "");
+  EXPECT_EQ(dgettext("default", L""), L"");
+}
+
+TEST_F(Translator, TranslationThatIsNotUtf8IsAnError) {
+  TScratchFolder folder;
+  std::string bytes = ReadWholeFile(TestFolder() + "catalogs\\le\\LC_MESSAGES\\keys80.mo");
+  const size_t at = bytes.find("Fu\xC3\x9F");
+  ASSERT_NE(at, std::string::npos);
+  bytes[at + 2] = '\xFF';
+  WriteWholeFile(folder.Path() + "le\\LC_MESSAGES\\broken.mo", bytes);
+  DefaultInstance->bindtextdomain("broken", folder.Path());
+  UseLanguage("le");
+  EXPECT_EQ(dgettext("broken", L"key 002"), L"Wert 002");
+  try {
+    dgettext("broken", L"umlaut");
+    ADD_FAILURE() << "no error";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(),
+              "Error: Could not translate umlaut. Probably because the mo file doesn't contain utf-8 encoded "
+              "translations.");
+  }
+  UseLanguage("de");  // closes the catalog before the folder goes
+}
+
+TEST_F(Translator, DomainIsCreatedOnceWithTheFolderAndLanguageOfItsCreation) {
+  TDomain* fresh = DefaultInstance->GetDomain("fresh");
+  EXPECT_EQ(DefaultInstance->GetDomain("fresh"), fresh);
+  EXPECT_EQ(fresh->GetLanguageCode(), "de");
+  EXPECT_EQ(fresh->GetDirectory(), TestFolder() + "locale\\");
+  EXPECT_EQ(DefaultInstance->GetDefaultDomainDirectory(), TestFolder() + "locale");
+  DefaultInstance->textdomain("fresh");
+  EXPECT_EQ(_("FINISH"), "FINISH");
+  DefaultInstance->textdomain("default");
+  EXPECT_EQ(_("FINISH"), "ZIEL");
+}
+
+class TRecordingTranslator : public TTranslator {
+ public:
+  std::vector<std::string> calls;
+
+ protected:
+  void LanguageChanged(const std::string& language) override { calls.push_back("language " + language); }
+  void DomainChanged(const std::string& domain) override { calls.push_back("domain " + domain); }
+  void DomainDirectoryChanged(const std::string& domain) override { calls.push_back("directory " + domain); }
+};
+
+TEST(TranslatorInstance, StartsWithEnvironmentLanguageAndDefaultDomainAndTellsDescendants) {
+  TEnvironment lang("LANG", "fr_CA.UTF-8");
+  TRecordingTranslator* translator = New<TRecordingTranslator>();
+  EXPECT_EQ(translator->GetCurrentLanguage(), "fr_CA");
+  EXPECT_EQ(translator->GetCurrentTextDomain(), "default");
+  EXPECT_EQ(translator->calls,
+            (std::vector<std::string>{"language fr_CA", "directory default", "domain default"}));
+  ASSERT_EQ(translator->GetClassHandling().size(), 2u);
+  Free(translator);
+}
+
+}  // namespace
