@@ -12,6 +12,12 @@
 #define IDS_SETTINGS_LAPNUM 1205
 #define IDS_SETTINGS_PROTOCOL_TITLE 1206
 #define IDS_SETTINGS_PROTOCOL_SIGN 1207
+// The working start list and the class list beside the executable (follow the catalog)
+#define IDS_FILE_WORKING_START_LIST 1300
+#define IDS_FILE_CLASS_LIST 1301
+// The exports: their error messages
+#define IDS_EXPORT_ERROR 1600
+#define IDS_EXCEL_NOT_INSTALLED 1601
 
 // Application manifest (RT_MANIFEST resource 1 of the executable)
 #define IDR_MANIFEST 1

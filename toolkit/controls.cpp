@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "toolkit/forms.h"
+#include "toolkit/menus.h"
 #include "toolkit/typinfo.h"
 
 namespace {
@@ -21,6 +22,11 @@ const TEnumInfo& AlignInfo() {
 bool IsWindowed(const TControl* control) { return control && control->Is<TWinControl>(); }
 
 }  // namespace
+
+const TEnumInfo& AlignmentInfo() {
+  static const TEnumInfo info{"taLeftJustify", "taRightJustify", "taCenter"};
+  return info;
+}
 
 // ---- Shared helpers ---------------------------------------------------------------------------
 
@@ -149,6 +155,21 @@ TCustomForm* GetParentForm(TControl* control) {
   return DynamicCast<TCustomForm>(control);
 }
 
+bool IsAccel(WPARAM key, std::string_view caption) {
+  for (size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != '&') continue;
+    if (caption[i + 1] == '&') {
+      ++i;
+      continue;
+    }
+    auto upper = [](unsigned char c) {
+      return static_cast<unsigned char>(reinterpret_cast<uintptr_t>(CharUpperA(reinterpret_cast<LPSTR>(c))));
+    };
+    return upper(static_cast<unsigned char>(caption[i + 1])) == upper(static_cast<unsigned char>(key & 0xFF));
+  }
+  return false;
+}
+
 // ---- TControlCanvas -------------------------------------------------------------------------
 
 TK_CLASS_INFO(TControlCanvas, TCanvas)
@@ -238,6 +259,7 @@ void TControl::Publish(TPublisher<TControl>& p) {
   p.Boolean("ShowHint", &TControl::GetShowHint, &TControl::SetShowHint);
   p.Boolean("ParentShowHint", &TControl::GetParentShowHint, &TControl::SetParentShowHint).Default(true);
   p.Integer("Cursor", &TControl::GetCursor, &TControl::SetCursor).Default(crDefault);
+  p.Object("PopupMenu", &TControl::GetPopupMenu, &TControl::SetPopupMenu);
   p.Event("OnClick", &TControl::OnClick);
   p.Event("OnDblClick", &TControl::OnDblClick);
   p.Event("OnMouseDown", &TControl::OnMouseDown);
@@ -386,7 +408,16 @@ void TControl::WMLButtonDblClk(TMessage& message) { MouseButtonDown(message, mbL
 void TControl::WMLButtonUp(TMessage& message) { MouseButtonUp(message, mbLeft); }
 void TControl::WMRButtonDown(TMessage& message) { MouseButtonDown(message, mbRight, false); }
 void TControl::WMRButtonDblClk(TMessage& message) { MouseButtonDown(message, mbRight, true); }
-void TControl::WMRButtonUp(TMessage& message) { MouseButtonUp(message, mbRight); }
+void TControl::WMRButtonUp(TMessage& message) {
+  MouseButtonUp(message, mbRight);
+  // A windowless control has no window whose default handling asks for the context menu:
+  // the parent's window is asked, and passes it on to the control under the mouse.
+  if (!IsWindowed(this) && parent_ && parent_->HandleAllocated()) {
+    POINT screen = ClientToScreen(PointFromLParam(message.LParam));
+    HWND window = parent_->GetHandle();
+    SendMessageA(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), PointToLParam(screen));
+  }
+}
 void TControl::WMMButtonDown(TMessage& message) { MouseButtonDown(message, mbMiddle, false); }
 void TControl::WMMButtonDblClk(TMessage& message) { MouseButtonDown(message, mbMiddle, true); }
 void TControl::WMMButtonUp(TMessage& message) { MouseButtonUp(message, mbMiddle); }
@@ -409,15 +440,41 @@ void TControl::WMCancelMode(TMessage& message) {
 }
 
 void TControl::WMContextMenu(TMessage& message) {
+  if (message.Result != 0) return;
   // (-1, -1) comes from the keyboard and is passed on as it is.
-  POINT mouse = PointFromLParam(message.LParam);
-  if (mouse.x != -1 || mouse.y != -1) mouse = ScreenToClient(mouse);
+  POINT screen = PointFromLParam(message.LParam);
+  bool keyboard = screen.x == -1 && screen.y == -1;
+  POINT mouse = screen;
+  if (!keyboard) {
+    mouse = ScreenToClient(screen);
+    RECT client = GetClientRect();
+    // On the frame or title bar: the system's menu.
+    if (!PtInRect(&client, mouse)) {
+      TK_INHERITED(message);
+      return;
+    }
+    // A windowless child under the mouse has the first say.
+    if (auto* self = DynamicCast<TWinControl>(this)) {
+      if (TControl* child = self->ControlAtPos(mouse, false)) {
+        child->WindowProc(message);
+        if (message.Result != 0) return;
+      }
+    }
+  }
   bool handled = false;
   DoContextPopup(mouse, handled);
-  if (handled)
+  if (handled) {
     message.Result = 1;
-  else
-    TK_INHERITED(message);
+    return;
+  }
+  if (popup_menu_ && popup_menu_->GetAutoPopup()) {
+    if (keyboard) screen = ClientToScreen({0, 0});
+    popup_menu_->SetPopupComponent(this);
+    message.Result = 1;
+    popup_menu_->Popup(screen.x, screen.y);
+    return;
+  }
+  TK_INHERITED(message);
 }
 
 void TControl::CMColorChanged(TMessage& message) {
@@ -490,6 +547,17 @@ void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
 }
 void TControl::Resize() { OnResize(this); }
 void TControl::DoContextPopup(POINT mouse, bool& handled) { OnContextPopup(this, mouse, handled); }
+
+void TControl::SetPopupMenu(TPopupMenu* menu) {
+  if (menu == popup_menu_) return;
+  popup_menu_ = menu;
+  if (menu) menu->FreeNotification(this);
+}
+
+void TControl::Notification(TComponent* component, TOperation operation) {
+  inherited::Notification(component, operation);
+  if (operation == opRemove && component == popup_menu_) popup_menu_ = nullptr;
+}
 
 // ---- TControl: parent and bounds -----------------------------------------------------------
 

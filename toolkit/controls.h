@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "toolkit/canvas.h"
@@ -28,10 +29,16 @@
 class TControl;
 class TWinControl;
 class TCustomForm;
+class TPopupMenu;
 
 TK_EXCEPTION(EInvalidOperation, Exception)
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+// Horizontal alignment of a control's text (labels, panels, check boxes, list columns).
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+class TEnumInfo;
+// Its value names, for published properties.
+const TEnumInfo& AlignmentInfo();
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 enum TShiftStateFlag { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
 using TShiftState = TSet<TShiftStateFlag>;
@@ -93,6 +100,28 @@ using TMouseMoveEvent = TEvent<TObject* /*sender*/, TShiftState, int /*x*/, int 
 using TKeyEvent = TEvent<TObject* /*sender*/, WORD& /*key*/, TShiftState>;
 using TKeyPressEvent = TEvent<TObject* /*sender*/, char& /*key*/>;
 using TContextPopupEvent = TEvent<TObject* /*sender*/, POINT /*mouse*/, bool& /*handled*/>;
+
+// The state of an owner-drawn item (menus, list and combo boxes): the ODS_ bits of its
+// DRAWITEMSTRUCT, one flag per bit, so OwnerDrawState(item_state) is a plain conversion.
+enum TOwnerDrawStateFlag {
+  odSelected,
+  odGrayed,
+  odDisabled,
+  odChecked,
+  odFocused,
+  odDefault,
+  odHotLight,
+  odInactive,
+  odNoAccel,
+  odNoFocusRect,
+  odReserved1,
+  odReserved2,
+  odComboBoxEdit,
+};
+using TOwnerDrawState = TSet<TOwnerDrawStateFlag>;
+inline TOwnerDrawState OwnerDrawState(UINT item_state) {
+  return TOwnerDrawState::FromBits(item_state & 0x1FFF);
+}
 
 // The shift state of a mouse message's WParam, or of the keyboard now.
 TShiftState MouseShiftState(WPARAM wparam);
@@ -230,6 +259,10 @@ class TControl : public TComponent {
   // graphic control, on its parent's, with the messages routed to it).
   bool GetMouseCapture() const;
   void SetMouseCapture(bool capture);
+  // The menu a right click (or the context-menu key) opens unless OnContextPopup handles
+  // it; null for none. Without one the parent's menu opens.
+  TPopupMenu* GetPopupMenu() const { return popup_menu_; }
+  void SetPopupMenu(TPopupMenu* menu);
 
   // ---- Painting and z-order
   virtual void Invalidate();
@@ -261,6 +294,7 @@ class TControl : public TComponent {
   // After the size changed; raises OnResize.
   virtual void Resize();
   virtual void DoContextPopup(POINT mouse, bool& handled);
+  void Notification(TComponent* component, TOperation operation) override;
   void Loaded() override;
 
   // Asks the parent to align its children again (when this control is aligned).
@@ -275,6 +309,8 @@ class TControl : public TComponent {
   virtual void SetZOrder(bool top_most);
   // The bounds fields without side effects (window position notifications).
   void StoreBounds(int left, int top, int width, int height);
+  // The text field without side effects: the window changed its text itself (typing).
+  void StoreText(const std::string& text) { text_ = text; }
   bool IsReading() const;
 
   TControlStyle control_style_;
@@ -325,6 +361,7 @@ class TControl : public TComponent {
   bool show_hint_ = false;
   bool parent_show_hint_ = true;
   TCursor cursor_ = crDefault;
+  TPopupMenu* popup_menu_ = nullptr;
 };
 
 // The control whose events and mouse capture are under way (graphic controls included).
@@ -342,6 +379,9 @@ TWinControl* FindControl(HWND window);
 TControl* FindDragTarget(POINT screen, bool allow_disabled);
 // The form a control is on (its top-level parent, if that is a form).
 TCustomForm* GetParentForm(TControl* control);
+// Whether key is the accelerator of a caption: the character after a single '&' ("&&" is a
+// plain '&'), compared without case.
+bool IsAccel(WPARAM key, std::string_view caption);
 
 // ---- TGraphicControl ----------------------------------------------------------------------
 
@@ -486,6 +526,12 @@ class TWinControl : public TControl {
   virtual void KeyDown(WORD& key, TShiftState shift);
   virtual void KeyPress(char& key);
   virtual void KeyUp(WORD& key, TShiftState shift);
+  // A key message through the form's key preview and the key events; true when swallowed
+  // (key 0), else the message carries the key as changed. Also for windows inside the control
+  // that are not controls of their own (a combo box's edit).
+  bool DoKeyDown(TMessage& message);
+  bool DoKeyPress(TMessage& message);
+  bool DoKeyUp(TMessage& message);
   virtual void DoEnter();
   virtual void DoExit();
 
@@ -512,9 +558,6 @@ class TWinControl : public TControl {
   void UpdateWindowFont();
   void TrackMouse(bool non_client);
   void UpdateMouseOver(const TMessage& message);
-  bool DoKeyDown(TMessage& message);
-  bool DoKeyPress(TMessage& message);
-  bool DoKeyUp(TMessage& message);
   bool SpecialKey(TMessage& message);
   void ReflectTo(HWND child, TMessage& message);
 

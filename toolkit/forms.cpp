@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "toolkit/formreader.h"
+#include "toolkit/menus.h"
 #include "toolkit/typinfo.h"
 
 namespace {
@@ -91,6 +92,7 @@ void TCustomForm::Publish(TPublisher<TCustomForm>& p) {
       .Default(wsNormal);
   p.Object("ActiveControl", &TCustomForm::GetActiveControl, &TCustomForm::SetActiveControl);
   p.Object("Icon", &TCustomForm::GetIcon, &TCustomForm::SetIcon);
+  p.Object("Menu", &TCustomForm::GetMenu, &TCustomForm::SetMenu);
   p.Event("OnCreate", &TCustomForm::OnCreate);
   p.Event("OnDestroy", &TCustomForm::OnDestroy);
   p.Event("OnShow", &TCustomForm::OnShow);
@@ -112,6 +114,11 @@ TK_MESSAGE(CM_DIALOGKEY, CMDialogKey)
 TK_MESSAGE(CM_RELEASE, CMRelease)
 TK_MESSAGE(CM_ACTIVATE, CMActivate)
 TK_MESSAGE(CM_DEACTIVATE, CMDeactivate)
+TK_MESSAGE(WM_COMMAND, WMMenuMessage)
+TK_MESSAGE(WM_INITMENUPOPUP, WMMenuMessage)
+TK_MESSAGE(WM_MENUCHAR, WMMenuMessage)
+TK_MESSAGE(WM_MEASUREITEM, WMMenuMessage)
+TK_MESSAGE(WM_DRAWITEM, WMMenuMessage)
 TK_END_MESSAGE_MAP()
 
 TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) { Init(); }
@@ -222,6 +229,7 @@ void TCustomForm::CreateParams(TCreateParams& params) {
 
 void TCustomForm::CreateWnd() {
   TWinControl::CreateWnd();
+  if (menu_) menu_->SetWindowHandle(handle_);
   // The default positions and sizes were chosen by the system.
   UpdateBounds();
   if (!icon_->GetEmpty()) IconChanged(icon_);
@@ -231,7 +239,7 @@ RECT TCustomForm::FrameMargins() {
   DWORD style, ex_style;
   FrameStyles(border_style_, border_icons_, style, ex_style);
   RECT r{0, 0, 0, 0};
-  AdjustWindowRectEx(&r, style, FALSE, ex_style);
+  AdjustWindowRectEx(&r, style, menu_ ? TRUE : FALSE, ex_style);
   return {-r.left, -r.top, r.right, r.bottom};
 }
 
@@ -644,7 +652,37 @@ void TCustomForm::DefocusControl(TWinControl* control, bool removing) {
 bool TCustomForm::IsShortCut(TMessage& message) {
   bool handled = false;
   OnShortCut(message, handled);
-  return handled;
+  if (handled) return true;
+  if (menu_ && menu_->IsShortCut(message)) return true;
+  return focused_control_ && IsPopupMenuShortCut(focused_control_, message);
+}
+
+// ---- Menu -----------------------------------------------------------------------------------------
+
+void TCustomForm::SetMenu(TMainMenu* menu) {
+  if (menu == menu_) return;
+  if (menu_ && handle_) menu_->SetWindowHandle(nullptr);
+  menu_ = menu;
+  if (menu) {
+    menu->FreeNotification(this);
+    if (handle_) menu->SetWindowHandle(handle_);
+  }
+}
+
+void TCustomForm::DestroyWnd() {
+  // The system would destroy a menu still attached to the window; the menu is ours.
+  if (menu_) menu_->SetWindowHandle(nullptr);
+  TWinControl::DestroyWnd();
+}
+
+void TCustomForm::Notification(TComponent* component, TOperation operation) {
+  TWinControl::Notification(component, operation);
+  // The menu takes itself off the window when it is freed.
+  if (operation == opRemove && component == menu_) menu_ = nullptr;
+}
+
+void TCustomForm::WMMenuMessage(TMessage& message) {
+  if (!DispatchMenuMessage(menu_, message)) TK_INHERITED(message);
 }
 
 void TCustomForm::CMDialogKey(TMessage& message) {

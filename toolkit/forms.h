@@ -19,6 +19,7 @@
 class TApplication;
 class TScreen;
 class THintWindow;
+class TMainMenu;
 
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
@@ -121,8 +122,13 @@ class TCustomForm : public TWinControl {
   void DefocusControl(TWinControl* control, bool removing);
   TWinControl* GetFocusedControl() const { return focused_control_; }
 
-  // OnShortCut (and, later, the form's menu); true when the key was used.
+  // OnShortCut, then the items of the form's menu, then the pop-up menus of the focused
+  // control and its parents; true when the key was used.
   virtual bool IsShortCut(TMessage& message);
+
+  // The menu bar; its commands and owner-drawn items are served through the form's window.
+  TMainMenu* GetMenu() const { return menu_; }
+  void SetMenu(TMainMenu* menu);
 
   // Drawing on the form's client area (creates the window when needed).
   TCanvas* GetCanvas() const { return canvas_; }
@@ -143,7 +149,9 @@ class TCustomForm : public TWinControl {
  protected:
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;
+  void DestroyWnd() override;
   void Loaded() override;
+  void Notification(TComponent* component, TOperation operation) override;
   void PaintWindow(HDC dc) override;
   virtual void Paint();
   virtual void DoCreate();
@@ -175,6 +183,7 @@ class TCustomForm : public TWinControl {
   void CMRelease(TMessage& message);
   void CMActivate(TMessage& message);
   void CMDeactivate(TMessage& message);
+  void WMMenuMessage(TMessage& message);
 
   bool create_new_ = false;
   TFormBorderStyle border_style_ = bsSizeable;
@@ -192,6 +201,7 @@ class TCustomForm : public TWinControl {
   int pending_client_height_ = -1;
   TControlCanvas* canvas_;
   TIcon* icon_;
+  TMainMenu* menu_ = nullptr;
   std::vector<HWND> disabled_windows_;
 };
 

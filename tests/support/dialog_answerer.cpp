@@ -76,16 +76,56 @@ void CALLBACK DialogWatcher::TimerProc(HWND, UINT, UINT_PTR, DWORD) {
     if (IsWindow(wnd)) self->handler_(wnd);
 }
 
+namespace {
+
+// Records a message box and presses the given answer (its default button for -1).
+void AnswerBox(HWND box, int answer, std::vector<MessageBoxAnswerer::Box>& boxes) {
+  // 0xFFFF is the identifier of a message box's text control.
+  HWND text = GetDlgItem(box, 0xFFFF);
+  boxes.push_back({WindowText(box), text ? WindowText(text) : std::string()});
+  if (answer < 0) answer = DefaultButton(box);
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+}
+
+// The file-name box of a common file dialog: the combo box of newer layouts (cmb13) or
+// the edit of older ones (edt1); null for other dialogs.
+HWND FileNameBox(HWND dialog) {
+  if (HWND combo = GetDlgItem(dialog, 0x47C)) return combo;
+  return GetDlgItem(dialog, 0x480);
+}
+
+}  // namespace
+
 MessageBoxAnswerer::MessageBoxAnswerer(std::vector<int> answers)
     : answers_(std::move(answers)), watcher_([this](HWND box) { Answer(box); }) {}
 
 void MessageBoxAnswerer::Answer(HWND box) {
-  // 0xFFFF is the identifier of a message box's text control.
-  HWND text = GetDlgItem(box, 0xFFFF);
-  boxes_.push_back({WindowText(box), text ? WindowText(text) : std::string()});
-  size_t index = boxes_.size() - 1;
-  int answer = index < answers_.size() ? answers_[index] : DefaultButton(box);
-  PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+  size_t index = boxes_.size();
+  AnswerBox(box, index < answers_.size() ? answers_[index] : -1, boxes_);
+}
+
+FileDialogAnswerer::FileDialogAnswerer(std::vector<std::string> names, std::vector<int> box_answers)
+    : names_(std::move(names)),
+      box_answers_(std::move(box_answers)),
+      watcher_([this](HWND dialog) { Answer(dialog); }) {}
+
+void FileDialogAnswerer::Answer(HWND dialog) {
+  HWND name_box = FileNameBox(dialog);
+  if (!name_box) {
+    size_t index = boxes_.size();
+    AnswerBox(dialog, index < box_answers_.size() ? box_answers_[index] : -1, boxes_);
+    return;
+  }
+  size_t index = titles_.size();
+  titles_.push_back(WindowText(dialog));
+  std::string name = index < names_.size() ? names_[index] : std::string();
+  if (name.empty()) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    return;
+  }
+  SetWindowTextA(name_box, name.c_str());
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
 }
 
 }  // namespace testsupport

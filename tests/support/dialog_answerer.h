@@ -50,4 +50,25 @@ class MessageBoxAnswerer {
   DialogWatcher watcher_;
 };
 
+// Answers the common file dialogs (GetOpenFileName / GetSaveFileName) in order: each gets
+// the next name typed into its file-name box and OK pressed; an empty name (or a dialog
+// beyond the list) presses Cancel. Message boxes on the way (the overwrite or create prompt,
+// the code's own) are answered like MessageBoxAnswerer does, from box_answers. Records the
+// file dialogs' titles and what the boxes said.
+class FileDialogAnswerer {
+ public:
+  explicit FileDialogAnswerer(std::vector<std::string> names, std::vector<int> box_answers = {});
+
+  const std::vector<std::string>& titles() const { return titles_; }
+  const std::vector<MessageBoxAnswerer::Box>& boxes() const { return boxes_; }
+
+ private:
+  void Answer(HWND dialog);
+  std::vector<std::string> names_;
+  std::vector<int> box_answers_;
+  std::vector<std::string> titles_;
+  std::vector<MessageBoxAnswerer::Box> boxes_;
+  DialogWatcher watcher_;
+};
+
 }  // namespace testsupport

@@ -1,0 +1,72 @@
+#include "app/classlist.h"
+
+#include "app/atomicsave.h"
+#include "resources/resource_ids.h"
+#include "toolkit/resstrings.h"
+#include "toolkit/strings.h"
+#include "toolkit/sysutils.h"
+
+namespace {
+
+TK_RESOURCESTRING(SClassList, IDS_FILE_CLASS_LIST);
+
+}  // namespace
+
+TClassesLogic::TClassesLogic(TClassesView& view, std::string class_file)
+    : view_(view), class_file_(std::move(class_file)) {}
+
+std::vector<std::string> TClassesLogic::GetClassList() const {
+  const TStrings& items = view_.GetItems();
+  std::vector<std::string> classes;
+  for (int i = 0; i < items.Count(); ++i) classes.push_back(items.Get(i));
+  return classes;
+}
+
+void TClassesLogic::LoadClasses() {
+  TStrings& items = view_.GetItems();
+  items.Clear();
+  if (FileExists(class_file_)) items.LoadFromFile(class_file_);
+}
+
+// Every line followed by CR LF, an empty class name included.
+void TClassesLogic::SaveClasses() { SaveFileAtomically(class_file_, view_.GetItems().GetText()); }
+
+void TClassesLogic::btnAddClick() {
+  std::string name;
+  if (view_.ExecuteAddClass(name)) view_.GetItems().Add(name);
+}
+
+void TClassesLogic::btnDeleteClick() {
+  int index = view_.GetItemIndex();
+  TStrings& items = view_.GetItems();
+  if (index >= 0 && index < items.Count()) items.Delete(index);
+}
+
+void TClassesLogic::ListDblClick() {
+  int index = view_.GetItemIndex();
+  if (index < 0 || index >= view_.GetItems().Count()) return;
+  std::string name;
+  // The dialog is modal, so the selection is still the same class afterwards.
+  if (view_.ExecuteEditClass(name)) view_.GetItems().Put(index, name);
+}
+
+void TClassesLogic::Exchange(int step) {
+  int index = view_.GetItemIndex();
+  TStrings& items = view_.GetItems();
+  int other = index + step;
+  if (index < 0 || index >= items.Count() || other < 0 || other >= items.Count()) return;
+  items.Exchange(index, other);
+  view_.SetItemIndex(index);
+}
+
+int RefreshClassItems(TStrings& combo_items, int item_index, const std::vector<std::string>& classes) {
+  combo_items.BeginUpdate();
+  combo_items.Clear();
+  combo_items.AddStrings(classes);
+  combo_items.EndUpdate();
+  return item_index >= 0 && item_index < combo_items.Count() ? item_index : -1;
+}
+
+std::string ClassListFileName(const std::string& exe_file) {
+  return ExtractFilePath(exe_file) + LoadResString(&SClassList);
+}

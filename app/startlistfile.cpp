@@ -1,0 +1,74 @@
+#include "app/startlistfile.h"
+
+#include "app/atomicsave.h"
+#include "resources/resource_ids.h"
+#include "toolkit/resstrings.h"
+#include "toolkit/streams.h"
+#include "toolkit/strings.h"
+#include "toolkit/sysutils.h"
+
+namespace {
+
+TK_RESOURCESTRING(SWorkingStartList, IDS_FILE_WORKING_START_LIST);
+
+constexpr std::string_view kLineEnd = "\r\n";
+
+void AppendLine(std::string& out, std::string_view line) {
+  out += line;
+  out += kLineEnd;
+}
+
+}  // namespace
+
+std::string FormatStartList(const std::vector<TStartListEntry>& entries) {
+  std::string out;
+  for (const TStartListEntry& entry : entries) {
+    AppendLine(out, kAslRecordHeader);
+    AppendLine(out, entry.Caption);
+    for (const std::string& field : entry.SubItems) AppendLine(out, field);
+  }
+  return out;
+}
+
+void ParseStartList(std::string_view bytes, std::vector<TStartListEntry>& entries) {
+  std::vector<std::string> lines = SplitLines(bytes);
+  if (lines.empty() || lines[0] != kAslRecordHeader) return;
+  size_t i = 1;
+  while (i < lines.size()) {
+    // The line after a header is the start place, whatever it holds.
+    TStartListEntry entry;
+    entry.Caption = std::move(lines[i++]);
+    while (i < lines.size()) {
+      std::string& line = lines[i++];
+      if (line == kAslRecordHeader) break;
+      entry.SubItems.push_back(std::move(line));
+    }
+    entries.push_back(std::move(entry));
+  }
+}
+
+bool ReadStartListFile(const std::string& file_name, std::vector<TStartListEntry>& entries) {
+  std::string bytes;
+  try {
+    TFileStream file(file_name, fmOpenRead | fmShareDenyWrite);
+    bytes.resize(static_cast<size_t>(file.GetSize()));
+    if (!bytes.empty()) file.ReadBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+  } catch (const EStreamError&) {
+    return false;
+  }
+  ParseStartList(bytes, entries);
+  return true;
+}
+
+bool WriteStartListFile(const std::string& file_name, const std::vector<TStartListEntry>& entries) {
+  try {
+    SaveFileAtomically(file_name, FormatStartList(entries));
+    return true;
+  } catch (const EStreamError&) {
+    return false;
+  }
+}
+
+std::string WorkingStartListFileName(const std::string& exe_file) {
+  return ExtractFilePath(exe_file) + LoadResString(&SWorkingStartList);
+}

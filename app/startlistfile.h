@@ -1,0 +1,37 @@
+// Start-list files (".asl"): for each entry a record header line, the start place and then
+// every field on a line of its own; lines end with CR LF, text is in the ANSI code page, and
+// there is nothing else in the file (an empty list is an empty file).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/raceview.h"
+
+// Opens each record. A field with this very text cannot be stored: reading takes it for the
+// start of the next record.
+inline constexpr std::string_view kAslRecordHeader = "[DRAVOLIN1ASLREC]";
+
+// The open, merge and save dialogs' settings.
+inline constexpr const char* kAslDefaultExt = "asl";
+inline constexpr const char* kAslFilter = "Rarezerur Starterliste|*.asl";
+
+// The file's bytes for the entries in list order.
+std::string FormatStartList(const std::vector<TStartListEntry>& entries);
+
+// Appends the records of a file's bytes to `entries`. Lines are taken whole; a record ends at
+// the next header line or at the end, and may have any number of fields, none included.
+// When the first line is not exactly the header nothing is read.
+void ParseStartList(std::string_view bytes, std::vector<TStartListEntry>& entries);
+
+// Appends the file's records; false (and nothing appended) when it cannot be opened.
+bool ReadStartListFile(const std::string& file_name, std::vector<TStartListEntry>& entries);
+
+// Replaces the file with the entries; false when it cannot be written, the old file then
+// being left as it was.
+bool WriteStartListFile(const std::string& file_name, const std::vector<TStartListEntry>& entries);
+
+// The working start list beside the executable. Its name is a resource string, so it
+// follows the active catalog ("Aktuell.Asl" in German).
+std::string WorkingStartListFileName(const std::string& exe_file);

@@ -1,0 +1,210 @@
+#include "app/startlistlogic.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "app/startlistfile.h"
+#include "toolkit/sysutils.h"
+
+namespace {
+
+std::string Field(const TStartListEntry& entry, int field) {
+  return field < static_cast<int>(entry.SubItems.size()) ? entry.SubItems[field] : std::string();
+}
+
+}  // namespace
+
+double PlaceValue(const std::string& caption) { return StrToFloatDef(caption, 1.0); }
+
+std::string PlaceCaption(double place) { return FloatToStr(place); }
+
+std::string EntryText(const TStartListEntry& e) {
+  return e.Caption + ". " + Field(e, efLastName) + " " + Field(e, efFirstName) + " / " + Field(e, efMake) +
+         " " + Field(e, efType) + " (" + Field(e, efStartNo) + ")";
+}
+
+TStartListLogic::TStartListLogic(TStartListView& view, TParticipantEditorView& editor,
+                                 std::string working_file)
+    : view_(view), editor_(editor), working_file_(std::move(working_file)) {}
+
+std::string TStartListLogic::GetEntryText(int index) const {
+  return index >= 0 && index < Count() ? EntryText(entries_[index]) : std::string();
+}
+
+// ---- Files ----------------------------------------------------------------------------------
+
+bool TStartListLogic::ReadFile(const std::string& file_name, bool merge) {
+  // Emptied first, so a file that cannot be opened leaves no stale list behind.
+  if (!merge) {
+    entries_.clear();
+    selected_.clear();
+  }
+  bool opened = ReadStartListFile(file_name, entries_);
+  selected_.resize(entries_.size(), false);
+  return opened;
+}
+
+void TStartListLogic::LoadFromFile(const std::string& file_name, bool merge) {
+  TakeSelection();
+  bool opened = ReadFile(file_name, merge);
+  Show();
+  if (!opened) Error();
+}
+
+bool TStartListLogic::SaveToFile(const std::string& file_name) {
+  if (WriteStartListFile(file_name, entries_)) return true;
+  Error();
+  return false;
+}
+
+void TStartListLogic::LoadWorkingFile() {
+  TakeSelection();
+  bool opened = true;
+  if (FileExists(working_file_)) {
+    opened = ReadFile(working_file_, false);
+  } else {
+    // Before the first OK there is no working file yet: an empty list, not an error.
+    entries_.clear();
+    selected_.clear();
+  }
+  Number();
+  Show();
+  if (!opened) Error();
+}
+
+void TStartListLogic::OpenFile(bool merge) {
+  TakeSelection();
+  std::string file_name;
+  bool opened = true;
+  if (view_.ExecuteOpenDialog(file_name)) opened = ReadFile(file_name, merge);
+  Sort();
+  Show();
+  if (!opened) Error();
+}
+
+void TStartListLogic::btnSaveClick() {
+  std::string file_name;
+  if (view_.ExecuteSaveDialog(file_name)) SaveToFile(file_name);
+}
+
+// ---- Order ----------------------------------------------------------------------------------
+
+void TStartListLogic::SortList() {
+  TakeSelection();
+  Sort();
+  Show();
+}
+
+void TStartListLogic::Renumber() {
+  TakeSelection();
+  Number();
+  Show();
+}
+
+void TStartListLogic::Sort() {
+  std::vector<double> places;
+  for (const TStartListEntry& entry : entries_) places.push_back(PlaceValue(entry.Caption));
+  std::vector<size_t> order(entries_.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return places[a] < places[b]; });
+  std::vector<TStartListEntry> entries;
+  std::vector<bool> selected;
+  for (size_t i : order) {
+    entries.push_back(std::move(entries_[i]));
+    selected.push_back(selected_[i]);
+  }
+  entries_ = std::move(entries);
+  selected_ = std::move(selected);
+  Number();
+}
+
+void TStartListLogic::Number() {
+  for (size_t i = 0; i < entries_.size(); ++i) entries_[i].Caption = IntToStr(static_cast<int64_t>(i) + 1);
+}
+
+// ---- Participants ---------------------------------------------------------------------------
+
+void TStartListLogic::btnAddClick() {
+  TakeSelection();
+  const int n = Count();
+  editor_.SetStartPlaceMax(n + 1);
+  editor_.SetStartPlace(n + 1);
+  // The class stays as last used.
+  for (int field = efStartNo; field < kEntryFields; ++field) editor_.SetField(field, std::string());
+  editor_.SetCaption(view_.GetWord(TStartListWord::NewParticipant));
+  if (editor_.Execute()) {
+    const int m = n + 1;
+    const int v = std::clamp(editor_.GetStartPlace(), 1, m);
+    // Half a place before the entry now at v, so the sort puts the new one there.
+    TStartListEntry entry{PlaceCaption(v >= m ? v + 0.5 : v - 0.5), {}};
+    for (int field = 0; field < kEntryFields; ++field) entry.SubItems.push_back(editor_.GetField(field));
+    entries_.push_back(std::move(entry));
+    selected_.push_back(false);
+  }
+  Sort();
+  Show();
+}
+
+void TStartListLogic::EditParticipant() {
+  TakeSelection();
+  auto first = std::find(selected_.begin(), selected_.end(), true);
+  if (first == selected_.end()) return;
+  const int index = static_cast<int>(first - selected_.begin());
+  const int n = Count();
+  {
+    const TStartListEntry& entry = entries_[index];
+    editor_.SetCaption(view_.GetWord(TStartListWord::EditParticipant));
+    editor_.SetStartPlace(StrToIntDef(Trim(entry.Caption), 1));
+    for (int field = 0; field < kEntryFields; ++field) editor_.SetField(field, Field(entry, field));
+    editor_.SetStartPlaceMax(n);
+  }
+  if (editor_.Execute()) {
+    const int v = std::clamp(editor_.GetStartPlace(), 1, n);
+    const int place = index + 1;  // the list is numbered after every change
+    // Just before the entry now at v when moving up, just after it when moving down.
+    double caption = v >= n || v > place ? v + 0.5 : v < place ? v - 0.5 : v;
+    TStartListEntry& entry = entries_[index];
+    entry.Caption = PlaceCaption(caption);
+    // A short record (only a place, say) gets all eight; extra fields of a longer one stay.
+    if (entry.SubItems.size() < kEntryFields) entry.SubItems.resize(kEntryFields);
+    for (int field = 0; field < kEntryFields; ++field) entry.SubItems[field] = editor_.GetField(field);
+  }
+  Sort();
+  Show();
+}
+
+void TStartListLogic::btnDeleteClick() {
+  TakeSelection();
+  std::vector<TStartListEntry> kept;
+  for (size_t i = 0; i < entries_.size(); ++i)
+    if (!selected_[i]) kept.push_back(std::move(entries_[i]));
+  entries_ = std::move(kept);
+  selected_.assign(entries_.size(), false);
+  Sort();
+  Show();
+}
+
+// ---- Events ---------------------------------------------------------------------------------
+
+void TStartListLogic::FormCreate() { LoadWorkingFile(); }
+
+bool TStartListLogic::FormShortCut(unsigned key) {
+  if (key != kInsertKey) return false;
+  btnAddClick();
+  return true;
+}
+
+// ---- Selection ------------------------------------------------------------------------------
+
+void TStartListLogic::TakeSelection() {
+  selected_.assign(entries_.size(), false);
+  for (int index : view_.GetSelected())
+    if (index >= 0 && index < Count()) selected_[index] = true;
+}
+
+std::vector<int> TStartListLogic::SelectedIndices() const {
+  std::vector<int> indices;
+  for (size_t i = 0; i < selected_.size(); ++i)
+    if (selected_[i]) indices.push_back(static_cast<int>(i));
+  return indices;
+}

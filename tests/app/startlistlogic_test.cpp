@@ -1,0 +1,152 @@
+// The start list editor's logic through fake dialogs: placing new and edited participants,
+// sorting and numbering, deleting, the file commands, OK and Cancel, and its keys.
+#include "app/startlistlogic.h"
+
+#include <gtest/gtest.h>
+
+#include "app/startlistfile.h"
+#include "tests/app/start_list_fakes.h"
+
+namespace {
+
+class StartList : public ::testing::Test {
+ protected:
+  void TearDown() override { DecimalSeparator = saved_separator; }
+  // The working file holds entries named by the letters; the editor is created.
+  void Start(const std::string& names) {
+    ASSERT_TRUE(WriteStartListFile(list.WorkingFile(), Entries(names)));
+    list.FormCreate();
+  }
+  void Edit(int index, int new_place) {
+    view.selected = {index};
+    editor.Answer(new_place);
+    list.EditParticipant();
+  }
+
+  char saved_separator = DecimalSeparator;
+  TScratchFolder folder;
+  TFakeStartListView view;
+  TFakeParticipantEditor editor;
+  TStartListLogic list{view, editor, folder.File("Current.Asl")};
+};
+
+TEST_F(StartList, OpeningSortsByPlacesInTheLocalesNotationOtherTextCountingAsOne) {
+  DecimalSeparator = ',';
+  EXPECT_EQ(PlaceCaption(2.5), "2,5");
+  TScratchFolder::Write(folder.File("odd.asl"),
+                        FormatStartList({Entry("3", "C"), Entry("x", "X"), Entry("0,5", "H"),
+                                         Entry("1.5", "P"), Entry(" 2 ", "T")}));
+  view.open_answer = folder.File("odd.asl");
+  list.btnOpenClick();
+  EXPECT_EQ(view.List(), "1:H,2:X,3:P,4:T,5:C");  // ties keep their order
+  EXPECT_EQ(list.GetEntryText(0), "1. H Jo / Ford Ka (10,5)");
+  EXPECT_EQ(list.GetEntryText(5), "");
+}
+
+class NewParticipant : public StartList, public ::testing::WithParamInterface<char> {};
+
+TEST_P(NewParticipant, LandsAtTheChosenPlaceClampedToTheList) {
+  DecimalSeparator = GetParam();
+  Start("ABC");
+  editor.fields = {"Open", "7", "x", "x", "x", "x", "x", "x"};
+  editor.Answer(2, "N");
+  list.btnAddClick();
+  EXPECT_EQ(editor.caption, "New Participant");
+  EXPECT_EQ(editor.max, 4);
+  EXPECT_EQ(list.Entries()[1].SubItems, (std::vector<std::string>{"Open", "", "N", "", "", "", "", ""}));
+  editor.Answer(0, "F");
+  list.btnAddClick();
+  editor.Answer(99, "L");
+  list.btnAddClick();
+  editor.user = nullptr;  // Cancel
+  list.btnAddClick();
+  EXPECT_EQ(view.List(), "1:F,2:A,3:N,4:B,5:C,6:L");
+}
+
+INSTANTIATE_TEST_SUITE_P(DecimalSeparators, NewParticipant, ::testing::Values('.', ','));
+
+TEST_F(StartList, AnEditedParticipantMovesToItsPlaceAndStaysSelected) {
+  DecimalSeparator = ',';
+  Start("ABCDE");
+  Edit(1, 4);
+  EXPECT_EQ(editor.caption, "Edit Participant");
+  EXPECT_EQ(editor.offered_place, 2);
+  EXPECT_EQ(editor.max, 5);
+  EXPECT_EQ(editor.fields[efLastName], "B");
+  EXPECT_EQ(view.List(), "1:A,2:C,3:D,4:B,5:E");
+  EXPECT_EQ(view.selected, (std::vector<int>{3}));
+  Edit(3, 2);
+  Edit(2, 3);
+  Edit(1, 0);
+  Edit(1, 9);
+  EXPECT_EQ(view.List(), "1:B,2:C,3:D,4:E,5:A");
+  view.selected = {};
+  list.EditParticipant();
+  EXPECT_EQ(editor.shown, 5);  // nothing selected, no editor
+  view.selected = {1, 3};
+  list.btnDeleteClick();
+  EXPECT_EQ(view.List(), "1:B,2:D,3:A");
+}
+
+TEST_F(StartList, EditingAShortOrLongRecordKeepsItsColumns) {
+  TScratchFolder::Write(list.WorkingFile(),
+                        H() + "1\r\n" + H() + "2\r\n0\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n");
+  list.FormCreate();
+  Edit(0, 1);
+  Edit(1, 2);
+  EXPECT_EQ(view.shown[0].SubItems.size(), 8u);
+  EXPECT_EQ(view.shown[1].SubItems.size(), 10u);
+}
+
+TEST_F(StartList, MergeInterleavesByPlaceAndFailedOpensSayError) {
+  Start("ABC");
+  TScratchFolder::Write(folder.File("other.asl"), FormatStartList(Entries("XY")));
+  view.open_answer = folder.File("other.asl");
+  view.selected = {2};
+  list.btnMergeClick();
+  EXPECT_EQ(view.List(), "1:A,2:X,3:B,4:Y,5:C");
+  EXPECT_EQ(view.selected, (std::vector<int>{4}));
+  view.selected = {0};
+  list.btnOpenClick();
+  EXPECT_EQ(view.List(), "1:X,2:Y");
+  EXPECT_TRUE(view.selected.empty());
+  view.open_answer = folder.File("missing.asl");
+  list.btnMergeClick();
+  EXPECT_EQ(list.Count(), 2);
+  list.btnOpenClick();
+  EXPECT_EQ(list.Count(), 0);
+  EXPECT_EQ(view.messages, (std::vector<std::string>{"ERROR", "ERROR"}));
+}
+
+TEST_F(StartList, OkKeepsTheListAndCancelGoesBackToIt) {
+  list.FormCreate();  // a first start: no working file, no message
+  editor.Answer(1, "N");
+  list.btnAddClick();
+  list.btnOKClick();
+  list.btnAddClick();
+  list.btnCancelClick();
+  EXPECT_EQ(view.List(), "1:N");
+  view.save_answer = folder.File("copy.asl");
+  list.btnSaveClick();
+  EXPECT_EQ(TScratchFolder::Read(view.save_answer), TScratchFolder::Read(list.WorkingFile()));
+  view.save_answer = folder.File("no folder\\copy.asl");
+  list.btnSaveClick();
+  EXPECT_EQ(view.messages, (std::vector<std::string>{"ERROR"}));
+  // A hand-made working file is numbered in its own order when loaded.
+  TScratchFolder::Write(list.WorkingFile(), FormatStartList({Entry("9", "P"), Entry("7", "Q")}));
+  list.FormCreate();
+  EXPECT_EQ(view.List(), "1:P,2:Q");
+}
+
+TEST_F(StartList, InsertAddsAndEnterEdits) {
+  Start("AB");
+  EXPECT_FALSE(list.FormShortCut('A'));
+  EXPECT_TRUE(list.FormShortCut(TStartListLogic::kInsertKey));
+  EXPECT_EQ(editor.caption, "New Participant");
+  view.selected = {1};
+  list.ListKeyPress(TStartListLogic::kEnterChar);
+  EXPECT_EQ(editor.caption, "Edit Participant");
+  EXPECT_EQ(editor.shown, 2);
+}
+
+}  // namespace

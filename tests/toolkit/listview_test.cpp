@@ -1,0 +1,572 @@
+// The report-style list view: columns streamed from a form definition, a thousand rows ranked
+// through OnCompare, selection and multi-select delete, what a subclass of the window sees,
+// rebuilding the window, keyboard and mouse, and item geometry measured in the window.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "toolkit/bitmap.h"
+#include "toolkit/canvas.h"
+#include "toolkit/classregistry.h"
+#include "toolkit/imagelist.h"
+#include "toolkit/listview.h"
+#include "visual_test_classes.h"
+
+using testing::ElementsAre;
+using testing::IsEmpty;
+
+namespace {
+
+// The form of listview_test.form; its handlers record what the list reports.
+class TListViewTestForm : public TForm {
+  TK_CLASS(TListViewTestForm, TForm)
+
+ public:
+  explicit TListViewTestForm(TComponent* owner) : TForm(owner) {}
+
+  TListView* List() { return static_cast<TListView*>(FindComponent("lvProtocol")); }
+
+  // The protocol's ranking: the last sub-item (the best lap) as text, without case.
+  void ProtocolCompare(TObject*, TListItem* item1, TListItem* item2, intptr_t, int& compare) {
+    ++compares;
+    TStrings* a = item1->GetSubItems();
+    TStrings* b = item2->GetSubItems();
+    compare = CompareText(a->Get(a->Count() - 1), b->Get(b->Count() - 1));
+    if (fail_compare) throw Exception("compare failed");
+  }
+  void ProtocolChange(TObject*, TListItem*, TItemChange change) {
+    if (change == ctState) ++state_changes;
+  }
+  void ProtocolDblClick(TObject*) { ++double_clicks; }
+  void ProtocolKeyDown(TObject*, WORD& key, TShiftState) {
+    keys.push_back(key);
+    if (key == VK_DELETE) List()->DeleteSelected();
+  }
+  void ProtocolKeyPress(TObject*, char& key) { chars.push_back(key); }
+  void ProtocolSelectItem(TObject*, TListItem* item, bool selected) {
+    selections.push_back((selected ? "+" : "-") + (item ? item->GetCaption() : std::string("all")));
+  }
+
+  int compares = 0;
+  bool fail_compare = false;
+  int state_changes = 0;
+  int double_clicks = 0;
+  std::vector<WORD> keys;
+  std::vector<char> chars;
+  std::vector<std::string> selections;
+
+ private:
+  static void Publish(TPublisher<TListViewTestForm>& p) {
+    p.Method("ProtocolChange", &TListViewTestForm::ProtocolChange);
+    p.Method("ProtocolCompare", &TListViewTestForm::ProtocolCompare);
+    p.Method("ProtocolDblClick", &TListViewTestForm::ProtocolDblClick);
+    p.Method("ProtocolKeyDown", &TListViewTestForm::ProtocolKeyDown);
+    p.Method("ProtocolKeyPress", &TListViewTestForm::ProtocolKeyPress);
+    p.Method("ProtocolSelectItem", &TListViewTestForm::ProtocolSelectItem);
+  }
+};
+
+TK_CLASS_INFO(TListViewTestForm, TForm)
+
+// The messages a Win32 subclass of the list's window sees.
+std::vector<UINT> g_seen;
+WNDPROC g_previous = nullptr;
+
+LRESULT CALLBACK RecordingProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) {
+  if ((msg >= LVM_FIRST && msg < LVM_FIRST + 0x100) || msg == WM_GETTEXT) g_seen.push_back(msg);
+  return CallWindowProcA(g_previous, window, msg, wparam, lparam);
+}
+
+std::string WindowText(TListView* list, int row, int column) {
+  char buffer[128] = {};
+  LVITEMA cell{};
+  cell.iSubItem = column;
+  cell.pszText = buffer;
+  cell.cchTextMax = sizeof buffer;
+  SendMessageA(list->GetHandle(), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&cell));
+  return buffer;
+}
+
+int WindowCount(TListView* list) {
+  return static_cast<int>(SendMessageA(list->GetHandle(), LVM_GETITEMCOUNT, 0, 0));
+}
+
+// A protocol row: place, eight start-list fields, three laps and the best lap.
+TListItem* AddRow(TListView* list, const std::string& place, const std::string& best) {
+  TListItem* item = list->GetItems()->Add();
+  item->SetCaption(place);
+  TStrings* cells = item->GetSubItems();
+  for (const char* field : {"A", "17", "Miller", "John", "Ford", "Fiesta", "Berlin", "D"}) cells->Add(field);
+  for (int lap = 0; lap < 3; ++lap) cells->Add(best);
+  cells->Add(best);
+  return item;
+}
+
+class ListViewTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterListViewClasses();
+    form = New<TListViewTestForm>(nullptr);
+    list = form->List();
+    ASSERT_NE(list, nullptr);
+  }
+  void TearDown() override {
+    Free(form);
+    Pump();
+  }
+  void ShowActive() {
+    form->Show();
+    SetActiveWindow(form->GetHandle());
+    PumpUntil([&] { return form->GetActive(); });
+    list->SetFocus();
+    Pump();
+  }
+  std::vector<std::string> Captions() {
+    std::vector<std::string> captions;
+    for (int i = 0; i < list->GetItems()->GetCount(); ++i)
+      captions.push_back(list->GetItems()->GetItem(i)->GetCaption());
+    return captions;
+  }
+
+  TDesktopLock lock_;
+  TListViewTestForm* form = nullptr;
+  TListView* list = nullptr;
+};
+
+// ---- Definition and columns -----------------------------------------------------------------
+
+TEST_F(ListViewTest, DefinitionBuildsThirteenColumnsAndTheStylesItNames) {
+  TListColumns* columns = list->GetColumns();
+  ASSERT_EQ(columns->GetCount(), 13);
+  EXPECT_EQ(columns->GetItem(0)->GetCaption(), "Place");
+  EXPECT_EQ(columns->GetItem(5)->GetWidth(), 50);  // the default
+  EXPECT_EQ(columns->GetItem(12)->GetAlignment(), taCenter);
+
+  // The window gets them when it is made.
+  HWND header = list->GetHeaderHandle();
+  ASSERT_NE(header, nullptr);
+  EXPECT_EQ(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0), 13);
+  char text[32] = {};
+  HDITEMA section{};
+  section.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT;
+  section.pszText = text;
+  section.cchTextMax = sizeof text;
+  SendMessageA(header, HDM_GETITEMA, 9, reinterpret_cast<LPARAM>(&section));
+  EXPECT_STREQ(text, "LAP 1");
+  EXPECT_EQ(section.cxy, 55);
+  EXPECT_EQ(section.fmt & HDF_JUSTIFYMASK, HDF_RIGHT);
+
+  LONG_PTR style = GetWindowLongPtrA(list->GetHandle(), GWL_STYLE);
+  EXPECT_EQ(style & LVS_TYPEMASK, LVS_REPORT);
+  EXPECT_EQ(style & LVS_SINGLESEL, 0);     // MultiSelect
+  EXPECT_EQ(style & LVS_EDITLABELS, 0);    // ReadOnly
+  EXPECT_NE(style & LVS_NOSORTHEADER, 0);  // no ColumnClick
+  auto extended = SendMessageA(list->GetHandle(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
+  EXPECT_EQ(extended & (LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES), LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+
+  // Columns changed later reach the window: a caption in place; a removed column takes its
+  // header away, while the rows' texts stay by position (column k shows sub-item k - 1).
+  AddRow(list, "1", "00:35.20");
+  columns->GetItem(1)->SetCaption("Klasse");
+  SendMessageA(header, HDM_GETITEMA, 1, reinterpret_cast<LPARAM>(&section));
+  EXPECT_STREQ(text, "Klasse");
+  columns->Delete(1);
+  EXPECT_EQ(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0), 12);
+  SendMessageA(header, HDM_GETITEMA, 1, reinterpret_cast<LPARAM>(&section));
+  EXPECT_STREQ(text, "Start-Nr.");
+  EXPECT_EQ(WindowText(list, 0, 1), "A");
+  EXPECT_EQ(WindowText(list, 0, 11), "00:35.20");
+  columns->Add()->SetCaption("extra");
+  EXPECT_EQ(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0), 13);
+  EXPECT_EQ(WindowText(list, 0, 12), "00:35.20");  // the last sub-item has a column again
+}
+
+// ---- A thousand rows, ranked --------------------------------------------------------------
+
+TEST_F(ListViewTest, ThousandRowsAreRankedThroughOnCompareInOurItemsAndTheWindow) {
+  list->HandleNeeded();
+  list->BeginUpdate();
+  for (int i = 0; i < 1000; ++i) {
+    // Times that repeat every 97 rows, and words that rank after every time.
+    std::string best =
+        i % 250 == 7 ? "STOP" : (i % 250 == 8 ? "???" : Format("00:%.2d.%.2d", 30 + i % 97 / 10, i % 97));
+    AddRow(list, IntToStr(i), best);
+  }
+  list->EndUpdate();
+  ASSERT_EQ(list->GetItems()->GetCount(), 1000);
+  ASSERT_EQ(WindowCount(list), 1000);
+  EXPECT_EQ(WindowText(list, 999, 12), list->GetItems()->GetItem(999)->GetSubItems()->Get(11));
+
+  EXPECT_TRUE(list->AlphaSort());
+  EXPECT_GT(form->compares, 0);
+  TListItems* items = list->GetItems();
+  auto best = [&](int i) { return items->GetItem(i)->GetSubItems()->Get(11); };
+  for (int i = 1; i < 1000; ++i) {
+    ASSERT_LE(CompareText(best(i - 1), best(i)), 0) << "row " << i;
+    // Rows of equal time keep the order they were added in.
+    if (best(i - 1) == best(i)) {
+      ASSERT_LT(std::stoi(items->GetItem(i - 1)->GetCaption()), std::stoi(items->GetItem(i)->GetCaption()));
+    }
+    ASSERT_EQ(items->GetItem(i)->GetIndex(), i);
+  }
+  EXPECT_EQ(best(0), "00:30.00");
+  EXPECT_EQ(best(995), "???");
+  EXPECT_EQ(best(999), "STOP");
+  // The window shows the same order.
+  for (int i : {0, 1, 500, 995, 999}) {
+    EXPECT_EQ(WindowText(list, i, 0), items->GetItem(i)->GetCaption());
+    EXPECT_EQ(WindowText(list, i, 12), best(i));
+  }
+
+  // Renumbering the places, as the protocol does after a heat, shows at once.
+  for (int i = 0; i < 1000; ++i) items->GetItem(i)->SetCaption(IntToStr(i + 1));
+  EXPECT_EQ(WindowText(list, 999, 0), "1000");
+
+  // A comparison that raises leaves the order as it was.
+  std::vector<std::string> before = Captions();
+  form->fail_compare = true;
+  EXPECT_THROW(list->AlphaSort(), Exception);
+  EXPECT_EQ(Captions(), before);
+  EXPECT_EQ(WindowText(list, 3, 0), "4");
+}
+
+// Descending by caption, in the direction data gives.
+int CompareCaptions(TListItem* item1, TListItem* item2, intptr_t direction) {
+  return static_cast<int>(direction) * CompareText(item1->GetCaption(), item2->GetCaption());
+}
+
+TEST_F(ListViewTest, SortsWithAFunctionAndAutomaticallyByCaptionAfterAnUpdate) {
+  list->OnCompare = nullptr;  // by caption
+  list->HandleNeeded();
+  for (const char* caption : {"b", "c", "a"}) list->GetItems()->Add()->SetCaption(caption);
+  list->CustomSort(&CompareCaptions, -1);
+  EXPECT_THAT(Captions(), ElementsAre("c", "b", "a"));
+  EXPECT_EQ(WindowText(list, 0, 0), "c");
+  list->GetItems()->Clear();
+
+  list->SetSortType(stText);
+  list->BeginUpdate();
+  for (const char* caption : {"delta", "alpha", "charlie", "bravo"})
+    list->GetItems()->Add()->SetCaption(caption);
+  EXPECT_THAT(Captions(), ElementsAre("delta", "alpha", "charlie", "bravo"));
+  list->EndUpdate();
+  EXPECT_THAT(Captions(), ElementsAre("alpha", "bravo", "charlie", "delta"));
+  list->GetItems()->GetItem(0)->SetCaption("echo");
+  EXPECT_THAT(Captions(), ElementsAre("bravo", "charlie", "delta", "echo"));
+  EXPECT_EQ(WindowText(list, 3, 0), "echo");
+}
+
+// ---- Selection ---------------------------------------------------------------------------------
+
+TEST_F(ListViewTest, SelectedRowsAreDeletedTogetherAndTheRestKeepsItsOrder) {
+  list->HandleNeeded();
+  for (int i = 0; i < 10; ++i) AddRow(list, IntToStr(i), "00:40.00");
+  TListItems* items = list->GetItems();
+  list->SetItemIndex(3);
+  items->GetItem(5)->SetSelected(true);
+  items->GetItem(8)->SetSelected(true);
+  EXPECT_EQ(list->GetSelCount(), 3);
+  EXPECT_EQ(list->GetSelected(), items->GetItem(3));
+  EXPECT_EQ(list->GetItemIndex(), 3);
+  EXPECT_EQ(list->GetItemFocused(), items->GetItem(3));
+
+  list->DeleteSelected();
+  EXPECT_THAT(Captions(), ElementsAre("0", "1", "2", "4", "6", "7", "9"));
+  EXPECT_EQ(WindowCount(list), 7);
+  EXPECT_EQ(WindowText(list, 3, 0), "4");
+  EXPECT_EQ(items->GetItem(6)->GetIndex(), 6);
+  EXPECT_EQ(list->GetSelCount(), 0);
+  EXPECT_EQ(list->GetSelected(), nullptr);
+  EXPECT_EQ(list->GetItemIndex(), -1);
+
+  // Setting the selection replaces it; an index out of range clears it.
+  items->GetItem(1)->SetSelected(true);
+  list->SetSelected(items->GetItem(4));
+  EXPECT_EQ(list->GetSelCount(), 1);
+  list->SetItemIndex(99);
+  EXPECT_EQ(list->GetSelCount(), 0);
+}
+
+TEST_F(ListViewTest, WithoutWindowSingleSelectionHoldsAndCarriesIntoTheWindow) {
+  list->SetMultiSelect(false);
+  ASSERT_FALSE(list->HandleAllocated());
+  for (int i = 0; i < 5; ++i) AddRow(list, IntToStr(i), "00:40.00");
+  TListItems* items = list->GetItems();
+  items->GetItem(1)->SetSelected(true);
+  items->GetItem(2)->SetSelected(true);  // single selection: 1 loses it
+  EXPECT_EQ(list->GetSelCount(), 1);
+  EXPECT_EQ(list->GetItemIndex(), 2);
+
+  list->HandleNeeded();
+  EXPECT_EQ(WindowCount(list), 5);
+  EXPECT_EQ(SendMessageA(list->GetHandle(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 2);
+  EXPECT_EQ(list->GetItemIndex(), 2);
+}
+
+// ---- The window ---------------------------------------------------------------------------------
+
+TEST_F(ListViewTest, SubclassOfTheWindowSeesEveryItemOperationAndNoReadOfTexts) {
+  HWND window = list->GetHandle();
+  g_seen.clear();
+  g_previous = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordingProc)));
+
+  TListItem* item = list->GetItems()->Add();
+  EXPECT_THAT(g_seen, ElementsAre(LVM_INSERTITEMA));
+  g_seen.clear();
+  item->SetCaption("1");
+  item->GetSubItems()->Add("Class A");
+  EXPECT_THAT(g_seen, ElementsAre(LVM_SETITEMTEXTA, LVM_SETITEMTEXTA));
+  g_seen.clear();
+  item->SetSelected(true);
+  EXPECT_THAT(g_seen, ElementsAre(LVM_SETITEMSTATE));
+
+  // Texts are read from the objects.
+  g_seen.clear();
+  EXPECT_EQ(item->GetCaption(), "1");
+  EXPECT_EQ(item->GetSubItems()->Get(0), "Class A");
+  EXPECT_THAT(g_seen, IsEmpty());
+
+  list->GetItems()->Add();
+  g_seen.clear();
+  list->GetItems()->Delete(0);
+  EXPECT_THAT(g_seen, ElementsAre(LVM_DELETEITEM));
+  g_seen.clear();
+  list->GetItems()->Clear();
+  EXPECT_THAT(g_seen, ElementsAre(LVM_DELETEALLITEMS));
+  EXPECT_EQ(list->GetItems()->GetCount(), 0);
+  SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_previous));
+}
+
+TEST_F(ListViewTest, RowsDeletedByAMessageToTheWindowLeaveTheItemsToo) {
+  list->HandleNeeded();
+  for (int i = 0; i < 4; ++i) AddRow(list, IntToStr(i), "00:40.00");
+  SendMessageA(list->GetHandle(), LVM_DELETEITEM, 1, 0);
+  EXPECT_THAT(Captions(), ElementsAre("0", "2", "3"));
+  EXPECT_EQ(list->GetItems()->GetItem(2)->GetIndex(), 2);
+  SendMessageA(list->GetHandle(), LVM_DELETEALLITEMS, 0, 0);
+  EXPECT_EQ(list->GetItems()->GetCount(), 0);
+}
+
+TEST_F(ListViewTest, RecreatedWindowKeepsColumnsRowsSelectionAndDraggedWidths) {
+  for (int i = 0; i < 40; ++i) AddRow(list, IntToStr(i), "00:40.00");
+  TListItems* items = list->GetItems();
+  HWND first = list->GetHandle();
+  items->GetItem(4)->SetSelected(true);
+  items->GetItem(6)->SetSelected(true);
+  items->GetItem(6)->SetFocused(true);
+  // The user drags a divider.
+  SendMessageA(first, LVM_SETCOLUMNWIDTH, 3, MAKELPARAM(120, 0));
+  list->Scroll(
+      0, 10 * (items->GetItem(1)->DisplayRect(drBounds).top - items->GetItem(0)->DisplayRect(drBounds).top));
+  ASSERT_EQ(list->GetTopItem(), items->GetItem(10));
+
+  list->SetHideSelection(false);  // a window style: the window is made again
+  HWND second = list->GetHandle();
+  EXPECT_NE(second, first);
+  EXPECT_FALSE(IsWindow(first));
+  EXPECT_NE(GetWindowLongPtrA(second, GWL_STYLE) & LVS_SHOWSELALWAYS, 0);
+  EXPECT_EQ(WindowCount(list), 40);
+  EXPECT_EQ(SendMessageA(list->GetHeaderHandle(), HDM_GETITEMCOUNT, 0, 0), 13);
+  EXPECT_EQ(WindowText(list, 39, 0), "39");
+  EXPECT_EQ(WindowText(list, 39, 4), "John");
+  EXPECT_EQ(list->GetColumns()->GetItem(3)->GetWidth(), 120);
+  EXPECT_EQ(list->GetSelCount(), 2);
+  EXPECT_TRUE(items->GetItem(4)->GetSelected());
+  EXPECT_EQ(list->GetItemFocused(), items->GetItem(6));
+  EXPECT_EQ(list->GetTopItem(), items->GetItem(10));
+
+  // The form's window made again takes the list's window with it; the rows come back.
+  form->RecreateWnd();
+  EXPECT_EQ(WindowCount(list), 40);
+  EXPECT_EQ(WindowText(list, 20, 12), "00:40.00");
+  EXPECT_EQ(list->GetSelCount(), 2);
+  EXPECT_EQ(list->GetColumns()->GetItem(3)->GetWidth(), 120);
+}
+
+TEST_F(ListViewTest, CopiedColumnsAndRowsShowInASecondList) {
+  // As the protocol copies the start list's columns and entries.
+  AddRow(list, "1", "00:35.20")->SetData(form);
+  auto* copy = New<TListView>(form);
+  copy->SetBounds(8, 8, 300, 100);
+  copy->SetViewStyle(vsReport);
+  copy->SetParent(form);
+  copy->SetColumns(list->GetColumns());
+  TListItem* row = copy->GetItems()->Add();
+  row->Assign(list->GetItems()->GetItem(0));
+  row->GetSubItems()->Delete(11);
+  row->GetSubItems()->Add("00:34.90");
+  EXPECT_EQ(SendMessageA(copy->GetHeaderHandle(), HDM_GETITEMCOUNT, 0, 0), 13);
+  EXPECT_EQ(copy->GetColumns()->GetItem(9)->GetAlignment(), taRightJustify);
+  EXPECT_EQ(row->GetData(), form);
+  EXPECT_EQ(WindowText(copy, 0, 0), "1");
+  EXPECT_EQ(WindowText(copy, 0, 3), "Miller");
+  EXPECT_EQ(WindowText(copy, 0, 12), "00:34.90");
+
+  copy->GetItems()->Assign(list->GetItems());
+  EXPECT_EQ(WindowCount(copy), 1);
+  EXPECT_EQ(WindowText(copy, 0, 12), "00:35.20");
+}
+
+TEST_F(ListViewTest, SmallImagesFollowTheImageListsHandleAndItsRemoval) {
+  auto* images = New<TCustomImageList>(form);
+  list->SetSmallImages(images);
+  HWND window = list->GetHandle();
+  EXPECT_EQ(reinterpret_cast<HIMAGELIST>(SendMessageA(window, LVM_GETIMAGELIST, LVSIL_SMALL, 0)),
+            images->GetHandle());
+  // A new size makes a new handle: the list takes it before it paints. (Another image list
+  // takes the old handle's place, so the old value is not handed out again.)
+  form->Show();
+  images->SetHeight(24);
+  HIMAGELIST other = ImageList_Create(8, 8, ILC_COLOR24, 1, 1);
+  list->Repaint();
+  auto shown = reinterpret_cast<HIMAGELIST>(SendMessageA(window, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+  EXPECT_EQ(shown, images->GetHandle());
+  EXPECT_NE(shown, other);
+  ImageList_Destroy(other);
+  Free(images);
+  EXPECT_EQ(list->GetSmallImages(), nullptr);
+  EXPECT_EQ(SendMessageA(window, LVM_GETIMAGELIST, LVSIL_SMALL, 0), 0);
+}
+
+// ---- Keyboard and mouse -------------------------------------------------------------------------
+
+TEST_F(ListViewTest, ArrowAndDeleteKeysReachOnKeyDownAndTheListMovesItsSelection) {
+  for (int i = 0; i < 5; ++i) AddRow(list, IntToStr(i), "00:40.00");
+  ShowActive();
+  ASSERT_TRUE(list->Focused());
+  list->SetItemIndex(0);
+  form->selections.clear();
+
+  PostMessageA(list->GetHandle(), WM_KEYDOWN, VK_DOWN, 1);
+  PostMessageA(list->GetHandle(), WM_KEYUP, VK_DOWN, 0xC0000001);
+  Pump();
+  EXPECT_THAT(form->keys, ElementsAre(VK_DOWN));
+  EXPECT_EQ(list->GetItemIndex(), 1);
+  EXPECT_THAT(form->selections, ElementsAre("-0", "+1"));
+  EXPECT_GE(form->state_changes, 2);
+
+  // The program's Delete handler removes the selected row.
+  PostMessageA(list->GetHandle(), WM_KEYDOWN, VK_DELETE, 1);
+  Pump();
+  EXPECT_THAT(form->keys, ElementsAre(VK_DOWN, VK_DELETE));
+  EXPECT_THAT(Captions(), ElementsAre("0", "2", "3", "4"));
+
+  PostMessageA(list->GetHandle(), WM_CHAR, 'x', 1);
+  Pump();
+  EXPECT_THAT(form->chars, ElementsAre('x'));
+}
+
+TEST_F(ListViewTest, ClicksOnRowsAndColumnHeadersRaiseTheirEvents) {
+  for (int i = 0; i < 5; ++i) AddRow(list, IntToStr(i), "00:40.00");
+  int clicks = 0;
+  struct TCounter : TObject {
+    int* count;
+    TListColumn* column = nullptr;
+    void Click(TObject*) { ++*count; }
+    void ColumnClick(TObject*, TListColumn* c) { column = c; }
+  };
+  auto* counter = New<TCounter>();
+  counter->count = &clicks;
+  list->OnClick = TNotifyEvent(counter, &TCounter::Click);
+  list->OnColumnClick = TLVColumnClickEvent(counter, &TCounter::ColumnClick);
+  list->SetColumnClick(true);
+  ShowActive();
+
+  RECT row = list->GetItems()->GetItem(2)->DisplayRect(drBounds);
+  LPARAM at = PointToLParam({row.left + 60, (row.top + row.bottom) / 2});
+  PostMessageA(list->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageA(list->GetHandle(), WM_LBUTTONUP, 0, at);
+  Pump();
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(list->GetItemIndex(), 2);
+  EXPECT_EQ(list->GetItemAt(row.left + 60, (row.top + row.bottom) / 2), list->GetItems()->GetItem(2));
+
+  PostMessageA(list->GetHandle(), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+  PostMessageA(list->GetHandle(), WM_LBUTTONUP, 0, at);
+  Pump();
+  EXPECT_EQ(form->double_clicks, 1);
+
+  HWND header = list->GetHeaderHandle();
+  RECT section{};
+  SendMessageA(header, HDM_GETITEMRECT, 4, reinterpret_cast<LPARAM>(&section));
+  LPARAM on_section = PointToLParam({(section.left + section.right) / 2, (section.top + section.bottom) / 2});
+  PostMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, on_section);
+  PostMessageA(header, WM_LBUTTONUP, 0, on_section);
+  Pump();
+  EXPECT_EQ(counter->column, list->GetColumns()->GetItem(4));
+  list->OnClick = nullptr;
+  list->OnColumnClick = nullptr;
+  Free(counter);
+}
+
+// ---- Geometry -----------------------------------------------------------------------------------
+
+TEST_F(ListViewTest, RowRectanglesStackAndScrollingMovesTheTopItemByWholeRows) {
+  for (int i = 0; i < 60; ++i) AddRow(list, IntToStr(i), "00:40.00");
+  list->HandleNeeded();
+  TListItems* items = list->GetItems();
+  RECT first = items->GetItem(0)->DisplayRect(drBounds);
+  RECT second = items->GetItem(1)->DisplayRect(drBounds);
+  int row_height = first.bottom - first.top;
+  ASSERT_GT(row_height, 0);
+  EXPECT_EQ(second.top, first.bottom);
+  EXPECT_EQ(second.bottom - second.top, row_height);
+  // The row spans all columns; the label lies within it.
+  int total = 0;
+  for (int i = 0; i < list->GetColumns()->GetCount(); ++i)
+    total += list->GetColumns()->GetItem(i)->GetWidth();
+  EXPECT_EQ(first.right - first.left, total);
+  RECT label = items->GetItem(0)->DisplayRect(drLabel);
+  EXPECT_GE(label.left, first.left);
+  EXPECT_LE(label.right, first.right);
+  EXPECT_EQ(label.top, first.top);
+
+  EXPECT_EQ(list->GetTopItem(), items->GetItem(0));
+  list->Scroll(0, 5 * row_height);
+  EXPECT_EQ(list->GetTopItem(), items->GetItem(5));
+  EXPECT_EQ(items->GetItem(5)->DisplayRect(drBounds).top, first.top);
+  items->GetItem(59)->MakeVisible(false);
+  RECT last = items->GetItem(59)->DisplayRect(drBounds);
+  EXPECT_LE(last.bottom, list->GetClientRect().bottom);
+}
+
+// A screenshot of the list as the user sees it; the selected row is drawn highlighted across
+// the columns (RowSelect).
+TEST_F(ListViewTest, ScreenShowsHighlightedWholeRowOfTheFocusedList) {
+  const char* bests[] = {"00:34.90", "00:35.20", "00:36.00", "CRASH", "STOP"};
+  for (int i = 0; i < 5; ++i) AddRow(list, IntToStr(i + 1), bests[i]);
+  ShowActive();
+  list->SetItemIndex(1);
+  form->Update();
+  Pump();
+
+  RECT frame{};
+  GetWindowRect(form->GetHandle(), &frame);
+  TBitmap* shot = New<TBitmap>();
+  shot->SetPixelFormat(pf24bit);
+  shot->SetSize(frame.right - frame.left, frame.bottom - frame.top);
+  HDC screen = GetDC(nullptr);
+  BitBlt(shot->GetCanvas()->GetHandle(), 0, 0, frame.right - frame.left, frame.bottom - frame.top, screen,
+         frame.left, frame.top, SRCCOPY);
+  ReleaseDC(nullptr, screen);
+  GdiFlush();
+  if (const char* dir = std::getenv("DRAVOLIN_SCREENSHOT_DIR"))
+    shot->SaveToFile(std::string(dir) + "\\listview.bmp");
+
+  RECT row = list->GetItems()->GetItem(1)->DisplayRect(drBounds);
+  POINT in_row = list->ClientToScreen({row.right - 5, row.top + 1});
+  COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+  TColor pixel = shot->GetPixelColor(in_row.x - frame.left, in_row.y - frame.top);
+  EXPECT_EQ(static_cast<COLORREF>(pixel), highlight);
+  RECT other = list->GetItems()->GetItem(3)->DisplayRect(drBounds);
+  POINT in_other = list->ClientToScreen({other.right - 5, other.top + 1});
+  EXPECT_NE(static_cast<COLORREF>(shot->GetPixelColor(in_other.x - frame.left, in_other.y - frame.top)),
+            highlight);
+  Free(shot);
+}
+
+}  // namespace

@@ -1,0 +1,1043 @@
+#include "toolkit/listview.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "toolkit/classregistry.h"
+#include "toolkit/imagelist.h"
+#include "toolkit/typinfo.h"
+
+namespace {
+
+const TEnumInfo& ViewStyleInfo() {
+  static const TEnumInfo info{"vsIcon", "vsSmallIcon", "vsList", "vsReport"};
+  return info;
+}
+
+const TEnumInfo& SortTypeInfo() {
+  static const TEnumInfo info{"stNone", "stData", "stText", "stBoth"};
+  return info;
+}
+
+const TEnumInfo& ListBorderStyleInfo() {
+  static const TEnumInfo info{"bsNone", "bsSingle"};
+  return info;
+}
+
+int ColumnFormat(TAlignment alignment) {
+  switch (alignment) {
+    case taRightJustify: return LVCFMT_RIGHT;
+    case taCenter: return LVCFMT_CENTER;
+    default: return LVCFMT_LEFT;
+  }
+}
+
+// The window's sort compares the positions our own sort gave the items; an item the window
+// has and we do not know goes last.
+using TRanks = std::unordered_map<LPARAM, int>;
+
+int CALLBACK CompareRanks(LPARAM item1, LPARAM item2, LPARAM ranks_param) {
+  const TRanks& ranks = *reinterpret_cast<const TRanks*>(ranks_param);
+  auto rank = [&](LPARAM item) {
+    auto it = ranks.find(item);
+    return it == ranks.end() ? static_cast<int>(ranks.size()) : it->second;
+  };
+  int a = rank(item1), b = rank(item2);
+  return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+std::string FromWide(const wchar_t* text) {
+  if (!text) return {};
+  int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (size <= 1) return {};
+  std::string result(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text, -1, result.data(), size, nullptr, nullptr);
+  result.resize(static_cast<size_t>(size - 1));
+  return result;
+}
+
+}  // namespace
+
+// The sub-item texts of an item: every change is shown in the item's row.
+class TListSubItems : public TStringList {
+  TK_CLASS(TListSubItems, TStringList)
+
+ public:
+  explicit TListSubItems(TListItem* item) : item_(item) {}
+
+ protected:
+  void Changed() override {
+    TStringList::Changed();
+    item_->SubItemsChanged();
+  }
+
+ private:
+  TListItem* item_;
+};
+
+TK_ABSTRACT_CLASS_INFO(TListSubItems, TStringList)
+
+// ---- TListColumn ------------------------------------------------------------------------------
+
+TK_CLASS_INFO(TListColumn, TCollectionItem)
+
+void TListColumn::Publish(TPublisher<TListColumn>& p) {
+  p.Enumeration("Alignment", AlignmentInfo(), &TListColumn::GetAlignment, &TListColumn::SetAlignment)
+      .Default(taLeftJustify);
+  p.String("Caption", &TListColumn::GetCaption, &TListColumn::SetCaption);
+  p.Integer("Width", &TListColumn::GetWidth, &TListColumn::SetWidth).Default(50);
+}
+
+TListColumn::TListColumn(TCollection* collection) : TCollectionItem(collection) {}
+
+TListColumn::~TListColumn() {
+  if (TCustomListView* view = GetListView()) view->ColumnGone(this);
+}
+
+void TListColumn::AfterConstruction() {
+  inherited::AfterConstruction();
+  Changed(true);
+}
+
+TCustomListView* TListColumn::GetListView() const {
+  auto* columns = DynamicCast<TListColumns>(GetCollection());
+  return columns ? columns->GetListView() : nullptr;
+}
+
+void TListColumn::Assign(TPersistent* source) {
+  auto* column = DynamicCast<TListColumn>(source);
+  if (!column) {
+    inherited::Assign(source);
+    return;
+  }
+  caption_ = column->caption_;
+  alignment_ = column->alignment_;
+  SetWidth(column->GetWidth());
+  Changed(false);
+}
+
+std::string TListColumn::GetDisplayName() const {
+  return caption_.empty() ? inherited::GetDisplayName() : caption_;
+}
+
+void TListColumn::SetCaption(const std::string& caption) {
+  if (caption == caption_) return;
+  caption_ = caption;
+  Changed(false);
+}
+
+int TListColumn::GetWidth() const {
+  TCustomListView* view = GetListView();
+  if (view && view->HandleAllocated() && !view->window_dying_) {
+    int index = view->ShownColumnIndex(this);
+    if (index >= 0) return static_cast<int>(SendMessageA(view->GetHandle(), LVM_GETCOLUMNWIDTH, index, 0));
+  }
+  return width_;
+}
+
+void TListColumn::SetWidth(int width) {
+  width_ = width;
+  TCustomListView* view = GetListView();
+  if (view && view->HandleAllocated() && !view->window_dying_) {
+    int index = view->ShownColumnIndex(this);
+    if (index >= 0) SendMessageA(view->GetHandle(), LVM_SETCOLUMNWIDTH, index, MAKELPARAM(width, 0));
+  }
+  Changed(false);
+}
+
+void TListColumn::SetAlignment(TAlignment alignment) {
+  if (alignment == alignment_) return;
+  alignment_ = alignment;
+  Changed(false);
+}
+
+// ---- TListColumns -----------------------------------------------------------------------------
+
+TK_ABSTRACT_CLASS_INFO(TListColumns, TCollection)
+
+TListColumns::TListColumns(TCustomListView* owner)
+    : TCollection(TListColumn::StaticClass(), owner), owner_(owner) {}
+
+void TListColumns::Update(TCollectionItem* item) {
+  // A column under construction is not a TListColumn yet; it announces itself when built.
+  if (item && !item->Is<TListColumn>()) return;
+  owner_->ColumnsChanged(static_cast<TListColumn*>(item));
+}
+
+// ---- TListItem --------------------------------------------------------------------------------
+
+TK_ABSTRACT_CLASS_INFO(TListItem, TPersistent)
+
+TListItem::TListItem(TListItems* owner) : owner_(owner) { sub_items_ = New<TListSubItems>(this); }
+
+TListItem::~TListItem() {
+  if (owner_) {
+    TListItems* owner = owner_;
+    int index = owner->IndexOf(this);
+    if (index >= 0) {
+      owner->GetListView()->DeleteItemWindow(this);
+      // The window's notifications may have run code that changed the list meanwhile.
+      index = owner->IndexOf(this);
+      if (index >= 0) {
+        owner->items_.erase(owner->items_.begin() + index);
+        owner->Renumber(static_cast<size_t>(index));
+        ++owner->generation_;
+      }
+    }
+    owner_ = nullptr;
+  }
+  index_ = -1;
+  Free(sub_items_);
+}
+
+TPersistent* TListItem::GetOwner() const { return owner_; }
+
+TCustomListView* TListItem::GetListView() const { return owner_ ? owner_->GetListView() : nullptr; }
+
+TStrings* TListItem::GetSubItems() const { return sub_items_; }
+
+void TListItem::SetSubItems(TStrings* sub_items) { sub_items_->Assign(sub_items); }
+
+void TListItem::Assign(TPersistent* source) {
+  auto* item = DynamicCast<TListItem>(source);
+  if (!item) {
+    inherited::Assign(source);
+    return;
+  }
+  if (item == this) return;
+  // One automatic sort for the whole copy.
+  if (owner_) owner_->BeginUpdate();
+  try {
+    SetCaption(item->caption_);
+    sub_items_->Assign(item->sub_items_);
+    SetData(item->data_);
+    SetImageIndex(item->image_index_);
+  } catch (...) {
+    if (owner_) owner_->EndUpdate();
+    throw;
+  }
+  if (owner_) owner_->EndUpdate();
+}
+
+void TListItem::SetCaption(const std::string& caption) {
+  if (caption == caption_) return;
+  caption_ = caption;
+  if (TCustomListView* view = GetListView()) {
+    view->SetItemTextWindow(this, 0, caption_);
+    view->AutoSort(true);
+  }
+}
+
+void TListItem::SetData(void* data) {
+  if (data == data_) return;
+  data_ = data;
+  if (TCustomListView* view = GetListView()) view->AutoSort(false);
+}
+
+void TListItem::SetImageIndex(int index) {
+  if (index == image_index_) return;
+  image_index_ = index;
+  TCustomListView* view = GetListView();
+  if (view && view->HandleAllocated() && !view->window_dying_ && index_ >= 0) {
+    LVITEMA item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = index_;
+    item.iImage = index;
+    SendMessageA(view->GetHandle(), LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  }
+}
+
+bool TListItem::GetState(UINT mask) const {
+  TCustomListView* view = GetListView();
+  if (view && view->HandleAllocated() && !view->window_dying_ && index_ >= 0)
+    return (SendMessageA(view->GetHandle(), LVM_GETITEMSTATE, index_, mask) & mask) != 0;
+  return (state_ & mask) != 0;
+}
+
+void TListItem::SetState(UINT mask, bool on) {
+  TCustomListView* view = GetListView();
+  if (view && view->HandleAllocated() && !view->window_dying_ && index_ >= 0) {
+    LVITEMA item{};
+    item.stateMask = mask;
+    item.state = on ? mask : 0;
+    SendMessageA(view->GetHandle(), LVM_SETITEMSTATE, index_, reinterpret_cast<LPARAM>(&item));
+    return;
+  }
+  // Without a window, keep to what the window allows: one focused item, and one selected
+  // item unless the list has MultiSelect.
+  if (on && owner_ && view && (mask == LVIS_FOCUSED || !view->GetMultiSelect())) {
+    for (TListItem* other : owner_->items_) other->state_ &= ~mask;
+  }
+  state_ = on ? (state_ | mask) : (state_ & ~mask);
+}
+
+RECT TListItem::DisplayRect(TDisplayCode code) const {
+  static const int kCodes[] = {LVIR_BOUNDS, LVIR_ICON, LVIR_LABEL, LVIR_SELECTBOUNDS};
+  RECT rect{};
+  TCustomListView* view = GetListView();
+  if (!view || !view->HandleAllocated() || view->window_dying_ || index_ < 0) return rect;
+  rect.left = kCodes[code];
+  if (!SendMessageA(view->GetHandle(), LVM_GETITEMRECT, index_, reinterpret_cast<LPARAM>(&rect))) rect = {};
+  return rect;
+}
+
+void TListItem::MakeVisible(bool partial_ok) {
+  TCustomListView* view = GetListView();
+  if (view && view->HandleAllocated() && !view->window_dying_ && index_ >= 0)
+    SendMessageA(view->GetHandle(), LVM_ENSUREVISIBLE, index_, partial_ok ? TRUE : FALSE);
+}
+
+void TListItem::Delete() {
+  if (owner_) owner_->CheckNotSorting();
+  Free(this);
+}
+
+void TListItem::SubItemsChanged() {
+  if (TCustomListView* view = GetListView()) view->SyncSubItems(this);
+}
+
+// ---- TListItems -------------------------------------------------------------------------------
+
+TK_ABSTRACT_CLASS_INFO(TListItems, TPersistent)
+
+TListItems::TListItems(TCustomListView* owner) : owner_(owner) {}
+
+TListItems::~TListItems() {
+  std::vector<TListItem*> doomed;
+  doomed.swap(items_);
+  for (TListItem* item : doomed) {
+    item->owner_ = nullptr;
+    Free(item);
+  }
+}
+
+TPersistent* TListItems::GetOwner() const { return owner_; }
+
+void TListItems::Assign(TPersistent* source) {
+  auto* other = DynamicCast<TListItems>(source);
+  if (!other) {
+    inherited::Assign(source);
+    return;
+  }
+  if (other == this) return;
+  BeginUpdate();
+  try {
+    Clear();
+    for (TListItem* item : other->items_) Add()->Assign(item);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+TListItem* TListItems::GetItem(int index) const {
+  if (index < 0 || index >= GetCount()) throw EListError(Format("List index out of bounds (%d)", index));
+  return items_[static_cast<size_t>(index)];
+}
+
+int TListItems::IndexOf(const TListItem* item) const {
+  // By address alone: the item may be gone already.
+  auto it = std::find(items_.begin(), items_.end(), item);
+  return it == items_.end() ? -1 : static_cast<int>(it - items_.begin());
+}
+
+void TListItems::CheckNotSorting() const {
+  if (owner_->sorting_) throw EListError("The items of a list view cannot change while it sorts them");
+}
+
+TListItem* TListItems::Insert(int index) {
+  CheckNotSorting();
+  index = std::clamp(index, 0, GetCount());
+  auto* item = new TListItem(this);
+  item->AfterConstruction();
+  items_.insert(items_.begin() + index, item);
+  Renumber(static_cast<size_t>(index));
+  ++generation_;
+  if (!owner_->InsertItemWindow(item)) {
+    items_.erase(items_.begin() + item->index_);
+    Renumber(static_cast<size_t>(index));
+    item->owner_ = nullptr;
+    Free(item);
+    throw EListError("The list view did not take the new item");
+  }
+  return item;
+}
+
+void TListItems::Delete(int index) {
+  CheckNotSorting();
+  Free(GetItem(index));
+}
+
+void TListItems::Clear() {
+  CheckNotSorting();
+  if (items_.empty()) return;
+  owner_->ClearItemsWindow();
+  ForgetAll();
+}
+
+void TListItems::Forget(TListItem* item) {
+  int index = IndexOf(item);
+  if (index < 0) return;
+  items_.erase(items_.begin() + index);
+  Renumber(static_cast<size_t>(index));
+  ++generation_;
+  item->owner_ = nullptr;
+  Free(item);
+}
+
+void TListItems::ForgetAll() {
+  std::vector<TListItem*> doomed;
+  doomed.swap(items_);
+  ++generation_;
+  for (TListItem* item : doomed) {
+    item->owner_ = nullptr;
+    Free(item);
+  }
+}
+
+void TListItems::Renumber(size_t from) {
+  for (size_t i = from; i < items_.size(); ++i) items_[i]->index_ = static_cast<int>(i);
+}
+
+void TListItems::BeginUpdate() {
+  if (update_count_++ == 0 && owner_->HandleAllocated())
+    SendMessageA(owner_->GetHandle(), WM_SETREDRAW, FALSE, 0);
+}
+
+void TListItems::EndUpdate() {
+  if (update_count_ == 0) return;
+  if (--update_count_ == 0) owner_->EndItemsUpdate();
+}
+
+// ---- TCustomListView: construction ------------------------------------------------------------
+
+TK_ABSTRACT_CLASS_INFO(TCustomListView, TWinControl)
+
+TK_BEGIN_MESSAGE_MAP(TCustomListView)
+TK_MESSAGE(CN_NOTIFY, CNNotify)
+TK_MESSAGE(WM_DESTROY, WMDestroy)
+TK_MESSAGE(WM_PAINT, WMPaint)
+TK_MESSAGE(CM_COLORCHANGED, CMColorChanged)
+TK_MESSAGE(CM_FONTCHANGED, CMFontChanged)
+TK_MESSAGE(CM_WANTSPECIALKEY, CMWantSpecialKey)
+TK_END_MESSAGE_MAP()
+
+TCustomListView::TCustomListView(TComponent* owner) : TWinControl(owner) {
+  // The list view tracks the mouse itself and reports clicks as notifications; it shows no
+  // caption.
+  control_style_.Exclude(csCaptureMouse).Exclude(csClickEvents).Exclude(csSetCaption);
+  SetBounds(GetLeft(), GetTop(), 250, 150);
+  SetTabStop(true);
+  columns_ = New<TListColumns>(this);
+  items_ = New<TListItems>(this);
+}
+
+TCustomListView::~TCustomListView() {
+  // The window's last notifications still reach the items.
+  if (handle_) DestroyHandle();
+  if (small_images_) small_images_->RemoveFreeNotification(this);
+  FreeAndNil(items_);
+  FreeAndNil(columns_);
+}
+
+void TCustomListView::CreateParams(TCreateParams& params) {
+  inherited::CreateParams(params);
+  CreateSubClass(params, WC_LISTVIEWA);
+  static const DWORD kViewStyles[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
+  // The image lists belong to their components, not to the window.
+  params.Style |= kViewStyles[view_style_] | LVS_SHAREIMAGELISTS;
+  if (!multi_select_) params.Style |= LVS_SINGLESEL;
+  if (!hide_selection_) params.Style |= LVS_SHOWSELALWAYS;
+  if (!read_only_) params.Style |= LVS_EDITLABELS;
+  if (!column_click_) params.Style |= LVS_NOSORTHEADER;
+  if (border_style_ == bsSingle) params.ExStyle |= WS_EX_CLIENTEDGE;
+  // Resizing repaints only what changed.
+  params.WindowClass.style &= ~(CS_HREDRAW | CS_VREDRAW);
+}
+
+void TCustomListView::CreateWnd() {
+  window_dying_ = false;
+  shown_columns_.clear();
+  shown_images_ = nullptr;
+  inherited::CreateWnd();
+  rebuilding_ = true;
+  try {
+    HWND window = handle_;
+    ApplyExtendedStyles();
+    ApplyColors();
+    ApplyImages();
+    for (int i = 0; i < columns_->GetCount(); ++i) SetColumnWindow(i, columns_->GetItem(i), true);
+    if (items_->update_count_ > 0) SendMessageA(window, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(window, LVM_SETITEMCOUNT, items_->GetCount(), 0);
+    for (TListItem* item : items_->items_) InsertItemWindow(item);
+    if (saved_top_index_ > 0 && saved_top_index_ < items_->GetCount() && view_style_ == vsReport) {
+      RECT first = items_->items_[0]->DisplayRect(drBounds);
+      RECT top = items_->items_[static_cast<size_t>(saved_top_index_)]->DisplayRect(drBounds);
+      SendMessageA(window, LVM_SCROLL, 0, top.top - first.top);
+    }
+  } catch (...) {
+    rebuilding_ = false;
+    throw;
+  }
+  rebuilding_ = false;
+  saved_top_index_ = 0;
+}
+
+void TCustomListView::Notification(TComponent* component, TOperation operation) {
+  inherited::Notification(component, operation);
+  if (operation == opRemove && component == small_images_) {
+    small_images_ = nullptr;
+    if (HandleAllocated()) ApplyImages();
+  }
+}
+
+bool TCustomListView::Quiet() const {
+  return rebuilding_ || window_dying_ || GetComponentState().Contains(csDestroying);
+}
+
+// ---- TCustomListView: properties --------------------------------------------------------------
+
+void TCustomListView::SetViewStyle(TViewStyle style) {
+  if (style == view_style_) return;
+  view_style_ = style;
+  RecreateWnd();
+}
+
+void TCustomListView::SetMultiSelect(bool multi_select) {
+  if (multi_select == multi_select_) return;
+  multi_select_ = multi_select;
+  RecreateWnd();
+}
+
+void TCustomListView::SetReadOnly(bool read_only) {
+  if (read_only == read_only_) return;
+  read_only_ = read_only;
+  RecreateWnd();
+}
+
+void TCustomListView::SetColumnClick(bool column_click) {
+  if (column_click == column_click_) return;
+  column_click_ = column_click;
+  RecreateWnd();
+}
+
+void TCustomListView::SetHideSelection(bool hide_selection) {
+  if (hide_selection == hide_selection_) return;
+  hide_selection_ = hide_selection;
+  RecreateWnd();
+}
+
+void TCustomListView::SetBorderStyle(TBorderStyle style) {
+  if (style != bsNone) style = bsSingle;
+  if (style == border_style_) return;
+  border_style_ = style;
+  RecreateWnd();
+}
+
+void TCustomListView::SetRowSelect(bool row_select) {
+  if (row_select == row_select_) return;
+  row_select_ = row_select;
+  if (HandleAllocated()) ApplyExtendedStyles();
+}
+
+void TCustomListView::SetGridLines(bool grid_lines) {
+  if (grid_lines == grid_lines_) return;
+  grid_lines_ = grid_lines;
+  if (HandleAllocated()) ApplyExtendedStyles();
+}
+
+void TCustomListView::ApplyExtendedStyles() {
+  DWORD styles = (row_select_ ? LVS_EX_FULLROWSELECT : 0) | (grid_lines_ ? LVS_EX_GRIDLINES : 0);
+  SendMessageA(handle_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES, styles);
+}
+
+void TCustomListView::ApplyColors() {
+  COLORREF back = ColorToRGB(GetColor());
+  SendMessageA(handle_, LVM_SETBKCOLOR, 0, back);
+  SendMessageA(handle_, LVM_SETTEXTBKCOLOR, 0, back);
+  SendMessageA(handle_, LVM_SETTEXTCOLOR, 0, ColorToRGB(GetFont()->GetColor()));
+}
+
+void TCustomListView::ApplyImages() {
+  HIMAGELIST images = small_images_ ? small_images_->GetHandle() : nullptr;
+  if (images == shown_images_) return;
+  SendMessageA(handle_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
+  shown_images_ = images;
+}
+
+void TCustomListView::SetSortType(TSortType sort_type) {
+  if (sort_type == sort_type_) return;
+  sort_type_ = sort_type;
+  if (sort_type_ == stNone) return;
+  if (items_->update_count_ > 0)
+    sort_pending_ = true;
+  else
+    SortItems(nullptr, 0);
+}
+
+void TCustomListView::SetSmallImages(TCustomImageList* images) {
+  if (images == small_images_) return;
+  if (small_images_) small_images_->RemoveFreeNotification(this);
+  small_images_ = images;
+  if (images) images->FreeNotification(this);
+  if (HandleAllocated()) ApplyImages();
+}
+
+// ---- TCustomListView: selection and geometry ---------------------------------------------------
+
+TListItem* TCustomListView::GetNextItem(TListItem* start, UINT mask) const {
+  int from = start && start->owner_ == items_ ? start->index_ : -1;
+  if (HandleAllocated() && !window_dying_) {
+    auto index = static_cast<int>(
+        SendMessageA(handle_, LVM_GETNEXTITEM, static_cast<WPARAM>(from), MAKELPARAM(mask, 0)));
+    return index >= 0 && index < items_->GetCount() ? items_->items_[static_cast<size_t>(index)] : nullptr;
+  }
+  UINT wanted = ((mask & LVNI_SELECTED) ? LVIS_SELECTED : 0) | ((mask & LVNI_FOCUSED) ? LVIS_FOCUSED : 0);
+  for (size_t i = static_cast<size_t>(from + 1); i < items_->items_.size(); ++i)
+    if ((items_->items_[i]->state_ & wanted) == wanted) return items_->items_[i];
+  return nullptr;
+}
+
+TListItem* TCustomListView::GetSelected() const { return GetNextItem(nullptr, LVNI_SELECTED); }
+
+void TCustomListView::SetSelected(TListItem* item) {
+  if (item && item->owner_ != items_) throw EInvalidOperation("The item belongs to another list");
+  if (HandleAllocated() && !window_dying_) {
+    LVITEMA state{};
+    state.stateMask = LVIS_SELECTED;
+    SendMessageA(handle_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+    if (item) {
+      state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+      SendMessageA(handle_, LVM_SETITEMSTATE, item->index_, reinterpret_cast<LPARAM>(&state));
+    }
+    return;
+  }
+  for (TListItem* other : items_->items_) other->state_ &= ~static_cast<UINT>(LVIS_SELECTED);
+  if (item) {
+    item->SetFocused(true);
+    item->state_ |= LVIS_SELECTED;
+  }
+}
+
+int TCustomListView::GetSelCount() const {
+  if (HandleAllocated() && !window_dying_)
+    return static_cast<int>(SendMessageA(handle_, LVM_GETSELECTEDCOUNT, 0, 0));
+  return static_cast<int>(std::count_if(items_->items_.begin(), items_->items_.end(),
+                                        [](TListItem* item) { return (item->state_ & LVIS_SELECTED) != 0; }));
+}
+
+int TCustomListView::GetItemIndex() const {
+  TListItem* item = GetSelected();
+  return item ? item->index_ : -1;
+}
+
+void TCustomListView::SetItemIndex(int index) {
+  SetSelected(index >= 0 && index < items_->GetCount() ? items_->items_[static_cast<size_t>(index)]
+                                                       : nullptr);
+}
+
+TListItem* TCustomListView::GetItemFocused() const { return GetNextItem(nullptr, LVNI_FOCUSED); }
+
+void TCustomListView::SetItemFocused(TListItem* item) {
+  if (item && item->owner_ != items_) throw EInvalidOperation("The item belongs to another list");
+  if (item)
+    item->SetFocused(true);
+  else if (TListItem* focused = GetItemFocused())
+    focused->SetFocused(false);
+}
+
+TListItem* TCustomListView::GetTopItem() const {
+  if (!HandleAllocated() || window_dying_ || items_->GetCount() == 0) return nullptr;
+  auto index = static_cast<int>(SendMessageA(handle_, LVM_GETTOPINDEX, 0, 0));
+  return index >= 0 && index < items_->GetCount() ? items_->items_[static_cast<size_t>(index)] : nullptr;
+}
+
+TListItem* TCustomListView::GetItemAt(int x, int y) const {
+  if (!HandleAllocated() || window_dying_) return nullptr;
+  LVHITTESTINFO hit{};
+  hit.pt = {x, y};
+  auto index = static_cast<int>(SendMessageA(handle_, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+  if (index < 0 || index >= items_->GetCount() || !(hit.flags & LVHT_ONITEM)) return nullptr;
+  return items_->items_[static_cast<size_t>(index)];
+}
+
+HWND TCustomListView::GetHeaderHandle() {
+  return reinterpret_cast<HWND>(SendMessageA(GetHandle(), LVM_GETHEADER, 0, 0));
+}
+
+void TCustomListView::Scroll(int dx, int dy) {
+  if (HandleAllocated() && !window_dying_) SendMessageA(handle_, LVM_SCROLL, dx, dy);
+}
+
+void TCustomListView::DeleteSelected() {
+  items_->CheckNotSorting();
+  std::vector<TListItem*> doomed;
+  for (TListItem* item = GetNextItem(nullptr, LVNI_SELECTED); item; item = GetNextItem(item, LVNI_SELECTED))
+    doomed.push_back(item);
+  if (doomed.empty()) return;
+  items_->BeginUpdate();
+  try {
+    // From the end, so the rows before keep their positions; an item that a handler has
+    // removed meanwhile is skipped.
+    for (auto it = doomed.rbegin(); it != doomed.rend(); ++it)
+      if (items_->IndexOf(*it) >= 0) Free(*it);
+  } catch (...) {
+    items_->EndUpdate();
+    throw;
+  }
+  items_->EndUpdate();
+}
+
+// ---- TCustomListView: sorting ------------------------------------------------------------------
+
+bool TCustomListView::AlphaSort() { return CustomSort(nullptr, 0); }
+
+bool TCustomListView::CustomSort(TLVCompare compare, intptr_t data) {
+  SortItems(compare, data);
+  return true;
+}
+
+void TCustomListView::SortItems(TLVCompare compare, intptr_t data) {
+  sort_pending_ = false;
+  auto compare_items = [&](TListItem* a, TListItem* b) {
+    if (compare) return compare(a, b, data);
+    if (OnCompare) {
+      int result = 0;
+      OnCompare(this, a, b, data, result);
+      return result;
+    }
+    return AnsiCompareStrLocale(a->caption_, b->caption_);
+  };
+  // A copy is sorted: a comparison that raises leaves the list as it was.
+  std::vector<TListItem*> order = items_->items_;
+  unsigned generation = items_->generation_;
+  sorting_ = true;
+  try {
+    std::stable_sort(order.begin(), order.end(),
+                     [&](TListItem* a, TListItem* b) { return compare_items(a, b) < 0; });
+  } catch (...) {
+    sorting_ = false;
+    throw;
+  }
+  sorting_ = false;
+  if (items_->generation_ != generation)
+    throw EListError("The items of a list view changed while it sorted them");
+  items_->items_ = std::move(order);
+  items_->Renumber(0);
+  if (!HandleAllocated() || window_dying_) return;
+  TRanks ranks;
+  ranks.reserve(items_->items_.size());
+  for (TListItem* item : items_->items_) ranks[reinterpret_cast<LPARAM>(item)] = item->index_;
+  SendMessageA(handle_, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&ranks),
+               reinterpret_cast<LPARAM>(&CompareRanks));
+}
+
+void TCustomListView::AutoSort(bool text_changed) {
+  bool wanted = sort_type_ == stBoth || (text_changed ? sort_type_ == stText : sort_type_ == stData);
+  if (!wanted || sorting_) return;
+  if (items_->update_count_ > 0)
+    sort_pending_ = true;
+  else
+    SortItems(nullptr, 0);
+}
+
+void TCustomListView::EndItemsUpdate() {
+  auto redraw = [this] {
+    if (!HandleAllocated() || window_dying_) return;
+    SendMessageA(handle_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(handle_, nullptr, TRUE);
+  };
+  try {
+    if (sort_pending_) SortItems(nullptr, 0);
+  } catch (...) {
+    redraw();  // a failed sort must not leave the list without painting
+    throw;
+  }
+  redraw();
+}
+
+// ---- TCustomListView: the window's items and columns -------------------------------------------
+
+bool TCustomListView::InsertItemWindow(TListItem* item) {
+  if (!HandleAllocated() || window_dying_) return true;
+  LVITEMA row{};
+  row.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE | LVIF_STATE;
+  row.iItem = item->index_;
+  row.pszText = const_cast<char*>(item->caption_.c_str());
+  row.iImage = item->image_index_;
+  row.lParam = reinterpret_cast<LPARAM>(item);
+  row.state = item->state_;
+  row.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  if (SendMessageA(handle_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&row)) < 0) return false;
+  // A new row has no sub-item texts.
+  item->shown_.clear();
+  item->shown_known_ = true;
+  SyncSubItems(item);
+  return true;
+}
+
+void TCustomListView::DeleteItemWindow(TListItem* item) {
+  if (!HandleAllocated() || window_dying_) return;
+  TListItem* outer = deleting_;
+  deleting_ = item;
+  SendMessageA(handle_, LVM_DELETEITEM, item->index_, 0);
+  deleting_ = outer;
+}
+
+void TCustomListView::ClearItemsWindow() {
+  if (!HandleAllocated() || window_dying_) return;
+  clearing_ = true;
+  SendMessageA(handle_, LVM_DELETEALLITEMS, 0, 0);
+  clearing_ = false;
+}
+
+void TCustomListView::SetItemTextWindow(TListItem* item, int sub_item, const std::string& text) {
+  if (!HandleAllocated() || window_dying_ || item->index_ < 0) return;
+  LVITEMA cell{};
+  cell.iSubItem = sub_item;
+  cell.pszText = const_cast<char*>(text.c_str());
+  SendMessageA(handle_, LVM_SETITEMTEXTA, item->index_, reinterpret_cast<LPARAM>(&cell));
+}
+
+void TCustomListView::SyncSubItems(TListItem* item) {
+  if (!HandleAllocated() || window_dying_ || item->index_ < 0 || item->owner_ != items_) return;
+  // The window keeps sub-item texts only for the columns it has.
+  size_t cells = shown_columns_.empty() ? 0 : shown_columns_.size() - 1;
+  bool known = item->shown_known_;
+  item->shown_.resize(cells);
+  TStrings* texts = item->sub_items_;
+  int count = texts->Count();
+  for (size_t k = 0; k < cells; ++k) {
+    std::string text = static_cast<int>(k) < count ? texts->Get(static_cast<int>(k)) : std::string();
+    if (known && item->shown_[k] == text) continue;
+    SetItemTextWindow(item, static_cast<int>(k) + 1, text);
+    item->shown_[k] = std::move(text);
+  }
+  item->shown_known_ = true;
+}
+
+int TCustomListView::ShownColumnIndex(const TListColumn* column) const {
+  auto it = std::find(shown_columns_.begin(), shown_columns_.end(), column);
+  return it == shown_columns_.end() ? -1 : static_cast<int>(it - shown_columns_.begin());
+}
+
+void TCustomListView::ColumnGone(TListColumn* column) {
+  // The window still shows it: the next change of the columns builds them again.
+  std::replace(shown_columns_.begin(), shown_columns_.end(), column, static_cast<TListColumn*>(nullptr));
+}
+
+void TCustomListView::SetColumnWindow(int index, TListColumn* column, bool insert) {
+  LVCOLUMNA info{};
+  info.mask = LVCF_TEXT | LVCF_FMT | LVCF_SUBITEM;
+  info.fmt = ColumnFormat(column->alignment_);
+  info.pszText = const_cast<char*>(column->caption_.c_str());
+  info.iSubItem = index;
+  if (!insert) {
+    // The width stays as the window has it (the user may have dragged it).
+    SendMessageA(handle_, LVM_SETCOLUMNA, index, reinterpret_cast<LPARAM>(&info));
+    return;
+  }
+  info.mask |= LVCF_WIDTH;
+  info.cx = column->width_;
+  auto at =
+      static_cast<int>(SendMessageA(handle_, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&info)));
+  if (at < 0) return;
+  size_t position = std::min(static_cast<size_t>(at), shown_columns_.size());
+  shown_columns_.insert(shown_columns_.begin() + static_cast<std::ptrdiff_t>(position), column);
+}
+
+void TCustomListView::RebuildColumns() {
+  for (int i = static_cast<int>(shown_columns_.size()) - 1; i >= 0; --i) {
+    if (TListColumn* column = shown_columns_[static_cast<size_t>(i)])
+      column->width_ = static_cast<int>(SendMessageA(handle_, LVM_GETCOLUMNWIDTH, i, 0));
+    SendMessageA(handle_, LVM_DELETECOLUMN, i, 0);
+  }
+  shown_columns_.clear();
+  for (int i = 0; i < columns_->GetCount(); ++i) SetColumnWindow(i, columns_->GetItem(i), true);
+  // Deleting columns moves or drops the window's sub-item texts: send them all again.
+  for (TListItem* item : items_->items_) item->shown_known_ = false;
+}
+
+void TCustomListView::ColumnsChanged(TListColumn* column) {
+  if (!HandleAllocated() || window_dying_) return;
+  if (column) {
+    int index = ShownColumnIndex(column);
+    if (index >= 0) SetColumnWindow(index, column, false);
+    return;
+  }
+  // Columns came, went or moved. Appended ones are simply added; anything else builds the
+  // window's columns again.
+  auto count = static_cast<size_t>(columns_->GetCount());
+  bool appended = shown_columns_.size() <= count;
+  for (size_t i = 0; appended && i < shown_columns_.size(); ++i)
+    appended = shown_columns_[i] == columns_->GetItem(static_cast<int>(i));
+  if (appended) {
+    for (size_t i = shown_columns_.size(); i < count; ++i) {
+      TListColumn* added = columns_->GetItem(static_cast<int>(i));
+      // A column still being built comes with its own announcement.
+      if (!added->Is<TListColumn>()) break;
+      SetColumnWindow(static_cast<int>(i), added, true);
+    }
+  } else {
+    RebuildColumns();
+  }
+  for (TListItem* item : items_->items_) SyncSubItems(item);
+}
+
+// ---- TCustomListView: the window's life ------------------------------------------------------
+
+void TCustomListView::SaveWindowState() {
+  // The window goes while the items stay: keep what the user changed in it.
+  for (TListItem* item : items_->items_) item->state_ = 0;
+  for (int i = -1;;) {
+    i = static_cast<int>(SendMessageA(handle_, LVM_GETNEXTITEM, static_cast<WPARAM>(i), LVNI_SELECTED));
+    if (i < 0 || i >= items_->GetCount()) break;
+    items_->items_[static_cast<size_t>(i)]->state_ |= LVIS_SELECTED;
+  }
+  auto focused =
+      static_cast<int>(SendMessageA(handle_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+  if (focused >= 0 && focused < items_->GetCount())
+    items_->items_[static_cast<size_t>(focused)]->state_ |= LVIS_FOCUSED;
+  for (size_t i = 0; i < shown_columns_.size(); ++i)
+    if (TListColumn* column = shown_columns_[i])
+      column->width_ = static_cast<int>(SendMessageA(handle_, LVM_GETCOLUMNWIDTH, i, 0));
+  saved_top_index_ = static_cast<int>(SendMessageA(handle_, LVM_GETTOPINDEX, 0, 0));
+}
+
+void TCustomListView::WMDestroy(TMessage& message) {
+  if (!GetComponentState().Contains(csDestroying)) SaveWindowState();
+  window_dying_ = true;
+  TK_INHERITED(message);
+}
+
+void TCustomListView::WMPaint(TMessage& message) {
+  // The image list makes a new handle when its size changes.
+  if (small_images_) ApplyImages();
+  TK_INHERITED(message);
+}
+
+void TCustomListView::CMColorChanged(TMessage& message) {
+  TK_INHERITED(message);
+  if (HandleAllocated()) {
+    ApplyColors();
+    Invalidate();
+  }
+}
+
+void TCustomListView::CMFontChanged(TMessage& message) {
+  TK_INHERITED(message);
+  if (HandleAllocated()) ApplyColors();
+}
+
+void TCustomListView::CMWantSpecialKey(TMessage& message) {
+  // While a caption is edited, Enter and Escape end the editing instead of pressing buttons.
+  bool editing = HandleAllocated() && SendMessageA(handle_, LVM_GETEDITCONTROL, 0, 0) != 0;
+  if (editing && (message.WParam == VK_RETURN || message.WParam == VK_ESCAPE))
+    message.Result = 1;
+  else
+    TK_INHERITED(message);
+}
+
+// ---- TCustomListView: notifications ----------------------------------------------------------
+
+TListItem* TCustomListView::ItemOfNotification(int index, LPARAM param) const {
+  if (index < 0 || index >= items_->GetCount()) return nullptr;
+  TListItem* item = items_->items_[static_cast<size_t>(index)];
+  return param == 0 || param == reinterpret_cast<LPARAM>(item) ? item : nullptr;
+}
+
+void TCustomListView::CNNotify(TMessage& message) {
+  auto* header = reinterpret_cast<NMHDR*>(message.LParam);
+  switch (header->code) {
+    case LVN_DELETEALLITEMS:
+      // No LVN_DELETEITEM for each item (TRUE). Someone else emptied the window: the items go.
+      if (!window_dying_ && !clearing_ && !GetComponentState().Contains(csDestroying)) items_->ForgetAll();
+      message.Result = TRUE;
+      break;
+    case LVN_DELETEITEM: {
+      if (window_dying_ || clearing_ || GetComponentState().Contains(csDestroying)) break;
+      auto* info = reinterpret_cast<NMLISTVIEW*>(header);
+      TListItem* item = ItemOfNotification(info->iItem, info->lParam);
+      if (item && item != deleting_) items_->Forget(item);
+      break;
+    }
+    case LVN_ITEMCHANGED: {
+      if (Quiet()) break;
+      auto* info = reinterpret_cast<NMLISTVIEW*>(header);
+      TListItem* item = info->iItem < 0 ? nullptr : ItemOfNotification(info->iItem, info->lParam);
+      if (info->iItem >= 0 && !item) break;
+      if (info->uChanged & LVIF_STATE) {
+        Change(item, ctState);
+        if ((info->uOldState ^ info->uNewState) & LVIS_SELECTED)
+          DoSelectItem(item, (info->uNewState & LVIS_SELECTED) != 0);
+      } else if (info->uChanged & LVIF_TEXT) {
+        Change(item, ctText);
+      } else if (info->uChanged & LVIF_IMAGE) {
+        Change(item, ctImage);
+      }
+      break;
+    }
+    case LVN_COLUMNCLICK: {
+      auto* info = reinterpret_cast<NMLISTVIEW*>(header);
+      if (info->iSubItem >= 0 && static_cast<size_t>(info->iSubItem) < shown_columns_.size())
+        if (TListColumn* column = shown_columns_[static_cast<size_t>(info->iSubItem)]) ColClick(column);
+      break;
+    }
+    case LVN_BEGINLABELEDITA:
+    case LVN_BEGINLABELEDITW: message.Result = read_only_ ? TRUE : FALSE; break;
+    case LVN_ENDLABELEDITA:
+    case LVN_ENDLABELEDITW: {
+      // The caption is set here (the window gets it through LVM_SETITEMTEXT); FALSE keeps the
+      // window from setting it once more, perhaps on another row after a sort.
+      auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
+      TListItem* item = ItemOfNotification(info->item.iItem, 0);
+      if (item && info->item.pszText) {
+        item->SetCaption(header->code == LVN_ENDLABELEDITA
+                             ? std::string(info->item.pszText)
+                             : FromWide(reinterpret_cast<NMLVDISPINFOW*>(header)->item.pszText));
+      }
+      message.Result = FALSE;
+      break;
+    }
+    case NM_CLICK:
+      if (!Quiet()) Click();
+      break;
+    case NM_DBLCLK:
+      if (!Quiet()) DblClick();
+      break;
+    default: break;
+  }
+}
+
+void TCustomListView::Change(TListItem* item, TItemChange change) { OnChange(this, item, change); }
+
+void TCustomListView::DoSelectItem(TListItem* item, bool selected) { OnSelectItem(this, item, selected); }
+
+void TCustomListView::ColClick(TListColumn* column) { OnColumnClick(this, column); }
+
+// ---- TListView --------------------------------------------------------------------------------
+
+TK_CLASS_INFO(TListView, TCustomListView)
+
+void TListView::Publish(TPublisher<TListView>& p) {
+  p.Enumeration("BorderStyle", ListBorderStyleInfo(), &TListView::GetBorderStyle, &TListView::SetBorderStyle)
+      .Default(bsSingle);
+  p.Collection("Columns", &TListView::GetColumns, &TListView::SetColumns);
+  p.Boolean("ColumnClick", &TListView::GetColumnClick, &TListView::SetColumnClick).Default(true);
+  p.Boolean("GridLines", &TListView::GetGridLines, &TListView::SetGridLines).Default(false);
+  p.Boolean("HideSelection", &TListView::GetHideSelection, &TListView::SetHideSelection).Default(true);
+  p.Boolean("MultiSelect", &TListView::GetMultiSelect, &TListView::SetMultiSelect).Default(false);
+  p.Boolean("ReadOnly", &TListView::GetReadOnly, &TListView::SetReadOnly).Default(false);
+  p.Boolean("RowSelect", &TListView::GetRowSelect, &TListView::SetRowSelect).Default(false);
+  p.Object("SmallImages", &TListView::GetSmallImages, &TListView::SetSmallImages);
+  p.Enumeration("SortType", SortTypeInfo(), &TListView::GetSortType, &TListView::SetSortType).Default(stNone);
+  p.Enumeration("ViewStyle", ViewStyleInfo(), &TListView::GetViewStyle, &TListView::SetViewStyle)
+      .Default(vsIcon);
+  p.Event("OnChange", &TListView::OnChange);
+  p.Event("OnColumnClick", &TListView::OnColumnClick);
+  p.Event("OnCompare", &TListView::OnCompare);
+  p.Event("OnSelectItem", &TListView::OnSelectItem);
+}
+
+void RegisterListViewClasses() { RegisterClasses({TListView::StaticClass()}); }
