@@ -1,35 +1,18 @@
-// Program entry: the start-up units, then the application with its main window until that
-// window is closed.
+// Program entry: the start-up units, the nine forms in their fixed order, then the
+// application with its main window until that window is closed.
 #include <windows.h>
 
+#include "app/appforms.h"
+#include "app/classesform.h"
+#include "app/configform.h"
+#include "app/infoform.h"
+#include "app/mainform.h"
+#include "app/selectcarform.h"
+#include "app/startlistform.h"
 #include "i18n/resourcestrings.h"
 #include "i18n/translator.h"
-#include "resource_ids.h"
 #include "toolkit/forms.h"
-#include "toolkit/resstrings.h"
 #include "toolkit/startup.h"
-
-namespace {
-
-// The main window. Its controls and form definition come with the race timing parts; until
-// then it is an empty form with the main window's frame and caption.
-class TMain : public TForm {
-  TK_CLASS(TMain, TForm)
-
- public:
-  explicit TMain(TComponent* owner) : TForm(owner, kCreateNew) {
-    SetBorderStyle(bsSingle);
-    SetBorderIcons({biSystemMenu, biMinimize});
-    SetPosition(poScreenCenter);
-    SetClientWidth(781);
-    SetClientHeight(534);
-    SetCaption(LoadStr(IDS_MAIN_CAPTION));
-  }
-};
-
-TK_CLASS_INFO(TMain, TForm)
-
-}  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   try {
@@ -46,8 +29,18 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         },
         nullptr);
     TUnitsScope units;
-    TMain* main = nullptr;
-    Application->CreateForm(main);
+    RegisterAppClasses();
+    // The main window first: its creation computes the file paths that the classes
+    // editor, the start list editor and the configuration read in theirs.
+    Application->CreateForm(Main);
+    Application->CreateForm(ClassesEditor);
+    Application->CreateForm(AddClass);
+    Application->CreateForm(EditClass);
+    Application->CreateForm(StartList);
+    Application->CreateForm(StartListEdit);
+    Application->CreateForm(Config);
+    Application->CreateForm(SelectCar);
+    Application->CreateForm(InfoForm);
     Application->Run();
   } catch (...) {
     // Start-up failed before the application could show anything.

@@ -59,14 +59,9 @@ bool TStartListLogic::SaveToFile(const std::string& file_name) {
 
 void TStartListLogic::LoadWorkingFile() {
   TakeSelection();
-  bool opened = true;
-  if (FileExists(working_file_)) {
-    opened = ReadFile(working_file_, false);
-  } else {
-    // Before the first OK there is no working file yet: an empty list, not an error.
-    entries_.clear();
-    selected_.clear();
-  }
+  // A missing working file (a first start) is reported like any other: the officials see
+  // that no start list was loaded, and the list is empty.
+  bool opened = ReadFile(working_file_, false);
   Number();
   Show();
   if (!opened) Error();

@@ -130,7 +130,7 @@ class TStartListLogic {
   void Sort();
   void Number();
   void OpenFile(bool merge);
-  // The working file, silently empty when there is none yet (a first start).
+  // The working file; one that cannot be opened (none yet at a first start) says "ERROR".
   void LoadWorkingFile();
   void Show() { view_.ShowEntries(entries_, SelectedIndices()); }
   std::vector<int> SelectedIndices() const;

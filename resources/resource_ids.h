@@ -3,6 +3,18 @@
 
 // String table
 #define IDS_MAIN_CAPTION 1000
+// The main window: lane status words, protocol columns and the protocol's delete question
+#define IDS_WORD_START 1100
+#define IDS_WORD_PREPARE 1101
+#define IDS_WORD_WAITING 1102
+#define IDS_WORD_FINISH 1103
+#define IDS_WORD_STOP 1104
+#define IDS_WORD_CRASH 1105
+#define IDS_WORD_LAP 1106
+#define IDS_WORD_F8 1107
+#define IDS_PROTOCOL_PLACE 1110
+#define IDS_PROTOCOL_BEST 1111
+#define IDS_DELETE_RECORD 1112
 // Settings file: the section and key names (resource strings, so they follow the catalog)
 #define IDS_SETTINGS_SECTION 1200
 #define IDS_SETTINGS_COMPORT 1201

@@ -21,6 +21,8 @@ mkdir -p "$(dirname "$shot")"
   set -euo pipefail
   source "$DRAVOLIN_ROOT/tests/support/gui.sh"
   gui_start "$1"
+  # A start without a working start list reports it once, before the main window shows.
+  if "$WINE64" "$GUI_WINTOOL" wait dravolin 5000 >/dev/null 2>&1; then "$WINE64" "$GUI_WINTOOL" close dravolin; fi
   gui_wait "Kestrune / Software / Dravolin"
   sleep 1
   gui_screenshot "Kestrune / Software / Dravolin" "$2"

@@ -119,7 +119,10 @@ TEST_F(StartList, MergeInterleavesByPlaceAndFailedOpensSayError) {
 }
 
 TEST_F(StartList, OkKeepsTheListAndCancelGoesBackToIt) {
-  list.FormCreate();  // a first start: no working file, no message
+  list.FormCreate();  // a first start: no working file, one message and an empty list
+  EXPECT_EQ(view.messages, (std::vector<std::string>{"ERROR"}));
+  EXPECT_EQ(list.Count(), 0);
+  view.messages.clear();
   editor.Answer(1, "N");
   list.btnAddClick();
   list.btnOKClick();

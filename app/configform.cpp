@@ -1,0 +1,160 @@
+#include "app/configform.h"
+
+#include "app/appforms.h"
+#include "app/standins.h"
+#include "i18n/translator.h"
+#include "toolkit/buttons.h"
+#include "toolkit/classregistry.h"
+#include "toolkit/extctrls.h"
+#include "toolkit/spin.h"
+#include "toolkit/stdctrls.h"
+#include "toolkit/typinfo.h"
+
+namespace {
+
+// Set by the main window, which is created before the configuration.
+TNotifyEvent g_trigger_handler;
+
+template <class T>
+T* Find(const TComponent* form, const char* name) {
+  return static_cast<T*>(form->FindComponent(name));
+}
+
+// The lamp at half brightness: how the test lamp shows "off".
+TColor Dimmed(TColor color) {
+  COLORREF rgb = ColorToRGB(color);
+  return static_cast<TColor>(RGB(GetRValue(rgb) / 3, GetGValue(rgb) / 3, GetBValue(rgb) / 3));
+}
+
+}  // namespace
+
+// The controls as plain values. The lamp stand-in has one colour, so the view keeps the
+// lamp's colour and on state and paints "off" dimmed.
+class TConfig::TView : public TConfigView {
+ public:
+  explicit TView(TConfig& form) : form_(form) {}
+
+  int GetPortIndex() const override { return Combo("cbPort")->GetItemIndex(); }
+  void SetPortIndex(int index) override { Combo("cbPort")->SetItemIndex(index); }
+  int GetContactIndex() const override { return Combo("cbCont")->GetItemIndex(); }
+  void SetContactIndex(int index) override { Combo("cbCont")->SetItemIndex(index); }
+  int GetAlgorithmIndex() const override { return Combo("cbAlg")->GetItemIndex(); }
+  void SetAlgorithmIndex(int index) override { Combo("cbAlg")->SetItemIndex(index); }
+  void SetLineListsEnabled(bool enabled) override {
+    Combo("cbCont")->SetEnabled(enabled);
+    Combo("cbAlg")->SetEnabled(enabled);
+  }
+
+  TColor GetLampColor() const override { return lamp_color_; }
+  void SetLampColor(TColor color) override {
+    lamp_color_ = color;
+    PaintLamp();
+  }
+  bool GetLampEnabled() const override { return Lamp()->GetEnabled(); }
+  void SetLampEnabled(bool enabled) override { Lamp()->SetEnabled(enabled); }
+  bool GetLampOn() const override { return lamp_on_; }
+  void SetLampOn(bool on) override {
+    lamp_on_ = on;
+    PaintLamp();
+  }
+
+  int GetCountDown() const override { return Find<TSpinEdit>(&form_, "edCountDown")->GetValue(); }
+  void SetCountDown(int seconds) override { Find<TSpinEdit>(&form_, "edCountDown")->SetValue(seconds); }
+  int GetLapChoice() const override { return Find<TRadioGroup>(&form_, "rgLaps")->GetItemIndex(); }
+  void SetLapChoice(int index) override { Find<TRadioGroup>(&form_, "rgLaps")->SetItemIndex(index); }
+  std::string GetTitle() const override { return Find<TEdit>(&form_, "edTitle")->GetText(); }
+  void SetTitle(const std::string& text) override { Find<TEdit>(&form_, "edTitle")->SetText(text); }
+  std::string GetSign() const override { return Find<TEdit>(&form_, "edSign")->GetText(); }
+  void SetSign(const std::string& text) override { Find<TEdit>(&form_, "edSign")->SetText(text); }
+
+  // The lamp as the form definition made it: lime and off.
+  void TakeLamp() {
+    lamp_color_ = Lamp()->GetLedPlasticColor();
+    PaintLamp();
+  }
+
+ private:
+  TComboBox* Combo(const char* name) const { return Find<TComboBox>(&form_, name); }
+  TLaneLamp* Lamp() const { return Find<TLaneLamp>(&form_, "led"); }
+  void PaintLamp() { Lamp()->SetLedPlasticColor(lamp_on_ ? lamp_color_ : Dimmed(lamp_color_)); }
+
+  TConfig& form_;
+  TColor lamp_color_ = clLime;
+  bool lamp_on_ = false;
+};
+
+TConfig::TConfig(TComponent* owner) : TForm(owner), view_(std::make_unique<TView>(*this)) { Config = this; }
+
+TConfig::TConfig(TComponent* owner, TCommPorts& ports)
+    : TForm(owner), ports_(&ports), view_(std::make_unique<TView>(*this)) {
+  Config = this;
+}
+
+TConfig::~TConfig() {
+  // The port goes first, so no status change reaches the logic while it is taken down.
+  if (comm_) {
+    comm_->OnChanged = nullptr;
+    Free(comm_);
+  }
+  if (Config == this) Config = nullptr;
+}
+
+TConfigView& TConfig::View() { return *view_; }
+
+void TConfig::FormCreate(TObject*) {
+  TranslateComponent(this);
+  comm_ = ports_ ? New<TMyCommStatus>(this, *ports_) : New<TMyCommStatus>(this);
+  comm_->OnChanged = TNotifyEvent(this, &TConfig::CommStatusChanged);
+  logic_ = std::make_unique<TConfigLogic>(*view_, *comm_, AppPaths.Settings);
+  logic_->OnTrigger = [this] {
+    if (g_trigger_handler) g_trigger_handler(this);
+  };
+  view_->TakeLamp();
+  logic_->LoadSettings();
+}
+
+void TConfig::FormShow(TObject*) { logic_->FormShow(); }
+void TConfig::btnOKClick(TObject*) { logic_->SaveSettings(); }
+// Translating the lists' items changes them before the logic exists; the settings are read
+// right after, so those changes are not choices.
+void TConfig::cbPortChange(TObject*) {
+  if (logic_) logic_->cbPortChange();
+}
+
+void TConfig::cbPortClick(TObject*) {
+  if (logic_) logic_->cbPortClick();
+}
+
+void TConfig::CommStatusChanged(TObject*) {
+  // The watcher may still report while the form is being taken down.
+  if (logic_) logic_->CommStatusChanged();
+}
+
+void TConfig::Publish(TPublisher<TConfig>& p) {
+  p.Method("FormCreate", &TConfig::FormCreate);
+  p.Method("FormShow", &TConfig::FormShow);
+  p.Method("btnOKClick", &TConfig::btnOKClick);
+  p.Method("cbPortChange", &TConfig::cbPortChange);
+  p.Method("cbPortClick", &TConfig::cbPortClick);
+}
+
+TK_CLASS_INFO(TConfig, TForm)
+
+// ---- What the main window asks --------------------------------------------------------------
+
+int ConfigCountDown() { return Config ? Config->View().GetCountDown() : TSettings().CountDown; }
+int ConfigLapChoice() { return Config ? Config->View().GetLapChoice() : TSettings().LapChoice; }
+std::string ConfigTitle() { return Config ? Config->View().GetTitle() : TSettings().Title; }
+std::string ConfigSign() { return Config ? Config->View().GetSign() : TSettings().Sign; }
+
+void ConfigOpenSavedPort() {
+  if (Config) Config->Logic().cbPortChange();
+}
+
+void ShowConfig() {
+  if (Config) Config->ShowModal();
+}
+
+void SetConfigTriggerHandler(TNotifyEvent handler) { g_trigger_handler = handler; }
+
+void RegisterConfigForm() { RegisterClasses({TConfig::StaticClass()}); }

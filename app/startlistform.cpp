@@ -1,0 +1,285 @@
+#include "app/startlistform.h"
+
+#include "app/appforms.h"
+#include "app/classesform.h"
+#include "i18n/translator.h"
+#include "toolkit/buttons.h"
+#include "toolkit/classregistry.h"
+#include "toolkit/dialogs.h"
+#include "toolkit/listview.h"
+#include "toolkit/spin.h"
+#include "toolkit/stdctrls.h"
+#include "toolkit/typinfo.h"
+
+namespace {
+
+template <class T>
+T* Find(const TComponent* form, const char* name) {
+  return static_cast<T*>(form->FindComponent(name));
+}
+
+}  // namespace
+
+// ---- TStartList -------------------------------------------------------------------------------
+
+// The start list's controls and dialogs as its logic sees them.
+class TStartList::TView : public TStartListView {
+ public:
+  explicit TView(TStartList& form) : form_(form) {}
+
+  void ShowEntries(const std::vector<TStartListEntry>& entries, const std::vector<int>& selected) override {
+    TListView* list = form_.GetList();
+    TListItems* items = list->GetItems();
+    list->BeginUpdate();
+    try {
+      // Items are reused in place, so the list keeps its scroll position.
+      while (items->GetCount() > static_cast<int>(entries.size())) items->Delete(items->GetCount() - 1);
+      while (items->GetCount() < static_cast<int>(entries.size())) items->Add();
+      size_t next = 0;
+      for (int i = 0; i < items->GetCount(); ++i) {
+        const TStartListEntry& entry = entries[static_cast<size_t>(i)];
+        TListItem* item = items->GetItem(i);
+        if (item->GetCaption() != entry.Caption) item->SetCaption(entry.Caption);
+        TStrings* cells = item->GetSubItems();
+        while (cells->Count() > static_cast<int>(entry.SubItems.size())) cells->Delete(cells->Count() - 1);
+        for (size_t c = 0; c < entry.SubItems.size(); ++c) {
+          int cell = static_cast<int>(c);
+          if (cell < cells->Count()) {
+            if (cells->Get(cell) != entry.SubItems[c]) cells->Put(cell, entry.SubItems[c]);
+          } else {
+            cells->Add(entry.SubItems[c]);
+          }
+        }
+        bool on = next < selected.size() && selected[next] == i;
+        if (on) ++next;
+        if (item->GetSelected() != on) item->SetSelected(on);
+      }
+    } catch (...) {
+      list->EndUpdate();
+      throw;
+    }
+    list->EndUpdate();
+  }
+
+  std::vector<int> GetSelected() const override {
+    std::vector<int> selected;
+    TListItems* items = form_.GetList()->GetItems();
+    for (int i = 0; i < items->GetCount(); ++i)
+      if (items->GetItem(i)->GetSelected()) selected.push_back(i);
+    return selected;
+  }
+
+  bool ExecuteOpenDialog(std::string& file_name) override {
+    return Execute(Find<TOpenDialog>(&form_, "OpenDialog"), file_name);
+  }
+  bool ExecuteSaveDialog(std::string& file_name) override {
+    return Execute(Find<TSaveDialog>(&form_, "SaveDialog"), file_name);
+  }
+
+  void ShowMessage(const std::string& text) override {
+    Application->MessageBox(text, Application->GetTitle(), MB_OK);
+  }
+
+  std::string GetWord(TStartListWord word) const override { return _(StartListWordKey(word)); }
+
+ private:
+  static bool Execute(TOpenDialog* dialog, std::string& file_name) {
+    if (!dialog->Execute()) return false;
+    file_name = dialog->GetFileName();
+    return true;
+  }
+
+  TStartList& form_;
+};
+
+// The participant editor is created after the start list, so it is looked up when used.
+class TStartList::TEditorLink : public TParticipantEditorView {
+ public:
+  void SetCaption(const std::string& caption) override { Editor().SetCaption(caption); }
+  int GetStartPlace() const override { return Editor().GetStartPlace(); }
+  void SetStartPlace(int place) override { Editor().SetStartPlace(place); }
+  void SetStartPlaceMax(int max) override { Editor().SetStartPlaceMax(max); }
+  std::string GetField(int field) const override { return Editor().GetField(field); }
+  void SetField(int field, const std::string& text) override { Editor().SetField(field, text); }
+  bool Execute() override { return Editor().Execute(); }
+
+ private:
+  static TParticipantEditorView& Editor() {
+    if (!StartListEdit) throw EInvalidOperation("The participant editor does not exist");
+    return StartListEdit->View();
+  }
+};
+
+TStartList::TStartList(TComponent* owner)
+    : TForm(owner),
+      view_(std::make_unique<TView>(*this)),
+      editor_(std::make_unique<TEditorLink>()),
+      logic_(std::make_unique<TStartListLogic>(*view_, *editor_, AppPaths.WorkingStartList)) {
+  StartList = this;
+}
+
+TStartList::~TStartList() {
+  if (StartList == this) StartList = nullptr;
+}
+
+TListView* TStartList::GetList() const { return Find<TListView>(this, "List"); }
+
+void TStartList::FormCreate(TObject*) {
+  TranslateComponent(this);
+  logic_->FormCreate();
+}
+
+void TStartList::FormShow(TObject*) {
+  SetActiveControl(GetList());
+  logic_->FormShow();
+}
+
+void TStartList::FormShortCut(TMessage& message, bool& handled) {
+  if (logic_->FormShortCut(static_cast<unsigned>(message.WParam))) handled = true;
+}
+
+void TStartList::btnAddClick(TObject*) { logic_->btnAddClick(); }
+void TStartList::btnDeleteClick(TObject*) { logic_->btnDeleteClick(); }
+void TStartList::btnOpenClick(TObject*) { logic_->btnOpenClick(); }
+void TStartList::btnMergeClick(TObject*) { logic_->btnMergeClick(); }
+void TStartList::btnSaveClick(TObject*) { logic_->btnSaveClick(); }
+void TStartList::btnOKClick(TObject*) { logic_->btnOKClick(); }
+void TStartList::btnCancelClick(TObject*) { logic_->btnCancelClick(); }
+void TStartList::ListDblClick(TObject*) { logic_->ListDblClick(); }
+void TStartList::ListKeyPress(TObject*, char& key) { logic_->ListKeyPress(key); }
+
+void TStartList::Publish(TPublisher<TStartList>& p) {
+  p.Method("FormCreate", &TStartList::FormCreate);
+  p.Method("FormShow", &TStartList::FormShow);
+  p.Method("FormShortCut", &TStartList::FormShortCut);
+  p.Method("btnAddClick", &TStartList::btnAddClick);
+  p.Method("btnDeleteClick", &TStartList::btnDeleteClick);
+  p.Method("btnOpenClick", &TStartList::btnOpenClick);
+  p.Method("btnMergeClick", &TStartList::btnMergeClick);
+  p.Method("btnSaveClick", &TStartList::btnSaveClick);
+  p.Method("btnOKClick", &TStartList::btnOKClick);
+  p.Method("btnCancelClick", &TStartList::btnCancelClick);
+  p.Method("ListDblClick", &TStartList::ListDblClick);
+  p.Method("ListKeyPress", &TStartList::ListKeyPress);
+}
+
+TK_CLASS_INFO(TStartList, TForm)
+
+// ---- TStartListEdit ---------------------------------------------------------------------------
+
+class TStartListEdit::TView : public TParticipantEditorView {
+ public:
+  explicit TView(TStartListEdit& form) : form_(form) {}
+
+  void SetCaption(const std::string& caption) override { form_.SetCaption(caption); }
+  int GetStartPlace() const override { return Start()->GetValue(); }
+  void SetStartPlace(int place) override { Start()->SetValue(place); }
+  void SetStartPlaceMax(int max) override { Start()->SetMaxValue(max); }
+
+  std::string GetField(int field) const override { return Control(field)->GetText(); }
+  void SetField(int field, const std::string& text) override {
+    if (field == efClass) {
+      // The combo's selected item would otherwise replace the text when its window is made.
+      TComboBox* combo = Find<TComboBox>(&form_, "cbClasses");
+      int index = combo->GetItems()->IndexOf(text);
+      combo->SetItemIndex(index);
+      if (index < 0) combo->SetText(text);
+      return;
+    }
+    Control(field)->SetText(text);
+  }
+
+  bool Execute() override { return form_.ShowModal() == mrOk; }
+
+ private:
+  TSpinEdit* Start() const { return Find<TSpinEdit>(&form_, "edStart"); }
+  TControl* Control(int field) const {
+    return Find<TControl>(&form_, kParticipantControls.at(static_cast<size_t>(field)));
+  }
+
+  TStartListEdit& form_;
+};
+
+TStartListEdit::TStartListEdit(TComponent* owner) : TForm(owner), view_(std::make_unique<TView>(*this)) {
+  StartListEdit = this;
+}
+
+TStartListEdit::~TStartListEdit() {
+  if (StartListEdit == this) StartListEdit = nullptr;
+}
+
+TParticipantEditorView& TStartListEdit::View() { return *view_; }
+
+void TStartListEdit::FormCreate(TObject*) { TranslateComponent(this); }
+
+void TStartListEdit::FormShow(TObject*) {
+  RefreshClasses();
+  SetActiveControl(Find<TSpinEdit>(this, "edStart"));
+}
+
+void TStartListEdit::FormShortCut(TMessage& message, bool&) {
+  // Enter confirms from any field; the key itself goes on as usual.
+  if (message.WParam == VK_RETURN) Find<TButton>(this, "btnOK")->Click();
+}
+
+void TStartListEdit::btnEditClassesClick(TObject*) {
+  if (ClassesEditor) ClassesEditor->ShowModal();
+  RefreshClasses();
+}
+
+void TStartListEdit::RefreshClasses() {
+  TComboBox* combo = Find<TComboBox>(this, "cbClasses");
+  std::vector<std::string> classes;
+  if (ClassesEditor) classes = ClassesEditor->GetClassList();
+  int before = combo->GetItemIndex();
+  std::string text = combo->GetText();
+  bool showed_item =
+      before >= 0 && before < combo->GetItems()->Count() && combo->GetItems()->Get(before) == text;
+  int index = RefreshClassItems(*combo->GetItems(), before, classes);
+  if (showed_item) {
+    combo->SetItemIndex(index);
+  } else {
+    // A class set from an entry (or typed) is the entry's data: the refresh must not turn
+    // it into whichever item was picked last.
+    int same = combo->GetItems()->IndexOf(text);
+    if (same >= 0) {
+      combo->SetItemIndex(same);
+    } else {
+      combo->SetItemIndex(-1);
+      combo->SetText(text);
+    }
+  }
+}
+
+void TStartListEdit::Publish(TPublisher<TStartListEdit>& p) {
+  p.Method("FormCreate", &TStartListEdit::FormCreate);
+  p.Method("FormShow", &TStartListEdit::FormShow);
+  p.Method("FormShortCut", &TStartListEdit::FormShortCut);
+  p.Method("btnEditClassesClick", &TStartListEdit::btnEditClassesClick);
+}
+
+TK_CLASS_INFO(TStartListEdit, TForm)
+
+// ---- What the main window asks --------------------------------------------------------------
+
+std::vector<TListColumnInfo> StartListColumns() {
+  std::vector<TListColumnInfo> columns;
+  if (!StartList) return columns;
+  TListColumns* list_columns = StartList->GetList()->GetColumns();
+  for (int i = 0; i < list_columns->GetCount(); ++i) {
+    TListColumn* column = list_columns->GetItem(i);
+    columns.push_back({column->GetCaption(), column->GetWidth()});
+  }
+  return columns;
+}
+
+std::vector<TStartListEntry> StartListEntries() {
+  if (!StartList) return {};
+  return StartList->Logic().Entries();
+}
+
+void ShowStartListEditor() {
+  if (StartList) StartList->ShowModal();
+}
+
+void RegisterStartListForms() { RegisterClasses({TStartList::StaticClass(), TStartListEdit::StaticClass()}); }

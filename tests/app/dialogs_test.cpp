@@ -1,0 +1,440 @@
+// The dialogs built from their form definitions and driven as the user would: modal loops
+// run for real, keys are posted to the controls' windows, and message boxes are answered.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/appforms.h"
+#include "app/classesform.h"
+#include "app/configform.h"
+#include "app/selectcarform.h"
+#include "app/settings.h"
+#include "app/standins.h"
+#include "i18n/translator.h"
+#include "app/startlistform.h"
+#include "tests/app/scripted_comm_ports.h"
+#include "tests/app/start_list_fakes.h"
+#include "tests/support/dialog_answerer.h"
+#include "tests/toolkit/visual_test_classes.h"
+#include "toolkit/bitmap.h"
+#include "toolkit/buttons.h"
+#include "toolkit/canvas.h"
+#include "toolkit/dialogs.h"
+#include "toolkit/extctrls.h"
+#include "toolkit/listview.h"
+#include "toolkit/spin.h"
+#include "toolkit/stdctrls.h"
+#include "toolkit/streams.h"
+
+namespace {
+
+// Steps run from a timer while modal loops run: each waits for its condition, then acts.
+// An action may open the next modal dialog; the steps after it go on from that loop.
+class TModalScript {
+ public:
+  TModalScript() {
+    current_ = this;
+    timer_ = SetTimer(nullptr, 0, 20, &TModalScript::Tick);
+  }
+  ~TModalScript() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  void When(std::function<bool()> ready, std::function<void()> action) {
+    steps_.push_back({std::move(ready), std::move(action)});
+  }
+  // The form is modal and on screen, with no other dialog of ours above it.
+  static bool Modal(TCustomForm* form) {
+    return form->GetFormState().Contains(fsModal) && IsWindowVisible(form->GetHandle()) &&
+           IsWindowEnabled(form->GetHandle());
+  }
+  bool Done() const { return next_ == steps_.size(); }
+
+ private:
+  struct Step {
+    std::function<bool()> ready;
+    std::function<void()> action;
+  };
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    TModalScript* self = current_;
+    if (!self || self->busy_ || self->Done() || !self->steps_[self->next_].ready()) return;
+    self->busy_ = true;
+    Step& step = self->steps_[self->next_++];
+    self->busy_ = false;  // the action may start a nested loop whose ticks run the next step
+    step.action();
+  }
+
+  static inline TModalScript* current_ = nullptr;
+  UINT_PTR timer_ = 0;
+  std::vector<Step> steps_;
+  size_t next_ = 0;
+  bool busy_ = false;
+};
+
+template <class T>
+T* Child(TComponent* form, const char* name) {
+  T* control = static_cast<T*>(form->FindComponent(name));
+  EXPECT_NE(control, nullptr) << name;
+  return control;
+}
+
+void Click(TComponent* form, const char* button) { Child<TButton>(form, button)->Click(); }
+
+void PostKey(TWinControl* control, WORD key) { PostMessageA(control->GetHandle(), WM_KEYDOWN, key, 1); }
+void PostChar(TWinControl* control, char c) { PostMessageA(control->GetHandle(), WM_CHAR, c, 1); }
+
+std::vector<std::string> Lines(TStrings* strings) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < strings->Count(); ++i) lines.push_back(strings->Get(i));
+  return lines;
+}
+
+// A form's picture as a bitmap file in DRAVOLIN_DIALOG_PICTURES, when that is set.
+void SavePicture(TCustomForm* form, const std::string& name) {
+  const char* folder = std::getenv("DRAVOLIN_DIALOG_PICTURES");
+  if (!folder) return;
+  form->Show();
+  SetForegroundWindow(form->GetHandle());
+  DWORD shown = GetTickCount();
+  PumpUntil([&] { return GetTickCount() - shown > 300; });  // lets the native controls paint
+  // From the screen, frame and native controls as the user sees them.
+  RECT frame{};
+  GetWindowRect(form->GetHandle(), &frame);
+  TBitmap* picture = New<TBitmap>();
+  picture->SetPixelFormat(pf24bit);
+  picture->SetSize(frame.right - frame.left, frame.bottom - frame.top);
+  HDC screen = GetDC(nullptr);
+  BitBlt(picture->GetCanvas()->GetHandle(), 0, 0, frame.right - frame.left, frame.bottom - frame.top, screen,
+         frame.left, frame.top, SRCCOPY);
+  ReleaseDC(nullptr, screen);
+  {
+    TFileStream out(std::string(folder) + "\\" + name + ".bmp", fmCreate);
+    picture->SaveToStream(out);
+  }
+  Free(picture);
+  form->Hide();
+}
+
+// Every dialog, created in the application's order with its files in a scratch folder.
+class Dialogs : public testing::Test {
+ protected:
+  void SetUp() override {
+    AppPaths.ClassList = folder.File("Classes.Lst");
+    AppPaths.WorkingStartList = folder.File("Current.Asl");
+    AppPaths.Settings = folder.File("Dravolin.ini");
+  }
+  void TearDown() override {
+    for (TCustomForm* form : {static_cast<TCustomForm*>(SelectCar), static_cast<TCustomForm*>(Config),
+                              static_cast<TCustomForm*>(StartListEdit), static_cast<TCustomForm*>(StartList),
+                              static_cast<TCustomForm*>(EditClass), static_cast<TCustomForm*>(AddClass),
+                              static_cast<TCustomForm*>(ClassesEditor)})
+      Free(form);
+    Pump();
+  }
+  void CreateStartListForms() {
+    New<TClassesEditor>(Application);
+    New<TAddClass>(Application);
+    New<TEditClass>(Application);
+    New<TStartList>(Application);
+    New<TStartListEdit>(Application);
+  }
+  TListView* List() { return StartList->GetList(); }
+
+  TDesktopLock lock_;
+  TScratchFolder folder;
+};
+
+// ---- Start list and participant editor --------------------------------------------------------
+
+TEST_F(Dialogs, StartListComesWithItsColumnsListStyleAndFileDialogs) {
+  TScratchFolder::Write(AppPaths.WorkingStartList, FormatStartList(Entries("AB")));
+  CreateStartListForms();
+  std::vector<std::string> captions;
+  std::vector<int> widths;
+  for (const TListColumnInfo& column : StartListColumns()) {
+    captions.push_back(column.Caption);
+    widths.push_back(column.Width);
+  }
+  EXPECT_EQ(captions, (std::vector<std::string>{"Start Place", "Class", "Start-Nr.", "Last Name",
+                                                "First Name", "Factory", "Type", "City", "Land"}));
+  EXPECT_EQ(widths, (std::vector<int>{35, 40, 40, 70, 70, 70, 70, 70, 70}));
+  EXPECT_TRUE(List()->GetGridLines() && List()->GetMultiSelect() && List()->GetReadOnly() &&
+              List()->GetRowSelect());
+  EXPECT_FALSE(List()->GetColumnClick());
+  EXPECT_EQ(List()->GetItems()->GetCount(), 2);
+  EXPECT_EQ(StartListEntries().size(), 2u);
+  EXPECT_FALSE(Child<TButton>(StartList, "btnSort")->GetVisible());
+  for (const char* name : {"OpenDialog", "SaveDialog"}) {
+    TOpenDialog* dialog = Child<TOpenDialog>(StartList, name);
+    EXPECT_EQ(dialog->GetDefaultExt(), "asl");
+    EXPECT_EQ(dialog->GetFilter(), "Rarezerur Starterliste|*.asl");
+  }
+  TOpenOptions save = Child<TSaveDialog>(StartList, "SaveDialog")->GetOptions();
+  EXPECT_TRUE(save.Contains(ofOverwritePrompt) && save.Contains(ofCreatePrompt));
+  for (const char* name : kParticipantControls)
+    EXPECT_NE(StartListEdit->FindComponent(name), nullptr) << name;
+  EXPECT_EQ(Child<TSpinEdit>(StartListEdit, "edStart")->GetMaxValue(), 999);
+  SavePicture(StartList, "startlist");
+  SavePicture(StartListEdit, "startlistedit");
+}
+
+TEST_F(Dialogs, FirstStartWithoutWorkingFileSaysErrorOnceAndStartsEmpty) {
+  testsupport::MessageBoxAnswerer boxes({IDOK});
+  CreateStartListForms();
+  ASSERT_EQ(boxes.boxes().size(), 1u);
+  EXPECT_EQ(boxes.boxes()[0].text, "ERROR");
+  EXPECT_TRUE(StartListEntries().empty());
+}
+
+TEST_F(Dialogs, InsertKeyAddsThroughTheEditorWhoseEnterConfirmsAndOkSaves) {
+  TScratchFolder::Write(AppPaths.WorkingStartList, FormatStartList(Entries("A")));
+  CreateStartListForms();
+  TModalScript script;
+  script.When([] { return TModalScript::Modal(StartList); }, [this] { PostKey(List(), VK_INSERT); });
+  script.When([] { return TModalScript::Modal(StartListEdit); },
+              [] {
+                EXPECT_EQ(StartListEdit->GetCaption(), "New Participant");
+                EXPECT_EQ(Child<TSpinEdit>(StartListEdit, "edStart")->GetValue(), 2);
+                Child<TEdit>(StartListEdit, "edFirstName")->SetText("Miller");  // under "Last Name:"
+                Child<TEdit>(StartListEdit, "edLastName")->SetText("John");
+                PostKey(Child<TEdit>(StartListEdit, "edLastName"), VK_RETURN);
+              });
+  script.When([] { return TModalScript::Modal(StartList); }, [] { Click(StartList, "btnOK"); });
+  ShowStartListEditor();
+  EXPECT_TRUE(script.Done());
+  std::vector<TStartListEntry> entries = StartListEntries();
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[1].Caption, "2");
+  EXPECT_EQ(entries[1].SubItems[efLastName], "Miller");
+  EXPECT_EQ(entries[1].SubItems[efFirstName], "John");
+  EXPECT_EQ(TScratchFolder::Read(AppPaths.WorkingStartList), FormatStartList(entries));
+}
+
+TEST_F(Dialogs, EnterOnTheListEditsTheEntryKeepingItsClassAndCancelReloads) {
+  TScratchFolder::Write(AppPaths.ClassList, "A\r\nB\r\n");
+  std::vector<TStartListEntry> stored = Entries("XY");
+  stored[1].SubItems[efClass] = "B";
+  TScratchFolder::Write(AppPaths.WorkingStartList, FormatStartList(stored));
+  CreateStartListForms();
+  TComboBox* classes = Child<TComboBox>(StartListEdit, "cbClasses");
+  classes->GetItems()->Add("A");
+  classes->SetItemIndex(0);  // the class picked at the last use of the editor
+  List()->GetItems()->GetItem(1)->SetSelected(true);
+  TModalScript script;
+  script.When([] { return TModalScript::Modal(StartList); }, [this] { PostChar(List(), 13); });
+  script.When([] { return TModalScript::Modal(StartListEdit); },
+              [classes] {
+                EXPECT_EQ(StartListEdit->GetCaption(), "Edit Participant");
+                EXPECT_EQ(Lines(classes->GetItems()), (std::vector<std::string>{"A", "B"}));
+                EXPECT_EQ(classes->GetText(), "B");
+                Child<TEdit>(StartListEdit, "edCity")->SetText("Graz");
+                Click(StartListEdit, "btnOK");
+              });
+  script.When([] { return TModalScript::Modal(StartList); },
+              [] {
+                EXPECT_EQ(StartListEntries()[1].SubItems[efCity], "Graz");
+                EXPECT_EQ(StartListEntries()[1].SubItems[efClass], "B");
+                Click(StartList, "btnCancel");
+              });
+  ShowStartListEditor();
+  EXPECT_TRUE(script.Done());
+  EXPECT_EQ(StartListEntries()[1].SubItems[efCity], "Linz");
+}
+
+// ---- Classes ---------------------------------------------------------------------------------
+
+TEST_F(Dialogs, ClassesEditorAddsThroughTheNameDialogMovesRenamesAndSavesOnOk) {
+  TScratchFolder::Write(AppPaths.ClassList, "A\r\n");
+  TScratchFolder::Write(AppPaths.WorkingStartList, "");
+  CreateStartListForms();
+  TListBox* list = Child<TListBox>(ClassesEditor, "List");
+  Child<TEdit>(AddClass, "edName")->SetText("left over");
+  TModalScript script;
+  script.When([] { return TModalScript::Modal(ClassesEditor); }, [] { Click(ClassesEditor, "btnAdd"); });
+  script.When([] { return TModalScript::Modal(AddClass); },
+              [] {
+                TEdit* name = Child<TEdit>(AddClass, "edName");
+                EXPECT_EQ(name->GetText(), "");
+                name->SetText("B");
+                PostChar(name, 13);
+              });
+  script.When([] { return TModalScript::Modal(ClassesEditor); },
+              [list] {
+                EXPECT_EQ(Lines(list->GetItems()), (std::vector<std::string>{"A", "B"}));
+                list->SetItemIndex(0);
+                Click(ClassesEditor, "btnDown");
+                list->OnDblClick(list);  // index 0 is now "B"
+              });
+  script.When([] { return TModalScript::Modal(EditClass); },
+              [] {
+                Child<TEdit>(EditClass, "edName")->SetText("C");
+                PostChar(Child<TEdit>(EditClass, "edName"), 13);
+              });
+  script.When([] { return TModalScript::Modal(ClassesEditor); }, [] { Click(ClassesEditor, "btnOK"); });
+  ClassesEditor->ShowModal();
+  EXPECT_TRUE(script.Done());
+  EXPECT_EQ(TScratchFolder::Read(AppPaths.ClassList), "C\r\nA\r\n");
+  EXPECT_EQ(ClassesEditor->GetClassList(), (std::vector<std::string>{"C", "A"}));
+  SavePicture(ClassesEditor, "classes");
+  SavePicture(AddClass, "addclass");
+  SavePicture(EditClass, "editclass");
+}
+
+TEST_F(Dialogs, ParticipantEditorOffersTheClassListAgainAfterTheClassesEditor) {
+  TScratchFolder::Write(AppPaths.WorkingStartList, "");
+  CreateStartListForms();
+  TModalScript script;
+  script.When([] { return TModalScript::Modal(StartListEdit); },
+              [] { Click(StartListEdit, "btnEditClasses"); });
+  script.When([] { return TModalScript::Modal(ClassesEditor); },
+              [] {
+                Child<TListBox>(ClassesEditor, "List")->GetItems()->Add("Open");
+                Click(ClassesEditor, "btnOK");
+              });
+  script.When([] { return TModalScript::Modal(StartListEdit); },
+              [] {
+                EXPECT_EQ(Lines(Child<TComboBox>(StartListEdit, "cbClasses")->GetItems()),
+                          (std::vector<std::string>{"Open"}));
+                Click(StartListEdit, "btnCancel");
+              });
+  EXPECT_FALSE(StartListEdit->View().Execute());
+  EXPECT_TRUE(script.Done());
+}
+
+// ---- Car selection ---------------------------------------------------------------------------
+
+TEST_F(Dialogs, SelectCarShowsEveryLineWithTheLanesEntryAndADoubleClickChooses) {
+  New<TSelectCar>(Application);
+  EXPECT_EQ(SelectCar->GetCaption(), "Select Car");
+  TListBox* list = SelectCar->GetList();
+  TModalScript script;
+  script.When([] { return TModalScript::Modal(SelectCar); },
+              [list] {
+                EXPECT_EQ(Lines(list->GetItems()), (std::vector<std::string>{"1. a", "2. b", "3. c"}));
+                EXPECT_EQ(list->GetItemIndex(), 1);
+                list->SetItemIndex(2);
+                list->OnDblClick(list);
+              });
+  script.When([] { return TModalScript::Modal(SelectCar); }, [] { Click(SelectCar, "btnCancel"); });
+  int selected = 1;
+  EXPECT_TRUE(ExecuteSelectCar({"1. a", "2. b", "3. c"}, selected));
+  EXPECT_EQ(selected, 2);
+  EXPECT_FALSE(ExecuteSelectCar({"1. a", "2. b", "3. c"}, selected));
+  EXPECT_EQ(selected, 2);
+  EXPECT_TRUE(script.Done());
+  SavePicture(SelectCar, "selectcar");
+}
+
+// ---- Configuration ---------------------------------------------------------------------------
+
+class TTriggerCounter : public TObject {
+ public:
+  void Trigger(TObject*) { ++count; }
+  int count = 0;
+};
+
+class ConfigDialog : public Dialogs {
+ protected:
+  void SetUp() override {
+    Dialogs::SetUp();
+    SetConfigTriggerHandler(TNotifyEvent(&counter, &TTriggerCounter::Trigger));
+  }
+  void TearDown() override {
+    Dialogs::TearDown();
+    SetConfigTriggerHandler(TNotifyEvent());
+  }
+  TComboBox* Combo(const char* name) { return Child<TComboBox>(Config, name); }
+  TSpinEdit* CountDown() { return Child<TSpinEdit>(Config, "edCountDown"); }
+
+  TScriptedCommPorts ports;
+  TTriggerCounter counter;
+};
+
+TEST_F(ConfigDialog, FirstStartWithoutIniFileShowsTheDefaultsInItsControls) {
+  New<TConfig>(Application, ports);
+  EXPECT_EQ(Combo("cbPort")->GetItems()->Count(), 17);
+  EXPECT_EQ(Combo("cbPort")->GetItems()->Get(16), "COM16");
+  EXPECT_EQ(Lines(Combo("cbCont")->GetItems()), (std::vector<std::string>{"4-1", "4-6", "7-8", "7-9"}));
+  EXPECT_EQ(Child<TRadioGroup>(Config, "rgLaps")->GetColumns(), 3);
+  EXPECT_EQ(CountDown()->GetMaxValue(), 9999);
+  EXPECT_EQ(Combo("cbPort")->GetItemIndex(), 0);
+  EXPECT_EQ(Combo("cbCont")->GetItemIndex(), 1);
+  EXPECT_EQ(Combo("cbAlg")->GetItemIndex(), 0);
+  EXPECT_FALSE(Combo("cbCont")->GetEnabled() || Combo("cbAlg")->GetEnabled());
+  EXPECT_EQ(ConfigCountDown(), 5);
+  EXPECT_EQ(ConfigLapChoice(), 2);
+  EXPECT_EQ(ConfigTitle(), "Dravolin");
+  EXPECT_EQ(ConfigSign(), "");
+  SavePicture(Config, "config");
+}
+
+TEST_F(ConfigDialog, CancelKeepsTheLiveValueOkStoresItAndEachShowingReloads) {
+  New<TConfig>(Application, ports);
+  TModalScript script;
+  script.When([] { return TModalScript::Modal(Config); },
+              [this] {
+                CountDown()->SetValue(12);
+                Click(Config, "btnCancel");
+              });
+  script.When([] { return TModalScript::Modal(Config); },
+              [this] {
+                EXPECT_EQ(CountDown()->GetValue(), 5);
+                CountDown()->SetValue(7);
+                Child<TRadioGroup>(Config, "rgLaps")->SetItemIndex(0);
+                Click(Config, "btnOK");
+              });
+  ShowConfig();
+  EXPECT_EQ(ConfigCountDown(), 12);
+  ShowConfig();
+  EXPECT_TRUE(script.Done());
+  TSettings stored = LoadSettings(AppPaths.Settings);
+  EXPECT_EQ(stored.CountDown, 7);
+  EXPECT_EQ(stored.LapChoice, 0);
+}
+
+TEST_F(ConfigDialog, PickedPortLightsTheLampAndARisingEdgeReachesTheTriggerHandler) {
+  TScriptedPort& port = ports.Add(3);
+  New<TConfig>(Application, ports);
+  TLaneLamp* lamp = Child<TLaneLamp>(Config, "led");
+  Combo("cbPort")->SetItemIndex(3);
+  Combo("cbPort")->OnChange(Combo("cbPort"));
+  EXPECT_TRUE(Combo("cbCont")->GetEnabled() && Combo("cbAlg")->GetEnabled());
+  TColor off = lamp->GetLedPlasticColor();
+  EXPECT_NE(off, clLime);
+  port.status = MS_CTS_ON | MS_DSR_ON | MS_RING_ON | MS_RLSD_ON;
+  EXPECT_TRUE(ServeUntil([&] { return counter.count == 1; }));
+  EXPECT_EQ(lamp->GetLedPlasticColor(), clLime);
+  // A port that cannot be opened falls back to none.
+  Combo("cbPort")->SetItemIndex(5);
+  Combo("cbPort")->OnChange(Combo("cbPort"));
+  EXPECT_EQ(Combo("cbPort")->GetItemIndex(), 0);
+  EXPECT_FALSE(Combo("cbCont")->GetEnabled());
+}
+
+// ---- German ------------------------------------------------------------------------------------
+
+class GermanDialogs : public ConfigDialog {
+ protected:
+  void SetUp() override {
+    ConfigDialog::SetUp();
+    UseLanguage("de");
+  }
+  void TearDown() override {
+    ConfigDialog::TearDown();
+    UseLanguage("en");
+  }
+};
+
+TEST_F(GermanDialogs, FormsComeUpTranslated) {
+  New<TConfig>(Application, ports);
+  EXPECT_EQ(Combo("cbPort")->GetItems()->Get(0), "Keiner");
+  EXPECT_EQ(Combo("cbPort")->GetItemIndex(), 0);
+  New<TSelectCar>(Application);
+  EXPECT_EQ(SelectCar->GetCaption(), "Teilnehmerauswahl");
+  SavePicture(Config, "config_de");
+}
+
+}  // namespace

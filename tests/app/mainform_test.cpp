@@ -1,0 +1,258 @@
+// The main window made from its form definition among the program's other forms, as the
+// program creates them, with its files in a scratch folder: its components, and keys, mouse
+// presses and the light barrier reaching the race through the window's own controls.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/appforms.h"
+#include "app/classesform.h"
+#include "app/configform.h"
+#include "app/infoform.h"
+#include "app/mainform.h"
+#include "app/selectcarform.h"
+#include "app/standins.h"
+#include "app/startlistfile.h"
+#include "app/startlistform.h"
+#include "i18n/translator.h"
+#include "resources/resource_ids.h"
+#include "tests/support/dialog_answerer.h"
+#include "tests/toolkit/visual_test_classes.h"
+#include "toolkit/bitmap.h"
+#include "toolkit/buttons.h"
+#include "toolkit/extctrls.h"
+#include "toolkit/labels.h"
+#include "toolkit/listview.h"
+#include "toolkit/resstrings.h"
+#include "toolkit/startup.h"
+#include "toolkit/sysutils.h"
+#include "toolkit/timers.h"
+
+namespace {
+
+std::string ScratchFolder() {
+  char temp[MAX_PATH + 1] = {};
+  GetTempPathA(sizeof temp, temp);
+  std::string folder =
+      std::string(temp) + "dravolin_mainform_" + std::to_string(GetCurrentProcessId()) + "\\";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  return folder;
+}
+
+TStartListEntry Entry(const std::string& place, const std::string& last_name) {
+  return {place, {"A", "1" + place, last_name, "Jo", "Ford", "Ka", "Linz", "AT"}};
+}
+
+class MainWindow : public testing::Test {
+ protected:
+  // Every test runs in a process of its own: the forms are made once, in the program's order.
+  static void SetUpTestSuite() {
+    lock_ = new TDesktopLock;
+    Application->CreateForm(Main);
+    // The other forms read their files from here instead of beside the test program.
+    const std::string folder = ScratchFolder();
+    AppPaths.ClassList = folder + "Classes.Lst";
+    AppPaths.WorkingStartList = folder + "Current.Asl";
+    AppPaths.Settings = folder + "test.ini";
+    AppPaths.Help = folder + "test.hlp";
+    WriteStartListFile(AppPaths.WorkingStartList, {Entry("1", "Miller"), Entry("2", "Baker")});
+    Application->CreateForm(ClassesEditor);
+    Application->CreateForm(AddClass);
+    Application->CreateForm(EditClass);
+    Application->CreateForm(StartList);
+    Application->CreateForm(StartListEdit);
+    Application->CreateForm(Config);
+    Application->CreateForm(SelectCar);
+    Application->CreateForm(InfoForm);
+    Main->Show();
+    Pump();
+  }
+  static void TearDownTestSuite() { delete lock_; }
+
+  template <class T>
+  static T* Find(const char* name) {
+    return DynamicCast<T>(Main->FindComponent(name));
+  }
+  TListView* Protocol() { return Find<TListView>("ListProtocol"); }
+
+  // A left press (and release) at the middle of a windowless control, through its parent.
+  static void Press(TControl* control, bool release = true) {
+    HWND parent = control->GetParent()->GetHandle();
+    LPARAM at = MAKELPARAM(control->GetLeft() + control->GetWidth() / 2,
+                           control->GetTop() + control->GetHeight() / 2);
+    SendMessageA(parent, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    if (release) SendMessageA(parent, WM_LBUTTONUP, 0, at);
+  }
+  // A key as the protocol list (a windowed child) receives it; the window sees it first.
+  void Key(WORD key, bool alt = false) {
+    UINT message = key == VK_F10 || alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
+    SendMessageA(Protocol()->GetHandle(), message, key, alt ? (1 << 29) | 1 : 1);
+  }
+  std::vector<std::string> Cells(int row) {
+    TStrings* items = Protocol()->GetItems()->GetItem(row)->GetSubItems();
+    std::vector<std::string> cells;
+    for (int i = items->Count() - 4; i < items->Count(); ++i) cells.push_back(items->Get(i));
+    return cells;
+  }
+  // Lane 1 switched on by a click on its switch.
+  void SwitchOnLane1() {
+    Press(Find<TLaneSwitch>("ledOn1"));
+    ASSERT_TRUE(Find<TLaneSwitch>("ledOn1")->GetStatus());
+  }
+
+  static TDesktopLock* lock_;
+};
+
+TDesktopLock* MainWindow::lock_ = nullptr;
+
+TEST_F(MainWindow, IsBuiltFromItsDefinitionWithTheProtocolColumnsAtFirstShowing) {
+  EXPECT_EQ(Main->GetCaption(), LoadStr(IDS_MAIN_CAPTION));
+  EXPECT_TRUE(Main->GetKeyPreview());
+  RECT client = Main->GetClientRect();
+  EXPECT_EQ(client.right, 781);
+  EXPECT_EQ(client.bottom, 534);
+  for (int lane = 1; lane <= 3; ++lane) {
+    const std::string n = std::to_string(lane);
+    EXPECT_NE(Find<TLaneIndicator>(("lbl_" + n + "ind").c_str()), nullptr);
+    EXPECT_EQ(Find<TLaneLamp>(("led" + n).c_str())->GetLedPlasticColor(), clRed);
+    EXPECT_FALSE(Find<TLaneSwitch>(("ledOn" + n).c_str())->GetStatus());
+    EXPECT_EQ(Find<TLaneSwitch>(("ledOn" + n).c_str())->GetTag(), lane);
+  }
+  for (const char* name : {"btnStart", "btnTrigger", "btnStop", "btnCrash"})
+    EXPECT_FALSE(Find<TSpeedButton>(name)->GetEnabled()) << name;
+  for (const char* name : {"btnExportHTML", "btnExportExcel", "btnExportWordpad"})
+    EXPECT_FALSE(Find<TButton>(name)->GetEnabled()) << name;
+  EXPECT_TRUE(Find<TButton>("btnStartList")->GetEnabled());
+  EXPECT_NE(Find<TTimer>("TimersTimer"), nullptr);
+
+  TListColumns* columns = Protocol()->GetColumns();
+  std::vector<TListColumnInfo> start_list = StartListColumns();
+  ASSERT_EQ(columns->GetCount(), 13);
+  ASSERT_EQ(start_list.size(), 9u);
+  EXPECT_EQ(columns->GetItem(0)->GetCaption(), "Place");
+  for (int i = 1; i < 9; ++i) EXPECT_EQ(columns->GetItem(i)->GetCaption(), start_list[i].Caption);
+  EXPECT_EQ(columns->GetItem(9)->GetCaption(), "LAP 1");
+  EXPECT_EQ(columns->GetItem(11)->GetCaption(), "LAP 3");
+  EXPECT_EQ(columns->GetItem(12)->GetCaption(), "BEST");
+  EXPECT_EQ(columns->GetItem(12)->GetWidth(), 55);
+  EXPECT_EQ(AppPaths.Help.substr(AppPaths.Help.size() - 4), ".hlp");
+}
+
+TEST_F(MainWindow, SwitchingALaneOnShowsItsParticipantAndEnablesPrepare) {
+  SwitchOnLane1();
+  EXPECT_TRUE(Find<TSpeedButton>("btnStart")->GetEnabled());
+  EXPECT_NE(Find<TLabel>("lbl_1Title")->GetCaption().find("Miller"), std::string::npos);
+  Press(Find<TLaneSwitch>("ledOn1"));
+  EXPECT_FALSE(Find<TLaneSwitch>("ledOn1")->GetStatus());
+  EXPECT_FALSE(Find<TSpeedButton>("btnStart")->GetEnabled());
+  EXPECT_EQ(Find<TLabel>("lbl_1Title")->GetCaption(), "");
+}
+
+TEST_F(MainWindow, LaneDisplayDrawsItsTextInYellowOnBlack) {
+  TLaneIndicator* display = Find<TLaneIndicator>("lbl_1ind");
+  TWinControl* panel = display->GetParent();
+  auto count = [&](TColor color) {
+    TBitmap* picture = PictureOf(panel);
+    int found = 0;
+    for (int y = display->GetTop(); y < display->GetTop() + display->GetHeight(); y += 2)
+      for (int x = display->GetLeft(); x < display->GetLeft() + display->GetWidth(); x += 2)
+        found += PixelAt(picture, panel, x, y) == color;
+    Free(picture);
+    return found;
+  };
+  display->SetIndicatorstring("");
+  EXPECT_EQ(count(clYellow), 0);
+  EXPECT_GT(count(clBlack), 0);
+  display->SetIndicatorstring("00:00.00");
+  EXPECT_GT(count(clYellow), 0);
+}
+
+TEST_F(MainWindow, FunctionKeysRunAHeatAndStopWritesTheProtocol) {
+  SwitchOnLane1();
+  Key(VK_F5);
+  EXPECT_TRUE(Main->Race().Armed());
+  Key(VK_F8, /*alt=*/true);  // a modifier held: ignored
+  EXPECT_EQ(Main->Race().LapCount(1), 0);
+  Key(VK_F8);
+  Key(VK_F8);
+  EXPECT_EQ(Main->Race().LapCount(1), 2);
+  Key(VK_F9);
+  EXPECT_FALSE(Main->Race().Armed());
+  ASSERT_EQ(Protocol()->GetItems()->GetCount(), 1);
+  EXPECT_EQ(Protocol()->GetItems()->GetItem(0)->GetCaption(), "1");
+  EXPECT_EQ(Cells(0), (std::vector<std::string>{"STOP", "STOP", "STOP", "STOP"}));
+  EXPECT_EQ(Find<TLabel>("lbl_1Status")->GetCaption(), "STOP");
+  EXPECT_TRUE(Find<TButton>("btnExportHTML")->GetEnabled());
+
+  // F10 comes as a system key; it ends the next heat as a crash, ranked after the stop.
+  Key(VK_F5);
+  Key(VK_F8);
+  Key(VK_F10);
+  EXPECT_FALSE(Main->Race().Armed());
+  ASSERT_EQ(Protocol()->GetItems()->GetCount(), 2);
+  EXPECT_EQ(Cells(0)[3], "CRASH");
+  EXPECT_EQ(Cells(1)[3], "STOP");
+  EXPECT_EQ(Protocol()->GetItems()->GetItem(1)->GetCaption(), "2");
+}
+
+TEST_F(MainWindow, RaceButtonsActOnMouseDown) {
+  SwitchOnLane1();
+  Press(Find<TSpeedButton>("btnStart"), /*release=*/false);
+  EXPECT_TRUE(Main->Race().Armed());
+  SendMessageA(Find<TSpeedButton>("btnStart")->GetParent()->GetHandle(), WM_LBUTTONUP, 0, 0);
+  Press(Find<TSpeedButton>("btnTrigger"), false);
+  EXPECT_EQ(Main->Race().LapCount(1), 1);
+  SendMessageA(Find<TSpeedButton>("btnTrigger")->GetParent()->GetHandle(), WM_LBUTTONUP, 0, 0);
+  Press(Find<TSpeedButton>("btnCrash"), false);
+  EXPECT_FALSE(Main->Race().Armed());
+  EXPECT_EQ(Protocol()->GetItems()->GetCount(), 1);
+}
+
+TEST_F(MainWindow, LightBarrierTriggersOnlyWhileTheTriggerIsEnabled) {
+  SwitchOnLane1();
+  Main->LightBarrierTrigger(nullptr);
+  EXPECT_EQ(Main->Race().LapCount(1), 0);
+  Key(VK_F5);
+  Main->LightBarrierTrigger(nullptr);
+  EXPECT_EQ(Main->Race().LapCount(1), 1);
+}
+
+TEST_F(MainWindow, RemovingAProtocolRowAsksFirst) {
+  SwitchOnLane1();
+  for (int heat = 0; heat < 2; ++heat) {
+    Key(VK_F5);
+    Key(VK_F9);
+  }
+  ASSERT_EQ(Protocol()->GetItems()->GetCount(), 2);
+  Protocol()->GetItems()->GetItem(0)->SetSelected(true);
+  {
+    testsupport::MessageBoxAnswerer answerer({IDNO});
+    Main->miRemoveClick(nullptr);
+    ASSERT_EQ(answerer.boxes().size(), 1u);
+    EXPECT_EQ(answerer.boxes()[0].text, "Delete Record?");
+    EXPECT_EQ(answerer.boxes()[0].title, Main->GetCaption());
+  }
+  EXPECT_EQ(Protocol()->GetItems()->GetCount(), 2);
+  {
+    testsupport::MessageBoxAnswerer answerer({IDYES});
+    Main->miRemoveClick(nullptr);
+  }
+  EXPECT_EQ(Protocol()->GetItems()->GetCount(), 1);
+  // The remaining row keeps its place until the next heat renumbers.
+  EXPECT_EQ(Protocol()->GetItems()->GetItem(0)->GetCaption(), "2");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  RegisterTranslationUnits();
+  RegisterToolkitUnits();
+  RegisterFormsUnit();
+  TUnitsScope units;
+  RegisterAppClasses();
+  return RUN_ALL_TESTS();
+}
