@@ -141,6 +141,14 @@ TEST_F(MainWindow, IsBuiltFromItsDefinitionWithTheProtocolColumnsAtFirstShowing)
   EXPECT_EQ(AppPaths.Help.substr(AppPaths.Help.size() - 4), ".hlp");
 }
 
+TEST_F(MainWindow, HelpWithoutAHelpFileShowsNothing) {
+  ASSERT_FALSE(FileExists(AppPaths.Help));
+  testsupport::MessageBoxAnswerer answerer({});
+  Find<TButton>("btnHelp")->Click();
+  Pump();
+  EXPECT_TRUE(answerer.boxes().empty());
+}
+
 TEST_F(MainWindow, SwitchingALaneOnShowsItsParticipantAndEnablesPrepare) {
   SwitchOnLane1();
   EXPECT_TRUE(Find<TSpeedButton>("btnStart")->GetEnabled());
