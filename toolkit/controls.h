@@ -13,6 +13,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -372,6 +373,8 @@ TControl* GetMouseControl();
 namespace tk_detail {
 // Makes the mouse control leave when the cursor is no longer over its window (when idle).
 void CheckMouseControl();
+// Lends a paint DC to a control's canvas (locked) while paint runs, on every path.
+void PaintOnCanvas(TControlCanvas* canvas, HDC dc, const std::function<void()>& paint);
 }  // namespace tk_detail
 // The toolkit control of a window of this process; null for other windows.
 TWinControl* FindControl(HWND window);

@@ -307,29 +307,12 @@ void TCustomForm::IconChanged(TObject* sender) {
 }
 
 void TCustomForm::WMPaint(TMessage& message) {
-  control_state_.Include(csCustomPaint);
-  try {
-    TK_INHERITED(message);
-  } catch (...) {
-    control_state_.Exclude(csCustomPaint);
-    throw;
-  }
-  control_state_.Exclude(csCustomPaint);
+  TSetMemberScope painting(control_state_, csCustomPaint);
+  TK_INHERITED(message);
 }
 
 void TCustomForm::PaintWindow(HDC dc) {
-  canvas_->FreeHandle();
-  canvas_->Lock();
-  canvas_->SetHandle(dc);
-  try {
-    Paint();
-  } catch (...) {
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
-    throw;
-  }
-  canvas_->SetHandle(nullptr);
-  canvas_->Unlock();
+  tk_detail::PaintOnCanvas(canvas_, dc, [this] { Paint(); });
 }
 
 void TCustomForm::Paint() { OnPaint(this); }

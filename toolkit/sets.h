@@ -42,3 +42,17 @@ class TSet {
   static constexpr uint32_t Bit(E value) { return uint32_t{1} << static_cast<unsigned>(value); }
   uint32_t bits_ = 0;
 };
+
+// Keeps a value in a set for the life of a scope, on every path out of it.
+template <class E>
+class TSetMemberScope {
+ public:
+  TSetMemberScope(TSet<E>& set, E value) : set_(set), value_(value) { set_.Include(value_); }
+  ~TSetMemberScope() { set_.Exclude(value_); }
+  TSetMemberScope(const TSetMemberScope&) = delete;
+  TSetMemberScope& operator=(const TSetMemberScope&) = delete;
+
+ private:
+  TSet<E>& set_;
+  E value_;
+};

@@ -1311,6 +1311,21 @@ void TWinControl::CMDialogChar(TMessage& message) { Broadcast(message); }
 
 // ---- TCustomControl ---------------------------------------------------------------------------
 
+void tk_detail::PaintOnCanvas(TControlCanvas* canvas, HDC dc, const std::function<void()>& paint) {
+  canvas->FreeHandle();
+  canvas->Lock();
+  canvas->SetHandle(dc);
+  try {
+    paint();
+  } catch (...) {
+    canvas->SetHandle(nullptr);
+    canvas->Unlock();
+    throw;
+  }
+  canvas->SetHandle(nullptr);
+  canvas->Unlock();
+}
+
 TK_ABSTRACT_CLASS_INFO(TCustomControl, TWinControl)
 
 TK_BEGIN_MESSAGE_MAP(TCustomControl)
@@ -1325,27 +1340,10 @@ TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner) {
 TCustomControl::~TCustomControl() { Free(canvas_); }
 
 void TCustomControl::WMPaint(TMessage& message) {
-  control_state_.Include(csCustomPaint);
-  try {
-    TK_INHERITED(message);
-  } catch (...) {
-    control_state_.Exclude(csCustomPaint);
-    throw;
-  }
-  control_state_.Exclude(csCustomPaint);
+  TSetMemberScope painting(control_state_, csCustomPaint);
+  TK_INHERITED(message);
 }
 
 void TCustomControl::PaintWindow(HDC dc) {
-  canvas_->FreeHandle();
-  canvas_->Lock();
-  canvas_->SetHandle(dc);
-  try {
-    Paint();
-  } catch (...) {
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
-    throw;
-  }
-  canvas_->SetHandle(nullptr);
-  canvas_->Unlock();
+  tk_detail::PaintOnCanvas(canvas_, dc, [this] { Paint(); });
 }
