@@ -105,6 +105,17 @@ TControl* GetMouseControl() { return g_mouse_control; }
 
 namespace tk_detail {
 
+namespace {
+BOOL SystemCursorPos(POINT* screen) { return ::GetCursorPos(screen); }
+TCursorSource g_cursor_source = nullptr;
+}  // namespace
+
+void SetCursorSource(TCursorSource source) { g_cursor_source = source; }
+
+bool CursorPos(POINT* screen) {
+  return g_cursor_source ? g_cursor_source(screen) : SystemCursorPos(screen) != FALSE;
+}
+
 void UpdateMouseControl(TControl* control) {
   if (control == g_mouse_control) return;
   TControl* old = g_mouse_control;
@@ -119,7 +130,7 @@ void CheckMouseControl() {
   if (!mouse || GetCapture()) return;
   auto* window = IsWindowed(mouse) ? static_cast<TWinControl*>(mouse) : mouse->GetParent();
   POINT screen;
-  GetCursorPos(&screen);
+  if (!CursorPos(&screen)) return;
   // The system's leave notice can be lost when the cursor jumps: check where it is now.
   if (!window || !window->HandleAllocated() || WindowFromPoint(screen) != window->GetHandle())
     UpdateMouseControl(nullptr);

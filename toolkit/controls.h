@@ -373,6 +373,11 @@ TControl* GetMouseControl();
 namespace tk_detail {
 // Makes the mouse control leave when the cursor is no longer over its window (when idle).
 void CheckMouseControl();
+// Where the cursor is, as enter and leave judge it. Tests put a source of their own in
+// place to drive enter and leave by messages alone; null restores the system's cursor.
+using TCursorSource = bool (*)(POINT* screen);
+void SetCursorSource(TCursorSource source);
+bool CursorPos(POINT* screen);
 // Lends a paint DC to a control's canvas (locked) while paint runs, on every path.
 void PaintOnCanvas(TControlCanvas* canvas, HDC dc, const std::function<void()>& paint);
 }  // namespace tk_detail

@@ -958,8 +958,8 @@ void TWinControl::UpdateMouseOver(const TMessage& message) {
     if (PtInRect(&client, point)) target = ControlAtPos(point, true);
     if (!target && PtInRect(&client, point)) target = this;
   } else {
-    POINT screen;
-    GetCursorPos(&screen);
+    POINT screen{};
+    tk_detail::CursorPos(&screen);
     if (WindowFromPoint(screen) != handle_) {
       TControl* mouse = GetMouseControl();
       if (mouse == this || (mouse && mouse->parent_ == this && !mouse->Is<TWinControl>()))
@@ -1014,8 +1014,8 @@ void TWinControl::WMMouseLeave(TMessage& message) {
     tracking_mouse_ = false;
   else
     tracking_non_client_ = false;
-  POINT screen;
-  GetCursorPos(&screen);
+  POINT screen{};
+  tk_detail::CursorPos(&screen);
   if (WindowFromPoint(screen) == handle_) {
     // Only between client area and frame of the same window.
     POINT point = screen;

@@ -55,8 +55,15 @@ gui_activate() {
 # gui_click TITLE X Y [BUTTON]: clicks at client coordinates of the window.
 gui_click() {
   gui_wait "$1" && gui_activate "$1" || return 1
-  xdotool mousemove --sync $((GUI_DESKTOP_X + GUI_CLIENT[0] + $2)) $((GUI_DESKTOP_Y + GUI_CLIENT[1] + $3)) \
-    click "${4:-1}"
+  local x=$((GUI_DESKTOP_X + GUI_CLIENT[0] + $2)) y=$((GUI_DESKTOP_Y + GUI_CLIENT[1] + $3))
+  # "mousemove --sync" waits for the pointer to move: when it is there already (a second
+  # click on the same spot) it would wait for a motion that never comes.
+  local X Y SCREEN WINDOW
+  eval "$(xdotool getmouselocation --shell)"
+  if [ "$X" != "$x" ] || [ "$Y" != "$y" ]; then
+    xdotool mousemove --sync "$x" "$y" || return 1
+  fi
+  xdotool click "${4:-1}"
 }
 
 # gui_key TITLE KEY...: presses keys (xdotool names: F5, Return, Insert, ctrl+s) in the window.
