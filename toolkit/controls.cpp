@@ -129,6 +129,12 @@ void CheckMouseControl() {
   TControl* mouse = g_mouse_control;
   if (!mouse || GetCapture()) return;
   auto* window = IsWindowed(mouse) ? static_cast<TWinControl*>(mouse) : mouse->GetParent();
+  // While the system watches the window for the leave, its notice will come: asking where
+  // the cursor is costs a round trip to the display server on every idle pass.
+  TRACKMOUSEEVENT tracking{sizeof(tracking), TME_QUERY, nullptr, 0};
+  if (window && window->HandleAllocated() && TrackMouseEvent(&tracking) && (tracking.dwFlags & TME_LEAVE) &&
+      tracking.hwndTrack == window->GetHandle())
+    return;
   POINT screen;
   if (!CursorPos(&screen)) return;
   // The system's leave notice can be lost when the cursor jumps: check where it is now.

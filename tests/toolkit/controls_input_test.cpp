@@ -194,9 +194,11 @@ TEST_F(MouseTest, ALostLeaveNoticeIsMadeGoodWhenIdle) {
   Pump();
   MoveTo(form, 20, 20);
   ASSERT_EQ(GetMouseControl(), shape);
-  // The cursor jumps out of every window and no notice comes.
+  // The cursor jumps out of every window and no notice comes: the system watches no more.
   Trace().clear();
   cursor_ = form->ClientToScreen({-30, 60});
+  TRACKMOUSEEVENT cancel{sizeof(cancel), TME_CANCEL | TME_LEAVE, form->GetHandle(), 0};
+  TrackMouseEvent(&cancel);
   Pump();
   tk_detail::CheckMouseControl();
   EXPECT_THAT(Input(), ElementsAre("shape:leave"));
@@ -209,6 +211,30 @@ TEST_F(MouseTest, ALostLeaveNoticeIsMadeGoodWhenIdle) {
   Trace().clear();
   MoveTo(form, 5, 100, false);
   EXPECT_THAT(Input(), ElementsAre("panel:leave"));
+  EXPECT_EQ(GetMouseControl(), form);
+}
+
+TEST_F(MouseTest, IdlePassesDoNotAskWhereTheCursorIsWhileTheSystemWatchesForTheLeave) {
+  form->Show();
+  Pump();
+  // The real cursor this time, counted: only the system's own watch is under test.
+  static int queries;
+  queries = 0;
+  tk_detail::SetCursorSource([](POINT* screen) {
+    ++queries;
+    return GetCursorPos(screen) != FALSE;
+  });
+  POINT inside = form->ClientToScreen({100, 100});
+  SetCursorPos(inside.x, inside.y);
+  auto watched = [&] {
+    TRACKMOUSEEVENT query{sizeof(query), TME_QUERY, nullptr, 0};
+    return GetMouseControl() == form && TrackMouseEvent(&query) && (query.dwFlags & TME_LEAVE) &&
+           query.hwndTrack == form->GetHandle();
+  };
+  ASSERT_TRUE(PumpUntil(watched, 10000));
+  queries = 0;
+  for (int pass = 0; pass < 10; ++pass) tk_detail::CheckMouseControl();
+  EXPECT_EQ(queries, 0);
   EXPECT_EQ(GetMouseControl(), form);
 }
 
