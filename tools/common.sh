@@ -50,7 +50,7 @@ jpeg_dir() { printf '%s\n' "$DRAVOLIN_CACHE/libjpeg"; }
 
 # --- Wine -------------------------------------------------------------------------------
 
-WINE64=${WINE64:-/usr/lib/wine/wine64}
+WINE64=${WINE64:-$DRAVOLIN_ROOT/tools/wine}
 WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver}
 export WINEPREFIX=${DRAVOLIN_WINEPREFIX:-$DRAVOLIN_CACHE/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}

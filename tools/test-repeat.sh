@@ -21,7 +21,7 @@ jobs=$(nproc)
 # test's start or result line.
 failure_blocks() {
   awk '
-    / Test +#[0-9]+: .*(\*\*\*|Failed|Timeout|Exception|Not Run)/ { keep = 1; print; next }
+    / Test +#[0-9]+: .*(\*\*\*|Not Run)/ { keep = 1; print; next }
     keep && (/^ +Start +[0-9]+: / || /^ *[0-9]+\/[0-9]+ Test +#/ || /^[0-9]+% tests passed/) { keep = 0 }
     keep { print }
   ' "$1"
@@ -44,7 +44,7 @@ for run in $(seq "$runs"); do
     log "run $run of $runs: green in ${seconds} s"
     continue
   fi
-  names=$(sed -n 's/^ *[0-9]\+ - \(.*\) (.*)$/\1/p' "$log_file")
+  names=$(sed -n 's/^[[:space:]]*[0-9]\+ - \(.*\) (.*)$/\1/p' "$log_file")
   log "run $run of $runs: FAILED in ${seconds} s (exit $rc): ${names:-no test named, see $log_file}"
   failure_blocks "$log_file" | sed 's/^/    /' >&2
   for name in $names; do failed_count[$name]=$((${failed_count[$name]:-0} + 1)); done
