@@ -6,7 +6,8 @@
 set -euo pipefail
 source "$(dirname "$0")/../support/gui.sh"
 tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+trap 'gui_end; rm -rf "$tmp"' EXIT
+gui_begin
 main="Kestrune / Software / Dravolin"
 shots=${DRAVOLIN_SCREENSHOT_DIR:-$tmp}
 mkdir -p "$shots"
@@ -25,30 +26,18 @@ check() {
 ok() { "$@" >/dev/null 2>&1 && echo 0 || echo 1; }
 
 # Waits until a window is gone (a modal dialog closed by a key or a click).
-gui_gone() {
-  local _
-  for _ in $(seq 50); do
-    "$WINE64" "$GUI_WINTOOL" wait "$1" 0 >/dev/null 2>&1 || return 0
-    sleep 0.1
-  done
-  gui_fail "window \"$1\" still open"
-}
+window_gone() { ! gui_tool wait "$1" 0 >/dev/null 2>&1; }
+gui_gone() { gui_until 5 window_gone "$1" || gui_fail "window \"$1\" still open"; }
 
 # A screenshot of a window once it is painted: a blank rectangle has only a few colours.
-shot() {
-  local _
-  for _ in $(seq 20); do
-    gui_screenshot "$1" "$shots/$2.png" 2>/dev/null \
-      && [ "$(identify -format '%k' "$shots/$2.png")" -gt 8 ] && return 0
-    sleep 0.2
-  done
-  gui_fail "no painted screenshot of \"$1\""
+painted_shot() {
+  gui_screenshot "$1" "$shots/$2.png" 2>/dev/null && [ "$(identify -format '%k' "$shots/$2.png")" -gt 8 ]
 }
+shot() { gui_until 4 painted_shot "$1" "$2" || gui_fail "no painted screenshot of \"$1\""; }
 
 # Clicks a field of a dialog and replaces its text.
 field() {
   gui_click "$1" "$2" "$3"
-  sleep 0.1
   gui_key "$1" End shift+Home
   gui_type "$1" "$4"
 }
@@ -56,18 +45,15 @@ field() {
 keys() {
   local title=$1 k
   shift
-  for k in "$@"; do
-    gui_key "$title" "$k"
-    sleep 0.3
-  done
+  for k in "$@"; do gui_key "$title" "$k"; done
 }
 
 cp "$DRAVOLIN_BIN/dravolin.exe" "$tmp/"
 
 # ---- 1. First start ---------------------------------------------------------------------
 gui_start "$tmp/dravolin.exe"
-check "first start reports the missing start list" "$(ok "$WINE64" "$GUI_WINTOOL" wait dravolin 10000)"
-"$WINE64" "$GUI_WINTOOL" close dravolin >/dev/null 2>&1 || true
+check "first start reports the missing start list" "$(ok gui_tool wait dravolin 10000)"
+gui_tool close dravolin >/dev/null 2>&1 || true
 gui_gone dravolin
 gui_wait "$main"
 shot "$main" main-first-start
@@ -153,7 +139,7 @@ check "the program ends with exit code 0" "$rc"
 # ---- 3. Second start: the participants are back --------------------------------------------
 gui_start "$tmp/dravolin.exe"
 gui_wait "$main"
-check "no error box at the second start" "$("$WINE64" "$GUI_WINTOOL" wait dravolin 300 >/dev/null 2>&1 && echo 1 || echo 0)"
+check "no error box at the second start" "$(gui_tool wait dravolin 300 >/dev/null 2>&1 && echo 1 || echo 0)"
 gui_click "$main" 697 431
 gui_wait Startliste
 shot Startliste start-list-reopened
@@ -164,7 +150,6 @@ colours() { identify -format '%k' "$tmp/$1.png"; }
 title_line="372x20+$((frame_x + 6))+$((frame_y + 6))"
 crop main-first-start "$title_line" title-empty
 gui_click "$main" 394 16
-sleep 0.3
 shot "$main" main-lane-1
 crop main-lane-1 "$title_line" title-lane-1
 check "lane 1 shows a participant after the restart" "$([ "$(colours title-lane-1)" -gt "$(colours title-empty)" ] && echo 0 || echo 1)"
@@ -172,9 +157,7 @@ check "lane 1 shows a participant after the restart" "$([ "$(colours title-lane-
 # ---- 4. Lanes, the car selection, a heat and both exports ----------------------------------
 # Lane 2 on, then one step up to the second participant.
 gui_click "$main" 394 146
-sleep 0.3
 gui_click "$main" 418 139
-sleep 0.3
 gui_click "$main" 418 10 3
 gui_wait Teilnehmerauswahl
 shot Teilnehmerauswahl select-car
@@ -202,11 +185,10 @@ shot "$main" main-after-heat
 export_to() {
   gui_click "$main" "$1" 357
   gui_wait "HTML Protokoll"
-  sleep 0.3
+  gui_sync "HTML Protokoll"
   gui_type "HTML Protokoll" "Z:$(printf '%s' "$2" | tr / '\\')"
   gui_key "HTML Protokoll" Return
-  local _
-  for _ in $(seq 50); do [ -s "$2" ] && break; sleep 0.1; done
+  gui_until 5 test -s "$2" || true
   gui_gone "HTML Protokoll"
 }
 export_to 519 "$tmp/protocol.htm"

@@ -2,12 +2,13 @@
 set -euo pipefail
 source "$(dirname "$0")/../support/gui.sh"
 tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+trap 'gui_end; rm -rf "$tmp"' EXIT
+gui_begin
 title="Kestrune / Software / Dravolin"
 
 gui_start "$DRAVOLIN_BIN/dravolin.exe"
 # A start without a working start list reports it once, before the main window shows.
-if "$WINE64" "$GUI_WINTOOL" wait dravolin 5000 >/dev/null 2>&1; then "$WINE64" "$GUI_WINTOOL" close dravolin; fi
+if gui_tool wait dravolin 5000 >/dev/null 2>&1; then gui_tool close dravolin; fi
 gui_wait "$title"
 gui_screenshot "$title" "$tmp/main.png"
 [ "$(identify -format '%w' "$tmp/main.png")" -gt 100 ] || { echo "main window too small"; exit 1; }

@@ -4,7 +4,8 @@
 set -euo pipefail
 source "$(dirname "$0")/../support/gui.sh"
 tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+trap 'gui_end; rm -rf "$tmp"' EXIT
+gui_begin
 title="Kestrune / Software / Dravolin"
 shots=${DRAVOLIN_BUILD:-$tmp}/screenshots
 mkdir -p "$shots"
@@ -16,17 +17,14 @@ printf '[DRAVOLIN1ASLREC]\r\n1\r\nA\r\n17\r\nMiller\r\nJohn\r\nFord\r\nFiesta\r\
 
 gui_start "$tmp/dravolin.exe"
 gui_wait "$title"
-sleep 1
+gui_sync "$title"
 
 # Lane 1's switch sits at the top right of the first lane block.
 gui_click "$title" 394 16
-sleep 0.5
+# One key at a time, each taken in before the next (a lap is at least a hundredth long).
 keys() {
   local k
-  for k in "$@"; do
-    gui_key "$title" "$k"
-    sleep 0.4
-  done
+  for k in "$@"; do gui_key "$title" "$k"; done
 }
 keys F5 F8 F8 F8 F8       # three laps: start, two laps, the third one finishes the heat
 keys F5 F8 F8 F9          # stopped in lap 2
@@ -37,11 +35,10 @@ gui_screenshot "$title" "$shots/race-heat.png"
 page="$tmp/protocol.htm"
 gui_click "$title" 519 357
 gui_wait "HTML Protokoll"
-sleep 0.5
+gui_sync "HTML Protokoll"
 gui_type "HTML Protokoll" "Z:$(printf '%s' "$page" | tr / '\\')"
 gui_key "HTML Protokoll" Return
-for _ in $(seq 50); do [ -s "$page" ] && break; sleep 0.2; done
-[ -s "$page" ] || { echo "no page written"; exit 1; }
+gui_until 10 test -s "$page" || { echo "no page written"; exit 1; }
 
 rc=0
 gui_close "$title" || rc=$?

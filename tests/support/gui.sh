@@ -2,6 +2,10 @@
 # current Wine session, find its windows, take screenshots, click and type with xdotool,
 # and close it. Source this file inside tools/wine-session (it needs DISPLAY and WINEPREFIX).
 #
+# A test calls gui_begin first: it gets an X display and a Wine desktop of its own, so the
+# pointer, the keyboard focus and the foreground window are its alone, whatever other tests
+# show meanwhile. Without gui_begin the helpers work on the session's shared desktop.
+#
 # Coordinates given to the helpers are client coordinates of the named Win32 window; they
 # are turned into X coordinates through the window's screen position and the offset of
 # Wine's virtual desktop window on the X screen.
@@ -9,12 +13,52 @@
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/common.sh"
 GUI_WINTOOL=${GUI_WINTOOL:-${DRAVOLIN_TESTBIN:-$DRAVOLIN_BUILD/tests}/wintool.exe}
 GUI_PID=
+GUI_DESKTOP=
 
 gui_fail() { printf 'gui: %s\n' "$*" >&2; return 1; }
 
+# gui_tool ARGS...: wintool on the test's desktop.
+gui_tool() { "$WINE64" "$GUI_WINTOOL" ${GUI_DESKTOP:+--desktop "$GUI_DESKTOP"} "$@"; }
+
+# gui_begin: a private Xvfb and a Wine desktop on it for this test; gui_end takes them down
+# (and with them whatever the test left running there). Call gui_end from the test's trap.
+gui_begin() {
+  start_xvfb
+  GUI_DESKTOP=dravolin-test-$$
+  # The desktop's process must not hold the test's output open: start it apart.
+  ("$WINE64" explorer "/desktop=$GUI_DESKTOP,1280x1024" </dev/null >/dev/null 2>&1 &)
+  local waited
+  for waited in $(seq 200); do
+    xdotool search --name "^$GUI_DESKTOP - Wine desktop\$" >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  gui_fail "the desktop $GUI_DESKTOP did not come up on $DISPLAY"
+}
+
+gui_end() {
+  [ -n "$GUI_DESKTOP" ] || return 0
+  stop_xvfb
+  GUI_DESKTOP=
+}
+
+# gui_until SECONDS COMMAND...: runs the command every 0.1 s until it succeeds; fails when
+# it has not within the time.
+gui_until() {
+  local tries=$(($1 * 10))
+  shift
+  until "$@"; do
+    [ $((tries--)) -gt 0 ] || return 1
+    sleep 0.1
+  done
+}
+
 # gui_start EXE [ARGS...]: starts the program in the background (its pid in GUI_PID).
 gui_start() {
-  "$WINE64" "$@" &
+  if [ -n "$GUI_DESKTOP" ]; then
+    gui_tool run "$@" &
+  else
+    "$WINE64" "$@" &
+  fi
   GUI_PID=$!
 }
 
@@ -22,7 +66,7 @@ gui_start() {
 # GUI_WINDOW=(x y w h) and GUI_CLIENT=(x y w h) in screen coordinates.
 gui_wait() {
   local out
-  out=$("$WINE64" "$GUI_WINTOOL" wait "$1" "${2:-20000}" | tr -d '\r') || gui_fail "no window \"$1\"" || return 1
+  out=$(gui_tool wait "$1" "${2:-20000}" | tr -d '\r') || gui_fail "no window \"$1\"" || return 1
   read -r -a _gui_rect <<<"$out"
   GUI_WINDOW=("${_gui_rect[@]:0:4}")
   GUI_CLIENT=("${_gui_rect[@]:4:4}")
@@ -30,7 +74,7 @@ gui_wait() {
 
 # The X window of Wine's virtual desktop and its position on the X screen.
 gui_desktop() {
-  GUI_DESKTOP_XID=$(xdotool search --name ' - Wine desktop$' 2>/dev/null | head -n 1)
+  GUI_DESKTOP_XID=$(xdotool search --name "^${GUI_DESKTOP:-.*} - Wine desktop\$" 2>/dev/null | head -n 1)
   [ -n "$GUI_DESKTOP_XID" ] || gui_fail "no Wine desktop window on $DISPLAY" || return 1
   eval "$(xdotool getwindowgeometry --shell "$GUI_DESKTOP_XID")"
   GUI_DESKTOP_X=$X
@@ -48,7 +92,7 @@ gui_screenshot() {
 # gui_activate TITLE: makes the window the foreground window and gives the desktop X focus.
 gui_activate() {
   gui_desktop || return 1
-  "$WINE64" "$GUI_WINTOOL" activate "$1" || return 1
+  gui_tool activate "$1" || return 1
   xdotool windowfocus --sync "$GUI_DESKTOP_XID" 2>/dev/null || xdotool windowfocus "$GUI_DESKTOP_XID"
 }
 
@@ -63,23 +107,26 @@ gui_click() {
   if [ "$X" != "$x" ] || [ "$Y" != "$y" ]; then
     xdotool mousemove --sync "$x" "$y" || return 1
   fi
-  xdotool click "${4:-1}"
+  xdotool click "${4:-1}" && gui_sync "$1"
 }
+
+# gui_sync TITLE: returns once the window's program has taken in the input sent so far.
+gui_sync() { gui_tool sync "$1" >/dev/null 2>&1 || true; }
 
 # gui_key TITLE KEY...: presses keys (xdotool names: F5, Return, Insert, ctrl+s) in the window.
 gui_key() {
   local title=$1
   shift
-  gui_activate "$title" && xdotool key --delay 50 "$@"
+  gui_activate "$title" && xdotool key --delay 50 "$@" && gui_sync "$title"
 }
 
 # gui_type TITLE TEXT: types text into the window's focused control.
-gui_type() { gui_activate "$1" && xdotool type --delay 50 "$2"; }
+gui_type() { gui_activate "$1" && xdotool type --delay 50 "$2" && gui_sync "$1"; }
 
 # gui_close TITLE [TIMEOUT_S]: asks the window to close and waits for the program started by
 # gui_start to end; returns its exit code (124 when it did not end in time).
 gui_close() {
-  "$WINE64" "$GUI_WINTOOL" close "$1" || return 1
+  gui_tool close "$1" || return 1
   [ -n "$GUI_PID" ] || return 0
   local waited=0
   while kill -0 "$GUI_PID" 2>/dev/null; do

@@ -3,27 +3,26 @@
 set -euo pipefail
 source "$(dirname "$0")/gui.sh"
 tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+trap 'gui_end; rm -rf "$tmp"' EXIT
+gui_begin
 
-"$WINE64" "$GUI_WINTOOL" probe >"$tmp/probe.log" &
-GUI_PID=$!
+gui_start "$GUI_WINTOOL" probe >"$tmp/probe.log"
 gui_wait "wintool probe"
 
 # The client area is white once painted: the centre pixel of the picture must become so.
 centre=
-for _ in $(seq 20); do
+white_centre() {
   gui_screenshot "wintool probe" "$tmp/probe.png"
   centre=$(convert "$tmp/probe.png" -format "%[pixel:p{$((GUI_WINDOW[2] / 2)),$((GUI_WINDOW[3] / 2))}]" info:)
-  case "$centre" in white | "srgb(255,255,255)") break ;; esac
-  sleep 0.2
-done
-case "$centre" in white | "srgb(255,255,255)") ;; *) echo "centre pixel is $centre"; exit 1 ;; esac
+  case "$centre" in white | "srgb(255,255,255)") return 0 ;; *) return 1 ;; esac
+}
+gui_until 10 white_centre || { echo "centre pixel is $centre"; exit 1; }
 size=$(identify -format '%wx%h' "$tmp/probe.png")
 [ "$size" = "${GUI_WINDOW[2]}x${GUI_WINDOW[3]}" ] || { echo "screenshot is $size"; exit 1; }
 
 gui_click "wintool probe" 40 30
 gui_type "wintool probe" "ok"
-sleep 0.5
+gui_until 10 grep -q 'char 107' "$tmp/probe.log" || { echo "keys not seen"; exit 1; }
 gui_close "wintool probe"
 
 tr -d '\r' <"$tmp/probe.log" >"$tmp/events"

@@ -6,13 +6,21 @@
 //                                    rectangles in screen coordinates, once it is visible
 //   wintool activate TITLE           brings the window to the foreground
 //   wintool close TITLE              posts WM_CLOSE to it
+//   wintool sync TITLE               returns once the window's thread has taken in what
+//                                    input reached it before (three round trips through its
+//                                    message loop, which reads the display's events first)
 //   wintool probe                    shows "wintool probe"; prints "click X Y" (client
 //                                    coordinates) and "char C" (code) until closed
+//   wintool run PROGRAM [ARGS...]    runs the program, waits for it, exits with its code
+//
+// "--desktop NAME" before the command works on that desktop instead of the default one (the
+// test's private desktop; "run" starts the program there).
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -85,16 +93,78 @@ int Probe() {
   return 0;
 }
 
+// One argument of a command line, quoted as the C runtime splits it again.
+std::string Quoted(const char* arg) {
+  std::string quoted = "\"";
+  size_t backslashes = 0;
+  for (const char* c = arg; *c; ++c) {
+    if (*c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    if (*c == '"') backslashes = backslashes * 2 + 1;
+    quoted.append(backslashes, '\\');
+    backslashes = 0;
+    quoted += *c;
+  }
+  quoted.append(backslashes * 2, '\\');
+  return quoted + "\"";
+}
+
+int Run(char** args, char* desktop) {
+  std::string command;
+  for (char** arg = args; *arg; ++arg) command += (command.empty() ? "" : " ") + Quoted(*arg);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  startup.lpDesktop = desktop;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    std::fprintf(stderr, "wintool: cannot start %s (error %lu)\n", command.c_str(), GetLastError());
+    return 127;
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 1;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return static_cast<int>(code);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  char* desktop = nullptr;
+  if (argc >= 3 && !std::strcmp(argv[1], "--desktop")) {
+    desktop = argv[2];
+    HDESK handle = OpenDesktopA(desktop, 0, FALSE, GENERIC_ALL);
+    if (!handle || !SetThreadDesktop(handle)) {
+      std::fprintf(stderr, "wintool: no desktop \"%s\" (error %lu)\n", desktop, GetLastError());
+      return 2;
+    }
+    argc -= 2;
+    argv += 2;
+  }
+  if (argc >= 3 && !std::strcmp(argv[1], "run")) return Run(argv + 2, desktop);
   if (argc >= 3 && !std::strcmp(argv[1], "wait"))
     return Wait(argv[2], argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 10000);
   if (argc == 3 && !std::strcmp(argv[1], "activate"))
     return WithWindow(argv[2], [](HWND w) { SetForegroundWindow(w); });
   if (argc == 3 && !std::strcmp(argv[1], "close"))
     return WithWindow(argv[2], [](HWND w) { PostMessageA(w, WM_CLOSE, 0, 0); });
+  if (argc == 3 && !std::strcmp(argv[1], "sync"))
+    return WithWindow(argv[2], [](HWND w) {
+      for (int round = 0; round < 3; ++round) {
+        DWORD_PTR result;
+        SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &result);
+      }
+    });
   if (argc == 2 && !std::strcmp(argv[1], "probe")) return Probe();
-  std::fprintf(stderr, "usage: wintool wait|activate|close TITLE | wintool probe\n");
+  std::fprintf(stderr,
+               "usage: wintool [--desktop NAME] wait|activate|close|sync TITLE | probe | run PROGRAM...\n");
   return 2;
 }
