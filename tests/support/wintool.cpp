@@ -113,7 +113,10 @@ std::string Quoted(const char* arg) {
 
 int Run(char** args, char* desktop) {
   std::string command;
-  for (char** arg = args; *arg; ++arg) command += (command.empty() ? "" : " ") + Quoted(*arg);
+  for (char** arg = args; *arg; ++arg) {
+    if (!command.empty()) command += ' ';
+    command += Quoted(*arg);
+  }
   STARTUPINFOA startup{};
   startup.cb = sizeof(startup);
   startup.lpDesktop = desktop;

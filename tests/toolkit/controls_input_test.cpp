@@ -138,7 +138,7 @@ TEST_F(MouseTest, PressedGraphicControlKeepsTheMouseUntilRelease) {
 }
 
 TEST_F(MouseTest, EnterAndLeaveReachBothKindsOfControlsAndTheirParents) {
-  auto* shape = Add<TTestShape>("shape", form, {10, 10, 60, 50});
+  Add<TTestShape>("shape", form, {10, 10, 60, 50});
   auto* panel = Add<TTestPanel>("panel", form, {70, 10, 200, 140});
   auto* inner = Add<TTestShape>("inner", panel, {10, 10, 50, 50});
   form->Show();
