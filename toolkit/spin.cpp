@@ -17,6 +17,7 @@ void TSpinEdit::Publish(TPublisher<TSpinEdit>& p) {
 
 TK_BEGIN_MESSAGE_MAP(TSpinEdit)
 TK_MESSAGE(WM_SIZE, WMSize)
+TK_MESSAGE(WM_NCPAINT, WMNCPaint)
 TK_MESSAGE(WM_PASTE, WMPasteOrCut)
 TK_MESSAGE(WM_CUT, WMPasteOrCut)
 TK_MESSAGE(WM_GETDLGCODE, WMGetDlgCode)
@@ -59,6 +60,18 @@ void TSpinEdit::PlaceButton() {
 void TSpinEdit::WMSize(TMessage& message) {
   TK_INHERITED(message);
   PlaceButton();
+}
+
+void TSpinEdit::WMNCPaint(TMessage& message) {
+  TK_INHERITED(message);
+  // A themed edit draws its frame with a window DC that does not clip children: it covers the
+  // arrows, whose window is not made invalid by that. They are drawn again.
+  if (!button_->HandleAllocated()) return;
+  auto region = reinterpret_cast<HRGN>(message.WParam);
+  RECT arrows{};
+  GetWindowRect(button_->GetHandle(), &arrows);
+  if (message.WParam == 1 || RectInRegion(region, &arrows))
+    InvalidateRect(button_->GetHandle(), nullptr, TRUE);
 }
 
 int TSpinEdit::CheckValue(int value) const {

@@ -51,6 +51,7 @@ class TSpinEdit : public TCustomEdit {
   void ButtonClick(TObject* sender, TUDBtnType button);
   void PlaceButton();
   void WMSize(TMessage& message);
+  void WMNCPaint(TMessage& message);
   void WMPasteOrCut(TMessage& message);
   void WMGetDlgCode(TMessage& message);
 
