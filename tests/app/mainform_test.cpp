@@ -206,6 +206,25 @@ TEST_F(MainWindow, FunctionKeysRunAHeatAndStopWritesTheProtocol) {
   EXPECT_EQ(Protocol()->GetItems()->GetItem(1)->GetCaption(), "2");
 }
 
+TEST_F(MainWindow, RaceKeysStillActAfterF10OrALoneAltWhileIdle) {
+  SwitchOnLane1();
+  TMenuLoopWatch watch;
+  HWND list = Protocol()->GetHandle();
+  for (WORD key : {VK_F10, VK_MENU}) {
+    const LPARAM alt = key == VK_MENU ? 1 << 29 : 0;
+    PostMessageA(list, WM_SYSKEYDOWN, key, alt | 1);
+    PostMessageA(list, WM_SYSKEYUP, key, alt | 0xC0000001);
+    PostMessageA(list, WM_KEYDOWN, VK_F5, 1);
+    PostMessageA(list, WM_KEYDOWN, VK_F8, 1);
+    PostMessageA(list, WM_KEYDOWN, VK_F9, 1);
+    Pump();
+    EXPECT_FALSE(Main->Race().Armed()) << key;
+  }
+  EXPECT_EQ(watch.Entered(), 0);
+  ASSERT_EQ(Protocol()->GetItems()->GetCount(), 2);
+  EXPECT_EQ(Cells(0), (std::vector<std::string>{"STOP", "STOP", "STOP", "STOP"}));
+}
+
 TEST_F(MainWindow, RaceButtonsActOnMouseDown) {
   SwitchOnLane1();
   Press(Find<TSpeedButton>("btnStart"), /*release=*/false);
