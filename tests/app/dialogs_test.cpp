@@ -244,6 +244,33 @@ TEST_F(Dialogs, EnterOnTheListEditsTheEntryKeepingItsClassAndCancelReloads) {
   EXPECT_EQ(StartListEntries()[1].SubItems[efCity], "Linz");
 }
 
+TEST_F(Dialogs, EscapeCancelsTheStartListAsEveryDialogsCancelButtonDoes) {
+  TScratchFolder::Write(AppPaths.WorkingStartList, FormatStartList(Entries("AB")));
+  CreateStartListForms();
+  static TScriptedCommPorts ports;  // outlives the forms freed after the test
+  New<TConfig>(Application, ports);
+  New<TSelectCar>(Application);
+  for (TCustomForm* form : std::vector<TCustomForm*>{ClassesEditor, AddClass, EditClass, StartList,
+                                                     StartListEdit, Config, SelectCar})
+    EXPECT_TRUE(Child<TButton>(form, "btnCancel")->GetCancel()) << form->GetName();
+
+  TModalScript script;
+  script.When([] { return TModalScript::Modal(StartList); },
+              [this] {
+                List()->GetItems()->Delete(0);
+                PostKey(List(), VK_ESCAPE);
+              });
+  // The key is handled before the next tick: a start list still open did not take it.
+  script.When([] { return TModalScript::Modal(StartList); },
+              [] {
+                ADD_FAILURE() << "Escape left the start list open";
+                Click(StartList, "btnCancel");
+              });
+  ShowStartListEditor();
+  EXPECT_FALSE(script.Done());
+  EXPECT_EQ(StartListEntries().size(), 2u);
+}
+
 // ---- Classes ---------------------------------------------------------------------------------
 
 TEST_F(Dialogs, ClassesEditorAddsThroughTheNameDialogMovesRenamesAndSavesOnOk) {
