@@ -310,6 +310,33 @@ TEST_F(Dialogs, ClassesEditorAddsThroughTheNameDialogMovesRenamesAndSavesOnOk) {
   SavePicture(EditClass, "editclass");
 }
 
+TEST_F(Dialogs, RenamedClassStaysSelectedSoItCanBeMoved) {
+  TScratchFolder::Write(AppPaths.ClassList, "A\r\nB\r\nC\r\n");
+  TScratchFolder::Write(AppPaths.WorkingStartList, "");
+  CreateStartListForms();
+  TListBox* list = Child<TListBox>(ClassesEditor, "List");
+  TModalScript script;
+  script.When([] { return TModalScript::Modal(ClassesEditor); },
+              [list] {
+                list->SetItemIndex(2);
+                list->OnDblClick(list);
+              });
+  script.When([] { return TModalScript::Modal(EditClass); },
+              [] {
+                Child<TEdit>(EditClass, "edName")->SetText("X");
+                PostChar(Child<TEdit>(EditClass, "edName"), 13);
+              });
+  script.When([] { return TModalScript::Modal(ClassesEditor); },
+              [list] {
+                EXPECT_EQ(list->GetItemIndex(), 2);
+                Click(ClassesEditor, "btnUP");
+                EXPECT_EQ(Lines(list->GetItems()), (std::vector<std::string>{"A", "X", "B"}));
+                Click(ClassesEditor, "btnCancel");
+              });
+  ClassesEditor->ShowModal();
+  EXPECT_TRUE(script.Done());
+}
+
 TEST_F(Dialogs, ParticipantEditorOffersTheClassListAgainAfterTheClassesEditor) {
   TScratchFolder::Write(AppPaths.WorkingStartList, "");
   CreateStartListForms();
