@@ -24,6 +24,8 @@
 #define IDS_SETTINGS_LAPNUM 1205
 #define IDS_SETTINGS_PROTOCOL_TITLE 1206
 #define IDS_SETTINGS_PROTOCOL_SIGN 1207
+// ... and the warning about a file far too large to be one (%s: the file)
+#define IDS_SETTINGS_TOO_LARGE 1208
 // The working start list and the class list beside the executable (follow the catalog)
 #define IDS_FILE_WORKING_START_LIST 1300
 #define IDS_FILE_CLASS_LIST 1301

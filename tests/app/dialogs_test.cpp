@@ -16,6 +16,7 @@
 #include "i18n/translator.h"
 #include "app/startlistform.h"
 #include "tests/app/scripted_comm_ports.h"
+#include "tests/app/sparse_file.h"
 #include "tests/app/start_list_fakes.h"
 #include "tests/support/dialog_answerer.h"
 #include "tests/toolkit/visual_test_classes.h"
@@ -447,6 +448,30 @@ TEST_F(ConfigDialog, CancelKeepsTheLiveValueOkStoresItAndEachShowingReloads) {
   TSettings stored = LoadSettings(AppPaths.Settings);
   EXPECT_EQ(stored.CountDown, 7);
   EXPECT_EQ(stored.LapChoice, 0);
+}
+
+TEST_F(ConfigDialog, SettingsFileFarTooLargeIsReportedOnceNotReadAndOnlyOkReplacesIt) {
+  const int64_t size = 3 << 20;
+  ASSERT_TRUE(WriteSparseFile(AppPaths.Settings, "[Configuration]\r\nCountDown=77\r\n", size));
+  testsupport::MessageBoxAnswerer boxes({IDOK});
+  New<TConfig>(Application, ports);
+  EXPECT_EQ(ConfigCountDown(), 5);
+  TModalScript script;
+  script.When([] { return TModalScript::Modal(Config); }, [] { Click(Config, "btnCancel"); });
+  script.When([] { return TModalScript::Modal(Config); },
+              [this] {
+                EXPECT_EQ(CountDown()->GetValue(), 5);
+                CountDown()->SetValue(8);
+                Click(Config, "btnOK");
+              });
+  ShowConfig();
+  EXPECT_EQ(SizeOfFile(AppPaths.Settings), size);
+  ShowConfig();
+  EXPECT_TRUE(script.Done());
+  ASSERT_EQ(boxes.boxes().size(), 1u);
+  EXPECT_NE(boxes.boxes()[0].text.find(AppPaths.Settings), std::string::npos) << boxes.boxes()[0].text;
+  EXPECT_LT(SizeOfFile(AppPaths.Settings), 1000);
+  EXPECT_EQ(LoadSettings(AppPaths.Settings).CountDown, 8);
 }
 
 TEST_F(ConfigDialog, PickedPortLightsTheLampAndARisingEdgeReachesTheTriggerHandler) {
