@@ -66,6 +66,9 @@ class TConfig::TView : public TConfigView {
   void SetTitle(const std::string& text) override { Find<TEdit>(&form_, "edTitle")->SetText(text); }
   std::string GetSign() const override { return Find<TEdit>(&form_, "edSign")->GetText(); }
   void SetSign(const std::string& text) override { Find<TEdit>(&form_, "edSign")->SetText(text); }
+  void ShowMessage(const std::string& text) override {
+    Application->MessageBox(text, Application->GetTitle(), MB_OK | MB_ICONWARNING);
+  }
 
   // The lamp as the form definition made it: lime and off.
   void TakeLamp() {

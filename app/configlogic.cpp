@@ -1,6 +1,8 @@
 #include "app/configlogic.h"
 
 #include "app/signal.h"
+#include "resources/resource_ids.h"
+#include "toolkit/resstrings.h"
 
 TConfigLogic::TConfigLogic(TConfigView& view, TMyCommStatus& comm, std::string ini_file)
     : view_(view), comm_(comm), ini_file_(std::move(ini_file)) {}
@@ -38,7 +40,13 @@ void TConfigLogic::CheckSignal() {
   }
 }
 
-void TConfigLogic::LoadSettings() { SetSettings(::LoadSettings(ini_file_)); }
+void TConfigLogic::LoadSettings() {
+  if (!told_too_large_ && SettingsFileTooLarge(ini_file_)) {
+    told_too_large_ = true;
+    view_.ShowMessage(FmtLoadStr(IDS_SETTINGS_TOO_LARGE, ini_file_));
+  }
+  SetSettings(::LoadSettings(ini_file_));
+}
 
 bool TConfigLogic::SaveSettings() { return ::SaveSettings(ini_file_, GetSettings()); }
 

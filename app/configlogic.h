@@ -40,6 +40,9 @@ class TConfigView {
   virtual void SetTitle(const std::string& text) = 0;
   virtual std::string GetSign() const = 0;  // edSign
   virtual void SetSign(const std::string& text) = 0;
+
+  // A message box with OK.
+  virtual void ShowMessage(const std::string& text) = 0;
 };
 
 class TConfigLogic {
@@ -69,7 +72,8 @@ class TConfigLogic {
   // shows the lamp red and off.
   void CheckSignal();
 
-  // Reads the ini file into the controls (no click event, so the port is not opened).
+  // Reads the ini file into the controls (no click event, so the port is not opened). A file
+  // too large to be settings gives the defaults; the first time, a message names it.
   void LoadSettings();
   // Writes the controls' values (OK); false when the file cannot be written.
   bool SaveSettings();
@@ -82,4 +86,5 @@ class TConfigLogic {
   TConfigView& view_;
   TMyCommStatus& comm_;
   std::string ini_file_;
+  bool told_too_large_ = false;
 };

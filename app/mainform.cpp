@@ -28,6 +28,7 @@ TK_CLASS_INFO(TMain, TForm)
 void TMain::Publish(TPublisher<TMain>& p) {
   p.Method("FormCreate", &TMain::FormCreate);
   p.Method("FormShow", &TMain::FormShow);
+  p.Method("FormCloseQuery", &TMain::FormCloseQuery);
   p.Method("FormKeyDown", &TMain::FormKeyDown);
   p.Method("btnStartMouseDown", &TMain::btnStartMouseDown);
   p.Method("btnTriggerMouseDown", &TMain::btnTriggerMouseDown);
@@ -159,6 +160,12 @@ void TMain::FormShow(TObject*) {
   ConfigOpenSavedPort();
 }
 
+void TMain::FormCloseQuery(TObject*, bool& can_close) {
+  if (protocol_exported_ || GetProtocolCount() == 0) return;
+  can_close = Application->MessageBox(LoadStr(IDS_CLOSE_PROTOCOL_NOT_EXPORTED), GetCaption(),
+                                      MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
 void TMain::BuildProtocolColumns() {
   std::vector<TListColumnInfo> columns = StartListColumns();
   if (!columns.empty()) columns[0].Caption = LoadStr(IDS_PROTOCOL_PLACE);
@@ -227,8 +234,10 @@ void TMain::ListProtocolCompare(TObject*, TListItem* item1, TListItem* item2, in
 
 void TMain::miRemoveClick(TObject*) {
   if (ListProtocol->GetSelCount() == 0) return;
-  if (Application->MessageBox(LoadStr(IDS_DELETE_RECORD), GetCaption(), MB_YESNO | MB_ICONQUESTION) == IDYES)
-    ListProtocol->DeleteSelected();
+  if (Application->MessageBox(LoadStr(IDS_DELETE_RECORD), GetCaption(), MB_YESNO | MB_ICONQUESTION) != IDYES)
+    return;
+  ListProtocol->DeleteSelected();
+  protocol_exported_ = false;
 }
 
 TProtocolTable TMain::ProtocolTable() const {
@@ -246,15 +255,20 @@ TProtocolTable TMain::ProtocolTable() const {
 void TMain::btnExportHTMLClick(TObject*) {
   if (!SaveHTML->Execute()) return;
   const std::string file = SaveHTML->GetFileName();
-  if (ListViewToHTML(ProtocolTable(), ConfigSign(), file))
-    ShellOpenFile(file);
-  else
+  if (!ListViewToHTML(ProtocolTable(), ConfigSign(), file)) {
     ShowExportMessage(GetHandle(), ExportFailedMessage());
+    return;
+  }
+  protocol_exported_ = true;
+  ShellOpenFile(file);
 }
 
 void TMain::btnExportExcelClick(TObject*) {
+  // A failing automation call raises before the protocol counts as exported.
   if (auto message = ProtocolToSpreadsheet(ProtocolTable(), DateToStr(Date()), ConfigTitle(), ConfigSign()))
     ShowExportMessage(GetHandle(), *message);
+  else
+    protocol_exported_ = true;
 }
 
 void TMain::btnExportWordpadClick(TObject*) {
@@ -262,6 +276,7 @@ void TMain::btnExportWordpadClick(TObject*) {
   const std::string file = SaveRTF->GetFileName();
   // A write error raises and reaches the application's error report; the file is then not opened.
   SaveProtocolText(file, ProtocolTable(), DateToStr(Date()), ConfigTitle(), ConfigSign());
+  protocol_exported_ = true;
   ShellOpenFile(file);
 }
 
@@ -354,6 +369,7 @@ TProtocolRow TMain::GetProtocolRow(int index) const {
 }
 
 void TMain::AppendProtocolRow(const TProtocolRow& row) {
+  protocol_exported_ = false;
   TListItem* item = ListProtocol->GetItems()->Add();
   item->SetCaption(row.Caption);
   TStrings* sub_items = item->GetSubItems();

@@ -82,6 +82,9 @@ class TMain : public TForm, public TRaceView, public TLaneAssignmentView {
   // ---- Handlers the form definition binds
   void FormCreate(TObject* sender);
   void FormShow(TObject* sender);
+  // The protocol lives only in this window: closing while it has changes that no export
+  // holds asks first.
+  void FormCloseQuery(TObject* sender, bool& can_close);
   void FormKeyDown(TObject* sender, WORD& key, TShiftState shift);
   void btnStartMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
   void btnTriggerMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
@@ -151,4 +154,6 @@ class TMain : public TForm, public TRaceView, public TLaneAssignmentView {
   TSaveDialog* SaveHTML = nullptr;
   TSaveDialog* SaveRTF = nullptr;
   bool columns_built_ = false;
+  // No row added or removed since the last export that succeeded.
+  bool protocol_exported_ = true;
 };

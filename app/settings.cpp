@@ -1,5 +1,7 @@
 #include "app/settings.h"
 
+#include <windows.h>
+
 #include <algorithm>
 #include <cstdint>
 
@@ -27,10 +29,29 @@ constexpr int kLapNumDefault = 2;
 
 std::string Name(const TResStringRec& rec) { return LoadResString(&rec); }
 
+void WriteSettings(TCustomIniFile& ini, const TSettings& settings) {
+  const std::string section = Name(SSection);
+  ini.WriteInteger(section, Name(SComPort), settings.Port);
+  ini.WriteInteger(section, Name(SContact), settings.Contact);
+  ini.WriteInteger(section, Name(SAlgorithm), settings.Algorithm);
+  ini.WriteInteger(section, Name(SCountDown), settings.CountDown);
+  ini.WriteInteger(section, Name(SLapNum), settings.LapChoice - kLapNumOffset);
+  ini.WriteString(section, Name(SProtocolTitle), settings.Title);
+  ini.WriteString(section, Name(SProtocolSign), settings.Sign);
+}
+
 }  // namespace
+
+bool SettingsFileTooLarge(const std::string& ini_file) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(ini_file.c_str(), GetFileExInfoStandard, &data)) return false;
+  const int64_t size = (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  return !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && size > kMaxSettingsFileSize;
+}
 
 TSettings LoadSettings(const std::string& ini_file) {
   const TSettings defaults;
+  if (SettingsFileTooLarge(ini_file)) return defaults;
   TSettings s;
   TIniFile ini(ini_file);
   const std::string section = Name(SSection);
@@ -54,15 +75,16 @@ TSettings LoadSettings(const std::string& ini_file) {
 
 bool SaveSettings(const std::string& ini_file, const TSettings& settings) {
   try {
-    TIniFile ini(ini_file);
-    const std::string section = Name(SSection);
-    ini.WriteInteger(section, Name(SComPort), settings.Port);
-    ini.WriteInteger(section, Name(SContact), settings.Contact);
-    ini.WriteInteger(section, Name(SAlgorithm), settings.Algorithm);
-    ini.WriteInteger(section, Name(SCountDown), settings.CountDown);
-    ini.WriteInteger(section, Name(SLapNum), settings.LapChoice - kLapNumOffset);
-    ini.WriteString(section, Name(SProtocolTitle), settings.Title);
-    ini.WriteString(section, Name(SProtocolSign), settings.Sign);
+    if (SettingsFileTooLarge(ini_file)) {
+      // Started afresh: the old content is never read.
+      TMemIniFile fresh;
+      fresh.Rename(ini_file, false);
+      WriteSettings(fresh, settings);
+      fresh.UpdateFile();
+    } else {
+      TIniFile ini(ini_file);
+      WriteSettings(ini, settings);
+    }
     return true;
   } catch (const Exception&) {
     return false;

@@ -3,6 +3,7 @@
 // language's catalog.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // The values as the configuration's controls hold them.
@@ -22,14 +23,19 @@ struct TSettings {
   bool operator==(const TSettings&) const = default;
 };
 
-// Reads the settings; a missing file or key gives the value above. Stored values are
+// A settings file holds a few hundred bytes. One beyond this size is damaged or not ours: it
+// is not read, since reading it whole would hold up the start.
+constexpr int64_t kMaxSettingsFileSize = 1024 * 1024;
+bool SettingsFileTooLarge(const std::string& ini_file);
+
+// Reads the settings; a missing file or key, or a file too large, gives the value above. Stored values are
 // brought into the controls' ranges: a port beyond COM16 is none, a pin pair outside the
 // list is none chosen, any algorithm but 0 inverts, the count-down is held to 0 to 9999,
 // and the laps (stored as laps - 2) to one to three.
 TSettings LoadSettings(const std::string& ini_file);
 
 // Writes all seven values; false when the file cannot be written (the values are then
-// still the live ones, only not kept).
+// still the live ones, only not kept). A file too large is replaced by one with the values.
 bool SaveSettings(const std::string& ini_file, const TSettings& settings);
 
 // The ini file of an executable: its path with the extension ".ini".

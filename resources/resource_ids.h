@@ -3,7 +3,8 @@
 
 // String table
 #define IDS_MAIN_CAPTION 1000
-// The main window: lane status words, protocol columns and the protocol's delete question
+// The main window: lane status words, protocol columns, the protocol's delete question and
+// the question on closing with a protocol not exported
 #define IDS_WORD_START 1100
 #define IDS_WORD_PREPARE 1101
 #define IDS_WORD_WAITING 1102
@@ -15,6 +16,7 @@
 #define IDS_PROTOCOL_PLACE 1110
 #define IDS_PROTOCOL_BEST 1111
 #define IDS_DELETE_RECORD 1112
+#define IDS_CLOSE_PROTOCOL_NOT_EXPORTED 1113
 // Settings file: the section and key names (resource strings, so they follow the catalog)
 #define IDS_SETTINGS_SECTION 1200
 #define IDS_SETTINGS_COMPORT 1201
@@ -24,6 +26,8 @@
 #define IDS_SETTINGS_LAPNUM 1205
 #define IDS_SETTINGS_PROTOCOL_TITLE 1206
 #define IDS_SETTINGS_PROTOCOL_SIGN 1207
+// ... and the warning about a file far too large to be one (%s: the file)
+#define IDS_SETTINGS_TOO_LARGE 1208
 // The working start list and the class list beside the executable (follow the catalog)
 #define IDS_FILE_WORKING_START_LIST 1300
 #define IDS_FILE_CLASS_LIST 1301

@@ -110,6 +110,7 @@ TK_MESSAGE(WM_ACTIVATE, WMActivate)
 TK_MESSAGE(WM_CLOSE, WMClose)
 TK_MESSAGE(WM_SIZE, WMSize)
 TK_MESSAGE(WM_PAINT, WMPaint)
+TK_MESSAGE(WM_SYSCOMMAND, WMSysCommand)
 TK_MESSAGE(CM_DIALOGKEY, CMDialogKey)
 TK_MESSAGE(CM_RELEASE, CMRelease)
 TK_MESSAGE(CM_ACTIVATE, CMActivate)
@@ -666,6 +667,15 @@ void TCustomForm::Notification(TComponent* component, TOperation operation) {
 
 void TCustomForm::WMMenuMessage(TMessage& message) {
   if (!DispatchMenuMessage(menu_, message)) TK_INHERITED(message);
+}
+
+void TCustomForm::WMSysCommand(TMessage& message) {
+  // F10 or a lone Alt (the keyboard menu without a character) would select the system menu's
+  // icon of a form without a menu bar, and that menu mode swallows every key until Escape.
+  // Alt+Space still opens the system menu.
+  bool keyboard_menu = (message.WParam & 0xFFF0) == SC_KEYMENU && message.LParam == 0;
+  if (keyboard_menu && !::GetMenu(handle_)) return;
+  TK_INHERITED(message);
 }
 
 void TCustomForm::CMDialogKey(TMessage& message) {

@@ -179,6 +179,7 @@ class TCustomForm : public TWinControl {
   void WMClose(TMessage& message);
   void WMSize(TMessage& message);
   void WMPaint(TMessage& message);
+  void WMSysCommand(TMessage& message);
   void CMDialogKey(TMessage& message);
   void CMRelease(TMessage& message);
   void CMActivate(TMessage& message);

@@ -54,6 +54,7 @@ class TFakeConfigView : public TConfigView {
   void SetTitle(const std::string& text) override { title = text; }
   std::string GetSign() const override { return sign; }
   void SetSign(const std::string& text) override { sign = text; }
+  void ShowMessage(const std::string&) override {}
 };
 
 // The configuration wired as the program wires it: the component's changes reach

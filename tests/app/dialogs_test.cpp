@@ -16,6 +16,7 @@
 #include "i18n/translator.h"
 #include "app/startlistform.h"
 #include "tests/app/scripted_comm_ports.h"
+#include "tests/app/sparse_file.h"
 #include "tests/app/start_list_fakes.h"
 #include "tests/support/dialog_answerer.h"
 #include "tests/toolkit/visual_test_classes.h"
@@ -244,6 +245,33 @@ TEST_F(Dialogs, EnterOnTheListEditsTheEntryKeepingItsClassAndCancelReloads) {
   EXPECT_EQ(StartListEntries()[1].SubItems[efCity], "Linz");
 }
 
+TEST_F(Dialogs, EscapeCancelsTheStartListAsEveryDialogsCancelButtonDoes) {
+  TScratchFolder::Write(AppPaths.WorkingStartList, FormatStartList(Entries("AB")));
+  CreateStartListForms();
+  static TScriptedCommPorts ports;  // outlives the forms freed after the test
+  New<TConfig>(Application, ports);
+  New<TSelectCar>(Application);
+  for (TCustomForm* form : std::vector<TCustomForm*>{ClassesEditor, AddClass, EditClass, StartList,
+                                                     StartListEdit, Config, SelectCar})
+    EXPECT_TRUE(Child<TButton>(form, "btnCancel")->GetCancel()) << form->GetName();
+
+  TModalScript script;
+  script.When([] { return TModalScript::Modal(StartList); },
+              [this] {
+                List()->GetItems()->Delete(0);
+                PostKey(List(), VK_ESCAPE);
+              });
+  // The key is handled before the next tick: a start list still open did not take it.
+  script.When([] { return TModalScript::Modal(StartList); },
+              [] {
+                ADD_FAILURE() << "Escape left the start list open";
+                Click(StartList, "btnCancel");
+              });
+  ShowStartListEditor();
+  EXPECT_FALSE(script.Done());
+  EXPECT_EQ(StartListEntries().size(), 2u);
+}
+
 // ---- Classes ---------------------------------------------------------------------------------
 
 TEST_F(Dialogs, ClassesEditorAddsThroughTheNameDialogMovesRenamesAndSavesOnOk) {
@@ -281,6 +309,33 @@ TEST_F(Dialogs, ClassesEditorAddsThroughTheNameDialogMovesRenamesAndSavesOnOk) {
   SavePicture(ClassesEditor, "classes");
   SavePicture(AddClass, "addclass");
   SavePicture(EditClass, "editclass");
+}
+
+TEST_F(Dialogs, RenamedClassStaysSelectedSoItCanBeMoved) {
+  TScratchFolder::Write(AppPaths.ClassList, "A\r\nB\r\nC\r\n");
+  TScratchFolder::Write(AppPaths.WorkingStartList, "");
+  CreateStartListForms();
+  TListBox* list = Child<TListBox>(ClassesEditor, "List");
+  TModalScript script;
+  script.When([] { return TModalScript::Modal(ClassesEditor); },
+              [list] {
+                list->SetItemIndex(2);
+                list->OnDblClick(list);
+              });
+  script.When([] { return TModalScript::Modal(EditClass); },
+              [] {
+                Child<TEdit>(EditClass, "edName")->SetText("X");
+                PostChar(Child<TEdit>(EditClass, "edName"), 13);
+              });
+  script.When([] { return TModalScript::Modal(ClassesEditor); },
+              [list] {
+                EXPECT_EQ(list->GetItemIndex(), 2);
+                Click(ClassesEditor, "btnUP");
+                EXPECT_EQ(Lines(list->GetItems()), (std::vector<std::string>{"A", "X", "B"}));
+                Click(ClassesEditor, "btnCancel");
+              });
+  ClassesEditor->ShowModal();
+  EXPECT_TRUE(script.Done());
 }
 
 TEST_F(Dialogs, ParticipantEditorOffersTheClassListAgainAfterTheClassesEditor) {
@@ -393,6 +448,30 @@ TEST_F(ConfigDialog, CancelKeepsTheLiveValueOkStoresItAndEachShowingReloads) {
   TSettings stored = LoadSettings(AppPaths.Settings);
   EXPECT_EQ(stored.CountDown, 7);
   EXPECT_EQ(stored.LapChoice, 0);
+}
+
+TEST_F(ConfigDialog, SettingsFileFarTooLargeIsReportedOnceNotReadAndOnlyOkReplacesIt) {
+  const int64_t size = 3 << 20;
+  ASSERT_TRUE(WriteSparseFile(AppPaths.Settings, "[Configuration]\r\nCountDown=77\r\n", size));
+  testsupport::MessageBoxAnswerer boxes({IDOK});
+  New<TConfig>(Application, ports);
+  EXPECT_EQ(ConfigCountDown(), 5);
+  TModalScript script;
+  script.When([] { return TModalScript::Modal(Config); }, [] { Click(Config, "btnCancel"); });
+  script.When([] { return TModalScript::Modal(Config); },
+              [this] {
+                EXPECT_EQ(CountDown()->GetValue(), 5);
+                CountDown()->SetValue(8);
+                Click(Config, "btnOK");
+              });
+  ShowConfig();
+  EXPECT_EQ(SizeOfFile(AppPaths.Settings), size);
+  ShowConfig();
+  EXPECT_TRUE(script.Done());
+  ASSERT_EQ(boxes.boxes().size(), 1u);
+  EXPECT_NE(boxes.boxes()[0].text.find(AppPaths.Settings), std::string::npos) << boxes.boxes()[0].text;
+  EXPECT_LT(SizeOfFile(AppPaths.Settings), 1000);
+  EXPECT_EQ(LoadSettings(AppPaths.Settings).CountDown, 8);
 }
 
 TEST_F(ConfigDialog, PickedPortLightsTheLampAndARisingEdgeReachesTheTriggerHandler) {

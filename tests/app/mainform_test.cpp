@@ -206,6 +206,25 @@ TEST_F(MainWindow, FunctionKeysRunAHeatAndStopWritesTheProtocol) {
   EXPECT_EQ(Protocol()->GetItems()->GetItem(1)->GetCaption(), "2");
 }
 
+TEST_F(MainWindow, RaceKeysStillActAfterF10OrALoneAltWhileIdle) {
+  SwitchOnLane1();
+  TMenuLoopWatch watch;
+  HWND list = Protocol()->GetHandle();
+  for (WORD key : {VK_F10, VK_MENU}) {
+    const LPARAM alt = key == VK_MENU ? 1 << 29 : 0;
+    PostMessageA(list, WM_SYSKEYDOWN, key, alt | 1);
+    PostMessageA(list, WM_SYSKEYUP, key, alt | 0xC0000001);
+    PostMessageA(list, WM_KEYDOWN, VK_F5, 1);
+    PostMessageA(list, WM_KEYDOWN, VK_F8, 1);
+    PostMessageA(list, WM_KEYDOWN, VK_F9, 1);
+    Pump();
+    EXPECT_FALSE(Main->Race().Armed()) << key;
+  }
+  EXPECT_EQ(watch.Entered(), 0);
+  ASSERT_EQ(Protocol()->GetItems()->GetCount(), 2);
+  EXPECT_EQ(Cells(0), (std::vector<std::string>{"STOP", "STOP", "STOP", "STOP"}));
+}
+
 TEST_F(MainWindow, RaceButtonsActOnMouseDown) {
   SwitchOnLane1();
   Press(Find<TSpeedButton>("btnStart"), /*release=*/false);
@@ -251,6 +270,58 @@ TEST_F(MainWindow, RemovingAProtocolRowAsksFirst) {
   EXPECT_EQ(Protocol()->GetItems()->GetCount(), 1);
   // The remaining row keeps its place until the next heat renumbers.
   EXPECT_EQ(Protocol()->GetItems()->GetItem(0)->GetCaption(), "2");
+}
+
+TEST_F(MainWindow, ClosingAsksWhileTheProtocolHasRowsNotExportedSinceTheyChanged) {
+  const char* question =
+      "The protocol has not been exported since it last changed and will be lost. Close anyway?";
+  auto closes = [](std::vector<int> answers, size_t asked) {
+    testsupport::MessageBoxAnswerer answerer(std::move(answers));
+    bool can_close = Main->CloseQuery();
+    EXPECT_EQ(answerer.boxes().size(), asked);
+    return can_close;
+  };
+  EXPECT_TRUE(closes({}, 0));  // nothing to lose
+  SwitchOnLane1();
+  Key(VK_F5);
+  Key(VK_F9);
+  {
+    testsupport::MessageBoxAnswerer answerer({IDNO});
+    SendMessageA(Main->GetHandle(), WM_CLOSE, 0, 0);
+    Pump();
+    ASSERT_EQ(answerer.boxes().size(), 1u);
+    EXPECT_EQ(answerer.boxes()[0].text, question);
+    EXPECT_EQ(answerer.boxes()[0].title, Main->GetCaption());
+  }
+  EXPECT_FALSE(Application->GetTerminated());
+  EXPECT_TRUE(IsWindowVisible(Main->GetHandle()));
+  EXPECT_TRUE(closes({IDYES}, 1));
+
+  // An export keeps the protocol until a row is added or removed. The file type has no
+  // program, so the shell opens nothing.
+  const std::string file = ScratchFolder() + "protocol.noprogram";
+  auto export_text = [&] {
+    testsupport::FileDialogAnswerer answerer({file}, {IDYES});
+    Find<TButton>("btnExportWordpad")->Click();
+    ASSERT_EQ(answerer.titles().size(), 1u);
+  };
+  export_text();
+  EXPECT_TRUE(FileExists(file));
+  EXPECT_TRUE(closes({}, 0));
+  Key(VK_F5);
+  Key(VK_F9);
+  EXPECT_FALSE(closes({IDNO}, 1));
+  DeleteFile(file);
+  export_text();
+  EXPECT_TRUE(closes({}, 0));
+  Protocol()->GetItems()->GetItem(0)->SetSelected(true);
+  {
+    testsupport::MessageBoxAnswerer answerer({IDYES});
+    Main->miRemoveClick(nullptr);
+  }
+  ASSERT_EQ(Protocol()->GetItems()->GetCount(), 1);
+  EXPECT_FALSE(closes({IDNO}, 1));
+  DeleteFile(file);
 }
 
 }  // namespace

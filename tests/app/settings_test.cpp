@@ -1,11 +1,12 @@
 // The settings file: defaults, the "LapNum" rule, values brought into the controls' ranges,
-// and a round trip of all seven values.
+// a round trip of all seven values, and a file far too large to be settings.
 #include "app/settings.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "tests/app/sparse_file.h"
 #include "toolkit/inifiles.h"
 #include "toolkit/sysutils.h"
 
@@ -38,6 +39,18 @@ TEST_F(Settings, AMissingFileGivesTheFirstStartValues) {
   EXPECT_EQ(s.Title, "Dravolin");
   EXPECT_EQ(s.Sign, "");
   EXPECT_FALSE(FileExists(file));
+}
+
+TEST_F(Settings, AFileFarLargerThanAnySettingsIsNotReadAndSavingReplacesIt) {
+  const int64_t size = 3 << 20;
+  ASSERT_TRUE(WriteSparseFile(file, "[Configuration]\r\nCountDown=77\r\n", size));
+  EXPECT_EQ(LoadSettings(file), TSettings());
+  EXPECT_EQ(SizeOfFile(file), size);
+  TSettings s;
+  s.CountDown = 12;
+  ASSERT_TRUE(SaveSettings(file, s));
+  EXPECT_LT(SizeOfFile(file), 1000);
+  EXPECT_EQ(LoadSettings(file), s);
 }
 
 TEST_F(Settings, LapNumHoldsTheLapsMinusTwo) {

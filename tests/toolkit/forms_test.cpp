@@ -244,6 +244,24 @@ TEST_F(FormTest, EnterClicksTheDefaultButtonAndEscapeTheCancelButton) {
   EXPECT_TRUE(ok->Focused());
 }
 
+TEST_F(FormTest, F10OrALoneAltLeaveAFormWithoutMenuBarOutOfMenuModeButAltSpaceOpensItsSystemMenu) {
+  auto* button = Add<TTestButton>("btn", form, {10, 10, 85, 35});
+  ShowActive(form);
+  TMenuLoopWatch watch;
+  HWND to = button->GetHandle();
+  PostMessageA(to, WM_SYSKEYDOWN, VK_F10, kKeyData);
+  PostMessageA(to, WM_SYSKEYUP, VK_F10, kKeyData | 0xC0000000);
+  PostKey(button, VK_F5);
+  PostMessageA(to, WM_SYSKEYDOWN, VK_MENU, kKeyData | (1 << 29));
+  PostMessageA(to, WM_SYSKEYUP, VK_MENU, kKeyData | 0xC0000000);
+  PostKey(button, VK_F8);
+  EXPECT_EQ(watch.Entered(), 0);
+  EXPECT_THAT(TraceOf("btn:KeyDown 11"), ElementsAre("btn:KeyDown 116", "btn:KeyDown 119"));
+
+  SendMessageA(form->GetHandle(), WM_SYSCOMMAND, SC_KEYMENU, ' ');
+  EXPECT_EQ(watch.Entered(), 1);
+}
+
 TEST_F(FormTest, TabFollowsTabOrderAndFocusChangesAreAnnounced) {
   auto* b1 = Add<TTestButton>("b1", form, {10, 10, 85, 35});
   auto* b2 = Add<TTestButton>("b2", form, {10, 50, 85, 75});

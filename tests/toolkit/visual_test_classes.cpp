@@ -28,6 +28,33 @@ TDesktopLock::~TDesktopLock() {
   CloseHandle(mutex_);
 }
 
+TMenuLoopWatch::TMenuLoopWatch() {
+  current_ = this;
+  hook_ = SetWindowsHookExA(WH_CALLWNDPROC, &HookProc, nullptr, GetCurrentThreadId());
+  // The menu loop dispatches timer messages: the next tick ends the menu.
+  timer_ = SetTimer(nullptr, 0, 10, &TimerProc);
+}
+
+TMenuLoopWatch::~TMenuLoopWatch() {
+  KillTimer(nullptr, timer_);
+  if (hook_) UnhookWindowsHookEx(hook_);
+  current_ = nullptr;
+}
+
+LRESULT CALLBACK TMenuLoopWatch::HookProc(int code, WPARAM wparam, LPARAM lparam) {
+  const auto* message = reinterpret_cast<const CWPSTRUCT*>(lparam);
+  if (code == HC_ACTION && current_ && message->message == WM_ENTERMENULOOP) {
+    ++current_->entered_;
+    current_->in_menu_ = true;
+  }
+  if (code == HC_ACTION && current_ && message->message == WM_EXITMENULOOP) current_->in_menu_ = false;
+  return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+void CALLBACK TMenuLoopWatch::TimerProc(HWND, UINT, UINT_PTR, DWORD) {
+  if (current_ && current_->in_menu_) EndMenu();
+}
+
 TBitmap* PictureOf(TWinControl* control) {
   RECT frame{};
   GetWindowRect(control->GetHandle(), &frame);

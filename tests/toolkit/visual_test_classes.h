@@ -41,6 +41,26 @@ class TDesktopLock {
   HANDLE mutex_;
 };
 
+// While it lives, notes every menu loop (menu mode) that a window of this thread enters, and
+// ends each one as soon as the loop handles its messages, so a test that causes one goes on.
+class TMenuLoopWatch {
+ public:
+  TMenuLoopWatch();
+  ~TMenuLoopWatch();
+  TMenuLoopWatch(const TMenuLoopWatch&) = delete;
+  TMenuLoopWatch& operator=(const TMenuLoopWatch&) = delete;
+  int Entered() const { return entered_; }
+
+ private:
+  static LRESULT CALLBACK HookProc(int code, WPARAM wparam, LPARAM lparam);
+  static void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD);
+  static inline TMenuLoopWatch* current_ = nullptr;
+  HHOOK hook_ = nullptr;
+  UINT_PTR timer_ = 0;
+  int entered_ = 0;
+  bool in_menu_ = false;
+};
+
 class TBitmap;
 // A picture of a windowed control (PaintTo) with its frame; Pixel reads it at client
 // coordinates of the control.
