@@ -3,11 +3,8 @@
 set -euo pipefail
 source "$(dirname "$0")/../support/gui.sh"
 tmp=$(mktemp -d)
-cleanup() {
-  [ -z "$GUI_PID" ] || kill "$GUI_PID" 2>/dev/null || true
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
+trap 'gui_end; rm -rf "$tmp"' EXIT
+gui_begin
 title="Kestrune / Software / Dravolin"
 
 # A working start list, so the only box at the start can be the settings warning.
@@ -19,12 +16,11 @@ truncate -s 1G "$ini"
 before=$(stat -c '%s %Y' "$ini")
 
 gui_start "$tmp/dravolin.exe"
-"$WINE64" "$GUI_WINTOOL" wait dravolin 20000 >/dev/null || { echo "no warning within 20 s"; exit 1; }
-"$WINE64" "$GUI_WINTOOL" close dravolin
+gui_tool wait dravolin 20000 >/dev/null || { echo "no warning within 20 s"; exit 1; }
+gui_tool close dravolin
 gui_wait "$title" 20000 || { echo "no main window"; exit 1; }
 rc=0
 gui_close "$title" || rc=$?
-GUI_PID=
 [ $rc -eq 0 ] || { echo "exit code $rc"; exit 1; }
 [ "$(stat -c '%s %Y' "$ini")" = "$before" ] || { echo "the settings file was changed"; exit 1; }
 echo "1 passed, 0 failed"
