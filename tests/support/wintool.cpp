@@ -6,6 +6,9 @@
 //                                    rectangles in screen coordinates, once it is visible
 //   wintool activate TITLE           brings the window to the foreground
 //   wintool close TITLE              posts WM_CLOSE to it
+//   wintool dismiss TITLE            closes it (a message box, say) and waits until it is gone
+//   wintool texts TITLE              prints the window's text, then the text of each
+//                                    descendant window that has one, a line each
 //   wintool probe                    shows "wintool probe"; prints "click X Y" (client
 //                                    coordinates) and "char C" (code) until closed
 #include <windows.h>
@@ -16,9 +19,13 @@
 
 namespace {
 
+// A program's message box shares its title with the program's hidden application window,
+// which may come first.
 HWND FindVisible(const char* title) {
-  HWND wnd = FindWindowA(nullptr, title);
-  return wnd && IsWindowVisible(wnd) ? wnd : nullptr;
+  HWND wnd = nullptr;
+  while ((wnd = FindWindowExA(nullptr, wnd, nullptr, title)))
+    if (IsWindowVisible(wnd)) return wnd;
+  return nullptr;
 }
 
 int Wait(const char* title, DWORD timeout) {
@@ -41,13 +48,42 @@ int Wait(const char* title, DWORD timeout) {
   return 0;
 }
 
+HWND FindPreferVisible(const char* title) {
+  HWND wnd = FindVisible(title);
+  return wnd ? wnd : FindWindowA(nullptr, title);
+}
+
 int WithWindow(const char* title, void (*action)(HWND)) {
-  HWND wnd = FindWindowA(nullptr, title);
+  HWND wnd = FindPreferVisible(title);
   if (!wnd) {
     std::fprintf(stderr, "wintool: no window \"%s\"\n", title);
     return 1;
   }
   action(wnd);
+  return 0;
+}
+
+BOOL CALLBACK PrintText(HWND wnd, LPARAM) {
+  char text[1024];
+  if (GetWindowTextA(wnd, text, sizeof text) > 0) std::printf("%s\n", text);
+  return TRUE;
+}
+
+int Dismiss(const char* title) {
+  HWND wnd = FindPreferVisible(title);
+  if (!wnd) {
+    std::fprintf(stderr, "wintool: no window \"%s\"\n", title);
+    return 1;
+  }
+  PostMessageA(wnd, WM_CLOSE, 0, 0);
+  const DWORD start = GetTickCount();
+  while (IsWindow(wnd)) {
+    if (GetTickCount() - start > 10000) {
+      std::fprintf(stderr, "wintool: \"%s\" stays\n", title);
+      return 1;
+    }
+    Sleep(20);
+  }
   return 0;
 }
 
@@ -94,7 +130,13 @@ int main(int argc, char** argv) {
     return WithWindow(argv[2], [](HWND w) { SetForegroundWindow(w); });
   if (argc == 3 && !std::strcmp(argv[1], "close"))
     return WithWindow(argv[2], [](HWND w) { PostMessageA(w, WM_CLOSE, 0, 0); });
+  if (argc == 3 && !std::strcmp(argv[1], "dismiss")) return Dismiss(argv[2]);
+  if (argc == 3 && !std::strcmp(argv[1], "texts"))
+    return WithWindow(argv[2], [](HWND w) {
+      PrintText(w, 0);
+      EnumChildWindows(w, PrintText, 0);
+    });
   if (argc == 2 && !std::strcmp(argv[1], "probe")) return Probe();
-  std::fprintf(stderr, "usage: wintool wait|activate|close TITLE | wintool probe\n");
+  std::fprintf(stderr, "usage: wintool wait|activate|close|dismiss|texts TITLE | wintool probe\n");
   return 2;
 }
