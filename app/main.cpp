@@ -26,6 +26,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         [] {
           AddDomainForResourceString("vorlen");
           UseLanguage("de");
+          // A damaged catalog must be found here, not by the first text a form asks for
+          // while it is being created: that form would be left half made. It is told once,
+          // and the texts it would have translated stay English.
+          const std::string problems = CheckCatalogs();
+          if (!problems.empty())
+            Application->MessageBox(problems + "\r\n\r\nThe program runs without this translation.",
+                                    Application->GetTitle(), MB_OK | MB_ICONWARNING);
         },
         nullptr);
     TUnitsScope units;

@@ -89,6 +89,7 @@ void TDomain::UnmapFile() {
   base_ = nullptr;
   size_ = 0;
   count_ = key_table_ = translation_table_ = 0;
+  file_name_.clear();
   opened_ = false;
 }
 
@@ -161,6 +162,7 @@ void TDomain::OpenCatalog() {
     translation_table_ = Word(16);
     if (!Intact())
       Refuse("This GNU gettext mo file is damaged (a table or text lies outside it): " + file_name);
+    file_name_ = file_name;
     opened_ = true;
   }
 
@@ -176,6 +178,19 @@ void TDomain::CloseCatalog() {
   TWriteGuard guard(lock_);
   UnmapFile();
   may_open_ = true;
+}
+
+void TDomain::TurnOff() {
+  TWriteGuard guard(lock_);
+  UnmapFile();
+  may_open_ = false;
+}
+
+bool TDomain::TranslationsAreUtf8() const {
+  if (!opened_) return true;
+  for (uint32_t i = 0; i < count_; ++i)
+    if (!IsValidUtf8(Entry(translation_table_, i))) return false;
+  return true;
 }
 
 std::string TDomain::Lookup(std::string_view key) {

@@ -39,7 +39,14 @@ class TDomain : public TObject {
 
   void OpenCatalog();
   void CloseCatalog();
+  // Gives the catalog up: lookups return their keys until the folder or language is set
+  // again, whatever error the opening met.
+  void TurnOff();
   bool IsOpen() const { return opened_; }
+  // The name the open catalog was found under; empty when none is open.
+  const std::string& GetFileName() const { return file_name_; }
+  // False when a translation of the open catalog is not valid UTF-8.
+  bool TranslationsAreUtf8() const;
   // The file name the catalog is looked for under (full language code).
   std::string CatalogFileName(const std::string& language) const;
 
@@ -66,6 +73,7 @@ class TDomain : public TObject {
   const unsigned char* base_ = nullptr;
   uint64_t size_ = 0;  // bytes of the catalog from base_
   std::string curlang_;
+  std::string file_name_;
   bool opened_ = false;
   bool may_open_ = true;
 };

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "i18n/assembly.h"
 #include "i18n/domain.h"
 #include "i18n/resourcestrings.h"
@@ -118,6 +120,28 @@ TDomain* TTranslator::GetDomain(const std::string& domain) {
   return created;
 }
 
+std::string TTranslator::CheckCatalogs(const std::vector<std::string>& domains) {
+  std::string problems;
+  for (const std::string& name : domains) {
+    TDomain* domain = GetDomain(name);
+    std::string problem;
+    try {
+      domain->OpenCatalog();
+      if (!domain->TranslationsAreUtf8())
+        problem = "The translation for the language code " + curlang_ + " (in " + domain->GetFileName() +
+                  ") has texts that are not valid UTF-8. Translations are turned off.";
+    } catch (const std::exception& e) {
+      problem = e.what();
+    }
+    if (problem.empty()) continue;
+    // Errors such as "Cannot open file" would be raised again by every later lookup.
+    domain->TurnOff();
+    if (!problems.empty()) problems += "\r\n\r\n";
+    problems += problem;
+  }
+  return problems;
+}
+
 void TTranslator::TP_GlobalIgnoreClassProperty(TClass cls, const std::string& property_name) {
   const std::string name = UpperCase(property_name);
   for (size_t i = 0; i < class_handling_.size(); ++i) {
@@ -188,6 +212,14 @@ void TranslateComponent(TComponent* component, const std::string& domain) {
 }
 void UseLanguage(const std::string& code) { Instance().UseLanguage(code); }
 std::string GetCurrentLanguage() { return Instance().GetCurrentLanguage(); }
+
+std::string CheckCatalogs() {
+  TTranslator& instance = Instance();
+  std::vector<std::string> domains{instance.GetCurrentTextDomain()};
+  for (const std::string& domain : ResourceStringDomains())
+    if (std::find(domains.begin(), domains.end(), domain) == domains.end()) domains.push_back(domain);
+  return instance.CheckCatalogs(domains);
+}
 
 // --- Start-up and shut-down -----------------------------------------------------------------
 

@@ -51,6 +51,11 @@ class TTranslator : public TObject {
   const std::string& GetDefaultDomainDirectory() const { return default_domain_directory_; }
   // The domain of that name, created with the current folder and language on first use.
   TDomain* GetDomain(const std::string& domain);
+  // Opens the current language's catalog of each domain now, so that a damaged one shows
+  // before any form asks for a text. A catalog that cannot be used (unreadable, damaged, not
+  // UTF-8) is turned off, its texts staying untranslated, and its error is returned; the
+  // errors are separated by an empty line. Empty when every catalog is usable or absent.
+  std::string CheckCatalogs(const std::vector<std::string>& domains);
 
   // --- Component translation ----------------------------------------------------------------
 
@@ -107,6 +112,8 @@ std::wstring dgettext(const std::string& domain, const std::wstring& text);
 void TranslateComponent(TComponent* component, const std::string& domain = "");
 void UseLanguage(const std::string& code);
 std::string GetCurrentLanguage();
+// CheckCatalogs of the current domain and the resource-string domains.
+std::string CheckCatalogs();
 
 // Registers the runtime's unit, stage usTranslation ("Translation"): it builds the file
 // locator, the instance and the resource-string hooks, and takes them down again in the

@@ -17,12 +17,6 @@ namespace {
 
 const char kMarkerName[] = "TranslatorMarker";
 
-[[noreturn]] void RaisePropertyDisappeared(const TObject* object) {
-  throw Exception(
-      std::string("Property disappeared when retranslating an object of class ") + object->ClassName() +
-      ". Use the DXGETTEXTDEBUG define to get a log that shows what component that has the problem.");
-}
-
 // The component through which each object of a walk was reached, so recorded texts can be
 // dropped when it goes.
 thread_local std::unordered_map<const TObject*, TComponent*>* walk_origins = nullptr;

@@ -7,6 +7,12 @@
 #include "toolkit/textcodec.h"
 #include "toolkit/typinfo.h"
 
+void RaisePropertyDisappeared(const TObject* object) {
+  throw Exception(
+      std::string("Property disappeared when retranslating an object of class ") + object->ClassName() +
+      ". Use the TRANSLATORDEBUG define to get a log that shows what component that has the problem.");
+}
+
 TK_ABSTRACT_CLASS_INFO(TExecutable, TObject)
 TK_ABSTRACT_CLASS_INFO(TTP_RetranslatorItem, TObject)
 TK_ABSTRACT_CLASS_INFO(TTP_Retranslator, TExecutable)
@@ -31,11 +37,7 @@ void TTP_Retranslator::Execute() {
     }
     const std::wstring translated = instance_->dgettext(TextDomain, item->OldValue);
     const TPropInfo* prop = GetPropInfo(item->Obj, item->PropName);
-    if (!prop)
-      throw Exception(std::string("Property disappeared when retranslating an object of class ") +
-                      item->Obj->ClassName() +
-                      ". Use the DXGETTEXTDEBUG define to get a log that shows what component that has the "
-                      "problem.");
+    if (!prop) RaisePropertyDisappeared(item->Obj);
     SetWideStrProp(item->Obj, prop, translated);
   }
 }

@@ -12,6 +12,9 @@
 class TTranslator;
 class TStringList;
 
+// The error for a recorded or walked property that the object no longer has.
+[[noreturn]] void RaisePropertyDisappeared(const TObject* object);
+
 // Something that can be run.
 class TExecutable : public TObject {
   TK_CLASS(TExecutable, TObject)

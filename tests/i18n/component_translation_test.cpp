@@ -222,6 +222,21 @@ TEST(ClassRules, IgnoredPropertiesAndTheirOrderBeforeAncestors) {
   Free(translator);
 }
 
+TEST_F(ComponentTranslation, RetranslatingAPropertyThatIsGoneNamesTheDebugDefine) {
+  TTP_Retranslator* recording = New<TTP_Retranslator>(DefaultInstance);
+  recording->TextDomain = "default";
+  recording->Remember(first_, form_, "NoSuchProperty", L"Help");
+  try {
+    recording->Execute();
+    ADD_FAILURE() << "no error";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(),
+              "Property disappeared when retranslating an object of class TSampleComponent. Use the "
+              "TRANSLATORDEBUG define to get a log that shows what component that has the problem.");
+  }
+  Free(recording);
+}
+
 TEST(StringsTranslation, EveryNonEmptyLineOfASortedListIsTranslated) {
   UseLanguage("de");
   TStringList* list = New<TStringList>();

@@ -120,6 +120,44 @@ TEST_F(Translator, TranslationThatIsNotUtf8IsAnError) {
   UseLanguage("de");  // closes the catalog before the folder goes
 }
 
+// What start-up relies on: each unusable catalog is told once, and no later lookup in its
+// domain raises, not even when the file stays unreadable.
+TEST_F(Translator, CatalogCheckReportsEachUnusableCatalogOnceThenLeavesItsTextsUntranslated) {
+  TScratchFolder folder;
+  const std::string good = ReadWholeFile(TestFolder() + "catalogs\\le\\LC_MESSAGES\\keys80.mo");
+  std::string not_utf8 = good;
+  not_utf8[not_utf8.find("Fu\xC3\x9F") + 2] = '\xFF';
+  const std::string file = folder.Path() + "le\\LC_MESSAGES\\";
+  WriteWholeFile(file + "good.mo", good);
+  WriteWholeFile(file + "empty.mo", "");
+  WriteWholeFile(file + "locked.mo", good);
+  WriteWholeFile(file + "notutf8.mo", not_utf8);
+  WriteWholeFile(file + "latin1.mo", ReadWholeFile(TestFolder() + "catalogs\\le\\LC_MESSAGES\\latin1.mo"));
+  HANDLE lock =
+      CreateFileA((file + "locked.mo").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  const std::vector<std::string> domains{"good", "empty", "locked", "notutf8", "latin1", "absent"};
+  for (const std::string& domain : domains) DefaultInstance->bindtextdomain(domain, folder.Path());
+  UseLanguage("le");
+
+  EXPECT_EQ(DefaultInstance->CheckCatalogs(domains),
+            "This file is not a valid GNU gettext mo file: " + file + "empty.mo\r\n\r\n" +
+                "Cannot open file " + file + "locked.mo\r\n\r\n" +
+                "The translation for the language code le (in " + file +
+                "notutf8.mo) has texts that are not valid UTF-8. Translations are turned off.\r\n\r\n" +
+                "The translation for the language code le (in " + file +
+                "latin1.mo) does not have charset=utf-8 in its Content-Type. Translations are turned off.");
+  EXPECT_EQ(DefaultInstance->CheckCatalogs(domains), "");
+  for (const char* domain : {"empty", "locked", "notutf8", "latin1", "absent"}) {
+    SCOPED_TRACE(domain);
+    EXPECT_NO_THROW(EXPECT_EQ(dgettext(domain, L"umlaut"), L"umlaut"));
+    EXPECT_NO_THROW(EXPECT_EQ(dgettext(domain, L"key 002"), L"key 002"));
+  }
+  EXPECT_EQ(dgettext("good", L"key 002"), L"Wert 002");
+  CloseHandle(lock);
+  UseLanguage("de");  // closes the catalogs before the folder goes
+}
+
 TEST_F(Translator, DomainIsCreatedOnceWithTheFolderAndLanguageOfItsCreation) {
   TDomain* fresh = DefaultInstance->GetDomain("fresh");
   EXPECT_EQ(DefaultInstance->GetDomain("fresh"), fresh);

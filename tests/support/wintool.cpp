@@ -9,6 +9,9 @@
 //   wintool sync TITLE               returns once the window's thread has taken in what
 //                                    input reached it before (three round trips through its
 //                                    message loop, which reads the display's events first)
+//   wintool dismiss TITLE            closes it (a message box, say) and waits until it is gone
+//   wintool texts TITLE              prints the window's text, then the text of each
+//                                    descendant window that has one, a line each
 //   wintool probe                    shows "wintool probe"; prints "click X Y" (client
 //                                    coordinates) and "char C" (code) until closed
 //   wintool run PROGRAM [ARGS...]    runs the program, waits for it, exits with its code
@@ -24,9 +27,13 @@
 
 namespace {
 
+// A program's message box shares its title with the program's hidden application window,
+// which may come first.
 HWND FindVisible(const char* title) {
-  HWND wnd = FindWindowA(nullptr, title);
-  return wnd && IsWindowVisible(wnd) ? wnd : nullptr;
+  HWND wnd = nullptr;
+  while ((wnd = FindWindowExA(nullptr, wnd, nullptr, title)))
+    if (IsWindowVisible(wnd)) return wnd;
+  return nullptr;
 }
 
 int Wait(const char* title, DWORD timeout) {
@@ -49,13 +56,42 @@ int Wait(const char* title, DWORD timeout) {
   return 0;
 }
 
+HWND FindPreferVisible(const char* title) {
+  HWND wnd = FindVisible(title);
+  return wnd ? wnd : FindWindowA(nullptr, title);
+}
+
 int WithWindow(const char* title, void (*action)(HWND)) {
-  HWND wnd = FindWindowA(nullptr, title);
+  HWND wnd = FindPreferVisible(title);
   if (!wnd) {
     std::fprintf(stderr, "wintool: no window \"%s\"\n", title);
     return 1;
   }
   action(wnd);
+  return 0;
+}
+
+BOOL CALLBACK PrintText(HWND wnd, LPARAM) {
+  char text[1024];
+  if (GetWindowTextA(wnd, text, sizeof text) > 0) std::printf("%s\n", text);
+  return TRUE;
+}
+
+int Dismiss(const char* title) {
+  HWND wnd = FindPreferVisible(title);
+  if (!wnd) {
+    std::fprintf(stderr, "wintool: no window \"%s\"\n", title);
+    return 1;
+  }
+  PostMessageA(wnd, WM_CLOSE, 0, 0);
+  const DWORD start = GetTickCount();
+  while (IsWindow(wnd)) {
+    if (GetTickCount() - start > 10000) {
+      std::fprintf(stderr, "wintool: \"%s\" stays\n", title);
+      return 1;
+    }
+    Sleep(20);
+  }
   return 0;
 }
 
@@ -166,8 +202,15 @@ int main(int argc, char** argv) {
         SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &result);
       }
     });
+  if (argc == 3 && !std::strcmp(argv[1], "dismiss")) return Dismiss(argv[2]);
+  if (argc == 3 && !std::strcmp(argv[1], "texts"))
+    return WithWindow(argv[2], [](HWND w) {
+      PrintText(w, 0);
+      EnumChildWindows(w, PrintText, 0);
+    });
   if (argc == 2 && !std::strcmp(argv[1], "probe")) return Probe();
   std::fprintf(stderr,
-               "usage: wintool [--desktop NAME] wait|activate|close|sync TITLE | probe | run PROGRAM...\n");
+               "usage: wintool [--desktop NAME] wait|activate|close|sync|dismiss|texts TITLE | probe | "
+               "run PROGRAM...\n");
   return 2;
 }
