@@ -78,7 +78,7 @@ ended() {
   fi
   kill -0 "$GUI_PID" 2>/dev/null && { kill "$GUI_PID"; echo "still running"; return; }
   wait "$GUI_PID" || rc=$?
-  echo "ended with code $rc"
+  echo "ended with code $rc: $(cat "$1/stderr")"
 }
 
 # run VARIANT MESSAGE LANGUAGE: starts the program, checks its one report, its window and its

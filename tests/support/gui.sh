@@ -29,14 +29,18 @@ gui_begin() {
   ("$WINE64" explorer "/desktop=$GUI_DESKTOP,1280x1024" </dev/null >/dev/null 2>&1 &)
   local waited
   for waited in $(seq 200); do
-    xdotool search --name "^$GUI_DESKTOP - Wine desktop\$" >/dev/null 2>&1 && return 0
+    xdotool search --name "^$GUI_DESKTOP - Wine desktop\$" >/dev/null 2>&1 && break
     sleep 0.1
   done
-  gui_fail "the desktop $GUI_DESKTOP did not come up on $DISPLAY"
+  [ "$waited" -lt 200 ] || gui_fail "the desktop $GUI_DESKTOP did not come up on $DISPLAY" || return 1
+  # The desktop closes when no program is on it: one stays there between the test's programs.
+  gui_tool hold </dev/null >/dev/null 2>&1 &
+  GUI_HOLD_PID=$!
 }
 
 gui_end() {
   [ -n "$GUI_DESKTOP" ] || return 0
+  kill "$GUI_HOLD_PID" 2>/dev/null
   stop_xvfb
   GUI_DESKTOP=
 }

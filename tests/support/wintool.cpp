@@ -15,6 +15,8 @@
 //   wintool probe                    shows "wintool probe"; prints "click X Y" (client
 //                                    coordinates) and "char C" (code) until closed
 //   wintool run PROGRAM [ARGS...]    runs the program, waits for it, exits with its code
+//   wintool hold                     stays on the desktop until killed: the system closes a
+//                                    desktop a second after its last user is gone
 //
 // "--desktop NAME" before the command works on that desktop instead of the default one (the
 // test's private desktop; "run" starts the program there).
@@ -189,6 +191,10 @@ int main(int argc, char** argv) {
     argv += 2;
   }
   if (argc >= 3 && !std::strcmp(argv[1], "run")) return Run(argv + 2, desktop);
+  if (argc == 2 && !std::strcmp(argv[1], "hold")) {
+    Sleep(INFINITE);
+    return 0;
+  }
   if (argc >= 3 && !std::strcmp(argv[1], "wait"))
     return Wait(argv[2], argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 10000);
   if (argc == 3 && !std::strcmp(argv[1], "activate"))
