@@ -34,7 +34,7 @@ gui_begin() {
   done
   [ "$waited" -lt 200 ] || gui_fail "the desktop $GUI_DESKTOP did not come up on $DISPLAY" || return 1
   # The desktop closes when no program is on it: one stays there between the test's programs.
-  gui_tool hold </dev/null >/dev/null 2>&1 &
+  (exec "$WINE64" "$GUI_WINTOOL" --desktop "$GUI_DESKTOP" hold </dev/null >/dev/null 2>&1) &
   GUI_HOLD_PID=$!
 }
 
@@ -58,8 +58,9 @@ gui_until() {
 
 # gui_start EXE [ARGS...]: starts the program in the background (its pid in GUI_PID).
 gui_start() {
+  # exec: GUI_PID is the Wine process itself, which a test may kill.
   if [ -n "$GUI_DESKTOP" ]; then
-    gui_tool run "$@" &
+    (exec "$WINE64" "$GUI_WINTOOL" --desktop "$GUI_DESKTOP" run "$@") &
   else
     "$WINE64" "$@" &
   fi
