@@ -2,9 +2,7 @@
 # it at once instead of reading it, then shows its main window, and leaves the file as it was.
 set -euo pipefail
 source "$(dirname "$0")/../support/gui.sh"
-tmp=$(mktemp -d)
-trap 'gui_end; rm -rf "$tmp"' EXIT
-gui_begin
+gui_test
 title="Kestrune / Software / Dravolin"
 
 # A working start list, so the only box at the start can be the settings warning.

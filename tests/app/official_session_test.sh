@@ -5,9 +5,7 @@
 # file in the ANSI code page, and screenshots of all nine forms for the German texts.
 set -euo pipefail
 source "$(dirname "$0")/../support/gui.sh"
-tmp=$(mktemp -d)
-trap 'gui_end; rm -rf "$tmp"' EXIT
-gui_begin
+gui_test
 main="Kestrune / Software / Dravolin"
 shots=${DRAVOLIN_SCREENSHOT_DIR:-$tmp}
 mkdir -p "$shots"

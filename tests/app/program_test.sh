@@ -1,9 +1,7 @@
 # The program opens its main window, draws it, and ends with exit code 0 when it is closed.
 set -euo pipefail
 source "$(dirname "$0")/../support/gui.sh"
-tmp=$(mktemp -d)
-trap 'gui_end; rm -rf "$tmp"' EXIT
-gui_begin
+gui_test
 title="Kestrune / Software / Dravolin"
 
 gui_start "$DRAVOLIN_BIN/dravolin.exe"

@@ -3,9 +3,7 @@
 # order, with lap times for the finished heat and the German status words for the others.
 set -euo pipefail
 source "$(dirname "$0")/../support/gui.sh"
-tmp=$(mktemp -d)
-trap 'gui_end; rm -rf "$tmp"' EXIT
-gui_begin
+gui_test
 title="Kestrune / Software / Dravolin"
 shots=${DRAVOLIN_BUILD:-$tmp}/screenshots
 mkdir -p "$shots"

@@ -4,9 +4,8 @@
 # works) and ends with exit code 0 when that window is closed.
 set -uo pipefail
 source "$(dirname "$0")/../support/gui.sh"
-work=$(mktemp -d)
-trap 'gui_end; rm -rf "$work"' EXIT
-gui_begin
+gui_test
+work=$tmp
 main="Kestrune / Software / Dravolin"
 box=dravolin
 

@@ -38,6 +38,14 @@ gui_begin() {
   GUI_HOLD_PID=$!
 }
 
+# gui_test: how a GUI test starts: a scratch folder in $tmp, removed at the end, and a
+# private display and desktop.
+gui_test() {
+  tmp=$(mktemp -d)
+  trap 'gui_end; rm -rf "$tmp"' EXIT
+  gui_begin
+}
+
 gui_end() {
   [ -n "$GUI_DESKTOP" ] || return 0
   kill "$GUI_HOLD_PID" 2>/dev/null

@@ -2,9 +2,7 @@
 # coordinates they are given, through Wine's virtual desktop.
 set -euo pipefail
 source "$(dirname "$0")/gui.sh"
-tmp=$(mktemp -d)
-trap 'gui_end; rm -rf "$tmp"' EXIT
-gui_begin
+gui_test
 
 gui_start "$GUI_WINTOOL" probe >"$tmp/probe.log"
 gui_wait "wintool probe"
