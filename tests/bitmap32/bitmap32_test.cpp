@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "bitmap32/bitmap32.h"
 #include "toolkit/bitmap.h"
@@ -248,6 +249,33 @@ TEST(Bitmap32Transfer, ErrorsAndTheSilentEmptySource) {
     EXPECT_EQ(e.Message(), "Source rectangle is invalid");
   }
   EXPECT_EQ(dst->GetPixel(0, 0), 0u);
+}
+
+// The source pixels fill one page between two pages that cannot be read: a path that reads a
+// neighbour beyond any edge of the source ends the test program.
+TEST(Bitmap32Transfer, NoPathReadsBeyondTheSource) {
+  SYSTEM_INFO system;
+  GetSystemInfo(&system);
+  const DWORD page = system.dwPageSize;
+  auto* memory =
+      static_cast<uint8_t*>(VirtualAlloc(nullptr, 3 * page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+  ASSERT_NE(memory, nullptr);
+  DWORD old = 0;
+  ASSERT_TRUE(VirtualProtect(memory, page, PAGE_NOACCESS, &old));
+  ASSERT_TRUE(VirtualProtect(memory + 2 * page, page, PAGE_NOACCESS, &old));
+  const int width = 32, height = static_cast<int>(page / 4 / width);
+  TPixelMap src{reinterpret_cast<TColor32*>(memory + page), width, height};
+  for (int i = 0; i < width * height; ++i) src.bits[i] = 0xFF000000 | (i * 2654435761u);
+  for (TStretchFilter filter : {sfNearest, sfDraft, sfLinear, sfCosine, sfSpline, sfLanczos, sfMitchell})
+    for (auto [w, h] : {std::pair{97, 71}, {7, 5}, {97, 5}, {1, 1}}) {
+      std::vector<TColor32> pixels(static_cast<size_t>(w) * h);
+      TPixelMap dst{pixels.data(), w, h};
+      TTransferMode mode;
+      mode.filter = filter;
+      EXPECT_EQ(StretchPixels(dst, {0, 0, w, h}, {0, 0, w, h}, src, {0, 0, width, height}, mode),
+                TTransferResult::Done);
+    }
+  VirtualFree(memory, 0, MEM_RELEASE);
 }
 
 TEST(Bitmap32Transfer, CustomModeCallsTheBitmapsCombineEvent) {
