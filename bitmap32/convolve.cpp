@@ -20,9 +20,12 @@ const TPresetFilter kPresets[kPresetFilterCount] = {
 
 const TPresetFilter& PresetFilter(int index) { return kPresets[index]; }
 
-bool ConvolvePixels(const TKernel3x3& kernel, uint16_t divisor, const TPixelMap& pixels) {
-  if (divisor == 0) return false;
-  if (pixels.Empty() || pixels.width < 3 || pixels.height < 3) return true;
+namespace {
+
+// Divide gives sum / divisor truncated toward zero; the presets' divisors are constants to the
+// compiler (shifts instead of three divisions per pixel).
+template <class Divide>
+void Convolve(const TKernel3x3& kernel, const TPixelMap& pixels, Divide divide) {
   const int w = pixels.width;
   // Neighbours always come from the copy, so results never feed later pixels.
   std::vector<TColor32> copy(pixels.bits, pixels.bits + static_cast<size_t>(w) * pixels.height);
@@ -32,16 +35,36 @@ bool ConvolvePixels(const TKernel3x3& kernel, uint16_t divisor, const TPixelMap&
     TColor32* out = pixels.Row(y);
     for (int x = 1; x < w - 1; ++x) {
       int32_t sum[3] = {0, 0, 0};  // red, green, blue
-      for (int k = 0; k < 9; ++k) {
-        const TColor32 c = rows[k / 3][x - 1 + k % 3];
-        sum[0] += kernel[k] * RedOf(c);
-        sum[1] += kernel[k] * GreenOf(c);
-        sum[2] += kernel[k] * BlueOf(c);
-      }
-      // Signed division truncates toward zero, as the sum may be negative.
-      out[x] = MakeColor32(ClampByte(sum[0] / divisor), ClampByte(sum[1] / divisor),
-                           ClampByte(sum[2] / divisor), 255);
+      for (int dy = 0; dy < 3; ++dy)
+        for (int dx = 0; dx < 3; ++dx) {
+          const TColor32 c = rows[dy][x - 1 + dx];
+          const int32_t k = kernel[dy * 3 + dx];
+          sum[0] += k * RedOf(c);
+          sum[1] += k * GreenOf(c);
+          sum[2] += k * BlueOf(c);
+        }
+      out[x] =
+          MakeColor32(ClampByte(divide(sum[0])), ClampByte(divide(sum[1])), ClampByte(divide(sum[2])), 255);
     }
+  }
+}
+
+template <int32_t D>
+void ConvolveBy(const TKernel3x3& kernel, const TPixelMap& pixels) {
+  Convolve(kernel, pixels, [](int32_t sum) { return sum / D; });
+}
+
+}  // namespace
+
+bool ConvolvePixels(const TKernel3x3& kernel, uint16_t divisor, const TPixelMap& pixels) {
+  if (divisor == 0) return false;
+  if (pixels.Empty() || pixels.width < 3 || pixels.height < 3) return true;
+  switch (divisor) {
+    case 1: ConvolveBy<1>(kernel, pixels); break;
+    case 8: ConvolveBy<8>(kernel, pixels); break;
+    case 16: ConvolveBy<16>(kernel, pixels); break;
+    case 32: ConvolveBy<32>(kernel, pixels); break;
+    default: Convolve(kernel, pixels, [d = int32_t{divisor}](int32_t sum) { return sum / d; }); break;
   }
   return true;
 }
