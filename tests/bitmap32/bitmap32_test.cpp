@@ -304,6 +304,34 @@ TEST(Bitmap32Transfer, PresetSevenOnTheBitmapFiresNoChange) {
   EXPECT_THROW(Convolve3x3({0, 0, 0, 0, 1, 0, 0, 0, 0}, 0, b.get()), Exception);
 }
 
+TEST(Bitmap32Helpers, ColoursAndSpans) {
+  EXPECT_EQ(ToColor32(0x0000FF), 0xFFFF0000u);  // $00BBGGRR red
+  EXPECT_EQ(ToColor32(0x123456), 0xFF563412u);
+  const COLORREF face = GetSysColor(COLOR_BTNFACE);
+  EXPECT_EQ(ToColor32(static_cast<TColor>(0x80000000 | COLOR_BTNFACE)), ToColor32(static_cast<TColor>(face)));
+  EXPECT_EQ(LightenColor(0x80F00A10, 20), 0x80FF1E24u);
+  EXPECT_EQ(LightenColor(0x80F00A10, -20), 0x80DC0000u);
+  EXPECT_EQ(WithAlpha(0x11223344, 300), 0xFF223344u);
+  int a = 9, b = -3;
+  EXPECT_TRUE(ClipSpan(a, b, 5));
+  EXPECT_EQ(a, 0);
+  EXPECT_EQ(b, 4);
+  a = 7, b = 9;
+  EXPECT_FALSE(ClipSpan(a, b, 5));
+  EXPECT_EQ(ClampRange(-1, 0, 10), 0);
+  EXPECT_EQ(ClampRange(11, 0, 10), 10);
+}
+
+TEST(Bitmap32Helpers, LockCountsNest) {
+  auto b = Make<TBitmap32>();
+  b->Lock();
+  b->Lock();
+  EXPECT_EQ(b->GetLockCount(), 2);
+  b->Unlock();
+  b->Unlock();
+  EXPECT_EQ(b->GetLockCount(), 0);
+}
+
 // ---- Stored data --------------------------------------------------------------------------------
 
 TEST(Bitmap32Data, TwoPixelStreamIsWidthHeightAndPixels) {
