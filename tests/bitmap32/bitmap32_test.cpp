@@ -8,6 +8,7 @@
 
 #include "bitmap32/bitmap32.h"
 #include "toolkit/bitmap.h"
+#include "toolkit/picture.h"
 #include "toolkit/typinfo.h"
 
 namespace {
@@ -445,6 +446,35 @@ TEST(Bitmap32Assign, ThirtyTwoBitRoundTripKeepsAlpha) {
   picture->Assign(b.get());
   back->Assign(picture.get());
   EXPECT_EQ(back->GetPixel(2, 2), 0x40506070u);
+}
+
+TEST(Bitmap32Assign, IconInAPictureKeepsItsShapeInAlpha) {
+  // 8 x 8, the left half masked out, the right half red.
+  const BYTE mask_rows[8 * 2] = {0xF0, 0, 0xF0, 0, 0xF0, 0, 0xF0, 0, 0xF0, 0, 0xF0, 0, 0xF0, 0, 0xF0, 0};
+  HBITMAP mask = CreateBitmap(8, 8, 1, 1, mask_rows);
+  HDC screen = GetDC(nullptr);
+  HBITMAP color = CreateCompatibleBitmap(screen, 8, 8);
+  HDC dc = CreateCompatibleDC(screen);
+  HGDIOBJ old = SelectObject(dc, color);
+  RECT all{0, 0, 8, 8};
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  ::FillRect(dc, &all, red);
+  SelectObject(dc, old);
+  DeleteObject(red);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  ICONINFO info{TRUE, 0, 0, mask, color};
+  HICON icon = CreateIconIndirect(&info);
+  DeleteObject(mask);
+  DeleteObject(color);
+  ASSERT_NE(icon, nullptr);
+  auto picture = Make<TPicture>();
+  picture->GetIcon()->SetHandle(icon);
+  auto b = Make<TBitmap32>();
+  b->Assign(picture.get());
+  ASSERT_EQ(b->GetWidth(), 8);
+  EXPECT_EQ(b->GetPixel(6, 3), 0xFFFF0000u);
+  EXPECT_EQ(b->GetPixel(1, 3) >> 24, 0u);
 }
 
 // Stored BMP images come through the toolkit's bitmap "Data" and then into a TBitmap32:
