@@ -8,8 +8,28 @@
 
 #include "bitmap32/bitmap32.h"
 #include "toolkit/bitmap.h"
+#include "toolkit/formreader.h"
+#include "toolkit/formwriter.h"
 #include "toolkit/picture.h"
 #include "toolkit/typinfo.h"
+
+// A component that stores a bitmap, as the image control will.
+class TBitmapHolder : public TComponent {
+  TK_CLASS(TBitmapHolder, TComponent)
+
+ public:
+  explicit TBitmapHolder(TComponent* owner) : TComponent(owner), bitmap_(New<TBitmap32>()) {}
+  ~TBitmapHolder() override { Free(bitmap_); }
+  TBitmap32* GetBitmap() const { return bitmap_; }
+  void SetBitmap(TBitmap32* bitmap) { bitmap_->Assign(bitmap); }
+
+ private:
+  static void Publish(TPublisher<TBitmapHolder>& p) {
+    p.Object("Bitmap", &TBitmapHolder::GetBitmap, &TBitmapHolder::SetBitmap);
+  }
+  TBitmap32* bitmap_;
+};
+TK_CLASS_INFO(TBitmapHolder, TComponent)
 
 namespace {
 
@@ -354,6 +374,28 @@ TEST(Bitmap32Data, TwoPixelStreamIsWidthHeightAndPixels) {
   EXPECT_EQ(empty->GetData(), "");
   copy->SetData("");
   EXPECT_TRUE(copy->Empty());
+}
+
+TEST(Bitmap32Data, FormDefinitionsStoreThePixelsAndTheSettings) {
+  auto holder = Owned<TBitmapHolder>(New<TBitmapHolder>(nullptr));
+  holder->SetName("Holder");
+  TBitmap32* b = holder->GetBitmap();
+  b->SetSize(3, 2);
+  for (int i = 0; i < 6; ++i) b->GetBits()[i] = 0x01020304u * (i + 1) | 0x80000000u;
+  b->SetStretchFilter(sfSpline);
+  b->SetMasterAlpha(200);
+  const std::string text = WriteComponentToText(holder.get());
+  EXPECT_NE(text.find("Bitmap.StretchFilter = sfSpline"), std::string::npos) << text;
+  EXPECT_EQ(text.find("Bitmap.DrawMode"), std::string::npos) << text;  // default, not stored
+
+  auto copy = Owned<TBitmapHolder>(New<TBitmapHolder>(nullptr));
+  ReadComponentFromText(copy.get(), text, "holder");
+  TBitmap32* c = copy->GetBitmap();
+  ASSERT_EQ(c->GetWidth(), 3);
+  ASSERT_EQ(c->GetHeight(), 2);
+  EXPECT_EQ(std::memcmp(c->GetBits(), b->GetBits(), 24), 0);
+  EXPECT_EQ(c->GetStretchFilter(), sfSpline);
+  EXPECT_EQ(c->GetMasterAlpha(), 200u);
 }
 
 TEST(Bitmap32Data, ZeroWidthReadsNoPixelBytes) {
