@@ -12,6 +12,7 @@ DRAVOLIN_PACKAGES=(
   mingw-w64-x86-64-dev cmake ninja-build nasm googletest gettext python3
   wine64 fonts-wine xvfb xauth x11-utils xdotool imagemagick
   dpkg-dev xz-utils ca-certificates file
+  g++ pkg-config libpixman-1-dev libstb-dev
 )
 
 log() { printf '[dravolin] %s\n' "$*" >&2; }
