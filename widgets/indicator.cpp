@@ -1,6 +1,8 @@
 #include "widgets/indicator.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 
 #include "toolkit/typinfo.h"
@@ -184,10 +186,11 @@ void TIAeverLiquidIndicator::SetIndicatorAngle(int value) {
 }
 
 void TIAeverLiquidIndicator::SetIndicatorstring(const std::string& value) {
-  // Written every 10 ms while a lane runs: an unchanged text costs this comparison only.
+  // Written every 10 ms while a lane runs: an unchanged text costs this comparison only, a new
+  // one the segments it changes.
   if (value == text_) return;
   text_ = value;
-  Changed();
+  if (!RecolourText()) Changed();
 }
 
 void TIAeverLiquidIndicator::SetIndicatorGap(int value) {
@@ -341,14 +344,15 @@ void TIAeverLiquidIndicator::CreateWindowHandle(const TCreateParams& params) {
 
 // ---- Drawing ------------------------------------------------------------------------------
 
-void TIAeverLiquidIndicator::Render() {
-  const bool was_clipped = clip_ != nullptr;
-  if (clip_) DeleteObject(clip_);
-  clip_ = nullptr;
-  const bool transparent = transparent_mode_ != tmNone;
-  lit_.Clear();
-  unlit_.Clear();
+namespace {
 
+// A 0x00BBGGRR colour as a pixel of a 32-bit bitmap (blue in the lowest byte).
+uint32_t Pixel(COLORREF color) { return ((color & 0xFF) << 16) | (color & 0xFF00) | ((color >> 16) & 0xFF); }
+
+}  // namespace
+
+void TIAeverLiquidIndicator::BuildSegments() {
+  segments_.clear();
   const int outer = outer_bevel_ != bkNone ? outer_bevel_width_ : 0;
   const int inner = inner_bevel_ != bkNone ? inner_bevel_width_ : 0;
   const int b = gap_ + outer + inner;
@@ -357,13 +361,92 @@ void TIAeverLiquidIndicator::Render() {
   int cw = (indicator_width_ - 2 * b) / sign_number_;
   if (cw <= 0) cw = indicator_width_ / sign_number_;
   const TCellStyle style{kind_, style_, HoverThick()};
-  const std::vector<TCellContent> cells = LayOutCells(text_, sign_number_, kind_);
-  for (int i = 0; i < static_cast<int>(cells.size()); ++i)
-    GetGlyph({i * cw, 0, (i + 1) * cw, ch}, style, cells[i].character, cells[i].point, lit_, unlit_);
-  lit_.Offset(b, b);
-  unlit_.Offset(b, b);
-  Place(lit_.points);
-  Place(unlit_.points);
+  const int count = SegmentCount(kind_);
+  std::vector<char> data;
+  segments_.resize(sign_number_);
+  for (int i = 0; i < sign_number_; ++i) {
+    const TCellRect cell{i * cw, 0, (i + 1) * cw, ch};
+    for (int k = 0; k < count; ++k) {
+      TSegmentShape shape;
+      shape.polygon = kind_ == ik5x7matrix ? DotPolygon(cell, style, k / 5 + 1, k % 5 + 1)
+                                           : SegmentPolygon(cell, style, k + 1);
+      for (TGeoPoint& p : shape.polygon) p = {p.x + cell.left + b, p.y + cell.top + b};
+      Place(shape.polygon);
+      // The pixels the platform fills for the polygon, kept so that a new text only
+      // recolours them.
+      if (HRGN region = PolygonRegion(shape.polygon)) {
+        GetRgnBox(region, &shape.bounds);
+        data.resize(GetRegionData(region, 0, nullptr));
+        if (!data.empty() &&
+            GetRegionData(region, static_cast<DWORD>(data.size()), reinterpret_cast<RGNDATA*>(data.data()))) {
+          const auto* header = reinterpret_cast<const RGNDATA*>(data.data());
+          const auto* rects = reinterpret_cast<const RECT*>(header->Buffer);
+          shape.rects.assign(rects, rects + header->rdh.nCount);
+        }
+        DeleteObject(region);
+      }
+      segments_[i].push_back(std::move(shape));
+    }
+  }
+}
+
+std::vector<std::string> TIAeverLiquidIndicator::CellPatterns() const {
+  std::vector<std::string> patterns;
+  for (const TCellContent& cell : LayOutCells(text_, sign_number_, kind_))
+    patterns.push_back(GlyphPattern(kind_, cell.character, cell.point));
+  return patterns;
+}
+
+TPolygonSet TIAeverLiquidIndicator::Shape(bool lit) const {
+  TPolygonSet set;
+  for (size_t i = 0; i < segments_.size() && i < patterns_.size(); ++i)
+    for (size_t k = 0; k < segments_[i].size() && k < patterns_[i].size(); ++k)
+      if ((patterns_[i][k] == '1') == lit) set.Add(segments_[i][k].polygon);
+  return set;
+}
+
+void TIAeverLiquidIndicator::FillSegment(const TSegmentShape& segment, uint32_t pixel) {
+  const int w = bitmap_->GetWidth(), h = bitmap_->GetHeight();
+  uint8_t* top = bitmap_->GetScanLine(0);
+  const int row_bytes = bitmap_->GetRowBytes();
+  for (const RECT& r : segment.rects) {
+    const int left = std::max<int>(r.left, 0), right = std::min<int>(r.right, w);
+    for (int y = std::max<int>(r.top, 0); y < std::min<int>(r.bottom, h); ++y) {
+      auto* row = reinterpret_cast<uint32_t*>(top + y * row_bytes);
+      std::fill(row + left, row + std::max(left, right), pixel);
+    }
+  }
+}
+
+bool TIAeverLiquidIndicator::RecolourText() {
+  if (!recolourable_ || Streaming() || bitmap_->GetWidth() != GetWidth() ||
+      bitmap_->GetHeight() != GetHeight() || static_cast<int>(segments_.size()) != sign_number_ ||
+      patterns_.size() != segments_.size())
+    return false;
+  std::vector<std::string> next = CellPatterns();
+  const uint32_t lit = Pixel(ColorToRGB(HoverColored() ? hover_color_ : fore_color_));
+  const uint32_t unlit = Pixel(ColorToRGB(unlit_color_));
+  RECT dirty{0, 0, 0, 0};
+  for (size_t i = 0; i < next.size(); ++i) {
+    if (next[i] == patterns_[i]) continue;
+    for (size_t k = 0; k < segments_[i].size() && k < next[i].size(); ++k) {
+      if (next[i][k] == patterns_[i][k]) continue;
+      FillSegment(segments_[i][k], next[i][k] == '1' ? lit : unlit);
+      UnionRect(&dirty, &dirty, &segments_[i][k].bounds);
+    }
+  }
+  patterns_ = std::move(next);
+  if (HandleAllocated() && !IsRectEmpty(&dirty)) InvalidateRect(handle_, &dirty, FALSE);
+  return true;
+}
+
+void TIAeverLiquidIndicator::Render() {
+  const bool was_clipped = clip_ != nullptr;
+  if (clip_) DeleteObject(clip_);
+  clip_ = nullptr;
+  const bool transparent = transparent_mode_ != tmNone;
+  BuildSegments();
+  patterns_ = CellPatterns();
 
   const int w = GetWidth(), h = GetHeight();
   if (bitmap_->GetWidth() != w || bitmap_->GetHeight() != h) bitmap_->SetSize(w, h);
@@ -381,6 +464,7 @@ void TIAeverLiquidIndicator::Render() {
   }
 
   // Bevels: the outer one at the edge, the inner one inside it.
+  const int outer = outer_bevel_ != bkNone ? outer_bevel_width_ : 0;
   struct TBevel {
     TIABevelKind kind;
     int offset, width;
@@ -405,9 +489,22 @@ void TIAeverLiquidIndicator::Render() {
     }
   }
 
-  if (HRGN region = PolygonsRegion(lit_)) {
-    const bool hover = HoverColored();
-    const bool fore_textured = fore_material_->GetWidth() > 0 && fore_material_->GetHeight() > 0;
+  const bool hover = HoverColored();
+  const bool fore_textured = fore_material_->GetWidth() > 0 && fore_material_->GetHeight() > 0;
+  // Flat colours on an opaque control: every segment is its own set of pixels, and a new text
+  // recolours only the segments it changes.
+  recolourable_ = !transparent && !textured && !fore_textured;
+  if (recolourable_) {
+    if (was_clipped) ApplyWindowRegion();
+    GdiFlush();
+    const uint32_t lit = Pixel(ColorToRGB(hover ? hover_color_ : fore_color_));
+    const uint32_t unlit = Pixel(ColorToRGB(unlit_color_));
+    for (size_t i = 0; i < segments_.size(); ++i)
+      for (size_t k = 0; k < segments_[i].size(); ++k)
+        FillSegment(segments_[i][k], patterns_[i][k] == '1' ? lit : unlit);
+    return;
+  }
+  if (HRGN region = PolygonsRegion(Shape(true))) {
     if (fore_textured && !hover)
       FillRegionTexture(dc, region, fore_material_, fore_material_mode_ == mmTile, w, h);
     else
@@ -417,7 +514,7 @@ void TIAeverLiquidIndicator::Render() {
     else
       DeleteObject(region);
   }
-  if (HRGN region = PolygonsRegion(unlit_)) {
+  if (HRGN region = PolygonsRegion(Shape(false))) {
     if (textured)
       FillRegionTexture(dc, region, shadow_material_, tile, w, h);
     else

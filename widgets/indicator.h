@@ -7,7 +7,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "toolkit/bitmap.h"
 #include "toolkit/controls.h"
@@ -88,9 +90,9 @@ class TIAeverLiquidIndicator : public TCustomControl {
   virtual void SetForeMaterialMode(TIAMaterialMode value);
 
   bool GetHovered() const { return hovered_; }
-  // What the last render drew, in window coordinates: the lit and unlit segments.
-  const TPolygonSet& GetLitShape() const { return lit_; }
-  const TPolygonSet& GetUnlitShape() const { return unlit_; }
+  // What is drawn now, in window coordinates: the lit and unlit segments.
+  TPolygonSet GetLitShape() const { return Shape(true); }
+  TPolygonSet GetUnlitShape() const { return Shape(false); }
   // The drawing that painting copies (the control's size, 32 bits per pixel).
   TBitmap* GetPicture() const { return bitmap_; }
 
@@ -114,6 +116,20 @@ class TIAeverLiquidIndicator : public TCustomControl {
   void FitWindow();
   void Reshape();
   void Render();
+  // One segment or dot in window coordinates and the pixel rectangles the platform fills
+  // for it.
+  struct TSegmentShape {
+    std::vector<TGeoPoint> polygon;
+    std::vector<RECT> rects;
+    RECT bounds{0, 0, 0, 0};
+  };
+  void BuildSegments();
+  std::vector<std::string> CellPatterns() const;
+  TPolygonSet Shape(bool lit) const;
+  void FillSegment(const TSegmentShape& segment, uint32_t pixel);
+  // Draws a new text by recolouring the segments it changes and invalidating only them;
+  // false when the drawing needs a full render instead.
+  bool RecolourText();
   // Renders through the message queue once the window exists, at once before.
   void RenderLater();
   // Renders and repaints, unless the control is being read from its definition.
@@ -159,10 +175,12 @@ class TIAeverLiquidIndicator : public TCustomControl {
   TBitmap* dark_material_;
   TBitmap* light_material_;
   TBitmap* shadow_material_;
-  HRGN clip_ = nullptr;      // what the transparent modes paint; null for tmNone
-  HRGN shape_ = nullptr;     // the rotated indicator; null when it fills the window
-  bool window_cut_ = false;  // the window has a region of ours
-  TPolygonSet lit_, unlit_;
+  HRGN clip_ = nullptr;                               // what the transparent modes paint; null for tmNone
+  HRGN shape_ = nullptr;                              // the rotated indicator; null when it fills the window
+  bool window_cut_ = false;                           // the window has a region of ours
+  std::vector<std::vector<TSegmentShape>> segments_;  // by cell, then segment
+  std::vector<std::string> patterns_;                 // the lit pattern of each cell
+  bool recolourable_ = false;
 };
 
 // The value names of the published enumerations.

@@ -154,8 +154,32 @@ TEST_F(Widgets, IndicatorLaysTextIntoCellsAndRedrawsOnlyOnChange) {
   ValidateRect(window, nullptr);
   d->SetIndicatorstring("12:");
   EXPECT_FALSE(GetUpdateRect(window, nullptr, FALSE));
-  d->SetIndicatorstring("12:3");
+  d->SetIndicatorstring("1:3");
   EXPECT_TRUE(GetUpdateRect(window, nullptr, FALSE));
+}
+
+TEST_F(Widgets, NewTextsRecolourOnlyTheSegmentsTheyChange) {
+  TIAeverLiquidIndicator* d = LaneDisplay();
+  TDesktopLock desktop;
+  form->SetBounds(1000, 760, 460, 120);
+  form->Show();
+  HWND window = d->GetHandle();
+  for (const char* text : {"00:00.00", "00:00.01", "", "12:34.56", "1.2.3", "59:59.99", "00:01.10"})
+    d->SetIndicatorstring(text);
+  Pump();
+  ValidateRect(window, nullptr);
+  d->SetIndicatorstring("00:01.11");
+  // Only the last cell changes: the window is invalidated there and nowhere else.
+  RECT update;
+  ASSERT_TRUE(GetUpdateRect(window, &update, FALSE));
+  EXPECT_GE(update.left, 438 * 6 / 7 - 4);
+  // The result is the drawing of the same text from scratch.
+  TIAeverLiquidIndicator* fresh = LaneDisplay();
+  fresh->SetIndicatorstring("00:01.11");
+  TBitmap *a = d->GetPicture(), *b = fresh->GetPicture();
+  for (int y = 0; y < 97; ++y)
+    for (int x = 0; x < 438; ++x) ASSERT_EQ(a->GetPixelColor(x, y), b->GetPixelColor(x, y)) << x << "," << y;
+  EXPECT_EQ(d->GetLitShape().points, fresh->GetLitShape().points);
 }
 
 TEST_F(Widgets, ColourSchemesOverwriteTheColoursEveryTimeTheyAreSet) {
