@@ -436,8 +436,19 @@ bool TIAeverLiquidIndicator::RecolourText() {
     }
   }
   patterns_ = std::move(next);
-  if (HandleAllocated() && !IsRectEmpty(&dirty)) InvalidateRect(handle_, &dirty, FALSE);
+  if (HandleAllocated() && !IsRectEmpty(&dirty)) CopyToScreen(dirty);
   return true;
+}
+
+void TIAeverLiquidIndicator::CopyToScreen(const RECT& rect) {
+  // A lane time changes a hundred times a second: the copy goes straight to the window, as a
+  // paint through the message queue costs several times the copy. A hidden window is painted
+  // in full when it shows.
+  if (!IsWindowVisible(handle_)) return;
+  HDC dc = GetDC(handle_);
+  BitBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+         bitmap_->GetCanvas()->GetHandle(), rect.left, rect.top, SRCCOPY);
+  ReleaseDC(handle_, dc);
 }
 
 void TIAeverLiquidIndicator::Render() {

@@ -127,9 +127,10 @@ class TIAeverLiquidIndicator : public TCustomControl {
   std::vector<std::string> CellPatterns() const;
   TPolygonSet Shape(bool lit) const;
   void FillSegment(const TSegmentShape& segment, uint32_t pixel);
-  // Draws a new text by recolouring the segments it changes and invalidating only them;
+  // Draws a new text by recolouring the segments it changes and copying only them;
   // false when the drawing needs a full render instead.
   bool RecolourText();
+  void CopyToScreen(const RECT& rect);
   // Renders through the message queue once the window exists, at once before.
   void RenderLater();
   // Renders and repaints, unless the control is being read from its definition.
