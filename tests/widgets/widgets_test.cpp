@@ -373,3 +373,64 @@ TEST_F(Widgets, LampSizeFollowsTheWindowOnlyAtRightAngles) {
   l->SetGaloSize(50);
   EXPECT_EQ(l->GetGaloSize(), 10);
 }
+
+TEST_F(Widgets, TexturesFillTheBackgroundRingsAndUnlitSegmentsWithTheirCopies) {
+  TBitmap* grey = New<TBitmap>();
+  grey->SetPixelFormat(pf24bit);
+  grey->SetSize(4, 4);
+  grey->GetCanvas()->GetBrush()->SetColor(RGB(100, 100, 100));
+  grey->GetCanvas()->FillRect(RECT{0, 0, 4, 4});
+
+  TIAgaloLED* l = LaneLamp();
+  l->SetGap(3);
+  l->SetBorderSubstance(grey);
+  TBitmap* lamp = l->GetPicture();
+  EXPECT_EQ(lamp->GetPixelColor(3, 48), RGB(100, 100, 100));  // the gap ring: the texture itself
+  EXPECT_EQ(lamp->GetPixelColor(34, 0), RGB(36, 36, 36));     // lowered ring's top: the dark copy
+  EXPECT_EQ(lamp->GetPixelColor(34, 102), RGB(164, 164, 164));
+  l->SetBorderSubstance(nullptr);
+  EXPECT_EQ(lamp->GetPixelColor(3, 48), clLime);
+
+  TIAeverLiquidIndicator* d = LaneDisplay();
+  d->SetOuterBevel(bkUP);
+  d->SetIndicatorstring("1");
+  d->SetBackMaterial(grey);
+  TBitmap* display = d->GetPicture();
+  EXPECT_EQ(display->GetPixelColor(200, 6), RGB(100, 100, 100));  // background
+  EXPECT_EQ(display->GetPixelColor(200, 0), RGB(164, 164, 164));  // raised bevel's top: light copy
+  EXPECT_EQ(display->GetPixelColor(200, 96), RGB(36, 36, 36));
+  const POINT unlit = Centre(d->GetUnlitShape(), 0), lit = Centre(d->GetLitShape(), 0);
+  EXPECT_EQ(display->GetPixelColor(unlit.x, unlit.y), RGB(68, 68, 68));  // shadow copy, 32 darker
+  EXPECT_EQ(display->GetPixelColor(lit.x, lit.y), clYellow);
+  d->SetMaterialShadowMode(msmLight);
+  EXPECT_EQ(display->GetPixelColor(unlit.x, unlit.y), RGB(132, 132, 132));
+  d->SetForeMaterial(grey);
+  EXPECT_EQ(display->GetPixelColor(lit.x, lit.y), RGB(100, 100, 100));
+  Free(grey);
+}
+
+TEST_F(Widgets, HaloGlowsAroundALitLampInsideItsOwnWindowOnly) {
+  TDesktopLock desktop;
+  form->SetBounds(20, 300, 300, 200);
+  form->SetColor(clBlack);
+  TIAgaloLED* l = LaneLamp();
+  l->SetBounds(100, 40, 69, 97);
+  l->SetGaloIntensity(10);
+  l->SetGaloON(true);
+  form->Show();
+  HWND window = form->GetHandle();
+  auto colour_at = [&](int x, int y) {
+    HDC dc = GetDC(window);
+    COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(window, dc);
+    return c;
+  };
+  auto red_at = [&](int x, int y) { return GetRValue(colour_at(x, y)); };
+  // Just left of the lamp the glow adds red; far from it the form stays black.
+  EXPECT_TRUE(PumpUntil([&] { return red_at(97, 88) > 0; }));
+  EXPECT_EQ(red_at(60, 88), 0);
+  EXPECT_EQ(GetGValue(colour_at(97, 88)), 0);
+  // Switched off, the parent paints over the old glow.
+  l->SetGaloON(false);
+  EXPECT_TRUE(PumpUntil([&] { return red_at(97, 88) == 0; }));
+}
