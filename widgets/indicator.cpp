@@ -306,7 +306,7 @@ void TIAeverLiquidIndicator::Reshape() {
   if (shape_) DeleteObject(shape_);
   shape_ = nullptr;
   // Upright or on its side the indicator fills its window: no region to keep up.
-  if (angle_ % 900 != 0 && GetParent()) {
+  if (angle_ % 900 != 0) {
     std::vector<TGeoPoint> corners{
         {0, 0}, {indicator_width_, 0}, {indicator_width_, indicator_height_}, {0, indicator_height_}};
     Place(corners);
