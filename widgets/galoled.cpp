@@ -283,8 +283,10 @@ void TIAgaloLED::Render() {
   if (textured) FillRegionTexture(dc, nullptr, plastic_texture_, plastic_mode_ == iasmTile, W, H);
   GdiFlush();
   const COLORREF rgb = ColorToRGB(plastic_color_);
+  uint8_t* top = bitmap_->GetScanLine(0);  // rows are top-down, one stride apart
+  const int stride = bitmap_->GetRowBytes();
   for (int y = 0; y < H; ++y) {
-    uint8_t* row = bitmap_->GetScanLine(y);
+    uint8_t* row = top + y * stride;
     for (int x = 0; x < W; ++x) {
       uint8_t* px = row + 3 * x;
       const int shade = GrainedShade(PlasticShade(x, y, W, H, m, depth_), depth_, grain_);

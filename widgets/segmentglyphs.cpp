@@ -276,7 +276,8 @@ std::vector<TCellContent> LayOutCells(std::string_view text, int cells, TIAIndic
 
 // ---- Rotation and bevels ------------------------------------------------------------------
 
-int RoundEven(double value) { return static_cast<int>(std::nearbyint(value)); }
+// lrint rounds in the default mode, to nearest with halves to even.
+int RoundEven(double value) { return static_cast<int>(std::lrint(value)); }
 
 namespace {
 
