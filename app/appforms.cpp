@@ -18,6 +18,7 @@
 #include "toolkit/stdctrls.h"
 #include "toolkit/timers.h"
 #include "toolkit/updown.h"
+#include "widgets/widgets.h"
 
 TMain* Main = nullptr;
 TClassesEditor* ClassesEditor = nullptr;
@@ -43,6 +44,7 @@ void RegisterAppClasses() {
   RegisterUpDownClasses();
   RegisterClass(TTimer::StaticClass());
   RegisterStandInClasses();
+  RegisterWidgetClasses();
   RegisterClasses({TMain::StaticClass(), TInfoForm::StaticClass()});
   RegisterClassesForms();
   RegisterStartListForms();

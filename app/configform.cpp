@@ -1,7 +1,6 @@
 #include "app/configform.h"
 
 #include "app/appforms.h"
-#include "app/standins.h"
 #include "i18n/translator.h"
 #include "toolkit/buttons.h"
 #include "toolkit/classregistry.h"
@@ -9,6 +8,7 @@
 #include "toolkit/spin.h"
 #include "toolkit/stdctrls.h"
 #include "toolkit/typinfo.h"
+#include "widgets/galoled.h"
 
 namespace {
 
@@ -20,16 +20,9 @@ T* Find(const TComponent* form, const char* name) {
   return static_cast<T*>(form->FindComponent(name));
 }
 
-// The lamp at half brightness: how the test lamp shows "off".
-TColor Dimmed(TColor color) {
-  COLORREF rgb = ColorToRGB(color);
-  return static_cast<TColor>(RGB(GetRValue(rgb) / 3, GetGValue(rgb) / 3, GetBValue(rgb) / 3));
-}
-
 }  // namespace
 
-// The controls as plain values. The lamp stand-in has one colour, so the view keeps the
-// lamp's colour and on state and paints "off" dimmed.
+// The controls as plain values.
 class TConfig::TView : public TConfigView {
  public:
   explicit TView(TConfig& form) : form_(form) {}
@@ -45,18 +38,12 @@ class TConfig::TView : public TConfigView {
     Combo("cbAlg")->SetEnabled(enabled);
   }
 
-  TColor GetLampColor() const override { return lamp_color_; }
-  void SetLampColor(TColor color) override {
-    lamp_color_ = color;
-    PaintLamp();
-  }
+  TColor GetLampColor() const override { return Lamp()->GetLedPlasticColor(); }
+  void SetLampColor(TColor color) override { Lamp()->SetLedPlasticColor(color); }
   bool GetLampEnabled() const override { return Lamp()->GetEnabled(); }
   void SetLampEnabled(bool enabled) override { Lamp()->SetEnabled(enabled); }
-  bool GetLampOn() const override { return lamp_on_; }
-  void SetLampOn(bool on) override {
-    lamp_on_ = on;
-    PaintLamp();
-  }
+  bool GetLampOn() const override { return Lamp()->GetLedOn(); }
+  void SetLampOn(bool on) override { Lamp()->SetLedOn(on); }
 
   int GetCountDown() const override { return Find<TSpinEdit>(&form_, "edCountDown")->GetValue(); }
   void SetCountDown(int seconds) override { Find<TSpinEdit>(&form_, "edCountDown")->SetValue(seconds); }
@@ -70,20 +57,11 @@ class TConfig::TView : public TConfigView {
     Application->MessageBox(text, Application->GetTitle(), MB_OK | MB_ICONWARNING);
   }
 
-  // The lamp as the form definition made it: lime and off.
-  void TakeLamp() {
-    lamp_color_ = Lamp()->GetLedPlasticColor();
-    PaintLamp();
-  }
-
  private:
   TComboBox* Combo(const char* name) const { return Find<TComboBox>(&form_, name); }
-  TLaneLamp* Lamp() const { return Find<TLaneLamp>(&form_, "led"); }
-  void PaintLamp() { Lamp()->SetLedPlasticColor(lamp_on_ ? lamp_color_ : Dimmed(lamp_color_)); }
+  TIAgaloLED* Lamp() const { return Find<TIAgaloLED>(&form_, "led"); }
 
   TConfig& form_;
-  TColor lamp_color_ = clLime;
-  bool lamp_on_ = false;
 };
 
 TConfig::TConfig(TComponent* owner) : TForm(owner), view_(std::make_unique<TView>(*this)) { Config = this; }
@@ -112,7 +90,6 @@ void TConfig::FormCreate(TObject*) {
   logic_->OnTrigger = [this] {
     if (g_trigger_handler) g_trigger_handler(this);
   };
-  view_->TakeLamp();
   logic_->LoadSettings();
 }
 

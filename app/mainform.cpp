@@ -22,6 +22,8 @@
 #include "toolkit/sysutils.h"
 #include "toolkit/timers.h"
 #include "toolkit/typinfo.h"
+#include "widgets/galoled.h"
+#include "widgets/indicator.h"
 
 TK_CLASS_INFO(TMain, TForm)
 
@@ -69,8 +71,8 @@ void TMain::FindComponents() {
   for (int n = 1; n <= 3; ++n) {
     TLaneControls& lane = lane_[n - 1];
     const std::string prefix = "lbl_" + std::to_string(n);
-    lane.Display = Component<TLaneIndicator>(prefix + "ind");
-    lane.Lamp = Component<TLaneLamp>("led" + std::to_string(n));
+    lane.Display = Component<TIAeverLiquidIndicator>(prefix + "ind");
+    lane.Lamp = Component<TIAgaloLED>("led" + std::to_string(n));
     lane.Title = Component<TLabel>(prefix + "Title");
     for (int lap = 1; lap <= 3; ++lap)
       lane.Lap[lap - 1] = Component<TLabel>(prefix + "r" + std::to_string(lap));

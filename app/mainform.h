@@ -27,8 +27,8 @@ class TButton;
 class TTimer;
 class TSaveDialog;
 class TMenuItem;
-class TLaneIndicator;
-class TLaneLamp;
+class TIAeverLiquidIndicator;
+class TIAgaloLED;
 class TLaneSwitch;
 
 class TMain : public TForm, public TRaceView, public TLaneAssignmentView {
@@ -112,8 +112,8 @@ class TMain : public TForm, public TRaceView, public TLaneAssignmentView {
   static void Publish(TPublisher<TMain>& p);
 
   struct TLaneControls {
-    TLaneIndicator* Display = nullptr;
-    TLaneLamp* Lamp = nullptr;
+    TIAeverLiquidIndicator* Display = nullptr;
+    TIAgaloLED* Lamp = nullptr;
     TLabel* Title = nullptr;
     TLabel* Lap[3] = {nullptr, nullptr, nullptr};
     TLabel* Status = nullptr;

@@ -8,11 +8,11 @@ export DRAVOLIN_ROOT DRAVOLIN_CACHE DRAVOLIN_BUILD
 
 # Everything the build, the program and the tests need from Debian.
 DRAVOLIN_PACKAGES=(
-  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  g++ g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   mingw-w64-x86-64-dev cmake ninja-build nasm googletest gettext python3
   wine64 fonts-wine xvfb xauth x11-utils xdotool imagemagick
   dpkg-dev xz-utils ca-certificates file
-  g++ pkg-config libpixman-1-dev libstb-dev
+  pkg-config libpixman-1-dev libstb-dev
 )
 
 log() { printf '[dravolin] %s\n' "$*" >&2; }

@@ -12,7 +12,6 @@
 #include "app/configform.h"
 #include "app/selectcarform.h"
 #include "app/settings.h"
-#include "app/standins.h"
 #include "i18n/translator.h"
 #include "app/startlistform.h"
 #include "tests/app/scripted_comm_ports.h"
@@ -29,6 +28,7 @@
 #include "toolkit/spin.h"
 #include "toolkit/stdctrls.h"
 #include "toolkit/streams.h"
+#include "widgets/galoled.h"
 
 namespace {
 
@@ -477,20 +477,23 @@ TEST_F(ConfigDialog, SettingsFileFarTooLargeIsReportedOnceNotReadAndOnlyOkReplac
 TEST_F(ConfigDialog, PickedPortLightsTheLampAndARisingEdgeReachesTheTriggerHandler) {
   TScriptedPort& port = ports.Add(3);
   New<TConfig>(Application, ports);
-  TLaneLamp* lamp = Child<TLaneLamp>(Config, "led");
+  TIAgaloLED* lamp = Child<TIAgaloLED>(Config, "led");
+  EXPECT_EQ(lamp->GetHeight(), 21);
   Combo("cbPort")->SetItemIndex(3);
   Combo("cbPort")->OnChange(Combo("cbPort"));
   EXPECT_TRUE(Combo("cbCont")->GetEnabled() && Combo("cbAlg")->GetEnabled());
-  TColor off = lamp->GetLedPlasticColor();
-  EXPECT_NE(off, clLime);
+  EXPECT_FALSE(lamp->GetLedOn());
   port.status = MS_CTS_ON | MS_DSR_ON | MS_RING_ON | MS_RLSD_ON;
   EXPECT_TRUE(ServeUntil([&] { return counter.count == 1; }));
   EXPECT_EQ(lamp->GetLedPlasticColor(), clLime);
+  EXPECT_TRUE(lamp->GetLedOn());
   // A port that cannot be opened falls back to none.
   Combo("cbPort")->SetItemIndex(5);
   Combo("cbPort")->OnChange(Combo("cbPort"));
   EXPECT_EQ(Combo("cbPort")->GetItemIndex(), 0);
   EXPECT_FALSE(Combo("cbCont")->GetEnabled());
+  EXPECT_EQ(lamp->GetLedPlasticColor(), clRed);
+  EXPECT_FALSE(lamp->GetLedOn());
 }
 
 // ---- German ------------------------------------------------------------------------------------

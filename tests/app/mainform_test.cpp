@@ -30,6 +30,8 @@
 #include "toolkit/startup.h"
 #include "toolkit/sysutils.h"
 #include "toolkit/timers.h"
+#include "widgets/galoled.h"
+#include "widgets/indicator.h"
 
 namespace {
 
@@ -116,8 +118,28 @@ TEST_F(MainWindow, IsBuiltFromItsDefinitionWithTheProtocolColumnsAtFirstShowing)
   EXPECT_EQ(client.bottom, 534);
   for (int lane = 1; lane <= 3; ++lane) {
     const std::string n = std::to_string(lane);
-    EXPECT_NE(Find<TLaneIndicator>(("lbl_" + n + "ind").c_str()), nullptr);
-    EXPECT_EQ(Find<TLaneLamp>(("led" + n).c_str())->GetLedPlasticColor(), clRed);
+    TIAeverLiquidIndicator* display = Find<TIAeverLiquidIndicator>(("lbl_" + n + "ind").c_str());
+    EXPECT_EQ(display->GetWidth(), 438);
+    EXPECT_EQ(display->GetHeight(), 97);
+    EXPECT_EQ(display->GetIndicatorWidth(), 438);
+    EXPECT_EQ(display->GetSignNumber(), 7);
+    EXPECT_EQ(display->GetIndicatorKind(), ik9segment);
+    EXPECT_EQ(display->GetIndicatorStyle(), isThick);
+    // The scheme is streamed before the colours, so theirs stand.
+    EXPECT_EQ(display->GetColorScheme(), csBlack);
+    EXPECT_EQ(display->GetNumberForeColor(), clYellow);
+    EXPECT_EQ(display->GetNumberBackColor(), 0x001818);
+    EXPECT_EQ(display->GetNumberForeColor1(), 0x0080FF);
+    TIAgaloLED* lamp = Find<TIAgaloLED>(("led" + n).c_str());
+    EXPECT_EQ(lamp->GetLedPlasticColor(), clRed);
+    EXPECT_EQ(lamp->GetWidth(), 69);
+    EXPECT_EQ(lamp->GetHeight(), 97);
+    EXPECT_EQ(lamp->GetLedWidth(), 65);
+    EXPECT_EQ(lamp->GetLedHeight(), 93);
+    EXPECT_TRUE(lamp->GetLedOn());
+    // Both sit inside the black panel, side by side.
+    EXPECT_LE(lamp->GetLeft() + lamp->GetWidth(), lamp->GetParent()->GetClientWidth());
+    EXPECT_LE(display->GetLeft() + display->GetWidth(), lamp->GetLeft());
     EXPECT_FALSE(Find<TLaneSwitch>(("ledOn" + n).c_str())->GetStatus());
     EXPECT_EQ(Find<TLaneSwitch>(("ledOn" + n).c_str())->GetTag(), lane);
   }
@@ -160,7 +182,7 @@ TEST_F(MainWindow, SwitchingALaneOnShowsItsParticipantAndEnablesPrepare) {
 }
 
 TEST_F(MainWindow, LaneDisplayDrawsItsTextInYellowOnBlack) {
-  TLaneIndicator* display = Find<TLaneIndicator>("lbl_1ind");
+  TIAeverLiquidIndicator* display = Find<TIAeverLiquidIndicator>("lbl_1ind");
   TWinControl* panel = display->GetParent();
   auto count = [&](TColor color) {
     TBitmap* picture = PictureOf(panel);
@@ -174,8 +196,26 @@ TEST_F(MainWindow, LaneDisplayDrawsItsTextInYellowOnBlack) {
   display->SetIndicatorstring("");
   EXPECT_EQ(count(clYellow), 0);
   EXPECT_GT(count(clBlack), 0);
+  const int unlit = count(0x001818);
+  EXPECT_GT(unlit, 0);
   display->SetIndicatorstring("00:00.00");
   EXPECT_GT(count(clYellow), 0);
+  EXPECT_LT(count(0x001818), unlit);
+}
+
+TEST_F(MainWindow, LaneLampShowsTheLanesColourShaded) {
+  TIAgaloLED* lamp = Find<TIAgaloLED>("led2");
+  auto centre = [&] {
+    return lamp->GetPicture()->GetPixelColor(lamp->GetWidth() / 2, lamp->GetHeight() / 2);
+  };
+  // Red, at full brightness near the centre (grain takes at most 15 off).
+  EXPECT_GE(GetRValue(centre()), 240);
+  EXPECT_EQ(GetGValue(centre()), 0);
+  Main->SetLaneLampColor(2, clYellow);
+  EXPECT_EQ(Main->GetLaneLampColor(2), clYellow);
+  EXPECT_GE(GetRValue(centre()), 240);
+  EXPECT_GE(GetGValue(centre()), 240);
+  EXPECT_EQ(GetBValue(centre()), 0);
 }
 
 TEST_F(MainWindow, FunctionKeysRunAHeatAndStopWritesTheProtocol) {

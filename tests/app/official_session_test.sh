@@ -60,7 +60,7 @@ crop() { convert "$shots/$1.png" -crop "$2" +repage "$tmp/$3.png"; }
 # The title bar's height: client coordinates below are turned into window image ones.
 frame_x=$((GUI_CLIENT[0] - GUI_WINDOW[0]))
 frame_y=$((GUI_CLIENT[1] - GUI_WINDOW[1]))
-start_button="218x56+$((frame_x + 6))+$((frame_y + 402))"
+start_button="253x38+$((frame_x + 6))+$((frame_y + 450))"
 crop main-first-start "$start_button" start-disabled
 
 # ---- 2. Classes and participants through the dialogs --------------------------------------
@@ -87,7 +87,7 @@ new_class() {
   gui_gone "Neue Klasse"
 }
 
-gui_click "$main" 697 431
+gui_click "$main" 711 431
 gui_wait Startliste
 gui_key Startliste Insert
 gui_wait "$participant"
@@ -138,32 +138,32 @@ check "the program ends with exit code 0" "$rc"
 gui_start "$tmp/dravolin.exe"
 gui_wait "$main"
 check "no error box at the second start" "$(gui_tool wait dravolin 300 >/dev/null 2>&1 && echo 1 || echo 0)"
-gui_click "$main" 697 431
+gui_click "$main" 711 431
 gui_wait Startliste
 shot Startliste start-list-reopened
 gui_click Startliste 603 339
 gui_gone Startliste
 # Lane 1 switched on shows its participant in the title line, which was empty before.
 colours() { identify -format '%k' "$tmp/$1.png"; }
-title_line="372x20+$((frame_x + 6))+$((frame_y + 6))"
+title_line="438x20+$((frame_x + 6))+$((frame_y + 4))"
 crop main-first-start "$title_line" title-empty
-gui_click "$main" 394 16
+gui_click "$main" 460 14
 shot "$main" main-lane-1
 crop main-lane-1 "$title_line" title-lane-1
 check "lane 1 shows a participant after the restart" "$([ "$(colours title-lane-1)" -gt "$(colours title-empty)" ] && echo 0 || echo 1)"
 
 # ---- 4. Lanes, the car selection, a heat and both exports ----------------------------------
 # Lane 2 on, then one step up to the second participant.
-gui_click "$main" 394 146
-gui_click "$main" 418 139
-gui_click "$main" 418 10 3
+gui_click "$main" 460 162
+gui_click "$main" 484 155
+gui_click "$main" 484 7 3
 gui_wait Teilnehmerauswahl
 shot Teilnehmerauswahl select-car
 gui_key Teilnehmerauswahl Escape
 gui_gone Teilnehmerauswahl
 
 # The configuration: no start count-down, and a protocol footer of our own.
-gui_click "$main" 549 399
+gui_click "$main" 592 399
 gui_wait Einstellungen
 field Einstellungen 50 159 0
 field Einstellungen 190 298 "Zeitnahme Kestrune"
@@ -189,10 +189,10 @@ export_to() {
   gui_until 5 test -s "$2" || true
   gui_gone "HTML Protokoll"
 }
-export_to 519 "$tmp/protocol.htm"
-export_to 727 "$tmp/protocol.txt"
+export_to 568 "$tmp/protocol.htm"
+export_to 736 "$tmp/protocol.txt"
 
-gui_click "$main" 699 399
+gui_click "$main" 711 399
 gui_wait Info
 shot Info info
 gui_key Info Return

@@ -18,7 +18,7 @@ gui_wait "$title"
 gui_sync "$title"
 
 # Lane 1's switch sits at the top right of the first lane block.
-gui_click "$title" 394 16
+gui_click "$title" 460 14
 # One key at a time, each taken in before the next (a lap is at least a hundredth long).
 keys() {
   local k
@@ -31,7 +31,7 @@ gui_screenshot "$title" "$shots/race-heat.png"
 
 # The HTML export: the save dialog takes a typed file name.
 page="$tmp/protocol.htm"
-gui_click "$title" 519 357
+gui_click "$title" 568 357
 gui_wait "HTML Protokoll"
 gui_sync "HTML Protokoll"
 gui_type "HTML Protokoll" "Z:$(printf '%s' "$page" | tr / '\\')"

@@ -1,0 +1,95 @@
+// How long the lane display and the lane lamp take per update under the real window system:
+// a lane time set with changing hundredths and painted, the same time set again, and a lamp
+// colour change painted. Run by hand with a count (default 10000); CI runs it with a tiny one.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "toolkit/forms.h"
+#include "toolkit/startup.h"
+#include "widgets/galoled.h"
+#include "widgets/indicator.h"
+
+namespace {
+
+double Now() {
+  static LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return t.QuadPart * 1e6 / frequency.QuadPart;
+}
+
+// Median and 90th percentile of the samples in microseconds.
+void Report(const char* what, std::vector<double> us) {
+  std::sort(us.begin(), us.end());
+  std::printf("%-36s median %8.2f us  p90 %8.2f us  (%zu runs)\n", what, us[us.size() / 2],
+              us[us.size() * 9 / 10], us.size());
+}
+
+template <class F>
+std::vector<double> Time(int count, F step) {
+  std::vector<double> us;
+  us.reserve(count);
+  for (int i = 0; i < count; ++i) {
+    const double start = Now();
+    step(i);
+    us.push_back(Now() - start);
+  }
+  return us;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int count = std::max(argc > 1 ? std::atoi(argv[1]) : 10000, 1);
+  RegisterToolkitUnits();
+  RegisterFormsUnit();
+  TUnitsScope units;
+  TForm* form = New<TForm>(nullptr, kCreateNew);
+  form->SetBounds(600, 500, 560, 140);
+  auto* display = New<TIAeverLiquidIndicator>(form);
+  display->SetParent(form);
+  display->SetBounds(4, 4, 438, 97);
+  display->SetSignNumber(7);
+  display->SetIndicatorKind(ik9segment);
+  display->SetIndicatorStyle(isThick);
+  display->SetInnerBevel(bkNone);
+  display->SetOuterBevel(bkNone);
+  display->SetBackColor(clBlack);
+  display->SetNumberForeColor(clYellow);
+  display->SetNumberBackColor(0x001818);
+  auto* lamp = New<TIAgaloLED>(form);
+  lamp->SetParent(form);
+  lamp->SetBounds(450, 4, 69, 97);
+  lamp->SetLedWidth(65);
+  lamp->SetLedHeight(93);
+  lamp->SetLedPlasticDepth(10);
+  lamp->SetBorderColor(clNavy);
+  lamp->SetLedOn(true);
+  form->Show();
+  Application->ProcessMessages();
+
+  char text[16];
+  Report("indicator: new time + paint", Time(count, [&](int i) {
+           std::snprintf(text, sizeof text, "%02d:%02d.%02d", i / 6000 % 100, i / 100 % 60, i % 100);
+           display->SetIndicatorstring(text);
+           display->Update();
+         }));
+  const std::string shown = display->GetIndicatorstring();
+  Report("indicator: same time again", Time(count, [&](int) { display->SetIndicatorstring(shown); }));
+  const TColor colours[] = {clRed, clLime, clYellow};
+  Report("lamp: new colour + paint", Time(std::max(count / 10, 1), [&](int i) {
+           lamp->SetLedPlasticColor(colours[i % 3]);
+           lamp->Update();
+         }));
+  Free(form);
+  return 0;
+}

@@ -1,0 +1,436 @@
+// The segment indicator and the LED lamp as controls: their drawings read back pixel by pixel,
+// their window regions, sizes and limits, on a form of their own (never shown).
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "tests/toolkit/visual_test_classes.h"
+#include "toolkit/bitmap.h"
+#include "toolkit/forms.h"
+#include "widgets/galoled.h"
+#include "widgets/indicator.h"
+
+namespace {
+
+class Widgets : public testing::Test {
+ protected:
+  void SetUp() override {
+    form = New<TForm>(nullptr, kCreateNew);
+    form->SetBounds(0, 0, 700, 400);
+  }
+  void TearDown() override {
+    Free(form);
+    Pump();
+  }
+
+  // An indicator as the main window streams the lane displays.
+  TIAeverLiquidIndicator* LaneDisplay() {
+    auto* d = New<TIAeverLiquidIndicator>(form);
+    d->SetParent(form);
+    d->SetBounds(10, 10, 438, 97);
+    d->SetSignNumber(7);
+    d->SetIndicatorKind(ik9segment);
+    d->SetIndicatorStyle(isThick);
+    d->SetInnerBevel(bkNone);
+    d->SetOuterBevel(bkNone);
+    d->SetBackColor(clBlack);
+    d->SetNumberForeColor(clYellow);
+    d->SetNumberForeColor1(0x0080FF);
+    d->SetNumberBackColor(0x001818);
+    return d;
+  }
+
+  // A lamp as the main window streams the lane lamps.
+  TIAgaloLED* LaneLamp() {
+    auto* l = New<TIAgaloLED>(form);
+    l->SetParent(form);
+    l->SetBounds(460, 10, 69, 97);
+    l->SetLedWidth(65);
+    l->SetLedHeight(93);
+    l->SetLedPlasticDepth(10);
+    l->SetGapColor(clLime);
+    l->SetBorderColor(clNavy);
+    l->SetLedOn(true);
+    return l;
+  }
+
+  TForm* form = nullptr;
+};
+
+// The pixel inside a convex polygon at the mean of its points.
+POINT Centre(const TPolygonSet& set, int index) {
+  int first = 0;
+  for (int i = 0; i < index; ++i) first += set.counts[i];
+  double x = 0, y = 0;
+  for (int i = 0; i < set.counts[index]; ++i) x += set.points[first + i].x, y += set.points[first + i].y;
+  return {static_cast<int>(std::lround(x / set.counts[index])),
+          static_cast<int>(std::lround(y / set.counts[index]))};
+}
+
+int CountColor(TBitmap* picture, TColor color) {
+  int found = 0;
+  for (int y = 0; y < picture->GetHeight(); ++y)
+    for (int x = 0; x < picture->GetWidth(); ++x) found += picture->GetPixelColor(x, y) == color;
+  return found;
+}
+
+bool InWindowRegion(TWinControl* control, int x, int y) {
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  const bool has = GetWindowRgn(control->GetHandle(), region) != ERROR;
+  const bool inside = !has || PtInRegion(region, x, y);
+  DeleteObject(region);
+  return inside;
+}
+
+}  // namespace
+
+// ---- Indicator ------------------------------------------------------------------------------
+
+TEST_F(Widgets, LaneTimesShowLitSegmentsInTheForeColourAndTheRestDimmed) {
+  TIAeverLiquidIndicator* d = LaneDisplay();
+  struct TCase {
+    const char* text;
+    int lit;
+  };
+  // "0" lights 6, "1" 2, "2" 5, "3" 5, "4" 4, "5" 5, "6" 6; the colon 2, the point 1.
+  for (TCase c : {TCase{"00:00.00", 6 * 6 + 2 + 1}, TCase{"12:34.56", 2 + 5 + 2 + 5 + 4 + 1 + 5 + 6}}) {
+    d->SetIndicatorstring(c.text);
+    const TPolygonSet &lit = d->GetLitShape(), &unlit = d->GetUnlitShape();
+    ASSERT_EQ(lit.Count(), c.lit) << c.text;
+    ASSERT_EQ(lit.Count() + unlit.Count(), 7 * 10);
+    TBitmap* picture = d->GetPicture();
+    ASSERT_EQ(picture->GetWidth(), 438);
+    ASSERT_EQ(picture->GetHeight(), 97);
+    for (int i = 0; i < lit.Count(); ++i) {
+      POINT p = Centre(lit, i);
+      EXPECT_EQ(picture->GetPixelColor(p.x, p.y), clYellow) << c.text << " lit " << i;
+    }
+    for (int i = 0; i < unlit.Count(); ++i) {
+      POINT p = Centre(unlit, i);
+      EXPECT_EQ(picture->GetPixelColor(p.x, p.y), 0x001818) << c.text << " unlit " << i;
+    }
+    // Between the cells and around them the background is black, and nothing but the three
+    // colours is drawn.
+    for (POINT p : {POINT{0, 0}, POINT{437, 96}, POINT{0, 48}, POINT{437, 48}, POINT{62, 48}})
+      EXPECT_EQ(picture->GetPixelColor(p.x, p.y), clBlack) << p.x << "," << p.y;
+    const int yellow = CountColor(picture, clYellow), dim = CountColor(picture, 0x001818),
+              black = CountColor(picture, clBlack);
+    EXPECT_EQ(yellow + dim + black, 438 * 97);
+    EXPECT_GT(yellow, 0);
+  }
+  // Painting is the copy of that drawing.
+  TBitmap* shown = PictureOf(d);
+  for (int y = 0; y < 97; y += 3)
+    for (int x = 0; x < 438; x += 3)
+      ASSERT_EQ(PixelAt(shown, d, x, y), d->GetPicture()->GetPixelColor(x, y)) << x << "," << y;
+  Free(shown);
+}
+
+TEST_F(Widgets, IndicatorLaysTextIntoCellsAndRedrawsOnlyOnChange) {
+  TIAeverLiquidIndicator* d = LaneDisplay();
+  d->SetIndicatorstring("");
+  EXPECT_EQ(d->GetLitShape().Count(), 0);  // every segment of every cell unlit
+  EXPECT_EQ(d->GetUnlitShape().Count(), 70);
+  d->SetSignNumber(3);
+  d->SetIndicatorKind(ik7segment);
+  d->SetIndicatorstring("5.5");
+  EXPECT_EQ(d->GetLitShape().Count(), 5 + 1 + 5);
+  d->SetIndicatorstring("5..5");
+  EXPECT_EQ(d->GetLitShape().Count(), 5 + 1 + 1 + 5);
+  d->SetIndicatorstring("12:");  // the colon is blank in a 7-segment cell
+  EXPECT_EQ(d->GetLitShape().Count(), 2 + 5);
+  d->SetSignNumber(0);  // ignored
+  EXPECT_EQ(d->GetSignNumber(), 3);
+  d->SetIndicatorKind(ik5x7matrix);
+  EXPECT_EQ(d->GetLitShape().Count() + d->GetUnlitShape().Count(), 3 * 35);
+
+  // The same text again does not even invalidate the window (shown: hidden windows keep no
+  // update region).
+  TDesktopLock desktop;
+  form->SetBounds(1000, 760, 460, 120);
+  form->Show();
+  HWND window = d->GetHandle();
+  Pump();
+  ValidateRect(window, nullptr);
+  d->SetIndicatorstring("12:");
+  EXPECT_FALSE(GetUpdateRect(window, nullptr, FALSE));
+}
+
+TEST_F(Widgets, NewTextsRecolourOnlyTheSegmentsTheyChange) {
+  TIAeverLiquidIndicator* d = LaneDisplay();
+  TDesktopLock desktop;
+  form->SetBounds(20, 300, 470, 160);  // on the screen: its pixels are read back
+  form->Show();
+  HWND window = d->GetHandle();
+  for (const char* text : {"00:00.00", "00:00.01", "", "12:34.56", "1.2.3", "59:59.99", "00:01.10"})
+    d->SetIndicatorstring(text);
+  EXPECT_TRUE(PumpUntil([&] { return !GetUpdateRect(window, nullptr, FALSE); }));
+  d->SetIndicatorstring("00:01.11");
+  // Only the last cell changes, and it is on the screen at once, without a paint cycle.
+  EXPECT_FALSE(GetUpdateRect(window, nullptr, FALSE));
+  TBitmap* drawn = d->GetPicture();
+  HDC dc = GetDC(window);
+  int differing = 0;
+  for (int y = 0; y < 97; y += 2)
+    for (int x = 0; x < 438; x += 2)
+      differing += GetPixel(dc, x, y) != static_cast<COLORREF>(drawn->GetPixelColor(x, y));
+  ReleaseDC(window, dc);
+  EXPECT_EQ(differing, 0);
+  // The result is the drawing of the same text from scratch.
+  TIAeverLiquidIndicator* fresh = LaneDisplay();
+  fresh->SetIndicatorstring("00:01.11");
+  TBitmap *a = d->GetPicture(), *b = fresh->GetPicture();
+  for (int y = 0; y < 97; ++y)
+    for (int x = 0; x < 438; ++x) ASSERT_EQ(a->GetPixelColor(x, y), b->GetPixelColor(x, y)) << x << "," << y;
+  EXPECT_EQ(d->GetLitShape().points, fresh->GetLitShape().points);
+}
+
+TEST_F(Widgets, ColourSchemesOverwriteTheColoursEveryTimeTheyAreSet) {
+  TIAeverLiquidIndicator* d = LaneDisplay();
+  d->SetColorScheme(csPlasma);
+  EXPECT_EQ(d->GetBackColor(), 0x000080);
+  EXPECT_EQ(d->GetBevelColor(), 0x000080);
+  EXPECT_EQ(d->GetNumberBackColor(), 0x400080);
+  EXPECT_EQ(d->GetNumberForeColor(), 0x48BFFF);
+  EXPECT_EQ(d->GetNumberForeColor1(), 0x80FFFF);
+  d->SetNumberForeColor(clWhite);
+  d->SetColorScheme(csPlasma);  // the same scheme again still recolours
+  EXPECT_EQ(d->GetNumberForeColor(), 0x48BFFF);
+  // The deferred render shows the scheme.
+  PumpUntil([&] { return d->GetPicture()->GetPixelColor(0, 0) == 0x000080; }, 2000);
+  EXPECT_EQ(d->GetPicture()->GetPixelColor(0, 0), 0x000080);
+}
+
+TEST_F(Widgets, BevelsAreLitFromTheTopLeftAndTransparentModesCutTheWindow) {
+  TIAeverLiquidIndicator* d = LaneDisplay();
+  d->SetOuterBevel(bkUP);
+  d->SetOuterBevelWidth(3);
+  d->SetBevelColor(0x808080);
+  TBitmap* picture = d->GetPicture();
+  EXPECT_EQ(picture->GetPixelColor(200, 1), 0xA0A0A0);   // top: light
+  EXPECT_EQ(picture->GetPixelColor(1, 48), 0xA0A0A0);    // left: light
+  EXPECT_EQ(picture->GetPixelColor(200, 95), 0x606060);  // bottom: dark
+  EXPECT_EQ(picture->GetPixelColor(436, 48), 0x606060);  // right: dark
+  d->SetOuterBevel(bkDown);
+  EXPECT_EQ(picture->GetPixelColor(200, 1), 0x606060);
+
+  d->SetIndicatorstring("1");
+  const POINT lit = Centre(d->GetLitShape(), 0), unlit = Centre(d->GetUnlitShape(), 0);
+  EXPECT_TRUE(InWindowRegion(d, 200, 7));
+  d->SetTransparentMode(tmBackOnly);
+  EXPECT_FALSE(InWindowRegion(d, 200, 7));  // background between the bevel and the cells
+  EXPECT_TRUE(InWindowRegion(d, 200, 1));   // bevel
+  EXPECT_TRUE(InWindowRegion(d, lit.x, lit.y));
+  EXPECT_TRUE(InWindowRegion(d, unlit.x, unlit.y));
+  d->SetTransparentMode(tmAll);
+  EXPECT_TRUE(InWindowRegion(d, lit.x, lit.y));
+  EXPECT_FALSE(InWindowRegion(d, unlit.x, unlit.y));
+  d->SetTransparentMode(tmNone);
+  EXPECT_TRUE(InWindowRegion(d, 200, 7));
+  EXPECT_TRUE(InWindowRegion(d, unlit.x, unlit.y));
+}
+
+TEST_F(Widgets, RotatedIndicatorTakesTheRotatedBoxAndItsShape) {
+  auto* d = New<TIAeverLiquidIndicator>(form);
+  d->SetParent(form);
+  d->GetHandle();
+  EXPECT_EQ(d->GetWidth(), 172);
+  EXPECT_EQ(d->GetHeight(), 36);
+  d->SetIndicatorAngle(450);
+  EXPECT_EQ(d->GetWidth(), 147);
+  EXPECT_EQ(d->GetHeight(), 147);
+  EXPECT_TRUE(InWindowRegion(d, 73, 73));
+  EXPECT_FALSE(InWindowRegion(d, 2, 2));
+  EXPECT_FALSE(InWindowRegion(d, 144, 144));
+  EXPECT_TRUE(InWindowRegion(d, 130, 20));  // along the rising diagonal
+  // Resizing snaps back to the box.
+  d->SetBounds(d->GetLeft(), d->GetTop(), 300, 60);
+  Pump();
+  EXPECT_EQ(d->GetWidth(), 147);
+  EXPECT_EQ(d->GetHeight(), 147);
+  EXPECT_EQ(d->GetIndicatorWidth(), 172);
+  // On its side the indicator takes the window's height as its width.
+  d->SetIndicatorAngle(900);
+  EXPECT_EQ(d->GetWidth(), 36);
+  EXPECT_EQ(d->GetHeight(), 172);
+  d->SetBounds(d->GetLeft(), d->GetTop(), 40, 200);
+  EXPECT_EQ(d->GetIndicatorWidth(), 200);
+  EXPECT_EQ(d->GetIndicatorHeight(), 40);
+  EXPECT_TRUE(InWindowRegion(d, 2, 2));
+}
+
+TEST_F(Widgets, HoveringThickensOrRecoloursTheSegments) {
+  TIAeverLiquidIndicator* d = LaneDisplay();
+  d->SetIndicatorstring("8");
+  int entered = 0;
+  struct TCounter : TObject {
+    int* count;
+    void Hit(TObject*) { ++*count; }
+  } counter;
+  counter.count = &entered;
+  d->onMouseEnter = TNotifyEvent(&counter, &TCounter::Hit);
+  d->GetHandle();
+  const std::vector<TGeoPoint> before = d->GetLitShape().points;
+  d->SetMouseAction(maBoth);
+  d->Perform(CM_MOUSEENTER, 0, 0);
+  EXPECT_EQ(entered, 1);
+  EXPECT_TRUE(PumpUntil([&] { return d->GetLitShape().points != before; }, 2000));
+  const POINT p = Centre(d->GetLitShape(), 0);
+  EXPECT_EQ(d->GetPicture()->GetPixelColor(p.x, p.y), 0x0080FF);
+  d->Perform(CM_MOUSELEAVE, 0, 0);
+  EXPECT_TRUE(PumpUntil([&] { return d->GetLitShape().points == before; }, 2000));
+  EXPECT_EQ(d->GetPicture()->GetPixelColor(p.x, p.y), clYellow);
+}
+
+// ---- Lamp -----------------------------------------------------------------------------------
+
+TEST_F(Widgets, LampShadesItsPlasticAndHalvesItWhenOff) {
+  TIAgaloLED* l = LaneLamp();
+  l->SetGrainSource([](int) { return 0; });  // every pixel grained by +15
+  l->SetLedPlasticColor(clRed);
+  TBitmap* picture = l->GetPicture();
+  ASSERT_EQ(picture->GetWidth(), 69);
+  ASSERT_EQ(picture->GetHeight(), 97);
+  // Centre 252 + 15; the middle of the body's top edge 127 + 15; a corner 39 + 15.
+  EXPECT_EQ(picture->GetPixelColor(34, 48), RGB(255, 0, 0));
+  EXPECT_EQ(picture->GetPixelColor(34, 2), RGB(142, 0, 0));
+  EXPECT_EQ(picture->GetPixelColor(2, 2), RGB(255 * 54 / 255, 0, 0));
+  // The default lowered ring: top and left dark, bottom and right light, in navy +- 32.
+  EXPECT_EQ(picture->GetPixelColor(34, 0), RGB(0, 0, 96));
+  EXPECT_EQ(picture->GetPixelColor(0, 48), RGB(0, 0, 96));
+  EXPECT_EQ(picture->GetPixelColor(34, 96), RGB(32, 32, 160));
+  EXPECT_EQ(picture->GetPixelColor(68, 48), RGB(32, 32, 160));
+  EXPECT_EQ(CountColor(picture, clLime), 0);  // no gap ring with Gap 0
+  l->SetLedOn(false);
+  EXPECT_EQ(picture->GetPixelColor(34, 48), RGB(127, 0, 0));
+  EXPECT_EQ(picture->GetPixelColor(34, 2), RGB(127 * 142 / 255, 0, 0));
+  // A half turn takes the ring's own top edge to the bottom, where it is light: the sides
+  // follow the screen, so a rectangle looks the same.
+  l->SetAngle(1800);
+  EXPECT_EQ(picture->GetPixelColor(34, 0), RGB(0, 0, 96));
+  EXPECT_EQ(picture->GetPixelColor(34, 96), RGB(32, 32, 160));
+  // A gap ring in its colour between the plastic and the border.
+  l->SetAngle(0);
+  l->SetGap(3);
+  EXPECT_EQ(l->GetWidth(), 65 + 2 * 5);
+  EXPECT_EQ(picture->GetPixelColor(3, 48), clLime);
+  // A body of no size and the deepest plastic: no NaN colours, no crash.
+  l->SetLedWidth(0);
+  l->SetLedHeight(0);
+  l->SetGap(0);
+  EXPECT_EQ(l->GetWidth(), 4);
+  EXPECT_EQ(picture->GetWidth(), 4);
+}
+
+TEST_F(Widgets, LampWindowIsCutToTheOuterOutlineOfEachShape) {
+  for (TIALedClass cls : {ialcRect, ialcRound, ialcRomb, ialcHalfCircle, ialcTriangle, ialcTrapezium}) {
+    auto* l = New<TIAgaloLED>(form);
+    l->SetParent(form);
+    l->SetLedClass(cls);
+    l->SetLedWidth(40);
+    l->SetLedHeight(30);
+    l->GetHandle();
+    EXPECT_EQ(l->GetWidth(), 44) << cls;
+    EXPECT_EQ(l->GetHeight(), 34) << cls;
+    EXPECT_TRUE(InWindowRegion(l, 22, 20)) << cls;
+    // Only the rectangle reaches the top-left corner; the half circle its left edge.
+    EXPECT_EQ(InWindowRegion(l, 1, 1), cls == ialcRect || cls == ialcHalfCircle) << cls;
+    EXPECT_EQ(InWindowRegion(l, 42, 1), cls == ialcRect) << cls;
+    EXPECT_EQ(InWindowRegion(l, 3, 32), cls != ialcRomb && cls != ialcRound) << cls;
+    // At 45 degrees the window is the rotated box and no shape reaches its corners.
+    l->SetAngle(450);
+    EXPECT_EQ(l->GetWidth(), 55) << cls;
+    EXPECT_EQ(l->GetHeight(), 55) << cls;
+    EXPECT_TRUE(InWindowRegion(l, 27, 27)) << cls;
+    EXPECT_FALSE(InWindowRegion(l, 1, 1)) << cls;
+    EXPECT_FALSE(InWindowRegion(l, 53, 53)) << cls;
+    l->SetWidth(80);  // ignored while turned
+    EXPECT_EQ(l->GetWidth(), 55) << cls;
+    Free(l);
+  }
+}
+
+TEST_F(Widgets, LampSizeFollowsTheWindowOnlyAtRightAngles) {
+  TIAgaloLED* l = LaneLamp();
+  l->GetHandle();
+  l->SetAngle(3599);
+  EXPECT_EQ(l->GetAngle(), -1);
+  l->SetAngle(-1800);
+  EXPECT_EQ(l->GetAngle(), 1800);
+  l->SetAngle(900);
+  EXPECT_EQ(l->GetWidth(), 97);
+  EXPECT_EQ(l->GetHeight(), 69);
+  l->SetBounds(l->GetLeft(), l->GetTop(), 50, 30);
+  EXPECT_EQ(l->GetLedWidth(), 26);
+  EXPECT_EQ(l->GetLedHeight(), 46);
+  l->SetAngle(450);
+  const int w = l->GetWidth(), h = l->GetHeight();
+  SetWindowPos(l->GetHandle(), nullptr, 0, 0, 20, 20, SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_EQ(l->GetWidth(), w);
+  EXPECT_EQ(l->GetHeight(), h);
+  l->SetLedPlasticDepth(11);  // out of range: kept
+  EXPECT_EQ(l->GetLedPlasticDepth(), 10);
+  l->SetGaloSize(50);
+  EXPECT_EQ(l->GetGaloSize(), 10);
+}
+
+TEST_F(Widgets, TexturesFillTheBackgroundRingsAndUnlitSegmentsWithTheirCopies) {
+  TBitmap* grey = New<TBitmap>();
+  grey->SetPixelFormat(pf24bit);
+  grey->SetSize(4, 4);
+  grey->GetCanvas()->GetBrush()->SetColor(RGB(100, 100, 100));
+  grey->GetCanvas()->FillRect(RECT{0, 0, 4, 4});
+
+  TIAgaloLED* l = LaneLamp();
+  l->SetGap(3);
+  l->SetBorderSubstance(grey);
+  TBitmap* lamp = l->GetPicture();
+  EXPECT_EQ(lamp->GetPixelColor(3, 48), RGB(100, 100, 100));  // the gap ring: the texture itself
+  EXPECT_EQ(lamp->GetPixelColor(34, 0), RGB(36, 36, 36));     // lowered ring's top: the dark copy
+  EXPECT_EQ(lamp->GetPixelColor(34, 102), RGB(164, 164, 164));
+  l->SetBorderSubstance(nullptr);
+  EXPECT_EQ(lamp->GetPixelColor(3, 48), clLime);
+
+  TIAeverLiquidIndicator* d = LaneDisplay();
+  d->SetOuterBevel(bkUP);
+  d->SetIndicatorstring("1");
+  d->SetBackMaterial(grey);
+  TBitmap* display = d->GetPicture();
+  EXPECT_EQ(display->GetPixelColor(200, 6), RGB(100, 100, 100));  // background
+  EXPECT_EQ(display->GetPixelColor(200, 0), RGB(164, 164, 164));  // raised bevel's top: light copy
+  EXPECT_EQ(display->GetPixelColor(200, 96), RGB(36, 36, 36));
+  const POINT unlit = Centre(d->GetUnlitShape(), 0), lit = Centre(d->GetLitShape(), 0);
+  EXPECT_EQ(display->GetPixelColor(unlit.x, unlit.y), RGB(68, 68, 68));  // shadow copy, 32 darker
+  EXPECT_EQ(display->GetPixelColor(lit.x, lit.y), clYellow);
+  d->SetMaterialShadowMode(msmLight);
+  EXPECT_EQ(display->GetPixelColor(unlit.x, unlit.y), RGB(132, 132, 132));
+  d->SetForeMaterial(grey);
+  EXPECT_EQ(display->GetPixelColor(lit.x, lit.y), RGB(100, 100, 100));
+  Free(grey);
+}
+
+TEST_F(Widgets, HaloGlowsAroundALitLampInsideItsOwnWindowOnly) {
+  TDesktopLock desktop;
+  form->SetBounds(20, 300, 300, 200);
+  form->SetColor(clBlack);
+  TIAgaloLED* l = LaneLamp();
+  l->SetBounds(100, 40, 69, 97);
+  l->SetGaloIntensity(10);
+  l->SetGaloON(true);
+  form->Show();
+  HWND window = form->GetHandle();
+  auto colour_at = [&](int x, int y) {
+    HDC dc = GetDC(window);
+    COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(window, dc);
+    return c;
+  };
+  auto red_at = [&](int x, int y) { return GetRValue(colour_at(x, y)); };
+  // Just left of the lamp the glow adds red; far from it the form stays black.
+  EXPECT_TRUE(PumpUntil([&] { return red_at(97, 88) > 0; }));
+  EXPECT_EQ(red_at(60, 88), 0);
+  EXPECT_EQ(GetGValue(colour_at(97, 88)), 0);
+  // Switched off, the parent paints over the old glow.
+  l->SetGaloON(false);
+  EXPECT_TRUE(PumpUntil([&] { return red_at(97, 88) == 0; }));
+}

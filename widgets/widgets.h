@@ -1,0 +1,4 @@
+// The display widgets' classes, registered for form definitions.
+#pragma once
+
+void RegisterWidgetClasses();
