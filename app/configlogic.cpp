@@ -48,7 +48,12 @@ void TConfigLogic::LoadSettings() {
   SetSettings(::LoadSettings(ini_file_));
 }
 
-bool TConfigLogic::SaveSettings() { return ::SaveSettings(ini_file_, GetSettings()); }
+bool TConfigLogic::SaveSettings() {
+  std::string failure;
+  if (::SaveSettings(ini_file_, GetSettings(), &failure)) return true;
+  view_.ShowMessage(failure);
+  return false;
+}
 
 TSettings TConfigLogic::GetSettings() const {
   TSettings s;
