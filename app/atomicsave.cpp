@@ -82,5 +82,11 @@ void SaveFileAtomically(const std::string& file_name, std::string_view bytes) {
 std::string SaveFailedMessage(const std::string& file_name, DWORD error) {
   std::string reason = error == ERROR_FILE_READ_ONLY ? LoadStr(IDS_SAVE_READ_ONLY) : SysErrorMessage(error);
   if (reason.empty()) reason = Format("%d", static_cast<int>(error));
-  return FmtLoadStr(IDS_SAVE_FAILED, file_name, reason);
+  return SaveFailedMessage(file_name, reason);
+}
+
+// The template is translated before it is formatted: FmtLoadStr would look up the
+// formatted text, which no catalog holds.
+std::string SaveFailedMessage(const std::string& file_name, const std::string& reason) {
+  return Format(LoadStr(IDS_SAVE_FAILED), file_name, reason);
 }

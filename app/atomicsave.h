@@ -20,3 +20,4 @@ void SaveFileAtomically(const std::string& file_name, std::string_view bytes);
 
 // The message for a save that failed, in the active language: the file and the reason.
 std::string SaveFailedMessage(const std::string& file_name, DWORD error);
+std::string SaveFailedMessage(const std::string& file_name, const std::string& reason);

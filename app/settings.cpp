@@ -83,7 +83,7 @@ bool SaveSettings(const std::string& ini_file, const TSettings& settings, std::s
     text = ini.GetFileText();
   } catch (const Exception& e) {
     // An existing file that cannot be read must not be replaced by the seven values alone.
-    if (failure) *failure = FmtLoadStr(IDS_SAVE_FAILED, ini_file, e.Message());
+    if (failure) *failure = SaveFailedMessage(ini_file, e.Message());
     return false;
   }
   DWORD error = 0;

@@ -96,7 +96,7 @@ void TStartListLogic::LoadWorkingFile() {
   // again at each Cancel while the copy is still to be made.
   const bool told = !unread_copy_.empty();
   unread_copy_ = unread ? FreeCopyName(working_file_) : std::string();
-  if (unread && !told) view_.ShowMessage(FmtLoadStr(IDS_START_LIST_UNREAD, working_file_, unread_copy_));
+  if (unread && !told) view_.ShowMessage(Format(LoadStr(IDS_START_LIST_UNREAD), working_file_, unread_copy_));
 }
 
 void TStartListLogic::OpenFile(bool merge) {
