@@ -12,6 +12,8 @@
 //   wintool probe                    shows "wintool probe"; prints "click X Y" (client
 //                                    coordinates) and "char C" (code) until closed
 //   wintool run PROGRAM [ARGS...]    runs the program, waits for it, exits with its code
+//   wintool text TITLE               prints the text of each child window, a line each (the
+//                                    message of a message box, say)
 //
 // "--desktop NAME" before the command works on that desktop instead of the default one (the
 // test's private desktop; "run" starts the program there).
@@ -138,6 +140,20 @@ int Run(char** args, char* desktop) {
   return static_cast<int>(code);
 }
 
+int Texts(const char* title) {
+  return WithWindow(title, [](HWND wnd) {
+    EnumChildWindows(
+        wnd,
+        [](HWND child, LPARAM) -> BOOL {
+          std::string text(static_cast<size_t>(GetWindowTextLengthA(child)) + 1, '\0');
+          text.resize(static_cast<size_t>(GetWindowTextA(child, text.data(), static_cast<int>(text.size()))));
+          std::printf("%s\n", text.c_str());
+          return TRUE;
+        },
+        0);
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -166,8 +182,10 @@ int main(int argc, char** argv) {
         SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &result);
       }
     });
+  if (argc == 3 && !std::strcmp(argv[1], "text")) return Texts(argv[2]);
   if (argc == 2 && !std::strcmp(argv[1], "probe")) return Probe();
-  std::fprintf(stderr,
-               "usage: wintool [--desktop NAME] wait|activate|close|sync TITLE | probe | run PROGRAM...\n");
+  std::fprintf(
+      stderr,
+      "usage: wintool [--desktop NAME] wait|activate|close|sync|text TITLE | probe | run PROGRAM...\n");
   return 2;
 }
