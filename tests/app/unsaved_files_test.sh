@@ -6,7 +6,7 @@
 set -euo pipefail
 source "$(dirname "$0")/../support/gui.sh"
 tmp=$(mktemp -d)
-trap 'gui_end; rm -rf "$tmp"' EXIT
+trap 'gui_end; chattr -i "$tmp" 2>/dev/null; rm -rf "$tmp"' EXIT
 gui_begin
 main="Kestrune / Software / Dravolin"
 failed=0
@@ -91,9 +91,34 @@ check "configuration OK on a read-only ini names it and says why" \
 check "the read-only ini is unchanged" "$(ok cmp "$tmp/ini-before" "$ini")"
 check "the read-only ini keeps its mode" "$(ok test "$(stat -c %a "$ini")" = 444)"
 
+# A folder nothing can be written to, root included (the immutable flag; where it cannot be
+# set, this part is left out): both saves fail and say so, and the files stay.
+chmod 644 "$list" "$ini"
+if chattr +i "$tmp" 2>/dev/null; then
+  gui_click "$main" 697 431
+  gui_wait Startliste
+  gui_click Startliste 603 307
+  text=$(message)
+  printf '     %s\n' "$text"
+  gui_gone Startliste
+  check "start list OK in a folder that cannot be written names the file and a reason" \
+    "$(ok grep -q 'Aktuell.Asl konnte nicht gespeichert werden: .' <<<"$text")"
+  gui_click "$main" 549 399
+  gui_wait Einstellungen
+  gui_click Einstellungen 208 342
+  text=$(message)
+  printf '     %s\n' "$text"
+  gui_gone Einstellungen
+  check "configuration OK there names the ini and a reason" \
+    "$(ok grep -q 'dravolin.ini konnte nicht gespeichert werden: .' <<<"$text")"
+  check "and no file in the folder changed" "$(ok test -z "$(find "$tmp" -type f -newer "$tmp/ini-before")")"
+  chattr -i "$tmp"
+else
+  echo "skip the folder that cannot be written: chattr +i is not allowed here"
+fi
+
 rc=0
 gui_close "$main" || rc=$?
 check "the program ends normally" "$rc"
-chmod 644 "$list" "$ini"
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
