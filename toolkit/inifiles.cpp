@@ -1,5 +1,7 @@
 #include "toolkit/inifiles.h"
 
+#include <algorithm>
+
 #include "toolkit/streams.h"
 #include "toolkit/strings.h"
 #include "toolkit/sysutils.h"
@@ -49,7 +51,9 @@ class TIniDocument {
   std::string At(size_t i) const {
     const std::string& line = lines[i];
     std::string_view text(line.data(), line.size() - LineEnd(line).size());
-    return utf8_ ? Utf8ToAnsi(text) : std::string(text);
+    const bool ascii =
+        std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return utf8_ && !ascii ? Utf8ToAnsi(text) : std::string(text);
   }
   void InsertAt(size_t i, std::string_view text) {
     // The line before the end may have had none, being the last.
@@ -91,7 +95,7 @@ class TIniDocument {
     std::vector<std::pair<std::string, std::string>> entries;
     int header = FindSection(section);
     if (header < 0) return entries;
-    for (int i = header + 1; i < SectionEnd(header); ++i) {
+    for (int i = header + 1, end = SectionEnd(header); i < end; ++i) {
       std::string key;
       std::string line = At(static_cast<size_t>(i));
       if (!KeyOf(line, key)) continue;
@@ -213,7 +217,7 @@ class TIniDocument {
     int header = FindSection(section);
     if (header < 0) return -1;
     std::string wanted = Trim(key), name;
-    for (int i = header + 1; i < SectionEnd(header); ++i)
+    for (int i = header + 1, end = SectionEnd(header); i < end; ++i)
       if (KeyOf(At(static_cast<size_t>(i)), name) && AnsiSameText(name, wanted)) return i;
     return -1;
   }
