@@ -43,12 +43,18 @@ void TConfigLogic::CheckSignal() {
 void TConfigLogic::LoadSettings() {
   if (!told_too_large_ && SettingsFileTooLarge(ini_file_)) {
     told_too_large_ = true;
-    view_.ShowMessage(FmtLoadStr(IDS_SETTINGS_TOO_LARGE, ini_file_));
+    // Translated before it is formatted: the catalog holds the template.
+    view_.ShowMessage(Format(LoadStr(IDS_SETTINGS_TOO_LARGE), ini_file_));
   }
   SetSettings(::LoadSettings(ini_file_));
 }
 
-bool TConfigLogic::SaveSettings() { return ::SaveSettings(ini_file_, GetSettings()); }
+bool TConfigLogic::SaveSettings() {
+  std::string failure;
+  if (::SaveSettings(ini_file_, GetSettings(), &failure)) return true;
+  view_.ShowMessage(failure);
+  return false;
+}
 
 TSettings TConfigLogic::GetSettings() const {
   TSettings s;

@@ -75,7 +75,8 @@ class TConfigLogic {
   // Reads the ini file into the controls (no click event, so the port is not opened). A file
   // too large to be settings gives the defaults; the first time, a message names it.
   void LoadSettings();
-  // Writes the controls' values (OK); false when the file cannot be written.
+  // Writes the controls' values (OK); false when the file cannot be written, which a message
+  // naming the file and the reason says.
   bool SaveSettings();
 
   TSettings GetSettings() const;

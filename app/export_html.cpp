@@ -113,9 +113,12 @@ bool ProtocolHtml(const TProtocolTable& table, const std::string& sign, std::str
   return true;
 }
 
-bool ListViewToHTML(const TProtocolTable& table, const std::string& sign, const std::string& file_name) {
+bool ListViewToHTML(const TProtocolTable& table, const std::string& sign, const std::string& file_name,
+                    DWORD* error) {
   std::string page;
   if (!ProtocolHtml(table, sign, page)) return false;
-  DWORD error = 0;
-  return WriteFileReplacing(file_name, page, error);
+  DWORD code = 0;
+  if (WriteFileReplacing(file_name, page, code)) return true;
+  if (error) *error = code;
+  return false;
 }

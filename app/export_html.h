@@ -3,6 +3,8 @@
 // maker footer. Text in the ANSI code page, declared as iso-8859-1, lines ended by CR LF.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 #include "app/protocoltable.h"
@@ -16,5 +18,7 @@ std::string HtmlEscape(const std::string& text);
 bool ProtocolHtml(const TProtocolTable& table, const std::string& sign, std::string& page);
 
 // Writes the page to `file_name`; true once it is complete on disk. On false the previous
-// file (if any) is untouched; the caller reports ExportFailedMessage().
-bool ListViewToHTML(const TProtocolTable& table, const std::string& sign, const std::string& file_name);
+// file (if any) is untouched, `error` (when given) holds the system's error code if the
+// writing failed, and the caller reports ExportFailedMessage().
+bool ListViewToHTML(const TProtocolTable& table, const std::string& sign, const std::string& file_name,
+                    DWORD* error = nullptr);

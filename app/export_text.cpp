@@ -54,7 +54,6 @@ std::string ProtocolText(const TProtocolTable& table, const std::string& date, c
 void SaveProtocolText(const std::string& file_name, const TProtocolTable& table, const std::string& date,
                       const std::string& title, const std::string& sign) {
   DWORD error = 0;
-  if (!WriteFileReplacing(file_name, ProtocolText(table, date, title, sign), error)) {
-    RaiseInOutError(file_name, error);
-  }
+  if (!WriteFileReplacing(file_name, ProtocolText(table, date, title, sign), error))
+    throw EInOutError(SaveFailedMessage(file_name, error), error);
 }

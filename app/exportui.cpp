@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "app/atomicsave.h"
 #include "resources/resource_ids.h"
 #include "toolkit/resstrings.h"
 
@@ -16,9 +17,9 @@ TExportMessage ExcelNotInstalledMessage() {
   return {LoadResString(&SExcelNotInstalled), LoadResString(&SExportError), MB_ICONERROR};
 }
 
-TExportMessage ExportFailedMessage() {
-  const std::string error = LoadResString(&SExportError);
-  return {error, error, MB_ICONERROR};
+TExportMessage ExportFailedMessage(const std::string& file_name, DWORD error) {
+  const std::string title = LoadResString(&SExportError);
+  return {error ? SaveFailedMessage(file_name, error) : title, title, MB_ICONERROR};
 }
 
 int ShowExportMessage(HWND owner, const TExportMessage& message) {

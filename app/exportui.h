@@ -16,8 +16,9 @@ struct TExportMessage {
 
 // "Excel is not installed!" titled "ERROR" with the error icon.
 TExportMessage ExcelNotInstalledMessage();
-// "ERROR" titled "ERROR" with the error icon: a page or text file could not be written.
-TExportMessage ExportFailedMessage();
+// "ERROR" titled "ERROR" with the error icon: a page could not be made; with the system's
+// error code of a failed write, the text names the file and the reason instead.
+TExportMessage ExportFailedMessage(const std::string& file_name = {}, DWORD error = 0);
 
 int ShowExportMessage(HWND owner, const TExportMessage& message);
 

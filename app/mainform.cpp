@@ -257,8 +257,9 @@ TProtocolTable TMain::ProtocolTable() const {
 void TMain::btnExportHTMLClick(TObject*) {
   if (!SaveHTML->Execute()) return;
   const std::string file = SaveHTML->GetFileName();
-  if (!ListViewToHTML(ProtocolTable(), ConfigSign(), file)) {
-    ShowExportMessage(GetHandle(), ExportFailedMessage());
+  DWORD error = 0;
+  if (!ListViewToHTML(ProtocolTable(), ConfigSign(), file, &error)) {
+    ShowExportMessage(GetHandle(), ExportFailedMessage(file, error));
     return;
   }
   protocol_exported_ = true;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "app/atomicsave.h"
 #include "app/signal.h"
 #include "resources/resource_ids.h"
 #include "toolkit/inifiles.h"
@@ -73,22 +74,22 @@ TSettings LoadSettings(const std::string& ini_file) {
   return s;
 }
 
-bool SaveSettings(const std::string& ini_file, const TSettings& settings) {
+bool SaveSettings(const std::string& ini_file, const TSettings& settings, std::string* failure) {
+  std::string text;
   try {
-    if (SettingsFileTooLarge(ini_file)) {
-      // Started afresh: the old content is never read.
-      TMemIniFile fresh;
-      fresh.Rename(ini_file, false);
-      WriteSettings(fresh, settings);
-      fresh.UpdateFile();
-    } else {
-      TIniFile ini(ini_file);
-      WriteSettings(ini, settings);
-    }
-    return true;
-  } catch (const Exception&) {
+    // A file too large is started afresh: its old content is never read.
+    TMemIniFile ini(SettingsFileTooLarge(ini_file) ? std::string() : ini_file);
+    WriteSettings(ini, settings);
+    text = ini.GetFileText();
+  } catch (const Exception& e) {
+    // An existing file that cannot be read must not be replaced by the seven values alone.
+    if (failure) *failure = SaveFailedMessage(ini_file, e.Message());
     return false;
   }
+  DWORD error = 0;
+  if (WriteFileReplacing(ini_file, text, error)) return true;
+  if (failure) *failure = SaveFailedMessage(ini_file, error);
+  return false;
 }
 
 std::string SettingsFileName(const std::string& exe_file) { return ChangeFileExt(exe_file, ".ini"); }

@@ -34,9 +34,11 @@ bool SettingsFileTooLarge(const std::string& ini_file);
 // and the laps (stored as laps - 2) to one to three.
 TSettings LoadSettings(const std::string& ini_file);
 
-// Writes all seven values; false when the file cannot be written (the values are then
-// still the live ones, only not kept). A file too large is replaced by one with the values.
-bool SaveSettings(const std::string& ini_file, const TSettings& settings);
+// Writes all seven values, replacing the file in one step and keeping every other line of it
+// byte for byte. False when the file cannot be read or written (the values are then still
+// the live ones, only not kept), with `failure` set to a message naming the file and the
+// reason. A file too large is replaced by one with the values.
+bool SaveSettings(const std::string& ini_file, const TSettings& settings, std::string* failure = nullptr);
 
 // The ini file of an executable: its path with the extension ".ini".
 std::string SettingsFileName(const std::string& exe_file);

@@ -47,7 +47,7 @@ void ParseStartList(std::string_view bytes, std::vector<TStartListEntry>& entrie
   }
 }
 
-bool ReadStartListFile(const std::string& file_name, std::vector<TStartListEntry>& entries) {
+bool ReadStartListFile(const std::string& file_name, std::vector<TStartListEntry>& entries, bool* unread) {
   std::string bytes;
   try {
     TFileStream file(file_name, fmOpenRead | fmShareDenyWrite);
@@ -56,17 +56,18 @@ bool ReadStartListFile(const std::string& file_name, std::vector<TStartListEntry
   } catch (const EStreamError&) {
     return false;
   }
+  const size_t before = entries.size();
   ParseStartList(bytes, entries);
+  if (unread) *unread = entries.size() == before && !Trim(bytes).empty();
   return true;
 }
 
-bool WriteStartListFile(const std::string& file_name, const std::vector<TStartListEntry>& entries) {
-  try {
-    SaveFileAtomically(file_name, FormatStartList(entries));
-    return true;
-  } catch (const EStreamError&) {
-    return false;
-  }
+bool WriteStartListFile(const std::string& file_name, const std::vector<TStartListEntry>& entries,
+                        DWORD* error) {
+  DWORD code = 0;
+  if (WriteFileReplacing(file_name, FormatStartList(entries), code)) return true;
+  if (error) *error = code;
+  return false;
 }
 
 std::string WorkingStartListFileName(const std::string& exe_file) {

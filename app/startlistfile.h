@@ -3,6 +3,8 @@
 // there is nothing else in the file (an empty list is an empty file).
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,11 +28,14 @@ std::string FormatStartList(const std::vector<TStartListEntry>& entries);
 void ParseStartList(std::string_view bytes, std::vector<TStartListEntry>& entries);
 
 // Appends the file's records; false (and nothing appended) when it cannot be opened.
-bool ReadStartListFile(const std::string& file_name, std::vector<TStartListEntry>& entries);
+// `unread`, when given, tells whether the file holds more than blanks yet gave no record.
+bool ReadStartListFile(const std::string& file_name, std::vector<TStartListEntry>& entries,
+                       bool* unread = nullptr);
 
 // Replaces the file with the entries; false when it cannot be written, the old file then
-// being left as it was.
-bool WriteStartListFile(const std::string& file_name, const std::vector<TStartListEntry>& entries);
+// being left as it was and `error`, when given, holding the system's error code.
+bool WriteStartListFile(const std::string& file_name, const std::vector<TStartListEntry>& entries,
+                        DWORD* error = nullptr);
 
 // The working start list beside the executable. Its name is a resource string, so it
 // follows the active catalog ("Aktuell.Asl" in German).

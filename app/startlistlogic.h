@@ -96,7 +96,8 @@ class TStartListLogic {
   // Reads an ".asl" file: replaces the list (emptied even when the file cannot be opened)
   // or, merging, appends to it. A file that cannot be opened shows "ERROR".
   void LoadFromFile(const std::string& file_name, bool merge);
-  // Writes the list; a failure shows "ERROR" and leaves the file as it was.
+  // Writes the list; a failure shows a message naming the file and the reason and leaves the
+  // file as it was. A working file that held text but no record is first copied beside it.
   bool SaveToFile(const std::string& file_name);
   // By start place (stable, so equal places keep their order), then Renumber.
   void SortList();
@@ -126,12 +127,16 @@ class TStartListLogic {
 
  private:
   // The operations without the view: the caller takes the selection first and shows after.
-  bool ReadFile(const std::string& file_name, bool merge);  // false: cannot be opened
+  // False: cannot be opened.
+  bool ReadFile(const std::string& file_name, bool merge, bool* unread = nullptr);
   void Sort();
   void Number();
   void OpenFile(bool merge);
-  // The working file; one that cannot be opened (none yet at a first start) says "ERROR".
+  // The working file; one that cannot be opened (none yet at a first start) says "ERROR",
+  // one with text but no record says so once and is kept before it is saved over.
   void LoadWorkingFile();
+  // False when the unread working file should be kept beside it but cannot be.
+  bool KeepUnreadWorkingFile(const std::string& file_name);
   void Show() { view_.ShowEntries(entries_, SelectedIndices()); }
   std::vector<int> SelectedIndices() const;
   void TakeSelection();
@@ -143,4 +148,7 @@ class TStartListLogic {
   std::vector<TStartListEntry> entries_;
   // Travels with the entries through a sort, as the list control's own selection would.
   std::vector<bool> selected_;
+  // Where the working file goes before the first save over it, while it is one that gave
+  // no record; empty otherwise.
+  std::string unread_copy_;
 };

@@ -34,6 +34,12 @@
 // The exports: their error messages
 #define IDS_EXPORT_ERROR 1600
 #define IDS_EXCEL_NOT_INSTALLED 1601
+// Saving files: a save that failed (%s: the file, %s: the reason) and the reason for a file
+// marked read-only; a working start list with content but no record (%s: the file, %s: the
+// copy kept before it is saved over)
+#define IDS_SAVE_FAILED 1700
+#define IDS_SAVE_READ_ONLY 1701
+#define IDS_START_LIST_UNREAD 1702
 
 // Application manifest (RT_MANIFEST resource 1 of the executable)
 #define IDR_MANIFEST 1

@@ -1,5 +1,7 @@
 #include "toolkit/inifiles.h"
 
+#include <algorithm>
+
 #include "toolkit/streams.h"
 #include "toolkit/strings.h"
 #include "toolkit/sysutils.h"
@@ -9,28 +11,59 @@ TK_ABSTRACT_CLASS_INFO(TCustomIniFile, TObject)
 TK_ABSTRACT_CLASS_INFO(TIniFile, TCustomIniFile)
 TK_ABSTRACT_CLASS_INFO(TMemIniFile, TCustomIniFile)
 
-// The lines of an ini file, kept as they are so that a write changes only its own line.
+// The lines of an ini file as the file holds them, each with its own line end, so that a
+// write changes only its own line and every other byte stays. A UTF-8 file keeps its byte
+// order mark and its encoding: names and values are converted at the boundary only.
 class TIniDocument {
  public:
-  std::vector<std::string> lines;
+  std::vector<std::string> lines;  // bytes of the file, line end included
 
   void SetText(std::string_view text) {
-    if (text.starts_with("\xEF\xBB\xBF")) {
-      text.remove_prefix(3);
-      if (IsValidUtf8(text)) return SetLines(Utf8ToAnsi(text));
+    bom_.clear();
+    utf8_ = false;
+    if (text.starts_with(kBom)) {
+      bom_ = kBom;
+      text.remove_prefix(kBom.size());
+      utf8_ = IsValidUtf8(text);
     }
-    SetLines(text);
+    lines.clear();
+    eol_.clear();
+    while (!text.empty()) {
+      size_t end = text.find_first_of("\r\n");
+      if (end == std::string_view::npos)
+        end = text.size();
+      else
+        end += text.compare(end, 2, "\r\n") == 0 ? 2 : 1;
+      lines.emplace_back(text.substr(0, end));
+      if (eol_.empty()) eol_ = LineEnd(lines.back());
+      text.remove_prefix(end);
+    }
+    if (eol_.empty()) eol_ = "\r\n";
   }
 
   std::string GetText() const {
-    std::string text;
-    for (const auto& line : lines) text += line + "\r\n";
+    std::string text = bom_;
+    for (const auto& line : lines) text += line;
     return text;
+  }
+
+  // Line `i` in the ANSI code page, without its line end.
+  std::string At(size_t i) const {
+    const std::string& line = lines[i];
+    std::string_view text(line.data(), line.size() - LineEnd(line).size());
+    const bool ascii =
+        std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return utf8_ && !ascii ? Utf8ToAnsi(text) : std::string(text);
+  }
+  void InsertAt(size_t i, std::string_view text) {
+    // The line before the end may have had none, being the last.
+    if (i > 0 && i == lines.size() && LineEnd(lines[i - 1]).empty()) lines[i - 1] += eol_;
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(i), Encoded(text) + eol_);
   }
 
   std::string Read(std::string_view section, std::string_view key, std::string_view default_value) const {
     int line = FindKey(section, key);
-    return line < 0 ? std::string(default_value) : ValueOf(lines[static_cast<size_t>(line)]);
+    return line < 0 ? std::string(default_value) : ValueOf(At(static_cast<size_t>(line)));
   }
 
   void Write(std::string_view section, std::string_view key, std::string_view value) {
@@ -38,36 +71,37 @@ class TIniDocument {
     std::string text = name + "=" + QuotedValue(value);
     int line = FindKey(section, name);
     if (line >= 0) {
-      // Keep the key as the file spells it.
-      const std::string& old = lines[static_cast<size_t>(line)];
-      lines[static_cast<size_t>(line)] =
-          TrimRight(std::string_view(old).substr(0, old.find('='))) + "=" + QuotedValue(value);
+      // Keep the key as the file spells it ('=' is never part of a UTF-8 sequence).
+      std::string& old = lines[static_cast<size_t>(line)];
+      old = TrimRight(std::string_view(old).substr(0, old.find('='))) + "=" + Encoded(QuotedValue(value)) +
+            std::string(LineEnd(old));
       return;
     }
     int header = FindSection(section);
     if (header < 0) {
-      if (!lines.empty() && !Trim(lines.back()).empty()) lines.emplace_back();
-      lines.push_back(std::string(1, '[').append(Trim(section)).append(1, ']'));
-      lines.push_back(text);
+      if (!lines.empty() && !Trim(At(lines.size() - 1)).empty()) InsertAt(lines.size(), "");
+      InsertAt(lines.size(), std::string(1, '[').append(Trim(section)).append(1, ']'));
+      InsertAt(lines.size(), text);
       return;
     }
     // After the section's last non-blank line, so blank separator lines stay below it.
     int end = SectionEnd(header);
     int at = end;
-    while (at > header + 1 && Trim(lines[static_cast<size_t>(at - 1)]).empty()) --at;
-    lines.insert(lines.begin() + at, text);
+    while (at > header + 1 && Trim(At(static_cast<size_t>(at - 1))).empty()) --at;
+    InsertAt(static_cast<size_t>(at), text);
   }
 
   std::vector<std::pair<std::string, std::string>> Entries(std::string_view section) const {
     std::vector<std::pair<std::string, std::string>> entries;
     int header = FindSection(section);
     if (header < 0) return entries;
-    for (int i = header + 1; i < SectionEnd(header); ++i) {
+    for (int i = header + 1, end = SectionEnd(header); i < end; ++i) {
       std::string key;
-      if (!KeyOf(lines[static_cast<size_t>(i)], key)) continue;
+      std::string line = At(static_cast<size_t>(i));
+      if (!KeyOf(line, key)) continue;
       bool seen = false;
       for (const auto& entry : entries) seen = seen || AnsiSameText(entry.first, key);
-      if (!seen) entries.emplace_back(key, ValueOf(lines[static_cast<size_t>(i)]));
+      if (!seen) entries.emplace_back(key, ValueOf(line));
     }
     return entries;
   }
@@ -75,8 +109,8 @@ class TIniDocument {
   std::vector<std::string> Sections() const {
     std::vector<std::string> names;
     std::string name;
-    for (const auto& line : lines) {
-      if (!SectionOf(line, name)) continue;
+    for (size_t i = 0; i < lines.size(); ++i) {
+      if (!SectionOf(At(i), name)) continue;
       bool seen = false;
       for (const auto& other : names) seen = seen || AnsiSameText(other, name);
       if (!seen) names.push_back(name);
@@ -97,8 +131,9 @@ class TIniDocument {
     std::string wanted = Trim(section);
     bool inside = false;
     for (size_t i = 0; i < lines.size();) {
-      if (SectionOf(lines[i], found)) inside = AnsiSameText(found, wanted);
-      if (inside && KeyOf(lines[i], found) && AnsiSameText(found, name))
+      std::string line = At(i);
+      if (SectionOf(line, found)) inside = AnsiSameText(found, wanted);
+      if (inside && KeyOf(line, found) && AnsiSameText(found, name))
         lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
       else
         ++i;
@@ -106,7 +141,17 @@ class TIniDocument {
   }
 
  private:
-  void SetLines(std::string_view text) { lines = SplitLines(text); }
+  static constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+  static std::string_view LineEnd(const std::string& line) {
+    size_t n = line.size();
+    size_t ends = n >= 2 && line.compare(n - 2, 2, "\r\n") == 0            ? 2
+                  : n >= 1 && (line[n - 1] == '\r' || line[n - 1] == '\n') ? 1
+                                                                           : 0;
+    return std::string_view(line).substr(n - ends);
+  }
+
+  std::string Encoded(std::string_view text) const { return utf8_ ? AnsiToUtf8(text) : std::string(text); }
 
   static bool SectionOf(const std::string& line, std::string& name) {
     std::string text = Trim(line);
@@ -156,7 +201,7 @@ class TIniDocument {
   int FindSection(std::string_view section) const {
     std::string wanted = Trim(section), name;
     for (size_t i = 0; i < lines.size(); ++i)
-      if (SectionOf(lines[i], name) && AnsiSameText(name, wanted)) return static_cast<int>(i);
+      if (SectionOf(At(i), name) && AnsiSameText(name, wanted)) return static_cast<int>(i);
     return -1;
   }
 
@@ -164,7 +209,7 @@ class TIniDocument {
   int SectionEnd(int header) const {
     std::string name;
     for (size_t i = static_cast<size_t>(header) + 1; i < lines.size(); ++i)
-      if (SectionOf(lines[i], name)) return static_cast<int>(i);
+      if (SectionOf(At(i), name)) return static_cast<int>(i);
     return static_cast<int>(lines.size());
   }
 
@@ -172,10 +217,14 @@ class TIniDocument {
     int header = FindSection(section);
     if (header < 0) return -1;
     std::string wanted = Trim(key), name;
-    for (int i = header + 1; i < SectionEnd(header); ++i)
-      if (KeyOf(lines[static_cast<size_t>(i)], name) && AnsiSameText(name, wanted)) return i;
+    for (int i = header + 1, end = SectionEnd(header); i < end; ++i)
+      if (KeyOf(At(static_cast<size_t>(i)), name) && AnsiSameText(name, wanted)) return i;
     return -1;
   }
+
+  std::string bom_;
+  bool utf8_ = false;         // lines are UTF-8 (a byte order mark and valid sequences only)
+  std::string eol_ = "\r\n";  // for new lines: the file's first line end
 };
 
 namespace {
@@ -362,11 +411,13 @@ void TMemIniFile::UpdateFile() {
   if (!FileName().empty()) WriteWholeFile(FileName(), document_->GetText());
 }
 
+std::string TMemIniFile::GetFileText() const { return document_->GetText(); }
+
 void TMemIniFile::GetStrings(TStrings& strings) const {
   strings.BeginUpdate();
   try {
     strings.Clear();
-    for (const auto& line : document_->lines) strings.Add(line);
+    for (size_t i = 0; i < document_->lines.size(); ++i) strings.Add(document_->At(i));
   } catch (...) {
     strings.EndUpdate();
     throw;
@@ -375,9 +426,8 @@ void TMemIniFile::GetStrings(TStrings& strings) const {
 }
 
 void TMemIniFile::SetStrings(const TStrings& strings) {
-  std::vector<std::string> lines;
-  for (int i = 0; i < strings.Count(); ++i) lines.push_back(strings.Get(i));
-  document_->lines = std::move(lines);
+  document_->lines.clear();
+  for (int i = 0; i < strings.Count(); ++i) document_->InsertAt(document_->lines.size(), strings.Get(i));
 }
 
 void TMemIniFile::Clear() { document_->lines.clear(); }
@@ -385,7 +435,7 @@ void TMemIniFile::Clear() { document_->lines.clear(); }
 void TMemIniFile::Rename(const std::string& file_name, bool reload) {
   file_name_ = file_name;
   if (!reload) return;
-  document_->lines.clear();
   std::string text;
-  if (!file_name.empty() && ReadWholeFile(file_name, text)) document_->SetText(text);
+  if (!file_name.empty()) ReadWholeFile(file_name, text);
+  document_->SetText(text);
 }

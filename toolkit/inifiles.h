@@ -9,10 +9,12 @@
 // - lines starting with ';' are comments; lines without '=' inside a section are ignored;
 //   the first of several equal sections or keys wins.
 // WriteString quotes a value that would not read back as written (blanks at an end, or
-// matching quotes at both ends) and keeps every other line of the file as it was. Names and
-// values that would break the file's structure (line breaks, '=' in a key, ']' in a section
-// name) raise EConvertError instead of being written. A file that starts with a UTF-8 byte
-// order mark is read as UTF-8 and converted to the ANSI code page.
+// matching quotes at both ends) and keeps every other line of the file byte for byte, line
+// ends included (new lines take the file's first line end). Names and values that would break
+// the file's structure (line breaks, '=' in a key, ']' in a section name) raise EConvertError
+// instead of being written. A file that starts with a UTF-8 byte order mark stays UTF-8 with
+// its mark: names and values are read into the ANSI code page and written back as UTF-8, so
+// text of other lines that the code page cannot hold is never touched.
 #pragma once
 
 #include <memory>
@@ -107,6 +109,8 @@ class TMemIniFile : public TCustomIniFile {
   void DeleteKey(std::string_view section, std::string_view key) override;
   // Writes the content to the file (raises EFCreateError when that fails); nothing without a name.
   void UpdateFile() override;
+  // The bytes UpdateFile would write, for a caller that writes the file its own way.
+  std::string GetFileText() const;
 
   // The content as lines, and replacing it with lines (no file is touched).
   void GetStrings(TStrings& strings) const;

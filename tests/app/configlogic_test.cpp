@@ -54,7 +54,8 @@ class TFakeConfigView : public TConfigView {
   void SetTitle(const std::string& text) override { title = text; }
   std::string GetSign() const override { return sign; }
   void SetSign(const std::string& text) override { sign = text; }
-  void ShowMessage(const std::string&) override {}
+  std::vector<std::string> messages;
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
 };
 
 // The configuration wired as the program wires it: the component's changes reach
@@ -76,6 +77,7 @@ class Config : public ::testing::Test, public TObject {
   }
   void TearDown() override {
     Free(comm);
+    SetFileAttributesA(ini_file.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(ini_file.c_str());
   }
   void CommStatusChanged(TObject*) { logic->CommStatusChanged(); }
@@ -278,6 +280,30 @@ TEST_F(Config, OkWritesTheControlsAndLoadingDoesNotOpenThePort) {
   other.LoadSettings();
   EXPECT_EQ(other.GetSettings(), logic->GetSettings());
   EXPECT_EQ(com1->open, 0);
+}
+
+TEST_F(Config, OkWhereTheSettingsCannotBeWrittenSaysSoNamingTheFileAndTheReason) {
+  const std::string stored = "[Configuration]\r\nCountDown=7\r\n";
+  {
+    HANDLE file = CreateFileA(ini_file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, stored.data(), static_cast<DWORD>(stored.size()), &written, nullptr);
+    CloseHandle(file);
+  }
+  ASSERT_TRUE(SetFileAttributesA(ini_file.c_str(), FILE_ATTRIBUTE_READONLY));
+  view.count_down = 30;
+  EXPECT_FALSE(logic->SaveSettings());
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_NE(view.messages[0].find(ini_file), std::string::npos) << view.messages[0];
+  EXPECT_NE(view.messages[0].find("read-only"), std::string::npos) << view.messages[0];
+  EXPECT_EQ(LoadSettings(ini_file).CountDown, 7);
+  // A folder that is not there: the system's reason.
+  const std::string elsewhere = ChangeFileExt(ini_file, "") + "\\missing\\dravolin.ini";
+  TConfigLogic other(view, *comm, elsewhere);
+  EXPECT_FALSE(other.SaveSettings());
+  ASSERT_EQ(view.messages.size(), 2u);
+  EXPECT_NE(view.messages[1].find(elsewhere), std::string::npos) << view.messages[1];
+  EXPECT_GT(view.messages[1].size(), elsewhere.size() + 10) << view.messages[1];
 }
 
 }  // namespace

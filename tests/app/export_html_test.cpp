@@ -177,6 +177,19 @@ TEST_F(HtmlWriteFailure, ASuccessfulExportReplacesALongerPreviousFileWhole) {
   EXPECT_THAT(folder.Names(), ::testing::ElementsAre("protocol.htm"));
 }
 
+TEST_F(HtmlWriteFailure, AReadOnlyPageIsNotReplacedAndTheMessageNamesItAndTheReason) {
+  WriteWholeFile(file, previous);
+  ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(ListViewToHTML(testsupport::HeatsProtocol(), "", file));
+  EXPECT_EQ(ReadWholeFile(file), previous);
+  DWORD error = 0;
+  EXPECT_FALSE(ListViewToHTML(testsupport::HeatsProtocol(), "", file, &error));
+  const TExportMessage failed = ExportFailedMessage(file, error);
+  EXPECT_THAT(failed.Text, ::testing::HasSubstr(file));
+  EXPECT_THAT(failed.Text, ::testing::HasSubstr("read-only"));
+  EXPECT_EQ(failed.Title, "ERROR");
+}
+
 TEST(ExportMessages, FailuresAreReportedWithTheErrorIcon) {
   const TExportMessage failed = ExportFailedMessage();
   EXPECT_EQ(failed.Text, "ERROR");

@@ -132,4 +132,19 @@ TEST(TextFileFailure, AFileThatCannotBeReplacedKeepsItsContent) {
   EXPECT_THAT(folder.Names(), ::testing::ElementsAre("protocol.txt"));
 }
 
+TEST(TextFileFailure, AReadOnlyFileIsNotReplacedAndTheErrorNamesItAndTheReason) {
+  TScratchFolder folder;
+  const std::string file = folder.File("protocol.txt");
+  WriteWholeFile(file, "previous");
+  ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
+  try {
+    SaveProtocolText(file, testsupport::HeatsProtocol(), "d", "t", "s");
+    ADD_FAILURE() << "no error raised";
+  } catch (const EInOutError& e) {
+    EXPECT_THAT(e.Message(), ::testing::HasSubstr(file));
+    EXPECT_THAT(e.Message(), ::testing::HasSubstr("read-only"));
+  }
+  EXPECT_EQ(ReadWholeFile(file), "previous");
+}
+
 }  // namespace

@@ -15,6 +15,9 @@ before=$(stat -c '%s %Y' "$ini")
 
 gui_start "$tmp/dravolin.exe"
 gui_tool wait dravolin 20000 >/dev/null || { echo "no warning within 20 s"; exit 1; }
+# In German like every other text, naming the file.
+warning=$(gui_tool texts dravolin | tr -d '\r' | iconv -f CP1252 -t UTF-8)
+grep -q "Die Einstellungsdatei .*dravolin.ini ist viel zu groß" <<<"$warning" || { echo "warning: $warning"; exit 1; }
 gui_tool close dravolin
 gui_wait "$title" 20000 || { echo "no main window"; exit 1; }
 rc=0

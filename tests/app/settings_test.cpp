@@ -112,6 +112,39 @@ TEST_F(Settings, AllSevenValuesComeBackAsSaved) {
     EXPECT_TRUE(ini.ValueExists("Configuration", key)) << key;
 }
 
+TEST_F(Settings, SavingKeepsAUtf8FileAndEveryLineItDoesNotWriteByteForByte) {
+  // "[Notiz] Text=Ελληνικά und €" (no ANSI code page holds it), a comment and Unix line ends.
+  const std::string note =
+      "[Notiz]\nText=\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC und \xE2\x82\xAC\n";
+  const std::string bom = "\xEF\xBB\xBF";
+  {
+    HANDLE out = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    const std::string bytes = bom + "; by hand\n[Configuration]\nCountDown=3\n" + note;
+    DWORD written = 0;
+    WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(out);
+  }
+  TSettings s;
+  s.CountDown = 9;
+  s.Title =
+      "Gro\xDF"
+      "er Preis";
+  ASSERT_TRUE(SaveSettings(file, s));
+  EXPECT_EQ(LoadSettings(file), s);
+  HANDLE in = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  std::string bytes(4096, '\0');
+  DWORD read = 0;
+  ReadFile(in, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+  CloseHandle(in);
+  bytes.resize(read);
+  EXPECT_TRUE(bytes.starts_with(bom + "; by hand\n[Configuration]\nCountDown=9\n")) << bytes;
+  EXPECT_NE(bytes.find("\nProtocolTitle=Gro\xC3\x9F"
+                       "er Preis\n"),
+            std::string::npos)
+      << bytes;
+  EXPECT_TRUE(bytes.ends_with("\n" + note)) << bytes;
+}
+
 TEST_F(Settings, AFileThatCannotBeWrittenIsReportedToTheCaller) {
   EXPECT_FALSE(SaveSettings(file + "\\missing folder\\x.ini", TSettings()));
   EXPECT_EQ(SettingsFileName("C:\\Race\\Dravolin.exe"), "C:\\Race\\Dravolin.ini");

@@ -91,8 +91,10 @@ class TScratchFolder {
     ForceDirectories(path_);
   }
   ~TScratchFolder() {
-    for (const std::string& name : Names())
+    for (const std::string& name : Names()) {
+      SetFileAttributesA((path_ + name).c_str(), FILE_ATTRIBUTE_NORMAL);  // a test's read-only file
       if (!DeleteFileA((path_ + name).c_str())) RemoveDir(path_ + name);
+    }
     RemoveDir(path_);
   }
   std::string File(const std::string& name) const { return path_ + name; }

@@ -134,11 +134,70 @@ TEST_F(StartList, OkKeepsTheListAndCancelGoesBackToIt) {
   EXPECT_EQ(TScratchFolder::Read(view.save_answer), TScratchFolder::Read(list.WorkingFile()));
   view.save_answer = folder.File("no folder\\copy.asl");
   list.btnSaveClick();
-  EXPECT_EQ(view.messages, (std::vector<std::string>{"ERROR"}));
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_NE(view.messages[0].find(view.save_answer), std::string::npos) << view.messages[0];
   // A hand-made working file is numbered in its own order when loaded.
   TScratchFolder::Write(list.WorkingFile(), FormatStartList({Entry("9", "P"), Entry("7", "Q")}));
   list.FormCreate();
   EXPECT_EQ(view.List(), "1:P,2:Q");
+}
+
+TEST_F(StartList, AFailedOkNamesTheFileAndTheReason) {
+  Start("AB");
+  const std::string before = TScratchFolder::Read(list.WorkingFile());
+  ASSERT_TRUE(SetFileAttributesA(list.WorkingFile().c_str(), FILE_ATTRIBUTE_READONLY));
+  editor.Answer(1, "N");
+  list.btnAddClick();
+  list.btnOKClick();
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_NE(view.messages[0].find(list.WorkingFile()), std::string::npos) << view.messages[0];
+  EXPECT_NE(view.messages[0].find("read-only"), std::string::npos) << view.messages[0];
+  EXPECT_EQ(TScratchFolder::Read(list.WorkingFile()), before);
+  // Another reason, the system's words for it.
+  TStartListLogic elsewhere{view, editor, folder.File("gone\\Current.Asl")};
+  view.messages.clear();
+  elsewhere.btnOKClick();
+  ASSERT_EQ(view.messages.size(), 1u);
+  const std::string& message = view.messages[0];
+  EXPECT_NE(message.find(folder.File("gone\\Current.Asl")), std::string::npos) << message;
+  EXPECT_NE(message, "ERROR");
+}
+
+TEST_F(StartList, AWorkingFileWithoutTheFirstHeaderIsToldOnceAndKeptBeforeOkWritesOverIt) {
+  // Two complete records with the first header line lost: the reading rule gives nothing.
+  const std::string bytes = FormatStartList(Entries("AB")).substr(H().size());
+  TScratchFolder::Write(list.WorkingFile(), bytes);
+  list.FormCreate();
+  EXPECT_EQ(list.Count(), 0);
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_NE(view.messages[0].find(list.WorkingFile()), std::string::npos) << view.messages[0];
+  EXPECT_NE(view.messages[0].find(list.WorkingFile() + ".bak"), std::string::npos) << view.messages[0];
+  list.btnCancelClick();  // reads it again, without a second word
+  EXPECT_EQ(view.messages.size(), 1u);
+  editor.Answer(1, "N");
+  list.btnAddClick();
+  list.btnOKClick();
+  EXPECT_EQ(TScratchFolder::Read(list.WorkingFile() + ".bak"), bytes);
+  EXPECT_EQ(TScratchFolder::Read(list.WorkingFile()), FormatStartList(list.Entries()));
+  list.btnOKClick();  // the file is the list's own now: no second copy
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"Current.Asl", "Current.Asl.bak"}));
+  EXPECT_EQ(view.messages.size(), 1u);
+  // Unread again later: told again, and an older copy stays.
+  TScratchFolder::Write(list.WorkingFile(), "garbage");
+  list.FormCreate();
+  ASSERT_EQ(view.messages.size(), 2u);
+  EXPECT_NE(view.messages[1].find(list.WorkingFile() + ".1.bak"), std::string::npos) << view.messages[1];
+  list.btnOKClick();
+  EXPECT_EQ(TScratchFolder::Read(list.WorkingFile() + ".bak"), bytes);
+  EXPECT_EQ(TScratchFolder::Read(list.WorkingFile() + ".1.bak"), "garbage");
+  // Empty and blank files hold nothing to lose.
+  for (const char* nothing : {"", " \r\n\r\n"}) {
+    TScratchFolder::Write(list.WorkingFile(), nothing);
+    list.FormCreate();
+    list.btnOKClick();
+  }
+  EXPECT_EQ(folder.Names().size(), 3u);
+  EXPECT_EQ(view.messages.size(), 2u);
 }
 
 TEST_F(StartList, InsertAddsAndEnterEdits) {

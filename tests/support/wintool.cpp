@@ -74,8 +74,9 @@ int WithWindow(const char* title, void (*action)(HWND)) {
 }
 
 BOOL CALLBACK PrintText(HWND wnd, LPARAM) {
-  char text[1024];
-  if (GetWindowTextA(wnd, text, sizeof text) > 0) std::printf("%s\n", text);
+  std::string text(static_cast<size_t>(GetWindowTextLengthA(wnd)) + 1, '\0');
+  text.resize(static_cast<size_t>(GetWindowTextA(wnd, text.data(), static_cast<int>(text.size()))));
+  if (!text.empty()) std::printf("%s\n", text.c_str());
   return TRUE;
 }
 

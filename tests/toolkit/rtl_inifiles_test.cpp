@@ -206,6 +206,50 @@ TEST_F(MemIniFile, Utf8FileWithByteOrderMarkIsConvertedToAnsi) {
             "e");
 }
 
+// "[Notiz] Text=Ελληνικά und €" in UTF-8: no ANSI code page holds it.
+constexpr const char* kGreekNote =
+    "Text=\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC und \xE2\x82\xAC";
+
+TEST_F(IniFile, AUtf8FileStaysUtf8AndLinesNotWrittenKeepTheirBytes) {
+  const std::string bom = "\xEF\xBB\xBF";
+  WriteBytes(Path("u.ini"), bom + "[Configuration]\r\nCOMPORT=1\r\n\r\n[Notiz]\r\n" + kGreekNote + "\r\n");
+  {
+    TIniFile ini(Path("u.ini"));
+    ini.WriteInteger("Configuration", "COMPORT", 3);
+    ini.WriteString("Configuration", "ProtocolSign",
+                    "Gr\xFC\xDF"
+                    "e");
+    EXPECT_EQ(ini.ReadString("configuration", "protocolsign", ""),
+              "Gr\xFC\xDF"
+              "e");
+  }
+  EXPECT_EQ(ReadBytes(Path("u.ini")), bom +
+                                          "[Configuration]\r\nCOMPORT=3\r\nProtocolSign=Gr\xC3\xBC\xC3\x9F"
+                                          "e\r\n\r\n[Notiz]\r\n" +
+                                          kGreekNote + "\r\n");
+  TMemIniFile mem(Path("u.ini"));
+  mem.WriteString("Neu", "\xC4pfel", "\x80");
+  mem.UpdateFile();
+  EXPECT_EQ(ReadBytes(Path("u.ini")), bom +
+                                          "[Configuration]\r\nCOMPORT=3\r\nProtocolSign=Gr\xC3\xBC\xC3\x9F"
+                                          "e\r\n\r\n[Notiz]\r\n" +
+                                          kGreekNote + "\r\n\r\n[Neu]\r\n\xC3\x84pfel=\xE2\x82\xAC\r\n");
+  EXPECT_EQ(TMemIniFile(Path("u.ini")).ReadString("neu", "\xE4pfel", ""), "\x80");
+}
+
+TEST_F(IniFile, LineEndsAndAMissingLastLineEndAreKept) {
+  // Unix line ends, one odd CR LF, a key in ANSI and no line end after the last line.
+  WriteBytes(Path("x.ini"), "[A]\nx = 1\n[B]\r\nFu\xDF=2\n[C]\ny=3");
+  TIniFile ini(Path("x.ini"));
+  ini.WriteInteger("A", "x", 4);
+  ini.WriteInteger("A", "n", 5);
+  EXPECT_EQ(ReadBytes(Path("x.ini")), "[A]\nx=4\nn=5\n[B]\r\nFu\xDF=2\n[C]\ny=3");
+  ini.WriteInteger("C", "z", 6);
+  EXPECT_EQ(ReadBytes(Path("x.ini")), "[A]\nx=4\nn=5\n[B]\r\nFu\xDF=2\n[C]\ny=3\nz=6\n");
+  ini.DeleteKey("A", "n");
+  EXPECT_EQ(ReadBytes(Path("x.ini")), "[A]\nx=4\n[B]\r\nFu\xDF=2\n[C]\ny=3\nz=6\n");
+}
+
 TEST_F(MemIniFile, FirstOfRepeatedSectionsAndKeysWins) {
   TMemIniFile ini;
   TStringList lines;
