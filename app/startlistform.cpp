@@ -32,7 +32,10 @@ class TStartList::TView : public TStartListView {
     TListItems* items = list->GetItems();
     list->BeginUpdate();
     try {
-      // Items are reused in place, so the list keeps its scroll position.
+      // Items are reused in place, so the list keeps its scroll position. A list cut to less
+      // than half (Cancel after opening a long one) starts from empty instead: the window
+      // takes a row's deletion no faster than its insertion.
+      if (entries.size() < static_cast<size_t>(items->GetCount()) / 2) items->Clear();
       while (items->GetCount() > static_cast<int>(entries.size())) items->Delete(items->GetCount() - 1);
       while (items->GetCount() < static_cast<int>(entries.size())) items->Add();
       size_t next = 0;
