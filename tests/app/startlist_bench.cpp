@@ -4,6 +4,8 @@
 //
 //   startlist_bench [COUNT...]      (default: 1000 10000 100000)
 //
+// By hand, after a build, from the source folder (DRAVOLIN_BUILD naming the build folder):
+//   tools/wine-session tools/wine-run build/tests/startlist_bench.exe
 // Not a pass/fail test: the suite runs it once with small counts so that it keeps working.
 #include <windows.h>
 
