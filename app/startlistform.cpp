@@ -32,9 +32,15 @@ class TStartList::TView : public TStartListView {
     TListItems* items = list->GetItems();
     list->BeginUpdate();
     try {
-      // Items are reused in place, so the list keeps its scroll position.
+      // Items are reused in place, so the list keeps its scroll position. A list cut to less
+      // than half (Cancel after opening a long one) starts from empty instead: the window
+      // takes a row's deletion no faster than its insertion.
+      if (entries.size() < static_cast<size_t>(items->GetCount()) / 2) items->Clear();
       while (items->GetCount() > static_cast<int>(entries.size())) items->Delete(items->GetCount() - 1);
       while (items->GetCount() < static_cast<int>(entries.size())) items->Add();
+      // Asked once for the whole list rather than row by row.
+      std::vector<bool> was_selected(entries.size(), false);
+      for (int index : SelectedRows()) was_selected[static_cast<size_t>(index)] = true;
       size_t next = 0;
       for (int i = 0; i < items->GetCount(); ++i) {
         const TStartListEntry& entry = entries[static_cast<size_t>(i)];
@@ -52,7 +58,7 @@ class TStartList::TView : public TStartListView {
         }
         bool on = next < selected.size() && selected[next] == i;
         if (on) ++next;
-        if (item->GetSelected() != on) item->SetSelected(on);
+        if (was_selected[static_cast<size_t>(i)] != on) item->SetSelected(on);
       }
     } catch (...) {
       list->EndUpdate();
@@ -61,13 +67,7 @@ class TStartList::TView : public TStartListView {
     list->EndUpdate();
   }
 
-  std::vector<int> GetSelected() const override {
-    std::vector<int> selected;
-    TListItems* items = form_.GetList()->GetItems();
-    for (int i = 0; i < items->GetCount(); ++i)
-      if (items->GetItem(i)->GetSelected()) selected.push_back(i);
-    return selected;
-  }
+  std::vector<int> GetSelected() const override { return SelectedRows(); }
 
   bool ExecuteOpenDialog(std::string& file_name) override {
     return Execute(Find<TOpenDialog>(&form_, "OpenDialog"), file_name);
@@ -83,6 +83,18 @@ class TStartList::TView : public TStartListView {
   std::string GetWord(TStartListWord word) const override { return _(StartListWordKey(word)); }
 
  private:
+  // Ascending; the window skips the rows that are not selected itself, which is much faster
+  // than a message per row.
+  std::vector<int> SelectedRows() const {
+    TListView* list = form_.GetList();
+    std::vector<int> selected;
+    for (TListItem* item = list->GetNextItem(nullptr, LVNI_SELECTED);
+         item && (selected.empty() || item->GetIndex() > selected.back());
+         item = list->GetNextItem(item, LVNI_SELECTED))
+      selected.push_back(item->GetIndex());
+    return selected;
+  }
+
   static bool Execute(TOpenDialog* dialog, std::string& file_name) {
     if (!dialog->Execute()) return false;
     file_name = dialog->GetFileName();

@@ -173,11 +173,11 @@ TListItem::TListItem(TListItems* owner) : owner_(owner) { sub_items_ = New<TList
 TListItem::~TListItem() {
   if (owner_) {
     TListItems* owner = owner_;
-    int index = owner->IndexOf(this);
+    int index = owner->IndexOfLive(this);
     if (index >= 0) {
       owner->GetListView()->DeleteItemWindow(this);
       // The window's notifications may have run code that changed the list meanwhile.
-      index = owner->IndexOf(this);
+      index = owner->IndexOfLive(this);
       if (index >= 0) {
         owner->items_.erase(owner->items_.begin() + index);
         owner->Renumber(static_cast<size_t>(index));
@@ -342,6 +342,14 @@ int TListItems::IndexOf(const TListItem* item) const {
   return it == items_.end() ? -1 : static_cast<int>(it - items_.begin());
 }
 
+int TListItems::IndexOfLive(const TListItem* item) const {
+  // Its own index is right unless the list is being changed around it: emptying a long
+  // list from its end must not search it once per item.
+  int index = item->index_;
+  if (index >= 0 && index < GetCount() && items_[static_cast<size_t>(index)] == item) return index;
+  return IndexOf(item);
+}
+
 void TListItems::CheckNotSorting() const {
   if (owner_->sorting_) throw EListError("The items of a list view cannot change while it sorts them");
 }
@@ -377,7 +385,7 @@ void TListItems::Clear() {
 }
 
 void TListItems::Forget(TListItem* item) {
-  int index = IndexOf(item);
+  int index = IndexOfLive(item);
   if (index < 0) return;
   items_.erase(items_.begin() + index);
   Renumber(static_cast<size_t>(index));
@@ -468,9 +476,12 @@ void TCustomListView::CreateWnd() {
     ApplyColors();
     ApplyImages();
     for (int i = 0; i < columns_->GetCount(); ++i) SetColumnWindow(i, columns_->GetItem(i), true);
-    if (items_->update_count_ > 0) SendMessageA(window, WM_SETREDRAW, FALSE, 0);
+    // Filled without redrawing: each row would otherwise update the scroll bars and the
+    // visible area as it comes.
+    SendMessageA(window, WM_SETREDRAW, FALSE, 0);
     SendMessageA(window, LVM_SETITEMCOUNT, items_->GetCount(), 0);
     for (TListItem* item : items_->items_) InsertItemWindow(item);
+    if (items_->update_count_ == 0) SendMessageA(window, WM_SETREDRAW, TRUE, 0);
     if (saved_top_index_ > 0 && saved_top_index_ < items_->GetCount() && view_style_ == vsReport) {
       RECT first = items_->items_[0]->DisplayRect(drBounds);
       RECT top = items_->items_[static_cast<size_t>(saved_top_index_)]->DisplayRect(drBounds);

@@ -197,6 +197,8 @@ class TListItems : public TPersistent {
   void Forget(TListItem* item);
   void ForgetAll();
   void Renumber(size_t from);
+  // IndexOf for an item that still exists.
+  int IndexOfLive(const TListItem* item) const;
   void CheckNotSorting() const;
 
   TCustomListView* owner_;

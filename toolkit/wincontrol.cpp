@@ -4,7 +4,9 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <mutex>
 #include <set>
+#include <unordered_map>
 
 #include "toolkit/controls.h"
 #include "toolkit/forms.h"
@@ -18,7 +20,45 @@ void CaptureLost(TWinControl* window, HWND new_capture);
 
 namespace {
 
-constexpr char kControlProp[] = "Dravolin.Control";
+// Which control owns each of our windows. Kept here rather than in a window property: Wine
+// asks its server for every property read, and the window procedure needs this for every
+// message, which made each message to a control cost tens of microseconds.
+class TControlWindows {
+ public:
+  void Attach(HWND window, TWinControl* control) {
+    std::lock_guard lock(mutex_);
+    controls_[window] = control;
+  }
+  // Only while the window is still the control's (a handle may be reused after its window
+  // went).
+  void Detach(HWND window, const TWinControl* control) {
+    std::lock_guard lock(mutex_);
+    auto it = controls_.find(window);
+    if (it != controls_.end() && it->second == control) controls_.erase(it);
+  }
+  void DetachAll(const TWinControl* control) {
+    std::lock_guard lock(mutex_);
+    std::erase_if(controls_, [&](const auto& entry) { return entry.second == control; });
+  }
+  void Forget(HWND window) {
+    std::lock_guard lock(mutex_);
+    controls_.erase(window);
+  }
+  TWinControl* Find(HWND window) const {
+    std::lock_guard lock(mutex_);
+    auto it = controls_.find(window);
+    return it == controls_.end() ? nullptr : it->second;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::unordered_map<HWND, TWinControl*> controls_;
+};
+
+TControlWindows& ControlWindows() {
+  static TControlWindows* windows = new TControlWindows;
+  return *windows;
+}
 
 // The control whose window CreateWindowExA is creating: it takes the window over at the
 // first message, so it sees WM_NCCREATE and WM_NCCALCSIZE.
@@ -48,17 +88,17 @@ TWinControl* FindControl(HWND window) {
   if (!window) return nullptr;
   DWORD process = 0;
   if (!GetWindowThreadProcessId(window, &process) || process != GetCurrentProcessId()) return nullptr;
-  return static_cast<TWinControl*>(GetPropA(window, kControlProp));
+  return ControlWindows().Find(window);
 }
 
 LRESULT CALLBACK ControlWindowProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) {
-  auto* control = static_cast<TWinControl*>(GetPropA(window, kControlProp));
+  TWinControl* control = ControlWindows().Find(window);
   if (!control) {
     control = t_creating;
     if (!control) return DefWindowProcA(window, msg, wparam, lparam);
     t_creating = nullptr;
     control->handle_ = window;
-    SetPropA(window, kControlProp, control);
+    ControlWindows().Attach(window, control);
   }
   TMessage message{msg, wparam, lparam, 0};
   try {
@@ -66,6 +106,8 @@ LRESULT CALLBACK ControlWindowProc(HWND window, UINT msg, WPARAM wparam, LPARAM 
   } catch (...) {
     HandleWindowException(control);
   }
+  // The window's last message: its handle may come back for another window.
+  if (msg == WM_NCDESTROY) ControlWindows().Forget(window);
   return message.Result;
 }
 
@@ -270,12 +312,14 @@ void TWinControl::CreateWindowHandle(const TCreateParams& params) {
   t_creating = nullptr;
   control_state_.Exclude(csCreating);
   if (!window) {
+    // The window may have come and gone before the failure was reported.
+    ControlWindows().DetachAll(this);
     handle_ = nullptr;
     RaiseLastOSError(error ? error : ERROR_CANNOT_MAKE);
   }
   if (!handle_) {
     handle_ = window;
-    SetPropA(window, kControlProp, this);
+    ControlWindows().Attach(window, this);
   }
 }
 
@@ -299,7 +343,7 @@ void TWinControl::DestroyHandle() {
   control_state_.Exclude(csDestroyingHandle);
   if (handle_) {
     // A replaced WindowProc kept WM_NCDESTROY from us.
-    RemovePropA(handle_, kControlProp);
+    ControlWindows().Detach(handle_, this);
     handle_ = nullptr;
   }
 }
@@ -343,7 +387,7 @@ void TWinControl::SetVisible(bool visible) {
 void TWinControl::WMNCDestroy(TMessage& message) {
   TK_INHERITED(message);
   tk_detail::FreeWindowDeviceContexts(this);
-  if (handle_) RemovePropA(handle_, kControlProp);
+  if (handle_) ControlWindows().Detach(handle_, this);
   handle_ = nullptr;
   tracking_mouse_ = tracking_non_client_ = false;
   TControl* mouse = GetMouseControl();

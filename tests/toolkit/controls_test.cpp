@@ -58,6 +58,41 @@ class TSubclassRecorder : public TObject {
   TWindowSubclass subclass;
 };
 
+// Points the test program's own import of a function elsewhere (the toolkit is linked into
+// it, so its calls go through this table); returns the function it replaced, null when the
+// program does not import it.
+void* PatchImport(const char* dll, const char* function, void* replacement) {
+  auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+  auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  for (auto* module = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); module->Name;
+       ++module) {
+    if (lstrcmpiA(reinterpret_cast<char*>(base + module->Name), dll) != 0 || !module->OriginalFirstThunk)
+      continue;
+    auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->OriginalFirstThunk);
+    auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->FirstThunk);
+    for (; name->u1.AddressOfData; ++name, ++slot) {
+      if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal)) continue;
+      auto* by_name = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
+      if (lstrcmpA(reinterpret_cast<char*>(by_name->Name), function) != 0) continue;
+      DWORD protection = 0;
+      VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, PAGE_READWRITE, &protection);
+      auto* previous = reinterpret_cast<void*>(slot->u1.Function);
+      slot->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
+      VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, protection, &protection);
+      return previous;
+    }
+  }
+  return nullptr;
+}
+
+int g_property_reads = 0;
+void* g_get_prop = nullptr;
+HANDLE WINAPI CountingGetPropA(HWND window, LPCSTR name) {
+  ++g_property_reads;
+  return reinterpret_cast<decltype(&GetPropA)>(g_get_prop)(window, name);
+}
+
 class ControlsTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -115,6 +150,27 @@ TEST_F(ControlsTest, WindowProcChainRunsSubclassHookClassHandlersAndOriginalProc
   panel->Perform(WM_TESTMESSAGE, 1, 0);
   EXPECT_THAT(Trace(), ElementsAre("derived", "base", "default 12"));
   SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_previous_proc));
+}
+
+TEST_F(ControlsTest, MessagesFindTheirControlWithoutReadingAWindowProperty) {
+  // Wine asks its server for each property: a read per message made every message to a
+  // control cost tens of microseconds, and a list view of thousands of rows took seconds.
+  auto* panel = Add<TTestSubPanel>("pnl", form, {10, 10, 110, 70}, clBlue);
+  HWND window = panel->GetHandle();
+  g_get_prop = PatchImport("user32.dll", "GetPropA", reinterpret_cast<void*>(&CountingGetPropA));
+  ASSERT_NE(g_get_prop, nullptr);
+  g_property_reads = 0;
+  for (int i = 0; i < 100; ++i) EXPECT_EQ(SendMessageA(window, WM_TESTMESSAGE, 1, 0), 42);
+  EXPECT_EQ(FindControl(window), panel);
+  EXPECT_EQ(FindControl(form->GetHandle()), form);
+  PatchImport("user32.dll", "GetPropA", g_get_prop);
+  EXPECT_EQ(g_property_reads, 0);
+
+  // A window that is gone belongs to no control any more.
+  DestroyWindow(window);
+  EXPECT_EQ(FindControl(window), nullptr);
+  EXPECT_EQ(SendMessageA(panel->GetHandle(), WM_TESTMESSAGE, 1, 0), 42);
+  EXPECT_EQ(FindControl(panel->GetHandle()), panel);
 }
 
 TEST_F(ControlsTest, MessageTablesKeepEachClassesOwnEntriesAndReachInheritedOnes) {

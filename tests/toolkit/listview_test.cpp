@@ -341,6 +341,51 @@ TEST_F(ListViewTest, SubclassOfTheWindowSeesEveryItemOperationAndNoReadOfTexts) 
   SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_previous));
 }
 
+// What the list's window is sent while it is made: redraw switches and inserted rows.
+std::vector<std::string> g_creation;
+HWND g_list_window = nullptr;
+
+LRESULT CALLBACK RecordCreation(int code, WPARAM wparam, LPARAM lparam) {
+  const auto* call = reinterpret_cast<const CWPSTRUCT*>(lparam);
+  char name[64] = {};
+  GetClassNameA(call->hwnd, name, sizeof name);
+  bool list = g_list_window ? call->hwnd == g_list_window : std::string(name) == "TListView";
+  if (code == HC_ACTION && list) {
+    if (call->message == WM_SETREDRAW) g_creation.push_back(call->wParam ? "redraw on" : "redraw off");
+    if (call->message == LVM_INSERTITEMA) g_creation.push_back("row");
+  }
+  return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+TEST_F(ListViewTest, RowsGoIntoANewWindowWithItsRedrawingOff) {
+  // Otherwise each row updates the scroll bars and the visible area as it comes.
+  form->HandleNeeded();  // the form's own list first
+  auto* fresh = New<TListView>(form);
+  fresh->SetViewStyle(vsReport);
+  for (const char* caption : {"Place", "Class", "No."}) fresh->GetColumns()->Add()->SetCaption(caption);
+  for (const char* place : {"1", "2", "3"}) AddRow(fresh, place, "1:00");
+  g_creation.clear();
+  g_list_window = nullptr;
+  HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, &RecordCreation, nullptr, GetCurrentThreadId());
+  fresh->SetParent(form);
+  fresh->HandleNeeded();
+  UnhookWindowsHookEx(hook);
+  EXPECT_THAT(g_creation, ElementsAre("redraw off", "row", "row", "row", "redraw on"));
+  EXPECT_EQ(WindowCount(fresh), 3);
+  EXPECT_EQ(WindowText(fresh, 2, 2), "17");
+
+  // Inside an update the new window stays quiet until its end.
+  fresh->BeginUpdate();
+  g_creation.clear();
+  hook = SetWindowsHookExA(WH_CALLWNDPROC, &RecordCreation, nullptr, GetCurrentThreadId());
+  fresh->SetViewStyle(vsList);  // makes the window again
+  g_list_window = fresh->GetHandle();
+  fresh->EndUpdate();
+  UnhookWindowsHookEx(hook);
+  EXPECT_THAT(g_creation, ElementsAre("redraw off", "row", "row", "row", "redraw on"));
+  EXPECT_EQ(WindowCount(fresh), 3);
+}
+
 TEST_F(ListViewTest, RowsDeletedByAMessageToTheWindowLeaveTheItemsToo) {
   list->HandleNeeded();
   for (int i = 0; i < 4; ++i) AddRow(list, IntToStr(i), "00:40.00");
