@@ -425,8 +425,9 @@ struct TCreateParams {
   int X = 0, Y = 0, Width = 0, Height = 0;
   HWND WndParent = nullptr;
   void* Param = nullptr;
-  WNDCLASSA WindowClass{};   // lpfnWndProc: the procedure DefaultHandler passes messages to
-  std::string WinClassName;  // our own class, registered on first use
+  WNDCLASSA WindowClass{};           // lpfnWndProc: the procedure DefaultHandler passes messages to
+  WNDPROC UnicodeWndProc = nullptr;  // the system class's procedure in its Unicode form
+  std::string WinClassName;          // our own class, registered on first use
 };
 
 class TWinControl : public TControl {
@@ -451,6 +452,10 @@ class TWinControl : public TControl {
   void RecreateWnd();
   // The original class procedure that DefaultHandler calls.
   WNDPROC GetDefWndProc() const { return def_wnd_proc_; }
+  // The same procedure in its Unicode form (null for a class of our own): called with
+  // CallWindowProcW, it takes requests for texts without the system's conversion between
+  // the two forms, which copies item texts through a buffer of its own size.
+  WNDPROC GetDefWndProcW() const { return def_wnd_proc_w_; }
   bool GetShowing() override;
   void SetVisible(bool visible) override;
   void SetBounds(int left, int top, int width, int height) override;
@@ -552,6 +557,7 @@ class TWinControl : public TControl {
 
   HWND handle_ = nullptr;
   WNDPROC def_wnd_proc_ = nullptr;
+  WNDPROC def_wnd_proc_w_ = nullptr;
 
  private:
   friend class TControl;

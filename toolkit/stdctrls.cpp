@@ -3,9 +3,11 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "toolkit/classregistry.h"
+#include "toolkit/textcodec.h"
 #include "toolkit/typinfo.h"
 
 namespace {
@@ -44,6 +46,35 @@ std::string NativeText(TWinControl* control) {
 }
 
 // ---- Items of a list or combo box ---------------------------------------------------------
+
+// Answers a request for an item's text (LB_GETTEXT, CB_GETLBTEXT) or its length in bytes
+// from the system class's procedure in Unicode, with the length asked first: passed on in
+// ANSI to a control of common controls 6 (Unicode only), the system would copy the text
+// through a buffer of 512 characters. The caller's buffer holds the length and a zero.
+void AnswerItemText(TWinControl* control, TMessage& message, UINT get_length, UINT get_text) {
+  WNDPROC proc = control->GetDefWndProcW();
+  HWND window = control->GetHandle();
+  LRESULT length = CallWindowProcW(proc, window, get_length, message.WParam, 0);
+  std::wstring wide(static_cast<size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
+  LRESULT got = length < 0 ? length
+                           : CallWindowProcW(proc, window, get_text, message.WParam,
+                                             reinterpret_cast<LPARAM>(wide.data()));
+  if (got < 0) {
+    message.Result = got;  // LB_ERR, CB_ERR: no such item
+    return;
+  }
+  wide.resize(static_cast<size_t>(std::min(got, length)));
+  std::string text = WideToAnsi(wide);
+  if (message.Msg == get_text && message.LParam)
+    std::memcpy(reinterpret_cast<char*>(message.LParam), text.c_str(), text.size() + 1);
+  message.Result = static_cast<LRESULT>(text.size());
+}
+
+// Owner-drawn items without strings carry only their data.
+bool ItemsHaveStrings(TWinControl* control, DWORD owner_draw, DWORD has_strings) {
+  auto style = static_cast<DWORD>(GetWindowLongPtrA(control->GetHandle(), GWL_STYLE));
+  return !(style & owner_draw) || (style & has_strings);
+}
 
 // The messages of one kind of list window.
 struct TItemMessages {
@@ -403,6 +434,8 @@ TK_MESSAGE(CN_COMMAND, CNCommand)
 TK_MESSAGE(CB_SETCURSEL, CBSetCurSel)
 TK_MESSAGE(CB_DELETESTRING, CBSetCurSel)
 TK_MESSAGE(CB_RESETCONTENT, CBSetCurSel)
+TK_MESSAGE(CB_GETLBTEXT, CBGetLBText)
+TK_MESSAGE(CB_GETLBTEXTLEN, CBGetLBText)
 TK_MESSAGE(WM_SETTEXT, WMSetText)
 TK_MESSAGE(WM_DESTROY, WMDestroy)
 TK_MESSAGE(WM_CTLCOLOREDIT, WMCtlColorPart)
@@ -447,7 +480,8 @@ void TCustomComboBox::CreateWnd() {
   info.cbSize = sizeof(info);
   if (GetComboBoxInfo(handle_, &info)) {
     if (info.hwndItem && info.hwndItem != handle_) edit_part_.Install(info.hwndItem);
-    if (info.hwndList) list_part_.Install(info.hwndList);
+    // The combo box asks its list for item texts in Unicode.
+    if (info.hwndList) list_part_.Install(info.hwndList, true);
   }
   if (item_height_ > 0) SendMessageA(handle_, CB_SETITEMHEIGHT, 0, item_height_);
   if (max_length_ > 0) SendMessageA(handle_, CB_LIMITTEXT, static_cast<WPARAM>(max_length_), 0);
@@ -671,6 +705,14 @@ void TCustomComboBox::WMSetText(TMessage& message) {
   message.Result = index >= 0 || !text || !*text;
 }
 
+void TCustomComboBox::CBGetLBText(TMessage& message) {
+  if (handle_ && GetDefWndProcW() &&
+      ItemsHaveStrings(this, CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE, CBS_HASSTRINGS))
+    AnswerItemText(this, message, CB_GETLBTEXTLEN, CB_GETLBTEXT);
+  else
+    TK_INHERITED(message);
+}
+
 void TCustomComboBox::WMCtlColorPart(TMessage& message) {
   // The edit and list parts ask the combo box: they take its colour and font colour.
   auto part = reinterpret_cast<HWND>(message.LParam);
@@ -744,6 +786,8 @@ void TCustomListBox::Publish(TPublisher<TCustomListBox>& p) {
 
 TK_BEGIN_MESSAGE_MAP(TCustomListBox)
 TK_MESSAGE(CN_COMMAND, CNCommand)
+TK_MESSAGE(LB_GETTEXT, LBGetText)
+TK_MESSAGE(LB_GETTEXTLEN, LBGetText)
 TK_MESSAGE(WM_DESTROY, WMDestroy)
 TK_END_MESSAGE_MAP()
 
@@ -987,6 +1031,14 @@ void TCustomListBox::DeleteSelected() {
     throw;
   }
   items_->EndUpdate();
+}
+
+void TCustomListBox::LBGetText(TMessage& message) {
+  if (handle_ && GetDefWndProcW() &&
+      ItemsHaveStrings(this, LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE, LBS_HASSTRINGS))
+    AnswerItemText(this, message, LB_GETTEXTLEN, LB_GETTEXT);
+  else
+    TK_INHERITED(message);
 }
 
 void TCustomListBox::CNCommand(TMessage& message) {

@@ -118,7 +118,7 @@ enum TComboBoxStyle { csDropDown, csSimple, csDropDownList };
 // a drop-down combo box (CBN_EDITCHANGE) and a new Text from code raise OnChange. Text in a
 // drop-down list selects the item that has it. The edit and list parts are subclassed: their
 // messages pass ComboWndProc, which gives keys to the control's key events; they are drawn in
-// the control's Color and font colour.
+// the control's Color and font colour. The list part's messages come in their Unicode form.
 class TCustomComboBox : public TWinControl {
   TK_CLASS(TCustomComboBox, TWinControl)
   TK_MESSAGE_MAP
@@ -181,6 +181,7 @@ class TCustomComboBox : public TWinControl {
 
   void CNCommand(TMessage& message);
   void CBSetCurSel(TMessage& message);
+  void CBGetLBText(TMessage& message);
   void WMSetText(TMessage& message);
   void WMDestroy(TMessage& message);
   void WMCtlColorPart(TMessage& message);
@@ -260,6 +261,7 @@ class TCustomListBox : public TWinControl {
  private:
   static void Publish(TPublisher<TCustomListBox>& p);
   void CNCommand(TMessage& message);
+  void LBGetText(TMessage& message);
   void WMDestroy(TMessage& message);
 
   TStrings* items_;

@@ -10,6 +10,7 @@
 
 #include "toolkit/controls.h"
 #include "toolkit/forms.h"
+#include "toolkit/textcodec.h"
 #include "toolkit/typinfo.h"
 
 namespace tk_detail {
@@ -266,6 +267,9 @@ void TWinControl::CreateSubClass(TCreateParams& params, const char* system_class
   wc.lpszClassName = nullptr;
   wc.lpszMenuName = nullptr;
   params.WindowClass = wc;
+  WNDCLASSW unicode{};
+  if (GetClassInfoW(nullptr, AnsiToWide(system_class).c_str(), &unicode))
+    params.UnicodeWndProc = unicode.lpfnWndProc;
 }
 
 void TWinControl::CreateHandle() {
@@ -288,6 +292,7 @@ void TWinControl::CreateWnd() {
   if ((params.Style & WS_CHILD) && !params.WndParent)
     throw EInvalidOperation(Format("Control '%s' has no parent window", GetName()));
   def_wnd_proc_ = params.WindowClass.lpfnWndProc ? params.WindowClass.lpfnWndProc : &DefWindowProcA;
+  def_wnd_proc_w_ = params.UnicodeWndProc;
   if (!RegisteredClasses().contains(params.WinClassName)) {
     WNDCLASSA wc = params.WindowClass;
     wc.lpfnWndProc = &ControlWindowProc;
@@ -303,11 +308,15 @@ void TWinControl::CreateWnd() {
 void TWinControl::CreateWindowHandle(const TCreateParams& params) {
   HMENU id =
       (params.Style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(NextControlId())) : nullptr;
+  // A title goes with the window up to 32,767 characters (Wine keeps the length of a longer
+  // one modulo 64 KB); a longer one follows as WM_SETTEXT.
+  constexpr size_t kCreateCaptionLimit = 32767;
+  bool caption_later = params.Caption.size() > kCreateCaptionLimit;
   control_state_.Include(csCreating);
   t_creating = this;
-  HWND window = CreateWindowExA(params.ExStyle, params.WinClassName.c_str(), params.Caption.c_str(),
-                                params.Style, params.X, params.Y, params.Width, params.Height,
-                                params.WndParent, id, ModuleInstance(), params.Param);
+  HWND window = CreateWindowExA(
+      params.ExStyle, params.WinClassName.c_str(), caption_later ? "" : params.Caption.c_str(), params.Style,
+      params.X, params.Y, params.Width, params.Height, params.WndParent, id, ModuleInstance(), params.Param);
   DWORD error = GetLastError();
   t_creating = nullptr;
   control_state_.Exclude(csCreating);
@@ -320,6 +329,10 @@ void TWinControl::CreateWindowHandle(const TCreateParams& params) {
   if (!handle_) {
     handle_ = window;
     ControlWindows().Attach(window, this);
+  }
+  if (caption_later) {
+    TMessage set{WM_SETTEXT, 0, reinterpret_cast<LPARAM>(params.Caption.c_str()), 0};
+    DefaultHandler(set);
   }
 }
 

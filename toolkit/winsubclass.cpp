@@ -11,16 +11,27 @@ void RemoveProps(HWND window) {
   RemovePropA(window, kPreviousProp);
 }
 
+LONG_PTR GetProc(HWND window, bool unicode) {
+  return unicode ? GetWindowLongPtrW(window, GWLP_WNDPROC) : GetWindowLongPtrA(window, GWLP_WNDPROC);
+}
+
+void SetProc(HWND window, bool unicode, LONG_PTR proc) {
+  if (unicode)
+    SetWindowLongPtrW(window, GWLP_WNDPROC, proc);
+  else
+    SetWindowLongPtrA(window, GWLP_WNDPROC, proc);
+}
+
 }  // namespace
 
-void TWindowSubclass::Install(HWND window) {
+void TWindowSubclass::Install(HWND window, bool unicode) {
   if (window_) throw EOSError("The subclass is installed already", ERROR_ALREADY_EXISTS);
   DWORD process = 0;
   if (!IsWindow(window) || !GetWindowThreadProcessId(window, &process) || process != GetCurrentProcessId())
     throw EOSError("Cannot subclass a window of another process", ERROR_INVALID_WINDOW_HANDLE);
   if (GetPropA(window, kPreviousProp))
     throw EOSError("The window is subclassed already", ERROR_ALREADY_EXISTS);
-  auto previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
+  auto previous = reinterpret_cast<WNDPROC>(GetProc(window, unicode));
   if (!SetPropA(window, kPreviousProp, reinterpret_cast<HANDLE>(previous)) ||
       !SetPropA(window, kObjectProp, this)) {
     RemoveProps(window);
@@ -28,7 +39,8 @@ void TWindowSubclass::Install(HWND window) {
   }
   window_ = window;
   previous_ = previous;
-  SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassProc));
+  unicode_ = unicode;
+  SetProc(window, unicode, reinterpret_cast<LONG_PTR>(unicode ? &SubclassProcW : &SubclassProcA));
 }
 
 void TWindowSubclass::Uninstall() {
@@ -36,8 +48,9 @@ void TWindowSubclass::Uninstall() {
   HWND window = window_;
   window_ = nullptr;
   if (GetPropA(window, kObjectProp) == this) {
-    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC)) == &SubclassProc) {
-      SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
+    auto ours = reinterpret_cast<LONG_PTR>(unicode_ ? &SubclassProcW : &SubclassProcA);
+    if (GetProc(window, unicode_) == ours) {
+      SetProc(window, unicode_, reinterpret_cast<LONG_PTR>(previous_));
       RemoveProps(window);
     } else {
       // Someone subclassed after us: our procedure stays in their chain and forwards.
@@ -48,10 +61,20 @@ void TWindowSubclass::Uninstall() {
 
 void TWindowSubclass::CallPrevious(TMessage& message) {
   if (!previous_) return;
-  message.Result = CallWindowProcA(previous_, window_, message.Msg, message.WParam, message.LParam);
+  message.Result = unicode_
+                       ? CallWindowProcW(previous_, window_, message.Msg, message.WParam, message.LParam)
+                       : CallWindowProcA(previous_, window_, message.Msg, message.WParam, message.LParam);
 }
 
-LRESULT CALLBACK TWindowSubclass::SubclassProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) {
+LRESULT CALLBACK TWindowSubclass::SubclassProcA(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) {
+  return Handle(window, msg, wparam, lparam, false);
+}
+
+LRESULT CALLBACK TWindowSubclass::SubclassProcW(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) {
+  return Handle(window, msg, wparam, lparam, true);
+}
+
+LRESULT TWindowSubclass::Handle(HWND window, UINT msg, WPARAM wparam, LPARAM lparam, bool unicode) {
   auto previous = reinterpret_cast<WNDPROC>(GetPropA(window, kPreviousProp));
   auto* self = static_cast<TWindowSubclass*>(GetPropA(window, kObjectProp));
   LRESULT result = 0;
@@ -64,9 +87,11 @@ LRESULT CALLBACK TWindowSubclass::SubclassProc(HWND window, UINT msg, WPARAM wpa
     }
     result = message.Result;
   } else if (previous) {
-    result = CallWindowProcA(previous, window, msg, wparam, lparam);
+    result = unicode ? CallWindowProcW(previous, window, msg, wparam, lparam)
+                     : CallWindowProcA(previous, window, msg, wparam, lparam);
   } else {
-    result = DefWindowProcA(window, msg, wparam, lparam);
+    result =
+        unicode ? DefWindowProcW(window, msg, wparam, lparam) : DefWindowProcA(window, msg, wparam, lparam);
   }
   if (msg == WM_NCDESTROY) {
     // The window is gone: forget it (the object may outlive it).

@@ -1,7 +1,12 @@
 // Subclassing of windows that are not toolkit controls (a list view's header, a combo box's
-// edit): our procedure goes in front of the window's own with SetWindowLongPtrA(GWLP_WNDPROC),
+// edit): our procedure goes in front of the window's own with SetWindowLongPtr(GWLP_WNDPROC),
 // and its messages reach a handler as TMessage records. The object is found through a window
 // property, so no code is generated at run time.
+//
+// A procedure takes messages in one form, ANSI or Unicode; a message sent in the other form
+// is converted on the way, and the system converts item texts (LB_GETTEXT, CB_GETLBTEXT)
+// through a buffer of 512 characters. A window that the system's own controls send such
+// messages to (a combo box's list) is subclassed in Unicode, so they pass unconverted.
 #pragma once
 
 #include <windows.h>
@@ -19,7 +24,8 @@ class TWindowSubclass {
 
   // Raises EOSError when the window does not exist, belongs to another process or already
   // carries one of our subclasses (ERROR_ALREADY_EXISTS), or when this object is installed.
-  void Install(HWND window);
+  // unicode: the handler gets the messages in their Unicode form (texts in UTF-16).
+  void Install(HWND window, bool unicode = false);
   // Takes our procedure out, but only while it is still the window's procedure: a
   // procedure installed after ours stays, and ours then passes every message straight on.
   void Uninstall();
@@ -33,9 +39,12 @@ class TWindowSubclass {
   void CallPrevious(TMessage& message);
 
  private:
-  static LRESULT CALLBACK SubclassProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam);
+  static LRESULT CALLBACK SubclassProcA(HWND window, UINT msg, WPARAM wparam, LPARAM lparam);
+  static LRESULT CALLBACK SubclassProcW(HWND window, UINT msg, WPARAM wparam, LPARAM lparam);
+  static LRESULT Handle(HWND window, UINT msg, WPARAM wparam, LPARAM lparam, bool unicode);
 
   TWndMethod handler_;
   HWND window_ = nullptr;
   WNDPROC previous_ = nullptr;
+  bool unicode_ = false;
 };

@@ -247,6 +247,28 @@ TEST_F(ControlsTest, ForeignSubclassIsUndoneOnlyWhileItIsStillOnTop) {
   DestroyWindow(label);
 }
 
+// A Unicode subclass keeps the window Unicode: a text outside the ANSI code page passes whole.
+TEST_F(ControlsTest, UnicodeSubclassPassesUnicodeTextsAndGivesTheProcedureBack) {
+  HWND label = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 50, 20, form->GetHandle(), nullptr, nullptr,
+                               nullptr);
+  ASSERT_NE(label, nullptr);
+  auto original = GetWindowLongPtrW(label, GWLP_WNDPROC);
+  auto* recorder = New<TSubclassRecorder>();
+  recorder->subclass.Install(label, true);
+  EXPECT_TRUE(IsWindowUnicode(label));
+  EXPECT_EQ(SendMessageW(label, WM_TESTMESSAGE, 0, 0), 7);
+  std::wstring text(2000, L'\u0394');  // outside the ANSI code page
+  SendMessageW(label, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  std::wstring read(text.size() + 1, L'\0');
+  read.resize(static_cast<size_t>(
+      SendMessageW(label, WM_GETTEXT, read.size(), reinterpret_cast<LPARAM>(read.data()))));
+  EXPECT_TRUE(read == text);
+  recorder->subclass.Uninstall();
+  EXPECT_EQ(GetWindowLongPtrW(label, GWLP_WNDPROC), original);
+  Free(recorder);
+  DestroyWindow(label);
+}
+
 TEST_F(ControlsTest, GraphicChildrenArePaintedInZOrderClippedToTheirBounds) {
   auto* bottom = Add<TTestShape>("a", form, {10, 10, 70, 50}, clRed);
   auto* top = Add<TTestShape>("b", form, {40, 30, 100, 70}, clLime);
