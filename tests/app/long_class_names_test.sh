@@ -9,19 +9,6 @@ gui_test
 main="Kestrune / Software / Dravolin"
 participant="Neuen Teilnehmer hinzufügen"
 classes="Klassen bearbeiten"
-failed=0
-passed=0
-
-check() {
-  if [ "$2" = 0 ]; then
-    echo "ok   $1"
-    passed=$((passed + 1))
-  else
-    echo "FAIL $1"
-    failed=$((failed + 1))
-  fi
-}
-window_gone() { ! gui_tool wait "$1" 0 >/dev/null 2>&1; }
 alive() { kill -0 "$GUI_PID" 2>/dev/null; }
 # The window is up and the program still runs.
 shown() { gui_wait "$1" 10000 >/dev/null 2>&1 && alive; }
@@ -49,15 +36,15 @@ session() {
     return 0
   fi
   gui_click "$classes" 260 203
-  gui_until 10 window_gone "$classes" || true
+  gui_until 10 gui_window_gone "$classes" || true
   shown "$participant" || rc=$?
   check "$1: the classes editor's OK closes it and the program lives on" "$rc"
   [ "$rc" = 0 ] || return 0
   touch "$dir/confirmed"
   gui_key "$participant" Escape
-  gui_until 10 window_gone "$participant" || true
+  gui_until 10 gui_window_gone "$participant" || true
   gui_click Startliste 603 339
-  gui_until 10 window_gone Startliste || true
+  gui_until 10 gui_window_gone Startliste || true
   gui_close "$main" || rc=$?
   check "$1: the program ends with exit code 0" "$rc"
   rc=0

@@ -21,8 +21,7 @@ gui_click "$main" 697 431
 # Generous: this waits for the editor, it does not time it (the benchmark does).
 gui_wait Startliste 60000 || { echo "the start list editor did not open"; exit 1; }
 gui_click Startliste 603 307
-window_gone() { ! gui_tool wait Startliste 0 >/dev/null 2>&1; }
-gui_until 60 window_gone || { echo "the start list editor did not close with OK"; exit 1; }
+gui_gone Startliste 60 || { echo "the start list editor did not close with OK"; exit 1; }
 cmp -s "$tmp/Aktuell.Asl" "$tmp/expected.asl" || { echo "OK changed the start list file"; exit 1; }
 rc=0
 gui_close "$main" 30 || rc=$?

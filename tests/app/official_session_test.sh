@@ -9,23 +9,6 @@ gui_test
 main="Kestrune / Software / Dravolin"
 shots=${DRAVOLIN_SCREENSHOT_DIR:-$tmp}
 mkdir -p "$shots"
-failed=0
-passed=0
-
-check() {
-  if [ "$2" = 0 ]; then
-    echo "ok   $1"
-    passed=$((passed + 1))
-  else
-    echo "FAIL $1"
-    failed=$((failed + 1))
-  fi
-}
-ok() { "$@" >/dev/null 2>&1 && echo 0 || echo 1; }
-
-# Waits until a window is gone (a modal dialog closed by a key or a click).
-window_gone() { ! gui_tool wait "$1" 0 >/dev/null 2>&1; }
-gui_gone() { gui_until 5 window_gone "$1" || gui_fail "window \"$1\" still open"; }
 
 # A screenshot of a window once it is painted: a blank rectangle has only a few colours.
 painted_shot() {

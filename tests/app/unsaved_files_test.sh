@@ -9,21 +9,6 @@ tmp=$(mktemp -d)
 trap 'gui_end; chattr -i "$tmp" 2>/dev/null; rm -rf "$tmp"' EXIT
 gui_begin
 main="Kestrune / Software / Dravolin"
-failed=0
-passed=0
-
-check() {
-  if [ "$2" = 0 ]; then
-    echo "ok   $1"
-    passed=$((passed + 1))
-  else
-    echo "FAIL $1"
-    failed=$((failed + 1))
-  fi
-}
-ok() { "$@" >/dev/null 2>&1 && echo 0 || echo 1; }
-window_gone() { ! gui_tool wait "$1" 0 >/dev/null 2>&1; }
-gui_gone() { gui_until 5 window_gone "$1" || gui_fail "window \"$1\" still open"; }
 # The message box's text (in UTF-8), once it is there; then it is closed.
 message() {
   gui_tool wait dravolin 20000 >/dev/null || return 0

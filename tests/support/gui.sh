@@ -64,6 +64,27 @@ gui_until() {
   done
 }
 
+# gui_gone TITLE [SECONDS]: waits until a window is gone (a modal dialog closed by a key or
+# a click).
+gui_window_gone() { ! gui_tool wait "$1" 0 >/dev/null 2>&1; }
+gui_gone() { gui_until "${2:-5}" gui_window_gone "$1" || gui_fail "window \"$1\" still open"; }
+
+# For tests that report check by check: check WHAT STATUS prints "ok" (status 0) or "FAIL"
+# with what was checked and counts it in passed and failed; ok COMMAND... gives 0 when the
+# command succeeds, else 1, as such a status.
+passed=0
+failed=0
+check() {
+  if [ "$2" = 0 ]; then
+    echo "ok   $1"
+    passed=$((passed + 1))
+  else
+    echo "FAIL $1"
+    failed=$((failed + 1))
+  fi
+}
+ok() { "$@" >/dev/null 2>&1 && echo 0 || echo 1; }
+
 # gui_start EXE [ARGS...]: starts the program in the background (its pid in GUI_PID).
 gui_start() {
   # exec: GUI_PID is the Wine process itself, which a test may kill.
