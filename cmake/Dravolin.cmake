@@ -11,13 +11,6 @@ set_target_properties(jpeg6b PROPERTIES
   IMPORTED_LOCATION "${DRAVOLIN_JPEG_DIR}/lib/libjpeg.a"
   INTERFACE_INCLUDE_DIRECTORIES "${DRAVOLIN_JPEG_DIR}/include")
 
-# GCC's hot/cold splitting puts landing pads in a separate cold part whose unwind data does
-# not restore the caller's saved registers under Windows' table-based unwinding: an exception
-# caught or cleaned up there then runs with wrong registers and crashes (seen as a null read
-# in a formatting error's clean-up, depending on where the linker put the cold part). Every
-# function stays in one piece, third-party code built here included.
-add_compile_options($<$<COMPILE_LANGUAGE:C,CXX>:-fno-reorder-blocks-and-partition>)
-
 # Compile settings shared by our own targets (not by third-party code).
 add_library(dravolin_options INTERFACE)
 target_compile_options(dravolin_options INTERFACE
