@@ -64,15 +64,15 @@ unset LC_ALL LC_CTYPE LC_MESSAGES
 # Creates the private prefix once (under a lock): Wine's virtual desktop on, so hiding
 # and showing top-level windows does not wait for a window manager that is not there.
 ensure_prefix() {
-  [ -f "$WINEPREFIX/.dravolin-ready" ] && return 0
+  [ -f "$WINEPREFIX/.dravolin-ready-2" ] && return 0
   mkdir -p "$DRAVOLIN_CACHE"
   (
     flock 8
-    [ -f "$WINEPREFIX/.dravolin-ready" ] && exit 0
+    [ -f "$WINEPREFIX/.dravolin-ready-2" ] && exit 0
     log "creating the Wine prefix $WINEPREFIX"
     rm -rf "$WINEPREFIX"
     with_display create_prefix || exit 1
-    touch "$WINEPREFIX/.dravolin-ready"
+    touch "$WINEPREFIX/.dravolin-ready-2"
   ) 8>"$DRAVOLIN_CACHE/wineprefix.lock" || die "cannot create the Wine prefix $WINEPREFIX"
 }
 
@@ -84,6 +84,10 @@ create_prefix() {
   "$WINE64" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 || return 1
   "$WINE64" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f \
     >/dev/null 2>&1 || return 1
+  # A program that crashes ends at once with Wine's report: the debugger Wine would start
+  # for it (also when none is set) waits for ever, and a test would hang until its time-out.
+  "$WINE64" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger \
+    /d 'cmd.exe /c exit' /f >/dev/null 2>&1 || return 1
   "$WINESERVER" -w
 }
 
