@@ -17,6 +17,7 @@
 #include "app/standins.h"
 #include "app/startlistfile.h"
 #include "app/startlistform.h"
+#include "bitmap32/label32.h"
 #include "i18n/translator.h"
 #include "resources/resource_ids.h"
 #include "tests/support/dialog_answerer.h"
@@ -174,11 +175,11 @@ TEST_F(MainWindow, HelpWithoutAHelpFileShowsNothing) {
 TEST_F(MainWindow, SwitchingALaneOnShowsItsParticipantAndEnablesPrepare) {
   SwitchOnLane1();
   EXPECT_TRUE(Find<TSpeedButton>("btnStart")->GetEnabled());
-  EXPECT_NE(Find<TLabel>("lbl_1Title")->GetCaption().find("Miller"), std::string::npos);
+  EXPECT_NE(Find<TLabel32>("lbl_1Title")->GetCaption().find("Miller"), std::string::npos);
   Press(Find<TLaneSwitch>("ledOn1"));
   EXPECT_FALSE(Find<TLaneSwitch>("ledOn1")->GetStatus());
   EXPECT_FALSE(Find<TSpeedButton>("btnStart")->GetEnabled());
-  EXPECT_EQ(Find<TLabel>("lbl_1Title")->GetCaption(), "");
+  EXPECT_EQ(Find<TLabel32>("lbl_1Title")->GetCaption(), "");
 }
 
 TEST_F(MainWindow, LaneDisplayDrawsItsTextInYellowOnBlack) {
@@ -232,7 +233,7 @@ TEST_F(MainWindow, FunctionKeysRunAHeatAndStopWritesTheProtocol) {
   ASSERT_EQ(Protocol()->GetItems()->GetCount(), 1);
   EXPECT_EQ(Protocol()->GetItems()->GetItem(0)->GetCaption(), "1");
   EXPECT_EQ(Cells(0), (std::vector<std::string>{"STOP", "STOP", "STOP", "STOP"}));
-  EXPECT_EQ(Find<TLabel>("lbl_1Status")->GetCaption(), "STOP");
+  EXPECT_EQ(Find<TLabel32>("lbl_1Status")->GetCaption(), "STOP");
   EXPECT_TRUE(Find<TButton>("btnExportHTML")->GetEnabled());
 
   // F10 comes as a system key; it ends the next heat as a crash, ranked after the stop.
