@@ -17,6 +17,7 @@
 #include "app/standins.h"
 #include "app/startlistfile.h"
 #include "app/startlistform.h"
+#include "bitmap32/image32.h"
 #include "bitmap32/label32.h"
 #include "i18n/translator.h"
 #include "resources/resource_ids.h"
@@ -162,6 +163,35 @@ TEST_F(MainWindow, IsBuiltFromItsDefinitionWithTheProtocolColumnsAtFirstShowing)
   EXPECT_EQ(columns->GetItem(12)->GetCaption(), "BEST");
   EXPECT_EQ(columns->GetItem(12)->GetWidth(), 55);
   EXPECT_EQ(AppPaths.Help.substr(AppPaths.Help.size() - 4), ".hlp");
+}
+
+TEST_F(MainWindow, ShowsTheStoredLogoStretchedAndTheLaneLabelsAsStored) {
+  TImage32* logo = Find<TImage32>("imgLogo");
+  ASSERT_NE(logo, nullptr);
+  TBitmap32* picture = logo->GetBitmap();
+  ASSERT_EQ(picture->GetWidth(), 191);
+  ASSERT_EQ(picture->GetHeight(), 42);
+  EXPECT_EQ(picture->GetStretchFilter(), sfSpline);
+  EXPECT_EQ(logo->GetScaleMode(), smStretch);
+  EXPECT_EQ(logo->GetWidth(), 257);
+  EXPECT_EQ(logo->GetHeight(), 31);
+  // Drawn with anti-aliased edges: the rounded corners are partly transparent, the middle is not.
+  EXPECT_EQ(picture->GetPixel(0, 0) >> 24, 0u);
+  EXPECT_EQ(picture->GetPixel(95, 21) >> 24, 0xFFu);
+  // Where the picture is transparent it still carries a window colour, so it shows no hole.
+  EXPECT_GT(picture->GetPixel(0, 0) & 0xFF, 0xC0u);
+  for (const char* name : {"lbl_2Title", "lbl_2r3", "lbl_2Status"}) {
+    TLabel32* label = Find<TLabel32>(name);
+    ASSERT_NE(label, nullptr) << name;
+    EXPECT_EQ(label->GetTextColor(), clLime) << name;
+    EXPECT_EQ(label->GetColor(), clNavy) << name;
+    EXPECT_EQ(label->GetShadowColor(), clBlack) << name;
+    EXPECT_EQ(label->GetTextAutoSizeSpacing(), 10) << name;
+    EXPECT_EQ(label->GetFont()->GetHeight(), -19) << name;
+    const bool title = std::string(name).find("Title") != std::string::npos;
+    EXPECT_EQ(label->GetShadowOn(), title) << name;
+    EXPECT_EQ(label->GetTextEllipsis(), title ? telEnd : telNone) << name;
+  }
 }
 
 TEST_F(MainWindow, HelpWithoutAHelpFileShowsNothing) {
