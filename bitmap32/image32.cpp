@@ -134,6 +134,13 @@ TPaintStage& TPaintStages::Add() {
   return items_.back();
 }
 
+// ---- TLayerCollection ------------------------------------------------------------------------
+
+void TLayerCollection::EndUpdate() {
+  if (update_count_ <= 0) throw EAssertionFailed("Unpaired EndUpdate");
+  --update_count_;
+}
+
 // ---- TCustomImage32 ---------------------------------------------------------------------------
 
 TK_ABSTRACT_CLASS_INFO(TCustomImage32, TCustomPaintBox32)
@@ -219,6 +226,12 @@ void TCustomImage32::Loaded() {
 void TCustomImage32::Resize() {
   cache_valid_ = false;
   inherited::Resize();
+}
+
+void TCustomImage32::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  inherited::MouseDown(button, shift, x, y);
+  if (GetTabStop() && CanFocus()) SetFocus();
+  // No layer lies under the mouse: the collection is empty.
 }
 
 void TCustomImage32::BitmapResized() {

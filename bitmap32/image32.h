@@ -93,6 +93,26 @@ class TPaintStages {
   std::vector<TPaintStage> items_;
 };
 
+// The layers drawn over the picture. None is ever made in this program: the collection keeps
+// only what the image asks of it (count, update count, whether layers take mouse events).
+class TLayerCollection {
+ public:
+  // Layer options the image asks for.
+  static constexpr uint32_t LOB_VISIBLE = 0x80000000, LOB_GDI_OVERLAY = 0x40000000,
+                            LOB_MOUSE_EVENTS = 0x20000000;
+
+  int Count() const { return 0; }
+  bool GetMouseEvents() const { return mouse_events_; }
+  void SetMouseEvents(bool value) { mouse_events_ = value; }
+  void BeginUpdate() { ++update_count_; }
+  // Below 0 raises EAssertionFailed.
+  void EndUpdate();
+
+ private:
+  int update_count_ = 0;
+  bool mouse_events_ = true;
+};
+
 // (sender, buffer, stage index)
 using TPaintStageEvent = TEvent<TObject*, TBitmap32*, uint32_t>;
 
@@ -113,8 +133,7 @@ class TCustomImage32 : public TCustomPaintBox32 {
   void SetScaleMode(TScaleMode value);
   void SetOffset(float horizontal, float vertical);
   TPaintStages& GetPaintStages() { return stages_; }
-  // The layers: none is ever made here.
-  int GetLayerCount() const { return 0; }
+  TLayerCollection& GetLayers() { return layers_; }
 
   void BeginUpdate() { ++update_count_; }
   void EndUpdate();
@@ -139,6 +158,7 @@ class TCustomImage32 : public TCustomPaintBox32 {
   virtual void InitDefaultStages();
   void DoPaintBuffer() override;
   void Resize() override;
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
 
   virtual void ExecBitmapFrame(TBitmap32* dest, int stage);
   virtual void ExecClearBuffer(TBitmap32* dest, int stage);
@@ -155,6 +175,7 @@ class TCustomImage32 : public TCustomPaintBox32 {
 
   TBitmap32* bitmap_;
   TBitmapAlign bitmap_align_ = baTopLeft;
+  TLayerCollection layers_;
   float offset_horz_ = 0, offset_vert_ = 0;
   TPaintStages stages_;
   float scale_ = 1.0f;

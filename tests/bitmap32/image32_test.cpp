@@ -64,6 +64,10 @@ TEST_F(Image32, ScaleModesAndAlignmentPlaceThePicture) {
   other->GetBitmap()->Delete();
   EXPECT_TRUE(SameRect(other->GetBitmapRect(), RECT{0, 0, 0, 0}));
   EXPECT_THROW(other->EndUpdate(), EAssertionFailed);
+  other->GetLayers().BeginUpdate();
+  other->GetLayers().EndUpdate();
+  EXPECT_THROW(other->GetLayers().EndUpdate(), EAssertionFailed);
+  EXPECT_EQ(other->GetLayers().Count(), 0);
 }
 
 TEST_F(Image32, TheStretchedLogoIsTheStretchTransferOfThePicture) {
