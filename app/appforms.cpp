@@ -7,6 +7,8 @@
 #include "app/selectcarform.h"
 #include "app/standins.h"
 #include "app/startlistform.h"
+#include "bitmap32/image32.h"
+#include "bitmap32/label32.h"
 #include "toolkit/buttons.h"
 #include "toolkit/classregistry.h"
 #include "toolkit/dialogs.h"
@@ -45,6 +47,8 @@ void RegisterAppClasses() {
   RegisterClass(TTimer::StaticClass());
   RegisterStandInClasses();
   RegisterWidgetClasses();
+  RegisterLabel32Class();
+  RegisterImage32Class();
   RegisterClasses({TMain::StaticClass(), TInfoForm::StaticClass()});
   RegisterClassesForms();
   RegisterStartListForms();

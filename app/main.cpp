@@ -9,6 +9,7 @@
 #include "app/mainform.h"
 #include "app/selectcarform.h"
 #include "app/startlistform.h"
+#include "bitmap32/bitmap32.h"
 #include "i18n/resourcestrings.h"
 #include "i18n/translator.h"
 #include "toolkit/forms.h"
@@ -19,6 +20,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     RegisterTranslationUnits();
     RegisterToolkitUnits();
     RegisterFormsUnit();
+    RegisterBitmap32Unit();
     // The program's own start-up: its resource strings are also looked up in "vorlen",
     // and every text, file name and ini key is German.
     RegisterUnit(

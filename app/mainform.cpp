@@ -10,6 +10,7 @@
 #include "app/startlistfile.h"
 #include "app/startlistform.h"
 #include "app/startlistlogic.h"
+#include "bitmap32/label32.h"
 #include "i18n/translator.h"
 #include "resources/resource_ids.h"
 #include "toolkit/buttons.h"
@@ -73,10 +74,10 @@ void TMain::FindComponents() {
     const std::string prefix = "lbl_" + std::to_string(n);
     lane.Display = Component<TIAeverLiquidIndicator>(prefix + "ind");
     lane.Lamp = Component<TIAgaloLED>("led" + std::to_string(n));
-    lane.Title = Component<TLabel>(prefix + "Title");
+    lane.Title = Component<TLabel32>(prefix + "Title");
     for (int lap = 1; lap <= 3; ++lap)
-      lane.Lap[lap - 1] = Component<TLabel>(prefix + "r" + std::to_string(lap));
-    lane.Status = Component<TLabel>(prefix + "Status");
+      lane.Lap[lap - 1] = Component<TLabel32>(prefix + "r" + std::to_string(lap));
+    lane.Status = Component<TLabel32>(prefix + "Status");
     lane.Switch = Component<TLaneSwitch>("ledOn" + std::to_string(n));
     lane.UpDown = Component<TUpDown>("ud" + std::to_string(n));
   }

@@ -19,7 +19,7 @@
 #include "toolkit/forms.h"
 #include "toolkit/updown.h"
 
-class TLabel;
+class TLabel32;
 class TListItem;
 class TListView;
 class TSpeedButton;
@@ -114,9 +114,9 @@ class TMain : public TForm, public TRaceView, public TLaneAssignmentView {
   struct TLaneControls {
     TIAeverLiquidIndicator* Display = nullptr;
     TIAgaloLED* Lamp = nullptr;
-    TLabel* Title = nullptr;
-    TLabel* Lap[3] = {nullptr, nullptr, nullptr};
-    TLabel* Status = nullptr;
+    TLabel32* Title = nullptr;
+    TLabel32* Lap[3] = {nullptr, nullptr, nullptr};
+    TLabel32* Status = nullptr;
     TLaneSwitch* Switch = nullptr;
     TUpDown* UpDown = nullptr;
   };

@@ -17,6 +17,8 @@
 #include "app/standins.h"
 #include "app/startlistfile.h"
 #include "app/startlistform.h"
+#include "bitmap32/image32.h"
+#include "bitmap32/label32.h"
 #include "i18n/translator.h"
 #include "resources/resource_ids.h"
 #include "tests/support/dialog_answerer.h"
@@ -163,6 +165,35 @@ TEST_F(MainWindow, IsBuiltFromItsDefinitionWithTheProtocolColumnsAtFirstShowing)
   EXPECT_EQ(AppPaths.Help.substr(AppPaths.Help.size() - 4), ".hlp");
 }
 
+TEST_F(MainWindow, ShowsTheStoredLogoStretchedAndTheLaneLabelsAsStored) {
+  TImage32* logo = Find<TImage32>("imgLogo");
+  ASSERT_NE(logo, nullptr);
+  TBitmap32* picture = logo->GetBitmap();
+  ASSERT_EQ(picture->GetWidth(), 191);
+  ASSERT_EQ(picture->GetHeight(), 42);
+  EXPECT_EQ(picture->GetStretchFilter(), sfSpline);
+  EXPECT_EQ(logo->GetScaleMode(), smStretch);
+  EXPECT_EQ(logo->GetWidth(), 257);
+  EXPECT_EQ(logo->GetHeight(), 31);
+  // Drawn with anti-aliased edges: the rounded corners are partly transparent, the middle is not.
+  EXPECT_EQ(picture->GetPixel(0, 0) >> 24, 0u);
+  EXPECT_EQ(picture->GetPixel(95, 21) >> 24, 0xFFu);
+  // Where the picture is transparent it still carries a window colour, so it shows no hole.
+  EXPECT_GT(picture->GetPixel(0, 0) & 0xFF, 0xC0u);
+  for (const char* name : {"lbl_2Title", "lbl_2r3", "lbl_2Status"}) {
+    TLabel32* label = Find<TLabel32>(name);
+    ASSERT_NE(label, nullptr) << name;
+    EXPECT_EQ(label->GetTextColor(), clLime) << name;
+    EXPECT_EQ(label->GetColor(), clNavy) << name;
+    EXPECT_EQ(label->GetShadowColor(), clBlack) << name;
+    EXPECT_EQ(label->GetTextAutoSizeSpacing(), 10) << name;
+    EXPECT_EQ(label->GetFont()->GetHeight(), -19) << name;
+    const bool title = std::string(name).find("Title") != std::string::npos;
+    EXPECT_EQ(label->GetShadowOn(), title) << name;
+    EXPECT_EQ(label->GetTextEllipsis(), title ? telEnd : telNone) << name;
+  }
+}
+
 TEST_F(MainWindow, HelpWithoutAHelpFileShowsNothing) {
   ASSERT_FALSE(FileExists(AppPaths.Help));
   testsupport::MessageBoxAnswerer answerer({});
@@ -174,11 +205,11 @@ TEST_F(MainWindow, HelpWithoutAHelpFileShowsNothing) {
 TEST_F(MainWindow, SwitchingALaneOnShowsItsParticipantAndEnablesPrepare) {
   SwitchOnLane1();
   EXPECT_TRUE(Find<TSpeedButton>("btnStart")->GetEnabled());
-  EXPECT_NE(Find<TLabel>("lbl_1Title")->GetCaption().find("Miller"), std::string::npos);
+  EXPECT_NE(Find<TLabel32>("lbl_1Title")->GetCaption().find("Miller"), std::string::npos);
   Press(Find<TLaneSwitch>("ledOn1"));
   EXPECT_FALSE(Find<TLaneSwitch>("ledOn1")->GetStatus());
   EXPECT_FALSE(Find<TSpeedButton>("btnStart")->GetEnabled());
-  EXPECT_EQ(Find<TLabel>("lbl_1Title")->GetCaption(), "");
+  EXPECT_EQ(Find<TLabel32>("lbl_1Title")->GetCaption(), "");
 }
 
 TEST_F(MainWindow, LaneDisplayDrawsItsTextInYellowOnBlack) {
@@ -232,7 +263,7 @@ TEST_F(MainWindow, FunctionKeysRunAHeatAndStopWritesTheProtocol) {
   ASSERT_EQ(Protocol()->GetItems()->GetCount(), 1);
   EXPECT_EQ(Protocol()->GetItems()->GetItem(0)->GetCaption(), "1");
   EXPECT_EQ(Cells(0), (std::vector<std::string>{"STOP", "STOP", "STOP", "STOP"}));
-  EXPECT_EQ(Find<TLabel>("lbl_1Status")->GetCaption(), "STOP");
+  EXPECT_EQ(Find<TLabel32>("lbl_1Status")->GetCaption(), "STOP");
   EXPECT_TRUE(Find<TButton>("btnExportHTML")->GetEnabled());
 
   // F10 comes as a system key; it ends the next heat as a crash, ranked after the stop.

@@ -1,0 +1,160 @@
+// The image control: the picture's place for each scale mode and alignment, the back buffer's
+// reserve, and the paint stages drawing into the buffer (compared with the stretch transfer).
+#include <gtest/gtest.h>
+
+#include "bitmap32/image32.h"
+#include "tests/toolkit/visual_test_classes.h"
+#include "toolkit/forms.h"
+
+namespace {
+
+class TTestImage : public TImage32 {
+ public:
+  explicit TTestImage(TComponent* owner) : TImage32(owner) {}
+  using TCustomImage32::DoPaintBuffer;
+};
+
+bool SameRect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+class Image32 : public testing::Test {
+ protected:
+  void SetUp() override { form = New<TForm>(nullptr, kCreateNew); }
+  void TearDown() override {
+    Free(form);
+    Pump();
+  }
+  TTestImage* Image(int width, int height, int bitmap_width, int bitmap_height) {
+    auto* image = New<TTestImage>(form);
+    image->SetParent(form);
+    image->SetBounds(0, 0, width, height);
+    image->GetBitmap()->SetSize(bitmap_width, bitmap_height);
+    // A picture that varies in both directions, so a resampling shows.
+    for (int y = 0; y < bitmap_height; ++y)
+      for (int x = 0; x < bitmap_width; ++x)
+        image->GetBitmap()->SetPixel(x, y,
+                                     0xFF000000 | (x * 255 / bitmap_width) << 16 |
+                                         (y * 255 / bitmap_height) << 8 | ((x + y) % 7) * 30);
+    return image;
+  }
+  TForm* form = nullptr;
+};
+
+}  // namespace
+
+TEST_F(Image32, ScaleModesAndAlignmentPlaceThePicture) {
+  TTestImage* image = Image(257, 31, 191, 42);
+  image->SetScaleMode(smStretch);
+  EXPECT_TRUE(SameRect(image->GetBitmapRect(), RECT{0, 0, 257, 31}));
+  TTestImage* other = Image(300, 300, 100, 50);
+  other->SetScaleMode(smResize);
+  EXPECT_TRUE(SameRect(other->GetBitmapRect(), RECT{0, 0, 300, 150}));
+  other->SetBitmapAlign(baCenter);
+  EXPECT_TRUE(SameRect(other->GetBitmapRect(), RECT{0, 75, 300, 225}));
+  other->SetScaleMode(smScale);
+  other->SetScale(2.5f);
+  EXPECT_TRUE(SameRect(other->GetBitmapRect(), RECT{25, 87, 275, 212}));
+  other->SetScale(0);
+  EXPECT_FLOAT_EQ(other->GetScale(), 0.001f);
+  other->SetScaleMode(smNormal);
+  other->SetBitmapAlign(baCustom);
+  other->SetOffset(10.5f, 3.5f);  // halves to even
+  EXPECT_TRUE(SameRect(other->GetBitmapRect(), RECT{10, 4, 110, 54}));
+  other->GetBitmap()->Delete();
+  EXPECT_TRUE(SameRect(other->GetBitmapRect(), RECT{0, 0, 0, 0}));
+  EXPECT_THROW(other->EndUpdate(), EAssertionFailed);
+  other->GetLayers().BeginUpdate();
+  other->GetLayers().EndUpdate();
+  EXPECT_THROW(other->GetLayers().EndUpdate(), EAssertionFailed);
+  EXPECT_EQ(other->GetLayers().Count(), 0);
+}
+
+TEST_F(Image32, TheStretchedLogoIsTheStretchTransferOfThePicture) {
+  TTestImage* image = Image(257, 31, 191, 42);
+  image->SetScaleMode(smStretch);
+  image->GetBitmap()->SetStretchFilter(sfSpline);
+  image->ResizeBuffer();
+  image->DoPaintBuffer();
+  EXPECT_TRUE(image->GetBufferValid());
+  auto* expected = New<TBitmap32>();
+  expected->SetSize(257, 31);
+  StretchTransfer(expected, RECT{0, 0, 257, 31}, RECT{0, 0, 257, 31}, image->GetBitmap(), RECT{0, 0, 191, 42},
+                  sfSpline, dmOpaque, nullptr);
+  int differing = 0;
+  for (int y = 0; y < 31; ++y)
+    for (int x = 0; x < 257; ++x)
+      differing += (image->GetBuffer()->GetPixel(x, y) & 0xFFFFFF) != (expected->GetPixel(x, y) & 0xFFFFFF);
+  EXPECT_EQ(differing, 0);
+  Free(expected);
+}
+
+TEST_F(Image32, TheBackgroundIsClearedOnlyWhereThePictureLeavesRoom) {
+  TTestImage* image = Image(120, 60, 100, 50);
+  image->SetColor(clNavy);
+  image->ResizeBuffer();
+  image->GetBuffer()->Clear(0xFF123456);
+  // Only the background stage: around a 100 x 50 picture at the top left, two bands.
+  image->GetPaintStages().Clear();
+  image->GetPaintStages().Add().Stage = PST_CLEAR_BACKGND;
+  image->DoPaintBuffer();
+  EXPECT_EQ(image->GetBuffer()->GetPixel(50, 25), 0xFF123456u);
+  EXPECT_EQ(image->GetBuffer()->GetPixel(110, 10), 0xFF000080u);
+  EXPECT_EQ(image->GetBuffer()->GetPixel(10, 55), 0xFF000080u);
+  // A picture that covers the control: nothing at all.
+  image->SetScaleMode(smStretch);
+  image->GetBuffer()->Clear(0xFF123456);
+  image->DoPaintBuffer();
+  EXPECT_EQ(image->GetBuffer()->GetPixel(110, 10), 0xFF123456u);
+  // No picture: the whole control navy.
+  image->GetBitmap()->Delete();
+  image->DoPaintBuffer();
+  for (POINT p : {POINT{0, 0}, POINT{50, 25}, POINT{119, 59}})
+    EXPECT_EQ(image->GetBuffer()->GetPixel(p.x, p.y), 0xFF000080u);
+}
+
+TEST_F(Image32, TheBufferGrowsWithAReserveAndShrinksOnlyPastIt) {
+  // Made at 192 x 192 (buffer 232 x 232), then set to 100 x 50: more than 40 too large, fitted.
+  TTestImage* image = Image(100, 50, 10, 10);
+  EXPECT_EQ(image->GetBuffer()->GetWidth(), 100);
+  EXPECT_EQ(image->GetBuffer()->GetHeight(), 50);
+  image->SetBounds(0, 0, 101, 51);  // 1 more: the new size plus 40
+  EXPECT_EQ(image->GetBuffer()->GetWidth(), 141);
+  EXPECT_EQ(image->GetBuffer()->GetHeight(), 91);
+  image->SetBounds(0, 0, 131, 81);  // within the reserve: kept
+  EXPECT_EQ(image->GetBuffer()->GetWidth(), 141);
+  image->SetBounds(0, 0, 121, 71);  // 10 smaller: kept
+  EXPECT_EQ(image->GetBuffer()->GetWidth(), 141);
+  EXPECT_EQ(image->GetBuffer()->GetHeight(), 91);
+  image->SetBounds(0, 0, 100, 50);  // more than 40 too large: fitted again
+  EXPECT_EQ(image->GetBuffer()->GetWidth(), 100);
+  // A paint resizes it the same way (the window is never shown here: called directly).
+  image->ResizeBuffer();
+  EXPECT_EQ(image->GetBuffer()->GetWidth(), 100);
+}
+
+TEST_F(Image32, AnUncoveredImageIsOneBlitOfTheValidBuffer) {
+  TDesktopLock desktop;
+  form->SetBounds(30, 30, 300, 100);
+  TTestImage* image = Image(257, 31, 191, 42);
+  image->SetScaleMode(smStretch);
+  int stages = 0;
+  struct TCounter : TObject {
+    int* count;
+    void Stage(TObject*, TBitmap32*, uint32_t) { ++*count; }
+  } counter;
+  counter.count = &stages;
+  image->GetPaintStages().Add().Stage = PST_CUSTOM;
+  image->OnPaintStage = TPaintStageEvent(&counter, &TCounter::Stage);
+  form->Show();
+  HWND window = image->GetHandle();
+  ASSERT_TRUE(PumpUntil([&] { return stages > 0 && !GetUpdateRect(window, nullptr, FALSE); }));
+  const int drawn = stages;
+  // A repaint that is not an Invalidate (the window uncovered) keeps the buffer.
+  InvalidateRect(window, nullptr, FALSE);
+  UpdateWindow(window);
+  EXPECT_EQ(stages, drawn);
+  image->Invalidate();
+  UpdateWindow(window);
+  EXPECT_EQ(stages, drawn + 1);
+}
