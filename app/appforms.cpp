@@ -5,7 +5,6 @@
 #include "app/infoform.h"
 #include "app/mainform.h"
 #include "app/selectcarform.h"
-#include "app/standins.h"
 #include "app/startlistform.h"
 #include "toolkit/buttons.h"
 #include "toolkit/classregistry.h"
@@ -43,7 +42,6 @@ void RegisterAppClasses() {
   RegisterStdCtrlsClasses();
   RegisterUpDownClasses();
   RegisterClass(TTimer::StaticClass());
-  RegisterStandInClasses();
   RegisterWidgetClasses();
   RegisterClasses({TMain::StaticClass(), TInfoForm::StaticClass()});
   RegisterClassesForms();
