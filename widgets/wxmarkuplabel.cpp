@@ -77,6 +77,7 @@ void TWxMarkupLabel::Publish(TPublisher<TWxMarkupLabel>& p) {
   p.Integer("MarginLeft", &C::GetMarginLeft, &C::SetMarginLeft).Default(5);
   p.Integer("MarginRight", &C::GetMarginRight, &C::SetMarginRight).Default(5);
   p.Integer("MarginTop", &C::GetMarginTop, &C::SetMarginTop).Default(5);
+  p.String("Text", &C::GetText, &C::SetText);
 }
 
 TWxMarkupLabel::TWxMarkupLabel(TComponent* owner) : TWxPubGraphicControl(owner) {
