@@ -415,6 +415,21 @@ TEST_F(WxButton, ReleaseInsideClicksOnceAndOutsideOrDisabledNever) {
   EXPECT_EQ(b->GetMargin(), 4);
 }
 
+TEST_F(WxButton, DoubleClickIsTwoPressesAndTwoClicks) {
+  TWxSpeedButton* b = Button();
+  TCounter downs, doubles;
+  b->OnMouseDown = TMouseEvent(&downs, &TCounter::Press);
+  b->OnDblClick = TNotifyEvent(&doubles, &TCounter::Count);
+  Down(b, 5, 5);
+  Up(b, 5, 5);
+  Down(b, 5, 5, WM_LBUTTONDBLCLK);
+  EXPECT_EQ(b->GetState(), wbsDown);
+  Up(b, 5, 5);
+  EXPECT_EQ(downs.count, 2);
+  EXPECT_EQ(clicks.count, 2);
+  EXPECT_EQ(doubles.count, 0);  // only a button held Down reports the double click
+}
+
 TEST_F(WxButton, GroupKeepsOneDownAndLeavingTheGroupReleases) {
   TWxSpeedButton* g[3] = {Button(10, 10), Button(80, 10), Button(150, 10)};
   for (TWxSpeedButton* b : g) b->SetGroupIndex(7);
