@@ -5,7 +5,6 @@
 #include "app/infoform.h"
 #include "app/mainform.h"
 #include "app/selectcarform.h"
-#include "app/standins.h"
 #include "app/startlistform.h"
 #include "bitmap32/image32.h"
 #include "bitmap32/label32.h"
@@ -45,7 +44,6 @@ void RegisterAppClasses() {
   RegisterStdCtrlsClasses();
   RegisterUpDownClasses();
   RegisterClass(TTimer::StaticClass());
-  RegisterStandInClasses();
   RegisterWidgetClasses();
   RegisterLabel32Class();
   RegisterImage32Class();

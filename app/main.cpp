@@ -14,8 +14,21 @@
 #include "i18n/translator.h"
 #include "toolkit/forms.h"
 #include "toolkit/startup.h"
+#include "widgets/justone.h"
+#include "widgets/wxgraphic.h"
+
+namespace {
+
+// Windowed controls keep the device context's state across WM_PRINTCLIENT while the program runs.
+struct TPrintClientGuardScope {
+  TPrintClientGuardScope() { InstallPrintClientGuard(); }
+  ~TPrintClientGuardScope() { RemovePrintClientGuard(); }
+};
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  TPrintClientGuardScope print_client_guard;
   try {
     RegisterTranslationUnits();
     RegisterToolkitUnits();
@@ -42,6 +55,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // The main window first: its creation computes the file paths that the classes
     // editor, the start list editor and the configuration read in theirs.
     Application->CreateForm(Main);
+    // A second copy was refused while the main window was streamed: it ends before any form
+    // reads or writes a file of the running copy.
+    if (const auto* guard = DynamicCast<TXJustOne>(Main->FindComponent("JustOne"));
+        guard && guard->GetRefused())
+      return 0;
     Application->CreateForm(ClassesEditor);
     Application->CreateForm(AddClass);
     Application->CreateForm(EditClass);

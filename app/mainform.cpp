@@ -1,12 +1,13 @@
 #include "app/mainform.h"
 
+#include <utility>
+
 #include "app/classlist.h"
 #include "app/export_excel.h"
 #include "app/export_html.h"
 #include "app/export_text.h"
 #include "app/exportui.h"
 #include "app/settings.h"
-#include "app/standins.h"
 #include "app/startlistfile.h"
 #include "app/startlistform.h"
 #include "app/startlistlogic.h"
@@ -25,6 +26,8 @@
 #include "toolkit/typinfo.h"
 #include "widgets/galoled.h"
 #include "widgets/indicator.h"
+#include "widgets/wxled.h"
+#include "widgets/wxspeedbutton.h"
 
 TK_CLASS_INFO(TMain, TForm)
 
@@ -78,13 +81,13 @@ void TMain::FindComponents() {
     for (int lap = 1; lap <= 3; ++lap)
       lane.Lap[lap - 1] = Component<TLabel32>(prefix + "r" + std::to_string(lap));
     lane.Status = Component<TLabel32>(prefix + "Status");
-    lane.Switch = Component<TLaneSwitch>("ledOn" + std::to_string(n));
+    lane.Switch = Component<TWxLED>("ledOn" + std::to_string(n));
     lane.UpDown = Component<TUpDown>("ud" + std::to_string(n));
   }
-  btnStart = Component<TSpeedButton>("btnStart");
-  btnTrigger = Component<TSpeedButton>("btnTrigger");
-  btnStop = Component<TSpeedButton>("btnStop");
-  btnCrash = Component<TSpeedButton>("btnCrash");
+  btnStart = Component<TWxSpeedButton>("btnStart");
+  btnTrigger = Component<TWxSpeedButton>("btnTrigger");
+  btnStop = Component<TWxSpeedButton>("btnStop");
+  btnCrash = Component<TWxSpeedButton>("btnCrash");
   btnConfig = Component<TButton>("btnConfig");
   btnInfo = Component<TButton>("btnInfo");
   btnHelp = Component<TButton>("btnHelp");
@@ -96,6 +99,14 @@ void TMain::FindComponents() {
   CountDown = Component<TTimer>("CountDown");
   SaveHTML = Component<TSaveDialog>("SaveHTML");
   SaveRTF = Component<TSaveDialog>("SaveRTF");
+}
+
+void TMain::LoadRaceGlyphs() {
+  const std::pair<TWxSpeedButton*, const char*> glyphs[] = {{btnStart, "RACE_PREPARE"},
+                                                            {btnTrigger, "RACE_TRIGGER"},
+                                                            {btnStop, "RACE_STOP"},
+                                                            {btnCrash, "RACE_CRASH"}};
+  for (const auto& [button, name] : glyphs) button->GetGlyph()->LoadFromResourceName(HInstance, name);
 }
 
 const TMain::TLaneControls* TMain::Lane(int lane) const {
@@ -143,6 +154,7 @@ void TMain::FormCreate(TObject*) {
   SetCaption(LoadStr(IDS_MAIN_CAPTION));
   TranslateComponent(this);
   FindComponents();
+  LoadRaceGlyphs();
   SetKeyPreview(true);
   const std::string exe = GetModuleName(nullptr);
   AppPaths.ClassList = ClassListFileName(exe);
@@ -191,10 +203,19 @@ void TMain::FormKeyDown(TObject*, WORD& key, TShiftState shift) {
   if (race_->FormKeyDown(key, shift.Bits()) && key == VK_F10) key = 0;
 }
 
-void TMain::btnStartMouseDown(TObject*, TMouseButton, TShiftState, int, int) { race_->PrepareRace(); }
-void TMain::btnTriggerMouseDown(TObject*, TMouseButton, TShiftState, int, int) { race_->TriggerEvent(); }
-void TMain::btnStopMouseDown(TObject*, TMouseButton, TShiftState, int, int) { race_->StopRace(); }
-void TMain::btnCrashMouseDown(TObject*, TMouseButton, TShiftState, int, int) { race_->CrashRace(); }
+// Each left press acts once (the second press of a double click too); other buttons never act.
+void TMain::btnStartMouseDown(TObject*, TMouseButton b, TShiftState, int, int) {
+  if (b == mbLeft) race_->PrepareRace();
+}
+void TMain::btnTriggerMouseDown(TObject*, TMouseButton b, TShiftState, int, int) {
+  if (b == mbLeft) race_->TriggerEvent();
+}
+void TMain::btnStopMouseDown(TObject*, TMouseButton b, TShiftState, int, int) {
+  if (b == mbLeft) race_->StopRace();
+}
+void TMain::btnCrashMouseDown(TObject*, TMouseButton b, TShiftState, int, int) {
+  if (b == mbLeft) race_->CrashRace();
+}
 void TMain::LightBarrierTrigger(TObject*) { race_->RunCommand(TRaceCommand::Trigger); }
 
 void TMain::TimersTimerTimer(TObject*) { race_->TimersTimerTimer(); }

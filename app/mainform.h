@@ -22,14 +22,14 @@
 class TLabel32;
 class TListItem;
 class TListView;
-class TSpeedButton;
+class TWxSpeedButton;
 class TButton;
 class TTimer;
 class TSaveDialog;
 class TMenuItem;
 class TIAeverLiquidIndicator;
 class TIAgaloLED;
-class TLaneSwitch;
+class TWxLED;
 
 class TMain : public TForm, public TRaceView, public TLaneAssignmentView {
   TK_CLASS(TMain, TForm)
@@ -117,13 +117,15 @@ class TMain : public TForm, public TRaceView, public TLaneAssignmentView {
     TLabel32* Title = nullptr;
     TLabel32* Lap[3] = {nullptr, nullptr, nullptr};
     TLabel32* Status = nullptr;
-    TLaneSwitch* Switch = nullptr;
+    TWxLED* Switch = nullptr;
     TUpDown* UpDown = nullptr;
   };
 
   template <class T>
   T* Component(const std::string& name) const;
   void FindComponents();
+  // Our own race glyphs, from the program's resources.
+  void LoadRaceGlyphs();
   const TLaneControls* Lane(int lane) const;
   TLaneControls* Lane(int lane);
   TControl* Button(TRaceButton button) const;
@@ -138,10 +140,10 @@ class TMain : public TForm, public TRaceView, public TLaneAssignmentView {
   TProtocolCompare protocol_compare_;
 
   TLaneControls lane_[3];
-  TSpeedButton* btnStart = nullptr;
-  TSpeedButton* btnTrigger = nullptr;
-  TSpeedButton* btnStop = nullptr;
-  TSpeedButton* btnCrash = nullptr;
+  TWxSpeedButton* btnStart = nullptr;
+  TWxSpeedButton* btnTrigger = nullptr;
+  TWxSpeedButton* btnStop = nullptr;
+  TWxSpeedButton* btnCrash = nullptr;
   TButton* btnConfig = nullptr;
   TButton* btnInfo = nullptr;
   TButton* btnHelp = nullptr;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/appforms.h"
@@ -14,7 +15,8 @@
 #include "app/infoform.h"
 #include "app/mainform.h"
 #include "app/selectcarform.h"
-#include "app/standins.h"
+#include "widgets/wxled.h"
+#include "widgets/wxspeedbutton.h"
 #include "app/startlistfile.h"
 #include "app/startlistform.h"
 #include "bitmap32/image32.h"
@@ -103,8 +105,8 @@ class MainWindow : public testing::Test {
   }
   // Lane 1 switched on by a click on its switch.
   void SwitchOnLane1() {
-    Press(Find<TLaneSwitch>("ledOn1"));
-    ASSERT_TRUE(Find<TLaneSwitch>("ledOn1")->GetStatus());
+    Press(Find<TWxLED>("ledOn1"));
+    ASSERT_TRUE(Find<TWxLED>("ledOn1")->GetStatus());
   }
 
   static TDesktopLock* lock_;
@@ -142,11 +144,11 @@ TEST_F(MainWindow, IsBuiltFromItsDefinitionWithTheProtocolColumnsAtFirstShowing)
     // Both sit inside the black panel, side by side.
     EXPECT_LE(lamp->GetLeft() + lamp->GetWidth(), lamp->GetParent()->GetClientWidth());
     EXPECT_LE(display->GetLeft() + display->GetWidth(), lamp->GetLeft());
-    EXPECT_FALSE(Find<TLaneSwitch>(("ledOn" + n).c_str())->GetStatus());
-    EXPECT_EQ(Find<TLaneSwitch>(("ledOn" + n).c_str())->GetTag(), lane);
+    EXPECT_FALSE(Find<TWxLED>(("ledOn" + n).c_str())->GetStatus());
+    EXPECT_EQ(Find<TWxLED>(("ledOn" + n).c_str())->GetTag(), lane);
   }
   for (const char* name : {"btnStart", "btnTrigger", "btnStop", "btnCrash"})
-    EXPECT_FALSE(Find<TSpeedButton>(name)->GetEnabled()) << name;
+    EXPECT_FALSE(Find<TWxSpeedButton>(name)->GetEnabled()) << name;
   for (const char* name : {"btnExportHTML", "btnExportExcel", "btnExportWordpad"})
     EXPECT_FALSE(Find<TButton>(name)->GetEnabled()) << name;
   EXPECT_TRUE(Find<TButton>("btnStartList")->GetEnabled());
@@ -204,11 +206,11 @@ TEST_F(MainWindow, HelpWithoutAHelpFileShowsNothing) {
 
 TEST_F(MainWindow, SwitchingALaneOnShowsItsParticipantAndEnablesPrepare) {
   SwitchOnLane1();
-  EXPECT_TRUE(Find<TSpeedButton>("btnStart")->GetEnabled());
+  EXPECT_TRUE(Find<TWxSpeedButton>("btnStart")->GetEnabled());
   EXPECT_NE(Find<TLabel32>("lbl_1Title")->GetCaption().find("Miller"), std::string::npos);
-  Press(Find<TLaneSwitch>("ledOn1"));
-  EXPECT_FALSE(Find<TLaneSwitch>("ledOn1")->GetStatus());
-  EXPECT_FALSE(Find<TSpeedButton>("btnStart")->GetEnabled());
+  Press(Find<TWxLED>("ledOn1"));
+  EXPECT_FALSE(Find<TWxLED>("ledOn1")->GetStatus());
+  EXPECT_FALSE(Find<TWxSpeedButton>("btnStart")->GetEnabled());
   EXPECT_EQ(Find<TLabel32>("lbl_1Title")->GetCaption(), "");
 }
 
@@ -298,15 +300,37 @@ TEST_F(MainWindow, RaceKeysStillActAfterF10OrALoneAltWhileIdle) {
 
 TEST_F(MainWindow, RaceButtonsActOnMouseDown) {
   SwitchOnLane1();
-  Press(Find<TSpeedButton>("btnStart"), /*release=*/false);
+  Press(Find<TWxSpeedButton>("btnStart"), /*release=*/false);
   EXPECT_TRUE(Main->Race().Armed());
-  SendMessageA(Find<TSpeedButton>("btnStart")->GetParent()->GetHandle(), WM_LBUTTONUP, 0, 0);
-  Press(Find<TSpeedButton>("btnTrigger"), false);
+  SendMessageA(Find<TWxSpeedButton>("btnStart")->GetParent()->GetHandle(), WM_LBUTTONUP, 0, 0);
+  Press(Find<TWxSpeedButton>("btnTrigger"), false);
   EXPECT_EQ(Main->Race().LapCount(1), 1);
-  SendMessageA(Find<TSpeedButton>("btnTrigger")->GetParent()->GetHandle(), WM_LBUTTONUP, 0, 0);
-  Press(Find<TSpeedButton>("btnCrash"), false);
+  SendMessageA(Find<TWxSpeedButton>("btnTrigger")->GetParent()->GetHandle(), WM_LBUTTONUP, 0, 0);
+  Press(Find<TWxSpeedButton>("btnCrash"), false);
   EXPECT_FALSE(Main->Race().Armed());
   EXPECT_EQ(Protocol()->GetItems()->GetCount(), 1);
+}
+
+TEST_F(MainWindow, RaceButtonsIgnoreTheRightAndMiddleButtons) {
+  SwitchOnLane1();
+  TWxSpeedButton* start = Find<TWxSpeedButton>("btnStart");
+  HWND parent = start->GetParent()->GetHandle();
+  const LPARAM at =
+      MAKELPARAM(start->GetLeft() + start->GetWidth() / 2, start->GetTop() + start->GetHeight() / 2);
+  for (auto [down, up] : {std::pair{WM_RBUTTONDOWN, WM_RBUTTONUP}, std::pair{WM_MBUTTONDOWN, WM_MBUTTONUP}}) {
+    SendMessageA(parent, down, 0, at);
+    SendMessageA(parent, up, 0, at);
+    EXPECT_FALSE(Main->Race().Armed()) << down;
+  }
+  Press(start);
+  EXPECT_TRUE(Main->Race().Armed());
+  TWxSpeedButton* crash = Find<TWxSpeedButton>("btnCrash");
+  const LPARAM crash_at =
+      MAKELPARAM(crash->GetLeft() + crash->GetWidth() / 2, crash->GetTop() + crash->GetHeight() / 2);
+  SendMessageA(parent, WM_RBUTTONDOWN, 0, crash_at);
+  SendMessageA(parent, WM_RBUTTONUP, 0, crash_at);
+  EXPECT_TRUE(Main->Race().Armed());
+  EXPECT_EQ(Protocol()->GetItems()->GetCount(), 0);
 }
 
 TEST_F(MainWindow, LightBarrierTriggersOnlyWhileTheTriggerIsEnabled) {

@@ -6,6 +6,9 @@
 //                                    rectangles in screen coordinates, once it is visible
 //   wintool activate TITLE           brings the window to the foreground
 //   wintool close TITLE              posts WM_CLOSE to it
+//   wintool minimize TITLE           minimises it as its system menu does
+//   wintool state TITLE              prints "iconic" or "normal", then "foreground" or
+//                                    "background"
 //   wintool sync TITLE               returns once the window's thread has taken in what
 //                                    input reached it before (three round trips through its
 //                                    message loop, which reads the display's events first)
@@ -202,6 +205,16 @@ int main(int argc, char** argv) {
     return WithWindow(argv[2], [](HWND w) { SetForegroundWindow(w); });
   if (argc == 3 && !std::strcmp(argv[1], "close"))
     return WithWindow(argv[2], [](HWND w) { PostMessageA(w, WM_CLOSE, 0, 0); });
+  if (argc == 3 && !std::strcmp(argv[1], "minimize"))
+    return WithWindow(argv[2], [](HWND w) {
+      DWORD_PTR result;
+      SendMessageTimeoutA(w, WM_SYSCOMMAND, SC_MINIMIZE, 0, SMTO_NORMAL, 20000, &result);
+    });
+  if (argc == 3 && !std::strcmp(argv[1], "state"))
+    return WithWindow(argv[2], [](HWND w) {
+      std::printf("%s %s\n", IsIconic(w) ? "iconic" : "normal",
+                  GetForegroundWindow() == w ? "foreground" : "background");
+    });
   if (argc == 3 && !std::strcmp(argv[1], "sync"))
     return WithWindow(argv[2], [](HWND w) {
       for (int round = 0; round < 3; ++round) {
@@ -216,8 +229,9 @@ int main(int argc, char** argv) {
       EnumChildWindows(w, PrintText, 0);
     });
   if (argc == 2 && !std::strcmp(argv[1], "probe")) return Probe();
-  std::fprintf(stderr,
-               "usage: wintool [--desktop NAME] wait|activate|close|sync|dismiss|texts TITLE | probe | "
-               "run PROGRAM...\n");
+  std::fprintf(
+      stderr,
+      "usage: wintool [--desktop NAME] wait|activate|close|minimize|state|sync|dismiss|texts TITLE | probe | "
+      "run PROGRAM...\n");
   return 2;
 }

@@ -1,0 +1,96 @@
+#include "widgets/justone.h"
+
+#include "toolkit/forms.h"
+#include "toolkit/typinfo.h"
+
+namespace {
+
+HANDLE SystemCreateMutex(const char* name) { return CreateMutexA(nullptr, FALSE, name); }
+TXJustOne::TCreateMutex g_create_mutex = &SystemCreateMutex;
+
+std::string DesktopName() {
+  char name[256] = {};
+  DWORD needed = 0;
+  if (!GetUserObjectInformationA(GetThreadDesktop(GetCurrentThreadId()), UOI_NAME, name, sizeof name - 1,
+                                 &needed))
+    return {};
+  return name;
+}
+
+// A top-level window of that title other than this copy's own hidden one.
+HWND OtherWindow(const std::string& title) {
+  HWND own = Application ? Application->GetHandle() : nullptr;
+  HWND found = nullptr;
+  do found = FindWindowExA(nullptr, found, nullptr, title.c_str());
+  while (found && found == own);
+  return found;
+}
+
+}  // namespace
+
+TK_CLASS_INFO(TXJustOne, TComponent)
+
+void TXJustOne::Publish(TPublisher<TXJustOne>& p) {
+  p.Boolean("SwitchToPrevious", &TXJustOne::GetSwitchToPrevious, &TXJustOne::SetSwitchToPrevious)
+      .Default(true);
+  p.Event("AlreadyExist", &TXJustOne::AlreadyExist);
+}
+
+TXJustOne::TXJustOne(TComponent* owner) : TComponent(owner) {}
+
+TXJustOne::~TXJustOne() {
+  if (created_ && mutex_) CloseHandle(mutex_);
+}
+
+void TXJustOne::SetMutexCreator(TCreateMutex creator) {
+  g_create_mutex = creator ? creator : &SystemCreateMutex;
+}
+
+std::string TXJustOne::MutexName() {
+  // The title is cut at 256 characters; a mutex name may not hold a backslash.
+  std::string name = Application ? Application->GetTitle().substr(0, 256) : std::string();
+  const std::string desktop = DesktopName();
+  if (!desktop.empty() && desktop != "Default") name += "@" + desktop;
+  for (char& c : name)
+    if (c == '\\') c = '/';
+  return name;
+}
+
+void TXJustOne::Loaded() {
+  inherited::Loaded();
+  const std::string name = MutexName();
+  const std::string title = Application ? Application->GetTitle().substr(0, 256) : std::string();
+  created_ = false;
+  SetLastError(0);
+  mutex_ = g_create_mutex(name.c_str());
+  const DWORD error = GetLastError();
+  // A failed creation with no running copy in sight: run without the guard rather than not
+  // at all (on race day the timing program must start).
+  const bool unguarded = !mutex_ && error != ERROR_ALREADY_EXISTS && !OtherWindow(title);
+  if ((mutex_ && error != ERROR_ALREADY_EXISTS) || unguarded) {
+    created_ = true;
+    return;
+  }
+  Refuse(title);
+  created_ = true;
+}
+
+void TXJustOne::Refuse(const std::string& title) {
+  refused_ = true;
+  AlreadyExist(this);
+  if (switch_to_previous_ && Application) {
+    // Our own hidden window carries the same title: cleared so the search finds the other.
+    SetWindowTextA(Application->GetHandle(), "");
+    if (HWND previous = FindWindowA(nullptr, title.c_str())) {
+      if (IsIconic(previous))
+        ShowWindow(previous, SW_RESTORE);
+      else
+        BringWindowToTop(previous);
+      SetForegroundWindow(previous);
+    }
+  }
+  if (Application) {
+    Application->SetShowMainForm(false);
+    Application->Terminate();
+  }
+}

@@ -1,0 +1,319 @@
+#include "widgets/wxmarkuplabel.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
+#include "toolkit/sysutils.h"
+#include "toolkit/typinfo.h"
+
+namespace {
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// "#RRGGBB" or "$RRGGBB" (red first), or a colour name with or without "cl"; false for anything
+// else, which leaves the colour as it was.
+bool ParseColor(const std::string& value, TColor& color) {
+  if (value.size() < 2) return false;
+  if (value[0] == '#' || value[0] == '$') {
+    unsigned rgb = 0;
+    const char* first = value.data() + 1;
+    const char* last = value.data() + std::min<size_t>(value.size(), 7);
+    if (last - first != 6) return false;
+    auto [end, error] = std::from_chars(first, last, rgb, 16);
+    if (error != std::errc() || end != last) return false;
+    color = static_cast<TColor>(RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF));
+    return true;
+  }
+  const std::string name = Lower(value).rfind("cl", 0) == 0 ? value : "cl" + value;
+  return IdentToColor(name, color);
+}
+
+HFONT RunFont(HDC dc, const TWxHTMLElement& e) {
+  return CreateFontA(-MulDiv(e.FontSize, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0,
+                     e.FontStyle.Contains(fsBold) ? FW_BOLD : FW_NORMAL, e.FontStyle.Contains(fsItalic),
+                     e.FontStyle.Contains(fsUnderline), e.FontStyle.Contains(fsStrikeOut), DEFAULT_CHARSET,
+                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                     e.FontName.c_str());
+}
+
+int TextWidth(HDC dc, const std::string& text) {
+  SIZE size{};
+  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  return size.cx;
+}
+
+// How many characters of text go into width: all, or the longest prefix ending at a blank
+// (blank included) that fits; 0 when none does.
+size_t Fit(HDC dc, const std::string& text, int width) {
+  if (TextWidth(dc, text) <= width) return text.size();
+  for (size_t p = text.rfind(' '); p != std::string::npos; p = p ? text.rfind(' ', p - 1) : std::string::npos)
+    if (TextWidth(dc, text.substr(0, p + 1)) <= width) return p + 1;
+  return 0;
+}
+
+}  // namespace
+
+std::unique_ptr<TWxHTMLElement> TWxHTMLElementStack::Pop() {
+  if (items_.empty()) return nullptr;
+  std::unique_ptr<TWxHTMLElement> last = std::move(items_.back());
+  items_.pop_back();
+  return last;
+}
+
+void TWxHTMLElementStack::Clear() {
+  while (!items_.empty()) items_.pop_back();
+}
+
+TK_CLASS_INFO(TWxMarkupLabel, TWxPubGraphicControl)
+
+void TWxMarkupLabel::Publish(TPublisher<TWxMarkupLabel>& p) {
+  using C = TWxMarkupLabel;
+  p.Enumeration("Alignment", AlignmentInfo(), &C::GetAlignment, &C::SetAlignment).Default(taLeftJustify);
+  p.Boolean("AutoSize", &C::GetAutoSize, &C::SetAutoSize).Default(false);
+  p.Integer("MarginLeft", &C::GetMarginLeft, &C::SetMarginLeft).Default(5);
+  p.Integer("MarginRight", &C::GetMarginRight, &C::SetMarginRight).Default(5);
+  p.Integer("MarginTop", &C::GetMarginTop, &C::SetMarginTop).Default(5);
+  p.String("Text", &C::GetText, &C::SetText);
+}
+
+TWxMarkupLabel::TWxMarkupLabel(TComponent* owner) : TWxPubGraphicControl(owner) {
+  IncludeThemeStyle(this, {csParentBackground});
+  SetBounds(0, 0, 200, 100);
+  SetColor(clBtnFace);
+  SetParentColor(true);
+}
+
+void TWxMarkupLabel::TextChanged() {
+  std::string text;
+  const std::string& raw = GetText();
+  for (size_t k = 0; k < raw.size(); ++k) {
+    const bool pair = raw[k] == '\r' && k + 1 < raw.size() && raw[k + 1] == '\n';
+    text += pair ? ' ' : raw[k];
+    k += pair;
+  }
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  if (text != GetText()) return SetText(text);  // comes back here with the clean text
+  inherited::TextChanged();
+  Reparse();
+}
+
+void TWxMarkupLabel::FontChanged() {
+  inherited::FontChanged();
+  Reparse();
+}
+
+void TWxMarkupLabel::SetAlignment(TAlignment value) {
+  if (value == alignment_) return;
+  alignment_ = value;
+  Invalidate();
+}
+void TWxMarkupLabel::SetMarginLeft(int value) {
+  margin_left_ = value;
+  Invalidate();
+}
+void TWxMarkupLabel::SetMarginRight(int value) {
+  margin_right_ = value;
+  Invalidate();
+}
+void TWxMarkupLabel::SetMarginTop(int value) {
+  margin_top_ = value;
+  Invalidate();
+}
+void TWxMarkupLabel::SetAutoSize(bool value) {
+  auto_size_ = value;
+  Invalidate();
+}
+
+void TWxMarkupLabel::Reparse() {
+  Parse();
+  HDC dc = CreateCompatibleDC(nullptr);
+  Measure(dc);
+  DeleteDC(dc);
+  Invalidate();
+}
+
+void TWxMarkupLabel::Parse() {
+  elements_.Clear();
+  tags_.Clear();
+  TWxHTMLElement state;
+  TFont* font = GetFont();
+  state.FontStyle = font->GetStyle();
+  state.FontName = font->GetName();
+  state.FontSize = font->GetSize();
+  state.FontColor = font->GetColor();
+  std::string rest = GetText();
+  auto add_run = [&](std::string text) {
+    auto run = std::make_unique<TWxHTMLElement>(state);
+    run->Text = std::move(text);
+    elements_.Push(std::move(run));
+    state.BreakLine = false;
+  };
+  for (;;) {
+    const size_t open = rest.find('<');
+    if (open == std::string::npos) {
+      if (!rest.empty()) add_run(rest);
+      return;
+    }
+    if (open > 0) add_run(rest.substr(0, open));
+    const size_t close = rest.find('>', open);
+    if (close == std::string::npos) return;  // an unclosed tag: the rest is not shown
+    ApplyTag(rest.substr(open + 1, close - open - 1), state);
+    rest.erase(0, close + 1);
+  }
+}
+
+void TWxMarkupLabel::ApplyTag(std::string tag, TWxHTMLElement& state) {
+  tag = Trim(tag);
+  std::string name = tag, attributes;
+  if (const size_t blank = tag.find(' '); blank != std::string::npos) {
+    name = tag.substr(0, blank);
+    attributes = Trim(tag.substr(blank + 1));
+  }
+  name = Lower(name);
+  auto push = [&] { tags_.Push(std::make_unique<TWxHTMLElement>(state)); };
+  auto pop = [&] {
+    if (auto saved = tags_.Pop()) {
+      const bool pending_break = state.BreakLine;
+      state = *saved;
+      state.BreakLine = pending_break;
+    }
+  };
+  const TFontStyle styles[] = {fsBold, fsItalic, fsUnderline};
+  const char* opening[] = {"b", "i", "u"};
+  const char* closing[] = {"/b", "/i", "/u"};
+  for (int k = 0; k < 3; ++k) {
+    if (name == opening[k]) {
+      push();
+      state.FontStyle.Include(styles[k]);
+    } else if (name == closing[k]) {
+      state.FontStyle.Exclude(styles[k]);
+      pop();
+    }
+  }
+  if (name == "br") state.BreakLine = true;
+  if (name == "font") push();
+  if (name == "/font") pop();
+  // Attributes of any tag, known or not; a bad value is left out and the runs stay.
+  for (size_t at; (at = attributes.find("=\"")) != std::string::npos;) {
+    const std::string key = Lower(Trim(attributes.substr(0, at)));
+    const size_t end = attributes.find('"', at + 2);
+    if (end == std::string::npos) break;
+    const std::string value = attributes.substr(at + 2, end - at - 2);
+    attributes.erase(0, end + 1);
+    if (key == "face") state.FontName = value;
+    if (key == "size") {
+      int size = 0;
+      auto [last, error] = std::from_chars(value.data(), value.data() + value.size(), size);
+      if (error == std::errc() && last == value.data() + value.size() && size > 0) state.FontSize = size;
+    }
+    if (key == "color") ParseColor(value, state.FontColor);
+  }
+}
+
+void TWxMarkupLabel::Measure(HDC dc) {
+  for (int i = 0; i < elements_.Count(); ++i) {
+    TWxHTMLElement& e = elements_[i];
+    HFONT font = RunFont(dc, e);
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
+    e.Ascent = metrics.tmAscent;
+    e.Height = metrics.tmHeight;
+    e.Width = TextWidth(dc, e.Text);
+    SelectObject(dc, old);
+    DeleteObject(font);
+  }
+}
+
+std::vector<std::vector<TWxMarkupLabel::TPlaced>> TWxMarkupLabel::Layout() {
+  HDC dc = CreateCompatibleDC(nullptr);
+  auto lines = LayoutOn(dc);
+  DeleteDC(dc);
+  return lines;
+}
+
+std::vector<std::vector<TWxMarkupLabel::TPlaced>> TWxMarkupLabel::LayoutOn(HDC dc) {
+  std::vector<std::vector<TPlaced>> lines;
+  const int n = elements_.Count();
+  std::vector<HFONT> fonts;
+  for (int i = 0; i < n; ++i) fonts.push_back(RunFont(dc, elements_[i]));
+  HGDIOBJ old_font = SelectObject(dc, fonts.empty() ? GetStockObject(SYSTEM_FONT) : fonts[0]);
+  const int available = auto_size_ ? 10000 : GetWidth() - margin_left_ - margin_right_;
+  std::vector<size_t> placed(n, 0);  // characters of each run already on earlier lines
+  int y = margin_top_, widest = 0;
+  for (int i = 0; i < n;) {
+    std::vector<TPlaced> line;
+    std::vector<int> widths;
+    int room = available, ascent = 0, height = 0;
+    while (i < n) {
+      TWxHTMLElement& e = elements_[i];
+      // A br before the run ends the line, unless the line is empty anyway.
+      if (e.BreakLine && placed[i] == 0 && !line.empty()) break;
+      SelectObject(dc, fonts[i]);
+      std::string rest = e.Text.substr(placed[i]);
+      if (line.empty()) rest.erase(0, std::min(rest.find_first_not_of(' '), rest.size()));
+      size_t count = Fit(dc, rest, room);
+      // The first word of a line goes there even when it is wider than the label.
+      for (int wider = room; count == 0 && line.empty();) count = Fit(dc, rest, wider += 5);
+      if (count == 0) break;
+      const std::string piece = rest.substr(0, count);
+      const int width = TextWidth(dc, piece);
+      line.push_back({i, piece, 0, 0});
+      widths.push_back(width);
+      room -= width;
+      ascent = std::max(ascent, e.Ascent);
+      height = std::max(height, e.Height);
+      placed[i] = e.Text.size() - (rest.size() - count);
+      e.SolText = piece;
+      e.EolText = e.Text.substr(placed[i]);
+      if (placed[i] < e.Text.size()) break;  // the rest goes on the next line
+      ++i;
+    }
+    if (line.empty()) break;  // cannot happen: every line places a word
+    int line_width = 0;
+    for (int w : widths) line_width += w;
+    int x = margin_left_;
+    if (auto_size_)
+      widest = std::max(widest, margin_left_ + line_width + margin_right_);
+    else if (alignment_ == taRightJustify)
+      x = GetWidth() - margin_right_ - line_width;
+    else if (alignment_ == taCenter)
+      x = margin_left_ + (GetWidth() - margin_left_ - margin_right_ - line_width) / 2;
+    for (size_t k = 0; k < line.size(); ++k) {
+      line[k].X = x;
+      line[k].Y = y + ascent - elements_[line[k].Element].Ascent;
+      x += widths[k];
+    }
+    y += height;
+    lines.push_back(std::move(line));
+  }
+  SelectObject(dc, old_font);
+  for (HFONT f : fonts) DeleteObject(f);
+  if (auto_size_ && !lines.empty()) SetBounds(GetLeft(), GetTop(), widest, y + 5);
+  return lines;
+}
+
+void TWxMarkupLabel::Paint() {
+  TCanvas* canvas = GetCanvas();
+  const RECT client{0, 0, GetWidth(), GetHeight()};
+  DrawThemedBackground(this, canvas, client, GetColor(), true);
+  if (elements_.Count() == 0) return;
+  HDC dc = canvas->GetHandle();
+  const auto lines = LayoutOn(dc);
+  const int old_mode = SetBkMode(dc, TRANSPARENT);
+  for (const auto& line : lines)
+    for (const TPlaced& piece : line) {
+      const TWxHTMLElement& e = elements_[piece.Element];
+      HFONT font = RunFont(dc, e);
+      HGDIOBJ old = SelectObject(dc, font);
+      SetTextColor(dc, ColorToRGB(e.FontColor));
+      TextOutA(dc, piece.X, piece.Y, piece.Text.c_str(), static_cast<int>(piece.Text.size()));
+      SelectObject(dc, old);
+      DeleteObject(font);
+    }
+  SetBkMode(dc, old_mode);
+}
