@@ -27,12 +27,8 @@ gui_begin() {
   GUI_DESKTOP=dravolin-test-$$
   # The desktop's process must not hold the test's output open: start it apart.
   ("$WINE64" explorer "/desktop=$GUI_DESKTOP,1280x1024" </dev/null >/dev/null 2>&1 &)
-  local waited
-  for waited in $(seq 200); do
-    xdotool search --name "^$GUI_DESKTOP - Wine desktop\$" >/dev/null 2>&1 && break
-    sleep 0.1
-  done
-  [ "$waited" -lt 200 ] || gui_fail "the desktop $GUI_DESKTOP did not come up on $DISPLAY" || return 1
+  gui_until 20 xdotool search --name "^$GUI_DESKTOP - Wine desktop\$" >/dev/null 2>&1 \
+    || gui_fail "the desktop $GUI_DESKTOP did not come up on $DISPLAY" || return 1
   # The desktop closes when no program is on it: one stays there between the test's programs.
   (exec "$WINE64" "$GUI_WINTOOL" --desktop "$GUI_DESKTOP" hold </dev/null >/dev/null 2>&1) &
   GUI_HOLD_PID=$!
