@@ -1,0 +1,4 @@
+// The active skin's tables and their look-ups.
+#include "skin/engine/sskintables.h"
+
+const TsCacheInfo EmptyCI{};
