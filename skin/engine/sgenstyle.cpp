@@ -301,6 +301,9 @@ void TsGenStyle::WndProc(TMessage& message) {
 }
 
 void TsGenStyle::HotTrack(TMessage& message, bool entered) {
+  // A notice about a child (LParam) is no hover of the owner's, and the toolkit passes it on
+  // up the parent chain.
+  if (message.LParam != 0) return;
   message.Result = 1;
   if (IsNeverHotKind(COC)) return;
   mouse_above_ = entered;

@@ -422,6 +422,19 @@ TEST_F(Style, HoverInvalidatesUnlessFocusedOrShownByTheOwner) {
   EXPECT_EQ(focused->answers.hot_calls, 0);
 }
 
+TEST_F(Style, NoticesAboutChildrenAreNotTheContainersOwnHover) {
+  auto* box = Make<TStyledWin>(1, 0, 100, 100, 60, panel);  // a container that may be hot
+  TStyledShape* inner = Shape(1, box);
+  const int invalidates = box->invalidates;
+  // The toolkit tells the parent chain with the child in LParam; the chain goes on up.
+  EXPECT_EQ(box->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(inner)), 0);
+  EXPECT_FALSE(box->style->GetMouseAbove());
+  EXPECT_EQ(box->invalidates, invalidates);
+  box->Perform(CM_MOUSEENTER, 0, 0);
+  EXPECT_EQ(box->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(inner)), 0);
+  EXPECT_TRUE(box->style->GetMouseAbove());  // still over the container
+}
+
 TEST_F(Style, TheActiveStateFollowsButtonsFocusAndHover) {
   TStyledShape* button = Shape(COC_TsButton);
   button->SetEnabled(false);
