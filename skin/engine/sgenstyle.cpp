@@ -99,7 +99,10 @@ void TsEffects::Publish(TPublisher<TsEffects>& p) { p.Object("Shadow", &TsEffect
 
 TsEffects::TsEffects(TsGenStyle* owner) : owner_(owner) { shadow_ = New<TsShadow>(this); }
 
-TsEffects::~TsEffects() { FreeAndNil(shadow_); }
+TsEffects::~TsEffects() {
+  Free(shadow_);
+  shadow_ = nullptr;
+}
 
 TPersistent* TsEffects::GetOwner() const { return owner_; }
 
@@ -129,7 +132,10 @@ TsGenStyle::TsGenStyle(TControl* owner) : owner_(owner) {
 TsGenStyle::~TsGenStyle() {
   // Whoever is inside an entry of this style learns that it is gone.
   *alive_ = false;
-  FreeAndNil(effects_);
+  // The shadow turns itself off while freed and repaints the parent: the effects it goes
+  // through must still be reachable then.
+  Free(effects_);
+  effects_ = nullptr;
   FreeAndNil(cache_bmp_);
 }
 
