@@ -122,7 +122,9 @@ TEST(Bitmaps, SkinBordersAndComboGlyphsLoadAsStatesOverMasks) {
     unsigned centre_mask = px[static_cast<size_t>((half + half / 2) * width + width / 6)];
     EXPECT_EQ(centre_mask, border ? 0xFFFFFFu : 0x000000u);
     // The rounded border's corner lies outside its shape: the key colour, cut from regions.
-    if (std::strcmp(name, "BORD1") == 0) EXPECT_EQ(px[0], 0xFF00FFu);
+    if (std::strcmp(name, "BORD1") == 0) {
+      EXPECT_EQ(px[0], 0xFF00FFu);
+    }
     DeleteObject(bitmap);
   }
 }
