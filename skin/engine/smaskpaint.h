@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "skin/engine/spixels.h"
 #include "skin/engine/sskintables.h"
 #include "toolkit/colors.h"
 
@@ -14,6 +15,14 @@ class TBitmap;
 constexpr TColor sKeyColor = 0xFF00FF;
 // A key colour whose top byte is 255: no pixel is a key.
 constexpr TColor sNoKeyColor = static_cast<TColor>(0xFF000000u);
+
+// The rows of a bitmap, which is set to 24 bits per pixel first; empty for null or 0 x 0.
+TPixels24 Pixels24(TBitmap* bmp);
+TPixCache PixCacheOf(const TsCacheInfo& ci);
+// The image of a mask record: its own bitmap or the master bitmap (MaskType cut to 0..1).
+TPixMask PixMaskOf(const TsMaskData& mask_data);
+// A colour argument as the cores compare it: made absolute; no key when its top byte is 255.
+TPixKey PixKeyOf(TColor trans_color);
 
 // Paints state `state` of the mask over r (right and bottom exclusive) by the 9-part rule:
 // corners once, edges and (with filling) the middle tiled with whole cells. Corners get ci

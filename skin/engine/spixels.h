@@ -36,8 +36,8 @@ struct TPixRect {
   int Top = 0;
   int Right = 0;
   int Bottom = 0;
-  int Width() const { return Right - Left; }
-  int Height() const { return Bottom - Top; }
+  int64_t Width() const { return int64_t{Right} - Left; }
+  int64_t Height() const { return int64_t{Bottom} - Top; }
 };
 
 // The parent's cache as the painters read it: where the control lies in it.
