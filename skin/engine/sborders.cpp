@@ -90,17 +90,6 @@ RECT Inclusive(const TPixRect& r) { return RECT{r.Left, r.Top, r.Right - 1, r.Bo
 
 }  // namespace
 
-TPixels24 Pixels24(TBitmap* bmp) {
-  TPixels24 view;
-  if (!bmp || bmp->GetEmpty() || bmp->GetWidth() < 1 || bmp->GetHeight() < 1) return view;
-  if (bmp->GetPixelFormat() != pf24bit) bmp->SetPixelFormat(pf24bit);
-  view.Bits = bmp->GetScanLine(0);
-  view.Width = bmp->GetWidth();
-  view.Height = bmp->GetHeight();
-  view.Stride = bmp->GetRowBytes();
-  return view;
-}
-
 TBitmap* GetBorderBitmap(TsPredefinedBorders predefined, TBitmap* mask) {
   if (predefined == pdCustom) return mask && mask->GetWidth() > 0 ? mask : StoredBorder(0);
   const int index = static_cast<int>(predefined);
@@ -196,7 +185,7 @@ void CopyBorderPiece(const TPixels24& d, const TPixels24& s, const RECT& dst_rec
     mask_offset = (mask_data.R.bottom - mask_data.R.top) / 2;
     row_limit = mask_data.R.top + mask_offset;
   }
-  const TPixKey key{true, static_cast<uint32_t>(ColorToRGB(trans_color)) & 0xFFFFFF};
+  const TPixKey key = PixKeyOf(trans_color);
   std::vector<TPixRect> runs;
   PixCopyBorderPart(d, PixRect(dst_rect), s, PixRect(src_rect), mask_offset, row_limit, key, &runs);
   XorRuns(region, runs);

@@ -34,10 +34,6 @@ void PaintRasterBorder(TBitmap* dst, TBitmap* border, int state, TColor trans_co
 // into region.
 void PaintBorderRegion(TBitmap* dst, HRGN region, bool filling, const TsMaskData& mask_data, int state);
 
-// A bitmap's pixels as a view, after setting it to 24 bits per pixel; empty for null or empty
-// bitmaps. Valid until the bitmap is resized or its format changes.
-TPixels24 Pixels24(TBitmap* bmp);
-
 // ---- The window-free cores -----------------------------------------------------------------
 
 // One piece placed by the 9-part rule: its source cell (exclusive) and its target rectangle
