@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "skin/engine/sblend.h"
 #include "skin/engine/sitempaint.h"
 #include "skin/engine/sskintables.h"
 #include "tests/skin/engine/skin_test_helpers.h"
@@ -125,6 +126,31 @@ TEST_F(ItemPaint, MaskImageWithoutValidIndexFallsBackToTheColour) {
   EXPECT_EQ(bmp->GetPixelColor(5, 5), kColor);
   PaintItemBGFromParent(0, "PANEL", EmptyCI, 0, RECT{0, 0, 12, 8}, POINT{}, bmp.get(), 0, 0);
   EXPECT_EQ(bmp->GetPixelColor(5, 5), kImage);
+}
+
+// The mixes a body is made of keep their rounding rule for every pair of channel values.
+TEST(BodyMixes, GreyWeightedBlendRoundsAsTheRuleSaysForEveryPair) {
+  auto fill = [](TBitmap* bmp, auto color) {
+    for (int y = 0; y < bmp->GetHeight(); ++y) {
+      uint8_t* row = bmp->GetScanLine(y);
+      for (int x = 0; x < bmp->GetWidth(); ++x) {
+        const TColor c = color(x, y);
+        row[3 * x] = GetBValue(c), row[3 * x + 1] = GetGValue(c), row[3 * x + 2] = GetRValue(c);
+      }
+    }
+  };
+  auto src = Filled(256, 256, clBlack);
+  fill(src.get(), [](int x, int y) { return RGB(x, y, 255 - x); });
+  for (int g : {0, 1, 102, 127, 128, 200, 255}) {
+    auto dst = Filled(256, 256, clBlack);
+    fill(dst.get(), [](int x, int y) { return RGB(y, x, y); });
+    BlendBitmapRect(dst.get(), src.get(), RGB(g, g, g), RECT{0, 0, 256, 256}, POINT{0, 0});
+    for (int y = 0; y < 256; y += 3)
+      for (int x = 0; x < 256; ++x) {
+        const TColor expected = BlendWeight(RGB(y, x, y), RGB(x, y, 255 - x), g);
+        ASSERT_EQ(dst->GetPixelColor(x, y), expected) << g << ": " << x << "," << y;
+      }
+  }
 }
 
 // ---- Transparency -----------------------------------------------------------------------------
