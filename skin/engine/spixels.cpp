@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -206,14 +207,37 @@ bool FrameOf(const TPixMask& mask, int state, TFrame& f) {
   return f.cw > 0 && f.ch > 0;
 }
 
-// Calls piece(pos, len) for the cells of size `cell` that tile [from, to), the last one cut,
-// skipping those before 0 and from `visible` on (the result is the same, the loop short).
-template <class F>
-void Tile(int64_t from, int64_t to, int64_t cell, int64_t visible, F piece) {
-  int64_t pos = from;
-  if (pos < 0) pos += (-pos) / cell * cell;
-  for (; pos < to && pos < visible; pos += cell)
-    piece(static_cast<int>(pos), static_cast<int>(std::min(cell, to - pos)));
+// Tiles `cell` of src over `area` of dst (both exclusive), whole cells from the area's top-left
+// corner on and the last ones cut: the edges and the middle of a frame. A pixel whose target,
+// source or mask pixel lies outside its view is left out. Row by row rather than cell by cell,
+// so that small cells over a large area cost no more than large ones.
+void TileCell(const TPixels24& dst, TPixRect area, const TPixels24& src, TPixRect cell, bool masked,
+              int mask_offset) {
+  const int64_t cw = cell.Width(), ch = cell.Height();
+  const int x0 = std::max(area.Left, 0), x1 = std::min(area.Right, dst.Width);
+  const int y0 = std::max(area.Top, 0), y1 = std::min(area.Bottom, dst.Height);
+  if (cw <= 0 || ch <= 0 || x0 >= x1 || y0 >= y1 || src.Empty()) return;
+  std::vector<int> columns(x1 - x0);  // byte offset of each target column's source pixel, or -1
+  for (int x = x0; x < x1; ++x) {
+    int64_t sx = cell.Left + (int64_t{x} - area.Left) % cw;
+    columns[x - x0] = sx >= 0 && sx < src.Width ? static_cast<int>(sx * 3) : -1;
+  }
+  for (int y = y0; y < y1; ++y) {
+    int64_t sy = cell.Top + (int64_t{y} - area.Top) % ch;
+    if (sy < 0 || sy >= src.Height) continue;
+    if (masked && (sy + mask_offset < 0 || sy + mask_offset >= src.Height)) continue;
+    const uint8_t* image = src.At(0, static_cast<int>(sy));
+    const uint8_t* mask = masked ? src.At(0, static_cast<int>(sy + mask_offset)) : nullptr;
+    uint8_t* d = dst.At(x0, y);
+    for (int i = 0; i < x1 - x0; ++i, d += 3) {
+      int c = columns[i];
+      if (c < 0) continue;
+      if (masked)
+        MaskMix(d, image + c, mask + c, 0);
+      else
+        d[0] = image[c], d[1] = image[c + 1], d[2] = image[c + 2];
+    }
+  }
 }
 
 }  // namespace
@@ -227,41 +251,26 @@ void PixDrawSkinMaskRect(const TPixels24& dst, TPixRect r, bool filling, const T
   if (w < 2 * cw) lw = w / 2, rw = lw + w % 2;
   if (h < 2 * ch) th = h / 2, bh = th + h % 2;
   const TPixels24& img = mask.Img;
-  const TPixCache empty;
-  // A piece of size pw x ph from (sx, sy) of the frame to (x, y).
-  auto piece = [&](int x, int y, int pw, int ph, int sx, int sy, bool corner) {
-    if (!f.masked) {
-      if (corner)
-        PixPaintMaskedRect(dst, img, x, y, {sx, sy, sx + pw - 1, sy + ph - 1}, {true, kPixKeyColor});
-      else
-        PixCopyRect(dst, x, y, img, {sx, sy, sx + pw, sy + ph});
-    } else {
-      PixCopyBitmapRect(dst, {x, y, x + pw, y + ph}, img, {sx, sy, sx + pw, sy + ph}, f.mask_offset,
-                        corner ? ci : empty);
-    }
+  auto corner = [&](int x, int y, int pw, int ph, int sx, int sy) {
+    if (f.masked)
+      PixCopyBitmapRect(dst, {x, y, x + pw, y + ph}, img, {sx, sy, sx + pw, sy + ph}, f.mask_offset, ci);
+    else
+      PixPaintMaskedRect(dst, img, x, y, {sx, sy, sx + pw - 1, sy + ph - 1}, {true, kPixKeyColor});
   };
+  auto tile = [&](TPixRect area, TPixRect cell) { TileCell(dst, area, img, cell, f.masked, f.mask_offset); };
   const int fx = f.fx, fy = f.fy, right_x = fx + 3 * cw - rw, bottom_y = fy + f.fh - bh;
-  auto vertical_edge = [&](int x, int pw, int sx) {
-    Tile(int64_t{r.Top} + ch, int64_t{r.Bottom} - ch, ch, dst.Height,
-         [&](int y, int len) { piece(x, y, pw, len, sx, fy + ch, false); });
-  };
-  auto horizontal_edge = [&](int y, int ph, int sy) {
-    Tile(int64_t{r.Left} + cw, int64_t{r.Right} - cw, cw, dst.Width,
-         [&](int x, int len) { piece(x, y, len, ph, fx + cw, sy, false); });
-  };
-  piece(r.Left, r.Top, lw, th, fx, fy, true);
-  vertical_edge(r.Left, lw, fx);
-  horizontal_edge(r.Top, th, fy);
-  piece(r.Left, r.Bottom - bh, lw, bh, fx, bottom_y, true);
-  horizontal_edge(r.Bottom - bh, bh, bottom_y);
-  piece(r.Right - rw, r.Bottom - bh, rw, bh, right_x, bottom_y, true);
-  piece(r.Right - rw, r.Top, rw, th, right_x, fy, true);
-  vertical_edge(r.Right - rw, rw, right_x);
-  if (!filling) return;
-  Tile(int64_t{r.Top} + ch, int64_t{r.Bottom} - ch, ch, dst.Height, [&](int y, int ph) {
-    Tile(int64_t{r.Left} + cw, int64_t{r.Right} - cw, cw, dst.Width,
-         [&](int x, int pw) { piece(x, y, pw, ph, fx + cw, fy + ch, false); });
-  });
+  const int inner_top = r.Top + ch, inner_bottom = r.Bottom - ch, inner_left = r.Left + cw,
+            inner_right = r.Right - cw;
+  corner(r.Left, r.Top, lw, th, fx, fy);
+  tile({r.Left, inner_top, r.Left + lw, inner_bottom}, {fx, fy + ch, fx + lw, fy + 2 * ch});
+  tile({inner_left, r.Top, inner_right, r.Top + th}, {fx + cw, fy, fx + 2 * cw, fy + th});
+  corner(r.Left, r.Bottom - bh, lw, bh, fx, bottom_y);
+  tile({inner_left, r.Bottom - bh, inner_right, r.Bottom}, {fx + cw, bottom_y, fx + 2 * cw, bottom_y + bh});
+  corner(r.Right - rw, r.Bottom - bh, rw, bh, right_x, bottom_y);
+  corner(r.Right - rw, r.Top, rw, th, right_x, fy);
+  tile({r.Right - rw, inner_top, r.Right, inner_bottom}, {right_x, fy + ch, right_x + rw, fy + 2 * ch});
+  if (filling)
+    tile({inner_left, inner_top, inner_right, inner_bottom}, {fx + cw, fy + ch, fx + 2 * cw, fy + 2 * ch});
 }
 
 void PixDrawSkinGlyph(const TPixels24& dst, int x, int y, int state, const TPixMask& mask, int mode) {
