@@ -90,4 +90,41 @@ TEST(Bitmaps, LedPictureAndMaskLoadWithTheirPixels) {
   DeleteObject(mask);
 }
 
+// The skin engine's stored pictures: three states side by side over their alpha masks.
+TEST(Bitmaps, SkinBordersAndComboGlyphsLoadAsStatesOverMasks) {
+  const char* names[] = {"BORD1", "BORD2", "BORD3", "BORD4", "BORD5", "BORD6", "SF", "SR", "SD", "SE", "SC"};
+  for (const char* name : names) {
+    SCOPED_TRACE(name);
+    HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(Self(), name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    ASSERT_NE(bitmap, nullptr);
+    DIBSECTION dib{};
+    ASSERT_EQ(GetObjectA(bitmap, sizeof dib, &dib), static_cast<int>(sizeof dib));
+    const int width = dib.dsBm.bmWidth, height = dib.dsBm.bmHeight;
+    EXPECT_EQ(dib.dsBm.bmBitsPixel, 24);
+    const bool border = name[0] == 'B';
+    // Borders are cut into 3 x 3 cells per state; the glyphs are the combo button's 19 x 17.
+    EXPECT_EQ(width % (border ? 9 : 3), 0);
+    EXPECT_EQ(height % (border ? 6 : 2), 0);
+    if (!border) {
+      EXPECT_EQ(width, 57);
+      EXPECT_EQ(height, 34);
+    }
+    auto px = Pixels(bitmap, width, height);
+    // The mask half holds greys only, and its middle (the glyph's pictogram, the border's open
+    // inside) is as the image needs: borders keep the target there, glyphs show their picture.
+    const int half = height / 2;
+    for (int y = half; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        unsigned p = px[static_cast<size_t>(y * width + x)];
+        ASSERT_TRUE((p & 0xFF) == ((p >> 8) & 0xFF) && (p & 0xFF) == (p >> 16)) << x << "," << y;
+      }
+    }
+    unsigned centre_mask = px[static_cast<size_t>((half + half / 2) * width + width / 6)];
+    EXPECT_EQ(centre_mask, border ? 0xFFFFFFu : 0x000000u);
+    // The rounded border's corner lies outside its shape: the key colour, cut from regions.
+    if (std::strcmp(name, "BORD1") == 0) EXPECT_EQ(px[0], 0xFF00FFu);
+    DeleteObject(bitmap);
+  }
+}
+
 }  // namespace
