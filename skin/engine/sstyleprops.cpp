@@ -301,6 +301,11 @@ void TsStyleCaption::CreateLabel() {
   PlaceLabel();
 }
 
+void TsStyleCaption::UpdateLabel() {
+  if (active_ && !GetLabel()) CreateLabel();
+  PlaceLabel();
+}
+
 void TsStyleCaption::FreeLabel() {
   if (!watch_) return;
   watch_->FreeLabel();

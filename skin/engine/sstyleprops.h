@@ -159,6 +159,9 @@ class TsStyleCaption : public TPersistent {
   TCustomLabel* GetLabel() const;
   // Puts the label beside the control again (after the control moved or changed its size).
   void PlaceLabel();
+  // Makes the label of an active caption that could not have one yet (the control had no
+  // parent while it was read), then places it.
+  void UpdateLabel();
 
  private:
   class TLabelWatch;
