@@ -1,0 +1,380 @@
+// The per-pixel cores of the skin painters and blends.
+#include "skin/engine/spixels.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Moves the starts of one run in several views forward until none is negative and cuts the
+// count to what every view still holds. Works in 64 bits: skin rectangles are untrusted.
+template <size_t N>
+bool ClipRun(int64_t (&pos)[N], const int64_t (&size)[N], int64_t& count) {
+  int64_t shift = 0;
+  for (int64_t p : pos) shift = std::max(shift, -p);
+  count -= shift;
+  for (size_t i = 0; i < N; ++i) {
+    pos[i] += shift;
+    count = std::min(count, size[i] - pos[i]);
+  }
+  return count > 0;
+}
+
+uint8_t Byte(double v) { return static_cast<uint8_t>(std::clamp<long>(std::lrint(v), 0, 255)); }
+
+bool IsKeyPixel(const uint8_t* p) { return p[0] == 255 && p[1] == 0 && p[2] == 255; }
+
+uint32_t ColorAt(const uint8_t* p) { return p[2] | (p[1] << 8) | (static_cast<uint32_t>(p[0]) << 16); }
+
+uint8_t Channel(uint32_t color, int i) { return static_cast<uint8_t>(color >> (8 * (2 - i))); }
+
+// Where one rectangle of a source goes in a target: both starts and the common size, clipped.
+struct TSpan {
+  int dx, dy, sx, sy, w, h;
+};
+
+// Source rows from sy, and (with a mask) mask rows mask_offset lower, must all lie in src.
+bool ClipSpan(const TPixels24& dst, int64_t dx, int64_t dy, const TPixels24& src, int64_t sx, int64_t sy,
+              int64_t w, int64_t h, const int64_t* mask_offset, int64_t row_limit, TSpan& out) {
+  if (dst.Empty() || src.Empty()) return false;
+  int64_t xs[2] = {dx, sx};
+  const int64_t ws[2] = {dst.Width, src.Width};
+  if (!ClipRun(xs, ws, w)) return false;
+  bool ok;
+  if (mask_offset) {
+    int64_t ys[3] = {dy, sy, sy + *mask_offset};
+    const int64_t hs[3] = {dst.Height, std::min<int64_t>(src.Height, row_limit), src.Height};
+    ok = ClipRun(ys, hs, h);
+    dy = ys[0];
+    sy = ys[1];
+  } else {
+    int64_t ys[2] = {dy, sy};
+    const int64_t hs[2] = {dst.Height, std::min<int64_t>(src.Height, row_limit)};
+    ok = ClipRun(ys, hs, h);
+    dy = ys[0];
+    sy = ys[1];
+  }
+  if (!ok) return false;
+  out = {static_cast<int>(xs[0]), static_cast<int>(dy), static_cast<int>(xs[1]),
+         static_cast<int>(sy),    static_cast<int>(w),  static_cast<int>(h)};
+  return true;
+}
+
+// D := (D * M + S * (256 - M)) div 256 per channel: a black mask shows the image.
+inline void MaskMix(uint8_t* d, const uint8_t* s, const uint8_t* m, int raise) {
+  for (int i = 0; i < 3; ++i) {
+    int mm = std::min(255, m[i] + raise);
+    d[i] = static_cast<uint8_t>((d[i] * mm + s[i] * (256 - mm)) >> 8);
+  }
+}
+
+}  // namespace
+
+void PixCopyBitmapRect(const TPixels24& dst, TPixRect dst_rect, const TPixels24& src, TPixRect src_rect,
+                       int mask_offset, const TPixCache& ci) {
+  int64_t offset = mask_offset;
+  TSpan s;
+  int64_t w = std::min<int64_t>(dst_rect.Width(), src_rect.Width());
+  int64_t h = std::min<int64_t>(dst_rect.Height(), src_rect.Height());
+  if (!ClipSpan(dst, dst_rect.Left, dst_rect.Top, src, src_rect.Left, src_rect.Top, w, h, &offset, src.Height,
+                s))
+    return;
+  bool use_cache = ci.Ready && !ci.Bmp.Empty();
+  for (int row = 0; row < s.h; ++row) {
+    uint8_t* d = dst.At(s.dx, s.dy + row);
+    const uint8_t* p = src.At(s.sx, s.sy + row);
+    const uint8_t* m = src.At(s.sx, s.sy + row + mask_offset);
+    for (int col = 0; col < s.w; ++col, d += 3, p += 3, m += 3) {
+      if (use_cache && IsKeyPixel(p)) {
+        // The parent's background shows through; where the cache does not reach, the mask.
+        int cx = s.dx + col + ci.X, cy = s.dy + row + ci.Y;
+        if (ci.Bmp.Contains(cx, cy)) {
+          const uint8_t* c = ci.Bmp.At(cx, cy);
+          d[0] = c[0], d[1] = c[1], d[2] = c[2];
+          continue;
+        }
+      }
+      MaskMix(d, p, m, 0);
+    }
+  }
+}
+
+void PixCopyMasked(const TPixels24& dst, TPixRect dst_rect, const TPixels24& src, TPixRect src_rect,
+                   int mask_offset, int row_limit, int mode, TPixKey key) {
+  int64_t offset = mask_offset;
+  TSpan s;
+  int64_t w = std::min<int64_t>(dst_rect.Width(), src_rect.Width()) + 1;
+  int64_t h = std::min<int64_t>(dst_rect.Height(), src_rect.Height()) + 1;
+  if (!ClipSpan(dst, dst_rect.Left, dst_rect.Top, src, src_rect.Left, src_rect.Top, w, h, &offset, row_limit,
+                s))
+    return;
+  int raise = mode == 1 ? 0 : 100;
+  for (int row = 0; row < s.h; ++row) {
+    uint8_t* d = dst.At(s.dx, s.dy + row);
+    const uint8_t* p = src.At(s.sx, s.sy + row);
+    const uint8_t* m = src.At(s.sx, s.sy + row + mask_offset);
+    for (int col = 0; col < s.w; ++col, d += 3, p += 3, m += 3)
+      if (!key.Is(ColorAt(p))) MaskMix(d, p, m, raise);
+  }
+}
+
+void PixPaintMaskedRect(const TPixels24& dst, const TPixels24& src, int x, int y, TPixRect src_rect,
+                        TPixKey key) {
+  TSpan s;
+  if (!ClipSpan(dst, x, y, src, src_rect.Left, src_rect.Top, int64_t{src_rect.Right} - src_rect.Left + 1,
+                int64_t{src_rect.Bottom} - src_rect.Top + 1, nullptr, src.Height, s))
+    return;
+  for (int row = 0; row < s.h; ++row) {
+    uint8_t* d = dst.At(s.dx, s.dy + row);
+    const uint8_t* p = src.At(s.sx, s.sy + row);
+    for (int col = 0; col < s.w; ++col, d += 3, p += 3)
+      if (!key.Is(ColorAt(p))) d[0] = p[0], d[1] = p[1], d[2] = p[2];
+  }
+}
+
+void PixCopyRect(const TPixels24& dst, int x, int y, const TPixels24& src, TPixRect src_rect) {
+  TSpan s;
+  if (!ClipSpan(dst, x, y, src, src_rect.Left, src_rect.Top, src_rect.Width(), src_rect.Height(), nullptr,
+                src.Height, s))
+    return;
+  for (int row = 0; row < s.h; ++row)
+    std::copy_n(src.At(s.sx, s.sy + row), s.w * 3, dst.At(s.dx, s.dy + row));
+}
+
+void PixBlendRectWithColor(const TPixels24& dst, int x, int y, TPixKey key, double ratio,
+                           const TPixels24& src, TPixRect src_rect) {
+  TSpan s;
+  if (!ClipSpan(dst, x, y, src, src_rect.Left, src_rect.Top, int64_t{src_rect.Right} - src_rect.Left + 1,
+                int64_t{src_rect.Bottom} - src_rect.Top + 1, nullptr, src.Height, s))
+    return;
+  for (int row = 0; row < s.h; ++row) {
+    uint8_t* d = dst.At(s.dx, s.dy + row);
+    const uint8_t* p = src.At(s.sx, s.sy + row);
+    for (int col = 0; col < s.w; ++col, d += 3, p += 3) {
+      if (key.Is(ColorAt(p))) continue;
+      for (int i = 0; i < 3; ++i) d[i] = Byte(p[i] - (p[i] - d[i]) * ratio);
+    }
+  }
+}
+
+// ---- The 9-part frame and the glyph -------------------------------------------------------
+
+namespace {
+
+// Rectangles beyond this are refused: no arithmetic on them may overflow.
+constexpr int64_t kFarCoordinate = int64_t{1} << 28;
+
+bool Reasonable(const TPixRect& r) {
+  return std::abs(int64_t{r.Left}) < kFarCoordinate && std::abs(int64_t{r.Top}) < kFarCoordinate &&
+         std::abs(int64_t{r.Right}) < kFarCoordinate && std::abs(int64_t{r.Bottom}) < kFarCoordinate;
+}
+
+// One state frame of a mask: its origin, height, cells and where its alpha mask lies.
+struct TFrame {
+  int fx = 0, fy = 0, fh = 0, cw = 0, ch = 0, mask_offset = 0;
+  bool masked = false;  // alpha mask below (own bitmaps always)
+};
+
+int MaskTypeOf(const TPixMask& mask) { return std::clamp(mask.MaskType, 0, 1); }
+
+bool FrameOf(const TPixMask& mask, int state, TFrame& f) {
+  if (mask.Img.Empty()) return false;
+  state = std::max(state, 0);
+  if (mask.Own) {
+    if (state > 2) return false;  // three states only: a later one lies beyond them
+    f.cw = mask.Img.Width / 9;
+    f.ch = mask.Img.Height / 6;
+    f.fh = mask.Img.Height / 2;
+    f.fx = state * 3 * f.cw;
+    f.fy = 0;
+    f.mask_offset = mask.Img.Height / 2;
+    f.masked = true;
+  } else {
+    if (mask.ImageCount <= 0 || !Reasonable(mask.R)) return false;
+    int type = MaskTypeOf(mask);
+    state = std::min(state, mask.ImageCount - 1);
+    int64_t rw = mask.R.Width(), rh = mask.R.Height();
+    if (rw <= 0 || rh <= 0) return false;
+    f.cw = static_cast<int>(rw / (int64_t{mask.ImageCount} * 3));
+    f.ch = static_cast<int>(rh / ((type + 1) * 3));
+    f.fh = static_cast<int>(rh / (type + 1));
+    f.fx = static_cast<int>(mask.R.Left + rw * state / mask.ImageCount);
+    f.fy = mask.R.Top;
+    f.mask_offset = static_cast<int>(rh / 2);
+    f.masked = type >= 1;
+  }
+  return f.cw > 0 && f.ch > 0;
+}
+
+// Calls piece(pos, len) for the cells of size `cell` that tile [from, to), the last one cut,
+// skipping those before 0 and from `visible` on (the result is the same, the loop short).
+template <class F>
+void Tile(int64_t from, int64_t to, int64_t cell, int64_t visible, F piece) {
+  int64_t pos = from;
+  if (pos < 0) pos += (-pos) / cell * cell;
+  for (; pos < to && pos < visible; pos += cell)
+    piece(static_cast<int>(pos), static_cast<int>(std::min(cell, to - pos)));
+}
+
+}  // namespace
+
+void PixDrawSkinMaskRect(const TPixels24& dst, TPixRect r, bool filling, const TPixCache& ci,
+                         const TPixMask& mask, int state) {
+  TFrame f;
+  if (dst.Empty() || !Reasonable(r) || r.Width() < 2 || r.Height() < 2 || !FrameOf(mask, state, f)) return;
+  const int w = static_cast<int>(r.Width()), h = static_cast<int>(r.Height()), cw = f.cw, ch = f.ch;
+  int lw = cw, rw = cw, th = ch, bh = ch;
+  if (w < 2 * cw) lw = w / 2, rw = lw + w % 2;
+  if (h < 2 * ch) th = h / 2, bh = th + h % 2;
+  const TPixels24& img = mask.Img;
+  const TPixCache empty;
+  // A piece of size pw x ph from (sx, sy) of the frame to (x, y).
+  auto piece = [&](int x, int y, int pw, int ph, int sx, int sy, bool corner) {
+    if (!f.masked) {
+      if (corner)
+        PixPaintMaskedRect(dst, img, x, y, {sx, sy, sx + pw - 1, sy + ph - 1}, {true, kPixKeyColor});
+      else
+        PixCopyRect(dst, x, y, img, {sx, sy, sx + pw, sy + ph});
+    } else {
+      PixCopyBitmapRect(dst, {x, y, x + pw, y + ph}, img, {sx, sy, sx + pw, sy + ph}, f.mask_offset,
+                        corner ? ci : empty);
+    }
+  };
+  const int fx = f.fx, fy = f.fy, right_x = fx + 3 * cw - rw, bottom_y = fy + f.fh - bh;
+  auto vertical_edge = [&](int x, int pw, int sx) {
+    Tile(int64_t{r.Top} + ch, int64_t{r.Bottom} - ch, ch, dst.Height,
+         [&](int y, int len) { piece(x, y, pw, len, sx, fy + ch, false); });
+  };
+  auto horizontal_edge = [&](int y, int ph, int sy) {
+    Tile(int64_t{r.Left} + cw, int64_t{r.Right} - cw, cw, dst.Width,
+         [&](int x, int len) { piece(x, y, len, ph, fx + cw, sy, false); });
+  };
+  piece(r.Left, r.Top, lw, th, fx, fy, true);
+  vertical_edge(r.Left, lw, fx);
+  horizontal_edge(r.Top, th, fy);
+  piece(r.Left, r.Bottom - bh, lw, bh, fx, bottom_y, true);
+  horizontal_edge(r.Bottom - bh, bh, bottom_y);
+  piece(r.Right - rw, r.Bottom - bh, rw, bh, right_x, bottom_y, true);
+  piece(r.Right - rw, r.Top, rw, th, right_x, fy, true);
+  vertical_edge(r.Right - rw, rw, right_x);
+  if (!filling) return;
+  Tile(int64_t{r.Top} + ch, int64_t{r.Bottom} - ch, ch, dst.Height, [&](int y, int ph) {
+    Tile(int64_t{r.Left} + cw, int64_t{r.Right} - cw, cw, dst.Width,
+         [&](int x, int pw) { piece(x, y, pw, ph, fx + cw, fy + ch, false); });
+  });
+}
+
+void PixDrawSkinGlyph(const TPixels24& dst, int x, int y, int state, const TPixMask& mask, int mode) {
+  if (dst.Empty() || mask.Img.Empty() || std::abs(int64_t{x}) >= kFarCoordinate ||
+      std::abs(int64_t{y}) >= kFarCoordinate)
+    return;
+  const TPixels24& img = mask.Img;
+  // Only the part of the cell from (dx, dy) on is visible; it never reaches the next state.
+  int dx = x < 0 ? -x : 0, dy = y < 0 ? -y : 0;
+  state = std::max(state, 0);
+  const TPixKey key{true, kPixKeyColor};
+  if (mask.Own) {
+    int cw = img.Width / 3, ch = img.Height / 2;
+    if (state > 2 || cw <= 0 || ch <= 0 || dx >= cw || dy >= ch) return;
+    int x0 = state * cw;
+    PixCopyMasked(dst, {x + dx, y + dy, x + cw - 1, y + ch - 1}, img, {x0 + dx, dy, x0 + cw - 1, ch - 1}, ch,
+                  img.Height / 2, mode, key);
+    return;
+  }
+  if (mask.ImageCount <= 0 || !Reasonable(mask.R)) return;
+  int type = MaskTypeOf(mask);
+  int cw = static_cast<int>(mask.R.Width() / mask.ImageCount),
+      ch = static_cast<int>(mask.R.Height() / (type + 1));
+  if (cw <= 0 || ch <= 0 || dx >= cw || dy >= ch) return;
+  state = std::min(state, mask.ImageCount - 1);
+  int sx = mask.R.Left + state * cw + dx, sy = mask.R.Top + dy;
+  TPixRect src{sx, sy, sx + cw - dx - 1, sy + ch - dy - 1};
+  if (type == 0) {
+    if (mode == 1)
+      PixPaintMaskedRect(dst, img, x + dx, y + dy, src, key);
+    else
+      PixBlendRectWithColor(dst, x + dx, y + dy, key, 0.5, img, src);
+  } else {
+    PixCopyMasked(dst, {x + dx, y + dy, x + cw - 1, y + ch - 1}, img, src,
+                  static_cast<int>(mask.R.Height() / 2), img.Height, mode, key);
+  }
+}
+
+// ---- Blends -------------------------------------------------------------------------------
+
+void PixBlendColorRectPercent(const TPixels24& bmp, TPixRect r, int transparency, uint32_t color) {
+  if (bmp.Empty()) return;
+  int left = std::max(r.Left, 0), top = std::max(r.Top, 0);
+  int right = std::min(r.Right, bmp.Width - 1), bottom = std::min(r.Bottom, bmp.Height - 1);
+  double p = std::clamp(transparency, 0, 100) / 100.0;
+  double c[3];
+  for (int i = 0; i < 3; ++i) c[i] = Channel(color, i) * (1 - p);
+  for (int y = top; y <= bottom; ++y) {
+    uint8_t* d = bmp.At(left, y);
+    for (int x = left; x <= right; ++x, d += 3)
+      for (int i = 0; i < 3; ++i) d[i] = Byte(d[i] * p + c[i]);
+  }
+}
+
+void PixBlendBitmaps(const TPixels24& a, const TPixels24& b, int alpha) {
+  if (a.Empty() || b.Empty() || a.Width != b.Width || a.Height != b.Height) return;
+  double k = std::clamp(alpha, 0, 255) / 256.0;
+  for (int y = 0; y < a.Height; ++y) {
+    uint8_t* d = a.At(0, y);
+    const uint8_t* s = b.At(0, y);
+    for (int x = 0; x < a.Width * 3; ++x) d[x] = Byte((d[x] - s[x]) * k + s[x]);
+  }
+}
+
+void PixBlendBitmapRect(const TPixels24& dst, const TPixels24& src, uint32_t weight, TPixRect src_rect,
+                        int dst_x, int dst_y) {
+  TSpan s;
+  if (!ClipSpan(dst, dst_x, dst_y, src, src_rect.Left, src_rect.Top, src_rect.Width(), src_rect.Height(),
+                nullptr, src.Height, s))
+    return;
+  double a = (Channel(weight, 0) + Channel(weight, 1) + Channel(weight, 2)) / 768.0;
+  for (int row = 0; row < s.h; ++row) {
+    uint8_t* d = dst.At(s.dx, s.dy + row);
+    const uint8_t* p = src.At(s.sx, s.sy + row);
+    for (int i = 0; i < s.w * 3; ++i) d[i] = Byte(p[i] + (d[i] - p[i]) * a);
+  }
+}
+
+void PixBlendColorByMask(const TPixels24& bmp, const TPixels24& mask, uint32_t color) {
+  if (bmp.Empty() || mask.Empty() || bmp.Width != mask.Width || bmp.Height != mask.Height) return;
+  int c[3];
+  for (int i = 0; i < 3; ++i) c[i] = Channel(color, i);
+  for (int y = 0; y < bmp.Height; ++y) {
+    uint8_t* d = bmp.At(0, y);
+    const uint8_t* m = mask.At(0, y);
+    for (int x = 0; x < bmp.Width; ++x, d += 3, m += 3)
+      for (int i = 0; i < 3; ++i) d[i] = static_cast<uint8_t>(((d[i] - c[i]) * m[i] + 255 * c[i]) >> 8);
+  }
+}
+
+void PixBlendBitmapPixels(const TPixels24& bmp, TPixKey key, uint32_t color, double ratio) {
+  if (bmp.Empty()) return;
+  for (int y = 0; y < bmp.Height; ++y) {
+    uint8_t* d = bmp.At(0, y);
+    for (int x = 0; x < bmp.Width; ++x, d += 3) {
+      if (key.Is(ColorAt(d))) continue;
+      for (int i = 0; i < 3; ++i) d[i] = Byte((d[i] - Channel(color, i)) * ratio + Channel(color, i));
+    }
+  }
+}
+
+void PixGrayScale(const TPixels24& bmp, TPixKey key) {
+  if (bmp.Empty()) return;
+  for (int y = 0; y < bmp.Height; ++y) {
+    uint8_t* d = bmp.At(0, y);
+    for (int x = 0; x < bmp.Width; ++x, d += 3) {
+      if (key.Is(ColorAt(d))) continue;
+      d[0] = d[1] = d[2] = static_cast<uint8_t>((d[0] + d[1] + d[2]) / 3);
+    }
+  }
+}
+
+void PixMaskBitmapPixels(const TPixels24& dst, const TPixels24& src, int x, int y, TPixKey key) {
+  if (src.Empty()) return;
+  PixPaintMaskedRect(dst, src, x, y, {0, 0, src.Width - 1, src.Height - 1}, key);
+}
