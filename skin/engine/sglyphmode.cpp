@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 
+#include "skin/engine/sgenstyle.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/controls.h"
 #include "toolkit/sysutils.h"
@@ -12,8 +13,9 @@
 
 namespace {
 
-// The style object of the owning control invalidated (filled in once the style base is merged).
-void InvalidateSkinObject(TControl* /*control*/) {}
+void InvalidateSkinObject(TControl* control) {
+  if (TsGenStyle* style = GetSkinObject(control)) style->Invalidate();
+}
 
 constexpr std::array<const char*, 5> kGlyphNames = {"BTN_OPENFILE", "BTN_OPENFOLDER", "BTN_DATE",
                                                     "BTN_ELLIPSIS", "BTN_CALC"};

@@ -4,6 +4,9 @@
 
 #include <algorithm>
 
+#include "skin/engine/sbevels.h"
+#include "skin/engine/sgenstyle.h"
+#include "skin/engine/sgradient.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/components.h"
 #include "toolkit/controls.h"
@@ -16,13 +19,21 @@
 
 namespace {
 
-TsGenStyle* AsStyle(const TPersistent* /*object*/) { return nullptr; }
-void InvalidateStyle(TsGenStyle* /*style*/) {}
-void RepaintStyleParent(TsGenStyle* /*style*/) {}
-TControl* StyleControl(TsGenStyle* /*style*/) { return nullptr; }
-int StyleKind(TsGenStyle* /*style*/) { return 0; }
-bool LoadImageFile(TPicture* /*picture*/, const std::string& /*file_name*/) { return false; }
-TsGradArray ParseGradient(const std::string& /*data*/) { return {}; }
+TsGenStyle* AsStyle(const TPersistent* object) {
+  return const_cast<TsGenStyle*>(DynamicCast<TsGenStyle>(object));
+}
+void InvalidateStyle(TsGenStyle* style) { style->Invalidate(); }
+void RepaintStyleParent(TsGenStyle* style) { style->RepaintParent(); }
+TControl* StyleControl(TsGenStyle* style) { return style->GetOwnerControl(); }
+int StyleKind(TsGenStyle* style) { return style->COC; }
+bool LoadImageFile(TPicture* picture, const std::string& file_name) {
+  return LoadPictureFile(picture, file_name, false);
+}
+TsGradArray ParseGradient(const std::string& data) {
+  TsGradArray gradient;
+  ParseGradientData(data, gradient);
+  return gradient;
+}
 
 TPercent ClampPercent(TPercent value) { return std::min<TPercent>(value, 100); }
 
