@@ -31,7 +31,7 @@ TPixMask PixMaskOf(const TsMaskData& mask_data) {
   mask.Img = Pixels24(mask.Own ? mask_data.Bmp : MasterBitmap);
   mask.R = PixRect(mask_data.R);
   mask.ImageCount = mask_data.ImageCount;
-  mask.MaskType = std::clamp<int>(mask_data.MaskType, 0, 1);
+  mask.MaskType = mask_data.MaskType;
   return mask;
 }
 

@@ -19,7 +19,7 @@ constexpr TColor sNoKeyColor = static_cast<TColor>(0xFF000000u);
 // The rows of a bitmap, which is set to 24 bits per pixel first; empty for null or 0 x 0.
 TPixels24 Pixels24(TBitmap* bmp);
 TPixCache PixCacheOf(const TsCacheInfo& ci);
-// The image of a mask record: its own bitmap or the master bitmap (MaskType cut to 0..1).
+// The image of a mask record: its own bitmap or the master bitmap.
 TPixMask PixMaskOf(const TsMaskData& mask_data);
 // A colour argument as the cores compare it: made absolute; no key when its top byte is 255.
 TPixKey PixKeyOf(TColor trans_color);

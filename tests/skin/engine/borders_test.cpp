@@ -285,8 +285,8 @@ TEST(BorderFuzz, PaintersNeverWriteOutsideTheirBitmaps) {
     TileRectHorz(dst.get(), border.get(), s, d);
     TileRectVert(dst.get(), border.get(), s, d);
     TileRectPart(dst.get(), border.get(), state, s, POINT{Size(random), Size(random)});
-    // TILEIMAGE1
-    // TILEIMAGE2
+    TileImage(dst.get(), d, border.get(), mask);
+    TileImage(dst.get(), d, nullptr, mask);
     MasterBitmap = nullptr;
     ASSERT_TRUE(dst.Intact()) << round;
     ASSERT_TRUE(border.Intact()) << round;

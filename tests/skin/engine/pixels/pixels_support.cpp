@@ -1,26 +1,10 @@
-// Pixel buffers for the painter tests, and the table entries the painters read while this
-// branch has no table implementation of its own.
+// Pixel buffers for the painter tests.
 #include "pixels_support.h"
 
 #include <cstdio>
 
 #include "skin/engine/smaskpaint.h"
 #include "skin/engine/sskintables.h"
-
-// ---- Stand-ins for the skin tables (sskintables.cpp defines them in the tables branch) ----
-
-TsGeneralDataArray SkinGeneralData;
-TsMaskArray SkinMasks;
-TsPatternArray SkinPatterns;
-TBitmap* MasterBitmap = nullptr;
-TsSkinData::~TsSkinData() = default;
-TsSkinData& SkinData() {
-  static TsSkinData data;
-  return data;
-}
-bool IsValidSkinIndex(int index) {
-  return SkinData().SkinLoaded && index >= 0 && index < static_cast<int>(SkinGeneralData.size());
-}
 
 // ---- Guarded views ------------------------------------------------------------------------
 
