@@ -91,6 +91,29 @@ TEST_F(StylePropsOwner, ChangesThatShowInvalidateTheOwningStyle) {
   for (TObject* o : std::initializer_list<TObject*>{effects, hot, background, painting, editor}) Free(o);
 }
 
+TEST_F(StylePropsOwner, ABackgroundImageFileIsLoadedByName) {
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  const std::string file = std::string(temp) + "dravolin_props_bg.bmp";
+  TBitmap* bitmap = New<TBitmap>();
+  bitmap->SetSize(6, 4);
+  bitmap->SaveToFile(file);
+  Free(bitmap);
+
+  TsBackground* background = New<TsBackground>(style_);
+  TsBGImage* image = background->GetImage();
+  EXPECT_TRUE(Invalidates([&] { image->SetImageName(file); }));
+  EXPECT_EQ(image->GetImageName(), file);
+  EXPECT_EQ(image->GetImage()->GetWidth(), 6);
+  EXPECT_EQ(image->GetImage()->GetHeight(), 4);
+  DeleteFileA(file.c_str());
+
+  image->SetImageName(file + ".gone");  // a missing file changes nothing
+  EXPECT_EQ(image->GetImageName(), file);
+  EXPECT_EQ(image->GetImage()->GetWidth(), 6);
+  Free(background);
+}
+
 TEST_F(StylePropsOwner, StylePaintingColourFollowsTheControlAndItsParent) {
   TsStylePainting* painting = New<TsStylePainting>(style_);
   painting->SetColor(0x00FF00);
