@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <string>
 
+#include "skin/engine/sborders.h"
 #include "skin/engine/sskintables.h"
 #include "toolkit/colors.h"
 #include "toolkit/graphics.h"
@@ -37,7 +38,6 @@ using TPercent = uint8_t;
 enum TsSelectionMode { msBorder, msColor };
 using TsSelectionModes = TSet<TsSelectionMode>;
 enum TsCaptionLayout { sclLeft, sclTopLeft, sclTopCenter, sclTopRight };
-enum TsPredefinedBorders { pdBorder1, pdBorder2, pdBorder3, pdBorder4, pdBorder5, pdBorder6, pdCustom };
 
 const TEnumInfo& EditorBevelInfo();
 const TEnumInfo& ControlBevelInfo();
