@@ -103,10 +103,12 @@ TEST_F(StyleProps, FreshObjectsHoldTheirPublishedDefaults) {
   // A fresh tree stores no value of ours: only the font and the (empty) bitmaps, which store
   // themselves whole.
   std::istringstream text(WriteComponentToText(host_));
-  for (std::string line; std::getline(text, line);)
-    if (line.find(" = ") != std::string::npos)
+  for (std::string line; std::getline(text, line);) {
+    if (line.find(" = ") != std::string::npos) {
       EXPECT_TRUE(line.find(".Font.") != std::string::npos || line.find(".Data = ") != std::string::npos)
           << line;
+    }
+  }
 }
 
 TEST_F(StyleProps, DefaultsAreTheDocumentedLook) {
