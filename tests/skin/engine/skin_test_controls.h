@@ -1,0 +1,127 @@
+// Small controls for the skin engine's control tests: a skinned control whose window procedure
+// calls its TsCommonData first, a graphic child and a label stand-in that note their paints,
+// and a container whose answers to the library's queries a test sets.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <vector>
+
+#include "skin/engine/scommondata.h"
+#include "toolkit/controls.h"
+
+// Library messages the tests send and watch for.
+constexpr UINT kGetSkinObject = 0xA000;
+constexpr UINT kBGChanged = 0xA401;
+constexpr UINT kSetNewSkin = 0xA402;
+constexpr UINT kRemoveSkin = 0xA403;
+constexpr UINT kRefresh = 0xA407;
+constexpr UINT kGetCacheInfo = 0xA408;
+constexpr UINT kRepaintSection = 0xA409;
+constexpr UINT kBoundsChanged = 0xA40B;
+constexpr UINT kSetUpdating = 0xA40E;
+constexpr UINT kIsCacheReady = 0xA40F;
+constexpr UINT kIsUpdating = 0xA411;
+
+// One message as a control's WindowProc saw it.
+struct TSeenMessage {
+  UINT msg;
+  LPARAM lparam;
+};
+// How many of seen have msg.
+int CountOf(const std::vector<TSeenMessage>& seen, UINT msg);
+
+// Freed memory of the test objects is filled with 0xDD and kept until the process ends, so a
+// use after free reads garbage pointers and fails at once.
+void* PoisonedNew(size_t size);
+void PoisonedDelete(void* block, size_t size);
+
+class TTestCommonData : public TsCommonData {
+ public:
+  using TsCommonData::TsCommonData;
+  static void* operator new(size_t size) { return PoisonedNew(size); }
+  static void operator delete(void* block, size_t size) { PoisonedDelete(block, size); }
+};
+
+// A windowed control skinned through a TsCommonData (section "TSkinTestControl" unless set).
+class TSkinTestControl : public TCustomControl {
+  TK_CLASS(TSkinTestControl, TCustomControl)
+
+ public:
+  explicit TSkinTestControl(TComponent* owner, bool cache_bmp = true);
+  ~TSkinTestControl() override;
+  static void* operator new(size_t size) { return PoisonedNew(size); }
+  static void operator delete(void* block, size_t size) { PoisonedDelete(block, size); }
+
+  void WndProc(TMessage& message) override;
+  void Invalidate() override;
+  void Repaint() override;
+  TsCommonData* Data() const { return data_; }
+  // As after a form definition was read.
+  void MarkLoading() { IncludeState(csLoading); }
+  void FinishLoading() { Loaded(); }
+  void MarkDestroying() { Destroying(); }
+
+  std::vector<TSeenMessage> seen;
+  int invalidates = 0;
+  int repaints = 0;
+  int paints = 0;
+  std::function<void()> on_invalidate;  // runs inside Invalidate (may free the control)
+  LRESULT is_updating_answer = 0;       // answered to SKM_ISUPDATING from the children
+
+ protected:
+  void Loaded() override;
+  void Paint() override;
+
+ private:
+  TTestCommonData* data_;
+};
+
+// A graphic child noting every paint: the DC's origin and clip box and the paint-copy state.
+class TSkinTestShape : public TGraphicControl {
+  TK_CLASS(TSkinTestShape, TGraphicControl)
+
+ public:
+  explicit TSkinTestShape(TComponent* owner);
+  void WndProc(TMessage& message) override;
+
+  struct TPaint {
+    POINT origin;
+    RECT clip;
+    bool paint_copy;
+  };
+  std::vector<TPaint> paints;
+  std::vector<TSeenMessage> seen;
+};
+
+// Stands in for the skinned label (registered with SetSkinnedLabelTest by the tests).
+class TSkinTestLabel : public TCustomControl {
+  TK_CLASS(TSkinTestLabel, TCustomControl)
+
+ public:
+  explicit TSkinTestLabel(TComponent* owner);
+  void Repaint() override;
+  int repaints = 0;
+};
+bool IsTestLabel(TControl* control);
+
+// A windowed control noting its messages: at WindowProc (every way in) and at its window
+// procedure (only what was sent to the window).
+class TSkinTestWindow : public TCustomControl {
+  TK_CLASS(TSkinTestWindow, TCustomControl)
+
+ public:
+  explicit TSkinTestWindow(TComponent* owner);
+  void WndProc(TMessage& message) override;
+  // Starts noting what arrives at the window itself.
+  void WatchWindow();
+  void MarkDestroying() { Destroying(); }
+
+  std::vector<TSeenMessage> seen;
+  std::vector<TSeenMessage> seen_by_window;
+
+ private:
+  static LRESULT CALLBACK WatchProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam);
+  WNDPROC old_proc_ = nullptr;
+};
