@@ -100,11 +100,13 @@ bool TsCommonData::OwnerLoading() const {
   return owner_control_ && owner_control_->GetComponentState().Contains(csLoading);
 }
 
+// An empty section cannot go through SetSkinSection: "" equals the stored "" and nothing
+// would happen.
 void TsCommonData::Loaded() {
-  if (skin_section_.empty())
-    SetSkinSection("");
-  else
-    UpdateIndexes();
+  if (!skin_section_.empty()) return UpdateIndexes();
+  if (owner_object_) skin_section_ = owner_object_->ClassName();
+  UpdateIndexes();
+  Invalidate();
 }
 
 void TsCommonData::SetSkinSection(const std::string& value) {
@@ -239,10 +241,13 @@ void TsCommonData::RemoveSkin() {
   if (auto* window = DynamicCast<TWinControl>(owner_control_)) window->Repaint();
 }
 
+// Invalidate may run foreign code that frees the owner (and this object with it).
 void TsCommonData::Refresh() {
+  TsDataWatch watch(this);
   BGChanged = true;
   updating_ = false;
   Invalidate();
+  if (watch.Gone()) return;
   if (auto* window = DynamicCast<TWinControl>(owner_control_)) RepaintLabels(window);
 }
 
@@ -253,7 +258,9 @@ void TsCommonData::AnswerCacheInfo() {
 
 void TsCommonData::RepaintSection() {
   if (UpperCase(skin_section_) != RepaintSectionName()) return;
+  TsDataWatch watch(this);
   Invalidate();
+  if (watch.Gone()) return;
   auto* window = DynamicCast<TWinControl>(owner_control_);
   if (window && window->HandleAllocated()) SendMessageA(window->GetHandle(), WM_PAINT, 0, 0);
 }

@@ -69,7 +69,7 @@ bool SendAMessage(HWND window, UINT msg) { return SendMessageA(window, msg, 0, 0
 
 LRESULT SendToControl(TControl* control, UINT msg, WPARAM wparam, LPARAM lparam) {
   auto* window = DynamicCast<TWinControl>(control);
-  if (window) return SendMessageA(window->GetHandle(), msg, wparam, lparam);
+  if (window && window->HandleAllocated()) return SendMessageA(window->GetHandle(), msg, wparam, lparam);
   return control->Perform(msg, wparam, lparam);
 }
 
@@ -97,11 +97,15 @@ TCollectionItem* FindCollectionItem(TCollection* collection, const std::string& 
   return nullptr;
 }
 
-// Children are walked by index and fetched anew each time: a notice may make one go away.
+// Children are walked by index and fetched anew each time: a notice may make one go away. A
+// control without window gets none (nor one that is going away).
 void RefreshWindowAndChildren(TWinControl* control, bool bg_changed) {
-  RECT r = control->GetClientRect();
-  RedrawWindow(control->GetHandle(), &r, nullptr,
-               RDW_INVALIDATE | RDW_NOINTERNALPAINT | RDW_NOERASE | RDW_ALLCHILDREN);
+  if (BeingBuiltOrFreed(control)) return;
+  if (control->HandleAllocated()) {
+    RECT r = control->GetClientRect();
+    RedrawWindow(control->GetHandle(), &r, nullptr,
+                 RDW_INVALIDATE | RDW_NOINTERNALPAINT | RDW_NOERASE | RDW_ALLCHILDREN);
+  }
   for (int i = 0; i < control->GetControlCount(); ++i) {
     auto* child = DynamicCast<TWinControl>(control->GetControl(i));
     if (!child || !ControlReadyToPaint(child)) continue;

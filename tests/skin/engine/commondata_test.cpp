@@ -109,7 +109,7 @@ TEST_F(CommonData, NeverHotKindsIgnoreTheMouseAndAreNeverActive) {
   other->SetParent(form);
   ShowForm();
   form->FocusControl(other);  // the window focus is elsewhere
-  data->COC = 142;  // a scroll bar
+  data->COC = 142;            // a scroll bar
   EXPECT_EQ(data->GetMouseAbove(), false);
   TMessage enter{CM_MOUSEENTER, 0, 0, 0};
   data->WndProc(enter);
