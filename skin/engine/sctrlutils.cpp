@@ -114,7 +114,9 @@ void RefreshWindowAndChildren(TWinControl* control, bool bg_changed) {
   }
 }
 
+// The children of a control that is going away are left alone: they go with it or move on.
 void RepaintLabels(TWinControl* control) {
+  if (BeingBuiltOrFreed(control)) return;
   for (int i = 0; i < control->GetControlCount(); ++i) {
     TControl* child = control->GetControl(i);
     if (IsSkinnedLabel(child) && ControlReadyToPaint(child)) child->Repaint();
@@ -138,6 +140,7 @@ void PaintChildShadows(TWinControl* control, TBitmap* bitmap) {
 }
 
 void BroadcastRepaint(TWinControl* parent, bool bg_changed) {
+  if (BeingBuiltOrFreed(parent)) return;
   for (int i = 0; i < parent->GetControlCount(); ++i) {
     TControl* child = parent->GetControl(i);
     if (!ControlReadyToPaint(child)) continue;

@@ -267,6 +267,9 @@ TEST_F(CommonData, ASkinChangeUpdatesThenRefreshesAndRepaintsTheLabels) {
 }
 
 TEST_F(CommonData, RemovingTheSkinWhileTheOwnerIsDestroyedChangesNothing) {
+  SetSkinnedLabelTest(&IsTestLabel);
+  auto* label = New<TSkinTestLabel>(form);  // owned by the form: not marked itself
+  label->SetParent(control);
   ShowForm();
   data->SkinIndex = 3;
   data->BorderIndex = 4;
@@ -281,6 +284,7 @@ TEST_F(CommonData, RemovingTheSkinWhileTheOwnerIsDestroyedChangesNothing) {
   data->BGChanged = false;
   Send(kRefresh);
   EXPECT_EQ(control->invalidates, 0);
+  EXPECT_EQ(label->repaints, 0);
 }
 
 TEST_F(CommonData, InvalidateWaitsUntilTheControlIsPlacedAndLoaded) {

@@ -194,8 +194,13 @@ TEST_F(CtrlUtils, BroadcastsPassChildrenBeingCreatedOrDestroyed) {
   EXPECT_TRUE(doomed->seen.empty());
   EXPECT_EQ(label->repaints, 0);
 
-  // Nor does a control being destroyed get its window back.
+  // Nor are the children of a control being destroyed repainted, nor does it get its window
+  // back.
+  auto* late = Child<TSkinTestLabel>(panel, 0, 80);  // owned by the form: not marked itself
   panel->MarkDestroying();
+  RepaintLabels(panel);
+  BroadcastRepaint(panel, true);
+  EXPECT_EQ(late->repaints, 0);
   DestroyWindow(panel->GetHandle());
   EXPECT_FALSE(panel->HandleAllocated());
   RefreshWindowAndChildren(panel, true);
