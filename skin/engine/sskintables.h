@@ -188,3 +188,5 @@ void UpdateCommonSkinIndexes();
 // Frees every mask's own image and the master bitmap and empties the mask table.
 void FreeAllMasks();
 void FreeAllPatterns();
+// Empties all three tables, frees the master bitmap and the skin ini (at process end).
+void FreeAllSkinTables();

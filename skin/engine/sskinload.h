@@ -1,0 +1,39 @@
+// The skin loaders: fill the tables of sskintables.h from a skin folder (Options.dat with BMP
+// and JPEG files) or from a skin stored with the manager, then add the manager's common
+// sections. A skin folder is untrusted: entries that do not make sense (bad numbers,
+// rectangles outside the master bitmap, frames of no size, broken or cut images) are left
+// out and loading goes on; percentages and transparencies are clamped to 0..100.
+#pragma once
+
+#include <string>
+
+class TMemIniFile;
+class TStrings;
+class TsStoredSkin;
+
+// Where a skin comes from: the folder skin when ini is set, else the stored skin (none: the
+// tables stay empty and the common sections are not added either).
+struct TsSkinSource {
+  TMemIniFile* ini = nullptr;
+  std::string path;  // the folder with a trailing backslash
+  TsStoredSkin* stored = nullptr;
+  const TStrings* common_sections = nullptr;
+};
+// The default manager's: SkinData's ini and path, else its internal skin named SkinName.
+TsSkinSource CurrentSkinSource();
+
+// Each empties its table first.
+void LoadAllMasks(const TsSkinSource& source);
+void LoadAllPatterns(const TsSkinSource& source);
+void LoadAllGeneralData(const TsSkinSource& source);
+inline void LoadAllMasks() { LoadAllMasks(CurrentSkinSource()); }
+inline void LoadAllPatterns() { LoadAllPatterns(CurrentSkinSource()); }
+inline void LoadAllGeneralData() { LoadAllGeneralData(CurrentSkinSource()); }
+
+// A value of the section or, when missing, of its ParentClassName ancestors (a chain that
+// comes back to a section already asked ends there); the default when none has it. For
+// integers an explicit -1 counts as missing. ini null: SkinData's.
+std::string ReadSkinString(const std::string& section, const std::string& key,
+                           const std::string& default_value, TMemIniFile* ini = nullptr);
+int ReadSkinInteger(const std::string& section, const std::string& key, int default_value,
+                    TMemIniFile* ini = nullptr);

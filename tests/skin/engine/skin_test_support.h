@@ -1,0 +1,44 @@
+// Shared pieces of the skin table tests: a clean skin state per test, messages recorded
+// instead of shown, a scratch folder and image files made in memory.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "skin/engine/sskintables.h"
+#include "skin/engine/sutils.h"
+
+// Every test starts and ends with empty tables, no skin loaded and no default manager.
+class SkinTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Messages ShowWarning and ShowError would have shown.
+  static std::vector<std::string>& Messages();
+};
+
+// SkinTest with a fresh folder of its own, removed afterwards.
+class SkinFolderTest : public SkinTest {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  const std::string& Folder() const { return folder_; }  // with a trailing backslash
+  std::string Path(const std::string& name) const { return folder_ + name; }
+  void Write(const std::string& name, const std::string& bytes) const;
+
+ private:
+  std::string folder_;
+};
+
+void WriteFileBytes(const std::string& file, const std::string& bytes);
+// A bottom-up 24-bit BMP file, every pixel colour(x, y) as 0x00BBGGRR.
+std::string MakeBmp(int width, int height, uint32_t (*colour)(int x, int y));
+std::string MakeBmp(int width, int height, uint32_t colour = 0x808080);
+// A baseline JPEG of a flat grey picture.
+std::string MakeJpeg(int width, int height);
+// Removes a folder and everything in it.
+void RemoveFolder(const std::string& folder);
