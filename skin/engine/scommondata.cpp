@@ -2,6 +2,7 @@
 #include "skin/engine/scommondata.h"
 
 #include "skin/engine/sctrlutils.h"
+#include "skin/engine/smessages.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/controls.h"
 #include "toolkit/sysutils.h"
@@ -9,53 +10,8 @@
 
 namespace {
 
-// Library messages (until the message header is in).
-constexpr UINT SKM_BGCHANGED = 0xA401;
-constexpr UINT SKM_SETNEWSKIN = 0xA402;
-constexpr UINT SKM_REMOVESKIN = 0xA403;
-constexpr UINT SKM_REFRESH = 0xA407;
-constexpr UINT SKM_GETCACHEINFO = 0xA408;
-constexpr UINT SKM_REPAINTSECTION = 0xA409;
-constexpr UINT SKM_UPDATETRANSPARENT = 0xA40A;
-constexpr UINT SKM_BOUNDSCHANGED = 0xA40B;
-constexpr UINT SKM_SETUPDATING = 0xA40E;
-constexpr UINT SKM_ISCACHEREADY = 0xA40F;
-constexpr UINT SKM_ISUPDATING = 0xA411;
-constexpr UINT kFirstLibMessage = 0xA001;
-constexpr UINT kLastLibMessage = 0xA414;
-
-// ---- Skin look-ups (until the tables are in) ----
-TsCacheInfo& CacheReply() {
-  static TsCacheInfo reply;
-  return reply;
-}
-const std::string& RepaintSectionName() {
-  static const std::string name;
-  return name;
-}
-int SectionIndex(const std::string& section) {
-  (void)section;
-  return -1;
-}
-int BordersMaskIndex(int skin_index, const std::string& section) {
-  (void)skin_index;
-  (void)section;
-  return -1;
-}
-bool ValidSkinIndex(int index) {
-  (void)index;
-  return false;
-}
-int SectionTransparency(int index) {
-  (void)index;
-  return 0;
-}
-
-bool IsNeverHotKind(int kind) {
-  return (kind >= 51 && kind <= 74) || kind == 110 || (kind >= 141 && kind <= 161);
-}
-
 const char kFallbackSection[] = "SIMPLYEDIT";
+const char kBordersMask[] = "BORDERSMASK";
 
 }  // namespace
 
@@ -118,16 +74,16 @@ void TsCommonData::SetSkinSection(const std::string& value) {
 
 void TsCommonData::UpdateIndexes() {
   BGChanged = true;
-  SkinIndex = SectionIndex(skin_section_);
+  SkinIndex = GetSkinIndex(skin_section_);
   if (SkinIndex >= 0) {
-    BorderIndex = BordersMaskIndex(SkinIndex, skin_section_);
+    BorderIndex = GetMaskIndex(SkinIndex, skin_section_, kBordersMask);
     return;
   }
-  SkinIndex = SectionIndex(kFallbackSection);
-  BorderIndex = BordersMaskIndex(SkinIndex, kFallbackSection);
+  SkinIndex = GetSkinIndex(kFallbackSection);
+  BorderIndex = GetMaskIndex(SkinIndex, kFallbackSection, kBordersMask);
 }
 
-bool TsCommonData::Skinned() const { return ValidSkinIndex(SkinIndex); }
+bool TsCommonData::Skinned() const { return IsValidSkinIndex(SkinIndex); }
 
 bool TsCommonData::Updating() {
   if (!owner_control_ || updating_) return updating_;
@@ -165,16 +121,16 @@ bool TsCommonData::ControlIsActive() {
 
 void TsCommonData::GetParentCacheInfo(TsCacheInfo& info) {
   info = TsCacheInfo{};
-  CacheReply().Ready = false;
+  GlobalCacheInfo.Ready = false;
   if (!owner_control_ || !owner_control_->GetParent()) return;
   SendToControl(owner_control_->GetParent(), SKM_GETCACHEINFO, 0, 0);
-  info = CacheReply();
+  info = GlobalCacheInfo;
 }
 
 bool TsCommonData::HandleFirst(TMessage& message) {
   TsDataWatch watch(this);
   WndProc(message);
-  return watch.Gone() || (message.Msg >= kFirstLibMessage && message.Msg <= kLastLibMessage);
+  return watch.Gone() || (message.Msg >= SKM_LIBFIRST && message.Msg <= SKM_LIBLAST);
 }
 
 void TsCommonData::WndProc(TMessage& message) {
@@ -191,7 +147,7 @@ void TsCommonData::WndProc(TMessage& message) {
     case CM_MOUSEENTER: MouseOver(message, true); break;
     case CM_MOUSELEAVE: MouseOver(message, false); break;
     default:
-      if (message.Msg < kFirstLibMessage || message.Msg > kLastLibMessage) break;
+      if (message.Msg < SKM_LIBFIRST || message.Msg > SKM_LIBLAST) break;
       message.Result = -1;
       LibMessage(message);
   }
@@ -252,12 +208,12 @@ void TsCommonData::Refresh() {
 }
 
 void TsCommonData::AnswerCacheInfo() {
-  CacheReply().Ready = false;
-  if (cache_bmp_) CacheReply() = TsCacheInfo{cache_bmp_, 0, 0, true};
+  GlobalCacheInfo.Ready = false;
+  if (cache_bmp_) GlobalCacheInfo = TsCacheInfo{cache_bmp_, 0, 0, true};
 }
 
 void TsCommonData::RepaintSection() {
-  if (UpperCase(skin_section_) != RepaintSectionName()) return;
+  if (UpperCase(skin_section_) != RepaintSectionName) return;
   TsDataWatch watch(this);
   Invalidate();
   if (watch.Gone()) return;
@@ -266,7 +222,8 @@ void TsCommonData::RepaintSection() {
 }
 
 void TsCommonData::UpdateTransparent() {
-  if (!owner_control_ || !ValidSkinIndex(SkinIndex) || SectionTransparency(SkinIndex) <= 0) return;
+  if (!owner_control_ || !IsValidSkinIndex(SkinIndex) || SkinGeneralData[SkinIndex].PaintingTransparency <= 0)
+    return;
   BGChanged = true;
   owner_control_->Repaint();
 }

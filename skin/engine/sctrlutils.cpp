@@ -1,14 +1,15 @@
 // Painting and repaint helpers of the skinned controls.
 #include "skin/engine/sctrlutils.h"
 
+#include "skin/engine/sgenstyle.h"
+#include "skin/engine/smessages.h"
+#include "skin/engine/sskintables.h"
+#include "toolkit/bitmap.h"
 #include "toolkit/collections.h"
 #include "toolkit/forms.h"
 #include "toolkit/sysutils.h"
 
 namespace {
-
-// Library messages used here (until the message header is in).
-constexpr UINT kBGChanged = 0xA401;
 
 TsLabelTest g_label_test = nullptr;
 
@@ -51,6 +52,45 @@ void PaintGraphicChild(HDC dc, TWinControl* parent, TControl* child) {
   RestoreDC(dc, saved);
 }
 
+// A scroll bar that belongs to another control (a list's bar parented beside it) is kept up by
+// that control; one owned by its form is on its own.
+bool HasOwnerControl(TControl* child) {
+  TComponent* owner = child->GetOwner();
+  return owner && owner->Is<TControl>() && !owner->Is<TCustomForm>();
+}
+
+// The section's transparency; the own painting settings of a style are not reachable here.
+int PaintingTransparency(TsGenStyle* style) {
+  return IsValidSkinIndex(style->SkinIndex) ? SkinGeneralData[style->SkinIndex].PaintingTransparency : 0;
+}
+
+void NoticeAndRepaint(TControl* child, bool notice, bool bg_changed) {
+  if (notice) SendBGChanged(child, bg_changed);
+  child->Repaint();
+}
+
+// What a child with a style object needs after its parent's background changed, by its kind.
+void RepaintByKind(TControl* child, TsGenStyle* style, bool bg_changed) {
+  int kind = style->COC;
+  if (kind == COC_TsScrollBar) {
+    if (!HasOwnerControl(child)) NoticeAndRepaint(child, bg_changed, bg_changed);
+  } else if (kind == 151) {
+    if (bg_changed && PaintingTransparency(style) > 0) NoticeAndRepaint(child, true, bg_changed);
+  } else if (kind == 161 || kind == 165) {
+    if (!bg_changed) return;
+    SendBGChanged(child, true);
+    child->Invalidate();
+  } else if (kind == 141) {
+    NoticeAndRepaint(child, bg_changed, bg_changed);
+  } else if ((kind >= 51 && kind <= 57) || kind == 68 || kind == 74) {
+    NoticeAndRepaint(child, true, bg_changed);  // panels and group boxes hear of it either way
+  } else if (kind >= 31 && kind <= 33) {
+    if (bg_changed) SendBGChanged(child, true);
+  } else if (kind >= 91 && kind <= 95) {
+    NoticeAndRepaint(child, bg_changed, true);
+  }
+}
+
 }  // namespace
 
 void SetSkinnedLabelTest(TsLabelTest test) { g_label_test = test; }
@@ -74,7 +114,7 @@ LRESULT SendToControl(TControl* control, UINT msg, WPARAM wparam, LPARAM lparam)
 }
 
 void SendBGChanged(TControl* control, bool changed) {
-  SendToControl(control, kBGChanged, 0, changed ? -1 : 0);
+  SendToControl(control, SKM_BGCHANGED, 0, changed ? -1 : 0);
 }
 
 UINT DrawTextBiDiFlags(TControl* control, TAlignment alignment) {
@@ -135,8 +175,16 @@ void PaintControlsClipped(HDC dc, TWinControl* control) {
 }
 
 void PaintChildShadows(TWinControl* control, TBitmap* bitmap) {
-  (void)control;
-  (void)bitmap;
+  for (int i = 0; i < control->GetControlCount(); ++i) {
+    TControl* child = control->GetControl(i);
+    if (child->GetComponentState().Contains(csDestroying)) break;
+    TsGenStyle* style = GetSkinObject(child);
+    if (!style || !child->GetVisible()) continue;
+    bool casts = IsValidSkinIndex(style->SkinIndex)
+                     ? SkinGeneralData[style->SkinIndex].ShadowEnabled
+                     : style->COC >= 1 && style->GetEffects()->GetShadow()->GetEnabled();
+    if (casts) style->PaintBitmap(bitmap->GetCanvas(), 0, 0);
+  }
 }
 
 void BroadcastRepaint(TWinControl* parent, bool bg_changed) {
@@ -144,12 +192,11 @@ void BroadcastRepaint(TWinControl* parent, bool bg_changed) {
   for (int i = 0; i < parent->GetControlCount(); ++i) {
     TControl* child = parent->GetControl(i);
     if (!ControlReadyToPaint(child)) continue;
-    if (IsSkinnedLabel(child)) {
+    if (IsSkinnedLabel(child))
       child->Repaint();
-      continue;
-    }
-    (void)bg_changed;
-    if (!child->Is<TWinControl>()) continue;
-    child->Invalidate();
+    else if (TsGenStyle* style = GetSkinObject(child))
+      RepaintByKind(child, style, bg_changed);
+    else if (child->Is<TWinControl>())
+      child->Invalidate();
   }
 }

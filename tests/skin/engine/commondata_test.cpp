@@ -156,28 +156,28 @@ TEST_F(CommonData, MovesAndSizesMarkTheCacheAndTellTheControl) {
   control->seen.clear();
   control->SetBounds(5, 5, 90, 50);
   EXPECT_TRUE(data->BGChanged);
-  EXPECT_GE(CountOf(control->seen, kBoundsChanged), 1);
-  EXPECT_EQ(Send(kIsCacheReady), 0);  // stale until rebuilt
+  EXPECT_GE(CountOf(control->seen, SKM_BOUNDSCHANGED), 1);
+  EXPECT_EQ(Send(SKM_ISCACHEREADY), 0);  // stale until rebuilt
 }
 
 TEST_F(CommonData, QueriesAnswerZeroOrOneAndTheRestOfTheRangeMinusOne) {
   data->BGChanged = true;
-  EXPECT_EQ(Send(kIsCacheReady), 0);
-  EXPECT_EQ(Send(kIsUpdating), 1);
+  EXPECT_EQ(Send(SKM_ISCACHEREADY), 0);
+  EXPECT_EQ(Send(SKM_ISUPDATING), 1);
   data->BGChanged = false;
-  EXPECT_EQ(Send(kIsCacheReady), 1);
-  EXPECT_EQ(Send(kIsUpdating), 0);
+  EXPECT_EQ(Send(SKM_ISCACHEREADY), 1);
+  EXPECT_EQ(Send(SKM_ISUPDATING), 0);
   data->BeginUpdate();
-  EXPECT_EQ(Send(kIsCacheReady), 0);
-  EXPECT_EQ(Send(kIsUpdating), 1);
+  EXPECT_EQ(Send(SKM_ISCACHEREADY), 0);
+  EXPECT_EQ(Send(SKM_ISUPDATING), 1);
   data->EndUpdate();
 
-  for (UINT msg : {0xA001u, kBGChanged, 0xA405u, kBoundsChanged, kSetUpdating, 0xA410u, 0xA414u})
+  for (UINT msg : {0xA001u, SKM_BGCHANGED, 0xA405u, SKM_BOUNDSCHANGED, SKM_SETUPDATING, 0xA410u, 0xA414u})
     EXPECT_EQ(Send(msg, 0), -1) << std::hex << msg;
   TMessage outside{0xA415, 0, 0, 0};
   data->WndProc(outside);
   EXPECT_EQ(outside.Result, 0);
-  TMessage skin_object{kGetSkinObject, 0, 0, 0};
+  TMessage skin_object{SKM_GETSKINOBJECT, 0, 0, 0};
   data->WndProc(skin_object);
   EXPECT_EQ(skin_object.Result, 0);
   EXPECT_EQ(skin_object.LParam, 0);
@@ -191,18 +191,18 @@ TEST_F(CommonData, UpdatingAsksTheParentForExactlyOne) {
   child->Data()->BGChanged = false;
   parent->is_updating_answer = 1;
   EXPECT_TRUE(child->Data()->Updating());
-  EXPECT_EQ(child->Perform(kIsCacheReady), 0);
+  EXPECT_EQ(child->Perform(SKM_ISCACHEREADY), 0);
   parent->is_updating_answer = 2;
   EXPECT_FALSE(child->Data()->Updating());
   parent->is_updating_answer = -1;
   EXPECT_FALSE(child->Data()->Updating());
-  EXPECT_EQ(child->Perform(kIsCacheReady), 1);
+  EXPECT_EQ(child->Perform(SKM_ISCACHEREADY), 1);
 
   child->SetParent(nullptr);
   EXPECT_FALSE(child->Data()->Updating());
-  child->Perform(kSetUpdating, 0, 1);
+  child->Perform(SKM_SETUPDATING, 0, 1);
   EXPECT_TRUE(child->Data()->Updating());
-  child->Perform(kSetUpdating, 0, 0);
+  child->Perform(SKM_SETUPDATING, 0, 0);
   EXPECT_FALSE(child->Data()->Updating());
   Free(child);
 }
@@ -215,7 +215,7 @@ TEST_F(CommonData, TheCacheAnswerNeedsACacheBitmap) {
   TsCacheInfo info;
   child->Data()->GetParentCacheInfo(info);
   EXPECT_FALSE(info.Ready);
-  EXPECT_EQ(bare->Perform(kGetCacheInfo), -1);
+  EXPECT_EQ(bare->Perform(SKM_GETCACHEINFO), -1);
 
   child->SetParent(control);
   child->Data()->GetParentCacheInfo(info);
@@ -243,26 +243,26 @@ TEST_F(CommonData, ASkinChangeUpdatesThenRefreshesAndRepaintsTheLabels) {
   data->SetSkinSection("TsListView");
   data->BGChanged = false;
 
-  Send(kSetNewSkin);
+  Send(SKM_SETNEWSKIN);
   EXPECT_TRUE(data->Updating());
   EXPECT_TRUE(data->BGChanged);
   EXPECT_EQ(data->SkinIndex, -1);  // no skin loaded: not even the fallback
   control->invalidates = 0;
-  Send(kRefresh);
+  Send(SKM_REFRESH);
   EXPECT_FALSE(data->Updating());
   EXPECT_TRUE(data->BGChanged);
   EXPECT_EQ(control->invalidates, 1);
   EXPECT_EQ(label->repaints, 1);
 
-  Send(kRemoveSkin);
+  Send(SKM_REMOVESKIN);
   EXPECT_EQ(data->SkinIndex, -1);
   EXPECT_EQ(data->BorderIndex, -1);
   EXPECT_TRUE(data->Updating());
   EXPECT_GE(control->repaints, 1);
 
-  Send(kBGChanged, 0);
+  Send(SKM_BGCHANGED, 0);
   EXPECT_FALSE(data->BGChanged);
-  Send(kBGChanged, -1);
+  Send(SKM_BGCHANGED, -1);
   EXPECT_TRUE(data->BGChanged);
 }
 
@@ -275,14 +275,14 @@ TEST_F(CommonData, RemovingTheSkinWhileTheOwnerIsDestroyedChangesNothing) {
   data->BorderIndex = 4;
   control->MarkDestroying();
   control->repaints = 0;
-  Send(kRemoveSkin);
+  Send(SKM_REMOVESKIN);
   EXPECT_EQ(data->SkinIndex, 3);
   EXPECT_EQ(data->BorderIndex, 4);
   EXPECT_FALSE(data->Updating());
   EXPECT_EQ(control->repaints, 0);
   // Nor is it invalidated any more.
   data->BGChanged = false;
-  Send(kRefresh);
+  Send(SKM_REFRESH);
   EXPECT_EQ(control->invalidates, 0);
   EXPECT_EQ(label->repaints, 0);
 }
@@ -310,7 +310,7 @@ TEST_F(CommonData, AnEntryWhoseOwnerIsFreedMeanwhileStopsThere) {
   SetSkinnedLabelTest(&IsTestLabel);
   TSkinTestControl* doomed = control;
   doomed->on_invalidate = [&] { FreeAndNil(control); };
-  doomed->Perform(kRefresh);  // invalidates (and frees) first, then would repaint the labels
+  doomed->Perform(SKM_REFRESH);  // invalidates (and frees) first, then would repaint the labels
   EXPECT_EQ(control, nullptr);
 
   // The same before a repaint-section request is sent to the window (an unnamed section
@@ -320,7 +320,47 @@ TEST_F(CommonData, AnEntryWhoseOwnerIsFreedMeanwhileStopsThere) {
   HWND window = other->GetHandle();
   other->on_invalidate = [&] { FreeAndNil(other); };
   TSkinTestControl* target = other;
-  target->Perform(kRepaintSection);
+  target->Perform(SKM_REPAINTSECTION);
   EXPECT_EQ(other, nullptr);
   EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(CommonData, AMissingSectionFallsBackToSimplyEdit) {
+  {
+    TTestSkin skin({Section("TsListView"), Section("SimplyEdit"), Section("TsPlain")},
+                   {"TSLISTVIEW", "SIMPLYEDIT"});
+    data->SetSkinSection("TsListView");
+    EXPECT_TRUE(data->Skinned());
+    EXPECT_EQ(data->SkinIndex, 0);
+    EXPECT_EQ(data->BorderIndex, 0);
+    data->SetSkinSection("TsNothing");
+    EXPECT_EQ(data->SkinIndex, 1);
+    EXPECT_EQ(data->BorderIndex, 1);
+    data->SetSkinSection("tsplain");  // found without letter case, but has no border
+    EXPECT_EQ(data->SkinIndex, 2);
+    EXPECT_EQ(data->BorderIndex, -1);
+  }
+  TTestSkin skin({Section("TsListView")}, {});
+  Send(SKM_SETNEWSKIN);  // a skin without the fallback section
+  EXPECT_EQ(data->SkinIndex, -1);
+  EXPECT_EQ(data->BorderIndex, -1);
+  EXPECT_FALSE(data->Skinned());
+}
+
+TEST_F(CommonData, OnlyPartlyTransparentSectionsRepaintForTransparencyUpdates) {
+  TsGeneralData glass = Section("Glass");
+  glass.PaintingTransparency = 40;
+  TTestSkin skin({Section("Solid"), glass}, {});
+  ShowForm();
+  data->SetSkinSection("Solid");
+  data->BGChanged = false;
+  control->repaints = 0;
+  Send(SKM_UPDATETRANSPARENT);
+  EXPECT_FALSE(data->BGChanged);
+  EXPECT_EQ(control->repaints, 0);
+  data->SetSkinSection("Glass");
+  data->BGChanged = false;
+  Send(SKM_UPDATETRANSPARENT);
+  EXPECT_TRUE(data->BGChanged);
+  EXPECT_EQ(control->repaints, 1);
 }

@@ -97,9 +97,9 @@ TEST_F(CtrlUtils, MessagesReachGraphicControlsByPerformAndWindowsAtTheirWindow) 
   auto* control = Child<TSkinTestControl>(panel, 0, 0);
   control->HandleNeeded();
   control->Data()->BGChanged = false;
-  EXPECT_TRUE(SendAMessage(control->GetHandle(), kIsCacheReady));
+  EXPECT_TRUE(SendAMessage(control->GetHandle(), SKM_ISCACHEREADY));
   control->Data()->BGChanged = true;
-  EXPECT_FALSE(SendAMessage(control->GetHandle(), kIsCacheReady));
+  EXPECT_FALSE(SendAMessage(control->GetHandle(), SKM_ISCACHEREADY));
 
   auto* shape = Child<TSkinTestShape>(panel, 0, 0);
   SendBGChanged(shape, true);
@@ -112,7 +112,7 @@ TEST_F(CtrlUtils, MessagesReachGraphicControlsByPerformAndWindowsAtTheirWindow) 
   window->WatchWindow();
   SendBGChanged(window, true);
   ASSERT_EQ(window->seen_by_window.size(), 1u);
-  EXPECT_EQ(window->seen_by_window[0].msg, kBGChanged);
+  EXPECT_EQ(window->seen_by_window[0].msg, SKM_BGCHANGED);
   EXPECT_EQ(window->seen_by_window[0].lparam, -1);
 }
 
@@ -122,12 +122,12 @@ TEST_F(CtrlUtils, ANoticeToAControlWithoutWindowCreatesNone) {
   ASSERT_FALSE(window->HandleAllocated());
   SendBGChanged(window, true);
   EXPECT_FALSE(window->HandleAllocated());
-  EXPECT_EQ(CountOf(window->seen, kBGChanged), 1);  // still told
+  EXPECT_EQ(CountOf(window->seen, SKM_BGCHANGED), 1);  // still told
 
   RefreshWindowAndChildren(panel, true);
   EXPECT_FALSE(panel->HandleAllocated());
   EXPECT_FALSE(window->HandleAllocated());
-  EXPECT_EQ(CountOf(window->seen, kBGChanged), 2);
+  EXPECT_EQ(CountOf(window->seen, SKM_BGCHANGED), 2);
 }
 
 TEST_F(CtrlUtils, TextFlagsFollowTheAlignmentAndTheReadingOrder) {
@@ -168,12 +168,12 @@ TEST_F(CtrlUtils, RefreshWithoutTheFlagRepaintsWithoutAnyBackgroundNotice) {
   EXPECT_TRUE(Invalid(panel));
   EXPECT_TRUE(Invalid(inner));
   EXPECT_TRUE(Invalid(deepest));
-  EXPECT_EQ(CountOf(inner->seen, kBGChanged) + CountOf(deepest->seen, kBGChanged), 0);
+  EXPECT_EQ(CountOf(inner->seen, SKM_BGCHANGED) + CountOf(deepest->seen, SKM_BGCHANGED), 0);
 
   RefreshWindowAndChildren(panel, true);
-  EXPECT_EQ(CountOf(panel->seen, kBGChanged), 0);  // the children are told, not the control
-  EXPECT_EQ(CountOf(inner->seen, kBGChanged), 1);
-  EXPECT_EQ(CountOf(deepest->seen, kBGChanged), 1);
+  EXPECT_EQ(CountOf(panel->seen, SKM_BGCHANGED), 0);  // the children are told, not the control
+  EXPECT_EQ(CountOf(inner->seen, SKM_BGCHANGED), 1);
+  EXPECT_EQ(CountOf(deepest->seen, SKM_BGCHANGED), 1);
   EXPECT_EQ(inner->seen.back().lparam, -1);
   EXPECT_TRUE(shape->seen.empty());
 }
@@ -273,4 +273,109 @@ TEST_F(CtrlUtils, BroadcastWithoutStyleInvalidatesWindowsAndRepaintsLabels) {
   EXPECT_EQ(label->repaints, 1);
   EXPECT_TRUE(shape->seen.empty());
   EXPECT_TRUE(window->seen.empty());  // no notice without a style object
+}
+
+TEST_F(CtrlUtils, BroadcastTellsAndRepaintsEachKindOfStyledChildAsItNeeds) {
+  struct Expected {
+    int kind;
+    int notices_without_flag;  // with LParam 0
+    int repaints_without_flag;
+    int notices_with_flag;  // with LParam -1
+    int repaints_with_flag;
+  };
+  const Expected table[] = {
+      {3, 0, 0, 0, 0},   {31, 0, 0, 1, 0},  {33, 0, 0, 1, 0},  {51, 1, 1, 1, 1},  {57, 1, 1, 1, 1},
+      {68, 1, 1, 1, 1},  {74, 1, 1, 1, 1},  {58, 0, 0, 0, 0},  {91, 0, 1, 1, 1},  {93, 0, 1, 1, 1},
+      {95, 0, 1, 1, 1},  {141, 0, 1, 1, 1}, {142, 0, 1, 1, 1}, {151, 0, 0, 0, 0}, {161, 0, 0, 1, 0},
+      {165, 0, 0, 1, 0}, {110, 0, 0, 0, 0},
+  };
+  for (const Expected& e : table) {
+    auto* child = New<TStyledTestControl>(form, e.kind);
+    child->SetParent(panel);
+    BroadcastRepaint(panel, false);
+    EXPECT_EQ(CountOf(child->seen, SKM_BGCHANGED), e.notices_without_flag) << "kind " << e.kind;
+    if (!child->seen.empty()) EXPECT_EQ(child->seen.back().lparam, 0) << "kind " << e.kind;
+    EXPECT_EQ(child->repaints, e.repaints_without_flag) << "kind " << e.kind;
+    EXPECT_EQ(child->invalidates - child->repaints, 0) << "kind " << e.kind;
+    child->seen.clear();
+    child->repaints = child->invalidates = 0;
+    BroadcastRepaint(panel, true);
+    EXPECT_EQ(CountOf(child->seen, SKM_BGCHANGED), e.notices_with_flag) << "kind " << e.kind;
+    if (!child->seen.empty()) EXPECT_EQ(child->seen.back().lparam, -1) << "kind " << e.kind;
+    EXPECT_EQ(child->repaints, e.repaints_with_flag) << "kind " << e.kind;
+    bool invalidated_only = e.kind == 161 || e.kind == 165;
+    EXPECT_EQ(child->invalidates - child->repaints > 0, invalidated_only) << "kind " << e.kind;
+    Free(child);
+  }
+}
+
+TEST_F(CtrlUtils, ABroadcastLeavesAScrollBarToTheControlItBelongsTo) {
+  auto* list = New<TStyledTestControl>(form, 8);
+  list->SetParent(panel);
+  auto* bar = New<TStyledTestControl>(list, 142);  // the list's own bar, beside it
+  bar->SetParent(panel);
+  BroadcastRepaint(panel, true);
+  EXPECT_TRUE(bar->seen.empty());
+  EXPECT_EQ(bar->repaints, 0);
+}
+
+TEST_F(CtrlUtils, PartlyTransparentPanelsOfKind151RepaintWithTheFlag) {
+  TsGeneralData glass = Section("Glass");
+  glass.PaintingTransparency = 30;
+  TTestSkin skin({glass}, {});
+  auto* child = New<TStyledTestControl>(form, 151);
+  child->Style()->SetSkinSection("Glass");
+  child->SetParent(panel);
+  BroadcastRepaint(panel, false);
+  EXPECT_EQ(child->repaints, 0);
+  BroadcastRepaint(panel, true);
+  EXPECT_EQ(child->repaints, 1);
+  EXPECT_EQ(CountOf(child->seen, SKM_BGCHANGED), 1);
+}
+
+TEST_F(CtrlUtils, ChildShadowsComeFromTheSkinOrTheChildsOwnSettings) {
+  auto* container = New<TStyledTestControl>(form, 51);
+  container->SetBounds(0, 0, 200, 100);
+  container->SetParent(form);
+  auto make = [&](int kind, bool own_shadow) {
+    auto* c = New<TStyledTestControl>(form, kind);
+    c->SetParent(container);
+    c->Style()->GetEffects()->GetShadow()->SetEnabled(own_shadow);
+    return c;
+  };
+  auto* casting = make(91, true);
+  auto* plain = make(91, false);
+  auto* kindless = make(0, true);
+  auto* hidden = make(91, true);
+  hidden->SetVisible(false);
+  ASSERT_TRUE(casting->Style()->GetEffects()->GetShadow()->GetEnabled());
+  TBitmap* bitmap = New<TBitmap>();
+  bitmap->SetSize(200, 100);
+  PaintChildShadows(container, bitmap);
+  ASSERT_EQ(casting->Style()->shadows.size(), 1u);
+  EXPECT_EQ(casting->Style()->shadows[0].x, 0);
+  EXPECT_EQ(casting->Style()->shadows[0].y, 0);
+  EXPECT_TRUE(plain->Style()->shadows.empty());
+  EXPECT_TRUE(kindless->Style()->shadows.empty());
+  EXPECT_TRUE(hidden->Style()->shadows.empty());
+
+  {
+    // With a skin the section decides, whatever the own settings say.
+    TsGeneralData shadowed = Section("Shadowed");
+    shadowed.ShadowEnabled = true;
+    TTestSkin skin({shadowed, Section("Flat")}, {});
+    plain->Style()->SetSkinSection("Shadowed");
+    casting->Style()->SetSkinSection("Flat");
+    PaintChildShadows(container, bitmap);
+    EXPECT_EQ(plain->Style()->shadows.size(), 1u);
+    EXPECT_EQ(casting->Style()->shadows.size(), 1u);  // not again
+  }
+
+  // A child being destroyed ends the walk.
+  plain->Style()->SetSkinSection("");
+  auto* after = make(91, true);
+  casting->MarkDestroying();
+  PaintChildShadows(container, bitmap);
+  EXPECT_TRUE(after->Style()->shadows.empty());
+  Free(bitmap);
 }

@@ -36,8 +36,9 @@ TSkinTestControl::TSkinTestControl(TComponent* owner, bool cache_bmp)
 TSkinTestControl::~TSkinTestControl() { Free(data_); }
 
 void TSkinTestControl::WndProc(TMessage& message) {
-  if (message.Msg >= 0xA000 && message.Msg <= 0xA464) seen.push_back({message.Msg, message.LParam});
-  if (message.Msg == kIsUpdating && is_updating_answer) {
+  if (message.Msg >= SKM_LIBFIRST && message.Msg <= SKM_PAINTLAST)
+    seen.push_back({message.Msg, message.LParam});
+  if (message.Msg == SKM_ISUPDATING && is_updating_answer) {
     message.Result = is_updating_answer;
     return;
   }
@@ -70,7 +71,8 @@ TK_CLASS_INFO(TSkinTestShape, TGraphicControl)
 TSkinTestShape::TSkinTestShape(TComponent* owner) : TGraphicControl(owner) { SetBounds(0, 0, 30, 20); }
 
 void TSkinTestShape::WndProc(TMessage& message) {
-  if (message.Msg >= 0xA000 && message.Msg <= 0xA464) seen.push_back({message.Msg, message.LParam});
+  if (message.Msg >= SKM_LIBFIRST && message.Msg <= SKM_PAINTLAST)
+    seen.push_back({message.Msg, message.LParam});
   if (message.Msg == WM_PAINT && message.WParam) {
     auto dc = reinterpret_cast<HDC>(message.WParam);
     TPaint paint{};
@@ -109,7 +111,8 @@ TSkinTestWindow::TSkinTestWindow(TComponent* owner) : TCustomControl(owner) {
 }
 
 void TSkinTestWindow::WndProc(TMessage& message) {
-  if (message.Msg >= 0xA000 && message.Msg <= 0xA464) seen.push_back({message.Msg, message.LParam});
+  if (message.Msg >= SKM_LIBFIRST && message.Msg <= SKM_PAINTLAST)
+    seen.push_back({message.Msg, message.LParam});
   if (message.Msg == WM_NCDESTROY) Watched().erase(handle_);
   inherited::WndProc(message);
 }
@@ -124,6 +127,67 @@ LRESULT CALLBACK TSkinTestWindow::WatchProc(HWND window, UINT msg, WPARAM wparam
   auto it = Watched().find(window);
   if (it == Watched().end()) return DefWindowProcA(window, msg, wparam, lparam);
   TSkinTestWindow* self = it->second;
-  if (msg >= 0xA000 && msg <= 0xA464) self->seen_by_window.push_back({msg, lparam});
+  if (msg >= SKM_LIBFIRST && msg <= SKM_PAINTLAST) self->seen_by_window.push_back({msg, lparam});
   return CallWindowProcA(self->old_proc_, window, msg, wparam, lparam);
+}
+
+// ---- TStyledTestControl -------------------------------------------------------------------
+
+void TTestStyle::PaintBitmap(TCanvas* canvas, int x, int y) {
+  (void)canvas;
+  shadows.push_back({x, y});
+}
+
+TK_CLASS_INFO(TStyledTestControl, TCustomControl)
+
+TStyledTestControl::TStyledTestControl(TComponent* owner, int kind)
+    : TCustomControl(owner), style_(New<TTestStyle>(this)) {
+  style_->COC = kind;
+  SetControlStyle(GetControlStyle() + TControlStyle{csAcceptsControls});
+  SetBounds(0, 0, 40, 20);
+}
+
+TStyledTestControl::~TStyledTestControl() { Free(style_); }
+
+void TStyledTestControl::WndProc(TMessage& message) {
+  if (message.Msg >= SKM_LIBFIRST && message.Msg <= SKM_PAINTLAST)
+    seen.push_back({message.Msg, message.LParam});
+  if (style_->HandleFirst(message)) return;
+  inherited::WndProc(message);
+}
+
+void TStyledTestControl::Invalidate() {
+  ++invalidates;
+  inherited::Invalidate();
+}
+
+void TStyledTestControl::Repaint() {
+  ++repaints;
+  inherited::Repaint();
+}
+
+// ---- TTestSkin ----------------------------------------------------------------------------
+
+TTestSkin::TTestSkin(const std::vector<TsGeneralData>& sections, const std::vector<std::string>& bordered) {
+  SkinGeneralData = sections;
+  for (const std::string& name : bordered) {
+    TsMaskData mask;
+    mask.SectionName = name;
+    mask.PropertyName = "BORDERSMASK";
+    mask.ImageCount = 1;
+    SkinMasks.push_back(mask);
+  }
+  SkinData().SkinLoaded = true;
+}
+
+TTestSkin::~TTestSkin() {
+  SkinData().SkinLoaded = false;
+  SkinGeneralData.clear();
+  SkinMasks.clear();
+}
+
+TsGeneralData Section(const std::string& name) {
+  TsGeneralData section;
+  section.SectionName = name;
+  return section;
 }

@@ -9,20 +9,9 @@
 #include <vector>
 
 #include "skin/engine/scommondata.h"
+#include "skin/engine/sgenstyle.h"
+#include "skin/engine/smessages.h"
 #include "toolkit/controls.h"
-
-// Library messages the tests send and watch for.
-constexpr UINT kGetSkinObject = 0xA000;
-constexpr UINT kBGChanged = 0xA401;
-constexpr UINT kSetNewSkin = 0xA402;
-constexpr UINT kRemoveSkin = 0xA403;
-constexpr UINT kRefresh = 0xA407;
-constexpr UINT kGetCacheInfo = 0xA408;
-constexpr UINT kRepaintSection = 0xA409;
-constexpr UINT kBoundsChanged = 0xA40B;
-constexpr UINT kSetUpdating = 0xA40E;
-constexpr UINT kIsCacheReady = 0xA40F;
-constexpr UINT kIsUpdating = 0xA411;
 
 // One message as a control's WindowProc saw it.
 struct TSeenMessage {
@@ -125,3 +114,44 @@ class TSkinTestWindow : public TCustomControl {
   static LRESULT CALLBACK WatchProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam);
   WNDPROC old_proc_ = nullptr;
 };
+
+// A style that notes where it paints its shadow onto a parent's canvas.
+class TTestStyle : public TsGenStyle {
+ public:
+  using TsGenStyle::TsGenStyle;
+  void PaintBitmap(TCanvas* canvas, int x, int y) override;
+  std::vector<POINT> shadows;
+};
+
+// A windowed control with a style object of a given kind; its window procedure hands every
+// message to the style first.
+class TStyledTestControl : public TCustomControl {
+  TK_CLASS(TStyledTestControl, TCustomControl)
+
+ public:
+  explicit TStyledTestControl(TComponent* owner) : TStyledTestControl(owner, 0) {}
+  TStyledTestControl(TComponent* owner, int kind);
+  ~TStyledTestControl() override;
+  void WndProc(TMessage& message) override;
+  void Invalidate() override;
+  void Repaint() override;
+  void MarkDestroying() { Destroying(); }
+  TTestStyle* Style() const { return style_; }
+
+  std::vector<TSeenMessage> seen;
+  int invalidates = 0;
+  int repaints = 0;
+
+ private:
+  TTestStyle* style_;
+};
+
+// Makes the given sections (and their "BORDERSMASK" masks) the loaded skin while it lives.
+class TTestSkin {
+ public:
+  TTestSkin(const std::vector<TsGeneralData>& sections, const std::vector<std::string>& bordered);
+  ~TTestSkin();
+  TTestSkin(const TTestSkin&) = delete;
+  TTestSkin& operator=(const TTestSkin&) = delete;
+};
+TsGeneralData Section(const std::string& name);
