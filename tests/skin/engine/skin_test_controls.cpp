@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <map>
+#include <new>
 
-#include "toolkit/canvas.h"
+namespace {
+bool IsLibMessage(UINT msg) { return msg >= SKM_LIBFIRST && msg <= SKM_PAINTLAST; }
+}  // namespace
 
 int CountOf(const std::vector<TSeenMessage>& seen, UINT msg) {
   return static_cast<int>(
@@ -13,16 +15,13 @@ int CountOf(const std::vector<TSeenMessage>& seen, UINT msg) {
 }
 
 void* PoisonedNew(size_t size) {
-  void* block = std::malloc(size);
-  if (!block) throw std::bad_alloc();
-  return block;
+  if (void* block = std::malloc(size)) return block;
+  throw std::bad_alloc();
 }
 
 void PoisonedDelete(void* block, size_t size) {
-  if (block) std::memset(block, 0xDD, size);  // kept: freed at exit by the system
+  if (block) std::memset(block, 0xDD, size);
 }
-
-// ---- TSkinTestControl ---------------------------------------------------------------------
 
 TK_CLASS_INFO(TSkinTestControl, TCustomControl)
 
@@ -36,8 +35,7 @@ TSkinTestControl::TSkinTestControl(TComponent* owner, bool cache_bmp)
 TSkinTestControl::~TSkinTestControl() { Free(data_); }
 
 void TSkinTestControl::WndProc(TMessage& message) {
-  if (message.Msg >= SKM_LIBFIRST && message.Msg <= SKM_PAINTLAST)
-    seen.push_back({message.Msg, message.LParam});
+  if (IsLibMessage(message.Msg)) seen.push_back({message.Msg, message.LParam});
   if (message.Msg == SKM_ISUPDATING && is_updating_answer) {
     message.Result = is_updating_answer;
     return;
@@ -62,77 +60,6 @@ void TSkinTestControl::Loaded() {
   data_->Loaded();
 }
 
-void TSkinTestControl::Paint() { ++paints; }
-
-// ---- TSkinTestShape -----------------------------------------------------------------------
-
-TK_CLASS_INFO(TSkinTestShape, TGraphicControl)
-
-TSkinTestShape::TSkinTestShape(TComponent* owner) : TGraphicControl(owner) { SetBounds(0, 0, 30, 20); }
-
-void TSkinTestShape::WndProc(TMessage& message) {
-  if (message.Msg >= SKM_LIBFIRST && message.Msg <= SKM_PAINTLAST)
-    seen.push_back({message.Msg, message.LParam});
-  if (message.Msg == WM_PAINT && message.WParam) {
-    auto dc = reinterpret_cast<HDC>(message.WParam);
-    TPaint paint{};
-    GetViewportOrgEx(dc, &paint.origin);
-    GetClipBox(dc, &paint.clip);
-    paint.paint_copy = GetControlState().Contains(csPaintCopy);
-    paints.push_back(paint);
-  }
-  inherited::WndProc(message);
-}
-
-// ---- TSkinTestLabel -----------------------------------------------------------------------
-
-TK_CLASS_INFO(TSkinTestLabel, TCustomControl)
-
-TSkinTestLabel::TSkinTestLabel(TComponent* owner) : TCustomControl(owner) { SetBounds(0, 0, 50, 16); }
-
-void TSkinTestLabel::Repaint() { ++repaints; }
-
-bool IsTestLabel(TControl* control) { return control->Is<TSkinTestLabel>(); }
-
-// ---- TSkinTestWindow ----------------------------------------------------------------------
-
-TK_CLASS_INFO(TSkinTestWindow, TCustomControl)
-
-namespace {
-std::map<HWND, TSkinTestWindow*>& Watched() {
-  static std::map<HWND, TSkinTestWindow*> watched;
-  return watched;
-}
-}  // namespace
-
-TSkinTestWindow::TSkinTestWindow(TComponent* owner) : TCustomControl(owner) {
-  SetControlStyle(GetControlStyle() + TControlStyle{csAcceptsControls});
-  SetBounds(0, 0, 60, 30);
-}
-
-void TSkinTestWindow::WndProc(TMessage& message) {
-  if (message.Msg >= SKM_LIBFIRST && message.Msg <= SKM_PAINTLAST)
-    seen.push_back({message.Msg, message.LParam});
-  if (message.Msg == WM_NCDESTROY) Watched().erase(handle_);
-  inherited::WndProc(message);
-}
-
-void TSkinTestWindow::WatchWindow() {
-  Watched()[GetHandle()] = this;
-  old_proc_ = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(GetHandle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TSkinTestWindow::WatchProc)));
-}
-
-LRESULT CALLBACK TSkinTestWindow::WatchProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) {
-  auto it = Watched().find(window);
-  if (it == Watched().end()) return DefWindowProcA(window, msg, wparam, lparam);
-  TSkinTestWindow* self = it->second;
-  if (msg >= SKM_LIBFIRST && msg <= SKM_PAINTLAST) self->seen_by_window.push_back({msg, lparam});
-  return CallWindowProcA(self->old_proc_, window, msg, wparam, lparam);
-}
-
-// ---- TStyledTestControl -------------------------------------------------------------------
-
 void TTestStyle::PaintBitmap(TCanvas* canvas, int x, int y) {
   (void)canvas;
   shadows.push_back({x, y});
@@ -150,8 +77,7 @@ TStyledTestControl::TStyledTestControl(TComponent* owner, int kind)
 TStyledTestControl::~TStyledTestControl() { Free(style_); }
 
 void TStyledTestControl::WndProc(TMessage& message) {
-  if (message.Msg >= SKM_LIBFIRST && message.Msg <= SKM_PAINTLAST)
-    seen.push_back({message.Msg, message.LParam});
+  if (IsLibMessage(message.Msg)) seen.push_back({message.Msg, message.LParam});
   if (style_->HandleFirst(message)) return;
   inherited::WndProc(message);
 }
@@ -166,17 +92,45 @@ void TStyledTestControl::Repaint() {
   inherited::Repaint();
 }
 
-// ---- TTestSkin ----------------------------------------------------------------------------
+TK_CLASS_INFO(TSkinTestShape, TGraphicControl)
+
+TSkinTestShape::TSkinTestShape(TComponent* owner) : TGraphicControl(owner) { SetBounds(0, 0, 30, 20); }
+
+void TSkinTestShape::WndProc(TMessage& message) {
+  if (IsLibMessage(message.Msg)) seen.push_back({message.Msg, message.LParam});
+  if (message.Msg == WM_PAINT && message.WParam) {
+    auto dc = reinterpret_cast<HDC>(message.WParam);
+    TPaint paint{};
+    GetViewportOrgEx(dc, &paint.origin);
+    GetClipBox(dc, &paint.clip);
+    paint.paint_copy = GetControlState().Contains(csPaintCopy);
+    paints.push_back(paint);
+  }
+  inherited::WndProc(message);
+}
+
+TK_CLASS_INFO(TSkinTestLabel, TCustomControl)
+
+TSkinTestLabel::TSkinTestLabel(TComponent* owner) : TCustomControl(owner) { SetBounds(0, 0, 50, 16); }
+
+bool IsTestLabel(TControl* control) { return control->Is<TSkinTestLabel>(); }
+
+TK_CLASS_INFO(TSkinTestWindow, TCustomControl)
+
+TSkinTestWindow::TSkinTestWindow(TComponent* owner) : TCustomControl(owner) {
+  SetControlStyle(GetControlStyle() + TControlStyle{csAcceptsControls});
+  SetBounds(0, 0, 60, 30);
+}
+
+void TSkinTestWindow::WndProc(TMessage& message) {
+  if (IsLibMessage(message.Msg)) seen.push_back({message.Msg, message.LParam});
+  inherited::WndProc(message);
+}
 
 TTestSkin::TTestSkin(const std::vector<TsGeneralData>& sections, const std::vector<std::string>& bordered) {
   SkinGeneralData = sections;
-  for (const std::string& name : bordered) {
-    TsMaskData mask;
-    mask.SectionName = name;
-    mask.PropertyName = "BORDERSMASK";
-    mask.ImageCount = 1;
-    SkinMasks.push_back(mask);
-  }
+  for (const std::string& name : bordered)
+    SkinMasks.push_back(TsMaskData{nullptr, name, "BORDERSMASK", {}, 1, 0});
   SkinData().SkinLoaded = true;
 }
 
@@ -186,8 +140,10 @@ TTestSkin::~TTestSkin() {
   SkinMasks.clear();
 }
 
-TsGeneralData Section(const std::string& name) {
+TsGeneralData Section(const std::string& name, int transparency, bool shadow) {
   TsGeneralData section;
   section.SectionName = name;
+  section.PaintingTransparency = transparency;
+  section.ShadowEnabled = shadow;
   return section;
 }
