@@ -97,7 +97,9 @@ TEST_F(CtrlUtils, BroadcastWithoutTheFlagStillTellsPanelsAndGroupBoxesButNotButt
     auto* child = Child<TStyledTestControl>(panel, 0, 0, e.kind);
     BroadcastRepaint(panel, false);
     EXPECT_EQ(CountOf(child->seen, SKM_BGCHANGED), e.notices_without_flag) << e.kind;
-    if (!child->seen.empty()) EXPECT_EQ(child->seen.back().lparam, 0) << e.kind;
+    if (!child->seen.empty()) {
+      EXPECT_EQ(child->seen.back().lparam, 0) << e.kind;
+    }
     EXPECT_EQ(child->repaints, e.repaints_without_flag) << e.kind;
     child->seen.clear();
     child->repaints = child->invalidates = 0;
