@@ -3,14 +3,19 @@
 // skin-folder twin of the same skin loads to the same tables.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <tuple>
 
+#include "skin/engine/sblend.h"
+#include "skin/engine/sitempaint.h"
+#include "skin/engine/smaskpaint.h"
 #include "skin/engine/sskinmanager.h"
 #include "skin_test_support.h"
 #include "toolkit/bitmap.h"
+#include "toolkit/canvas.h"
 #include "toolkit/formreader.h"
 
 namespace {
@@ -160,4 +165,108 @@ TEST_F(InternalSkin, TheSkinFolderTwinLoadsToTheSameTables) {
   EXPECT_EQ(SkinPatterns[0].SectionName, "MDIAREA");
   ASSERT_NE(MasterBitmap, nullptr);
   EXPECT_EQ(MasterBitmap->GetWidth(), 192);
+}
+
+namespace {
+
+// A pixel of a 24-bit bitmap as 0x00RRGGBB.
+unsigned PixelAt(TBitmap& bmp, int x, int y) {
+  const uint8_t* p = bmp.GetScanLine(y) + 3 * x;
+  return (p[2] << 16) | (p[1] << 8) | p[0];
+}
+
+// True when any pixel of r differs from the colour.
+bool Differs(TBitmap& bmp, const RECT& r, unsigned colour) {
+  for (int y = r.top; y < r.bottom; ++y) {
+    for (int x = r.left; x < r.right; ++x) {
+      if (PixelAt(bmp, x, y) != colour) return true;
+    }
+  }
+  return false;
+}
+
+bool SameArea(TBitmap& a, const RECT& ra, TBitmap& b, const RECT& rb) {
+  for (int y = 0; y < ra.bottom - ra.top; ++y) {
+    for (int x = 0; x < ra.right - ra.left; ++x) {
+      if (PixelAt(a, ra.left + x, ra.top + y) != PixelAt(b, rb.left + x, rb.top + y)) return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+// The picture to judge the skin by (written to the build folder as engine_sheet.bmp): every
+// section painted by the engine at three sizes as normal, hot, pressed and disabled, then every
+// mask in every state. Every framed section shows its frame, and a button's hot and pressed
+// looks differ from its normal one and from each other.
+TEST_F(InternalSkin, EverySectionAndMaskPaintsIntoThePictureSheet) {
+  TsSkinManager manager(nullptr);
+  LoadInternal(manager);
+  const SIZE sizes[] = {{24, 24}, {75, 25}, {140, 40}};
+  const int label_width = 130, gap = 6, row = 46;
+  const unsigned white = 0xFFFFFF;
+  int mask_rows_height = 0;
+  for (int m = 0; m < static_cast<int>(SkinMasks.size()); ++m) {
+    mask_rows_height += std::max<int>(GetMaskFrameSize(m).cy, 12) + gap;
+  }
+  const int sections = static_cast<int>(SkinGeneralData.size());
+  TBitmap sheet;
+  sheet.SetPixelFormat(pf24bit);
+  sheet.SetSize(label_width + 4 * (24 + 75 + 140 + 3 * gap) + gap, sections * row + mask_rows_height + gap);
+  sheet.GetCanvas()->GetBrush()->SetColor(clWhite);
+  sheet.GetCanvas()->FillRect({0, 0, sheet.GetWidth(), sheet.GetHeight()});
+  sheet.GetCanvas()->GetFont()->SetName("Arial");
+  sheet.GetCanvas()->GetFont()->SetHeight(-11);
+
+  std::map<std::string, std::vector<RECT>> cells;  // section -> the 75 x 25 cells by state
+  int y = gap;
+  for (int s = 0; s < sections; ++s, y += row) {
+    const std::string name = SkinGeneralData[s].SectionName;
+    if (name.empty()) continue;
+    sheet.GetCanvas()->TextOut(2, y + 4, name);
+    int x = label_width;
+    for (int state = 0; state < 4; ++state) {
+      for (const SIZE& size : sizes) {
+        const RECT r{x, y, x + size.cx, y + size.cy};
+        if (state < 3) {
+          PaintItem(s, name, EmptyCI, state, true, r, {0, 0}, &sheet);
+        } else {
+          TBitmap disabled;
+          disabled.SetPixelFormat(pf24bit);
+          disabled.SetSize(size.cx, size.cy);
+          PaintItemWhole(s, name, EmptyCI, 0, true, {0, 0}, &disabled);
+          FillControlBG(&disabled, TsDisabledKind{dkGrayed, dkBlended}, nullptr, {0, 0}, EmptyCI);
+          sheet.GetCanvas()->Draw(r.left, r.top, &disabled);
+        }
+        if (size.cx == 75) cells[name].push_back(r);
+        x += size.cx + gap;
+      }
+      x += gap;
+    }
+    if (GetMaskIndex(s, name, "BORDERSMASK") >= 0) {
+      // The frame's corners are painted (not left white) in every state.
+      for (const RECT& r : cells[name]) {
+        EXPECT_TRUE(Differs(sheet, {r.left, r.top, r.left + 3, r.top + 3}, white)) << name;
+      }
+    }
+  }
+  for (int m = 0; m < static_cast<int>(SkinMasks.size()); ++m) {
+    const TsMaskData& mask = SkinMasks[m];
+    const SIZE frame = GetMaskFrameSize(m);
+    sheet.GetCanvas()->TextOut(2, y, mask.SectionName + "." + mask.PropertyName);
+    const int states = mask.Bmp ? 3 : std::max<int>(mask.ImageCount, 1);
+    for (int state = 0; state < states; ++state) {
+      DrawSkinGlyph(&sheet, {2 * label_width + state * (frame.cx + gap), y}, state, mask, 1);
+    }
+    y += std::max<int>(frame.cy, 12) + gap;
+  }
+  sheet.SaveToFile(SkinFile("engine_sheet.bmp"));
+
+  const std::vector<RECT>& button = cells["TsButton"];
+  ASSERT_EQ(button.size(), 4u);
+  EXPECT_FALSE(SameArea(sheet, button[0], sheet, button[1])) << "hot looks like normal";
+  EXPECT_FALSE(SameArea(sheet, button[0], sheet, button[2])) << "pressed looks like normal";
+  EXPECT_FALSE(SameArea(sheet, button[1], sheet, button[2])) << "pressed looks like hot";
+  EXPECT_FALSE(SameArea(sheet, button[0], sheet, button[3])) << "disabled looks like normal";
 }
