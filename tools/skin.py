@@ -613,13 +613,13 @@ def previews(art, sections):
     """A small window with the skin's controls in their states, for judging the whole."""
     values = {n.upper(): v for n, v in sections}
     pic = lambda name, state: art.PICTURES[name](state)
-    win = art.Img(300, 150)
-    win_body = preview(None, values["FORM"], False, pic("form_border", 0), 0, 300, 150)
+    win = art.Img(380, 150)
+    win_body = preview(None, values["FORM"], False, pic("form_border", 0), 0, 380, 150)
     paste(win, win_body, 0, 0)
-    title = preview(None, values["FORMTITLE"], True, pic("form_title_border", 1), 1, 300, 24)
+    title = preview(None, values["FORMTITLE"], True, pic("form_title_border", 1), 1, 380, 24)
     paste(win, title, 0, 0)
     for k, (name, state) in enumerate((("bicon_close", 1), ("bicon_max", 0), ("bicon_min", 2))):
-        paste(win, pic(name, state), 300 - 4 - (k + 1) * 18, 4)
+        paste(win, pic(name, state), 380 - 4 - (k + 1) * 18, 4)
     for state in range(3):
         paste(win, preview(None, values["TSBUTTON"], state > 0, pic("button_border", state), state, 75, 23),
               10 + state * 85, 34)
@@ -635,7 +635,7 @@ def previews(art, sections):
     paste(win, pic("grip_h", 1), 75, 126)
     paste(win, preview(None, values["SCROLLBTNRIGHT"], False, pic("button_border", 2), 2, 17, 17), 173, 122)
     paste(win, pic("arrow_right", 2), 177, 126)
-    paste(win, preview(None, values["TSGROUPBOX"], False, pic("groupbox_border", 0), 0, 90, 40), 200, 100)
+    paste(win, preview(None, values["TSGROUPBOX"], False, pic("groupbox_border", 0), 0, 100, 80), 270, 34)
     return win
 
 

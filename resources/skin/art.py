@@ -192,11 +192,15 @@ def title_button(symbol):
                       WHITE, 0.8, aa=True)
         d = 1 if state == 2 else 0
         if symbol == "close":
-            for t in (0.0,):
-                img.shape(lambda x, y: abs((x - 8.5 - d) - (y - 8.5 - d)) <= 1.1 and abs(x - 8.5 - d) <= 3.6
-                          and abs(y - 8.5 - d) <= 3.6, ink)
-                img.shape(lambda x, y: abs((x - 8.5 - d) + (y - 8.5 - d)) <= 1.1 and abs(x - 8.5 - d) <= 3.6
-                          and abs(y - 8.5 - d) <= 3.6, ink)
+            img.pixels(["##.....##",
+                        "###...###",
+                        ".###.###.",
+                        "..#####..",
+                        "...###...",
+                        "..#####..",
+                        ".###.###.",
+                        "###...###",
+                        "##.....##"], {"#": (ink, 1.0)}, 4 + d, 4 + d)
         elif symbol == "max":
             img.rect(4 + d, 4 + d, 13 + d, 6 + d, ink)
             img.rect(4 + d, 6 + d, 5 + d, 13 + d, ink)

@@ -27,6 +27,19 @@ OwnedBitmap NewBitmap24(int width, int height) {
   return bmp;
 }
 
+// Scratch bitmaps kept between calls (a form's background would otherwise make a new section
+// of a megabyte or more at every paint): one for the body under transparency, one for the
+// gradient over an image. Painting happens on the main thread only. Freed at process end.
+enum ScratchSlot { kBodyScratch, kGradientScratch };
+TBitmap* Scratch(ScratchSlot slot, int width, int height) {
+  static OwnedBitmap bitmaps[2];
+  OwnedBitmap& bmp = bitmaps[slot];
+  if (!bmp) bmp = NewBitmap24(width, height);
+  if (bmp->GetWidth() < width || bmp->GetHeight() < height)
+    bmp->SetSize(std::max(width, bmp->GetWidth()), std::max(height, bmp->GetHeight()));
+  return bmp.get();
+}
+
 // The image of the body: a mask of the skin, a JPEG pattern, or none.
 struct BodyImage {
   int mask_index = -1;
@@ -92,10 +105,10 @@ void PaintBody(TBitmap* bmp, const RECT& q, const BodyValues& v, const BodyImage
   }
   if (v.gradient_percent > 0) {
     if (painted) {
-      OwnedBitmap grad = NewBitmap24(w, h);
-      GradientOrColor(grad.get(), RECT{0, 0, w, h}, v);
+      TBitmap* grad = Scratch(kGradientScratch, w, h);
+      GradientOrColor(grad, RECT{0, 0, w, h}, v);
       const int g = v.image_percent * 255 / 100;
-      BlendBitmapRect(bmp, grad.get(), RGB(g, g, g), RECT{0, 0, w, h}, POINT{q.left, q.top});
+      BlendBitmapRect(bmp, grad, RGB(g, g, g), RECT{0, 0, w, h}, POINT{q.left, q.top});
     } else {
       GradientOrColor(bmp, q, v);
     }
@@ -128,11 +141,11 @@ void PaintBackground(int skin_index, const TsCacheInfo& ci, int state, const REC
   } else {
     const int w = r.right - r.left, h = r.bottom - r.top;
     if (w < 1 || h < 1) return;
-    OwnedBitmap body = NewBitmap24(w, h);
-    PaintBody(body.get(), RECT{0, 0, w, h}, v, image);
+    TBitmap* body = Scratch(kBodyScratch, w, h);
+    PaintBody(body, RECT{0, 0, w, h}, v, image);
     CopyParent(bmp, r, ci, p);
     const int g = t * 255 / 100;
-    BlendBitmapRect(bmp, body.get(), RGB(g, g, g), RECT{0, 0, w, h}, POINT{r.left, r.top});
+    BlendBitmapRect(bmp, body, RGB(g, g, g), RECT{0, 0, w, h}, POINT{r.left, r.top});
   }
 }
 

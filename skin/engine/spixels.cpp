@@ -307,12 +307,16 @@ void PixBlendColorRectPercent(const TPixels24& bmp, TPixRect r, int transparency
   int left = std::max(r.Left, 0), top = std::max(r.Top, 0);
   int right = std::min(r.Right, bmp.Width - 1), bottom = std::min(r.Bottom, bmp.Height - 1);
   double p = std::clamp(transparency, 0, 100) / 100.0;
-  double c[3];
-  for (int i = 0; i < 3; ++i) c[i] = Channel(color, i) * (1 - p);
+  // Every channel value's result looked up: the same arithmetic, once per value, not per pixel.
+  uint8_t table[3][256];
+  for (int i = 0; i < 3; ++i) {
+    const double c = Channel(color, i) * (1 - p);
+    for (int v = 0; v < 256; ++v) table[i][v] = Byte(v * p + c);
+  }
   for (int y = top; y <= bottom; ++y) {
     uint8_t* d = bmp.At(left, y);
     for (int x = left; x <= right; ++x, d += 3)
-      for (int i = 0; i < 3; ++i) d[i] = Byte(d[i] * p + c[i]);
+      for (int i = 0; i < 3; ++i) d[i] = table[i][d[i]];
   }
 }
 
@@ -332,7 +336,23 @@ void PixBlendBitmapRect(const TPixels24& dst, const TPixels24& src, uint32_t wei
   if (!ClipSpan(dst, dst_x, dst_y, src, src_rect.Left, src_rect.Top, src_rect.Width(), src_rect.Height(),
                 nullptr, src.Height, s))
     return;
-  double a = (Channel(weight, 0) + Channel(weight, 1) + Channel(weight, 2)) / 768.0;
+  const int sum = Channel(weight, 0) + Channel(weight, 1) + Channel(weight, 2);
+  if (sum % 3 == 0) {
+    // A grey weight g makes the factor g / 256, exact in binary: S + (D - S) * g / 256 is then
+    // rounded (to even on ties) in integers with the very same result.
+    const int g = sum / 3;
+    for (int row = 0; row < s.h; ++row) {
+      uint8_t* d = dst.At(s.dx, s.dy + row);
+      const uint8_t* p = src.At(s.sx, s.sy + row);
+      for (int i = 0; i < s.w * 3; ++i) {
+        // Up when the rest is above a half, or a half and the quotient odd.
+        const int n = p[i] * (256 - g) + d[i] * g, q = n >> 8;
+        d[i] = static_cast<uint8_t>(q + (((n & 255) + (q & 1)) > 128));
+      }
+    }
+    return;
+  }
+  double a = sum / 768.0;
   for (int row = 0; row < s.h; ++row) {
     uint8_t* d = dst.At(s.dx, s.dy + row);
     const uint8_t* p = src.At(s.sx, s.sy + row);

@@ -41,7 +41,7 @@ std::string ReadSectionString(const TStrings& sections, std::string_view section
 int ReadSectionInteger(const TStrings& sections, std::string_view section, std::string_view key,
                        int default_value) {
   std::string text = ReadSectionString(sections, section, key, std::string());
-  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text = "$" + text.substr(2);
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.replace(0, 2, "$");
   int value = 0;
   return TryStrToInt(text, value) ? value : default_value;
 }
@@ -137,7 +137,9 @@ std::string NormalDir(std::string_view path) {
     result.back() = '\\';
     return result;
   }
-  return result + (result.size() == 1 ? ":\\" : "\\");
+  if (result.size() == 1) result += ':';
+  result += '\\';
+  return result;
 }
 
 // ---- Messages ------------------------------------------------------------------------------

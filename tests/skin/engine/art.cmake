@@ -5,3 +5,11 @@
 add_test(NAME skin_art_check
   COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tools/skin.py --check ${PROJECT_SOURCE_DIR}/resources/skin
           ${CMAKE_BINARY_DIR}/resources/skin)
+
+# The same skin read by the skin engine: the InternalSkins block into a skin manager, and the
+# skin folder through the folder loader, from the build folder (drive Z: under Wine).
+dravolin_test(internal_skin_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/internal_skin_test.cpp ${CMAKE_CURRENT_LIST_DIR}/skin_test_support.cpp
+  DEPENDS skin_engine)
+target_compile_definitions(internal_skin_test PRIVATE "DRAVOLIN_SKIN_DIR=\"Z:${CMAKE_BINARY_DIR}/resources/skin\"")
+add_dependencies(internal_skin_test dravolin_bitmaps)

@@ -5,7 +5,11 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <string>
 
+#include "skin/engine/sblend.h"
+#include "skin/engine/sbevels.h"
+#include "skin/engine/sborders.h"
 #include "skin/engine/sitempaint.h"
 #include "skin/engine/sskintables.h"
 #include "tests/skin/engine/skin_test_helpers.h"
@@ -127,6 +131,31 @@ TEST_F(ItemPaint, MaskImageWithoutValidIndexFallsBackToTheColour) {
   EXPECT_EQ(bmp->GetPixelColor(5, 5), kImage);
 }
 
+// The mixes a body is made of keep their rounding rule for every pair of channel values.
+TEST(BodyMixes, GreyWeightedBlendRoundsAsTheRuleSaysForEveryPair) {
+  auto fill = [](TBitmap* bmp, auto color) {
+    for (int y = 0; y < bmp->GetHeight(); ++y) {
+      uint8_t* row = bmp->GetScanLine(y);
+      for (int x = 0; x < bmp->GetWidth(); ++x) {
+        const TColor c = color(x, y);
+        row[3 * x] = GetBValue(c), row[3 * x + 1] = GetGValue(c), row[3 * x + 2] = GetRValue(c);
+      }
+    }
+  };
+  auto src = Filled(256, 256, clBlack);
+  fill(src.get(), [](int x, int y) { return RGB(x, y, 255 - x); });
+  for (int g : {0, 1, 102, 127, 128, 200, 255}) {
+    auto dst = Filled(256, 256, clBlack);
+    fill(dst.get(), [](int x, int y) { return RGB(y, x, y); });
+    BlendBitmapRect(dst.get(), src.get(), RGB(g, g, g), RECT{0, 0, 256, 256}, POINT{0, 0});
+    for (int y = 0; y < 256; y += 3)
+      for (int x = 0; x < 256; ++x) {
+        const TColor expected = BlendWeight(RGB(y, x, y), RGB(x, y, 255 - x), g);
+        ASSERT_EQ(dst->GetPixelColor(x, y), expected) << g << ": " << x << "," << y;
+      }
+  }
+}
+
 // ---- Transparency -----------------------------------------------------------------------------
 
 TEST_F(ItemPaint, FullTransparencyShowsOnlyTheParentWhenItsCacheIsReady) {
@@ -236,3 +265,98 @@ TEST_F(ItemPaint, PatternImageIsTiledAndCutAtTheRectangle) {
 }
 
 }  // namespace
+
+// ---- A picture to look at ---------------------------------------------------------------------
+
+// Sections painted as a person sees them: a button-like section (gradient over the colour,
+// masked frame) and a panel (tiled image, gradient, colour, half transparent over a parent)
+// at three sizes in the normal and hot state, raster borders of each state and the section
+// bevels, written to skin_gallery.bmp in the temporary folder (or DRAVOLIN_SKIN_PICTURE).
+TEST_F(ItemPaint, GalleryPictureIsWritten) {
+  auto gallery = Filled(420, 240, 0xE0E0E0);
+  // The frame: a dark ring with a lighter inside, a key pixel in each corner, a grey mask.
+  auto frame_master = Filled(60, 60, clBlack);
+  TCanvas* fc = frame_master->GetCanvas();
+  for (int s = 0; s < 3; ++s) {
+    fc->GetBrush()->SetColor(s == 0 ? 0x604020 : s == 1 ? 0xA06030 : 0x302010);
+    fc->FillRect(RECT{s * 15, 0, s * 15 + 15, 15});
+    fc->GetBrush()->SetColor(s == 1 ? 0xF0D0B0 : 0xD0B090);
+    fc->FillRect(RECT{s * 15 + 2, 2, s * 15 + 13, 13});
+    fc->SetPixels(s * 15, 0, clFuchsia);
+    fc->SetPixels(s * 15 + 14, 0, clFuchsia);
+    fc->SetPixels(s * 15, 14, clFuchsia);
+    fc->SetPixels(s * 15 + 14, 14, clFuchsia);
+    fc->GetBrush()->SetColor(0x404040);  // the mask: mostly image, the middle half see-through
+    fc->FillRect(RECT{s * 15, 15, s * 15 + 15, 30});
+    fc->GetBrush()->SetColor(0xA0A0A0);
+    fc->FillRect(RECT{s * 15 + 5, 20, s * 15 + 10, 25});
+  }
+  fc->GetBrush()->SetColor(0x50A050);  // a 10 x 10 image with a darker diagonal
+  fc->FillRect(RECT{0, 40, 10, 50});
+  for (int i = 0; i < 10; ++i) fc->SetPixels(i, 40 + i, 0x206020);
+  MasterBitmap = frame_master.get();
+  TsGeneralData button;
+  button.SectionName = "GBUTTON";
+  button.PaintingColor = 0xC08040;
+  button.HotPaintingColor = 0xE0A060;
+  button.GradientPercent = 70;
+  button.HotGradientPercent = 70;
+  button.GradientArray = {TsGradStep{0xFFF0E0, 0xC09070, 100, 0, 0}};
+  button.HotGradientArray = {TsGradStep{0xFFFFF0, 0xE0B080, 100, 0, 0}};
+  TsGeneralData panel = button;
+  panel.SectionName = "GPANEL";
+  panel.ImagePercent = 50;
+  panel.GradientPercent = 30;
+  panel.HotImagePercent = 50;
+  panel.HotGradientPercent = 30;
+  panel.PaintingTransparency = 30;
+  panel.HotPaintingTransparency = 60;
+  SkinGeneralData = {button, panel};
+  TsMaskData frame;
+  frame.SectionName = "GBUTTON";
+  frame.PropertyName = "BORDERSMASK";
+  frame.R = RECT{0, 0, 45, 30};
+  frame.ImageCount = 3;
+  frame.MaskType = 1;
+  TsMaskData image;
+  image.SectionName = "GPANEL";
+  image.PropertyName = "IMAGEFILE";
+  image.R = RECT{0, 40, 10, 50};
+  image.ImageCount = 1;
+  TsMaskData panel_frame = frame;
+  panel_frame.SectionName = "GPANEL";
+  SkinMasks = {frame, image, panel_frame};
+  auto parent = Filled(420, 240, 0x3080C0);
+  const SIZE sizes[] = {{75, 25}, {120, 40}, {30, 60}};
+  int x = 8;
+  for (SIZE size : sizes) {
+    for (int state = 0; state < 2; ++state) {
+      const int y = 8 + state * 70;
+      PaintItem(0, "GBUTTON", EmptyCI, state, true, RECT{x, y, x + size.cx, y + size.cy}, POINT{},
+                gallery.get());
+    }
+    x += size.cx + 10;
+  }
+  for (int state = 0; state < 2; ++state) {
+    const int y = 150 + state * 45;
+    PaintItem(1, "GPANEL", TsCacheInfo{parent.get(), 8, y, true}, state, false, RECT{8, y, 208, y + 40},
+              POINT{}, gallery.get());
+  }
+  auto strip = StateStrip(45, 30, true);
+  for (int state = 0; state < 3; ++state) {
+    auto piece = Filled(50, 30, 0xE0E0E0);
+    PaintRasterBorder(piece.get(), strip.get(), state, clFuchsia, nullptr);
+    gallery->GetCanvas()->Draw(230 + state * 60, 150, piece.get());
+  }
+  int bx = 230;
+  for (TsControlBevel kind : {cbRaisedSoft, cbLoweredSoft, cbRaisedHard, cbLoweredHard}) {
+    auto piece = Filled(40, 30, 0x909090);
+    PaintSectionBevel(piece.get(), RECT{0, 0, 40, 30}, 5, kind, true);
+    gallery->GetCanvas()->Draw(bx, 195, piece.get());
+    bx += 45;
+  }
+  const char* target = std::getenv("DRAVOLIN_SKIN_PICTURE");
+  const std::string file = target ? target : TempFolder() + "\\skin_gallery.bmp";
+  gallery->SaveToFile(file);
+  EXPECT_NE(ChangedArea(*gallery, 0xE0E0E0).right, 0);
+}

@@ -551,6 +551,19 @@ TEST_F(Style, ShadowMessagesSetTheOwnShadowOfEditorStyles) {
   EXPECT_TRUE(shape->style->GetSoftControl());
 }
 
+TEST_F(Style, AContainerRepaintsOnlyWhenAChildMayCastAShadow) {
+  panel->style->editor = true;
+  TStyledShape* shape = Shape();
+  const int repaints = panel->repaints;
+  panel->Perform(SKM_EDIT_CHILDSHADOWS, 0, 0);
+  EXPECT_EQ(panel->repaints, repaints);  // every child keeps DontUse
+  shape->style->GetEffects()->GetShadow()->SetDontUse(false);
+  panel->style->BGChanged = false;
+  panel->Perform(SKM_EDIT_CHILDSHADOWS, 0, 0);
+  EXPECT_EQ(panel->repaints, repaints + 1);
+  EXPECT_TRUE(panel->style->BGChanged);
+}
+
 // ---- Owners freed inside the entry ------------------------------------------------------------
 
 TEST_F(Style, AnOwnerFreedWhileItsStyleHandlesAMessageIsNotTouchedAgain) {

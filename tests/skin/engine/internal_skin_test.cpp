@@ -1,0 +1,163 @@
+// The program's internal skin as tools/skin.py builds it: the InternalSkins block read into a
+// skin manager fills the tables with every section and mask the painters look up, and the
+// skin-folder twin of the same skin loads to the same tables.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <tuple>
+
+#include "skin/engine/sskinmanager.h"
+#include "skin_test_support.h"
+#include "toolkit/bitmap.h"
+#include "toolkit/formreader.h"
+
+namespace {
+
+// The build folder of the skin, as Wine sees it (drive Z: is the root of the build machine).
+std::string SkinFile(const std::string& name) { return std::string(DRAVOLIN_SKIN_DIR) + "/" + name; }
+
+std::string ReadText(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class InternalSkin : public SkinTest {
+ protected:
+  void SetUp() override {
+    SkinTest::SetUp();
+    RegisterSkinEngineClasses();
+  }
+
+  static void LoadInternal(TsSkinManager& manager) {
+    const std::string fragment = ReadText(SkinFile("internal_skin.fragment"));
+    ASSERT_FALSE(fragment.empty()) << "the build has not written the skin";
+    ReadComponentFromText(
+        &manager, "object Skins: TsSkinManager\n" + fragment + "SkinName = 'GrayPlastic (internal)'\nend\n",
+        "internal skin");
+    ASSERT_TRUE(SkinData().SkinLoaded);
+  }
+  static int MaskOf(const char* section, const char* property) {
+    return GetMaskIndex(GetSkinIndex(section), section, property);
+  }
+};
+
+// Everything that identifies a section's look, to compare two loads of the same skin.
+auto Look(const TsGeneralData& g) {
+  auto font = [](const TsFontColors& f) {
+    return std::make_tuple(f.Color, f.Left, f.Top, f.Right, f.Bottom);
+  };
+  return std::make_tuple(
+      g.ParentClassName, g.PaintingColor, g.PaintingBevel, g.PaintingBevelWidth, font(g.FontColor),
+      font(g.HotFontColor), g.ReservedBoolean, g.ShadowBlur, g.ShadowColor, g.ShadowEnabled, g.ShadowOffset,
+      g.ShadowTransparency, g.PaintingTransparency, g.GradientPercent, g.GradientArray.size(), g.ImagePercent,
+      g.ShowFocus, g.FadingEnabled, g.FadingIntervalIn, g.FadingIntervalOut, g.FadingIterations,
+      g.HotPaintingColor, g.HotPaintingTransparency, g.HotPaintingBevel, g.HotPaintingBevelWidth,
+      g.HotGradientPercent, g.HotGradientArray.size(), g.HotImagePercent, g.PaintingColorBorderTop,
+      g.PaintingColorBorderBottom, g.SelectionBorderBevel, g.SelectionBorderWidth, g.SelectionColor);
+}
+
+using MaskKey = std::pair<std::string, std::string>;
+std::map<MaskKey, std::tuple<LONG, LONG, LONG, LONG, int, int, int, int>> MaskTable() {
+  std::map<MaskKey, std::tuple<LONG, LONG, LONG, LONG, int, int, int, int>> masks;
+  for (const TsMaskData& m : SkinMasks) {
+    masks.emplace(MaskKey(m.SectionName, m.PropertyName),
+                  std::make_tuple(m.R.left, m.R.top, m.R.right, m.R.bottom, m.ImageCount, m.MaskType,
+                                  m.Bmp ? m.Bmp->GetWidth() : 0, m.Bmp ? m.Bmp->GetHeight() : 0));
+  }
+  return masks;
+}
+
+}  // namespace
+
+TEST_F(InternalSkin, LoadsWithTheStoredShapeAndEveryLookupFindsItsPart) {
+  TsSkinManager manager(nullptr);
+  LoadInternal(manager);
+  ASSERT_NE(MasterBitmap, nullptr);
+  EXPECT_EQ(MasterBitmap->GetWidth(), 192);
+  EXPECT_EQ(MasterBitmap->GetHeight(), 256);
+  EXPECT_EQ(MasterBitmap->GetPixelFormat(), pf24bit);
+  EXPECT_TRUE(SkinPatterns.empty());
+  ASSERT_GE(SkinGeneralData.size(), 2u);
+  EXPECT_EQ(SkinGeneralData.back().SectionName, "");
+  EXPECT_EQ(SkinGeneralData.back().PaintingColor, 0);
+  EXPECT_EQ(SkinGeneralData.back().HotPaintingColor, 0);
+
+  // The common indexes of scroll bars, tabs and check boxes: none is missing.
+  const auto* index = reinterpret_cast<const int16_t*>(&CommonSkinIndexes);
+  for (size_t i = 0; i < sizeof CommonSkinIndexes / sizeof(int16_t); ++i)
+    EXPECT_GE(index[i], 0) << "entry " << i;
+  // What the form, its dialog, menus and controls look up by name.
+  for (const char* section :
+       {"FORM",          "FORMTITLE", "DIALOG",     "MDIAREA",       "MAINMENU",  "MENUITEM",   "MENULINE",
+        "TITLEBUTTON",   "DIVIDER",   "COLHEADER",  "SIMPLYEDIT",    "GRID",      "TsButton",   "TsBitBtn",
+        "TsSpeedButton", "TsEdit",    "TsSpinEdit", "TsComboBox",    "TsListBox", "TsListView", "TsPanel",
+        "TsGroupBox",    "TsGrip",    "TsCheckBox", "TsRadioButton", "TsLabel",   "TsBevel"}) {
+    EXPECT_GE(GetSkinIndex(section), 0) << section;
+  }
+  for (const char* property : {"BORDERSMASK", "TITLEBAR", "GRIPIMAGE", "TITLEBUTTON", "BICONCLOSE",
+                               "BICONMAX", "BICONNORM", "BICONMIN", "BICONHELP"}) {
+    EXPECT_GE(MaskOf("FORM", property), 0) << property;
+    EXPECT_GE(MaskOf("DIALOG", property), 0) << property;
+  }
+  EXPECT_GE(MaskOf("FORMTITLE", "BORDERSMASK"), 0);
+  EXPECT_GE(MaskOf("TSCOMBOBOX", "GLYPHMASK"), 0);
+  EXPECT_GE(MaskOf("TSCHECKBOX", "GLYPHCHECKED"), 0);
+  EXPECT_GE(MaskOf("TSRADIOBUTTON", "GLYPHUNCHECKED"), 0);
+
+  const TsGeneralData& dialog = SkinGeneralData[GetSkinIndex("DIALOG")];
+  EXPECT_TRUE(dialog.ReservedBoolean);
+  EXPECT_EQ(dialog.ParentClassName, "Form");
+  // Captions and buttons have their soft vertical gradients, normal and hot.
+  EXPECT_EQ(SkinGeneralData[GetSkinIndex("FormTitle")].HotGradientArray.size(), 2u);
+  EXPECT_EQ(SkinGeneralData[GetSkinIndex("TsButton")].GradientArray.size(), 2u);
+  // Frames: the window's cells of 8, buttons with three states of 18 x 18, tabs in their own images.
+  EXPECT_EQ(GetMaskFrameSize(MaskOf("FORM", "BORDERSMASK")).cx, 24);
+  EXPECT_EQ(GetMaskFrameSize(MaskOf("FORM", "BORDERSMASK")).cy, 24);
+  const TsMaskData& button = SkinMasks[MaskOf("TSBUTTON", "BORDERSMASK")];
+  EXPECT_EQ(button.ImageCount, 3);
+  EXPECT_EQ(button.MaskType, 1);
+  EXPECT_EQ(GetMaskFrameSize(MaskOf("TSBUTTON", "BORDERSMASK")).cy, 18);
+  ASSERT_NE(SkinMasks[MaskOf("TABTOP", "BORDERSMASK")].Bmp, nullptr);
+  EXPECT_EQ(GetMaskFrameSize(MaskOf("TABTOP", "BORDERSMASK")).cx, 18);
+  // The window's rounded corner: outside it the key colour, inside the dark outline.
+  const TsMaskData& form = SkinMasks[MaskOf("FORM", "BORDERSMASK")];
+  EXPECT_EQ(MasterBitmap->GetPixelColor(form.R.left, form.R.top), 0xFF00FF);
+  EXPECT_NE(MasterBitmap->GetPixelColor(form.R.left, form.R.top + 12), 0xFF00FF);
+}
+
+TEST_F(InternalSkin, TheSkinFolderTwinLoadsToTheSameTables) {
+  std::vector<std::tuple<std::string, decltype(Look(TsGeneralData()))>> stored;
+  std::map<MaskKey, std::tuple<LONG, LONG, LONG, LONG, int, int, int, int>> stored_masks;
+  {
+    TsSkinManager manager(nullptr);
+    LoadInternal(manager);
+    for (const TsGeneralData& g : SkinGeneralData) stored.emplace_back(g.SectionName, Look(g));
+    stored_masks = MaskTable();
+  }
+  TearDown();
+  SetUp();
+  TsSkinManager manager(nullptr);
+  manager.SetSkinDirectory(DRAVOLIN_SKIN_DIR);
+  manager.SetSkinName("GrayPlastic");
+  ASSERT_TRUE(SkinData().SkinLoaded);
+  EXPECT_FALSE(SkinData().SkinPath.empty());
+  // The folder has no nameless record; every named section reads back alike.
+  ASSERT_EQ(SkinGeneralData.size() + 1, stored.size());
+  for (size_t i = 0; i < SkinGeneralData.size(); ++i) {
+    EXPECT_EQ(std::get<0>(stored[i]), SkinGeneralData[i].SectionName);
+    EXPECT_TRUE(std::get<1>(stored[i]) == Look(SkinGeneralData[i])) << SkinGeneralData[i].SectionName;
+  }
+  // The same masks (the folder adds its master bitmap's file as a mask of GLOBALINFO), and the
+  // folder's one JPEG pattern.
+  auto masks = MaskTable();
+  EXPECT_EQ(masks.erase(MaskKey("GLOBALINFO", "MASTERBITMAP")), 1u);
+  EXPECT_TRUE(masks == stored_masks);
+  ASSERT_EQ(SkinPatterns.size(), 1u);
+  EXPECT_EQ(SkinPatterns[0].SectionName, "MDIAREA");
+  ASSERT_NE(MasterBitmap, nullptr);
+  EXPECT_EQ(MasterBitmap->GetWidth(), 192);
+}
