@@ -352,6 +352,24 @@ TEST_F(Styles, APlainEditorStyleIgnoresTheSelectionMode) {
   EXPECT_EQ(editor->style->GetActualColor(), 0x010203);
 }
 
+// The editors' border, read back from the control's window.
+TEST_F(Styles, TheEditorBorderIsTheActualColourWithThePaintingBevelOutside) {
+  TDesktopLock desktop;
+  auto* edit = Host<TsStyle>(COC_TsEdit, RECT{20, 30, 100, 54});
+  edit->style->GetPainting()->SetColor(0x00C000);
+  edit->style->GetPainting()->SetColorBorderBottom(0x0000C0);
+  edit->style->GetPainting()->SetBevel(ebAsBottomBorder);
+  form->Show();
+  Pump();
+  edit->style->PaintBorder();
+  HDC dc = GetWindowDC(edit->GetHandle());
+  const TColor outer = GetPixel(dc, 0, 10), inner = GetPixel(dc, 2, 10), right_inner = GetPixel(dc, 77, 10);
+  ReleaseDC(edit->GetHandle(), dc);
+  EXPECT_EQ(outer, 0x0000C0u);
+  EXPECT_EQ(inner, 0x00C000u);
+  EXPECT_EQ(right_inner, 0x00C000u);
+}
+
 // ---- Backgrounds ----------------------------------------------------------------------------
 
 class StyleBackground : public Styles {
@@ -386,6 +404,8 @@ TEST_F(StyleBackground, NoSharesGiveAPlainFillOfThePaintingColour) {
   style->GetBackground()->GetImage()->SetPercent(0);
   Paint();
   EXPECT_TRUE(Uniform(0x336699));
+  auto empty = Bitmap24(0, 0, 0);
+  style->PaintBG(empty.get());  // nothing to paint, nothing read outside
   // Partly transparent without shares: the parent's colour.
   style->GetPainting()->SetTransparency(40);
   Paint();
