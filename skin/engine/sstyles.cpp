@@ -418,9 +418,10 @@ void TsPassiveBGStyle::LibMessage(TMessage& message) {
         }
         break;
       case SKM_PAINT_BGIMAGE:
-        if (listens) {
-          background_->GetImage()->SetImage(
-              DynamicCast<TPicture>(reinterpret_cast<TObject*>(message.LParam)));
+        // A picture or a graphic is taken, none clears the image; anything else is no image.
+        if (auto* source = reinterpret_cast<TObject*>(message.LParam);
+            listens && (!source || source->Is<TPicture>() || source->Is<TGraphic>())) {
+          background_->GetImage()->GetImage()->Assign(DynamicCast<TPersistent>(source));
           if (!guard.Freed()) Invalidate();
         }
         break;

@@ -632,6 +632,10 @@ TEST_F(Styles, BackgroundMessagesActForTheirGroupOrTheCommonOne) {
   panel->Perform(SKM_PAINT_BGIMAGE, kAllBackgroundsGroup, reinterpret_cast<LPARAM>(picture.get()));
   ASSERT_NE(style->GetImageBitmap(), nullptr);
   EXPECT_EQ(style->GetImageBitmap()->GetWidth(), 6);
+  panel->Perform(SKM_PAINT_BGIMAGE, 4, reinterpret_cast<LPARAM>(style));  // not an image: kept
+  EXPECT_NE(style->GetImageBitmap(), nullptr);
+  panel->Perform(SKM_PAINT_BGIMAGE, 4, 0);  // none: cleared
+  EXPECT_EQ(style->GetImageBitmap(), nullptr);
 
   // Repainted for a partly transparent section only.
   TsGeneralData section = SkinSection();
