@@ -540,6 +540,15 @@ TEST_F(Styles, AButtonBevelSinksWhileDownAndFollowsTheHotBevelWhileActive) {
   auto none = Bitmap24(20, 20, 0x808080);
   button->style->PaintBevel(none->GetCanvas(), r);
   EXPECT_EQ(Pixel(none.get(), 0, 5), 0x808080u);
+
+  // Active: the hot bevel at the hot width.
+  button->style->GetHotStyle()->GetHotPainting()->SetBevel(cbLoweredHard);
+  button->style->GetHotStyle()->GetHotPainting()->SetBevelWidth(3);
+  Hover(button, true);
+  auto hot = Bitmap24(20, 20, 0x808080);
+  button->style->PaintBevel(hot->GetCanvas(), r);
+  for (int x : {0, 1, 2}) EXPECT_EQ(Pixel(hot.get(), x, 10), raised_bottom_right) << x;
+  EXPECT_EQ(Pixel(hot.get(), 3, 10), 0x808080u);
 }
 
 TEST_F(Styles, AButtonsOwnBorderMaskIsTheBitmapTheBorderPainterTakes) {
