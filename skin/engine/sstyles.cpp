@@ -390,7 +390,10 @@ void TsPaintStyle::LibMessage(TMessage& message) {
 }
 
 void TsPaintStyle::PaintBitmap(TCanvas* canvas, int x, int y) {
-  if (owner_) PaintShadowOf(this, canvas, owner_->GetBoundsRect(), x, y, GetTransparency());
+  if (!owner_) return;
+  RECT bounds = owner_->GetBoundsRect();
+  if (COC == 141) bounds.top += StyleQueries().HeaderHeight();
+  PaintShadowOf(this, canvas, bounds, x, y, GetTransparency());
 }
 
 // ---- TsPassiveBGStyle -----------------------------------------------------------------------

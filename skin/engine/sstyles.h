@@ -52,6 +52,8 @@ class TsStyleQueries {
   virtual RECT ArrowZone() { return RECT{}; }
   virtual bool ArrowPressed() { return false; }
   virtual bool MenuOpen() { return false; }
+  // Kind 141: the height of the header its shadow starts below.
+  virtual int HeaderHeight() { return 0; }
 
  protected:
   ~TsStyleQueries() = default;
