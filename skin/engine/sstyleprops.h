@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <string>
 
-#include "skin/engine/sborders.h"
+#include "skin/engine/sborders.h"  // TsPredefinedBorders: the border painter takes the same choice
 #include "skin/engine/sskintables.h"
 #include "toolkit/colors.h"
 #include "toolkit/graphics.h"
@@ -116,6 +116,8 @@ class TsEditorPainting : public TPersistent {
   void SetColorBorderBottom(TColor color) { SetColorIndex(2, color); }
   TsEditorBevel GetBevel() const { return bevel_; }
   void SetBevel(TsEditorBevel bevel);
+  // The parent's colour taken over while ParentColor stays set; the caller repaints.
+  void FollowParentColor(TColor color) { color_ = color; }
 
  private:
   static void Publish(TPublisher<TsEditorPainting>& p);
@@ -200,6 +202,8 @@ class TsStylePainting : public TPersistent {
   void SetBevel(TsControlBevel bevel);
   int GetTransparency() const { return transparency_; }
   void SetTransparency(int transparency);
+  // The parent's colour taken over while ParentColor stays set; the caller repaints.
+  void FollowParentColor(TColor color) { color_ = color; }
 
  private:
   static void Publish(TPublisher<TsStylePainting>& p);
