@@ -314,20 +314,22 @@ TEST_F(SkinManager, AFormBeingFreedGetsNothingWhileTheOthersGetTheChange) {
                              "BShape:REFRESH"}));
 }
 
-TEST_F(SkinManager, AFormBeingReadGetsItsSkinOnceWithoutMessagesToControlsStillLoading) {
+TEST_F(SkinManager, AFormBeingReadGetsItsSkinOnceButNotItsControlsStillLoading) {
   auto* form = New<TRecordingForm>(Application, kCreateNew);
   forms_.push_back(form);
   ReadComponentFromText(form,
-                        "object F: TRecordingForm\n" + TestSkinFormText() +
+                        "object F: TRecordingForm\nobject FBefore: TRecordingWin\nend\n" +
+                            TestSkinFormText() +
                             "\nobject FWin: TRecordingWin\nend\nobject FShape: TRecordingShape\nend\nend\n",
                         "form with a manager");
   auto* manager = DynamicCast<TsSkinManager>(form->FindComponent("Skins"));
   ASSERT_NE(manager, nullptr);
   EXPECT_EQ(manager->GetOwnerForm(), form);
   EXPECT_TRUE(SkinData().SkinLoaded);
-  // The skin is loaded once, after every property was read; the controls made after the
-  // manager were still loading then (they take their indexes in their own Loaded).
-  EXPECT_EQ(Seen(), (Strings{"F:REFRESH"}));
+  // The skin is loaded once, after every property was read, and announced with both
+  // messages; the controls made after the manager were still loading then (they take their
+  // indexes in their own Loaded).
+  EXPECT_EQ(Seen(), (Strings{"FBefore:SETNEWSKIN*", "F:REFRESH", "FBefore:REFRESH"}));
   EXPECT_FALSE(form->HandleAllocated());
 }
 
