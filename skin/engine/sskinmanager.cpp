@@ -55,6 +55,12 @@ void Guarded(TComponent* receiver, UINT msg, F&& deliver) {
   }
 }
 
+bool Owns(const TComponent* owner, const TComponent* component) {
+  for (int i = 0; i < owner->GetComponentCount(); ++i)
+    if (owner->GetComponent(i) == component) return true;
+  return false;
+}
+
 bool Dying(const TComponent* component) { return component->GetComponentState().Contains(csDestroying); }
 
 // A window that exists gets the message sent (hooked window procedures see it); one not made
@@ -84,16 +90,6 @@ void SetMenuPainterFactory(TsMenuPainterFactory factory) { menu_painter_factory 
 TK_ABSTRACT_CLASS_INFO(TsSkinReceiver, TComponent)
 
 // ---- Broadcast -------------------------------------------------------------------------------
-
-namespace {
-
-bool Owns(const TComponent* owner, const TComponent* component) {
-  for (int i = 0; i < owner->GetComponentCount(); ++i)
-    if (owner->GetComponent(i) == component) return true;
-  return false;
-}
-
-}  // namespace
 
 void BroadcastToForm(TCustomForm* form, TMessage& message) {
   if (!form || Dying(form)) return;
