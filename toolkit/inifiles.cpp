@@ -1,6 +1,7 @@
 #include "toolkit/inifiles.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "toolkit/streams.h"
 #include "toolkit/strings.h"
@@ -19,6 +20,7 @@ class TIniDocument {
   std::vector<std::string> lines;  // bytes of the file, line end included
 
   void SetText(std::string_view text) {
+    index_.valid = false;
     bom_.clear();
     utf8_ = false;
     if (text.starts_with(kBom)) {
@@ -55,7 +57,13 @@ class TIniDocument {
         std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     return utf8_ && !ascii ? Utf8ToAnsi(text) : std::string(text);
   }
+  void Clear() {
+    lines.clear();
+    index_.valid = false;
+  }
+
   void InsertAt(size_t i, std::string_view text) {
+    index_.valid = false;
     // The line before the end may have had none, being the last.
     if (i > 0 && i == lines.size() && LineEnd(lines[i - 1]).empty()) lines[i - 1] += eol_;
     lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(i), Encoded(text) + eol_);
@@ -122,8 +130,10 @@ class TIniDocument {
   bool HasKey(std::string_view section, std::string_view key) const { return FindKey(section, key) >= 0; }
 
   void EraseSection(std::string_view section) {
-    for (int header; (header = FindSection(section)) >= 0;)
+    for (int header; (header = FindSection(section)) >= 0;) {
       lines.erase(lines.begin() + header, lines.begin() + SectionEnd(header));
+      index_.valid = false;
+    }
   }
 
   void DeleteKey(std::string_view section, std::string_view key) {
@@ -133,9 +143,10 @@ class TIniDocument {
     for (size_t i = 0; i < lines.size();) {
       std::string line = At(i);
       if (SectionOf(line, found)) inside = AnsiSameText(found, wanted);
-      if (inside && KeyOf(line, found) && AnsiSameText(found, name))
+      if (inside && KeyOf(line, found) && AnsiSameText(found, name)) {
         lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
-      else
+        index_.valid = false;
+      } else
         ++i;
     }
   }
@@ -198,33 +209,62 @@ class TIniDocument {
     return name;
   }
 
+  // Where every section and key is, worked out once after each change: a skin's description
+  // is asked thousands of times while it loads, and a pass over the file per question made
+  // that take seconds.
+  struct TIndex {
+    bool valid = false;
+    std::unordered_map<std::string, int> first_header;  // upper-case name -> its first header
+    std::vector<int> headers;                           // every header line, in file order
+    std::unordered_map<int, std::unordered_map<std::string, int>> keys;  // header -> key -> line
+  };
+
+  const TIndex& Index() const {
+    if (index_.valid) return index_;
+    index_ = TIndex{};
+    std::string name;
+    int header = -1;
+    for (size_t i = 0; i < lines.size(); ++i) {
+      std::string line = At(i);
+      if (SectionOf(line, name)) {
+        header = static_cast<int>(i);
+        index_.headers.push_back(header);
+        index_.first_header.emplace(AnsiUpperCase(name), header);
+      } else if (header >= 0 && KeyOf(line, name)) {
+        index_.keys[header].emplace(AnsiUpperCase(name), static_cast<int>(i));
+      }
+    }
+    index_.valid = true;
+    return index_;
+  }
+
   int FindSection(std::string_view section) const {
-    std::string wanted = Trim(section), name;
-    for (size_t i = 0; i < lines.size(); ++i)
-      if (SectionOf(At(i), name) && AnsiSameText(name, wanted)) return static_cast<int>(i);
-    return -1;
+    const TIndex& index = Index();
+    auto found = index.first_header.find(AnsiUpperCase(Trim(section)));
+    return found == index.first_header.end() ? -1 : found->second;
   }
 
   // The index of the next section header after `header`, or the end.
   int SectionEnd(int header) const {
-    std::string name;
-    for (size_t i = static_cast<size_t>(header) + 1; i < lines.size(); ++i)
-      if (SectionOf(At(i), name)) return static_cast<int>(i);
-    return static_cast<int>(lines.size());
+    const TIndex& index = Index();
+    auto next = std::upper_bound(index.headers.begin(), index.headers.end(), header);
+    return next == index.headers.end() ? static_cast<int>(lines.size()) : *next;
   }
 
   int FindKey(std::string_view section, std::string_view key) const {
     int header = FindSection(section);
     if (header < 0) return -1;
-    std::string wanted = Trim(key), name;
-    for (int i = header + 1, end = SectionEnd(header); i < end; ++i)
-      if (KeyOf(At(static_cast<size_t>(i)), name) && AnsiSameText(name, wanted)) return i;
-    return -1;
+    const TIndex& index = Index();
+    auto keys = index.keys.find(header);
+    if (keys == index.keys.end()) return -1;
+    auto found = keys->second.find(AnsiUpperCase(Trim(key)));
+    return found == keys->second.end() ? -1 : found->second;
   }
 
   std::string bom_;
   bool utf8_ = false;         // lines are UTF-8 (a byte order mark and valid sequences only)
   std::string eol_ = "\r\n";  // for new lines: the file's first line end
+  mutable TIndex index_;
 };
 
 namespace {
@@ -426,11 +466,11 @@ void TMemIniFile::GetStrings(TStrings& strings) const {
 }
 
 void TMemIniFile::SetStrings(const TStrings& strings) {
-  document_->lines.clear();
+  document_->Clear();
   for (int i = 0; i < strings.Count(); ++i) document_->InsertAt(document_->lines.size(), strings.Get(i));
 }
 
-void TMemIniFile::Clear() { document_->lines.clear(); }
+void TMemIniFile::Clear() { document_->Clear(); }
 
 void TMemIniFile::Rename(const std::string& file_name, bool reload) {
   file_name_ = file_name;

@@ -111,10 +111,7 @@ TEST_F(ProgramSkin, SkinningOffAndOnReloadsTheInternalSkin) {
   EXPECT_TRUE(AllCommonIndexesValid());
 }
 
-// A folder skin takes seconds to load under Wine (every value is looked up in the ini text
-// with its parents), so the 50 switches run from their own test entry with a longer limit
-// (tests/app/CMakeLists.txt), not among the tests listed one process each.
-TEST_F(ProgramSkin, DISABLED_AFolderSkinIsOfferedAfterTheInternalOneAndSwitchesWithoutLeaks) {
+TEST_F(ProgramSkin, AFolderSkinIsOfferedAfterTheInternalOneAndSwitchesWithoutLeaks) {
   CopyFolderSkin(*folder_);
   TsSkinManager* manager = Manager();
   manager->SetSkinDirectory(*folder_ + "skins");
