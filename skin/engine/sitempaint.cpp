@@ -103,25 +103,17 @@ void PaintBody(TBitmap* bmp, const RECT& q, const BodyValues& v, const BodyImage
       FillColor(bmp, q, v.color);
     }
   }
-  const int shares = v.image_percent + v.gradient_percent;
   if (v.gradient_percent > 0) {
     if (painted) {
       TBitmap* grad = Scratch(kGradientScratch, w, h);
       GradientOrColor(grad, RECT{0, 0, w, h}, v);
       const int g = v.image_percent * 255 / 100;
-      if (shares <= 99) {
-        // The colour's share mixed in the same pass over the pixels as the gradient.
-        TColorMixTable mix;
-        MakeColorMixTable(shares, ColorToRGB(v.color) & 0xFFFFFF, mix);
-        PixBlendBitmapRect(Pixels24(bmp), Pixels24(grad), RGB(g, g, g), TPixRect{0, 0, w, h}, q.left, q.top,
-                           &mix);
-        return;
-      }
       BlendBitmapRect(bmp, grad, RGB(g, g, g), RECT{0, 0, w, h}, POINT{q.left, q.top});
     } else {
       GradientOrColor(bmp, q, v);
     }
   }
+  const int shares = v.image_percent + v.gradient_percent;
   if (shares >= 1 && shares <= 99)
     BlendColorRectPercent(bmp, RECT{q.left, q.top, q.right - 1, q.bottom - 1}, shares, v.color);
   else if (shares != 100)

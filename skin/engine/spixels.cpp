@@ -23,12 +23,6 @@ bool ClipRun(int64_t (&pos)[N], const int64_t (&size)[N], int64_t& count) {
 
 uint8_t Byte(double v) { return static_cast<uint8_t>(std::clamp<long>(std::lrint(v), 0, 255)); }
 
-// A row of w pixels through a colour-mix table, while it is still in the cache.
-void MixRow(uint8_t* d, int w, const TColorMixTable& table) {
-  for (int x = 0; x < w; ++x, d += 3)
-    for (int i = 0; i < 3; ++i) d[i] = table[i][d[i]];
-}
-
 bool IsKeyPixel(const uint8_t* p) { return p[0] == 255 && p[1] == 0 && p[2] == 255; }
 
 uint32_t ColorAt(const uint8_t* p) { return p[2] | (p[1] << 8) | (static_cast<uint32_t>(p[0]) << 16); }
@@ -317,21 +311,17 @@ void PixDrawSkinGlyph(const TPixels24& dst, int x, int y, int state, const TPixM
 
 // ---- Blends -------------------------------------------------------------------------------
 
-void MakeColorMixTable(int transparency, uint32_t color, TColorMixTable& table) {
-  double p = std::clamp(transparency, 0, 100) / 100.0;
-  // Every channel value's result looked up: the same arithmetic, once per value, not per pixel.
-  for (int i = 0; i < 3; ++i) {
-    const double c = Channel(color, i) * (1 - p);
-    for (int v = 0; v < 256; ++v) table[i][v] = Byte(v * p + c);
-  }
-}
-
 void PixBlendColorRectPercent(const TPixels24& bmp, TPixRect r, int transparency, uint32_t color) {
   if (bmp.Empty()) return;
   int left = std::max(r.Left, 0), top = std::max(r.Top, 0);
   int right = std::min(r.Right, bmp.Width - 1), bottom = std::min(r.Bottom, bmp.Height - 1);
-  TColorMixTable table;
-  MakeColorMixTable(transparency, color, table);
+  double p = std::clamp(transparency, 0, 100) / 100.0;
+  // Every channel value's result looked up: the same arithmetic, once per value, not per pixel.
+  uint8_t table[3][256];
+  for (int i = 0; i < 3; ++i) {
+    const double c = Channel(color, i) * (1 - p);
+    for (int v = 0; v < 256; ++v) table[i][v] = Byte(v * p + c);
+  }
   for (int y = top; y <= bottom; ++y) {
     uint8_t* d = bmp.At(left, y);
     for (int x = left; x <= right; ++x, d += 3)
@@ -350,7 +340,7 @@ void PixBlendBitmaps(const TPixels24& a, const TPixels24& b, int alpha) {
 }
 
 void PixBlendBitmapRect(const TPixels24& dst, const TPixels24& src, uint32_t weight, TPixRect src_rect,
-                        int dst_x, int dst_y, const TColorMixTable* then_mix) {
+                        int dst_x, int dst_y) {
   TSpan s;
   if (!ClipSpan(dst, dst_x, dst_y, src, src_rect.Left, src_rect.Top, src_rect.Width(), src_rect.Height(),
                 nullptr, src.Height, s))
@@ -368,7 +358,6 @@ void PixBlendBitmapRect(const TPixels24& dst, const TPixels24& src, uint32_t wei
         const int n = p[i] * (256 - g) + d[i] * g, q = n >> 8;
         d[i] = static_cast<uint8_t>(q + (((n & 255) + (q & 1)) > 128));
       }
-      if (then_mix) MixRow(d, s.w, *then_mix);
     }
     return;
   }
@@ -377,7 +366,6 @@ void PixBlendBitmapRect(const TPixels24& dst, const TPixels24& src, uint32_t wei
     uint8_t* d = dst.At(s.dx, s.dy + row);
     const uint8_t* p = src.At(s.sx, s.sy + row);
     for (int i = 0; i < s.w * 3; ++i) d[i] = Byte(p[i] + (d[i] - p[i]) * a);
-    if (then_mix) MixRow(d, s.w, *then_mix);
   }
 }
 

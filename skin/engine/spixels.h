@@ -91,13 +91,9 @@ void PixDrawSkinGlyph(const TPixels24& dst, int x, int y, int state, const TPixM
 
 // Colours below are absolute 0x00BBGGRR values.
 void PixBlendColorRectPercent(const TPixels24& bmp, TPixRect inclusive, int transparency, uint32_t color);
-// PixBlendColorRectPercent's result for every channel value (B, G, R).
-using TColorMixTable = uint8_t[3][256];
-void MakeColorMixTable(int transparency, uint32_t color, TColorMixTable& table);
 void PixBlendBitmaps(const TPixels24& a, const TPixels24& b, int alpha);
-// With then_mix, every blended pixel also goes through that colour mix (one pass for both).
 void PixBlendBitmapRect(const TPixels24& dst, const TPixels24& src, uint32_t weight, TPixRect src_rect,
-                        int dst_x, int dst_y, const TColorMixTable* then_mix = nullptr);
+                        int dst_x, int dst_y);
 void PixBlendColorByMask(const TPixels24& bmp, const TPixels24& mask, uint32_t color);
 void PixBlendBitmapPixels(const TPixels24& bmp, TPixKey key, uint32_t color, double ratio);
 void PixGrayScale(const TPixels24& bmp, TPixKey key);
