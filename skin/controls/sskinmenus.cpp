@@ -78,11 +78,12 @@ bool IsHot(TOwnerDrawState state) { return state.Contains(odSelected) || state.C
 }  // namespace
 
 TsMenuItemType MenuItemType(const TMenuItem* item) {
-  if (IsMainMenuTopItem(item)) return smTopLine;
+  if (IsMainMenuTopItem(item)) return TsMenuItemType::smTopLine;
   const std::string& caption = item->GetCaption();
-  if (caption == "-") return smDivider;
-  if (caption.size() >= 2 && caption.front() == '-' && caption.back() == '-') return smCaption;
-  return smNormal;
+  if (caption == "-") return TsMenuItemType::smDivider;
+  if (caption.size() >= 2 && caption.front() == '-' && caption.back() == '-')
+    return TsMenuItemType::smCaption;
+  return TsMenuItemType::smNormal;
 }
 
 // ---- Life and hooking ---------------------------------------------------------------------
@@ -185,6 +186,49 @@ void TsSkinableMenus::ClearCache(bool all) {
   cache_.clear();
 }
 
+void TsSkinableMenus::ForgetItem(const TComponent* item) {
+  auto found =
+      std::find_if(cache_.begin(), cache_.end(), [&](const CacheEntry& e) { return e.first == item; });
+  if (found == cache_.end()) return;
+  Free(found->bmp);
+  cache_.erase(found);
+}
+
+// ---- The skin manager's painter -----------------------------------------------------------
+
+namespace {
+
+class TsSkinableMenusPainter : public TsMenuPainter {
+ public:
+  explicit TsSkinableMenusPainter(TsSkinManager* manager)
+      : manager_(manager), menus_(New<TsSkinableMenus>(manager)) {}
+  ~TsSkinableMenusPainter() override { Free(menus_); }
+
+  void SetActive(bool active) override {
+    // A new skin paints new backgrounds even when menus stay hooked.
+    menus_->ClearCache(true);
+    menus_->SetSkinnedPopups(manager_->GetSkinnedPopups());
+    menus_->SetActive(active);
+  }
+  void HookMainMenu(TMainMenu* menu) override {
+    if (menus_->GetActive()) menus_->HookMainMenu(menu, true);
+  }
+  void ComponentRemoved(TComponent* component) override { menus_->ForgetItem(component); }
+  void UpdateMenus() override { menus_->SetSkinnedPopups(manager_->GetSkinnedPopups()); }
+
+ private:
+  TsSkinManager* manager_;
+  TsSkinableMenus* menus_;
+};
+
+}  // namespace
+
+void RegisterSkinnedMenus() {
+  SetMenuPainterFactory([](TsSkinManager* manager) -> std::unique_ptr<TsMenuPainter> {
+    return std::make_unique<TsSkinableMenusPainter>(manager);
+  });
+}
+
 // ---- Popup items --------------------------------------------------------------------------
 
 void TsSkinableMenus::UseMenuFont(TCanvas* canvas, bool bold) const {
@@ -204,18 +248,18 @@ void TsSkinableMenus::PopupMeasure(TObject* sender, TCanvas* canvas, int& width,
   const TsMenuItemType type = MenuItemType(item);
   UseMenuFont(canvas, false);
   std::string text;
-  if (type == smCaption)
+  if (type == TsMenuItemType::smCaption)
     text = "-" + item->GetCaption() + "-";
-  else if (type != smDivider)
+  else if (type != TsMenuItemType::smDivider)
     text = CaptionWithShortCut(item);
   const SIZE glyph = GlyphSize(item);
   width = 2 * glyph.cx + canvas->TextWidth(text) + 3 * Margin;
-  if (type == smDivider) {
+  if (type == TsMenuItemType::smDivider) {
     height = 2;
     return;
   }
   int h = static_cast<int>(std::lround(canvas->TextHeight("W") * 1.25));
-  if (type == smNormal) h = std::max<int>(h, glyph.cy);
+  if (type == TsMenuItemType::smNormal) h = std::max<int>(h, glyph.cy);
   height = h + 2 * Margin;
 }
 
@@ -302,9 +346,9 @@ void TsSkinableMenus::PopupDraw(TObject* sender, TCanvas* canvas, RECT rect, TOw
   if (!item) return;
   const TsMenuItemType type = MenuItemType(item);
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-  if (type == smCaption || width < 1 || height < 1) return;
+  if (type == TsMenuItemType::smCaption || width < 1 || height < 1) return;
   TBitmap* background = PopupBackground(item, canvas, width, rect.bottom);
-  if (type == smDivider) {
+  if (type == TsMenuItemType::smDivider) {
     if (background)
       BitBlt(canvas->GetHandle(), rect.left, rect.top, width, height, background->GetCanvas()->GetHandle(), 0,
              rect.top, SRCCOPY);

@@ -6,6 +6,7 @@
 // OnAdvancedDrawItem events, only where the application left them empty, and takes away only
 // its own handlers again. The skin manager owns one painter and switches it with the skin:
 //   menus->SetActive(SkinData().SkinLoaded);
+// RegisterSkinnedMenus makes the skin manager create and drive one by itself.
 #pragma once
 
 #include <windows.h>
@@ -28,7 +29,8 @@ class TMenuItem;
 class TPopupMenu;
 class TsSkinManager;
 
-enum TsMenuItemType { smCaption, smDivider, smNormal, smTopLine };
+// Scoped: image32.h has an smNormal of its own.
+enum class TsMenuItemType { smCaption, smDivider, smNormal, smTopLine };
 
 // Called after an item of a menu line is drawn; the sender is the item.
 using TsMenuManagerDrawItemEvent =
@@ -37,6 +39,9 @@ using TsMenuManagerDrawItemEvent =
 // "-" is a divider, "-text-" a caption line, any other popup item normal; top items of a
 // menu bar are the top line.
 TsMenuItemType MenuItemType(const TMenuItem* item);
+
+// Makes every skin manager created from now on own a TsSkinableMenus (before the main form).
+void RegisterSkinnedMenus();
 
 class TsSkinableMenus : public TPersistent {
   TK_CLASS(TsSkinableMenus, TPersistent)
@@ -74,6 +79,8 @@ class TsSkinableMenus : public TPersistent {
 
   // Frees the cached popup backgrounds (only when all is true).
   void ClearCache(bool all);
+  // Drops the background kept for the popup whose first item this was.
+  void ForgetItem(const TComponent* item);
   std::size_t CacheCount() const { return cache_.size(); }
 
   // The form-frame bitmap the menu line is drawn on (item rectangles are in its

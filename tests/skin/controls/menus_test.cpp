@@ -120,13 +120,13 @@ class MenusTest : public SkinTest {
 TEST_F(MenusTest, ItemTypesFollowTheCaptionAndTheMenuBar) {
   TMenuItem* file = Add(main_->GetItems(), "&File");
   TMenuItem* sub = Add(file, "Open");
-  EXPECT_EQ(MenuItemType(file), smTopLine);
-  EXPECT_EQ(MenuItemType(sub), smNormal);
-  EXPECT_EQ(MenuItemType(Add(popup_->GetItems(), "-")), smDivider);
-  EXPECT_EQ(MenuItemType(Add(popup_->GetItems(), "-Group-")), smCaption);
-  EXPECT_EQ(MenuItemType(Add(popup_->GetItems(), "--")), smCaption);
-  EXPECT_EQ(MenuItemType(Add(popup_->GetItems(), "-dash")), smNormal);
-  EXPECT_EQ(MenuItemType(Add(popup_->GetItems(), "&Remove")), smNormal);
+  EXPECT_EQ(MenuItemType(file), TsMenuItemType::smTopLine);
+  EXPECT_EQ(MenuItemType(sub), TsMenuItemType::smNormal);
+  EXPECT_EQ(MenuItemType(Add(popup_->GetItems(), "-")), TsMenuItemType::smDivider);
+  EXPECT_EQ(MenuItemType(Add(popup_->GetItems(), "-Group-")), TsMenuItemType::smCaption);
+  EXPECT_EQ(MenuItemType(Add(popup_->GetItems(), "--")), TsMenuItemType::smCaption);
+  EXPECT_EQ(MenuItemType(Add(popup_->GetItems(), "-dash")), TsMenuItemType::smNormal);
+  EXPECT_EQ(MenuItemType(Add(popup_->GetItems(), "&Remove")), TsMenuItemType::smNormal);
 }
 
 // ---- Hooking ----------------------------------------------------------------------------------
@@ -200,6 +200,30 @@ TEST_F(MenusTest, ActiveHooksEveryFormsMenusAndOffMakesThemPlainAgain) {
   EXPECT_FALSE(menus_->IsHooked(remove));
   EXPECT_FALSE(menus_->IsHooked(lone));
   Free(lone);
+}
+
+// The skin manager makes its own painter, which follows the skin and SkinnedPopups.
+TEST_F(MenusTest, SkinManagersPainterHooksTheMenusWithTheSkin) {
+  RegisterSkinnedMenus();
+  TMenuItem* file = Add(main_->GetItems(), "&File");
+  TMenuItem* remove = Add(popup_->GetItems(), "&Remove");
+  auto* manager = New<TsSkinManager>(nullptr);
+  LoadInternalSkin(*manager);
+  EXPECT_TRUE(main_->GetOwnerDraw());
+  EXPECT_TRUE(popup_->GetOwnerDraw());
+  EXPECT_TRUE(file->OnAdvancedDrawItem);
+  EXPECT_TRUE(remove->OnMeasureItem);
+
+  manager->SetSkinnedPopups(false);
+  EXPECT_FALSE(popup_->GetOwnerDraw());
+  EXPECT_FALSE(remove->OnMeasureItem);
+  EXPECT_TRUE(main_->GetOwnerDraw());
+
+  manager->SetActive(false);
+  EXPECT_FALSE(main_->GetOwnerDraw());
+  EXPECT_FALSE(file->OnAdvancedDrawItem);
+  Free(manager);
+  SetMenuPainterFactory(nullptr);
 }
 
 // ---- Measuring --------------------------------------------------------------------------------
