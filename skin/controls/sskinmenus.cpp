@@ -130,6 +130,8 @@ void TsSkinableMenus::SetSkinnedPopups(bool skinned) {
 }
 
 void TsSkinableMenus::HookComponent(TComponent* component, bool on) {
+  // A form going away (the manager's own, as the program ends) keeps its menus as they are.
+  if (component->GetComponentState().Contains(csDestroying)) return;
   if (auto* main_menu = DynamicCast<TMainMenu>(component)) {
     HookMainMenu(main_menu, on);
   } else if (auto* popup = DynamicCast<TPopupMenu>(component)) {

@@ -385,6 +385,20 @@ TEST_F(MenusDrawTest, MenuLineItemLiesOnTheLineSectionAndHotOnTheItemSection) {
   EXPECT_EQ(app_.drawn, 2);
 }
 
+// The frame painter draws the line into its own picture of the form: items lie on it.
+TEST_F(MenusDrawTest, MenuLineOnTheFramesPictureKeepsTheFrameUnderNormalItems) {
+  TMenuItem* file = Add(main_->GetItems(), "&File");
+  menus_->HookMainMenu(main_, true);
+  TBitmap* frame = Canvas24(200, 40, 0x112233);
+  menus_->SetLineParent(frame);
+  file->AdvancedDrawItem(frame->GetCanvas(), RECT{10, 10, 70, 30}, {}, true);
+  file->AdvancedDrawItem(frame->GetCanvas(), RECT{80, 10, 140, 30}, TOwnerDrawState{odSelected}, true);
+  EXPECT_EQ(frame->GetCanvas()->GetPixels(12, 20), 0x112233);
+  EXPECT_EQ(frame->GetCanvas()->GetPixels(88, 20), Rgb(Section("MENUITEM").HotPaintingColor));
+  menus_->SetLineParent(nullptr);
+  Free(frame);
+}
+
 TEST_F(MenusDrawTest, WithoutMenuSectionsItemsKeepTheMenuColourAndNothingIsCached) {
   manager_->RemoveSkin();
   DrawPopupItem(0, 0, TOwnerDrawState{odSelected});
