@@ -248,7 +248,8 @@ void TsSkinableMenus::PopupMeasure(TObject* sender, TCanvas* canvas, int& width,
   auto* item = DynamicCast<TMenuItem>(sender);
   if (!item) return;
   const TsMenuItemType type = MenuItemType(item);
-  UseMenuFont(canvas, false);
+  // In the font the item is drawn with: the default item is bold.
+  UseMenuFont(canvas, item->GetDefault());
   std::string text;
   if (type == TsMenuItemType::smCaption)
     text = "-" + item->GetCaption() + "-";
@@ -390,7 +391,7 @@ void TsSkinableMenus::LineMeasure(TObject* sender, TCanvas* canvas, int& width, 
   auto* item = DynamicCast<TMenuItem>(sender);
   if (!item) return;
   height = GetSystemMetrics(SM_CYMENU) - 1;
-  UseMenuFont(canvas, false);
+  UseMenuFont(canvas, item->GetDefault());
   const std::string text = CaptionWithShortCut(item);
   int w = canvas->TextWidth(text) + Margin + 5;
   // The accelerator mark is not shown.

@@ -262,6 +262,26 @@ TEST_F(MenusTest, PopupItemsMeasureTheirTextInTheMenuFont) {
   Free(font);
 }
 
+// The default item is drawn bold, so it is measured bold: its text would run over the edge.
+TEST_F(MenusTest, DefaultItemIsMeasuredInTheBoldFontItIsDrawnWith) {
+  TBitmap* font = MenuFontCanvas();
+  TCanvas* expect = font->GetCanvas();
+  expect->GetFont()->SetStyle(expect->GetFont()->GetStyle() + TFontStyles{fsBold});
+  TBitmap* target = Canvas24(1, 1);
+  TMenuItem* item = Add(popup_->GetItems(), "Remove the selected heat from the protocol");
+  item->SetDefault(true);
+  int width = 0, height = 0;
+  menus_->PopupMeasure(item, target->GetCanvas(), width, height);
+  EXPECT_EQ(width, 2 * 16 + expect->TextWidth(item->GetCaption()) + 3 * menus_->Margin);
+  TMenuItem* top = Add(main_->GetItems(), "Administration");
+  top->SetDefault(true);
+  width = 10;
+  menus_->LineMeasure(top, target->GetCanvas(), width, height);
+  EXPECT_EQ(width, expect->TextWidth(top->GetCaption()) + menus_->Margin + 5);
+  Free(target);
+  Free(font);
+}
+
 TEST_F(MenusTest, MenuLineItemsIgnoreTheAcceleratorAndOnlyGrow) {
   TBitmap* font = MenuFontCanvas();
   TCanvas* expect = font->GetCanvas();
