@@ -144,18 +144,21 @@ void TsSkinableMenus::HookComponent(TComponent* component, bool on) {
 }
 
 void TsSkinableMenus::HookItem(TMenuItem* item, bool on) {
-  const bool top = IsMainMenuTopItem(item);
-  const TMenuMeasureItemEvent measure = top ? TMenuMeasureItemEvent(this, &TsSkinableMenus::LineMeasure)
-                                            : TMenuMeasureItemEvent(this, &TsSkinableMenus::PopupMeasure);
-  const TAdvancedMenuDrawItemEvent draw = top ? TAdvancedMenuDrawItemEvent(this, &TsSkinableMenus::LineDraw)
-                                              : TAdvancedMenuDrawItemEvent(this, &TsSkinableMenus::PopupDraw);
+  const TMenuMeasureItemEvent line_measure(this, &TsSkinableMenus::LineMeasure);
+  const TMenuMeasureItemEvent popup_measure(this, &TsSkinableMenus::PopupMeasure);
+  const TAdvancedMenuDrawItemEvent line_draw(this, &TsSkinableMenus::LineDraw);
+  const TAdvancedMenuDrawItemEvent popup_draw(this, &TsSkinableMenus::PopupDraw);
   if (on) {
+    const bool top = IsMainMenuTopItem(item);
     if (!top && !skinned_popups_) return;
-    if (!item->OnMeasureItem) item->OnMeasureItem = measure;
-    if (!item->OnAdvancedDrawItem) item->OnAdvancedDrawItem = draw;
+    if (!item->OnMeasureItem) item->OnMeasureItem = top ? line_measure : popup_measure;
+    if (!item->OnAdvancedDrawItem) item->OnAdvancedDrawItem = top ? line_draw : popup_draw;
   } else {
-    if (item->OnMeasureItem == measure) item->OnMeasureItem = nullptr;
-    if (item->OnAdvancedDrawItem == draw) item->OnAdvancedDrawItem = nullptr;
+    // Either kind: the item may have moved between the menu line and a submenu since.
+    if (item->OnMeasureItem == line_measure || item->OnMeasureItem == popup_measure)
+      item->OnMeasureItem = nullptr;
+    if (item->OnAdvancedDrawItem == line_draw || item->OnAdvancedDrawItem == popup_draw)
+      item->OnAdvancedDrawItem = nullptr;
   }
 }
 

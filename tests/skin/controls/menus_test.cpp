@@ -173,6 +173,19 @@ TEST_F(MenusTest, MainMenuTopItemsGetTheLineHandlersAndSubitemsThePopupOnes) {
   EXPECT_FALSE(menus_->IsHooked(open));
 }
 
+// An item hooked on the menu line and moved into a submenu since still loses the handler,
+// which would otherwise call a painter that may be gone.
+TEST_F(MenusTest, UnhookingTakesOurHandlersOffItemsThatMovedSinceTheyWereHooked) {
+  TMenuItem* file = Add(main_->GetItems(), "&File");
+  TMenuItem* edit = Add(main_->GetItems(), "&Edit");
+  menus_->HookMainMenu(main_, true);
+  main_->GetItems()->Remove(edit);
+  file->Add(edit);
+  menus_->HookMainMenu(main_, false);
+  EXPECT_FALSE(edit->OnAdvancedDrawItem);
+  EXPECT_FALSE(edit->OnMeasureItem);
+}
+
 TEST_F(MenusTest, ActiveHooksEveryFormsMenusAndOffMakesThemPlainAgain) {
   TMenuItem* file = Add(main_->GetItems(), "&File");
   TMenuItem* remove = Add(popup_->GetItems(), "&Remove");
