@@ -105,28 +105,23 @@ void TsSkinableMenus::SetActive(bool active) {
   if (active == active_) return;
   active_ = active;
   ClearCache(true);
-  if (Designing() || !Application) return;
-  for (int i = 0; i < Application->GetComponentCount(); ++i) {
-    TComponent* component = Application->GetComponent(i);
-    if (component->Is<TCustomForm>()) HookComponent(component, active);
-  }
+  HookForms(active);
 }
 
 void TsSkinableMenus::SetSkinnedPopups(bool skinned) {
   if (skinned == skinned_popups_) return;
-  if (!active_ || Designing() || !Application) {
-    skinned_popups_ = skinned;
-    return;
-  }
-  // Unhooking needs the flag still on, hooking needs it on already.
-  if (skinned) skinned_popups_ = true;
+  // Every menu again: submenus of the menu line follow the flag too.
+  if (active_) HookForms(false);
+  skinned_popups_ = skinned;
+  if (active_) HookForms(true);
+}
+
+void TsSkinableMenus::HookForms(bool on) {
+  if (Designing() || !Application) return;
   for (int i = 0; i < Application->GetComponentCount(); ++i) {
     TComponent* component = Application->GetComponent(i);
-    if (!component->Is<TCustomForm>()) continue;
-    for (int j = 0; j < component->GetComponentCount(); ++j)
-      if (auto* popup = DynamicCast<TPopupMenu>(component->GetComponent(j))) HookPopupMenu(popup, skinned);
+    if (component->Is<TCustomForm>()) HookComponent(component, on);
   }
-  skinned_popups_ = skinned;
 }
 
 void TsSkinableMenus::HookComponent(TComponent* component, bool on) {

@@ -63,8 +63,8 @@ class TsSkinableMenus : public TPersistent {
   // happens unless the state changes.
   bool GetActive() const { return active_; }
   void SetActive(bool active);
-  // Whether popup menus are skinned too (the manager's SkinnedPopups). While active, a
-  // change hooks or unhooks the popups at once.
+  // Whether popup menus and submenus are skinned too (the manager's SkinnedPopups). While
+  // active, a change hooks the menus again at once.
   bool GetSkinnedPopups() const { return skinned_popups_; }
   void SetSkinnedPopups(bool skinned);
 
@@ -103,6 +103,7 @@ class TsSkinableMenus : public TPersistent {
   };
 
   bool Designing() const;
+  void HookForms(bool on);
   void HookTree(TMenuItem* item, bool on);
   // The popup's background, painted once per popup; null without a "MAINMENU" section.
   TBitmap* PopupBackground(TMenuItem* item, TCanvas* canvas, int width, int bottom);

@@ -199,12 +199,15 @@ TEST_F(MenusTest, ActiveHooksEveryFormsMenusAndOffMakesThemPlainAgain) {
   EXPECT_TRUE(menus_->IsHooked(remove));
   EXPECT_TRUE(menus_->IsHooked(lone));
 
+  TMenuItem* open = Add(file, "Open");
   menus_->SetSkinnedPopups(false);
   EXPECT_FALSE(popup_->GetOwnerDraw());
   EXPECT_FALSE(menus_->IsHooked(remove));
+  EXPECT_FALSE(menus_->IsHooked(open));
   EXPECT_TRUE(menus_->IsHooked(file));
   menus_->SetSkinnedPopups(true);
   EXPECT_TRUE(menus_->IsHooked(remove));
+  EXPECT_TRUE(menus_->IsHooked(open));
 
   menus_->SetActive(false);
   EXPECT_FALSE(main_->GetOwnerDraw());
