@@ -188,6 +188,7 @@ TEST_F(MenusTest, UnhookingTakesOurHandlersOffItemsThatMovedSinceTheyWereHooked)
 
 TEST_F(MenusTest, ActiveHooksEveryFormsMenusAndOffMakesThemPlainAgain) {
   TMenuItem* file = Add(main_->GetItems(), "&File");
+  TMenuItem* open = Add(file, "Open");
   TMenuItem* remove = Add(popup_->GetItems(), "&Remove");
   auto* lone = New<TMenuItem>(form_);
   lone->SetCaption("Lone");
@@ -198,8 +199,8 @@ TEST_F(MenusTest, ActiveHooksEveryFormsMenusAndOffMakesThemPlainAgain) {
   EXPECT_TRUE(menus_->IsHooked(file));
   EXPECT_TRUE(menus_->IsHooked(remove));
   EXPECT_TRUE(menus_->IsHooked(lone));
+  EXPECT_TRUE(menus_->IsHooked(open));
 
-  TMenuItem* open = Add(file, "Open");
   menus_->SetSkinnedPopups(false);
   EXPECT_FALSE(popup_->GetOwnerDraw());
   EXPECT_FALSE(menus_->IsHooked(remove));
@@ -215,6 +216,7 @@ TEST_F(MenusTest, ActiveHooksEveryFormsMenusAndOffMakesThemPlainAgain) {
   EXPECT_FALSE(menus_->IsHooked(file));
   EXPECT_FALSE(menus_->IsHooked(remove));
   EXPECT_FALSE(menus_->IsHooked(lone));
+  EXPECT_FALSE(menus_->IsHooked(open));
   Free(lone);
 }
 
