@@ -8,6 +8,7 @@
 #include "app/startlistform.h"
 #include "bitmap32/image32.h"
 #include "bitmap32/label32.h"
+#include "skin/controls/sskinmenus.h"
 #include "skin/engine/sskinmanager.h"
 #include "toolkit/buttons.h"
 #include "toolkit/classregistry.h"
@@ -49,6 +50,8 @@ void RegisterAppClasses() {
   RegisterLabel32Class();
   RegisterImage32Class();
   RegisterSkinEngineClasses();
+  // Before the main window: its skin manager makes its menu painter when it is created.
+  RegisterSkinnedMenus();
   RegisterClasses({TMain::StaticClass(), TInfoForm::StaticClass()});
   RegisterClassesForms();
   RegisterStartListForms();
