@@ -572,6 +572,8 @@ void TsSkinProvider::PaintNonClient(HDC dc) {
   }
   TBitmap* cache = common_data_->GetCacheBmp();
   HDC src = cache->GetCanvas()->GetHandle();
+  // The client part of the cache is new too: WM_PAINT copies it.
+  if (client_repaint_pending_) InvalidateRect(form_->GetHandle(), nullptr, FALSE);
   const bool iconic = IsIconic(form_->GetHandle());
   const int bw = form_->GetBorderWidth();
   const int fw = FrameWidth() + bw;
