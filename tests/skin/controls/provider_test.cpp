@@ -4,7 +4,6 @@
 
 #include "skin/controls/sskinprovider.h"
 #include "skin/engine/scommondata.h"
-#include "skin/engine/sformproviders.h"
 #include "skin/engine/smessages.h"
 #include "skin/engine/sskinmanager.h"
 #include "skin/engine/sskintables.h"
@@ -43,6 +42,12 @@ TsGeneralData SectionOf(const std::string& name, TColor color) {
   s.PaintingColor = color;
   s.HotPaintingColor = color;  // an active form paints in the hot state
   return s;
+}
+
+// The manager's broadcast of one message to the test form.
+void Broadcast(TCustomForm* form, UINT msg) {
+  TMessage message{msg, 0, 0, 0};
+  BroadcastToForm(form, message);
 }
 
 class Provider : public testing::Test {
@@ -138,17 +143,17 @@ TEST_F(Provider, RemovingTheSkinGivesTheFormItsCaptionButtonsBackOrRecreatesIt) 
   MakeForm();
   Show();
   ASSERT_TRUE(form->GetBorderIcons().Empty());
-  SendToFormProviders(SKM_REMOVESKIN);
+  Broadcast(form, SKM_REMOVESKIN);
   EXPECT_EQ(form->GetBorderIcons(), (TBorderIcons{biSystemMenu, biMinimize}));
   EXPECT_FALSE(provider->Skinned());
 
   Free(form);
   MakeForm(bsSizeable, {});  // nothing to give back
   Show();
-  SendToFormProviders(SKM_SETNEWSKIN);
+  Broadcast(form, SKM_SETNEWSKIN);
   ASSERT_TRUE(provider->Skinned());
   HWND before = Window();
-  SendToFormProviders(SKM_REMOVESKIN);
+  Broadcast(form, SKM_REMOVESKIN);
   EXPECT_NE(Window(), before);  // recreated
   EXPECT_TRUE(form->GetBorderIcons().Empty());
 }
@@ -157,9 +162,9 @@ TEST_F(Provider, ANewSkinInstallsTheSubclassAgainAfterTheWindowWasRecreated) {
   LoadSkin();
   MakeForm(bsSizeable, {});
   Show();
-  SendToFormProviders(SKM_REMOVESKIN);
+  Broadcast(form, SKM_REMOVESKIN);
   ASSERT_FALSE(provider->Attached());
-  SendToFormProviders(SKM_SETNEWSKIN);
+  Broadcast(form, SKM_SETNEWSKIN);
   EXPECT_TRUE(provider->Attached());
   EXPECT_EQ(SendMessageA(Window(), SKM_GETPROVIDER, 0, 0), reinterpret_cast<LRESULT>(provider));
 }
@@ -233,11 +238,11 @@ TEST_F(Provider, TheCaptionBandIsPaintedFromTheSkinAndTheClientFlat) {
   const int y = provider->FrameHeight() + provider->CaptionHeight() / 2;
   EXPECT_EQ(cache->GetPixelColor(form->GetWidth() - 30, y), kTitleColor);
   // The window shows what the cache holds, the client area the section's flat colour.
-  TBitmap* picture = PictureOf(form);
-  EXPECT_EQ(picture->GetPixelColor(form->GetWidth() - 30, y), kTitleColor);
+  HDC dc = GetWindowDC(Window());
+  EXPECT_EQ(GetPixel(dc, form->GetWidth() - 30, y), static_cast<COLORREF>(kTitleColor));
   const POINT offset = provider->ClientOffset();
-  EXPECT_EQ(picture->GetPixelColor(offset.x + 20, offset.y + 20), kFormColor);
-  Free(picture);
+  EXPECT_EQ(GetPixel(dc, offset.x + 20, offset.y + 20), static_cast<COLORREF>(kFormColor));
+  ReleaseDC(Window(), dc);
 }
 
 TEST_F(Provider, TheRegionCutsTheCornersTheMaskMarksTransparent) {
@@ -279,19 +284,46 @@ TEST_F(Provider, ANewCaptionIsPaintedRightAwayAndNeverAskedFromTheWindow) {
   TBitmap* before = New<TBitmap>();
   before->Assign(Cache());
   const int y = provider->FrameHeight() + provider->CaptionHeight() / 2;
+  // Painted while the text is being set, with the new text, before anything else happens.
   form->SetText("Another caption, much longer than the first one");
-  ASSERT_TRUE(PumpUntil([&] { return !provider->GetCommonData()->BGChanged; }));
   bool differs = false;
   for (int x = 0; x < 200 && !differs; ++x)
     for (int dy = -3; dy <= 3 && !differs; ++dy)
       differs = before->GetPixelColor(x, y + dy) != Cache()->GetPixelColor(x, y + dy);
   EXPECT_TRUE(differs);
   Free(before);
-  // The comparison on WM_SETCURSOR and on WM_GETTEXT take the stored caption.
+  // What stays on screen is the skinned caption, not one the system drew for the new text.
+  HDC dc = GetWindowDC(Window());
+  EXPECT_EQ(GetPixel(dc, form->GetWidth() - 30, y), static_cast<COLORREF>(kTitleColor));
+  ReleaseDC(Window(), dc);
+  ASSERT_TRUE(PumpUntil([&] { return !provider->GetCommonData()->BGChanged; }));
+  // Both stored texts know it: neither WM_GETTEXT nor WM_SETCURSOR repaints again.
   char text[64];
   EXPECT_GT(GetWindowTextA(Window(), text, sizeof text), 0);
   SendMessageA(Window(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Window()), HTCLIENT);
   EXPECT_FALSE(provider->GetCommonData()->BGChanged);
+}
+
+TEST_F(Provider, ACaptionChangedBehindTheWindowsBackIsPaintedOnTheNextQuery) {
+  LoadSkin();
+  MakeForm();
+  Show();
+  // Text changed with the provider's hook out of the way meanwhile.
+  TWndMethod hooked = form->WindowProc;
+  form->WindowProc = TWndMethod(form, &TCustomForm::WndProc);
+  form->SetText("Changed quietly");
+  form->WindowProc = hooked;
+  TsCommonData* data = provider->GetCommonData();
+  char text[64];
+  // (Wine's own caption drawing asks for the text on WM_SETTEXT: the WM_GETTEXT text is
+  // up to date by now, the cursor's is not.)
+  data->BGChanged = false;
+  SendMessageA(Window(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Window()), HTCLIENT);
+  EXPECT_TRUE(data->BGChanged);
+  data->BGChanged = false;
+  SendMessageA(Window(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Window()), HTCLIENT);
+  SendMessageA(Window(), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  EXPECT_FALSE(data->BGChanged);  // both know it now
 }
 
 TEST_F(Provider, WithACaptionBandCopyACaptionChangeRepaintsTheBandOnly) {
