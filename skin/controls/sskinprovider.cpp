@@ -145,12 +145,15 @@ void TsSkinProvider::UpdateIndexes() {
 }
 
 void TsSkinProvider::Attach() {
-  if (!form_ || subclass_->Installed()) return;
+  if (!form_ || subclass_->Installed() || attaching_) return;
+  attaching_ = true;
+  HWND window = form_->GetHandle();  // messages of a window being made find us still out
+  attaching_ = false;
   if (!previous_window_proc_) {
     previous_window_proc_ = form_->WindowProc;
     form_->WindowProc = TWndMethod(this, &TsSkinProvider::FormWindowProc);
   }
-  subclass_->Install(form_->GetHandle());
+  subclass_->Install(window);
   form_active_ = true;
   activated_once_ = true;
   common_data_->BGChanged = true;
@@ -172,6 +175,13 @@ void TsSkinProvider::Detach() {
 }
 
 void TsSkinProvider::FormWindowProc(TMessage& message) {
+  // A window made again (new styles, a skin removed and back) loses the subclass with the
+  // old one: take the new one over before it is shown.
+  if (!attaching_ && !subclass_->Installed() && form_->HandleAllocated() && Skinned() && !FormCreating() &&
+      message.Msg != WM_NCDESTROY && message.Msg != WM_DESTROY) {
+    region_dirty_ = true;
+    Attach();
+  }
   previous_window_proc_(message);
   if (message.Msg != CM_TEXTCHANGED || !Skinned()) return;
   text_seen_on_cursor_ = text_seen_on_gettext_ = form_->GetCaption();

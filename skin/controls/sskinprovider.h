@@ -155,6 +155,7 @@ class TsSkinProvider : public TsSkinReceiver {
 
   std::vector<RECT> region_rects_;
   bool region_guard_ = false;
+  bool attaching_ = false;
   bool region_dirty_ = true;
   bool activated_once_ = false;
   TsBorderIcons border_icons_{biSystemMenu, biMinimize, biMaximize};

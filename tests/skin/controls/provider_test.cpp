@@ -340,3 +340,18 @@ TEST_F(Provider, WithACaptionBandCopyACaptionChangeRepaintsTheBandOnly) {
   const int y = provider->FrameHeight() + provider->CaptionHeight() / 2;
   EXPECT_EQ(cache->GetPixelColor(form->GetWidth() - 30, y), kTitleColor);
 }
+
+TEST_F(Provider, ARecreatedWindowIsSubclassedAgainBeforeItShows) {
+  LoadSkin();
+  MakeForm();
+  Show();
+  HWND before = Window();
+  form->RecreateWnd();
+  form->HandleNeeded();
+  ASSERT_NE(Window(), before);
+  ASSERT_TRUE(
+      PumpUntil([&] { return IsWindowVisible(Window()) && !GetUpdateRect(Window(), nullptr, FALSE); }));
+  EXPECT_TRUE(provider->Attached());
+  EXPECT_EQ(SendMessageA(Window(), SKM_GETPROVIDER, 0, 0), reinterpret_cast<LRESULT>(provider));
+  EXPECT_FALSE(InRegion(0, 0));
+}
