@@ -8,6 +8,7 @@
 #include "app/startlistform.h"
 #include "bitmap32/image32.h"
 #include "bitmap32/label32.h"
+#include "skin/controls/sskinprovider.h"
 #include "skin/engine/sskinmanager.h"
 #include "toolkit/buttons.h"
 #include "toolkit/classregistry.h"
@@ -49,6 +50,7 @@ void RegisterAppClasses() {
   RegisterLabel32Class();
   RegisterImage32Class();
   RegisterSkinEngineClasses();
+  RegisterSkinControlsClasses();
   RegisterClasses({TMain::StaticClass(), TInfoForm::StaticClass()});
   RegisterClassesForms();
   RegisterStartListForms();

@@ -735,6 +735,15 @@ void TsSkinProvider::PaintCaptionText(const RECT& r, int top, int bottom) {
   if (tr.right <= tr.left || tr.bottom <= tr.top) return;
   const UINT flags =
       DrawTextBiDiFlags(form_, caption_alignment_) | DT_EXPANDTABS | DT_VCENTER | DT_SINGLELINE;
+  // The text painter fits its rectangle to the text from the left: place it here.
+  const SIZE size = canvas->TextExtent(text);
+  if (flags & DT_RIGHT)
+    tr.left = std::max<int>(tr.left, tr.right - size.cx);
+  else if (flags & DT_CENTER)
+    tr.left = std::max<int>(tr.left, (tr.left + tr.right - size.cx) / 2);
+  tr.right = std::min<int>(tr.right, tr.left + size.cx);
+  tr.top = (tr.top + tr.bottom - size.cy) / 2;
+  tr.bottom = tr.top + size.cy;
   WriteTextWithContour(canvas, text, true, tr, flags, GetSkinIndex("FORMTITLE"), form_active_);
 }
 

@@ -355,3 +355,22 @@ TEST_F(Provider, ARecreatedWindowIsSubclassedAgainBeforeItShows) {
   EXPECT_EQ(SendMessageA(Window(), SKM_GETPROVIDER, 0, 0), reinterpret_cast<LRESULT>(provider));
   EXPECT_FALSE(InRegion(0, 0));
 }
+
+TEST_F(Provider, ACentredCaptionIsCentredBetweenTheIconAndTheButtons) {
+  LoadSkin();
+  MakeForm();
+  provider->SetCaptionAlignment(taCenter);
+  Show();
+  TBitmap* cache = Cache();
+  const int left = GetSystemMetrics(SM_CXSMICON) + provider->FrameWidth() + 4;
+  const int right = form->GetWidth() - 16;  // no title buttons here
+  int first = -1, last = -1;
+  for (int x = 0; x < form->GetWidth(); ++x)
+    for (int y = provider->FrameHeight(); y < provider->CaptionHeight(); ++y)
+      if (x > left - 4 && cache->GetPixelColor(x, y) != kTitleColor) {
+        if (first < 0) first = x;
+        last = x;
+      }
+  ASSERT_GE(first, 0);
+  EXPECT_NEAR((first + last) / 2, (left + right) / 2, 3);
+}
