@@ -9,6 +9,7 @@
 #include "skin/engine/sskintables.h"
 #include "tests/toolkit/visual_test_classes.h"
 #include "toolkit/bitmap.h"
+#include "toolkit/extctrls.h"
 #include "toolkit/forms.h"
 
 namespace {
@@ -373,4 +374,53 @@ TEST_F(Provider, ACentredCaptionIsCentredBetweenTheIconAndTheButtons) {
       }
   ASSERT_GE(first, 0);
   EXPECT_NEAR((first + last) / 2, (left + right) / 2, 3);
+}
+
+TEST_F(Provider, AnInactiveCaptionIsPaintedInTheNormalStateOverTheSystemsOwn) {
+  LoadSkin();
+  constexpr TColor kInactive = 0x00808000;
+  SkinGeneralData[1].PaintingColor = kInactive;
+  MakeForm();
+  Show();
+  const int x = form->GetWidth() - 30, y = provider->FrameHeight() + provider->CaptionHeight() / 2;
+  auto on_screen = [&] {
+    HDC dc = GetWindowDC(Window());
+    const COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(Window(), dc);
+    return c;
+  };
+  SendMessageA(Window(), WM_NCACTIVATE, FALSE, 0);
+  EXPECT_FALSE(provider->FormActive());
+  EXPECT_EQ(on_screen(), static_cast<COLORREF>(kInactive));
+  SendMessageA(Window(), WM_NCACTIVATE, TRUE, 0);
+  EXPECT_TRUE(provider->FormActive());
+  EXPECT_EQ(on_screen(), static_cast<COLORREF>(kTitleColor));
+}
+
+TEST_F(Provider, AMinimizedFormIsPaintedAsACaptionBand160PixelsWide) {
+  LoadSkin();
+  MakeForm();
+  Show();
+  ShowWindow(Window(), SW_MINIMIZE);
+  ASSERT_TRUE(PumpUntil([&] { return IsIconic(Window()) != FALSE; }));
+  provider->RepaintFrame();
+  EXPECT_EQ(Cache()->GetWidth(), 160);
+  EXPECT_EQ(Cache()->GetHeight(), provider->CaptionHeight() + provider->FrameHeight() + 1);
+}
+
+TEST_F(Provider, WindowedChildrenShowAfterTheRegionIsCut) {
+  LoadSkin();
+  MakeForm();
+  TPanel* panel = New<TPanel>(form);
+  panel->SetParent(form);
+  panel->SetBounds(10, 10, 100, 60);
+  panel->SetColor(0x0000C000);
+  panel->SetBevelOuter(bvNone);
+  Show();
+  ASSERT_TRUE(PumpUntil([&] { return !GetUpdateRect(panel->GetHandle(), nullptr, FALSE); }));
+  HDC dc = GetDC(nullptr);
+  POINT p{50, 40};
+  ClientToScreen(Window(), &p);
+  EXPECT_EQ(GetPixel(dc, p.x, p.y), static_cast<COLORREF>(0x0000C000));
+  ReleaseDC(nullptr, dc);
 }
