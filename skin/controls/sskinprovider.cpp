@@ -146,13 +146,15 @@ void TsSkinProvider::UpdateIndexes() {
 
 void TsSkinProvider::Attach() {
   if (!form_ || subclass_->Installed() || attaching_) return;
-  attaching_ = true;
-  HWND window = form_->GetHandle();  // messages of a window being made find us still out
-  attaching_ = false;
   if (!previous_window_proc_) {
     previous_window_proc_ = form_->WindowProc;
     form_->WindowProc = TWndMethod(this, &TsSkinProvider::FormWindowProc);
   }
+  // No window is made here: a form still being read gets its window (and its children
+  // theirs) in the usual order; the first message of the new window brings us back.
+  if (!form_->HandleAllocated()) return;
+  HWND window = form_->GetHandle();
+  attaching_ = true;
   subclass_->Install(window);
   form_active_ = true;
   activated_once_ = true;
@@ -164,6 +166,7 @@ void TsSkinProvider::Attach() {
     form_->SetBorderIcons({});
     border_icons_guard_ = false;
   }
+  attaching_ = false;
   if (FormVisible()) SendMessageA(form_->GetHandle(), WM_NCPAINT, 0, 0);
 }
 
@@ -641,7 +644,7 @@ void TsSkinProvider::PaintFullFrame() {
   const std::string& section = common_data_->GetSkinSection();
   const int state = form_active_ ? 1 : 0;
   if (HasBorder())
-    PaintItem(skin, section, EmptyCI, state, true, r, POINT{0, 0}, cache);
+    PaintItem(skin, section, EmptyCI, state, false, r, POINT{0, 0}, cache);
   else
     PaintItemBG(skin, section, EmptyCI, state, r, POINT{0, 0}, cache);
   const int grip = GetMaskIndex(skin, section, "GRIPIMAGE");
