@@ -9,6 +9,7 @@
 #include "bitmap32/image32.h"
 #include "bitmap32/label32.h"
 #include "skin/controls/sskinmenus.h"
+#include "skin/controls/sskinprovider.h"
 #include "skin/engine/sskinmanager.h"
 #include "toolkit/buttons.h"
 #include "toolkit/classregistry.h"
@@ -52,6 +53,7 @@ void RegisterAppClasses() {
   RegisterSkinEngineClasses();
   // Before the main window: its skin manager makes its menu painter when it is created.
   RegisterSkinnedMenus();
+  RegisterSkinControlsClasses();
   RegisterClasses({TMain::StaticClass(), TInfoForm::StaticClass()});
   RegisterClassesForms();
   RegisterStartListForms();
