@@ -8,6 +8,7 @@
 #include "app/startlistform.h"
 #include "bitmap32/image32.h"
 #include "bitmap32/label32.h"
+#include "skin/engine/sskinmanager.h"
 #include "toolkit/buttons.h"
 #include "toolkit/classregistry.h"
 #include "toolkit/dialogs.h"
@@ -47,6 +48,7 @@ void RegisterAppClasses() {
   RegisterWidgetClasses();
   RegisterLabel32Class();
   RegisterImage32Class();
+  RegisterSkinEngineClasses();
   RegisterClasses({TMain::StaticClass(), TInfoForm::StaticClass()});
   RegisterClassesForms();
   RegisterStartListForms();

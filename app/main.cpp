@@ -12,6 +12,7 @@
 #include "bitmap32/bitmap32.h"
 #include "i18n/resourcestrings.h"
 #include "i18n/translator.h"
+#include "skin/engine/sskinmanager.h"
 #include "toolkit/forms.h"
 #include "toolkit/startup.h"
 #include "widgets/justone.h"
@@ -34,6 +35,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     RegisterToolkitUnits();
     RegisterFormsUnit();
     RegisterBitmap32Unit();
+    RegisterSkinEngineUnit();
     // The program's own start-up: its resource strings are also looked up in "vorlen",
     // and every text, file name and ini key is German.
     RegisterUnit(

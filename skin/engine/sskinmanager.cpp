@@ -1,28 +1,111 @@
 // The skin manager.
 #include "skin/engine/sskinmanager.h"
 
+#include <windows.h>
+
+#include <exception>
+
+#include "skin/engine/sgenstyle.h"
+#include "skin/engine/smessages.h"
 #include "skin/engine/sskinload.h"
 #include "skin/engine/sskintables.h"
 #include "skin/engine/sstoredskin.h"
 #include "skin/engine/sutils.h"
 #include "toolkit/classregistry.h"
+#include "toolkit/controls.h"
+#include "toolkit/forms.h"
 #include "toolkit/inifiles.h"
+#include "toolkit/menus.h"
 #include "toolkit/startup.h"
 #include "toolkit/strings.h"
 #include "toolkit/sysutils.h"
 
 namespace {
 
-// SkinChanging is true for as long as one lives, whatever way the scope is left.
-class TSkinChangingScope {
- public:
-  TSkinChangingScope() { SkinChanging = true; }
-  ~TSkinChangingScope() { SkinChanging = false; }
-  TSkinChangingScope(const TSkinChangingScope&) = delete;
-  TSkinChangingScope& operator=(const TSkinChangingScope&) = delete;
-};
+TsMenuPainterFactory menu_painter_factory = nullptr;
+
+std::unique_ptr<TsMenuPainter> NewMenuPainter(TsSkinManager* manager) {
+  if (menu_painter_factory) return menu_painter_factory(manager);
+  return std::make_unique<TsMenuPainter>();
+}
+
+// A broadcast never stops at one broken receiver; debug builds say which one it was.
+void NoteDroppedError(TComponent* receiver, UINT msg, const char* what) {
+#ifndef NDEBUG
+  std::string text = "Skin broadcast $" + IntToHex(static_cast<int>(msg), 4) + " to " +
+                     (receiver ? receiver->GetName() + ": " + receiver->ClassName() : std::string("?")) +
+                     " failed: " + what + "\n";
+  OutputDebugStringA(text.c_str());
+#else
+  (void)receiver;
+  (void)msg;
+  (void)what;
+#endif
+}
+
+template <class F>
+void Guarded(TComponent* receiver, UINT msg, F&& deliver) {
+  try {
+    deliver();
+  } catch (const std::exception& e) {
+    NoteDroppedError(receiver, msg, e.what());
+  } catch (...) {
+    NoteDroppedError(receiver, msg, "unknown error");
+  }
+}
+
+bool Dying(const TComponent* component) { return component->GetComponentState().Contains(csDestroying); }
+
+// A window that exists gets the message sent (hooked window procedures see it); one not made
+// yet gets it through WindowProc, so a skin change creates no windows of hidden forms.
+void Deliver(TControl* control, const TMessage& message) {
+  auto* windowed = DynamicCast<TWinControl>(control);
+  if (windowed && windowed->HandleAllocated())
+    SendMessageA(windowed->GetHandle(), message.Msg, message.WParam, message.LParam);
+  else
+    control->Perform(message.Msg, message.WParam, message.LParam);
+}
+
+void DeliverToComponent(TComponent* component, const TMessage& message) {
+  if (auto* receiver = DynamicCast<TsSkinReceiver>(component)) {
+    if (receiver->IsFormProvider() && message.Msg == SKM_REFRESH) return;
+    TMessage copy = message;
+    receiver->SkinMessage(copy);
+  } else if (auto* control = DynamicCast<TControl>(component)) {
+    Deliver(control, message);
+  }
+}
 
 }  // namespace
+
+void SetMenuPainterFactory(TsMenuPainterFactory factory) { menu_painter_factory = factory; }
+
+TK_ABSTRACT_CLASS_INFO(TsSkinReceiver, TComponent)
+
+// ---- Broadcast -------------------------------------------------------------------------------
+
+void BroadcastToForm(TCustomForm* form, TMessage& message) {
+  if (!form || Dying(form)) return;
+  if (message.Msg == SKM_REFRESH) Guarded(form, message.Msg, [&] { Deliver(form, message); });
+  // By index: a receiver may add components (the list is read again each time).
+  for (int i = 0; i < form->GetComponentCount(); ++i) {
+    TComponent* component = form->GetComponent(i);
+    const TComponentState state = component->GetComponentState();
+    if (state.Contains(csDestroying) || state.Contains(csLoading)) continue;
+    Guarded(component, message.Msg, [&] { DeliverToComponent(component, message); });
+    if (Dying(form)) return;  // a receiver started freeing the form
+  }
+}
+
+void BroadcastToForms(TMessage& message) {
+  if (!Application) return;
+  for (int i = 0; i < Application->GetComponentCount(); ++i) {
+    auto* form = DynamicCast<TCustomForm>(Application->GetComponent(i));
+    if (form && !Dying(form)) BroadcastToForm(form, message);
+  }
+}
+
+// ---- The manager -----------------------------------------------------------------------------
 
 TK_CLASS_INFO(TsSkinManager, TComponent)
 
@@ -33,10 +116,14 @@ void TsSkinManager::Publish(TPublisher<TsSkinManager>& p) {
   p.String("SkinName", &M::GetSkinName, &M::SetSkinName);
   p.Strings("CommonSections", &M::GetCommonSections, &M::SetCommonSections);
   p.Boolean("Active", &M::GetActive, &M::SetActive).Default(true);
+  p.Boolean("SkinnedPopups", &M::GetSkinnedPopups, &M::SetSkinnedPopups).Default(true);
+  p.Event("OnAfterChange", &M::OnAfterChange);
+  p.Event("OnBeforeChange", &M::OnBeforeChange);
 }
 
 TsSkinManager::TsSkinManager(TComponent* owner)
     : TComponent(owner), internal_skins_(new TsStoredSkins(this)), common_sections_(new TStringList) {
+  menu_painter_ = NewMenuPainter(this);
   common_sections_->OnChange = TNotifyEvent(this, &TsSkinManager::CommonSectionsChanged);
   if (SkinData().DefaultManager)
     ShowWarning("Please be sure, that only one exemplar of TsSkinManager component is loaded in project.");
@@ -47,11 +134,20 @@ TsSkinManager::TsSkinManager(TComponent* owner)
 TsSkinManager::~TsSkinManager() {
   common_sections_->OnChange = nullptr;
   if (IsDefault()) {
-    RemoveSkin();
+    // Nobody is told about changes from here on.
+    OnBeforeChange = nullptr;
+    OnAfterChange = nullptr;
+    SendRemoveSkin();
     SkinData().DefaultManager = nullptr;
   }
   delete internal_skins_;
   delete common_sections_;
+}
+
+void TsSkinManager::AfterConstruction() {
+  inherited::AfterConstruction();
+  for (TComponent* c = GetOwner(); c && !owner_form_; c = c->GetOwner())
+    owner_form_ = DynamicCast<TCustomForm>(c);
 }
 
 void TsSkinManager::Loaded() {
@@ -59,11 +155,19 @@ void TsSkinManager::Loaded() {
   if (active_ && !skin_name_.empty()) LoadSkin();
 }
 
+void TsSkinManager::Notification(TComponent* component, TOperation operation) {
+  inherited::Notification(component, operation);
+  if (component == this || Dying(this) || !menu_painter_) return;
+  if (operation == opRemove)
+    menu_painter_->ComponentRemoved(component);
+  else if (auto* menu = DynamicCast<TMainMenu>(component))
+    menu_painter_->HookMainMenu(menu);
+}
+
 bool TsSkinManager::IsDefault() const { return SkinData().DefaultManager == this; }
 
 bool TsSkinManager::CanLoad() const {
-  return active_ && IsDefault() && !GetComponentState().Contains(csLoading) &&
-         !GetComponentState().Contains(csDestroying);
+  return active_ && IsDefault() && !GetComponentState().Contains(csLoading) && !Dying(this);
 }
 
 void TsSkinManager::SetSkinName(const std::string& name) {
@@ -71,18 +175,22 @@ void TsSkinManager::SetSkinName(const std::string& name) {
   if (CanLoad()) LoadSkin();
 }
 
+// The folder only: the skin in use stays until SkinName is set again.
 void TsSkinManager::SetSkinDirectory(const std::string& directory) { skin_directory_ = directory; }
 
 void TsSkinManager::SetActive(bool active) {
   if (active == active_) return;
   active_ = active;
+  // While the definition is read Loaded decides; a secondary manager has no skin to change.
   if (!IsDefault() || GetComponentState().Contains(csLoading)) return;
   if (active) {
     LoadSkin();
-  } else {
-    RemoveSkin();
-    UpdateCommonSkinIndexes();
+    return;
   }
+  if (OnBeforeChange) OnBeforeChange(this);
+  SendRemoveSkin();
+  UpdateCommonSkinIndexes();
+  if (OnAfterChange) OnAfterChange(this);
 }
 
 void TsSkinManager::SetInternalSkins(TsStoredSkins* skins) { internal_skins_->Assign(skins); }
@@ -90,6 +198,12 @@ void TsSkinManager::SetInternalSkins(TsStoredSkins* skins) { internal_skins_->As
 TStrings* TsSkinManager::GetCommonSections() const { return common_sections_; }
 
 void TsSkinManager::SetCommonSections(TStrings* sections) { common_sections_->Assign(sections); }
+
+void TsSkinManager::SetSkinnedPopups(bool value) {
+  if (value == skinned_popups_) return;
+  skinned_popups_ = value;
+  menu_painter_->UpdateMenus();
+}
 
 void TsSkinManager::CommonSectionsChanged(TObject*) {
   if (normalizing_) return;
@@ -119,8 +233,23 @@ std::string TsSkinManager::GetFullSkinDirectory() const {
   return NormalDir(dir);
 }
 
+std::string TsSkinManager::GetSkinNames(TStrings* names) const {
+  names->BeginUpdate();
+  names->Clear();
+  for (int i = 0; i < internal_skins_->GetCount(); ++i) names->Add(internal_skins_->GetItem(i)->Name);
+  // An empty SkinDirectory would list the program's own folders (the catalogs) as skins.
+  const std::string dir = GetFullSkinDirectory();
+  if (!skin_directory_.empty() && DirectoryExists(dir)) {
+    for (const TSearchRec& rec : ListDirectory(dir + "*", faDirectory))
+      if ((rec.Attr & faDirectory) && !rec.Name.empty() && rec.Name[0] != '.') names->Add(rec.Name);
+  }
+  names->EndUpdate();
+  return names->Count() > 0 ? names->Get(0) : std::string();
+}
+
 bool TsSkinManager::LoadSkin() {
   if (!active_ || !IsDefault()) return false;
+  if (OnBeforeChange) OnBeforeChange(this);
   TsSkinData& data = SkinData();
   if (skin_name_.empty()) skin_directory_.clear();
   data.SkinLoaded = false;
@@ -136,20 +265,42 @@ bool TsSkinManager::LoadSkin() {
     skin_name_ = internal_skins_->GetItem(0)->Name;
   }
   const TsSkinSource source = CurrentSkinSource();
-
-  TSkinChangingScope changing;
-  LoadAllMasks(source);
-  LoadAllPatterns(source);
-  LoadAllGeneralData(source);
+  {
+    // A loader that fails ends the change here: no announcement, no OnAfterChange.
+    TsSkinChangingScope changing;
+    LoadAllMasks(source);
+    LoadAllPatterns(source);
+    LoadAllGeneralData(source);
+  }
   // With neither a folder nor a stored skin there is nothing to show: stay unskinned.
-  data.SkinLoaded = source.ini || source.stored;
-  UpdateCommonSkinIndexes();
+  has_skin_ = source.ini || source.stored;
+  SendNewSkin();
+  if (OnAfterChange) OnAfterChange(this);
   return data.SkinLoaded;
 }
 
-void TsSkinManager::RemoveSkin() {
+void TsSkinManager::SendNewSkin() {
+  SkinData().SkinLoaded = has_skin_;
+  {
+    TsSkinChangingScope changing;
+    Broadcast(SKM_SETNEWSKIN);
+    UpdateCommonSkinIndexes();
+  }
+  const TComponentState state = GetComponentState();
+  if (!state.Contains(csLoading) && !state.Contains(csReading)) Broadcast(SKM_REFRESH);
+  menu_painter_->SetActive(SkinData().SkinLoaded);
+}
+
+void TsSkinManager::SendRemoveSkin() {
   SkinData().SkinLoaded = false;
+  Broadcast(SKM_REMOVESKIN);
   FreeAllMasks();
+  if (menu_painter_) menu_painter_->SetActive(false);
+}
+
+void TsSkinManager::Broadcast(UINT msg) {
+  TMessage message{msg, static_cast<WPARAM>(group_index_), reinterpret_cast<LPARAM>(this), 0};
+  BroadcastToForms(message);
 }
 
 void RegisterSkinEngineClasses() { RegisterClasses({TsSkinManager::StaticClass()}); }

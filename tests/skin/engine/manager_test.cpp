@@ -1,0 +1,394 @@
+// The skin manager: what a skin change and a removal deliver to the application's forms and
+// their components, in which order and with which global state; receivers that fail or forms
+// that are being made or freed; the menu painter's seam; the skin names and folders.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "skin/engine/smessages.h"
+#include "skin/engine/sskinmanager.h"
+#include "skin/engine/sstoredskin.h"
+#include "skin_test_support.h"
+#include "stored_skin_text.h"
+#include "tests/toolkit/visual_test_classes.h"
+#include "toolkit/classregistry.h"
+#include "toolkit/formreader.h"
+#include "toolkit/forms.h"
+#include "toolkit/menus.h"
+#include "toolkit/strings.h"
+
+namespace {
+
+// "Name:MESSAGE" for every library message a recorder sees, with "*" while SkinChanging.
+std::vector<std::string>& Seen() {
+  static std::vector<std::string> seen;
+  return seen;
+}
+WPARAM last_wparam = 0;
+LPARAM last_lparam = 0;
+
+void Record(const TComponent* who, UINT msg, const TMessage& message) {
+  const char* name = msg == SKM_SETNEWSKIN   ? "SETNEWSKIN"
+                     : msg == SKM_REFRESH    ? "REFRESH"
+                     : msg == SKM_REMOVESKIN ? "REMOVESKIN"
+                                             : nullptr;
+  if (!name) return;
+  Seen().push_back(who->GetName() + ":" + name + (SkinChanging ? "*" : ""));
+  last_wparam = message.WParam;
+  last_lparam = message.LParam;
+}
+
+class TRecordingForm : public TForm {
+  TK_CLASS(TRecordingForm, TForm)
+ public:
+  TRecordingForm(TComponent* owner, TCreateNew) : TForm(owner, kCreateNew) {}
+  explicit TRecordingForm(TComponent* owner) : TForm(owner, kCreateNew) {}
+  void WndProc(TMessage& message) override {
+    Record(this, message.Msg, message);
+    TForm::WndProc(message);
+  }
+};
+TK_CLASS_INFO(TRecordingForm, TForm)
+
+class TRecordingWin : public TTestPanel {
+  TK_CLASS(TRecordingWin, TTestPanel)
+ public:
+  explicit TRecordingWin(TComponent* owner) : TTestPanel(owner) {}
+  void WndProc(TMessage& message) override {
+    Record(this, message.Msg, message);
+    TTestPanel::WndProc(message);
+  }
+};
+TK_CLASS_INFO(TRecordingWin, TTestPanel)
+
+// A graphic control; it fails on the message in `fail_on`, and may run code when freed.
+class TRecordingShape : public TTestShape {
+  TK_CLASS(TRecordingShape, TTestShape)
+ public:
+  explicit TRecordingShape(TComponent* owner) : TTestShape(owner) {}
+  ~TRecordingShape() override {
+    if (on_free) on_free();
+  }
+  void WndProc(TMessage& message) override {
+    Record(this, message.Msg, message);
+    if (message.Msg == fail_on) throw std::runtime_error("broken control");
+    TTestShape::WndProc(message);
+  }
+  UINT fail_on = 0;
+  std::function<void()> on_free;
+};
+TK_CLASS_INFO(TRecordingShape, TTestShape)
+
+class TRecordingReceiver : public TsSkinReceiver {
+  TK_CLASS(TRecordingReceiver, TsSkinReceiver)
+ public:
+  TRecordingReceiver(TComponent* owner, bool provider) : TsSkinReceiver(owner), provider_(provider) {}
+  bool IsFormProvider() const override { return provider_; }
+  void SkinMessage(TMessage& message) override { Record(this, message.Msg, message); }
+
+ private:
+  bool provider_;
+};
+TK_ABSTRACT_CLASS_INFO(TRecordingReceiver, TsSkinReceiver)
+
+// OnBeforeChange and OnAfterChange, noted in Seen().
+class TChangeEvents : public TObject {
+ public:
+  void Before(TObject* sender) {
+    Seen().push_back("before");
+    sender_ = sender;
+  }
+  void After(TObject*) { Seen().push_back("after"); }
+  void Attach(TsSkinManager& manager) {
+    manager.OnBeforeChange = TNotifyEvent(this, &TChangeEvents::Before);
+    manager.OnAfterChange = TNotifyEvent(this, &TChangeEvents::After);
+  }
+  TObject* sender_ = nullptr;
+};
+
+std::vector<std::string>& PainterCalls() {
+  static std::vector<std::string> calls;
+  return calls;
+}
+class TRecordingPainter : public TsMenuPainter {
+ public:
+  void SetActive(bool active) override { PainterCalls().push_back(active ? "on" : "off"); }
+  void HookMainMenu(TMainMenu* menu) override { PainterCalls().push_back("hook " + menu->GetName()); }
+  void ComponentRemoved(TComponent* component) override {
+    if (component == hooked) PainterCalls().push_back("forget menu");
+  }
+  static inline TComponent* hooked = nullptr;
+  void UpdateMenus() override { PainterCalls().push_back("update"); }
+};
+
+class SkinManager : public SkinTest {
+ protected:
+  void SetUp() override {
+    SkinTest::SetUp();
+    RegisterSkinEngineClasses();
+    RegisterClasses({TRecordingWin::StaticClass(), TRecordingShape::StaticClass()});
+    Seen().clear();
+    PainterCalls().clear();
+  }
+  void TearDown() override {
+    for (TForm*& form : forms_) FreeAndNil(form);
+    SetMenuPainterFactory(nullptr);
+    SkinTest::TearDown();
+  }
+
+  // A form of the application with a windowed control (its window made) and a graphic one.
+  TForm* AddForm(const std::string& name, bool windows = true) {
+    auto* form = New<TRecordingForm>(Application, kCreateNew);
+    form->SetName(name);
+    auto* win = New<TRecordingWin>(form);
+    win->SetName(name + "Win");
+    win->SetParent(form);
+    if (windows) win->GetHandle();
+    auto* shape = New<TRecordingShape>(form);
+    shape->SetName(name + "Shape");
+    shape->SetParent(form);
+    forms_.push_back(form);
+    return form;
+  }
+  // A manager with the test skin, read but not yet loaded.
+  static void ReadSkins(TsSkinManager& manager) {
+    manager.SetActive(false);
+    ReadComponentFromText(&manager, TestSkinFormText(), "test skin");
+    Seen().clear();
+  }
+
+  std::vector<TForm*> forms_;
+};
+
+using Strings = std::vector<std::string>;
+
+// ---- The broadcast ------------------------------------------------------------------------------
+
+TEST_F(SkinManager, ANewSkinReachesEveryFormAndItsComponentsInOrderThenTheRefresh) {
+  TForm* a = AddForm("A");
+  AddForm("B");
+  // Owned by a control, not by the form: not reached.
+  New<TRecordingShape>(a->FindComponent("AWin"))->SetName("Foreign");
+  TsSkinManager manager(nullptr);
+  manager.SetGroupIndex(3);
+  ReadSkins(manager);
+
+  manager.SetActive(true);
+  EXPECT_EQ(Seen(), (Strings{"AWin:SETNEWSKIN*", "AShape:SETNEWSKIN*", "BWin:SETNEWSKIN*",
+                             "BShape:SETNEWSKIN*", "A:REFRESH", "AWin:REFRESH", "AShape:REFRESH", "B:REFRESH",
+                             "BWin:REFRESH", "BShape:REFRESH"}));
+  EXPECT_EQ(last_wparam, 3u);
+  EXPECT_EQ(last_lparam, reinterpret_cast<LPARAM>(&manager));
+  EXPECT_FALSE(SkinChanging);
+
+  // A hidden form's windows are not made for a skin change.
+  TForm* c = AddForm("C", false);
+  ASSERT_FALSE(c->HandleAllocated());
+  Seen().clear();
+  manager.SetSkinName(manager.GetSkinName());
+  EXPECT_FALSE(c->HandleAllocated());
+  EXPECT_EQ(Seen().size(), 15u);
+}
+
+TEST_F(SkinManager, RemovalSendsOnlyRemoveSkinWhileTheMasksAreStillThere) {
+  AddForm("A");
+  TsSkinManager manager(nullptr);
+  ReadComponentFromText(&manager, TestSkinFormText(), "test skin");
+  ASSERT_FALSE(SkinMasks.empty());
+  Seen().clear();
+  TChangeEvents events;
+  events.Attach(manager);
+
+  manager.SetActive(false);
+  EXPECT_EQ(Seen(), (Strings{"before", "AWin:REMOVESKIN", "AShape:REMOVESKIN", "after"}));
+  EXPECT_TRUE(SkinMasks.empty());
+  EXPECT_FALSE(SkinData().SkinLoaded);
+}
+
+TEST_F(SkinManager, TheFormProviderIsCalledDirectlyAndTakesTheRefreshThroughItsForm) {
+  TForm* a = AddForm("A");
+  New<TRecordingReceiver>(a, true)->SetName("Provider");
+  New<TRecordingReceiver>(a, false)->SetName("Adapter");
+  TsSkinManager manager(nullptr);
+  ReadSkins(manager);
+  manager.SetActive(true);
+  EXPECT_EQ(Seen(),
+            (Strings{"AWin:SETNEWSKIN*", "AShape:SETNEWSKIN*", "Provider:SETNEWSKIN*", "Adapter:SETNEWSKIN*",
+                     "A:REFRESH", "AWin:REFRESH", "AShape:REFRESH", "Adapter:REFRESH"}));
+  Seen().clear();
+  manager.SetActive(false);
+  EXPECT_EQ(Seen(),
+            (Strings{"AWin:REMOVESKIN", "AShape:REMOVESKIN", "Provider:REMOVESKIN", "Adapter:REMOVESKIN"}));
+}
+
+TEST_F(SkinManager, AFailingControlLosesItsMessageButNobodyElseDoes) {
+  TForm* a = AddForm("A");
+  AddForm("B");
+  DynamicCast<TRecordingShape>(a->FindComponent("AShape"))->fail_on = SKM_SETNEWSKIN;
+  // After the failing one on the same form.
+  auto* late = New<TRecordingShape>(a);
+  late->SetName("ALate");
+  late->SetParent(a);
+  TsSkinManager manager(nullptr);
+  ReadSkins(manager);
+  TChangeEvents events;
+  events.Attach(manager);
+
+  manager.SetActive(true);
+  EXPECT_EQ(Seen(),
+            (Strings{"before", "AWin:SETNEWSKIN*", "AShape:SETNEWSKIN*", "ALate:SETNEWSKIN*",
+                     "BWin:SETNEWSKIN*", "BShape:SETNEWSKIN*", "A:REFRESH", "AWin:REFRESH", "AShape:REFRESH",
+                     "ALate:REFRESH", "B:REFRESH", "BWin:REFRESH", "BShape:REFRESH", "after"}));
+  EXPECT_FALSE(SkinChanging);
+  EXPECT_TRUE(SkinData().SkinLoaded);
+}
+
+TEST_F(SkinManager, AFormBeingFreedGetsNothingWhileTheOthersGetTheChange) {
+  TForm* a = AddForm("A");
+  AddForm("B");
+  TsSkinManager manager(nullptr);
+  ReadComponentFromText(&manager, TestSkinFormText(), "test skin");
+  // Freed first of A's components (the last one made), while its siblings still exist.
+  auto* trigger = New<TRecordingShape>(a);
+  trigger->SetName("ATrigger");
+  trigger->on_free = [&] { manager.SetSkinName(manager.GetSkinName()); };
+  Seen().clear();
+
+  FreeAndNil(forms_[0]);
+  EXPECT_EQ(Seen(), (Strings{"BWin:SETNEWSKIN*", "BShape:SETNEWSKIN*", "B:REFRESH", "BWin:REFRESH",
+                             "BShape:REFRESH"}));
+}
+
+TEST_F(SkinManager, AFormBeingReadGetsItsSkinOnceWithoutMessagesToControlsStillLoading) {
+  auto* form = New<TRecordingForm>(Application, kCreateNew);
+  forms_.push_back(form);
+  ReadComponentFromText(form,
+                        "object F: TRecordingForm\n" + TestSkinFormText() +
+                            "\nobject FWin: TRecordingWin\nend\nobject FShape: TRecordingShape\nend\nend\n",
+                        "form with a manager");
+  auto* manager = DynamicCast<TsSkinManager>(form->FindComponent("Skins"));
+  ASSERT_NE(manager, nullptr);
+  EXPECT_EQ(manager->GetOwnerForm(), form);
+  EXPECT_TRUE(SkinData().SkinLoaded);
+  // The skin is loaded once, after every property was read; the controls made after the
+  // manager were still loading then (they take their indexes in their own Loaded).
+  EXPECT_EQ(Seen(), (Strings{"F:REFRESH"}));
+  EXPECT_FALSE(form->HandleAllocated());
+}
+
+// ---- Events and the menu painter ---------------------------------------------------------------
+
+TEST_F(SkinManager, ChangeEventsFrameTheBroadcastAndTheMenuPainterFollowsTheSkin) {
+  SetMenuPainterFactory(
+      [](TsSkinManager*) -> std::unique_ptr<TsMenuPainter> { return std::make_unique<TRecordingPainter>(); });
+  AddForm("A");
+  auto* owner = New<TForm>(nullptr, kCreateNew);
+  std::unique_ptr<TForm, void (*)(TForm*)> free_owner(owner, [](TForm* f) { Free(f); });
+  auto* manager = New<TsSkinManager>(owner);
+  EXPECT_EQ(manager->GetOwnerForm(), owner);
+  ReadSkins(*manager);
+  TChangeEvents events;
+  events.Attach(*manager);
+
+  manager->SetActive(true);
+  EXPECT_EQ(Seen().front(), "before");
+  EXPECT_EQ(Seen().back(), "after");
+  EXPECT_EQ(Seen().size(), 7u);
+  EXPECT_EQ(events.sender_, manager);
+
+  // Main menus moved onto the manager's form are hooked and forgotten when they go.
+  auto* menu = New<TMainMenu>(nullptr);
+  menu->SetName("Menu");
+  TRecordingPainter::hooked = menu;
+  owner->InsertComponent(menu);
+  New<TPopupMenu>(owner);
+  Free(menu);
+  manager->SetSkinnedPopups(false);
+  manager->SetSkinnedPopups(false);
+  manager->SetActive(false);
+  EXPECT_EQ(PainterCalls(), (Strings{"off", "on", "hook Menu", "forget menu", "update", "off"}));
+}
+
+// ---- Skin names and folders ------------------------------------------------------------------
+
+Strings Lines(const TStrings& list) {
+  Strings lines;
+  for (int i = 0; i < list.Count(); ++i) lines.push_back(list.Get(i));
+  return lines;
+}
+
+class SkinManagerFolders : public SkinFolderTest {
+ protected:
+  void SetUp() override {
+    SkinFolderTest::SetUp();
+    RegisterSkinEngineClasses();
+  }
+  void MakeSkinFolder(const std::string& name) {
+    CreateDirectoryA(Path(name).c_str(), nullptr);
+    Write(name + "\\Options.dat", "[FORM]\r\nPaintingColor=255\r\n");
+  }
+};
+
+TEST_F(SkinManagerFolders, NamesListInternalSkinsFirstThenFoldersButNoDotFolders) {
+  TsSkinManager manager(nullptr);
+  ReadComponentFromText(&manager, TestSkinFormText(), "test skin");
+  manager.GetInternalSkins()->Add()->Name = "Second (internal)";
+  MakeSkinFolder("Blue");
+  MakeSkinFolder(".hidden");
+  Write("NotAFolder", "x");
+  TStringList names;
+  names.Add("old entry");
+
+  // No skin directory: the program's folder (it has sub-folders) offers no skins.
+  EXPECT_EQ(manager.GetSkinNames(&names), "Test (internal)");
+  EXPECT_EQ(Lines(names), (Strings{"Test (internal)", "Second (internal)"}));
+
+  manager.SetSkinDirectory(Folder());
+  EXPECT_EQ(manager.GetSkinNames(&names), "Test (internal)");
+  EXPECT_EQ(Lines(names), (Strings{"Test (internal)", "Second (internal)", "Blue"}));
+
+  TsSkinManager none(nullptr);  // a second manager, with nothing
+  none.SetSkinDirectory(Folder() + "missing");
+  EXPECT_EQ(none.GetSkinNames(&names), "");
+  EXPECT_EQ(names.Count(), 0);
+}
+
+TEST_F(SkinManagerFolders, SwitchingOffAndOnReloadsTheSameFolderSkin) {
+  TsSkinManager manager(nullptr);
+  ReadComponentFromText(&manager, TestSkinFormText(), "test skin");
+  MakeSkinFolder("Blue");
+  manager.SetSkinDirectory(Folder());
+  manager.SetSkinName("Blue");
+  ASSERT_EQ(SkinData().SkinPath, Folder() + "Blue\\");
+  ASSERT_EQ(SkinGeneralData[GetSkinIndex("FORM")].PaintingColor, 255);
+
+  manager.SetActive(false);
+  EXPECT_FALSE(SkinData().SkinLoaded);
+  EXPECT_EQ(GetSkinIndex("FORM"), -1);
+  manager.SetActive(true);
+  EXPECT_TRUE(SkinData().SkinLoaded);
+  EXPECT_EQ(manager.GetSkinName(), "Blue");
+  EXPECT_EQ(SkinData().SkinPath, Folder() + "Blue\\");
+  EXPECT_EQ(SkinGeneralData[GetSkinIndex("FORM")].PaintingColor, 255);
+
+  // A skin directory changed meanwhile is only used by the next load.
+  manager.SetSkinDirectory(Folder() + "elsewhere");
+  EXPECT_EQ(SkinData().SkinPath, Folder() + "Blue\\");
+  manager.SetSkinName("Blue");
+  EXPECT_EQ(manager.GetSkinName(), "Test (internal)");
+  EXPECT_EQ(SkinData().SkinPath, "");
+}
+
+TEST_F(SkinManagerFolders, ASingleLetterWithoutColonIsAFolderOfTheProgram) {
+  TsSkinManager manager(nullptr);
+  manager.SetSkinDirectory("D");
+  EXPECT_EQ(manager.GetFullSkinDirectory(), GetAppPath() + "D\\");
+  manager.SetSkinDirectory("");
+  EXPECT_EQ(manager.GetFullSkinDirectory(), GetAppPath());
+}
+
+}  // namespace
