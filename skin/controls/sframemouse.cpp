@@ -5,10 +5,14 @@
 
 #include <algorithm>
 
+#include "skin/controls/sskinprovider.h"
+#include "skin/engine/scommondata.h"
 #include "skin/engine/smaskpaint.h"
+#include "skin/engine/sskinmanager.h"
 #include "skin/engine/sskintables.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/canvas.h"
+#include "toolkit/typinfo.h"
 
 namespace {
 
@@ -53,6 +57,65 @@ POINT ScreenPoint(HWND window, LPARAM lparam) {
 }
 
 }  // namespace
+
+// ---- TsTitleIcon, TsTitleButton, TsTitleButtons ---------------------------------------------
+
+TK_CLASS_INFO(TsTitleIcon, TPersistent)
+
+void TsTitleIcon::Publish(TPublisher<TsTitleIcon>& p) {
+  p.Object("Glyph", &TsTitleIcon::GetGlyph, &TsTitleIcon::SetGlyph);
+  p.Integer("Width", &TsTitleIcon::GetWidth, &TsTitleIcon::SetWidth).Default(16);
+  p.Integer("Height", &TsTitleIcon::GetHeight, &TsTitleIcon::SetHeight).Default(16);
+}
+
+TsTitleIcon::TsTitleIcon() : glyph_(New<TBitmap>()) {}
+TsTitleIcon::~TsTitleIcon() { FreeAndNil(glyph_); }
+
+void TsTitleIcon::SetGlyph(TBitmap* glyph) { glyph_->Assign(glyph); }
+
+void TsTitleIcon::Assign(TPersistent* source) {
+  auto* icon = DynamicCast<TsTitleIcon>(source);
+  if (!icon) return TPersistent::Assign(source);
+  glyph_->Assign(icon->glyph_);
+  width_ = icon->width_;
+  height_ = icon->height_;
+}
+
+TK_CLASS_INFO(TsTitleButton, TCollectionItem)
+
+void TsTitleButton::Publish(TPublisher<TsTitleButton>& p) {
+  using B = TsTitleButton;
+  p.Boolean("UseSkinData", &B::UseSkinData).Default(true);
+  p.String("Name", &B::Name);
+  p.Object("Glyph", &B::GetGlyph, &B::SetGlyph);
+  p.Event("OnMouseUp", &B::OnMouseUp);
+  p.Event("OnMouseDown", &B::OnMouseDown);
+  p.Boolean("Enabled", &B::Enabled).Default(true);
+}
+
+TsTitleButton::TsTitleButton(TCollection* collection)
+    : TCollectionItem(collection), Name(StaticClass()->name), glyph_(New<TBitmap>()) {}
+
+TsTitleButton::~TsTitleButton() { FreeAndNil(glyph_); }
+
+void TsTitleButton::SetGlyph(TBitmap* glyph) { glyph_->Assign(glyph); }
+
+void TsTitleButton::Assign(TPersistent* source) {
+  auto* button = DynamicCast<TsTitleButton>(source);
+  if (!button) return TCollectionItem::Assign(source);
+  Name = button->Name;
+  UseSkinData = button->UseSkinData;
+  Enabled = button->Enabled;
+  SetGlyph(button->glyph_);
+  OnMouseUp = button->OnMouseUp;
+  OnMouseDown = button->OnMouseDown;
+}
+
+TK_CLASS_INFO(TsTitleButtons, TCollection)
+
+TsTitleButtons::TsTitleButtons(TPersistent* owner) : TCollection(TsTitleButton::StaticClass(), owner) {}
+
+// ---- Metrics and hit test -----------------------------------------------------------------
 
 TsFrameMetrics FrameMetricsOf(TFormBorderStyle style) {
   TsFrameMetrics m;
@@ -110,7 +173,7 @@ int FrameHitTest(const TsFrameLayout& l, POINT p, const TsTitleButtons* custom, 
       return HTHELP;
     if (in(w - fw - (count + 4) * b, w - fw - 4 * b)) {
       int i = (w - fw - 4 * b - p.x) / b;
-      if (i >= 0 && i < count && custom->GetItem(i)->GetEnabled()) return HTCUSTOMBUTTON + i;
+      if (i >= 0 && i < count && custom->Button(i)->Enabled) return HTCUSTOMBUTTON + i;
       return HTCAPTION;
     }
     return HTCAPTION;
@@ -121,27 +184,132 @@ int FrameHitTest(const TsFrameLayout& l, POINT p, const TsTitleButtons* custom, 
 
 // ---- TsFrameMouse -------------------------------------------------------------------------
 
+// The provider as the frame mouse's host; the system menu is the frame mouse's own.
+class TsFrameMouse::TProviderHost : public TsFrameHost {
+ public:
+  explicit TProviderHost(TsSkinProvider* provider)
+      : provider_(provider), menu_(new TsSystemMenu(nullptr, provider->GetForm())) {}
+  ~TProviderHost() override { delete menu_; }
+
+  TCustomForm* FrameForm() override { return provider_->GetForm(); }
+  TsFrameLayout FrameLayout() override {
+    TsFrameLayout l;
+    TCustomForm* form = provider_->GetForm();
+    if (!form) return l;
+    RECT r = form->GetBoundsRect();
+    if (form->HandleAllocated()) GetWindowRect(form->GetHandle(), &r);
+    l.Width = r.right - r.left;
+    l.Height = r.bottom - r.top;
+    l.Metrics = {provider_->FrameWidth(), provider_->FrameHeight(), provider_->CaptionHeight()};
+    RECT icon = provider_->IconRect();
+    l.IconRight = icon.right;
+    l.IconBottom = icon.bottom;
+    l.MenuBand = provider_->MenuBandHeight();
+    int skin = FrameSkinIndex();
+    l.Button = TitleButtonSize(skin);
+    l.Rules = {form->GetBorderStyle(), provider_->GetBorderIcons(), form->GetWindowState()};
+    if (provider_->GetGripMode() == gmRightBottom && IsValidSkinIndex(skin)) {
+      int grip = GetMaskIndex(skin, SkinGeneralData[skin].SectionName, "GRIPIMAGE");
+      SIZE g = GetMaskFrameSize(grip);
+      if (IsValidImgIndex(grip) && g.cx > 0) {
+        l.Grip = true;
+        l.GripPoint = {l.Width - g.cx - l.Metrics.FrameWidth, l.Height - g.cy - l.Metrics.FrameHeight};
+      }
+    }
+    return l;
+  }
+  TsTitleButtons* FrameTitleButtons() override { return provider_->GetTitleButtons(); }
+  TsSystemMenu* FrameSystemMenu() override {
+    menu_->SetForm(provider_->GetForm());  // not known yet when the provider is made
+    menu_->SetBorderIcons(provider_->GetBorderIcons());
+    menu_->SetSkinManager(FrameSkinManager());
+    return menu_;
+  }
+  bool FrameOutlineResize() override { return provider_->GetResizeMode() == rmBorder; }
+  bool FrameActive() override { return provider_->FormActive(); }
+  int FrameSkinIndex() override { return provider_->GetCommonData()->SkinIndex; }
+  TBitmap* FrameCache() override { return provider_->GetCommonData()->GetCacheBmp(); }
+  TBitmap* FrameButtonBackground() override { return provider_->GetButtonBackground(); }
+  // The toolkit's forms have no size constraints: the system's smallest tracking size.
+  SIZE FrameMinSize() override { return {GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)}; }
+  bool FrameSkinnedPopups() override {
+    TsSkinManager* manager = FrameSkinManager();
+    return !manager || manager->GetSkinnedPopups();
+  }
+  bool FrameMakeSkinMenu() override { return provider_->GetMakeSkinMenu(); }
+  TsSkinManager* FrameSkinManager() override { return SkinData().DefaultManager; }
+  void FramePassOn(TMessage& message) override { provider_->CallPrevious(message); }
+  void FrameRepaint() override { provider_->RepaintFrame(); }
+
+ private:
+  TsSkinProvider* provider_;
+  TsSystemMenu* menu_;
+};
+
+TsFrameMouse::TsFrameMouse(TsSkinProvider* provider)
+    : own_host_(std::make_unique<TProviderHost>(provider)), host_(own_host_.get()) {}
+
+TsFrameMouse::TsFrameMouse(TsFrameHost& host) : host_(&host) {}
+
+int TsFrameMouse::HitTest(POINT window_point) {
+  return FrameHitTest(host_->FrameLayout(), window_point, host_->FrameTitleButtons());
+}
+
+int TsFrameMouse::ButtonWidth() const { return TitleButtonSize(host_->FrameSkinIndex()).cx; }
+
+int TsFrameMouse::CustomButtonCount() const {
+  TsTitleButtons* custom = host_->FrameTitleButtons();
+  return custom ? custom->GetCount() : 0;
+}
+
+int TsFrameMouse::StandardButtonCount() const {
+  TsFrameRules r = host_->FrameLayout().Rules;
+  if (!r.Icons.Contains(biSystemMenu)) return 0;
+  int count = IsValidImgIndex(buttons_[kClose].MaskIndex) ? 1 : 0;
+  if (r.MaximizeVisible() && IsValidImgIndex(r.MaximizeEnabled() ? buttons_[kMax].MaskIndex : norm_mask_))
+    ++count;
+  if (r.MinimizeVisible() && IsValidImgIndex(buttons_[kMin].MaskIndex)) ++count;
+  if (r.Icons.Contains(biHelp) && IsValidImgIndex(buttons_[kHelp].MaskIndex)) ++count;
+  return count;
+}
+
+void TsFrameMouse::UpdateSystemMenu() {
+  if (TsSystemMenu* menu = host_->FrameSystemMenu()) menu->UpdateItems();
+}
+
+// The mask a button is drawn with now: the restore glyph for maximize on a maximized form.
+int TsFrameMouse::MaskOf(int code) {
+  if (code >= HTCUSTOMBUTTON) return host_->FrameTitleButtons()->Button(code - HTCUSTOMBUTTON)->MaskIndex;
+  if (code == HTMAXBUTTON) {
+    TsFrameRules r = host_->FrameLayout().Rules;
+    if (r.State == wsMaximized || !r.MaximizeEnabled()) return norm_mask_;
+  }
+  TsTitleButtonData* rec = ButtonOf(code);
+  return rec ? rec->MaskIndex : -1;
+}
+
 TsFrameMouse::~TsFrameMouse() {
   if (drag.active && drag.window == Window()) EndDrag(false);
 }
 
 HWND TsFrameMouse::Window() {
-  TCustomForm* form = host_.FrameForm();
+  TCustomForm* form = host_->FrameForm();
   return form && form->HandleAllocated() ? form->GetHandle() : nullptr;
 }
 
-void TsFrameMouse::UpdateMaskIndexes(int skin_index) {
+void TsFrameMouse::UpdateMasks() {
+  int skin_index = host_->FrameSkinIndex();
   static const char* const names[4] = {"BICONMIN", "BICONMAX", "BICONCLOSE", "BICONHELP"};
   bool valid = IsValidSkinIndex(skin_index);
   const std::string section = valid ? SkinGeneralData[skin_index].SectionName : "";
   for (int i = 0; i < 4; ++i)
     buttons_[i].MaskIndex = valid ? GetMaskIndex(skin_index, section, names[i]) : -1;
   norm_mask_ = valid ? GetMaskIndex(skin_index, section, "BICONNORM") : -1;
-  if (TsTitleButtons* custom = host_.FrameTitleButtons())
+  if (TsTitleButtons* custom = host_->FrameTitleButtons())
     for (int i = 0; i < custom->GetCount(); ++i) {
-      TsTitleButton* button = custom->GetItem(i);
-      button->Data.MaskIndex =
-          valid && button->GetUseSkinData() ? GetMaskIndex(skin_index, section, "TITLEBUTTON") : -1;
+      TsTitleButton* button = custom->Button(i);
+      button->MaskIndex =
+          valid && button->UseSkinData ? GetMaskIndex(skin_index, section, "TITLEBUTTON") : -1;
     }
 }
 
@@ -152,15 +320,15 @@ TsTitleButtonData* TsFrameMouse::ButtonOf(int code) {
     case HTCLOSE: return &buttons_[kClose];
     case HTHELP: return &buttons_[kHelp];
   }
-  TsTitleButtons* custom = host_.FrameTitleButtons();
+  TsTitleButtons* custom = host_->FrameTitleButtons();
   if (custom && code >= HTCUSTOMBUTTON && code - HTCUSTOMBUTTON < custom->GetCount())
-    return &custom->GetItem(code - HTCUSTOMBUTTON)->Data;
+    return &custom->Button(code - HTCUSTOMBUTTON)->Data;
   return nullptr;
 }
 
 void TsFrameMouse::CopyButtonBackground(TBitmap* cache, TBitmap* copy) {
-  TsFrameLayout l = host_.FrameLayout();
-  TsTitleButtons* custom = host_.FrameTitleButtons();
+  TsFrameLayout l = host_->FrameLayout();
+  TsTitleButtons* custom = host_->FrameTitleButtons();
   int count = custom ? custom->GetCount() : 0;
   int width = (count + 4 + 1) * (l.Button.cx + 1) + l.Metrics.FrameWidth;
   int height = l.Metrics.FrameHeight + l.Metrics.CaptionHeight + l.MenuBand + 1;
@@ -174,12 +342,11 @@ void TsFrameMouse::CopyButtonBackground(TBitmap* cache, TBitmap* copy) {
 
 void TsFrameMouse::DrawButton(TBitmap* cache, int code, bool active) {
   TsTitleButtonData* rec = ButtonOf(code);
-  int mask = rec->MaskIndex;
-  TsTitleButtons* custom = host_.FrameTitleButtons();
-  TsTitleButton* item = code >= HTCUSTOMBUTTON ? custom->GetItem(code - HTCUSTOMBUTTON) : nullptr;
-  if (code == HTMAXBUTTON && host_.FrameLayout().Rules.State == wsMaximized) mask = norm_mask_;
+  int mask = MaskOf(code);
+  TsTitleButtons* custom = host_->FrameTitleButtons();
+  TsTitleButton* item = code >= HTCUSTOMBUTTON ? custom->Button(code - HTCUSTOMBUTTON) : nullptr;
   int mode = active || rec->State > 0 ? 1 : 2;
-  if (IsValidImgIndex(mask) && (!item || item->GetUseSkinData()))
+  if (IsValidImgIndex(mask) && (!item || item->UseSkinData))
     DrawSkinGlyph(cache, {rec->Left, rec->Top}, rec->State, SkinMasks[mask], mode);
   if (item && !item->GetGlyph()->GetEmpty()) {
     TBitmap* glyph = item->GetGlyph();
@@ -193,14 +360,14 @@ void TsFrameMouse::DrawButton(TBitmap* cache, int code, bool active) {
 }
 
 void TsFrameMouse::PaintTitleButtons(TBitmap* cache) {
-  TsFrameLayout l = host_.FrameLayout();
+  TsFrameLayout l = host_->FrameLayout();
   const TsFrameRules& r = l.Rules;
-  bool active = host_.FrameActive();
+  bool active = host_->FrameActive();
   for (auto& b : buttons_) b.Left = b.Top = b.Right = b.Bottom = 0;
-  TsTitleButtons* custom = host_.FrameTitleButtons();
+  TsTitleButtons* custom = host_->FrameTitleButtons();
   if (custom)
     for (int i = 0; i < custom->GetCount(); ++i) {
-      TsTitleButtonData& d = custom->GetItem(i)->Data;
+      TsTitleButtonData& d = custom->Button(i)->Data;
       d.Left = d.Top = d.Right = d.Bottom = 0;
     }
   if (!r.Icons.Contains(biSystemMenu)) return;
@@ -235,27 +402,26 @@ void TsFrameMouse::PaintTitleButtons(TBitmap* cache) {
   // Custom buttons always start left of four slots, whatever standard buttons show.
   if (custom)
     for (int i = 0; i < custom->GetCount(); ++i) {
-      TsTitleButtonData& d = custom->GetItem(i)->Data;
+      TsTitleButtonData& d = custom->Button(i)->Data;
       place(d, i + 5);
-      if (d.Left > l.IconRight)
-        DrawButton(cache, HTCUSTOMBUTTON + i, active && custom->GetItem(i)->GetEnabled());
+      if (d.Left > l.IconRight) DrawButton(cache, HTCUSTOMBUTTON + i, active && custom->Button(i)->Enabled);
     }
 }
 
 void TsFrameMouse::RepaintButton(int code) {
   TsTitleButtonData* rec = ButtonOf(code);
-  TBitmap* cache = host_.FrameCache();
+  TBitmap* cache = host_->FrameCache();
   HWND window = Window();
   if (!rec || !cache || cache->GetEmpty() || !window || rec->Right <= rec->Left) return;
-  TsFrameLayout l = host_.FrameLayout();
+  TsFrameLayout l = host_->FrameLayout();
   if (rec->Left < l.IconRight + 1) return;
   RECT r = rec->Rect();
-  TBitmap* back = host_.FrameButtonBackground();
+  TBitmap* back = host_->FrameButtonBackground();
   if (back && !back->GetEmpty()) {
     int sx = back->GetWidth() - (cache->GetWidth() - rec->Left);
     cache->GetCanvas()->CopyRect(r, back->GetCanvas(), {sx, r.top, sx + r.right - r.left, r.bottom});
   }
-  DrawButton(cache, code, host_.FrameActive());
+  DrawButton(cache, code, host_->FrameActive());
   HDC dc = GetWindowDC(window);
   int saved = SaveDC(dc);
   BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, cache->GetCanvas()->GetHandle(), r.left,
@@ -284,12 +450,12 @@ void TsFrameMouse::SetPressed(int code) {
   SetState(hot_, 2);
 }
 
-int TsFrameMouse::HitTest(POINT screen, int incoming) {
+int TsFrameMouse::ScreenHitTest(POINT screen, int incoming) {
   RECT wr{};
   HWND window = Window();
   if (window) GetWindowRect(window, &wr);
   POINT p{screen.x - wr.left, screen.y - wr.top};
-  int code = FrameHitTest(host_.FrameLayout(), p, host_.FrameTitleButtons(), incoming);
+  int code = FrameHitTest(host_->FrameLayout(), p, host_->FrameTitleButtons(), incoming);
   if (ButtonOf(code))
     SetHot(code);
   else
@@ -298,11 +464,11 @@ int TsFrameMouse::HitTest(POINT screen, int incoming) {
 }
 
 void TsFrameMouse::ShowSystemMenu(int x, int y) {
-  TsSystemMenu* menu = host_.FrameSystemMenu();
-  if (menu) menu->ShowAt(x, y, host_.FrameMakeSkinMenu());
+  TsSystemMenu* menu = host_->FrameSystemMenu();
+  if (menu) menu->ShowAt(x, y, host_->FrameMakeSkinMenu());
 }
 
-bool TsFrameMouse::Handle(TMessage& m) {
+bool TsFrameMouse::WndProc(TMessage& m) {
   switch (m.Msg) {
     case WM_NCHITTEST: return NCHitTest(m);
     case WM_NCLBUTTONDOWN: return NCLButtonDown(m);
@@ -310,11 +476,11 @@ bool TsFrameMouse::Handle(TMessage& m) {
     case WM_LBUTTONUP: return ButtonUp(m, -1);
     case WM_NCLBUTTONDBLCLK: return NCLButtonDblClk(m);
     case WM_NCRBUTTONDOWN:
-      if (!host_.FrameSkinnedPopups() || (m.WParam != HTCAPTION && m.WParam != HTSYSMENU)) return false;
+      if (!host_->FrameSkinnedPopups() || (m.WParam != HTCAPTION && m.WParam != HTSYSMENU)) return false;
       m.Result = 1;
       return true;
     case WM_NCRBUTTONUP:
-      if (!host_.FrameSkinnedPopups()) return false;
+      if (!host_->FrameSkinnedPopups()) return false;
       if (m.WParam == HTCAPTION || m.WParam == HTSYSMENU) {
         ClearHot();
         ShowSystemMenu(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam));
@@ -323,7 +489,7 @@ bool TsFrameMouse::Handle(TMessage& m) {
       return true;
     case WM_MOUSEMOVE:
       if (!drag.active || drag.window != Window()) return false;
-      host_.FramePassOn(m);
+      host_->FramePassOn(m);
       DragTo(ScreenPoint(Window(), m.LParam));
       return true;
     case WM_CAPTURECHANGED:
@@ -345,15 +511,15 @@ bool TsFrameMouse::Handle(TMessage& m) {
 }
 
 bool TsFrameMouse::NCHitTest(TMessage& m) {
-  TCustomForm* form = host_.FrameForm();
+  TCustomForm* form = host_->FrameForm();
   if (!form || form->GetBorderStyle() == bsNone) return false;
-  bool border = host_.FrameResizeMode() == rmBorder;
+  bool border = host_->FrameOutlineResize();
   int incoming = HTNOWHERE;
   if (border) {
-    host_.FramePassOn(m);
+    host_->FramePassOn(m);
     incoming = static_cast<int>(m.Result);
   }
-  int code = HitTest({GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)}, incoming);
+  int code = ScreenHitTest({GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)}, incoming);
   m.Result = code;
   if (border) return true;
   // The system answers the rest (frame edges, client) and the caption of a normal window.
@@ -365,13 +531,13 @@ bool TsFrameMouse::NCHitTest(TMessage& m) {
 bool TsFrameMouse::NCLButtonDown(TMessage& m) {
   int code = static_cast<int>(m.WParam);
   POINT pt{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
-  TCustomForm* form = host_.FrameForm();
+  TCustomForm* form = host_->FrameForm();
   HWND window = Window();
   m.Result = 1;
   if (code == HTSYSMENU) {
-    if (!host_.FrameSkinnedPopups()) return false;
+    if (!host_->FrameSkinnedPopups()) return false;
     ClearHot();
-    TsFrameLayout l = host_.FrameLayout();
+    TsFrameLayout l = host_->FrameLayout();
     RECT wr{};
     GetWindowRect(window, &wr);
     ShowSystemMenu(wr.left + l.Metrics.FrameWidth, wr.top + l.IconBottom);
@@ -383,7 +549,7 @@ bool TsFrameMouse::NCLButtonDown(TMessage& m) {
     // The release may come outside the button: it must reach us to put the button back.
     SetCapture(window);
     if (code >= HTCUSTOMBUTTON) {
-      TsTitleButton* button = host_.FrameTitleButtons()->GetItem(code - HTCUSTOMBUTTON);
+      TsTitleButton* button = host_->FrameTitleButtons()->Button(code - HTCUSTOMBUTTON);
       if (button->OnMouseDown) button->OnMouseDown(button, mbLeft, TShiftState{}, pt.x, pt.y);
     }
     return true;
@@ -396,11 +562,11 @@ bool TsFrameMouse::NCLButtonDown(TMessage& m) {
   ClearHot();
   RECT wr{};
   GetWindowRect(window, &wr);
-  TsFrameLayout l = host_.FrameLayout();
+  TsFrameLayout l = host_->FrameLayout();
   if (form->GetWindowState() == wsMaximized &&
       pt.y - wr.top <= l.Metrics.FrameHeight + l.Metrics.CaptionHeight)
     return true;
-  if (host_.FrameResizeMode() == rmBorder && (code == HTCAPTION || IsSizingCode(code))) {
+  if (host_->FrameOutlineResize() && (code == HTCAPTION || IsSizingCode(code))) {
     StartDrag(code, pt);
     return true;
   }
@@ -421,7 +587,7 @@ bool TsFrameMouse::ButtonUp(TMessage& m, int code) {
   if (GetCapture() == window) ReleaseCapture();
   // A client release carries a client point: its hit code is the frame's answer there.
   if (code < 0) {
-    code = HitTest(ScreenPoint(window, m.LParam));
+    code = ScreenHitTest(ScreenPoint(window, m.LParam), HTNOWHERE);
   }
   m.Result = 1;
   if (code != pressed) {
@@ -433,9 +599,9 @@ bool TsFrameMouse::ButtonUp(TMessage& m, int code) {
 }
 
 void TsFrameMouse::Click(int code) {
-  TCustomForm* form = host_.FrameForm();
+  TCustomForm* form = host_->FrameForm();
   HWND window = Window();
-  TsSystemMenu* menu = host_.FrameSystemMenu();
+  TsSystemMenu* menu = host_->FrameSystemMenu();
   auto update = [&] {
     if (menu) menu->UpdateItems();
   };
@@ -449,7 +615,7 @@ void TsFrameMouse::Click(int code) {
       ClearHot();
       MinimizeForm(form);
       update();
-      host_.FrameRepaint();
+      host_->FrameRepaint();
       return;
     case HTMAXBUTTON:
       ClearHot();
@@ -464,7 +630,7 @@ void TsFrameMouse::Click(int code) {
       return;
   }
   if (code >= HTCUSTOMBUTTON) {
-    TsTitleButton* button = host_.FrameTitleButtons()->GetItem(code - HTCUSTOMBUTTON);
+    TsTitleButton* button = host_->FrameTitleButtons()->Button(code - HTCUSTOMBUTTON);
     ClearHot();
     if (button->OnMouseUp) {
       RECT wr{};
@@ -477,17 +643,17 @@ void TsFrameMouse::Click(int code) {
 
 bool TsFrameMouse::NCLButtonDblClk(TMessage& m) {
   if (drag.active && drag.window == Window()) EndDrag(true);
-  TCustomForm* form = host_.FrameForm();
+  TCustomForm* form = host_->FrameForm();
   m.Result = 1;
   if (m.WParam == HTCAPTION) {
-    TsFrameRules r = host_.FrameLayout().Rules;
+    TsFrameRules r = host_->FrameLayout().Rules;
     // Only a form that shows and allows maximize toggles on a caption double-click.
     if (r.MaximizeVisible() && (r.MaximizeEnabled() || r.RestoreEnabled())) {
       if (form->GetWindowState() == wsMaximized)
         form->SetWindowState(wsNormal);
       else
         SendMessageA(Window(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
-      if (TsSystemMenu* menu = host_.FrameSystemMenu()) menu->UpdateItems();
+      if (TsSystemMenu* menu = host_->FrameSystemMenu()) menu->UpdateItems();
     }
     return true;
   }
@@ -511,7 +677,7 @@ void TsFrameMouse::StartDrag(int code, POINT screen) {
   drag.moving = !IsSizingCode(code);
   drag.moved = false;
   drag.press = screen;
-  drag.min = host_.FrameMinSize();
+  drag.min = host_->FrameMinSize();
   GetWindowRect(window, &drag.start);
   drag.outline = drag.start;
   drag.dc = GetDCEx(GetDesktopWindow(), nullptr, DCX_WINDOW | DCX_CACHE | DCX_LOCKWINDOWUPDATE);

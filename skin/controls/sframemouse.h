@@ -1,18 +1,104 @@
-// The mouse on a skinned form's frame: hit codes of the title buttons and the caption, the
-// buttons' normal/hot/pressed states and their clicks, the system menu from the icon and the
-// caption, and (resize mode rmBorder) moving and sizing with an inverted outline instead of
-// the system's live resize. The form's skin provider owns one TsFrameMouse, gives it the
-// frame through TsFrameHost and hands it the frame's mouse messages.
+// The mouse on a skinned form's frame: title buttons (painted from the skin's masks in their
+// normal, hot and pressed states), hit testing, clicks, the skinned system menu from the icon
+// and the caption, and (resize mode rmBorder) moving and sizing with an inverted outline
+// instead of the system's live resize. The form's skin provider owns one TsFrameMouse and
+// routes the frame's mouse messages to it; the provider keeps the frame painting, the
+// metrics and the cache bitmap, and gives them through TsFrameHost.
+//
+// Standard title-button hit codes are the system's: HTMINBUTTON, HTMAXBUTTON, HTCLOSE, HTHELP.
+// Title buttons are stored with the provider in form definitions:
+//   TitleButtons = < item Name = 'Pin' Enabled = False end >
 #pragma once
 
 #include <windows.h>
 
+#include <memory>
+#include <string>
+
 #include "skin/controls/ssystemmenu.h"
-#include "skin/controls/stitlebuttons.h"
+#include "toolkit/collections.h"
+#include "toolkit/controls.h"
 #include "toolkit/forms.h"
 #include "toolkit/messages.h"
 
 class TBitmap;
+class TsSkinProvider;
+
+// One title button as the frame paints and tracks it. Left..Bottom in window coordinates.
+struct TsTitleButtonData {
+  int State = 0;       // 0 normal, 1 hot, 2 pressed
+  int MaskIndex = -1;  // the skin mask it is drawn from; -1 none
+  int Left = 0;
+  int Top = 0;
+  int Right = 0;
+  int Bottom = 0;
+  RECT Rect() const { return {Left, Top, Right, Bottom}; }
+};
+
+// The small icon at the left of the caption; an empty glyph falls back to the form's icon.
+class TsTitleIcon : public TPersistent {
+  TK_CLASS(TsTitleIcon, TPersistent)
+
+ public:
+  TsTitleIcon();
+  ~TsTitleIcon() override;
+  void Assign(TPersistent* source) override;
+
+  TBitmap* GetGlyph() const { return glyph_; }
+  void SetGlyph(TBitmap* glyph);
+  // 0 takes the glyph's (or icon's) own size.
+  int GetWidth() const { return width_; }
+  void SetWidth(int width) { width_ = width; }
+  int GetHeight() const { return height_; }
+  void SetHeight(int height) { height_ = height; }
+
+ private:
+  static void Publish(TPublisher<TsTitleIcon>& p);
+  TBitmap* glyph_;
+  int width_ = 16;
+  int height_ = 16;
+};
+
+// A button of the form's own left of the standard title buttons.
+class TsTitleButton : public TCollectionItem {
+  TK_CLASS(TsTitleButton, TCollectionItem)
+
+ public:
+  // A new button is named after its class.
+  explicit TsTitleButton(TCollection* collection);
+  ~TsTitleButton() override;
+  void Assign(TPersistent* source) override;
+  std::string GetDisplayName() const override { return Name; }
+
+  TBitmap* GetGlyph() const { return glyph_; }
+  // Drawn centred over the skin's glyph, its bottom-left colour see-through.
+  void SetGlyph(TBitmap* glyph);
+
+  std::string Name;
+  // Painted with the section's "TITLEBUTTON" mask.
+  bool UseSkinData = true;
+  int MaskIndex = -1;  // set from "TITLEBUTTON", -1 without skin data
+  // A disabled button is drawn inactive and answers no clicks.
+  bool Enabled = true;
+  TMouseEvent OnMouseUp;
+  TMouseEvent OnMouseDown;
+  // State and place (its MaskIndex is not used: the field above is).
+  TsTitleButtonData Data;
+
+ private:
+  static void Publish(TPublisher<TsTitleButton>& p);
+  TBitmap* glyph_;
+};
+
+class TsTitleButtons : public TCollection {
+  TK_CLASS(TsTitleButtons, TCollection)
+
+ public:
+  // owner: the skin provider, answered by GetOwner.
+  explicit TsTitleButtons(TPersistent* owner = nullptr);
+  TsTitleButton* Button(int index) const { return Item<TsTitleButton>(index); }
+  TsTitleButton* Add() { return TCollection::Add<TsTitleButton>(); }
+};
 
 // Hit codes beyond the system's: the MDI child buttons on an MDI form's menu line, and
 // custom title button i as HTCUSTOMBUTTON + i.
@@ -20,8 +106,6 @@ constexpr int HTMDICLOSE = 101;
 constexpr int HTMDIRESTORE = 102;
 constexpr int HTMDIMINIMIZE = 103;
 constexpr int HTCUSTOMBUTTON = 1000;
-
-enum TsResizeMode { rmStandard, rmBorder };
 
 // Frame bands of a border style, from the system metrics.
 struct TsFrameMetrics {
@@ -63,7 +147,8 @@ class TsFrameHost {
   virtual TsFrameLayout FrameLayout() = 0;
   virtual TsTitleButtons* FrameTitleButtons() = 0;
   virtual TsSystemMenu* FrameSystemMenu() = 0;
-  virtual TsResizeMode FrameResizeMode() = 0;
+  // Resize mode rmBorder: moving and sizing by outline.
+  virtual bool FrameOutlineResize() = 0;
   // The caption is drawn active.
   virtual bool FrameActive() = 0;
   // The form's skin section; -1 none.
@@ -77,6 +162,7 @@ class TsFrameHost {
   // The skin manager draws popup menus (the system menu replaces the system's).
   virtual bool FrameSkinnedPopups() { return true; }
   virtual bool FrameMakeSkinMenu() { return true; }
+  virtual TsSkinManager* FrameSkinManager() { return nullptr; }
   // The message to the form's previous window procedure (Result set by it).
   virtual void FramePassOn(TMessage& message) = 0;
   // The whole frame is painted again.
@@ -85,41 +171,61 @@ class TsFrameHost {
 
 class TsFrameMouse {
  public:
-  explicit TsFrameMouse(TsFrameHost& host) : host_(host) {}
+  // For a skin provider: the frame is the provider's, the system menu the frame mouse's own.
+  explicit TsFrameMouse(TsSkinProvider* provider);
+  explicit TsFrameMouse(TsFrameHost& host);
   ~TsFrameMouse();
   TsFrameMouse(const TsFrameMouse&) = delete;
   TsFrameMouse& operator=(const TsFrameMouse&) = delete;
 
-  // Takes the button masks of the section ("BICONMIN", "BICONMAX", "BICONCLOSE",
-  // "BICONHELP", "TITLEBUTTON") after a skin change.
-  void UpdateMaskIndexes(int skin_index);
-  // Lays the title buttons out and draws them into the frame's cache.
+  // Looks the title-button masks of the provider's section up again (skin loaded or
+  // changed, form definition read): "BICONMIN", "BICONMAX", "BICONCLOSE", "BICONHELP",
+  // "BICONNORM", and "TITLEBUTTON" for custom buttons with UseSkinData. No mask found:
+  // index -1, that button is not painted.
+  void UpdateMasks();
+  // The provider routes here in skinned mode: WM_NCHITTEST, WM_NCLBUTTONDOWN, WM_NCLBUTTONUP,
+  // WM_NCLBUTTONDBLCLK, WM_NCRBUTTONDOWN, WM_NCRBUTTONUP, WM_NCMOUSEMOVE, WM_LBUTTONUP,
+  // WM_MOUSEMOVE, WM_SIZING, WM_SYSCOMMAND, WM_MOUSELEAVE, WM_NCMOUSELEAVE, CM_MOUSELEAVE
+  // (and WM_CAPTURECHANGED). True: answered here (message.Result set), the provider
+  // returns. False: the provider passes the message on to the form's previous procedure.
+  bool WndProc(TMessage& message);
+  // The hit code of a point in window coordinates (origin at the window's top-left);
+  // HTNOWHERE where the system answers.
+  int HitTest(POINT window_point);
+  // Lays the title buttons out and paints them, each in its state, into the provider's
+  // cache bitmap. The frame painter calls it after the caption background (and the button
+  // background copy) and before the caption text.
   void PaintTitleButtons(TBitmap* cache);
   // Copies the caption strip behind the buttons out of the cache (before the buttons are
-  // painted) so one button can be repainted alone.
+  // painted) so one button can be repainted alone; for hosts without their own copy.
   void CopyButtonBackground(TBitmap* cache, TBitmap* copy);
-
-  // A frame message: true when answered here (Result set), false when the provider passes
-  // it on. WM_NCHITTEST, WM_NCLBUTTONDOWN/UP/DBLCLK, WM_NCRBUTTONDOWN/UP, WM_LBUTTONUP,
-  // WM_MOUSEMOVE, WM_CAPTURECHANGED, WM_MOUSELEAVE, WM_NCMOUSELEAVE, CM_MOUSELEAVE.
-  bool Handle(TMessage& message);
-  // The hit code of a screen point (incoming: the system's answer, see FrameHitTest).
-  int HitTest(POINT screen, int incoming = HTNOWHERE);
+  // Width of one title button in pixels, from the "BICONCLOSE" mask (21 without one).
+  int ButtonWidth() const;
+  // Standard buttons shown by the provider's BorderIcons, the form's BorderStyle and the
+  // skin's masks.
+  int StandardButtonCount() const;
+  int CustomButtonCount() const;
+  // The hit code of the button that is hot or pressed, 0 for none; ClearHot repaints it.
+  int HotButton() const { return hot_; }
+  void ClearHot() { SetHot(0); }
+  // Shows, hides and enables the system menu's items by the form now.
+  void UpdateSystemMenu();
 
   // The record of a title button by its hit code; null for other codes.
   TsTitleButtonData* ButtonOf(int code);
-  int GetHotButton() const { return hot_; }
   int GetPressedButton() const { return pressed_; }
   void SetHot(int code);
   void SetPressed(int code);
-  void ClearHot() { SetHot(0); }
-  // An outline move or size runs (one at a time in the process).
+  // An outline move or size runs (one at a time in the process) and where it is.
   static bool Dragging();
   static RECT DragOutline();
 
   void ShowSystemMenu(int x, int y);
 
  private:
+  class TProviderHost;
+  int MaskOf(int code);
+  int ScreenHitTest(POINT screen, int incoming);
   void SetState(int code, int state);
   void RepaintButton(int code);
   void DrawButton(TBitmap* cache, int code, bool active);
@@ -133,7 +239,8 @@ class TsFrameMouse {
   void EndDrag(bool apply);
   HWND Window();
 
-  TsFrameHost& host_;
+  std::unique_ptr<TsFrameHost> own_host_;
+  TsFrameHost* host_;
   // Minimize, maximize, close, help.
   TsTitleButtonData buttons_[4];
   int norm_mask_ = -1;  // "BICONNORM": the restore glyph

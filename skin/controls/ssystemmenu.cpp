@@ -4,8 +4,7 @@
 #include <algorithm>
 
 #include "skin/engine/sskinmanager.h"
-#include "skin/engine/sstoredskin.h"
-#include "toolkit/sysutils.h"
+#include "toolkit/strings.h"
 
 namespace {
 
@@ -16,12 +15,9 @@ const char kSkinItemName[] = "SkinSelectItem";
 std::vector<std::string> SkinNamesOf(TsSkinManager* manager) {
   std::vector<std::string> names;
   if (!manager) return names;
-  TsStoredSkins* skins = manager->GetInternalSkins();
-  for (int i = 0; i < skins->GetCount(); ++i) names.push_back(skins->GetItem(i)->Name);
-  std::string folder = manager->GetFullSkinDirectory();
-  if (!folder.empty() && DirectoryExists(folder))
-    for (const TSearchRec& rec : ListDirectory(IncludeTrailingPathDelimiter(folder) + "*", faDirectory))
-      if ((rec.Attr & faDirectory) && !rec.Name.starts_with(".")) names.push_back(rec.Name);
+  TStringList list;
+  manager->GetSkinNames(&list);
+  for (int i = 0; i < list.Count(); ++i) names.push_back(list.Get(i));
   return names;
 }
 

@@ -35,8 +35,7 @@ struct TsFrameRules {
   bool SizeEnabled() const { return Style != bsSingle; }
 };
 
-// The manager's skins: internal skins first, then the sub-folders of its skin directory
-// (names starting with "." left out).
+// The manager's skin names (internal skins, then skin folders); none without a manager.
 std::vector<std::string> SkinNamesOf(TsSkinManager* manager);
 
 class TsSystemMenu : public TPopupMenu {

@@ -48,10 +48,10 @@ TEST(TitleButtons, AreStoredWithTheirOwnerAndReadBack) {
   TTitleOwner source(nullptr);
   source.SetName("Provider");
   TsTitleButton* pin = source.GetTitleButtons()->Add();
-  EXPECT_EQ(pin->GetName(), "TsTitleButton");
-  pin->SetName("Pin");
-  pin->SetEnabled(false);
-  source.GetTitleButtons()->Add()->SetUseSkinData(false);
+  EXPECT_EQ(pin->Name, "TsTitleButton");
+  pin->Name = "Pin";
+  pin->Enabled = false;
+  source.GetTitleButtons()->Add()->UseSkinData = false;
   source.GetTitleIcon()->SetWidth(20);
   EXPECT_EQ(source.GetTitleButtons()->GetOwner(), &source);
   EXPECT_EQ(source.GetTitleButtons()->GetPropName(), "TitleButtons");
@@ -59,10 +59,10 @@ TEST(TitleButtons, AreStoredWithTheirOwnerAndReadBack) {
   TTitleOwner copy(nullptr);
   ReadComponentFromText(&copy, text, "test");
   ASSERT_EQ(copy.GetTitleButtons()->GetCount(), 2) << text;
-  EXPECT_EQ(copy.GetTitleButtons()->GetItem(0)->GetDisplayName(), "Pin");
-  EXPECT_FALSE(copy.GetTitleButtons()->GetItem(0)->GetEnabled());
-  EXPECT_TRUE(copy.GetTitleButtons()->GetItem(0)->GetUseSkinData());
-  EXPECT_FALSE(copy.GetTitleButtons()->GetItem(1)->GetUseSkinData());
+  EXPECT_EQ(copy.GetTitleButtons()->Button(0)->GetDisplayName(), "Pin");
+  EXPECT_FALSE(copy.GetTitleButtons()->Button(0)->Enabled);
+  EXPECT_TRUE(copy.GetTitleButtons()->Button(0)->UseSkinData);
+  EXPECT_FALSE(copy.GetTitleButtons()->Button(1)->UseSkinData);
   EXPECT_EQ(copy.GetTitleIcon()->GetWidth(), 20);
   EXPECT_EQ(copy.GetTitleIcon()->GetHeight(), 16);
 }
@@ -137,7 +137,7 @@ class FrameTest : public ::testing::Test, public TsFrameHost {
   struct Proc : TObject {
     FrameTest* test = nullptr;
     void Handle(TMessage& m) {
-      if (!test->mouse->Handle(m)) test->subclass->CallPrevious(m);
+      if (!test->mouse->WndProc(m)) test->subclass->CallPrevious(m);
     }
   } proc_;
 
@@ -158,7 +158,7 @@ class FrameTest : public ::testing::Test, public TsFrameHost {
   }
   TsTitleButtons* FrameTitleButtons() override { return buttons; }
   TsSystemMenu* FrameSystemMenu() override { return menu; }
-  TsResizeMode FrameResizeMode() override { return resize_mode; }
+  bool FrameOutlineResize() override { return outline_resize; }
   bool FrameActive() override { return true; }
   int FrameSkinIndex() override { return 0; }
   TBitmap* FrameCache() override { return cache; }
@@ -166,6 +166,7 @@ class FrameTest : public ::testing::Test, public TsFrameHost {
   SIZE FrameMinSize() override { return min_size; }
   void FramePassOn(TMessage& m) override { subclass->CallPrevious(m); }
   void FrameRepaint() override { ++repaints; }
+  TsSkinManager* FrameSkinManager() override { return SkinData().DefaultManager; }
 
   // The provider's frame painting, reduced to the buttons on a grey caption.
   void Paint() {
@@ -176,7 +177,7 @@ class FrameTest : public ::testing::Test, public TsFrameHost {
     cache->GetCanvas()->GetBrush()->SetColor(clGray);
     cache->GetCanvas()->FillRect(RECT{0, 0, l.Width, l.Height});
     mouse->CopyButtonBackground(cache, back);
-    mouse->UpdateMaskIndexes(0);
+    mouse->UpdateMasks();
     mouse->PaintTitleButtons(cache);
   }
   // The screen point of a window point.
@@ -217,7 +218,7 @@ class FrameTest : public ::testing::Test, public TsFrameHost {
   TsFrameMouse* mouse = nullptr;
   TWindowSubclass* subclass = nullptr;
   TBorderIcons icons{biSystemMenu, biMinimize, biMaximize};
-  TsResizeMode resize_mode = rmStandard;
+  bool outline_resize = false;
   SIZE min_size{0, 0};
   int repaints = 0;
 };
@@ -266,18 +267,18 @@ TEST_F(FrameTest, CustomButtonsStartAtTheFifthSlotEvenWithOnlyClose) {
   form->SetBorderStyle(bsDialog);
   icons = {biSystemMenu};
   buttons->Add();
-  buttons->Add()->SetName("Pin");
+  buttons->Add()->Name = "Pin";
   Paint();
-  EXPECT_EQ(buttons->GetItem(0)->GetName(), "TsTitleButton");
-  EXPECT_EQ(buttons->GetItem(0)->GetDisplayName(), "TsTitleButton");
+  EXPECT_EQ(buttons->Button(0)->Name, "TsTitleButton");
+  EXPECT_EQ(buttons->Button(0)->GetDisplayName(), "TsTitleButton");
   TsFrameLayout l = FrameLayout();
-  EXPECT_EQ(buttons->GetItem(0)->Data.Left, l.SlotLeft(5));
-  EXPECT_EQ(buttons->GetItem(1)->Data.Left, l.SlotLeft(6));
-  EXPECT_EQ(CacheAt(buttons->GetItem(0)->Data), GlyphColor(5, 0));
+  EXPECT_EQ(buttons->Button(0)->Data.Left, l.SlotLeft(5));
+  EXPECT_EQ(buttons->Button(1)->Data.Left, l.SlotLeft(6));
+  EXPECT_EQ(CacheAt(buttons->Button(0)->Data), GlyphColor(5, 0));
   EXPECT_EQ(HitAt(Slot(5)), HTCUSTOMBUTTON);
   EXPECT_EQ(HitAt(Slot(6)), HTCUSTOMBUTTON + 1);
   EXPECT_EQ(HitAt(Slot(2)), HTCAPTION);
-  buttons->GetItem(1)->SetEnabled(false);
+  buttons->Button(1)->Enabled = false;
   EXPECT_EQ(HitAt(Slot(6)), HTCAPTION);
 }
 
@@ -293,7 +294,7 @@ TEST_F(FrameTest, ACustomButtonGoesHotThenPressedAndFiresOnceOnRelease) {
   } down, up;
   down.n = &downs;
   up.n = &ups;
-  TsTitleButton* button = buttons->GetItem(0);
+  TsTitleButton* button = buttons->Button(0);
   button->OnMouseDown = TMouseEvent(&down, &Counter::Count);
   button->OnMouseUp = TMouseEvent(&up, &Counter::Count);
   EXPECT_EQ(HitAt(Slot(5)), HTCUSTOMBUTTON);
@@ -313,9 +314,9 @@ TEST_F(FrameTest, ACustomButtonGoesHotThenPressedAndFiresOnceOnRelease) {
   EXPECT_EQ(ups, 1);
   // Leaving the caption cools the hot button.
   HitAt(Slot(5));
-  EXPECT_EQ(mouse->GetHotButton(), HTCUSTOMBUTTON);
+  EXPECT_EQ(mouse->HotButton(), HTCUSTOMBUTTON);
   HitAt({FrameLayout().Width / 2, FrameLayout().Height / 2});
-  EXPECT_EQ(mouse->GetHotButton(), 0);
+  EXPECT_EQ(mouse->HotButton(), 0);
   EXPECT_EQ(button->Data.State, 0);
 }
 
@@ -374,7 +375,7 @@ TEST_F(FrameTest, CaptionDoubleClickMaximizesOnlyFormsThatMayBe) {
 // ---- Outline moving and sizing ---------------------------------------------------------------
 
 TEST_F(FrameTest, OutlineSizingStopsAtTheMinimumAndMovingMovesTheWindow) {
-  resize_mode = rmBorder;
+  outline_resize = true;
   min_size = {220, 160};
   RECT before{};
   GetWindowRect(form->GetHandle(), &before);
