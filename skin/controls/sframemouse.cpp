@@ -19,9 +19,6 @@ namespace {
 enum { kMin, kMax, kClose, kHelp };
 
 bool IsSizingCode(int code) { return code >= HTLEFT && code <= HTBOTTOMRIGHT; }
-bool IsStandardButton(int code) {
-  return code == HTMINBUTTON || code == HTMAXBUTTON || code == HTCLOSE || code == HTHELP;
-}
 
 // The outline drag of the process: the outline is drawn inverted on the screen, so only one
 // can run at a time.

@@ -127,9 +127,12 @@ class FrameTest : public ::testing::Test, public TsFrameHost {
     delete buttons;
     delete cache;
     delete back;
-    MasterBitmap = nullptr;
-    SkinMasks.clear();
-    delete master_;
+    // A skin the manager loaded has freed ours already.
+    if (MasterBitmap == master_) {
+      MasterBitmap = nullptr;
+      SkinMasks.clear();
+      delete master_;
+    }
     ResetSkin();
     Pump();
   }
@@ -437,7 +440,7 @@ class SkinMenuTest : public FrameTest {
  protected:
   void SetUp() override {
     FrameTest::SetUp();
-    manager = new TsSkinManager(nullptr);
+    manager = New<TsSkinManager>(nullptr);
     for (const char* name : {"Alpha", "Beta"}) {
       TsStoredSkin* skin = manager->GetInternalSkins()->Add();
       skin->Name = name;
@@ -449,7 +452,7 @@ class SkinMenuTest : public FrameTest {
   }
   void TearDown() override {
     menu->SetSkinManager(nullptr);
-    delete manager;
+    Free(manager);
     FrameTest::TearDown();
   }
   TMenuItem* Named(const std::string& name) { return static_cast<TMenuItem*>(menu->FindComponent(name)); }
