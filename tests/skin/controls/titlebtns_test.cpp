@@ -7,6 +7,8 @@
 
 #include "../../toolkit/visual_test_classes.h"
 #include "skin/controls/sframemouse.h"
+#include "skin/controls/sskinprovider.h"
+#include "skin/engine/scommondata.h"
 #include "skin/engine/sskinmanager.h"
 #include "skin/engine/sskintables.h"
 #include "skin/engine/sstoredskin.h"
@@ -502,6 +504,99 @@ TEST_F(SkinMenuTest, TheIconAndACaptionRightClickOpenTheSystemMenuWithTheSkins) 
   Post(WM_NCRBUTTONUP, HTCAPTION, {FrameLayout().Width / 2, Slot(1).y});
   EXPECT_TRUE(PumpUntil([&] { return watch.Entered() == 2; }));
   EXPECT_EQ(menu->GetItems()->GetCount(), 9);
+}
+
+// ---- With the form's skin provider -----------------------------------------------------------
+
+// A loaded internal skin with the button masks and a form whose provider routes the frame's
+// mouse messages to its frame mouse.
+class ProviderFrameTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetSkin();
+    manager = New<TsSkinManager>(nullptr);
+    TsStoredSkin* skin = manager->GetInternalSkins()->Add();
+    skin->Name = "Alpha";
+    skin->GetGeneralData()->Add()->SectionName = "FORM";
+    TBitmap* master = skin->GetMasterBitmap();
+    master->SetPixelFormat(pf24bit);
+    master->SetSize(kCellW * 3, kCellH * 6);
+    for (int m = 0; m < 6; ++m) {
+      for (int s = 0; s < 3; ++s) {
+        master->GetCanvas()->GetBrush()->SetColor(GlyphColor(m, s));
+        master->GetCanvas()->FillRect(RECT{s * kCellW, m * kCellH, (s + 1) * kCellW, (m + 1) * kCellH});
+      }
+      TsSkinImage* image = skin->GetImages()->Add();
+      image->SectionName = "FORM";
+      image->PropertyName = kMasks[m];
+      image->Left = 0;
+      image->Top = m * kCellH;
+      image->Right = 3 * kCellW;
+      image->Bottom = (m + 1) * kCellH;
+      image->ImageCount = 3;
+    }
+    manager->SetSkinName("Alpha");
+    ASSERT_TRUE(SkinData().SkinLoaded);
+    form = New<TForm>(nullptr, kCreateNew);
+    form->SetBounds(120, 120, 360, 260);
+    form->Show();
+    provider = New<TsSkinProvider>(form);
+    ASSERT_TRUE(provider->Skinned());
+    RedrawWindow(form->GetHandle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    Pump();
+  }
+  void TearDown() override {
+    Free(form);
+    Free(manager);
+    ResetSkin();
+    Pump();
+  }
+  POINT Screen(POINT p) {
+    RECT r{};
+    GetWindowRect(form->GetHandle(), &r);
+    return {r.left + p.x, r.top + p.y};
+  }
+  POINT Slot(int k) {
+    RECT r{};
+    GetWindowRect(form->GetHandle(), &r);
+    int left = (r.right - r.left) - provider->FrameWidth() - k * (kCellW + 1);
+    int top = (provider->CaptionHeight() - kCellH + provider->FrameHeight()) / 2 + 2;
+    return {left + kCellW / 2, top + kCellH / 2};
+  }
+  LPARAM ScreenLParam(POINT window_point) {
+    POINT p = Screen(window_point);
+    return MAKELPARAM(p.x, p.y);
+  }
+  bool Iconic() { return IsIconic(form->GetHandle()) != 0; }
+
+  TDesktopLock lock_;
+  TsSkinManager* manager = nullptr;
+  TForm* form = nullptr;
+  TsSkinProvider* provider = nullptr;
+};
+
+TEST_F(ProviderFrameTest, TheProvidersFrameShowsAndAnswersTheTitleButtons) {
+  EXPECT_EQ(provider->GetFrameMouse()->ButtonWidth(), kCellW);
+  EXPECT_EQ(provider->GetFrameMouse()->StandardButtonCount(), 3);
+  HWND window = form->GetHandle();
+  EXPECT_EQ(SendMessageA(window, WM_NCHITTEST, 0, ScreenLParam(Slot(1))), HTCLOSE);
+  EXPECT_EQ(SendMessageA(window, WM_NCHITTEST, 0, ScreenLParam(Slot(3))), HTMINBUTTON);
+  EXPECT_EQ(provider->GetFrameMouse()->HotButton(), HTMINBUTTON);
+  TBitmap* cache = provider->GetCommonData()->GetCacheBmp();
+  POINT close = Slot(1);
+  EXPECT_EQ(cache->GetCanvas()->GetPixels(close.x, close.y), GlyphColor(0, 0));
+  POINT min = Slot(3);
+  EXPECT_EQ(cache->GetCanvas()->GetPixels(min.x, min.y), GlyphColor(2, 1));  // hot
+}
+
+TEST_F(ProviderFrameTest, CtrlClickDoesNotMinimizeButTheMinimizeButtonDoes) {
+  HWND window = form->GetHandle();
+  PostMessageA(window, WM_LBUTTONUP, MK_CONTROL, MAKELPARAM(20, 20));
+  Pump();
+  EXPECT_FALSE(Iconic());
+  PostMessageA(window, WM_NCLBUTTONDOWN, HTMINBUTTON, ScreenLParam(Slot(3)));
+  PostMessageA(window, WM_NCLBUTTONUP, HTMINBUTTON, ScreenLParam(Slot(3)));
+  EXPECT_TRUE(PumpUntil([&] { return Iconic(); }));
 }
 
 }  // namespace
