@@ -583,13 +583,12 @@ bool TsFrameMouse::ButtonUp(TMessage& m, int code) {
   pressed_ = 0;
   if (GetCapture() == window) ReleaseCapture();
   // A client release carries a client point: its hit code is the frame's answer there.
-  if (code < 0) {
-    code = ScreenHitTest(ScreenPoint(window, m.LParam), HTNOWHERE);
-  }
+  bool client = code < 0;
+  if (client) code = ScreenHitTest(ScreenPoint(window, m.LParam), HTNOWHERE);
   m.Result = 1;
   if (code != pressed) {
     ClearHot();
-    return true;
+    return !client;  // the form still sees a release in its client area
   }
   Click(code);
   return true;
