@@ -268,6 +268,20 @@ TEST_F(FrameTest, HelpAnswersOnlyWhileMaximizeIsVisible) {
   EXPECT_NE(FrameHitTest(l, {l.SlotLeft(3) + 3, help.y}, nullptr), HTHELP);
 }
 
+TEST_F(FrameTest, MaximizedFormsAreTransparentAtTheEdgesAndTheGripSizes) {
+  TsFrameLayout l = FrameLayout();
+  l.Grip = true;
+  l.GripPoint = {l.Width - 20, l.Height - 20};
+  EXPECT_EQ(FrameHitTest(l, {l.Width - 10, l.Height - 10}, nullptr), HTBOTTOMRIGHT);
+  EXPECT_EQ(FrameHitTest(l, {l.Width - 30, l.Height - 10}, nullptr), HTNOWHERE);
+  EXPECT_EQ(FrameHitTest(l, {l.Width / 2, l.Height / 2}, nullptr, HTCLIENT), HTCLIENT);
+  l.Rules.State = wsMaximized;
+  EXPECT_EQ(FrameHitTest(l, {1, l.Height / 2}, nullptr), HTTRANSPARENT);
+  EXPECT_EQ(FrameHitTest(l, {l.Width / 2, l.Height - 2}, nullptr), HTTRANSPARENT);
+  // Maximize shows restore there, and restore is allowed.
+  EXPECT_EQ(FrameHitTest(l, Slot(2), nullptr), HTMAXBUTTON);
+}
+
 TEST_F(FrameTest, CustomButtonsStartAtTheFifthSlotEvenWithOnlyClose) {
   form->SetBorderStyle(bsDialog);
   icons = {biSystemMenu};
