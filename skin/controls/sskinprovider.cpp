@@ -7,7 +7,6 @@
 #include "skin/engine/sbevels.h"
 #include "skin/engine/scommondata.h"
 #include "skin/engine/sctrlutils.h"
-#include "skin/engine/sformproviders.h"
 #include "skin/engine/sitempaint.h"
 #include "skin/engine/smaskpaint.h"
 #include "skin/engine/smessages.h"
@@ -64,7 +63,7 @@ int MaskCellWidth(const TsMaskData& mask) {
 
 }  // namespace
 
-TK_CLASS_INFO(TsSkinProvider, TComponent)
+TK_CLASS_INFO(TsSkinProvider, TsSkinReceiver)
 
 void TsSkinProvider::Publish(TPublisher<TsSkinProvider>& p) {
   using P = TsSkinProvider;
@@ -88,7 +87,7 @@ void RegisterSkinControlsClasses() {
 // ---- Life ------------------------------------------------------------------------------------
 
 TsSkinProvider::TsSkinProvider(TComponent* owner)
-    : TComponent(owner),
+    : TsSkinReceiver(owner),
       form_(OwningForm(owner)),
       subclass_(new TWindowSubclass(TWndMethod(this, &TsSkinProvider::WndProc))),
       frame_mouse_(new TsFrameMouse(this)),
@@ -103,11 +102,9 @@ TsSkinProvider::TsSkinProvider(TComponent* owner)
     text_seen_on_cursor_ = text_seen_on_gettext_ = form_->GetCaption();
     saved_border_icons_ = form_->GetBorderIcons();
   }
-  RegisterFormProvider(this, TWndMethod(this, &TsSkinProvider::WndProc));
 }
 
 TsSkinProvider::~TsSkinProvider() {
-  UnregisterFormProvider(this);
   Detach();
   delete subclass_;
   delete frame_mouse_;
@@ -119,14 +116,14 @@ TsSkinProvider::~TsSkinProvider() {
 }
 
 void TsSkinProvider::AfterConstruction() {
-  TComponent::AfterConstruction();
+  TsSkinReceiver::AfterConstruction();
   UpdateIndexes();
   // Read from a form definition: attached in Loaded, when the form's frame is known.
   if (!GetComponentState().Contains(csLoading)) Attach();
 }
 
 void TsSkinProvider::Loaded() {
-  TComponent::Loaded();
+  TsSkinReceiver::Loaded();
   UpdateIndexes();
   frame_mouse_->UpdateSystemMenu();
   const int mask = GetMaskIndex(common_data_->SkinIndex, common_data_->GetSkinSection(), "TITLEBUTTON");
@@ -148,8 +145,15 @@ void TsSkinProvider::UpdateIndexes() {
 }
 
 void TsSkinProvider::Attach() {
-  if (!form_ || subclass_->Installed()) return;
-  subclass_->Install(form_->GetHandle());
+  if (!form_ || subclass_->Installed() || attaching_) return;
+  attaching_ = true;
+  HWND window = form_->GetHandle();  // messages of a window being made find us still out
+  attaching_ = false;
+  if (!previous_window_proc_) {
+    previous_window_proc_ = form_->WindowProc;
+    form_->WindowProc = TWndMethod(this, &TsSkinProvider::FormWindowProc);
+  }
+  subclass_->Install(window);
   form_active_ = true;
   activated_once_ = true;
   common_data_->BGChanged = true;
@@ -164,8 +168,24 @@ void TsSkinProvider::Attach() {
 }
 
 void TsSkinProvider::Detach() {
-  // Uninstall leaves a procedure installed after ours in place.
+  // Both leave a procedure installed after ours in place.
   subclass_->Uninstall();
+  if (form_ && form_->WindowProc == TWndMethod(this, &TsSkinProvider::FormWindowProc))
+    form_->WindowProc = previous_window_proc_;
+}
+
+void TsSkinProvider::FormWindowProc(TMessage& message) {
+  // A window made again (new styles, a skin removed and back) loses the subclass with the
+  // old one: take the new one over before it is shown.
+  if (!attaching_ && !subclass_->Installed() && form_->HandleAllocated() && Skinned() && !FormCreating() &&
+      message.Msg != WM_NCDESTROY && message.Msg != WM_DESTROY) {
+    region_dirty_ = true;
+    Attach();
+  }
+  previous_window_proc_(message);
+  if (message.Msg != CM_TEXTCHANGED || !Skinned()) return;
+  text_seen_on_cursor_ = text_seen_on_gettext_ = form_->GetCaption();
+  if (FormVisible()) RepaintFrame();
 }
 
 bool TsSkinProvider::Attached() const {
@@ -572,6 +592,8 @@ void TsSkinProvider::PaintNonClient(HDC dc) {
   }
   TBitmap* cache = common_data_->GetCacheBmp();
   HDC src = cache->GetCanvas()->GetHandle();
+  // The client part of the cache is new too: WM_PAINT copies it.
+  if (client_repaint_pending_) InvalidateRect(form_->GetHandle(), nullptr, FALSE);
   const bool iconic = IsIconic(form_->GetHandle());
   const int bw = form_->GetBorderWidth();
   const int fw = FrameWidth() + bw;

@@ -4,8 +4,8 @@
 // skin data, the window region cut from the skin's transparent corners), paints the client
 // background and the graphic children, and answers the skin engine's private messages.
 // Without an active skin it passes everything on, except the two skin-change messages it
-// uses to switch between the modes. The skin manager's broadcast reaches it through
-// sformproviders.h.
+// uses to switch between the modes. The skin manager's broadcast reaches it as a
+// TsSkinReceiver (SKM_REFRESH through the form's window).
 //
 // The frame's mouse handling (title buttons, hit testing, system menu, moving and sizing) is
 // TsFrameMouse's, owned by the provider.
@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "skin/controls/sframemouse.h"
+#include "skin/engine/sskinmanager.h"
 #include "toolkit/components.h"
 #include "toolkit/controls.h"
 #include "toolkit/forms.h"
@@ -30,8 +31,8 @@ enum TsResizeMode { rmStandard, rmBorder };
 enum TsGripMode { gmNone, gmRightBottom };
 using TsBorderIcons = TBorderIcons;
 
-class TsSkinProvider : public TComponent {
-  TK_CLASS(TsSkinProvider, TComponent)
+class TsSkinProvider : public TsSkinReceiver {
+  TK_CLASS(TsSkinProvider, TsSkinReceiver)
 
  public:
   // The form is the first TCustomForm up the owner chain.
@@ -39,6 +40,9 @@ class TsSkinProvider : public TComponent {
   ~TsSkinProvider() override;
   void AfterConstruction() override;
   void Loaded() override;
+  bool IsFormProvider() const override { return true; }
+  // The manager's broadcast: the window procedure, whether or not the subclass is installed.
+  void SkinMessage(TMessage& message) override { WndProc(message); }
 
   // ---- Properties
   TsBorderIcons GetBorderIcons() const { return border_icons_; }
@@ -63,7 +67,7 @@ class TsSkinProvider : public TComponent {
   // ---- For the frame mouse, the menus and the tests
   TCustomForm* GetForm() const { return form_; }
   TsFrameMouse* GetFrameMouse() const { return frame_mouse_; }
-  // The window procedure (the subclass's handler); the skin manager's broadcast calls it too.
+  // The window procedure (the subclass's handler).
   void WndProc(TMessage& message);
   // Passes the message to the form's window procedure as it was before ours.
   void CallPrevious(TMessage& message);
@@ -103,6 +107,9 @@ class TsSkinProvider : public TComponent {
   bool FormVisible() const;
   void UpdateIndexes();
   void CheckCaption(std::string& seen);
+  // The form's WindowProc in front of the toolkit's: a caption set through the toolkit
+  // (Perform) never passes the window procedure.
+  void FormWindowProc(TMessage& message);
 
   void UnskinnedProc(TMessage& message);
   void SkinnedProc(TMessage& message);
@@ -138,6 +145,7 @@ class TsSkinProvider : public TComponent {
 
   TCustomForm* form_ = nullptr;
   TWindowSubclass* subclass_;
+  TWndMethod previous_window_proc_;
   TsFrameMouse* frame_mouse_;
   TsCommonData* common_data_;
   TsTitleButtons* title_buttons_;
@@ -147,6 +155,7 @@ class TsSkinProvider : public TComponent {
 
   std::vector<RECT> region_rects_;
   bool region_guard_ = false;
+  bool attaching_ = false;
   bool region_dirty_ = true;
   bool activated_once_ = false;
   TsBorderIcons border_icons_{biSystemMenu, biMinimize, biMaximize};

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <exception>
+#include <vector>
 
 #include "skin/engine/sgenstyle.h"
 #include "skin/engine/smessages.h"
@@ -32,9 +33,9 @@ std::unique_ptr<TsMenuPainter> NewMenuPainter(TsSkinManager* manager) {
 // A broadcast never stops at one broken receiver; debug builds say which one it was.
 void NoteDroppedError(TComponent* receiver, UINT msg, const char* what) {
 #ifndef NDEBUG
-  std::string text = "Skin broadcast $" + IntToHex(static_cast<int>(msg), 4) + " to " +
-                     (receiver ? receiver->GetName() + ": " + receiver->ClassName() : std::string("?")) +
-                     " failed: " + what + "\n";
+  // Only the address: a receiver that failed may have been freed meanwhile.
+  std::string text = "Skin broadcast $" + IntToHex(static_cast<int>(msg), 4) + " to component $" +
+                     IntToHex(reinterpret_cast<intptr_t>(receiver), 8) + " failed: " + what + "\n";
   OutputDebugStringA(text.c_str());
 #else
   (void)receiver;
@@ -52,6 +53,12 @@ void Guarded(TComponent* receiver, UINT msg, F&& deliver) {
   } catch (...) {
     NoteDroppedError(receiver, msg, "unknown error");
   }
+}
+
+bool Owns(const TComponent* owner, const TComponent* component) {
+  for (int i = 0; i < owner->GetComponentCount(); ++i)
+    if (owner->GetComponent(i) == component) return true;
+  return false;
 }
 
 bool Dying(const TComponent* component) { return component->GetComponentState().Contains(csDestroying); }
@@ -86,21 +93,31 @@ TK_ABSTRACT_CLASS_INFO(TsSkinReceiver, TComponent)
 
 void BroadcastToForm(TCustomForm* form, TMessage& message) {
   if (!form || Dying(form)) return;
+  // A receiver may free components (itself among them) or the form: the components are taken
+  // as they are now, and each is asked for only while its form still owns it.
+  TComponent* form_owner = form->GetOwner();
+  auto form_gone = [&] { return form_owner && !Owns(form_owner, form); };
+  std::vector<TComponent*> components;
+  for (int i = 0; i < form->GetComponentCount(); ++i) components.push_back(form->GetComponent(i));
+
   if (message.Msg == SKM_REFRESH) Guarded(form, message.Msg, [&] { Deliver(form, message); });
-  // By index: a receiver may add components (the list is read again each time).
-  for (int i = 0; i < form->GetComponentCount(); ++i) {
-    TComponent* component = form->GetComponent(i);
+  for (TComponent* component : components) {
+    if (form_gone() || Dying(form)) return;
+    if (!Owns(form, component)) continue;
     const TComponentState state = component->GetComponentState();
     if (state.Contains(csDestroying) || state.Contains(csLoading)) continue;
     Guarded(component, message.Msg, [&] { DeliverToComponent(component, message); });
-    if (Dying(form)) return;  // a receiver started freeing the form
   }
 }
 
 void BroadcastToForms(TMessage& message) {
   if (!Application) return;
-  for (int i = 0; i < Application->GetComponentCount(); ++i) {
-    auto* form = DynamicCast<TCustomForm>(Application->GetComponent(i));
+  // The forms as they are now; one freed by a receiver is left out, the others still get it.
+  std::vector<TComponent*> forms;
+  for (int i = 0; i < Application->GetComponentCount(); ++i) forms.push_back(Application->GetComponent(i));
+  for (TComponent* component : forms) {
+    if (!Owns(Application, component)) continue;
+    auto* form = DynamicCast<TCustomForm>(component);
     if (form && !Dying(form)) BroadcastToForm(form, message);
   }
 }

@@ -33,6 +33,7 @@
 #include "toolkit/forms.h"
 #include "toolkit/startup.h"
 #include "toolkit/sysutils.h"
+#include "widgets/justone.h"
 
 namespace {
 
@@ -110,6 +111,8 @@ int main(int argc, char** argv) {
     RegisterSkinEngineUnit();
     TUnitsScope units;
     RegisterAppClasses();
+    // Not refused by a test's main window running beside it.
+    TXJustOne::SetMutexCreator([](const char*) { return CreateMutexA(nullptr, FALSE, nullptr); });
     const std::string folder = TempFolder();
     CopyFolderSkin(folder);
     MakeForms(folder);

@@ -24,6 +24,7 @@
 #include "toolkit/startup.h"
 #include "toolkit/strings.h"
 #include "toolkit/sysutils.h"
+#include "widgets/justone.h"
 
 namespace {
 
@@ -152,5 +153,8 @@ int main(int argc, char** argv) {
   RegisterSkinEngineUnit();
   TUnitsScope units;
   RegisterAppClasses();
+  // The tests' processes run side by side: each main window's single-instance guard gets a
+  // mutex of its own instead of the one the program's copies share.
+  TXJustOne::SetMutexCreator([](const char*) { return CreateMutexA(nullptr, FALSE, nullptr); });
   return RUN_ALL_TESTS();
 }

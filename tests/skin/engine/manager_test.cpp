@@ -7,6 +7,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "skin/engine/smessages.h"
@@ -76,10 +77,18 @@ class TRecordingShape : public TTestShape {
   void WndProc(TMessage& message) override {
     Record(this, message.Msg, message);
     if (message.Msg == fail_on) throw std::runtime_error("broken control");
+    if (message.Msg == free_on && to_free) {
+      TComponent* doomed = std::exchange(to_free, nullptr);
+      Free(doomed);
+      return;  // maybe gone with it: touch nothing
+    }
     TTestShape::WndProc(message);
   }
   UINT fail_on = 0;
   std::function<void()> on_free;
+  // Freed (itself or another component) when this message comes, before returning.
+  UINT free_on = 0;
+  TComponent* to_free = nullptr;
 };
 TK_CLASS_INFO(TRecordingShape, TTestShape)
 
@@ -247,6 +256,48 @@ TEST_F(SkinManager, AFailingControlLosesItsMessageButNobodyElseDoes) {
   EXPECT_TRUE(SkinData().SkinLoaded);
 }
 
+TEST_F(SkinManager, ComponentsFreedByAReceiverAreSkippedAndNobodyElseIs) {
+  TForm* a = AddForm("A");
+  auto* first = DynamicCast<TRecordingShape>(a->FindComponent("AShape"));
+  auto add = [&](const char* name) {
+    auto* shape = New<TRecordingShape>(a);
+    shape->SetName(name);
+    shape->SetParent(a);
+    return shape;
+  };
+  TRecordingShape* second = add("ASecond");
+  TRecordingShape* third = add("AThird");
+  add("AFourth");
+  // AShape frees itself, AThird frees AWin (already served) and ASecond frees nobody.
+  first->free_on = SKM_SETNEWSKIN;
+  first->to_free = first;
+  third->free_on = SKM_SETNEWSKIN;
+  third->to_free = a->FindComponent("AWin");
+  (void)second;
+  TsSkinManager manager(nullptr);
+  ReadSkins(manager);
+
+  manager.SetActive(true);
+  EXPECT_EQ(Seen(), (Strings{"AWin:SETNEWSKIN*", "AShape:SETNEWSKIN*", "ASecond:SETNEWSKIN*",
+                             "AThird:SETNEWSKIN*", "AFourth:SETNEWSKIN*", "A:REFRESH", "ASecond:REFRESH",
+                             "AThird:REFRESH", "AFourth:REFRESH"}));
+}
+
+TEST_F(SkinManager, AFormFreedByItsOwnControlEndsItsShareAndTheNextFormStillGetsIt) {
+  TForm* a = AddForm("A");
+  AddForm("B");
+  auto* shape = DynamicCast<TRecordingShape>(a->FindComponent("AShape"));
+  shape->free_on = SKM_SETNEWSKIN;
+  shape->to_free = a;
+  forms_[0] = nullptr;  // freed by the test itself
+  TsSkinManager manager(nullptr);
+  ReadSkins(manager);
+
+  manager.SetActive(true);
+  EXPECT_EQ(Seen(), (Strings{"AWin:SETNEWSKIN*", "AShape:SETNEWSKIN*", "BWin:SETNEWSKIN*",
+                             "BShape:SETNEWSKIN*", "B:REFRESH", "BWin:REFRESH", "BShape:REFRESH"}));
+}
+
 TEST_F(SkinManager, AFormBeingFreedGetsNothingWhileTheOthersGetTheChange) {
   TForm* a = AddForm("A");
   AddForm("B");
@@ -263,20 +314,22 @@ TEST_F(SkinManager, AFormBeingFreedGetsNothingWhileTheOthersGetTheChange) {
                              "BShape:REFRESH"}));
 }
 
-TEST_F(SkinManager, AFormBeingReadGetsItsSkinOnceWithoutMessagesToControlsStillLoading) {
+TEST_F(SkinManager, AFormBeingReadGetsItsSkinOnceButNotItsControlsStillLoading) {
   auto* form = New<TRecordingForm>(Application, kCreateNew);
   forms_.push_back(form);
   ReadComponentFromText(form,
-                        "object F: TRecordingForm\n" + TestSkinFormText() +
+                        "object F: TRecordingForm\nobject FBefore: TRecordingWin\nend\n" +
+                            TestSkinFormText() +
                             "\nobject FWin: TRecordingWin\nend\nobject FShape: TRecordingShape\nend\nend\n",
                         "form with a manager");
   auto* manager = DynamicCast<TsSkinManager>(form->FindComponent("Skins"));
   ASSERT_NE(manager, nullptr);
   EXPECT_EQ(manager->GetOwnerForm(), form);
   EXPECT_TRUE(SkinData().SkinLoaded);
-  // The skin is loaded once, after every property was read; the controls made after the
-  // manager were still loading then (they take their indexes in their own Loaded).
-  EXPECT_EQ(Seen(), (Strings{"F:REFRESH"}));
+  // The skin is loaded once, after every property was read, and announced with both
+  // messages; the controls made after the manager were still loading then (they take their
+  // indexes in their own Loaded).
+  EXPECT_EQ(Seen(), (Strings{"FBefore:SETNEWSKIN*", "F:REFRESH", "FBefore:REFRESH"}));
   EXPECT_FALSE(form->HandleAllocated());
 }
 

@@ -1,0 +1,357 @@
+// The form skin provider on shown forms: a skin of a few sections built in memory, with a
+// frame mask whose corner pixels carry the key colour.
+#include <gtest/gtest.h>
+
+#include "skin/controls/sskinprovider.h"
+#include "skin/engine/scommondata.h"
+#include "skin/engine/smessages.h"
+#include "skin/engine/sskinmanager.h"
+#include "skin/engine/sskintables.h"
+#include "tests/toolkit/visual_test_classes.h"
+#include "toolkit/bitmap.h"
+#include "toolkit/forms.h"
+
+namespace {
+
+constexpr TColor kFormColor = 0x00C08040;   // client background of "FORM"
+constexpr TColor kTitleColor = 0x000000C0;  // "FORMTITLE"
+constexpr TColor kKey = 0x00FF00FF;
+constexpr int kCell = 4;  // frame mask cell: corner rows 0..3
+
+// A frame mask image: 3 states of 3 x 3 cells over the image half and the mask half. The
+// outermost pixel and its two neighbours of every corner are key-coloured in state 0.
+TBitmap* FrameMask() {
+  TBitmap* bmp = New<TBitmap>();
+  bmp->SetPixelFormat(pf24bit);
+  bmp->SetSize(9 * kCell, 6 * kCell);
+  TCanvas* c = bmp->GetCanvas();
+  c->GetBrush()->SetColor(0x00303030);
+  c->FillRect(RECT{0, 0, 9 * kCell, 3 * kCell});
+  c->GetBrush()->SetColor(0);
+  c->FillRect(RECT{0, 3 * kCell, 9 * kCell, 6 * kCell});
+  const int r = 3 * kCell - 1;
+  for (POINT p : {POINT{0, 0}, POINT{1, 0}, POINT{0, 1}, POINT{r, 0}, POINT{r - 1, 0}, POINT{r, 1},
+                  POINT{0, r}, POINT{1, r}, POINT{0, r - 1}, POINT{r, r}, POINT{r - 1, r}, POINT{r, r - 1}})
+    c->SetPixels(p.x, p.y, kKey);
+  return bmp;
+}
+
+TsGeneralData SectionOf(const std::string& name, TColor color) {
+  TsGeneralData s;
+  s.SectionName = name;
+  s.PaintingColor = color;
+  s.HotPaintingColor = color;  // an active form paints in the hot state
+  return s;
+}
+
+// The manager's broadcast of one message to the test form.
+void Broadcast(TCustomForm* form, UINT msg) {
+  TMessage message{msg, 0, 0, 0};
+  BroadcastToForm(form, message);
+}
+
+class Provider : public testing::Test {
+ protected:
+  void SetUp() override { manager = New<TsSkinManager>(nullptr); }
+  void TearDown() override {
+    Free(form);
+    Pump();
+    Free(manager);  // empties the tables, frees the masks
+    SkinGeneralData.clear();
+    SkinMasks.clear();
+    SkinData().SkinLoaded = false;
+  }
+  // The skin: "FORM" with a frame mask, "FORMTITLE", optionally without "FORM".
+  void LoadSkin(bool with_form = true) {
+    if (with_form) SkinGeneralData.push_back(SectionOf("FORM", kFormColor));
+    SkinGeneralData.push_back(SectionOf("FORMTITLE", kTitleColor));
+    if (with_form) SkinMasks.push_back(TsMaskData{FrameMask(), "FORM", "BORDERSMASK", {}, 1, 0});
+    SkinData().SkinLoaded = true;
+  }
+  void MakeForm(TFormBorderStyle style = bsSizeable, TBorderIcons icons = {biSystemMenu, biMinimize}) {
+    form = New<TForm>(nullptr, kCreateNew);
+    form->SetBorderStyle(style);
+    form->SetBorderIcons(icons);
+    form->SetBounds(40, 40, 320, 200);
+    form->SetText("Skinned form");
+    provider = New<TsSkinProvider>(form);
+  }
+  void Show() {
+    form->Show();
+    ASSERT_TRUE(PumpUntil([&] { return !GetUpdateRect(form->GetHandle(), nullptr, FALSE); }));
+  }
+  HWND Window() { return form->GetHandle(); }
+  TBitmap* Cache() { return provider->GetCommonData()->GetCacheBmp(); }
+  bool InRegion(int x, int y) {
+    HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+    const bool has = GetWindowRgn(Window(), rgn) != ERROR;
+    const bool in = !has || PtInRegion(rgn, x, y);
+    DeleteObject(rgn);
+    return in;
+  }
+
+  TDesktopLock desktop;
+  TsSkinManager* manager = nullptr;
+  TForm* form = nullptr;
+  TsSkinProvider* provider = nullptr;
+};
+
+}  // namespace
+
+// ---- Modes ------------------------------------------------------------------------------------
+
+TEST_F(Provider, AFormWhoseSectionIsNotInTheSkinPassesEverythingOn) {
+  LoadSkin(false);
+  MakeForm();
+  int paints = 0;
+  struct Counter : TObject {
+    int* n;
+    void Paint(TObject*) { ++*n; }
+  } counter;
+  counter.n = &paints;
+  form->OnPaint = TNotifyEvent(&counter, &Counter::Paint);
+  Show();
+  EXPECT_EQ(provider->GetCommonData()->SkinIndex, -1);
+  EXPECT_FALSE(provider->Skinned());
+  EXPECT_EQ(SendMessageA(Window(), SKM_GETPROVIDER, 0, 0), 0);
+  EXPECT_GT(paints, 0);  // the toolkit painted the client area
+  EXPECT_EQ(form->GetBorderIcons(), (TBorderIcons{biSystemMenu, biMinimize}));
+}
+
+TEST_F(Provider, SkinnedTheToolkitNeverSeesPaintOrErase) {
+  LoadSkin();
+  MakeForm();
+  int paints = 0;
+  struct Counter : TObject {
+    int* n;
+    void Paint(TObject*) { ++*n; }
+  } counter;
+  counter.n = &paints;
+  form->OnPaint = TNotifyEvent(&counter, &Counter::Paint);
+  Show();
+  ASSERT_TRUE(provider->Skinned());
+  EXPECT_EQ(SendMessageA(Window(), SKM_GETPROVIDER, 0, 0), reinterpret_cast<LRESULT>(provider));
+  EXPECT_EQ(SendMessageA(Window(), WM_ERASEBKGND, 0, 0), 1);
+  InvalidateRect(Window(), nullptr, TRUE);
+  UpdateWindow(Window());
+  EXPECT_EQ(paints, 0);
+  EXPECT_TRUE(form->GetBorderIcons().Empty());  // the system draws no caption buttons
+}
+
+TEST_F(Provider, RemovingTheSkinGivesTheFormItsCaptionButtonsBackOrRecreatesIt) {
+  LoadSkin();
+  MakeForm();
+  Show();
+  ASSERT_TRUE(form->GetBorderIcons().Empty());
+  Broadcast(form, SKM_REMOVESKIN);
+  EXPECT_EQ(form->GetBorderIcons(), (TBorderIcons{biSystemMenu, biMinimize}));
+  EXPECT_FALSE(provider->Skinned());
+
+  Free(form);
+  MakeForm(bsSizeable, {});  // nothing to give back
+  Show();
+  Broadcast(form, SKM_SETNEWSKIN);
+  ASSERT_TRUE(provider->Skinned());
+  HWND before = Window();
+  Broadcast(form, SKM_REMOVESKIN);
+  EXPECT_NE(Window(), before);  // recreated
+  EXPECT_TRUE(form->GetBorderIcons().Empty());
+}
+
+TEST_F(Provider, ANewSkinInstallsTheSubclassAgainAfterTheWindowWasRecreated) {
+  LoadSkin();
+  MakeForm(bsSizeable, {});
+  Show();
+  Broadcast(form, SKM_REMOVESKIN);
+  ASSERT_FALSE(provider->Attached());
+  Broadcast(form, SKM_SETNEWSKIN);
+  EXPECT_TRUE(provider->Attached());
+  EXPECT_EQ(SendMessageA(Window(), SKM_GETPROVIDER, 0, 0), reinterpret_cast<LRESULT>(provider));
+}
+
+namespace {
+WNDPROC g_previous = nullptr;
+LRESULT CALLBACK LaterProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  return CallWindowProcA(g_previous, w, m, wp, lp);
+}
+}  // namespace
+
+TEST_F(Provider, FreeingTheProviderLeavesALaterSubclassInPlace) {
+  LoadSkin();
+  MakeForm();
+  Show();
+  g_previous = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(Window(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LaterProc)));
+  Free(provider);
+  EXPECT_EQ(GetWindowLongPtrA(Window(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&LaterProc));
+  EXPECT_EQ(SendMessageA(Window(), SKM_GETPROVIDER, 0, 0), 0);  // ours passes everything on
+  SetWindowLongPtrA(Window(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_previous));
+}
+
+TEST_F(Provider, TheLibraryMessagesAnswerFromTheFrameState) {
+  LoadSkin();
+  MakeForm();
+  Show();
+  TsCommonData* data = provider->GetCommonData();
+  EXPECT_EQ(data->BGChanged, false);
+  EXPECT_EQ(SendMessageA(Window(), SKM_ISCACHEREADY, 0, 0), 1);
+  SendMessageA(Window(), SKM_SETUPDATING, 0, 1);
+  EXPECT_TRUE(data->BGChanged);
+  EXPECT_EQ(SendMessageA(Window(), SKM_ISUPDATING, 0, 0), 1);
+  EXPECT_EQ(SendMessageA(Window(), SKM_ISCACHEREADY, 0, 0), 0);
+  SendMessageA(Window(), SKM_REFRESH, 0, 0);
+  EXPECT_FALSE(data->Updating());
+  GlobalCacheInfo = TsCacheInfo{};
+  SendMessageA(Window(), SKM_GETCACHEINFO, 0, 0);
+  EXPECT_EQ(GlobalCacheInfo.Bmp, Cache());
+  EXPECT_EQ(GlobalCacheInfo.X, provider->ClientOffset().x);
+  EXPECT_EQ(GlobalCacheInfo.Y, provider->ClientOffset().y + 1);
+}
+
+// ---- Metrics ----------------------------------------------------------------------------------
+
+TEST_F(Provider, FrameMetricsFollowTheBorderStyle) {
+  LoadSkin();
+  MakeForm(bsToolWindow);
+  EXPECT_EQ(provider->FrameWidth(), GetSystemMetrics(SM_CXFRAME) - 1);
+  EXPECT_EQ(provider->FrameHeight(), GetSystemMetrics(SM_CYFRAME));
+  EXPECT_EQ(provider->CaptionHeight(), GetSystemMetrics(SM_CYSMCAPTION) - 1);
+  form->SetBorderStyle(bsDialog);
+  EXPECT_EQ(provider->FrameWidth(), GetSystemMetrics(SM_CXFRAME) - 1);
+  EXPECT_EQ(provider->FrameHeight(), GetSystemMetrics(SM_CYFRAME) - 1);
+  EXPECT_EQ(provider->CaptionHeight(), GetSystemMetrics(SM_CYCAPTION));
+  form->SetBorderStyle(bsNone);
+  EXPECT_EQ(provider->FrameWidth(), 0);
+  EXPECT_EQ(provider->CaptionHeight(), 0);
+  EXPECT_EQ(provider->FrameTopBand(), 1);
+}
+
+// ---- Frame painting and region ----------------------------------------------------------------
+
+TEST_F(Provider, TheCaptionBandIsPaintedFromTheSkinAndTheClientFlat) {
+  LoadSkin();
+  MakeForm();
+  Show();
+  TBitmap* cache = Cache();
+  ASSERT_EQ(cache->GetWidth(), form->GetWidth());
+  ASSERT_EQ(cache->GetHeight(), form->GetHeight());
+  const int y = provider->FrameHeight() + provider->CaptionHeight() / 2;
+  EXPECT_EQ(cache->GetPixelColor(form->GetWidth() - 30, y), kTitleColor);
+  // The window shows what the cache holds, the client area the section's flat colour.
+  HDC dc = GetWindowDC(Window());
+  EXPECT_EQ(GetPixel(dc, form->GetWidth() - 30, y), static_cast<COLORREF>(kTitleColor));
+  const POINT offset = provider->ClientOffset();
+  EXPECT_EQ(GetPixel(dc, offset.x + 20, offset.y + 20), static_cast<COLORREF>(kFormColor));
+  ReleaseDC(Window(), dc);
+}
+
+TEST_F(Provider, TheRegionCutsTheCornersTheMaskMarksTransparent) {
+  LoadSkin();
+  MakeForm();
+  Show();
+  const int w = form->GetWidth(), h = form->GetHeight();
+  EXPECT_FALSE(InRegion(0, 0));
+  EXPECT_FALSE(InRegion(1, 0));
+  EXPECT_FALSE(InRegion(w - 1, 0));
+  EXPECT_FALSE(InRegion(0, h - 1));
+  EXPECT_FALSE(InRegion(w - 1, h - 1));
+  EXPECT_TRUE(InRegion(2, 0));
+  EXPECT_TRUE(InRegion(1, 1));
+  EXPECT_TRUE(InRegion(w / 2, h / 2));
+  EXPECT_EQ(provider->RegionRects().size(), 8u);
+  // Resized: the bottom corners follow.
+  form->SetBounds(40, 40, 360, 260);
+  Pump();
+  SendMessageA(Window(), WM_NCPAINT, 0, 0);
+  EXPECT_FALSE(InRegion(359, 259));
+  EXPECT_TRUE(InRegion(318, 198));
+}
+
+TEST_F(Provider, ABorderlessFormGetsTheBackgroundWithoutCaption) {
+  LoadSkin();
+  MakeForm(bsNone);
+  Show();
+  TBitmap* cache = Cache();
+  ASSERT_EQ(cache->GetWidth(), form->GetWidth());
+  EXPECT_EQ(cache->GetPixelColor(form->GetWidth() - 30, 5), kFormColor);
+  EXPECT_EQ(cache->GetPixelColor(0, 0), kFormColor);  // no frame mask
+}
+
+TEST_F(Provider, ANewCaptionIsPaintedRightAwayAndNeverAskedFromTheWindow) {
+  LoadSkin();
+  MakeForm();
+  Show();
+  TBitmap* before = New<TBitmap>();
+  before->Assign(Cache());
+  const int y = provider->FrameHeight() + provider->CaptionHeight() / 2;
+  // Painted while the text is being set, with the new text, before anything else happens.
+  form->SetText("Another caption, much longer than the first one");
+  bool differs = false;
+  for (int x = 0; x < 200 && !differs; ++x)
+    for (int dy = -3; dy <= 3 && !differs; ++dy)
+      differs = before->GetPixelColor(x, y + dy) != Cache()->GetPixelColor(x, y + dy);
+  EXPECT_TRUE(differs);
+  Free(before);
+  // What stays on screen is the skinned caption, not one the system drew for the new text.
+  HDC dc = GetWindowDC(Window());
+  EXPECT_EQ(GetPixel(dc, form->GetWidth() - 30, y), static_cast<COLORREF>(kTitleColor));
+  ReleaseDC(Window(), dc);
+  ASSERT_TRUE(PumpUntil([&] { return !provider->GetCommonData()->BGChanged; }));
+  // Both stored texts know it: neither WM_GETTEXT nor WM_SETCURSOR repaints again.
+  char text[64];
+  EXPECT_GT(GetWindowTextA(Window(), text, sizeof text), 0);
+  SendMessageA(Window(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Window()), HTCLIENT);
+  EXPECT_FALSE(provider->GetCommonData()->BGChanged);
+}
+
+TEST_F(Provider, ACaptionChangedBehindTheWindowsBackIsPaintedOnTheNextQuery) {
+  LoadSkin();
+  MakeForm();
+  Show();
+  // Text changed with the provider's hook out of the way meanwhile.
+  TWndMethod hooked = form->WindowProc;
+  form->WindowProc = TWndMethod(form, &TCustomForm::WndProc);
+  form->SetText("Changed quietly");
+  form->WindowProc = hooked;
+  TsCommonData* data = provider->GetCommonData();
+  char text[64];
+  // (Wine's own caption drawing asks for the text on WM_SETTEXT: the WM_GETTEXT text is
+  // up to date by now, the cursor's is not.)
+  data->BGChanged = false;
+  SendMessageA(Window(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Window()), HTCLIENT);
+  EXPECT_TRUE(data->BGChanged);
+  data->BGChanged = false;
+  SendMessageA(Window(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Window()), HTCLIENT);
+  SendMessageA(Window(), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  EXPECT_FALSE(data->BGChanged);  // both know it now
+}
+
+TEST_F(Provider, WithACaptionBandCopyACaptionChangeRepaintsTheBandOnly) {
+  LoadSkin();
+  SkinGeneralData[0].ReservedBoolean = true;
+  MakeForm();
+  Show();
+  TBitmap* cache = Cache();
+  const int below = provider->FrameHeight() + provider->CaptionHeight() + 10;
+  cache->GetCanvas()->SetPixels(50, below, 0x0000FF00);  // a mark outside the band
+  form->SetText("A new caption");
+  ASSERT_TRUE(PumpUntil([&] { return !provider->GetCommonData()->BGChanged; }));
+  EXPECT_EQ(cache->GetPixelColor(50, below), 0x0000FF00);
+  const int y = provider->FrameHeight() + provider->CaptionHeight() / 2;
+  EXPECT_EQ(cache->GetPixelColor(form->GetWidth() - 30, y), kTitleColor);
+}
+
+TEST_F(Provider, ARecreatedWindowIsSubclassedAgainBeforeItShows) {
+  LoadSkin();
+  MakeForm();
+  Show();
+  HWND before = Window();
+  form->RecreateWnd();
+  form->HandleNeeded();
+  ASSERT_NE(Window(), before);
+  ASSERT_TRUE(
+      PumpUntil([&] { return IsWindowVisible(Window()) && !GetUpdateRect(Window(), nullptr, FALSE); }));
+  EXPECT_TRUE(provider->Attached());
+  EXPECT_EQ(SendMessageA(Window(), SKM_GETPROVIDER, 0, 0), reinterpret_cast<LRESULT>(provider));
+  EXPECT_FALSE(InRegion(0, 0));
+}
