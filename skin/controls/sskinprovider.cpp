@@ -373,6 +373,7 @@ void TsSkinProvider::SkinnedProc(TMessage& message) {
     case WM_MOUSELEAVE:
     case WM_NCMOUSELEAVE:
     case CM_MOUSELEAVE:
+    case WM_CAPTURECHANGED:
       if (!frame_mouse_->WndProc(message)) CallPrevious(message);
       break;
     case SKM_SETNEWSKIN: NewSkin(message, true); break;

@@ -613,4 +613,17 @@ TEST_F(ProviderFrameTest, CtrlClickDoesNotMinimizeButTheMinimizeButtonDoes) {
   EXPECT_TRUE(PumpUntil([&] { return Iconic(); }));
 }
 
+TEST_F(ProviderFrameTest, LosingTheMouseReleasesAPressedTitleButton) {
+  HWND window = form->GetHandle();
+  PostMessageA(window, WM_NCLBUTTONDOWN, HTMINBUTTON, ScreenLParam(Slot(3)));
+  Pump();
+  ASSERT_EQ(provider->GetFrameMouse()->HotButton(), HTMINBUTTON);
+  // A menu or another window takes the mouse while the button is held.
+  SendMessageA(window, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(GetDesktopWindow()));
+  EXPECT_EQ(provider->GetFrameMouse()->HotButton(), 0);
+  PostMessageA(window, WM_NCLBUTTONUP, HTMINBUTTON, ScreenLParam(Slot(3)));
+  Pump();
+  EXPECT_FALSE(Iconic());
+}
+
 }  // namespace
