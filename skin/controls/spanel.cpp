@@ -224,6 +224,8 @@ void TsCustomPanel::WndProc(TMessage& message) {
     case WM_WINDOWPOSCHANGED:
     case WM_SETTEXT:
     case CM_VISIBLECHANGED:
+    case CM_FONTCHANGED:  // the caption in the cache is written in the font
+    case CM_COLORCHANGED:
       if (!SkinChanging) style_->BGChanged = true;
       break;
     case WM_SIZE:

@@ -356,6 +356,29 @@ TEST_F(Panels, OnPaintRunsTwiceWhenTheCacheIsRebuiltAndOnceOtherwise) {
   panel->Repaint();
   EXPECT_EQ(panel->CacheBuilds(), builds + 1);
   EXPECT_EQ(calls, 2);
+  panel->GetFont()->SetHeight(-20);  // the caption in the cache changes with the font
+  panel->Repaint();
+  EXPECT_EQ(panel->CacheBuilds(), builds + 2);
+}
+
+TEST_F(Panels, GraphicChildrenArePaintedOverThePanelsBackground) {
+  LoadSkin();
+  MakeForm(true);
+  auto* panel = Add<TsPanel>(form, 10, 10, 200, 100);
+  auto* bevel = Add<TsBevel>(panel, 20, 20, 60, 40);
+  bevel->SetShape(sbsBox);
+  Show();
+  Owned<TBitmap> picture(Picture(panel));
+  EXPECT_EQ(picture->GetPixelColor(20, 30), clWhite);  // the bevel's raised left edge
+  EXPECT_EQ(picture->GetPixelColor(79, 30), clBlack);
+  EXPECT_EQ(picture->GetPixelColor(50, 40), kPanelColor);  // inside the box: the panel
+  // Once, not twice: a spacer drawn with XOR would vanish when painted twice.
+  bevel->SetShape(sbsSpacer);
+  panel->Repaint();
+  Owned<TBitmap> spacer(Picture(panel));
+  int changed = 0;
+  for (int x = 20; x < 80; ++x) changed += spacer->GetPixelColor(x, 20) != kPanelColor;
+  EXPECT_GT(changed, 5);
 }
 
 TEST_F(Panels, FocusMovingAmongTheChildrenDoesNotRebuildTheCache) {
