@@ -361,6 +361,22 @@ TEST_F(Panels, OnPaintRunsTwiceWhenTheCacheIsRebuiltAndOnceOtherwise) {
   EXPECT_EQ(panel->CacheBuilds(), builds + 2);
 }
 
+TEST_F(Panels, AResizedPanelPaintsItsNewAreaAndItsChildrenSeeTheNewCache) {
+  LoadSkin();
+  MakeForm(true);
+  auto* panel = Add<TsPanel>(form, 10, 10, 100, 50);
+  panel->SetBevelOuter(cbNone);
+  TsLabel* label = AddLabel(panel, "Lap", 150, 60);
+  Show();
+  panel->SetBounds(10, 10, 300, 150);
+  ASSERT_TRUE(PumpUntil([&] { return !GetUpdateRect(panel->GetHandle(), nullptr, FALSE); }));
+  EXPECT_FALSE(panel->GetStyle()->Updating);
+  Owned<TBitmap> picture(Picture(panel));
+  EXPECT_EQ(picture->GetPixelColor(290, 140), kPanelColor);
+  Owned<TBitmap> text(Picture(label));
+  EXPECT_EQ(text->GetPixelColor(label->GetWidth() - 1, 0), kPanelColor);
+}
+
 TEST_F(Panels, GraphicChildrenArePaintedOverThePanelsBackground) {
   LoadSkin();
   MakeForm(true);
