@@ -96,6 +96,8 @@ TsSpinButton::TsSpinButton(TComponent* owner) : TCustomControl(owner) {
   control_style_.Exclude(csAcceptsControls);
   control_style_.Exclude(csSetCaption);
   control_style_.Include(csFramed);
+  // The edit's colour (the skin's) shows round the flat buttons.
+  SetParentColor(true);
   up_ = New<TsTimerSpeedButton>(this);
   down_ = New<TsTimerSpeedButton>(this);
   down_->SetPointsUp(false);
