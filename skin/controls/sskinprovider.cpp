@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "skin/controls/spanel.h"
+#include "skin/controls/sedit.h"
 #include "skin/engine/sbevels.h"
 #include "skin/engine/scommondata.h"
 #include "skin/engine/sctrlutils.h"
@@ -84,6 +85,7 @@ void TsSkinProvider::Publish(TPublisher<TsSkinProvider>& p) {
 void RegisterSkinControlsClasses() {
   RegisterClasses({TsSkinProvider::StaticClass(), TsTitleButton::StaticClass()});
   RegisterSkinPanelClasses();
+  RegisterSkinEditsClasses();
 }
 
 // ---- Life ------------------------------------------------------------------------------------

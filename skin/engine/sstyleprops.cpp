@@ -7,6 +7,7 @@
 #include "skin/engine/sbevels.h"
 #include "skin/engine/sgenstyle.h"
 #include "skin/engine/sgradient.h"
+#include "skin/engine/sstoredskin.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/components.h"
 #include "toolkit/controls.h"
