@@ -286,6 +286,7 @@ void TsScrollBar::WndProc(TMessage& message) {
   if (skinned_window_ && Skinned()) {
     switch (msg) {
       case WM_PAINT: return WMPaint(message);
+      case WM_PRINTCLIENT: return WMPaint(message);
       case WM_ERASEBKGND: return WMEraseBkgnd(message);
       case WM_LBUTTONDOWN:
       case WM_LBUTTONDBLCLK: return WMLButtonDown(message);
