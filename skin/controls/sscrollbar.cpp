@@ -415,14 +415,15 @@ void TsScrollBar::StepBy(int delta) {
 
 void TsScrollBar::Press(POINT client) {
   if (!GetEnabled()) return;
-  if (Application) {
-    saved_show_hint_ = Application->GetShowHint();
-    Application->SetShowHint(false);
-  }
   if (CanFocus() && !Focused()) SetFocus();
   last_mouse_ = client;
   const TsScrollPart part = PartAt(client);
   if (part == spNone) return;
+  // No hints pop up over a held bar; Release gives the setting back.
+  if (Application) {
+    saved_show_hint_ = Application->GetShowHint();
+    Application->SetShowHint(false);
+  }
   pressed_ = true;
   hot_part_ = part;
   SetCapture(handle_);
