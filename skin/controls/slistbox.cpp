@@ -135,6 +135,10 @@ void TsCustomListBox::WndProc(TMessage& message) {
 void TsCustomListBox::AfterMessage(UINT msg) {
   if (!IsValidSkinIndex(style_->SkinIndex) && msg != SKM_REMOVESKIN) return;
   switch (msg) {
+    case SKM_SETNEWSKIN:
+      // The bar belongs to the list, not to the form: the manager's broadcast passes it by.
+      if (scroll_bar_) scroll_bar_->Perform(SKM_SETNEWSKIN, 0, 0);
+      break;
     case SKM_REFRESH:
       if (scroll_bar_ && scroll_bar_->GetVisible()) scroll_bar_->Perform(SKM_REFRESH, 0, 0);
       UpdateScrollBar();

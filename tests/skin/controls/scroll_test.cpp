@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "skin/controls/slistbox.h"
 #include "skin/controls/sscrollbar.h"
 #include "skin/controls/supdown.h"
@@ -11,6 +14,7 @@
 #include "skin/engine/sskinmanager.h"
 #include "skin/engine/sskintables.h"
 #include "skin/engine/sstyles.h"
+#include "skin/engine/sutils.h"
 #include "tests/toolkit/visual_test_classes.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/forms.h"
@@ -33,6 +37,9 @@ TsGeneralData Section(const std::string& name, TColor color, TColor hot) {
 LPARAM At(POINT p) { return MAKELPARAM(p.x, p.y); }
 POINT Centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 
+std::vector<std::string> g_errors;
+void RecordError(const std::string& text, TsMessageKind) { g_errors.push_back(text); }
+
 struct Counter : TObject {
   int changes = 0;
   int clicks = 0;
@@ -42,8 +49,14 @@ struct Counter : TObject {
 
 class Scroll : public testing::Test {
  protected:
-  void SetUp() override { manager = New<TsSkinManager>(nullptr); }
+  void SetUp() override {
+    manager = New<TsSkinManager>(nullptr);
+    saved_message_proc = SkinMessageProc;
+    SkinMessageProc = &RecordError;
+    g_errors.clear();
+  }
   void TearDown() override {
+    SkinMessageProc = saved_message_proc;
     tk_detail::SetCursorSource(nullptr);
     Free(form);
     Pump();
@@ -99,7 +112,13 @@ class Scroll : public testing::Test {
   TDesktopLock desktop;
   TsSkinManager* manager = nullptr;
   TForm* form = nullptr;
+  TsMessageProc saved_message_proc = nullptr;
 };
+
+int SliderLength(TsScrollBar* bar) {
+  const RECT r = bar->PartRect(spSlider);
+  return bar->GetKind() == sbHorizontal ? r.right - r.left : r.bottom - r.top;
+}
 
 // The slider lies inside the track (between the arrows) and is at least 1 pixel long.
 void ExpectSliderInTrack(TsScrollBar* bar) {
@@ -120,12 +139,24 @@ TEST_F(Scroll, RangesWithoutLengthOrReversedKeepTheSliderInTheTrack) {
   MakeForm();
   TsScrollBar* bar = MakeBar(sbHorizontal);
   Show();
-  // No range at all.
+  const int track = bar->PartRect(spSecondButton).left - bar->PartRect(spFirstButton).right;
+  // No range at all: no mistake, the slider rests at the start (14 pixels without a page).
   bar->SetParams(0, 0, 0);
   ExpectSliderInTrack(bar);
   EXPECT_EQ(bar->PartRect(spSlider).left, bar->PartRect(spFirstButton).right);
-  // Max below Min: the position is Min, nothing divides by the negative range.
+  EXPECT_EQ(SliderLength(bar), 14);
+  EXPECT_TRUE(g_errors.empty());
+  // With a page and nothing to scroll the slider fills the track.
+  bar->SetPageSize(5);
+  EXPECT_EQ(SliderLength(bar), track);
+  bar->SetPageSize(0);
+  // Max below Min is said once and taken; the position is Min, nothing divides by the
+  // negative range.
   bar->SetParams(7, 10, 5);
+  bar->SetParams(7, 10, 4);
+  ASSERT_EQ(g_errors.size(), 1u);
+  EXPECT_NE(g_errors[0].find("Max = 5"), std::string::npos);
+  EXPECT_EQ(bar->GetMax(), 4);
   EXPECT_EQ(bar->GetPosition(), 10);
   ExpectSliderInTrack(bar);
   // A page larger than the range: the slider fills at most the track, at either end.
@@ -298,6 +329,20 @@ TEST_F(Scroll, WithoutASkinItIsTheSystemBarAndANewSkinTakesItOver) {
   char name[64] = {};
   GetClassNameA(bar->GetHandle(), name, sizeof(name));
   EXPECT_STREQ(name, "TsScrollBar");
+  // The system bar's notifications drive Position: steps, pages and the ends, clamped.
+  bar->SetSmallChange(2);
+  bar->SetLargeChange(15);
+  bar->SetPosition(50);
+  bar->Perform(CN_HSCROLL, SB_LINEDOWN, 0);
+  EXPECT_EQ(bar->GetPosition(), 52);
+  bar->Perform(CN_HSCROLL, SB_PAGEUP, 0);
+  EXPECT_EQ(bar->GetPosition(), 37);
+  bar->Perform(CN_HSCROLL, SB_TOP, 0);
+  EXPECT_EQ(bar->GetPosition(), 0);
+  bar->Perform(CN_HSCROLL, SB_LINEUP, 0);
+  EXPECT_EQ(bar->GetPosition(), 0);
+  bar->Perform(CN_HSCROLL, SB_BOTTOM, 0);
+  EXPECT_EQ(bar->GetPosition(), 100);
   LoadSkin();
   SendMessageA(bar->GetHandle(), SKM_SETNEWSKIN, 0, 0);
   EXPECT_TRUE(bar->Skinned());
