@@ -6,6 +6,9 @@
 
 #include "skin/controls/spanel.h"
 #include "skin/controls/sedit.h"
+#include "skin/controls/slistbox.h"
+#include "skin/controls/sscrollbar.h"
+#include "skin/controls/supdown.h"
 #include "skin/engine/sbevels.h"
 #include "skin/engine/scommondata.h"
 #include "skin/engine/sctrlutils.h"
@@ -86,6 +89,9 @@ void RegisterSkinControlsClasses() {
   RegisterClasses({TsSkinProvider::StaticClass(), TsTitleButton::StaticClass()});
   RegisterSkinPanelClasses();
   RegisterSkinEditsClasses();
+  RegisterSkinScrollClasses();
+  RegisterSkinListBoxClasses();
+  RegisterSkinUpDownClasses();
 }
 
 // ---- Life ------------------------------------------------------------------------------------
