@@ -2,10 +2,12 @@
 // window region.
 #include "skin/controls/sskinprovider.h"
 
-#include "skin/controls/sctrladapter.h"
-
 #include <algorithm>
 
+#include "skin/controls/sctrladapter.h"
+#include "skin/controls/slistbox.h"
+#include "skin/controls/sscrollbar.h"
+#include "skin/controls/supdown.h"
 #include "skin/engine/sbevels.h"
 #include "skin/engine/scommondata.h"
 #include "skin/engine/sctrlutils.h"
@@ -84,6 +86,9 @@ void TsSkinProvider::Publish(TPublisher<TsSkinProvider>& p) {
 
 void RegisterSkinControlsClasses() {
   RegisterClasses({TsSkinProvider::StaticClass(), TsTitleButton::StaticClass()});
+  RegisterSkinScrollClasses();
+  RegisterSkinListBoxClasses();
+  RegisterSkinUpDownClasses();
   RegisterAdapterClasses();
 }
 
