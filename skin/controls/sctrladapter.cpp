@@ -1,6 +1,8 @@
 // Control adapters: the base, the grid items and the grid adapter.
 #include "skin/controls/sctrladapter.h"
 
+#include "skin/controls/sscrollbar.h"
+
 #include <algorithm>
 
 #include "skin/engine/scommondata.h"
@@ -98,6 +100,7 @@ TsGridItem::TsGridItem(TCollection* collection)
 TsGridItem::~TsGridItem() {
   busy_ = true;
   HideBars();
+  FreeBars();
   if (grid_) {
     // A procedure put in front of ours that chains back to us would call a freed item.
     if (Attached()) grid_->WindowProc = looped_ ? own_proc_ : previous_;
@@ -174,6 +177,8 @@ void TsGridItem::GiveColoursBack() {
 
 void TsGridItem::Forget(TComponent* component) {
   if (component == grid_ && IsDestroying(component)) grid_ = nullptr;
+  if (component == vert_bar_) vert_bar_ = nullptr;
+  if (component == horz_bar_) horz_bar_ = nullptr;
 }
 
 bool TsGridItem::GridAlive() const { return grid_ && !IsDestroying(grid_); }
@@ -407,7 +412,7 @@ TsGridItem::TBarPlace TsGridItem::VertBarPlace() const {
   const int top = grid_->GetTop() + frame;
   place.Bounds = RECT{left, top, left + width, grid_->GetTop() + grid_->GetHeight() - frame - below};
   place.Min = grid_->GetFixedRows();
-  place.Max = grid_->GetRowCount() - 1;
+  place.Max = grid_->GetRowCount() - visible;  // the last top row: the position runs to Max
   place.PageSize = visible;
   place.Position = grid_->GetTopRow();
   return place;
@@ -438,16 +443,82 @@ TsGridItem::TBarPlace TsGridItem::HorzBarPlace() const {
   const int top = grid_->GetTop() + grid_->GetHeight() - frame - height;
   place.Bounds = RECT{left, top, grid_->GetLeft() + grid_->GetWidth() - frame - beside, top + height};
   place.Min = grid_->GetFixedCols();
-  place.Max = grid_->GetColCount() - 1;
+  place.Max = grid_->GetColCount() - visible;
   place.PageSize = visible;
   place.Position = grid_->GetLeftCol();
   return place;
 }
 
-void TsGridItem::UpdateBars() {}
-void TsGridItem::HideBars() {}
-void TsGridItem::FreeBars() {}
-bool TsGridItem::BarsCoverGrid() const { return false; }
+void TsGridItem::UpdateBars() {
+  if (placing_bars_ || !grid_) return;
+  placing_bars_ = true;
+  PlaceBar(vert_bar_, VertBarPlace(), sbVertical);
+  PlaceBar(horz_bar_, HorzBarPlace(), sbHorizontal);
+  placing_bars_ = false;
+}
+
+// A bar is made on the grid's parent, owned by the adapter (which hears when the parent frees it).
+void TsGridItem::PlaceBar(TsScrollBar*& bar, const TBarPlace& place, TScrollBarKind kind) {
+  const bool shown = place.Needed && Skinned() && grid_->GetParent() && grid_->GetVisible();
+  if (!shown) {
+    if (bar) bar->SetVisible(false);
+    return;
+  }
+  if (!bar) {
+    bar = New<TsScrollBar>(GetAdapter());
+    bar->SetVisible(false);
+    bar->SetKind(kind);
+    bar->SetTabStop(false);
+    bar->SetLinkedControl(grid_);
+    bar->SetParent(grid_->GetParent());
+    bar->OnChange = TNotifyEvent(this, &TsGridItem::BarChanged);
+  }
+  const RECT& r = place.Bounds;
+  bar->SetUpdating(true);
+  bar->SetEnabled(grid_->GetEnabled());
+  bar->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+  bar->SetPageSize(place.PageSize);
+  bar->SetLargeChange(static_cast<uint16_t>(std::clamp(place.PageSize, 1, 0xFFFF)));
+  bar->SetParams(place.Position, place.Min, place.Max);
+  bar->SetUpdating(false);
+  if (bar->GetVisible()) return;
+  bar->SetVisible(true);
+  bar->BringToFront();
+}
+
+// The bar moved by the user: the grid scrolls there, and its scroll notification leaves the
+// bar alone.
+void TsGridItem::BarChanged(TObject* sender) {
+  if (placing_bars_ || !GridAlive()) return;
+  const bool was_busy = busy_;
+  busy_ = true;
+  if (sender == vert_bar_ && vert_bar_)
+    grid_->SetTopRow(vert_bar_->GetPosition());
+  else if (sender == horz_bar_ && horz_bar_)
+    grid_->SetLeftCol(horz_bar_->GetPosition());
+  busy_ = was_busy;
+}
+
+void TsGridItem::HideBars() {
+  for (TsScrollBar* bar : {vert_bar_, horz_bar_})
+    if (bar && !bar->GetComponentState().Contains(csDestroying)) bar->SetVisible(false);
+}
+
+void TsGridItem::FreeBars() {
+  // Cleared first: freeing a bar tells the adapter, which asks the items about it.
+  TsScrollBar* vert = vert_bar_;
+  TsScrollBar* horz = horz_bar_;
+  vert_bar_ = horz_bar_ = nullptr;
+  Free(vert);
+  Free(horz);
+}
+
+bool TsGridItem::BarsCoverGrid() const {
+  if (!grid_ || !grid_->HandleAllocated()) return false;
+  const LONG style = GetWindowLongA(grid_->GetHandle(), GWL_STYLE);
+  auto covers = [](TsScrollBar* bar) { return bar && bar->GetVisible(); };
+  return (!(style & WS_VSCROLL) || covers(vert_bar_)) && (!(style & WS_HSCROLL) || covers(horz_bar_));
+}
 
 // ---- TsGridItems ----------------------------------------------------------------------------
 

@@ -17,11 +17,13 @@
 #include "toolkit/colors.h"
 #include "toolkit/components.h"
 #include "toolkit/controls.h"
+#include "toolkit/stdctrls.h"
 
 class TCustomForm;
 class TCustomGrid;
 class TsCommonData;
 class TsGridAdapter;
+class TsScrollBar;
 
 // The control-kind code of a grid item's skin data.
 constexpr int COC_TsGridItem = 227;
@@ -112,6 +114,9 @@ class TsGridItem : public TCollectionItem {
   void UpdateBars();
   // The frame's width on each side.
   int FrameWidth() const;
+  // The overlay bars; null until needed.
+  TsScrollBar* GetVertBar() const { return vert_bar_; }
+  TsScrollBar* GetHorzBar() const { return horz_bar_; }
 
  private:
   static void Publish(TPublisher<TsGridItem>& p);
@@ -137,6 +142,8 @@ class TsGridItem : public TCollectionItem {
   void FreeBars();
   // Whether skinned bars are shown over every bar the grid shows.
   bool BarsCoverGrid() const;
+  void PlaceBar(TsScrollBar*& bar, const TBarPlace& place, TScrollBarKind kind);
+  void BarChanged(TObject* sender);
 
   bool busy_ = false;
   std::string ctrl_name_;
@@ -151,6 +158,9 @@ class TsGridItem : public TCollectionItem {
   TColor saved_color_ = clWindow;
   TColor saved_font_color_ = clWindowText;
   bool colours_taken_ = false;
+  TsScrollBar* vert_bar_ = nullptr;
+  TsScrollBar* horz_bar_ = nullptr;
+  bool placing_bars_ = false;
 };
 
 class TsGridItems : public TCollection {

@@ -2,7 +2,13 @@
 // colours from a skin built in memory, the window procedure chain, and the items' life.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
 #include "skin/controls/sctrladapter.h"
+#include "skin/controls/sscrollbar.h"
+#include "skin/controls/sskinprovider.h"
 #include "skin/engine/scommondata.h"
 #include "skin/engine/sgenstyle.h"
 #include "skin/engine/smessages.h"
@@ -12,6 +18,7 @@
 #include "toolkit/bitmap.h"
 #include "toolkit/classregistry.h"
 #include "toolkit/formreader.h"
+#include "toolkit/streams.h"
 #include "toolkit/forms.h"
 #include "toolkit/grids.h"
 
@@ -94,6 +101,7 @@ class Adapters : public testing::Test {
     SkinData().SkinLoaded = true;
   }
   void ReadForm(const std::string& items, const std::string& grid_class = "TDrawGrid") {
+    Free(form);  // a test that reads a second form
     form = New<TForm>(nullptr, kCreateNew);
     form->SetBounds(40, 40, 300, 200);
     ReadComponentFromText(form, FormText(grid_class, items), "test");
@@ -349,7 +357,7 @@ TEST_F(Adapters, TheBarPlacesFollowTheGridsRowsAndColumns) {
   const TsGridItem::TBarPlace v = Item()->VertBarPlace();
   ASSERT_TRUE(v.Needed);
   EXPECT_EQ(v.Min, 1);
-  EXPECT_EQ(v.Max, 11);
+  EXPECT_EQ(v.Max, 12 - grid->VisibleRowCount());  // the last top row
   EXPECT_EQ(v.PageSize, grid->VisibleRowCount());
   EXPECT_EQ(v.Position, 1);
   const int frame = Item()->FrameWidth();
@@ -360,7 +368,7 @@ TEST_F(Adapters, TheBarPlacesFollowTheGridsRowsAndColumns) {
   const TsGridItem::TBarPlace h = Item()->HorzBarPlace();
   ASSERT_TRUE(h.Needed);
   EXPECT_EQ(h.Min, 1);
-  EXPECT_EQ(h.Max, 7);
+  EXPECT_EQ(h.Max, 8 - h.PageSize);
   EXPECT_EQ(h.PageSize, grid->VisibleColCount());
   EXPECT_EQ(v.Bounds.bottom, h.Bounds.top);  // the vertical bar stops above the horizontal one
   EXPECT_EQ(h.Bounds.bottom, grid->GetTop() + grid->GetHeight() - frame);
@@ -437,4 +445,131 @@ TEST_F(Adapters, FewerRowsPullTheTopRowBackAndTheBarGoes) {
   EXPECT_EQ(grid->GetFixedRows(), 3);
   grid->SetScrollBars(ssNone);
   EXPECT_FALSE(GetWindowLongA(grid->GetHandle(), GWL_STYLE) & WS_HSCROLL);
+}
+
+// ---- Overlay bars ---------------------------------------------------------------------------
+
+TEST_F(Adapters, SkinnedBarsCoverTheGridsOwnAndScrollIt) {
+  LoadSkin();
+  ReadForm(kOneItem);
+  Show();
+  TsScrollBar* vert = Item()->GetVertBar();
+  TsScrollBar* horz = Item()->GetHorzBar();
+  ASSERT_NE(vert, nullptr);
+  ASSERT_NE(horz, nullptr);
+  EXPECT_EQ(vert->GetParent(), form);
+  EXPECT_TRUE(vert->GetVisible());
+  EXPECT_EQ(vert->GetKind(), sbVertical);
+  EXPECT_EQ(horz->GetKind(), sbHorizontal);
+  const TsGridItem::TBarPlace v = Item()->VertBarPlace();
+  EXPECT_EQ(vert->GetLeft(), v.Bounds.left);
+  EXPECT_EQ(vert->GetTop(), v.Bounds.top);
+  EXPECT_EQ(vert->GetHeight(), v.Bounds.bottom - v.Bounds.top);
+  EXPECT_EQ(vert->GetMin(), 1);
+  EXPECT_EQ(vert->GetMax(), v.Max);
+  EXPECT_EQ(vert->GetPageSize(), grid->VisibleRowCount());
+  EXPECT_EQ(vert->GetPosition(), 1);
+
+  // The bar moved: the grid follows, and the grid's own scrolling moves the bar.
+  vert->SetPosition(4);
+  EXPECT_EQ(grid->GetTopRow(), 4);
+  EXPECT_FALSE(Item()->GetBusy());
+  horz->SetPosition(2);
+  EXPECT_EQ(grid->GetLeftCol(), 2);
+  SendMessageA(grid->GetHandle(), WM_VSCROLL, SB_TOP, 0);
+  EXPECT_EQ(vert->GetPosition(), 1);
+  SendMessageA(grid->GetHandle(), WM_VSCROLL, SB_BOTTOM, 0);
+  EXPECT_EQ(vert->GetPosition(), vert->GetMax());
+  EXPECT_EQ(grid->GetTopRow(), vert->GetMax());
+
+  // A grid that shows all its rows needs no vertical bar; the horizontal one grows beside it.
+  grid->SetRowCount(3);
+  ASSERT_TRUE(PumpUntil([&] { return !vert->GetVisible(); }));
+  EXPECT_EQ(horz->GetWidth(), grid->GetWidth() - 2 * Item()->FrameWidth());
+
+  // The skin goes: so do the bars, and the grid's own are the system's again.
+  SkinData().SkinLoaded = false;
+  Broadcast(SKM_REMOVESKIN);
+  EXPECT_EQ(Item()->GetVertBar(), nullptr);
+  EXPECT_EQ(Item()->GetHorzBar(), nullptr);
+}
+
+TEST_F(Adapters, BarsFreedWithTheFormOrTheAdapterLeaveNothingBehind) {
+  LoadSkin();
+  ReadForm(kOneItem);
+  Show();
+  ASSERT_NE(Item()->GetVertBar(), nullptr);
+  const int children = form->GetControlCount();
+  Free(adapter);
+  EXPECT_EQ(form->GetControlCount(), children - 2);
+  // Freed by their parent: the item forgets them.
+  ReadForm(kOneItem);
+  Show();
+  TsScrollBar* vert = Item()->GetVertBar();
+  ASSERT_NE(vert, nullptr);
+  Free(vert);
+  EXPECT_EQ(Item()->GetVertBar(), nullptr);
+  grid->Invalidate();
+  ASSERT_TRUE(PumpUntil([&] { return Item()->GetVertBar() != nullptr; }));  // made again on the next paint
+}
+
+// ---- The internal skin ----------------------------------------------------------------------
+
+namespace {
+
+std::string ReadText(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// The window as the screen shows it, into DRAVOLIN_ADAPTER_PICTURE when that names a file.
+void SavePicture(HWND window) {
+  const char* file = std::getenv("DRAVOLIN_ADAPTER_PICTURE");
+  if (!file) return;
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  TBitmap* picture = New<TBitmap>();
+  picture->SetPixelFormat(pf24bit);
+  picture->SetSize(frame.right - frame.left, frame.bottom - frame.top);
+  HDC screen = GetDC(nullptr);
+  BitBlt(picture->GetCanvas()->GetHandle(), 0, 0, frame.right - frame.left, frame.bottom - frame.top, screen,
+         frame.left, frame.top, SRCCOPY);
+  ReleaseDC(nullptr, screen);
+  {
+    TFileStream out(file, fmCreate);
+    picture->SaveToStream(out);
+  }
+  Free(picture);
+}
+
+}  // namespace
+
+TEST_F(Adapters, OnTheInternalSkinTheGridTakesTheGridSectionAndSkinnedBars) {
+  RegisterSkinEngineClasses();
+  RegisterSkinControlsClasses();
+  const std::string fragment = ReadText(std::string(DRAVOLIN_SKIN_DIR) + "/internal_skin.fragment");
+  ASSERT_FALSE(fragment.empty()) << "the build has not written the skin";
+  ReadComponentFromText(
+      manager, "object Skins: TsSkinManager\n" + fragment + "SkinName = 'GrayPlastic (internal)'\nend\n",
+      "internal skin");
+  ASSERT_TRUE(SkinData().SkinLoaded);
+  ReadForm(kOneItem);
+  form->SetText("Grid adapter");
+  auto* provider = New<TsSkinProvider>(form);
+  provider->GetCommonData()->SetSkinSection("FORM");
+  Show();
+  const TsGeneralData& section = SkinGeneralData[GetSkinIndex("GRID")];
+  EXPECT_EQ(grid->GetColor(), section.PaintingColor);
+  const RECT cell = grid->CellRect(2, 2);
+  const int frame = Item()->FrameWidth();
+  EXPECT_EQ(WindowPixel(frame + cell.left + 5, frame + cell.top + 5), ColorToRGB(section.PaintingColor));
+  // The frame is the section's border mask, copied from the item's cache.
+  TBitmap* cache = Item()->GetCommonData()->GetCacheBmp();
+  EXPECT_EQ(WindowPixel(0, 50), static_cast<COLORREF>(cache->GetPixelColor(0, 50)));
+  EXPECT_EQ(WindowPixel(1, 50), static_cast<COLORREF>(cache->GetPixelColor(1, 50)));
+  ASSERT_NE(Item()->GetVertBar(), nullptr);
+  EXPECT_TRUE(Item()->GetVertBar()->Skinned());
+  SavePicture(form->GetHandle());
 }
