@@ -487,6 +487,15 @@ TEST_F(Adapters, SkinnedBarsCoverTheGridsOwnAndScrollIt) {
   ASSERT_TRUE(PumpUntil([&] { return !vert->GetVisible(); }));
   EXPECT_EQ(horz->GetWidth(), grid->GetWidth() - 2 * Item()->FrameWidth());
 
+  // A moved grid takes its bars along, and so does a hidden one.
+  grid->SetBounds(20, 30, 220, 130);
+  EXPECT_EQ(horz->GetTop(), 30 + 130 - Item()->FrameWidth() - GetSystemMetrics(SM_CYHSCROLL));
+  EXPECT_EQ(horz->GetLeft(), 20 + Item()->FrameWidth());
+  grid->SetVisible(false);
+  EXPECT_FALSE(horz->GetVisible());
+  grid->SetVisible(true);
+  EXPECT_TRUE(horz->GetVisible());
+
   // The skin goes: so do the bars, and the grid's own are the system's again.
   SkinData().SkinLoaded = false;
   Broadcast(SKM_REMOVESKIN);
