@@ -6,6 +6,7 @@
 
 #include "skin/controls/spanel.h"
 #include "skin/controls/sedit.h"
+#include "skin/controls/sctrladapter.h"
 #include "skin/controls/slistbox.h"
 #include "skin/controls/sscrollbar.h"
 #include "skin/controls/supdown.h"
@@ -92,6 +93,7 @@ void RegisterSkinControlsClasses() {
   RegisterSkinScrollClasses();
   RegisterSkinListBoxClasses();
   RegisterSkinUpDownClasses();
+  RegisterAdapterClasses();
 }
 
 // ---- Life ------------------------------------------------------------------------------------

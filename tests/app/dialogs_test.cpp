@@ -13,6 +13,7 @@
 #include "app/selectcarform.h"
 #include "app/settings.h"
 #include "i18n/translator.h"
+#include "skin/controls/sctrladapter.h"
 #include "app/startlistform.h"
 #include "skin/controls/scombobox.h"
 #include "skin/controls/sspinedit.h"
@@ -311,6 +312,16 @@ TEST_F(Dialogs, ClassesEditorAddsThroughTheNameDialogMovesRenamesAndSavesOnOk) {
   SavePicture(ClassesEditor, "classes");
   SavePicture(AddClass, "addclass");
   SavePicture(EditClass, "editclass");
+}
+
+TEST_F(Dialogs, ClassesEditorCarriesAGridAdapterThatSkinsNothing) {
+  TScratchFolder::Write(AppPaths.WorkingStartList, "");
+  CreateStartListForms();
+  auto* adapter = DynamicCast<TsGridAdapter>(ClassesEditor->FindComponent("sGridAdapter1"));
+  ASSERT_NE(adapter, nullptr);
+  EXPECT_EQ(adapter->GetForm(), ClassesEditor);
+  EXPECT_EQ(adapter->Count(), 0);
+  EXPECT_EQ(adapter->IndexOf("List"), -1);
 }
 
 TEST_F(Dialogs, RenamedClassStaysSelectedSoItCanBeMoved) {
