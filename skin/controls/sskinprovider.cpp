@@ -2,6 +2,8 @@
 // window region.
 #include "skin/controls/sskinprovider.h"
 
+#include "skin/controls/sgroupbox.h"
+
 #include <algorithm>
 
 #include "skin/engine/sbevels.h"
@@ -82,6 +84,7 @@ void TsSkinProvider::Publish(TPublisher<TsSkinProvider>& p) {
 
 void RegisterSkinControlsClasses() {
   RegisterClasses({TsSkinProvider::StaticClass(), TsTitleButton::StaticClass()});
+  RegisterSkinChecksClasses();
 }
 
 // ---- Life ------------------------------------------------------------------------------------
