@@ -2,6 +2,7 @@
 
 #include "app/appforms.h"
 #include "i18n/translator.h"
+#include "skin/controls/sgroupbox.h"
 #include "toolkit/buttons.h"
 #include "toolkit/classregistry.h"
 #include "toolkit/extctrls.h"
@@ -47,8 +48,8 @@ class TConfig::TView : public TConfigView {
 
   int GetCountDown() const override { return Find<TSpinEdit>(&form_, "edCountDown")->GetValue(); }
   void SetCountDown(int seconds) override { Find<TSpinEdit>(&form_, "edCountDown")->SetValue(seconds); }
-  int GetLapChoice() const override { return Find<TRadioGroup>(&form_, "rgLaps")->GetItemIndex(); }
-  void SetLapChoice(int index) override { Find<TRadioGroup>(&form_, "rgLaps")->SetItemIndex(index); }
+  int GetLapChoice() const override { return Find<TsRadioGroup>(&form_, "rgLaps")->GetItemIndex(); }
+  void SetLapChoice(int index) override { Find<TsRadioGroup>(&form_, "rgLaps")->SetItemIndex(index); }
   std::string GetTitle() const override { return Find<TEdit>(&form_, "edTitle")->GetText(); }
   void SetTitle(const std::string& text) override { Find<TEdit>(&form_, "edTitle")->SetText(text); }
   std::string GetSign() const override { return Find<TEdit>(&form_, "edSign")->GetText(); }

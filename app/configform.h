@@ -11,7 +11,6 @@
 class TComboBox;
 class TEdit;
 class TLaneLamp;
-class TRadioGroup;
 class TSpinEdit;
 
 class TConfig : public TForm {

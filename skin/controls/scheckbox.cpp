@@ -200,9 +200,8 @@ void TsCheckedControl::SetPressed(bool value) {
 
 void TsCheckedControl::UserToggle() {
   SetChecked(!GetChecked());
-  Click();
+  Click();  // raises OnClick: once per toggle
   if (OnChange) OnChange(this);
-  if (OnClick) OnClick(this);
 }
 
 void TsCheckedControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
@@ -414,7 +413,8 @@ void TsCheckedControl::PaintCaption(TBitmap* cache, int glyph_width) {
 
 void TsCheckedControl::PaintGlyph(TBitmap* cache) {
   const RECT r = GetCheckRect();
-  const bool hot = pressed_ || style_->ControlIsActive();
+  // Hot under the mouse only: the focus has its own rectangle.
+  const bool hot = pressed_ || (style_->GetMouseAbove() && GetEnabled());
   const bool checked = state_ != cbUnchecked;
   const int mask = SkinGlyphIndex(state_);
   if (mask >= 0) {

@@ -6,7 +6,6 @@
 #include "skin/engine/sctrlutils.h"
 #include "skin/engine/smaskpaint.h"
 #include "skin/engine/sskintables.h"
-#include "skin/engine/sstoredskin.h"
 #include "skin/engine/stextpaint.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/canvas.h"
@@ -18,6 +17,11 @@
 namespace {
 
 SIZE TextSize(TFont* font, const std::string& text) { return GetStringSize(font->GetHandle(), text); }
+
+const TEnumInfo& BevelInfo() {
+  static const TEnumInfo info{"cbNone", "cbRaisedSoft", "cbLoweredSoft", "cbRaisedHard", "cbLoweredHard"};
+  return info;
+}
 
 int FontLineHeight(TFont* font) {
   HDC dc = GetDC(nullptr);
@@ -46,8 +50,7 @@ void TsGroupBox::Publish(TPublisher<TsGroupBox>& p) {
   p.Enumeration("CaptionLayout", GroupCaptionLayoutInfo(), &P::GetCaptionLayout, &P::SetCaptionLayout)
       .Default(clTopLeft);
   p.Integer("CaptionYOffset", &P::GetCaptionYOffset, &P::SetCaptionYOffset).Default(0);
-  p.Enumeration("BevelInner", ControlBevelInfo(), &P::GetBevelInner, &P::SetBevelInner)
-      .Default(cbLoweredHard);
+  p.Enumeration("BevelInner", BevelInfo(), &P::GetBevelInner, &P::SetBevelInner).Default(cbLoweredHard);
   p.Integer("BevelWidth", &P::GetBevelWidth, &P::SetBevelWidth).Default(1);
   p.Object("SkinData", &P::GetSkinData, &P::SetSkinData);
   p.Event("OnClick", &P::OnClick);
@@ -305,7 +308,8 @@ void TsRadioGroup::SetItemIndex(int value) {
   }
   value = std::clamp(value, -1, GetButtonCount() - 1);
   if (value == item_index_) return;
-  if (TsGroupButton* old = GetButton(item_index_)) old->SetChecked(false);
+  // A radio button refuses to be unchecked by code; its group may.
+  if (TsGroupButton* old = GetButton(item_index_)) old->Uncheck();
   item_index_ = value;
   if (TsGroupButton* button = GetButton(value)) {
     updating_ = true;
@@ -334,7 +338,10 @@ void TsRadioGroup::ItemsChanged(TObject* sender) {
 
 void TsRadioGroup::CheckStoredIndex() {
   TsGroupButton* button = GetButton(item_index_);
-  if (!button) return;
+  if (!button) {
+    for (TsGroupButton* b : buttons_) b->Uncheck();
+    return;
+  }
   // A check from here is no choice of the user's: ItemIndex stays as it is.
   updating_ = true;
   button->SetChecked(true);
@@ -352,6 +359,8 @@ void TsRadioGroup::UpdateButtons() {
 
 void TsRadioGroup::Loaded() {
   inherited::Loaded();
+  // Stored unchecked while reading: the lines are all there now.
+  item_index_ = std::clamp(item_index_, -1, items_->Count() - 1);
   UpdateButtons();
   for (TsGroupButton* button : buttons_) button->ResolveSkin();
 }
