@@ -391,10 +391,11 @@ void TsCheckedControl::Paint() {
 
 void TsCheckedControl::PaintCaption(TBitmap* cache, int glyph_width) {
   RECT r{margin_, margin_, GetWidth() - margin_, GetHeight() - margin_};
+  // The margin keeps the text (and its focus rectangle) off the glyph too.
   if (layout_ == calLeft)
-    r.left = glyph_width + text_indent_;
+    r.left = glyph_width + text_indent_ + margin_;
   else
-    r.right = GetWidth() - glyph_width - text_indent_;
+    r.right = GetWidth() - glyph_width - text_indent_ - margin_;
   r.top += 2;
   const UINT flags = (multi_line_ ? DT_WORDBREAK : DT_SINGLELINE | DT_VCENTER) | AlignmentFlag(alignment_);
   TCanvas* c = cache->GetCanvas();
