@@ -299,6 +299,31 @@ TEST_F(Checks, AGroupBoxCaptionInterruptsTheTopBorderAndAnEmptyOneDoesNot) {
   EXPECT_NE(Pixel(box, gap.left + 1, 0), inside);
 }
 
+TEST_F(Checks, ASkinnedGroupBoxBorderMaskStopsAtTheCaption) {
+  constexpr TColor kBorder = 0x00203040, kBody = 0x00C0D0E0;
+  SkinGeneralData.push_back(SectionOf("TSGROUPBOX", kBody));
+  TBitmap* mask = New<TBitmap>();
+  mask->SetPixelFormat(pf24bit);
+  mask->SetSize(36, 24);  // three states of 3 x 3 cells of 4 pixels, over a black mask
+  mask->GetCanvas()->GetBrush()->SetColor(kBorder);
+  mask->GetCanvas()->FillRect(RECT{0, 0, 36, 12});
+  mask->GetCanvas()->GetBrush()->SetColor(0);
+  mask->GetCanvas()->FillRect(RECT{0, 12, 36, 24});
+  SkinMasks.push_back(TsMaskData{mask, "TSGROUPBOX", "BORDERSMASK", {}, 1, 0});
+  SkinData().SkinLoaded = true;
+  auto* box = Add<TsGroupBox>(8, 8, 200, 80);
+  box->GetSkinData()->SetSkinSection("TSGROUPBOX");
+  box->SetCaption("Laps");
+  Show();
+  const RECT gap = box->CaptionRect();
+  const int border = (gap.bottom - gap.top) / 2;
+  EXPECT_EQ(Pixel(box, 100, 50), kBody);
+  EXPECT_EQ(Pixel(box, gap.right + 10, border), kBorder);
+  EXPECT_EQ(Pixel(box, 0, 50), kBorder);
+  EXPECT_EQ(Pixel(box, gap.left + 1, border), Pixel(box, gap.left + 1, border - 1));
+  EXPECT_NE(Pixel(box, gap.left + 1, border), kBorder);
+}
+
 TEST_F(Checks, TheCaptionRectangleFollowsTheLayout) {
   auto* box = Add<TsGroupBox>(8, 8, 200, 80);
   box->SetCaption("Laps");
