@@ -2,10 +2,10 @@
 // window region.
 #include "skin/controls/sskinprovider.h"
 
-#include "skin/controls/sgroupbox.h"
-
 #include <algorithm>
 
+#include "skin/controls/sgroupbox.h"
+#include "skin/controls/spanel.h"
 #include "skin/engine/sbevels.h"
 #include "skin/engine/scommondata.h"
 #include "skin/engine/sctrlutils.h"
@@ -84,6 +84,7 @@ void TsSkinProvider::Publish(TPublisher<TsSkinProvider>& p) {
 
 void RegisterSkinControlsClasses() {
   RegisterClasses({TsSkinProvider::StaticClass(), TsTitleButton::StaticClass()});
+  RegisterSkinPanelClasses();
   RegisterSkinChecksClasses();
 }
 

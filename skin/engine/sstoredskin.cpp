@@ -4,8 +4,15 @@
 #include "toolkit/bitmap.h"
 #include "toolkit/jpeg.h"
 
-// ControlBevelInfo and EditorBevelInfo are defined with the style properties (sstyleprops.cpp):
-// a second definition breaks every program that links both.
+const TEnumInfo& ControlBevelInfo() {
+  static const TEnumInfo info{"cbNone", "cbRaisedSoft", "cbLoweredSoft", "cbRaisedHard", "cbLoweredHard"};
+  return info;
+}
+
+const TEnumInfo& EditorBevelInfo() {
+  static const TEnumInfo info{"ebNone", "ebRaised", "ebLowered", "ebAsTopBorder", "ebAsBottomBorder"};
+  return info;
+}
 
 // ---- TsSkinGeneral -------------------------------------------------------------------------
 
