@@ -36,12 +36,13 @@ gui_click "$config" 208 342
 gui_gone "$config"
 check "OK saves one lap chosen with the mouse" "$(ok test "$(stored_laps)" = 1)"
 
-# The keyboard: from the first button Tab reaches the second and the space key checks it.
+# The keyboard: from the first button Tab reaches the second, the space key checks it and
+# Return is the OK button's.
 open_config
 gui_click "$config" "$(lap_x 1)" $lap_y
 gui_key "$config" Tab space
 gui_screenshot "$config" "$shots/config-two-laps.png"
-gui_click "$config" 208 342
+gui_key "$config" Return
 gui_gone "$config"
 check "OK saves two laps chosen with the keyboard" "$(ok test "$(stored_laps)" = 2)"
 
