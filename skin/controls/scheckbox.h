@@ -84,6 +84,9 @@ class TsCheckedControl : public TCustomControl, public TsStyleQueries {
   virtual bool AcceptsInput() { return true; }
   // Stores the state and repaints, asking nobody.
   void StoreState(TCheckBoxState value);
+  // The toggle a release of the mouse button or the space key makes, with its events.
+  void UserToggle();
+  bool Usable();
 
   void Paint() override;
   void Loaded() override;
@@ -98,10 +101,7 @@ class TsCheckedControl : public TCustomControl, public TsStyleQueries {
 
  private:
   static void Publish(TPublisher<TsCheckedControl>& p);
-  bool Usable();
   void SetPressed(bool value);
-  // The toggle a release of the mouse button or the space key makes.
-  void UserToggle();
   void Changed(bool glyph_size_may_change);
   int SkinGlyphIndex(TCheckBoxState state);
   void PaintCaption(TBitmap* cache, int glyph_width);
@@ -143,12 +143,16 @@ class TsRadioButton : public TsCheckedControl {
 
  public:
   explicit TsRadioButton(TComponent* owner);
+  void WndProc(TMessage& message) override;
   // Unchecked whatever ValidateChecked says: for its group, and for the siblings it unchecks.
   void Uncheck();
 
  protected:
   bool ValidateChecked(bool value) override;
   bool IsRadio() const override { return true; }
+  // The arrow keys move the focus and the check to the next (previous) radio button of the
+  // parent, round the end, as in a dialog's group of radio buttons.
+  void KeyDown(WORD& key, TShiftState shift) override;
 
  private:
   static void Publish(TPublisher<TsRadioButton>& p);

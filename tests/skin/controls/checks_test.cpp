@@ -401,6 +401,28 @@ TEST_F(Checks, AButtonClickSelectsItsLineAndClicksTheGroupOnce) {
   EXPECT_EQ(counter.clicks, 2);
 }
 
+TEST_F(Checks, ArrowKeysMoveTheFocusAndTheCheckAroundTheGroup) {
+  auto* group = Group(3);
+  TClickCounter counter;
+  group->OnClick = TNotifyEvent(&counter, &TClickCounter::Click);
+  Show();
+  group->SetItemIndex(0);
+  group->GetButton(0)->SetFocus();
+  // Posted: the keys go the way typed ones go, past the form's dialog keys.
+  auto key = [&](int from, WORD vk, int expected) {
+    PostMessageA(group->GetButton(from)->GetHandle(), WM_KEYDOWN, vk, 0x00000001);
+    return PumpUntil([&] { return group->GetItemIndex() == expected; }, 2000);
+  };
+  EXPECT_TRUE(key(0, VK_RIGHT, 1));
+  EXPECT_TRUE(group->GetButton(1)->Focused());
+  EXPECT_TRUE(key(1, VK_DOWN, 2));
+  EXPECT_TRUE(key(2, VK_DOWN, 0));  // round the end
+  EXPECT_TRUE(key(0, VK_UP, 2));
+  EXPECT_TRUE(key(2, VK_LEFT, 1));
+  EXPECT_EQ(CheckedButtons(group), 1);
+  EXPECT_EQ(counter.clicks, 5);
+}
+
 TEST_F(Checks, AFormDefinitionsItemIndexIsClampedOnceTheButtonsExist) {
   Free(form);
   form = New<TForm>(nullptr, kCreateNew);
