@@ -2,6 +2,7 @@
 
 #include "app/appforms.h"
 #include "i18n/translator.h"
+#include "skin/controls/sgroupbox.h"
 #include "toolkit/buttons.h"
 #include "toolkit/classregistry.h"
 #include "toolkit/extctrls.h"
@@ -48,8 +49,8 @@ class TConfig::TView : public TConfigView {
 
   int GetCountDown() const override { return Find<TsSpinEdit>(&form_, "edCountDown")->GetValue(); }
   void SetCountDown(int seconds) override { Find<TsSpinEdit>(&form_, "edCountDown")->SetValue(seconds); }
-  int GetLapChoice() const override { return Find<TRadioGroup>(&form_, "rgLaps")->GetItemIndex(); }
-  void SetLapChoice(int index) override { Find<TRadioGroup>(&form_, "rgLaps")->SetItemIndex(index); }
+  int GetLapChoice() const override { return Find<TsRadioGroup>(&form_, "rgLaps")->GetItemIndex(); }
+  void SetLapChoice(int index) override { Find<TsRadioGroup>(&form_, "rgLaps")->SetItemIndex(index); }
   std::string GetTitle() const override { return Find<TsEdit>(&form_, "edTitle")->GetText(); }
   void SetTitle(const std::string& text) override { Find<TsEdit>(&form_, "edTitle")->SetText(text); }
   std::string GetSign() const override { return Find<TsEdit>(&form_, "edSign")->GetText(); }

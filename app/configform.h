@@ -11,7 +11,6 @@
 class TsComboBox;
 class TsEdit;
 class TLaneLamp;
-class TRadioGroup;
 class TsSpinEdit;
 
 class TConfig : public TForm {

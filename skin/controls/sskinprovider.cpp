@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "skin/controls/sgroupbox.h"
 #include "skin/controls/spanel.h"
 #include "skin/controls/sedit.h"
 #include "skin/controls/sctrladapter.h"
@@ -94,6 +95,7 @@ void RegisterSkinControlsClasses() {
   RegisterSkinListBoxClasses();
   RegisterSkinUpDownClasses();
   RegisterAdapterClasses();
+  RegisterSkinChecksClasses();
 }
 
 // ---- Life ------------------------------------------------------------------------------------

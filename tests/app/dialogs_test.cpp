@@ -17,6 +17,7 @@
 #include "app/startlistform.h"
 #include "skin/controls/scombobox.h"
 #include "skin/controls/sspinedit.h"
+#include "skin/controls/sgroupbox.h"
 #include "tests/app/scripted_comm_ports.h"
 #include "tests/app/sparse_file.h"
 #include "tests/app/start_list_fakes.h"
@@ -426,7 +427,7 @@ TEST_F(ConfigDialog, FirstStartWithoutIniFileShowsTheDefaultsInItsControls) {
   EXPECT_EQ(Combo("cbPort")->GetItems()->Count(), 17);
   EXPECT_EQ(Combo("cbPort")->GetItems()->Get(16), "COM16");
   EXPECT_EQ(Lines(Combo("cbCont")->GetItems()), (std::vector<std::string>{"4-1", "4-6", "7-8", "7-9"}));
-  EXPECT_EQ(Child<TRadioGroup>(Config, "rgLaps")->GetColumns(), 3);
+  EXPECT_EQ(Child<TsRadioGroup>(Config, "rgLaps")->GetColumns(), 3);
   EXPECT_EQ(CountDown()->GetMaxValue(), 9999);
   EXPECT_EQ(Combo("cbPort")->GetItemIndex(), 0);
   EXPECT_EQ(Combo("cbCont")->GetItemIndex(), 1);
@@ -451,7 +452,7 @@ TEST_F(ConfigDialog, CancelKeepsTheLiveValueOkStoresItAndEachShowingReloads) {
               [this] {
                 EXPECT_EQ(CountDown()->GetValue(), 5);
                 CountDown()->SetValue(7);
-                Child<TRadioGroup>(Config, "rgLaps")->SetItemIndex(0);
+                Child<TsRadioGroup>(Config, "rgLaps")->SetItemIndex(0);
                 Click(Config, "btnOK");
               });
   ShowConfig();

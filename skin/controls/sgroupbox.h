@@ -1,0 +1,133 @@
+// Skinned group boxes and radio groups. A group box paints its background, its frame (the
+// section's "BORDERSMASK" or bevels) and its caption set into the top border into its style's
+// cache bitmap, then copies the cache in one piece. A radio group owns one skinned radio
+// button per line of Items, laid out column by column; ItemIndex is the checked line.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "skin/controls/scheckbox.h"
+#include "skin/engine/sstyles.h"
+#include "toolkit/controls.h"
+
+class TBitmap;
+class TStringList;
+class TStrings;
+
+enum TsGroupCaptionLayout { clTopLeft, clTopCenter, clTopRight };
+const TEnumInfo& GroupCaptionLayoutInfo();
+
+class TsGroupBox : public TCustomControl {
+  TK_CLASS(TsGroupBox, TCustomControl)
+
+ public:
+  explicit TsGroupBox(TComponent* owner);
+  ~TsGroupBox() override;
+  void WndProc(TMessage& message) override;
+  // Below the caption band.
+  RECT GetClientRect() override;
+
+  TsGroupCaptionLayout GetCaptionLayout() const { return caption_layout_; }
+  void SetCaptionLayout(TsGroupCaptionLayout value);
+  int GetCaptionYOffset() const { return caption_y_offset_; }
+  void SetCaptionYOffset(int value);
+  TsControlBevel GetBevelInner() const { return bevel_inner_; }
+  void SetBevelInner(TsControlBevel value);
+  int GetBevelWidth() const { return bevel_width_; }
+  void SetBevelWidth(int value);
+  TsPassiveBGStyle* GetSkinData() const { return style_; }
+  void SetSkinData(TsPassiveBGStyle* value) { style_->Assign(value); }
+
+  // The gap the caption takes in the top border.
+  RECT CaptionRect();
+  int CaptionHeight();
+
+ protected:
+  void Paint() override;
+  void Loaded() override;
+  void CreateWnd() override;
+  virtual void PaintCaption(TBitmap* cache, RECT r);
+
+  TsPassiveBGStyle* style_;
+
+ private:
+  static void Publish(TPublisher<TsGroupBox>& p);
+  void PaintFrame(TBitmap* cache);
+  bool LiesInsideParent();
+
+  TsGroupCaptionLayout caption_layout_ = clTopLeft;
+  int caption_y_offset_ = 0;
+  TsControlBevel bevel_inner_ = cbLoweredHard;
+  int bevel_width_ = 1;
+  bool was_outside_ = false;
+};
+
+class TsRadioGroup;
+
+// One button of a radio group: made, placed and freed by the group only.
+class TsGroupButton : public TsRadioButton {
+  TK_CLASS(TsGroupButton, TsRadioButton)
+
+ public:
+  explicit TsGroupButton(TsRadioGroup* group);
+  ~TsGroupButton() override;
+  // Looks up the skin indexes (what Loaded does for a streamed control).
+  void ResolveSkin() { Loaded(); }
+
+ protected:
+  void Click() override;
+  bool AcceptsInput() override;
+  void KeyDown(WORD& key, TShiftState shift) override;
+  void KeyPress(char& key) override;
+
+ private:
+  friend class TsRadioGroup;
+  TsRadioGroup* group_;
+};
+
+class TsRadioGroup : public TsGroupBox {
+  TK_CLASS(TsRadioGroup, TsGroupBox)
+
+ public:
+  explicit TsRadioGroup(TComponent* owner);
+  ~TsRadioGroup() override;
+  void WndProc(TMessage& message) override;
+
+  TStrings* GetItems() const;
+  void SetItems(TStrings* value);
+  int GetItemIndex() const { return item_index_; }
+  void SetItemIndex(int value);
+  int GetColumns() const { return columns_; }
+  void SetColumns(int value);
+  int GetButtonCount() const { return static_cast<int>(buttons_.size()); }
+  TsGroupButton* GetButton(int index) const;
+
+  // Whether the buttons may change the selection.
+  virtual bool CanModify() { return true; }
+
+ protected:
+  void Loaded() override;
+  void ArrangeButtons();
+
+ private:
+  friend class TsGroupButton;
+  static void Publish(TPublisher<TsRadioGroup>& p);
+  void ItemsChanged(TObject* sender);
+  void UpdateButtons();
+  void CheckStoredIndex();
+  void ButtonClicked(TsGroupButton* button);
+  void ButtonKeyDown(WORD& key, TShiftState shift) { KeyDown(key, shift); }
+  void ButtonKeyPress(char& key) { KeyPress(key); }
+  void FreeButton();
+
+  TStringList* items_;
+  std::vector<TsGroupButton*> buttons_;
+  int item_index_ = -1;
+  int columns_ = 1;
+  bool updating_ = false;
+};
+
+// Check boxes, radio buttons, group boxes and radio groups for form definitions.
+void RegisterSkinChecksClasses();

@@ -1,0 +1,444 @@
+// Skinned check boxes, radio buttons, group boxes and radio groups on a shown form: states and
+// clicks driven by window messages, glyphs and frames read from the controls' cache bitmaps,
+// with no skin and with a skin of a few sections built in memory.
+#include <gtest/gtest.h>
+
+#include "skin/controls/scheckbox.h"
+#include "skin/controls/sgroupbox.h"
+#include "skin/engine/sgenstyle.h"
+#include "skin/engine/smessages.h"
+#include "skin/engine/sskinmanager.h"
+#include "skin/engine/sskintables.h"
+#include "tests/skin/engine/skin_test_helpers.h"
+#include "tests/toolkit/visual_test_classes.h"
+#include "toolkit/bitmap.h"
+#include "toolkit/canvas.h"
+#include "toolkit/formreader.h"
+#include "toolkit/forms.h"
+#include "toolkit/strings.h"
+
+namespace {
+
+constexpr TColor kUnchecked[3] = {0x00102030, 0x00112233, 0x00132435};
+constexpr TColor kChecked[3] = {0x00405060, 0x00415263, 0x00435465};
+constexpr TColor kOwnRadio = 0x00A0B0C0;
+
+// A glyph strip of three 13 x 13 states, image over a black (opaque) mask.
+TBitmap* GlyphStrip(const TColor (&colors)[3]) {
+  TBitmap* bmp = New<TBitmap>();
+  bmp->SetPixelFormat(pf24bit);
+  bmp->SetSize(39, 26);
+  TCanvas* c = bmp->GetCanvas();
+  for (int s = 0; s < 3; ++s) {
+    c->GetBrush()->SetColor(colors[s]);
+    c->FillRect(RECT{13 * s, 0, 13 * s + 13, 13});
+  }
+  c->GetBrush()->SetColor(0);
+  c->FillRect(RECT{0, 13, 39, 26});
+  return bmp;
+}
+
+TsGeneralData SectionOf(const std::string& name, TColor color) {
+  TsGeneralData s;
+  s.SectionName = name;
+  s.PaintingColor = s.HotPaintingColor = color;
+  return s;
+}
+
+struct TClickCounter : TObject {
+  int clicks = 0;
+  int changes = 0;
+  void Click(TObject*) { ++clicks; }
+  void Change(TObject*) { ++changes; }
+};
+
+bool IsGrey(TColor c) { return GetRValue(c) == GetGValue(c) && GetGValue(c) == GetBValue(c); }
+
+class Checks : public testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterSkinChecksClasses();
+    manager = New<TsSkinManager>(nullptr);
+    form = New<TForm>(nullptr, kCreateNew);
+    form->SetBounds(40, 40, 360, 240);
+    form->SetColor(0x00E0E0E0);
+  }
+  void TearDown() override {
+    Free(form);
+    Pump();
+    Free(manager);
+    SkinGeneralData.clear();
+    SkinMasks.clear();
+    SkinData().SkinLoaded = false;
+    UpdateCommonSkinIndexes();
+  }
+  // "GLOBALINFO" with the check-box glyphs, "TSCHECKBOX", and "TSRADIOBUTTON" with its own
+  // checked glyph (its unchecked one comes from "GLOBALINFO", which has none for radios).
+  void LoadSkin() {
+    SkinGeneralData.push_back(SectionOf("GLOBALINFO", 0x00F0F0F0));
+    SkinGeneralData.push_back(SectionOf("TSCHECKBOX", 0x00F0F0F0));
+    SkinGeneralData.push_back(SectionOf("TSRADIOBUTTON", 0x00F0F0F0));
+    SkinMasks.push_back(TsMaskData{GlyphStrip(kChecked), "GLOBALINFO", "BOXCHECKED", {}, 3, 0});
+    SkinMasks.push_back(TsMaskData{GlyphStrip(kUnchecked), "GLOBALINFO", "BOXUNCHECKED", {}, 3, 0});
+    const TColor own[3] = {kOwnRadio, kOwnRadio, kOwnRadio};
+    SkinMasks.push_back(TsMaskData{GlyphStrip(own), "TSRADIOBUTTON", "GLYPHCHECKED", {}, 3, 0});
+    SkinData().SkinLoaded = true;
+    UpdateCommonSkinIndexes();
+  }
+  template <class T>
+  T* Add(int left, int top, int width = 100, int height = 18) {
+    T* control = New<T>(form);
+    control->SetParent(form);
+    control->SetBounds(left, top, width, height);
+    return control;
+  }
+  void Show() {
+    form->Show();
+    ASSERT_TRUE(PumpUntil([&] { return !GetUpdateRect(form->GetHandle(), nullptr, FALSE); }));
+  }
+  // The control's picture as its last paint left it.
+  static TColor Pixel(TsCheckedControl* control, int x, int y) {
+    control->GetSkinData()->UpdateIndexes();
+    control->Repaint();
+    return control->GetSkinData()->GetCacheBmp()->GetCanvas()->GetPixels(x, y);
+  }
+  static TColor Pixel(TsGroupBox* box, int x, int y) {
+    box->GetSkinData()->BGChanged = true;
+    box->Repaint();
+    return box->GetSkinData()->GetCacheBmp()->GetCanvas()->GetPixels(x, y);
+  }
+  static void Press(TWinControl* control, int x = 5, int y = 5) {
+    SendMessageA(control->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    SendMessageA(control->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+  }
+  static void Space(TWinControl* control) {
+    SendMessageA(control->GetHandle(), WM_KEYDOWN, VK_SPACE, 0x00390001);
+    SendMessageA(control->GetHandle(), WM_KEYUP, VK_SPACE, static_cast<LPARAM>(0xC0390001u));
+  }
+  TsRadioGroup* Group(int count, int columns = 1) {
+    auto* group = Add<TsRadioGroup>(8, 8, 300, 120);
+    group->SetColumns(columns);
+    for (int i = 0; i < count; ++i) group->GetItems()->Add("Item " + std::to_string(i + 1));
+    return group;
+  }
+  static int CheckedButtons(TsRadioGroup* group) {
+    int n = 0;
+    for (int i = 0; i < group->GetButtonCount(); ++i) n += group->GetButton(i)->GetChecked();
+    return n;
+  }
+
+  TDesktopLock desktop;
+  TsSkinManager* manager = nullptr;
+  TForm* form = nullptr;
+};
+
+}  // namespace
+
+// ---- Check boxes and radio buttons ------------------------------------------------------------
+
+TEST_F(Checks, CheckingARadioButtonUnchecksItsSiblingsAndCodeCannotUncheckIt) {
+  auto* a = Add<TsRadioButton>(8, 8);
+  auto* b = Add<TsRadioButton>(8, 30);
+  auto* c = Add<TsRadioButton>(8, 52);
+  auto* box = Add<TsCheckBox>(8, 74);
+  box->SetChecked(true);
+  b->SetChecked(true);
+  c->SetChecked(true);
+  a->SetChecked(true);
+  EXPECT_TRUE(a->GetChecked());
+  EXPECT_FALSE(b->GetChecked() || c->GetChecked());
+  EXPECT_TRUE(box->GetChecked());  // not a radio button
+  a->SetChecked(false);
+  EXPECT_TRUE(a->GetChecked());
+}
+
+TEST_F(Checks, OneClickOrSpaceTogglesOnceWithOneClickAndOneChange) {
+  auto* box = Add<TsCheckBox>(8, 8);
+  TClickCounter counter;
+  box->OnClick = TNotifyEvent(&counter, &TClickCounter::Click);
+  box->OnChange = TNotifyEvent(&counter, &TClickCounter::Change);
+  Show();
+  Press(box);
+  EXPECT_TRUE(box->GetChecked());
+  EXPECT_EQ(counter.clicks, 1);
+  EXPECT_EQ(counter.changes, 1);
+  Space(box);
+  EXPECT_FALSE(box->GetChecked());
+  EXPECT_EQ(counter.clicks, 2);
+  EXPECT_EQ(counter.changes, 2);
+  EXPECT_FALSE(box->GetPressed());
+  // A release away from the control takes the press back.
+  SendMessageA(box->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageA(box->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(500, 5));
+  EXPECT_FALSE(box->GetChecked());
+  EXPECT_EQ(counter.clicks, 2);
+}
+
+TEST_F(Checks, ReadOnlyOrDisabledControlsIgnoreClicksAndTheSpaceKey) {
+  auto* box = Add<TsCheckBox>(8, 8);
+  auto* disabled = Add<TsCheckBox>(8, 30);
+  box->SetReadOnly(true);
+  disabled->SetEnabled(false);
+  TClickCounter counter;
+  box->OnClick = TNotifyEvent(&counter, &TClickCounter::Click);
+  Show();
+  Press(box);
+  Space(box);
+  Press(disabled);
+  EXPECT_FALSE(box->GetChecked() || disabled->GetChecked());
+  EXPECT_FALSE(box->GetPressed());
+  EXPECT_EQ(counter.clicks, 0);
+}
+
+TEST_F(Checks, ToggleUnchecksACheckedBoxChecksAGrayedOneAndLeavesAnUncheckedOne) {
+  auto* box = Add<TsCheckBox>(8, 8);
+  box->Toggle();
+  EXPECT_EQ(box->GetState(), cbUnchecked);
+  box->SetState(cbGrayed);
+  box->Toggle();
+  EXPECT_EQ(box->GetState(), cbChecked);
+  box->Toggle();
+  EXPECT_EQ(box->GetState(), cbUnchecked);
+}
+
+TEST_F(Checks, TheGlyphLiesCentredOnTheLayoutsSide) {
+  auto* box = Add<TsCheckBox>(0, 0, 100, 18);
+  // No skin, no glyphs: the built-in glyph, 14 high.
+  EXPECT_EQ(box->GlyphSize().cy, 14);
+  EXPECT_EQ(box->GetCheckRect(), (RECT{0, 2, 14, 16}));
+  TBitmap* glyph = New<TBitmap>();
+  glyph->SetPixelFormat(pf24bit);
+  glyph->SetSize(13, 13);
+  box->SetGlyphChecked(glyph);
+  Free(glyph);
+  box->SetLayout(calRight);
+  EXPECT_EQ(box->GetCheckRect(), (RECT{84, 2, 100, 15}));
+  box->SetHeight(30);
+  EXPECT_EQ(box->GetCheckRect().top, 8);
+}
+
+TEST_F(Checks, EveryControlAnswersWithItsStyleAndClassCode) {
+  auto* box = Add<TsCheckBox>(8, 8);
+  auto* radio = Add<TsRadioButton>(8, 30);
+  auto* group = Add<TsGroupBox>(120, 8, 100, 60);
+  auto* radios = Group(2);
+  Show();
+  EXPECT_EQ(GetSkinObjectKind(box), SCC_TsStyle);
+  EXPECT_EQ(GetSkinObject(box), box->GetSkinData());
+  EXPECT_EQ(GetSkinObject(radio)->COC, COC_TsRadioButton);
+  EXPECT_EQ(GetSkinObject(box)->COC, COC_TsCheckedControl);
+  EXPECT_EQ(GetSkinObjectKind(group), SCC_TsPassiveBGStyle);
+  EXPECT_EQ(GetSkinObject(group)->COC, COC_TsGroupBox);
+  EXPECT_EQ(GetSkinObject(radios)->GetSkinSection(), "TSGROUPBOX");
+  EXPECT_EQ(GetSkinObject(radios->GetButton(1))->COC, COC_TsRadioButton);
+  // Through the window as well (a hooked window procedure sees it first).
+  EXPECT_EQ(SendMessageA(box->GetHandle(), SKM_GETSKINOBJECT, 0, 0), 1);
+}
+
+// ---- Glyph pixels -------------------------------------------------------------------------------
+
+TEST_F(Checks, WithoutASkinTheBuiltInGlyphsShowTheState) {
+  auto* box = Add<TsCheckBox>(8, 8);
+  auto* radio = Add<TsRadioButton>(8, 30);
+  Show();
+  // Glyph at (0, 2): a check mark's corner at (6, 10), a radio's dot at its centre.
+  EXPECT_EQ(Pixel(box, 6, 12), clWhite);
+  EXPECT_EQ(Pixel(radio, 7, 9), clWhite);
+  box->SetChecked(true);
+  radio->SetChecked(true);
+  EXPECT_EQ(Pixel(box, 6, 12), TColor(0x00202020));
+  EXPECT_EQ(Pixel(radio, 7, 9), TColor(0x00202020));
+  const TColor border = Pixel(box, 0, 9);
+  SendMessageA(box->GetHandle(), CM_MOUSEENTER, 0, 0);
+  EXPECT_NE(Pixel(box, 0, 9), border);  // hot
+  SendMessageA(box->GetHandle(), CM_MOUSELEAVE, 0, 0);
+  EXPECT_EQ(Pixel(box, 0, 9), border);
+}
+
+TEST_F(Checks, SkinGlyphsComeFromTheSectionThenFromGlobalInfoByState) {
+  LoadSkin();
+  auto* box = Add<TsCheckBox>(8, 8);
+  auto* radio = Add<TsRadioButton>(8, 30);
+  Show();
+  EXPECT_EQ(box->GlyphSize().cx, 13);
+  EXPECT_EQ(Pixel(box, 6, 8), kUnchecked[0]);
+  box->SetChecked(true);
+  EXPECT_EQ(Pixel(box, 6, 8), kChecked[0]);
+  SendMessageA(box->GetHandle(), CM_MOUSEENTER, 0, 0);
+  EXPECT_EQ(Pixel(box, 6, 8), kChecked[1]);
+  SendMessageA(box->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  EXPECT_EQ(Pixel(box, 6, 8), kChecked[2]);
+  SendMessageA(box->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  SendMessageA(box->GetHandle(), CM_MOUSELEAVE, 0, 0);
+  box->SetDisabledKind(TsDisabledKind{dkGrayed});
+  box->SetEnabled(false);
+  EXPECT_TRUE(IsGrey(Pixel(box, 6, 8)));
+  // The radio button's own section glyph wins; unchecked it has none and no common one:
+  // the built-in glyph shows.
+  radio->SetChecked(true);
+  EXPECT_EQ(Pixel(radio, 6, 8), kOwnRadio);
+  radio->Uncheck();
+  EXPECT_EQ(Pixel(radio, 7, 9), clWhite);
+}
+
+// ---- Group boxes --------------------------------------------------------------------------------
+
+TEST_F(Checks, AGroupBoxCaptionInterruptsTheTopBorderAndAnEmptyOneDoesNot) {
+  auto* box = Add<TsGroupBox>(8, 8, 200, 80);
+  box->SetCaption("Laps");
+  Show();
+  const RECT gap = box->CaptionRect();
+  EXPECT_EQ(gap.left, 6);
+  const int border = (gap.bottom - gap.top) / 2;
+  const TColor inside = Pixel(box, 100, 50);
+  EXPECT_EQ(Pixel(box, gap.left + 1, border), inside);  // the gap shows the background
+  EXPECT_NE(Pixel(box, gap.right + 10, border), inside);
+  EXPECT_EQ(Pixel(box, 3, border), Pixel(box, gap.right + 10, border));
+  box->SetCaption("");
+  EXPECT_EQ(Pixel(box, gap.left + 1, 0), Pixel(box, 150, 0));
+  EXPECT_NE(Pixel(box, gap.left + 1, 0), inside);
+}
+
+TEST_F(Checks, ASkinnedGroupBoxBorderMaskStopsAtTheCaption) {
+  constexpr TColor kBorder = 0x00203040, kBody = 0x00C0D0E0;
+  SkinGeneralData.push_back(SectionOf("TSGROUPBOX", kBody));
+  TBitmap* mask = New<TBitmap>();
+  mask->SetPixelFormat(pf24bit);
+  mask->SetSize(36, 24);  // three states of 3 x 3 cells of 4 pixels, over a black mask
+  mask->GetCanvas()->GetBrush()->SetColor(kBorder);
+  mask->GetCanvas()->FillRect(RECT{0, 0, 36, 12});
+  mask->GetCanvas()->GetBrush()->SetColor(0);
+  mask->GetCanvas()->FillRect(RECT{0, 12, 36, 24});
+  SkinMasks.push_back(TsMaskData{mask, "TSGROUPBOX", "BORDERSMASK", {}, 1, 0});
+  SkinData().SkinLoaded = true;
+  auto* box = Add<TsGroupBox>(8, 8, 200, 80);
+  box->GetSkinData()->SetSkinSection("TSGROUPBOX");
+  box->SetCaption("Laps");
+  Show();
+  const RECT gap = box->CaptionRect();
+  const int border = (gap.bottom - gap.top) / 2;
+  EXPECT_EQ(Pixel(box, 100, 50), kBody);
+  EXPECT_EQ(Pixel(box, gap.right + 10, border), kBorder);
+  EXPECT_EQ(Pixel(box, 0, 50), kBorder);
+  EXPECT_EQ(Pixel(box, gap.left + 1, border), Pixel(box, gap.left + 1, border - 1));
+  EXPECT_NE(Pixel(box, gap.left + 1, border), kBorder);
+}
+
+TEST_F(Checks, TheCaptionRectangleFollowsTheLayout) {
+  auto* box = Add<TsGroupBox>(8, 8, 200, 80);
+  box->SetCaption("Laps");
+  const int width = box->CaptionRect().right - box->CaptionRect().left;
+  box->SetCaptionLayout(clTopRight);
+  EXPECT_EQ(box->CaptionRect().right, 200 - 6);
+  box->SetCaptionLayout(clTopCenter);
+  EXPECT_EQ(box->CaptionRect().left, (200 - width) / 2);
+  box->SetWidth(10);
+  EXPECT_EQ(box->CaptionRect().left, 0);
+  EXPECT_EQ(box->CaptionRect().right, 10);
+  EXPECT_EQ(box->GetClientRect().top, box->CaptionHeight());
+}
+
+// ---- Radio groups -------------------------------------------------------------------------------
+
+TEST_F(Checks, ItemIndexIsClampedAndMinusOneUnchecksEveryButton) {
+  auto* group = Group(3);
+  Show();
+  group->SetItemIndex(5);
+  EXPECT_EQ(group->GetItemIndex(), 2);
+  EXPECT_TRUE(group->GetButton(2)->GetChecked());
+  group->SetItemIndex(0);
+  EXPECT_EQ(CheckedButtons(group), 1);
+  group->SetItemIndex(-7);
+  EXPECT_EQ(group->GetItemIndex(), -1);
+  EXPECT_EQ(CheckedButtons(group), 0);
+  auto* empty = Add<TsRadioGroup>(8, 140, 200, 60);
+  empty->SetItemIndex(2);
+  EXPECT_EQ(empty->GetItemIndex(), -1);
+}
+
+TEST_F(Checks, ColumnsAreClampedAndFilledColumnByColumn) {
+  auto* group = Group(4, 0);
+  EXPECT_EQ(group->GetColumns(), 1);
+  group->SetColumns(40);
+  EXPECT_EQ(group->GetColumns(), 16);
+  group->SetColumns(2);
+  Show();
+  auto left = [&](int i) { return group->GetButton(i)->GetLeft(); };
+  auto top = [&](int i) { return group->GetButton(i)->GetTop(); };
+  EXPECT_EQ(left(0), 8);
+  EXPECT_EQ(left(1), 8);
+  EXPECT_EQ(left(2), 8 + (300 - 10) / 2);
+  EXPECT_EQ(left(3), left(2));
+  EXPECT_LT(top(0), top(1));
+  EXPECT_EQ(top(2), top(0));
+  EXPECT_EQ(top(3), top(1));
+  EXPECT_TRUE(group->GetButton(3)->GetVisible());
+}
+
+TEST_F(Checks, RemovingTheCheckedLineChecksTheLastOne) {
+  auto* group = Group(4);
+  group->SetItemIndex(3);
+  group->GetItems()->Delete(3);
+  group->GetItems()->Delete(2);
+  EXPECT_EQ(group->GetItemIndex(), 1);
+  EXPECT_EQ(group->GetButtonCount(), 2);
+  EXPECT_TRUE(group->GetButton(1)->GetChecked());
+}
+
+TEST_F(Checks, AButtonClickSelectsItsLineAndClicksTheGroupOnce) {
+  auto* group = Group(3);
+  TClickCounter counter;
+  group->OnClick = TNotifyEvent(&counter, &TClickCounter::Click);
+  Show();
+  group->SetItemIndex(0);
+  EXPECT_EQ(counter.clicks, 0);  // set from code: no click
+  Press(group->GetButton(2));
+  EXPECT_EQ(group->GetItemIndex(), 2);
+  EXPECT_EQ(CheckedButtons(group), 1);
+  EXPECT_EQ(counter.clicks, 1);
+  Space(group->GetButton(1));
+  EXPECT_EQ(group->GetItemIndex(), 1);
+  EXPECT_EQ(counter.clicks, 2);
+}
+
+TEST_F(Checks, ArrowKeysMoveTheFocusAndTheCheckAroundTheGroup) {
+  auto* group = Group(3);
+  TClickCounter counter;
+  group->OnClick = TNotifyEvent(&counter, &TClickCounter::Click);
+  Show();
+  group->SetItemIndex(0);
+  group->GetButton(0)->SetFocus();
+  // Posted: the keys go the way typed ones go, past the form's dialog keys.
+  auto key = [&](int from, WORD vk, int expected) {
+    PostMessageA(group->GetButton(from)->GetHandle(), WM_KEYDOWN, vk, 0x00000001);
+    return PumpUntil([&] { return group->GetItemIndex() == expected; }, 2000);
+  };
+  EXPECT_TRUE(key(0, VK_RIGHT, 1));
+  EXPECT_TRUE(group->GetButton(1)->Focused());
+  EXPECT_TRUE(key(1, VK_DOWN, 2));
+  EXPECT_TRUE(key(2, VK_DOWN, 0));  // round the end
+  EXPECT_TRUE(key(0, VK_UP, 2));
+  EXPECT_TRUE(key(2, VK_LEFT, 1));
+  EXPECT_EQ(CheckedButtons(group), 1);
+  EXPECT_EQ(counter.clicks, 5);
+}
+
+TEST_F(Checks, AFormDefinitionsItemIndexIsClampedOnceTheButtonsExist) {
+  Free(form);
+  form = New<TForm>(nullptr, kCreateNew);
+  ReadComponentFromText(form,
+                        "object Form1: TForm\n"
+                        "  object rg: TsRadioGroup\n"
+                        "    Left = 8\n    Top = 8\n    Width = 300\n    Height = 44\n"
+                        "    Columns = 3\n"
+                        "    ItemIndex = 7\n"
+                        "    Items = (\n    'Single'\n    'Two'\n    'Three')\n"
+                        "  end\n"
+                        "end\n",
+                        "test form");
+  auto* group = static_cast<TsRadioGroup*>(form->FindComponent("rg"));
+  ASSERT_NE(group, nullptr);
+  EXPECT_EQ(group->GetButtonCount(), 3);
+  EXPECT_EQ(group->GetItemIndex(), 2);
+  EXPECT_TRUE(group->GetButton(2)->GetChecked());
+}
