@@ -26,10 +26,6 @@ const TEnumInfo& ToolButtonStyleInfo() {
   static const TEnumInfo info{"tbsButton", "tbsCheck", "tbsDropDown", "tbsSeparator", "tbsDivider"};
   return info;
 }
-const TEnumInfo& ButtonLayoutInfo() {
-  static const TEnumInfo info{"blGlyphLeft", "blGlyphRight", "blGlyphTop", "blGlyphBottom"};
-  return info;
-}
 const TEnumInfo& DisabledKindInfo() {
   static const TEnumInfo info{"dkBlended", "dkGrayed"};
   return info;
@@ -87,8 +83,6 @@ void TsButtonControl::Publish(TPublisher<TsButtonControl>& p) {
   p.Enumeration("Layout", ButtonLayoutInfo(), &P::GetLayout, &P::SetLayout).Default(blGlyphLeft);
   p.Boolean("AutoSize", &P::GetAutoSize, &P::SetAutoSize).Default(false);
   p.Integer("BevelWidth", &P::GetBevelWidth, &P::SetBevelWidth).Default(2);
-  p.Boolean("TabStop", &P::GetTabStop, &P::SetTabStop);
-  p.Integer("TabOrder", &P::GetTabOrder, &P::SetTabOrder);
 }
 
 TsButtonControl::TsButtonControl(TComponent* owner) : TCustomControl(owner) {
@@ -102,6 +96,12 @@ TsButtonControl::TsButtonControl(TComponent* owner) : TCustomControl(owner) {
   fade_bmp_ = New<TBitmap>();
   fade_bmp_->SetPixelFormat(pf24bit);
   fade_timer_ = New<TFadeTimer>(this);
+}
+
+void TsButtonControl::AfterConstruction() {
+  inherited::AfterConstruction();
+  // Read from a form definition: the section is known in Loaded.
+  if (!GetComponentState().Contains(csLoading)) style_->UpdateIndexes();
 }
 
 void TsButtonControl::BeforeDestruction() {
@@ -387,11 +387,16 @@ void TsButtonControl::Refresh() {
 // ---- Fading --------------------------------------------------------------------------------
 
 bool TsButtonControl::HotChanged(bool entered) {
-  if (button_style_ == tbsSeparator || button_style_ == tbsDivider) return false;
-  if (!style_->GetFadingEnabled() || !HandleAllocated()) return false;
-  // Without steps or time between them there is nothing to fade: the style repaints.
-  if (style_->GetFadingIterations() <= 0) return false;
-  if ((entered ? style_->GetFadingIntervalIn() : style_->GetFadingIntervalOut()) <= 0) return false;
+  // Without a look yet, steps or time between them there is nothing to fade (a timer of
+  // interval 0 never ticks, and the look would stay half way): the style repaints at once.
+  const bool fades = button_style_ != tbsSeparator && button_style_ != tbsDivider &&
+                     style_->GetFadingEnabled() && HandleAllocated() && style_->GetCacheBmp() &&
+                     style_->GetFadingIterations() > 0 &&
+                     (entered ? style_->GetFadingIntervalIn() : style_->GetFadingIntervalOut()) > 0;
+  if (!fades) {
+    fade_timer_->SetDirection(0);
+    return false;
+  }
   entered ? StartFadeIn() : StartFadeOut();
   return true;
 }

@@ -53,6 +53,7 @@ class TsButtonControl : public TCustomControl, public TsOwnerQueries, public TsS
  public:
   explicit TsButtonControl(TComponent* owner);
   ~TsButtonControl() override;
+  void AfterConstruction() override;
   void BeforeDestruction() override;
 
   void WndProc(TMessage& message) override;
@@ -224,7 +225,6 @@ class TsButtonControl : public TCustomControl, public TsOwnerQueries, public TsS
   void OpenMenu();
 };
 
-// The enumerations' value names, for the form reader and the tests.
+// The enumerations' value names, for the form reader (the layout's are the toolkit's).
 const TEnumInfo& ToolButtonStyleInfo();
-const TEnumInfo& ButtonLayoutInfo();
 const TEnumInfo& DisabledKindInfo();

@@ -172,6 +172,7 @@ namespace {
 
 // The width of a caption on one line, "&" prefixes handled as drawing handles them.
 int CaptionWidth(TCanvas* canvas, const std::string& text) {
+  canvas->TextExtent("");  // selects the canvas's font into its DC
   RECT r{0, 0, 0, 0};
   DrawTextA(canvas->GetHandle(), text.c_str(), static_cast<int>(text.size()), &r,
             DT_CALCRECT | DT_SINGLELINE);
@@ -194,6 +195,7 @@ SIZE TsButtonControl::CaptionSize() {
   else
     m = std::min(t, GetWidth() - 2 * margin_);
   RECT r{0, 0, m, 0};
+  canvas->TextExtent("");
   DrawTextA(canvas->GetHandle(), text.c_str(), static_cast<int>(text.size()), &r,
             DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
   return SIZE{r.right - r.left, r.bottom - r.top};

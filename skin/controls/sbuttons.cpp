@@ -117,6 +117,7 @@ void TsButton::Publish(TPublisher<TsButton>& p) {
   p.Integer("ModalResult", &P::GetModalResult, &P::SetModalResult).Default(mrNone);
   p.Boolean("ShowFocus", &P::GetShowFocus, &P::SetShowFocus).Default(true);
   p.Integer("FocusMargin", &P::GetFocusMargin, &P::SetFocusMargin).Default(1);
+  p.Boolean("TabStop", &P::GetTabStop, &P::SetTabStop).Default(true);
 }
 
 TsButton::TsButton(TComponent* owner) : TsButtonControl(owner) {
@@ -179,8 +180,7 @@ void TsButton::CMDialogChar(TMessage& message) {
 void TsButton::Press() {
   TsLifeGuard guard(style_);
   SetDown(false);
-  style_->Invalidate();
-  if (Application) Application->ProcessMessages();
+  RepaintNow();
   if (guard.Freed()) return;
   Click();
 }
@@ -194,15 +194,17 @@ void TsButton::CMDialogKey(TMessage& message) {
   const bool enter = message.WParam == VK_RETURN && active_;
   const bool escape = message.WParam == VK_ESCAPE && cancel_;
   if ((enter || escape) && KeyDataToShiftState(message.LParam).Empty() && CanFocus()) {
+    // The pressed look is painted at once rather than by running the message loop here: a
+    // second key waiting in the queue would press the button again inside this press.
     TsLifeGuard guard(style_);
     SetDown(true);
-    if (Application) Application->ProcessMessages();
+    RepaintNow();
     if (guard.Freed()) return;
     Click();
     if (guard.Freed()) return;
     SetDown(false);
     message.Result = 1;
-    if (Application) Application->ProcessMessages();
+    RepaintNow();
     return;
   }
   inherited::WndProc(message);

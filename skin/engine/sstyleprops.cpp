@@ -62,14 +62,7 @@ TsGenStyle* OwnerStyle(const TPersistent* object) {
   return nullptr;
 }
 
-const TEnumInfo& EditorBevelInfo() {
-  static const TEnumInfo info{"ebNone", "ebRaised", "ebLowered", "ebAsTopBorder", "ebAsBottomBorder"};
-  return info;
-}
-const TEnumInfo& ControlBevelInfo() {
-  static const TEnumInfo info{"cbNone", "cbRaisedSoft", "cbLoweredSoft", "cbRaisedHard", "cbLoweredHard"};
-  return info;
-}
+// EditorBevelInfo and ControlBevelInfo are defined once, with the stored skin's records.
 const TEnumInfo& SelectionModeInfo() {
   static const TEnumInfo info{"msBorder", "msColor"};
   return info;
