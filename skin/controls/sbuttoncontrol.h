@@ -225,6 +225,10 @@ class TsButtonControl : public TCustomControl, public TsOwnerQueries, public TsS
   void OpenMenu();
 };
 
+// The width of a caption on one line in the canvas's font, "&" prefixes handled as drawing
+// handles them ("&&" is one "&", a single "&" takes no room).
+int CaptionTextWidth(TCanvas* canvas, const std::string& caption);
+
 // The enumerations' value names, for the form reader (the layout's are the toolkit's).
 const TEnumInfo& ToolButtonStyleInfo();
 const TEnumInfo& DisabledKindInfo();

@@ -168,10 +168,7 @@ void TsButtonControl::DrawGlyph() {
     MaskBitmapPixels(cache, glyph, r.left, r.top, key);
 }
 
-namespace {
-
-// The width of a caption on one line, "&" prefixes handled as drawing handles them.
-int CaptionWidth(TCanvas* canvas, const std::string& text) {
+int CaptionTextWidth(TCanvas* canvas, const std::string& text) {
   canvas->TextExtent("");  // selects the canvas's font into its DC
   RECT r{0, 0, 0, 0};
   DrawTextA(canvas->GetHandle(), text.c_str(), static_cast<int>(text.size()), &r,
@@ -179,15 +176,13 @@ int CaptionWidth(TCanvas* canvas, const std::string& text) {
   return r.right - r.left;
 }
 
-}  // namespace
-
 SIZE TsButtonControl::CaptionSize() {
   if (!show_caption_) return SIZE{0, 0};
   style_->InitCacheBmp();
   TCanvas* canvas = style_->GetCacheBmp()->GetCanvas();
   canvas->SetFont(GetFont());
   const std::string& text = GetCaption();
-  const int t = CaptionWidth(canvas, text), gw = GlyphWidth();
+  const int t = CaptionTextWidth(canvas, text), gw = GlyphWidth();
   const int s = gw > 0 && !text.empty() ? spacing_ : 0;
   int m = 0;
   if (layout_ == blGlyphLeft || layout_ == blGlyphRight)

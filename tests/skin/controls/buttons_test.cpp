@@ -499,7 +499,7 @@ TEST_F(Buttons, AutoSizeAddsGlyphBevelSpacingAndCaptionAtTheNextAdjustment) {
   auto* button = Add<TsSpeedButton>();
   button->SetImages(MakeImages());
   button->SetImageIndex(0);
-  button->SetCaption("Caption");
+  button->SetCaption("&Caption");
   Show();
   button->SetAutoSize(true);
   EXPECT_EQ(button->GetWidth(), 84);  // setting it alone changes nothing
