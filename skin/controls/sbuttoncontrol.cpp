@@ -3,6 +3,7 @@
 #include "skin/controls/sbuttoncontrol.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "skin/engine/sgenstyle.h"
 #include "skin/engine/smessages.h"
@@ -114,6 +115,7 @@ TsButtonControl::~TsButtonControl() {
   fade_timer_->SetDirection(0);
   FreeAndNil(fade_timer_);
   FreeAndNil(fade_bmp_);
+  FreeAndNil(fade_frame_);
   FreeAndNil(style_);
   if (region_) DeleteObject(region_);
 }
@@ -471,25 +473,28 @@ void TsButtonControl::FadeFrame(bool fading_in) {
   const int n = style_->GetFadingIterations();
   if (!cache || n <= 0) return;
   const int alpha = std::clamp(255 - (step_ * 255) / n, 0, 255);
-  auto* frame = New<TBitmap>();
-  try {
-    frame->Assign(fading_in ? fade_bmp_ : cache);
-    frame->SetPixelFormat(pf24bit);
-    TBitmap* other = fading_in ? cache : fade_bmp_;
-    // A resized button has caches of two sizes: that frame stays unblended.
-    if (other->GetWidth() == frame->GetWidth() && other->GetHeight() == frame->GetHeight())
-      BlendBitmaps(frame, other, static_cast<uint8_t>(alpha));
-    ShowFadeFrame(frame);
-  } catch (...) {
-    Free(frame);
-    throw;
+  TBitmap* first = fading_in ? fade_bmp_ : cache;
+  TBitmap* other = fading_in ? cache : fade_bmp_;
+  // The frame's bitmap lives as long as the button: a new one per step (bits and a device
+  // context) would cost more than the blend itself.
+  if (!fade_frame_) {
+    fade_frame_ = New<TBitmap>();
+    fade_frame_->SetPixelFormat(pf24bit);
   }
-  Free(frame);
+  const int w = first->GetWidth(), h = first->GetHeight();
+  if (fade_frame_->GetWidth() != w || fade_frame_->GetHeight() != h) fade_frame_->SetSize(w, h);
+  if (first->GetPixelFormat() != pf24bit) first->SetPixelFormat(pf24bit);
+  GdiFlush();
+  for (int y = 0; y < h; ++y)
+    std::memcpy(fade_frame_->GetScanLine(y), first->GetScanLine(y), static_cast<size_t>(w) * 3);
+  // A resized button has caches of two sizes: that frame stays unblended.
+  if (other->GetWidth() == w && other->GetHeight() == h)
+    BlendBitmaps(fade_frame_, other, static_cast<uint8_t>(alpha));
+  ShowFadeFrame(fade_frame_);
 }
 
 void TsButtonControl::ShowFadeFrame(TBitmap* frame) {
   if (!HandleAllocated()) return;
-  HDC dc = GetDC(handle_);
-  BitBlt(dc, 0, 0, frame->GetWidth(), frame->GetHeight(), frame->GetCanvas()->GetHandle(), 0, 0, SRCCOPY);
-  ReleaseDC(handle_, dc);
+  BitBlt(GetCanvas()->GetHandle(), 0, 0, frame->GetWidth(), frame->GetHeight(),
+         frame->GetCanvas()->GetHandle(), 0, 0, SRCCOPY);
 }

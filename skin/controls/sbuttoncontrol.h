@@ -213,6 +213,7 @@ class TsButtonControl : public TCustomControl, public TsOwnerQueries, public TsS
   bool menu_open_ = false;
   HRGN region_ = nullptr;
   TBitmap* fade_bmp_ = nullptr;
+  TBitmap* fade_frame_ = nullptr;  // the blended frame of a fade step
   int step_ = 0;
   TFadeTimer* fade_timer_ = nullptr;
   bool saved_show_hint_ = true;

@@ -127,8 +127,15 @@ void TsButtonControl::PaintBorder() {
       style_->PaintBevel(cache->GetCanvas(), bevel_rect);
   }
   if (region_changing_ && !GetControlState().Contains(csAlignmentNeeded) && HandleAllocated()) {
-    // The window owns the region from now on.
-    SetWindowRgn(handle_, region_, TRUE);
+    // The window owns the region from now on. An unchanged region is not handed over again:
+    // that would repaint the button a second time (after every skin change, for one).
+    HRGN current = CreateRectRgn(0, 0, 0, 0);
+    const bool same = GetWindowRgn(handle_, current) != ERROR && EqualRgn(current, region_);
+    DeleteObject(current);
+    if (same)
+      DeleteObject(region_);
+    else
+      SetWindowRgn(handle_, region_, TRUE);
     region_ = nullptr;
     region_changing_ = false;
   }
