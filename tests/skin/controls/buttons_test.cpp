@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -13,6 +14,7 @@
 
 #include "../../toolkit/visual_test_classes.h"
 #include "skin/controls/sbuttons.h"
+#include "skin/engine/sborders.h"
 #include "skin/engine/sskintables.h"
 #include "skin/engine/sstyleprops.h"
 #include "toolkit/bitmap.h"
@@ -566,6 +568,66 @@ TEST_F(Buttons, TheDropDownArrowSitsInItsZoneAndMovesWhileTheMenuShows) {
   look = Look(button);
   EXPECT_EQ(look->GetPixelColor(71, 10), RGB(128, 128, 128));
   EXPECT_EQ(look->GetPixelColor(78, 11), RGB(255, 255, 255));
+}
+
+TEST_F(Buttons, WithoutSkinMaskedBordersFrameTheButtonCutTheKeyCornerAndLeaveTheArrowZoneBare) {
+  SkinData().SkinLoaded = false;
+  constexpr TColor kFrame = RGB(10, 120, 10), kCut = RGB(255, 0, 255);
+  // Three states of 3 x 3 cells of 3 x 3 pixels over their (opaque) mask.
+  TBitmap* mask = New<TBitmap>();
+  mask->SetPixelFormat(pf24bit);
+  mask->SetSize(27, 18);
+  mask->GetCanvas()->GetBrush()->SetColor(kFrame);
+  mask->GetCanvas()->FillRect(RECT{0, 0, 27, 9});
+  mask->GetCanvas()->GetBrush()->SetColor(0);
+  mask->GetCanvas()->FillRect(RECT{0, 9, 27, 18});
+  mask->GetCanvas()->SetPixels(0, 0, kCut);
+  auto* button = Add<TsSpeedButton>(0, 0);
+  button->SetButtonStyle(tbsDropDown);
+  button->SetCaption("");
+  button->GetSStyle()->GetPainting()->SetColor(RGB(200, 200, 200));
+  Show();
+  EXPECT_EQ(button->GetSStyle()->SkinIndex, -1);
+
+  TsMaskedBorders* borders = button->GetSStyle()->GetBtnEffects()->GetMaskedBorders();
+  borders->SetMask(mask);
+  borders->SetPredefined(pdCustom);
+  borders->SetTransparentColor(kCut);
+  borders->SetEnabled(true);
+  Free(mask);
+  button->SetHeight(23);  // a new size: the region is built again
+  TBitmap* look = Look(button);
+  EXPECT_EQ(look->GetPixelColor(1, 1), kFrame);
+  EXPECT_EQ(look->GetPixelColor(83, 21), kFrame);
+  for (int y = 3; y < 20; ++y) EXPECT_EQ(look->GetPixelColor(64, y), RGB(200, 200, 200)) << y;
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(GetWindowRgn(button->GetHandle(), region), ERROR);
+  EXPECT_FALSE(PtInRegion(region, 0, 0));
+  EXPECT_TRUE(PtInRegion(region, 1, 0));
+  EXPECT_TRUE(PtInRegion(region, 40, 11));
+  DeleteObject(region);
+}
+
+TEST_F(Buttons, ADisabledButtonWithoutSkinWritesItsCaptionInTheFontColourThenDimsIt) {
+  SkinData().SkinLoaded = false;
+  auto* button = Add<TsButton>();
+  button->SetCaption("WWWW");
+  button->GetFont()->SetColor(RGB(0, 0, 0));
+  button->SetDisabledKind(TsDisabledKind{});
+  Show();
+  auto darkest = [&](TBitmap* look) {
+    int best = 255 * 3;
+    for (int y = 0; y < look->GetHeight(); ++y)
+      for (int x = 4; x < look->GetWidth() - 4; ++x) {
+        const TColor c = look->GetPixelColor(x, y);
+        best = std::min(best, GetRValue(c) + GetGValue(c) + GetBValue(c));
+      }
+    return best;
+  };
+  button->SetEnabled(false);
+  EXPECT_EQ(darkest(Look(button)), 0);  // as enabled: no embossed grey text
+  button->SetDisabledKind(TsDisabledKind{dkBlended});
+  EXPECT_GT(darkest(Look(button)), 60);  // dimmed with the rest
 }
 
 // ---- Keys ---------------------------------------------------------------------------------------
