@@ -456,6 +456,7 @@ TEST_F(ConfigDialog, EnterPressesOkEscapeCancelSpaceAndEnterTheFocusedButtonInTa
   auto* ok = Child<TsButton>(Config, "btnOK");
   auto* cancel = Child<TsButton>(Config, "btnCancel");
   auto* title = Child<TEdit>(Config, "edTitle");
+  EXPECT_TRUE(ok->Is<TsButton>() && cancel->Is<TsButton>());
   // The buttons come last in tab order, OK before Cancel, as the plain buttons did.
   std::vector<TWinControl*> order;
   Config->GetTabOrderList(order);
