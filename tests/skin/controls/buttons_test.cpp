@@ -270,6 +270,42 @@ TEST_F(Buttons, ImageListGlyphAndBitmapGlyphLeaveTheirKeyColourOut) {
   EXPECT_NE(At(button, bg.left + 8, bg.top + 8), disabled_glyph);  // copied unchanged before dimming
 }
 
+TEST_F(Buttons, ADisabledGlyphIsGreyedAndHalfMixedOrTakenPlainFromTheDisabledList) {
+  auto* button = Add<TsButton>();
+  button->SetImages(MakeImages());
+  button->SetImageIndex(0);
+  button->SetDisabledKind(TsDisabledKind{});  // no cache-wide look: the glyph step alone
+  Show();
+  const RECT g = button->GlyphRect();
+  button->SetEnabled(false);
+  button->SetDisabledGlyphKind(TsDisabledKind{dkBlended, dkGrayed});
+  const int grey = (250 + 0 + 0) / 3;
+  const TColor mixed = At(button, g.left + 8, g.top + 8);
+  EXPECT_TRUE(IsMix(mixed, RGB(grey, grey, grey), kNormal, 128, 1.5)) << std::hex << mixed;
+  EXPECT_EQ(At(button, g.left + 1, g.top + 1), kNormal);
+  button->SetDisabledGlyphKind(TsDisabledKind{});
+  EXPECT_EQ(At(button, g.left + 8, g.top + 8), kGlyph);
+
+  // A list for the disabled look is drawn as it is, whatever DisabledGlyphKind says.
+  TCustomImageList* disabled = New<TCustomImageList>(nullptr);
+  TBitmap* bmp = New<TBitmap>();
+  bmp->SetPixelFormat(pf24bit);
+  bmp->SetSize(16, 16);
+  bmp->GetCanvas()->GetBrush()->SetColor(kKey);
+  bmp->GetCanvas()->FillRect(RECT{0, 0, 16, 16});
+  bmp->GetCanvas()->GetBrush()->SetColor(RGB(0, 0, 240));
+  bmp->GetCanvas()->FillRect(RECT{4, 4, 12, 12});
+  disabled->AddMasked(bmp, kKey);
+  Free(bmp);
+  button->SetImagesDisabled(disabled);
+  button->SetDisabledGlyphKind(TsDisabledKind{dkBlended, dkGrayed});
+  EXPECT_EQ(At(button, g.left + 8, g.top + 8), RGB(0, 0, 240));
+  // Freeing the list clears the reference.
+  Free(disabled);
+  EXPECT_EQ(button->GetImagesDisabled(), nullptr);
+  EXPECT_TRUE(IsMix(At(button, g.left + 8, g.top + 8), RGB(grey, grey, grey), kNormal, 128, 1.5));
+}
+
 TEST_F(Buttons, CaptionsShowOneAmpersandForTwoAndTakeTheirAcceleratorKey) {
   auto* button = Add<TsButton>();
   Show();
