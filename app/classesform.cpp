@@ -2,6 +2,7 @@
 
 #include "app/appforms.h"
 #include "i18n/translator.h"
+#include "skin/controls/sbuttons.h"
 #include "toolkit/buttons.h"
 #include "toolkit/classregistry.h"
 #include "skin/controls/sedit.h"
@@ -78,7 +79,7 @@ bool TClassNameDialog::Execute(std::string& name) {
 void TClassNameDialog::FormCreate(TObject*) { TranslateComponent(this); }
 
 void TClassNameDialog::edNameKeyPress(TObject*, char& key) {
-  if (key == 13) static_cast<TButton*>(FindComponent("btnOK"))->Click();
+  if (key == 13) static_cast<TsButton*>(FindComponent("btnOK"))->Click();
 }
 
 void TClassNameDialog::Publish(TPublisher<TClassNameDialog>& p) {

@@ -10,7 +10,7 @@
 #include "app/classlist.h"
 #include "toolkit/forms.h"
 
-class TButton;
+class TsButton;
 class TsEdit;
 class TCustomListBox;
 

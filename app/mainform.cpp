@@ -14,6 +14,7 @@
 #include "bitmap32/label32.h"
 #include "i18n/translator.h"
 #include "resources/resource_ids.h"
+#include "skin/controls/sbuttons.h"
 #include "toolkit/buttons.h"
 #include "toolkit/dialogs.h"
 #include "toolkit/labels.h"
@@ -88,13 +89,13 @@ void TMain::FindComponents() {
   btnTrigger = Component<TWxSpeedButton>("btnTrigger");
   btnStop = Component<TWxSpeedButton>("btnStop");
   btnCrash = Component<TWxSpeedButton>("btnCrash");
-  btnConfig = Component<TButton>("btnConfig");
-  btnInfo = Component<TButton>("btnInfo");
-  btnHelp = Component<TButton>("btnHelp");
-  btnStartList = Component<TButton>("btnStartList");
-  btnExportHTML = Component<TButton>("btnExportHTML");
-  btnExportExcel = Component<TButton>("btnExportExcel");
-  btnExportWordpad = Component<TButton>("btnExportWordpad");
+  btnConfig = Component<TsButton>("btnConfig");
+  btnInfo = Component<TsButton>("btnInfo");
+  btnHelp = Component<TsButton>("btnHelp");
+  btnStartList = Component<TsButton>("btnStartList");
+  btnExportHTML = Component<TsButton>("btnExportHTML");
+  btnExportExcel = Component<TsButton>("btnExportExcel");
+  btnExportWordpad = Component<TsButton>("btnExportWordpad");
   ListProtocol = Component<TListView>("ListProtocol");
   CountDown = Component<TTimer>("CountDown");
   SaveHTML = Component<TSaveDialog>("SaveHTML");

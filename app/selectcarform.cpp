@@ -2,6 +2,7 @@
 
 #include "app/appforms.h"
 #include "i18n/translator.h"
+#include "skin/controls/sbuttons.h"
 #include "toolkit/buttons.h"
 #include "toolkit/classregistry.h"
 #include "toolkit/stdctrls.h"
@@ -33,7 +34,7 @@ bool TSelectCar::Execute(const std::vector<std::string>& lines, int& selected) {
 
 void TSelectCar::FormCreate(TObject*) { TranslateComponent(this); }
 
-void TSelectCar::ListDblClick(TObject*) { static_cast<TButton*>(FindComponent("btnOK"))->Click(); }
+void TSelectCar::ListDblClick(TObject*) { static_cast<TsButton*>(FindComponent("btnOK"))->Click(); }
 
 void TSelectCar::Publish(TPublisher<TSelectCar>& p) {
   p.Method("FormCreate", &TSelectCar::FormCreate);

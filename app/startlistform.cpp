@@ -3,6 +3,7 @@
 #include "app/appforms.h"
 #include "app/classesform.h"
 #include "i18n/translator.h"
+#include "skin/controls/sbuttons.h"
 #include "toolkit/buttons.h"
 #include "toolkit/classregistry.h"
 #include "toolkit/dialogs.h"
@@ -232,7 +233,7 @@ void TStartListEdit::FormShow(TObject*) {
 
 void TStartListEdit::FormShortCut(TMessage& message, bool&) {
   // Enter confirms from any field; the key itself goes on as usual.
-  if (message.WParam == VK_RETURN) Find<TButton>(this, "btnOK")->Click();
+  if (message.WParam == VK_RETURN) Find<TsButton>(this, "btnOK")->Click();
 }
 
 void TStartListEdit::btnEditClassesClick(TObject*) {

@@ -11,7 +11,7 @@
 #include "app/startlistlogic.h"
 #include "toolkit/forms.h"
 
-class TButton;
+class TsButton;
 class TsComboBox;
 class TsEdit;
 class TListView;

@@ -11,6 +11,7 @@
 #include "skin/controls/slistbox.h"
 #include "skin/controls/sscrollbar.h"
 #include "skin/controls/supdown.h"
+#include "skin/controls/sbuttons.h"
 #include "skin/engine/sbevels.h"
 #include "skin/engine/scommondata.h"
 #include "skin/engine/sctrlutils.h"
@@ -96,6 +97,7 @@ void RegisterSkinControlsClasses() {
   RegisterSkinUpDownClasses();
   RegisterAdapterClasses();
   RegisterSkinChecksClasses();
+  RegisterSkinButtonsClasses();
 }
 
 // ---- Life ------------------------------------------------------------------------------------

@@ -24,6 +24,7 @@
 #include "tests/support/dialog_answerer.h"
 #include "tests/toolkit/visual_test_classes.h"
 #include "toolkit/bitmap.h"
+#include "skin/controls/sbuttons.h"
 #include "toolkit/buttons.h"
 #include "toolkit/canvas.h"
 #include "toolkit/dialogs.h"
@@ -86,7 +87,7 @@ T* Child(TComponent* form, const char* name) {
   return control;
 }
 
-void Click(TComponent* form, const char* button) { Child<TButton>(form, button)->Click(); }
+void Click(TComponent* form, const char* button) { Child<TsButton>(form, button)->Click(); }
 
 void PostKey(TWinControl* control, WORD key) { PostMessageA(control->GetHandle(), WM_KEYDOWN, key, 1); }
 void PostChar(TWinControl* control, char c) { PostMessageA(control->GetHandle(), WM_CHAR, c, 1); }
@@ -171,7 +172,7 @@ TEST_F(Dialogs, StartListComesWithItsColumnsListStyleAndFileDialogs) {
   EXPECT_FALSE(List()->GetColumnClick());
   EXPECT_EQ(List()->GetItems()->GetCount(), 2);
   EXPECT_EQ(StartListEntries().size(), 2u);
-  EXPECT_FALSE(Child<TButton>(StartList, "btnSort")->GetVisible());
+  EXPECT_FALSE(Child<TsButton>(StartList, "btnSort")->GetVisible());
   for (const char* name : {"OpenDialog", "SaveDialog"}) {
     TOpenDialog* dialog = Child<TOpenDialog>(StartList, name);
     EXPECT_EQ(dialog->GetDefaultExt(), "asl");
@@ -257,7 +258,7 @@ TEST_F(Dialogs, EscapeCancelsTheStartListAsEveryDialogsCancelButtonDoes) {
   New<TSelectCar>(Application);
   for (TCustomForm* form : std::vector<TCustomForm*>{ClassesEditor, AddClass, EditClass, StartList,
                                                      StartListEdit, Config, SelectCar})
-    EXPECT_TRUE(Child<TButton>(form, "btnCancel")->GetCancel()) << form->GetName();
+    EXPECT_TRUE(Child<TsButton>(form, "btnCancel")->GetCancel()) << form->GetName();
 
   TModalScript script;
   script.When([] { return TModalScript::Modal(StartList); },
@@ -462,6 +463,62 @@ TEST_F(ConfigDialog, CancelKeepsTheLiveValueOkStoresItAndEachShowingReloads) {
   TSettings stored = LoadSettings(AppPaths.Settings);
   EXPECT_EQ(stored.CountDown, 7);
   EXPECT_EQ(stored.LapChoice, 0);
+}
+
+TEST_F(ConfigDialog, EnterPressesOkEscapeCancelSpaceAndEnterTheFocusedButtonInTabOrder) {
+  New<TConfig>(Application, ports);
+  auto* ok = Child<TsButton>(Config, "btnOK");
+  auto* cancel = Child<TsButton>(Config, "btnCancel");
+  auto* title = Child<TEdit>(Config, "edTitle");
+  EXPECT_TRUE(ok->Is<TsButton>() && cancel->Is<TsButton>());
+  // The buttons come last in tab order, OK before Cancel, as the plain buttons did.
+  std::vector<TWinControl*> order;
+  Config->GetTabOrderList(order);
+  ASSERT_GE(order.size(), 3u);
+  EXPECT_EQ(order[order.size() - 2], ok);
+  EXPECT_EQ(order.back(), cancel);
+  EXPECT_TRUE(ok->GetTabStop() && cancel->GetTabStop());
+
+  TModalScript script;
+  // Enter in an edit: the default button.
+  script.When([] { return TModalScript::Modal(Config); },
+              [&] {
+                CountDown()->SetValue(9);
+                title->SetFocus();
+                PostKey(title, VK_RETURN);
+              });
+  // Escape: the cancel button.
+  script.When([] { return TModalScript::Modal(Config); },
+              [&] {
+                CountDown()->SetValue(3);
+                title->SetFocus();
+                PostKey(title, VK_ESCAPE);
+              });
+  // Tab from OK reaches Cancel; Space there presses it.
+  script.When([] { return TModalScript::Modal(Config); },
+              [&] {
+                CountDown()->SetValue(4);
+                ok->SetFocus();
+                PostKey(ok, VK_TAB);
+              });
+  script.When([&] { return cancel->Focused(); },
+              [&] {
+                PostChar(cancel, ' ');
+                PostMessageA(cancel->GetHandle(), WM_KEYUP, VK_SPACE, 1);
+              });
+  // Enter on the focused Cancel presses Cancel, not the default OK.
+  script.When([] { return TModalScript::Modal(Config); },
+              [&] {
+                CountDown()->SetValue(6);
+                cancel->SetFocus();
+                PostKey(cancel, VK_RETURN);
+              });
+  // Only OK stores the value.
+  for (int showing = 0; showing < 4; ++showing) {
+    ShowConfig();
+    EXPECT_EQ(LoadSettings(AppPaths.Settings).CountDown, 9) << "showing " << showing;
+  }
+  EXPECT_TRUE(script.Done());
 }
 
 TEST_F(ConfigDialog, SettingsFileFarTooLargeIsReportedOnceNotReadAndOnlyOkReplacesIt) {

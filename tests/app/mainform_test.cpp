@@ -27,6 +27,7 @@
 #include "tests/support/dialog_answerer.h"
 #include "tests/toolkit/visual_test_classes.h"
 #include "toolkit/bitmap.h"
+#include "skin/controls/sbuttons.h"
 #include "toolkit/buttons.h"
 #include "toolkit/extctrls.h"
 #include "toolkit/labels.h"
@@ -151,8 +152,8 @@ TEST_F(MainWindow, IsBuiltFromItsDefinitionWithTheProtocolColumnsAtFirstShowing)
   for (const char* name : {"btnStart", "btnTrigger", "btnStop", "btnCrash"})
     EXPECT_FALSE(Find<TWxSpeedButton>(name)->GetEnabled()) << name;
   for (const char* name : {"btnExportHTML", "btnExportExcel", "btnExportWordpad"})
-    EXPECT_FALSE(Find<TButton>(name)->GetEnabled()) << name;
-  EXPECT_TRUE(Find<TButton>("btnStartList")->GetEnabled());
+    EXPECT_FALSE(Find<TsButton>(name)->GetEnabled()) << name;
+  EXPECT_TRUE(Find<TsButton>("btnStartList")->GetEnabled());
   EXPECT_NE(Find<TTimer>("TimersTimer"), nullptr);
 
   TListColumns* columns = Protocol()->GetColumns();
@@ -200,7 +201,7 @@ TEST_F(MainWindow, ShowsTheStoredLogoStretchedAndTheLaneLabelsAsStored) {
 TEST_F(MainWindow, HelpWithoutAHelpFileShowsNothing) {
   ASSERT_FALSE(FileExists(AppPaths.Help));
   testsupport::MessageBoxAnswerer answerer({});
-  Find<TButton>("btnHelp")->Click();
+  Find<TsButton>("btnHelp")->Click();
   Pump();
   EXPECT_TRUE(answerer.boxes().empty());
 }
@@ -267,7 +268,7 @@ TEST_F(MainWindow, FunctionKeysRunAHeatAndStopWritesTheProtocol) {
   EXPECT_EQ(Protocol()->GetItems()->GetItem(0)->GetCaption(), "1");
   EXPECT_EQ(Cells(0), (std::vector<std::string>{"STOP", "STOP", "STOP", "STOP"}));
   EXPECT_EQ(Find<TLabel32>("lbl_1Status")->GetCaption(), "STOP");
-  EXPECT_TRUE(Find<TButton>("btnExportHTML")->GetEnabled());
+  EXPECT_TRUE(Find<TsButton>("btnExportHTML")->GetEnabled());
 
   // F10 comes as a system key; it ends the next heat as a crash, ranked after the stop.
   Key(VK_F5);
@@ -398,7 +399,7 @@ TEST_F(MainWindow, ClosingAsksWhileTheProtocolHasRowsNotExportedSinceTheyChanged
   const std::string file = ScratchFolder() + "protocol.noprogram";
   auto export_text = [&] {
     testsupport::FileDialogAnswerer answerer({file}, {IDYES});
-    Find<TButton>("btnExportWordpad")->Click();
+    Find<TsButton>("btnExportWordpad")->Click();
     ASSERT_EQ(answerer.titles().size(), 1u);
   };
   export_text();
