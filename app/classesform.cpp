@@ -4,6 +4,7 @@
 #include "i18n/translator.h"
 #include "toolkit/buttons.h"
 #include "toolkit/classregistry.h"
+#include "skin/controls/sedit.h"
 #include "toolkit/stdctrls.h"
 #include "toolkit/typinfo.h"
 
@@ -66,7 +67,7 @@ TK_CLASS_INFO(TClassesEditor, TForm)
 
 // ---- The name dialogs -------------------------------------------------------------------------
 
-TEdit* TClassNameDialog::GetNameEdit() const { return static_cast<TEdit*>(FindComponent("edName")); }
+TsEdit* TClassNameDialog::GetNameEdit() const { return static_cast<TsEdit*>(FindComponent("edName")); }
 
 bool TClassNameDialog::Execute(std::string& name) {
   if (ShowModal() != mrOk) return false;

@@ -11,7 +11,7 @@
 #include "toolkit/forms.h"
 
 class TButton;
-class TEdit;
+class TsEdit;
 class TCustomListBox;
 
 class TClassesEditor : public TForm {
@@ -50,7 +50,7 @@ class TClassNameDialog : public TForm {
  public:
   explicit TClassNameDialog(TComponent* owner) : TForm(owner) {}
 
-  TEdit* GetNameEdit() const;
+  TsEdit* GetNameEdit() const;
   // Shows the dialog modally; true on OK with the name field's text.
   bool Execute(std::string& name);
 

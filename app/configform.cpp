@@ -5,7 +5,8 @@
 #include "toolkit/buttons.h"
 #include "toolkit/classregistry.h"
 #include "toolkit/extctrls.h"
-#include "toolkit/spin.h"
+#include "skin/controls/scombobox.h"
+#include "skin/controls/sspinedit.h"
 #include "toolkit/stdctrls.h"
 #include "toolkit/typinfo.h"
 #include "widgets/galoled.h"
@@ -45,20 +46,20 @@ class TConfig::TView : public TConfigView {
   bool GetLampOn() const override { return Lamp()->GetLedOn(); }
   void SetLampOn(bool on) override { Lamp()->SetLedOn(on); }
 
-  int GetCountDown() const override { return Find<TSpinEdit>(&form_, "edCountDown")->GetValue(); }
-  void SetCountDown(int seconds) override { Find<TSpinEdit>(&form_, "edCountDown")->SetValue(seconds); }
+  int GetCountDown() const override { return Find<TsSpinEdit>(&form_, "edCountDown")->GetValue(); }
+  void SetCountDown(int seconds) override { Find<TsSpinEdit>(&form_, "edCountDown")->SetValue(seconds); }
   int GetLapChoice() const override { return Find<TRadioGroup>(&form_, "rgLaps")->GetItemIndex(); }
   void SetLapChoice(int index) override { Find<TRadioGroup>(&form_, "rgLaps")->SetItemIndex(index); }
-  std::string GetTitle() const override { return Find<TEdit>(&form_, "edTitle")->GetText(); }
-  void SetTitle(const std::string& text) override { Find<TEdit>(&form_, "edTitle")->SetText(text); }
-  std::string GetSign() const override { return Find<TEdit>(&form_, "edSign")->GetText(); }
-  void SetSign(const std::string& text) override { Find<TEdit>(&form_, "edSign")->SetText(text); }
+  std::string GetTitle() const override { return Find<TsEdit>(&form_, "edTitle")->GetText(); }
+  void SetTitle(const std::string& text) override { Find<TsEdit>(&form_, "edTitle")->SetText(text); }
+  std::string GetSign() const override { return Find<TsEdit>(&form_, "edSign")->GetText(); }
+  void SetSign(const std::string& text) override { Find<TsEdit>(&form_, "edSign")->SetText(text); }
   void ShowMessage(const std::string& text) override {
     Application->MessageBox(text, Application->GetTitle(), MB_OK | MB_ICONWARNING);
   }
 
  private:
-  TComboBox* Combo(const char* name) const { return Find<TComboBox>(&form_, name); }
+  TsComboBox* Combo(const char* name) const { return Find<TsComboBox>(&form_, name); }
   TIAgaloLED* Lamp() const { return Find<TIAgaloLED>(&form_, "led"); }
 
   TConfig& form_;

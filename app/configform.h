@@ -8,11 +8,11 @@
 #include "app/configlogic.h"
 #include "toolkit/forms.h"
 
-class TComboBox;
-class TEdit;
+class TsComboBox;
+class TsEdit;
 class TLaneLamp;
 class TRadioGroup;
-class TSpinEdit;
+class TsSpinEdit;
 
 class TConfig : public TForm {
   TK_CLASS(TConfig, TForm)

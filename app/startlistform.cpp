@@ -7,7 +7,8 @@
 #include "toolkit/classregistry.h"
 #include "toolkit/dialogs.h"
 #include "toolkit/listview.h"
-#include "toolkit/spin.h"
+#include "skin/controls/scombobox.h"
+#include "skin/controls/sspinedit.h"
 #include "toolkit/stdctrls.h"
 #include "toolkit/typinfo.h"
 
@@ -192,7 +193,7 @@ class TStartListEdit::TView : public TParticipantEditorView {
   void SetField(int field, const std::string& text) override {
     if (field == efClass) {
       // The combo's selected item would otherwise replace the text when its window is made.
-      TComboBox* combo = Find<TComboBox>(&form_, "cbClasses");
+      TsComboBox* combo = Find<TsComboBox>(&form_, "cbClasses");
       int index = combo->GetItems()->IndexOf(text);
       combo->SetItemIndex(index);
       if (index < 0) combo->SetText(text);
@@ -204,7 +205,7 @@ class TStartListEdit::TView : public TParticipantEditorView {
   bool Execute() override { return form_.ShowModal() == mrOk; }
 
  private:
-  TSpinEdit* Start() const { return Find<TSpinEdit>(&form_, "edStart"); }
+  TsSpinEdit* Start() const { return Find<TsSpinEdit>(&form_, "edStart"); }
   TControl* Control(int field) const {
     return Find<TControl>(&form_, kParticipantControls.at(static_cast<size_t>(field)));
   }
@@ -226,7 +227,7 @@ void TStartListEdit::FormCreate(TObject*) { TranslateComponent(this); }
 
 void TStartListEdit::FormShow(TObject*) {
   RefreshClasses();
-  SetActiveControl(Find<TSpinEdit>(this, "edStart"));
+  SetActiveControl(Find<TsSpinEdit>(this, "edStart"));
 }
 
 void TStartListEdit::FormShortCut(TMessage& message, bool&) {
@@ -240,7 +241,7 @@ void TStartListEdit::btnEditClassesClick(TObject*) {
 }
 
 void TStartListEdit::RefreshClasses() {
-  TComboBox* combo = Find<TComboBox>(this, "cbClasses");
+  TsComboBox* combo = Find<TsComboBox>(this, "cbClasses");
   std::vector<std::string> classes;
   if (ClassesEditor) classes = ClassesEditor->GetClassList();
   int before = combo->GetItemIndex();

@@ -12,12 +12,12 @@
 #include "toolkit/forms.h"
 
 class TButton;
-class TComboBox;
-class TEdit;
+class TsComboBox;
+class TsEdit;
 class TListView;
 class TOpenDialog;
 class TSaveDialog;
-class TSpinEdit;
+class TsSpinEdit;
 
 class TStartList : public TForm {
   TK_CLASS(TStartList, TForm)

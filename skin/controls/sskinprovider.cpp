@@ -7,6 +7,8 @@
 #include "skin/controls/slistbox.h"
 #include "skin/controls/sscrollbar.h"
 #include "skin/controls/supdown.h"
+#include "skin/controls/spanel.h"
+#include "skin/controls/sedit.h"
 #include "skin/engine/sbevels.h"
 #include "skin/engine/scommondata.h"
 #include "skin/engine/sctrlutils.h"
@@ -88,6 +90,8 @@ void RegisterSkinControlsClasses() {
   RegisterSkinScrollClasses();
   RegisterSkinListBoxClasses();
   RegisterSkinUpDownClasses();
+  RegisterSkinPanelClasses();
+  RegisterSkinEditsClasses();
 }
 
 // ---- Life ------------------------------------------------------------------------------------

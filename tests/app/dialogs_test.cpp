@@ -14,6 +14,8 @@
 #include "app/settings.h"
 #include "i18n/translator.h"
 #include "app/startlistform.h"
+#include "skin/controls/scombobox.h"
+#include "skin/controls/sspinedit.h"
 #include "tests/app/scripted_comm_ports.h"
 #include "tests/app/sparse_file.h"
 #include "tests/app/start_list_fakes.h"
@@ -177,7 +179,7 @@ TEST_F(Dialogs, StartListComesWithItsColumnsListStyleAndFileDialogs) {
   EXPECT_TRUE(save.Contains(ofOverwritePrompt) && save.Contains(ofCreatePrompt));
   for (const char* name : kParticipantControls)
     EXPECT_NE(StartListEdit->FindComponent(name), nullptr) << name;
-  EXPECT_EQ(Child<TSpinEdit>(StartListEdit, "edStart")->GetMaxValue(), 999);
+  EXPECT_EQ(Child<TsSpinEdit>(StartListEdit, "edStart")->GetMaxValue(), 999);
   SavePicture(StartList, "startlist");
   SavePicture(StartListEdit, "startlistedit");
 }
@@ -198,10 +200,10 @@ TEST_F(Dialogs, InsertKeyAddsThroughTheEditorWhoseEnterConfirmsAndOkSaves) {
   script.When([] { return TModalScript::Modal(StartListEdit); },
               [] {
                 EXPECT_EQ(StartListEdit->GetCaption(), "New Participant");
-                EXPECT_EQ(Child<TSpinEdit>(StartListEdit, "edStart")->GetValue(), 2);
-                Child<TEdit>(StartListEdit, "edFirstName")->SetText("Miller");  // under "Last Name:"
-                Child<TEdit>(StartListEdit, "edLastName")->SetText("John");
-                PostKey(Child<TEdit>(StartListEdit, "edLastName"), VK_RETURN);
+                EXPECT_EQ(Child<TsSpinEdit>(StartListEdit, "edStart")->GetValue(), 2);
+                Child<TsEdit>(StartListEdit, "edFirstName")->SetText("Miller");  // under "Last Name:"
+                Child<TsEdit>(StartListEdit, "edLastName")->SetText("John");
+                PostKey(Child<TsEdit>(StartListEdit, "edLastName"), VK_RETURN);
               });
   script.When([] { return TModalScript::Modal(StartList); }, [] { Click(StartList, "btnOK"); });
   ShowStartListEditor();
@@ -220,7 +222,7 @@ TEST_F(Dialogs, EnterOnTheListEditsTheEntryKeepingItsClassAndCancelReloads) {
   stored[1].SubItems[efClass] = "B";
   TScratchFolder::Write(AppPaths.WorkingStartList, FormatStartList(stored));
   CreateStartListForms();
-  TComboBox* classes = Child<TComboBox>(StartListEdit, "cbClasses");
+  TsComboBox* classes = Child<TsComboBox>(StartListEdit, "cbClasses");
   classes->GetItems()->Add("A");
   classes->SetItemIndex(0);  // the class picked at the last use of the editor
   List()->GetItems()->GetItem(1)->SetSelected(true);
@@ -231,7 +233,7 @@ TEST_F(Dialogs, EnterOnTheListEditsTheEntryKeepingItsClassAndCancelReloads) {
                 EXPECT_EQ(StartListEdit->GetCaption(), "Edit Participant");
                 EXPECT_EQ(Lines(classes->GetItems()), (std::vector<std::string>{"A", "B"}));
                 EXPECT_EQ(classes->GetText(), "B");
-                Child<TEdit>(StartListEdit, "edCity")->SetText("Graz");
+                Child<TsEdit>(StartListEdit, "edCity")->SetText("Graz");
                 Click(StartListEdit, "btnOK");
               });
   script.When([] { return TModalScript::Modal(StartList); },
@@ -279,12 +281,12 @@ TEST_F(Dialogs, ClassesEditorAddsThroughTheNameDialogMovesRenamesAndSavesOnOk) {
   TScratchFolder::Write(AppPaths.WorkingStartList, "");
   CreateStartListForms();
   TCustomListBox* list = Child<TCustomListBox>(ClassesEditor, "List");
-  Child<TEdit>(AddClass, "edName")->SetText("left over");
+  Child<TsEdit>(AddClass, "edName")->SetText("left over");
   TModalScript script;
   script.When([] { return TModalScript::Modal(ClassesEditor); }, [] { Click(ClassesEditor, "btnAdd"); });
   script.When([] { return TModalScript::Modal(AddClass); },
               [] {
-                TEdit* name = Child<TEdit>(AddClass, "edName");
+                TsEdit* name = Child<TsEdit>(AddClass, "edName");
                 EXPECT_EQ(name->GetText(), "");
                 name->SetText("B");
                 PostChar(name, 13);
@@ -298,8 +300,8 @@ TEST_F(Dialogs, ClassesEditorAddsThroughTheNameDialogMovesRenamesAndSavesOnOk) {
               });
   script.When([] { return TModalScript::Modal(EditClass); },
               [] {
-                Child<TEdit>(EditClass, "edName")->SetText("C");
-                PostChar(Child<TEdit>(EditClass, "edName"), 13);
+                Child<TsEdit>(EditClass, "edName")->SetText("C");
+                PostChar(Child<TsEdit>(EditClass, "edName"), 13);
               });
   script.When([] { return TModalScript::Modal(ClassesEditor); }, [] { Click(ClassesEditor, "btnOK"); });
   ClassesEditor->ShowModal();
@@ -324,8 +326,8 @@ TEST_F(Dialogs, RenamedClassStaysSelectedSoItCanBeMoved) {
               });
   script.When([] { return TModalScript::Modal(EditClass); },
               [] {
-                Child<TEdit>(EditClass, "edName")->SetText("X");
-                PostChar(Child<TEdit>(EditClass, "edName"), 13);
+                Child<TsEdit>(EditClass, "edName")->SetText("X");
+                PostChar(Child<TsEdit>(EditClass, "edName"), 13);
               });
   script.When([] { return TModalScript::Modal(ClassesEditor); },
               [list] {
@@ -351,7 +353,7 @@ TEST_F(Dialogs, ParticipantEditorOffersTheClassListAgainAfterTheClassesEditor) {
               });
   script.When([] { return TModalScript::Modal(StartListEdit); },
               [] {
-                EXPECT_EQ(Lines(Child<TComboBox>(StartListEdit, "cbClasses")->GetItems()),
+                EXPECT_EQ(Lines(Child<TsComboBox>(StartListEdit, "cbClasses")->GetItems()),
                           (std::vector<std::string>{"Open"}));
                 Click(StartListEdit, "btnCancel");
               });
@@ -401,8 +403,8 @@ class ConfigDialog : public Dialogs {
     Dialogs::TearDown();
     SetConfigTriggerHandler(TNotifyEvent());
   }
-  TComboBox* Combo(const char* name) { return Child<TComboBox>(Config, name); }
-  TSpinEdit* CountDown() { return Child<TSpinEdit>(Config, "edCountDown"); }
+  TsComboBox* Combo(const char* name) { return Child<TsComboBox>(Config, name); }
+  TsSpinEdit* CountDown() { return Child<TsSpinEdit>(Config, "edCountDown"); }
 
   TScriptedCommPorts ports;
   TTriggerCounter counter;

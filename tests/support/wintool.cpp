@@ -7,8 +7,13 @@
 //   wintool activate TITLE           brings the window to the foreground
 //   wintool close TITLE              posts WM_CLOSE to it
 //   wintool minimize TITLE           minimises it as its system menu does
-//   wintool state TITLE              prints "iconic" or "normal", then "foreground" or
-//                                    "background"
+//   wintool state TITLE              prints "iconic", "zoomed" or "normal", then "foreground"
+//                                    or "background"
+//   wintool hitmap TITLE             prints "CODE X Y" for each answer of WM_NCHITTEST in the
+//                                    band above the client area: the screen point in the middle
+//                                    of where it answers so (2 caption, 3 system menu,
+//                                    8 minimise, 9 maximise, 20 close)
+//   wintool popups                   prints one line "X Y W H" per visible popup menu
 //   wintool sync TITLE               returns once the window's thread has taken in what
 //                                    input reached it before (three round trips through its
 //                                    message loop, which reads the display's events first)
@@ -25,9 +30,11 @@
 // test's private desktop; "run" starts the program there).
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
 
 namespace {
@@ -180,6 +187,44 @@ int Run(char** args, char* desktop) {
   return static_cast<int>(code);
 }
 
+// Skinned frames answer WM_NCHITTEST themselves, so where a title button lies is asked of the
+// window, not of the system metrics. Only the band above the client area is scanned, on a
+// 3-pixel grid (every question crosses processes).
+int HitMap(const char* title) {
+  HWND wnd = FindPreferVisible(title);
+  if (!wnd) {
+    std::fprintf(stderr, "wintool: no window \"%s\"\n", title);
+    return 1;
+  }
+  RECT w;
+  GetWindowRect(wnd, &w);
+  POINT client{0, 0};
+  ClientToScreen(wnd, &client);
+  const long bottom = client.y > w.top && client.y <= w.bottom ? client.y : std::min(w.bottom, w.top + 40);
+  std::map<long, RECT> parts;  // hit code -> bounding box of the grid points answering it
+  for (long y = w.top + 1; y < bottom; y += 3)
+    for (long x = w.left + 1; x < w.right; x += 3) {
+      DWORD_PTR hit = 0;
+      if (!SendMessageTimeoutA(wnd, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_NORMAL, 5000, &hit)) return 1;
+      const long code = static_cast<long>(static_cast<LRESULT>(hit));
+      auto [part, added] = parts.try_emplace(code, RECT{x, y, x, y});
+      RECT& r = part->second;
+      r = {std::min(r.left, x), std::min(r.top, y), std::max(r.right, x), std::max(r.bottom, y)};
+    }
+  for (const auto& [code, r] : parts)
+    std::printf("%ld %ld %ld\n", code, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  return 0;
+}
+
+BOOL CALLBACK PrintPopup(HWND wnd, LPARAM) {
+  char cls[16] = "";
+  GetClassNameA(wnd, cls, sizeof cls);
+  RECT r;
+  if (!std::strcmp(cls, "#32768") && IsWindowVisible(wnd) && GetWindowRect(wnd, &r))
+    std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+  return TRUE;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -212,7 +257,10 @@ int main(int argc, char** argv) {
     });
   if (argc == 3 && !std::strcmp(argv[1], "state"))
     return WithWindow(argv[2], [](HWND w) {
-      std::printf("%s %s\n", IsIconic(w) ? "iconic" : "normal",
+      std::printf("%s %s\n",
+                  IsIconic(w)   ? "iconic"
+                  : IsZoomed(w) ? "zoomed"
+                                : "normal",
                   GetForegroundWindow() == w ? "foreground" : "background");
     });
   if (argc == 3 && !std::strcmp(argv[1], "sync"))
@@ -228,10 +276,12 @@ int main(int argc, char** argv) {
       PrintText(w, 0);
       EnumChildWindows(w, PrintText, 0);
     });
+  if (argc == 3 && !std::strcmp(argv[1], "hitmap")) return HitMap(argv[2]);
+  if (argc == 2 && !std::strcmp(argv[1], "popups")) return !EnumWindows(PrintPopup, 0);
   if (argc == 2 && !std::strcmp(argv[1], "probe")) return Probe();
   std::fprintf(
       stderr,
-      "usage: wintool [--desktop NAME] wait|activate|close|minimize|state|sync|dismiss|texts TITLE | probe | "
-      "run PROGRAM...\n");
+      "usage: wintool [--desktop NAME] wait|activate|close|minimize|state|sync|dismiss|texts TITLE | "
+      "hitmap TITLE | popups | probe | run PROGRAM...\n");
   return 2;
 }

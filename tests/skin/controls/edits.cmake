@@ -1,0 +1,9 @@
+# The skinned edit, spin edit and combo box on a shown form with the internal skin.
+dravolin_test(skin_edits_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/edits_test.cpp ${PROJECT_SOURCE_DIR}/tests/skin/engine/skin_test_support.cpp
+          ${PROJECT_SOURCE_DIR}/tests/toolkit/visual_test_classes.cpp
+          ${PROJECT_SOURCE_DIR}/tests/toolkit/visual_test_main.cpp
+  DEPENDS skin_controls RESOURCES DESKTOP)
+target_include_directories(skin_edits_test PRIVATE ${PROJECT_SOURCE_DIR}/tests/skin/engine)
+target_compile_definitions(skin_edits_test PRIVATE "DRAVOLIN_SKIN_DIR=\"Z:${CMAKE_BINARY_DIR}/resources/skin\"")
+add_dependencies(skin_edits_test dravolin_bitmaps)
