@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "skin/controls/spanel.h"
 #include "skin/controls/sscrollbar.h"
 #include "skin/controls/sskinprovider.h"
 #include "skin/engine/scommondata.h"
@@ -29,6 +30,7 @@ void TsSkinProvider::Notification(TComponent* component, TOperation operation) {
   if (operation != opRemove) return;
   for (TsScrollBar*& bar : scroll_bars_)
     if (component == bar) bar = nullptr;
+  if (component == grip_) grip_ = nullptr;
 }
 
 bool TsSkinProvider::ScrollingAllowed() const {
@@ -38,6 +40,7 @@ bool TsSkinProvider::ScrollingAllowed() const {
 
 bool TsSkinProvider::OwnScrollPart(TControl* control) const {
   if (auto* bar = DynamicCast<TsScrollBar>(control)) return bar->GetOwner() == this;
+  if (auto* grip = DynamicCast<TsGrip>(control)) return grip->GetOwner() == this;
   return false;
 }
 
@@ -66,6 +69,7 @@ void TsSkinProvider::UpdateScrollBars() {
   if (!ScrollingAllowed() || !form_->HandleAllocated()) {
     FreeScrollBar(sbHorizontal);
     FreeScrollBar(sbVertical);
+    FreeAndNil(grip_);
     return;
   }
   MeasureContent();
@@ -76,10 +80,19 @@ void TsSkinProvider::UpdateScrollBars() {
   UpdateScrollBar(sbHorizontal, client);
   TsScrollBar* v = scroll_bars_[sbVertical];
   TsScrollBar* h = scroll_bars_[sbHorizontal];
-  if (v && h) {
-    v->SetHeight(std::max(0, static_cast<int>(client.bottom) - h->GetHeight()));
-    h->SetWidth(std::max(0, static_cast<int>(client.right) - v->GetWidth()));
+  if (!v || !h) {
+    FreeAndNil(grip_);
+    return;
   }
+  v->SetHeight(std::max(0, static_cast<int>(client.bottom) - h->GetHeight()));
+  h->SetWidth(std::max(0, static_cast<int>(client.right) - v->GetWidth()));
+  if (!grip_) {
+    grip_ = New<TsGrip>(this);
+    grip_->SetParent(form_);
+  }
+  grip_->SetBounds(v->GetLeft(), h->GetTop(), v->GetWidth(), h->GetHeight());
+  grip_->SetVisible(true);
+  grip_->BringToFront();
 }
 
 void TsSkinProvider::UpdateScrollBar(TScrollBarKind kind, RECT client) {

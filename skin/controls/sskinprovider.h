@@ -25,6 +25,7 @@
 
 class TBitmap;
 class TCustomForm;
+class TsGrip;
 class TsScrollBar;
 class TsCommonData;
 class TWindowSubclass;
@@ -151,6 +152,7 @@ class TsSkinProvider : public TsSkinReceiver {
   // The bar of a direction while the form needs one (else nullptr), and how far the form is
   // scrolled that way.
   TsScrollBar* ScrollBar(TScrollBarKind kind) const { return scroll_bars_[kind]; }
+  TsGrip* ScrollGrip() const { return grip_; }
   int ScrollOffset(TScrollBarKind kind) const { return scroll_offsets_[kind]; }
   // Lays the bars out for the form's size and content: made, updated or freed.
   void UpdateScrollBars();
@@ -166,6 +168,7 @@ class TsSkinProvider : public TsSkinReceiver {
 
   bool saved_auto_scroll_ = false;
   TsScrollBar* scroll_bars_[2] = {};  // indexed by TScrollBarKind
+  TsGrip* grip_ = nullptr;            // in the corner between both bars
   int scroll_offsets_[2] = {};
   int content_extent_[2] = {};  // width, height, as if the form were not scrolled
   bool scrolling_ = false;

@@ -4,3 +4,5 @@ dravolin_test(skin_form_scroll_test
           ${PROJECT_SOURCE_DIR}/tests/toolkit/visual_test_classes.cpp
           ${PROJECT_SOURCE_DIR}/tests/toolkit/visual_test_main.cpp
   DEPENDS skin_controls DESKTOP)
+target_compile_definitions(skin_form_scroll_test PRIVATE "DRAVOLIN_SKIN_DIR=\"Z:${CMAKE_BINARY_DIR}/resources/skin\"")
+add_dependencies(skin_form_scroll_test dravolin_bitmaps)

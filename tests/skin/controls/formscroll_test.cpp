@@ -2,13 +2,25 @@
 // bars over the client area when the children reach beyond it, and scrolls the children.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "skin/controls/spanel.h"
 #include "skin/controls/sscrollbar.h"
 #include "skin/controls/sskinprovider.h"
 #include "skin/engine/scommondata.h"
+#include "skin/engine/sgenstyle.h"
+#include "skin/engine/smessages.h"
 #include "skin/engine/sskinmanager.h"
 #include "skin/engine/sskintables.h"
 #include "tests/toolkit/visual_test_classes.h"
+#include "toolkit/bitmap.h"
+#include "toolkit/classregistry.h"
 #include "toolkit/extctrls.h"
+#include "toolkit/formreader.h"
+#include "toolkit/streams.h"
 #include "toolkit/forms.h"
 
 namespace {
@@ -139,9 +151,19 @@ TEST_F(FormScroll, BothBarsLeaveEachOtherTheCorner) {
   EXPECT_EQ(v->GetHeight(), ClientHeight() - h->GetHeight());
   EXPECT_EQ(h->GetWidth(), ClientWidth() - v->GetWidth());
   EXPECT_EQ(h->GetTop() + h->GetHeight(), ClientHeight());
+  TsGrip* grip = provider->ScrollGrip();  // the corner between them
+  ASSERT_NE(grip, nullptr);
+  EXPECT_EQ(grip->GetLeft(), v->GetLeft());
+  EXPECT_EQ(grip->GetTop(), h->GetTop());
+  EXPECT_EQ(grip->GetLeft() + grip->GetWidth(), ClientWidth());
+  EXPECT_EQ(grip->GetTop() + grip->GetHeight(), ClientHeight());
   h->SetPosition(30);
   EXPECT_EQ(panel->GetLeft(), 10 - 30);
   EXPECT_EQ(v->GetLeft() + v->GetWidth(), ClientWidth());  // the bars are not scrolled away
+  EXPECT_EQ(grip->GetLeft(), v->GetLeft());
+  form->SetClientWidth(700);  // one bar left: the grip goes
+  EXPECT_EQ(Bar(sbHorizontal), nullptr);
+  EXPECT_EQ(provider->ScrollGrip(), nullptr);
 }
 
 TEST_F(FormScroll, TheFormsRangeAndIncrementCount) {
@@ -173,7 +195,67 @@ TEST_F(FormScroll, AFormWithoutAutoScrollOrWithoutTheSkinHasNoBars) {
   Show();
   ASSERT_NE(Bar(sbVertical), nullptr);
   Bar(sbVertical)->SetPosition(40);
-  manager->SetActive(false);  // the skin goes: so do the bars, and the form scrolls back
+  TMessage remove{SKM_REMOVESKIN, 0, 0, 0};
+  BroadcastToForm(form, remove);  // the skin goes: so do the bars, and the form scrolls back
   EXPECT_EQ(Bar(sbVertical), nullptr);
   EXPECT_EQ(panel->GetTop(), 10);
+}
+
+// ---- The internal skin ----------------------------------------------------------------------
+
+namespace {
+
+std::string ReadText(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// The window as the screen shows it, into DRAVOLIN_FORM_SCROLL_PICTURE when that names a file.
+void SavePicture(HWND window) {
+  const char* file = std::getenv("DRAVOLIN_FORM_SCROLL_PICTURE");
+  if (!file) return;
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  TBitmap* picture = New<TBitmap>();
+  picture->SetPixelFormat(pf24bit);
+  picture->SetSize(frame.right - frame.left, frame.bottom - frame.top);
+  HDC screen = GetDC(nullptr);
+  BitBlt(picture->GetCanvas()->GetHandle(), 0, 0, frame.right - frame.left, frame.bottom - frame.top, screen,
+         frame.left, frame.top, SRCCOPY);
+  ReleaseDC(nullptr, screen);
+  {
+    TFileStream out(file, fmCreate);
+    picture->SaveToStream(out);
+  }
+  Free(picture);
+}
+
+}  // namespace
+
+TEST_F(FormScroll, OnTheInternalSkinBothBarsAreSkinnedAndScroll) {
+  SkinGeneralData.clear();
+  RegisterSkinEngineClasses();
+  RegisterSkinControlsClasses();
+  const std::string fragment = ReadText(std::string(DRAVOLIN_SKIN_DIR) + "/internal_skin.fragment");
+  ASSERT_FALSE(fragment.empty()) << "the build has not written the skin";
+  ReadComponentFromText(
+      manager, "object Skins: TsSkinManager\n" + fragment + "SkinName = 'GrayPlastic (internal)'\nend\n",
+      "internal skin");
+  ASSERT_TRUE(SkinData().SkinLoaded);
+  MakeForm(true, RECT{10, 10, 600, 500});
+  panel->SetCaption("Content");
+  form->SetText("Scrolled form");
+  Show();
+  ASSERT_NE(Bar(sbVertical), nullptr);
+  ASSERT_NE(Bar(sbHorizontal), nullptr);
+  EXPECT_TRUE(Bar(sbVertical)->Skinned());
+  EXPECT_TRUE(Bar(sbHorizontal)->Skinned());
+  Bar(sbVertical)->SetPosition(100);
+  Bar(sbHorizontal)->SetPosition(60);
+  EXPECT_EQ(panel->GetTop(), 10 - 100);
+  EXPECT_EQ(panel->GetLeft(), 10 - 60);
+  ASSERT_TRUE(PumpUntil([&] { return !GetUpdateRect(form->GetHandle(), nullptr, FALSE); }));
+  SavePicture(form->GetHandle());
 }
