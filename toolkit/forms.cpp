@@ -75,6 +75,20 @@ void ReportCreationError(TObject* sender) {
 
 // ---- Construction -----------------------------------------------------------------------------
 
+TK_CLASS_INFO(TControlScrollBar, TPersistent)
+
+void TControlScrollBar::Publish(TPublisher<TControlScrollBar>& p) {
+  p.Integer("Range", &TControlScrollBar::GetRange, &TControlScrollBar::SetRange).Default(0);
+  p.Integer("Increment", &TControlScrollBar::GetIncrement, &TControlScrollBar::SetIncrement).Default(8);
+}
+
+void TControlScrollBar::Assign(TPersistent* source) {
+  auto* other = DynamicCast<TControlScrollBar>(source);
+  if (!other) return TPersistent::Assign(source);
+  range_ = other->range_;
+  increment_ = other->increment_;
+}
+
 TK_CLASS_INFO(TCustomForm, TWinControl)
 TK_CLASS_INFO(TForm, TCustomForm)
 
@@ -88,6 +102,9 @@ void TCustomForm::Publish(TPublisher<TCustomForm>& p) {
   p.Integer("ClientWidth", &TCustomForm::GetClientWidth, &TCustomForm::SetClientWidth);
   p.Integer("ClientHeight", &TCustomForm::GetClientHeight, &TCustomForm::SetClientHeight);
   p.Boolean("KeyPreview", &TCustomForm::GetKeyPreview, &TCustomForm::SetKeyPreview).Default(false);
+  p.Boolean("AutoScroll", &TCustomForm::GetAutoScroll, &TCustomForm::SetAutoScroll).Default(false);
+  p.Object("HorzScrollBar", &TCustomForm::GetHorzScrollBar, &TCustomForm::SetHorzScrollBar);
+  p.Object("VertScrollBar", &TCustomForm::GetVertScrollBar, &TCustomForm::SetVertScrollBar);
   p.Enumeration("WindowState", WindowStateInfo(), &TCustomForm::GetWindowState, &TCustomForm::SetWindowState)
       .Default(wsNormal);
   p.Object("ActiveControl", &TCustomForm::GetActiveControl, &TCustomForm::SetActiveControl);
@@ -136,6 +153,8 @@ void TCustomForm::Init() {
   canvas_->SetControl(this);
   icon_ = New<TIcon>();
   icon_->OnChange = TNotifyEvent(this, &TCustomForm::IconChanged);
+  horz_scroll_bar_ = New<TControlScrollBar>();
+  vert_scroll_bar_ = New<TControlScrollBar>();
   if (Screen) Screen->AddForm(this);
 }
 
@@ -145,6 +164,8 @@ TCustomForm::~TCustomForm() {
   if (Application && Application->main_form_ == this) Application->main_form_ = nullptr;
   Free(canvas_);
   Free(icon_);
+  Free(horz_scroll_bar_);
+  Free(vert_scroll_bar_);
 }
 
 void TCustomForm::AfterConstruction() {

@@ -60,6 +60,27 @@ using TShortCutEvent = TEvent<TMessage& /*message*/, bool& /*handled*/>;
 struct TCreateNew {};
 inline constexpr TCreateNew kCreateNew{};
 
+// What a form says about scrolling its client area in one direction. The toolkit's forms do not
+// scroll themselves; a form skin provider scrolls a form whose AutoScroll is set (see
+// TCustomForm::GetAutoScroll).
+class TControlScrollBar : public TPersistent {
+  TK_CLASS(TControlScrollBar, TPersistent)
+
+ public:
+  void Assign(TPersistent* source) override;
+  // The extent to scroll over; 0 leaves it to the controls' extent.
+  int GetRange() const { return range_; }
+  void SetRange(int range) { range_ = range < 0 ? 0 : range; }
+  // Pixels per arrow click.
+  int GetIncrement() const { return increment_; }
+  void SetIncrement(int increment) { increment_ = increment < 1 ? 1 : increment; }
+
+ private:
+  static void Publish(TPublisher<TControlScrollBar>& p);
+  int range_ = 0;
+  int increment_ = 8;
+};
+
 class TCustomForm : public TWinControl {
   TK_CLASS(TCustomForm, TWinControl)
   TK_MESSAGE_MAP
@@ -101,6 +122,13 @@ class TCustomForm : public TWinControl {
   void SetWindowState(TWindowState state);
   bool GetKeyPreview() const { return key_preview_; }
   void SetKeyPreview(bool key_preview) { key_preview_ = key_preview; }
+  // Whether the client area scrolls when the controls do not fit (done by a skin provider).
+  bool GetAutoScroll() const { return auto_scroll_; }
+  void SetAutoScroll(bool auto_scroll) { auto_scroll_ = auto_scroll; }
+  TControlScrollBar* GetHorzScrollBar() const { return horz_scroll_bar_; }
+  void SetHorzScrollBar(TControlScrollBar* bar) { horz_scroll_bar_->Assign(bar); }
+  TControlScrollBar* GetVertScrollBar() const { return vert_scroll_bar_; }
+  void SetVertScrollBar(TControlScrollBar* bar) { vert_scroll_bar_->Assign(bar); }
   TFormState GetFormState() const { return form_state_; }
   // The client size is applied after a form definition's frame properties.
   void SetClientWidth(int width) override;
@@ -192,6 +220,9 @@ class TCustomForm : public TWinControl {
   TPosition position_ = poDesigned;
   TWindowState window_state_ = wsNormal;
   bool key_preview_ = false;
+  bool auto_scroll_ = false;
+  TControlScrollBar* horz_scroll_bar_;
+  TControlScrollBar* vert_scroll_bar_;
   TFormState form_state_;
   TModalResult modal_result_ = mrNone;
   TWinControl* active_control_ = nullptr;

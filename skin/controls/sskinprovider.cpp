@@ -117,6 +117,9 @@ TsSkinProvider::TsSkinProvider(TComponent* owner)
   if (form_) {
     text_seen_on_cursor_ = text_seen_on_gettext_ = form_->GetCaption();
     saved_border_icons_ = form_->GetBorderIcons();
+    // The form's scrolling becomes ours, with skinned bars.
+    saved_auto_scroll_ = form_->GetAutoScroll();
+    if (!Designing()) form_->SetAutoScroll(false);
   }
 }
 
@@ -367,6 +370,11 @@ void TsSkinProvider::SkinnedProc(TMessage& message) {
     case WM_EXITSIZEMOVE: WMPosChanged(message); break;
     case WM_WINDOWPOSCHANGING:
       if (!common_data_->Updating()) CallPrevious(message);
+      MeasureContent();
+      break;
+    case WM_SIZE:
+      CallPrevious(message);
+      UpdateScrollBars();
       break;
     case WM_GETMINMAXINFO: WMGetMinMaxInfo(message); break;
     case WM_SYSCOLORCHANGE:
@@ -440,6 +448,9 @@ void TsSkinProvider::NewSkin(TMessage& message, bool skinned) {
   FreeAndNil(caption_band_);
   region_dirty_ = true;
   common_data_->BGChanged = true;
+  for (TsScrollBar* bar : scroll_bars_)
+    if (bar) bar->Perform(message.Msg, message.WParam, message.LParam);
+  UpdateScrollBars();
   if (form_->HandleAllocated()) SendMessageA(form_->GetHandle(), WM_NCPAINT, message.WParam, message.LParam);
 }
 
@@ -447,6 +458,7 @@ void TsSkinProvider::RemoveSkin(bool skinned) {
   common_data_->SkinIndex = common_data_->BorderIndex = -1;
   common_data_->BGChanged = true;
   if (Designing() || !form_ || FormDestroying()) return;
+  UpdateScrollBars();
   FreeAndNil(caption_band_);
   region_dirty_ = true;
   if (form_->HandleAllocated()) SetWindowRgn(form_->GetHandle(), nullptr, TRUE);
@@ -492,6 +504,7 @@ void TsSkinProvider::WMSetText(TMessage& message) {
 void TsSkinProvider::WMActivate(TMessage& message) {
   CallPrevious(message);
   if (FormCreating()) return;
+  UpdateScrollBars();
   activated_once_ = true;
   common_data_->BGChanged = true;
   if (HasBorder()) SendMessageA(form_->GetHandle(), WM_NCPAINT, 0, 0);
@@ -516,6 +529,10 @@ void TsSkinProvider::WMNCActivate(TMessage& message) {
 void TsSkinProvider::WMPosChanged(TMessage& message) {
   region_dirty_ = true;
   CallPrevious(message);
+  // A form shown without being activated lays its bars out here.
+  if (message.Msg == WM_WINDOWPOSCHANGED &&
+      (reinterpret_cast<WINDOWPOS*>(message.LParam)->flags & SWP_SHOWWINDOW))
+    UpdateScrollBars();
   TBitmap* cache = common_data_->GetCacheBmp();
   if (cache->GetWidth() == form_->GetWidth() && cache->GetHeight() == form_->GetHeight()) return;
   if (!FormCreating()) common_data_->BGChanged = true;

@@ -21,9 +21,12 @@
 #include "toolkit/components.h"
 #include "toolkit/controls.h"
 #include "toolkit/forms.h"
+#include "toolkit/stdctrls.h"
 
 class TBitmap;
 class TCustomForm;
+class TsGrip;
+class TsScrollBar;
 class TsCommonData;
 class TWindowSubclass;
 
@@ -40,6 +43,7 @@ class TsSkinProvider : public TsSkinReceiver {
   ~TsSkinProvider() override;
   void AfterConstruction() override;
   void Loaded() override;
+  void Notification(TComponent* component, TOperation operation) override;
   bool IsFormProvider() const override { return true; }
   // The manager's broadcast: the window procedure, whether or not the subclass is installed.
   void SkinMessage(TMessage& message) override { WndProc(message); }
@@ -142,6 +146,32 @@ class TsSkinProvider : public TsSkinReceiver {
   POINT GripPoint() const;
   int TitleBarWidth(int mask_index) const;
   void RefreshMenuBar();
+
+  // ---- Scrolling a form whose AutoScroll was set, with skinned bars (sproviderscroll.cpp)
+ public:
+  // The bar of a direction while the form needs one (else nullptr), and how far the form is
+  // scrolled that way.
+  TsScrollBar* ScrollBar(TScrollBarKind kind) const { return scroll_bars_[kind]; }
+  TsGrip* ScrollGrip() const { return grip_; }
+  int ScrollOffset(TScrollBarKind kind) const { return scroll_offsets_[kind]; }
+  // Lays the bars out for the form's size and content: made, updated or freed.
+  void UpdateScrollBars();
+
+ private:
+  bool ScrollingAllowed() const;
+  bool OwnScrollPart(TControl* control) const;
+  void MeasureContent();
+  void UpdateScrollBar(TScrollBarKind kind, RECT client);
+  void FreeScrollBar(TScrollBarKind kind);
+  void ScrollBy(TScrollBarKind kind, int delta);
+  void ScrollBarChange(TObject* sender);
+
+  bool saved_auto_scroll_ = false;
+  TsScrollBar* scroll_bars_[2] = {};  // indexed by TScrollBarKind
+  TsGrip* grip_ = nullptr;            // in the corner between both bars
+  int scroll_offsets_[2] = {};
+  int content_extent_[2] = {};  // width, height, as if the form were not scrolled
+  bool scrolling_ = false;
 
   TCustomForm* form_ = nullptr;
   TWindowSubclass* subclass_;
