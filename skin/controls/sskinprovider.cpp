@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "skin/controls/sbuttons.h"
 #include "skin/controls/smdiform.h"
 #include "skin/controls/smessagedlg.h"
 #include "skin/engine/sbevels.h"
@@ -84,6 +85,7 @@ void TsSkinProvider::Publish(TPublisher<TsSkinProvider>& p) {
 
 void RegisterSkinControlsClasses() {
   RegisterClasses({TsSkinProvider::StaticClass(), TsTitleButton::StaticClass()});
+  RegisterSkinButtonsClasses();
   RegisterSkinDialogClasses();
 }
 
