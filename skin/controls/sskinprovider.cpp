@@ -5,8 +5,11 @@
 #include <algorithm>
 
 #include "skin/controls/sbuttons.h"
+#include "skin/controls/slistbox.h"
 #include "skin/controls/smdiform.h"
 #include "skin/controls/smessagedlg.h"
+#include "skin/controls/sscrollbar.h"
+#include "skin/controls/supdown.h"
 #include "skin/engine/sbevels.h"
 #include "skin/engine/scommondata.h"
 #include "skin/engine/sctrlutils.h"
@@ -87,6 +90,9 @@ void RegisterSkinControlsClasses() {
   RegisterClasses({TsSkinProvider::StaticClass(), TsTitleButton::StaticClass()});
   RegisterSkinButtonsClasses();
   RegisterSkinDialogClasses();
+  RegisterSkinScrollClasses();
+  RegisterSkinListBoxClasses();
+  RegisterSkinUpDownClasses();
 }
 
 // ---- Life ------------------------------------------------------------------------------------
