@@ -26,10 +26,6 @@ const TEnumInfo& ToolButtonStyleInfo() {
   static const TEnumInfo info{"tbsButton", "tbsCheck", "tbsDropDown", "tbsSeparator", "tbsDivider"};
   return info;
 }
-const TEnumInfo& ButtonLayoutInfo() {
-  static const TEnumInfo info{"blGlyphLeft", "blGlyphRight", "blGlyphTop", "blGlyphBottom"};
-  return info;
-}
 const TEnumInfo& DisabledKindInfo() {
   static const TEnumInfo info{"dkBlended", "dkGrayed"};
   return info;

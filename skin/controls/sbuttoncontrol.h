@@ -226,5 +226,5 @@ class TsButtonControl : public TCustomControl, public TsOwnerQueries, public TsS
 
 // The enumerations' value names, for the form reader and the tests.
 const TEnumInfo& ToolButtonStyleInfo();
-const TEnumInfo& ButtonLayoutInfo();
+// ButtonLayoutInfo: the toolkit's (toolkit/buttons.h).
 const TEnumInfo& DisabledKindInfo();

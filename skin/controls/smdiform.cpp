@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "skin/controls/sscrollbar.h"
 #include "skin/controls/sskinprovider.h"
 #include "skin/engine/scommondata.h"
 #include "skin/engine/sctrlutils.h"
@@ -251,12 +252,11 @@ TsMDIScrollBar* TsMDIForm::PlaceBar(TsMDIScrollBar*& bar, bool vertical, const S
     bar->OnChange = TNotifyEvent(this, &TsMDIForm::BarChanged);
   }
   guard_ = true;
-  // Positions run 0 .. nMax: the page is the thumb's share of a range a page longer.
+  // Positions run 0 .. nMax; the page only sizes the slider.
   const int page = static_cast<int>(info.nPage);
-  bar->SetPageSize(0);
-  bar->SetParams(std::clamp(info.nPos, 0, std::max(info.nMax, 0)), 0, std::max(info.nMax, 0) + page - 1);
+  bar->SetParams(std::clamp(info.nPos, 0, std::max(info.nMax, 0)), 0, std::max(info.nMax, 0));
   bar->SetPageSize(page);
-  bar->SetLargeChange(page);
+  bar->SetLargeChange(static_cast<uint16_t>(page));
   guard_ = false;
   const int left = AlignedExtent(alLeft), top = AlignedExtent(alTop);
   const int cx = GetSystemMetrics(SM_CXVSCROLL), cy = GetSystemMetrics(SM_CYHSCROLL);

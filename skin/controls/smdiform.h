@@ -12,12 +12,12 @@
 class TCustomForm;
 class TMenuItem;
 class TPanel;
-class TScrollBar;
+class TsScrollBar;
 class TWindowSubclass;
 class TsSkinProvider;
 
 // The bars the client's scrolling goes through, and the corner between them.
-using TsMDIScrollBar = TScrollBar;
+using TsMDIScrollBar = TsScrollBar;
 using TsMDIGrip = TPanel;
 
 class TsMDIForm : public TPersistent {

@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <array>
 
+#include "skin/controls/sbuttons.h"
 #include "skin/controls/sskinprovider.h"
 #include "skin/engine/scommondata.h"
 #include "skin/engine/sctrlutils.h"
 #include "skin/engine/sutils.h"
-#include "toolkit/buttons.h"
 #include "toolkit/extctrls.h"
 #include "toolkit/labels.h"
 #include "toolkit/picture.h"
@@ -169,7 +169,7 @@ void TsMessageForm::Build(const std::string& msg, TMsgDlgType type, TMsgDlgButto
   for (int k = 0; k < static_cast<int>(kButtonKinds.size()); ++k) {
     const auto kind = static_cast<TMsgDlgBtn>(k);
     if (!buttons.Contains(kind)) continue;
-    auto* button = New<TBitBtn>(this);
+    auto* button = New<TsBitBtn>(this);
     button->SetName(kButtonKinds[k].name);
     button->SetParent(this);
     button->SetCaption(kButtonKinds[k].caption);

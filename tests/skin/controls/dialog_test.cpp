@@ -7,6 +7,7 @@
 #include <functional>
 #include <sstream>
 
+#include "skin/controls/sbuttons.h"
 #include "skin/controls/smessagedlg.h"
 #include "skin/controls/sskinprovider.h"
 #include "skin/engine/scommondata.h"
@@ -15,7 +16,6 @@
 #include "skin_test_support.h"
 #include "tests/toolkit/visual_test_classes.h"
 #include "toolkit/bitmap.h"
-#include "toolkit/buttons.h"
 #include "toolkit/canvas.h"
 #include "toolkit/extctrls.h"
 #include "toolkit/formreader.h"
@@ -28,10 +28,10 @@ T* Find(TComponent* form, const char* name) {
   return DynamicCast<T>(form->FindComponent(name));
 }
 
-std::vector<TBitBtn*> Buttons(TCustomForm* form) {
-  std::vector<TBitBtn*> list;
+std::vector<TsBitBtn*> Buttons(TCustomForm* form) {
+  std::vector<TsBitBtn*> list;
   for (int i = 0; i < form->GetComponentCount(); ++i)
-    if (auto* b = DynamicCast<TBitBtn>(form->GetComponent(i))) list.push_back(b);
+    if (auto* b = DynamicCast<TsBitBtn>(form->GetComponent(i))) list.push_back(b);
   return list;
 }
 
@@ -63,13 +63,13 @@ TEST_F(DialogLayout, ACaptionMeasuredOnceKeepsItsWidthAfterAFontChange) {
   form->Build("Big", mtConfirmation, {mbNoToAll});
   const int big = MessageDlgCaptionWidth(mbNoToAll);
   EXPECT_GT(big, 150);
-  EXPECT_GE(Find<TBitBtn>(form, "NoToAll")->GetWidth(), big);
+  EXPECT_GE(Find<TsBitBtn>(form, "NoToAll")->GetWidth(), big);
 
   Make("Small", mtConfirmation, {mbNoToAll, mbOK});
   EXPECT_EQ(MessageDlgCaptionWidth(mbNoToAll), big);
   // Every button takes the widest caption's width, the one kept from the big font.
-  EXPECT_EQ(Find<TBitBtn>(form, "NoToAll")->GetWidth(), big);
-  EXPECT_EQ(Find<TBitBtn>(form, "OK")->GetWidth(), big);
+  EXPECT_EQ(Find<TsBitBtn>(form, "NoToAll")->GetWidth(), big);
+  EXPECT_EQ(Find<TsBitBtn>(form, "OK")->GetWidth(), big);
   EXPECT_LT(MessageDlgCaptionWidth(mbOK), big);
 }
 
@@ -100,7 +100,7 @@ TEST_F(DialogLayout, ALongMessageWrapsAtHalfTheScreenWidth) {
   EXPECT_GT(label->GetWidth(), half * 3 / 4);
   EXPECT_GE(label->GetHeight(), 5 * line);
   // The buttons sit below the text.
-  EXPECT_GT(Find<TBitBtn>(form, "OK")->GetTop(), label->GetTop() + label->GetHeight());
+  EXPECT_GT(Find<TsBitBtn>(form, "OK")->GetTop(), label->GetTop() + label->GetHeight());
 }
 
 TEST_F(DialogLayout, TheCustomTypeHasNoIconAndTheApplicationsTitle) {
@@ -117,7 +117,7 @@ TEST_F(DialogLayout, TheCustomTypeHasNoIconAndTheApplicationsTitle) {
 
 TEST_F(DialogLayout, ButtonsComeInTheTablesOrderCentredWithTheirResults) {
   Make("Question", mtConfirmation, {mbHelp, mbNo, mbYes});
-  std::vector<TBitBtn*> list = Buttons(form);
+  std::vector<TsBitBtn*> list = Buttons(form);
   ASSERT_EQ(list.size(), 3u);
   EXPECT_EQ(list[0]->GetName(), "Yes");
   EXPECT_EQ(list[1]->GetName(), "No");
@@ -132,11 +132,11 @@ TEST_F(DialogLayout, ButtonsComeInTheTablesOrderCentredWithTheirResults) {
   EXPECT_LE(std::abs(right - list[0]->GetLeft()), 1);
   // Without OK or Yes Retry is the default; without Cancel, No or OK nothing cancels.
   Make("Failed", mtError, {mbAbort, mbRetry, mbIgnore});
-  for (TBitBtn* b : Buttons(form)) {
+  for (TsBitBtn* b : Buttons(form)) {
     EXPECT_EQ(b->GetDefault(), b->GetName() == "Retry");
     EXPECT_FALSE(b->GetCancel());
   }
-  EXPECT_EQ(Find<TBitBtn>(form, "Abort")->GetModalResult(), mrAbort);
+  EXPECT_EQ(Find<TsBitBtn>(form, "Abort")->GetModalResult(), mrAbort);
 }
 
 // ---- Shown modally on the internal skin --------------------------------------------------------
@@ -163,6 +163,13 @@ class TAnswerer : public TObject {
     answer(form);
   }
 };
+
+// A click posted to a button's window: pressed and let go at its centre.
+void PostClick(TWinControl* button) {
+  const LPARAM centre = MAKELPARAM(button->GetWidth() / 2, button->GetHeight() / 2);
+  PostMessageA(button->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, centre);
+  PostMessageA(button->GetHandle(), WM_LBUTTONUP, 0, centre);
+}
 
 // The window as it is on the screen, frame included.
 TBitmap* Screenshot(TCustomForm* form) {
@@ -232,9 +239,7 @@ TEST_F(SkinnedDialog, ASkinWarningIsShownSkinnedAndAnsweredWithEnter) {
 }
 
 TEST_F(SkinnedDialog, TheResultIsTheClickedButtonsAndEscapeCancels) {
-  answerer.answer = [](TsMessageForm* form) {
-    PostMessageA(DynamicCast<TBitBtn>(form->FindComponent("No"))->GetHandle(), BM_CLICK, 0, 0);
-  };
+  answerer.answer = [](TsMessageForm* form) { PostClick(DynamicCast<TsBitBtn>(form->FindComponent("No"))); };
   EXPECT_EQ(sMessageDlg("Save the heat?", mtConfirmation, {mbYes, mbNo, mbCancel}, 0), mrNo);
   EXPECT_EQ(answerer.caption, "Confirm");
 
@@ -249,7 +254,7 @@ TEST_F(SkinnedDialog, TheResultIsTheClickedButtonsAndEscapeCancels) {
   POINT placed{};
   answerer.answer = [&](TsMessageForm* form) {
     placed = {form->GetLeft(), form->GetTop()};
-    PostMessageA(DynamicCast<TBitBtn>(form->FindComponent("YesToAll"))->GetHandle(), BM_CLICK, 0, 0);
+    PostClick(DynamicCast<TsBitBtn>(form->FindComponent("YesToAll")));
   };
   EXPECT_EQ(sMessageDlgPosHelp("Overwrite?", mtWarning, {mbYes, mbYesToAll}, 0, 10, 20, ""), mrYesToAll);
   EXPECT_EQ(placed.x, 10);

@@ -18,7 +18,7 @@
 #include "toolkit/extctrls.h"
 #include "toolkit/formreader.h"
 #include "toolkit/menus.h"
-#include "toolkit/stdctrls.h"
+#include "skin/controls/sscrollbar.h"
 
 namespace {
 
