@@ -8,6 +8,7 @@
 #include "skin/controls/slistbox.h"
 #include "skin/controls/smdiform.h"
 #include "skin/controls/smessagedlg.h"
+#include "skin/controls/spanel.h"
 #include "skin/controls/sscrollbar.h"
 #include "skin/controls/supdown.h"
 #include "skin/engine/sbevels.h"
@@ -93,6 +94,7 @@ void RegisterSkinControlsClasses() {
   RegisterSkinScrollClasses();
   RegisterSkinListBoxClasses();
   RegisterSkinUpDownClasses();
+  RegisterSkinPanelClasses();
 }
 
 // ---- Life ------------------------------------------------------------------------------------

@@ -4,8 +4,15 @@
 #include "toolkit/bitmap.h"
 #include "toolkit/jpeg.h"
 
-// ControlBevelInfo and EditorBevelInfo are the style properties' (sstyleprops.cpp): one
-// definition each, or a program that links both units fails.
+const TEnumInfo& ControlBevelInfo() {
+  static const TEnumInfo info{"cbNone", "cbRaisedSoft", "cbLoweredSoft", "cbRaisedHard", "cbLoweredHard"};
+  return info;
+}
+
+const TEnumInfo& EditorBevelInfo() {
+  static const TEnumInfo info{"ebNone", "ebRaised", "ebLowered", "ebAsTopBorder", "ebAsBottomBorder"};
+  return info;
+}
 
 // ---- TsSkinGeneral -------------------------------------------------------------------------
 

@@ -62,14 +62,7 @@ TsGenStyle* OwnerStyle(const TPersistent* object) {
   return nullptr;
 }
 
-const TEnumInfo& EditorBevelInfo() {
-  static const TEnumInfo info{"ebNone", "ebRaised", "ebLowered", "ebAsTopBorder", "ebAsBottomBorder"};
-  return info;
-}
-const TEnumInfo& ControlBevelInfo() {
-  static const TEnumInfo info{"cbNone", "cbRaisedSoft", "cbLoweredSoft", "cbRaisedHard", "cbLoweredHard"};
-  return info;
-}
+// EditorBevelInfo and ControlBevelInfo live with the stored skin, which names the same values.
 const TEnumInfo& SelectionModeInfo() {
   static const TEnumInfo info{"msBorder", "msColor"};
   return info;
@@ -205,24 +198,26 @@ void SetCaptionLabelFactory(TsCaptionLabelFactory factory) { caption_label_facto
 // Forgets the label when it is freed by someone else (its parent going away first).
 class TsStyleCaption::TLabelWatch : public TComponent {
  public:
-  explicit TLabelWatch(TCustomLabel* label) : TComponent(nullptr), label_(label) { FreeNotification(label); }
-  TCustomLabel* GetLabel() const { return label_; }
+  explicit TLabelWatch(TsCaptionLabel* label) : TComponent(nullptr), label_(label) {
+    FreeNotification(label->LabelControl());
+  }
+  TsCaptionLabel* GetLabel() const { return label_; }
   void FreeLabel() {
-    TCustomLabel* label = label_;
+    TsCaptionLabel* label = label_;
     if (!label) return;
-    RemoveFreeNotification(label);
+    RemoveFreeNotification(label->LabelControl());
     label_ = nullptr;
-    Free(label);
+    Free(label->LabelControl());
   }
 
  protected:
   void Notification(TComponent* component, TOperation operation) override {
     TComponent::Notification(component, operation);
-    if (operation == opRemove && component == label_) label_ = nullptr;
+    if (operation == opRemove && label_ && component == label_->LabelControl()) label_ = nullptr;
   }
 
  private:
-  TCustomLabel* label_;
+  TsCaptionLabel* label_;
 };
 
 TK_ABSTRACT_CLASS_INFO(TsStyleCaption, TPersistent)
@@ -257,18 +252,21 @@ void TsStyleCaption::Assign(TPersistent* source) {
   PlaceLabel();
 }
 
-TCustomLabel* TsStyleCaption::GetLabel() const { return watch_ ? watch_->GetLabel() : nullptr; }
+TControl* TsStyleCaption::GetLabel() const {
+  TsCaptionLabel* label = watch_ ? watch_->GetLabel() : nullptr;
+  return label ? label->LabelControl() : nullptr;
+}
 
 void TsStyleCaption::SetFont(TFont* font) { font_->Assign(font); }
 
 void TsStyleCaption::FontChanged(TObject*) {
-  if (TCustomLabel* label = GetLabel()) label->GetFont()->Assign(font_);
+  if (TControl* label = GetLabel()) label->GetFont()->Assign(font_);
   PlaceLabel();
 }
 
 void TsStyleCaption::SetText(const std::string& text) {
   text_ = text;
-  if (TCustomLabel* label = GetLabel()) label->SetCaption(text_);
+  if (TControl* label = GetLabel()) label->SetCaption(text_);
   PlaceLabel();
 }
 
@@ -294,17 +292,19 @@ void TsStyleCaption::SetActive(bool active) {
 void TsStyleCaption::CreateLabel() {
   TControl* control = OwnerControl(this);
   if (!control || !control->GetParent() || !caption_label_factory || GetLabel()) return;
-  TCustomLabel* label = caption_label_factory();
-  if (!label) return;
-  watch_ = New<TLabelWatch>(label);
+  TsCaptionLabel* made = caption_label_factory();
+  if (!made) return;
+  watch_ = New<TLabelWatch>(made);
+  TControl* label = made->LabelControl();
   if (text_.empty()) text_ = control->GetName();
   try {
     label->SetName(control->GetName().empty() ? std::string() : control->GetName() + "Label");
   } catch (const Exception&) {
     // A name another component has already: the label stays unnamed.
   }
+  // The parent first: a skinned label takes its layout values only once it has one.
   label->SetParent(control->GetParent());
-  label->SetFocusControl(DynamicCast<TWinControl>(control));
+  made->SetFocusControl(DynamicCast<TWinControl>(control));
   label->GetFont()->Assign(font_);
   label->SetCaption(text_);
   label->SetVisible(control->GetVisible());
@@ -324,15 +324,19 @@ void TsStyleCaption::FreeLabel() {
 }
 
 void TsStyleCaption::PlaceLabel() {
-  TCustomLabel* label = GetLabel();
+  TsCaptionLabel* made = watch_ ? watch_->GetLabel() : nullptr;
   TControl* control = OwnerControl(this);
-  if (!label || !control || !control->GetParent()) return;
+  if (!made || !control || !control->GetParent()) return;
+  TControl* label = made->LabelControl();
   static constexpr TAlignment kAlignment[] = {taRightJustify, taLeftJustify, taCenter, taRightJustify};
-  label->SetTransparent(true);
-  label->SetAlignment(kAlignment[layout_]);
-  label->SetWordWrap(max_width_ != 0);
-  label->SetAutoSize(true);
+  made->SetTransparent(true);
+  made->SetAlignment(kAlignment[layout_]);
+  made->SetAutoSize(true);
+  // The width first, so that wrapped words are measured at the width the label keeps.
   if (max_width_ != 0) label->SetWidth(max_width_);
+  made->SetWordWrap(max_width_ != 0);
+  made->AdjustBounds();
+  if (max_width_ != 0) label->SetWidth(max_width_);  // wrapped lines may come out narrower
   const int w = label->GetWidth(), h = label->GetHeight();
   const int left = control->GetLeft(), top = control->GetTop();
   switch (layout_) {

@@ -17,17 +17,18 @@
 #include "skin/engine/sborders.h"  // TsPredefinedBorders: the border painter takes the same choice
 #include "skin/engine/sskintables.h"
 #include "toolkit/colors.h"
+#include "toolkit/controls.h"
 #include "toolkit/graphics.h"
 #include "toolkit/persistent.h"
 #include "toolkit/sets.h"
 
 class TBitmap;
 class TControl;
-class TCustomLabel;
 class TComponent;
 class TEnumInfo;
 class TFont;
 class TPicture;
+class TWinControl;
 class TsGenStyle;
 template <class C>
 class TPublisher;
@@ -131,9 +132,26 @@ class TsEditorPainting : public TPersistent {
   TsEditorBevel bevel_ = ebAsBottomBorder;
 };
 
+// What a style caption sets on its label beyond a control's own properties. The label must
+// have its parent before these are set: a skinned label ignores them without one.
+class TsCaptionLabel {
+ public:
+  virtual TControl* LabelControl() = 0;
+  virtual void SetFocusControl(TWinControl* control) = 0;
+  virtual void SetAlignment(TAlignment alignment) = 0;
+  virtual void SetTransparent(bool transparent) = 0;
+  virtual void SetWordWrap(bool word_wrap) = 0;
+  virtual void SetAutoSize(bool auto_size) = 0;
+  // Sizes the label to its text now (at its present width when words wrap).
+  virtual void AdjustBounds() = 0;
+
+ protected:
+  ~TsCaptionLabel() = default;
+};
+
 // Creates the label of a style caption, owned by nobody (the caption frees it). The skinned
 // label registers one; without a factory an active caption shows no label.
-using TsCaptionLabelFactory = TCustomLabel* (*)();
+using TsCaptionLabelFactory = TsCaptionLabel* (*)();
 void SetCaptionLabelFactory(TsCaptionLabelFactory factory);
 
 // A label beside the style's control, shown while Active.
@@ -158,7 +176,7 @@ class TsStyleCaption : public TPersistent {
   void SetLayout(TsCaptionLayout layout);
 
   // The label while Active (and a factory made one); null otherwise.
-  TCustomLabel* GetLabel() const;
+  TControl* GetLabel() const;
   // Puts the label beside the control again (after the control moved or changed its size).
   void PlaceLabel();
   // Makes the label of an active caption that could not have one yet (the control had no

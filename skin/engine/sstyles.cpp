@@ -274,13 +274,13 @@ void TsCustomStyle::WndProc(TMessage& message) {
     case WM_SIZE: BoundsChanged(); break;
     case WM_FONTCHANGE:
     case CM_ENABLEDCHANGED:
-      if (TCustomLabel* label = caption_->GetActive() ? caption_->GetLabel() : nullptr) {
+      if (TControl* label = caption_->GetActive() ? caption_->GetLabel() : nullptr) {
         label->SetEnabled(owner_->GetEnabled());
         label->Invalidate();
       }
       break;
     case CM_VISIBLECHANGED:
-      if (TCustomLabel* label = caption_->GetActive() ? caption_->GetLabel() : nullptr)
+      if (TControl* label = caption_->GetActive() ? caption_->GetLabel() : nullptr)
         label->SetVisible(owner_->GetVisible());
       break;
   }

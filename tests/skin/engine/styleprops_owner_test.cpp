@@ -160,9 +160,16 @@ TEST_F(StylePropsOwner, GlyphModeInvalidatesTheControlsStyle) {
 
 // ---- Caption label ---------------------------------------------------------------------------
 
-class TTestLabel : public TLabel {
+class TTestLabel : public TLabel, public TsCaptionLabel {
  public:
   TTestLabel() : TLabel(nullptr) { ++made; }
+  TControl* LabelControl() override { return this; }
+  void SetFocusControl(TWinControl* control) override { TLabel::SetFocusControl(control); }
+  void SetAlignment(TAlignment alignment) override { TLabel::SetAlignment(alignment); }
+  void SetTransparent(bool transparent) override { TLabel::SetTransparent(transparent); }
+  void SetWordWrap(bool word_wrap) override { TLabel::SetWordWrap(word_wrap); }
+  void SetAutoSize(bool auto_size) override { TLabel::SetAutoSize(auto_size); }
+  void AdjustBounds() override { TLabel::AdjustBounds(); }
   static int made;
 };
 int TTestLabel::made = 0;
@@ -170,7 +177,7 @@ int TTestLabel::made = 0;
 class StyleCaption : public StylePropsOwner {
  protected:
   StyleCaption() {
-    SetCaptionLabelFactory([]() -> TCustomLabel* { return New<TTestLabel>(); });
+    SetCaptionLabelFactory([]() -> TsCaptionLabel* { return New<TTestLabel>(); });
   }
   ~StyleCaption() override {
     Free(caption_);
@@ -182,7 +189,7 @@ class StyleCaption : public StylePropsOwner {
 TEST_F(StyleCaption, ActiveMakesALabelBesideTheControl) {
   caption_->SetText("Driver");
   caption_->SetActive(true);
-  TCustomLabel* label = caption_->GetLabel();
+  auto* label = DynamicCast<TCustomLabel>(caption_->GetLabel());
   ASSERT_TRUE(label);
   EXPECT_EQ(label->GetName(), "Edit1Label");
   EXPECT_EQ(label->GetParent(), parent_);
@@ -201,7 +208,7 @@ TEST_F(StyleCaption, ActiveMakesALabelBesideTheControl) {
 TEST_F(StyleCaption, LayoutPutsTheLabelAboveTheControl) {
   caption_->SetText("Car");
   caption_->SetActive(true);
-  TCustomLabel* label = caption_->GetLabel();
+  auto* label = DynamicCast<TCustomLabel>(caption_->GetLabel());
   ASSERT_TRUE(label);
   caption_->SetLayout(sclTopLeft);
   EXPECT_EQ(label->GetLeft(), control_->GetLeft());

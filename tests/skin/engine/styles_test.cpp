@@ -662,11 +662,23 @@ TEST_F(Styles, BackgroundMessagesActForTheirGroupOrTheCommonOne) {
 
 // ---- The caption label ---------------------------------------------------------------------
 
+class TCaptionTestLabel : public TLabel, public TsCaptionLabel {
+ public:
+  TCaptionTestLabel() : TLabel(nullptr) {}
+  TControl* LabelControl() override { return this; }
+  void SetFocusControl(TWinControl* control) override { TLabel::SetFocusControl(control); }
+  void SetAlignment(TAlignment alignment) override { TLabel::SetAlignment(alignment); }
+  void SetTransparent(bool transparent) override { TLabel::SetTransparent(transparent); }
+  void SetWordWrap(bool word_wrap) override { TLabel::SetWordWrap(word_wrap); }
+  void SetAutoSize(bool auto_size) override { TLabel::SetAutoSize(auto_size); }
+  void AdjustBounds() override { TLabel::AdjustBounds(); }
+};
+
 class StyleCaptionLabel : public Styles {
  protected:
   void SetUp() override {
     Styles::SetUp();
-    SetCaptionLabelFactory([]() -> TCustomLabel* { return New<TLabel>(nullptr); });
+    SetCaptionLabelFactory([]() -> TsCaptionLabel* { return New<TCaptionTestLabel>(); });
   }
   void TearDown() override {
     SetCaptionLabelFactory(nullptr);
@@ -683,7 +695,7 @@ class StyleCaptionLabel : public Styles {
 
 TEST_F(StyleCaptionLabel, TheLabelFollowsItsControlUnlessTheControlKeepsIt) {
   auto* edit = Captioned(COC_TsEdit);
-  TCustomLabel* label = edit->style->GetCaption()->GetLabel();
+  TControl* label = edit->style->GetCaption()->GetLabel();
   ASSERT_TRUE(label);
   const int gap = edit->GetLeft() - label->GetLeft();
   edit->SetLeft(150);
@@ -695,7 +707,7 @@ TEST_F(StyleCaptionLabel, TheLabelFollowsItsControlUnlessTheControlKeepsIt) {
 
   // A combo box that answers the caption query keeps its label where it is.
   auto* combo = Captioned(COC_TsComboBox);
-  TCustomLabel* combo_label = combo->style->GetCaption()->GetLabel();
+  TControl* combo_label = combo->style->GetCaption()->GetLabel();
   ASSERT_TRUE(combo_label);
   const int left = combo_label->GetLeft();
   combo->caption_query_answer = 1;
