@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "skin/controls/spanel.h"
 #include "skin/controls/sscrollbar.h"
 #include "skin/controls/sskinprovider.h"
 #include "skin/engine/scommondata.h"
@@ -11,10 +12,8 @@
 #include "skin/engine/sskinmanager.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/canvas.h"
-#include "toolkit/extctrls.h"
 #include "toolkit/forms.h"
 #include "toolkit/menus.h"
-#include "toolkit/stdctrls.h"
 #include "toolkit/winsubclass.h"
 
 namespace {
@@ -229,7 +228,6 @@ void TsMDIForm::UpdateScrollBars() {
   if (vert_bar_ && horz_bar_) {
     if (!grip_) {
       grip_ = New<TsMDIGrip>(form_);
-      grip_->SetBevelOuter(bvNone);
       grip_->SetParent(form_);
     }
     grip_->SetBounds(vert_bar_->GetLeft() + 1, horz_bar_->GetTop() + 1, GetSystemMetrics(SM_CXVSCROLL),

@@ -11,14 +11,14 @@
 
 class TCustomForm;
 class TMenuItem;
-class TPanel;
+class TsGrip;
 class TsScrollBar;
 class TWindowSubclass;
 class TsSkinProvider;
 
 // The bars the client's scrolling goes through, and the corner between them.
 using TsMDIScrollBar = TsScrollBar;
-using TsMDIGrip = TPanel;
+using TsMDIGrip = TsGrip;
 
 class TsMDIForm : public TPersistent {
   TK_CLASS(TsMDIForm, TPersistent)

@@ -8,12 +8,12 @@
 #include <array>
 
 #include "skin/controls/sbuttons.h"
+#include "skin/controls/slabel.h"
 #include "skin/controls/sskinprovider.h"
 #include "skin/engine/scommondata.h"
 #include "skin/engine/sctrlutils.h"
 #include "skin/engine/sutils.h"
 #include "toolkit/extctrls.h"
-#include "toolkit/labels.h"
 #include "toolkit/picture.h"
 
 namespace {
@@ -152,11 +152,10 @@ void TsMessageForm::Build(const std::string& msg, TMsgDlgType type, TMsgDlgButto
     image->SetBounds(h_margin, v_margin, kIconSize, kIconSize);
   }
 
-  auto* label = New<TLabel>(this);
+  auto* label = New<TsLabel>(this);
   label->SetName("Message");
   label->SetParent(this);
   label->SetWordWrap(true);
-  label->SetTransparent(true);  // over the skinned background
   label->SetCaption(msg);
   int left = block_width - text_width + h_margin;
   if (right_to_left) left = GetClientWidth() - left - text_width;

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "skin/controls/sbuttons.h"
+#include "skin/controls/slabel.h"
 #include "skin/controls/smessagedlg.h"
 #include "skin/controls/sskinprovider.h"
 #include "skin/engine/scommondata.h"
@@ -19,7 +20,6 @@
 #include "toolkit/canvas.h"
 #include "toolkit/extctrls.h"
 #include "toolkit/formreader.h"
-#include "toolkit/labels.h"
 
 namespace {
 
@@ -77,7 +77,7 @@ TEST_F(DialogLayout, AnEmptyButtonSetTakesItsWidthFromTheTextAlone) {
   Make("Only a few words", mtWarning, {});
   EXPECT_TRUE(Buttons(form).empty());
   auto* image = Find<TImage>(form, "Image");
-  auto* label = Find<TLabel>(form, "Message");
+  auto* label = Find<TsLabel>(form, "Message");
   ASSERT_TRUE(image && label);
   const int margin = image->GetLeft();
   EXPECT_EQ(image->GetTop(), label->GetTop());
@@ -85,16 +85,16 @@ TEST_F(DialogLayout, AnEmptyButtonSetTakesItsWidthFromTheTextAlone) {
   EXPECT_EQ(form->GetClientWidth(), label->GetLeft() + label->GetWidth() + margin);
   // A short text is narrower than the smallest button row would be.
   Make("Only a few words", mtWarning, {mbYes, mbNo, mbCancel});
-  EXPECT_GT(form->GetClientWidth(), Find<TLabel>(form, "Message")->GetLeft() + label->GetWidth() + margin);
+  EXPECT_GT(form->GetClientWidth(), Find<TsLabel>(form, "Message")->GetLeft() + label->GetWidth() + margin);
 }
 
 TEST_F(DialogLayout, ALongMessageWrapsAtHalfTheScreenWidth) {
   Make("One line", mtInformation, {mbOK});
-  const int line = Find<TLabel>(form, "Message")->GetHeight();
+  const int line = Find<TsLabel>(form, "Message")->GetHeight();
   std::string text;
   for (int i = 0; i < 200; ++i) text += "word" + std::to_string(i) + " ";
   Make(text, mtInformation, {mbOK});
-  auto* label = Find<TLabel>(form, "Message");
+  auto* label = Find<TsLabel>(form, "Message");
   const int half = GetSystemMetrics(SM_CXSCREEN) / 2;
   EXPECT_LE(label->GetWidth(), half);
   EXPECT_GT(label->GetWidth(), half * 3 / 4);
@@ -108,7 +108,7 @@ TEST_F(DialogLayout, TheCustomTypeHasNoIconAndTheApplicationsTitle) {
   Make("No picture", mtCustom, {});
   EXPECT_EQ(form->GetCaption(), "Timing test");
   EXPECT_EQ(Find<TImage>(form, "Image"), nullptr);
-  auto* label = Find<TLabel>(form, "Message");
+  auto* label = Find<TsLabel>(form, "Message");
   EXPECT_EQ(form->GetClientWidth() - label->GetWidth(), 2 * label->GetLeft());
   Make("Picture", mtError, {mbOK});
   EXPECT_EQ(form->GetCaption(), "Error");
@@ -157,7 +157,7 @@ class TAnswerer : public TObject {
     if (GetUpdateRect(form->GetHandle(), nullptr, FALSE)) return;
     seen = form;
     caption = form->GetCaption();
-    if (auto* label = DynamicCast<TLabel>(form->FindComponent("Message"))) text = label->GetCaption();
+    if (auto* label = DynamicCast<TsLabel>(form->FindComponent("Message"))) text = label->GetCaption();
     skinned = form->GetProvider()->Skinned();
     section = form->GetProvider()->GetCommonData()->GetSkinSection();
     answer(form);

@@ -18,6 +18,7 @@
 #include "toolkit/extctrls.h"
 #include "toolkit/formreader.h"
 #include "toolkit/menus.h"
+#include "skin/controls/spanel.h"
 #include "skin/controls/sscrollbar.h"
 
 namespace {
