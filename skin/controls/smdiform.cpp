@@ -52,11 +52,11 @@ TsMDIForm::~TsMDIForm() {
     FreeBars();
     if (child_item_ && child_item_->GetParent()) child_item_->GetParent()->Remove(child_item_);
   }
-  Free(child_item_);
+  // The item is the provider's: a menu freed first while it held the item has freed it.
 }
 
 void TsMDIForm::BuildChildItem() {
-  child_item_ = NewItem(nullptr, "sMDICII", "");
+  child_item_ = NewItem(provider_, "sMDICII", "");
   child_item_->SetGroupIndex(0);
   struct TSub {
     const char* name;
@@ -166,6 +166,7 @@ void TsMDIForm::PaintRing(TMessage& message) {
 // ---- The menu item ---------------------------------------------------------------------------
 
 void TsMDIForm::UpdateMDIIconItem() {
+  if (!form_ || form_->GetComponentState().Contains(csDestroying)) return;
   TMainMenu* menu = form_->GetMenu();
   if (menu) {
     TMenuItem* items = menu->GetItems();

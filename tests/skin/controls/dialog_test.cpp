@@ -88,6 +88,13 @@ TEST_F(DialogLayout, AnEmptyButtonSetTakesItsWidthFromTheTextAlone) {
   EXPECT_GT(form->GetClientWidth(), Find<TsLabel>(form, "Message")->GetLeft() + label->GetWidth() + margin);
 }
 
+// Nothing to measure leaves the measuring rectangle as it was: half the screen wide.
+TEST_F(DialogLayout, AnEmptyMessageTakesNoRoom) {
+  Make("", mtWarning, {mbOK});
+  EXPECT_EQ(Find<TsLabel>(form, "Message")->GetWidth(), 0);
+  EXPECT_LT(form->GetClientWidth(), GetSystemMetrics(SM_CXSCREEN) / 4);
+}
+
 TEST_F(DialogLayout, ALongMessageWrapsAtHalfTheScreenWidth) {
   Make("One line", mtInformation, {mbOK});
   const int line = Find<TsLabel>(form, "Message")->GetHeight();

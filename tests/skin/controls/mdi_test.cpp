@@ -275,3 +275,36 @@ TEST_F(MDITest, WithoutASkinTheClientKeepsItsOwnBars) {
   EXPECT_TRUE(GetWindowLongPtrA(frame->GetClientHandle(), GWL_STYLE) & WS_VSCROLL);
   FreeChildren();
 }
+
+// A provider read before the menu goes after it: the menu, freed first, frees the child-window
+// item it holds, and the provider must not free it again.
+TEST_F(MDITest, AFrameFreedWhileAChildIsMaximizedFreesTheItemOnce) {
+  LoadSkin();
+  auto* provider = New<TsSkinProvider>(frame);
+  auto* menu = New<TMainMenu>(frame);
+  auto* file = New<TMenuItem>(frame);
+  file->SetCaption("&File");
+  menu->GetItems()->Add(file);
+  frame->SetMenu(menu);
+  frame->Show();
+  TsMDIForm* mdi = provider->GetMDIForm();
+  ASSERT_TRUE(mdi);
+  TForm* child = Child("Wide", {200, 150, 700, 600});
+  SendMessageA(frame->GetClientHandle(), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(child->GetHandle()), 0);
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  ASSERT_EQ(menu->GetItems()->GetItem(0), mdi->GetChildItem());
+  struct TWatch : TComponent {
+    using TComponent::TComponent;
+    int removed = 0;
+    void Notification(TComponent* c, TOperation op) override {
+      TComponent::Notification(c, op);
+      if (op == opRemove) ++removed;
+    }
+  };
+  auto* watch = New<TWatch>(nullptr);
+  mdi->GetChildItem()->FreeNotification(watch);
+  Free(frame);  // the child's window goes with the frame's
+  frame = nullptr;
+  EXPECT_EQ(watch->removed, 1);
+  Free(watch);
+}
