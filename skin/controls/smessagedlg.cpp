@@ -13,8 +13,10 @@
 #include "skin/engine/scommondata.h"
 #include "skin/engine/sctrlutils.h"
 #include "skin/engine/sutils.h"
+#include "resources/resource_ids.h"
 #include "toolkit/extctrls.h"
 #include "toolkit/picture.h"
+#include "toolkit/resstrings.h"
 
 namespace {
 
@@ -22,26 +24,42 @@ namespace {
 constexpr UINT kNonClientMetricsSize = 340;
 constexpr int kIconSize = 32;
 
+// The texts are the executable's resource strings (so translated with it); a program without
+// them (a test) gets the English ones.
+struct TText {
+  TResStringRec rec;
+  const char* english;
+};
+std::string Load(const TText& text) {
+  std::string s = LoadResString(&text.rec);
+  return s.empty() ? text.english : s;
+}
+
 struct TButtonKind {
   const char* name;
-  const char* caption;
+  TText caption;
   TModalResult result;
 };
-constexpr std::array<TButtonKind, 11> kButtonKinds{{
-    {"Yes", "&Yes", mrYes},
-    {"No", "&No", mrNo},
-    {"OK", "OK", mrOk},
-    {"Cancel", "Cancel", mrCancel},
-    {"Abort", "&Abort", mrAbort},
-    {"Retry", "&Retry", mrRetry},
-    {"Ignore", "&Ignore", mrIgnore},
-    {"All", "&All", mrAll},
-    {"NoToAll", "N&o to All", mrNoToAll},
-    {"YesToAll", "Yes to &All", mrYesToAll},
-    {"Help", "&Help", mrNone},
+const std::array<TButtonKind, 11> kButtonKinds{{
+    {"Yes", {{&HInstance, IDS_MSGDLG_YES}, "&Yes"}, mrYes},
+    {"No", {{&HInstance, IDS_MSGDLG_NO}, "&No"}, mrNo},
+    {"OK", {{&HInstance, IDS_MSGDLG_OK}, "OK"}, mrOk},
+    {"Cancel", {{&HInstance, IDS_MSGDLG_CANCEL}, "Cancel"}, mrCancel},
+    {"Abort", {{&HInstance, IDS_MSGDLG_ABORT}, "&Abort"}, mrAbort},
+    {"Retry", {{&HInstance, IDS_MSGDLG_RETRY}, "&Retry"}, mrRetry},
+    {"Ignore", {{&HInstance, IDS_MSGDLG_IGNORE}, "&Ignore"}, mrIgnore},
+    {"All", {{&HInstance, IDS_MSGDLG_ALL}, "&All"}, mrAll},
+    {"NoToAll", {{&HInstance, IDS_MSGDLG_NOTOALL}, "N&o to All"}, mrNoToAll},
+    {"YesToAll", {{&HInstance, IDS_MSGDLG_YESTOALL}, "Yes to &All"}, mrYesToAll},
+    {"Help", {{&HInstance, IDS_MSGDLG_HELP}, "&Help"}, mrNone},
 }};
 
-constexpr std::array<const char*, 4> kCaptions{"Warning", "Error", "Information", "Confirm"};
+const std::array<TText, 4> kCaptions{{
+    {{&HInstance, IDS_MSGDLG_WARNING}, "Warning"},
+    {{&HInstance, IDS_MSGDLG_ERROR}, "Error"},
+    {{&HInstance, IDS_MSGDLG_INFORMATION}, "Information"},
+    {{&HInstance, IDS_MSGDLG_CONFIRM}, "Confirm"},
+}};
 const std::array<LPCSTR, 4> kIcons{IDI_EXCLAMATION, IDI_HAND, IDI_ASTERISK, IDI_QUESTION};
 
 // Measured once per kind for the whole run.
@@ -117,7 +135,8 @@ void TsMessageForm::Build(const std::string& msg, TMsgDlgType type, TMsgDlgButto
     ++count;
     if (caption_widths[k] == 0) {
       RECT r{};
-      DrawTextA(dc.Get(), kButtonKinds[k].caption, -1, &r, DT_CALCRECT | DT_SINGLELINE | bidi);
+      const std::string caption = Load(kButtonKinds[k].caption);
+      DrawTextA(dc.Get(), caption.c_str(), -1, &r, DT_CALCRECT | DT_SINGLELINE | bidi);
       caption_widths[k] = r.right - r.left + 8;
     }
     button_width = std::max(button_width, caption_widths[k]);
@@ -144,7 +163,7 @@ void TsMessageForm::Build(const std::string& msg, TMsgDlgType type, TMsgDlgButto
   if (type == mtCustom)
     SetText(Application ? Application->GetTitle() : "");
   else
-    SetText(kCaptions[type]);
+    SetText(Load(kCaptions[type]));
 
   if (has_icon) {
     auto* image = New<TImage>(this);
@@ -173,7 +192,7 @@ void TsMessageForm::Build(const std::string& msg, TMsgDlgType type, TMsgDlgButto
     auto* button = New<TsBitBtn>(this);
     button->SetName(kButtonKinds[k].name);
     button->SetParent(this);
-    button->SetCaption(kButtonKinds[k].caption);
+    button->SetCaption(Load(kButtonKinds[k].caption));
     button->SetModalResult(kButtonKinds[k].result);
     button->SetDefault(kind == default_kind);
     button->SetCancel(kind == cancel_kind);
