@@ -40,6 +40,22 @@
 #define IDS_SAVE_FAILED 1700
 #define IDS_SAVE_READ_ONLY 1701
 #define IDS_START_LIST_UNREAD 1702
+// The skinned message dialog: the captions of its four types, then its eleven buttons
+#define IDS_MSGDLG_WARNING 1900
+#define IDS_MSGDLG_ERROR 1901
+#define IDS_MSGDLG_INFORMATION 1902
+#define IDS_MSGDLG_CONFIRM 1903
+#define IDS_MSGDLG_YES 1904
+#define IDS_MSGDLG_NO 1905
+#define IDS_MSGDLG_OK 1906
+#define IDS_MSGDLG_CANCEL 1907
+#define IDS_MSGDLG_ABORT 1908
+#define IDS_MSGDLG_RETRY 1909
+#define IDS_MSGDLG_IGNORE 1910
+#define IDS_MSGDLG_ALL 1911
+#define IDS_MSGDLG_NOTOALL 1912
+#define IDS_MSGDLG_YESTOALL 1913
+#define IDS_MSGDLG_HELP 1914
 
 // Application manifest (RT_MANIFEST resource 1 of the executable)
 #define IDR_MANIFEST 1

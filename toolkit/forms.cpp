@@ -24,6 +24,10 @@ const TEnumInfo& PositionInfo() {
                               "poScreenCenter", "poDesktopCenter", "poMainFormCenter", "poOwnerFormCenter"};
   return info;
 }
+const TEnumInfo& FormStyleInfo() {
+  static const TEnumInfo info{"fsNormal", "fsMDIChild", "fsMDIForm", "fsStayOnTop"};
+  return info;
+}
 const TEnumInfo& WindowStateInfo() {
   static const TEnumInfo info{"wsNormal", "wsMinimized", "wsMaximized"};
   return info;
@@ -97,6 +101,8 @@ void TCustomForm::Publish(TPublisher<TCustomForm>& p) {
   p.Enumeration("BorderStyle", BorderStyleInfo(), &TCustomForm::GetBorderStyle, &TCustomForm::SetBorderStyle)
       .Default(bsSizeable);
   p.Set("BorderIcons", BorderIconsInfo(), &TCustomForm::GetBorderIcons, &TCustomForm::SetBorderIcons);
+  p.Enumeration("FormStyle", FormStyleInfo(), &TCustomForm::GetFormStyle, &TCustomForm::SetFormStyle)
+      .Default(fsNormal);
   p.Enumeration("Position", PositionInfo(), &TCustomForm::GetPosition, &TCustomForm::SetPosition)
       .Default(poDesigned);
   p.Integer("ClientWidth", &TCustomForm::GetClientWidth, &TCustomForm::SetClientWidth);
@@ -137,6 +143,8 @@ TK_MESSAGE(WM_INITMENUPOPUP, WMMenuMessage)
 TK_MESSAGE(WM_MENUCHAR, WMMenuMessage)
 TK_MESSAGE(WM_MEASUREITEM, WMMenuMessage)
 TK_MESSAGE(WM_DRAWITEM, WMMenuMessage)
+TK_MESSAGE(WM_MDIACTIVATE, WMMDIActivate)
+TK_MESSAGE(WM_WINDOWPOSCHANGED, WMWindowPosChanged)
 TK_END_MESSAGE_MAP()
 
 TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) { Init(); }
@@ -245,12 +253,31 @@ void TCustomForm::CreateParams(TCreateParams& params) {
   if (Application && Application->main_form_ && Application->main_form_ != this &&
       Application->main_form_->HandleAllocated())
     params.WndParent = Application->main_form_->GetHandle();
+  if (form_style_ == fsStayOnTop) params.ExStyle |= WS_EX_TOPMOST;
+  if (form_style_ == fsMDIChild) {
+    TCustomForm* frame = Application ? Application->main_form_ : nullptr;
+    if (!frame || frame == this || frame->form_style_ != fsMDIForm)
+      throw EInvalidOperation("Cannot create form. No MDI forms are currently active");
+    frame->HandleNeeded();
+    params.Style = (params.Style & ~static_cast<DWORD>(WS_POPUP)) | WS_CHILD | WS_CLIPSIBLINGS;
+    params.ExStyle |= WS_EX_MDICHILD;
+    params.WndParent = frame->client_handle_;
+  }
   if (position_ == poDefault || position_ == poDefaultPosOnly) params.X = params.Y = CW_USEDEFAULT;
   if (position_ == poDefault || position_ == poDefaultSizeOnly) params.Width = params.Height = CW_USEDEFAULT;
 }
 
 void TCustomForm::CreateWnd() {
   TWinControl::CreateWnd();
+  if (form_style_ == fsMDIForm) {
+    CLIENTCREATESTRUCT ccs{nullptr, 0xFF00};
+    client_handle_ =
+        CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", nullptr,
+                        WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_HSCROLL | WS_VSCROLL,
+                        0, 0, 0, 0, handle_, nullptr, GetModuleHandleA(nullptr), &ccs);
+    if (!client_handle_) RaiseLastOSError();
+    PlaceMDIClient();
+  }
   if (menu_) menu_->SetWindowHandle(handle_);
   // The default positions and sizes were chosen by the system.
   UpdateBounds();
@@ -418,6 +445,9 @@ void TCustomForm::SetWindowState(TWindowState state) {
 
 void TCustomForm::WMSize(TMessage& message) {
   TK_INHERITED(message);
+  // DefFrameProc has given the client the whole client area.
+  if (form_style_ == fsMDIForm) PlaceMDIClient();
+  NotifyMDIFrame();
   if (!handle_ || !IsWindowVisible(handle_)) return;
   switch (message.WParam) {
     case SIZE_MINIMIZED: window_state_ = wsMinimized; break;
@@ -678,6 +708,90 @@ void TCustomForm::DestroyWnd() {
   // The system would destroy a menu still attached to the window; the menu is ours.
   if (menu_) menu_->SetWindowHandle(nullptr);
   TWinControl::DestroyWnd();
+  client_handle_ = nullptr;
+}
+
+// ---- MDI --------------------------------------------------------------------------------------
+
+UINT MDIChildChangedMessage() {
+  static const UINT message = RegisterWindowMessageA("DravolinMDIChildChanged");
+  return message;
+}
+
+void TCustomForm::SetFormStyle(TFormStyle style) {
+  if (style == form_style_) return;
+  form_style_ = style;
+  if (handle_) RecreateWnd();
+}
+
+void TCustomForm::DefaultHandler(TMessage& message) {
+  if (handle_ && form_style_ == fsMDIForm)
+    message.Result = DefFrameProcA(handle_, client_handle_, message.Msg, message.WParam, message.LParam);
+  else if (handle_ && form_style_ == fsMDIChild)
+    message.Result = DefMDIChildProcA(handle_, message.Msg, message.WParam, message.LParam);
+  else
+    TWinControl::DefaultHandler(message);
+}
+
+TCustomForm* TCustomForm::GetActiveMDIChild() const {
+  if (!client_handle_) return nullptr;
+  auto active = reinterpret_cast<HWND>(SendMessageA(client_handle_, WM_MDIGETACTIVE, 0, 0));
+  return DynamicCast<TCustomForm>(FindControl(active));
+}
+
+int TCustomForm::GetMDIChildCount() const {
+  int count = 0;
+  while (GetMDIChild(count)) ++count;
+  return count;
+}
+
+TCustomForm* TCustomForm::GetMDIChild(int index) const {
+  if (!client_handle_) return nullptr;
+  for (HWND w = GetWindow(client_handle_, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    auto* form = DynamicCast<TCustomForm>(FindControl(w));
+    if (form && form->form_style_ == fsMDIChild && index-- == 0) return form;
+  }
+  return nullptr;
+}
+
+// The client fills what the aligned controls leave of the form's client area.
+void TCustomForm::PlaceMDIClient() {
+  if (!client_handle_) return;
+  RECT r;
+  ::GetClientRect(handle_, &r);
+  for (int i = 0; i < GetControlCount(); ++i) {
+    TControl* c = GetControl(i);
+    if (!c->GetVisible()) continue;
+    switch (c->GetAlign()) {
+      case alTop: r.top += c->GetHeight(); break;
+      case alBottom: r.bottom -= c->GetHeight(); break;
+      case alLeft: r.left += c->GetWidth(); break;
+      case alRight: r.right -= c->GetWidth(); break;
+      default: break;
+    }
+  }
+  MoveWindow(client_handle_, r.left, r.top, std::max<int>(r.right - r.left, 0),
+             std::max<int>(r.bottom - r.top, 0), TRUE);
+}
+
+void TCustomForm::NotifyMDIFrame() {
+  if (form_style_ != fsMDIChild || !handle_) return;
+  HWND client = ::GetParent(handle_);
+  HWND frame = client ? ::GetParent(client) : nullptr;
+  if (frame) SendMessageA(frame, MDIChildChangedMessage(), 0, reinterpret_cast<LPARAM>(handle_));
+}
+
+void TCustomForm::WMMDIActivate(TMessage& message) {
+  TK_INHERITED(message);
+  if (form_style_ != fsMDIChild) return;
+  // The child being activated takes the focus bookkeeping of a form of its own.
+  active_ = reinterpret_cast<HWND>(message.LParam) == handle_;
+  NotifyMDIFrame();
+}
+
+void TCustomForm::WMWindowPosChanged(TMessage& message) {
+  TK_INHERITED(message);
+  NotifyMDIFrame();
 }
 
 void TCustomForm::Notification(TComponent* component, TOperation operation) {

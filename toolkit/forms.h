@@ -35,6 +35,9 @@ enum TPosition {
   poOwnerFormCenter,
 };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+// An MDI main form holds an MDICLIENT window; MDI children are windows inside the main
+// form's client (the application's main form must be the MDI form).
+enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 enum TFormStateFlag { fsCreating, fsVisible, fsShowing, fsModal, fsActivated };
 using TFormState = TSet<TFormStateFlag>;
@@ -130,6 +133,17 @@ class TCustomForm : public TWinControl {
   TControlScrollBar* GetVertScrollBar() const { return vert_scroll_bar_; }
   void SetVertScrollBar(TControlScrollBar* bar) { vert_scroll_bar_->Assign(bar); }
   TFormState GetFormState() const { return form_state_; }
+  TFormStyle GetFormStyle() const { return form_style_; }
+  // Takes effect when the window is made (a made window is made again).
+  void SetFormStyle(TFormStyle style);
+  // MDI main form: the MDICLIENT window (null before the window is made), the active child
+  // and the children in the client's order.
+  HWND GetClientHandle() const { return client_handle_; }
+  TCustomForm* GetActiveMDIChild() const;
+  int GetMDIChildCount() const;
+  TCustomForm* GetMDIChild(int index) const;
+  // MDI windows pass what they do not handle to DefFrameProc / DefMDIChildProc.
+  void DefaultHandler(TMessage& message) override;
   // The client size is applied after a form definition's frame properties.
   void SetClientWidth(int width) override;
   void SetClientHeight(int height) override;
@@ -213,8 +227,14 @@ class TCustomForm : public TWinControl {
   void CMActivate(TMessage& message);
   void CMDeactivate(TMessage& message);
   void WMMenuMessage(TMessage& message);
+  void WMMDIActivate(TMessage& message);
+  void WMWindowPosChanged(TMessage& message);
+  void NotifyMDIFrame();
+  void PlaceMDIClient();
 
   bool create_new_ = false;
+  TFormStyle form_style_ = fsNormal;
+  HWND client_handle_ = nullptr;
   TFormBorderStyle border_style_ = bsSizeable;
   TBorderIcons border_icons_{biSystemMenu, biMinimize, biMaximize};
   TPosition position_ = poDesigned;
@@ -428,6 +448,10 @@ class THintWindow : public TCustomControl {
   void CreateParams(TCreateParams& params) override;
   void Paint() override;
 };
+
+// Sent (SendMessage) by an MDI child to its main form's window after it was sized, moved or
+// activated: WParam 0, LParam the child's window. A registered message.
+UINT MDIChildChangedMessage();
 
 // Created by the "Forms" unit; null before start-up and after shut-down.
 extern TApplication* Application;

@@ -232,4 +232,5 @@ int CaptionTextWidth(TCanvas* canvas, const std::string& caption);
 
 // The enumerations' value names, for the form reader (the layout's are the toolkit's).
 const TEnumInfo& ToolButtonStyleInfo();
+// ButtonLayoutInfo: the toolkit's (toolkit/buttons.h).
 const TEnumInfo& DisabledKindInfo();

@@ -4,14 +4,16 @@
 
 #include <algorithm>
 
-#include "skin/controls/sgroupbox.h"
-#include "skin/controls/spanel.h"
-#include "skin/controls/sedit.h"
+#include "skin/controls/sbuttons.h"
 #include "skin/controls/sctrladapter.h"
+#include "skin/controls/sedit.h"
+#include "skin/controls/sgroupbox.h"
 #include "skin/controls/slistbox.h"
+#include "skin/controls/smdiform.h"
+#include "skin/controls/smessagedlg.h"
+#include "skin/controls/spanel.h"
 #include "skin/controls/sscrollbar.h"
 #include "skin/controls/supdown.h"
-#include "skin/controls/sbuttons.h"
 #include "skin/engine/sbevels.h"
 #include "skin/engine/scommondata.h"
 #include "skin/engine/sctrlutils.h"
@@ -98,6 +100,7 @@ void RegisterSkinControlsClasses() {
   RegisterAdapterClasses();
   RegisterSkinChecksClasses();
   RegisterSkinButtonsClasses();
+  RegisterSkinDialogClasses();
 }
 
 // ---- Life ------------------------------------------------------------------------------------
@@ -124,6 +127,7 @@ TsSkinProvider::TsSkinProvider(TComponent* owner)
 }
 
 TsSkinProvider::~TsSkinProvider() {
+  delete mdi_form_;
   Detach();
   delete subclass_;
   delete frame_mouse_;
@@ -138,7 +142,28 @@ void TsSkinProvider::AfterConstruction() {
   TsSkinReceiver::AfterConstruction();
   UpdateIndexes();
   // Read from a form definition: attached in Loaded, when the form's frame is known.
-  if (!GetComponentState().Contains(csLoading)) Attach();
+  if (GetComponentState().Contains(csLoading)) return;
+  Attach();
+  CreateMDIForm();
+}
+
+void TsSkinProvider::CreateMDIForm() {
+  if (mdi_form_ || !form_ || form_->GetFormStyle() != fsMDIForm || Designing()) return;
+  mdi_form_ = new TsMDIForm(this);
+}
+
+// The bars follow every size, move, activation and command of the form and its children.
+void TsSkinProvider::MDIFormMessage(const TMessage& message) {
+  switch (message.Msg) {
+    case WM_SIZE:
+    case WM_WINDOWPOSCHANGED:
+    case WM_ACTIVATE:
+    case WM_SYSCOMMAND: mdi_form_->UpdateScrollBars(); break;
+    case SKM_SETNEWSKIN:
+    case SKM_REMOVESKIN: mdi_form_->UpdateMDIIconItem(); break;
+    default:
+      if (message.Msg == MDIChildChangedMessage()) mdi_form_->UpdateMDIIconItem();
+  }
 }
 
 void TsSkinProvider::Loaded() {
@@ -151,6 +176,7 @@ void TsSkinProvider::Loaded() {
     button->MaskIndex = button->UseSkinData ? mask : -1;
   }
   Attach();
+  CreateMDIForm();
 }
 
 void TsSkinProvider::UpdateIndexes() {
@@ -336,9 +362,11 @@ void TsSkinProvider::CallPrevious(TMessage& message) {
 void TsSkinProvider::WndProc(TMessage& message) {
   if (Skinned()) {
     message.Result = 0;
-    return SkinnedProc(message);
+    SkinnedProc(message);
+  } else {
+    UnskinnedProc(message);
   }
-  UnskinnedProc(message);
+  if (mdi_form_) MDIFormMessage(message);
 }
 
 void TsSkinProvider::UnskinnedProc(TMessage& message) {

@@ -29,6 +29,7 @@ class TsGrip;
 class TsScrollBar;
 class TsCommonData;
 class TWindowSubclass;
+class TsMDIForm;
 
 enum TsResizeMode { rmStandard, rmBorder };
 enum TsGripMode { gmNone, gmRightBottom };
@@ -70,6 +71,8 @@ class TsSkinProvider : public TsSkinReceiver {
 
   // ---- For the frame mouse, the menus and the tests
   TCustomForm* GetForm() const { return form_; }
+  // The MDI main form's skinning; null for other forms.
+  TsMDIForm* GetMDIForm() const { return mdi_form_; }
   TsFrameMouse* GetFrameMouse() const { return frame_mouse_; }
   // The window procedure (the subclass's handler).
   void WndProc(TMessage& message);
@@ -115,6 +118,8 @@ class TsSkinProvider : public TsSkinReceiver {
   // (Perform) never passes the window procedure.
   void FormWindowProc(TMessage& message);
 
+  void CreateMDIForm();
+  void MDIFormMessage(const TMessage& message);
   void UnskinnedProc(TMessage& message);
   void SkinnedProc(TMessage& message);
   void NewSkin(TMessage& message, bool skinned);
@@ -177,6 +182,7 @@ class TsSkinProvider : public TsSkinReceiver {
   TWindowSubclass* subclass_;
   TWndMethod previous_window_proc_;
   TsFrameMouse* frame_mouse_;
+  TsMDIForm* mdi_form_ = nullptr;
   TsCommonData* common_data_;
   TsTitleButtons* title_buttons_;
   TsTitleIcon* title_icon_;

@@ -1,0 +1,310 @@
+// MDI forms: the toolkit's MDI main form with its client window and child forms, and the
+// skinning of the client area (background, ring, our scroll bars) and of the child-window
+// menu item on the internal skin.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "skin/controls/smdiform.h"
+#include "skin/controls/sskinprovider.h"
+#include "skin/engine/scommondata.h"
+#include "skin/engine/sskinmanager.h"
+#include "skin/engine/sskintables.h"
+#include "skin_test_support.h"
+#include "tests/toolkit/visual_test_classes.h"
+#include "toolkit/bitmap.h"
+#include "toolkit/canvas.h"
+#include "toolkit/extctrls.h"
+#include "toolkit/formreader.h"
+#include "toolkit/menus.h"
+#include "skin/controls/spanel.h"
+#include "skin/controls/sscrollbar.h"
+
+namespace {
+
+// The application's first form is its main form: an MDI frame needs to be that one.
+class TMDIFrame : public TForm {
+  TK_CLASS(TMDIFrame, TForm)
+
+ public:
+  explicit TMDIFrame(TComponent* owner) : TForm(owner, kCreateNew) {
+    SetFormStyle(fsMDIForm);
+    SetBounds(30, 30, 480, 360);
+    SetText("Heats");
+  }
+};
+TK_CLASS_INFO(TMDIFrame, TForm)
+
+std::string ReadText(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string ClassOf(HWND window) {
+  char name[64] = {};
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+class MDITest : public SkinTest {
+ protected:
+  void SetUp() override {
+    SkinTest::SetUp();
+    ASSERT_EQ(Application->GetMainForm(), nullptr);
+    frame = Application->CreateForm<TMDIFrame>();
+  }
+  void TearDown() override {
+    FreeChildren();  // before the frame, whose window holds theirs
+    Free(frame);
+    Pump();
+    Free(manager);
+    SkinTest::TearDown();
+  }
+  TForm* Child(const char* caption, RECT bounds) {
+    auto* child = New<TForm>(Application, kCreateNew);
+    child->SetFormStyle(fsMDIChild);
+    child->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
+    child->SetText(caption);
+    child->Show();
+    children.push_back(child);
+    return child;
+  }
+  void FreeChildren() {
+    for (TForm* c : children) Free(c);
+    children.clear();
+  }
+  void LoadSkin() {
+    RegisterSkinEngineClasses();
+    manager = New<TsSkinManager>(nullptr);
+    const std::string fragment = ReadText(std::string(DRAVOLIN_SKIN_DIR) + "/internal_skin.fragment");
+    ASSERT_FALSE(fragment.empty()) << "the build has not written the skin";
+    ReadComponentFromText(
+        manager, "object Skins: TsSkinManager\n" + fragment + "SkinName = 'GrayPlastic (internal)'\nend\n",
+        "internal skin");
+    ASSERT_TRUE(SkinData().SkinLoaded);
+  }
+  bool Settled() {
+    Pump();
+    return !GetUpdateRect(frame->GetHandle(), nullptr, FALSE) &&
+           !GetUpdateRect(frame->GetClientHandle(), nullptr, FALSE);
+  }
+
+  TDesktopLock desktop;
+  TMDIFrame* frame = nullptr;
+  std::vector<TForm*> children;
+  TsSkinManager* manager = nullptr;
+};
+
+}  // namespace
+
+// ---- The toolkit's MDI forms -------------------------------------------------------------------
+
+TEST_F(MDITest, ChildrenLiveInTheFramesClientAndTakeTurnsBeingActive) {
+  frame->Show();
+  HWND client = frame->GetClientHandle();
+  ASSERT_TRUE(client);
+  EXPECT_EQ(CompareText(ClassOf(client), "MDICLIENT"), 0);
+  RECT r;
+  GetClientRect(frame->GetHandle(), &r);
+  RECT c;
+  GetWindowRect(client, &c);
+  EXPECT_EQ(c.right - c.left, r.right);  // the client fills the frame
+  TForm* first = Child("First", {10, 10, 200, 150});
+  TForm* second = Child("Second", {60, 60, 260, 200});
+  EXPECT_EQ(GetParent(first->GetHandle()), client);
+  EXPECT_EQ(frame->GetMDIChildCount(), 2);
+  EXPECT_EQ(frame->GetActiveMDIChild(), second);
+  SendMessageA(client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first->GetHandle()), 0);
+  EXPECT_EQ(frame->GetActiveMDIChild(), first);
+  // Maximizing goes through the child's default procedure, and the form notes it.
+  SendMessageA(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(first->GetHandle()), 0);
+  EXPECT_TRUE(IsZoomed(first->GetHandle()));
+  EXPECT_EQ(first->GetWindowState(), wsMaximized);
+  SendMessageA(client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(first->GetHandle()), 0);
+  EXPECT_FALSE(IsZoomed(first->GetHandle()));
+  EXPECT_EQ(first->GetWindowState(), wsNormal);
+  // A child freed leaves the client's list.
+  Free(second);
+  children.pop_back();
+  EXPECT_EQ(frame->GetMDIChildCount(), 1);
+  EXPECT_EQ(frame->GetMDIChild(0), first);
+  FreeChildren();
+}
+
+TEST_F(MDITest, AnMDIChildNeedsAnMDIMainFormAndOtherFormsStayAsTheyWere) {
+  frame->HandleNeeded();
+  auto* plain = New<TForm>(Application, kCreateNew);
+  plain->HandleNeeded();
+  EXPECT_EQ(plain->GetClientHandle(), nullptr);
+  EXPECT_EQ(GetWindow(plain->GetHandle(), GW_OWNER), frame->GetHandle());  // owned by the main form
+  EXPECT_EQ(GetWindowLongPtrA(plain->GetHandle(), GWL_EXSTYLE) & WS_EX_MDICHILD, 0);
+  Free(plain);
+  frame->SetFormStyle(fsNormal);  // made again without a client
+  EXPECT_EQ(frame->GetClientHandle(), nullptr);
+  auto* child = New<TForm>(Application, kCreateNew);
+  child->SetFormStyle(fsMDIChild);
+  EXPECT_THROW(child->HandleNeeded(), EInvalidOperation);
+  Free(child);
+}
+
+// ---- Skinned -----------------------------------------------------------------------------------
+
+// The frame of the skinned tests: a menu line, the provider, shown.
+TsMDIForm* SkinnedFrame(TMDIFrame* frame, TsSkinProvider*& provider, TMenuItem*& file) {
+  auto* menu = New<TMainMenu>(frame);
+  file = New<TMenuItem>(frame);
+  file->SetCaption("&File");
+  menu->GetItems()->Add(file);
+  frame->SetMenu(menu);
+  provider = New<TsSkinProvider>(frame);
+  frame->Show();
+  return provider->GetMDIForm();
+}
+
+TEST_F(MDITest, AScrollRangeNoLargerThanThePageShowsNoBar) {
+  LoadSkin();
+  TsSkinProvider* provider = nullptr;
+  TMenuItem* file = nullptr;
+  TsMDIForm* mdi = SkinnedFrame(frame, provider, file);
+  ASSERT_TRUE(mdi);
+  ASSERT_TRUE(provider->Skinned());
+  Child("Inside", {10, 10, 150, 120});
+  Child("Also inside", {100, 100, 300, 250});
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  EXPECT_EQ(mdi->GetVertBar(), nullptr);
+  EXPECT_EQ(mdi->GetHorzBar(), nullptr);
+  EXPECT_EQ(mdi->GetGrip(), nullptr);
+}
+
+TEST_F(MDITest, AMaximizedChildHidesOurBarsAndTheRingRestoringBringsThemBack) {
+  LoadSkin();
+  TsSkinProvider* provider = nullptr;
+  TMenuItem* file = nullptr;
+  TsMDIForm* mdi = SkinnedFrame(frame, provider, file);
+  ASSERT_TRUE(mdi);
+  ASSERT_TRUE(provider->Skinned());
+  // One child reaching past both edges (the first: Wine's client works its ranges out only
+  // while it still has its own bars), one inside: both bars and the grip between them.
+  TForm* wide = Child("Wide", {200, 150, 700, 600});
+  Child("Inside", {10, 10, 150, 120});
+  ASSERT_TRUE(PumpUntil([&] { return mdi->GetVertBar() && mdi->GetHorzBar() && Settled(); }));
+  ASSERT_TRUE(mdi->GetGrip());
+  EXPECT_TRUE(mdi->GetVertBar()->GetVisible());
+  EXPECT_EQ(mdi->GetGrip()->GetLeft(), mdi->GetVertBar()->GetLeft() + 1);
+  EXPECT_EQ(mdi->GetGrip()->GetTop(), mdi->GetHorzBar()->GetTop() + 1);
+  EXPECT_EQ(mdi->GetVertBar()->GetLeft() + mdi->GetVertBar()->GetWidth(), mdi->ClientAreaWidth() - 1);
+  EXPECT_EQ(frame->GetMenu()->GetItems()->GetItem(0), file);
+
+  HWND client = frame->GetClientHandle();
+  TBitmap* cache = provider->GetCommonData()->GetCacheBmp();
+  const POINT o = mdi->ClientOffset();
+  const int mid = mdi->ClientAreaHeight() / 2;
+  auto ring = [&] {
+    HDC dc = GetWindowDC(client);
+    COLORREF c = GetPixel(dc, 0, mid);
+    ReleaseDC(client, dc);
+    return c;
+  };
+  auto mark_ring = [&] {
+    HDC dc = GetWindowDC(client);
+    SetPixel(dc, 0, mid, RGB(255, 0, 255));
+    ReleaseDC(client, dc);
+  };
+  const COLORREF skin_ring = GetPixel(cache->GetCanvas()->GetHandle(), o.x, o.y + mid);
+  EXPECT_EQ(ring(), skin_ring);
+
+  {
+    TBitmap* shot = New<TBitmap>();
+    RECT w;
+    GetWindowRect(frame->GetHandle(), &w);
+    shot->SetPixelFormat(pf24bit);
+    shot->SetSize(w.right - w.left, w.bottom - w.top);
+    HDC dc = GetWindowDC(frame->GetHandle());
+    BitBlt(shot->GetCanvas()->GetHandle(), 0, 0, shot->GetWidth(), shot->GetHeight(), dc, 0, 0, SRCCOPY);
+    ReleaseDC(frame->GetHandle(), dc);
+    shot->SaveToFile(std::string(DRAVOLIN_BUILD_DIR) + "/skin_mdi_form.bmp");
+    Free(shot);
+  }
+
+  SendMessageA(client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(wide->GetHandle()), 0);
+  SendMessageA(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(wide->GetHandle()), 0);
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  EXPECT_EQ(mdi->GetVertBar(), nullptr);
+  EXPECT_EQ(mdi->GetHorzBar(), nullptr);
+  EXPECT_EQ(mdi->GetGrip(), nullptr);
+  EXPECT_EQ(frame->GetMenu()->GetItems()->GetItem(0), mdi->GetChildItem());
+  mark_ring();
+  SendMessageA(client, WM_NCPAINT, 1, 0);
+  EXPECT_EQ(ring(), RGB(255, 0, 255));  // no ring under a maximized child
+
+  // The item's Restore: the child comes back, the item goes, bars and ring return.
+  mdi->GetChildItem()->GetItem(0)->Click();
+  ASSERT_TRUE(PumpUntil([&] { return mdi->GetVertBar() && Settled(); }));
+  EXPECT_FALSE(IsZoomed(wide->GetHandle()));
+  EXPECT_EQ(frame->GetMenu()->GetItems()->GetItem(0), file);
+  EXPECT_EQ(frame->GetMenu()->GetItems()->IndexOf(mdi->GetChildItem()), -1);
+  EXPECT_TRUE(mdi->GetHorzBar());
+  mark_ring();
+  SendMessageA(client, WM_NCPAINT, 1, 0);
+  EXPECT_EQ(ring(), skin_ring);
+
+  // Our bar scrolls the client: the children move by what the bar moved.
+  const int top = wide->GetTop();
+  TsMDIScrollBar* bar = mdi->GetVertBar();
+  bar->SetPosition(bar->GetPosition() + 40);
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  RECT wr;
+  GetWindowRect(wide->GetHandle(), &wr);
+  POINT p{wr.left, wr.top};
+  ScreenToClient(client, &p);
+  EXPECT_EQ(p.y, top - 40);
+  FreeChildren();
+}
+
+TEST_F(MDITest, WithoutASkinTheClientKeepsItsOwnBars) {
+  auto* provider = New<TsSkinProvider>(frame);
+  TsMDIForm* mdi = provider->GetMDIForm();
+  ASSERT_TRUE(mdi);
+  frame->Show();
+  Child("Wide", {200, 150, 700, 600});
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  EXPECT_EQ(mdi->GetVertBar(), nullptr);
+  EXPECT_TRUE(GetWindowLongPtrA(frame->GetClientHandle(), GWL_STYLE) & WS_VSCROLL);
+  FreeChildren();
+}
+
+// A provider read before the menu goes after it: the menu, freed first, frees the child-window
+// item it holds, and the provider must not free it again.
+TEST_F(MDITest, AFrameFreedWhileAChildIsMaximizedFreesTheItemOnce) {
+  LoadSkin();
+  auto* provider = New<TsSkinProvider>(frame);
+  auto* menu = New<TMainMenu>(frame);
+  auto* file = New<TMenuItem>(frame);
+  file->SetCaption("&File");
+  menu->GetItems()->Add(file);
+  frame->SetMenu(menu);
+  frame->Show();
+  TsMDIForm* mdi = provider->GetMDIForm();
+  ASSERT_TRUE(mdi);
+  TForm* child = Child("Wide", {200, 150, 700, 600});
+  SendMessageA(frame->GetClientHandle(), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(child->GetHandle()), 0);
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  ASSERT_EQ(menu->GetItems()->GetItem(0), mdi->GetChildItem());
+  struct TWatch : TComponent {
+    using TComponent::TComponent;
+    int removed = 0;
+    void Notification(TComponent* c, TOperation op) override {
+      TComponent::Notification(c, op);
+      if (op == opRemove) ++removed;
+    }
+  };
+  auto* watch = New<TWatch>(nullptr);
+  mdi->GetChildItem()->FreeNotification(watch);
+  Free(frame);  // the child's window goes with the frame's
+  frame = nullptr;
+  EXPECT_EQ(watch->removed, 1);
+  Free(watch);
+}
