@@ -35,7 +35,8 @@ void TsSkinProvider::Notification(TComponent* component, TOperation operation) {
 
 bool TsSkinProvider::ScrollingAllowed() const {
   return saved_auto_scroll_ && form_ && !Designing() && !GetComponentState().Contains(csLoading) &&
-         !form_->GetComponentState().Contains(csLoading) && !FormDestroying() && !FormCreating();
+         !form_->GetComponentState().Contains(csLoading) && !FormDestroying() && !FormCreating() &&
+         form_->GetFormStyle() != fsMDIForm;  // an MDI main form scrolls its client (TsMDIForm)
 }
 
 bool TsSkinProvider::OwnScrollPart(TControl* control) const {
