@@ -105,7 +105,14 @@ class Scroll : public testing::Test {
     Free(picture);
     return c;
   }
+  // The cursor is put where the posted message points first: the system's own mouse moves
+  // (after a window changes under the cursor) reach a bar holding the mouse and must agree,
+  // or they end an arrow's repeat.
   void Post(TWinControl* control, UINT msg, POINT p, WPARAM keys = 0) {
+    POINT screen = p;
+    ClientToScreen(control->GetHandle(), &screen);
+    if (msg == WM_MOUSELEAVE) screen = POINT{0, 0};
+    SetCursorPos(screen.x, screen.y);
     PostMessageA(control->GetHandle(), msg, keys, At(p));
   }
 
