@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "skin/controls/slistview.h"
 #include "skin/engine/sbevels.h"
 #include "skin/engine/scommondata.h"
 #include "skin/engine/sctrlutils.h"
@@ -82,6 +83,7 @@ void TsSkinProvider::Publish(TPublisher<TsSkinProvider>& p) {
 
 void RegisterSkinControlsClasses() {
   RegisterClasses({TsSkinProvider::StaticClass(), TsTitleButton::StaticClass()});
+  RegisterSkinListViewClasses();
 }
 
 // ---- Life ------------------------------------------------------------------------------------

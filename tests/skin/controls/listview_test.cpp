@@ -1,0 +1,250 @@
+// The skinned list view on a shown form with the internal skin: the frame's width, the
+// header's sections in their states (pictures taken with WM_PRINTCLIENT, mouse messages
+// posted to the header), the header hook, and the overlaid scroll bars kept in step.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "skin/controls/slistview.h"
+#include "skin/engine/scommondata.h"
+#include "skin/engine/smessages.h"
+#include "skin/engine/sskinmanager.h"
+#include "skin/engine/sskintables.h"
+#include "skin_test_support.h"
+#include "tests/toolkit/visual_test_classes.h"
+#include "toolkit/bitmap.h"
+#include "toolkit/formreader.h"
+#include "toolkit/forms.h"
+
+namespace {
+
+std::string ReadText(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+int Brightness(TColor c) { return (c & 0xFF) + ((c >> 8) & 0xFF) + ((c >> 16) & 0xFF); }
+int Blue(TColor c) { return (c >> 16) & 0xFF; }
+int Red(TColor c) { return c & 0xFF; }
+
+LPARAM Point(int x, int y) { return MAKELPARAM(x, y); }
+
+class ListViewTest : public SkinTest {
+ protected:
+  void SetUp() override {
+    SkinTest::SetUp();
+    manager = New<TsSkinManager>(nullptr);
+    RegisterSkinEngineClasses();
+    const std::string fragment = ReadText(std::string(DRAVOLIN_SKIN_DIR) + "/internal_skin.fragment");
+    ASSERT_FALSE(fragment.empty()) << "the build has not written the skin";
+    ReadComponentFromText(
+        manager, "object Skins: TsSkinManager\n" + fragment + "SkinName = 'GrayPlastic (internal)'\nend\n",
+        "internal skin");
+    ASSERT_TRUE(SkinData().SkinLoaded);
+    form = New<TForm>(nullptr, kCreateNew);
+    form->SetBounds(40, 40, 420, 320);
+    list = New<TsListView>(form);
+    list->SetParent(form);
+    list->SetBounds(10, 10, 300, 200);
+    list->SetViewStyle(vsReport);
+    list->SetRowSelect(true);
+    for (const char* caption : {"Place", "Name", "Best"}) {
+      TListColumn* column = list->GetColumns()->Add();
+      column->SetCaption(caption);
+      column->SetWidth(80);
+    }
+  }
+  void TearDown() override {
+    Free(form);
+    Pump();
+    Free(manager);
+    SkinTest::TearDown();
+  }
+  void Show() {
+    form->Show();
+    ASSERT_TRUE(PumpUntil([&] { return !GetUpdateRect(list->GetHandle(), nullptr, FALSE); }));
+  }
+  void AddRows(int n) {
+    for (int i = 0; i < n; ++i)
+      list->GetItems()->Add()->SetCaption(std::to_string(list->GetItems()->GetCount()));
+  }
+  HWND Header() { return list->GetHeaderHandle(); }
+  RECT Section(int index) {
+    RECT r{};
+    SendMessageA(Header(), HDM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r));
+    return r;
+  }
+  // The header painted by the list into a bitmap of the header's size.
+  TBitmap* HeaderPicture() {
+    RECT client{};
+    GetClientRect(Header(), &client);
+    auto* bmp = New<TBitmap>();
+    bmp->SetPixelFormat(pf24bit);
+    bmp->SetSize(client.right, client.bottom);
+    SendMessageA(Header(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(bmp->GetCanvas()->GetHandle()),
+                 PRF_CLIENT);
+    GdiFlush();
+    return bmp;
+  }
+
+  TDesktopLock desktop;
+  TsSkinManager* manager = nullptr;
+  TForm* form = nullptr;
+  TsListView* list = nullptr;
+};
+
+}  // namespace
+
+// ---- Frame ------------------------------------------------------------------------------------
+
+TEST_F(ListViewTest, TheFrameIsThreePixelsWithTheSkinAndTheSystemsWithout) {
+  Show();
+  ASSERT_TRUE(list->Skinned());
+  RECT client{};
+  GetClientRect(list->GetHandle(), &client);
+  EXPECT_EQ(client.right, 300 - 6);
+  EXPECT_EQ(client.bottom, 200 - 6);
+  // The strips on the window are the cache's, painted from the section.
+  TBitmap* cache = list->GetCommonData()->GetCacheBmp();
+  HDC dc = GetWindowDC(list->GetHandle());
+  for (POINT p : {POINT{0, 0}, POINT{1, 100}, POINT{150, 198}, POINT{298, 50}})
+    EXPECT_EQ(GetPixel(dc, p.x, p.y), static_cast<COLORREF>(cache->GetPixelColor(p.x, p.y)))
+        << p.x << "," << p.y;
+  ReleaseDC(list->GetHandle(), dc);
+
+  SendMessageA(list->GetHandle(), SKM_REMOVESKIN, 0, 0);
+  EXPECT_FALSE(list->Skinned());
+  GetClientRect(list->GetHandle(), &client);
+  EXPECT_EQ(client.right, 300 - 4);  // the client edge alone
+}
+
+TEST_F(ListViewTest, WithoutABorderTheSkinnedFrameIsStillThreePixels) {
+  list->SetBorderStyle(bsNone);
+  Show();
+  RECT client{};
+  GetClientRect(list->GetHandle(), &client);
+  EXPECT_EQ(client.right, 300 - 6);
+}
+
+// ---- Header -----------------------------------------------------------------------------------
+
+TEST_F(ListViewTest, TheHeaderSectionsPaintNormalHotAndPressed) {
+  Show();
+  ASSERT_EQ(list->GetHookedHeader(), Header());
+  const RECT s1 = Section(1);
+  const int mid = (s1.left + s1.right) / 2, bottom = s1.bottom - 3, top = 0;
+  TBitmap* normal = HeaderPicture();
+  // Hot: the section under the mouse gets the blue bar along its bottom.
+  PostMessageA(Header(), WM_MOUSEMOVE, 0, Point(mid, 5));
+  ASSERT_TRUE(PumpUntil([&] { return list->GetHotSection() == 1; }));
+  TBitmap* hot = HeaderPicture();
+  EXPECT_LT(Blue(normal->GetPixelColor(mid, bottom)) - Red(normal->GetPixelColor(mid, bottom)), 20);
+  EXPECT_GT(Blue(hot->GetPixelColor(mid, bottom)) - Red(hot->GetPixelColor(mid, bottom)), 60);
+  // Only that section.
+  const int mid0 = Section(0).right / 2;
+  EXPECT_EQ(hot->GetPixelColor(mid0, bottom), normal->GetPixelColor(mid0, bottom));
+
+  // Pressed: darker, the hot bar gone.
+  PostMessageA(Header(), WM_LBUTTONDOWN, MK_LBUTTON, Point(mid, 5));
+  ASSERT_TRUE(PumpUntil([&] { return list->GetPressedSection() == 1; }));
+  TBitmap* pressed = HeaderPicture();
+  EXPECT_LT(Brightness(pressed->GetPixelColor(mid, top)), Brightness(normal->GetPixelColor(mid, top)) - 60);
+  EXPECT_LT(Blue(pressed->GetPixelColor(mid, bottom)) - Red(pressed->GetPixelColor(mid, bottom)),
+            Blue(hot->GetPixelColor(mid, bottom)) - Red(hot->GetPixelColor(mid, bottom)) - 40);
+  EXPECT_EQ(pressed->GetPixelColor(mid0, top), normal->GetPixelColor(mid0, top));
+
+  PostMessageA(Header(), WM_LBUTTONUP, 0, Point(mid, 5));
+  ASSERT_TRUE(PumpUntil([&] { return list->GetPressedSection() == -1; }));
+  Free(normal);
+  Free(hot);
+  Free(pressed);
+}
+
+TEST_F(ListViewTest, TheCaptionsAreDrawnAndTheRemainderIsTheListsColour) {
+  list->SetColor(0x00336699);
+  Show();
+  TBitmap* picture = HeaderPicture();
+  const RECT s0 = Section(0), s2 = Section(2);
+  // Dark text pixels inside the first section's text area.
+  int dark = 0;
+  for (int y = s0.top + 2; y < s0.bottom - 2; ++y)
+    for (int x = s0.left + 4; x < s0.left + 30; ++x) dark += Brightness(picture->GetPixelColor(x, y)) < 300;
+  EXPECT_GT(dark, 5);
+  EXPECT_EQ(picture->GetPixelColor(s2.right + 5, 5), 0x00336699);
+  Free(picture);
+}
+
+TEST_F(ListViewTest, APressOnADividerLeavesNoSectionPressed) {
+  Show();
+  const RECT s0 = Section(0);
+  SendMessageA(Header(), WM_LBUTTONDOWN, MK_LBUTTON, Point(s0.right - 1, 5));
+  EXPECT_EQ(list->GetPressedSection(), -1);
+  SendMessageA(Header(), WM_LBUTTONUP, 0, Point(s0.right - 1, 5));
+  // A press on the section's middle does press it.
+  SendMessageA(Header(), WM_LBUTTONDOWN, MK_LBUTTON, Point(s0.right / 2, 5));
+  EXPECT_EQ(list->GetPressedSection(), 0);
+  SendMessageA(Header(), WM_LBUTTONUP, 0, Point(s0.right / 2, 5));
+  EXPECT_EQ(list->GetPressedSection(), -1);
+}
+
+TEST_F(ListViewTest, TheMouseLeavingTheHeaderClearsTheHotSection) {
+  Show();
+  SendMessageA(Header(), WM_MOUSEMOVE, 0, Point(10, 5));
+  EXPECT_EQ(list->GetHotSection(), 0);
+  SendMessageA(Header(), WM_MOUSEMOVE, 0, Point(Section(2).right + 5, 5));
+  EXPECT_EQ(list->GetHotSection(), -2);
+  SendMessageA(Header(), WM_MOUSEMOVE, 0, Point(10, 5));
+  SendMessageA(Header(), WM_MOUSELEAVE, 0, 0);
+  EXPECT_EQ(list->GetHotSection(), -2);
+}
+
+namespace {
+WNDPROC g_header_previous = nullptr;
+LRESULT CALLBACK LaterHeaderProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  return CallWindowProcA(g_header_previous, w, m, wp, lp);
+}
+}  // namespace
+
+TEST_F(ListViewTest, ANewHeaderIsHookedAndTheOldOneReleasedOnlyWhereOursIsInstalled) {
+  Show();
+  HWND first = Header();
+  ASSERT_EQ(list->GetHookedHeader(), first);
+  const LONG_PTR system_proc = GetClassLongPtrA(first, GCLP_WNDPROC);
+  // Another header made in the list takes the hook over; the first gets its procedure back.
+  HWND second = CreateWindowExA(0, WC_HEADERA, "", WS_CHILD, 0, 0, 10, 10, list->GetHandle(), nullptr,
+                                nullptr, nullptr);
+  EXPECT_EQ(list->GetHookedHeader(), second);
+  EXPECT_EQ(GetWindowLongPtrA(first, GWLP_WNDPROC), system_proc);
+  // A procedure put on the header after ours stays when ours is released.
+  g_header_previous = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(second, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LaterHeaderProc)));
+  CreateWindowExA(0, WC_HEADERA, "", WS_CHILD, 0, 0, 10, 10, list->GetHandle(), nullptr, nullptr, nullptr);
+  EXPECT_EQ(GetWindowLongPtrA(second, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&LaterHeaderProc));
+  EXPECT_EQ(SendMessageA(second, HDM_GETITEMCOUNT, 0, 0), 0);  // the chain still works
+  DestroyWindow(second);
+}
+
+TEST_F(ListViewTest, ARecreatedListHooksItsNewHeader) {
+  Show();
+  HWND before = list->GetHandle();
+  list->SetReadOnly(true);  // a style change makes the window again
+  ASSERT_NE(list->GetHandle(), before);
+  HWND header = Header();
+  EXPECT_EQ(list->GetHookedHeader(), header);
+  EXPECT_NE(GetWindowLongPtrA(header, GWLP_WNDPROC), GetClassLongPtrA(header, GCLP_WNDPROC));
+}
+
+TEST_F(ListViewTest, WithoutTheSkinTheHeaderIsTheSystems) {
+  Show();
+  SendMessageA(list->GetHandle(), SKM_REMOVESKIN, 0, 0);
+  SendMessageA(Header(), WM_LBUTTONDOWN, MK_LBUTTON, Point(10, 5));
+  EXPECT_EQ(list->GetPressedSection(), -1);
+  SendMessageA(Header(), WM_LBUTTONUP, 0, Point(10, 5));
+}
