@@ -20,7 +20,7 @@ class TClassesEditor::TView : public TClassesView {
   bool ExecuteEditClass(std::string& name) override { return EditClass && EditClass->Execute(name); }
 
  private:
-  TListBox* List() const { return static_cast<TListBox*>(form_.FindComponent("List")); }
+  TCustomListBox* List() const { return static_cast<TCustomListBox*>(form_.FindComponent("List")); }
 
   TClassesEditor& form_;
 };

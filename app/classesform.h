@@ -12,7 +12,7 @@
 
 class TButton;
 class TEdit;
-class TListBox;
+class TCustomListBox;
 
 class TClassesEditor : public TForm {
   TK_CLASS(TClassesEditor, TForm)

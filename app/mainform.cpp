@@ -82,7 +82,7 @@ void TMain::FindComponents() {
       lane.Lap[lap - 1] = Component<TLabel32>(prefix + "r" + std::to_string(lap));
     lane.Status = Component<TLabel32>(prefix + "Status");
     lane.Switch = Component<TWxLED>("ledOn" + std::to_string(n));
-    lane.UpDown = Component<TUpDown>("ud" + std::to_string(n));
+    lane.UpDown = Component<TCustomUpDown>("ud" + std::to_string(n));
   }
   btnStart = Component<TWxSpeedButton>("btnStart");
   btnTrigger = Component<TWxSpeedButton>("btnTrigger");

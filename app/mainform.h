@@ -118,7 +118,7 @@ class TMain : public TForm, public TRaceView, public TLaneAssignmentView {
     TLabel32* Lap[3] = {nullptr, nullptr, nullptr};
     TLabel32* Status = nullptr;
     TWxLED* Switch = nullptr;
-    TUpDown* UpDown = nullptr;
+    TCustomUpDown* UpDown = nullptr;
   };
 
   template <class T>

@@ -13,10 +13,10 @@ TSelectCar::~TSelectCar() {
   if (SelectCar == this) SelectCar = nullptr;
 }
 
-TListBox* TSelectCar::GetList() const { return static_cast<TListBox*>(FindComponent("List")); }
+TCustomListBox* TSelectCar::GetList() const { return static_cast<TCustomListBox*>(FindComponent("List")); }
 
 bool TSelectCar::Execute(const std::vector<std::string>& lines, int& selected) {
-  TListBox* list = GetList();
+  TCustomListBox* list = GetList();
   TStrings* items = list->GetItems();
   items->BeginUpdate();
   items->Clear();

@@ -7,7 +7,7 @@
 
 #include "toolkit/forms.h"
 
-class TListBox;
+class TCustomListBox;
 
 class TSelectCar : public TForm {
   TK_CLASS(TSelectCar, TForm)
@@ -16,7 +16,7 @@ class TSelectCar : public TForm {
   explicit TSelectCar(TComponent* owner);
   ~TSelectCar() override;
 
-  TListBox* GetList() const;
+  TCustomListBox* GetList() const;
   // Fills the list, selects `selected` and shows the dialog modally; on OK `selected` is the
   // chosen line. False on Cancel.
   bool Execute(const std::vector<std::string>& lines, int& selected);

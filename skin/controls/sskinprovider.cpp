@@ -4,7 +4,10 @@
 
 #include <algorithm>
 
+#include "skin/controls/slistbox.h"
 #include "skin/controls/slistview.h"
+#include "skin/controls/sscrollbar.h"
+#include "skin/controls/supdown.h"
 #include "skin/engine/sbevels.h"
 #include "skin/engine/scommondata.h"
 #include "skin/engine/sctrlutils.h"
@@ -83,6 +86,9 @@ void TsSkinProvider::Publish(TPublisher<TsSkinProvider>& p) {
 
 void RegisterSkinControlsClasses() {
   RegisterClasses({TsSkinProvider::StaticClass(), TsTitleButton::StaticClass()});
+  RegisterSkinScrollClasses();
+  RegisterSkinListBoxClasses();
+  RegisterSkinUpDownClasses();
   RegisterSkinListViewClasses();
 }
 

@@ -278,7 +278,7 @@ TEST_F(Dialogs, ClassesEditorAddsThroughTheNameDialogMovesRenamesAndSavesOnOk) {
   TScratchFolder::Write(AppPaths.ClassList, "A\r\n");
   TScratchFolder::Write(AppPaths.WorkingStartList, "");
   CreateStartListForms();
-  TListBox* list = Child<TListBox>(ClassesEditor, "List");
+  TCustomListBox* list = Child<TCustomListBox>(ClassesEditor, "List");
   Child<TEdit>(AddClass, "edName")->SetText("left over");
   TModalScript script;
   script.When([] { return TModalScript::Modal(ClassesEditor); }, [] { Click(ClassesEditor, "btnAdd"); });
@@ -315,7 +315,7 @@ TEST_F(Dialogs, RenamedClassStaysSelectedSoItCanBeMoved) {
   TScratchFolder::Write(AppPaths.ClassList, "A\r\nB\r\nC\r\n");
   TScratchFolder::Write(AppPaths.WorkingStartList, "");
   CreateStartListForms();
-  TListBox* list = Child<TListBox>(ClassesEditor, "List");
+  TCustomListBox* list = Child<TCustomListBox>(ClassesEditor, "List");
   TModalScript script;
   script.When([] { return TModalScript::Modal(ClassesEditor); },
               [list] {
@@ -346,7 +346,7 @@ TEST_F(Dialogs, ParticipantEditorOffersTheClassListAgainAfterTheClassesEditor) {
               [] { Click(StartListEdit, "btnEditClasses"); });
   script.When([] { return TModalScript::Modal(ClassesEditor); },
               [] {
-                Child<TListBox>(ClassesEditor, "List")->GetItems()->Add("Open");
+                Child<TCustomListBox>(ClassesEditor, "List")->GetItems()->Add("Open");
                 Click(ClassesEditor, "btnOK");
               });
   script.When([] { return TModalScript::Modal(StartListEdit); },
@@ -364,7 +364,7 @@ TEST_F(Dialogs, ParticipantEditorOffersTheClassListAgainAfterTheClassesEditor) {
 TEST_F(Dialogs, SelectCarShowsEveryLineWithTheLanesEntryAndADoubleClickChooses) {
   New<TSelectCar>(Application);
   EXPECT_EQ(SelectCar->GetCaption(), "Select Car");
-  TListBox* list = SelectCar->GetList();
+  TCustomListBox* list = SelectCar->GetList();
   TModalScript script;
   script.When([] { return TModalScript::Modal(SelectCar); },
               [list] {

@@ -1,0 +1,54 @@
+// The skinned list box: the toolkit's list box with a 3-pixel skinned border and the skin's
+// colour (its style object), and, while a skin is loaded and the items do not fit, a skinned
+// vertical scroll bar laid over the list's own bar and kept in step with it.
+#pragma once
+
+#include <windows.h>
+
+#include "toolkit/stdctrls.h"
+
+class TsStyle;
+class TsScrollBar;
+
+class TsCustomListBox : public TCustomListBox {
+  TK_CLASS(TsCustomListBox, TCustomListBox)
+
+ public:
+  explicit TsCustomListBox(TComponent* owner);
+  ~TsCustomListBox() override;
+  void AfterConstruction() override;
+  void WndProc(TMessage& message) override;
+  void Invalidate() override;
+
+  TsStyle* GetSkinStyle() const { return style_; }
+  // The overlaid bar; null while none is needed.
+  TsScrollBar* GetSkinScrollBar() const { return scroll_bar_; }
+  // Lays the skinned bar over the list's own bar from the list's scroll information, creates
+  // it when needed and frees it when not.
+  void UpdateScrollBar();
+
+ protected:
+  void Loaded() override;
+  void KeyDown(WORD& key, TShiftState shift) override;
+  void Notification(TComponent* component, TOperation operation) override;
+
+ private:
+  void AfterMessage(UINT msg);
+  void ScrollBarChange(TObject* sender);
+  bool ReadyForSkin();
+  void FreeScrollBar();
+  void PaintBorder();
+
+  TsStyle* style_ = nullptr;
+  TsScrollBar* scroll_bar_ = nullptr;
+};
+
+class TsListBox : public TsCustomListBox {
+  TK_CLASS(TsListBox, TsCustomListBox)
+
+ public:
+  explicit TsListBox(TComponent* owner) : TsCustomListBox(owner) {}
+};
+
+// Registers TsListBox for form definitions.
+void RegisterSkinListBoxClasses();
