@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "skin/controls/sscrollbar.h"
 #include "skin/engine/scommondata.h"
 #include "skin/engine/sctrlutils.h"
 #include "skin/engine/sitempaint.h"
@@ -78,6 +79,8 @@ TsListView::~TsListView() {
   SetSmallImages(nullptr);
   // Leaves a procedure installed after ours in place (ours then passes everything on).
   header_hook_.Uninstall();
+  FreeAndNil(v_bar_);
+  FreeAndNil(h_bar_);
   FreeAndNil(common_data_);
 }
 
@@ -173,6 +176,9 @@ void TsListView::AfterMessage(const TMessage& message) {
     case SKM_REFRESH:
       FrameChanged();
       RedrawHeader();
+      for (TsScrollBar* bar : {v_bar_, h_bar_})
+        if (bar && bar->GetVisible() && bar->HandleAllocated())
+          SendMessageA(bar->GetHandle(), SKM_REFRESH, 0, 0);
       UpdateScrollBars();
       return;
   }
@@ -229,6 +235,11 @@ void TsListView::WMNCPaint(TMessage& message) {
   BitBlt(dc, 0, kFrame, kFrame, h - kFrame, cache, 0, kFrame, SRCCOPY);
   BitBlt(dc, kFrame, h - kFrame, w, kFrame, cache, kFrame, h - kFrame, SRCCOPY);
   BitBlt(dc, w - kFrame, kFrame, kFrame, h - 2 * kFrame, cache, w - kFrame, kFrame, SRCCOPY);
+  // Where the two bars meet the system's corner would show.
+  if (v_bar_ && h_bar_ && v_bar_->GetVisible() && h_bar_->GetVisible()) {
+    const int bw = v_bar_->GetWidth(), bh = h_bar_->GetHeight();
+    BitBlt(dc, w - kFrame - bw, h - kFrame - bh, bw, bh, cache, w - kFrame - bw, h - kFrame - bh, SRCCOPY);
+  }
   ReleaseDC(handle_, dc);
   message.Result = 0;
 }
@@ -448,4 +459,141 @@ int TsListView::SectionAt(POINT screen) const {
 
 // ---- The overlaid scroll bars ------------------------------------------------------------------
 
-void TsListView::UpdateScrollBars() {}
+namespace {
+
+bool NeedsBar(HWND window, int bar, SCROLLINFO& si) {
+  si = SCROLLINFO{sizeof(si), SIF_ALL};
+  if (!GetScrollInfo(window, bar, &si)) return false;
+  return si.nMax > si.nMin && si.nPage != 0 && si.nPage <= static_cast<UINT>(si.nMax);
+}
+
+}  // namespace
+
+void TsListView::UpdateScrollBars() {
+  const TControlState state = GetControlState();
+  if (GetComponentState().Contains(csLoading) || Dying() || state.Contains(csCreating) ||
+      state.Contains(csDestroyingHandle) || updating_bars_)
+    return;
+  SCROLLINFO v{}, h{};
+  const bool wanted = Skinned() && GetVisible() && HandleAllocated() && GetParent();
+  const bool need_v = wanted && NeedsBar(handle_, SB_VERT, v);
+  const bool need_h = wanted && NeedsBar(handle_, SB_HORZ, h);
+  if (!need_v) DropBar(v_bar_);
+  if (!need_h) DropBar(h_bar_);
+  if (need_v && !v_bar_) v_bar_ = MakeBar(sbVertical);
+  if (need_h && !h_bar_) h_bar_ = MakeBar(sbHorizontal);
+  updating_bars_ = true;
+  try {
+    if (v_bar_) SetBar(v_bar_, v, need_v);
+    if (h_bar_) SetBar(h_bar_, h, need_h);
+    PlaceBars();
+  } catch (...) {
+    updating_bars_ = false;
+    throw;
+  }
+  updating_bars_ = false;
+}
+
+TsScrollBar* TsListView::MakeBar(TScrollBarKind kind) {
+  auto* bar = New<TsScrollBar>(this);
+  bar->SetVisible(false);
+  bar->SetTabStop(false);
+  bar->SetKind(kind);
+  if (kind == sbVertical)
+    bar->SetWidth(GetSystemMetrics(SM_CXVSCROLL));
+  else
+    bar->SetHeight(GetSystemMetrics(SM_CYHSCROLL));
+  bar->SetLinkedControl(this);
+  bar->OnChange = TNotifyEvent(this, kind == sbVertical ? &TsListView::VBarChange : &TsListView::HBarChange);
+  bar->SetParent(GetParent());
+  return bar;
+}
+
+// A bar whose change is running is only hidden: its own code is still on the stack.
+void TsListView::DropBar(TsScrollBar*& bar) {
+  if (!bar) return;
+  if (bar_changing_ == bar) return bar->SetVisible(false);
+  TsScrollBar* doomed = bar;
+  bar = nullptr;
+  doomed->SetVisible(false);
+  Free(doomed);
+}
+
+void TsListView::SetBar(TsScrollBar* bar, const SCROLLINFO& si, bool needed) {
+  const bool vertical = bar == v_bar_;
+  bar->SetUpdating(true);
+  bar->SetEnabled(GetEnabled());
+  const int page = static_cast<int>(si.nPage);
+  if (needed && si.nMin <= si.nMax && si.nMax != 0 && si.nMax - page + 1 != 0) {
+    bar->SetParams(si.nPos, si.nMin, si.nMax - page + 1);
+    bar->SetPageSize(page);
+    bar->SetLargeChange(static_cast<uint16_t>(std::clamp(page, 1, 0xFFFF)));
+    // A horizontal step of a 23rd of the width; never 0, which would leave the arrows dead.
+    bar->SetSmallChange(vertical ? 1 : static_cast<uint16_t>(std::clamp(si.nMax / 23, 1, 0xFFFF)));
+  } else {
+    bar->SetParams(0, 0, 1);
+    bar->SetPageSize(1);
+  }
+  (vertical ? v_pos_ : h_pos_) = bar->GetPosition();
+  PlaceBars();
+  bar->SetUpdating(false);
+  bar->SetVisible(needed);
+}
+
+void TsListView::PlaceBars() {
+  const bool v_shown = v_bar_ && v_bar_->GetVisible(), h_shown = h_bar_ && h_bar_->GetVisible();
+  if (v_bar_) {
+    const int w = v_bar_->GetWidth();
+    v_bar_->SetBounds(GetLeft() + GetWidth() - w - kFrame, GetTop() + kFrame, w,
+                      GetHeight() - (h_shown ? h_bar_->GetHeight() : 0) - 2 * kFrame);
+    v_bar_->BringToFront();
+  }
+  if (h_bar_) {
+    const int h = h_bar_->GetHeight();
+    h_bar_->SetBounds(GetLeft() + kFrame, GetTop() + GetHeight() - h - kFrame,
+                      GetWidth() - (v_shown ? v_bar_->GetWidth() : 0) - 2 * kFrame, h);
+    h_bar_->BringToFront();
+  }
+}
+
+int TsListView::RowHeight() {
+  if (GetItems()->GetCount() == 0 || !HandleAllocated()) return 0;
+  RECT r{LVIR_BOUNDS};
+  if (!SendMessageA(handle_, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r))) return 0;
+  return r.bottom - r.top;
+}
+
+void TsListView::VBarChange(TObject*) {
+  if (updating_bars_ || !v_bar_) return;
+  int delta = v_bar_->GetPosition() - v_pos_;
+  v_pos_ = v_bar_->GetPosition();
+  if (GetViewStyle() == vsReport) delta *= RowHeight();
+  ScrollByBar(v_bar_, 0, delta);
+}
+
+void TsListView::HBarChange(TObject*) {
+  if (updating_bars_ || !h_bar_) return;
+  const int delta = h_bar_->GetPosition() - h_pos_;
+  h_pos_ = h_bar_->GetPosition();
+  ScrollByBar(h_bar_, delta, 0);
+}
+
+void TsListView::ScrollByBar(TsScrollBar* bar, int dx, int dy) {
+  if (dx == 0 && dy == 0) return;
+  TsScrollBar* outer = bar_changing_;
+  bar_changing_ = bar;
+  try {
+    Scroll(dx, dy);
+  } catch (...) {
+    bar_changing_ = outer;
+    throw;
+  }
+  bar_changing_ = outer;
+}
+
+void TsListView::Notification(TComponent* component, TOperation operation) {
+  inherited::Notification(component, operation);
+  if (operation != opRemove) return;
+  if (component == v_bar_) v_bar_ = nullptr;
+  if (component == h_bar_) h_bar_ = nullptr;
+}

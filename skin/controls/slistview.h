@@ -10,7 +10,10 @@
 #include "toolkit/listview.h"
 #include "toolkit/winsubclass.h"
 
+#include "toolkit/stdctrls.h"
+
 class TsCommonData;
+class TsScrollBar;
 class TBitmap;
 
 class TsListView : public TListView {
@@ -33,6 +36,8 @@ class TsListView : public TListView {
 
   // ---- For the tests
   HWND GetHookedHeader() const { return header_hook_.GetWindow(); }
+  TsScrollBar* GetVerticalBar() const { return v_bar_; }
+  TsScrollBar* GetHorizontalBar() const { return h_bar_; }
   int GetPressedSection() const { return pressed_; }
   int GetHotSection() const { return hot_; }
   // The section under a screen point: -2 when none.
@@ -43,6 +48,7 @@ class TsListView : public TListView {
  protected:
   void CreateWnd() override;
   void Loaded() override;
+  void Notification(TComponent* component, TOperation operation) override;
 
  private:
   static void Publish(TPublisher<TsListView>& p);
@@ -69,6 +75,15 @@ class TsListView : public TListView {
   void PaintSection(HDC dc, HWND header, int index, const RECT& r, TBitmap* bmp);
   int SectionAtClient(HWND header, POINT client) const;
 
+  TsScrollBar* MakeBar(TScrollBarKind kind);
+  void DropBar(TsScrollBar*& bar);
+  void SetBar(TsScrollBar* bar, const SCROLLINFO& si, bool needed);
+  void PlaceBars();
+  int RowHeight();
+  void VBarChange(TObject* sender);
+  void HBarChange(TObject* sender);
+  void ScrollByBar(TsScrollBar* bar, int dx, int dy);
+
   TsCommonData* common_data_;
   TWindowSubclass header_hook_;
   int pressed_ = -1;
@@ -76,6 +91,11 @@ class TsListView : public TListView {
   bool updating_bars_ = false;
   bool tracking_header_ = false;
   int header_height_ = 0;
+  TsScrollBar* v_bar_ = nullptr;
+  TsScrollBar* h_bar_ = nullptr;
+  TsScrollBar* bar_changing_ = nullptr;  // the bar whose change scrolls the list now
+  int v_pos_ = 0;                        // the bars' positions the list was last scrolled to
+  int h_pos_ = 0;
 };
 
 // Registers the skinned list view for form definitions.

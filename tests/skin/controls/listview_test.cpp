@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "skin/controls/slistview.h"
+#include "skin/controls/sscrollbar.h"
 #include "skin/engine/scommondata.h"
 #include "skin/engine/smessages.h"
 #include "skin/engine/sskinmanager.h"
@@ -247,4 +248,157 @@ TEST_F(ListViewTest, WithoutTheSkinTheHeaderIsTheSystems) {
   SendMessageA(Header(), WM_LBUTTONDOWN, MK_LBUTTON, Point(10, 5));
   EXPECT_EQ(list->GetPressedSection(), -1);
   SendMessageA(Header(), WM_LBUTTONUP, 0, Point(10, 5));
+}
+
+// ---- Overlaid scroll bars ---------------------------------------------------------------------
+
+namespace {
+
+SCROLLINFO ScrollInfo(HWND window, int bar) {
+  SCROLLINFO si{sizeof(si), SIF_ALL};
+  GetScrollInfo(window, bar, &si);
+  return si;
+}
+
+int TopIndex(TsListView* list) {
+  return static_cast<int>(SendMessageA(list->GetHandle(), LVM_GETTOPINDEX, 0, 0));
+}
+
+// The bar's client point at the middle of a part.
+LPARAM PartPoint(TsScrollBar* bar, TsScrollPart part) {
+  const RECT r = bar->PartRect(part);
+  return MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+}  // namespace
+
+TEST_F(ListViewTest, TheVerticalBarComesWithTheFirstRowThatDoesNotFitAndFollowsEveryChange) {
+  Show();
+  AddRows(3);
+  EXPECT_EQ(list->GetVerticalBar(), nullptr);
+  // Row by row: the bar is set from the list as it is after the row went in.
+  for (int i = 0; i < 30; ++i) {
+    AddRows(1);
+    const SCROLLINFO si = ScrollInfo(list->GetHandle(), SB_VERT);
+    const bool scrolls = si.nMax > si.nMin && si.nPage != 0 && si.nPage <= static_cast<UINT>(si.nMax);
+    TsScrollBar* bar = list->GetVerticalBar();
+    ASSERT_EQ(bar != nullptr, scrolls) << "rows " << list->GetItems()->GetCount();
+    if (!bar) continue;
+    EXPECT_EQ(bar->GetMax(), si.nMax - static_cast<int>(si.nPage) + 1)
+        << "rows " << list->GetItems()->GetCount();
+    EXPECT_EQ(bar->GetPageSize(), static_cast<int>(si.nPage));
+    EXPECT_EQ(bar->GetLargeChange(), si.nPage);
+    EXPECT_TRUE(bar->GetVisible());
+  }
+  ASSERT_NE(list->GetVerticalBar(), nullptr);
+  // Laid over the list's own bar, inside the frame, on the list's parent.
+  TsScrollBar* bar = list->GetVerticalBar();
+  EXPECT_EQ(bar->GetParent(), form);
+  EXPECT_EQ(bar->GetLeft(), 10 + 300 - bar->GetWidth() - 3);
+  EXPECT_EQ(bar->GetTop(), 10 + 3);
+  EXPECT_EQ(bar->GetHeight(), 200 - 6);
+  // Deleting rows until they fit takes the bar away again.
+  while (list->GetItems()->GetCount() > 3) list->GetItems()->Delete(list->GetItems()->GetCount() - 1);
+  EXPECT_EQ(list->GetVerticalBar(), nullptr);
+}
+
+TEST_F(ListViewTest, RowsAddedInOneUpdateBringTheBarWhenTheListRedrawsAgain) {
+  Show();
+  list->BeginUpdate();
+  AddRows(100);
+  list->EndUpdate();
+  ASSERT_NE(list->GetVerticalBar(), nullptr);
+  const SCROLLINFO si = ScrollInfo(list->GetHandle(), SB_VERT);
+  EXPECT_EQ(list->GetVerticalBar()->GetMax(), si.nMax - static_cast<int>(si.nPage) + 1);
+  list->GetItems()->Clear();
+  EXPECT_EQ(list->GetVerticalBar(), nullptr);
+}
+
+TEST_F(ListViewTest, TheHorizontalBarStepsByATwentyThirdOfTheRange) {
+  list->GetColumns()->GetItem(2)->SetWidth(301);  // 80 + 80 + 301: nMax 460
+  Show();
+  AddRows(3);
+  list->UpdateScrollBars();
+  const SCROLLINFO si = ScrollInfo(list->GetHandle(), SB_HORZ);
+  ASSERT_EQ(si.nMax, 460);
+  TsScrollBar* bar = list->GetHorizontalBar();
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(bar->GetSmallChange(), 20);
+  EXPECT_EQ(bar->GetMax(), si.nMax - static_cast<int>(si.nPage) + 1);
+  EXPECT_EQ(bar->GetLeft(), 10 + 3);
+  EXPECT_EQ(bar->GetTop(), 10 + 200 - bar->GetHeight() - 3);
+  // A range too short for 23 steps still moves by one.
+  list->SetWidth(26);
+  for (int i = 0; i < 3; ++i) list->GetColumns()->GetItem(i)->SetWidth(7);
+  list->UpdateScrollBars();
+  ASSERT_LT(ScrollInfo(list->GetHandle(), SB_HORZ).nMax, 23);
+  ASSERT_NE(list->GetHorizontalBar(), nullptr);
+  EXPECT_EQ(list->GetHorizontalBar()->GetSmallChange(), 1);
+}
+
+TEST_F(ListViewTest, BothBarsShareTheCornerAndScrollTheList) {
+  list->GetColumns()->GetItem(2)->SetWidth(400);
+  Show();
+  AddRows(60);
+  TsScrollBar* v = list->GetVerticalBar();
+  TsScrollBar* h = list->GetHorizontalBar();
+  ASSERT_TRUE(v && h);
+  EXPECT_EQ(v->GetHeight(), 200 - h->GetHeight() - 6);
+  EXPECT_EQ(h->GetWidth(), 300 - v->GetWidth() - 6);
+  v->SetPosition(10);
+  EXPECT_EQ(TopIndex(list), 10);
+  EXPECT_EQ(ScrollInfo(list->GetHandle(), SB_VERT).nPos, 10);
+  h->SetPosition(50);
+  EXPECT_EQ(ScrollInfo(list->GetHandle(), SB_HORZ).nPos, 50);
+  // Scrolled from elsewhere: the bar follows.
+  list->GetItems()->GetItem(50)->MakeVisible(false);
+  EXPECT_EQ(v->GetPosition(), ScrollInfo(list->GetHandle(), SB_VERT).nPos);
+  EXPECT_EQ(v->GetPosition(), TopIndex(list));
+}
+
+TEST_F(ListViewTest, WithoutTheSkinThereAreNoOverlaidBars) {
+  Show();
+  AddRows(60);
+  ASSERT_NE(list->GetVerticalBar(), nullptr);
+  SendMessageA(list->GetHandle(), SKM_REMOVESKIN, 0, 0);
+  EXPECT_EQ(list->GetVerticalBar(), nullptr);
+  AddRows(1);
+  EXPECT_EQ(list->GetVerticalBar(), nullptr);
+}
+
+// The protocol list's shape with 200 rows, driven by mouse messages posted to the bar.
+TEST_F(ListViewTest, TwoHundredRowsScrollByDraggingTheSliderAndByHoldingAnArrow) {
+  Show();
+  list->BeginUpdate();
+  AddRows(200);
+  list->EndUpdate();
+  TsScrollBar* bar = list->GetVerticalBar();
+  ASSERT_NE(bar, nullptr);
+  ASSERT_TRUE(bar->Skinned());
+  // Drag the slider half the track down.
+  const RECT slider = bar->PartRect(spSlider);
+  const int x = (slider.left + slider.right) / 2, y = (slider.top + slider.bottom) / 2;
+  const int track = bar->GetHeight() - 2 * bar->PartRect(spFirstButton).bottom;
+  PostMessageA(bar->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+  PostMessageA(bar->GetHandle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y + track / 2));
+  PostMessageA(bar->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(x, y + track / 2));
+  ASSERT_TRUE(PumpUntil([&] { return !bar->Dragging() && bar->GetPosition() > 0; }));
+  const int dragged = bar->GetPosition();
+  EXPECT_GT(dragged, bar->GetMax() / 3);
+  EXPECT_LT(dragged, bar->GetMax() * 2 / 3 + 2);
+  EXPECT_EQ(TopIndex(list), dragged);
+  // Hold the lower arrow: one row at once, more as the repeat runs.
+  PostMessageA(bar->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, PartPoint(bar, spSecondButton));
+  ASSERT_TRUE(PumpUntil([&] { return bar->GetPosition() >= dragged + 3; }));
+  PostMessageA(bar->GetHandle(), WM_LBUTTONUP, 0, PartPoint(bar, spSecondButton));
+  ASSERT_TRUE(PumpUntil([&] { return bar->PartState(spSecondButton) != psPressed; }));
+  const int held = bar->GetPosition();
+  Pump();
+  EXPECT_EQ(bar->GetPosition(), held);  // the repeat stopped with the release
+  EXPECT_EQ(TopIndex(list), held);
+  // And the upper arrow back up.
+  PostMessageA(bar->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, PartPoint(bar, spFirstButton));
+  PostMessageA(bar->GetHandle(), WM_LBUTTONUP, 0, PartPoint(bar, spFirstButton));
+  ASSERT_TRUE(PumpUntil([&] { return bar->GetPosition() == held - 1; }));
+  EXPECT_EQ(TopIndex(list), held - 1);
 }
