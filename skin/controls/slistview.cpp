@@ -467,6 +467,13 @@ bool NeedsBar(HWND window, int bar, SCROLLINFO& si) {
   return si.nMax > si.nMin && si.nPage != 0 && si.nPage <= static_cast<UINT>(si.nMax);
 }
 
+// Whether upper lies above lower among the same parent's windows.
+bool Above(HWND upper, HWND lower) {
+  for (HWND w = GetWindow(lower, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV))
+    if (w == upper) return true;
+  return false;
+}
+
 }  // namespace
 
 void TsListView::UpdateScrollBars() {
@@ -521,23 +528,33 @@ void TsListView::DropBar(TsScrollBar*& bar) {
 
 void TsListView::SetBar(TsScrollBar* bar, const SCROLLINFO& si, bool needed) {
   const bool vertical = bar == v_bar_;
+  const int before[] = {bar->GetPosition(), bar->GetMin(), bar->GetMax(), bar->GetPageSize(),
+                        bar->GetEnabled()};
   bar->SetUpdating(true);
   bar->SetEnabled(GetEnabled());
-  const int page = static_cast<int>(si.nPage);
+  int page = static_cast<int>(si.nPage);
+  int position = 0, min = 0, max = 1;
   if (needed && si.nMin <= si.nMax && si.nMax != 0 && si.nMax - page + 1 != 0) {
-    bar->SetParams(si.nPos, si.nMin, si.nMax - page + 1);
-    bar->SetPageSize(page);
+    position = si.nPos;
+    min = si.nMin;
+    max = si.nMax - page + 1;
     bar->SetLargeChange(static_cast<uint16_t>(std::clamp(page, 1, 0xFFFF)));
     // A horizontal step of a 23rd of the width; never 0, which would leave the arrows dead.
     bar->SetSmallChange(vertical ? 1 : static_cast<uint16_t>(std::clamp(si.nMax / 23, 1, 0xFFFF)));
   } else {
-    bar->SetParams(0, 0, 1);
-    bar->SetPageSize(1);
+    page = 1;
   }
+  if (position != before[0] || min != before[1] || max != before[2]) bar->SetParams(position, min, max);
+  bar->SetPageSize(page);
   (vertical ? v_pos_ : h_pos_) = bar->GetPosition();
-  PlaceBars();
   bar->SetUpdating(false);
+  const int after[] = {bar->GetPosition(), bar->GetMin(), bar->GetMax(), bar->GetPageSize(),
+                       bar->GetEnabled()};
+  const bool shown = bar->GetVisible();
   bar->SetVisible(needed);
+  // Nothing was painted while the bar was updating.
+  if (shown && needed && !std::equal(std::begin(before), std::end(before), std::begin(after)))
+    bar->RepaintParts();
 }
 
 void TsListView::PlaceBars() {
@@ -546,14 +563,16 @@ void TsListView::PlaceBars() {
     const int w = v_bar_->GetWidth();
     v_bar_->SetBounds(GetLeft() + GetWidth() - w - kFrame, GetTop() + kFrame, w,
                       GetHeight() - (h_shown ? h_bar_->GetHeight() : 0) - 2 * kFrame);
-    v_bar_->BringToFront();
   }
   if (h_bar_) {
     const int h = h_bar_->GetHeight();
     h_bar_->SetBounds(GetLeft() + kFrame, GetTop() + GetHeight() - h - kFrame,
                       GetWidth() - (v_shown ? v_bar_->GetWidth() : 0) - 2 * kFrame, h);
-    h_bar_->BringToFront();
   }
+  // Raised only when the list came over them: every raise repaints.
+  for (TsScrollBar* bar : {v_bar_, h_bar_})
+    if (bar && (!bar->HandleAllocated() || !HandleAllocated() || !Above(bar->GetHandle(), handle_)))
+      bar->BringToFront();
 }
 
 int TsListView::RowHeight() {

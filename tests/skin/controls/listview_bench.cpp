@@ -22,9 +22,11 @@
 #include <vector>
 
 #include "app/appforms.h"
+#include "app/classesform.h"
 #include "app/mainform.h"
 #include "app/protocol.h"
 #include "app/startlistfile.h"
+#include "app/startlistform.h"
 #include "i18n/translator.h"
 #include "skin/controls/slistview.h"
 #include "skin/controls/sscrollbar.h"
@@ -115,6 +117,12 @@ int main(int argc, char** argv) {
     AppPaths.WorkingStartList = folder + "Current.Asl";
     AppPaths.Settings = folder + "bench.ini";
     WriteStartListFile(AppPaths.WorkingStartList, {});
+    // The protocol takes its participant columns from the start list.
+    Application->CreateForm(ClassesEditor);
+    Application->CreateForm(AddClass);
+    Application->CreateForm(EditClass);
+    Application->CreateForm(StartList);
+    Application->CreateForm(StartListEdit);
     Main->Show();
     Pump();
     auto* list = DynamicCast<TsListView>(Main->FindComponent("ListProtocol"));

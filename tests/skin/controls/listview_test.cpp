@@ -402,3 +402,26 @@ TEST_F(ListViewTest, TwoHundredRowsScrollByDraggingTheSliderAndByHoldingAnArrow)
   ASSERT_TRUE(PumpUntil([&] { return bar->GetPosition() == held - 1; }));
   EXPECT_EQ(TopIndex(list), held - 1);
 }
+
+TEST_F(ListViewTest, ABarMovedByTheListIsPaintedWhereItNowIs) {
+  Show();
+  AddRows(60);
+  TsScrollBar* bar = list->GetVerticalBar();
+  ASSERT_NE(bar, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return !GetUpdateRect(bar->GetHandle(), nullptr, FALSE); }));
+  list->GetItems()->GetItem(55)->MakeVisible(false);
+  ASSERT_GT(bar->GetPosition(), 0);
+  // What the bar shows now against a fresh painting of it.
+  TBitmap* cache = bar->GetSkinData()->GetCacheBmp();
+  const int x = bar->GetWidth() / 2;
+  std::vector<TColor> shown;
+  for (int y = 0; y < bar->GetHeight(); ++y) shown.push_back(cache->GetPixelColor(x, y));
+  TBitmap* fresh = New<TBitmap>();
+  fresh->SetPixelFormat(pf24bit);
+  fresh->SetSize(bar->GetWidth(), bar->GetHeight());
+  SendMessageA(bar->GetHandle(), WM_PAINT, reinterpret_cast<WPARAM>(fresh->GetCanvas()->GetHandle()), 0);
+  GdiFlush();
+  for (int y = 0; y < bar->GetHeight(); ++y)
+    ASSERT_EQ(shown[static_cast<size_t>(y)], fresh->GetPixelColor(x, y)) << y;
+  Free(fresh);
+}
