@@ -100,9 +100,15 @@ bool TsCustomListBox::ReadyForSkin() {
 
 void TsCustomListBox::WndProc(TMessage& message) {
   const UINT msg = message.Msg;
-  if (style_ && style_->HandleFirst(message)) {
-    if (style_) AfterMessage(msg);
-    return;
+  // Moving onto the overlaid bar is not leaving the list: neither the style nor the toolkit
+  // hears of it.
+  if (msg == CM_MOUSELEAVE && CursorOverList()) return;
+  if (style_) {
+    TsLifeGuard guard(style_);
+    if (style_->HandleFirst(message)) {
+      if (!guard.Freed()) AfterMessage(msg);
+      return;
+    }
   }
   switch (msg) {
     case WM_NCCALCSIZE:
@@ -118,17 +124,6 @@ void TsCustomListBox::WndProc(TMessage& message) {
       TCustomListBox::WndProc(message);
       PaintBorder();
       return;
-    case CM_MOUSELEAVE: {
-      // Moving onto the overlaid bar is not leaving the list.
-      POINT cursor{};
-      RECT r = GetBoundsRect();
-      if (GetParent() && tk_detail::CursorPos(&cursor)) {
-        POINT origin = GetParent()->ClientToScreen(POINT{r.left, r.top});
-        OffsetRect(&r, origin.x - r.left, origin.y - r.top);
-        if (PtInRect(&r, cursor)) return;
-      }
-      break;
-    }
     default: break;
   }
   TCustomListBox::WndProc(message);
@@ -140,6 +135,10 @@ void TsCustomListBox::WndProc(TMessage& message) {
 void TsCustomListBox::AfterMessage(UINT msg) {
   if (!IsValidSkinIndex(style_->SkinIndex) && msg != SKM_REMOVESKIN) return;
   switch (msg) {
+    case SKM_SETNEWSKIN:
+      // The bar belongs to the list, not to the form: the manager's broadcast passes it by.
+      if (scroll_bar_) scroll_bar_->Perform(SKM_SETNEWSKIN, 0, 0);
+      break;
     case SKM_REFRESH:
       if (scroll_bar_ && scroll_bar_->GetVisible()) scroll_bar_->Perform(SKM_REFRESH, 0, 0);
       UpdateScrollBar();
@@ -171,6 +170,15 @@ void TsCustomListBox::Invalidate() {
   }
   TCustomListBox::Invalidate();
   if (!busy) UpdateScrollBar();
+}
+
+bool TsCustomListBox::CursorOverList() {
+  POINT cursor{};
+  if (!GetParent() || !tk_detail::CursorPos(&cursor)) return false;
+  RECT r = GetBoundsRect();
+  const POINT origin = GetParent()->ClientToScreen(POINT{r.left, r.top});
+  OffsetRect(&r, origin.x - r.left, origin.y - r.top);
+  return PtInRect(&r, cursor) != FALSE;
 }
 
 // ---- The overlaid bar --------------------------------------------------------------------------

@@ -36,6 +36,7 @@ class TsCustomListBox : public TCustomListBox {
   void AfterMessage(UINT msg);
   void ScrollBarChange(TObject* sender);
   bool ReadyForSkin();
+  bool CursorOverList();
   void FreeScrollBar();
   void PaintBorder();
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <string>
 
 #include "skin/engine/sblend.h"
 #include "skin/engine/scommondata.h"
@@ -13,6 +14,7 @@
 #include "skin/engine/smessages.h"
 #include "skin/engine/spixels.h"
 #include "skin/engine/sskintables.h"
+#include "skin/engine/sutils.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/classregistry.h"
 #include "toolkit/forms.h"
@@ -147,6 +149,12 @@ void TsScrollBar::SetKind(TScrollBarKind kind) {
 
 void TsScrollBar::SetParams(int position, int min, int max) {
   const bool reading = IsReading() || GetComponentState().Contains(csLoading);
+  // A reversed range is a caller's mistake: said once, then taken as it is. A range of 0 is
+  // a bar with nothing to scroll and no mistake.
+  if (max < min && !reading && !range_error_shown_) {
+    range_error_shown_ = true;
+    ShowError("Scrollbar property out of range\n\rMax = " + std::to_string(max));
+  }
   min_ = min;
   max_ = max;
   // A range with Max below Min leaves a single position: Min.
@@ -219,6 +227,7 @@ int TsScrollBar::SliderLength() {
   // Max + PageSize - Min is the whole content; 0 or less (a reversed range) shows one page.
   const int64_t content = static_cast<int64_t>(max_) + page_size_ - min_;
   int s = kMinSlider;
+  // With nothing to scroll (Max at Min) the page is the whole content: the slider fills the track.
   if (page_size_ > 0 && content > 0)
     s = static_cast<int>(std::lround(std::max(static_cast<double>(track) / content * page_size_, 14.0)));
   else if (page_size_ > 0)
@@ -286,6 +295,7 @@ void TsScrollBar::WndProc(TMessage& message) {
   if (skinned_window_ && Skinned()) {
     switch (msg) {
       case WM_PAINT: return WMPaint(message);
+      case WM_PRINTCLIENT: return WMPaint(message);
       case WM_ERASEBKGND: return WMEraseBkgnd(message);
       case WM_LBUTTONDOWN:
       case WM_LBUTTONDBLCLK: return WMLButtonDown(message);
@@ -414,14 +424,15 @@ void TsScrollBar::StepBy(int delta) {
 
 void TsScrollBar::Press(POINT client) {
   if (!GetEnabled()) return;
-  if (Application) {
-    saved_show_hint_ = Application->GetShowHint();
-    Application->SetShowHint(false);
-  }
   if (CanFocus() && !Focused()) SetFocus();
   last_mouse_ = client;
   const TsScrollPart part = PartAt(client);
   if (part == spNone) return;
+  // No hints pop up over a held bar; Release gives the setting back.
+  if (Application) {
+    saved_show_hint_ = Application->GetShowHint();
+    Application->SetShowHint(false);
+  }
   pressed_ = true;
   hot_part_ = part;
   SetCapture(handle_);

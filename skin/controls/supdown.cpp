@@ -1,6 +1,8 @@
 // The skinned up-down control: hot and pressed halves and their skinned paint.
 #include "skin/controls/supdown.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 #include "skin/engine/sctrlutils.h"
@@ -93,6 +95,7 @@ void TsUpDown::WndProc(TMessage& message) {
       if (HandleAllocated()) Invalidate();
       return;
     case WM_PAINT:
+    case WM_PRINTCLIENT:
       if (!Skinned()) break;
       {
         PAINTSTRUCT ps{};
@@ -111,6 +114,17 @@ void TsUpDown::WndProc(TMessage& message) {
   // The limits before the system's control moves the position on a press.
   const bool was_inaccessible[3] = {false, Inaccessible(1), Inaccessible(2)};
   TCustomUpDown::WndProc(message);
+  switch (message.Msg) {
+    // A new range or position may take a half to its limit or away from it.
+    case UDM_SETRANGE:
+    case UDM_SETRANGE32:
+    case UDM_SETPOS:
+    case UDM_SETPOS32:
+    case WM_ENABLE:
+      if (Skinned()) Invalidate();
+      break;
+    default: break;
+  }
   if (designing) return;
   switch (message.Msg) {
     case WM_MOUSEMOVE: MouseOver(PointFromLParam(message.LParam)); break;

@@ -4,15 +4,7 @@
 #include "toolkit/bitmap.h"
 #include "toolkit/jpeg.h"
 
-const TEnumInfo& ControlBevelInfo() {
-  static const TEnumInfo info{"cbNone", "cbRaisedSoft", "cbLoweredSoft", "cbRaisedHard", "cbLoweredHard"};
-  return info;
-}
-
-const TEnumInfo& EditorBevelInfo() {
-  static const TEnumInfo info{"ebNone", "ebRaised", "ebLowered", "ebAsTopBorder", "ebAsBottomBorder"};
-  return info;
-}
+// ControlBevelInfo and EditorBevelInfo are defined once, with the style properties.
 
 // ---- TsSkinGeneral -------------------------------------------------------------------------
 

@@ -19,6 +19,7 @@
 #include "widgets/wxspeedbutton.h"
 #include "app/startlistfile.h"
 #include "app/startlistform.h"
+#include "skin/controls/supdown.h"
 #include "bitmap32/image32.h"
 #include "bitmap32/label32.h"
 #include "i18n/translator.h"
@@ -417,6 +418,34 @@ TEST_F(MainWindow, ClosingAsksWhileTheProtocolHasRowsNotExportedSinceTheyChanged
   ASSERT_EQ(Protocol()->GetItems()->GetCount(), 1);
   EXPECT_FALSE(closes({IDNO}, 1));
   DeleteFile(file);
+}
+
+TEST_F(MainWindow, ALaneUpDownIsSkinnedAndItsHalvesStepThroughTheStartList) {
+  auto* ud = Find<TsUpDown>("ud1");
+  ASSERT_NE(ud, nullptr);
+  EXPECT_TRUE(ud->Skinned());
+  SwitchOnLane1();
+  ASSERT_EQ(ud->GetMax(), 1);
+  ASSERT_EQ(ud->GetPosition(), 0);
+  auto click = [&](int half) {
+    const RECT r = ud->HalfRect(half);
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    PostMessageA(ud->GetHandle(), WM_MOUSEMOVE, 0, at);
+    PostMessageA(ud->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(ud->GetHandle(), WM_LBUTTONUP, 0, at);
+  };
+  // The upper half takes the next participant; at the end of the list it is inaccessible.
+  click(1);
+  auto shows = [&](const char* name) {
+    return Find<TLabel32>("lbl_1Title")->GetCaption().find(name) != std::string::npos &&
+           ud->GetHotPart() == TsUpDown::hpNone;
+  };
+  ASSERT_TRUE(PumpUntil([&] { return shows("Baker"); }));
+  EXPECT_EQ(ud->GetPosition(), 1);
+  EXPECT_TRUE(ud->AtLimit(1));
+  click(2);
+  ASSERT_TRUE(PumpUntil([&] { return shows("Miller"); }));  // and at the start of the list
+  EXPECT_EQ(ud->GetPosition(), 0);
 }
 
 }  // namespace

@@ -1,0 +1,556 @@
+// The skinned scroll bar, list box and up-down on a shown form: a skin of plain coloured
+// sections built in memory (normal and hot colours differ), mouse input posted to the windows.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "skin/controls/slistbox.h"
+#include "skin/controls/sscrollbar.h"
+#include "skin/controls/supdown.h"
+#include "skin/engine/smessages.h"
+#include "skin/engine/sskinmanager.h"
+#include "skin/engine/sskintables.h"
+#include "skin/engine/sstyles.h"
+#include "skin/engine/sutils.h"
+#include "tests/toolkit/visual_test_classes.h"
+#include "toolkit/bitmap.h"
+#include "toolkit/forms.h"
+
+namespace {
+
+constexpr TColor kFormColor = 0x00C0C0C0;
+constexpr TColor kButton = 0x00204080, kButtonHot = 0x002060C0;
+constexpr TColor kTrack1 = 0x00808000, kTrack2 = 0x00008080, kTrackHot = 0x00A0A000;
+constexpr TColor kSlider = 0x00400040, kSliderHot = 0x00A000A0;
+
+TsGeneralData Section(const std::string& name, TColor color, TColor hot) {
+  TsGeneralData s;
+  s.SectionName = name;
+  s.PaintingColor = color;
+  s.HotPaintingColor = hot;
+  return s;
+}
+
+LPARAM At(POINT p) { return MAKELPARAM(p.x, p.y); }
+POINT Centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+std::vector<std::string> g_errors;
+void RecordError(const std::string& text, TsMessageKind) { g_errors.push_back(text); }
+
+struct Counter : TObject {
+  int changes = 0;
+  int clicks = 0;
+  void Change(TObject*) { ++changes; }
+  void Click(TObject*, TUDBtnType) { ++clicks; }
+};
+
+class Scroll : public testing::Test {
+ protected:
+  void SetUp() override {
+    manager = New<TsSkinManager>(nullptr);
+    saved_message_proc = SkinMessageProc;
+    SkinMessageProc = &RecordError;
+    g_errors.clear();
+  }
+  void TearDown() override {
+    SkinMessageProc = saved_message_proc;
+    tk_detail::SetCursorSource(nullptr);
+    Free(form);
+    Pump();
+    Free(manager);
+    SkinGeneralData.clear();
+    SkinMasks.clear();
+    SkinData().SkinLoaded = false;
+    UpdateCommonSkinIndexes();
+  }
+  void LoadSkin() {
+    for (const char* name : {"SCROLLBTNTOP", "SCROLLBTNBOTTOM", "SCROLLBTNLEFT", "SCROLLBTNRIGHT"})
+      SkinGeneralData.push_back(Section(name, kButton, kButtonHot));
+    SkinGeneralData.push_back(Section("SCROLLBAR1H", kTrack1, kTrackHot));
+    SkinGeneralData.push_back(Section("SCROLLBAR1V", kTrack1, kTrackHot));
+    SkinGeneralData.push_back(Section("SCROLLBAR2H", kTrack2, kTrackHot));
+    SkinGeneralData.push_back(Section("SCROLLBAR2V", kTrack2, kTrackHot));
+    SkinGeneralData.push_back(Section("SCROLLSLIDERH", kSlider, kSliderHot));
+    SkinGeneralData.push_back(Section("SCROLLSLIDERV", kSlider, kSliderHot));
+    SkinGeneralData.push_back(Section("TSSCROLLBAR", kTrack1, kTrack1));
+    SkinGeneralData.push_back(Section("TSLISTBOX", clWhite, clWhite));
+    SkinData().SkinLoaded = true;
+    UpdateCommonSkinIndexes();
+  }
+  void MakeForm() {
+    form = New<TForm>(nullptr, kCreateNew);
+    form->SetBounds(40, 40, 360, 280);
+    form->SetColor(kFormColor);
+  }
+  void Show() {
+    form->Show();
+    ASSERT_TRUE(PumpUntil([&] { return !GetUpdateRect(form->GetHandle(), nullptr, FALSE); }));
+  }
+  TsScrollBar* MakeBar(TScrollBarKind kind, int length = 200) {
+    auto* bar = New<TsScrollBar>(form);
+    bar->SetKind(kind);
+    if (kind == sbHorizontal)
+      bar->SetBounds(10, 10, length, 17);
+    else
+      bar->SetBounds(10, 10, 17, length);
+    bar->SetParent(form);
+    return bar;
+  }
+  TColor Pixel(TWinControl* control, POINT p) {
+    TBitmap* picture = PictureOf(control);
+    TColor c = PixelAt(picture, control, p.x, p.y);
+    Free(picture);
+    return c;
+  }
+  void Post(TWinControl* control, UINT msg, POINT p, WPARAM keys = 0) {
+    PostMessageA(control->GetHandle(), msg, keys, At(p));
+  }
+
+  TDesktopLock desktop;
+  TsSkinManager* manager = nullptr;
+  TForm* form = nullptr;
+  TsMessageProc saved_message_proc = nullptr;
+};
+
+int SliderLength(TsScrollBar* bar) {
+  const RECT r = bar->PartRect(spSlider);
+  return bar->GetKind() == sbHorizontal ? r.right - r.left : r.bottom - r.top;
+}
+
+// The slider lies inside the track (between the arrows) and is at least 1 pixel long.
+void ExpectSliderInTrack(TsScrollBar* bar) {
+  const RECT slider = bar->PartRect(spSlider);
+  const RECT first = bar->PartRect(spFirstButton), second = bar->PartRect(spSecondButton);
+  const bool h = bar->GetKind() == sbHorizontal;
+  EXPECT_GE(h ? slider.left : slider.top, h ? first.right : first.bottom);
+  EXPECT_LE(h ? slider.right : slider.bottom, h ? second.left : second.top);
+  EXPECT_GT(h ? slider.right - slider.left : slider.bottom - slider.top, 0);
+}
+
+}  // namespace
+
+// ---- Scroll bar --------------------------------------------------------------------------------
+
+TEST_F(Scroll, RangesWithoutLengthOrReversedKeepTheSliderInTheTrack) {
+  LoadSkin();
+  MakeForm();
+  TsScrollBar* bar = MakeBar(sbHorizontal);
+  Show();
+  const int track = bar->PartRect(spSecondButton).left - bar->PartRect(spFirstButton).right;
+  // No range at all: no mistake, the slider rests at the start (14 pixels without a page).
+  bar->SetParams(0, 0, 0);
+  ExpectSliderInTrack(bar);
+  EXPECT_EQ(bar->PartRect(spSlider).left, bar->PartRect(spFirstButton).right);
+  EXPECT_EQ(SliderLength(bar), 14);
+  EXPECT_TRUE(g_errors.empty());
+  // With a page and nothing to scroll the slider fills the track.
+  bar->SetPageSize(5);
+  EXPECT_EQ(SliderLength(bar), track);
+  bar->SetPageSize(0);
+  // Max below Min is said once and taken; the position is Min, nothing divides by the
+  // negative range.
+  bar->SetParams(7, 10, 5);
+  bar->SetParams(7, 10, 4);
+  ASSERT_EQ(g_errors.size(), 1u);
+  EXPECT_NE(g_errors[0].find("Max = 5"), std::string::npos);
+  EXPECT_EQ(bar->GetMax(), 4);
+  EXPECT_EQ(bar->GetPosition(), 10);
+  ExpectSliderInTrack(bar);
+  // A page larger than the range: the slider fills at most the track, at either end.
+  bar->SetPageSize(500);
+  bar->SetParams(10, 0, 10);
+  ExpectSliderInTrack(bar);
+  bar->SetParams(0, 0, 10);
+  ExpectSliderInTrack(bar);
+  // Max + PageSize - Min of 0: no division by zero.
+  bar->SetPageSize(5);
+  bar->SetParams(-5, -5, -10);
+  ExpectSliderInTrack(bar);
+  // A bar too short for its arrows has no track and no slider to go astray.
+  bar->SetBounds(10, 10, 20, 17);
+  bar->SetParams(3, 0, 10);
+  EXPECT_LE(bar->PartRect(spSlider).right, bar->PartRect(spSecondButton).left);
+  // The mouse on such a bar finds no position by dividing by zero.
+  Post(bar, WM_LBUTTONDOWN, POINT{10, 8}, MK_LBUTTON);
+  Post(bar, WM_MOUSEMOVE, POINT{15, 8}, MK_LBUTTON);
+  Post(bar, WM_LBUTTONUP, POINT{15, 8});
+  Pump();
+  EXPECT_GE(bar->GetPosition(), 0);
+  EXPECT_LE(bar->GetPosition(), 10);
+}
+
+TEST_F(Scroll, PartsArePaintedFromTheirSectionsInTheirStates) {
+  LoadSkin();
+  MakeForm();
+  TsScrollBar* bar = MakeBar(sbHorizontal);
+  bar->SetPageSize(20);
+  bar->SetParams(50, 0, 100);
+  Show();
+  ASSERT_TRUE(bar->Skinned());
+  EXPECT_EQ(Pixel(bar, Centre(bar->PartRect(spFirstButton))), kButton);
+  EXPECT_EQ(Pixel(bar, Centre(bar->PartRect(spSecondButton))), kButton);
+  EXPECT_EQ(Pixel(bar, Centre(bar->PartRect(spTrackBefore))), kTrack1);
+  EXPECT_EQ(Pixel(bar, Centre(bar->PartRect(spTrackAfter))), kTrack2);
+  EXPECT_EQ(Pixel(bar, Centre(bar->PartRect(spSlider))), kSlider);
+  // Hot: the slider under the mouse; the track never lights up.
+  Post(bar, WM_MOUSEMOVE, Centre(bar->PartRect(spSlider)));
+  ASSERT_TRUE(PumpUntil([&] { return bar->PartState(spSlider) == psHot; }));
+  EXPECT_EQ(Pixel(bar, Centre(bar->PartRect(spSlider))), kSliderHot);
+  Post(bar, WM_MOUSEMOVE, Centre(bar->PartRect(spTrackAfter)));
+  ASSERT_TRUE(PumpUntil([&] { return bar->PartState(spSlider) == psNormal; }));
+  EXPECT_EQ(bar->PartState(spTrackAfter), psNormal);
+  EXPECT_EQ(Pixel(bar, Centre(bar->PartRect(spTrackAfter))), kTrack2);
+  // Pressed arrow (hot colours), then leaving clears every state.
+  Post(bar, WM_MOUSEMOVE, Centre(bar->PartRect(spSecondButton)));
+  Post(bar, WM_LBUTTONDOWN, Centre(bar->PartRect(spSecondButton)), MK_LBUTTON);
+  ASSERT_TRUE(PumpUntil([&] { return bar->PartState(spSecondButton) == psPressed; }));
+  EXPECT_EQ(Pixel(bar, Centre(bar->PartRect(spSecondButton))), kButtonHot);
+  Post(bar, WM_LBUTTONUP, Centre(bar->PartRect(spSecondButton)));
+  ASSERT_TRUE(PumpUntil([&] { return bar->PartState(spSecondButton) == psHot; }));
+  bar->Perform(CM_MOUSELEAVE);
+  EXPECT_EQ(bar->GetHotPart(), spNone);
+  EXPECT_EQ(Pixel(bar, Centre(bar->PartRect(spSecondButton))), kButton);
+  // Disabled: every part moves toward the form's colour.
+  bar->SetEnabled(false);
+  const TColor disabled = Pixel(bar, Centre(bar->PartRect(spFirstButton)));
+  EXPECT_NE(disabled, kButton);
+  EXPECT_GT(GetRValue(disabled), GetRValue(kButton));
+}
+
+TEST_F(Scroll, DraggingTheSliderFollowsClientMovesWhileCaptured) {
+  LoadSkin();
+  MakeForm();
+  TsScrollBar* bar = MakeBar(sbVertical, 234);
+  bar->SetPageSize(10);
+  bar->SetParams(0, 0, 100);
+  Counter counter;
+  bar->OnChange = TNotifyEvent(&counter, &Counter::Change);
+  Show();
+  const POINT grab = Centre(bar->PartRect(spSlider));
+  const RECT track{0, bar->PartRect(spFirstButton).bottom, 17, bar->PartRect(spSecondButton).top};
+  const int travel =
+      (track.bottom - track.top) - (bar->PartRect(spSlider).bottom - bar->PartRect(spSlider).top);
+  Post(bar, WM_LBUTTONDOWN, grab, MK_LBUTTON);
+  ASSERT_TRUE(PumpUntil([&] { return bar->Dragging(); }));
+  EXPECT_EQ(GetCapture(), bar->GetHandle());
+  EXPECT_EQ(bar->GetPosition(), 0);  // grabbing does not move
+  // Half the travel down, then beyond the end and outside the bar: the slider stops at Max.
+  Post(bar, WM_MOUSEMOVE, POINT{grab.x, grab.y + travel / 2}, MK_LBUTTON);
+  ASSERT_TRUE(PumpUntil([&] { return bar->GetPosition() != 0; }));
+  EXPECT_NEAR(bar->GetPosition(), 50, 2);
+  Post(bar, WM_MOUSEMOVE, POINT{grab.x + 60, grab.y + travel * 3}, MK_LBUTTON);
+  ASSERT_TRUE(PumpUntil([&] { return bar->GetPosition() == 100; }));
+  ExpectSliderInTrack(bar);
+  Post(bar, WM_MOUSEMOVE, POINT{grab.x, grab.y + travel / 4}, MK_LBUTTON);
+  Post(bar, WM_LBUTTONUP, POINT{grab.x, grab.y + travel / 4});
+  ASSERT_TRUE(PumpUntil([&] { return !bar->Dragging(); }));
+  EXPECT_NEAR(bar->GetPosition(), 25, 2);
+  EXPECT_NE(GetCapture(), bar->GetHandle());
+  EXPECT_GE(counter.changes, 3);
+}
+
+TEST_F(Scroll, WithoutSmoothADragReportsOnceAtTheRelease) {
+  LoadSkin();
+  MakeForm();
+  TsScrollBar* bar = MakeBar(sbHorizontal, 234);
+  bar->SetSmooth(false);
+  Counter counter;
+  bar->OnChange = TNotifyEvent(&counter, &Counter::Change);
+  Show();
+  const POINT grab = Centre(bar->PartRect(spSlider));
+  Post(bar, WM_LBUTTONDOWN, grab, MK_LBUTTON);
+  Post(bar, WM_MOUSEMOVE, POINT{grab.x + 40, grab.y}, MK_LBUTTON);
+  Post(bar, WM_MOUSEMOVE, POINT{grab.x + 80, grab.y}, MK_LBUTTON);
+  ASSERT_TRUE(PumpUntil([&] { return bar->GetPosition() > 0; }));
+  EXPECT_EQ(counter.changes, 0);
+  Post(bar, WM_LBUTTONUP, POINT{grab.x + 80, grab.y});
+  ASSERT_TRUE(PumpUntil([&] { return !bar->Dragging(); }));
+  EXPECT_EQ(counter.changes, 1);
+}
+
+TEST_F(Scroll, ArrowsStepRepeatAndStopAtTheEnds) {
+  LoadSkin();
+  MakeForm();
+  TsScrollBar* bar = MakeBar(sbHorizontal);
+  bar->SetLargeChange(10);
+  Show();
+  // At Min the first arrow does nothing.
+  Post(bar, WM_LBUTTONDOWN, Centre(bar->PartRect(spFirstButton)), MK_LBUTTON);
+  Post(bar, WM_LBUTTONUP, Centre(bar->PartRect(spFirstButton)));
+  ASSERT_TRUE(PumpUntil([&] { return bar->PartState(spFirstButton) == psHot; }));
+  EXPECT_EQ(bar->GetPosition(), 0);
+  // Held, the second arrow steps at once and then repeats.
+  Post(bar, WM_LBUTTONDOWN, Centre(bar->PartRect(spSecondButton)), MK_LBUTTON);
+  ASSERT_TRUE(PumpUntil([&] { return bar->GetPosition() == 1; }));
+  ASSERT_TRUE(PumpUntil([&] { return bar->GetPosition() >= 3; }));
+  Post(bar, WM_LBUTTONUP, Centre(bar->PartRect(spSecondButton)));
+  ASSERT_TRUE(PumpUntil([&] { return bar->PartState(spSecondButton) == psHot; }));
+  // A click in the track pages.
+  const int before = bar->GetPosition();
+  Post(bar, WM_LBUTTONDOWN, Centre(bar->PartRect(spTrackAfter)), MK_LBUTTON);
+  Post(bar, WM_LBUTTONUP, Centre(bar->PartRect(spTrackAfter)));
+  ASSERT_TRUE(PumpUntil([&] { return bar->GetPosition() == before + 10; }));
+  // Keys: End and Home.
+  bar->Perform(WM_KEYDOWN, VK_END, 0);
+  EXPECT_EQ(bar->GetPosition(), 100);
+  bar->Perform(WM_KEYDOWN, VK_HOME, 0);
+  EXPECT_EQ(bar->GetPosition(), 0);
+}
+
+TEST_F(Scroll, ASmallChangeOfZeroStillMovesTheArrowsByOne) {
+  LoadSkin();
+  MakeForm();
+  TsScrollBar* bar = MakeBar(sbHorizontal);
+  bar->SetSmallChange(0);
+  bar->SetPosition(5);
+  Show();
+  Post(bar, WM_LBUTTONDOWN, Centre(bar->PartRect(spFirstButton)), MK_LBUTTON);
+  Post(bar, WM_LBUTTONUP, Centre(bar->PartRect(spFirstButton)));
+  ASSERT_TRUE(PumpUntil([&] { return bar->PartState(spFirstButton) == psHot; }));
+  EXPECT_EQ(bar->GetPosition(), 4);
+  bar->Perform(WM_KEYDOWN, VK_RIGHT, 0);
+  EXPECT_EQ(bar->GetPosition(), 5);
+}
+
+TEST_F(Scroll, WithoutASkinItIsTheSystemBarAndANewSkinTakesItOver) {
+  MakeForm();
+  TsScrollBar* bar = MakeBar(sbHorizontal);
+  Show();
+  EXPECT_FALSE(bar->Skinned());
+  bar->SetPageSize(10);
+  bar->SetParams(30, 0, 100);
+  EXPECT_EQ(SendMessageA(bar->GetHandle(), SBM_GETPOS, 0, 0), 30);
+  // The last position of the system bar is Max, whatever the page.
+  bar->SetPosition(100);
+  EXPECT_EQ(SendMessageA(bar->GetHandle(), SBM_GETPOS, 0, 0), 100);
+  char name[64] = {};
+  GetClassNameA(bar->GetHandle(), name, sizeof(name));
+  EXPECT_STREQ(name, "TsScrollBar");
+  // The system bar's notifications drive Position: steps, pages and the ends, clamped.
+  bar->SetSmallChange(2);
+  bar->SetLargeChange(15);
+  bar->SetPosition(50);
+  bar->Perform(CN_HSCROLL, SB_LINEDOWN, 0);
+  EXPECT_EQ(bar->GetPosition(), 52);
+  bar->Perform(CN_HSCROLL, SB_PAGEUP, 0);
+  EXPECT_EQ(bar->GetPosition(), 37);
+  bar->Perform(CN_HSCROLL, SB_TOP, 0);
+  EXPECT_EQ(bar->GetPosition(), 0);
+  bar->Perform(CN_HSCROLL, SB_LINEUP, 0);
+  EXPECT_EQ(bar->GetPosition(), 0);
+  bar->Perform(CN_HSCROLL, SB_BOTTOM, 0);
+  EXPECT_EQ(bar->GetPosition(), 100);
+  LoadSkin();
+  SendMessageA(bar->GetHandle(), SKM_SETNEWSKIN, 0, 0);
+  EXPECT_TRUE(bar->Skinned());
+  GetClassNameA(bar->GetHandle(), name, sizeof(name));
+  EXPECT_STREQ(name, "TsScrollBarSkinned");
+  EXPECT_EQ(bar->GetPosition(), 100);
+}
+
+// ---- List box ----------------------------------------------------------------------------------
+
+TEST_F(Scroll, TheListBoxBarAppearsAsSoonAsItemsNoLongerFitAndFollowsTheList) {
+  LoadSkin();
+  MakeForm();
+  auto* list = New<TsListBox>(form);
+  list->SetBounds(10, 10, 150, 106);  // 100 pixels inside the border: 7 items of 13
+  list->SetParent(form);
+  Show();
+  for (int i = 0; i < 7; ++i) list->GetItems()->Add("item " + std::to_string(i));
+  EXPECT_EQ(list->GetSkinScrollBar(), nullptr);
+  // The eighth item makes the list scroll: the bar is there right after the insertion, with
+  // the list's range (not the one before it).
+  for (int i = 7; i < 30; ++i) {
+    list->GetItems()->Add("item " + std::to_string(i));
+    SCROLLINFO si{};
+    si.cbSize = sizeof(si);
+    si.fMask = SIF_ALL;
+    ASSERT_TRUE(GetScrollInfo(list->GetHandle(), SB_VERT, &si));
+    TsScrollBar* bar = list->GetSkinScrollBar();
+    ASSERT_NE(bar, nullptr) << i;
+    EXPECT_EQ(bar->GetMax(), si.nMax - static_cast<int>(si.nPage) + 1) << i;
+  }
+  TsScrollBar* bar = list->GetSkinScrollBar();
+  EXPECT_TRUE(bar->GetVisible());
+  EXPECT_EQ(bar->GetParent(), form);
+  EXPECT_EQ(bar->GetLeft() + bar->GetWidth(), list->GetLeft() + list->GetWidth() - 3);
+  EXPECT_EQ(bar->GetHeight(), list->GetHeight() - 6);
+  // Scrolling the list by keys moves the bar along.
+  list->SetFocus();
+  list->SetItemIndex(0);
+  list->Perform(WM_KEYDOWN, VK_END, 0);
+  EXPECT_EQ(bar->GetPosition(), list->GetTopIndex());
+  EXPECT_GT(bar->GetPosition(), 0);
+  // Clearing the list takes the bar away.
+  list->GetItems()->Clear();
+  EXPECT_EQ(list->GetSkinScrollBar(), nullptr);
+}
+
+TEST_F(Scroll, DraggingTheListBoxBarScrollsTheList) {
+  LoadSkin();
+  MakeForm();
+  auto* list = New<TsListBox>(form);
+  list->SetBounds(10, 10, 150, 136);
+  list->SetParent(form);
+  Show();
+  for (int i = 0; i < 200; ++i) list->GetItems()->Add("row " + std::to_string(i));
+  TsScrollBar* bar = list->GetSkinScrollBar();
+  ASSERT_NE(bar, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return !GetUpdateRect(bar->GetHandle(), nullptr, FALSE); }));
+  const POINT grab = Centre(bar->PartRect(spSlider));
+  Post(bar, WM_LBUTTONDOWN, grab, MK_LBUTTON);
+  Post(bar, WM_MOUSEMOVE, POINT{grab.x, grab.y + 40}, MK_LBUTTON);
+  ASSERT_TRUE(PumpUntil([&] { return bar->GetPosition() > 0; }));
+  Post(bar, WM_LBUTTONUP, POINT{grab.x, grab.y + 40});
+  ASSERT_TRUE(PumpUntil([&] { return !bar->Dragging(); }));
+  EXPECT_EQ(list->GetTopIndex(), bar->GetPosition());
+  // The arrow too.
+  const int top = list->GetTopIndex();
+  Post(bar, WM_LBUTTONDOWN, Centre(bar->PartRect(spSecondButton)), MK_LBUTTON);
+  Post(bar, WM_LBUTTONUP, Centre(bar->PartRect(spSecondButton)));
+  ASSERT_TRUE(PumpUntil([&] { return list->GetTopIndex() == top + 1; }));
+  EXPECT_EQ(bar->GetPosition(), top + 1);
+}
+
+TEST_F(Scroll, WithoutASkinOrBeforeItsWindowTheListBoxHasNoBar) {
+  MakeForm();
+  auto* list = New<TsListBox>(form);
+  list->SetBounds(10, 10, 150, 60);
+  // No window yet, no parent: nothing to lay a bar on and nothing to fail.
+  list->UpdateScrollBar();
+  list->SetParent(form);
+  for (int i = 0; i < 50; ++i) list->GetItems()->Add("row");
+  list->UpdateScrollBar();
+  Show();
+  list->Invalidate();
+  EXPECT_EQ(list->GetSkinScrollBar(), nullptr);
+}
+
+namespace {
+POINT g_cursor{};
+bool TestCursor(POINT* screen) {
+  *screen = g_cursor;
+  return true;
+}
+}  // namespace
+
+TEST_F(Scroll, MovingFromTheListOntoItsBarDoesNotEndTheHotState) {
+  LoadSkin();
+  MakeForm();
+  auto* list = New<TsListBox>(form);
+  list->SetBounds(10, 10, 150, 106);
+  list->SetParent(form);
+  Show();
+  for (int i = 0; i < 40; ++i) list->GetItems()->Add("row");
+  TsScrollBar* bar = list->GetSkinScrollBar();
+  ASSERT_NE(bar, nullptr);
+  tk_detail::SetCursorSource(&TestCursor);
+  list->Perform(CM_MOUSEENTER);
+  ASSERT_TRUE(list->GetSkinStyle()->GetMouseAbove());
+  g_cursor = bar->ClientToScreen(POINT{5, 30});  // over the bar, inside the list's rectangle
+  list->Perform(CM_MOUSELEAVE);
+  EXPECT_TRUE(list->GetSkinStyle()->GetMouseAbove());
+  g_cursor = form->ClientToScreen(POINT{300, 200});
+  list->Perform(CM_MOUSELEAVE);
+  EXPECT_FALSE(list->GetSkinStyle()->GetMouseAbove());
+}
+
+// ---- Up-down -----------------------------------------------------------------------------------
+
+TEST_F(Scroll, AnUpDownWithoutRangeLooksDisabledButStillClicks) {
+  LoadSkin();
+  MakeForm();
+  auto* ud = New<TsUpDown>(form);
+  ud->SetBounds(100, 20, 17, 24);
+  ud->SetMin(0);
+  ud->SetMax(0);
+  Counter counter;
+  ud->OnClick = TUDClickEvent(&counter, &Counter::Click);
+  ud->SetParent(form);
+  Show();
+  ASSERT_TRUE(ud->Skinned());
+  // Both halves blended toward the form's colour.
+  for (int half = 1; half <= 2; ++half) {
+    const TColor c = Pixel(ud, Centre(ud->HalfRect(half)));
+    EXPECT_NE(c, kButton);
+    EXPECT_GT(GetRValue(c), GetRValue(kButton));
+  }
+  Post(ud, WM_MOUSEMOVE, Centre(ud->HalfRect(1)));
+  Post(ud, WM_LBUTTONDOWN, Centre(ud->HalfRect(1)), MK_LBUTTON);
+  Post(ud, WM_LBUTTONUP, Centre(ud->HalfRect(1)));
+  ASSERT_TRUE(PumpUntil([&] { return counter.clicks == 1; }));
+  EXPECT_EQ(ud->GetHotPart(), TsUpDown::hpNone);
+}
+
+TEST_F(Scroll, AnUpDownShowsHotAndPressedHalvesAndLeavingClearsThem) {
+  LoadSkin();
+  MakeForm();
+  auto* ud = New<TsUpDown>(form);
+  ud->SetBounds(100, 20, 17, 24);
+  ud->SetMin(0);
+  ud->SetMax(10);
+  ud->SetPosition(5);
+  ud->SetParent(form);
+  Show();
+  EXPECT_EQ(Pixel(ud, Centre(ud->HalfRect(1))), kButton);
+  Post(ud, WM_MOUSEMOVE, Centre(ud->HalfRect(2)));
+  ASSERT_TRUE(PumpUntil([&] { return ud->GetHotPart() == TsUpDown::hpSecondHot; }));
+  EXPECT_EQ(Pixel(ud, Centre(ud->HalfRect(2))), kButtonHot);
+  Post(ud, WM_LBUTTONDOWN, Centre(ud->HalfRect(2)), MK_LBUTTON);
+  ASSERT_TRUE(PumpUntil([&] { return ud->GetHotPart() == TsUpDown::hpSecondPressed; }));
+  Post(ud, WM_LBUTTONUP, Centre(ud->HalfRect(2)));
+  ASSERT_TRUE(PumpUntil([&] { return ud->GetHotPart() == TsUpDown::hpSecondHot; }));
+  EXPECT_EQ(ud->GetPosition(), 4);  // the lower half counts down
+  ud->Perform(CM_MOUSELEAVE);
+  EXPECT_EQ(ud->GetHotPart(), TsUpDown::hpNone);
+  EXPECT_EQ(Pixel(ud, Centre(ud->HalfRect(2))), kButton);
+}
+
+TEST_F(Scroll, AHorizontalUpDownMovesLeftTowardMinAndRightTowardMax) {
+  LoadSkin();
+  MakeForm();
+  auto* ud = New<TsUpDown>(form);
+  ud->SetOrientation(udHorizontal);
+  ud->SetBounds(100, 20, 30, 17);
+  ud->SetMin(0);
+  ud->SetMax(10);
+  ud->SetPosition(0);
+  ud->SetParent(form);
+  Show();
+  // At Min the left half is the one that cannot move.
+  EXPECT_TRUE(ud->AtLimit(1));
+  EXPECT_FALSE(ud->AtLimit(2));
+  EXPECT_NE(Pixel(ud, Centre(ud->HalfRect(1))), kButton);
+  EXPECT_EQ(Pixel(ud, Centre(ud->HalfRect(2))), kButton);
+  Post(ud, WM_LBUTTONDOWN, Centre(ud->HalfRect(1)), MK_LBUTTON);
+  Post(ud, WM_LBUTTONUP, Centre(ud->HalfRect(1)));
+  Pump();
+  EXPECT_EQ(ud->GetPosition(), 0);
+  Post(ud, WM_LBUTTONDOWN, Centre(ud->HalfRect(2)), MK_LBUTTON);
+  ASSERT_TRUE(PumpUntil([&] { return ud->GetHotPart() == TsUpDown::hpSecondPressed; }));
+  Post(ud, WM_LBUTTONUP, Centre(ud->HalfRect(2)));
+  ASSERT_TRUE(PumpUntil([&] { return ud->GetPosition() == 1; }));
+  ud->SetPosition(10);
+  EXPECT_FALSE(ud->AtLimit(1));
+  EXPECT_TRUE(ud->AtLimit(2));
+}
+
+TEST_F(Scroll, WithoutASkinTheUpDownIsTheToolkitsControl) {
+  MakeForm();
+  auto* ud = New<TsUpDown>(form);
+  ud->SetBounds(100, 20, 17, 24);
+  ud->SetParent(form);
+  Counter counter;
+  ud->OnClick = TUDClickEvent(&counter, &Counter::Click);
+  Show();
+  EXPECT_FALSE(ud->Skinned());
+  EXPECT_NE(Pixel(ud, Centre(ud->HalfRect(1))), kButton);
+  Post(ud, WM_LBUTTONDOWN, Centre(ud->HalfRect(1)), MK_LBUTTON);
+  Post(ud, WM_LBUTTONUP, Centre(ud->HalfRect(1)));
+  ASSERT_TRUE(PumpUntil([&] { return counter.clicks == 1; }));
+  EXPECT_EQ(ud->GetPosition(), 1);
+}
