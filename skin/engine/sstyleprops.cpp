@@ -7,7 +7,6 @@
 #include "skin/engine/sbevels.h"
 #include "skin/engine/sgenstyle.h"
 #include "skin/engine/sgradient.h"
-#include "skin/engine/sstoredskin.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/components.h"
 #include "toolkit/controls.h"
@@ -63,6 +62,14 @@ TsGenStyle* OwnerStyle(const TPersistent* object) {
   return nullptr;
 }
 
+const TEnumInfo& EditorBevelInfo() {
+  static const TEnumInfo info{"ebNone", "ebRaised", "ebLowered", "ebAsTopBorder", "ebAsBottomBorder"};
+  return info;
+}
+const TEnumInfo& ControlBevelInfo() {
+  static const TEnumInfo info{"cbNone", "cbRaisedSoft", "cbLoweredSoft", "cbRaisedHard", "cbLoweredHard"};
+  return info;
+}
 const TEnumInfo& SelectionModeInfo() {
   static const TEnumInfo info{"msBorder", "msColor"};
   return info;
