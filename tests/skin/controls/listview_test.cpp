@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <fstream>
 #include <sstream>
@@ -29,6 +30,16 @@ std::string ReadText(const std::string& file) {
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
+}
+
+// A mouse message posted to a window, the cursor put at the same point first: the system's
+// own mouse moves (after a window changes under the cursor) then agree with the posted ones.
+void PostMouse(HWND window, UINT msg, WPARAM keys, LPARAM at) {
+  POINT p{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+  ClientToScreen(window, &p);
+  if (msg == WM_MOUSELEAVE) p = POINT{0, 0};  // away from the window
+  SetCursorPos(p.x, p.y);
+  PostMessageA(window, msg, keys, at);
 }
 
 int Brightness(TColor c) { return (c & 0xFF) + ((c >> 8) & 0xFF) + ((c >> 16) & 0xFF); }
@@ -143,7 +154,7 @@ TEST_F(ListViewTest, TheHeaderSectionsPaintNormalHotAndPressed) {
   const int mid = (s1.left + s1.right) / 2, bottom = s1.bottom - 3, top = 0;
   TBitmap* normal = HeaderPicture();
   // Hot: the section under the mouse gets the blue bar along its bottom.
-  PostMessageA(Header(), WM_MOUSEMOVE, 0, Point(mid, 5));
+  PostMouse(Header(), WM_MOUSEMOVE, 0, Point(mid, 5));
   ASSERT_TRUE(PumpUntil([&] { return list->GetHotSection() == 1; }));
   TBitmap* hot = HeaderPicture();
   EXPECT_LT(Blue(normal->GetPixelColor(mid, bottom)) - Red(normal->GetPixelColor(mid, bottom)), 20);
@@ -153,7 +164,7 @@ TEST_F(ListViewTest, TheHeaderSectionsPaintNormalHotAndPressed) {
   EXPECT_EQ(hot->GetPixelColor(mid0, bottom), normal->GetPixelColor(mid0, bottom));
 
   // Pressed: darker, the hot bar gone.
-  PostMessageA(Header(), WM_LBUTTONDOWN, MK_LBUTTON, Point(mid, 5));
+  PostMouse(Header(), WM_LBUTTONDOWN, MK_LBUTTON, Point(mid, 5));
   ASSERT_TRUE(PumpUntil([&] { return list->GetPressedSection() == 1; }));
   TBitmap* pressed = HeaderPicture();
   EXPECT_LT(Brightness(pressed->GetPixelColor(mid, top)), Brightness(normal->GetPixelColor(mid, top)) - 60);
@@ -161,7 +172,7 @@ TEST_F(ListViewTest, TheHeaderSectionsPaintNormalHotAndPressed) {
             Blue(hot->GetPixelColor(mid, bottom)) - Red(hot->GetPixelColor(mid, bottom)) - 40);
   EXPECT_EQ(pressed->GetPixelColor(mid0, top), normal->GetPixelColor(mid0, top));
 
-  PostMessageA(Header(), WM_LBUTTONUP, 0, Point(mid, 5));
+  PostMouse(Header(), WM_LBUTTONUP, 0, Point(mid, 5));
   ASSERT_TRUE(PumpUntil([&] { return list->GetPressedSection() == -1; }));
   Free(normal);
   Free(hot);
@@ -379,26 +390,26 @@ TEST_F(ListViewTest, TwoHundredRowsScrollByDraggingTheSliderAndByHoldingAnArrow)
   const RECT slider = bar->PartRect(spSlider);
   const int x = (slider.left + slider.right) / 2, y = (slider.top + slider.bottom) / 2;
   const int track = bar->GetHeight() - 2 * bar->PartRect(spFirstButton).bottom;
-  PostMessageA(bar->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
-  PostMessageA(bar->GetHandle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y + track / 2));
-  PostMessageA(bar->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(x, y + track / 2));
+  PostMouse(bar->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+  PostMouse(bar->GetHandle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y + track / 2));
+  PostMouse(bar->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(x, y + track / 2));
   ASSERT_TRUE(PumpUntil([&] { return !bar->Dragging() && bar->GetPosition() > 0; }));
   const int dragged = bar->GetPosition();
   EXPECT_GT(dragged, bar->GetMax() / 3);
   EXPECT_LT(dragged, bar->GetMax() * 2 / 3 + 2);
   EXPECT_EQ(TopIndex(list), dragged);
   // Hold the lower arrow: one row at once, more as the repeat runs.
-  PostMessageA(bar->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, PartPoint(bar, spSecondButton));
+  PostMouse(bar->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, PartPoint(bar, spSecondButton));
   ASSERT_TRUE(PumpUntil([&] { return bar->GetPosition() >= dragged + 3; }));
-  PostMessageA(bar->GetHandle(), WM_LBUTTONUP, 0, PartPoint(bar, spSecondButton));
+  PostMouse(bar->GetHandle(), WM_LBUTTONUP, 0, PartPoint(bar, spSecondButton));
   ASSERT_TRUE(PumpUntil([&] { return bar->PartState(spSecondButton) != psPressed; }));
   const int held = bar->GetPosition();
   Pump();
   EXPECT_EQ(bar->GetPosition(), held);  // the repeat stopped with the release
   EXPECT_EQ(TopIndex(list), held);
   // And the upper arrow back up.
-  PostMessageA(bar->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, PartPoint(bar, spFirstButton));
-  PostMessageA(bar->GetHandle(), WM_LBUTTONUP, 0, PartPoint(bar, spFirstButton));
+  PostMouse(bar->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, PartPoint(bar, spFirstButton));
+  PostMouse(bar->GetHandle(), WM_LBUTTONUP, 0, PartPoint(bar, spFirstButton));
   ASSERT_TRUE(PumpUntil([&] { return bar->GetPosition() == held - 1; }));
   EXPECT_EQ(TopIndex(list), held - 1);
 }

@@ -2,6 +2,7 @@
 // rows scrolled by dragging the skinned slider and by holding its arrows, and the header's hot
 // and pressed sections, all through messages posted to the windows.
 #include <windows.h>
+#include <windowsx.h>
 
 #include <gtest/gtest.h>
 
@@ -30,6 +31,16 @@ std::string ScratchFolder() {
       std::string(temp) + "dravolin_protocol_list_" + std::to_string(GetCurrentProcessId()) + "\\";
   CreateDirectoryA(folder.c_str(), nullptr);
   return folder;
+}
+
+// A mouse message posted to a window, the cursor put at the same point first: the system's
+// own mouse moves (after a window changes under the cursor) then agree with the posted ones.
+void PostMouse(HWND window, UINT msg, WPARAM keys, LPARAM at) {
+  POINT p{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+  ClientToScreen(window, &p);
+  if (msg == WM_MOUSELEAVE) p = POINT{0, 0};  // away from the window
+  SetCursorPos(p.x, p.y);
+  PostMessageA(window, msg, keys, at);
 }
 
 THeatLane Lane(int i) {
@@ -108,20 +119,20 @@ TEST_F(ProtocolList, TwoHundredRowsScrollByTheSkinnedSliderAndArrows) {
   const RECT slider = bar->PartRect(spSlider);
   const LPARAM grab = Middle(slider);
   const int bottom = bar->PartRect(spSecondButton).top;
-  PostMessageA(bar->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, grab);
-  PostMessageA(bar->GetHandle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(LOWORD(grab), bottom / 2));
+  PostMouse(bar->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, grab);
+  PostMouse(bar->GetHandle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(LOWORD(grab), bottom / 2));
   ASSERT_TRUE(PumpUntil([&] { return bar->GetPosition() > 0; }));
   EXPECT_EQ(TopIndex(), bar->GetPosition());
-  PostMessageA(bar->GetHandle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(LOWORD(grab), bottom + 40));
-  PostMessageA(bar->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(LOWORD(grab), bottom + 40));
+  PostMouse(bar->GetHandle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(LOWORD(grab), bottom + 40));
+  PostMouse(bar->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(LOWORD(grab), bottom + 40));
   ASSERT_TRUE(PumpUntil([&] { return !bar->Dragging() && bar->GetPosition() == bar->GetMax(); }));
   EXPECT_EQ(TopIndex(), bar->GetMax());
   EXPECT_EQ(List()->GetTopItem()->GetCaption(), std::to_string(bar->GetMax() + 1));
 
   // The upper arrow held: the list follows row by row until it is let go.
-  PostMessageA(bar->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, Middle(bar->PartRect(spFirstButton)));
+  PostMouse(bar->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, Middle(bar->PartRect(spFirstButton)));
   ASSERT_TRUE(PumpUntil([&] { return bar->GetPosition() <= bar->GetMax() - 4; }));
-  PostMessageA(bar->GetHandle(), WM_LBUTTONUP, 0, Middle(bar->PartRect(spFirstButton)));
+  PostMouse(bar->GetHandle(), WM_LBUTTONUP, 0, Middle(bar->PartRect(spFirstButton)));
   ASSERT_TRUE(PumpUntil([&] { return bar->PartState(spFirstButton) != psPressed; }));
   EXPECT_EQ(TopIndex(), bar->GetPosition());
 }
@@ -131,13 +142,13 @@ TEST_F(ProtocolList, TheHeaderShowsTheHotAndThePressedSection) {
   ASSERT_EQ(List()->GetHookedHeader(), header);
   RECT place{};
   SendMessageA(header, HDM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&place));
-  PostMessageA(header, WM_MOUSEMOVE, 0, Middle(place));
+  PostMouse(header, WM_MOUSEMOVE, 0, Middle(place));
   ASSERT_TRUE(PumpUntil([&] { return List()->GetHotSection() == 1; }));
-  PostMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, Middle(place));
+  PostMouse(header, WM_LBUTTONDOWN, MK_LBUTTON, Middle(place));
   ASSERT_TRUE(PumpUntil([&] { return List()->GetPressedSection() == 1; }));
-  PostMessageA(header, WM_LBUTTONUP, 0, Middle(place));
+  PostMouse(header, WM_LBUTTONUP, 0, Middle(place));
   ASSERT_TRUE(PumpUntil([&] { return List()->GetPressedSection() == -1; }));
-  PostMessageA(header, WM_MOUSELEAVE, 0, 0);
+  PostMouse(header, WM_MOUSELEAVE, 0, 0);
   ASSERT_TRUE(PumpUntil([&] { return List()->GetHotSection() == -2; }));
 }
 
