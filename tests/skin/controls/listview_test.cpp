@@ -74,6 +74,7 @@ class ListViewTest : public SkinTest {
     }
   }
   void TearDown() override {
+    SetCursorPos(0, 0);  // off the next test's windows
     Free(form);
     Pump();
     Free(manager);

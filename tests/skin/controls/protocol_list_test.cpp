@@ -71,7 +71,10 @@ class ProtocolList : public testing::Test {
     Main->Show();
     Pump();
   }
-  static void TearDownTestSuite() { delete lock_; }
+  static void TearDownTestSuite() {
+    SetCursorPos(0, 0);  // off the next test's windows
+    delete lock_;
+  }
 
   TsListView* List() { return DynamicCast<TsListView>(Main->FindComponent("ListProtocol")); }
   int TopIndex() { return static_cast<int>(SendMessageA(List()->GetHandle(), LVM_GETTOPINDEX, 0, 0)); }
