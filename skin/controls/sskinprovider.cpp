@@ -9,6 +9,7 @@
 #include "skin/controls/sedit.h"
 #include "skin/controls/sgroupbox.h"
 #include "skin/controls/slistbox.h"
+#include "skin/controls/slistview.h"
 #include "skin/controls/smdiform.h"
 #include "skin/controls/smessagedlg.h"
 #include "skin/controls/spanel.h"
@@ -101,6 +102,7 @@ void RegisterSkinControlsClasses() {
   RegisterSkinChecksClasses();
   RegisterSkinButtonsClasses();
   RegisterSkinDialogClasses();
+  RegisterSkinListViewClasses();
 }
 
 // ---- Life ------------------------------------------------------------------------------------

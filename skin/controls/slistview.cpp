@@ -1,0 +1,618 @@
+// The skinned list view: frame, header painting and hooking, and the overlaid scroll bars.
+#include "skin/controls/slistview.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "skin/controls/sscrollbar.h"
+#include "skin/engine/scommondata.h"
+#include "skin/engine/sctrlutils.h"
+#include "skin/engine/sitempaint.h"
+#include "skin/engine/smessages.h"
+#include "skin/engine/sskintables.h"
+#include "toolkit/bitmap.h"
+#include "toolkit/classregistry.h"
+#include "toolkit/imagelist.h"
+#include "toolkit/typinfo.h"
+
+namespace {
+
+constexpr int kListViewKind = 10;
+constexpr int kFrame = 3;
+constexpr int kNoHot = -2;
+constexpr int kNoPressed = -1;
+
+bool IsItemMessage(UINT msg) {
+  return msg == LVM_INSERTITEMA || msg == LVM_INSERTITEMW || msg == LVM_DELETEITEM ||
+         msg == LVM_DELETEALLITEMS;
+}
+
+// Messages after which the list may show other rows than before.
+bool MovesRows(const TMessage& message) {
+  switch (message.Msg) {
+    case WM_MOUSEWHEEL:
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+    case LVM_SCROLL:
+    case LVM_ENSUREVISIBLE: return true;
+    case WM_SETREDRAW: return message.WParam != 0;
+    case CN_KEYDOWN:
+    case CN_KEYUP: return message.WParam >= VK_PRIOR && message.WParam <= VK_DOWN;
+  }
+  return false;
+}
+
+int SectionState(int index, int pressed, int hot) {
+  if (pressed >= 0) return index == pressed ? 2 : 0;
+  return index == hot ? 1 : 0;
+}
+
+int HeaderCount(HWND header) { return static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)); }
+
+RECT HeaderItemRect(HWND header, int index) {
+  RECT r{};
+  if (!SendMessageA(header, HDM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r))) r = {};
+  return r;
+}
+
+}  // namespace
+
+TK_CLASS_INFO(TsListView, TListView)
+
+void TsListView::Publish(TPublisher<TsListView>& p) {
+  p.Object("CommonData", &TsListView::GetCommonData, &TsListView::SetCommonData);
+}
+
+void RegisterSkinListViewClasses() { RegisterClasses({TsListView::StaticClass()}); }
+
+// ---- Life ------------------------------------------------------------------------------------
+
+TsListView::TsListView(TComponent* owner)
+    : TListView(owner),
+      common_data_(New<TsCommonData>(this, true)),
+      header_hook_(TWndMethod(this, &TsListView::HeaderProc)) {
+  common_data_->COC = kListViewKind;
+}
+
+TsListView::~TsListView() {
+  SetSmallImages(nullptr);
+  // Leaves a procedure installed after ours in place (ours then passes everything on).
+  header_hook_.Uninstall();
+  FreeAndNil(v_bar_);
+  FreeAndNil(h_bar_);
+  FreeAndNil(common_data_);
+}
+
+void TsListView::AfterConstruction() {
+  inherited::AfterConstruction();
+  if (!GetComponentState().Contains(csLoading)) common_data_->Loaded();
+}
+
+void TsListView::Loaded() {
+  inherited::Loaded();
+  common_data_->Loaded();
+  FrameChanged();
+  UpdateScrollBars();
+}
+
+void TsListView::SetCommonData(TsCommonData* data) {
+  if (data && data != common_data_) common_data_->SetSkinSection(data->GetSkinSection());
+}
+
+bool TsListView::Skinned() const { return common_data_ && common_data_->Skinned(); }
+
+bool TsListView::Dying() const { return GetComponentState().Contains(csDestroying); }
+
+bool TsListView::ReportSkinned() const { return GetViewStyle() == vsReport && Skinned(); }
+
+void TsListView::Invalidate() {
+  if (GetComponentState().Contains(csDesigning)) common_data_->BGChanged = true;
+  inherited::Invalidate();
+}
+
+void TsListView::CreateWnd() {
+  inherited::CreateWnd();
+  // The header made during the window's creation normally announces itself; a system that
+  // did not is caught here.
+  if (GetViewStyle() == vsReport && !header_hook_.Installed()) HookHeader(GetHeaderHandle());
+  common_data_->BGChanged = true;
+  if (Skinned()) FrameChanged();
+}
+
+// The frame's width follows the skin: the system asks for the non-client size again.
+void TsListView::FrameChanged() {
+  if (!HandleAllocated() || Dying()) return;
+  common_data_->BGChanged = true;
+  SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
+               SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// ---- Messages --------------------------------------------------------------------------------
+
+void TsListView::WndProc(TMessage& message) {
+  // The header is made inside the list's own creation.
+  if (message.Msg == WM_PARENTNOTIFY) ParentNotify(message);
+  if (GetControlState().Contains(csCreating)) return inherited::WndProc(message);
+  // The pointer went onto an overlaid bar: still above the list.
+  if (message.Msg == CM_MOUSELEAVE && Skinned()) {
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    RECT r{};
+    if (HandleAllocated() && GetWindowRect(handle_, &r) && PtInRect(&r, cursor)) return;
+    ClearHot();
+  }
+  if (message.Result != 1) {
+    TsDataWatch watch(common_data_);
+    common_data_->WndProc(message);
+    if (watch.Gone()) return;
+  }
+  if (message.Msg >= SKM_LIBFIRST && message.Msg <= SKM_LIBLAST) return AfterMessage(message);
+  switch (message.Msg) {
+    case WM_NCCALCSIZE: WMNCCalcSize(message); break;
+    case WM_NCPAINT: WMNCPaint(message); break;
+    case WM_NCHITTEST:
+      if (Skinned()) ClearHot();
+      inherited::WndProc(message);
+      break;
+    default: inherited::WndProc(message);
+  }
+  AfterMessage(message);
+}
+
+// What follows the list's own handling: the list has changed by now, so the bars read the
+// new scroll information.
+void TsListView::AfterMessage(const TMessage& message) {
+  if (Dying()) return;
+  switch (message.Msg) {
+    case SKM_SETNEWSKIN: FrameChanged(); return;
+    case SKM_REMOVESKIN:
+      common_data_->SkinIndex = common_data_->BorderIndex = -1;
+      UpdateScrollBars();
+      FrameChanged();
+      Invalidate();
+      RedrawHeader();
+      return;
+    case SKM_REFRESH:
+      FrameChanged();
+      RedrawHeader();
+      for (TsScrollBar* bar : {v_bar_, h_bar_})
+        if (bar && bar->GetVisible() && bar->HandleAllocated())
+          SendMessageA(bar->GetHandle(), SKM_REFRESH, 0, 0);
+      UpdateScrollBars();
+      return;
+  }
+  if (!Skinned()) return;
+  switch (message.Msg) {
+    case WM_SIZE:
+      common_data_->BGChanged = true;
+      UpdateScrollBars();
+      return;
+    case WM_MOVE:
+    case WM_WINDOWPOSCHANGED:
+    case CM_VISIBLECHANGED:
+    case CM_ENABLEDCHANGED:
+      common_data_->BGChanged = true;
+      if (HandleAllocated()) SendMessageA(handle_, WM_NCPAINT, 1, 0);
+      UpdateScrollBars();
+      return;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case CM_ENTER:
+    case CM_EXIT:
+    case CM_MOUSEENTER:
+    case CM_MOUSELEAVE:
+      common_data_->BGChanged = true;
+      if (HandleAllocated()) SendMessageA(handle_, WM_NCPAINT, 1, 0);
+      return;
+  }
+  // Rows added one by one while the list does not redraw catch up when it does again.
+  if (IsItemMessage(message.Msg) && GetItems()->GetUpdateCount() == 0) return UpdateScrollBars();
+  if (MovesRows(message)) UpdateScrollBars();
+}
+
+void TsListView::WMNCCalcSize(TMessage& message) {
+  inherited::WndProc(message);
+  if (!Skinned() || Dying()) return;
+  // The system's client edge takes 2 pixels already.
+  const int inset = GetBorderStyle() == bsSingle ? kFrame - 2 : kFrame;
+  auto* r = reinterpret_cast<RECT*>(message.LParam);  // rgrc[0] of NCCALCSIZE_PARAMS too
+  InflateRect(r, -inset, -inset);
+  r->right = std::max(r->right, r->left);
+  r->bottom = std::max(r->bottom, r->top);
+}
+
+void TsListView::WMNCPaint(TMessage& message) {
+  // The system's painting brings its own scroll bars where no skinned bar lies over them.
+  inherited::WndProc(message);
+  if (!Skinned() || Dying() || !HandleAllocated()) return;
+  PaintFrameCache();
+  HDC dc = GetWindowDC(handle_);
+  if (!dc) return;
+  HDC cache = common_data_->GetCacheBmp()->GetCanvas()->GetHandle();
+  const int w = GetWidth(), h = GetHeight();
+  BitBlt(dc, 0, 0, w, kFrame, cache, 0, 0, SRCCOPY);
+  BitBlt(dc, 0, kFrame, kFrame, h - kFrame, cache, 0, kFrame, SRCCOPY);
+  BitBlt(dc, kFrame, h - kFrame, w, kFrame, cache, kFrame, h - kFrame, SRCCOPY);
+  BitBlt(dc, w - kFrame, kFrame, kFrame, h - 2 * kFrame, cache, w - kFrame, kFrame, SRCCOPY);
+  // Where the two bars meet the system's corner would show.
+  if (v_bar_ && h_bar_ && v_bar_->GetVisible() && h_bar_->GetVisible()) {
+    const int bw = v_bar_->GetWidth(), bh = h_bar_->GetHeight();
+    BitBlt(dc, w - kFrame - bw, h - kFrame - bh, bw, bh, cache, w - kFrame - bw, h - kFrame - bh, SRCCOPY);
+  }
+  ReleaseDC(handle_, dc);
+  message.Result = 0;
+}
+
+void TsListView::PaintFrameCache() {
+  if (!common_data_->BGChanged && common_data_->GetCacheBmp() &&
+      common_data_->GetCacheBmp()->GetWidth() == GetWidth() &&
+      common_data_->GetCacheBmp()->GetHeight() == GetHeight())
+    return;
+  common_data_->UpdateCacheBmp();
+  TsCacheInfo ci;
+  common_data_->GetParentCacheInfo(ci);
+  const int state = common_data_->ControlIsActive() ? 1 : 0;
+  PaintItemWhole(common_data_->SkinIndex, common_data_->GetSkinSection(), ci, state, true,
+                 POINT{GetLeft(), GetTop()}, common_data_->GetCacheBmp());
+  common_data_->BGChanged = false;
+}
+
+void TsListView::ParentNotify(const TMessage& message) {
+  if (LOWORD(message.WParam) != WM_CREATE) return;
+  auto child = reinterpret_cast<HWND>(message.LParam);
+  char name[32] = {};
+  if (!GetClassNameA(child, name, sizeof(name)) || lstrcmpiA(name, WC_HEADERA) != 0) return;
+  HookHeader(child);
+}
+
+void TsListView::ClearHot() {
+  if (hot_ == kNoHot) return;
+  hot_ = kNoHot;
+  RedrawHeader();
+}
+
+// ---- The header ------------------------------------------------------------------------------
+
+void TsListView::HookHeader(HWND header) {
+  if (!header || header == header_hook_.GetWindow()) return;
+  header_hook_.Uninstall();
+  pressed_ = kNoPressed;
+  hot_ = kNoHot;
+  tracking_header_ = false;
+  try {
+    header_hook_.Install(header);
+  } catch (const EOSError&) {
+    // Another of our subclasses has it: it stays the system's painting.
+  }
+}
+
+void TsListView::HeaderProc(TMessage& message) {
+  if (!ReportSkinned() || Dying()) return header_hook_.CallPrevious(message);
+  switch (message.Msg) {
+    case WM_LBUTTONDOWN: HeaderButtonDown(message); break;
+    case WM_LBUTTONUP: HeaderButtonUp(message); break;
+    case WM_NCHITTEST:
+      HeaderHot(message, SectionAt(POINT{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)}));
+      break;
+    case WM_MOUSEMOVE:
+      HeaderHot(message, SectionAtClient(header_hook_.GetWindow(),
+                                         POINT{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)}));
+      break;
+    case WM_MOUSELEAVE:
+      tracking_header_ = false;
+      HeaderHot(message, kNoHot);
+      break;
+    case WM_PAINT: HeaderPaint(message); break;
+    case WM_PRINTCLIENT: PaintHeader(reinterpret_cast<HDC>(message.WParam)); break;
+    case WM_ERASEBKGND: message.Result = 1; break;
+    default: header_hook_.CallPrevious(message);
+  }
+}
+
+void TsListView::HeaderButtonDown(TMessage& message) {
+  HWND header = header_hook_.GetWindow();
+  HDHITTESTINFO hit{};
+  hit.pt = POINT{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
+  const auto index = static_cast<int>(SendMessageA(header, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+  // A press on a divider sizes the column; no section goes down.
+  pressed_ = (hit.flags & (HHT_ONDIVIDER | HHT_ONDIVOPEN)) || index < 0 ? kNoPressed : index;
+  header_hook_.CallPrevious(message);
+  RedrawHeader();
+}
+
+void TsListView::HeaderButtonUp(TMessage& message) {
+  pressed_ = kNoPressed;
+  header_hook_.CallPrevious(message);
+  UpdateScrollBars();
+  RedrawHeader();
+}
+
+void TsListView::HeaderHot(TMessage& message, int section) {
+  if (message.Msg == WM_MOUSEMOVE && !tracking_header_) {
+    TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, header_hook_.GetWindow(), 0};
+    tracking_header_ = TrackMouseEvent(&track) != FALSE;
+  }
+  const bool changed = section != hot_;
+  hot_ = section;
+  header_hook_.CallPrevious(message);
+  if (changed) RedrawHeader();
+}
+
+void TsListView::HeaderPaint(TMessage& message) {
+  HWND header = header_hook_.GetWindow();
+  PAINTSTRUCT ps;
+  HDC dc = message.WParam ? reinterpret_cast<HDC>(message.WParam) : BeginPaint(header, &ps);
+  PaintHeader(dc);
+  if (!message.WParam) EndPaint(header, &ps);
+  message.Result = 0;
+}
+
+void TsListView::RedrawHeader() {
+  if (HWND header = header_hook_.GetWindow())
+    RedrawWindow(header, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
+void TsListView::PaintHeader(HDC dc) {
+  HWND header = header_hook_.GetWindow();
+  if (!header || !dc) return;
+  RECT client{};
+  ::GetClientRect(header, &client);
+  TBitmap* bmp = New<TBitmap>();
+  bmp->SetPixelFormat(pf24bit);
+  try {
+    int right = 0;
+    const int count = HeaderCount(header);
+    if (count == 0) header_height_ = HeaderItemRect(header, 0).bottom;
+    for (int i = 0; i < count; ++i) {
+      const RECT r = HeaderItemRect(header, i);
+      if (r.right <= r.left || r.bottom <= r.top) continue;
+      header_height_ = r.bottom - r.top;
+      right = std::max<int>(right, r.right);
+      PaintSection(dc, header, i, r, bmp);
+    }
+    if (client.right > right) PaintSection(dc, header, -1, RECT{right, 0, client.right, client.bottom}, bmp);
+  } catch (...) {
+    Free(bmp);
+    throw;
+  }
+  Free(bmp);
+}
+
+// index -1: the empty remainder right of the last section.
+void TsListView::PaintSection(HDC dc, HWND header, int index, const RECT& r, TBitmap* bmp) {
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  if (w < 1 || h < 1) return;
+  bmp->SetSize(w, h);
+  TCanvas* canvas = bmp->GetCanvas();
+  const int state = SectionState(index, pressed_, hot_);
+  int skin = GetSkinIndex("COLHEADER");
+  const char* section = "COLHEADER";
+  if (!IsValidSkinIndex(skin)) {
+    skin = GetSkinIndex("TSBUTTON");
+    section = "TSBUTTON";
+  }
+  if (index < 0 || !IsValidSkinIndex(skin)) {
+    canvas->GetBrush()->SetColor(GetColor());
+    canvas->FillRect(RECT{0, 0, w, h});
+  } else {
+    PaintItem(skin, section, EmptyCI, state, true, RECT{0, 0, w, h}, POINT{0, 0}, bmp);
+  }
+  if (index >= 0) {
+    char text[260] = {};
+    HDITEMA item{};
+    item.mask = HDI_TEXT | HDI_FORMAT | HDI_IMAGE;
+    item.pszText = text;
+    item.cchTextMax = sizeof(text);
+    SendMessageA(header, HDM_GETITEMA, index, reinterpret_cast<LPARAM>(&item));
+    RECT tr{4, 1, w - 4, h - 1};
+    if (state == 2) OffsetRect(&tr, 1, 1);
+    HDC mem = canvas->GetHandle();
+    const int saved = SaveDC(mem);
+    SelectObject(mem, reinterpret_cast<HFONT>(SendMessageA(header, WM_GETFONT, 0, 0)));
+    SetBkMode(mem, TRANSPARENT);
+    COLORREF color = GetSysColor(COLOR_BTNTEXT);
+    if (IsValidSkinIndex(skin)) {
+      const TsGeneralData& data = SkinGeneralData[static_cast<size_t>(skin)];
+      color = static_cast<COLORREF>(state ? data.HotFontColor.Color : data.FontColor.Color);
+    }
+    SetTextColor(mem, color);
+    int image_room = 0;
+    TCustomImageList* images = GetSmallImages();
+    const bool has_image =
+        images && (item.fmt & HDF_IMAGE) && item.iImage >= 0 && item.iImage < images->GetCount();
+    if (has_image) image_room = images->GetWidth() + 2;
+    SIZE extent{};
+    const char* caption = item.pszText ? item.pszText : text;
+    const int length = lstrlenA(caption);
+    GetTextExtentPoint32A(mem, caption, length, &extent);
+    int x = tr.left + image_room;
+    if ((item.fmt & HDF_JUSTIFYMASK) == HDF_RIGHT)
+      x = tr.right - extent.cx;
+    else if ((item.fmt & HDF_JUSTIFYMASK) == HDF_CENTER)
+      x = (tr.left + tr.right - extent.cx + image_room) / 2;
+    const int y = (tr.top + tr.bottom - extent.cy) / 2;
+    if (has_image)
+      images->Draw(canvas, x - image_room, (tr.top + tr.bottom - images->GetHeight()) / 2, item.iImage);
+    ExtTextOutA(mem, x, y, ETO_CLIPPED, &tr, caption, static_cast<UINT>(length), nullptr);
+    RestoreDC(mem, saved);
+  }
+  BitBlt(dc, r.left, r.top, w, h, canvas->GetHandle(), 0, 0, SRCCOPY);
+}
+
+int TsListView::SectionAtClient(HWND header, POINT client) const {
+  if (!header) return kNoHot;
+  const int count = HeaderCount(header);
+  for (int i = 0; i < count; ++i) {
+    const RECT r = HeaderItemRect(header, i);
+    if (PtInRect(&r, client)) return i;
+  }
+  return kNoHot;
+}
+
+int TsListView::SectionAt(POINT screen) const {
+  HWND header = header_hook_.GetWindow();
+  if (!header) return kNoHot;
+  ::ScreenToClient(header, &screen);
+  return SectionAtClient(header, screen);
+}
+
+// ---- The overlaid scroll bars ------------------------------------------------------------------
+
+namespace {
+
+bool NeedsBar(HWND window, int bar, SCROLLINFO& si) {
+  si = SCROLLINFO{sizeof(si), SIF_ALL};
+  if (!GetScrollInfo(window, bar, &si)) return false;
+  return si.nMax > si.nMin && si.nPage != 0 && si.nPage <= static_cast<UINT>(si.nMax);
+}
+
+// Whether upper lies above lower among the same parent's windows.
+bool Above(HWND upper, HWND lower) {
+  for (HWND w = GetWindow(lower, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV))
+    if (w == upper) return true;
+  return false;
+}
+
+}  // namespace
+
+void TsListView::UpdateScrollBars() {
+  const TControlState state = GetControlState();
+  if (GetComponentState().Contains(csLoading) || Dying() || state.Contains(csCreating) ||
+      state.Contains(csDestroyingHandle) || updating_bars_)
+    return;
+  SCROLLINFO v{}, h{};
+  const bool wanted = Skinned() && GetVisible() && HandleAllocated() && GetParent();
+  const bool need_v = wanted && NeedsBar(handle_, SB_VERT, v);
+  const bool need_h = wanted && NeedsBar(handle_, SB_HORZ, h);
+  if (!need_v) DropBar(v_bar_);
+  if (!need_h) DropBar(h_bar_);
+  if (need_v && !v_bar_) v_bar_ = MakeBar(sbVertical);
+  if (need_h && !h_bar_) h_bar_ = MakeBar(sbHorizontal);
+  updating_bars_ = true;
+  try {
+    if (v_bar_) SetBar(v_bar_, v, need_v);
+    if (h_bar_) SetBar(h_bar_, h, need_h);
+    PlaceBars();
+  } catch (...) {
+    updating_bars_ = false;
+    throw;
+  }
+  updating_bars_ = false;
+}
+
+TsScrollBar* TsListView::MakeBar(TScrollBarKind kind) {
+  auto* bar = New<TsScrollBar>(this);
+  bar->SetVisible(false);
+  bar->SetTabStop(false);
+  bar->SetKind(kind);
+  if (kind == sbVertical)
+    bar->SetWidth(GetSystemMetrics(SM_CXVSCROLL));
+  else
+    bar->SetHeight(GetSystemMetrics(SM_CYHSCROLL));
+  bar->SetLinkedControl(this);
+  bar->OnChange = TNotifyEvent(this, kind == sbVertical ? &TsListView::VBarChange : &TsListView::HBarChange);
+  bar->SetParent(GetParent());
+  return bar;
+}
+
+// A bar whose change is running is only hidden: its own code is still on the stack.
+void TsListView::DropBar(TsScrollBar*& bar) {
+  if (!bar) return;
+  if (bar_changing_ == bar) return bar->SetVisible(false);
+  TsScrollBar* doomed = bar;
+  bar = nullptr;
+  doomed->SetVisible(false);
+  Free(doomed);
+}
+
+void TsListView::SetBar(TsScrollBar* bar, const SCROLLINFO& si, bool needed) {
+  const bool vertical = bar == v_bar_;
+  const int before[] = {bar->GetPosition(), bar->GetMin(), bar->GetMax(), bar->GetPageSize(),
+                        bar->GetEnabled()};
+  bar->SetUpdating(true);
+  bar->SetEnabled(GetEnabled());
+  int page = static_cast<int>(si.nPage);
+  int position = 0, min = 0, max = 1;
+  if (needed && si.nMin <= si.nMax && si.nMax != 0 && si.nMax - page + 1 != 0) {
+    position = si.nPos;
+    min = si.nMin;
+    max = si.nMax - page + 1;
+    bar->SetLargeChange(static_cast<uint16_t>(std::clamp(page, 1, 0xFFFF)));
+    // A horizontal step of a 23rd of the width; never 0, which would leave the arrows dead.
+    bar->SetSmallChange(vertical ? 1 : static_cast<uint16_t>(std::clamp(si.nMax / 23, 1, 0xFFFF)));
+  } else {
+    page = 1;
+  }
+  if (position != before[0] || min != before[1] || max != before[2]) bar->SetParams(position, min, max);
+  bar->SetPageSize(page);
+  (vertical ? v_pos_ : h_pos_) = bar->GetPosition();
+  bar->SetUpdating(false);
+  const int after[] = {bar->GetPosition(), bar->GetMin(), bar->GetMax(), bar->GetPageSize(),
+                       bar->GetEnabled()};
+  const bool shown = bar->GetVisible();
+  bar->SetVisible(needed);
+  // Nothing was painted while the bar was updating.
+  if (shown && needed && !std::equal(std::begin(before), std::end(before), std::begin(after)))
+    bar->RepaintParts();
+}
+
+void TsListView::PlaceBars() {
+  const bool v_shown = v_bar_ && v_bar_->GetVisible(), h_shown = h_bar_ && h_bar_->GetVisible();
+  if (v_bar_) {
+    const int w = v_bar_->GetWidth();
+    v_bar_->SetBounds(GetLeft() + GetWidth() - w - kFrame, GetTop() + kFrame, w,
+                      GetHeight() - (h_shown ? h_bar_->GetHeight() : 0) - 2 * kFrame);
+  }
+  if (h_bar_) {
+    const int h = h_bar_->GetHeight();
+    h_bar_->SetBounds(GetLeft() + kFrame, GetTop() + GetHeight() - h - kFrame,
+                      GetWidth() - (v_shown ? v_bar_->GetWidth() : 0) - 2 * kFrame, h);
+  }
+  // Raised only when the list came over them: every raise repaints.
+  for (TsScrollBar* bar : {v_bar_, h_bar_})
+    if (bar && (!bar->HandleAllocated() || !HandleAllocated() || !Above(bar->GetHandle(), handle_)))
+      bar->BringToFront();
+}
+
+int TsListView::RowHeight() {
+  if (GetItems()->GetCount() == 0 || !HandleAllocated()) return 0;
+  RECT r{LVIR_BOUNDS};
+  if (!SendMessageA(handle_, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r))) return 0;
+  return r.bottom - r.top;
+}
+
+void TsListView::VBarChange(TObject*) {
+  if (updating_bars_ || !v_bar_) return;
+  int delta = v_bar_->GetPosition() - v_pos_;
+  v_pos_ = v_bar_->GetPosition();
+  if (GetViewStyle() == vsReport) delta *= RowHeight();
+  ScrollByBar(v_bar_, 0, delta);
+}
+
+void TsListView::HBarChange(TObject*) {
+  if (updating_bars_ || !h_bar_) return;
+  const int delta = h_bar_->GetPosition() - h_pos_;
+  h_pos_ = h_bar_->GetPosition();
+  ScrollByBar(h_bar_, delta, 0);
+}
+
+void TsListView::ScrollByBar(TsScrollBar* bar, int dx, int dy) {
+  if (dx == 0 && dy == 0) return;
+  TsScrollBar* outer = bar_changing_;
+  bar_changing_ = bar;
+  try {
+    Scroll(dx, dy);
+  } catch (...) {
+    bar_changing_ = outer;
+    throw;
+  }
+  bar_changing_ = outer;
+}
+
+void TsListView::Notification(TComponent* component, TOperation operation) {
+  inherited::Notification(component, operation);
+  if (operation != opRemove) return;
+  if (component == v_bar_) v_bar_ = nullptr;
+  if (component == h_bar_) h_bar_ = nullptr;
+}
