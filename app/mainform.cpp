@@ -252,9 +252,12 @@ TProtocolRow RowOf(const TListItem* item) {
 }  // namespace
 
 void TMain::ListProtocolCompare(TObject*, TListItem* item1, TListItem* item2, intptr_t, int& compare) {
-  const TProtocolRow first = RowOf(item1), second = RowOf(item2);
-  compare =
-      protocol_compare_ ? protocol_compare_(first, second) : TProtocol::ListProtocolCompare(first, second);
+  auto cached1 = sort_rows_.find(item1), cached2 = sort_rows_.find(item2);
+  const TProtocolRow first = cached1 != sort_rows_.end() ? TProtocolRow() : RowOf(item1);
+  const TProtocolRow second = cached2 != sort_rows_.end() ? TProtocolRow() : RowOf(item2);
+  const TProtocolRow& a = cached1 != sort_rows_.end() ? cached1->second : first;
+  const TProtocolRow& b = cached2 != sort_rows_.end() ? cached2->second : second;
+  compare = protocol_compare_ ? protocol_compare_(a, b) : TProtocol::ListProtocolCompare(a, b);
 }
 
 void TMain::miRemoveClick(TObject*) {
@@ -411,9 +414,21 @@ void TMain::SetProtocolCaption(int index, const std::string& caption) {
 void TMain::SortProtocol(const TProtocolCompare& compare) {
   // The list's sort is stable and asks ListProtocolCompare, which applies `compare`.
   protocol_compare_ = compare;
-  ListProtocol->AlphaSort();
+  const TListItems* items = ListProtocol->GetItems();
+  for (int i = 0; i < items->GetCount(); ++i) sort_rows_.emplace(items->GetItem(i), RowOf(items->GetItem(i)));
+  try {
+    ListProtocol->AlphaSort();
+  } catch (...) {
+    sort_rows_.clear();
+    protocol_compare_ = nullptr;
+    throw;
+  }
+  sort_rows_.clear();
   protocol_compare_ = nullptr;
 }
+
+void TMain::BeginProtocolUpdate() { ListProtocol->GetItems()->BeginUpdate(); }
+void TMain::EndProtocolUpdate() { ListProtocol->GetItems()->EndUpdate(); }
 
 // ---- TLaneAssignmentView ------------------------------------------------------------------
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "app/appforms.h"
@@ -65,6 +66,8 @@ class TMain : public TForm, public TRaceView, public TLaneAssignmentView {
   void AppendProtocolRow(const TProtocolRow& row) override;
   void SetProtocolCaption(int index, const std::string& caption) override;
   void SortProtocol(const TProtocolCompare& compare) override;
+  void BeginProtocolUpdate() override;
+  void EndProtocolUpdate() override;
 
   // ---- TLaneAssignmentView (GetLaneSwitch is shared with TRaceView)
   void SetLaneSwitch(int lane, bool on) override;
@@ -138,6 +141,8 @@ class TMain : public TForm, public TRaceView, public TLaneAssignmentView {
   std::unique_ptr<TRaceMachine> race_;
   mutable std::unique_ptr<TLaneAssignment> lanes_;
   TProtocolCompare protocol_compare_;
+  // The rows' contents while the protocol sorts: read once, not again at every comparison.
+  std::unordered_map<const TListItem*, TProtocolRow> sort_rows_;
 
   TLaneControls lane_[3];
   TWxSpeedButton* btnStart = nullptr;

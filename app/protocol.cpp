@@ -45,6 +45,11 @@ std::string_view BestCell(const TProtocolRow& row) {
 }  // namespace
 
 void TProtocol::AddHeat(const std::vector<THeatLane>& lanes, int laps, const std::string& no_time_word) {
+  struct TUpdate {
+    TRaceView& view;
+    explicit TUpdate(TRaceView& v) : view(v) { view.BeginProtocolUpdate(); }
+    ~TUpdate() { view.EndProtocolUpdate(); }
+  } update(view_);
   for (const THeatLane& lane : lanes) {
     // A lane whose participant vanished from the start list still gets its times, under
     // empty participant fields, so the cells stay in their columns.

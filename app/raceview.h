@@ -106,4 +106,8 @@ class TRaceView {
   virtual void SetProtocolCaption(int index, const std::string& caption) = 0;
   // Must be a stable sort, so rows that compare equal keep their order of arrival.
   virtual void SortProtocol(const TProtocolCompare& compare) = 0;
+  // Around many row changes at once (a heat added, ranked and renumbered): the list is drawn
+  // once, at the end.
+  virtual void BeginProtocolUpdate() {}
+  virtual void EndProtocolUpdate() {}
 };

@@ -56,6 +56,15 @@ std::string FromWide(const wchar_t* text) {
   return result;
 }
 
+std::wstring ToWide(const std::string& text) {
+  int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+  if (size <= 1) return {};
+  std::wstring result(static_cast<size_t>(size), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, result.data(), size);
+  result.resize(static_cast<size_t>(size - 1));
+  return result;
+}
+
 }  // namespace
 
 // The sub-item texts of an item: every change is shown in the item's row.
@@ -775,7 +784,9 @@ bool TCustomListView::InsertItemWindow(TListItem* item) {
   LVITEMA row{};
   row.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE | LVIF_STATE;
   row.iItem = item->index_;
-  row.pszText = const_cast<char*>(item->caption_.c_str());
+  // The window asks for captions when it draws them (LVN_GETDISPINFO): setting one is then
+  // no message to the window, which matters when thousands are renumbered at once.
+  row.pszText = LPSTR_TEXTCALLBACKA;
   row.iImage = item->image_index_;
   row.lParam = reinterpret_cast<LPARAM>(item);
   row.state = item->state_;
@@ -805,6 +816,13 @@ void TCustomListView::ClearItemsWindow() {
 
 void TCustomListView::SetItemTextWindow(TListItem* item, int sub_item, const std::string& text) {
   if (!HandleAllocated() || window_dying_ || item->index_ < 0) return;
+  if (sub_item == 0) {
+    // The caption is asked for (see InsertItemWindow): the row is only drawn again, and only
+    // when the list is not being updated (its end draws everything).
+    if (items_->update_count_ == 0) SendMessageA(handle_, LVM_REDRAWITEMS, item->index_, item->index_);
+    if (!Quiet()) Change(item, ctText);
+    return;
+  }
   LVITEMA cell{};
   cell.iSubItem = sub_item;
   cell.pszText = const_cast<char*>(text.c_str());
@@ -986,6 +1004,21 @@ void TCustomListView::CNNotify(TMessage& message) {
         Change(item, ctText);
       } else if (info->uChanged & LVIF_IMAGE) {
         Change(item, ctImage);
+      }
+      break;
+    }
+    case LVN_GETDISPINFOA:
+    case LVN_GETDISPINFOW: {
+      auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
+      if (!(info->item.mask & LVIF_TEXT) || info->item.iSubItem != 0 || info->item.cchTextMax <= 0) break;
+      TListItem* item = ItemOfNotification(info->item.iItem, info->item.lParam);
+      const std::string caption = item ? item->caption_ : std::string();
+      if (header->code == LVN_GETDISPINFOA) {
+        lstrcpynA(info->item.pszText, caption.c_str(), info->item.cchTextMax);
+      } else {
+        auto* wide = reinterpret_cast<NMLVDISPINFOW*>(header);
+        const std::wstring text = ToWide(caption);
+        lstrcpynW(wide->item.pszText, text.c_str(), wide->item.cchTextMax);
       }
       break;
     }
