@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "toolkit/actions.h"
 #include "toolkit/forms.h"
 #include "toolkit/menus.h"
 #include "toolkit/typinfo.h"
@@ -277,6 +278,7 @@ void TControl::Publish(TPublisher<TControl>& p) {
   p.Boolean("ParentShowHint", &TControl::GetParentShowHint, &TControl::SetParentShowHint).Default(true);
   p.Integer("Cursor", &TControl::GetCursor, &TControl::SetCursor).Default(crDefault);
   p.Object("PopupMenu", &TControl::GetPopupMenu, &TControl::SetPopupMenu);
+  p.Object("Action", &TControl::GetAction, &TControl::SetAction);
   p.Event("OnClick", &TControl::OnClick);
   p.Event("OnDblClick", &TControl::OnDblClick);
   p.Event("OnMouseDown", &TControl::OnMouseDown);
@@ -319,6 +321,7 @@ TControl::TControl(TComponent* owner) : TComponent(owner) {
 }
 
 TControl::~TControl() {
+  FreeAndNil(action_link_);
   if (parent_) parent_->RemoveControl(this);
   tk_detail::ForgetControl(this);
   Free(font_);
@@ -553,7 +556,12 @@ void TControl::CMMouseLeave(TMessage& message) {
 
 // ---- TControl: events ----------------------------------------------------------------------
 
-void TControl::Click() { OnClick(this); }
+void TControl::Click() {
+  if (!OnClick && action_link_ && action_link_->GetAction())
+    action_link_->Execute();
+  else
+    OnClick(this);
+}
 void TControl::DblClick() { OnDblClick(this); }
 void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   OnMouseDown(this, button, shift, x, y);
@@ -574,6 +582,36 @@ void TControl::SetPopupMenu(TPopupMenu* menu) {
 void TControl::Notification(TComponent* component, TOperation operation) {
   inherited::Notification(component, operation);
   if (operation == opRemove && component == popup_menu_) popup_menu_ = nullptr;
+  if (operation == opRemove && component && component == GetAction()) SetAction(nullptr);
+}
+
+// ---- TControl: action ----------------------------------------------------------------------
+
+TBasicAction* TControl::GetAction() const { return action_link_ ? action_link_->GetAction() : nullptr; }
+
+void TControl::SetAction(TBasicAction* action) {
+  if (!action) {
+    FreeAndNil(action_link_);
+    return;
+  }
+  if (action == GetAction()) return;
+  // Later changes come through the link's setters, which leave values the control changed on
+  // its own alone; taking everything on every change would overwrite them.
+  if (!action_link_) action_link_ = CreateActionLink();
+  action_link_->SetAction(action);
+  ActionChange(action, GetComponentState().Contains(csLoading));
+  action->FreeNotification(this);
+}
+
+TControlActionLink* TControl::CreateActionLink() { return New<TControlActionLink>(this); }
+
+void TControl::ActionChange(TObject* sender, bool check_defaults) {
+  auto* action = DynamicCast<TCustomAction>(sender);
+  if (!action) return;
+  if (!check_defaults || GetCaption().empty() || GetCaption() == GetName()) SetCaption(action->GetCaption());
+  if (!check_defaults || GetEnabled()) SetEnabled(action->GetEnabled());
+  if (!check_defaults || GetHint().empty()) SetHint(action->GetHint());
+  if (!check_defaults || GetVisible()) SetVisible(action->GetVisible());
 }
 
 // ---- TControl: parent and bounds -----------------------------------------------------------

@@ -31,6 +31,8 @@ class TControl;
 class TWinControl;
 class TCustomForm;
 class TPopupMenu;
+class TBasicAction;
+class TControlActionLink;
 
 TK_EXCEPTION(EInvalidOperation, Exception)
 
@@ -264,6 +266,11 @@ class TControl : public TComponent {
   // it; null for none. Without one the parent's menu opens.
   TPopupMenu* GetPopupMenu() const { return popup_menu_; }
   void SetPopupMenu(TPopupMenu* menu);
+  // The action whose caption, enabled state, hint and visibility the control follows (see
+  // actions.h), and which a click runs when there is no OnClick; null for none.
+  TBasicAction* GetAction() const;
+  void SetAction(TBasicAction* action);
+  TControlActionLink* GetActionLink() const { return action_link_; }
 
   // ---- Painting and z-order
   virtual void Invalidate();
@@ -284,7 +291,7 @@ class TControl : public TComponent {
   TContextPopupEvent OnContextPopup;
 
  protected:
-  // Raises OnClick / OnDblClick.
+  // Raises OnClick; without one, runs the action.
   virtual void Click();
   virtual void DblClick();
   // The base raises the event; overrides call inherited first, so OnMouseDown comes before
@@ -313,6 +320,11 @@ class TControl : public TComponent {
   // The text field without side effects: the window changed its text itself (typing).
   void StoreText(const std::string& text) { text_ = text; }
   bool IsReading() const;
+  // Takes the action's caption, enabled state, hint and visibility; with check_defaults only
+  // where the control still has its default value (the control's own definition wins).
+  virtual void ActionChange(TObject* sender, bool check_defaults);
+  // Makes the link SetAction ties the control with; controls with more to link make their own.
+  virtual TControlActionLink* CreateActionLink();
 
   TControlStyle control_style_;
   TControlState control_state_;
@@ -363,6 +375,7 @@ class TControl : public TComponent {
   bool parent_show_hint_ = true;
   TCursor cursor_ = crDefault;
   TPopupMenu* popup_menu_ = nullptr;
+  TControlActionLink* action_link_ = nullptr;
 };
 
 // The control whose events and mouse capture are under way (graphic controls included).

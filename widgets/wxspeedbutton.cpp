@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "toolkit/bitmap.h"
 #include "toolkit/forms.h"
+#include "toolkit/imagelist.h"
 #include "toolkit/typinfo.h"
 
 namespace {
@@ -106,6 +108,43 @@ TWxCustomSpeedButton::~TWxCustomSpeedButton() {
 }
 
 void TWxCustomSpeedButton::GlyphChanged(TObject*) { Invalidate(); }
+
+void TWxCustomSpeedButton::ActionChange(TObject* sender, bool check_defaults) {
+  inherited::ActionChange(sender, check_defaults);
+  auto* action = DynamicCast<TCustomAction>(sender);
+  if (!action) return;
+  if (!check_defaults || group_index_ == 0) SetGroupIndex(action->GetGroupIndex());
+  TCustomImageList* images = action->GetActionList() ? action->GetActionList()->GetImages() : nullptr;
+  int index = action->GetImageIndex();
+  if (!GetGlyph()->GetEmpty() || !images || index < 0 || index >= images->GetCount()) return;
+  // Fuchsia shows where the image is masked out, and is the glyph's transparent colour.
+  TBitmap* glyph = New<TBitmap>();
+  glyph->SetSize(images->GetWidth(), images->GetHeight());
+  glyph->GetCanvas()->GetBrush()->SetColor(clFuchsia);
+  glyph->GetCanvas()->FillRect(RECT{0, 0, images->GetWidth(), images->GetHeight()});
+  images->Draw(glyph->GetCanvas(), 0, 0, index);
+  glyph->SetTransparentColor(clFuchsia);
+  SetGlyph(glyph);
+  Free(glyph);
+}
+
+TControlActionLink* TWxCustomSpeedButton::CreateActionLink() { return New<TWxSpeedButtonActionLink>(this); }
+
+TK_ABSTRACT_CLASS_INFO(TWxSpeedButtonActionLink, TControlActionLink)
+
+bool TWxSpeedButtonActionLink::IsCheckedLinked() {
+  return inherited::IsCheckedLinked() && button_->GetGroupIndex() != 0 && button_->GetAllowAllUp() &&
+         button_->GetDown() == Action()->GetChecked();
+}
+bool TWxSpeedButtonActionLink::IsGroupIndexLinked() {
+  return inherited::IsGroupIndexLinked() && button_->GetGroupIndex() == Action()->GetGroupIndex();
+}
+void TWxSpeedButtonActionLink::SetChecked(bool value) {
+  if (IsCheckedLinked()) button_->SetDown(value);
+}
+void TWxSpeedButtonActionLink::SetGroupIndex(int value) {
+  if (IsGroupIndexLinked()) button_->SetGroupIndex(value);
+}
 
 void TWxCustomSpeedButton::SetAllowAllUp(bool value) {
   if (value == allow_all_up_) return;

@@ -3,6 +3,7 @@
 // raised, and show its parent through itself. The main window's race buttons.
 #pragma once
 
+#include "toolkit/actions.h"
 #include "toolkit/buttons.h"
 #include "toolkit/timers.h"
 #include "widgets/wxgraphic.h"
@@ -92,6 +93,9 @@ class TWxCustomSpeedButton : public TWxGraphicControl {
   void MouseEnter(TControl* control) override;
   void MouseLeave(TControl* control) override;
   bool WantKey(int key, TShiftState shift, const std::string& key_text) override;
+  // The action's group index, and its image as the glyph while the button has none.
+  void ActionChange(TObject* sender, bool check_defaults) override;
+  TControlActionLink* CreateActionLink() override;
   // Glyph and caption into rect, moved by offset.
   virtual void PaintImage(TCanvas* canvas, const RECT& rect, POINT offset, TWxButtonState state, bool hot);
 
@@ -140,6 +144,24 @@ class TWxCustomSpeedButton : public TWxGraphicControl {
   bool transparent_ = false;
   bool double_buffered_ = true;
   TWxButtonState state_ = wbsUp;
+};
+
+// A race button's link: Down follows the action's Checked state only in a group that allows
+// all up and while they are equal; the group index while it equals the action's.
+class TWxSpeedButtonActionLink : public TControlActionLink {
+  TK_CLASS(TWxSpeedButtonActionLink, TControlActionLink)
+
+ public:
+  explicit TWxSpeedButtonActionLink(TWxCustomSpeedButton* client)
+      : TControlActionLink(client), button_(client) {}
+
+  bool IsCheckedLinked() override;
+  bool IsGroupIndexLinked() override;
+  void SetChecked(bool value) override;
+  void SetGroupIndex(int value) override;
+
+ private:
+  TWxCustomSpeedButton* button_;
 };
 
 class TWxSpeedButton : public TWxCustomSpeedButton {

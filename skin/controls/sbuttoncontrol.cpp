@@ -58,6 +58,23 @@ void TFadeTimer::Timer() {
 // ---- TsButtonControl -------------------------------------------------------------------------
 
 TK_CLASS_INFO(TsButtonControl, TCustomControl)
+TK_ABSTRACT_CLASS_INFO(TsButtonActionLink, TControlActionLink)
+
+bool TsButtonActionLink::IsCaptionLinked() {
+  return inherited::IsCaptionLinked() && button_->GetText() == Action()->GetCaption();
+}
+bool TsButtonActionLink::IsCheckedLinked() {
+  return inherited::IsCheckedLinked() && Action()->GetChecked() == button_->GetDown();
+}
+void TsButtonActionLink::SetCaption(const std::string& value) {
+  if (IsCaptionLinked() && button_->GetText() != value) button_->SetText(value);
+}
+void TsButtonActionLink::SetChecked(bool value) {
+  if (IsCheckedLinked()) button_->SetDown(value);
+}
+void TsButtonActionLink::SetImageIndex(int value) {
+  if (IsImageIndexLinked()) button_->SetImageIndex(value);
+}
 
 void TsButtonControl::Publish(TPublisher<TsButtonControl>& p) {
   using P = TsButtonControl;
@@ -201,6 +218,21 @@ void TsButtonControl::Notification(TComponent* component, TOperation operation) 
   if (component == images_grayed_) images_grayed_ = nullptr;
   if (component == images_disabled_) images_disabled_ = nullptr;
 }
+
+void TsButtonControl::ActionChange(TObject* sender, bool check_defaults) {
+  inherited::ActionChange(sender, check_defaults);
+  auto* action = DynamicCast<TCustomAction>(sender);
+  if (!action) return;
+  if (!images_ && action->GetActionList() && action->GetActionList()->GetImages())
+    SetImages(action->GetActionList()->GetImages());
+  if (image_index_ != action->GetImageIndex()) SetImageIndex(action->GetImageIndex());
+  if (check_defaults) return;
+  SetCaption(action->GetCaption());
+  style_->Invalidate();
+  SetHint(action->GetHint());
+}
+
+TControlActionLink* TsButtonControl::CreateActionLink() { return New<TsButtonActionLink>(this); }
 
 RECT TsButtonControl::ArrowZone() { return RECT{GetWidth() - ArrowWidth(), 0, GetWidth(), GetHeight()}; }
 

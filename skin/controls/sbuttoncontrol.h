@@ -12,6 +12,7 @@
 
 #include "skin/engine/sblend.h"
 #include "skin/engine/sstyles.h"
+#include "toolkit/actions.h"
 #include "toolkit/buttons.h"
 #include "toolkit/controls.h"
 #include "toolkit/timers.h"
@@ -156,6 +157,10 @@ class TsButtonControl : public TCustomControl, public TsOwnerQueries, public TsS
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   void Notification(TComponent* component, TOperation operation) override;
+  // The action list's images when the button has none, and the action's image; caption and
+  // hint too unless only defaults are filled.
+  void ActionChange(TObject* sender, bool check_defaults) override;
+  TControlActionLink* CreateActionLink() override;
 
   // Composition steps into the style's cache.
   void PrepareCache();
@@ -224,6 +229,24 @@ class TsButtonControl : public TCustomControl, public TsOwnerQueries, public TsS
   bool StartFade();
   void FadeFrame(bool fading_in);
   void OpenMenu();
+};
+
+// A skinned button's link: its text and Down state follow the action while they equal the
+// action's caption and Checked state.
+class TsButtonActionLink : public TControlActionLink {
+  TK_CLASS(TsButtonActionLink, TControlActionLink)
+
+ public:
+  explicit TsButtonActionLink(TsButtonControl* client) : TControlActionLink(client), button_(client) {}
+
+  bool IsCaptionLinked() override;
+  bool IsCheckedLinked() override;
+  void SetCaption(const std::string& value) override;
+  void SetChecked(bool value) override;
+  void SetImageIndex(int value) override;
+
+ private:
+  TsButtonControl* button_;
 };
 
 // The width of a caption on one line in the canvas's font, "&" prefixes handled as drawing

@@ -8,9 +8,11 @@
 #include <vector>
 
 #include "tests/toolkit/visual_test_classes.h"
+#include "toolkit/actions.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/canvas.h"
 #include "toolkit/forms.h"
+#include "toolkit/imagelist.h"
 #include "toolkit/resstrings.h"
 #include "widgets/justone.h"
 #include "widgets/wxgraphic.h"
@@ -450,6 +452,80 @@ TEST_F(WxButton, GroupKeepsOneDownAndLeavingTheGroupReleases) {
   g[0]->SetGroupIndex(0);
   EXPECT_FALSE(g[0]->GetDown());
   EXPECT_EQ(g[0]->GetState(), wbsUp);
+}
+
+TEST_F(WxButton, ActionMovesDownOnlyInAGroupThatAllowsAllUpAndTheGroupIndexWhileEqual) {
+  auto* action = New<TAction>(form);
+  action->SetCaption("Lane 1");
+  TWxSpeedButton* b = Button();
+  b->OnClick = nullptr;
+  b->SetAction(action);
+  EXPECT_TRUE(dynamic_cast<TWxSpeedButtonActionLink*>(b->GetActionLink()));
+  EXPECT_EQ(b->GetCaption(), "Lane 1");
+  action->SetChecked(true);  // not in a group
+  EXPECT_FALSE(b->GetDown());
+  action->SetChecked(false);
+  action->SetGroupIndex(4);
+  EXPECT_EQ(b->GetGroupIndex(), 4);
+  action->SetChecked(true);  // AllowAllUp False
+  EXPECT_FALSE(b->GetDown());
+  action->SetChecked(false);
+  b->SetAllowAllUp(true);
+  action->SetChecked(true);
+  EXPECT_TRUE(b->GetDown());
+  action->SetChecked(false);
+  EXPECT_FALSE(b->GetDown());
+
+  // A group of its own is kept; a click still runs the action.
+  b->SetGroupIndex(5);
+  action->SetGroupIndex(6);
+  EXPECT_EQ(b->GetGroupIndex(), 5);
+  TCounter runs;
+  action->OnExecute = TNotifyEvent(&runs, &TCounter::Count);
+  Down(b, 5, 5), Up(b, 5, 5);
+  EXPECT_EQ(runs.count, 1);
+  EXPECT_EQ(clicks.count, 0);
+  // Taking an action again takes its group.
+  b->SetAction(nullptr);
+  b->SetAction(action);
+  EXPECT_EQ(b->GetGroupIndex(), 6);
+}
+
+TEST_F(WxButton, ActionImageBecomesTheGlyphOnFuchsiaUnlessTheButtonHasOne) {
+  constexpr TColor kKey = RGB(0, 255, 0);
+  auto* images = New<TCustomImageList>(form);
+  TBitmap* picture = New<TBitmap>();
+  picture->SetSize(16, 16);
+  picture->GetCanvas()->GetBrush()->SetColor(kKey);
+  picture->GetCanvas()->FillRect(RECT{0, 0, 16, 16});
+  picture->GetCanvas()->GetBrush()->SetColor(clRed);
+  picture->GetCanvas()->FillRect(RECT{4, 4, 12, 12});
+  images->AddMasked(picture, kKey);
+  auto* list = New<TActionList>(form);
+  list->SetImages(images);
+  auto* action = New<TAction>(form);
+  action->SetActionList(list);
+  action->SetImageIndex(0);
+
+  TWxSpeedButton* b = Button();
+  b->SetAction(action);
+  TBitmap* glyph = b->GetGlyph();
+  ASSERT_EQ(glyph->GetWidth(), 16);
+  EXPECT_EQ(glyph->GetPixelColor(0, 0), clFuchsia);
+  EXPECT_EQ(glyph->GetPixelColor(8, 8), clRed);
+  EXPECT_EQ(glyph->GetTransparentColor(), clFuchsia);
+
+  TWxSpeedButton* own = Button(80, 10);
+  picture->SetSize(4, 4);
+  own->SetGlyph(picture);
+  own->SetAction(action);
+  EXPECT_EQ(own->GetGlyph()->GetWidth(), 4);
+
+  action->SetImageIndex(3);  // not in the list
+  TWxSpeedButton* none = Button(150, 10);
+  none->SetAction(action);
+  EXPECT_TRUE(none->GetGlyph()->GetEmpty());
+  Free(picture);
 }
 
 TEST_F(WxButton, AutoRepeatClicksOnlyWhileHeldAndStopsOnReleaseOrLostCapture) {

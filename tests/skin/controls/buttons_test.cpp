@@ -17,6 +17,7 @@
 #include "skin/engine/sborders.h"
 #include "skin/engine/sskintables.h"
 #include "skin/engine/sstyleprops.h"
+#include "toolkit/actions.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/canvas.h"
 #include "toolkit/imagelist.h"
@@ -712,6 +713,55 @@ TEST_F(Buttons, EnterPressesTheDefaultOrTheFocusedButtonAndEscapeTheCancelOne) {
   cancel->SetEnabled(false);
   cancel->Click();
   EXPECT_EQ(counter.who.size(), 1u);
+}
+
+// ---- Actions ---------------------------------------------------------------------------------
+
+TEST_F(Buttons, AnActionGivesItsImagesCaptionAndHintAndItsCheckedStateFollowsDown) {
+  auto* list = New<TActionList>(form);
+  list->SetImages(MakeImages());
+  auto* action = New<TAction>(form);
+  action->SetActionList(list);
+  action->SetCaption("Run");
+  action->SetHint("Runs the heat");
+  action->SetImageIndex(0);
+  auto* button = Add<TsSpeedButton>();
+  button->SetAction(action);
+  EXPECT_EQ(button->GetImages(), images);
+  EXPECT_EQ(button->GetImageIndex(), 0);
+  EXPECT_EQ(button->GetText(), "Run");
+  EXPECT_EQ(button->GetHint(), "Runs the heat");
+  EXPECT_TRUE(dynamic_cast<TsButtonActionLink*>(button->GetActionLink()));
+
+  action->SetChecked(true);
+  EXPECT_TRUE(button->GetDown());
+  action->SetChecked(false);
+  EXPECT_FALSE(button->GetDown());
+  // Pressed on its own, the button follows again once the two agree.
+  button->SetDown(true);
+  action->SetChecked(true);
+  action->SetChecked(false);
+  EXPECT_FALSE(button->GetDown());
+
+  action->SetImageIndex(-1);
+  EXPECT_EQ(button->GetImageIndex(), -1);
+  action->SetCaption("Run again");
+  EXPECT_EQ(button->GetText(), "Run again");
+  button->SetCaption("Mine");
+  action->SetCaption("Third");
+  EXPECT_EQ(button->GetText(), "Mine");
+
+  // A button's own images stay; a changed action's caption and hint come with the next action.
+  TCustomImageList* own = New<TCustomImageList>(form);
+  auto* other = Add<TsSpeedButton>(60, 10);
+  other->SetImages(own);
+  other->SetAction(action);
+  EXPECT_EQ(other->GetImages(), own);
+  EXPECT_EQ(other->GetText(), "Third");
+
+  Free(action);
+  EXPECT_EQ(button->GetAction(), nullptr);
+  EXPECT_EQ(other->GetAction(), nullptr);
 }
 
 }  // namespace
