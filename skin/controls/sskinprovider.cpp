@@ -162,7 +162,13 @@ void TsSkinProvider::MDIFormMessage(const TMessage& message) {
     case SKM_SETNEWSKIN:
     case SKM_REMOVESKIN: mdi_form_->UpdateMDIIconItem(); break;
     default:
-      if (message.Msg == MDIChildChangedMessage()) mdi_form_->UpdateMDIIconItem();
+      if (message.Msg != MDIChildChangedMessage()) break;
+      mdi_form_->UpdateMDIIconItem();
+      // A child maximized or restored: its buttons come onto or leave the menu line.
+      if (frame_mouse_->MDIButtonsStale()) {
+        menu_changed_ = true;
+        RepaintFrame();
+      }
   }
 }
 
@@ -737,6 +743,7 @@ void TsSkinProvider::PaintFullFrame() {
     if (!iconic) {
       TakeButtonBackground();
       frame_mouse_->PaintTitleButtons(cache);
+      frame_mouse_->PaintMDIButtons(cache);
     }
     PaintCaptionText(r, FrameHeight(), CaptionHeight());
   }
