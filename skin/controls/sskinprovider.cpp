@@ -844,7 +844,9 @@ void TsSkinProvider::PaintMenuLine() {
 
 void TsSkinProvider::TakeButtonBackground() {
   const int n = frame_mouse_->CustomButtonCount() + frame_mouse_->StandardButtonCount() + 1;
-  const int width = n * (frame_mouse_->ButtonWidth() + 1) + FrameWidth();
+  // Wide enough for the MDI child buttons on the menu line too (the strip reaches down to it).
+  const int mdi = 3 * (MDIButtonSize(common_data_->SkinIndex).cx + 1);
+  const int width = std::max(n * (frame_mouse_->ButtonWidth() + 1), mdi) + FrameWidth();
   const int height = FrameTopBand();
   button_background_->SetPixelFormat(pf24bit);
   button_background_->SetSize(width, height);

@@ -76,7 +76,7 @@ class MDIButtons : public SkinTest {
     SkinTest::TearDown();
   }
   // The skinned frame, with a one-item menu line when `with_menu`, and one child in it.
-  void Show(bool with_menu) {
+  void Show(bool with_menu, TsBorderIcons icons = {biSystemMenu, biMinimize, biMaximize}) {
     if (with_menu) {
       auto* menu = New<TMainMenu>(frame);
       auto* file = New<TMenuItem>(frame);
@@ -85,6 +85,7 @@ class MDIButtons : public SkinTest {
       frame->SetMenu(menu);
     }
     provider = New<TsSkinProvider>(frame);
+    provider->SetBorderIcons(icons);
     frame->Show();
     ASSERT_TRUE(provider->Skinned());
     child = New<TForm>(Application, kCreateNew);
@@ -279,4 +280,23 @@ TEST_F(MDIButtons, EachButtonActsOnTheActiveChildWhenReleasedOverIt) {
   EXPECT_TRUE(PumpUntil([&] { return closes.asked == 1; }));
   EXPECT_TRUE(IsZoomed(child->GetHandle()));  // refused: still there, still maximized
   EXPECT_EQ(provider->GetFrameMouse()->HotButton(), 0);
+}
+
+// Without title buttons the strip kept behind them is narrow; the MDI buttons still go back to
+// exactly what they were when the pointer leaves them.
+TEST_F(MDIButtons, WithoutTitleButtonsTheMenuLineButtonsStillRepaintCleanly) {
+  Show(true, {});
+  Maximize();
+  TsFrameMouse* mouse = provider->GetFrameMouse();
+  EXPECT_EQ(mouse->StandardButtonCount(), 0);
+  for (int code = HTMDICLOSE; code <= HTMDIMINIMIZE; ++code) {
+    const RECT r = Expected(code - HTMDICLOSE + 1);
+    ASSERT_EQ(HitAt(Middle(r)), code);
+    mouse->ClearHot();
+    const std::vector<TColor> normal = CacheButton(r);
+    mouse->SetHot(code);
+    EXPECT_NE(CacheButton(r), normal) << code;
+    mouse->ClearHot();
+    EXPECT_EQ(CacheButton(r), normal) << code;
+  }
 }
