@@ -40,10 +40,12 @@ TK_CLASS_INFO(TButtonsFrame, TForm)
 // Counts close requests of a child and refuses them, so the child stays to be looked at.
 struct TCloseWatch : TObject {
   int asked = 0;
+  bool refuse = true;  // else the child is freed
   void CloseQuery(TObject*, bool& can_close) {
     ++asked;
-    can_close = false;
+    can_close = !refuse;
   }
+  void Close(TObject*, TCloseAction& action) { action = caFree; }
 };
 
 std::string ReadText(const std::string& file) {
@@ -93,6 +95,7 @@ class MDIButtons : public SkinTest {
     child->SetBounds(20, 20, 220, 160);
     child->SetText("Heat 1");
     child->OnCloseQuery = TCloseQueryEvent(&closes, &TCloseWatch::CloseQuery);
+    child->OnClose = TCloseEvent(&closes, &TCloseWatch::Close);
     child->Show();
     ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
   }
@@ -299,4 +302,20 @@ TEST_F(MDIButtons, WithoutTitleButtonsTheMenuLineButtonsStillRepaintCleanly) {
     mouse->ClearHot();
     EXPECT_EQ(CacheButton(r), normal) << code;
   }
+}
+
+TEST_F(MDIButtons, ClosingTheLastMaximizedChildTakesTheButtonsOffTheMenuLine) {
+  Show(true);
+  Maximize();
+  closes.refuse = false;
+  const HWND window = child->GetHandle();
+  Click(HTMDICLOSE, HTMDICLOSE);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(window) && Settled(); }));
+  child = nullptr;  // freed by its close
+  EXPECT_EQ(frame->GetActiveMDIChild(), nullptr);
+  EXPECT_NE(frame->GetMenu()->GetItems()->GetItem(0), provider->GetMDIForm()->GetChildItem());
+  EXPECT_EQ(provider->GetFrameMouse()->ButtonOf(HTMDICLOSE)->Right, 0);
+  const RECT r = Expected(1);
+  EXPECT_EQ(HitAt(Middle(r)), HTMENU);
+  EXPECT_EQ(ScreenAt({r.left + 3, Middle(r).y}), CacheAt({r.left + 3, Middle(r).y}));
 }
