@@ -697,14 +697,9 @@ void TsFrameMouse::Click(int code) {
 }
 
 // The MDI buttons act on the active child. The button goes back to normal first: the command
-// takes the buttons off the menu line.
+// may take the buttons off the menu line, or leave them (a child refusing to close).
 void TsFrameMouse::MDIChildCommand(int code) {
-  if (code == HTMDICLOSE) {
-    buttons_[kMDIClose].State = 0;
-    hot_ = 0;
-  } else {
-    ClearHot();
-  }
+  ClearHot();
   TCustomForm* child = host_->FrameForm()->GetActiveMDIChild();
   if (!child || !child->HandleAllocated()) return;
   static const WPARAM commands[3] = {SC_CLOSE, SC_RESTORE, SC_MINIMIZE};

@@ -279,10 +279,12 @@ TEST_F(MDIButtons, EachButtonActsOnTheActiveChildWhenReleasedOverIt) {
   EXPECT_EQ(HitAt(Middle(Expected(2))), HTMENU);
 
   Maximize();
+  const std::vector<TColor> normal = CacheButton(Expected(1));
   Click(HTMDICLOSE, HTMDICLOSE);
   EXPECT_TRUE(PumpUntil([&] { return closes.asked == 1; }));
   EXPECT_TRUE(IsZoomed(child->GetHandle()));  // refused: still there, still maximized
   EXPECT_EQ(provider->GetFrameMouse()->HotButton(), 0);
+  EXPECT_EQ(CacheButton(Expected(1)), normal);  // not left pressed
 }
 
 // Without title buttons the strip kept behind them is narrow; the MDI buttons still go back to
