@@ -707,8 +707,13 @@ void TCustomForm::SetMenu(TMainMenu* menu) {
 void TCustomForm::DestroyWnd() {
   // The system would destroy a menu still attached to the window; the menu is ours.
   if (menu_) menu_->SetWindowHandle(nullptr);
+  HWND child = form_style_ == fsMDIChild ? handle_ : nullptr;
+  HWND frame = child && ::GetParent(child) ? ::GetParent(::GetParent(child)) : nullptr;
   TWinControl::DestroyWnd();
   client_handle_ = nullptr;
+  // The frame learns once the child is gone (a maximized child takes its menu additions along).
+  if (frame && IsWindow(frame))
+    SendMessageA(frame, MDIChildChangedMessage(), 0, reinterpret_cast<LPARAM>(child));
 }
 
 // ---- MDI --------------------------------------------------------------------------------------

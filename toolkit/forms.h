@@ -450,7 +450,8 @@ class THintWindow : public TCustomControl {
 };
 
 // Sent (SendMessage) by an MDI child to its main form's window after it was sized, moved or
-// activated: WParam 0, LParam the child's window. A registered message.
+// activated, and after its window was destroyed: WParam 0, LParam the child's window (no
+// longer a window in the last case). A registered message.
 UINT MDIChildChangedMessage();
 
 // Created by the "Forms" unit; null before start-up and after shut-down.

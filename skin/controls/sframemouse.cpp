@@ -16,7 +16,7 @@
 
 namespace {
 
-enum { kMin, kMax, kClose, kHelp };
+enum { kMin, kMax, kClose, kHelp, kMDIMin, kMDIMax, kMDIClose };
 
 bool IsSizingCode(int code) { return code >= HTLEFT && code <= HTBOTTOMRIGHT; }
 
@@ -130,14 +130,21 @@ TsFrameMetrics FrameMetricsOf(TFormBorderStyle style) {
   return m;
 }
 
-SIZE TitleButtonSize(int skin_index) {
-  if (!IsValidSkinIndex(skin_index)) return {21, 21};
+namespace {
+
+SIZE CloseMaskSize(int skin_index, SIZE fallback) {
+  if (!IsValidSkinIndex(skin_index)) return fallback;
   int i = GetMaskIndex(skin_index, SkinGeneralData[skin_index].SectionName, "BICONCLOSE");
-  if (!IsValidImgIndex(i)) return {21, 21};
+  if (!IsValidImgIndex(i)) return fallback;
   const TsMaskData& m = SkinMasks[i];
   if (m.Bmp) return {m.Bmp->GetWidth() / 3, m.Bmp->GetHeight() / 2};
   return {(m.R.right - m.R.left) / std::max<int>(m.ImageCount, 1), (m.R.bottom - m.R.top) / (m.MaskType + 1)};
 }
+
+}  // namespace
+
+SIZE TitleButtonSize(int skin_index) { return CloseMaskSize(skin_index, {21, 21}); }
+SIZE MDIButtonSize(int skin_index) { return CloseMaskSize(skin_index, {16, 16}); }
 
 int TsFrameLayout::ButtonTop() const {
   int top = (Metrics.CaptionHeight - Button.cy + Metrics.FrameHeight) / 2;
@@ -145,6 +152,12 @@ int TsFrameLayout::ButtonTop() const {
 }
 
 int TsFrameLayout::SlotLeft(int k) const { return Width - Metrics.FrameWidth - k * (Button.cx + 1); }
+
+RECT TsFrameLayout::MDIButtonRect(int k) const {
+  int left = Width - Metrics.FrameWidth - k * (MDIButton.cx + 1);
+  int top = TopBand - (MenuHeight - MDIButton.cy) / 2 - MDIButton.cy - 1;
+  return {left, top, left + MDIButton.cx, top + MDIButton.cy};
+}
 
 int FrameHitTest(const TsFrameLayout& l, POINT p, const TsTitleButtons* custom, int incoming) {
   const TsFrameRules& r = l.Rules;
@@ -176,6 +189,11 @@ int FrameHitTest(const TsFrameLayout& l, POINT p, const TsTitleButtons* custom, 
     return HTCAPTION;
   }
   if (l.Grip && p.x >= l.GripPoint.x && p.y >= l.GripPoint.y) return HTBOTTOMRIGHT;
+  if (l.MDIButtons)
+    for (int k = 1; k <= 3; ++k) {
+      RECT b = l.MDIButtonRect(k);
+      if (PtInRect(&b, p)) return HTMDICLOSE + k - 1;
+    }
   return result;
 }
 
@@ -205,6 +223,10 @@ class TsFrameMouse::TProviderHost : public TsFrameHost {
     int skin = FrameSkinIndex();
     l.Button = TitleButtonSize(skin);
     l.Rules = {form->GetBorderStyle(), provider_->GetBorderIcons(), form->GetWindowState()};
+    l.MenuHeight = provider_->MenuHeight();
+    l.TopBand = provider_->FrameTopBand();
+    l.MDIButton = MDIButtonSize(skin);
+    l.MDIButtons = MDIChildMaximized(form);
     if (provider_->GetGripMode() == gmRightBottom && IsValidSkinIndex(skin)) {
       int grip = GetMaskIndex(skin, SkinGeneralData[skin].SectionName, "GRIPIMAGE");
       SIZE g = GetMaskFrameSize(grip);
@@ -214,6 +236,12 @@ class TsFrameMouse::TProviderHost : public TsFrameHost {
       }
     }
     return l;
+  }
+  bool MDIChildMaximized(TCustomForm* form) {
+    if (form->GetFormStyle() != fsMDIForm || !provider_->HasMenuLine() || provider_->MenuHeight() <= 0)
+      return false;
+    TCustomForm* child = form->GetActiveMDIChild();
+    return child && child->HandleAllocated() && IsZoomed(child->GetHandle());
   }
   TsTitleButtons* FrameTitleButtons() override { return provider_->GetTitleButtons(); }
   TsSystemMenu* FrameSystemMenu() override {
@@ -281,6 +309,8 @@ int TsFrameMouse::MaskOf(int code) {
     TsFrameRules r = host_->FrameLayout().Rules;
     if (r.State == wsMaximized || !r.MaximizeEnabled()) return norm_mask_;
   }
+  // Shown only while the child is maximized: the restore glyph when the skin has one.
+  if (code == HTMDIRESTORE && IsValidImgIndex(norm_mask_)) return norm_mask_;
   TsTitleButtonData* rec = ButtonOf(code);
   return rec ? rec->MaskIndex : -1;
 }
@@ -296,10 +326,11 @@ HWND TsFrameMouse::Window() {
 
 void TsFrameMouse::UpdateMasks() {
   int skin_index = host_->FrameSkinIndex();
-  static const char* const names[4] = {"BICONMIN", "BICONMAX", "BICONCLOSE", "BICONHELP"};
+  static const char* const names[7] = {"BICONMIN", "BICONMAX", "BICONCLOSE", "BICONHELP",
+                                       "BICONMIN", "BICONMAX", "BICONCLOSE"};
   bool valid = IsValidSkinIndex(skin_index);
   const std::string section = valid ? SkinGeneralData[skin_index].SectionName : "";
-  for (int i = 0; i < 4; ++i)
+  for (int i = 0; i < 7; ++i)
     buttons_[i].MaskIndex = valid ? GetMaskIndex(skin_index, section, names[i]) : -1;
   norm_mask_ = valid ? GetMaskIndex(skin_index, section, "BICONNORM") : -1;
   if (TsTitleButtons* custom = host_->FrameTitleButtons())
@@ -316,6 +347,9 @@ TsTitleButtonData* TsFrameMouse::ButtonOf(int code) {
     case HTMAXBUTTON: return &buttons_[kMax];
     case HTCLOSE: return &buttons_[kClose];
     case HTHELP: return &buttons_[kHelp];
+    case HTMDICLOSE: return &buttons_[kMDIClose];
+    case HTMDIRESTORE: return &buttons_[kMDIMax];
+    case HTMDIMINIMIZE: return &buttons_[kMDIMin];
   }
   TsTitleButtons* custom = host_->FrameTitleButtons();
   if (custom && code >= HTCUSTOMBUTTON && code - HTCUSTOMBUTTON < custom->GetCount())
@@ -360,7 +394,9 @@ void TsFrameMouse::PaintTitleButtons(TBitmap* cache) {
   TsFrameLayout l = host_->FrameLayout();
   const TsFrameRules& r = l.Rules;
   bool active = host_->FrameActive();
-  for (auto& b : buttons_) b.Left = b.Top = b.Right = b.Bottom = 0;
+  // The MDI buttons are the menu line's: a caption band repaint leaves them where they are.
+  for (int i = kMin; i <= kHelp; ++i)
+    buttons_[i].Left = buttons_[i].Top = buttons_[i].Right = buttons_[i].Bottom = 0;
   TsTitleButtons* custom = host_->FrameTitleButtons();
   if (custom)
     for (int i = 0; i < custom->GetCount(); ++i) {
@@ -405,6 +441,27 @@ void TsFrameMouse::PaintTitleButtons(TBitmap* cache) {
     }
 }
 
+void TsFrameMouse::PaintMDIButtons(TBitmap* cache) {
+  TsFrameLayout l = host_->FrameLayout();
+  for (int k = 1; k <= 3; ++k) {
+    int code = HTMDICLOSE + k - 1;
+    TsTitleButtonData* d = ButtonOf(code);
+    d->Left = d->Top = d->Right = d->Bottom = 0;
+    if (!l.MDIButtons) continue;
+    RECT r = l.MDIButtonRect(k);
+    d->Left = r.left;
+    d->Top = r.top;
+    d->Right = r.right;
+    d->Bottom = r.bottom;
+    DrawButton(cache, code, host_->FrameActive());
+  }
+}
+
+bool TsFrameMouse::MDIButtonsStale() {
+  const TsTitleButtonData& close = buttons_[kMDIClose];
+  return (close.Right > close.Left) != host_->FrameLayout().MDIButtons;
+}
+
 void TsFrameMouse::RepaintButton(int code) {
   TsTitleButtonData* rec = ButtonOf(code);
   TBitmap* cache = host_->FrameCache();
@@ -416,7 +473,8 @@ void TsFrameMouse::RepaintButton(int code) {
   TBitmap* back = host_->FrameButtonBackground();
   if (back && !back->GetEmpty()) {
     int sx = back->GetWidth() - (cache->GetWidth() - rec->Left);
-    cache->GetCanvas()->CopyRect(r, back->GetCanvas(), {sx, r.top, sx + r.right - r.left, r.bottom});
+    if (sx >= 0 && r.bottom <= back->GetHeight())
+      cache->GetCanvas()->CopyRect(r, back->GetCanvas(), {sx, r.top, sx + r.right - r.left, r.bottom});
   }
   DrawButton(cache, code, host_->FrameActive());
   HDC dc = GetWindowDC(window);
@@ -625,6 +683,7 @@ void TsFrameMouse::Click(int code) {
       SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
       return;
   }
+  if (code >= HTMDICLOSE && code <= HTMDIMINIMIZE) return MDIChildCommand(code);
   if (code >= HTCUSTOMBUTTON) {
     TsTitleButton* button = host_->FrameTitleButtons()->Button(code - HTCUSTOMBUTTON);
     ClearHot();
@@ -635,6 +694,16 @@ void TsFrameMouse::Click(int code) {
                         button->Data.Top + wr.top);
     }
   }
+}
+
+// The MDI buttons act on the active child. The button goes back to normal first: the command
+// may take the buttons off the menu line, or leave them (a child refusing to close).
+void TsFrameMouse::MDIChildCommand(int code) {
+  ClearHot();
+  TCustomForm* child = host_->FrameForm()->GetActiveMDIChild();
+  if (!child || !child->HandleAllocated()) return;
+  static const WPARAM commands[3] = {SC_CLOSE, SC_RESTORE, SC_MINIMIZE};
+  SendMessageA(child->GetHandle(), WM_SYSCOMMAND, commands[code - HTMDICLOSE], 0);
 }
 
 bool TsFrameMouse::NCLButtonDblClk(TMessage& m) {

@@ -116,6 +116,8 @@ struct TsFrameMetrics {
 TsFrameMetrics FrameMetricsOf(TFormBorderStyle style);
 // The size of a title button from the section's "BICONCLOSE" mask; 21 x 21 without one.
 SIZE TitleButtonSize(int skin_index);
+// The size of the MDI child buttons, from the same mask; 16 x 16 without one.
+SIZE MDIButtonSize(int skin_index);
 
 // The frame as it is now, in window coordinates.
 struct TsFrameLayout {
@@ -129,9 +131,17 @@ struct TsFrameLayout {
   TsFrameRules Rules;
   bool Grip = false;  // the size grip at the bottom right is shown
   POINT GripPoint{};  // its top-left
+  // An MDI main form with a menu line whose active child is maximized: the child's close,
+  // restore and minimize buttons sit at the right end of the menu line.
+  bool MDIButtons = false;
+  SIZE MDIButton{16, 16};  // their size
+  int MenuHeight = 0;      // one menu row
+  int TopBand = 0;         // frame, caption, menu band and border width, plus one
   int ButtonTop() const;
   // Left edge of button slot k (1: rightmost).
   int SlotLeft(int k) const;
+  // MDI child button k (1 close, 2 restore, 3 minimize), whether shown or not.
+  RECT MDIButtonRect(int k) const;
 };
 
 // The hit code of a window point by the title buttons and caption row (custom: the custom
@@ -180,8 +190,8 @@ class TsFrameMouse {
 
   // Looks the title-button masks of the provider's section up again (skin loaded or
   // changed, form definition read): "BICONMIN", "BICONMAX", "BICONCLOSE", "BICONHELP",
-  // "BICONNORM", and "TITLEBUTTON" for custom buttons with UseSkinData. No mask found:
-  // index -1, that button is not painted.
+  // "BICONNORM", the same three again for the MDI child buttons, and "TITLEBUTTON" for custom buttons with
+  // UseSkinData. No mask found: index -1, that button is not painted.
   void UpdateMasks();
   // The provider routes here in skinned mode: WM_NCHITTEST, WM_NCLBUTTONDOWN, WM_NCLBUTTONUP,
   // WM_NCLBUTTONDBLCLK, WM_NCRBUTTONDOWN, WM_NCRBUTTONUP, WM_NCMOUSEMOVE, WM_LBUTTONUP,
@@ -196,6 +206,11 @@ class TsFrameMouse {
   // cache bitmap. The frame painter calls it after the caption background (and the button
   // background copy) and before the caption text.
   void PaintTitleButtons(TBitmap* cache);
+  // Lays the MDI child buttons out and paints them into the cache while the layout shows
+  // them (else they get no rectangle); after the menu line and the button background copy.
+  void PaintMDIButtons(TBitmap* cache);
+  // The MDI buttons painted last are not the ones the layout shows now.
+  bool MDIButtonsStale();
   // Copies the caption strip behind the buttons out of the cache (before the buttons are
   // painted) so one button can be repainted alone; for hosts without their own copy.
   void CopyButtonBackground(TBitmap* cache, TBitmap* copy);
@@ -230,6 +245,7 @@ class TsFrameMouse {
   void RepaintButton(int code);
   void DrawButton(TBitmap* cache, int code, bool active);
   void Click(int code);
+  void MDIChildCommand(int code);
   bool NCLButtonDown(TMessage& message);
   bool ButtonUp(TMessage& message, int code);
   bool NCLButtonDblClk(TMessage& message);
@@ -241,8 +257,8 @@ class TsFrameMouse {
 
   std::unique_ptr<TsFrameHost> own_host_;
   TsFrameHost* host_;
-  // Minimize, maximize, close, help.
-  TsTitleButtonData buttons_[4];
+  // Minimize, maximize, close, help; the MDI child's minimize, restore, close.
+  TsTitleButtonData buttons_[7];
   int norm_mask_ = -1;  // "BICONNORM": the restore glyph
   int hot_ = 0;
   int pressed_ = 0;

@@ -164,7 +164,13 @@ void TsSkinProvider::MDIFormMessage(const TMessage& message) {
     case SKM_SETNEWSKIN:
     case SKM_REMOVESKIN: mdi_form_->UpdateMDIIconItem(); break;
     default:
-      if (message.Msg == MDIChildChangedMessage()) mdi_form_->UpdateMDIIconItem();
+      if (message.Msg != MDIChildChangedMessage()) break;
+      mdi_form_->UpdateMDIIconItem();
+      // A child maximized or restored: its buttons come onto or leave the menu line.
+      if (frame_mouse_->MDIButtonsStale()) {
+        menu_changed_ = true;
+        RepaintFrame();
+      }
   }
 }
 
@@ -739,6 +745,7 @@ void TsSkinProvider::PaintFullFrame() {
     if (!iconic) {
       TakeButtonBackground();
       frame_mouse_->PaintTitleButtons(cache);
+      frame_mouse_->PaintMDIButtons(cache);
     }
     PaintCaptionText(r, FrameHeight(), CaptionHeight());
   }
@@ -839,7 +846,9 @@ void TsSkinProvider::PaintMenuLine() {
 
 void TsSkinProvider::TakeButtonBackground() {
   const int n = frame_mouse_->CustomButtonCount() + frame_mouse_->StandardButtonCount() + 1;
-  const int width = n * (frame_mouse_->ButtonWidth() + 1) + FrameWidth();
+  // Wide enough for the MDI child buttons on the menu line too (the strip reaches down to it).
+  const int mdi = 3 * (MDIButtonSize(common_data_->SkinIndex).cx + 1);
+  const int width = std::max(n * (frame_mouse_->ButtonWidth() + 1), mdi) + FrameWidth();
   const int height = FrameTopBand();
   button_background_->SetPixelFormat(pf24bit);
   button_background_->SetSize(width, height);
