@@ -836,12 +836,44 @@ void TsSkinProvider::PaintCaptionBand(const RECT& r) {
 void TsSkinProvider::PaintMenuLine() {
   TBitmap* cache = common_data_->GetCacheBmp();
   const int line = GetSkinIndex("MENULINE");
-  menu_line_count_ = 1;
-  if (!IsValidSkinIndex(line)) return;
+  menu_line_count_ = LayoutMenuLine(false);
   const int top = FrameHeight() + CaptionHeight();
-  const RECT r{0, top, cache->GetWidth(), top + MenuHeight() * menu_line_count_ + 1};
-  PaintItem(line, "MENULINE", TsCacheInfo{cache, 0, 0, true}, form_active_ ? 1 : 0, true, r, POINT{0, top},
-            cache);
+  if (IsValidSkinIndex(line)) {
+    const RECT r{0, top, cache->GetWidth(), top + MenuHeight() * menu_line_count_ + 1};
+    PaintItem(line, "MENULINE", TsCacheInfo{cache, 0, 0, true}, form_active_ ? 1 : 0, true, r, POINT{0, top},
+              cache);
+  }
+  LayoutMenuLine(true);
+}
+
+// The top items of the form's menu, left to right from the frame's edge and wrapped into rows
+// as the system lays out a menu bar; with draw, each is painted into the cache by the skinned
+// menus' own handlers (items without them are the system's to draw). Answers the row count.
+int TsSkinProvider::LayoutMenuLine(bool draw) {
+  TMainMenu* menu = form_->GetMenu();
+  if (!menu) return 1;
+  TCanvas* canvas = common_data_->GetCacheBmp()->GetCanvas();
+  const int extra = GetSystemMetrics(SM_CXMENUSIZE) - 6;
+  const int left = FrameWidth();
+  const int limit = form_->GetWidth() - 2 * FrameWidth() - 6 - 2 * form_->GetBorderWidth();
+  int x = left, y = FrameHeight() + CaptionHeight(), rows = 1;
+  for (int i = 0; i < menu->GetItems()->GetCount(); ++i) {
+    TMenuItem* item = menu->GetItems()->GetItem(i);
+    if (!item->GetVisible() || !item->OnMeasureItem || !item->OnAdvancedDrawItem) continue;
+    int w = 10, h = 19;
+    item->OnMeasureItem(item, canvas, w, h);
+    const int width = w + extra;
+    // An item wider than a whole row still takes one row, not an endless run of empty ones.
+    if (x + width > limit && x > left) {
+      x = left;
+      y += MenuHeight();
+      ++rows;
+    }
+    if (draw)
+      item->OnAdvancedDrawItem(item, canvas, RECT{x, y, x + width, y + MenuHeight()}, TOwnerDrawState{});
+    x += width;
+  }
+  return rows;
 }
 
 void TsSkinProvider::TakeButtonBackground() {

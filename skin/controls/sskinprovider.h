@@ -147,6 +147,7 @@ class TsSkinProvider : public TsSkinReceiver {
   void PaintTitleBar(int height);
   void PaintCaptionText(const RECT& r, int top, int bottom);
   void PaintMenuLine();
+  int LayoutMenuLine(bool draw);
   void TakeButtonBackground();
   POINT GripPoint() const;
   int TitleBarWidth(int mask_index) const;

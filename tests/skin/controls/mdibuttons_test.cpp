@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "skin/controls/smdiform.h"
+#include "skin/controls/sskinmenus.h"
 #include "skin/controls/sskinprovider.h"
 #include "skin/engine/scommondata.h"
+#include "skin/engine/smessages.h"
 #include "skin/engine/sskinmanager.h"
 #include "skin/engine/sskintables.h"
 #include "skin_test_support.h"
@@ -189,7 +191,6 @@ TEST_F(MDIButtons, AreAnsweredInTheMenuLineOnlyWhileTheActiveChildIsMaximized) {
   EXPECT_EQ(mouse->ButtonOf(HTMDICLOSE)->Right, 0);
 
   Maximize();
-  SavePicture(frame->GetHandle());
   const int top_band = provider->FrameTopBand();
   for (int k = 1; k <= 3; ++k) {
     const RECT r = Expected(k);
@@ -320,4 +321,29 @@ TEST_F(MDIButtons, ClosingTheLastMaximizedChildTakesTheButtonsOffTheMenuLine) {
   const RECT r = Expected(1);
   EXPECT_EQ(HitAt(Middle(r)), HTMENU);
   EXPECT_EQ(ScreenAt({r.left + 3, Middle(r).y}), CacheAt({r.left + 3, Middle(r).y}));
+}
+
+// The skinned menus paint the top items of the frame's menu into the menu line: the item's
+// text shows there in the line section's font colour, left of the MDI buttons.
+TEST_F(MDIButtons, TheMenuLinesItemsArePaintedByTheSkinnedMenus) {
+  auto* menus = New<TsSkinableMenus>(manager);
+  Show(true);
+  menus->HookMainMenu(frame->GetMenu(), true);
+  SendMessageA(frame->GetHandle(), SKM_REFRESH, 0, 0);
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  TBitmap* cache = provider->GetCommonData()->GetCacheBmp();
+  // Each row of the line against its own middle, where no item lies (the line may be a
+  // gradient from top to bottom).
+  const int top = provider->FrameTopBand() - provider->MenuHeight();
+  int text_pixels = 0;
+  for (int y = top; y < provider->FrameTopBand(); ++y) {
+    const TColor line = cache->GetPixelColor(frame->GetWidth() / 2, y);
+    for (int x = provider->FrameWidth(); x < provider->FrameWidth() + 40; ++x)
+      if (cache->GetPixelColor(x, y) != line) ++text_pixels;
+  }
+  EXPECT_GT(text_pixels, 10);  // "File" is there
+  Maximize();
+  SavePicture(frame->GetHandle());
+  menus->HookMainMenu(frame->GetMenu(), false);
+  Free(menus);
 }
