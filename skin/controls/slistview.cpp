@@ -427,14 +427,22 @@ void TsListView::PaintSection(HDC dc, HWND header, int index, const RECT& r, TBi
     const int length = lstrlenA(caption);
     GetTextExtentPoint32A(mem, caption, length, &extent);
     int x = tr.left + image_room;
-    if ((item.fmt & HDF_JUSTIFYMASK) == HDF_RIGHT)
+    // A caption wider than its section stays at the left and ends in an ellipsis, as the
+    // system's header shows it.
+    const bool fits = extent.cx <= tr.right - x;
+    if (fits && (item.fmt & HDF_JUSTIFYMASK) == HDF_RIGHT)
       x = tr.right - extent.cx;
-    else if ((item.fmt & HDF_JUSTIFYMASK) == HDF_CENTER)
+    else if (fits && (item.fmt & HDF_JUSTIFYMASK) == HDF_CENTER)
       x = (tr.left + tr.right - extent.cx + image_room) / 2;
     const int y = (tr.top + tr.bottom - extent.cy) / 2;
     if (has_image)
       images->Draw(canvas, x - image_room, (tr.top + tr.bottom - images->GetHeight()) / 2, item.iImage);
-    ExtTextOutA(mem, x, y, ETO_CLIPPED, &tr, caption, static_cast<UINT>(length), nullptr);
+    if (fits) {
+      ExtTextOutA(mem, x, y, ETO_CLIPPED, &tr, caption, static_cast<UINT>(length), nullptr);
+    } else {
+      RECT room{x, tr.top, tr.right, tr.bottom};
+      DrawTextA(mem, caption, length, &room, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+    }
     RestoreDC(mem, saved);
   }
   BitBlt(dc, r.left, r.top, w, h, canvas->GetHandle(), 0, 0, SRCCOPY);
