@@ -1,6 +1,6 @@
 # Control adapters: a grid skinned by name on a shown form, and the small toolkit grid itself.
 dravolin_test(skin_adapters_test
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/adapters_test.cpp
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/adapters_test.cpp ${PROJECT_SOURCE_DIR}/tests/skin/engine/skin_test_support.cpp
           ${PROJECT_SOURCE_DIR}/tests/toolkit/visual_test_classes.cpp
           ${PROJECT_SOURCE_DIR}/tests/toolkit/visual_test_main.cpp
   DEPENDS skin_controls DESKTOP)

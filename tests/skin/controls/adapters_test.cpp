@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/skin/engine/skin_test_support.h"
 #include "skin/controls/sctrladapter.h"
 #include "skin/controls/sscrollbar.h"
 #include "skin/controls/sskinprovider.h"
@@ -524,37 +525,6 @@ TEST_F(Adapters, BarsFreedWithTheFormOrTheAdapterLeaveNothingBehind) {
 
 // ---- The internal skin ----------------------------------------------------------------------
 
-namespace {
-
-std::string ReadText(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// The window as the screen shows it, into DRAVOLIN_ADAPTER_PICTURE when that names a file.
-void SavePicture(HWND window) {
-  const char* file = std::getenv("DRAVOLIN_ADAPTER_PICTURE");
-  if (!file) return;
-  RECT frame{};
-  GetWindowRect(window, &frame);
-  TBitmap* picture = New<TBitmap>();
-  picture->SetPixelFormat(pf24bit);
-  picture->SetSize(frame.right - frame.left, frame.bottom - frame.top);
-  HDC screen = GetDC(nullptr);
-  BitBlt(picture->GetCanvas()->GetHandle(), 0, 0, frame.right - frame.left, frame.bottom - frame.top, screen,
-         frame.left, frame.top, SRCCOPY);
-  ReleaseDC(nullptr, screen);
-  {
-    TFileStream out(file, fmCreate);
-    picture->SaveToStream(out);
-  }
-  Free(picture);
-}
-
-}  // namespace
-
 TEST_F(Adapters, OnTheInternalSkinTheGridTakesTheGridSectionAndSkinnedBars) {
   RegisterSkinEngineClasses();
   RegisterSkinControlsClasses();
@@ -580,5 +550,5 @@ TEST_F(Adapters, OnTheInternalSkinTheGridTakesTheGridSectionAndSkinnedBars) {
   EXPECT_EQ(WindowPixel(1, 50), static_cast<COLORREF>(cache->GetPixelColor(1, 50)));
   ASSERT_NE(Item()->GetVertBar(), nullptr);
   EXPECT_TRUE(Item()->GetVertBar()->Skinned());
-  SavePicture(form->GetHandle());
+  SaveWindowPicture(form->GetHandle(), "DRAVOLIN_ADAPTER_PICTURE");
 }

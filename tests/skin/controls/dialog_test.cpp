@@ -35,13 +35,6 @@ std::vector<TsBitBtn*> Buttons(TCustomForm* form) {
   return list;
 }
 
-std::string ReadText(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 class DialogLayout : public testing::Test {
  protected:
   void TearDown() override { Free(form); }

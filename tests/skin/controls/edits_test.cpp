@@ -22,13 +22,6 @@
 
 namespace {
 
-std::string ReadText(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 struct TCounter : TObject {
   int changes = 0;
   int keys = 0;

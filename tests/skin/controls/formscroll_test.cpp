@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 
+#include "tests/skin/engine/skin_test_support.h"
 #include "skin/controls/spanel.h"
 #include "skin/controls/sscrollbar.h"
 #include "skin/controls/sskinprovider.h"
@@ -203,37 +204,6 @@ TEST_F(FormScroll, AFormWithoutAutoScrollOrWithoutTheSkinHasNoBars) {
 
 // ---- The internal skin ----------------------------------------------------------------------
 
-namespace {
-
-std::string ReadText(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// The window as the screen shows it, into DRAVOLIN_FORM_SCROLL_PICTURE when that names a file.
-void SavePicture(HWND window) {
-  const char* file = std::getenv("DRAVOLIN_FORM_SCROLL_PICTURE");
-  if (!file) return;
-  RECT frame{};
-  GetWindowRect(window, &frame);
-  TBitmap* picture = New<TBitmap>();
-  picture->SetPixelFormat(pf24bit);
-  picture->SetSize(frame.right - frame.left, frame.bottom - frame.top);
-  HDC screen = GetDC(nullptr);
-  BitBlt(picture->GetCanvas()->GetHandle(), 0, 0, frame.right - frame.left, frame.bottom - frame.top, screen,
-         frame.left, frame.top, SRCCOPY);
-  ReleaseDC(nullptr, screen);
-  {
-    TFileStream out(file, fmCreate);
-    picture->SaveToStream(out);
-  }
-  Free(picture);
-}
-
-}  // namespace
-
 TEST_F(FormScroll, OnTheInternalSkinBothBarsAreSkinnedAndScroll) {
   SkinGeneralData.clear();
   RegisterSkinEngineClasses();
@@ -257,5 +227,5 @@ TEST_F(FormScroll, OnTheInternalSkinBothBarsAreSkinnedAndScroll) {
   EXPECT_EQ(panel->GetTop(), 10 - 100);
   EXPECT_EQ(panel->GetLeft(), 10 - 60);
   ASSERT_TRUE(PumpUntil([&] { return !GetUpdateRect(form->GetHandle(), nullptr, FALSE); }));
-  SavePicture(form->GetHandle());
+  SaveWindowPicture(form->GetHandle(), "DRAVOLIN_FORM_SCROLL_PICTURE");
 }

@@ -25,13 +25,6 @@
 
 namespace {
 
-std::string ReadText(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 // A mouse message posted to a window, the cursor put at the same point first: the system's
 // own mouse moves (after a window changes under the cursor) then agree with the posted ones.
 void PostMouse(HWND window, UINT msg, WPARAM keys, LPARAM at) {

@@ -36,13 +36,6 @@ class TMDIFrame : public TForm {
 };
 TK_CLASS_INFO(TMDIFrame, TForm)
 
-std::string ReadText(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 std::string ClassOf(HWND window) {
   char name[64] = {};
   GetClassNameA(window, name, sizeof name);

@@ -50,13 +50,6 @@ struct TCloseWatch : TObject {
   void Close(TObject*, TCloseAction& action) { action = caFree; }
 };
 
-std::string ReadText(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 class MDIButtons : public SkinTest {
  protected:
   void SetUp() override {
@@ -159,25 +152,6 @@ class MDIButtons : public SkinTest {
   TsSkinManager* manager = nullptr;
   TCloseWatch closes;
 };
-
-// The window as the screen shows it, into DRAVOLIN_MDI_BUTTONS_PICTURE when that names a file.
-void SavePicture(HWND window) {
-  const char* file = std::getenv("DRAVOLIN_MDI_BUTTONS_PICTURE");
-  if (!file) return;
-  RECT w{};
-  GetWindowRect(window, &w);
-  TBitmap* picture = New<TBitmap>();
-  picture->SetPixelFormat(pf24bit);
-  picture->SetSize(w.right - w.left, w.bottom - w.top);
-  HDC dc = GetWindowDC(window);
-  BitBlt(picture->GetCanvas()->GetHandle(), 0, 0, w.right - w.left, w.bottom - w.top, dc, 0, 0, SRCCOPY);
-  ReleaseDC(window, dc);
-  {
-    TFileStream out(file, fmCreate);
-    picture->SaveToStream(out);
-  }
-  Free(picture);
-}
 
 }  // namespace
 
@@ -343,7 +317,7 @@ TEST_F(MDIButtons, TheMenuLinesItemsArePaintedByTheSkinnedMenus) {
   }
   EXPECT_GT(text_pixels, 10);  // "File" is there
   Maximize();
-  SavePicture(frame->GetHandle());
+  SaveWindowPicture(frame->GetHandle(), "DRAVOLIN_MDI_BUTTONS_PICTURE");
   menus->HookMainMenu(frame->GetMenu(), false);
   Free(menus);
 }

@@ -30,13 +30,6 @@ class TAppHandlers : public TObject {
   int drawn = 0;
 };
 
-std::string ReadText(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 class MenusTest : public SkinTest {
  protected:
   void SetUp() override {

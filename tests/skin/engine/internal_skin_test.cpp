@@ -23,13 +23,6 @@ namespace {
 // The build folder of the skin, as Wine sees it (drive Z: is the root of the build machine).
 std::string SkinFile(const std::string& name) { return std::string(DRAVOLIN_SKIN_DIR) + "/" + name; }
 
-std::string ReadText(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 class InternalSkin : public SkinTest {
  protected:
   void SetUp() override {

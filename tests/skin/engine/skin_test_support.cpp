@@ -4,7 +4,12 @@
 
 #include <windows.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
 #include "toolkit/bitmap.h"
+#include "toolkit/canvas.h"
 #include "toolkit/jpeg.h"
 #include "toolkit/streams.h"
 #include "toolkit/sysutils.h"
@@ -255,4 +260,30 @@ std::string TestSkinFormText() {
   SkinName = 'Test (internal)'
 end
 )";
+}
+
+std::string ReadText(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void SaveWindowPicture(HWND window, const char* file_variable) {
+  const char* file = std::getenv(file_variable);
+  if (!file) return;
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  TBitmap* picture = New<TBitmap>();
+  picture->SetPixelFormat(pf24bit);
+  picture->SetSize(frame.right - frame.left, frame.bottom - frame.top);
+  HDC screen = GetDC(nullptr);
+  BitBlt(picture->GetCanvas()->GetHandle(), 0, 0, frame.right - frame.left, frame.bottom - frame.top, screen,
+         frame.left, frame.top, SRCCOPY);
+  ReleaseDC(nullptr, screen);
+  {
+    TFileStream out(file, fmCreate);
+    picture->SaveToStream(out);
+  }
+  Free(picture);
 }

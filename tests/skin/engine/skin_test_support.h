@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <windows.h>
+
 #include "skin/engine/sskintables.h"
 #include "skin/engine/sutils.h"
 
@@ -42,3 +44,9 @@ std::string MakeBmp(int width, int height, uint32_t colour = 0x808080);
 std::string MakeJpeg(int width, int height);
 // Removes a folder and everything in it.
 void RemoveFolder(const std::string& folder);
+
+// The whole file as bytes ("" when it cannot be read).
+std::string ReadText(const std::string& file);
+// The window as the screen shows it (frame included) into the BMP file named by the
+// environment variable, when it names one: pictures of tests to look at.
+void SaveWindowPicture(HWND window, const char* file_variable);
