@@ -25,42 +25,17 @@
 #include "skin/controls/sbuttons.h"
 #include "skin/engine/sskinmanager.h"
 #include "skin/engine/sskintables.h"
+#include "tests/support/bench_support.h"
 #include "toolkit/forms.h"
 #include "toolkit/startup.h"
 #include "widgets/justone.h"
 
 namespace {
 
-using TClock = std::chrono::steady_clock;
-
-template <class F>
-double Micro(F&& step) {
-  TClock::time_point start = TClock::now();
-  step();
-  return std::chrono::duration<double, std::micro>(TClock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
-std::string TempFolder() {
-  char path[MAX_PATH] = {};
-  DWORD length = GetTempPathA(MAX_PATH, path);
-  std::string folder =
-      std::string(path, length) + "dravolin_buttons_bench_" + std::to_string(GetCurrentProcessId());
-  CreateDirectoryA(folder.c_str(), nullptr);
-  return folder + "\\";
-}
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
+using bench::Median;
+using bench::Micro;
+using bench::Pump;
+using bench::TempFolder;
 
 }  // namespace
 
@@ -74,7 +49,7 @@ int main(int argc, char** argv) {
     TUnitsScope units;
     RegisterAppClasses();
     TXJustOne::SetMutexCreator([](const char*) { return CreateMutexA(nullptr, FALSE, nullptr); });
-    const std::string folder = TempFolder();
+    const std::string folder = TempFolder("buttons_bench");
     AppPaths.Settings = folder + "bench.ini";
     Application->CreateForm(Main);
     Application->CreateForm(Config);

@@ -30,6 +30,7 @@
 #include "i18n/translator.h"
 #include "skin/engine/sskinmanager.h"
 #include "skin/engine/sskintables.h"
+#include "tests/support/bench_support.h"
 #include "toolkit/forms.h"
 #include "toolkit/startup.h"
 #include "toolkit/sysutils.h"
@@ -37,29 +38,11 @@
 
 namespace {
 
-using TClock = std::chrono::steady_clock;
+using bench::Median;
+using bench::TempFolder;
+using bench::Time;
+
 const char* const kInternal = "GrayPlastic (internal)";
-
-template <class F>
-double Time(F&& step) {
-  TClock::time_point start = TClock::now();
-  step();
-  return std::chrono::duration<double, std::milli>(TClock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
-std::string TempFolder() {
-  char path[MAX_PATH] = {};
-  DWORD length = GetTempPathA(MAX_PATH, path);
-  std::string folder =
-      std::string(path, length) + "dravolin_skin_bench_" + std::to_string(GetCurrentProcessId());
-  CreateDirectoryA(folder.c_str(), nullptr);
-  return folder + "\\";
-}
 
 void CopyFolderSkin(const std::string& folder) {
   const std::string from = std::string(DRAVOLIN_SKIN_DIR) + "\\GrayPlastic\\";
@@ -113,7 +96,7 @@ int main(int argc, char** argv) {
     RegisterAppClasses();
     // Not refused by a test's main window running beside it.
     TXJustOne::SetMutexCreator([](const char*) { return CreateMutexA(nullptr, FALSE, nullptr); });
-    const std::string folder = TempFolder();
+    const std::string folder = TempFolder("skin_bench");
     CopyFolderSkin(folder);
     MakeForms(folder);
     auto* manager = DynamicCast<TsSkinManager>(Main->FindComponent("sSkinManager1"));

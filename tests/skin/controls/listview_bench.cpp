@@ -33,43 +33,17 @@
 #include "skin/engine/sskinmanager.h"
 #include "skin/engine/sskintables.h"
 #include "toolkit/bitmap.h"
+#include "tests/support/bench_support.h"
 #include "toolkit/forms.h"
 #include "toolkit/startup.h"
 #include "widgets/justone.h"
 
 namespace {
 
-using TClock = std::chrono::steady_clock;
-
-template <class F>
-double Time(F&& step) {
-  TClock::time_point start = TClock::now();
-  step();
-  return std::chrono::duration<double, std::milli>(TClock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
-std::string TempFolder() {
-  char path[MAX_PATH] = {};
-  DWORD length = GetTempPathA(MAX_PATH, path);
-  std::string folder =
-      std::string(path, length) + "dravolin_listview_bench_" + std::to_string(GetCurrentProcessId());
-  CreateDirectoryA(folder.c_str(), nullptr);
-  return folder + "\\";
-}
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
+using bench::Median;
+using bench::Pump;
+using bench::TempFolder;
+using bench::Time;
 
 // Lap times spread over a minute, in an order unrelated to the row numbers.
 THeatLane Lane(int i) {
@@ -111,7 +85,7 @@ int main(int argc, char** argv) {
     TUnitsScope units;
     RegisterAppClasses();
     TXJustOne::SetMutexCreator([](const char*) { return CreateMutexA(nullptr, FALSE, nullptr); });
-    const std::string folder = TempFolder();
+    const std::string folder = TempFolder("listview_bench");
     Application->CreateForm(Main);
     AppPaths.ClassList = folder + "Classes.Lst";
     AppPaths.WorkingStartList = folder + "Current.Asl";
