@@ -492,8 +492,11 @@ TEST_F(Dialogs, SelectCarShowsEveryLineWithTheLanesEntryAndADoubleClickChooses) 
 
 class TTriggerCounter : public TObject {
  public:
-  void Trigger(TObject*) { ++count; }
+  void Trigger(TObject*) {
+    if (++count == fails_at) throw Exception("The trigger failed");
+  }
   int count = 0;
+  int fails_at = 0;
 };
 
 class ConfigDialog : public Dialogs {
@@ -655,6 +658,24 @@ TEST_F(ConfigDialog, PickedPortLightsTheLampAndARisingEdgeReachesTheTriggerHandl
   EXPECT_FALSE(Combo("cbCont")->GetEnabled());
   EXPECT_EQ(lamp->GetLedPlasticColor(), clRed);
   EXPECT_FALSE(lamp->GetLedOn());
+}
+
+TEST_F(ConfigDialog, ATriggerThatFailsIsReportedAndTheLightBarrierGoesOnWatching) {
+  TScriptedPort& port = ports.Add(3);
+  New<TConfig>(Application, ports);
+  testsupport::MessageBoxAnswerer boxes({IDOK});
+  counter.fails_at = 1;
+  Combo("cbPort")->SetItemIndex(3);
+  Combo("cbPort")->OnChange(Combo("cbPort"));
+  const uint32_t all_lines = MS_CTS_ON | MS_DSR_ON | MS_RING_ON | MS_RLSD_ON;
+  port.status = all_lines;
+  ASSERT_TRUE(ServeUntil([&] { return counter.count == 1; }));
+  port.status = 0;
+  ASSERT_TRUE(ServePolls(port, 3));
+  port.status = all_lines;
+  EXPECT_TRUE(ServeUntil([&] { return counter.count == 2; }));
+  ASSERT_EQ(boxes.boxes().size(), 1u);
+  EXPECT_EQ(boxes.boxes()[0].text, "The trigger failed");
 }
 
 // ---- German ------------------------------------------------------------------------------------
