@@ -57,6 +57,7 @@ class WxWidgets : public testing::Test {
     form->SetColor(clNavy);
   }
   void TearDown() override {
+    tk_detail::SetCursorSource(nullptr);
     SetWxVisualStyles(false);
     Free(form);
     Pump();
@@ -910,11 +911,9 @@ TEST_F(WxButton, HotTrackingFollowsTheControlUnderTheCursorWhileTheFormIsActive)
   // Not while another thread's window is active.
   b->Perform(CM_MOUSELEAVE);
   SetActiveWindow(nullptr);
-  if (GetActiveWindow() == nullptr) {
-    b->UpdateTracking();
-    EXPECT_FALSE(b->GetMouseOver());
-  }
-  tk_detail::SetCursorSource(nullptr);
+  ASSERT_TRUE(PumpUntil([] { return GetActiveWindow() == nullptr; }));
+  b->UpdateTracking();
+  EXPECT_FALSE(b->GetMouseOver());
 }
 
 }  // namespace
