@@ -47,10 +47,11 @@ class TWxGlyphList {
 
 namespace {
 
-// Process-wide: buttons with glyphs of one size share one list.
+// Process-wide: buttons with glyphs of one size share one list. Never destroyed, so a button
+// freed during the process's end still finds it.
 std::vector<TWxGlyphList*>& GlyphLists() {
-  static std::vector<TWxGlyphList*> lists;
-  return lists;
+  static auto* lists = new std::vector<TWxGlyphList*>;
+  return *lists;
 }
 
 TWxGlyphList* ListFor(SIZE size) {

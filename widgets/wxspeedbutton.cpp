@@ -98,6 +98,33 @@ class TPaintCopyScope {
   TControlState state_;
 };
 
+// The visual-styles library, taken at run time: the program imports only the core system
+// libraries, and without it the system's classic button is drawn instead.
+struct TThemeApi {
+  decltype(&OpenThemeData) open = nullptr;
+  decltype(&CloseThemeData) close = nullptr;
+  decltype(&DrawThemeBackground) draw = nullptr;
+  decltype(&GetThemeBackgroundContentRect) content = nullptr;
+  TThemeApi() {
+    HMODULE library = LoadLibraryA("uxtheme.dll");
+    if (!library) return;
+    open =
+        reinterpret_cast<decltype(open)>(reinterpret_cast<void*>(GetProcAddress(library, "OpenThemeData")));
+    close =
+        reinterpret_cast<decltype(close)>(reinterpret_cast<void*>(GetProcAddress(library, "CloseThemeData")));
+    draw = reinterpret_cast<decltype(draw)>(
+        reinterpret_cast<void*>(GetProcAddress(library, "DrawThemeBackground")));
+    content = reinterpret_cast<decltype(content)>(
+        reinterpret_cast<void*>(GetProcAddress(library, "GetThemeBackgroundContentRect")));
+    if (!close || !draw || !content) open = nullptr;
+  }
+};
+
+const TThemeApi& ThemeApi() {
+  static const TThemeApi api;
+  return api;
+}
+
 // Theme element states of a toolbar and a push button (the same numbers for both).
 enum { kThemeNormal = 1, kThemeHot = 2, kThemePressed = 3, kThemeDisabled = 4 };
 constexpr int kToolbarButton = 1, kPushButton = 1;
@@ -607,11 +634,12 @@ void TWxCustomSpeedButton::PaintThemed(TCanvas* canvas, TWxButtonState paint_sta
                                             : kThemeNormal;
   RECT content = rect;
   HWND window = GetParent() && GetParent()->HandleAllocated() ? GetParent()->GetHandle() : nullptr;
-  if (HTHEME theme = OpenThemeData(window, flat_ ? L"TOOLBAR" : L"BUTTON")) {
+  const TThemeApi& api = ThemeApi();
+  if (HTHEME theme = api.open ? api.open(window, flat_ ? L"TOOLBAR" : L"BUTTON") : nullptr) {
     const int part = flat_ ? kToolbarButton : kPushButton;
-    DrawThemeBackground(theme, dc, part, element, &rect, nullptr);
-    GetThemeBackgroundContentRect(theme, dc, part, element, &rect, &content);
-    CloseThemeData(theme);
+    api.draw(theme, dc, part, element, &rect, nullptr);
+    api.content(theme, dc, part, element, &rect, &content);
+    api.close(theme);
   } else if (!flat_) {
     // No theme in force: the system's own push button.
     UINT look = DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0u) | (state_ == wbsDisabled ? DFCS_INACTIVE : 0u);
