@@ -668,7 +668,8 @@ void TWxCustomSpeedButton::PaintClassic(TCanvas* canvas, TWxButtonState paint_st
     InflateRect(&rect, -2, -2);
   } else {
     PaintFrame(dc, rect, pressed);
-    if (paint_state == wbsExclusive && !transparent_) FillDither(dc, rect);
+    // A flat one held down shows the dither only while the pointer is over it.
+    if (paint_state == wbsExclusive && !transparent_ && !(flat_ && !Hot())) FillDither(dc, rect);
   }
   PaintImage(canvas, rect, pressed ? POINT{1, 1} : POINT{0, 0}, paint_state, Hot());
 }

@@ -386,6 +386,12 @@ TEST_F(WxButton, HeldDownButtonOfAGroupShowsTheDitheredFace) {
   EXPECT_NE(p, q);
   const auto highlight = static_cast<TColor>(ColorToRGB(clBtnHighlight));
   EXPECT_TRUE(p == highlight || q == highlight);
+  // Flat: the frame stays, the dither only while hot.
+  b->SetFlat(true);
+  EXPECT_EQ(Shown(b, 3, 3), Shown(b, 4, 3));
+  EXPECT_EQ(Shown(b, 0, 0), ShiftedColorForTest(ColorToRGB(clBtnFace), -64));
+  b->Perform(CM_MOUSEENTER);
+  EXPECT_NE(Shown(b, 3, 3), Shown(b, 4, 3));
 }
 
 TEST_F(WxButton, ReleaseInsideClicksOnceAndOutsideOrDisabledNever) {
