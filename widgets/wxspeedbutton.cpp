@@ -403,18 +403,7 @@ void TWxCustomSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int
   dragging_ = true;
   menu_tracking_ = true;
   if (drop_down_menu_) DropDown(x, y);
-  // A click that closed the menu must not stand before a quit that was already asked for.
-  MSG next;
-  if (PeekMessageA(&next, nullptr, 0, 0, PM_NOREMOVE) &&
-      (next.message == WM_LBUTTONDOWN || next.message == WM_LBUTTONDBLCLK) && GetParent() &&
-      GetParent()->HandleAllocated()) {
-    POINT at{static_cast<short>(LOWORD(next.lParam)), static_cast<short>(HIWORD(next.lParam))};
-    MapWindowPoints(next.hwnd, GetParent()->GetHandle(), &at, 1);
-    const RECT bounds = GetBoundsRect();
-    MSG quit;
-    if (PtInRect(&bounds, at) && PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
-      PostQuitMessage(static_cast<int>(quit.wParam));
-  }
+  KeepPendingQuit();
   menu_tracking_ = false;
   if (allow_timer_) {
     if (!repeat_timer_) {
@@ -424,6 +413,22 @@ void TWxCustomSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int
     repeat_timer_->SetInterval(init_pause_);
     repeat_timer_->SetEnabled(true);
   }
+}
+
+// A click on this button that closed the menu must not stand before a quit that was already
+// asked for: the quit is taken off the queue and posted again.
+void TWxCustomSpeedButton::KeepPendingQuit() {
+  MSG next;
+  if (!PeekMessageA(&next, nullptr, 0, 0, PM_NOREMOVE) ||
+      (next.message != WM_LBUTTONDOWN && next.message != WM_LBUTTONDBLCLK) || !GetParent() ||
+      !GetParent()->HandleAllocated())
+    return;
+  POINT at{static_cast<short>(LOWORD(next.lParam)), static_cast<short>(HIWORD(next.lParam))};
+  MapWindowPoints(next.hwnd, GetParent()->GetHandle(), &at, 1);
+  const RECT bounds = GetBoundsRect();
+  MSG quit;
+  if (PtInRect(&bounds, at) && PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+    PostQuitMessage(static_cast<int>(quit.wParam));
 }
 
 POINT TWxCustomSpeedButton::MenuPoint() {

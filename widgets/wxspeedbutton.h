@@ -149,6 +149,7 @@ class TWxCustomSpeedButton : public TWxGraphicControl {
   void PaintParent(TCanvas* canvas);
   bool Hot() const;
   void DropDown(int x, int y);
+  void KeepPendingQuit();
   void GlyphChanged(TObject* sender);
 
   void CMButtonPressed(TMessage& message);

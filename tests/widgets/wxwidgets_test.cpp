@@ -828,7 +828,8 @@ TEST_F(WxButton, DropDownMenuOpensAtItsPositionRunsTheChosenItemAndNeverClicks) 
       pressed = button->GetState() == wbsDown;
       for (WORD key : {VK_DOWN, VK_RETURN}) PostMessageA(form, WM_KEYDOWN, key, 1);
     }
-    // A click on the button waits behind a quit asked for while the menu was open.
+    // A click on the button queued behind a quit asked for while the menu was open: the quit
+    // stays pending.
     void Item(TObject*) {
       ++items;
       PostMessageA(form, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(15, 15));
