@@ -105,10 +105,14 @@ def damage(case, sections, out):
             if name.upper() == "FORM":
                 lines.extend("P%d=p%d.bmp" % (i, i) for i in range(50000))
                 lines.extend("J%d=j%d.jpg" % (i, i) for i in range(50000))
-    elif case == "deep_sound_skin":  # the most sections and the deepest chains allowed: loads
-        names = [name for name, _ in sections]
+    elif case == "deep_sound_skin":  # near the most sections, pictures and deepest chains: loads
+        for name, lines in sections:  # each control's section walks 60 more to its masks
+            if name.upper() != "GLOBALINFO" and "ParentClassName=" in lines:
+                put(sections, name, "ParentClassName", "DEEP59")
+            if name.upper() == "GLOBALINFO":
+                lines.extend("M%d=#(0,0,30,10) 3,0" % i for i in range(9000))
         for i in range(1900):
-            parent = "DEEP%d" % (i - 1) if i % 60 else names[i % len(names)]
+            parent = "DEEP%d" % (i - 1) if i % 60 else "GLOBALINFO"
             sections.append(["DEEP%d" % i, ["ParentClassName=" + parent, "ShadowBlur=%d" % (i % 50)]])
     elif case == "shared_jpeg":  # 40 references to one big picture that packs small: loads
         convert(os.path.join(out, "big.jpg"), "-size", "4096x4096", "xc:#808080", "-quality", "90")
