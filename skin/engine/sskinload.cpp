@@ -33,7 +33,8 @@ constexpr int64_t kMaxTablePixels = int64_t{32} << 20;
 
 // What no real skin comes near; a folder beyond any of them is refused as a whole.
 constexpr int64_t kMaxOptionsBytes = int64_t{4} << 20;
-constexpr size_t kMaxSkinText = 64 * 1024;  // a section name, or a key with its value
+constexpr size_t kMaxSkinName = 256;        // a section or key name (each look-up upper-cases it)
+constexpr size_t kMaxSkinText = 64 * 1024;  // a key with its value
 constexpr int kMaxSkinSections = 2000;
 constexpr int kMaxParentDepth = 64;  // sections on the way through ParentClassName
 constexpr int kMaxGradientSteps = 256;
@@ -585,13 +586,15 @@ std::string SkinFolderFault(TMemIniFile& ini) {
     return IntToStr(sections.Count()) + " sections (at most " + IntToStr(kMaxSkinSections) + ")";
   for (int i = 0; i < sections.Count(); ++i) {
     const std::string& section = sections.Get(i);
-    if (section.size() > kMaxSkinText) return "a section name of " + IntToStr(section.size()) + " bytes";
+    if (section.size() > kMaxSkinName) return "a section name of " + IntToStr(section.size()) + " bytes";
     ini.ReadSectionValues(section, values);
     for (int k = 0; k < values.Count(); ++k) {
       const std::string& line = values.Get(k);
+      const size_t eq = line.find('=');
+      if (eq > kMaxSkinName) return "a key name of " + IntToStr(eq) + " bytes in [" + section + "]";
       if (line.size() > kMaxSkinText)
         return "a key and value of " + IntToStr(line.size()) + " bytes in [" + section + "]";
-      const std::string value = line.substr(line.find('=') + 1);
+      const std::string value = line.substr(eq + 1);
       if (Contains(value, "#") || Contains(AnsiUpperCase(value), ".BMP") || IsPatternValue(value)) ++pictures;
     }
     for (const char* key : {"GradientData", "HotGradientData"})

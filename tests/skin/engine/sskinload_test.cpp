@@ -315,7 +315,9 @@ TEST_F(FolderSkin, AFolderBeyondAnyRealSkinIsRefusedWithAWarning) {
       {"[FORM]\nHotGradientData=" + stops(257) + "\n", true},
       {"[FORM]\nK=" + std::string(64 * 1024 - 2, '1') + "\n", false},
       {"[FORM]\nK=" + std::string(64 * 1024 - 1, '1') + "\n", true},
-      {"[" + std::string(64 * 1024 + 1, 'F') + "]\n", true},
+      {"[" + std::string(256, 'F') + "]\n" + std::string(256, 'K') + "=1\n", false},
+      {"[" + std::string(257, 'F') + "]\n", true},
+      {"[FORM]\n" + std::string(257, 'K') + "=1\n", true},
       {sections(2000, false), false},
       {sections(2001, false), true},
       {sections(64, true), false},  // the last names a section that is not there
