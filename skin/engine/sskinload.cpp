@@ -38,7 +38,7 @@ constexpr size_t kMaxSkinText = 64 * 1024;  // a key with its value
 constexpr int kMaxSkinSections = 2000;
 constexpr int kMaxParentDepth = 64;  // sections on the way through ParentClassName
 constexpr int kMaxGradientSteps = 256;
-constexpr int kMaxSkinPictures = 10000;  // keys naming a file or a rectangle of the master
+constexpr int kMaxSkinPictures = 4000;  // keys naming a file or a rectangle of the master
 
 bool Contains(const std::string& s, const char* part) { return s.find(part) != std::string::npos; }
 

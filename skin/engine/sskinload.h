@@ -33,7 +33,7 @@ inline void LoadAllGeneralData() { LoadAllGeneralData(CurrentSkinSource()); }
 // Reads the Options.dat of a skin folder (path with a trailing backslash). Null, with the
 // reason in fault, when it cannot be read or holds what no real skin has: a file over 4 MB,
 // a section or key name over 256 bytes, a key with its value over 64 KB, over 2,000
-// sections, over 10,000 pictures (keys naming an image file or a rectangle of the master
+// sections, over 4,000 pictures (keys naming an image file or a rectangle of the master
 // bitmap), a gradient of over 256 steps, or a chain of over 64 sections through
 // ParentClassName (a cycle counts its whole length).
 TMemIniFile* OpenSkinFolder(const std::string& folder, std::string& fault);

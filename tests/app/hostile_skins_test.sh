@@ -22,7 +22,7 @@ declare -A expect=(
   [parent_chain]=refused [parent_ring]=refused [many_sections]=refused [many_stops]=refused
   [huge_options]=refused [many_masks]=refused [many_missing_pictures]=refused
   [bad_gradients]=loads [many_keys]=loads [deep_sound_skin]=loads [shared_jpeg]=loads
-  [shared_bmp]=loads
+  [shared_bmp]=loads [many_picture_files]=loads
 )
 
 # The program's process, found by its folder; the most memory it has held (kB).

@@ -323,8 +323,8 @@ TEST_F(FolderSkin, AFolderBeyondAnyRealSkinIsRefusedWithAWarning) {
       {sections(64, true), false},  // the last names a section that is not there
       {sections(65, true), true},
       {"[A]\nParentClassName=B\n[B]\nParentClassName=A\n", false},
-      {pictures(10000), false},
-      {pictures(10001), true},
+      {pictures(4000), false},
+      {pictures(4001), true},
   };
   for (const auto& c : cases) {
     Messages().clear();
