@@ -6,6 +6,7 @@
 #include <memory>
 #include <set>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "skin/engine/sgradient.h"
@@ -38,7 +39,8 @@ constexpr size_t kMaxSkinText = 64 * 1024;  // a key with its value
 constexpr int kMaxSkinSections = 2000;
 constexpr int kMaxParentDepth = 64;  // sections on the way through ParentClassName
 constexpr int kMaxGradientSteps = 256;
-constexpr int kMaxSkinPictures = 4000;  // keys naming a file or a rectangle of the master
+constexpr int kMaxSkinPictures = 4000;     // keys naming a file or a rectangle of the master
+constexpr size_t kMaxPictureFiles = 1000;  // different file names among them
 
 bool Contains(const std::string& s, const char* part) { return s.find(part) != std::string::npos; }
 
@@ -581,6 +583,7 @@ T ReadInherited(TMemIniFile* ini, const std::string& section, const std::string&
 std::string SkinFolderFault(TMemIniFile& ini) {
   TStringList sections, values;
   int pictures = 0;
+  std::unordered_set<std::string> files;
   ini.ReadSections(sections);
   if (sections.Count() > kMaxSkinSections)
     return IntToStr(sections.Count()) + " sections (at most " + IntToStr(kMaxSkinSections) + ")";
@@ -595,7 +598,9 @@ std::string SkinFolderFault(TMemIniFile& ini) {
       if (line.size() > kMaxSkinText)
         return "a key and value of " + IntToStr(line.size()) + " bytes in [" + section + "]";
       const std::string value = line.substr(eq + 1);
-      if (Contains(value, "#") || Contains(AnsiUpperCase(value), ".BMP") || IsPatternValue(value)) ++pictures;
+      const std::string upper = AnsiUpperCase(value);
+      if (Contains(upper, ".BMP") || IsPatternValue(upper)) files.insert(upper);
+      if (Contains(value, "#") || Contains(upper, ".BMP") || IsPatternValue(upper)) ++pictures;
     }
     for (const char* key : {"GradientData", "HotGradientData"})
       if (WordCount(ini.ReadString(section, key, ""), ";") / 5 > kMaxGradientSteps)
@@ -603,6 +608,8 @@ std::string SkinFolderFault(TMemIniFile& ini) {
   }
   if (pictures > kMaxSkinPictures)
     return IntToStr(pictures) + " pictures (at most " + IntToStr(kMaxSkinPictures) + ")";
+  if (files.size() > kMaxPictureFiles)
+    return IntToStr(files.size()) + " picture files (at most " + IntToStr(kMaxPictureFiles) + ")";
   const TParentLinks links(ini, sections);
   for (size_t i = 0; i < links.names.size(); ++i)
     if (links.depth[i] > kMaxParentDepth)

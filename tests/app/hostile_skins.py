@@ -105,16 +105,16 @@ def damage(case, sections, out):
             if name.upper() == "FORM":
                 lines.extend("P%d=p%d.bmp" % (i, i) for i in range(50000))
                 lines.extend("J%d=j%d.jpg" % (i, i) for i in range(50000))
-    elif case == "many_picture_files":  # as many small files as pictures are allowed: loads
+    elif case == "many_picture_files":  # nearly as many pictures and files as allowed: loads
         convert(os.path.join(out, "p.bmp"), "-size", "6x4", "xc:#808080", "-type", "TrueColor")
         convert(os.path.join(out, "p.jpg"), "-size", "8x8", "xc:#808080")
-        for i in range(1900):
+        for i in range(490):
             for ext in ("bmp", "jpg"):
                 shutil.copyfile(os.path.join(out, "p." + ext), os.path.join(out, "p%d.%s" % (i, ext)))
         for name, lines in sections:
             if name.upper() == "FORM":
-                lines.extend("P%d=p%d.bmp" % (i, i) for i in range(1900))
-                lines.extend("J%d=p%d.jpg" % (i, i) for i in range(1900))
+                lines.extend("P%d=p%d.bmp" % (i, i % 490) for i in range(1900))
+                lines.extend("J%d=p%d.jpg" % (i, i % 490) for i in range(1900))
     elif case == "deep_sound_skin":  # near the most sections, pictures and deepest chains: loads
         for name, lines in sections:  # each control's section walks 60 more to its masks
             if name.upper() != "GLOBALINFO" and "ParentClassName=" in lines:

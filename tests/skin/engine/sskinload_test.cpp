@@ -307,6 +307,12 @@ TEST_F(FolderSkin, AFolderBeyondAnyRealSkinIsRefusedWithAWarning) {
     for (int i = 0; i < n; ++i) text += "P" + std::to_string(i) + "=#(0,0,3,2) 1,0\n";
     return text;
   };
+  auto files = [](int n) {
+    std::string text = "[FORM]\n";
+    for (int i = 0; i < n; ++i)
+      text += "P" + std::to_string(i) + "=p" + std::to_string(i / 2) + (i % 2 ? ".bmp\n" : ".jpg\n");
+    return text;
+  };
   const struct {
     std::string options;
     bool refused;
@@ -325,6 +331,8 @@ TEST_F(FolderSkin, AFolderBeyondAnyRealSkinIsRefusedWithAWarning) {
       {"[A]\nParentClassName=B\n[B]\nParentClassName=A\n", false},
       {pictures(4000), false},
       {pictures(4001), true},
+      {files(1000), false},
+      {files(1001), true},
   };
   for (const auto& c : cases) {
     Messages().clear();
