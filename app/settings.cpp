@@ -50,9 +50,17 @@ bool SettingsFileTooLarge(const std::string& ini_file) {
   return !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && size > kMaxSettingsFileSize;
 }
 
-TSettings LoadSettings(const std::string& ini_file) {
+TSettings LoadSettings(const std::string& ini_file, std::string* unreadable) {
   const TSettings defaults;
+  if (unreadable) unreadable->clear();
   if (SettingsFileTooLarge(ini_file)) return defaults;
+  // The ini file class reads a file it cannot open as an empty one.
+  std::string bytes;
+  DWORD error = 0;
+  if (!ReadFileWhole(ini_file, bytes, error) && !NoSuchFile(error)) {
+    if (unreadable) *unreadable = ErrorReason(error);
+    return defaults;
+  }
   TSettings s;
   TIniFile ini(ini_file);
   const std::string section = Name(SSection);
