@@ -52,10 +52,12 @@ std::string FormatLoadStrArgs(UINT identifier, std::span<const TFormatArg> args)
   }
 }
 
-std::string LoadResFileName(const TResStringRec* rec) {
-  std::string name = LoadResString(rec);
-  return IsPlainFileName(name) ? name : WideToAnsi(ResStringTextW(rec));
+std::string LoadResStringFitting(const TResStringRec* rec, bool (*fits)(std::string_view)) {
+  std::string text = LoadResString(rec);
+  return fits(text) ? text : WideToAnsi(ResStringTextW(rec));
 }
+
+std::string LoadResFileName(const TResStringRec* rec) { return LoadResStringFitting(rec, IsPlainFileName); }
 
 bool IsPlainFileName(std::string_view name) {
   if (name.empty() || name == "." || name == "..") return false;

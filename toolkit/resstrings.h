@@ -67,6 +67,8 @@ std::string FormatLoadStr(UINT identifier, const Args&... args) {
   return FormatLoadStrArgs(identifier, list);
 }
 
+// The resource string's translation when `fits` accepts it, otherwise its original text.
+std::string LoadResStringFitting(const TResStringRec* rec, bool (*fits)(std::string_view));
 // A resource string that names a file in a known folder: its translation when that is a plain
 // file name, otherwise the original, so no catalog can point the program at another folder
 // ("..\\x"), a drive, a device ("NUL") or no file at all.

@@ -1,9 +1,10 @@
 #!/bin/bash
 # The real program with a catalog from anyone beside it: the working start list's name
-# translated as "..\..\Aktuell.Asl" and the class list's as "NUL", and the messages of an
-# unread start list and of a failed save translated with '%' directives that do not fit
-# their arguments. The program keeps its files in its own folder under their original names,
-# and each message comes in its original words instead of a complaint about the format.
+# translated as "..\..\Aktuell.Asl" and the class list's as "NUL", two ini key names as
+# names no ini file can hold, and the messages of an unread start list and of a failed save
+# translated with '%' directives that do not fit their arguments. The program keeps its files
+# in its own folder under their original names, its settings under the original keys, and
+# each message comes in its original words instead of a complaint about the format.
 set -uo pipefail
 source "$(dirname "$0")/../support/gui.sh"
 gui_test
@@ -12,7 +13,7 @@ prog=$tmp/a/b/prog
 mkdir -p "$prog/locale/de/LC_MESSAGES"
 
 # The program with its file table cut off, so the catalog on disk is the one it reads: the
-# shipped German catalog with four translations replaced (the keys stay sorted).
+# shipped German catalog with six translations replaced (the keys stay sorted).
 python3 - "$DRAVOLIN_BIN/dravolin.exe" "$prog" <<'PY'
 import os, struct, sys
 exe, folder = sys.argv[1:]
@@ -33,6 +34,8 @@ hostile = {
     b"Current.Asl": b"..\\..\\Aktuell.Asl",
     b"Classes.Lst": b"NUL",
     b"The file %s could not be saved: %s.": b"Die Datei %d konnte nicht gespeichert werden: %s.",
+    b"LapNum": b"Runden=zahl",
+    b"ProtocolTitle": b"[ProtokollTitel",
 }
 unread = [k for k, _ in pairs if k.startswith(b"No participant could be read") and b"does not start" in k]
 assert len(unread) == 1 and all(k in dict(pairs) for k in hostile)
@@ -90,6 +93,18 @@ printf '     %s\n' "$text"
 gui_gone Startliste
 check "a failed save names the file and the reason in the original words" \
   "$(ok grep -q 'The file .*prog.Current.Asl could not be saved: sie ist schreibgeschützt' <<<"$text")"
+# The configuration's OK: the two keys under their original names, and no complaint.
+gui_click "$main" 549 399
+gui_wait Einstellungen
+gui_click Einstellungen 208 342
+gui_gone Einstellungen
+text=$(gui_tool wait dravolin 2000 >/dev/null 2>&1 && gui_tool texts dravolin | tr -d '\r' | tr '\n' ' ')
+[ -z "$text" ] || gui_tool dismiss dravolin >/dev/null 2>&1
+check "configuration OK saves without a message" "$(ok test -z "$text")"
+for line in LapNum=1 ProtocolTitle=Dravolin; do
+  check "the settings hold $line under a key name no ini file could hold translated" \
+    "$(ok grep -qx "$line"$'\r' "$prog/dravolin.ini")"
+done
 rc=0
 gui_close "$main" || rc=$?
 check "the program ends normally" "$rc"
