@@ -5,10 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 
-#include "app/atomicsave.h"
 #include "app/racemachine.h"
 #include "tests/app/fake_race_view.h"
 #include "tests/app/scripted_comm_ports.h"
@@ -26,10 +27,8 @@ std::string ScratchIniFile() {
 }
 
 std::string FileBytes(const std::string& file) {
-  std::string bytes;
-  DWORD error = 0;
-  EXPECT_TRUE(ReadFileWhole(file, bytes, error)) << error;
-  return bytes;
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // The dialog's controls as plain fields, as the form shows them after creation.
