@@ -66,10 +66,10 @@ bool IsPlainFileName(std::string_view name) {
         std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos)
       return false;
   // A device answers to its name with any extension.
-  const std::string base = UpperCase(name.substr(0, name.find('.')));
+  const std::string base = TrimRight(UpperCase(name.substr(0, name.find('.'))));
   static constexpr std::array<std::string_view, 6> kDevices = {"CON", "PRN",    "AUX",
                                                                "NUL", "CONIN$", "CONOUT$"};
-  if (std::find(kDevices.begin(), kDevices.end(), TrimRight(base)) != kDevices.end()) return false;
+  if (std::find(kDevices.begin(), kDevices.end(), base) != kDevices.end()) return false;
   const bool numbered = base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) &&
                         base[3] >= '0' && base[3] <= '9';
   return !numbered;

@@ -85,7 +85,8 @@ TEST_F(TranslatedResourceStrings, AFileNameIsTakenFromTheCatalogOnlyWhenItIsAPla
   }
   for (const char* plain : {"Aktuell.Asl", "Klasse.Lst", "a b.c", "CONSOLE.Lst", "COM10.Lst", "\xC4rger.Lst"})
     EXPECT_TRUE(IsPlainFileName(plain)) << plain;
-  for (const char* other : {"", ".", "..", "a\\b", "a|b", "tab\t.Lst", "con", "Aux.Asl", "LPT9", "CONOUT$"})
+  for (const char* other :
+       {"", ".", "..", "a\\b", "a|b", "tab\t.Lst", "con", "Aux.Asl", "LPT9", "com1 .txt", "CONOUT$"})
     EXPECT_FALSE(IsPlainFileName(other)) << other;
 }
 
