@@ -96,7 +96,8 @@ class TStartListLogic {
   std::string GetEntryText(int index) const;
 
   // Reads an ".asl" file: replaces the list (emptied even when the file cannot be opened)
-  // or, merging, appends to it. A file that cannot be opened shows "ERROR".
+  // or, merging, appends to it. A file that cannot be opened shows "ERROR". Open and Merge
+  // leave the list as it was when their file cannot be opened.
   void LoadFromFile(const std::string& file_name, bool merge);
   // Writes the list; a failure shows a message naming the file and the reason and leaves the
   // file as it was. A working file that was not read is first copied beside it; when that
@@ -133,6 +134,8 @@ class TStartListLogic {
   // False: cannot be opened.
   bool ReadFile(const std::string& file_name, bool merge, TStartListProblem* problem = nullptr,
                 DWORD* error = nullptr);
+  // Entries read from a file replace the list or, merging, are appended to it.
+  void TakeEntries(std::vector<TStartListEntry> read, bool merge);
   void Sort();
   void Number();
   void OpenFile(bool merge);
