@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -22,6 +24,11 @@ std::string ScratchIniFile() {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   return IncludeTrailingPathDelimiter(temp) + "dravolin_serial_" + std::to_string(GetCurrentProcessId()) +
          "_" + info->name() + ".ini";
+}
+
+std::string FileBytes(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // The dialog's controls as plain fields, as the form shows them after creation.
@@ -308,6 +315,38 @@ TEST_F(Config, OkWhereTheSettingsCannotBeWrittenSaysSoNamingTheFileAndTheReason)
   ASSERT_EQ(view.messages.size(), 2u);
   EXPECT_NE(view.messages[1].find(elsewhere), std::string::npos) << view.messages[1];
   EXPECT_GT(view.messages[1].size(), elsewhere.size() + 10) << view.messages[1];
+}
+
+TEST_F(Config, ASettingsFileThatCannotBeReadIsToldAtTheStartAndNotWrittenOverUntilRead) {
+  TSettings stored;
+  stored.CountDown = 7;
+  stored.Title = "Club race";
+  ASSERT_TRUE(SaveSettings(ini_file, stored));
+  const std::string bytes = FileBytes(ini_file);
+  // Another program holds it, as at the start and the next showing.
+  HANDLE lock = CreateFileA(ini_file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  logic->LoadSettings();
+  EXPECT_EQ(logic->GetSettings(), TSettings());
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_NE(view.messages[0].find(ini_file), std::string::npos) << view.messages[0];
+  EXPECT_NE(view.messages[0].find(SysErrorMessage(ERROR_SHARING_VIOLATION)), std::string::npos)
+      << view.messages[0];
+  logic->FormShow();
+  EXPECT_EQ(view.messages.size(), 1u);
+  // Let go before OK: the defaults shown must still not replace what the file holds.
+  CloseHandle(lock);
+  EXPECT_FALSE(logic->SaveSettings());
+  ASSERT_EQ(view.messages.size(), 2u);
+  EXPECT_NE(view.messages[1].find(ini_file), std::string::npos) << view.messages[1];
+  EXPECT_EQ(FileBytes(ini_file), bytes);
+  // Read at the next showing, it is the settings' own again.
+  logic->FormShow();
+  EXPECT_EQ(view.count_down, 7);
+  view.count_down = 8;
+  EXPECT_TRUE(logic->SaveSettings());
+  EXPECT_EQ(LoadSettings(ini_file).CountDown, 8);
+  EXPECT_EQ(view.messages.size(), 2u);
 }
 
 }  // namespace

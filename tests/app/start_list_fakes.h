@@ -82,6 +82,24 @@ inline std::vector<TStartListEntry> Entries(const std::string& names) {
   return entries;
 }
 
+// The file held open with no sharing, as another program may: no one else can open it.
+class TFileLock {
+ public:
+  explicit TFileLock(const std::string& file)
+      : handle_(
+            CreateFileA(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {
+    EXPECT_NE(handle_, INVALID_HANDLE_VALUE) << file;
+  }
+  ~TFileLock() { Release(); }
+  void Release() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
 // A folder of the test's own, removed with everything in it.
 class TScratchFolder {
  public:
