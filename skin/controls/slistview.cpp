@@ -56,6 +56,20 @@ RECT HeaderItemRect(HWND header, int index) {
   return r;
 }
 
+// The window's frame in screen coordinates, within update when that is a region (not 1).
+HRGN FrameRegion(HWND window, HRGN update) {
+  RECT outer{}, inner{};
+  GetWindowRect(window, &outer);
+  GetClientRect(window, &inner);
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&inner), 2);
+  HRGN frame = CreateRectRgnIndirect(&outer);
+  HRGN client = CreateRectRgnIndirect(&inner);
+  CombineRgn(frame, frame, client, RGN_DIFF);
+  DeleteObject(client);
+  if (reinterpret_cast<ULONG_PTR>(update) > 1) CombineRgn(frame, frame, update, RGN_AND);
+  return frame;
+}
+
 }  // namespace
 
 TK_CLASS_INFO(TsListView, TListView)
@@ -223,9 +237,15 @@ void TsListView::WMNCCalcSize(TMessage& message) {
 }
 
 void TsListView::WMNCPaint(TMessage& message) {
+  if (!Skinned() || Dying() || !HandleAllocated()) return inherited::WndProc(message);
   // The system's painting brings its own scroll bars where no skinned bar lies over them.
-  inherited::WndProc(message);
-  if (!Skinned() || Dying() || !HandleAllocated()) return;
+  // It is held to the frame: the themed list view fills its whole window, rows included,
+  // and nothing would paint them again.
+  TMessage frame_only = message;
+  HRGN frame = FrameRegion(handle_, reinterpret_cast<HRGN>(message.WParam));
+  frame_only.WParam = reinterpret_cast<WPARAM>(frame);
+  inherited::WndProc(frame_only);
+  DeleteObject(frame);
   PaintFrameCache();
   HDC dc = GetWindowDC(handle_);
   if (!dc) return;

@@ -22,6 +22,7 @@
 #include "toolkit/bitmap.h"
 #include "toolkit/formreader.h"
 #include "toolkit/forms.h"
+#include "toolkit/stdctrls.h"
 
 namespace {
 
@@ -429,4 +430,65 @@ TEST_F(ListViewTest, ABarMovedByTheListIsPaintedWhereItNowIs) {
   for (int y = 0; y < bar->GetHeight(); ++y)
     ASSERT_EQ(shown[static_cast<size_t>(y)], fresh->GetPixelColor(x, y)) << y;
   Free(fresh);
+}
+
+// ---- Rows -------------------------------------------------------------------------------------
+
+namespace {
+
+class ListViewRowsTest : public ListViewTest {
+ protected:
+  void SetUp() override {
+    ListViewTest::SetUp();
+    list->SetGridLines(true);
+    for (int i = 0; i < 8; ++i) {
+      TListItem* item = list->GetItems()->Add();
+      item->SetCaption("Row" + std::to_string(i));
+      item->GetSubItems()->Add("Name" + std::to_string(i));
+      item->GetSubItems()->Add("Best" + std::to_string(i));
+    }
+    other = New<TEdit>(form);
+    other->SetParent(form);
+    other->SetBounds(10, 230, 100, 22);
+  }
+  void Painted() {
+    ASSERT_TRUE(PumpUntil([&] { return !GetUpdateRect(list->GetHandle(), nullptr, FALSE); }));
+  }
+  // Every row shows at least half the pixels it had when the list was first shown.
+  void ExpectEveryRow(const char* step) {
+    Painted();
+    const std::vector<int> ink = TScreenRows(list).Ink(static_cast<COLORREF>(ColorToRGB(list->GetColor())));
+    for (size_t i = 0; i < ink.size(); ++i)
+      EXPECT_GE(ink[i] * 2, first[i]) << "row " << i << " after " << step;
+  }
+
+  TEdit* other = nullptr;
+  std::vector<int> first;
+};
+
+}  // namespace
+
+// The frame follows the focus and the mouse; painting it must leave the rows alone.
+TEST_F(ListViewRowsTest, EveryRowStaysPaintedWhenFocusAndMouseComeAndGoAndTheFrameChanges) {
+  Show();
+  Painted();
+  first = TScreenRows(list).Ink(static_cast<COLORREF>(ColorToRGB(list->GetColor())));
+  for (int ink : first) ASSERT_GT(ink, 0);
+  list->SetFocus();
+  ExpectEveryRow("the list took the focus");
+  list->GetItems()->GetItem(1)->SetSelected(true);
+  ExpectEveryRow("a row was selected");
+  other->SetFocus();
+  ExpectEveryRow("the focus went to another control");
+  list->Perform(CM_MOUSEENTER, 0, 0);
+  ExpectEveryRow("the mouse came");
+  list->Perform(CM_MOUSELEAVE, 0, 0);
+  ExpectEveryRow("the mouse left");
+  form->Hide();
+  form->Show();
+  list->SetFocus();
+  ExpectEveryRow("the form was shown again");
+  SetWindowPos(list->GetHandle(), nullptr, 0, 0, 0, 0,
+               SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ExpectEveryRow("the frame changed");
 }
