@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -436,6 +437,10 @@ TEST_F(ListViewTest, ABarMovedByTheListIsPaintedWhereItNowIs) {
 
 namespace {
 
+int Brightness601(COLORREF c) {
+  return (299 * GetRValue(c) + 587 * GetGValue(c) + 114 * GetBValue(c)) / 1000;
+}
+
 class ListViewRowsTest : public ListViewTest {
  protected:
   void SetUp() override {
@@ -491,4 +496,28 @@ TEST_F(ListViewRowsTest, EveryRowStaysPaintedWhenFocusAndMouseComeAndGoAndTheFra
   SetWindowPos(list->GetHandle(), nullptr, 0, 0, 0, 0,
                SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ExpectEveryRow("the frame changed");
+}
+
+TEST_F(ListViewRowsTest, AMarkedRowWithoutTheFocusStandsOutInTheSkinsSelectionColours) {
+  list->SetHideSelection(false);
+  Show();
+  list->GetItems()->GetItem(2)->SetSelected(true);
+  other->SetFocus();
+  Painted();
+  const TScreenRows rows(list);
+  const COLORREF list_colour = static_cast<COLORREF>(ColorToRGB(list->GetColor()));
+  const COLORREF marked = rows.Fill(2);
+  EXPECT_EQ(rows.Fill(3), list_colour);
+  EXPECT_GE(std::abs(Brightness601(marked) - Brightness601(list_colour)), 64) << std::hex << marked;
+  // In the skin's colours of a chosen item: its text colour shows as the row's text.
+  const TsGeneralData& item = SkinGeneralData[static_cast<size_t>(GetSkinIndex("MENUITEM"))];
+  EXPECT_GT(rows.Count(2, static_cast<COLORREF>(item.HotFontColor.Color)), 0);
+  // Focused, the list marks the row as the system does; hidden, without the focus not at all.
+  list->SetFocus();
+  Painted();
+  EXPECT_EQ(TScreenRows(list).Fill(2), static_cast<COLORREF>(GetSysColor(COLOR_HIGHLIGHT)));
+  list->SetHideSelection(true);
+  other->SetFocus();
+  Painted();
+  EXPECT_EQ(TScreenRows(list).Fill(2), list_colour);
 }
