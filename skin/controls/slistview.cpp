@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "skin/controls/sscrollbar.h"
 #include "skin/engine/scommondata.h"
@@ -22,6 +23,8 @@ constexpr int kListViewKind = 10;
 constexpr int kFrame = 3;
 constexpr int kNoHot = -2;
 constexpr int kNoPressed = -1;
+// How far the brightness of a marked row without the focus lies from the list's colour.
+constexpr int kSelectionContrast = 64;
 
 bool IsItemMessage(UINT msg) {
   return msg == LVM_INSERTITEMA || msg == LVM_INSERTITEMW || msg == LVM_DELETEITEM ||
@@ -54,6 +57,29 @@ RECT HeaderItemRect(HWND header, int index) {
   RECT r{};
   if (!SendMessageA(header, HDM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r))) r = {};
   return r;
+}
+
+// Rec. 601 brightness, 0 to 255.
+int Brightness(COLORREF c) { return (299 * GetRValue(c) + 587 * GetGValue(c) + 114 * GetBValue(c)) / 1000; }
+
+COLORREF Mix(COLORREF from, COLORREF to, int percent) {
+  auto part = [&](int a, int b) { return static_cast<BYTE>(a + (b - a) * percent / 100); };
+  return RGB(part(GetRValue(from), GetRValue(to)), part(GetGValue(from), GetGValue(to)),
+             part(GetBValue(from), GetBValue(to)));
+}
+
+// The window's frame in screen coordinates, within update when that is a region (not 1).
+HRGN FrameRegion(HWND window, HRGN update) {
+  RECT outer{}, inner{};
+  GetWindowRect(window, &outer);
+  GetClientRect(window, &inner);
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&inner), 2);
+  HRGN frame = CreateRectRgnIndirect(&outer);
+  HRGN client = CreateRectRgnIndirect(&inner);
+  CombineRgn(frame, frame, client, RGN_DIFF);
+  DeleteObject(client);
+  if (reinterpret_cast<ULONG_PTR>(update) > 1) CombineRgn(frame, frame, update, RGN_AND);
+  return frame;
 }
 
 }  // namespace
@@ -151,6 +177,12 @@ void TsListView::WndProc(TMessage& message) {
   switch (message.Msg) {
     case WM_NCCALCSIZE: WMNCCalcSize(message); break;
     case WM_NCPAINT: WMNCPaint(message); break;
+    case CN_NOTIFY:
+      if (Skinned() && reinterpret_cast<NMHDR*>(message.LParam)->code == NM_CUSTOMDRAW)
+        CustomDraw(message);
+      else
+        inherited::WndProc(message);
+      break;
     case WM_NCHITTEST:
       if (Skinned()) ClearHot();
       inherited::WndProc(message);
@@ -223,9 +255,15 @@ void TsListView::WMNCCalcSize(TMessage& message) {
 }
 
 void TsListView::WMNCPaint(TMessage& message) {
+  if (!Skinned() || Dying() || !HandleAllocated()) return inherited::WndProc(message);
   // The system's painting brings its own scroll bars where no skinned bar lies over them.
-  inherited::WndProc(message);
-  if (!Skinned() || Dying() || !HandleAllocated()) return;
+  // It is held to the frame: the themed list view fills its whole window, rows included,
+  // and nothing would paint them again.
+  TMessage frame_only = message;
+  HRGN frame = FrameRegion(handle_, reinterpret_cast<HRGN>(message.WParam));
+  frame_only.WParam = reinterpret_cast<WPARAM>(frame);
+  inherited::WndProc(frame_only);
+  DeleteObject(frame);
   PaintFrameCache();
   HDC dc = GetWindowDC(handle_);
   if (!dc) return;
@@ -256,6 +294,37 @@ void TsListView::PaintFrameCache() {
   PaintItemWhole(common_data_->SkinIndex, common_data_->GetSkinSection(), ci, state, true,
                  POINT{GetLeft(), GetTop()}, common_data_->GetCacheBmp());
   common_data_->BGChanged = false;
+}
+
+// The system marks the selection of a list without the focus in the button face colour, next
+// to invisible on the list's white; the skin's colours of a chosen item are used instead, their
+// background taken toward their text until it stands out from the list.
+void TsListView::CustomDraw(TMessage& message) {
+  auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(message.LParam);
+  if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) {
+    message.Result = CDRF_NOTIFYITEMDRAW;
+    return;
+  }
+  message.Result = CDRF_DODEFAULT;
+  if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT || !(draw->nmcd.uItemState & CDIS_SELECTED) ||
+      GetHideSelection() || GetFocus() == handle_)
+    return;
+  const COLORREF list = static_cast<COLORREF>(ColorToRGB(GetColor()));
+  COLORREF back = static_cast<COLORREF>(ColorToRGB(clHighlight));
+  COLORREF text = static_cast<COLORREF>(ColorToRGB(clHighlightText));
+  const int item = GetSkinIndex("MENUITEM");
+  if (IsValidSkinIndex(item)) {
+    const TsGeneralData& data = SkinGeneralData[static_cast<size_t>(item)];
+    back = static_cast<COLORREF>(data.HotPaintingColor);
+    text = static_cast<COLORREF>(data.HotFontColor.Color);
+  }
+  for (int step = 0; step < 20 && std::abs(Brightness(back) - Brightness(list)) < kSelectionContrast; ++step)
+    back = Mix(back, text, 10);
+  // The system would paint its own colours over a selected row.
+  draw->nmcd.uItemState &= ~CDIS_SELECTED;
+  draw->clrTextBk = back;
+  draw->clrText = text;
+  message.Result = CDRF_NEWFONT;
 }
 
 void TsListView::ParentNotify(const TMessage& message) {

@@ -59,6 +59,7 @@ class TsListView : public TListView {
 
   void WMNCCalcSize(TMessage& message);
   void WMNCPaint(TMessage& message);
+  void CustomDraw(TMessage& message);
   void PaintFrameCache();
   void ParentNotify(const TMessage& message);
   void FocusChanged(const TMessage& message);

@@ -1,7 +1,11 @@
 #include "visual_test_classes.h"
 
+#include <algorithm>
+#include <map>
+
 #include "toolkit/bitmap.h"
 #include "toolkit/classregistry.h"
+#include "toolkit/listview.h"
 
 std::vector<std::string>& Trace() {
   static std::vector<std::string> trace;
@@ -95,6 +99,41 @@ LRESULT CALLBACK TMenuLoopWatch::HookProc(int code, WPARAM wparam, LPARAM lparam
 
 void CALLBACK TMenuLoopWatch::TimerProc(HWND, UINT, UINT_PTR, DWORD) {
   if (current_ && current_->in_menu_) EndMenu();
+}
+
+TScreenRows::TScreenRows(TCustomListView* list) {
+  HWND window = list->GetHandle();
+  RECT client{};
+  GetClientRect(window, &client);
+  HDC dc = GetDC(window);
+  for (int i = 0; i < list->GetItems()->GetCount(); ++i) {
+    const RECT r = list->GetItems()->GetItem(i)->DisplayRect(drBounds);
+    std::vector<COLORREF>& row = rows_.emplace_back();
+    for (int y = r.top + 1; y < r.bottom - 1; ++y)
+      for (int x = std::max<int>(r.left, 0); x < std::min<int>(r.right, client.right); ++x)
+        row.push_back(GetPixel(dc, x, y));
+  }
+  ReleaseDC(window, dc);
+}
+
+int TScreenRows::Count(int row, COLORREF colour) const {
+  const auto& pixels = rows_[static_cast<size_t>(row)];
+  return static_cast<int>(std::count(pixels.begin(), pixels.end(), colour));
+}
+
+std::vector<int> TScreenRows::Ink(COLORREF background) const {
+  std::vector<int> ink;
+  for (size_t i = 0; i < rows_.size(); ++i)
+    ink.push_back(static_cast<int>(rows_[i].size()) - Count(static_cast<int>(i), background));
+  return ink;
+}
+
+COLORREF TScreenRows::Fill(int row) const {
+  std::map<COLORREF, int> counts;
+  for (COLORREF c : rows_[static_cast<size_t>(row)]) ++counts[c];
+  return std::max_element(counts.begin(), counts.end(),
+                          [](const auto& a, const auto& b) { return a.second < b.second; })
+      ->first;
 }
 
 TBitmap* PictureOf(TWinControl* control) {

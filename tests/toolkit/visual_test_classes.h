@@ -75,6 +75,22 @@ class TBitmap;
 TBitmap* PictureOf(TWinControl* control);
 TColor PixelAt(TBitmap* picture, TWinControl* control, int x, int y);
 
+class TCustomListView;
+// The rows of a list view as the screen shows them (read from its window, so what its real
+// painting left there), each inside its grid lines.
+class TScreenRows {
+ public:
+  explicit TScreenRows(TCustomListView* list);
+  int Count(int row, COLORREF colour) const;
+  // Each row's pixels that are not the background.
+  std::vector<int> Ink(COLORREF background) const;
+  // The colour most of a row's pixels have.
+  COLORREF Fill(int row) const;
+
+ private:
+  std::vector<std::vector<COLORREF>> rows_;
+};
+
 // A windowless control filled with its Color.
 class TTestShape : public TGraphicControl {
   TK_CLASS(TTestShape, TGraphicControl)

@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -22,6 +23,7 @@
 #include "toolkit/bitmap.h"
 #include "toolkit/formreader.h"
 #include "toolkit/forms.h"
+#include "toolkit/stdctrls.h"
 
 namespace {
 
@@ -429,4 +431,93 @@ TEST_F(ListViewTest, ABarMovedByTheListIsPaintedWhereItNowIs) {
   for (int y = 0; y < bar->GetHeight(); ++y)
     ASSERT_EQ(shown[static_cast<size_t>(y)], fresh->GetPixelColor(x, y)) << y;
   Free(fresh);
+}
+
+// ---- Rows -------------------------------------------------------------------------------------
+
+namespace {
+
+int Brightness601(COLORREF c) {
+  return (299 * GetRValue(c) + 587 * GetGValue(c) + 114 * GetBValue(c)) / 1000;
+}
+
+class ListViewRowsTest : public ListViewTest {
+ protected:
+  void SetUp() override {
+    ListViewTest::SetUp();
+    list->SetGridLines(true);
+    for (int i = 0; i < 8; ++i) {
+      TListItem* item = list->GetItems()->Add();
+      item->SetCaption("Row" + std::to_string(i));
+      item->GetSubItems()->Add("Name" + std::to_string(i));
+      item->GetSubItems()->Add("Best" + std::to_string(i));
+    }
+    other = New<TEdit>(form);
+    other->SetParent(form);
+    other->SetBounds(10, 230, 100, 22);
+  }
+  void Painted() {
+    ASSERT_TRUE(PumpUntil([&] { return !GetUpdateRect(list->GetHandle(), nullptr, FALSE); }));
+  }
+  // Every row shows at least half the pixels it had when the list was first shown.
+  void ExpectEveryRow(const char* step) {
+    Painted();
+    const std::vector<int> ink = TScreenRows(list).Ink(static_cast<COLORREF>(ColorToRGB(list->GetColor())));
+    for (size_t i = 0; i < ink.size(); ++i)
+      EXPECT_GE(ink[i] * 2, first[i]) << "row " << i << " after " << step;
+  }
+
+  TEdit* other = nullptr;
+  std::vector<int> first;
+};
+
+}  // namespace
+
+// The frame follows the focus and the mouse; painting it must leave the rows alone.
+TEST_F(ListViewRowsTest, EveryRowStaysPaintedWhenFocusAndMouseComeAndGoAndTheFrameChanges) {
+  Show();
+  Painted();
+  first = TScreenRows(list).Ink(static_cast<COLORREF>(ColorToRGB(list->GetColor())));
+  for (int ink : first) ASSERT_GT(ink, 0);
+  list->SetFocus();
+  ExpectEveryRow("the list took the focus");
+  list->GetItems()->GetItem(1)->SetSelected(true);
+  ExpectEveryRow("a row was selected");
+  other->SetFocus();
+  ExpectEveryRow("the focus went to another control");
+  list->Perform(CM_MOUSEENTER, 0, 0);
+  ExpectEveryRow("the mouse came");
+  list->Perform(CM_MOUSELEAVE, 0, 0);
+  ExpectEveryRow("the mouse left");
+  form->Hide();
+  form->Show();
+  list->SetFocus();
+  ExpectEveryRow("the form was shown again");
+  SetWindowPos(list->GetHandle(), nullptr, 0, 0, 0, 0,
+               SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ExpectEveryRow("the frame changed");
+}
+
+TEST_F(ListViewRowsTest, AMarkedRowWithoutTheFocusStandsOutInTheSkinsSelectionColours) {
+  list->SetHideSelection(false);
+  Show();
+  list->GetItems()->GetItem(2)->SetSelected(true);
+  other->SetFocus();
+  Painted();
+  const TScreenRows rows(list);
+  const COLORREF list_colour = static_cast<COLORREF>(ColorToRGB(list->GetColor()));
+  const COLORREF marked = rows.Fill(2);
+  EXPECT_EQ(rows.Fill(3), list_colour);
+  EXPECT_GE(std::abs(Brightness601(marked) - Brightness601(list_colour)), 64) << std::hex << marked;
+  // In the skin's colours of a chosen item: its text colour shows as the row's text.
+  const TsGeneralData& item = SkinGeneralData[static_cast<size_t>(GetSkinIndex("MENUITEM"))];
+  EXPECT_GT(rows.Count(2, static_cast<COLORREF>(item.HotFontColor.Color)), 0);
+  // Focused, the list marks the row as the system does; hidden, without the focus not at all.
+  list->SetFocus();
+  Painted();
+  EXPECT_EQ(TScreenRows(list).Fill(2), static_cast<COLORREF>(GetSysColor(COLOR_HIGHLIGHT)));
+  list->SetHideSelection(true);
+  other->SetFocus();
+  Painted();
+  EXPECT_EQ(TScreenRows(list).Fill(2), list_colour);
 }

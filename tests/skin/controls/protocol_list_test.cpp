@@ -19,6 +19,7 @@
 #include "skin/engine/sskinmanager.h"
 #include "i18n/translator.h"
 #include "toolkit/startup.h"
+#include "tests/support/dialog_answerer.h"
 #include "tests/toolkit/visual_test_classes.h"
 #include "toolkit/forms.h"
 
@@ -153,6 +154,36 @@ TEST_F(ProtocolList, TheHeaderShowsTheHotAndThePressedSection) {
   ASSERT_TRUE(PumpUntil([&] { return List()->GetPressedSection() == -1; }));
   PostMouse(header, WM_MOUSELEAVE, 0, 0);
   ASSERT_TRUE(PumpUntil([&] { return List()->GetHotSection() == -2; }));
+}
+
+// "Remove" with no row marked asks nothing and removes nothing. The pointer coming onto the
+// list for the menu and leaving it again must leave every row on the screen.
+TEST_F(ProtocolList, RemoveWithNoRowMarkedLeavesEveryRowShown) {
+  List()->GetItems()->Clear();
+  Fill(3);
+  List()->ClearSelection();
+  HWND list = List()->GetHandle();
+  auto painted = [&] { return PumpUntil([&] { return !GetUpdateRect(list, nullptr, FALSE); }); };
+  ASSERT_TRUE(PumpUntil([&] { return GetMouseControl() != List(); }));
+  ASSERT_TRUE(painted());
+  const COLORREF background = static_cast<COLORREF>(ColorToRGB(List()->GetColor()));
+  const std::vector<int> first = TScreenRows(List()).Ink(background);
+  RECT empty{};
+  GetClientRect(list, &empty);
+  empty.top = List()->GetItems()->GetItem(2)->DisplayRect(drBounds).bottom;
+  PostMouse(list, WM_MOUSEMOVE, 0, Middle(empty));
+  ASSERT_TRUE(PumpUntil([&] { return GetMouseControl() == List(); }));
+  {
+    testsupport::MessageBoxAnswerer answerer({IDYES});
+    Main->miRemoveClick(nullptr);
+    EXPECT_TRUE(answerer.boxes().empty());
+  }
+  ParkCursor();
+  ASSERT_TRUE(PumpUntil([&] { return GetMouseControl() != List(); }));
+  ASSERT_TRUE(painted());
+  ASSERT_EQ(List()->GetItems()->GetCount(), 3);
+  const std::vector<int> after = TScreenRows(List()).Ink(background);
+  for (size_t i = 0; i < first.size(); ++i) EXPECT_GE(after[i] * 2, first[i]) << "row " << i;
 }
 
 int main(int argc, char** argv) {
