@@ -506,6 +506,13 @@ void TsFrameMouse::SetPressed(int code) {
   SetState(hot_, 2);
 }
 
+// The system keeps one watch per thread: another window's request ends ours unannounced, so
+// every move over a hot button asks again.
+void TsFrameMouse::WatchLeave() {
+  TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE | TME_NONCLIENT, Window(), HOVER_DEFAULT};
+  if (track.hwndTrack) TrackMouseEvent(&track);
+}
+
 int TsFrameMouse::ScreenHitTest(POINT screen, int incoming) {
   RECT wr{};
   HWND window = Window();
@@ -557,6 +564,9 @@ bool TsFrameMouse::WndProc(TMessage& m) {
         pressed_ = 0;
         ClearHot();
       }
+      return false;
+    case WM_NCMOUSEMOVE:
+      if (hot_) WatchLeave();
       return false;
     case WM_MOUSELEAVE:
     case WM_NCMOUSELEAVE:

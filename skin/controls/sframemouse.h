@@ -243,6 +243,8 @@ class TsFrameMouse {
   int ScreenHitTest(POINT screen, int incoming);
   void SetState(int code, int state);
   void RepaintButton(int code);
+  // Asks the system for WM_NCMOUSELEAVE: a hot button is put back when the pointer leaves.
+  void WatchLeave();
   void DrawButton(TBitmap* cache, int code, bool active);
   void Click(int code);
   void MDIChildCommand(int code);

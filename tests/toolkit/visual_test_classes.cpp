@@ -28,6 +28,14 @@ TDesktopLock::~TDesktopLock() {
   CloseHandle(mutex_);
 }
 
+bool PlaceCursor(POINT screen) {
+  SetCursorPos(screen.x, screen.y);
+  return PumpUntil([&] {
+    POINT now{};
+    return GetCursorPos(&now) && now.x == screen.x && now.y == screen.y;
+  });
+}
+
 TMenuLoopWatch::TMenuLoopWatch() {
   current_ = this;
   hook_ = SetWindowsHookExA(WH_CALLWNDPROC, &HookProc, nullptr, GetCurrentThreadId());

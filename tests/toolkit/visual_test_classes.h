@@ -41,6 +41,9 @@ class TDesktopLock {
   HANDLE mutex_;
 };
 
+// Puts the pointer at a screen point and waits (pumping) until the system reports it there.
+bool PlaceCursor(POINT screen);
+
 // While it lives, notes every menu loop (menu mode) that a window of this thread enters, and
 // ends each one as soon as the loop handles its messages, so a test that causes one goes on.
 class TMenuLoopWatch {
