@@ -203,7 +203,14 @@ class TStartListEdit::TView : public TParticipantEditorView {
     Control(field)->SetText(text);
   }
 
-  bool Execute() override { return form_.ShowModal() == mrOk; }
+  bool Execute() override {
+    // A class typed and then cancelled is no class used: the next new entry starts from the
+    // one set before.
+    const std::string class_before = GetField(efClass);
+    if (form_.ShowModal() == mrOk) return true;
+    SetField(efClass, class_before);
+    return false;
+  }
 
  private:
   TsSpinEdit* Start() const { return Find<TsSpinEdit>(&form_, "edStart"); }

@@ -403,10 +403,11 @@ void TCustomEdit::WMLButtonDown(TMessage& message) {
 }
 
 void TCustomEdit::DoEnter() {
-  if (auto_select_ && !clicked_into_ && handle_ && !(GetWindowLongPtrA(handle_, GWL_STYLE) & ES_MULTILINE))
-    SelectAll();
+  if (auto_select_ && !clicked_into_ && handle_ && !IsMultiLine()) SelectAll();
   TWinControl::DoEnter();
 }
+
+bool TCustomEdit::IsMultiLine() { return handle_ && (GetWindowLongPtrA(handle_, GWL_STYLE) & ES_MULTILINE); }
 
 // ---- TCustomComboBox --------------------------------------------------------------------------
 
@@ -605,6 +606,12 @@ void TCustomComboBox::SetSorted(bool sorted) {
     items_->EndUpdate();
   }
   RecreateWnd();
+}
+
+void TCustomComboBox::DoEnter() {
+  // A click into the edit part places the caret after this, as the edit's own press does.
+  if (style_ != csDropDownList && handle_) SendMessageA(handle_, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+  TWinControl::DoEnter();
 }
 
 HWND TCustomComboBox::GetEditHandle() {

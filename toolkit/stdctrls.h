@@ -79,6 +79,9 @@ class TCustomEdit : public TWinControl {
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;
   void DoEnter() override;
+  // Whether the text runs over several lines: such an edit keeps its caret on entering.
+  // By default the window's ES_MULTILINE style.
+  virtual bool IsMultiLine();
   // Raises OnChange.
   virtual void Change();
   // Reads the window's text into the cache (after the window changed it itself).
@@ -162,6 +165,8 @@ class TCustomComboBox : public TWinControl {
  protected:
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;
+  // An editable combo box entered from the keyboard selects its whole text, as an edit does.
+  void DoEnter() override;
   virtual void Change();
   virtual void DropDown();
   virtual void CloseUp();

@@ -163,6 +163,7 @@ void TsCheckedControl::StoreState(TCheckBoxState value) {
   if (value == state_) return;
   state_ = value;
   if (style_) style_->Invalidate();
+  StateChanged();
 }
 
 void TsCheckedControl::SetChecked(bool value) {

@@ -84,6 +84,8 @@ class TsCheckedControl : public TCustomControl, public TsStyleQueries {
   virtual bool AcceptsInput() { return true; }
   // Stores the state and repaints, asking nobody.
   void StoreState(TCheckBoxState value);
+  // After every change of the state, however it came.
+  virtual void StateChanged() {}
   // The toggle a release of the mouse button or the space key makes, with its events.
   void UserToggle();
   bool Usable();

@@ -472,7 +472,8 @@ void TsFrameMouse::RepaintButton(int code) {
   RECT r = rec->Rect();
   TBitmap* back = host_->FrameButtonBackground();
   if (back && !back->GetEmpty()) {
-    int sx = back->GetWidth() - (cache->GetWidth() - rec->Left);
+    // The strip was copied from one pixel left of its width from the right edge.
+    int sx = back->GetWidth() - (cache->GetWidth() - rec->Left) + 1;
     if (sx >= 0 && r.bottom <= back->GetHeight())
       cache->GetCanvas()->CopyRect(r, back->GetCanvas(), {sx, r.top, sx + r.right - r.left, r.bottom});
   }
@@ -503,6 +504,13 @@ void TsFrameMouse::SetPressed(int code) {
   if (code != hot_) SetState(hot_, 0);
   hot_ = code;
   SetState(hot_, 2);
+}
+
+// The system keeps one watch per thread: another window's request ends ours unannounced, so
+// every move over a hot button asks again.
+void TsFrameMouse::WatchLeave() {
+  TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE | TME_NONCLIENT, Window(), HOVER_DEFAULT};
+  if (track.hwndTrack) TrackMouseEvent(&track);
 }
 
 int TsFrameMouse::ScreenHitTest(POINT screen, int incoming) {
@@ -551,10 +559,14 @@ bool TsFrameMouse::WndProc(TMessage& m) {
       // Someone else took the mouse (a menu, Escape handling): the drag is dropped.
       if (drag.active && drag.window == Window() && reinterpret_cast<HWND>(m.LParam) != Window())
         EndDrag(false);
+      if (reinterpret_cast<HWND>(m.LParam) != Window()) restore_on_release_ = false;
       if (pressed_ && reinterpret_cast<HWND>(m.LParam) != Window()) {
         pressed_ = 0;
         ClearHot();
       }
+      return false;
+    case WM_NCMOUSEMOVE:
+      if (hot_) WatchLeave();
       return false;
     case WM_MOUSELEAVE:
     case WM_NCMOUSELEAVE:
@@ -568,6 +580,12 @@ bool TsFrameMouse::WndProc(TMessage& m) {
 bool TsFrameMouse::NCHitTest(TMessage& m) {
   TCustomForm* form = host_->FrameForm();
   if (!form || form->GetBorderStyle() == bsNone) return false;
+  if (IsIconic(Window())) {
+    // Minimised, the window is its caption: every press is one on it.
+    ClearHot();
+    m.Result = HTCAPTION;
+    return true;
+  }
   bool border = host_->FrameOutlineResize();
   int incoming = HTNOWHERE;
   if (border) {
@@ -611,7 +629,10 @@ bool TsFrameMouse::NCLButtonDown(TMessage& m) {
   }
   pressed_ = 0;
   if (IsIconic(window)) {
-    SendMessageA(window, WM_SYSCOMMAND, SC_MOVE + 2, 0);
+    // A minimised window comes back with a click, as one in the task bar does: on the release
+    // over it (the system's drag loop would only offer its menu).
+    restore_on_release_ = true;
+    SetCapture(window);
     return true;
   }
   ClearHot();
@@ -635,6 +656,7 @@ bool TsFrameMouse::ButtonUp(TMessage& m, int code) {
     m.Result = 1;
     return true;
   }
+  if (restore_on_release_) return IconicButtonUp(m, code);
   int pressed = pressed_;
   if (!pressed)
     return false;  // no press of ours: the system's own release (a Ctrl+click's MK_CONTROL is no hit code)
@@ -706,10 +728,38 @@ void TsFrameMouse::MDIChildCommand(int code) {
   SendMessageA(child->GetHandle(), WM_SYSCOMMAND, commands[code - HTMDICLOSE], 0);
 }
 
+bool TsFrameMouse::IconicButtonUp(TMessage& m, int code) {
+  HWND window = Window();
+  restore_on_release_ = false;
+  if (GetCapture() == window) ReleaseCapture();
+  m.Result = 1;
+  // A client release (under the capture) carries no screen point: where the pointer was.
+  const DWORD pos = GetMessagePos();
+  POINT screen = code < 0 ? POINT{GET_X_LPARAM(pos), GET_Y_LPARAM(pos)}
+                          : POINT{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+  RECT wr{};
+  GetWindowRect(window, &wr);
+  if (IsIconic(window) && PtInRect(&wr, screen)) RestoreForm();
+  return true;
+}
+
+void TsFrameMouse::RestoreForm() {
+  TCustomForm* form = host_->FrameForm();
+  if (Application && Application->GetMainForm() == form)
+    Application->Restore();
+  else
+    SendMessageA(Window(), WM_SYSCOMMAND, SC_RESTORE, 0);
+  if (TsSystemMenu* menu = host_->FrameSystemMenu()) menu->UpdateItems();
+}
+
 bool TsFrameMouse::NCLButtonDblClk(TMessage& m) {
   if (drag.active && drag.window == Window()) EndDrag(true);
   TCustomForm* form = host_->FrameForm();
   m.Result = 1;
+  if (IsIconic(Window())) {
+    RestoreForm();
+    return true;
+  }
   if (m.WParam == HTCAPTION) {
     TsFrameRules r = host_->FrameLayout().Rules;
     // Only a form that shows and allows maximize toggles on a caption double-click.

@@ -243,12 +243,17 @@ class TsFrameMouse {
   int ScreenHitTest(POINT screen, int incoming);
   void SetState(int code, int state);
   void RepaintButton(int code);
+  // Asks the system for WM_NCMOUSELEAVE: a hot button is put back when the pointer leaves.
+  void WatchLeave();
   void DrawButton(TBitmap* cache, int code, bool active);
   void Click(int code);
   void MDIChildCommand(int code);
   bool NCLButtonDown(TMessage& message);
   bool ButtonUp(TMessage& message, int code);
   bool NCLButtonDblClk(TMessage& message);
+  // A minimised form: a click (press and release over it) or a double click restores it.
+  bool IconicButtonUp(TMessage& message, int code);
+  void RestoreForm();
   bool NCHitTest(TMessage& message);
   void StartDrag(int code, POINT screen);
   void DragTo(POINT screen);
@@ -262,4 +267,5 @@ class TsFrameMouse {
   int norm_mask_ = -1;  // "BICONNORM": the restore glyph
   int hot_ = 0;
   int pressed_ = 0;
+  bool restore_on_release_ = false;  // a press on the minimised window waits for its release
 };

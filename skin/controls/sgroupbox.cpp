@@ -239,6 +239,10 @@ void TsGroupButton::Click() {
 
 bool TsGroupButton::AcceptsInput() { return !group_ || group_->CanModify(); }
 
+void TsGroupButton::StateChanged() {
+  if (group_) group_->UpdateTabStops();
+}
+
 void TsGroupButton::KeyDown(WORD& key, TShiftState shift) {
   inherited::KeyDown(key, shift);
   if (key && group_) group_->ButtonKeyDown(key, shift);
@@ -353,8 +357,16 @@ void TsRadioGroup::UpdateButtons() {
   while (GetButtonCount() > items_->Count()) FreeButton();
   for (int i = 0; i < GetButtonCount(); ++i) buttons_[static_cast<size_t>(i)]->SetCaption(items_->Get(i));
   CheckStoredIndex();
+  UpdateTabStops();
   ArrangeButtons();
   style_->Invalidate();
+}
+
+void TsRadioGroup::UpdateTabStops() {
+  auto checked =
+      std::find_if(buttons_.begin(), buttons_.end(), [](TsGroupButton* b) { return b->GetChecked(); });
+  TsGroupButton* stop = checked != buttons_.end() ? *checked : buttons_.empty() ? nullptr : buttons_.front();
+  for (TsGroupButton* button : buttons_) button->SetTabStop(button == stop);
 }
 
 void TsRadioGroup::Loaded() {

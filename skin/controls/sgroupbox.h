@@ -81,6 +81,7 @@ class TsGroupButton : public TsRadioButton {
   bool AcceptsInput() override;
   void KeyDown(WORD& key, TShiftState shift) override;
   void KeyPress(char& key) override;
+  void StateChanged() override;
 
  private:
   friend class TsRadioGroup;
@@ -117,6 +118,9 @@ class TsRadioGroup : public TsGroupBox {
   void ItemsChanged(TObject* sender);
   void UpdateButtons();
   void CheckStoredIndex();
+  // The group is one Tab stop, as a dialog's radio buttons are: the checked button, or the
+  // first while none is; the arrow keys move within the group.
+  void UpdateTabStops();
   void ButtonClicked(TsGroupButton* button);
   void ButtonKeyDown(WORD& key, TShiftState shift) { KeyDown(key, shift); }
   void ButtonKeyPress(char& key) { KeyPress(key); }

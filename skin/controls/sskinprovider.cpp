@@ -758,16 +758,21 @@ POINT TsSkinProvider::GripPoint() const {
   return {cache->GetWidth() - size.cx - FrameWidth(), cache->GetHeight() - size.cy - FrameHeight()};
 }
 
+// From one frame cell left of the buttons' slots (a button and a pixel each, from the frame
+// on) to the window's right edge.
 int TsSkinProvider::TitleBarWidth(int mask_index) const {
-  return 2 * MaskCellWidth(SkinMasks[mask_index]) +
-         frame_mouse_->StandardButtonCount() * frame_mouse_->ButtonWidth();
+  return MaskCellWidth(SkinMasks[mask_index]) +
+         frame_mouse_->StandardButtonCount() * (frame_mouse_->ButtonWidth() + 1) + FrameWidth();
 }
 
+// The strip behind the title buttons lies inside the caption's frame: drawn over its outline
+// and the line under it (or under the minimise button's edge), its own edge showed as a seam
+// left of the buttons.
 void TsSkinProvider::PaintTitleBar(int height) {
   const int bar = GetMaskIndex(common_data_->SkinIndex, common_data_->GetSkinSection(), "TITLEBAR");
   if (frame_mouse_->StandardButtonCount() < 1 || !IsValidImgIndex(bar)) return;
   TBitmap* cache = common_data_->GetCacheBmp();
-  const RECT r{form_->GetWidth() - TitleBarWidth(bar), 0, cache->GetWidth(), height};
+  const RECT r{form_->GetWidth() - TitleBarWidth(bar), FrameHeight(), cache->GetWidth(), height - 1};
   DrawSkinMaskRect(cache, r, true, EmptyCI, SkinMasks[bar], form_active_ ? 1 : 0);
 }
 
@@ -894,7 +899,9 @@ void TsSkinProvider::WMPaint(TMessage& message) {
   message.Result = 1;
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(form_->GetHandle(), &ps);
-  if (FormVisible() && !common_data_->Updating() && !FormDestroying()) {
+  if (IsIconic(form_->GetHandle())) {
+    PaintIconicClient(dc);
+  } else if (FormVisible() && !common_data_->Updating() && !FormDestroying()) {
     const int saved = SaveDC(dc);
     for (int i = 0; i < form_->GetControlCount(); ++i) {
       auto* child = DynamicCast<TWinControl>(form_->GetControl(i));
@@ -906,6 +913,19 @@ void TsSkinProvider::WMPaint(TMessage& message) {
     RestoreDC(dc, saved);
   }
   EndPaint(form_->GetHandle(), &ps);
+}
+
+// The system may leave a minimised window a client area over its caption: it shows the
+// caption band too, not the form's background.
+void TsSkinProvider::PaintIconicClient(HDC dc) {
+  if (common_data_->BGChanged) PaintFrame();
+  POINT origin{0, 0};
+  MapWindowPoints(form_->GetHandle(), nullptr, &origin, 1);
+  RECT wr{};
+  GetWindowRect(form_->GetHandle(), &wr);
+  TBitmap* cache = common_data_->GetCacheBmp();
+  BitBlt(dc, wr.left - origin.x, wr.top - origin.y, cache->GetWidth(), cache->GetHeight(),
+         cache->GetCanvas()->GetHandle(), 0, 0, SRCCOPY);
 }
 
 void TsSkinProvider::PaintClient(HDC dc) {

@@ -141,6 +141,7 @@ class TsSkinProvider : public TsSkinReceiver {
   void ApplyRegion();
   void PaintNonClient(HDC dc);
   void PaintClient(HDC dc);
+  void PaintIconicClient(HDC dc);
   void PaintFullFrame();
   void PaintCaptionBand(const RECT& r);
   void PaintIcon();

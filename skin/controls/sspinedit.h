@@ -108,6 +108,9 @@ class TsBaseSpinEdit : public TsEdit {
   void KeyDown(WORD& key, TShiftState shift) override;
   void KeyPress(char& key) override;
   virtual bool IsValidChar(char key) const;
+  // One line of text: ES_MULTILINE is there only for the edit rectangle, so the number is
+  // selected whole when the edit is entered from the keyboard.
+  bool IsMultiLine() override { return false; }
 
  private:
   static void Publish(TPublisher<TsBaseSpinEdit>& p);

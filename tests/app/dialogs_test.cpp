@@ -340,6 +340,36 @@ TEST_F(Dialogs, AnOpenThatFailsSaysErrorAndKeepsTheListThatOkSaves) {
   EXPECT_EQ(TScratchFolder::Read(AppPaths.WorkingStartList), stored);
 }
 
+// A new participant takes the class last used: a class only typed and then cancelled is none.
+TEST_F(Dialogs, ClassTypedIntoTheParticipantEditorDoesNotOutliveCancel) {
+  TScratchFolder::Write(AppPaths.ClassList, "A\r\nB\r\n");
+  TScratchFolder::Write(AppPaths.WorkingStartList, "");
+  CreateStartListForms();
+  TParticipantEditorView& editor = StartListEdit->View();
+  editor.SetField(efClass, "B");
+  TsComboBox* classes = Child<TsComboBox>(StartListEdit, "cbClasses");
+  TModalScript script;
+  script.When([] { return TModalScript::Modal(StartListEdit); },
+              [classes] {
+                HWND edit = classes->GetEditHandle();
+                SetFocus(edit);
+                for (char c : std::string("Offen")) SendMessageA(edit, WM_CHAR, c, 1);
+                EXPECT_EQ(classes->GetText(), "Offen");
+                Click(StartListEdit, "btnCancel");
+              });
+  EXPECT_FALSE(editor.Execute());
+  EXPECT_TRUE(script.Done());
+  EXPECT_EQ(editor.GetField(efClass), "B");
+  // OK keeps what was typed.
+  script.When([] { return TModalScript::Modal(StartListEdit); },
+              [classes] {
+                classes->SetText("Offen");
+                Click(StartListEdit, "btnOK");
+              });
+  EXPECT_TRUE(editor.Execute());
+  EXPECT_EQ(editor.GetField(efClass), "Offen");
+}
+
 TEST_F(Dialogs, EscapeCancelsTheStartListAsEveryDialogsCancelButtonDoes) {
   TScratchFolder::Write(AppPaths.WorkingStartList, FormatStartList(Entries("AB")));
   CreateStartListForms();

@@ -86,16 +86,28 @@ check "Escape closed both menus" "$(ok gui_until 10 has_popups 0)"
 gui_key Info Return
 gui_gone Info
 
-# The minimise button minimises the main window; a double click on the minimised window brings
-# it back where it was.
+# The minimise button minimises the main window, which Wine shows as a small title bar of its
+# own: it shows the caption, and a click or a double click on it brings the window back where
+# it was.
 gui_wait "$main"
 before="${GUI_WINDOW[*]:0:4}"
 press "$main" 8
 check "the minimise button minimised the main window" "$(ok gui_until 10 is_state "$main" iconic)"
-# Wine shows a minimised window as a small title of its own, whose middle is its client.
-press "$main" 1 2
+gui_wait "$main"
+gui_sync "$main"
+import -window root -crop "${GUI_WINDOW[2]}x${GUI_WINDOW[3]}+$((GUI_DESKTOP_X + GUI_WINDOW[0]))+$((GUI_DESKTOP_Y + GUI_WINDOW[1]))" \
+  +repage "$shots/main-minimised.png"
+colours=$(convert "$shots/main-minimised.png" -format %k info:)
+check "the minimised window shows its caption, not a plain bar ($colours colours)" "$(ok test "$colours" -gt 8)"
+press "$main" 2
+check "a click on it restored it" "$(ok gui_until 10 is_state "$main" normal)"
+check "to where it was ($before)" "$(ok window_at "$main" "$before")"
+press "$main" 8
+gui_until 10 is_state "$main" iconic || true
+press "$main" 2 2
 check "a double click on it restored it" "$(ok gui_until 10 is_state "$main" normal)"
 check "to where it was ($before)" "$(ok window_at "$main" "$before")"
+xdotool mousemove 0 0
 
 rc=0
 gui_close "$main" || rc=$?

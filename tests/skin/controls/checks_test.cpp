@@ -423,6 +423,40 @@ TEST_F(Checks, ArrowKeysMoveTheFocusAndTheCheckAroundTheGroup) {
   EXPECT_EQ(counter.clicks, 5);
 }
 
+// As a dialog's group of radio buttons: Tab stops once, on the checked button (on the first
+// while none is checked), and the stop follows the check.
+TEST_F(Checks, ARadioGroupIsOneTabStopOnItsCheckedButton) {
+  auto* before = Add<TsCheckBox>(8, 140);
+  auto* group = Group(3);
+  auto* after = Add<TsCheckBox>(8, 170);
+  Show();
+  auto tab = [&](TWinControl* expected) {
+    PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 1);
+    PostMessageA(GetFocus(), WM_KEYUP, VK_TAB, 0xC0000001);
+    return PumpUntil([&] { return expected->Focused(); }, 2000);
+  };
+  auto from_before = [&](TWinControl* stop) {
+    before->SetFocus();
+    Pump();
+    EXPECT_TRUE(tab(stop));
+    EXPECT_TRUE(tab(after));
+  };
+  group->SetItemIndex(1);
+  from_before(group->GetButton(1));
+  group->SetItemIndex(-1);
+  from_before(group->GetButton(0));
+  // Checked with the arrow keys or the mouse, the new button is the stop.
+  group->SetItemIndex(0);
+  group->GetButton(0)->SetFocus();
+  PostMessageA(group->GetButton(0)->GetHandle(), WM_KEYDOWN, VK_RIGHT, 1);
+  ASSERT_TRUE(PumpUntil([&] { return group->GetItemIndex() == 1; }, 2000));
+  from_before(group->GetButton(1));
+  Press(group->GetButton(2));
+  ASSERT_EQ(group->GetItemIndex(), 2);
+  from_before(group->GetButton(2));
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(group->GetButton(i)->GetTabStop(), i == 2) << i;
+}
+
 TEST_F(Checks, AFormDefinitionsItemIndexIsClampedOnceTheButtonsExist) {
   Free(form);
   form = New<TForm>(nullptr, kCreateNew);

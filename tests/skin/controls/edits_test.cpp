@@ -136,6 +136,42 @@ TEST_F(EditsTest, AFormsOwnKeyDownReplacesTheStylesFocusNavigation) {
   EXPECT_TRUE(first->Focused()) << "the own handler replaced the navigation";
 }
 
+// As in every dialog: what is typed after Tab (or after the focus was set, as an accelerator
+// does) replaces the old text.
+TEST_F(EditsTest, EnteredFromTheKeyboardEditSpinEditAndComboSelectTheWholeText) {
+  auto* start = Add<TsEdit>(10, 10);
+  auto* edit = Add<TsEdit>(10, 40);
+  auto* spin = Add<TsSpinEdit>(10, 70);
+  auto* combo = Add<TsComboBox>(10, 100, 140);
+  combo->GetItems()->Add("Jugend & Förderer");
+  combo->SetItemIndex(0);
+  edit->SetText("Graz");
+  spin->SetMaxValue(99);
+  spin->SetValue(5);
+  Show();
+  start->SetFocus();
+  Pump();
+  auto tab_and_type = [&](TWinControl* expected, char c) {
+    HWND from = GetFocus();
+    PostMessageA(from, WM_KEYDOWN, VK_TAB, 1);
+    PostMessageA(from, WM_KEYUP, VK_TAB, 0xC0000001);
+    ASSERT_TRUE(PumpUntil([&] { return expected->Focused(); }));
+    SendMessageA(GetFocus(), WM_CHAR, static_cast<unsigned char>(c), 1);
+    Pump();
+  };
+  tab_and_type(edit, 'W');
+  EXPECT_EQ(edit->GetText(), "W");
+  tab_and_type(spin, '2');
+  EXPECT_EQ(spin->GetText(), "2");
+  tab_and_type(combo, 'O');
+  EXPECT_EQ(combo->GetText(), "O");
+  // The focus given from code, as a label's accelerator gives it.
+  spin->SetValue(7);
+  spin->SetFocus();
+  Pump();
+  EXPECT_EQ(spin->GetSelLength(), 1);
+}
+
 TEST_F(EditsTest, TheBorderShowsNormalFocusedAndDisabledFromTheSkin) {
   LoadSkin();
   auto* edit = Add<TsEdit>(10, 10);

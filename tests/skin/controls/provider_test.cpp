@@ -2,6 +2,11 @@
 // frame mask whose corner pixels carry the key colour.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
 #include "skin/controls/sskinprovider.h"
 #include "skin/engine/scommondata.h"
 #include "skin/engine/smessages.h"
@@ -10,6 +15,7 @@
 #include "tests/toolkit/visual_test_classes.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/extctrls.h"
+#include "toolkit/formreader.h"
 #include "toolkit/forms.h"
 
 namespace {
@@ -406,6 +412,105 @@ TEST_F(Provider, AMinimizedFormIsPaintedAsACaptionBand160PixelsWide) {
   provider->RepaintFrame();
   EXPECT_EQ(Cache()->GetWidth(), 160);
   EXPECT_EQ(Cache()->GetHeight(), provider->CaptionHeight() + provider->FrameHeight() + 1);
+}
+
+// Minimised, the window is its caption band: the region keeps it whole but for the corners,
+// the screen shows the text, and a click or a double click restores it.
+TEST_F(Provider, AMinimizedFormShowsItsCaptionAndAClickOrDoubleClickRestoresIt) {
+  LoadSkin();
+  MakeForm(bsSingle);
+  form->SetText("WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW");
+  Show();
+  auto minimize = [&] {
+    ShowWindow(Window(), SW_MINIMIZE);
+    ASSERT_TRUE(PumpUntil([&] { return IsIconic(Window()) && !GetUpdateRect(Window(), nullptr, FALSE); }));
+  };
+  minimize();
+  RECT wr{};
+  GetWindowRect(Window(), &wr);
+  const int band = provider->CaptionHeight() + provider->FrameHeight();
+  const int mid = band / 2 + 1;
+  EXPECT_FALSE(InRegion(0, 0));
+  EXPECT_FALSE(InRegion(159, 0));
+  for (int x = 4; x < std::min<int>(wr.right - wr.left, 156); x += 8) EXPECT_TRUE(InRegion(x, mid)) << x;
+  // The caption text (a row of W) runs from the left edge almost to the right one, and the
+  // screen shows the band as painted, whatever the system calls client area there.
+  int text_columns = 0;
+  for (int x = 30; x < 140; ++x) {
+    bool text = false;
+    for (int y = provider->FrameHeight(); y < band; ++y)
+      text = text || Cache()->GetPixelColor(x, y) != kTitleColor;
+    text_columns += text;
+  }
+  EXPECT_GT(text_columns, 60);
+  HDC dc = GetWindowDC(Window());
+  int differing = 0;
+  for (int y = 0; y < band; ++y)
+    for (int x = 0; x < 160; ++x)
+      differing +=
+          InRegion(x, y) && GetPixel(dc, x, y) != static_cast<COLORREF>(Cache()->GetPixelColor(x, y));
+  ReleaseDC(Window(), dc);
+  EXPECT_EQ(differing, 0);
+  // All of it answers as caption; a click and a double click, both as the system sends them.
+  POINT p{wr.left + 80, wr.top + mid};
+  EXPECT_EQ(SendMessageA(Window(), WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y)), HTCAPTION);
+  PostMessageA(Window(), WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(p.x, p.y));
+  PostMessageA(Window(), WM_NCLBUTTONUP, HTCAPTION, MAKELPARAM(p.x, p.y));
+  EXPECT_TRUE(PumpUntil([&] { return !IsIconic(Window()); }));
+  minimize();
+  PostMessageA(Window(), WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(p.x, p.y));
+  EXPECT_TRUE(PumpUntil([&] { return !IsIconic(Window()); }));
+  EXPECT_EQ(form->GetWidth(), 320);
+}
+
+// The internal skin's caption with its minimise and close buttons, as on the main window: the
+// strip behind the buttons neither cuts the outline at the top nor the line under the caption,
+// and nothing of it shows around the minimise button, before or after the button was hot.
+TEST_F(Provider, TheStripBehindTheTitleButtonsLeavesNoSeamAtTheMinimiseButton) {
+  std::ifstream in(std::string(DRAVOLIN_SKIN_DIR) + "/internal_skin.fragment", std::ios::binary);
+  std::stringstream fragment;
+  fragment << in.rdbuf();
+  ASSERT_FALSE(fragment.str().empty()) << "the build has not written the skin";
+  ReadComponentFromText(
+      manager,
+      "object Skins: TsSkinManager\n" + fragment.str() + "SkinName = 'GrayPlastic (internal)'\nend\n",
+      "internal skin");
+  ASSERT_TRUE(SkinData().SkinLoaded);
+  MakeForm(bsSingle);
+  form->SetText("A");
+  Show();
+  TsFrameMouse* mouse = provider->GetFrameMouse();
+  const RECT min = mouse->ButtonOf(HTMINBUTTON)->Rect();
+  const RECT close = mouse->ButtonOf(HTCLOSE)->Rect();
+  ASSERT_LT(min.left, min.right);
+  ASSERT_LT(min.right, close.left);
+  const int band = provider->FrameHeight() + provider->CaptionHeight();
+  auto expect_no_seam = [&](const char* when) {
+    TBitmap* cache = Cache();
+    // Left of the strip the caption is plain: each row there is what the row must be.
+    const int plain = min.left - 24;
+    for (int y : {0, band - 1})
+      for (int x = plain; x < close.left; ++x)
+        ASSERT_EQ(cache->GetPixelColor(x, y), cache->GetPixelColor(plain, y))
+            << when << " at " << x << ", " << y;
+    for (int y = 0; y < band; ++y) {
+      if (y >= min.top && y < min.bottom) continue;
+      for (int x = min.left; x < min.right; ++x)
+        ASSERT_EQ(cache->GetPixelColor(x, y), cache->GetPixelColor(plain, y))
+            << when << " at " << x << ", " << y;
+    }
+  };
+  expect_no_seam("painted");
+  auto picture = [&] {
+    std::vector<TColor> pixels;
+    for (int y = 0; y < band; ++y)
+      for (int x = min.left - 4; x <= min.right; ++x) pixels.push_back(Cache()->GetPixelColor(x, y));
+    return pixels;
+  };
+  const std::vector<TColor> before = picture();
+  mouse->SetHot(HTMINBUTTON);
+  mouse->ClearHot();
+  EXPECT_EQ(picture(), before) << "the button repainted alone is the button painted with the frame";
 }
 
 TEST_F(Provider, WindowedChildrenShowAfterTheRegionIsCut) {

@@ -14,6 +14,7 @@
 #include "skin/engine/sstoredskin.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/canvas.h"
+#include "toolkit/extctrls.h"
 #include "toolkit/formreader.h"
 #include "toolkit/formwriter.h"
 #include "toolkit/winsubclass.h"
@@ -611,6 +612,35 @@ TEST_F(ProviderFrameTest, CtrlClickDoesNotMinimizeButTheMinimizeButtonDoes) {
   PostMessageA(window, WM_NCLBUTTONDOWN, HTMINBUTTON, ScreenLParam(Slot(3)));
   PostMessageA(window, WM_NCLBUTTONUP, HTMINBUTTON, ScreenLParam(Slot(3)));
   EXPECT_TRUE(PumpUntil([&] { return Iconic(); }));
+}
+
+// The pointer leaves the window straight from a button (no frame passed, no hit test after):
+// the system's non-client leave notice puts the button back, also when another window of the
+// program asked the system to watch the pointer meanwhile (one watch a thread).
+TEST_F(ProviderFrameTest, AHotTitleButtonIsNormalAgainOnceThePointerLeftTheWindow) {
+  TsFrameMouse* mouse = provider->GetFrameMouse();
+  TBitmap* cache = provider->GetCommonData()->GetCacheBmp();
+  TPanel* other = New<TPanel>(form);
+  other->SetParent(form);
+  other->SetBounds(10, 10, 40, 40);
+  Pump();
+  for (int slot : {1, 3}) {
+    const int code = slot == 1 ? HTCLOSE : HTMINBUTTON;
+    const int mask = slot == 1 ? 0 : 2;
+    ASSERT_TRUE(PlaceCursor(Screen(Slot(slot))));
+    ASSERT_TRUE(PumpUntil([&] { return mouse->HotButton() == code; })) << slot;
+    EXPECT_EQ(cache->GetCanvas()->GetPixels(Slot(slot).x, Slot(slot).y), GlyphColor(mask, 1));
+    TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, other->GetHandle(), HOVER_DEFAULT};
+    TrackMouseEvent(&track);
+    POINT p = Screen(Slot(slot));
+    ASSERT_TRUE(PlaceCursor(POINT{p.x + 1, p.y + 1}));
+    Pump();
+    RECT r{};
+    GetWindowRect(form->GetHandle(), &r);
+    ASSERT_TRUE(PlaceCursor(POINT{r.right + 40, r.top > 60 ? r.top - 40 : r.bottom + 40}));
+    EXPECT_TRUE(PumpUntil([&] { return mouse->HotButton() == 0; })) << slot;
+    EXPECT_EQ(cache->GetCanvas()->GetPixels(Slot(slot).x, Slot(slot).y), GlyphColor(mask, 0));
+  }
 }
 
 TEST_F(ProviderFrameTest, LosingTheMouseReleasesAPressedTitleButton) {
