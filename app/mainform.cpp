@@ -199,9 +199,12 @@ void TMain::BuildProtocolColumns() {
   const std::string lap = GetWord(TRaceWord::Lap);
   for (const char* n : {" 1", " 2", " 3"}) columns.push_back({lap + n, 55});
   columns.push_back({LoadStr(IDS_PROTOCOL_BEST), 55});
-  // One change for the window: each column told on its own costs an insert, a caption and a
-  // width, each of which the skinned list answers with its bars and frame.
+  // One change for the window, while it does not redraw: each column told on its own costs
+  // an insert, a caption and a width, and each insert lets the list lay out its rows, header
+  // and bars again.
+  TListItems* rows = ListProtocol->GetItems();
   TListColumns* list = ListProtocol->GetColumns();
+  rows->BeginUpdate();
   list->BeginUpdate();
   try {
     list->Clear();
@@ -212,9 +215,11 @@ void TMain::BuildProtocolColumns() {
     }
   } catch (...) {
     list->EndUpdate();
+    rows->EndUpdate();
     throw;
   }
   list->EndUpdate();
+  rows->EndUpdate();
 }
 
 // ---- Keys, race buttons, timers --------------------------------------------------------------
