@@ -44,3 +44,23 @@ endfunction()
 
 # Windows programs built here (tests, generators run at test time) run under Wine.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/tools/wine-run)
+
+# The system libraries the program needs only for a file dialog, a spreadsheet export or
+# opening a document are loaded on their first call, not at start-up: under Wine loading
+# them and what they bring along takes a good part of a start. Their delay-load import
+# libraries are made from cmake/delayload/NAME.def (the functions called); a function not
+# listed there is still found in the ordinary import library, which then loads its library at
+# start-up again. delayload_system_libs is linked before the ordinary libraries.
+add_library(delayload_system_libs INTERFACE)
+foreach(dll comdlg32 ole32 oleaut32 shell32)
+  set(def ${PROJECT_SOURCE_DIR}/cmake/delayload/${dll}.def)
+  set(lib ${CMAKE_BINARY_DIR}/delayload/lib${dll}_delay.a)
+  add_custom_command(OUTPUT ${lib}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/delayload
+    COMMAND ${CMAKE_DLLTOOL} -d ${def} -y ${lib} -D ${dll}.dll
+    DEPENDS ${def} VERBATIM)
+  add_custom_target(delayload_${dll} DEPENDS ${lib})
+  add_dependencies(delayload_system_libs delayload_${dll})
+  target_link_libraries(delayload_system_libs INTERFACE ${lib})
+endforeach()
+target_link_libraries(delayload_system_libs INTERFACE delayimp)

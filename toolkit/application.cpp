@@ -5,6 +5,7 @@
 
 #include "toolkit/forms.h"
 #include "toolkit/startup.h"
+#include "toolkit/starttrace.h"
 
 TApplication* Application = nullptr;
 TScreen* Screen = nullptr;
@@ -94,6 +95,7 @@ void TApplication::Run() {
   if (show_main_form_) {
     if (main_form_->GetWindowState() == wsMinimized) minimized_ = true;
     main_form_->SetVisible(true);
+    StartMark("main window shown");
   }
   while (!terminated_) {
     try {
@@ -156,6 +158,8 @@ void TApplication::HandleMessage() {
 }
 
 void TApplication::Idle() {
+  static bool first_idle = false;
+  StartMarkOnce(first_idle, "first idle: queue empty, first paint done");
   FreeDeviceContexts();
   tk_detail::CheckMouseControl();
   try {

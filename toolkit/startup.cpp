@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "toolkit/starttrace.h"
 #include "toolkit/threads.h"
 
 void TUnitRegistry::Register(TUnitStage stage, const std::string& name, TUnitProc init, TUnitProc fin) {
@@ -40,6 +41,7 @@ void TUnitRegistry::Initialize() {
       }
       throw;
     }
+    StartMark(("unit " + unit.name + " started").c_str());
     started_.push_back(std::move(unit));
   }
 }

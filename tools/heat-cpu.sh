@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Measures the processor time the program takes while a three-lane heat runs, while it
 # sits idle, and idle again after the heat was stopped (F9) halfway through a lap, as a
-# share of one core, and saves a screenshot of the main window during the heat. The program runs on a private X display and Wine desktop, in a folder of its own.
+# share of one core, and saves a screenshot of the main window during the heat. While the heat
+# runs, the floor of a heat (floor_program heat: three 438 x 97 areas repainted at 100 Hz
+# through a memory device context, nothing else) runs beside it over the same interval, and
+# the heat's ratio to it is printed. The program runs on a private X display and Wine
+# desktop, in a folder of its own.
 # Usage: tools/heat-cpu.sh [SECONDS per measurement, default 10]
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 ensure_packages
-build_tree --target dravolin wintool
+build_tree --target dravolin wintool floor_program
 ensure_prefix
 seconds=${1:-10}
 shot="$DRAVOLIN_BUILD/screenshots/heat-running.png"
@@ -33,14 +37,16 @@ exec "$DRAVOLIN_ROOT/tools/wine-session" bash -c '
   for p in $(pgrep -f "dravolin.exe" -u "$(id -u)"); do
     tr "\0" " " </proc/$p/cmdline | grep -q "$(basename "$tmp")" && pid=$p
   done
-  ticks() { awk "{print \$14 + \$15}" "/proc/$pid/stat"; }
+  ticks() { awk "{print \$14 + \$15}" "/proc/$1/stat"; }
+  share() {
+    awk -v t="$1" -v hz="$(getconf CLK_TCK)" -v s="$seconds" "BEGIN { printf \"%.1f\", 100 * t / hz / s }"
+  }
   measure() {
     local before after
-    before=$(ticks)
+    before=$(ticks "$pid")
     sleep "$seconds"  # the measuring interval
-    after=$(ticks)
-    awk -v t=$((after - before)) -v hz="$(getconf CLK_TCK)" -v s="$seconds" \
-      "BEGIN { printf \"%.1f %% of one core\", 100 * t / hz / s }"
+    after=$(ticks "$pid")
+    echo "$(share $((after - before))) % of one core"
   }
   echo "idle:    $(measure)"
   # Lanes 1 to 3 on, then prepare and three triggers: all three lanes run.
@@ -48,7 +54,22 @@ exec "$DRAVOLIN_ROOT/tools/wine-session" bash -c '
   gui_click "$title" 460 162
   gui_click "$title" 460 310
   for k in F5 F8 F8 F8; do gui_key "$title" "$k"; done
-  echo "running: $(measure)"
+  # The floor beside the running heat, both measured over the same interval.
+  (exec "$WINE64" "$GUI_WINTOOL" --desktop "$GUI_DESKTOP" run "$DRAVOLIN_BUILD/tests/floor_program.exe" heat) &
+  floor_title="Dravolin heat floor"
+  gui_wait "$floor_title"
+  # The floor itself, not the wintool that started it.
+  floor=
+  for p in $(pgrep -f "floor_program.exe heat" -u "$(id -u)"); do
+    tr "\0" " " </proc/$p/cmdline | grep -q wintool || floor=$p
+  done
+  heat_before=$(ticks "$pid") floor_before=$(ticks "$floor")
+  sleep "$seconds"  # the measuring interval
+  heat=$(($(ticks "$pid") - heat_before)) floor_ticks=$(($(ticks "$floor") - floor_before))
+  gui_tool close "$floor_title" >/dev/null 2>&1 || true
+  echo "running: $(share "$heat") % of one core"
+  echo "floor:   $(share "$floor_ticks") % of one core (three 438 x 97 areas at 100 Hz, beside the heat)"
+  awk -v h="$heat" -v f="$floor_ticks" "BEGIN { if (f > 0) printf \"ratio:   %.2f (heat to floor)\\n\", h / f }"
   gui_screenshot "$title" "$shot"
   gui_key "$title" F9
   echo "stopped: $(measure)"

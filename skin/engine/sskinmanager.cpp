@@ -18,6 +18,7 @@
 #include "toolkit/inifiles.h"
 #include "toolkit/menus.h"
 #include "toolkit/startup.h"
+#include "toolkit/starttrace.h"
 #include "toolkit/strings.h"
 #include "toolkit/sysutils.h"
 
@@ -292,9 +293,11 @@ bool TsSkinManager::LoadSkin() {
     LoadAllPatterns(source);
     LoadAllGeneralData(source);
   }
+  StartMark("skin data loaded");
   // With neither a folder nor a stored skin there is nothing to show: stay unskinned.
   has_skin_ = source.ini || source.stored;
   SendNewSkin();
+  StartMark("skin announced");
   if (OnAfterChange) OnAfterChange(this);
   return data.SkinLoaded;
 }
