@@ -201,6 +201,14 @@ void DrawThemedBackground(TControl* control, TCanvas* canvas, const RECT& rect, 
 void PerformEraseBackground(TControl* control, HDC dc, POINT offset, const RECT* rect) {
   TWinControl* parent = control->GetParent();
   if (!parent) return;
+  // A clip region is in device units: the rectangle goes through the DC's mapping as the
+  // control sees it (the toolkit paints windowless controls with a moved viewport).
+  POINT corners[2]{};
+  if (rect) {
+    corners[0] = {rect->left, rect->top};
+    corners[1] = {rect->right, rect->bottom};
+    LPtoDP(dc, corners, 2);
+  }
   POINT origin{};
   const bool moved = offset.x != 0 || offset.y != 0;
   if (moved) {
@@ -214,8 +222,7 @@ void PerformEraseBackground(TControl* control, HDC dc, POINT offset, const RECT*
       DeleteObject(saved);
       saved = nullptr;
     }
-    // The clip rectangle is in device units: the control's own, before the move.
-    HRGN clip = CreateRectRgn(rect->left, rect->top, rect->right, rect->bottom);
+    HRGN clip = CreateRectRgn(corners[0].x, corners[0].y, corners[1].x, corners[1].y);
     SelectClipRgn(dc, clip);
     DeleteObject(clip);
   }

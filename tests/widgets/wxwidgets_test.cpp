@@ -177,6 +177,30 @@ TEST_F(WxWidgets, ThemedBackgroundShowsTheParentOnlyForTheParentsColourUnderVisu
   Free(b);
 }
 
+// White, then its parent's background into its own left 5 columns.
+class TErasingShape : public TWxGraphicControl {
+ public:
+  using TWxGraphicControl::TWxGraphicControl;
+
+ protected:
+  void Paint() override {
+    GetCanvas()->GetBrush()->SetColor(clWhite);
+    GetCanvas()->FillRect({0, 0, GetWidth(), GetHeight()});
+    const RECT part{0, 0, 5, GetHeight()};
+    PerformEraseBackground(this, GetCanvas()->GetHandle(), {GetLeft(), GetTop()}, &part);
+  }
+};
+
+TEST_F(WxWidgets, ParentBackgroundLandsInTheControlWhenTheToolkitPaintsItMoved) {
+  auto* panel = Make<TStripedPanel>(0, 0, 100, 60);
+  Make<TErasingShape>(60, 10, 20, 20, panel);  // over the blue stripe
+  TBitmap* picture = PictureOf(panel);
+  EXPECT_EQ(PixelAt(picture, panel, 64, 15), clBlue);
+  EXPECT_EQ(PixelAt(picture, panel, 65, 15), clWhite);
+  EXPECT_EQ(PixelAt(picture, panel, 79, 29), clWhite);
+  Free(picture);
+}
+
 TEST_F(WxWidgets, PrintClientKeepsTheDeviceContextStateAndTheHandlerGoesBack) {
   auto* panel = Make<TTestPanel>(0, 0, 50, 50);
   TBitmap* b = New<TBitmap>();
