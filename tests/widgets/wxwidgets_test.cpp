@@ -3,7 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <mutex>
+#include <random>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -11,10 +16,13 @@
 #include "toolkit/actions.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/canvas.h"
+#include "toolkit/formreader.h"
 #include "toolkit/forms.h"
+#include "toolkit/formwriter.h"
 #include "toolkit/imagelist.h"
 #include "toolkit/resstrings.h"
 #include "widgets/justone.h"
+#include "widgets/widgets.h"
 #include "widgets/wxgraphic.h"
 #include "widgets/wxled.h"
 #include "widgets/wxmarkuplabel.h"
@@ -797,6 +805,126 @@ TEST_F(Markup, LinesAlignWithinTheMarginsAndAnEmptyTextPaintsOnlyTheBackground) 
     for (int x = 0; x < 200; x += 4)
       ASSERT_EQ(PixelAt(picture, form, 10 + x, 10 + y), clNavy) << x << "," << y;
   Free(picture);
+}
+
+// Ends the program when one layout runs longer than the bound, naming the text: a hang shows
+// as this test's failure, not as the suite's time-out.
+class TLayoutWatch {
+ public:
+  explicit TLayoutWatch(ULONGLONG bound_ms) : bound_(bound_ms), thread_([this] { Watch(); }) {}
+  ~TLayoutWatch() {
+    done_ = true;
+    thread_.join();
+  }
+  void Begin(const std::string& what) {
+    std::lock_guard lock(mutex_);
+    what_ = what;
+    started_ = GetTickCount64();
+  }
+  void End() { started_ = 0; }
+
+ private:
+  void Watch() {
+    while (!done_) {
+      Sleep(10);
+      std::lock_guard lock(mutex_);
+      const ULONGLONG started = started_;
+      if (started && GetTickCount64() - started > bound_) {
+        std::fprintf(stderr, "layout of %s ran longer than %llu ms\n", what_.c_str(), bound_);
+        std::fflush(stderr);
+        ExitProcess(1);
+      }
+    }
+  }
+  const ULONGLONG bound_;
+  std::mutex mutex_;
+  std::string what_;
+  std::atomic<ULONGLONG> started_{0};
+  std::atomic<bool> done_{false};
+  std::thread thread_;
+};
+
+TEST_F(Markup, AnyTextAtAnyWidthIsLaidOutAndPaintedInBoundedTime) {
+  TLayoutWatch watch(3000);
+  TWxMarkupLabel* l = Label("");
+  auto check = [&](const std::string& text, int width) {
+    watch.Begin("\"" + text + "\" at " + std::to_string(width));
+    l->SetText(text);
+    l->SetWidth(width);
+    const auto lines = l->Layout();
+    watch.End();
+    ASSERT_EQ(Blankless(Placed(lines)), Blankless(Runs(l))) << text << " at " << width;
+  };
+  // Runs of blanks only, at a line's start or after a br, at every width (one of them wraps
+  // the blanks into a line of their own).
+  for (const char* text : {" <b>x</b>", "a<br> <b>b</b>", "aa  <b>b</b>", "<b> </b>", "a<b>  </b><br>b"})
+    for (int width = -20; width < 120; ++width) check(text, width);
+  std::mt19937 random(32);
+  const char* pieces[] = {"a",
+                          "bb",
+                          "word ",
+                          " ",
+                          "  ",
+                          "<b>",
+                          "</b>",
+                          "<i>",
+                          "</i>",
+                          "<br>",
+                          "\r\n",
+                          "x y",
+                          "<font size=\"16\">",
+                          "</font>",
+                          "supercalifragilistic"};
+  for (int k = 0; k < 10000; ++k) {
+    std::string text;
+    for (int n = random() % 12; n >= 0; --n) text += pieces[random() % std::size(pieces)];
+    check(text, static_cast<int>(random() % 320) - 20);
+  }
+  // Painting lays out the same way.
+  for (const char* text : {" <b>x</b>", "a<br> <b>b</b>"}) {
+    watch.Begin(std::string("painted \"") + text + "\"");
+    l->SetText(text);
+    Free(PictureOf(form));
+    watch.End();
+  }
+}
+
+TEST_F(Markup, EveryRunPlacesAWordOnItsLineAndIsDrawnWithoutItsLeadingBlanks) {
+  // A run that does not fit the rest of the line still puts its first word there.
+  TWxMarkupLabel* l = Label("aaaa <b>bbbb</b>");
+  l->SetWidth(1000);
+  const int wide = l->Layout()[0][1].X;
+  l->SetWidth(wide + 5);  // room for "aaaa " and the right margin only
+  auto lines = l->Layout();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0][1].Text, "bbbb");
+  // The blank that opens a run is not drawn: "b" follows "a" directly.
+  l->SetText("a<b> b</b>");
+  lines = l->Layout();
+  ASSERT_EQ(lines[0].size(), 2u);
+  EXPECT_EQ(lines[0][1].Text, "b");
+  l->SetText("a<b>b</b>");
+  EXPECT_EQ(l->Layout()[0][1].X, lines[0][1].X);
+}
+
+TEST_F(Markup, OlderDefinitionsGiveTheColourAsBackColorWhichIsNeverWritten) {
+  RegisterWidgetClasses();
+  for (const char* value : {"clRed", "255"}) {
+    auto* defined = New<TForm>(nullptr, kCreateNew);
+    ReadComponentFromText(
+        defined,
+        std::string("object Defined: TForm\n  object Label: TWxMarkupLabel\n    BackColor = ") + value +
+            "\n  end\nend\n",
+        "label.form");
+    auto* label = DynamicCast<TWxMarkupLabel>(defined->FindComponent("Label"));
+    ASSERT_TRUE(label);
+    EXPECT_EQ(label->GetColor(), clRed) << value;
+    EXPECT_FALSE(label->GetParentColor());
+    const std::string written = WriteComponentToText(defined);
+    EXPECT_EQ(written.find("BackColor"), std::string::npos) << written;
+    EXPECT_NE(written.find("Color = clRed"), std::string::npos) << written;
+    Free(defined);
+  }
 }
 
 }  // namespace
