@@ -282,9 +282,9 @@ void TCustomImage32::UpdateCache() {
   if (cache_valid_) return;
   cached_rect_ = GetBitmapRect();
   scale_x_ = scale_y_ = shift_x_ = shift_y_ = rev_scale_x_ = rev_scale_y_ = 0;
-  if (!bitmap_->Empty()) {
-    const int w = cached_rect_.right - cached_rect_.left, h = cached_rect_.bottom - cached_rect_.top;
-    if (w <= 0 || h <= 0) throw EAssertionFailed("Assertion failure");
+  const int w = cached_rect_.right - cached_rect_.left, h = cached_rect_.bottom - cached_rect_.top;
+  // A picture scaled to no size (a side rounded to 0) is not drawn: paint shows the background.
+  if (!bitmap_->Empty() && w > 0 && h > 0) {
     scale_x_ = MulDiv(w, 65536, bitmap_->GetWidth());
     scale_y_ = MulDiv(h, 65536, bitmap_->GetHeight());
     shift_x_ = cached_rect_.left;

@@ -113,6 +113,22 @@ TEST_F(Image32, TheBackgroundIsClearedOnlyWhereThePictureLeavesRoom) {
     EXPECT_EQ(image->GetBuffer()->GetPixel(p.x, p.y), 0xFF000080u);
 }
 
+TEST_F(Image32, APictureScaledToNoSizePaintsOnlyTheBackground) {
+  // 1000 x 1 scaled by 0.001, or fitted into 50 x 50: one side rounds to 0.
+  for (TScaleMode mode : {smScale, smResize}) {
+    TTestImage* image = Image(50, 50, 1000, 1);
+    image->SetColor(clNavy);
+    image->SetScaleMode(mode);
+    image->SetScale(0.001f);
+    image->ResizeBuffer();
+    image->GetBuffer()->Clear(0xFF123456);
+    EXPECT_NO_THROW(image->DoPaintBuffer()) << mode;
+    EXPECT_TRUE(image->GetBufferValid());
+    for (POINT p : {POINT{0, 0}, POINT{25, 0}, POINT{49, 49}})
+      EXPECT_EQ(image->GetBuffer()->GetPixel(p.x, p.y), 0xFF000080u) << mode;
+  }
+}
+
 TEST_F(Image32, TheBufferGrowsWithAReserveAndShrinksOnlyPastIt) {
   // Made at 192 x 192 (buffer 232 x 232), then set to 100 x 50: more than 40 too large, fitted.
   TTestImage* image = Image(100, 50, 10, 10);
