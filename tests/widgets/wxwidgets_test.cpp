@@ -680,6 +680,22 @@ TEST_F(Guard, RefusedCopyWithNoWindowInSightStillEnds) {
   EXPECT_TRUE(QuitPosted());
 }
 
+TEST_F(Guard, ACopyOnAnotherDesktopIsGuardedByTheSameTitle) {
+  HDESK other = CreateDesktopA("dravolin-guard-test", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+  ASSERT_TRUE(other);
+  std::string there;
+  std::thread([&] {
+    SetThreadDesktop(other);
+    there = TXJustOne::MutexName();
+  }).join();
+  CloseDesktop(other);
+  EXPECT_EQ(there, Application->GetTitle());
+  // Only the tests' own setting keeps copies apart.
+  SetEnvironmentVariableA("DRAVOLIN_TEST_INSTANCE", "apart");
+  EXPECT_EQ(TXJustOne::MutexName(), Application->GetTitle() + "@apart");
+  SetEnvironmentVariableA("DRAVOLIN_TEST_INSTANCE", nullptr);
+}
+
 TEST_F(Guard, FailedMutexRunsUnguardedUnlessACopyIsInSight) {
   TXJustOne::SetMutexCreator(&FailingMutex);
   EXPECT_FALSE(Check()->GetRefused());
