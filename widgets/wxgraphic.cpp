@@ -1,5 +1,7 @@
 #include "widgets/wxgraphic.h"
 
+#include <uxtheme.h>
+
 #include "toolkit/forms.h"
 #include "toolkit/typinfo.h"
 
@@ -187,8 +189,15 @@ void DrawThemedBackground(TControl* control, TCanvas* canvas, const RECT& rect, 
       parent && (color == parent->GetColor() || ColorToRGB(color) == ColorToRGB(parent->GetColor()));
   if (!Designing(control) && same_color && WxVisualStyles() &&
       (!needs_parent_background || control->GetControlStyle().Contains(csParentBackground))) {
-    // Windowless: the parent paints in its own coordinates through the control's canvas.
-    PerformEraseBackground(control, canvas->GetHandle(), {control->GetLeft(), control->GetTop()}, &rect);
+    // A window painting straight to the screen asks the visual styles for its parent's
+    // background (erased and printed); otherwise the parent erases it in its own coordinates.
+    auto* windowed = DynamicCast<TWinControl>(control);
+    if (windowed && !windowed->GetDoubleBuffered()) {
+      RECT clip = rect;
+      DrawThemeParentBackground(windowed->GetHandle(), canvas->GetHandle(), &clip);
+    } else {
+      PerformEraseBackground(control, canvas->GetHandle(), {control->GetLeft(), control->GetTop()}, &rect);
+    }
     return;
   }
   TBrush* brush = canvas->GetBrush();

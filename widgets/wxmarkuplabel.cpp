@@ -287,8 +287,10 @@ std::vector<std::vector<TWxMarkupLabel::TPlaced>> TWxMarkupLabel::LayoutOn(HDC d
       placed[i] += count;
       e.SolText = piece;
       e.EolText = rest.substr(count);
-      // Each run is drawn without its leading blanks.
-      line.push_back({i, piece.substr(std::min(piece.find_first_not_of(' '), piece.size())), 0, 0});
+      // A line starts at its first letter; between runs the blanks stay, so that words on
+      // either side of a tag keep their distance.
+      const size_t skip = line.empty() ? std::min(piece.find_first_not_of(' '), piece.size()) : 0;
+      line.push_back({i, piece.substr(skip), 0, 0});
       if (placed[i] < e.Text.size()) break;  // the rest goes on the next line
       ++i;
     }

@@ -209,6 +209,50 @@ TEST_F(WxWidgets, ParentBackgroundLandsInTheControlWhenTheToolkitPaintsItMoved) 
   Free(picture);
 }
 
+// A container that erases nothing and paints green left of x = 50, yellow right of it.
+class TPaintedStripes : public TCustomControl {
+ public:
+  using TCustomControl::TCustomControl;
+
+ protected:
+  void WndProc(TMessage& message) override {
+    if (message.Msg == WM_ERASEBKGND) {
+      message.Result = 1;
+      return;
+    }
+    TCustomControl::WndProc(message);
+  }
+  void Paint() override {
+    GetCanvas()->GetBrush()->SetColor(clGreen);
+    GetCanvas()->FillRect({0, 0, 50, GetHeight()});
+    GetCanvas()->GetBrush()->SetColor(clYellow);
+    GetCanvas()->FillRect({50, 0, GetWidth(), GetHeight()});
+  }
+};
+
+TEST_F(WxWidgets, AWindowedControlPaintingDirectlyShowsWhatItsParentPrints) {
+  SetWxVisualStyles(true);
+  auto* panel = Make<TPaintedStripes>(0, 0, 100, 60);
+  panel->SetColor(clGreen);
+  auto* c = Make<TCustomControl>(40, 10, 20, 20, panel);  // straddles the edge at 50
+  c->SetColor(clGreen);
+  TBitmap* b = New<TBitmap>();
+  b->SetPixelFormat(pf24bit);
+  b->SetSize(20, 20);
+  const RECT all{0, 0, 20, 20};
+  for (bool buffered : {false, true}) {
+    c->SetDoubleBuffered(buffered);
+    b->GetCanvas()->GetBrush()->SetColor(clWhite);
+    b->GetCanvas()->FillRect(all);
+    DrawThemedBackground(c, b->GetCanvas(), all, clGreen, false);
+    GdiFlush();
+    // Double-buffered, only the parent's erasing shows, and this parent erases nothing.
+    EXPECT_EQ(b->GetPixelColor(9, 5), buffered ? clWhite : clGreen);
+    EXPECT_EQ(b->GetPixelColor(10, 5), buffered ? clWhite : clYellow);
+  }
+  Free(b);
+}
+
 TEST_F(WxWidgets, PrintClientKeepsTheDeviceContextStateAndTheHandlerGoesBack) {
   auto* panel = Make<TTestPanel>(0, 0, 50, 50);
   TBitmap* b = New<TBitmap>();
@@ -905,7 +949,7 @@ TEST_F(Markup, AnyTextAtAnyWidthIsLaidOutAndPaintedInBoundedTime) {
   }
 }
 
-TEST_F(Markup, EveryRunPlacesAWordOnItsLineAndIsDrawnWithoutItsLeadingBlanks) {
+TEST_F(Markup, EveryRunPlacesAWordOnItsLineAndOnlyTheLineStartLosesItsBlanks) {
   // A run that does not fit the rest of the line still puts its first word there.
   TWxMarkupLabel* l = Label("aaaa <b>bbbb</b>");
   l->SetWidth(1000);
@@ -914,13 +958,14 @@ TEST_F(Markup, EveryRunPlacesAWordOnItsLineAndIsDrawnWithoutItsLeadingBlanks) {
   auto lines = l->Layout();
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0][1].Text, "bbbb");
-  // The blank that opens a run is not drawn: "b" follows "a" directly.
-  l->SetText("a<b> b</b>");
+  // Words on either side of a tag keep their blank; a line starts at its first letter.
+  l->SetWidth(300);
+  l->SetText("a<b> b</b><br><i>  c</i>");
   lines = l->Layout();
-  ASSERT_EQ(lines[0].size(), 2u);
-  EXPECT_EQ(lines[0][1].Text, "b");
-  l->SetText("a<b>b</b>");
-  EXPECT_EQ(l->Layout()[0][1].X, lines[0][1].X);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0][1].Text, " b");
+  EXPECT_EQ(lines[1][0].Text, "c");
+  EXPECT_EQ(lines[1][0].X, 5);
 }
 
 TEST_F(Markup, OlderDefinitionsGiveTheColourAsBackColorWhichIsNeverWritten) {
