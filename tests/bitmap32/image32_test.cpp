@@ -2,9 +2,13 @@
 // reserve, and the paint stages drawing into the buffer (compared with the stretch transfer).
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "bitmap32/image32.h"
 #include "tests/toolkit/visual_test_classes.h"
 #include "toolkit/forms.h"
+#include "toolkit/messages.h"
 
 namespace {
 
@@ -173,4 +177,63 @@ TEST_F(Image32, AnUncoveredImageIsOneBlitOfTheValidBuffer) {
   image->Invalidate();
   UpdateWindow(window);
   EXPECT_EQ(stages, drawn + 1);
+}
+
+TEST_F(Image32, AutoSizeFollowsThePictureAndItsScale) {
+  TTestImage* image = Image(10, 10, 10, 10);
+  image->SetAutoSize(true);
+  image->GetBitmap()->SetSize(60, 30);
+  EXPECT_EQ(image->GetWidth(), 60);
+  EXPECT_EQ(image->GetHeight(), 30);
+  image->SetScaleMode(smScale);
+  image->SetScale(2);
+  image->GetBitmap()->SetSize(40, 20);
+  EXPECT_EQ(image->GetWidth(), 80);
+  EXPECT_EQ(image->GetHeight(), 40);
+  image->SetScale(0.001f);  // 100 x 100 scaled to nothing: the size stays
+  image->GetBitmap()->SetSize(100, 100);
+  EXPECT_EQ(image->GetWidth(), 80);
+  EXPECT_EQ(image->GetHeight(), 40);
+  // Switched on, it takes the picture's size at once.
+  TTestImage* other = Image(200, 100, 60, 30);
+  other->SetAutoSize(true);
+  EXPECT_EQ(other->GetWidth(), 60);
+  EXPECT_EQ(other->GetHeight(), 30);
+}
+
+TEST_F(Image32, MouseEventsNameNoLayerAndALeftPressHoldsTheMouseUntilItsRelease) {
+  TTestImage* image = Image(100, 50, 10, 10);
+  struct TLog : TObject {
+    std::vector<std::string> seen;
+    void Press(TObject*, TMouseButton button, TShiftState, int x, int y, TCustomLayer* layer) {
+      seen.push_back("press " + std::to_string(button) + " " + std::to_string(x) + "," + std::to_string(y) +
+                     (layer ? " layer" : ""));
+    }
+    void Move(TObject*, TShiftState, int x, int y, TCustomLayer* layer) {
+      seen.push_back("move " + std::to_string(x) + "," + std::to_string(y) + (layer ? " layer" : ""));
+    }
+    void Release(TObject*, TMouseButton, TShiftState, int, int, TCustomLayer* layer) {
+      seen.push_back(std::string("release") + (layer ? " layer" : ""));
+    }
+  } log;
+  image->OnMouseDown = TImgMouseEvent(&log, &TLog::Press);
+  image->OnMouseMove = TImgMouseMoveEvent(&log, &TLog::Move);
+  image->OnMouseUp = TImgMouseEvent(&log, &TLog::Release);
+  HWND window = image->GetHandle();
+  SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(7, 8));
+  EXPECT_EQ(GetCapture(), window);
+  image->SetCursor(crHandPoint);
+  SendMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(9, 10));
+  EXPECT_EQ(Screen->GetCursor(), crHandPoint);  // no layer under the mouse: the image's cursor
+  SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(9, 10));
+  EXPECT_EQ(GetCapture(), nullptr);
+  image->Perform(CM_MOUSEENTER);
+  image->Perform(CM_MOUSELEAVE);
+  EXPECT_EQ(Screen->GetCursor(), crDefault);
+  SendMessageA(window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(1, 2));
+  EXPECT_EQ(GetCapture(), nullptr);
+  SendMessageA(window, WM_RBUTTONUP, 0, MAKELPARAM(1, 2));
+  EXPECT_EQ(log.seen,
+            (std::vector<std::string>{"press 0 7,8", "move 9,10", "release", "press 1 1,2", "release"}));
+  Screen->SetCursor(crDefault);
 }
