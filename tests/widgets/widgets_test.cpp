@@ -6,9 +6,11 @@
 
 #include "tests/toolkit/visual_test_classes.h"
 #include "toolkit/bitmap.h"
+#include "toolkit/formreader.h"
 #include "toolkit/forms.h"
 #include "widgets/galoled.h"
 #include "widgets/indicator.h"
+#include "widgets/widgets.h"
 
 namespace {
 
@@ -221,6 +223,29 @@ TEST_F(Widgets, ColourSchemesOverwriteTheColoursEveryTimeTheyAreSet) {
   // The deferred render shows the scheme.
   PumpUntil([&] { return d->GetPicture()->GetPixelColor(0, 0) == 0x000080; }, 2000);
   EXPECT_EQ(d->GetPicture()->GetPixelColor(0, 0), 0x000080);
+}
+
+TEST_F(Widgets, AStreamedColourSchemeLeavesTheColoursAsStreamed) {
+  RegisterWidgetClasses();
+  auto* defined = New<TForm>(nullptr, kCreateNew);
+  ReadComponentFromText(defined,
+                        "object Defined: TForm\n"
+                        "  object Display: TIAeverLiquidIndicator\n"
+                        "    ColorScheme = csPlasma\n"
+                        "    NumberForeColor = clWhite\n"
+                        "  end\n"
+                        "end\n",
+                        "display.form");
+  auto* d = DynamicCast<TIAeverLiquidIndicator>(defined->FindComponent("Display"));
+  ASSERT_TRUE(d);
+  auto* fresh = New<TIAeverLiquidIndicator>(form);
+  EXPECT_EQ(d->GetColorScheme(), csPlasma);
+  EXPECT_EQ(d->GetNumberForeColor(), clWhite);
+  EXPECT_EQ(d->GetBackColor(), fresh->GetBackColor());
+  EXPECT_EQ(d->GetBevelColor(), fresh->GetBevelColor());
+  EXPECT_EQ(d->GetNumberBackColor(), fresh->GetNumberBackColor());
+  EXPECT_EQ(d->GetNumberForeColor1(), fresh->GetNumberForeColor1());
+  Free(defined);
 }
 
 TEST_F(Widgets, BevelsAreLitFromTheTopLeftAndTransparentModesCutTheWindow) {
