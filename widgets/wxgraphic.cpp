@@ -1,7 +1,5 @@
 #include "widgets/wxgraphic.h"
 
-#include <uxtheme.h>
-
 #include "toolkit/forms.h"
 #include "toolkit/typinfo.h"
 
@@ -10,6 +8,19 @@ namespace {
 bool g_visual_styles = false;
 
 bool Designing(const TComponent* c) { return c->GetComponentState().Contains(csDesigning); }
+
+// The visual styles' "draw parent background", looked up on first use so that the program
+// imports no theme library; false where there is none.
+bool DrawThemeParentBackgroundOf(HWND window, HDC dc, RECT* clip) {
+  using TDraw = HRESULT(WINAPI*)(HWND, HDC, RECT*);
+  static const TDraw draw = [] {
+    HMODULE themes = LoadLibraryA("uxtheme.dll");
+    return themes ? reinterpret_cast<TDraw>(
+                        reinterpret_cast<void*>(GetProcAddress(themes, "DrawThemeParentBackground")))
+                  : nullptr;
+  }();
+  return draw && SUCCEEDED(draw(window, dc, clip));
+}
 
 }  // namespace
 
@@ -192,12 +203,10 @@ void DrawThemedBackground(TControl* control, TCanvas* canvas, const RECT& rect, 
     // A window painting straight to the screen asks the visual styles for its parent's
     // background (erased and printed); otherwise the parent erases it in its own coordinates.
     auto* windowed = DynamicCast<TWinControl>(control);
-    if (windowed && !windowed->GetDoubleBuffered()) {
-      RECT clip = rect;
-      DrawThemeParentBackground(windowed->GetHandle(), canvas->GetHandle(), &clip);
-    } else {
+    RECT clip = rect;
+    if (!windowed || windowed->GetDoubleBuffered() ||
+        !DrawThemeParentBackgroundOf(windowed->GetHandle(), canvas->GetHandle(), &clip))
       PerformEraseBackground(control, canvas->GetHandle(), {control->GetLeft(), control->GetTop()}, &rect);
-    }
     return;
   }
   TBrush* brush = canvas->GetBrush();
