@@ -426,6 +426,7 @@ void TImage32::Publish(TPublisher<TImage32>& p) {
   p.Enumeration("BitmapAlign", BitmapAlignInfo(), &C::GetBitmapAlign, &C::SetBitmapAlign).Default(baTopLeft);
   p.Enumeration("ScaleMode", ScaleModeInfo(), &C::GetScaleMode, &C::SetScaleMode).Default(smNormal);
   p.Boolean("AutoSize", &C::GetAutoSize, &C::SetAutoSize).Default(false);
+  p.Float("Scale", &C::GetScale, &C::SetScale).Default(1);
   p.Event("OnBitmapResize", &C::OnBitmapResize);
   p.Event("OnChange", &C::OnChange);
   p.Event("OnInitStages", &C::OnInitStages);

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bitmap32/image32.h"
 #include "tests/toolkit/visual_test_classes.h"
+#include "toolkit/formreader.h"
 #include "toolkit/forms.h"
 #include "toolkit/messages.h"
 
@@ -236,4 +238,25 @@ TEST_F(Image32, MouseEventsNameNoLayerAndALeftPressHoldsTheMouseUntilItsRelease)
   EXPECT_EQ(log.seen,
             (std::vector<std::string>{"press 0 7,8", "move 9,10", "release", "press 1 1,2", "release"}));
   Screen->SetCursor(crDefault);
+}
+
+TEST_F(Image32, ScaleIsReadFromTheFormAsAWholeOrAFractionalNumber) {
+  RegisterImage32Class();
+  for (auto [text, scale] : {std::pair{"2.5", 2.5f}, std::pair{"3", 3.0f}, std::pair{"1.25E-1", 0.125f}}) {
+    auto* defined = New<TForm>(nullptr, kCreateNew);
+    ReadComponentFromText(
+        defined,
+        std::string("object Defined: TForm\n  object Logo: TImage32\n    Scale = ") + text + "\n  end\nend\n",
+        "logo.form");
+    auto* logo = DynamicCast<TImage32>(defined->FindComponent("Logo"));
+    ASSERT_TRUE(logo);
+    EXPECT_EQ(logo->GetScale(), scale) << text;
+    Free(defined);
+  }
+  auto* broken = New<TForm>(nullptr, kCreateNew);
+  EXPECT_THROW(
+      ReadComponentFromText(broken, "object B: TForm\n  object L: TImage32\n    Scale = 2.5x\n  end\nend\n",
+                            "broken.form"),
+      Exception);
+  Free(broken);
 }
