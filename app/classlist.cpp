@@ -1,5 +1,7 @@
 #include "app/classlist.h"
 
+#include <algorithm>
+
 #include "app/atomicsave.h"
 #include "resources/resource_ids.h"
 #include "toolkit/resstrings.h"
@@ -62,12 +64,15 @@ void TClassesLogic::Exchange(int step) {
   view_.SetItemIndex(index);
 }
 
-int RefreshClassItems(TStrings& combo_items, int item_index, const std::vector<std::string>& classes) {
+int RefreshClassItems(TStrings& combo_items, const std::string& shown,
+                      const std::vector<std::string>& classes) {
   combo_items.BeginUpdate();
   combo_items.Clear();
   combo_items.AddStrings(classes);
   combo_items.EndUpdate();
-  return item_index >= 0 && item_index < combo_items.Count() ? item_index : -1;
+  // Exactly this name: a class differing only in case is another class.
+  auto same = std::find(classes.begin(), classes.end(), shown);
+  return same == classes.end() ? -1 : static_cast<int>(same - classes.begin());
 }
 
 std::string ClassListFileName(const std::string& exe_file) {

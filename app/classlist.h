@@ -64,10 +64,10 @@ class TClassesLogic {
 };
 
 // The participant editor's class combo, on showing and after the classes editor: its items
-// become the class list, and the index selected before is selected again while the new
-// list reaches it. Returns the index to select (-1 none); pass the combo's index as it was
-// before its items change.
-int RefreshClassItems(TStrings& combo_items, int item_index, const std::vector<std::string>& classes);
+// become the class list. Returns the index of the class `shown` (the combo's text) in the
+// new list, -1 when it is not one of them.
+int RefreshClassItems(TStrings& combo_items, const std::string& shown,
+                      const std::vector<std::string>& classes);
 
 // The class list file beside the executable. Its name is a resource string, so it follows
 // the active catalog ("Klasse.Lst" in German).

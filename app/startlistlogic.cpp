@@ -44,14 +44,20 @@ std::string TStartListLogic::GetEntryText(int index) const {
 // ---- Files ----------------------------------------------------------------------------------
 
 bool TStartListLogic::ReadFile(const std::string& file_name, bool merge, bool* unread) {
-  // Emptied first, so a file that cannot be opened leaves no stale list behind.
+  std::vector<TStartListEntry> read;
+  const bool opened = ReadStartListFile(file_name, read, unread);
+  // Replacing, a file that cannot be opened still leaves no stale list behind.
+  TakeEntries(std::move(read), merge);
+  return opened;
+}
+
+void TStartListLogic::TakeEntries(std::vector<TStartListEntry> read, bool merge) {
   if (!merge) {
     entries_.clear();
     selected_.clear();
   }
-  bool opened = ReadStartListFile(file_name, entries_, unread);
+  for (TStartListEntry& entry : read) entries_.push_back(std::move(entry));
   selected_.resize(entries_.size(), false);
-  return opened;
 }
 
 void TStartListLogic::LoadFromFile(const std::string& file_name, bool merge) {
@@ -103,7 +109,13 @@ void TStartListLogic::OpenFile(bool merge) {
   TakeSelection();
   std::string file_name;
   bool opened = true;
-  if (view_.ExecuteOpenDialog(file_name)) opened = ReadFile(file_name, merge);
+  if (view_.ExecuteOpenDialog(file_name)) {
+    // A file that cannot be read leaves the list as it was: emptied, the next OK would
+    // save the day's participants away.
+    std::vector<TStartListEntry> read;
+    opened = ReadStartListFile(file_name, read);
+    if (opened) TakeEntries(std::move(read), merge);
+  }
   Sort();
   Show();
   if (!opened) Error();
@@ -181,9 +193,10 @@ void TStartListLogic::EditParticipant() {
   {
     const TStartListEntry& entry = entries_[index];
     editor_.SetCaption(view_.GetWord(TStartListWord::EditParticipant));
+    // The limit first: the spin edit clamps the place to the limit of its last use.
+    editor_.SetStartPlaceMax(n);
     editor_.SetStartPlace(StrToIntDef(Trim(entry.Caption), 1));
     for (int field = 0; field < kEntryFields; ++field) editor_.SetField(field, Field(entry, field));
-    editor_.SetStartPlaceMax(n);
   }
   if (editor_.Execute()) {
     const int v = std::clamp(editor_.GetStartPlace(), 1, n);

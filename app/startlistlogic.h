@@ -94,7 +94,8 @@ class TStartListLogic {
   std::string GetEntryText(int index) const;
 
   // Reads an ".asl" file: replaces the list (emptied even when the file cannot be opened)
-  // or, merging, appends to it. A file that cannot be opened shows "ERROR".
+  // or, merging, appends to it. A file that cannot be opened shows "ERROR". Open and Merge
+  // leave the list as it was when their file cannot be opened.
   void LoadFromFile(const std::string& file_name, bool merge);
   // Writes the list; a failure shows a message naming the file and the reason and leaves the
   // file as it was. A working file that held text but no record is first copied beside it.
@@ -129,6 +130,8 @@ class TStartListLogic {
   // The operations without the view: the caller takes the selection first and shows after.
   // False: cannot be opened.
   bool ReadFile(const std::string& file_name, bool merge, bool* unread = nullptr);
+  // Entries read from a file replace the list or, merging, are appended to it.
+  void TakeEntries(std::vector<TStartListEntry> read, bool merge);
   void Sort();
   void Number();
   void OpenFile(bool merge);

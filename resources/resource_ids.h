@@ -4,7 +4,7 @@
 // String table
 #define IDS_MAIN_CAPTION 1000
 // The main window: lane status words, protocol columns, the protocol's delete question and
-// the question on closing with a protocol not exported
+// the questions on closing with a protocol not exported or during a heat
 #define IDS_WORD_START 1100
 #define IDS_WORD_PREPARE 1101
 #define IDS_WORD_WAITING 1102
@@ -17,6 +17,7 @@
 #define IDS_PROTOCOL_BEST 1111
 #define IDS_DELETE_RECORD 1112
 #define IDS_CLOSE_PROTOCOL_NOT_EXPORTED 1113
+#define IDS_CLOSE_HEAT_RUNNING 1114
 // Settings file: the section and key names (resource strings, so they follow the catalog)
 #define IDS_SETTINGS_SECTION 1200
 #define IDS_SETTINGS_COMPORT 1201

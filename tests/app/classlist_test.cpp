@@ -71,12 +71,14 @@ TEST_F(Classes, MoveRenameAndDeleteWorkOnTheSelectedClassWithinTheList) {
   EXPECT_EQ(Items(), "Junior,B");
 }
 
-TEST(ClassCombo, KeepsItsSelectedIndexWhileTheNewListReachesIt) {
+TEST(ClassCombo, FindsItsClassAgainByNameWhereverTheNewListHasIt) {
   TStringList combo;
   combo.Add("old");
-  EXPECT_EQ(RefreshClassItems(combo, 1, {"A", "B"}), 1);
+  EXPECT_EQ(RefreshClassItems(combo, "B", {"A", "B"}), 1);
   EXPECT_EQ(combo.GetCommaText(), "A,B");
-  EXPECT_EQ(RefreshClassItems(combo, 2, {"A", "B"}), -1);
+  EXPECT_EQ(RefreshClassItems(combo, "B", {"B", "C"}), 0);  // "A" deleted, "B" moved up
+  EXPECT_EQ(RefreshClassItems(combo, "A", {"B", "C"}), -1);
+  EXPECT_EQ(RefreshClassItems(combo, "b", {"B"}), -1);
   EXPECT_EQ(ClassListFileName("C:\\Race\\Dravolin.exe"), "C:\\Race\\Classes.Lst");
 }
 

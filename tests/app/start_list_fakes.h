@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 #include <fstream>
 #include <functional>
@@ -50,7 +51,8 @@ class TFakeParticipantEditor : public TParticipantEditorView {
 
   void SetCaption(const std::string& text) override { caption = text; }
   int GetStartPlace() const override { return place; }
-  void SetStartPlace(int value) override { place = value; }
+  // As the spin edit: a place set is clamped to the limits it has then (1 to max).
+  void SetStartPlace(int value) override { place = max > 1 ? std::clamp(value, 1, max) : value; }
   void SetStartPlaceMax(int value) override { max = value; }
   std::string GetField(int field) const override { return fields.at(field); }
   void SetField(int field, const std::string& text) override { fields.at(field) = text; }

@@ -98,7 +98,7 @@ TEST_F(StartList, EditingAShortOrLongRecordKeepsItsColumns) {
   EXPECT_EQ(view.shown[1].SubItems.size(), 10u);
 }
 
-TEST_F(StartList, MergeInterleavesByPlaceAndFailedOpensSayError) {
+TEST_F(StartList, MergeInterleavesByPlaceAndFailedOpensSayErrorAndKeepTheList) {
   Start("ABC");
   TScratchFolder::Write(folder.File("other.asl"), FormatStartList(Entries("XY")));
   view.open_answer = folder.File("other.asl");
@@ -113,9 +113,16 @@ TEST_F(StartList, MergeInterleavesByPlaceAndFailedOpensSayError) {
   view.open_answer = folder.File("missing.asl");
   list.btnMergeClick();
   EXPECT_EQ(list.Count(), 2);
-  list.btnOpenClick();
-  EXPECT_EQ(list.Count(), 0);
+  list.btnOpenClick();  // the list stays: emptied, OK would save it away
+  EXPECT_EQ(view.List(), "1:X,2:Y");
   EXPECT_EQ(view.messages, (std::vector<std::string>{"ERROR", "ERROR"}));
+  // Loaded as stored, then an Open cancelled: still sorted and numbered.
+  TScratchFolder::Write(folder.File("odd.asl"), FormatStartList({Entry("9", "P"), Entry("7", "Q")}));
+  list.LoadFromFile(folder.File("odd.asl"), false);
+  EXPECT_EQ(view.List(), "9:P,7:Q");
+  view.open_answer.clear();
+  list.btnOpenClick();
+  EXPECT_EQ(view.List(), "1:Q,2:P");
 }
 
 TEST_F(StartList, OkKeepsTheListAndCancelGoesBackToIt) {

@@ -19,6 +19,7 @@
 #include "skin/engine/sskinmanager.h"
 #include "i18n/translator.h"
 #include "toolkit/startup.h"
+#include "widgets/justone.h"
 #include "tests/toolkit/visual_test_classes.h"
 #include "toolkit/forms.h"
 
@@ -39,7 +40,7 @@ void PostMouse(HWND window, UINT msg, WPARAM keys, LPARAM at) {
   POINT p{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
   ClientToScreen(window, &p);
   if (msg == WM_MOUSELEAVE) p = POINT{0, 0};  // away from the window
-  SetCursorPos(p.x, p.y);
+  PlaceCursor(p);
   PostMessageA(window, msg, keys, at);
 }
 
@@ -56,6 +57,8 @@ class ProtocolList : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     lock_ = new TDesktopLock;
+    // Copies of this program run side by side: an unnamed mutex keeps the guard from refusing.
+    TXJustOne::SetMutexCreator([](const char*) { return CreateMutexA(nullptr, FALSE, nullptr); });
     Application->CreateForm(Main);
     const std::string folder = ScratchFolder();
     AppPaths.ClassList = folder + "Classes.Lst";
@@ -72,7 +75,7 @@ class ProtocolList : public testing::Test {
     Pump();
   }
   static void TearDownTestSuite() {
-    SetCursorPos(0, 0);  // off the next test's windows
+    ParkCursor();  // off the next test's windows
     delete lock_;
   }
 
