@@ -1,5 +1,6 @@
 #include "bitmap32/bitmap32.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -242,6 +243,7 @@ void TBitmap32::SetDrawMode(TDrawMode mode) {
 }
 
 void TBitmap32::SetMasterAlpha(uint32_t alpha) {
+  alpha = std::min<uint32_t>(alpha, 255);
   if (alpha == master_alpha_) return;
   master_alpha_ = alpha;
   Changed();

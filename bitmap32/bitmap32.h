@@ -107,6 +107,7 @@ class TBitmap32 : public TCustomMap {
   TDrawMode GetDrawMode() const { return draw_mode_; }
   void SetDrawMode(TDrawMode mode);
   uint32_t GetMasterAlpha() const { return master_alpha_; }
+  // Above 255 is taken as 255.
   void SetMasterAlpha(uint32_t alpha);
   TColor32 GetOuterColor() const { return outer_color_; }
   void SetOuterColor(TColor32 color) { outer_color_ = color; }

@@ -37,6 +37,9 @@ inline TColor32 Mix3(TColor32 x, TColor32 y, uint32_t w) {
   return WeighRB(x, w) + WeighG(x, w) + WeighRB(y, 255 - w) + WeighG(y, 255 - w);
 }
 
+// A master alpha above 255 counts as 255: past it the weights leave the byte range.
+inline uint32_t ClampMaster(uint32_t m) { return m < 255 ? m : 255; }
+
 TColor32 CombineColorsPlain(TColor32 x, TColor32 y, uint32_t w) {
   if (w == 0) return y;
   if (w >= 255) return x;
@@ -54,11 +57,13 @@ TColor32 BlendColorsPlain(TColor32 f, TColor32 b) {
 }
 void BlendIntoPlain(TColor32 f, TColor32& b) { b = BlendColorsPlain(f, b); }
 TColor32 BlendColorsMasterPlain(TColor32 f, TColor32 b, uint32_t m) {
+  m = ClampMaster(m);
   uint32_t weighted = (m + 1) * (f >> 24);
   if (weighted < 256) return b;  // covers alpha 0
   return Mix3(f, b, weighted >> 8);
 }
 void BlendIntoMasterPlain(TColor32 f, TColor32& b, uint32_t m) {
+  m = ClampMaster(m);
   uint32_t w = ((m + 1) * (f >> 24)) >> 8;
   if (w == 0) return;
   b = Mix3(f, b, w);
@@ -74,6 +79,7 @@ void BlendRowPlain(const TColor32* src, TColor32* dst, int count) {
   }
 }
 void BlendRowMasterPlain(const TColor32* src, TColor32* dst, int count, uint32_t m) {
+  m = ClampMaster(m);
   for (int i = 0; i < count; ++i) BlendIntoMasterPlain(src[i], dst[i], m);
 }
 
@@ -162,11 +168,13 @@ TColor32 BlendColorsLanes(TColor32 f, TColor32 b) {
 }
 void BlendIntoLanes(TColor32 f, TColor32& b) { b = BlendColorsLanes(f, b); }
 TColor32 BlendColorsMasterLanes(TColor32 f, TColor32 b, uint32_t m) {
+  m = ClampMaster(m);
   uint32_t weighted = (m + 1) * (f >> 24);
   if (weighted < 256) return b;
   return MixLanes(f, b, weighted >> 8);
 }
 void BlendIntoMasterLanes(TColor32 f, TColor32& b, uint32_t m) {
+  m = ClampMaster(m);
   uint32_t w = ((m + 1) * (f >> 24)) >> 8;
   if (w == 0) return;
   b = MixLanes(f, b, w);
@@ -203,6 +211,7 @@ void BlendRowLanes(const TColor32* src, TColor32* dst, int count) {
   for (; i < count; ++i) dst[i] = BlendColorsLanes(src[i], dst[i]);
 }
 void BlendRowMasterLanes(const TColor32* src, TColor32* dst, int count, uint32_t m) {
+  m = ClampMaster(m);
   int i = 0;
   const __m128i master = _mm_set1_epi16(static_cast<short>(m + 1));
   for (; i + 4 <= count; i += 4) {

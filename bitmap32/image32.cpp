@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "toolkit/classregistry.h"
+#include "toolkit/forms.h"
 #include "toolkit/messages.h"
 #include "toolkit/typinfo.h"
 
@@ -75,6 +76,17 @@ void TCustomPaintBox32::Resize() {
   inherited::Resize();
 }
 
+void TCustomPaintBox32::SetAutoSize(bool value) {
+  if (value == auto_size_) return;
+  auto_size_ = value;
+  ApplyAutoSize();
+}
+
+void TCustomPaintBox32::ApplyAutoSize() {
+  int width = GetWidth(), height = GetHeight();
+  if (auto_size_ && CanAutoSize(width, height)) SetBounds(GetLeft(), GetTop(), width, height);
+}
+
 RECT TCustomPaintBox32::GetViewportRect() { return {0, 0, GetWidth(), GetHeight()}; }
 
 void TCustomPaintBox32::ResizeBuffer() {
@@ -116,7 +128,8 @@ void TCustomPaintBox32::MouseLeave() {
 }
 
 void TCustomPaintBox32::WMGetDlgCode(TMessage& message) {
-  message.Result = (options_ & pboWantArrowKeys) ? DLGC_WANTARROWS : 0;
+  TK_INHERITED(message);
+  if (options_ & pboWantArrowKeys) message.Result |= DLGC_WANTARROWS;
 }
 
 void TCustomPaintBox32::CMMouseEnter(TMessage& message) {
@@ -231,14 +244,58 @@ void TCustomImage32::Resize() {
 void TCustomImage32::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   inherited::MouseDown(button, shift, x, y);
   if (GetTabStop() && CanFocus()) SetFocus();
-  // No layer lies under the mouse: the collection is empty.
+  TCustomLayer* layer = layers_.GetMouseEvents() ? layers_.MouseDown(button, shift, x, y) : nullptr;
+  if (button == mbLeft || layers_.GetMouseListener()) SetMouseCapture(true);
+  OnMouseDown(this, button, shift, x, y, layer);
+}
+
+void TCustomImage32::MouseMove(TShiftState shift, int x, int y) {
+  inherited::MouseMove(shift, x, y);
+  TCustomLayer* layer = layers_.GetMouseEvents() ? layers_.MouseMove(shift, x, y) : nullptr;
+  if (layers_.GetMouseEvents() && !layer && Screen) Screen->SetCursor(GetCursor());
+  OnMouseMove(this, shift, x, y, layer);
+}
+
+void TCustomImage32::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  TCustomLayer* layer = layers_.GetMouseEvents() ? layers_.MouseUp(button, shift, x, y) : nullptr;
+  if (button == mbLeft && !layers_.GetMouseListener()) SetMouseCapture(false);
+  inherited::MouseUp(button, shift, x, y);
+  OnMouseUp(this, button, shift, x, y, layer);
+}
+
+void TCustomImage32::MouseLeave() {
+  // The cursor the last move over the picture gave every window goes back.
+  if (layers_.GetMouseEvents() && !layers_.GetMouseListener() && Screen) Screen->SetCursor(crDefault);
+  inherited::MouseLeave();
+}
+
+void TCustomImage32::DoPaintGDIOverlay() {
+  // Layers with LOB_GDI_OVERLAY would paint on the canvas here: there are none.
+  inherited::DoPaintGDIOverlay();
+}
+
+SIZE TCustomImage32::AutoSizeOfBitmap() const {
+  if (scale_mode_ != smScale) return {bitmap_->GetWidth(), bitmap_->GetHeight()};
+  return {RoundEven(bitmap_->GetWidth() * static_cast<double>(scale_)),
+          RoundEven(bitmap_->GetHeight() * static_cast<double>(scale_))};
 }
 
 void TCustomImage32::BitmapResized() {
+  const SIZE size = AutoSizeOfBitmap();
+  if (GetAutoSize() && size.cx >= 1 && size.cy >= 1) SetBounds(GetLeft(), GetTop(), size.cx, size.cy);
   // Nothing here sets the handler: it is told of every resize, held back or not.
   OnBitmapResize(this);
   cache_valid_ = false;
   Invalidate();
+}
+
+bool TCustomImage32::CanAutoSize(int& width, int& height) {
+  const SIZE size = AutoSizeOfBitmap();
+  if (GetComponentState().Contains(csDesigning) && (size.cx < 1 || size.cy < 1)) return true;
+  const TAlign align = GetAlign();
+  if (align == alNone || align == alLeft || align == alRight) width = size.cx;
+  if (align == alNone || align == alTop || align == alBottom) height = size.cy;
+  return true;
 }
 
 SIZE TCustomImage32::GetBitmapSize() {
@@ -282,9 +339,9 @@ void TCustomImage32::UpdateCache() {
   if (cache_valid_) return;
   cached_rect_ = GetBitmapRect();
   scale_x_ = scale_y_ = shift_x_ = shift_y_ = rev_scale_x_ = rev_scale_y_ = 0;
-  if (!bitmap_->Empty()) {
-    const int w = cached_rect_.right - cached_rect_.left, h = cached_rect_.bottom - cached_rect_.top;
-    if (w <= 0 || h <= 0) throw EAssertionFailed("Assertion failure");
+  const int w = cached_rect_.right - cached_rect_.left, h = cached_rect_.bottom - cached_rect_.top;
+  // A picture scaled to no size (a side rounded to 0) is not drawn: paint shows the background.
+  if (!bitmap_->Empty() && w > 0 && h > 0) {
     scale_x_ = MulDiv(w, 65536, bitmap_->GetWidth());
     scale_y_ = MulDiv(h, 65536, bitmap_->GetHeight());
     shift_x_ = cached_rect_.left;
@@ -368,12 +425,17 @@ void TImage32::Publish(TPublisher<TImage32>& p) {
   p.Object("Bitmap", &C::GetBitmap, &C::SetBitmap);
   p.Enumeration("BitmapAlign", BitmapAlignInfo(), &C::GetBitmapAlign, &C::SetBitmapAlign).Default(baTopLeft);
   p.Enumeration("ScaleMode", ScaleModeInfo(), &C::GetScaleMode, &C::SetScaleMode).Default(smNormal);
+  p.Boolean("AutoSize", &C::GetAutoSize, &C::SetAutoSize).Default(false);
+  p.Float("Scale", &C::GetScale, &C::SetScale).Default(1);
   p.Event("OnBitmapResize", &C::OnBitmapResize);
   p.Event("OnChange", &C::OnChange);
   p.Event("OnInitStages", &C::OnInitStages);
   p.Event("OnGDIOverlay", &C::OnGDIOverlay);
   p.Event("OnMouseEnter", &C::OnMouseEnter);
   p.Event("OnMouseLeave", &C::OnMouseLeave);
+  p.Event("OnMouseDown", &C::OnMouseDown);
+  p.Event("OnMouseMove", &C::OnMouseMove);
+  p.Event("OnMouseUp", &C::OnMouseUp);
 }
 
 void RegisterImage32Class() { RegisterClasses({TImage32::StaticClass()}); }

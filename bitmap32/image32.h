@@ -34,6 +34,10 @@ class TCustomPaintBox32 : public TCustomControl {
   virtual RECT GetViewportRect();
   // Grows the buffer with a reserve of 40 pixels; shrinks it only when more than 40 too large.
   void ResizeBuffer();
+  // With AutoSize the control takes the size CanAutoSize proposes: when it is switched on and
+  // whenever the control applies it.
+  bool GetAutoSize() const { return auto_size_; }
+  void SetAutoSize(bool value);
 
   TNotifyEvent OnGDIOverlay;
   TNotifyEvent OnMouseEnter;
@@ -47,6 +51,9 @@ class TCustomPaintBox32 : public TCustomControl {
   void Paint() override;
   void Resize() override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  // Changes the proposed size and answers true, or answers false to keep the current one.
+  virtual bool CanAutoSize(int& /*width*/, int& /*height*/) { return false; }
+  void ApplyAutoSize();
 
   TBitmap32* buffer_;
   bool buffer_valid_ = false;
@@ -60,6 +67,7 @@ class TCustomPaintBox32 : public TCustomControl {
   int buffer_oversize_ = 40;
   int options_ = 0;
   bool mouse_in_control_ = false;
+  bool auto_size_ = false;
 };
 
 enum TBitmapAlign { baTopLeft, baCenter, baTile, baCustom };
@@ -93,8 +101,13 @@ class TPaintStages {
   std::vector<TPaintStage> items_;
 };
 
+// A layer over the picture. None is ever made in this program, so the image's mouse events
+// always name none.
+class TCustomLayer;
+
 // The layers drawn over the picture. None is ever made in this program: the collection keeps
-// only what the image asks of it (count, update count, whether layers take mouse events).
+// only what the image asks of it (count, update count, whether layers take mouse events, and
+// the mouse routing, which finds no layer).
 class TLayerCollection {
  public:
   // Layer options the image asks for.
@@ -107,6 +120,12 @@ class TLayerCollection {
   void BeginUpdate() { ++update_count_; }
   // Below 0 raises EAssertionFailed.
   void EndUpdate();
+  // The layer that holds the mouse between a press and its release.
+  TCustomLayer* GetMouseListener() const { return nullptr; }
+  // Each answers the topmost layer with LOB_MOUSE_EVENTS under the point.
+  TCustomLayer* MouseDown(TMouseButton, TShiftState, int, int) { return nullptr; }
+  TCustomLayer* MouseMove(TShiftState, int, int) { return nullptr; }
+  TCustomLayer* MouseUp(TMouseButton, TShiftState, int, int) { return nullptr; }
 
  private:
   int update_count_ = 0;
@@ -115,6 +134,9 @@ class TLayerCollection {
 
 // (sender, buffer, stage index)
 using TPaintStageEvent = TEvent<TObject*, TBitmap32*, uint32_t>;
+// The image's mouse events name the layer under the mouse (null: none).
+using TImgMouseEvent = TEvent<TObject*, TMouseButton, TShiftState, int, int, TCustomLayer*>;
+using TImgMouseMoveEvent = TEvent<TObject*, TShiftState, int, int, TCustomLayer*>;
 
 class TCustomImage32 : public TCustomPaintBox32 {
   TK_CLASS(TCustomImage32, TCustomPaintBox32)
@@ -151,14 +173,23 @@ class TCustomImage32 : public TCustomPaintBox32 {
   TNotifyEvent OnChange;
   TNotifyEvent OnInitStages;
   TPaintStageEvent OnPaintStage;
+  TImgMouseEvent OnMouseDown;
+  TImgMouseMoveEvent OnMouseMove;
+  TImgMouseEvent OnMouseUp;
 
  protected:
+  // With AutoSize the control takes the picture's size (scaled with smScale).
   virtual void BitmapResized();
+  bool CanAutoSize(int& width, int& height) override;
   virtual void DoInitStages() { OnInitStages(this); }
   virtual void InitDefaultStages();
   void DoPaintBuffer() override;
   void Resize() override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  void MouseMove(TShiftState shift, int x, int y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+  void MouseLeave() override;
+  void DoPaintGDIOverlay() override;
 
   virtual void ExecBitmapFrame(TBitmap32* dest, int stage);
   virtual void ExecClearBuffer(TBitmap32* dest, int stage);
@@ -172,6 +203,8 @@ class TCustomImage32 : public TCustomPaintBox32 {
   void BitmapChanged(TObject*) { Changed(); }
   void BitmapResizedHandler(TObject*) { BitmapResized(); }
   void UpdateCache();
+  // The picture's size for AutoSize: the bitmap's, times Scale with smScale.
+  SIZE AutoSizeOfBitmap() const;
 
   TBitmap32* bitmap_;
   TBitmapAlign bitmap_align_ = baTopLeft;

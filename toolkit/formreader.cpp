@@ -1,5 +1,6 @@
 #include "toolkit/formreader.h"
 
+#include <charconv>
 #include <cstdint>
 #include <vector>
 
@@ -35,13 +36,14 @@ struct TStringSegment {
   uint32_t code;
 };
 
-enum class TTokenKind { EndOfText, Ident, Integer, String, Symbol };
+enum class TTokenKind { EndOfText, Ident, Integer, Real, String, Symbol };
 
 struct TToken {
   TTokenKind kind = TTokenKind::EndOfText;
   int line = 1;
   std::string text;  // identifier or symbol
   int64_t value = 0;
+  double real = 0;  // Real: a number with a fraction or an exponent
   bool hex = false;
   std::vector<TStringSegment> segments;
 };
@@ -145,6 +147,7 @@ class TLexer {
   }
 
   void ScanInteger(TToken& t) {
+    if (ScanReal(t)) return;
     bool negative = text_[pos_] == '-';
     if (negative) ++pos_;
     t.hex = pos_ < text_.size() && text_[pos_] == '$';
@@ -165,6 +168,21 @@ class TLexer {
       Fail(line_, "Invalid number");
     t.kind = TTokenKind::Integer;
     t.value = negative ? static_cast<int64_t>(~value + 1) : static_cast<int64_t>(value);
+  }
+
+  // A decimal number with a fraction ("2.5") or an exponent ("1E-3"); false for any other.
+  bool ScanReal(TToken& t) {
+    const char* first = text_.data() + pos_;
+    const char* last = text_.data() + text_.size();
+    double value = 0;
+    auto [end, error] = std::from_chars(first, last, value, std::chars_format::general);
+    const std::string_view number(first, static_cast<size_t>(end - first));
+    if (error != std::errc() || number.find_first_of(".eE") == std::string_view::npos) return false;
+    if (end < last && (IsIdentStart(*end) || *end == '.')) Fail(line_, "Invalid number");
+    pos_ += number.size();
+    t.kind = TTokenKind::Real;
+    t.real = value;
+    return true;
   }
 
   void ScanString(TToken& t) {
@@ -414,6 +432,13 @@ class TFormReader {
         Guarded(line, [&] { SetOrdProp(instance, prop, ReadSet(t, *prop->enum_info)); });
         break;
       case TTypeKind::Color: Guarded(line, [&] { SetOrdProp(instance, prop, ReadColor(t)); }); break;
+      case TTypeKind::Float:
+        if (t.kind != TTokenKind::Real && t.kind != TTokenKind::Integer)
+          Fail(line, Format("Number expected for %s", prop->name));
+        Guarded(line, [&] {
+          SetFloatProp(instance, prop, t.kind == TTokenKind::Real ? t.real : static_cast<double>(t.value));
+        });
+        break;
       case TTypeKind::String:
         if (t.kind != TTokenKind::String) Fail(line, Format("String expected for %s", prop->name));
         Guarded(line, [&] { SetStrProp(instance, prop, SegmentsToBytes(lexer_, t)); });

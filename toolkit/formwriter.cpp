@@ -1,6 +1,7 @@
 #include "toolkit/formwriter.h"
 
 #include <algorithm>
+#include <charconv>
 #include <set>
 #include <vector>
 
@@ -104,6 +105,13 @@ class TFormWriter {
           Line(indent, name + " = " + OrdinalText(prop, v));
           break;
         }
+        case TTypeKind::Float: {
+          if (!prop->IsWritable()) break;
+          const double v = GetFloatProp(instance, prop);
+          if (prop->has_default && v == static_cast<double>(prop->default_value)) break;
+          Line(indent, name + " = " + RealText(v));
+          break;
+        }
         case TTypeKind::String:
         case TTypeKind::Binary: {
           if (!prop->IsWritable()) break;
@@ -137,6 +145,15 @@ class TFormWriter {
         case TTypeKind::Collection: WriteObject(instance, prop, name, indent, visiting); break;
       }
     }
+  }
+
+  // The shortest text that reads back as the same value, always with a point or an exponent.
+  static std::string RealText(double v) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, v).ptr;
+    std::string s(text, end);
+    if (s.find_first_of(".e") == std::string::npos) s += ".0";
+    return s;
   }
 
   std::string OrdinalText(const TPropInfo* prop, int64_t v) {

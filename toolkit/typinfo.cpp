@@ -64,6 +64,7 @@ const char* TypeKindName(TTypeKind kind) {
     case TTypeKind::Collection: return "Collection";
     case TTypeKind::Method: return "Method";
     case TTypeKind::Binary: return "Binary";
+    case TTypeKind::Float: return "Float";
   }
   return "?";
 }
@@ -93,8 +94,8 @@ bool TPropInfo::IsObject() const {
 }
 
 bool TPropInfo::IsWritable() const {
-  return static_cast<bool>(set_ordinal) || static_cast<bool>(set_string) || static_cast<bool>(set_wide) ||
-         static_cast<bool>(set_object) || static_cast<bool>(set_method);
+  return static_cast<bool>(set_ordinal) || static_cast<bool>(set_float) || static_cast<bool>(set_string) ||
+         static_cast<bool>(set_wide) || static_cast<bool>(set_object) || static_cast<bool>(set_method);
 }
 
 // ---- Building ------------------------------------------------------------------------------
@@ -218,6 +219,17 @@ std::string GetSetProp(TObject* object, const TPropInfo* prop) {
 void SetSetProp(TObject* object, const TPropInfo* prop, std::string_view names) {
   if (prop->kind != TTypeKind::Set) KindError(prop, "Set");
   SetOrdProp(object, prop, StringToSet(*prop->enum_info, names));
+}
+
+double GetFloatProp(TObject* object, const TPropInfo* prop) {
+  if (prop->kind != TTypeKind::Float) KindError(prop, "Float");
+  return prop->get_float(object);
+}
+
+void SetFloatProp(TObject* object, const TPropInfo* prop, double value) {
+  if (prop->kind != TTypeKind::Float) KindError(prop, "Float");
+  if (!prop->set_float) ReadOnlyError(prop);
+  prop->set_float(object, value);
 }
 
 std::string GetStrProp(TObject* object, const TPropInfo* prop) {

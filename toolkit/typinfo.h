@@ -52,6 +52,7 @@ enum class TTypeKind {
   Collection,   // a TCollection
   Method,       // an event (TEvent)
   Binary,       // opaque bytes
+  Float,        // a floating-point number (float or double)
 };
 
 const char* TypeKindName(TTypeKind kind);
@@ -89,6 +90,8 @@ struct TPropInfo {
 
   std::function<int64_t(TObject*)> get_ordinal;
   std::function<void(TObject*, int64_t)> set_ordinal;
+  std::function<double(TObject*)> get_float;
+  std::function<void(TObject*, double)> set_float;
   std::function<std::string(TObject*)> get_string;
   std::function<void(TObject*, const std::string&)> set_string;
   std::function<std::wstring(TObject*)> get_wide;
@@ -152,6 +155,8 @@ void SetEnumProp(TObject* object, const TPropInfo* prop, std::string_view name);
 std::string GetSetProp(TObject* object, const TPropInfo* prop);
 void SetSetProp(TObject* object, const TPropInfo* prop, std::string_view names);
 // String and WideString properties (the latter converted to and from the ANSI code page).
+double GetFloatProp(TObject* object, const TPropInfo* prop);
+void SetFloatProp(TObject* object, const TPropInfo* prop, double value);
 std::string GetStrProp(TObject* object, const TPropInfo* prop);
 void SetStrProp(TObject* object, const TPropInfo* prop, const std::string& value);
 // String and WideString properties as UTF-16.
@@ -321,6 +326,19 @@ class TPublisher {
     TPropInfo& p = builder_.AddProperty(name, TTypeKind::String);
     p.get_string = tk_detail::MakeReader<C>(get);
     p.set_string = tk_detail::MakeWriter<C, std::string>(get, set);
+    return TPropOptions(p);
+  }
+
+  // A float or double; its Default (a whole number) is not stored.
+  template <class G, class S = std::nullptr_t>
+  TPropOptions Float(std::string_view name, G get, S set = nullptr) {
+    using V = tk_detail::PropValue<C, G>;
+    static_assert(std::is_floating_point_v<V>, "a Float property is a float or double");
+    TPropInfo& p = builder_.AddProperty(name, TTypeKind::Float);
+    auto read = tk_detail::MakeReader<C>(get);
+    p.get_float = [read](TObject* o) { return static_cast<double>(read(o)); };
+    if (auto write = tk_detail::MakeWriter<C, V>(get, set))
+      p.set_float = [write](TObject* o, double v) { write(o, static_cast<V>(v)); };
     return TPropOptions(p);
   }
 

@@ -366,6 +366,8 @@ void TIAgaloLED::PaintHalo() {
   MapWindowPoints(handle_, window, &origin, 1);
   const int size = halo_size_;
   const int bw = GetWidth() + 2 * size, bh = GetHeight() + 2 * size;
+  glow_box_ = GetBoundsRect();
+  InflateRect(&glow_box_, size, size);
   HDC dc = GetDC(window);
   TBitmap* glow = New<TBitmap>();
   glow->SetPixelFormat(pf24bit);
@@ -407,19 +409,23 @@ void TIAgaloLED::WMSize(TMessage& message) {
       ReshapeAndRender();
     }
   }
-  if (GetParent() && halo_on_ && on_) {
-    RECT r{0, 0, GetWidth() - 1, GetHeight() - 1};
-    if (GetParent()->HandleAllocated())
-      RedrawWindow(GetParent()->GetHandle(), &r, nullptr,
-                   RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  }
+  RedrawAroundLamp();
 }
 
 void TIAgaloLED::WMMove(TMessage& message) {
   TK_INHERITED(message);
-  if (GetParent() && halo_on_ && on_ && GetParent()->HandleAllocated()) {
-    RECT r{0, 0, GetWidth() - 1, GetHeight() - 1};
-    RedrawWindow(GetParent()->GetHandle(), &r, nullptr,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  }
+  RedrawAroundLamp();
+}
+
+void TIAgaloLED::RedrawAroundLamp() {
+  if (!GetParent() || !halo_on_ || !on_ || !GetParent()->HandleAllocated()) return;
+  RECT now = GetBoundsRect();
+  InflateRect(&now, halo_size_, halo_size_);
+  HRGN area = CreateRectRgnIndirect(&now);
+  HRGN before = CreateRectRgnIndirect(&glow_box_);
+  CombineRgn(area, area, before, RGN_OR);
+  RedrawWindow(GetParent()->GetHandle(), nullptr, area,
+               RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  DeleteObject(before);
+  DeleteObject(area);
 }

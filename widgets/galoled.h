@@ -92,6 +92,8 @@ class TIAgaloLED : public TCustomControl {
   void RenderAndPaint();
   void PaintHalo();
   void RedrawHaloArea();
+  // After a move or resize: the parent repaints where the glow was and around the lamp now.
+  void RedrawAroundLamp();
   void RebuildBorderCopies();
 
   void WMSize(TMessage& message);
@@ -117,6 +119,7 @@ class TIAgaloLED : public TCustomControl {
   int halo_size_ = 10;
   int halo_intensity_ = 5;
   bool halo_just_off_ = false;
+  RECT glow_box_{};  // where the glow was last drawn, in the parent's coordinates
 
   int box_width_ = 24;
   int box_height_ = 14;

@@ -8,13 +8,12 @@ namespace {
 HANDLE SystemCreateMutex(const char* name) { return CreateMutexA(nullptr, FALSE, name); }
 TXJustOne::TCreateMutex g_create_mutex = &SystemCreateMutex;
 
-std::string DesktopName() {
-  char name[256] = {};
-  DWORD needed = 0;
-  if (!GetUserObjectInformationA(GetThreadDesktop(GetCurrentThreadId()), UOI_NAME, name, sizeof name - 1,
-                                 &needed))
-    return {};
-  return name;
+// Test scripts run copies side by side, each on a desktop of its own, and keep their guards
+// apart with this; the program itself never sets it.
+std::string TestInstance() {
+  char value[128] = {};
+  const DWORD length = GetEnvironmentVariableA("DRAVOLIN_TEST_INSTANCE", value, sizeof value);
+  return length && length < sizeof value ? std::string(value, length) : std::string();
 }
 
 // A top-level window of that title other than this copy's own hidden one.
@@ -49,8 +48,7 @@ void TXJustOne::SetMutexCreator(TCreateMutex creator) {
 std::string TXJustOne::MutexName() {
   // The title is cut at 256 characters; a mutex name may not hold a backslash.
   std::string name = Application ? Application->GetTitle().substr(0, 256) : std::string();
-  const std::string desktop = DesktopName();
-  if (!desktop.empty() && desktop != "Default") name += "@" + desktop;
+  if (const std::string instance = TestInstance(); !instance.empty()) name += "@" + instance;
   for (char& c : name)
     if (c == '\\') c = '/';
   return name;

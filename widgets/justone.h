@@ -21,8 +21,8 @@ class TXJustOne : public TComponent {
   void SetSwitchToPrevious(bool value) { switch_to_previous_ = value; }
   // This copy was refused (another one holds the mutex).
   bool GetRefused() const { return refused_; }
-  // The mutex name: the application's title (at most 256 characters) and the desktop's name,
-  // since a copy on another desktop can neither be seen nor brought to the front.
+  // The mutex name: the application's title (at most 256 characters), whatever desktop the
+  // copy runs on, so that two copies never write the same files.
   static std::string MutexName();
 
   // How the mutex is made; replaceable so that a test can make the creation fail.

@@ -9,6 +9,19 @@ bool g_visual_styles = false;
 
 bool Designing(const TComponent* c) { return c->GetComponentState().Contains(csDesigning); }
 
+// The visual styles' "draw parent background", looked up on first use so that the program
+// imports no theme library; false where there is none.
+bool DrawThemeParentBackgroundOf(HWND window, HDC dc, RECT* clip) {
+  using TDraw = HRESULT(WINAPI*)(HWND, HDC, RECT*);
+  static const TDraw draw = [] {
+    HMODULE themes = LoadLibraryA("uxtheme.dll");
+    return themes ? reinterpret_cast<TDraw>(
+                        reinterpret_cast<void*>(GetProcAddress(themes, "DrawThemeParentBackground")))
+                  : nullptr;
+  }();
+  return draw && SUCCEEDED(draw(window, dc, clip));
+}
+
 }  // namespace
 
 bool WxVisualStyles() { return g_visual_styles; }
@@ -187,8 +200,13 @@ void DrawThemedBackground(TControl* control, TCanvas* canvas, const RECT& rect, 
       parent && (color == parent->GetColor() || ColorToRGB(color) == ColorToRGB(parent->GetColor()));
   if (!Designing(control) && same_color && WxVisualStyles() &&
       (!needs_parent_background || control->GetControlStyle().Contains(csParentBackground))) {
-    // Windowless: the parent paints in its own coordinates through the control's canvas.
-    PerformEraseBackground(control, canvas->GetHandle(), {control->GetLeft(), control->GetTop()}, &rect);
+    // A window painting straight to the screen asks the visual styles for its parent's
+    // background (erased and printed); otherwise the parent erases it in its own coordinates.
+    auto* windowed = DynamicCast<TWinControl>(control);
+    RECT clip = rect;
+    if (!windowed || windowed->GetDoubleBuffered() ||
+        !DrawThemeParentBackgroundOf(windowed->GetHandle(), canvas->GetHandle(), &clip))
+      PerformEraseBackground(control, canvas->GetHandle(), {control->GetLeft(), control->GetTop()}, &rect);
     return;
   }
   TBrush* brush = canvas->GetBrush();
@@ -201,6 +219,14 @@ void DrawThemedBackground(TControl* control, TCanvas* canvas, const RECT& rect, 
 void PerformEraseBackground(TControl* control, HDC dc, POINT offset, const RECT* rect) {
   TWinControl* parent = control->GetParent();
   if (!parent) return;
+  // A clip region is in device units: the rectangle goes through the DC's mapping as the
+  // control sees it (the toolkit paints windowless controls with a moved viewport).
+  POINT corners[2]{};
+  if (rect) {
+    corners[0] = {rect->left, rect->top};
+    corners[1] = {rect->right, rect->bottom};
+    LPtoDP(dc, corners, 2);
+  }
   POINT origin{};
   const bool moved = offset.x != 0 || offset.y != 0;
   if (moved) {
@@ -214,8 +240,7 @@ void PerformEraseBackground(TControl* control, HDC dc, POINT offset, const RECT*
       DeleteObject(saved);
       saved = nullptr;
     }
-    // The clip rectangle is in device units: the control's own, before the move.
-    HRGN clip = CreateRectRgn(rect->left, rect->top, rect->right, rect->bottom);
+    HRGN clip = CreateRectRgn(corners[0].x, corners[0].y, corners[1].x, corners[1].y);
     SelectClipRgn(dc, clip);
     DeleteObject(clip);
   }

@@ -55,6 +55,16 @@ size_t Fit(HDC dc, const std::string& text, int width) {
   return 0;
 }
 
+// The room, widened in steps of 5, at which at least the first word of text (with its blank)
+// fits: a run is never left out for want of space, however narrow the label.
+int Widened(HDC dc, const std::string& text, int room) {
+  const size_t blank = text.find(' ');
+  const int first = TextWidth(dc, blank == std::string::npos ? text : text.substr(0, blank + 1));
+  if (room < first) room += (first - room + 4) / 5 * 5;
+  while (Fit(dc, text, room) == 0) room += 5;  // only if a longer prefix measured narrower
+  return room;
+}
+
 }  // namespace
 
 std::unique_ptr<TWxHTMLElement> TWxHTMLElementStack::Pop() {
@@ -78,6 +88,8 @@ void TWxMarkupLabel::Publish(TPublisher<TWxMarkupLabel>& p) {
   p.Integer("MarginRight", &C::GetMarginRight, &C::SetMarginRight).Default(5);
   p.Integer("MarginTop", &C::GetMarginTop, &C::SetMarginTop).Default(5);
   p.String("Text", &C::GetText, &C::SetText);
+  // Older definitions give the colour as BackColor: read into Color, never written back.
+  p.Color("BackColor", &C::GetBackColor, &C::SetColor).Default(clDefault);
 }
 
 TWxMarkupLabel::TWxMarkupLabel(TComponent* owner) : TWxPubGraphicControl(owner) {
@@ -242,40 +254,46 @@ std::vector<std::vector<TWxMarkupLabel::TPlaced>> TWxMarkupLabel::LayoutOn(HDC d
   std::vector<HFONT> fonts;
   for (int i = 0; i < n; ++i) fonts.push_back(RunFont(dc, elements_[i]));
   HGDIOBJ old_font = SelectObject(dc, fonts.empty() ? GetStockObject(SYSTEM_FONT) : fonts[0]);
+  for (int i = 0; i < n; ++i) elements_[i].SolText.clear(), elements_[i].EolText.clear();
   const int available = auto_size_ ? 10000 : GetWidth() - margin_left_ - margin_right_;
-  std::vector<size_t> placed(n, 0);  // characters of each run already on earlier lines
+  std::vector<size_t> placed(n, 0);    // characters of each run already on earlier lines
+  std::vector<bool> broken(n, false);  // the run's br has ended a line already
   int y = margin_top_, widest = 0;
   for (int i = 0; i < n;) {
     std::vector<TPlaced> line;
-    std::vector<int> widths;
-    int room = available, ascent = 0, height = 0;
+    int room = available, ascent = 0, height = 0, line_width = 0;
     while (i < n) {
       TWxHTMLElement& e = elements_[i];
-      // A br before the run ends the line, unless the line is empty anyway.
-      if (e.BreakLine && placed[i] == 0 && !line.empty()) break;
+      // A br before the run ends the line once; the run then starts the next one.
+      if (e.BreakLine && !broken[i] && !line.empty()) {
+        broken[i] = true;
+        break;
+      }
+      broken[i] = true;
+      if (placed[i] == e.Text.size()) {  // nothing to place: an empty run
+        ++i;
+        continue;
+      }
       SelectObject(dc, fonts[i]);
-      std::string rest = e.Text.substr(placed[i]);
-      if (line.empty()) rest.erase(0, std::min(rest.find_first_not_of(' '), rest.size()));
+      const std::string rest = e.Text.substr(placed[i]);
       size_t count = Fit(dc, rest, room);
-      // The first word of a line goes there even when it is wider than the label.
-      for (int wider = room; count == 0 && line.empty();) count = Fit(dc, rest, wider += 5);
-      if (count == 0) break;
+      if (count == 0) room = Widened(dc, rest, room), count = Fit(dc, rest, room);
       const std::string piece = rest.substr(0, count);
       const int width = TextWidth(dc, piece);
-      line.push_back({i, piece, 0, 0});
-      widths.push_back(width);
-      room -= width;
+      room -= width;  // the 5 given back after the fitting is taken again between runs
+      line_width += width;
       ascent = std::max(ascent, e.Ascent);
       height = std::max(height, e.Height);
-      placed[i] = e.Text.size() - (rest.size() - count);
+      placed[i] += count;
       e.SolText = piece;
-      e.EolText = e.Text.substr(placed[i]);
+      e.EolText = rest.substr(count);
+      // A line starts at its first letter; between runs the blanks stay, so that words on
+      // either side of a tag keep their distance.
+      const size_t skip = line.empty() ? std::min(piece.find_first_not_of(' '), piece.size()) : 0;
+      line.push_back({i, piece.substr(skip), 0, 0});
       if (placed[i] < e.Text.size()) break;  // the rest goes on the next line
       ++i;
     }
-    if (line.empty()) break;  // cannot happen: every line places a word
-    int line_width = 0;
-    for (int w : widths) line_width += w;
     int x = margin_left_;
     if (auto_size_)
       widest = std::max(widest, margin_left_ + line_width + margin_right_);
@@ -283,13 +301,14 @@ std::vector<std::vector<TWxMarkupLabel::TPlaced>> TWxMarkupLabel::LayoutOn(HDC d
       x = GetWidth() - margin_right_ - line_width;
     else if (alignment_ == taCenter)
       x = margin_left_ + (GetWidth() - margin_left_ - margin_right_ - line_width) / 2;
-    for (size_t k = 0; k < line.size(); ++k) {
-      line[k].X = x;
-      line[k].Y = y + ascent - elements_[line[k].Element].Ascent;
-      x += widths[k];
+    for (TPlaced& piece : line) {
+      piece.X = x;
+      piece.Y = y + ascent - elements_[piece.Element].Ascent;
+      SelectObject(dc, fonts[piece.Element]);
+      x += TextWidth(dc, piece.Text);
     }
     y += height;
-    lines.push_back(std::move(line));
+    if (!line.empty()) lines.push_back(std::move(line));
   }
   SelectObject(dc, old_font);
   for (HFONT f : fonts) DeleteObject(f);

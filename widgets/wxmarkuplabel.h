@@ -73,6 +73,7 @@ class TWxMarkupLabel : public TWxPubGraphicControl {
 
  private:
   static void Publish(TPublisher<TWxMarkupLabel>& p);
+  TColor GetBackColor() const { return clDefault; }
   void Reparse();
   void Parse();
   void Measure(HDC dc);

@@ -25,6 +25,7 @@
 #include "i18n/translator.h"
 #include "resources/resource_ids.h"
 #include "tests/support/dialog_answerer.h"
+#include "widgets/justone.h"
 #include "tests/toolkit/visual_test_classes.h"
 #include "toolkit/bitmap.h"
 #include "skin/controls/sbuttons.h"
@@ -59,6 +60,8 @@ class MainWindow : public testing::Test {
   // Every test runs in a process of its own: the forms are made once, in the program's order.
   static void SetUpTestSuite() {
     lock_ = new TDesktopLock;
+    // Copies of this program run side by side: an unnamed mutex keeps the guard from refusing.
+    TXJustOne::SetMutexCreator([](const char*) { return CreateMutexA(nullptr, FALSE, nullptr); });
     Application->CreateForm(Main);
     // The other forms read their files from here instead of beside the test program.
     const std::string folder = ScratchFolder();

@@ -109,8 +109,10 @@ TEST(Bitmap32Storage, NotificationsFollowChangesAndUpdates) {
   b->BeginUpdate();
   b->Clear(0);
   b->SetMasterAlpha(255);  // unchanged value: no notification either way
+  b->SetMasterAlpha(256);  // taken as 255: unchanged too
   b->EndUpdate();
   EXPECT_EQ(listener->changes, 1);
+  EXPECT_EQ(b->GetMasterAlpha(), 255u);
   b->SetMasterAlpha(100);
   b->SetStretchFilter(sfSpline);
   b->SetDrawMode(dmBlend);

@@ -162,6 +162,25 @@ TEST_P(Blending, RowsBlendLikeTheSinglePixels) {
   }
 }
 
+TEST_P(Blending, MasterAlphaAbove255CountsAs255) {
+  std::mt19937 random(20);
+  for (uint32_t m : {256u, 300u, 0x10000u, 0xFFFFFFFFu}) {
+    std::vector<TColor32> src(13), dst(13);
+    for (size_t i = 0; i < src.size(); ++i) src[i] = random(), dst[i] = random();
+    std::vector<TColor32> row = dst, full = dst;
+    BlendRowMaster(src.data(), row.data(), 13, m);
+    BlendRowMaster(src.data(), full.data(), 13, 255);
+    for (size_t i = 0; i < src.size(); ++i) {
+      SCOPED_TRACE(testing::Message() << std::hex << src[i] << " " << dst[i] << " m " << m);
+      ASSERT_EQ(BlendColorsMaster(src[i], dst[i], m), BlendColorsMaster(src[i], dst[i], 255));
+      TColor32 into = dst[i];
+      BlendIntoMaster(src[i], into, m);
+      ASSERT_EQ(into, full[i]);
+      ASSERT_EQ(row[i], full[i]);
+    }
+  }
+}
+
 TEST_P(Blending, InterpolatorSumsTheFourNeighboursExactly) {
   std::mt19937 random(19);
   for (int n = 0; n < 20000; ++n) {

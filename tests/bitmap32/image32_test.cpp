@@ -2,9 +2,15 @@
 // reserve, and the paint stages drawing into the buffer (compared with the stretch transfer).
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "bitmap32/image32.h"
 #include "tests/toolkit/visual_test_classes.h"
+#include "toolkit/formreader.h"
 #include "toolkit/forms.h"
+#include "toolkit/messages.h"
 
 namespace {
 
@@ -113,6 +119,22 @@ TEST_F(Image32, TheBackgroundIsClearedOnlyWhereThePictureLeavesRoom) {
     EXPECT_EQ(image->GetBuffer()->GetPixel(p.x, p.y), 0xFF000080u);
 }
 
+TEST_F(Image32, APictureScaledToNoSizePaintsOnlyTheBackground) {
+  // 1000 x 1 scaled by 0.001, or fitted into 50 x 50: one side rounds to 0.
+  for (TScaleMode mode : {smScale, smResize}) {
+    TTestImage* image = Image(50, 50, 1000, 1);
+    image->SetColor(clNavy);
+    image->SetScaleMode(mode);
+    image->SetScale(0.001f);
+    image->ResizeBuffer();
+    image->GetBuffer()->Clear(0xFF123456);
+    EXPECT_NO_THROW(image->DoPaintBuffer()) << mode;
+    EXPECT_TRUE(image->GetBufferValid());
+    for (POINT p : {POINT{0, 0}, POINT{25, 0}, POINT{49, 49}})
+      EXPECT_EQ(image->GetBuffer()->GetPixel(p.x, p.y), 0xFF000080u) << mode;
+  }
+}
+
 TEST_F(Image32, TheBufferGrowsWithAReserveAndShrinksOnlyPastIt) {
   // Made at 192 x 192 (buffer 232 x 232), then set to 100 x 50: more than 40 too large, fitted.
   TTestImage* image = Image(100, 50, 10, 10);
@@ -157,4 +179,84 @@ TEST_F(Image32, AnUncoveredImageIsOneBlitOfTheValidBuffer) {
   image->Invalidate();
   UpdateWindow(window);
   EXPECT_EQ(stages, drawn + 1);
+}
+
+TEST_F(Image32, AutoSizeFollowsThePictureAndItsScale) {
+  TTestImage* image = Image(10, 10, 10, 10);
+  image->SetAutoSize(true);
+  image->GetBitmap()->SetSize(60, 30);
+  EXPECT_EQ(image->GetWidth(), 60);
+  EXPECT_EQ(image->GetHeight(), 30);
+  image->SetScaleMode(smScale);
+  image->SetScale(2);
+  image->GetBitmap()->SetSize(40, 20);
+  EXPECT_EQ(image->GetWidth(), 80);
+  EXPECT_EQ(image->GetHeight(), 40);
+  image->SetScale(0.001f);  // 100 x 100 scaled to nothing: the size stays
+  image->GetBitmap()->SetSize(100, 100);
+  EXPECT_EQ(image->GetWidth(), 80);
+  EXPECT_EQ(image->GetHeight(), 40);
+  // Switched on, it takes the picture's size at once.
+  TTestImage* other = Image(200, 100, 60, 30);
+  other->SetAutoSize(true);
+  EXPECT_EQ(other->GetWidth(), 60);
+  EXPECT_EQ(other->GetHeight(), 30);
+}
+
+TEST_F(Image32, MouseEventsNameNoLayerAndALeftPressHoldsTheMouseUntilItsRelease) {
+  TTestImage* image = Image(100, 50, 10, 10);
+  struct TLog : TObject {
+    std::vector<std::string> seen;
+    void Press(TObject*, TMouseButton button, TShiftState, int x, int y, TCustomLayer* layer) {
+      seen.push_back("press " + std::to_string(button) + " " + std::to_string(x) + "," + std::to_string(y) +
+                     (layer ? " layer" : ""));
+    }
+    void Move(TObject*, TShiftState, int x, int y, TCustomLayer* layer) {
+      seen.push_back("move " + std::to_string(x) + "," + std::to_string(y) + (layer ? " layer" : ""));
+    }
+    void Release(TObject*, TMouseButton, TShiftState, int, int, TCustomLayer* layer) {
+      seen.push_back(std::string("release") + (layer ? " layer" : ""));
+    }
+  } log;
+  image->OnMouseDown = TImgMouseEvent(&log, &TLog::Press);
+  image->OnMouseMove = TImgMouseMoveEvent(&log, &TLog::Move);
+  image->OnMouseUp = TImgMouseEvent(&log, &TLog::Release);
+  HWND window = image->GetHandle();
+  SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(7, 8));
+  EXPECT_EQ(GetCapture(), window);
+  image->SetCursor(crHandPoint);
+  SendMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(9, 10));
+  EXPECT_EQ(Screen->GetCursor(), crHandPoint);  // no layer under the mouse: the image's cursor
+  SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(9, 10));
+  EXPECT_EQ(GetCapture(), nullptr);
+  image->Perform(CM_MOUSEENTER);
+  image->Perform(CM_MOUSELEAVE);
+  EXPECT_EQ(Screen->GetCursor(), crDefault);
+  SendMessageA(window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(1, 2));
+  EXPECT_EQ(GetCapture(), nullptr);
+  SendMessageA(window, WM_RBUTTONUP, 0, MAKELPARAM(1, 2));
+  EXPECT_EQ(log.seen,
+            (std::vector<std::string>{"press 0 7,8", "move 9,10", "release", "press 1 1,2", "release"}));
+  Screen->SetCursor(crDefault);
+}
+
+TEST_F(Image32, ScaleIsReadFromTheFormAsAWholeOrAFractionalNumber) {
+  RegisterImage32Class();
+  for (auto [text, scale] : {std::pair{"2.5", 2.5f}, std::pair{"3", 3.0f}, std::pair{"1.25E-1", 0.125f}}) {
+    auto* defined = New<TForm>(nullptr, kCreateNew);
+    ReadComponentFromText(
+        defined,
+        std::string("object Defined: TForm\n  object Logo: TImage32\n    Scale = ") + text + "\n  end\nend\n",
+        "logo.form");
+    auto* logo = DynamicCast<TImage32>(defined->FindComponent("Logo"));
+    ASSERT_TRUE(logo);
+    EXPECT_EQ(logo->GetScale(), scale) << text;
+    Free(defined);
+  }
+  auto* broken = New<TForm>(nullptr, kCreateNew);
+  EXPECT_THROW(
+      ReadComponentFromText(broken, "object B: TForm\n  object L: TImage32\n    Scale = 2.5x\n  end\nend\n",
+                            "broken.form"),
+      Exception);
+  Free(broken);
 }

@@ -58,6 +58,44 @@ TColor32 Reference(const TMappingTable& mx, const TMappingTable& my, Image& src,
 
 // ---- Mapping tables -------------------------------------------------------------------------
 
+// Each kernel at points worked out by hand from its formula: the tables scale every list to
+// 256, so only here would a wrong formula show.
+TEST(Filters, KernelsHaveTheirValuesAndWidths) {
+  struct TPoint {
+    TStretchFilter filter;
+    float x, value;
+  };
+  const TPoint points[] = {{sfNearest, -0.5f, 1},
+                           {sfNearest, 0.49f, 1},
+                           {sfNearest, 0.5f, 0},
+                           {sfDraft, 0.25f, 0.75f},
+                           {sfDraft, -1, 0},
+                           {sfLinear, -0.25f, 0.75f},
+                           {sfCosine, 0.5f, 0.5f},
+                           {sfCosine, 0.25f, 0.853553f},
+                           {sfCosine, 1, 0},
+                           {sfSpline, 0, 0.666667f},
+                           {sfSpline, 0.5f, 0.479167f},
+                           {sfSpline, -1, 0.166667f},
+                           {sfSpline, 1.5f, 0.0208333f},
+                           {sfSpline, 2, 0},
+                           {sfLanczos, 0, 1},
+                           {sfLanczos, 0.5f, 0.607927f},
+                           {sfLanczos, -1, 0},
+                           {sfLanczos, 1.5f, -0.135095f},
+                           {sfLanczos, 3, 0},
+                           {sfMitchell, 0, 0.888889f},
+                           {sfMitchell, 0.5f, 0.534722f},
+                           {sfMitchell, -1, 0.0555556f},
+                           {sfMitchell, 1.5f, -0.0347222f},
+                           {sfMitchell, 2, 0}};
+  for (const TPoint& p : points)
+    EXPECT_NEAR(FilterKernel(p.filter, p.x), p.value, 1e-5) << p.filter << " " << p.x;
+  const float widths[] = {1, 1, 1, 1, 2, 3, 2};
+  for (int f = sfNearest; f <= sfMitchell; ++f)
+    EXPECT_EQ(FilterWidth(static_cast<TStretchFilter>(f)), widths[f]) << f;
+}
+
 TEST(MappingTable, LogoSplineHasAtMostFiveContributorsSummingTo256) {
   TMappingTable table = BuildMappingTable(0, 257, 0, 257, 0, 191, sfSpline);
   ASSERT_EQ(table.size(), 257u);

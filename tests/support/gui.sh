@@ -25,6 +25,8 @@ gui_tool() { "$WINE64" "$GUI_WINTOOL" ${GUI_DESKTOP:+--desktop "$GUI_DESKTOP"} "
 gui_begin() {
   start_xvfb
   GUI_DESKTOP=dravolin-test-$$
+  # The program's single-instance guard would refuse copies that other tests run meanwhile.
+  export DRAVOLIN_TEST_INSTANCE=$GUI_DESKTOP
   # The desktop's process must not hold the test's output open: start it apart.
   ("$WINE64" explorer "/desktop=$GUI_DESKTOP,1280x1024" </dev/null >/dev/null 2>&1 &)
   gui_until 20 xdotool search --name "^$GUI_DESKTOP - Wine desktop\$" >/dev/null 2>&1 \

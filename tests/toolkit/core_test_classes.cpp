@@ -73,6 +73,7 @@ void TTestWidget::Publish(TPublisher<TTestWidget>& p) {
   p.String("Caption", &TTestWidget::GetCaption, &TTestWidget::SetCaption);
   p.WideString("Hint", &TTestWidget::GetHint, &TTestWidget::SetHint);
   p.Integer("Count", &TTestWidget::GetCount, &TTestWidget::SetCount).Default(0);
+  p.Float("Ratio", &TTestWidget::GetRatio, &TTestWidget::SetRatio).Default(1);
   p.Enumeration("Align", AlignInfo(), &TTestWidget::GetAlign, &TTestWidget::SetAlign).Default(taNone);
   p.Boolean("Visible", &TTestWidget::GetVisible, &TTestWidget::SetVisible).Default(true);
   p.Set("Anchors", AnchorInfo(), &TTestWidget::GetAnchors, &TTestWidget::SetAnchors)

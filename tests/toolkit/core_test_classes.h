@@ -78,6 +78,8 @@ class TTestWidget : public TComponent {
   int GetCaptionWrites() const { return caption_writes_; }
   const std::wstring& GetHint() const { return hint_; }
   void SetHint(const std::wstring& hint) { hint_ = hint; }
+  double GetRatio() const { return ratio_; }
+  void SetRatio(double ratio) { ratio_ = ratio; }
   int16_t GetCount() const { return count_; }
   void SetCount(int16_t count) { count_ = count; }
   TTestAlign GetAlign() const { return align_; }
@@ -117,6 +119,7 @@ class TTestWidget : public TComponent {
   int caption_writes_ = 0;
   std::wstring hint_;
   int16_t count_ = 0;
+  double ratio_ = 1;
   TTestAlign align_ = taNone;
   bool visible_ = true;
   TTestAnchors anchors_{tkLeft, tkTop};

@@ -46,9 +46,10 @@ class PublishedProperties : public testing::Test {
 };
 
 TEST_F(PublishedProperties, AreListedAncestorsFirstInDeclarationOrder) {
-  EXPECT_THAT(Names(TTestWidget::StaticClass()),
-              ElementsAre("Name", "Tag", "Caption", "Hint", "Count", "Align", "Visible", "Anchors", "Color",
-                          "Font", "Items", "Columns", "Data", "Buddy", "Serial", "OnClick", "OnKey"));
+  EXPECT_THAT(
+      Names(TTestWidget::StaticClass()),
+      ElementsAre("Name", "Tag", "Caption", "Hint", "Count", "Ratio", "Align", "Visible", "Anchors", "Color",
+                  "Font", "Items", "Columns", "Data", "Buddy", "Serial", "OnClick", "OnKey"));
   EXPECT_THAT(Names(TComponent::StaticClass()), ElementsAre("Name", "Tag"));
   EXPECT_TRUE(GetPropList(TObject::StaticClass()).empty());
 }

@@ -26,6 +26,7 @@ constexpr char kFullForm[] = R"(object Main: TTestForm
         ' and more'
       Hint = 'Euro '#8364#$20AC
       Count = -12
+      Ratio = 2.5E-1
       Visible = False
       Anchors = [tkRight, tkBottom]
       Color = clLime
@@ -112,6 +113,7 @@ TEST_F(FormDefinition, EveryValueKindReachesItsProperty) {
   EXPECT_EQ(btn->GetCaption(), "it's\r\ntwo lines and more");
   EXPECT_EQ(btn->GetHint(), L"Euro \u20AC\u20AC");
   EXPECT_EQ(btn->GetCount(), -12);
+  EXPECT_EQ(btn->GetRatio(), 0.25);
   EXPECT_FALSE(btn->GetVisible());
   EXPECT_EQ(btn->GetAnchors(), (TTestAnchors{tkRight, tkBottom}));
   EXPECT_EQ(btn->GetColor(), clLime);
@@ -188,6 +190,8 @@ TEST_F(FormDefinition, WrittenTreeReadsBackToTheSameTree) {
   EXPECT_THAT(text, HasSubstr("Caption = 'it''s'#13#10'two lines and more'"));
   EXPECT_THAT(text, testing::Not(HasSubstr("Serial")));          // read-only
   EXPECT_THAT(text, testing::Not(HasSubstr("Visible = True")));  // the default
+  EXPECT_THAT(text, HasSubstr("      Ratio = 0.25\r\n"));
+  EXPECT_THAT(text, testing::Not(HasSubstr("Ratio = 1")));  // lbl's, the default
 
   TTestForm* copy = NewForm();
   ReadComponentFromText(copy, text, "written.form");

@@ -6,9 +6,11 @@
 
 #include "tests/toolkit/visual_test_classes.h"
 #include "toolkit/bitmap.h"
+#include "toolkit/formreader.h"
 #include "toolkit/forms.h"
 #include "widgets/galoled.h"
 #include "widgets/indicator.h"
+#include "widgets/widgets.h"
 
 namespace {
 
@@ -81,6 +83,28 @@ bool InWindowRegion(TWinControl* control, int x, int y) {
   DeleteObject(region);
   return inside;
 }
+
+// A container that keeps every area it is asked to repaint.
+class TRepaintLog : public TCustomControl {
+ public:
+  explicit TRepaintLog(TComponent* owner) : TCustomControl(owner), asked(CreateRectRgn(0, 0, 0, 0)) {}
+  ~TRepaintLog() override { DeleteObject(asked); }
+  bool Asked(int x, int y) const { return PtInRegion(asked, x, y); }
+  void Forget() { SetRectRgn(asked, 0, 0, 0, 0); }
+
+ protected:
+  void WndProc(TMessage& message) override {
+    if (message.Msg == WM_PAINT && HandleAllocated()) {
+      HRGN update = CreateRectRgn(0, 0, 0, 0);
+      if (GetUpdateRgn(GetHandle(), update, FALSE) > NULLREGION) CombineRgn(asked, asked, update, RGN_OR);
+      DeleteObject(update);
+    }
+    TCustomControl::WndProc(message);
+  }
+
+ private:
+  HRGN asked;
+};
 
 }  // namespace
 
@@ -199,6 +223,29 @@ TEST_F(Widgets, ColourSchemesOverwriteTheColoursEveryTimeTheyAreSet) {
   // The deferred render shows the scheme.
   PumpUntil([&] { return d->GetPicture()->GetPixelColor(0, 0) == 0x000080; }, 2000);
   EXPECT_EQ(d->GetPicture()->GetPixelColor(0, 0), 0x000080);
+}
+
+TEST_F(Widgets, AStreamedColourSchemeLeavesTheColoursAsStreamed) {
+  RegisterWidgetClasses();
+  auto* defined = New<TForm>(nullptr, kCreateNew);
+  ReadComponentFromText(defined,
+                        "object Defined: TForm\n"
+                        "  object Display: TIAeverLiquidIndicator\n"
+                        "    ColorScheme = csPlasma\n"
+                        "    NumberForeColor = clWhite\n"
+                        "  end\n"
+                        "end\n",
+                        "display.form");
+  auto* d = DynamicCast<TIAeverLiquidIndicator>(defined->FindComponent("Display"));
+  ASSERT_TRUE(d);
+  auto* fresh = New<TIAeverLiquidIndicator>(form);
+  EXPECT_EQ(d->GetColorScheme(), csPlasma);
+  EXPECT_EQ(d->GetNumberForeColor(), clWhite);
+  EXPECT_EQ(d->GetBackColor(), fresh->GetBackColor());
+  EXPECT_EQ(d->GetBevelColor(), fresh->GetBevelColor());
+  EXPECT_EQ(d->GetNumberBackColor(), fresh->GetNumberBackColor());
+  EXPECT_EQ(d->GetNumberForeColor1(), fresh->GetNumberForeColor1());
+  Free(defined);
 }
 
 TEST_F(Widgets, BevelsAreLitFromTheTopLeftAndTransparentModesCutTheWindow) {
@@ -433,4 +480,33 @@ TEST_F(Widgets, HaloGlowsAroundALitLampInsideItsOwnWindowOnly) {
   // Switched off, the parent paints over the old glow.
   l->SetGaloON(false);
   EXPECT_TRUE(PumpUntil([&] { return red_at(97, 88) == 0; }));
+}
+
+TEST_F(Widgets, MovedOrResizedGlowingLampHasItsOldAndNewSurroundingsRepainted) {
+  TDesktopLock desktop;
+  form->SetBounds(20, 300, 400, 250);
+  auto* panel = New<TRepaintLog>(form);
+  panel->SetParent(form);
+  panel->SetBounds(0, 0, 400, 250);
+  TIAgaloLED* l = New<TIAgaloLED>(form);
+  l->SetParent(panel);
+  l->SetBounds(100, 40, 24, 14);
+  l->SetLedOn(true);
+  l->SetGaloSize(10);
+  l->SetGaloON(true);
+  form->Show();
+  ASSERT_TRUE(PumpUntil([&] {
+    return !GetUpdateRect(panel->GetHandle(), nullptr, FALSE) &&
+           !GetUpdateRect(l->GetHandle(), nullptr, FALSE);
+  }));
+  panel->Forget();
+  l->SetBounds(200, 100, 24, 14);  // moved: the old glow 10 around (100, 40) goes
+  EXPECT_TRUE(panel->Asked(95, 45));
+  EXPECT_TRUE(panel->Asked(195, 105));
+  EXPECT_TRUE(panel->Asked(230, 120));
+  EXPECT_FALSE(panel->Asked(5, 5));
+  panel->Forget();
+  l->SetBounds(200, 100, 40, 30);  // resized
+  EXPECT_TRUE(panel->Asked(245, 135));
+  EXPECT_FALSE(panel->Asked(5, 5));
 }

@@ -3,8 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
 #include <initializer_list>
+#include <mutex>
+#include <random>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -12,11 +17,14 @@
 #include "toolkit/actions.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/canvas.h"
+#include "toolkit/formreader.h"
 #include "toolkit/forms.h"
+#include "toolkit/formwriter.h"
 #include "toolkit/imagelist.h"
 #include "toolkit/menus.h"
 #include "toolkit/resstrings.h"
 #include "widgets/justone.h"
+#include "widgets/widgets.h"
 #include "widgets/wxgraphic.h"
 #include "widgets/wxled.h"
 #include "widgets/wxmarkuplabel.h"
@@ -177,6 +185,74 @@ TEST_F(WxWidgets, ThemedBackgroundShowsTheParentOnlyForTheParentsColourUnderVisu
   POINT origin{};
   GetWindowOrgEx(b->GetCanvas()->GetHandle(), &origin);
   EXPECT_EQ(origin.x, 0);
+  Free(b);
+}
+
+// White, then its parent's background into its own left 5 columns.
+class TErasingShape : public TWxGraphicControl {
+ public:
+  using TWxGraphicControl::TWxGraphicControl;
+
+ protected:
+  void Paint() override {
+    GetCanvas()->GetBrush()->SetColor(clWhite);
+    GetCanvas()->FillRect({0, 0, GetWidth(), GetHeight()});
+    const RECT part{0, 0, 5, GetHeight()};
+    PerformEraseBackground(this, GetCanvas()->GetHandle(), {GetLeft(), GetTop()}, &part);
+  }
+};
+
+TEST_F(WxWidgets, ParentBackgroundLandsInTheControlWhenTheToolkitPaintsItMoved) {
+  auto* panel = Make<TStripedPanel>(0, 0, 100, 60);
+  Make<TErasingShape>(60, 10, 20, 20, panel);  // over the blue stripe
+  TBitmap* picture = PictureOf(panel);
+  EXPECT_EQ(PixelAt(picture, panel, 64, 15), clBlue);
+  EXPECT_EQ(PixelAt(picture, panel, 65, 15), clWhite);
+  EXPECT_EQ(PixelAt(picture, panel, 79, 29), clWhite);
+  Free(picture);
+}
+
+// A container that erases nothing and paints green left of x = 50, yellow right of it.
+class TPaintedStripes : public TCustomControl {
+ public:
+  using TCustomControl::TCustomControl;
+
+ protected:
+  void WndProc(TMessage& message) override {
+    if (message.Msg == WM_ERASEBKGND) {
+      message.Result = 1;
+      return;
+    }
+    TCustomControl::WndProc(message);
+  }
+  void Paint() override {
+    GetCanvas()->GetBrush()->SetColor(clGreen);
+    GetCanvas()->FillRect({0, 0, 50, GetHeight()});
+    GetCanvas()->GetBrush()->SetColor(clYellow);
+    GetCanvas()->FillRect({50, 0, GetWidth(), GetHeight()});
+  }
+};
+
+TEST_F(WxWidgets, AWindowedControlPaintingDirectlyShowsWhatItsParentPrints) {
+  SetWxVisualStyles(true);
+  auto* panel = Make<TPaintedStripes>(0, 0, 100, 60);
+  panel->SetColor(clGreen);
+  auto* c = Make<TCustomControl>(40, 10, 20, 20, panel);  // straddles the edge at 50
+  c->SetColor(clGreen);
+  TBitmap* b = New<TBitmap>();
+  b->SetPixelFormat(pf24bit);
+  b->SetSize(20, 20);
+  const RECT all{0, 0, 20, 20};
+  for (bool buffered : {false, true}) {
+    c->SetDoubleBuffered(buffered);
+    b->GetCanvas()->GetBrush()->SetColor(clWhite);
+    b->GetCanvas()->FillRect(all);
+    DrawThemedBackground(c, b->GetCanvas(), all, clGreen, false);
+    GdiFlush();
+    // Double-buffered, only the parent's erasing shows, and this parent erases nothing.
+    EXPECT_EQ(b->GetPixelColor(9, 5), buffered ? clWhite : clGreen);
+    EXPECT_EQ(b->GetPixelColor(10, 5), buffered ? clWhite : clYellow);
+  }
   Free(b);
 }
 
@@ -955,7 +1031,11 @@ HANDLE FailingMutex(const char*) {
 
 class Guard : public testing::Test {
  protected:
+  // Copies of this program run these tests side by side: each keeps a guard of its own.
+  void SetUp() override { SetEnvironmentVariableA("DRAVOLIN_TEST_INSTANCE", Instance().c_str()); }
+  static std::string Instance() { return "guard-test-" + std::to_string(GetCurrentProcessId()); }
   void TearDown() override {
+    SetEnvironmentVariableA("DRAVOLIN_TEST_INSTANCE", nullptr);
     TXJustOne::SetMutexCreator(nullptr);
     for (TGuardProbe* g : guards) Free(g);
     if (other) DestroyWindow(other);
@@ -1008,6 +1088,21 @@ TEST_F(Guard, RefusedCopyWithNoWindowInSightStillEnds) {
   Check();
   EXPECT_TRUE(Check()->GetRefused());
   EXPECT_TRUE(QuitPosted());
+}
+
+TEST_F(Guard, ACopyOnAnotherDesktopIsGuardedByTheSameTitle) {
+  HDESK other = CreateDesktopA("dravolin-guard-test", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+  ASSERT_TRUE(other);
+  std::string there;
+  std::thread([&] {
+    SetThreadDesktop(other);
+    there = TXJustOne::MutexName();
+  }).join();
+  CloseDesktop(other);
+  // The desktop is no part of the name; only the tests' own setting keeps copies apart.
+  EXPECT_EQ(there, Application->GetTitle() + "@" + Instance());
+  SetEnvironmentVariableA("DRAVOLIN_TEST_INSTANCE", nullptr);
+  EXPECT_EQ(TXJustOne::MutexName(), Application->GetTitle());
 }
 
 TEST_F(Guard, FailedMutexRunsUnguardedUnlessACopyIsInSight) {
@@ -1135,6 +1230,127 @@ TEST_F(Markup, LinesAlignWithinTheMarginsAndAnEmptyTextPaintsOnlyTheBackground) 
     for (int x = 0; x < 200; x += 4)
       ASSERT_EQ(PixelAt(picture, form, 10 + x, 10 + y), clNavy) << x << "," << y;
   Free(picture);
+}
+
+// Ends the program when one layout runs longer than the bound, naming the text: a hang shows
+// as this test's failure, not as the suite's time-out.
+class TLayoutWatch {
+ public:
+  explicit TLayoutWatch(ULONGLONG bound_ms) : bound_(bound_ms), thread_([this] { Watch(); }) {}
+  ~TLayoutWatch() {
+    done_ = true;
+    thread_.join();
+  }
+  void Begin(const std::string& what) {
+    std::lock_guard lock(mutex_);
+    what_ = what;
+    started_ = GetTickCount64();
+  }
+  void End() { started_ = 0; }
+
+ private:
+  void Watch() {
+    while (!done_) {
+      Sleep(10);
+      std::lock_guard lock(mutex_);
+      const ULONGLONG started = started_;
+      if (started && GetTickCount64() - started > bound_) {
+        std::fprintf(stderr, "layout of %s ran longer than %llu ms\n", what_.c_str(), bound_);
+        std::fflush(stderr);
+        ExitProcess(1);
+      }
+    }
+  }
+  const ULONGLONG bound_;
+  std::mutex mutex_;
+  std::string what_;
+  std::atomic<ULONGLONG> started_{0};
+  std::atomic<bool> done_{false};
+  std::thread thread_;
+};
+
+TEST_F(Markup, AnyTextAtAnyWidthIsLaidOutAndPaintedInBoundedTime) {
+  TLayoutWatch watch(3000);
+  TWxMarkupLabel* l = Label("");
+  auto check = [&](const std::string& text, int width) {
+    watch.Begin("\"" + text + "\" at " + std::to_string(width));
+    l->SetText(text);
+    l->SetWidth(width);
+    const auto lines = l->Layout();
+    watch.End();
+    ASSERT_EQ(Blankless(Placed(lines)), Blankless(Runs(l))) << text << " at " << width;
+  };
+  // Runs of blanks only, at a line's start or after a br, at every width (one of them wraps
+  // the blanks into a line of their own).
+  for (const char* text : {" <b>x</b>", "a<br> <b>b</b>", "aa  <b>b</b>", "<b> </b>", "a<b>  </b><br>b"})
+    for (int width = -20; width < 120; ++width) check(text, width);
+  std::mt19937 random(32);
+  const char* pieces[] = {"a",
+                          "bb",
+                          "word ",
+                          " ",
+                          "  ",
+                          "<b>",
+                          "</b>",
+                          "<i>",
+                          "</i>",
+                          "<br>",
+                          "\r\n",
+                          "x y",
+                          "<font size=\"16\">",
+                          "</font>",
+                          "supercalifragilistic"};
+  for (int k = 0; k < 10000; ++k) {
+    std::string text;
+    for (int n = random() % 12; n >= 0; --n) text += pieces[random() % std::size(pieces)];
+    check(text, static_cast<int>(random() % 320) - 20);
+  }
+  // Painting lays out the same way.
+  for (const char* text : {" <b>x</b>", "a<br> <b>b</b>"}) {
+    watch.Begin(std::string("painted \"") + text + "\"");
+    l->SetText(text);
+    Free(PictureOf(form));
+    watch.End();
+  }
+}
+
+TEST_F(Markup, EveryRunPlacesAWordOnItsLineAndOnlyTheLineStartLosesItsBlanks) {
+  // A run that does not fit the rest of the line still puts its first word there.
+  TWxMarkupLabel* l = Label("aaaa <b>bbbb</b>");
+  l->SetWidth(1000);
+  const int wide = l->Layout()[0][1].X;
+  l->SetWidth(wide + 5);  // room for "aaaa " and the right margin only
+  auto lines = l->Layout();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0][1].Text, "bbbb");
+  // Words on either side of a tag keep their blank; a line starts at its first letter.
+  l->SetWidth(300);
+  l->SetText("a<b> b</b><br><i>  c</i>");
+  lines = l->Layout();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0][1].Text, " b");
+  EXPECT_EQ(lines[1][0].Text, "c");
+  EXPECT_EQ(lines[1][0].X, 5);
+}
+
+TEST_F(Markup, OlderDefinitionsGiveTheColourAsBackColorWhichIsNeverWritten) {
+  RegisterWidgetClasses();
+  for (const char* value : {"clRed", "255"}) {
+    auto* defined = New<TForm>(nullptr, kCreateNew);
+    ReadComponentFromText(
+        defined,
+        std::string("object Defined: TForm\n  object Label: TWxMarkupLabel\n    BackColor = ") + value +
+            "\n  end\nend\n",
+        "label.form");
+    auto* label = DynamicCast<TWxMarkupLabel>(defined->FindComponent("Label"));
+    ASSERT_TRUE(label);
+    EXPECT_EQ(label->GetColor(), clRed) << value;
+    EXPECT_FALSE(label->GetParentColor());
+    const std::string written = WriteComponentToText(defined);
+    EXPECT_EQ(written.find("BackColor"), std::string::npos) << written;
+    EXPECT_NE(written.find("Color = clRed"), std::string::npos) << written;
+    Free(defined);
+  }
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "i18n/translator.h"
 #include "toolkit/startup.h"
 #include "tests/support/dialog_answerer.h"
+#include "widgets/justone.h"
 #include "tests/toolkit/visual_test_classes.h"
 #include "toolkit/forms.h"
 
@@ -57,6 +58,8 @@ class ProtocolList : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     lock_ = new TDesktopLock;
+    // Copies of this program run side by side: an unnamed mutex keeps the guard from refusing.
+    TXJustOne::SetMutexCreator([](const char*) { return CreateMutexA(nullptr, FALSE, nullptr); });
     Application->CreateForm(Main);
     const std::string folder = ScratchFolder();
     AppPaths.ClassList = folder + "Classes.Lst";
