@@ -33,6 +33,12 @@
 
 namespace {
 
+// Registered once for the process, not on every message the provider passes on.
+UINT TaskbarCreatedMessage() {
+  static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+  return message;
+}
+
 constexpr int kProviderKind = 224;
 constexpr int kIconicWidth = 160;
 const char kBordersMask[] = "BORDERSMASK";
@@ -142,6 +148,7 @@ TsSkinProvider::~TsSkinProvider() {
 
 void TsSkinProvider::AfterConstruction() {
   TsSkinReceiver::AfterConstruction();
+  TaskbarCreatedMessage();
   UpdateIndexes();
   // Read from a form definition: attached in Loaded, when the form's frame is known.
   if (GetComponentState().Contains(csLoading)) return;
@@ -449,7 +456,7 @@ void TsSkinProvider::SkinnedProc(TMessage& message) {
     case SKM_ISUPDATING: message.Result = common_data_->BGChanged || common_data_->Updating() ? 1 : 0; break;
     default:
       // The taskbar's restart notice would have the system redraw the caption.
-      if (message.Msg == RegisterWindowMessageA("TaskbarCreated")) break;
+      if (message.Msg == TaskbarCreatedMessage()) break;
       CallPrevious(message);
   }
 }
@@ -522,7 +529,8 @@ void TsSkinProvider::Refresh() {
 void TsSkinProvider::AnswerCacheInfo() {
   if (GetComponentState().Contains(csLoading)) return;
   const POINT offset = ClientOffset();
-  GlobalCacheInfo = TsCacheInfo{common_data_->GetCacheBmp(), offset.x, offset.y + 1, true};
+  // The client area is copied from the cache at this offset: children read it there too.
+  GlobalCacheInfo = TsCacheInfo{common_data_->GetCacheBmp(), offset.x, offset.y, true};
 }
 
 void TsSkinProvider::SetUpdatingFlag(TMessage& message) {

@@ -12,6 +12,7 @@
 #include "skin/engine/sskintables.h"
 #include "skin/engine/sstoredskin.h"
 #include "skin/engine/sutils.h"
+#include "toolkit/bitmap.h"
 #include "toolkit/classregistry.h"
 #include "toolkit/controls.h"
 #include "toolkit/forms.h"
@@ -53,6 +54,26 @@ void Guarded(TComponent* receiver, UINT msg, F&& deliver) {
   } catch (...) {
     NoteDroppedError(receiver, msg, "unknown error");
   }
+}
+
+// The styles keep section and mask indexes in 16 bits: entries past that would wrap to the
+// index of another one, so they are left out of the skin, and the user is told.
+constexpr size_t kMostIndexes = 32767;
+
+void RefuseEntriesPastTheIndexes() {
+  std::string refused;
+  if (SkinGeneralData.size() > kMostIndexes) {
+    SkinGeneralData.resize(kMostIndexes);
+    refused = "sections";
+  }
+  if (SkinMasks.size() > kMostIndexes) {
+    for (size_t i = kMostIndexes; i < SkinMasks.size(); ++i) delete SkinMasks[i].Bmp;
+    SkinMasks.resize(kMostIndexes);
+    refused += refused.empty() ? "images" : " and images";
+  }
+  if (!refused.empty())
+    ShowWarning("The skin has more than " + IntToStr(static_cast<int>(kMostIndexes)) + " " + refused +
+                "; the others are not used.");
 }
 
 bool Owns(const TComponent* owner, const TComponent* component) {
@@ -289,6 +310,7 @@ bool TsSkinManager::LoadSkin() {
     LoadAllPatterns(source);
     LoadAllGeneralData(source);
   }
+  RefuseEntriesPastTheIndexes();
   // With neither a folder nor a stored skin there is nothing to show: stay unskinned.
   has_skin_ = source.ini || source.stored;
   SendNewSkin();

@@ -2,6 +2,7 @@
 // frame mask whose corner pixels carry the key colour.
 #include <gtest/gtest.h>
 
+#include "skin/controls/spanel.h"
 #include "skin/controls/sskinprovider.h"
 #include "skin/engine/scommondata.h"
 #include "skin/engine/smessages.h"
@@ -206,7 +207,62 @@ TEST_F(Provider, TheLibraryMessagesAnswerFromTheFrameState) {
   SendMessageA(Window(), SKM_GETCACHEINFO, 0, 0);
   EXPECT_EQ(GlobalCacheInfo.Bmp, Cache());
   EXPECT_EQ(GlobalCacheInfo.X, provider->ClientOffset().x);
-  EXPECT_EQ(GlobalCacheInfo.Y, provider->ClientOffset().y + 1);
+}
+
+// A child drawn from the form's cache continues the form's background without a seam: on a
+// form whose section is a top-to-bottom gradient every row of a see-through panel has the
+// colour the form shows beside it.
+TEST_F(Provider, ChildrenReadTheCacheWhereTheClientAreaIsCopiedFrom) {
+  LoadSkin();
+  SkinGeneralData[0].GradientPercent = 100;
+  SkinGeneralData[0].HotGradientPercent = 100;
+  SkinGeneralData[0].GradientArray = {TsGradStep{0x000000, 0xFFFFFF, 100, 0, 0}};
+  SkinGeneralData[0].HotGradientArray = SkinGeneralData[0].GradientArray;
+  TsGeneralData see_through = SectionOf("TSPANEL", 0x0000FF);
+  see_through.PaintingTransparency = see_through.HotPaintingTransparency = 100;
+  SkinGeneralData.push_back(see_through);
+  MakeForm();
+  auto* panel = New<TsPanel>(form);
+  panel->SetParent(form);
+  panel->SetBounds(60, 30, 80, 60);
+  panel->SetBevelOuter(cbNone);
+  Show();
+  ASSERT_TRUE(PumpUntil([&] { return !GetUpdateRect(panel->GetHandle(), nullptr, FALSE); }));
+  // As the windows show them: the form's client area comes from its provider's paint.
+  auto shown = [](HWND window, int x, int y) {
+    HDC dc = GetDC(window);
+    const COLORREF pixel = GetPixel(dc, x, y);
+    ReleaseDC(window, dc);
+    return pixel;
+  };
+  int differing = 0;
+  for (int y = 0; y < 60; ++y) differing += shown(Window(), 20, 30 + y) != shown(panel->GetHandle(), 40, y);
+  EXPECT_EQ(differing, 0);
+  EXPECT_NE(shown(Window(), 20, 30), shown(Window(), 20, 89));  // a gradient
+}
+
+int g_registrations = 0;
+void* g_register = nullptr;
+UINT WINAPI CountingRegisterWindowMessageA(LPCSTR name) {
+  ++g_registrations;
+  return reinterpret_cast<decltype(&RegisterWindowMessageA)>(g_register)(name);
+}
+
+// The taskbar's restart notice is swallowed; the provider does not register its number again
+// for every message it passes on.
+TEST_F(Provider, TheTaskbarNoticeIsRegisteredOnceNotPerMessage) {
+  LoadSkin();
+  MakeForm();
+  Show();
+  g_registrations = 0;
+  g_register = PatchImport("user32.dll", "RegisterWindowMessageA",
+                           reinterpret_cast<void*>(&CountingRegisterWindowMessageA));
+  ASSERT_NE(g_register, nullptr);
+  for (UINT msg = WM_USER; msg < WM_USER + 50; ++msg) SendMessageA(Window(), msg, 0, 0);
+  const LRESULT taskbar = SendMessageA(Window(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  PatchImport("user32.dll", "RegisterWindowMessageA", g_register);
+  EXPECT_EQ(g_registrations, 1);  // the test's own
+  EXPECT_EQ(taskbar, 0);
 }
 
 // ---- Metrics ----------------------------------------------------------------------------------

@@ -131,6 +131,22 @@ TEST_F(ItemPaint, MaskImageWithoutValidIndexFallsBackToTheColour) {
   EXPECT_EQ(bmp->GetPixelColor(5, 5), kImage);
 }
 
+// A section that wants an image the skin cannot give (no mask, no pattern) paints its colour,
+// or its gradient, instead of leaving what was under it.
+TEST_F(ItemPaint, ImageThatCannotBeHadLeavesTheColourOrTheGradient) {
+  SkinMasks.erase(SkinMasks.begin());  // no IMAGEFILE, no pattern
+  Section().ImagePercent = 100;
+  EXPECT_EQ(Body()->GetPixelColor(5, 5), kColor);
+  Section().ImagePercent = 60;
+  EXPECT_EQ(Body()->GetPixelColor(5, 5), kColor);  // the colour mixed with itself
+  Section().ImagePercent = 100;
+  Section().GradientArray = {TsGradStep{0x0000FF, 0x0000FF, 100, 0, 0}};
+  EXPECT_EQ(Body()->GetPixelColor(5, 5), kColor);  // the gradient has no share
+  Section().ImagePercent = 70;
+  Section().GradientPercent = 30;
+  EXPECT_EQ(Body()->GetPixelColor(5, 5), 0x0000FF);
+}
+
 // The mixes a body is made of keep their rounding rule for every pair of channel values.
 TEST(BodyMixes, GreyWeightedBlendRoundsAsTheRuleSaysForEveryPair) {
   auto fill = [](TBitmap* bmp, auto color) {

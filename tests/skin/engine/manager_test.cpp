@@ -444,4 +444,28 @@ TEST_F(SkinManagerFolders, ASingleLetterWithoutColonIsAFolderOfTheProgram) {
   EXPECT_EQ(manager.GetFullSkinDirectory(), GetAppPath());
 }
 
+// Section and mask indexes are 16 bits wide: a skin with more entries keeps the first 32,767
+// of each and says so, instead of handing a control the index of another section.
+TEST_F(SkinManagerFolders, ASkinPastTheIndexWidthKeepsWhatFitsAndWarns) {
+  CreateDirectoryA(Path("Huge").c_str(), nullptr);
+  Write("Huge\\Master.bmp", MakeBmp(4, 4));
+  std::string options = "[GLOBALINFO]\r\nMasterBitmap=Master.bmp\r\n";
+  for (int i = 0; i < 32770; ++i)
+    options += "[S" + std::to_string(i) + "]\r\nPaintingColor=" + std::to_string(i) +
+               "\r\nImageFile=#(0,0,2,2)(1,0)\r\n";
+  Write("Huge\\Options.dat", options);
+  TsSkinManager manager(nullptr);
+  ReadComponentFromText(&manager, TestSkinFormText(), "test skin");
+  Messages().clear();
+  manager.SetSkinDirectory(Folder());
+  manager.SetSkinName("Huge");
+  ASSERT_EQ(SkinData().SkinPath, Folder() + "Huge\\");
+  EXPECT_EQ(SkinGeneralData.size(), 32767u);
+  EXPECT_EQ(SkinMasks.size(), 32767u);
+  EXPECT_EQ(GetSkinIndex("S32769"), -1);
+  EXPECT_EQ(SkinGeneralData[GetSkinIndex("S100")].PaintingColor, 100);
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_NE(Messages()[0].find("32767 sections and images"), std::string::npos);
+}
+
 }  // namespace
