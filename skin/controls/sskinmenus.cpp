@@ -215,6 +215,8 @@ class TsSkinableMenusPainter : public TsMenuPainter {
   }
   void ComponentRemoved(TComponent* component) override { menus_->ForgetItem(component); }
   void UpdateMenus() override { menus_->SetSkinnedPopups(manager_->GetSkinnedPopups()); }
+  // Also unhooks: the menu may have been hooked under a skin that has gone since.
+  void HookPopupMenu(TPopupMenu* menu) override { menus_->HookPopupMenu(menu, menus_->GetActive()); }
 
  private:
   TsSkinManager* manager_;

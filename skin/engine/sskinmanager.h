@@ -23,6 +23,7 @@ class TMainMenu;
 class TStrings;
 class TStringList;
 class TsStoredSkins;
+class TPopupMenu;
 class TsSkinManager;
 
 // A non-visual component that takes the manager's broadcast directly (the form's skin
@@ -54,6 +55,9 @@ class TsMenuPainter {
   virtual void ComponentRemoved(TComponent* component) { (void)component; }
   // SkinnedPopups changed: hook the menus again.
   virtual void UpdateMenus() {}
+  // A popup made or rebuilt just before it shows (a form's skinned system menu): painted
+  // like the other popups while the menus are skinned, plain again when they are not.
+  virtual void HookPopupMenu(TPopupMenu* menu) { (void)menu; }
 };
 using TsMenuPainterFactory = std::unique_ptr<TsMenuPainter> (*)(TsSkinManager* manager);
 // Null goes back to the painter that paints nothing.

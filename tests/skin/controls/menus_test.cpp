@@ -8,9 +8,11 @@
 #include <sstream>
 
 #include "skin/controls/sskinmenus.h"
+#include "skin/controls/ssystemmenu.h"
 #include "skin/engine/sskinmanager.h"
 #include "skin/engine/sskintables.h"
 #include "skin_test_support.h"
+#include "tests/toolkit/visual_test_classes.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/canvas.h"
 #include "toolkit/formreader.h"
@@ -233,6 +235,32 @@ TEST_F(MenusTest, SkinManagersPainterHooksTheMenusWithTheSkin) {
   manager->SetActive(false);
   EXPECT_FALSE(main_->GetOwnerDraw());
   EXPECT_FALSE(file->OnAdvancedDrawItem);
+  Free(manager);
+  SetMenuPainterFactory(nullptr);
+}
+
+// A form's system menu is rebuilt before every show (its skin items come new each time) and
+// is hooked then, so it is painted like every other popup of the skinned program.
+TEST_F(MenusTest, TheSystemMenuIsHookedEachTimeItShows) {
+  RegisterSkinnedMenus();
+  auto* manager = New<TsSkinManager>(nullptr);
+  LoadInternalSkin(*manager);
+  TsSystemMenu menu(nullptr, form_);
+  menu.SetSkinManager(manager);
+  EXPECT_FALSE(menu.GetOwnerDraw());  // made after the skin came
+  TDesktopLock desktop;
+  TMenuLoopWatch watch;
+  for (int shown = 1; shown <= 2; ++shown) {
+    menu.ShowAt(50, 50, true);
+    EXPECT_EQ(watch.Entered(), shown);
+    EXPECT_TRUE(menu.GetOwnerDraw());
+    ASSERT_EQ(menu.GetItems()->GetItem(0)->GetName(), "SkinSelectItem");
+    EXPECT_TRUE(menu.GetItems()->GetItem(0)->GetItem(0)->OnAdvancedDrawItem);
+    EXPECT_TRUE(menu.ItemClose->OnMeasureItem);
+  }
+  manager->SetActive(false);
+  menu.ShowAt(50, 50, true);  // without a skin it stays as the system draws it
+  EXPECT_FALSE(menu.ItemClose->OnMeasureItem);
   Free(manager);
   SetMenuPainterFactory(nullptr);
 }
