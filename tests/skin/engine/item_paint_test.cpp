@@ -3,6 +3,7 @@
 // mixing rules.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -374,5 +375,29 @@ TEST_F(ItemPaint, GalleryPictureIsWritten) {
   const char* target = std::getenv("DRAVOLIN_SKIN_PICTURE");
   const std::string file = target ? target : TempFolder() + "\\skin_gallery.bmp";
   gallery->SaveToFile(file);
-  EXPECT_NE(ChangedArea(*gallery, 0xE0E0E0).right, 0);
+
+  // What the picture must show: no key colour anywhere; every button body painted and its
+  // hot state apart from the normal one; the panel mixed with the parent, more so when hot;
+  // raised bevels light at the top-left, lowered ones dark there.
+  const std::vector<TColor> shown = Pixels(*gallery);
+  EXPECT_EQ(std::count(shown.begin(), shown.end(), clFuchsia), 0);
+  x = 8;
+  for (SIZE size : sizes) {
+    const int mx = x + size.cx / 2, my = 8 + size.cy / 2;
+    EXPECT_NE(gallery->GetPixelColor(mx, my), 0xE0E0E0) << size.cx;
+    EXPECT_NE(gallery->GetPixelColor(mx, my), gallery->GetPixelColor(mx, my + 70)) << size.cx;
+    x += size.cx + 10;
+  }
+  const TColor mixed = gallery->GetPixelColor(108, 170), hot_mixed = gallery->GetPixelColor(108, 215);
+  EXPECT_NE(mixed, 0x3080C0);
+  EXPECT_NE(mixed, hot_mixed);
+  auto light = [&](int px, int py) {
+    const TColor c = gallery->GetPixelColor(px, py);
+    return (c & 0xFF) + ((c >> 8) & 0xFF) + ((c >> 16) & 0xFF);
+  };
+  for (int i = 0; i < 4; ++i) {
+    const int left = 230 + i * 45;
+    const bool raised = i % 2 == 0;
+    EXPECT_EQ(light(left + 1, 196) > light(left + 38, 223), raised) << i;
+  }
 }
