@@ -64,6 +64,11 @@ TCustomForm* OwningForm(TComponent* owner) {
 
 bool SkinActive() { return SkinData().DefaultManager && SkinData().SkinLoaded; }
 
+TsMenuPainter* MenuPainter() {
+  TsSkinManager* manager = SkinData().DefaultManager;
+  return manager ? manager->GetMenuPainter() : nullptr;
+}
+
 // A state cell's size of a glyph mask (own image: 3 states side by side over 2 halves).
 SIZE GlyphSize(int mask_index) { return GetMaskFrameSize(mask_index); }
 
@@ -420,6 +425,7 @@ void TsSkinProvider::SkinnedProc(TMessage& message) {
       UpdateScrollBars();
       break;
     case WM_GETMINMAXINFO: WMGetMinMaxInfo(message); break;
+    case WM_MEASUREITEM: WMMeasureItem(message); break;
     case WM_SYSCOLORCHANGE:
       CallPrevious(message);
       RefreshMenuBar();
@@ -551,7 +557,30 @@ void TsSkinProvider::WMActivate(TMessage& message) {
   UpdateScrollBars();
   activated_once_ = true;
   common_data_->BGChanged = true;
-  if (HasBorder()) SendMessageA(form_->GetHandle(), WM_NCPAINT, 0, 0);
+  if (!HasBorder()) return;
+  SendMessageA(form_->GetHandle(), WM_NCPAINT, 0, 0);
+  RehookMenu();
+}
+
+// A main-menu item the menu line measures is painted by the skinned menus, whoever made it.
+void TsSkinProvider::WMMeasureItem(TMessage& message) {
+  const auto* measure = reinterpret_cast<const MEASUREITEMSTRUCT*>(message.LParam);
+  TMainMenu* menu = form_->GetMenu();
+  TsMenuPainter* painter = MenuPainter();
+  if (measure && measure->CtlType == ODT_MENU && menu && painter && form_->GetFormStyle() != fsMDIChild)
+    if (TMenuItem* item = menu->FindItem(measure->itemID, fkCommand)) painter->HookItem(item, true);
+  CallPrevious(message);
+}
+
+void TsSkinProvider::MenuComponentNotice(TComponent* component, TOperation operation) {
+  TsMenuPainter* painter = MenuPainter();
+  if (auto* item = DynamicCast<TMenuItem>(component); item && painter && !Designing())
+    painter->HookItem(item, operation == opInsert);
+}
+
+void TsSkinProvider::RehookMenu() {
+  TsMenuPainter* painter = MenuPainter();
+  if (painter && form_->GetMenu()) painter->HookMainMenu(form_->GetMenu());
 }
 
 void TsSkinProvider::WMNCActivate(TMessage& message) {
@@ -563,6 +592,7 @@ void TsSkinProvider::WMNCActivate(TMessage& message) {
     common_data_->BGChanged = true;
   }
   SendMessageA(form_->GetHandle(), WM_NCPAINT, 0, 0);
+  if (HasBorder()) RehookMenu();
   if (!menu_bar_refreshed_) {
     menu_bar_refreshed_ = true;
     RefreshMenuBar();

@@ -135,6 +135,11 @@ class TsSkinProvider : public TsSkinReceiver {
   void WMSetText(TMessage& message);
   void WMCommand(TMessage& message);
   void WMGetMinMaxInfo(TMessage& message);
+  void WMMeasureItem(TMessage& message);
+  // The form's main menu hooked again into the skinned menus (items added since included).
+  void RehookMenu();
+  // A menu item put on the form (or taken off it) joins (or leaves) the skinned menus.
+  void MenuComponentNotice(TComponent* component, TOperation operation);
   void CMMenuChanged(TMessage& message);
 
   void BuildRegion();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "skin/controls/spanel.h"
+#include "skin/controls/sskinmenus.h"
 #include "skin/controls/sskinprovider.h"
 #include "skin/engine/scommondata.h"
 #include "skin/engine/smessages.h"
@@ -12,6 +13,7 @@
 #include "toolkit/bitmap.h"
 #include "toolkit/extctrls.h"
 #include "toolkit/forms.h"
+#include "toolkit/menus.h"
 
 namespace {
 
@@ -263,6 +265,48 @@ TEST_F(Provider, TheTaskbarNoticeIsRegisteredOnceNotPerMessage) {
   PatchImport("user32.dll", "RegisterWindowMessageA", g_register);
   EXPECT_EQ(g_registrations, 1);  // the test's own
   EXPECT_EQ(taskbar, 0);
+}
+
+// Menu items the form meets join the skinned menus: one the menu line measures, one put on the
+// form, and those there when the form is activated; one taken off the form leaves them.
+TEST_F(Provider, MenuItemsTheFormMeetsJoinTheSkinnedMenus) {
+  RegisterSkinnedMenus();
+  Free(manager);
+  manager = New<TsSkinManager>(nullptr);
+  LoadSkin();
+  manager->GetMenuPainter()->SetActive(true);
+  MakeForm();
+  auto* menu = New<TMainMenu>(form);
+  auto add = [&](TComponent* owner, const char* caption) {
+    auto* item = New<TMenuItem>(owner);
+    item->SetCaption(caption);
+    menu->GetItems()->Add(item);
+    return item;
+  };
+  TMenuItem* file = add(form, "&File");
+  form->SetMenu(menu);
+  Show();
+  TMenuItem* measured = add(nullptr, "&Edit");
+  manager->GetMenuPainter()->HookItem(measured, false);  // as if the line had not measured it yet
+  ASSERT_FALSE(measured->OnMeasureItem);
+  MEASUREITEMSTRUCT measure{ODT_MENU, 0, measured->GetCommand(), 0, 0, 0};
+  SendMessageA(Window(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
+  EXPECT_TRUE(measured->OnMeasureItem);
+
+  TMenuItem* moved = add(nullptr, "&View");
+  manager->GetMenuPainter()->HookItem(moved, false);
+  form->InsertComponent(moved);
+  EXPECT_TRUE(moved->OnAdvancedDrawItem);
+  form->RemoveComponent(moved);
+  EXPECT_FALSE(moved->OnAdvancedDrawItem);
+
+  TMenuItem* later = add(nullptr, "&Help");
+  manager->GetMenuPainter()->HookItem(later, false);
+  SendMessageA(Window(), WM_ACTIVATE, WA_ACTIVE, 0);
+  EXPECT_TRUE(later->OnAdvancedDrawItem);
+  EXPECT_TRUE(file->OnAdvancedDrawItem);
+  for (TMenuItem* item : {measured, moved, later}) menu->GetItems()->Remove(item), Free(item);
+  SetMenuPainterFactory(nullptr);
 }
 
 // ---- Metrics ----------------------------------------------------------------------------------
