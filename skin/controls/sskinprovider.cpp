@@ -359,6 +359,11 @@ POINT TsSkinProvider::ClientOffset() const {
   return {FrameWidth() + bw, FrameHeight() + CaptionHeight() + MenuBandHeight() + bw};
 }
 
+POINT TsSkinProvider::ClientOrigin() const {
+  const POINT offset = ClientOffset();
+  return {offset.x, offset.y + (HasMenuLine() ? 1 : 0)};
+}
+
 int TsSkinProvider::FrameTopBand() const {
   if (!HasBorder()) return 1;
   return FrameHeight() + CaptionHeight() + MenuBandHeight() + form_->GetBorderWidth() + 1;
@@ -534,8 +539,8 @@ void TsSkinProvider::Refresh() {
 
 void TsSkinProvider::AnswerCacheInfo() {
   if (GetComponentState().Contains(csLoading)) return;
-  const POINT offset = ClientOffset();
   // The client area is copied from the cache at this offset: children read it there too.
+  const POINT offset = ClientOrigin();
   GlobalCacheInfo = TsCacheInfo{common_data_->GetCacheBmp(), offset.x, offset.y, true};
 }
 
@@ -952,7 +957,7 @@ void TsSkinProvider::PaintClient(HDC dc) {
   const TsGeneralData& general = SkinGeneralData[skin];
   TBitmap* cache = common_data_->GetCacheBmp();
   if (common_data_->BGChanged) PaintFrame();
-  const POINT offset = ClientOffset();
+  const POINT offset = ClientOrigin();
   const RECT client = form_->GetClientRect();
   if (general.GradientPercent + general.ImagePercent > 0) {
     BitBlt(dc, 0, 0, form_->GetWidth(), form_->GetHeight(), cache->GetCanvas()->GetHandle(), offset.x,

@@ -93,6 +93,9 @@ class TsSkinProvider : public TsSkinReceiver {
   int MenuHeight() const;
   int MenuBandHeight() const;  // menu height x rows when the form has a menu line, else 0
   POINT ClientOffset() const;
+  // Where the client area lies in the window and in the cache: the menu line's band is one
+  // pixel taller than its rows.
+  POINT ClientOrigin() const;
   int FrameTopBand() const;
   RECT IconRect() const;
   // Marks the frame stale and sends WM_NCPAINT.

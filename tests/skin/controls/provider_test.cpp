@@ -213,7 +213,8 @@ TEST_F(Provider, TheLibraryMessagesAnswerFromTheFrameState) {
 
 // A child drawn from the form's cache continues the form's background without a seam: on a
 // form whose section is a top-to-bottom gradient every row of a see-through panel has the
-// colour the form shows beside it.
+// colour the form shows beside it, and the cache's client offset is where the system put the
+// client area, with a menu line as without.
 TEST_F(Provider, ChildrenReadTheCacheWhereTheClientAreaIsCopiedFrom) {
   LoadSkin();
   SkinGeneralData[0].GradientPercent = 100;
@@ -223,13 +224,6 @@ TEST_F(Provider, ChildrenReadTheCacheWhereTheClientAreaIsCopiedFrom) {
   TsGeneralData see_through = SectionOf("TSPANEL", 0x0000FF);
   see_through.PaintingTransparency = see_through.HotPaintingTransparency = 100;
   SkinGeneralData.push_back(see_through);
-  MakeForm();
-  auto* panel = New<TsPanel>(form);
-  panel->SetParent(form);
-  panel->SetBounds(60, 30, 80, 60);
-  panel->SetBevelOuter(cbNone);
-  Show();
-  ASSERT_TRUE(PumpUntil([&] { return !GetUpdateRect(panel->GetHandle(), nullptr, FALSE); }));
   // As the windows show them: the form's client area comes from its provider's paint.
   auto shown = [](HWND window, int x, int y) {
     HDC dc = GetDC(window);
@@ -237,10 +231,36 @@ TEST_F(Provider, ChildrenReadTheCacheWhereTheClientAreaIsCopiedFrom) {
     ReleaseDC(window, dc);
     return pixel;
   };
-  int differing = 0;
-  for (int y = 0; y < 60; ++y) differing += shown(Window(), 20, 30 + y) != shown(panel->GetHandle(), 40, y);
-  EXPECT_EQ(differing, 0);
-  EXPECT_NE(shown(Window(), 20, 30), shown(Window(), 20, 89));  // a gradient
+  for (bool menu_line : {false, true}) {
+    MakeForm();
+    if (menu_line) {
+      auto* menu = New<TMainMenu>(form);
+      auto* file = New<TMenuItem>(form);
+      file->SetCaption("&File");
+      menu->GetItems()->Add(file);
+      form->SetMenu(menu);
+    }
+    auto* panel = New<TsPanel>(form);
+    panel->SetParent(form);
+    panel->SetBounds(60, 30, 80, 60);
+    panel->SetBevelOuter(cbNone);
+    Show();
+    ASSERT_EQ(provider->HasMenuLine(), menu_line);
+    ASSERT_TRUE(PumpUntil([&] { return !GetUpdateRect(panel->GetHandle(), nullptr, FALSE); }));
+    int differing = 0;
+    for (int y = 0; y < 60; ++y) differing += shown(Window(), 20, 30 + y) != shown(panel->GetHandle(), 40, y);
+    EXPECT_EQ(differing, 0) << menu_line;
+    EXPECT_NE(shown(Window(), 20, 30), shown(Window(), 20, 89));  // a gradient
+
+    RECT window{};
+    GetWindowRect(Window(), &window);
+    const POINT client = form->ClientToScreen({0, 0});
+    SendMessageA(Window(), SKM_GETCACHEINFO, 0, 0);
+    EXPECT_EQ(GlobalCacheInfo.X, client.x - window.left) << menu_line;
+    EXPECT_EQ(GlobalCacheInfo.Y, client.y - window.top) << menu_line;
+    Free(form);
+    form = nullptr;
+  }
 }
 
 int g_registrations = 0;
