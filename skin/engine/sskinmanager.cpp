@@ -122,12 +122,21 @@ void BroadcastToForm(TCustomForm* form, TMessage& message) {
   for (int i = 0; i < form->GetComponentCount(); ++i) components.push_back(form->GetComponent(i));
 
   if (message.Msg == SKM_REFRESH) Guarded(form, message.Msg, [&] { Deliver(form, message); });
+  // An MDI main form's client window holds the children: it hears of the skin too.
+  if (form->GetFormStyle() == fsMDIForm && form->GetClientHandle())
+    Guarded(form, message.Msg,
+            [&] { SendMessageA(form->GetClientHandle(), message.Msg, message.WParam, message.LParam); });
   for (TComponent* component : components) {
     if (form_gone() || Dying(form)) return;
     if (!Owns(form, component)) continue;
     const TComponentState state = component->GetComponentState();
     if (state.Contains(csDestroying) || state.Contains(csLoading)) continue;
     Guarded(component, message.Msg, [&] { DeliverToComponent(component, message); });
+    // An MDI child the form still owns (a receiver may have freed it) passes the message on
+    // to its own components.
+    if (form_gone() || Dying(form) || !Owns(form, component)) continue;
+    if (auto* child = DynamicCast<TCustomForm>(component); child && child->GetFormStyle() == fsMDIChild)
+      BroadcastToForm(child, message);
   }
 }
 
@@ -213,8 +222,12 @@ void TsSkinManager::SetSkinName(const std::string& name) {
   if (CanLoad()) LoadSkin();
 }
 
-// The folder only: the skin in use stays until SkinName is set again.
-void TsSkinManager::SetSkinDirectory(const std::string& directory) { skin_directory_ = directory; }
+// The skin in use stays until SkinName is set again; the skin path names the new folder.
+void TsSkinManager::SetSkinDirectory(const std::string& directory) {
+  if (directory == skin_directory_) return;
+  skin_directory_ = directory;
+  SkinData().SkinPath = GetFullSkinDirectory();
+}
 
 void TsSkinManager::SetActive(bool active) {
   if (active == active_) return;

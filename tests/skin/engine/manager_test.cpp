@@ -203,6 +203,42 @@ TEST_F(SkinManager, ANewSkinReachesEveryFormAndItsComponentsInOrderThenTheRefres
   EXPECT_EQ(Seen().size(), 15u);
 }
 
+WNDPROC g_client_proc = nullptr;
+LRESULT CALLBACK RecordingClientProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) {
+  if (msg == SKM_SETNEWSKIN || msg == SKM_REFRESH)
+    Seen().push_back(msg == SKM_REFRESH ? "Client:REFRESH" : "Client:SETNEWSKIN");
+  return CallWindowProcA(g_client_proc, window, msg, wparam, lparam);
+}
+
+// An MDI main form's client window hears of the skin, and an MDI child the form owns passes
+// it on to its own controls (its window hears the refresh as a control and again as a form).
+TEST_F(SkinManager, TheBroadcastReachesTheMDIClientAndTheChildrenItOwns) {
+  TDesktopLock desktop;
+  ASSERT_EQ(Application->GetMainForm(), nullptr);
+  auto* frame = Application->CreateForm<TRecordingForm>();  // the main form: children need it
+  frame->SetName("Frame");
+  frame->SetFormStyle(fsMDIForm);
+  forms_.push_back(frame);
+  frame->HandleNeeded();
+  ASSERT_TRUE(frame->GetClientHandle());
+  g_client_proc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+      frame->GetClientHandle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordingClientProc)));
+  auto* child = New<TRecordingForm>(frame, kCreateNew);
+  child->SetName("Child");
+  child->SetFormStyle(fsMDIChild);
+  auto* win = New<TRecordingWin>(child);
+  win->SetName("ChildWin");
+  win->SetParent(child);
+  child->Show();
+  TsSkinManager manager(nullptr);
+  ReadSkins(manager);
+  manager.SetActive(true);
+  EXPECT_EQ(Seen(),
+            (Strings{"Client:SETNEWSKIN", "Child:SETNEWSKIN*", "ChildWin:SETNEWSKIN*", "Frame:REFRESH",
+                     "Client:REFRESH", "Child:REFRESH", "Child:REFRESH", "ChildWin:REFRESH"}));
+  SetWindowLongPtrA(frame->GetClientHandle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_client_proc));
+}
+
 TEST_F(SkinManager, RemovalSendsOnlyRemoveSkinWhileTheMasksAreStillThere) {
   AddForm("A");
   TsSkinManager manager(nullptr);
@@ -428,9 +464,10 @@ TEST_F(SkinManagerFolders, SwitchingOffAndOnReloadsTheSameFolderSkin) {
   EXPECT_EQ(SkinData().SkinPath, Folder() + "Blue\\");
   EXPECT_EQ(SkinGeneralData[GetSkinIndex("FORM")].PaintingColor, 255);
 
-  // A skin directory changed meanwhile is only used by the next load.
+  // A skin directory changed meanwhile names the skin path; the skin stays until the next load.
   manager.SetSkinDirectory(Folder() + "elsewhere");
-  EXPECT_EQ(SkinData().SkinPath, Folder() + "Blue\\");
+  EXPECT_EQ(SkinData().SkinPath, Folder() + "elsewhere\\");
+  EXPECT_EQ(SkinGeneralData[GetSkinIndex("FORM")].PaintingColor, 255);
   manager.SetSkinName("Blue");
   EXPECT_EQ(manager.GetSkinName(), "Test (internal)");
   EXPECT_EQ(SkinData().SkinPath, "");
