@@ -64,6 +64,21 @@ TCustomForm* OwningForm(TComponent* owner) {
 
 bool SkinActive() { return SkinData().DefaultManager && SkinData().SkinLoaded; }
 
+// The provider of the application's MDI main form; null when there is none.
+TsSkinProvider* MDIMainProvider() {
+  TCustomForm* main = Application ? Application->GetMainForm() : nullptr;
+  if (!main || main->GetFormStyle() != fsMDIForm || !main->HandleAllocated()) return nullptr;
+  return reinterpret_cast<TsSkinProvider*>(SendMessageA(main->GetHandle(), SKM_GETPROVIDER, 0, 0));
+}
+
+// Another child of the MDI main form than this one is maximized (and covers it).
+bool SiblingMaximized(TCustomForm* form) {
+  TCustomForm* main = Application ? Application->GetMainForm() : nullptr;
+  if (form->GetFormStyle() != fsMDIChild || !main || main->GetFormStyle() != fsMDIForm) return false;
+  TCustomForm* active = main->GetActiveMDIChild();
+  return active && active != form && active->HandleAllocated() && IsZoomed(active->GetHandle());
+}
+
 TsMenuPainter* MenuPainter() {
   TsSkinManager* manager = SkinData().DefaultManager;
   return manager ? manager->GetMenuPainter() : nullptr;
@@ -429,6 +444,7 @@ void TsSkinProvider::SkinnedProc(TMessage& message) {
       CallPrevious(message);
       UpdateScrollBars();
       break;
+    case WM_MOVE: WMMove(message); break;
     case WM_GETMINMAXINFO: WMGetMinMaxInfo(message); break;
     case WM_MEASUREITEM: WMMeasureItem(message); break;
     case WM_SYSCOLORCHANGE:
@@ -534,7 +550,20 @@ void TsSkinProvider::Refresh() {
   FreeAndNil(caption_band_);
   if (!form_->HandleAllocated()) return;
   SendMessageA(form_->GetHandle(), WM_NCPAINT, 0, 0);
+  // A maximized child covers the MDI client: only it is repainted.
+  TCustomForm* child = mdi_form_ ? form_->GetActiveMDIChild() : nullptr;
+  if (child && child->HandleAllocated() && IsZoomed(child->GetHandle())) {
+    RedrawWindow(child->GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    return;
+  }
   RedrawWindow(form_->GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  if (!mdi_form_ || !form_->GetClientHandle()) return;
+  // The client takes its ground and ring from the new frame.
+  HWND client = form_->GetClientHandle();
+  RECT r{};
+  GetClientRect(client, &r);
+  SendMessageA(client, WM_SIZE, SIZE_RESTORED, MAKELPARAM(r.right, r.bottom));
+  SendMessageA(client, WM_NCPAINT, 1, 0);
 }
 
 void TsSkinProvider::AnswerCacheInfo() {
@@ -565,6 +594,13 @@ void TsSkinProvider::WMActivate(TMessage& message) {
   if (!HasBorder()) return;
   SendMessageA(form_->GetHandle(), WM_NCPAINT, 0, 0);
   RehookMenu();
+}
+
+// A moved MDI child changes the main form's scroll range.
+void TsSkinProvider::WMMove(TMessage& message) {
+  CallPrevious(message);
+  if (form_->GetFormStyle() != fsMDIChild || IsZoomed(form_->GetHandle())) return;
+  if (TsSkinProvider* main = MDIMainProvider(); main && main->mdi_form_) main->mdi_form_->UpdateScrollBars();
 }
 
 // A main-menu item the menu line measures is painted by the skinned menus, whoever made it.
@@ -661,7 +697,8 @@ void TsSkinProvider::RefreshMenuBar() {
 
 void TsSkinProvider::WMNCPaint(TMessage& message) {
   message.Result = 1;
-  if (!FormVisible() || GetComponentState().Contains(csLoading) || FormCreating() || common_data_->Updating())
+  if (!FormVisible() || GetComponentState().Contains(csLoading) || FormCreating() ||
+      common_data_->Updating() || SiblingMaximized(form_))
     return;
   if (region_dirty_ && !region_guard_ && HasBorder()) BuildRegion();
   HDC dc = GetWindowDC(form_->GetHandle());
@@ -792,6 +829,7 @@ void TsSkinProvider::PaintFullFrame() {
     }
     PaintCaptionText(r, FrameHeight(), CaptionHeight());
   }
+  if (mdi_form_ && !iconic) mdi_form_->PaintArea(cache);
 }
 
 POINT TsSkinProvider::GripPoint() const {

@@ -139,6 +139,7 @@ class TsSkinProvider : public TsSkinReceiver {
   void WMCommand(TMessage& message);
   void WMGetMinMaxInfo(TMessage& message);
   void WMMeasureItem(TMessage& message);
+  void WMMove(TMessage& message);
   // The form's main menu hooked again into the skinned menus (items added since included).
   void RehookMenu();
   // A menu item put on the form (or taken off it) joins (or leaves) the skinned menus.
