@@ -9,6 +9,7 @@
 #include "skin/engine/smessages.h"
 #include "skin/engine/sskinmanager.h"
 #include "skin/engine/sskintables.h"
+#include "skin_test_support.h"
 #include "tests/toolkit/visual_test_classes.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/extctrls.h"
@@ -258,6 +259,7 @@ TEST_F(Provider, ChildrenReadTheCacheWhereTheClientAreaIsCopiedFrom) {
     SendMessageA(Window(), SKM_GETCACHEINFO, 0, 0);
     EXPECT_EQ(GlobalCacheInfo.X, client.x - window.left) << menu_line;
     EXPECT_EQ(GlobalCacheInfo.Y, client.y - window.top) << menu_line;
+    if (menu_line) SaveWindowPicture(Window(), "DRAVOLIN_GRADIENT_FORM_PICTURE");
     Free(form);
     form = nullptr;
   }
