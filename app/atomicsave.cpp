@@ -20,7 +20,10 @@ bool WriteAndClose(HANDLE file, std::string_view content, DWORD& error) {
     // WriteFile takes at most a DWORD per call.
     const DWORD chunk = static_cast<DWORD>(std::min<size_t>(content.size() - done, 1u << 30));
     DWORD written = 0;
-    if (!WriteFile(file, content.data() + done, chunk, &written, nullptr) || written != chunk) {
+    // A write cut short (the disk filled up on the way) succeeds with what fitted and sets no
+    // error: the rest is written again, and that write fails with the reason.
+    SetLastError(ERROR_SUCCESS);
+    if (!WriteFile(file, content.data() + done, chunk, &written, nullptr) || written == 0) {
       error = GetLastError();
       if (error == ERROR_SUCCESS) error = ERROR_WRITE_FAULT;
       ok = false;
@@ -80,13 +83,76 @@ void SaveFileAtomically(const std::string& file_name, std::string_view bytes) {
 }
 
 std::string SaveFailedMessage(const std::string& file_name, DWORD error) {
-  std::string reason = error == ERROR_FILE_READ_ONLY ? LoadStr(IDS_SAVE_READ_ONLY) : SysErrorMessage(error);
-  if (reason.empty()) reason = Format("%d", static_cast<int>(error));
-  return SaveFailedMessage(file_name, reason);
+  return SaveFailedMessage(file_name,
+                           error == ERROR_FILE_READ_ONLY ? LoadStr(IDS_SAVE_READ_ONLY) : ErrorReason(error));
 }
 
 // The template is translated before it is formatted: FmtLoadStr would look up the
 // formatted text, which no catalog holds.
 std::string SaveFailedMessage(const std::string& file_name, const std::string& reason) {
-  return Format(LoadStr(IDS_SAVE_FAILED), file_name, reason);
+  return FormatLoadStr(IDS_SAVE_FAILED, file_name, reason);
+}
+
+std::string ErrorReason(DWORD error) {
+  std::string reason = SysErrorMessage(error);
+  return reason.empty() ? Format("%d", static_cast<int>(error)) : reason;
+}
+
+bool ReadFileWhole(const std::string& file_name, std::string& bytes, DWORD& error) {
+  error = ERROR_SUCCESS;
+  bytes.clear();
+  HANDLE file = CreateFileA(file_name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    error = GetLastError();
+    return false;
+  }
+  LARGE_INTEGER size{};
+  bool ok = GetFileSizeEx(file, &size);
+  if (ok) bytes.resize(static_cast<size_t>(size.QuadPart));
+  size_t done = 0;
+  while (ok && done < bytes.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+    DWORD read = 0;
+    // A file cut short meanwhile is not read whole either.
+    SetLastError(ERROR_SUCCESS);
+    ok = ReadFile(file, bytes.data() + done, chunk, &read, nullptr) && read > 0;
+    done += read;
+  }
+  if (!ok) {
+    error = GetLastError();
+    if (error == ERROR_SUCCESS) error = ERROR_HANDLE_EOF;
+    bytes.clear();
+  }
+  CloseHandle(file);
+  return ok;
+}
+
+// ---- TUnreadFileCopy ------------------------------------------------------------------------
+
+bool TUnreadFileCopy::Mark(const std::string& file_name) {
+  const bool first = !Marked();
+  file_ = file_name;
+  copy_ = file_name + ".bak";
+  for (int n = 1; FileExists(copy_); ++n) copy_ = file_name + "." + IntToStr(n) + ".bak";
+  return first;
+}
+
+void TUnreadFileCopy::Clear() {
+  file_.clear();
+  copy_.clear();
+}
+
+bool TUnreadFileCopy::KeepBeforeSave(const std::string& file_name, std::string& failure) {
+  if (!Marked() || !AnsiSameText(ExpandFileName(file_name), ExpandFileName(file_))) return true;
+  // A file gone meanwhile has nothing left to lose.
+  if (!CopyFileA(file_.c_str(), copy_.c_str(), TRUE)) {
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND) {
+      failure = FormatLoadStr(IDS_UNREAD_NOT_SAVED_OVER, file_, copy_, ErrorReason(error));
+      return false;
+    }
+  }
+  Clear();
+  return true;
 }

@@ -20,6 +20,9 @@ class TClassesEditor::TView : public TClassesView {
   void SetItemIndex(int index) override { List()->SetItemIndex(index); }
   bool ExecuteAddClass(std::string& name) override { return AddClass && AddClass->Execute(name); }
   bool ExecuteEditClass(std::string& name) override { return EditClass && EditClass->Execute(name); }
+  void ShowMessage(const std::string& text) override {
+    Application->MessageBox(text, Application->GetTitle(), MB_OK | MB_ICONWARNING);
+  }
 
  private:
   TCustomListBox* List() const { return static_cast<TCustomListBox*>(form_.FindComponent("List")); }

@@ -1,5 +1,7 @@
 #include "app/classlist.h"
 
+#include <algorithm>
+
 #include "app/atomicsave.h"
 #include "resources/resource_ids.h"
 #include "toolkit/resstrings.h"
@@ -25,11 +27,27 @@ std::vector<std::string> TClassesLogic::GetClassList() const {
 void TClassesLogic::LoadClasses() {
   TStrings& items = view_.GetItems();
   items.Clear();
-  if (FileExists(class_file_)) items.LoadFromFile(class_file_);
+  std::string bytes;
+  DWORD error = 0;
+  const bool read = ReadFileWhole(class_file_, bytes, error);
+  if (read) items.SetText(bytes);
+  const bool missing = !read && NoSuchFile(error);
+  if (missing || (read && bytes.find('\0') == std::string::npos)) {
+    unread_copy_.Clear();
+    return;
+  }
+  if (!unread_copy_.Mark(class_file_)) return;
+  const std::string& copy = unread_copy_.CopyName();
+  view_.ShowMessage(read ? FormatLoadStr(IDS_CLASSES_CUT, class_file_, copy)
+                         : FormatLoadStr(IDS_CLASSES_UNREADABLE, class_file_, ErrorReason(error), copy));
 }
 
 // Every line followed by CR LF, an empty class name included.
-void TClassesLogic::SaveClasses() { SaveFileAtomically(class_file_, view_.GetItems().GetText()); }
+void TClassesLogic::SaveClasses() {
+  std::string failure;
+  if (!unread_copy_.KeepBeforeSave(class_file_, failure)) return view_.ShowMessage(failure);
+  SaveFileAtomically(class_file_, view_.GetItems().GetText());
+}
 
 void TClassesLogic::btnAddClick() {
   std::string name;
@@ -62,14 +80,17 @@ void TClassesLogic::Exchange(int step) {
   view_.SetItemIndex(index);
 }
 
-int RefreshClassItems(TStrings& combo_items, int item_index, const std::vector<std::string>& classes) {
+int RefreshClassItems(TStrings& combo_items, const std::string& shown,
+                      const std::vector<std::string>& classes) {
   combo_items.BeginUpdate();
   combo_items.Clear();
   combo_items.AddStrings(classes);
   combo_items.EndUpdate();
-  return item_index >= 0 && item_index < combo_items.Count() ? item_index : -1;
+  // Exactly this name: a class differing only in case is another class.
+  auto same = std::find(classes.begin(), classes.end(), shown);
+  return same == classes.end() ? -1 : static_cast<int>(same - classes.begin());
 }
 
 std::string ClassListFileName(const std::string& exe_file) {
-  return ExtractFilePath(exe_file) + LoadResString(&SClassList);
+  return ExtractFilePath(exe_file) + LoadResFileName(&SClassList);
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "app/atomicsave.h"
+
 class TStrings;
 
 // The classes editor as its logic uses it.
@@ -22,6 +24,8 @@ class TClassesView {
   // TAddClass and TEditClass, shown modally: true on OK with their name field's text.
   virtual bool ExecuteAddClass(std::string& name) = 0;
   virtual bool ExecuteEditClass(std::string& name) = 0;
+  // A message box with OK.
+  virtual void ShowMessage(const std::string& text) = 0;
 };
 
 class TClassesLogic {
@@ -35,10 +39,12 @@ class TClassesLogic {
   std::vector<std::string> GetClassList() const;
 
   // Empties the list, then reads the file if there is one (no message when there is none).
-  // An unreadable file raises the toolkit's file error.
+  // A file that cannot be read, or holds zero bytes (each ends a name in the list box),
+  // says so once and is kept beside itself before it is saved over.
   void LoadClasses();
   // Replaces the file with the list; a failure raises the toolkit's file error and leaves
-  // the old file as it was.
+  // the old file as it was. A file not read whole is copied first; when that fails, a
+  // message says so and nothing is written.
   void SaveClasses();
 
   // Events. Every showing and Cancel start again from the file.
@@ -61,14 +67,17 @@ class TClassesLogic {
 
   TClassesView& view_;
   std::string class_file_;
+  // The class file while it is one that was not read whole.
+  TUnreadFileCopy unread_copy_;
 };
 
 // The participant editor's class combo, on showing and after the classes editor: its items
-// become the class list, and the index selected before is selected again while the new
-// list reaches it. Returns the index to select (-1 none); pass the combo's index as it was
-// before its items change.
-int RefreshClassItems(TStrings& combo_items, int item_index, const std::vector<std::string>& classes);
+// become the class list. Returns the index of the class `shown` (the combo's text) in the
+// new list, -1 when it is not one of them.
+int RefreshClassItems(TStrings& combo_items, const std::string& shown,
+                      const std::vector<std::string>& classes);
 
 // The class list file beside the executable. Its name is a resource string, so it follows
-// the active catalog ("Klasse.Lst" in German).
+// the active catalog ("Klasse.Lst" in German); a translation that is no plain file name is
+// not taken.
 std::string ClassListFileName(const std::string& exe_file);

@@ -1,5 +1,6 @@
 #include "app/commstatus.h"
 
+#include "toolkit/forms.h"
 #include "toolkit/typinfo.h"
 
 // ---- TMyCommWatcher -------------------------------------------------------------------------
@@ -75,7 +76,7 @@ void TMyCommStatus::BeforeDestruction() {
 }
 
 void TMyCommStatus::CreateWatcher() {
-  watcher_ = New<TMyCommWatcher>(TThreadMethod(this, &TMyCommStatus::StatusChanged));
+  watcher_ = New<TMyCommWatcher>(TThreadMethod(this, &TMyCommStatus::WatcherChanged));
   try {
     watcher_->SetPriority(tpHighest);
   } catch (...) {
@@ -127,6 +128,17 @@ void TMyCommStatus::ArmWatcher() {
     watcher_->Resume();
   else
     watcher_->Suspend();
+}
+
+void TMyCommStatus::WatcherChanged() {
+  try {
+    StatusChanged();
+  } catch (...) {
+    // A handler that failed (a trigger of the race) is told to the officials here; raised
+    // on into the watcher it would end the light barrier without a word.
+    if (!Application) throw;
+    Application->HandleException(this);
+  }
 }
 
 void TMyCommStatus::StatusChanged() {

@@ -86,6 +86,9 @@ class TMyCommStatus : public TComponent {
   static void Publish(TPublisher<TMyCommStatus>& p);
   // The line flags are published for reading; writing them has no effect.
   void IgnoreLine(bool) {}
+  // The watcher's hand-over: StatusChanged, whose failure is reported on this thread and
+  // leaves the watcher running.
+  void WatcherChanged();
   void CreateWatcher();
   void FreeWatcher();
   // Hands the current port to the watcher and lets it run, or pauses it without one.

@@ -43,13 +43,21 @@ void TConfigLogic::CheckSignal() {
 void TConfigLogic::LoadSettings() {
   if (!told_too_large_ && SettingsFileTooLarge(ini_file_)) {
     told_too_large_ = true;
-    // Translated before it is formatted: the catalog holds the template.
-    view_.ShowMessage(Format(LoadStr(IDS_SETTINGS_TOO_LARGE), ini_file_));
+    view_.ShowMessage(FormatLoadStr(IDS_SETTINGS_TOO_LARGE, ini_file_));
   }
-  SetSettings(::LoadSettings(ini_file_));
+  std::string reason;
+  SetSettings(::LoadSettings(ini_file_, &reason));
+  unread_ = !reason.empty();
+  if (unread_ && !told_unreadable_)
+    view_.ShowMessage(FormatLoadStr(IDS_SETTINGS_UNREADABLE, ini_file_, reason));
+  told_unreadable_ = unread_;
 }
 
 bool TConfigLogic::SaveSettings() {
+  if (unread_) {
+    view_.ShowMessage(FormatLoadStr(IDS_SETTINGS_NOT_SAVED, ini_file_));
+    return false;
+  }
   std::string failure;
   if (::SaveSettings(ini_file_, GetSettings(), &failure)) return true;
   view_.ShowMessage(failure);

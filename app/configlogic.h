@@ -73,10 +73,12 @@ class TConfigLogic {
   void CheckSignal();
 
   // Reads the ini file into the controls (no click event, so the port is not opened). A file
-  // too large to be settings gives the defaults; the first time, a message names it.
+  // too large to be settings, or one that cannot be read, gives the defaults; the first time,
+  // a message names it (and the reason).
   void LoadSettings();
   // Writes the controls' values (OK); false when the file cannot be written, which a message
-  // naming the file and the reason says.
+  // naming the file and the reason says. A file that could not be read when the settings
+  // were last loaded is not written: the values shown did not come from it.
   bool SaveSettings();
 
   TSettings GetSettings() const;
@@ -88,4 +90,7 @@ class TConfigLogic {
   TMyCommStatus& comm_;
   std::string ini_file_;
   bool told_too_large_ = false;
+  bool told_unreadable_ = false;
+  // The file could not be read at the last load.
+  bool unread_ = false;
 };

@@ -36,7 +36,16 @@ void TLaneAssignment::UpdateLanes() {
       continue;
     }
     view_.SetUpDownEnabled(lane, true);
-    view_.SetLaneTitle(lane, start_list_.GetEntryText(view_.GetUpDownPosition(lane)));
+    const int position = view_.GetUpDownPosition(lane);
+    // Another participant (chosen, or moved to this place of the list): the times and words
+    // of the last heat were not theirs. Their start place does not tell them apart.
+    const std::vector<std::string> participant = position >= 0 && position < count
+                                                     ? start_list_.Entries()[position].SubItems
+                                                     : std::vector<std::string>();
+    std::optional<std::vector<std::string>>& shown = shown_[lane - 1];
+    if (shown && *shown != participant) race_.ClearLane(lane);
+    shown = participant;
+    view_.SetLaneTitle(lane, start_list_.GetEntryText(position));
     any_on = true;
   }
   view_.SetStartEnabled(any_on);

@@ -4,6 +4,7 @@
 // TLaneAssignmentView with its controls.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,7 +45,8 @@ class TLaneAssignment {
 
   // The lane refresh, after the start list editor, a switch or up-down click, a car choice
   // and at the end of a heat: while a heat is armed nothing can be changed; otherwise each
-  // lane follows the start list and its switch, and prepare needs a lane that is on.
+  // lane follows the start list and its switch, and prepare needs a lane that is on. A lane
+  // whose participant changed is cleared of the last heat's times and words.
   void UpdateLanes();
   // A lane switch clicked; `tag` is the switch's Tag, its lane. Switching off clears the lane.
   void ledOn3Click(int tag);
@@ -61,4 +63,6 @@ class TLaneAssignment {
   TLaneAssignmentView& view_;
   const TStartListLogic& start_list_;
   TRaceMachine& race_;
+  // The participant (the entry's fields) each switched-on lane showed at its last refresh.
+  std::optional<std::vector<std::string>> shown_[3];
 };

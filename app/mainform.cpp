@@ -177,9 +177,18 @@ void TMain::FormShow(TObject*) {
 }
 
 void TMain::FormCloseQuery(TObject*, bool& can_close) {
+  // Each question keeps the program open by default: Enter must not throw a heat or the
+  // day's protocol away.
+  auto ask = [this](UINT text) {
+    return Application->MessageBox(LoadStr(text), GetCaption(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) ==
+           IDYES;
+  };
+  if (race_->Armed() && !ask(IDS_CLOSE_HEAT_RUNNING)) {
+    can_close = false;
+    return;
+  }
   if (protocol_exported_ || GetProtocolCount() == 0) return;
-  can_close = Application->MessageBox(LoadStr(IDS_CLOSE_PROTOCOL_NOT_EXPORTED), GetCaption(),
-                                      MB_YESNO | MB_ICONQUESTION) == IDYES;
+  can_close = ask(IDS_CLOSE_PROTOCOL_NOT_EXPORTED);
 }
 
 void TMain::BuildProtocolColumns() {
@@ -204,19 +213,11 @@ void TMain::FormKeyDown(TObject*, WORD& key, TShiftState shift) {
   if (race_->FormKeyDown(key, shift.Bits()) && key == VK_F10) key = 0;
 }
 
-// Each left press acts once (the second press of a double click too); other buttons never act.
-void TMain::btnStartMouseDown(TObject*, TMouseButton b, TShiftState, int, int) {
-  if (b == mbLeft) race_->PrepareRace();
-}
-void TMain::btnTriggerMouseDown(TObject*, TMouseButton b, TShiftState, int, int) {
-  if (b == mbLeft) race_->TriggerEvent();
-}
-void TMain::btnStopMouseDown(TObject*, TMouseButton b, TShiftState, int, int) {
-  if (b == mbLeft) race_->StopRace();
-}
-void TMain::btnCrashMouseDown(TObject*, TMouseButton b, TShiftState, int, int) {
-  if (b == mbLeft) race_->CrashRace();
-}
+// Every press acts once, whichever mouse button (the second press of a double click too).
+void TMain::btnStartMouseDown(TObject*, TMouseButton, TShiftState, int, int) { race_->PrepareRace(); }
+void TMain::btnTriggerMouseDown(TObject*, TMouseButton, TShiftState, int, int) { race_->TriggerEvent(); }
+void TMain::btnStopMouseDown(TObject*, TMouseButton, TShiftState, int, int) { race_->StopRace(); }
+void TMain::btnCrashMouseDown(TObject*, TMouseButton, TShiftState, int, int) { race_->CrashRace(); }
 void TMain::LightBarrierTrigger(TObject*) { race_->RunCommand(TRaceCommand::Trigger); }
 
 void TMain::TimersTimerTimer(TObject*) { race_->TimersTimerTimer(); }

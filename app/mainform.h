@@ -85,8 +85,8 @@ class TMain : public TForm, public TRaceView, public TLaneAssignmentView {
   // ---- Handlers the form definition binds
   void FormCreate(TObject* sender);
   void FormShow(TObject* sender);
-  // The protocol lives only in this window: closing while it has changes that no export
-  // holds asks first.
+  // The protocol lives only in this window: closing during a heat, or while the protocol
+  // has changes that no export holds, asks first.
   void FormCloseQuery(TObject* sender, bool& can_close);
   void FormKeyDown(TObject* sender, WORD& key, TShiftState shift);
   void btnStartMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);

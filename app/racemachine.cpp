@@ -226,7 +226,7 @@ void TRaceMachine::TriggerEvent() {
     }
 
     if (NumberOfLaps() < count) {
-      lanes_.RunLaneTimer(lane, false);
+      StopLaneTimer(lane);
       stop_reason_ = srFinish;
       SetLaneFinished(lane);
       stop_reason_ = srStop;
@@ -248,7 +248,7 @@ void TRaceMachine::StopRace() {
   view_.SetTriggerCaption(std::string());
 
   for (int lane = 1; lane <= 3; ++lane) {
-    lanes_.RunLaneTimer(lane, false);
+    StopLaneTimer(lane);
     SetLaneFinished(lane);
     if (display_.GetLaneDisplay(lane).empty()) display_.SetLaneDisplay(lane, TLaneDisplay::ZeroTime);
   }
@@ -280,19 +280,30 @@ void TRaceMachine::AddToProtocol() {
 // ---- Timers -------------------------------------------------------------------------------
 
 void TRaceMachine::TimersTimerTimer() {
-  for (int lane = 1; lane <= 3; ++lane) {
-    TRaceTime total = lanes_.GetLaneElapsed(lane);
-    lanes_.SetLaneTotal(lane, total);
-    // A reset timer leaves the display alone, so the zero written at prepare stays.
-    if (total != 0) display_.SetLaneDisplay(lane, FormatTime(total));
+  // Only a running lane changes. A stopped one showed its last reading when it stopped, so
+  // an idle window repaints nothing, also after a heat ended halfway through a lap.
+  for (int lane = 1; lane <= 3; ++lane)
+    if (lanes_.LaneTimerRunning(lane)) ShowLaneTime(lane);
+}
 
-    // The running lap: the total minus the laps already closed.
-    int k = lap_count_[lane - 1];
-    if (k < 1 || k > NumberOfLaps()) continue;
-    TRaceTime lap = total;
-    for (int done = 1; done < k; ++done) lap -= lanes_.GetLapTime(lane, done);
-    display_.SetLapLabel(lane, k, FormatTime(lap));
-  }
+void TRaceMachine::ShowLaneTime(int lane) {
+  TRaceTime total = lanes_.GetLaneElapsed(lane);
+  lanes_.SetLaneTotal(lane, total);
+  // A reset timer leaves the display alone, so the zero written at prepare stays.
+  if (total != 0) display_.SetLaneDisplay(lane, FormatTime(total));
+
+  // The running lap: the total minus the laps already closed.
+  int k = lap_count_[lane - 1];
+  if (k < 1 || k > NumberOfLaps()) return;
+  TRaceTime lap = total;
+  for (int done = 1; done < k; ++done) lap -= lanes_.GetLapTime(lane, done);
+  display_.SetLapLabel(lane, k, FormatTime(lap));
+}
+
+void TRaceMachine::StopLaneTimer(int lane) {
+  if (!lanes_.LaneTimerRunning(lane)) return;
+  lanes_.RunLaneTimer(lane, false);
+  ShowLaneTime(lane);  // the final reading, which no tick shows any more
 }
 
 void TRaceMachine::BlinkTimerTimer() {

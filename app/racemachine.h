@@ -39,7 +39,8 @@ class TRaceMachine {
   // The main window's key preview; true if the key ran an operation (it is not consumed).
   bool FormKeyDown(unsigned key, uint32_t shift_bits) { return RunCommand(RaceKeyCommand(key, shift_bits)); }
 
-  // Timer handlers: lane display (10 ms), blink (250 ms), count-down (1 s).
+  // Timer handlers: lane display (10 ms; writes only lanes whose timer runs), blink
+  // (250 ms), count-down (1 s).
   void TimersTimerTimer();
   void BlinkTimerTimer();
   void CountDownTimer();
@@ -76,6 +77,10 @@ class TRaceMachine {
   std::string Word(TRaceWord word) const { return view_.GetWord(word); }
   int NextLaneFrom(int lane) const;
   void SetHeatButtons(bool armed);
+  // The lane's reading on its display and, during a lap, in the running lap's label.
+  void ShowLaneTime(int lane);
+  // Stops a running lane timer and shows its final reading.
+  void StopLaneTimer(int lane);
 
   TRaceView& view_;
   TLaneDisplay display_;

@@ -74,6 +74,11 @@ void TLanes::RunLaneTimer(int lane, bool run) {
     record->Timer->Stop();
 }
 
+bool TLanes::LaneTimerRunning(int lane) {
+  TLaneRecord* record = Lane(lane);
+  return record && record->Timer && record->Timer->Running();
+}
+
 void TLanes::ResetLaneTimer(int lane) {
   TLaneRecord* record = Lane(lane);
   if (record && record->Timer) record->Timer->Reset();

@@ -60,6 +60,7 @@ class TLanes {
   void SetLapTime(int lane, int lap, TRaceTime time);
   TRaceTime GetLaneElapsed(int lane);
   void RunLaneTimer(int lane, bool run);
+  bool LaneTimerRunning(int lane);
   void ResetLaneTimer(int lane);
 
  private:

@@ -28,7 +28,14 @@ constexpr int kLapNumOffset = 1;
 // Read when the key is missing: one above the last lap choice, which gives three laps.
 constexpr int kLapNumDefault = 2;
 
-std::string Name(const TResStringRec& rec) { return LoadResString(&rec); }
+// A section or key name from the catalog that an ini file cannot hold as it is (a bracket,
+// '=', ';', a line break, blanks at an end, nothing) would leave the settings unread and
+// unsaved: the original name is used instead.
+bool FitsIni(std::string_view name) {
+  return !name.empty() && name == Trim(name) && name.find_first_of("[]=;\r\n") == std::string_view::npos;
+}
+
+std::string Name(const TResStringRec& rec) { return LoadResStringFitting(&rec, FitsIni); }
 
 void WriteSettings(TCustomIniFile& ini, const TSettings& settings) {
   const std::string section = Name(SSection);
@@ -50,9 +57,17 @@ bool SettingsFileTooLarge(const std::string& ini_file) {
   return !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && size > kMaxSettingsFileSize;
 }
 
-TSettings LoadSettings(const std::string& ini_file) {
+TSettings LoadSettings(const std::string& ini_file, std::string* unreadable) {
   const TSettings defaults;
+  if (unreadable) unreadable->clear();
   if (SettingsFileTooLarge(ini_file)) return defaults;
+  // The ini file class reads a file it cannot open as an empty one.
+  std::string bytes;
+  DWORD error = 0;
+  if (!ReadFileWhole(ini_file, bytes, error) && !NoSuchFile(error)) {
+    if (unreadable) *unreadable = ErrorReason(error);
+    return defaults;
+  }
   TSettings s;
   TIniFile ini(ini_file);
   const std::string section = Name(SSection);

@@ -31,8 +31,10 @@ bool SettingsFileTooLarge(const std::string& ini_file);
 // Reads the settings; a missing file or key, or a file too large, gives the value above. Stored values are
 // brought into the controls' ranges: a port beyond COM16 is none, a pin pair outside the
 // list is none chosen, any algorithm but 0 inverts, the count-down is held to 0 to 9999,
-// and the laps (stored as laps - 2) to one to three.
-TSettings LoadSettings(const std::string& ini_file);
+// and the laps (stored as laps - 2) to one to three. A file that is there but cannot be read
+// (another program holds it, access is denied) gives the defaults too, with `unreadable`,
+// when given, set to the system's reason (empty otherwise).
+TSettings LoadSettings(const std::string& ini_file, std::string* unreadable = nullptr);
 
 // Writes all seven values, replacing the file in one step and keeping every other line of it
 // byte for byte. False when the file cannot be read or written (the values are then still

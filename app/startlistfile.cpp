@@ -3,7 +3,6 @@
 #include "app/atomicsave.h"
 #include "resources/resource_ids.h"
 #include "toolkit/resstrings.h"
-#include "toolkit/streams.h"
 #include "toolkit/strings.h"
 #include "toolkit/sysutils.h"
 
@@ -47,18 +46,22 @@ void ParseStartList(std::string_view bytes, std::vector<TStartListEntry>& entrie
   }
 }
 
-bool ReadStartListFile(const std::string& file_name, std::vector<TStartListEntry>& entries, bool* unread) {
+bool ReadStartListFile(const std::string& file_name, std::vector<TStartListEntry>& entries,
+                       TStartListProblem* problem, DWORD* error) {
   std::string bytes;
-  try {
-    TFileStream file(file_name, fmOpenRead | fmShareDenyWrite);
-    bytes.resize(static_cast<size_t>(file.GetSize()));
-    if (!bytes.empty()) file.ReadBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
-  } catch (const EStreamError&) {
+  DWORD code = 0;
+  if (!ReadFileWhole(file_name, bytes, code)) {
+    if (error) *error = code;
     return false;
   }
   const size_t before = entries.size();
   ParseStartList(bytes, entries);
-  if (unread) *unread = entries.size() == before && !Trim(bytes).empty();
+  if (problem) {
+    const std::string_view first_line = std::string_view(bytes).substr(0, bytes.find_first_of("\r\n"));
+    *problem = entries.size() > before || Trim(bytes).empty() ? TStartListProblem::None
+               : first_line == kAslRecordHeader               ? TStartListProblem::HeaderOnly
+                                                              : TStartListProblem::NoHeader;
+  }
   return true;
 }
 
@@ -71,5 +74,5 @@ bool WriteStartListFile(const std::string& file_name, const std::vector<TStartLi
 }
 
 std::string WorkingStartListFileName(const std::string& exe_file) {
-  return ExtractFilePath(exe_file) + LoadResString(&SWorkingStartList);
+  return ExtractFilePath(exe_file) + LoadResFileName(&SWorkingStartList);
 }

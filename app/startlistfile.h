@@ -27,10 +27,14 @@ std::string FormatStartList(const std::vector<TStartListEntry>& entries);
 // When the first line is not exactly the header nothing is read.
 void ParseStartList(std::string_view bytes, std::vector<TStartListEntry>& entries);
 
-// Appends the file's records; false (and nothing appended) when it cannot be opened.
-// `unread`, when given, tells whether the file holds more than blanks yet gave no record.
+// Why a file holding more than blanks gave no record: its first line is not the header, or
+// the header is all it holds.
+enum class TStartListProblem { None, NoHeader, HeaderOnly };
+
+// Appends the file's records; false (and nothing appended) when it cannot be opened or read,
+// with `error`, when given, the system's error code (ERROR_FILE_NOT_FOUND when there is none).
 bool ReadStartListFile(const std::string& file_name, std::vector<TStartListEntry>& entries,
-                       bool* unread = nullptr);
+                       TStartListProblem* problem = nullptr, DWORD* error = nullptr);
 
 // Replaces the file with the entries; false when it cannot be written, the old file then
 // being left as it was and `error`, when given, holding the system's error code.
@@ -38,5 +42,6 @@ bool WriteStartListFile(const std::string& file_name, const std::vector<TStartLi
                         DWORD* error = nullptr);
 
 // The working start list beside the executable. Its name is a resource string, so it
-// follows the active catalog ("Aktuell.Asl" in German).
+// follows the active catalog ("Aktuell.Asl" in German); a translation that is no plain file name is
+// not taken.
 std::string WorkingStartListFileName(const std::string& exe_file);

@@ -245,24 +245,12 @@ void TStartListEdit::RefreshClasses() {
   TsComboBox* combo = Find<TsComboBox>(this, "cbClasses");
   std::vector<std::string> classes;
   if (ClassesEditor) classes = ClassesEditor->GetClassList();
-  int before = combo->GetItemIndex();
-  std::string text = combo->GetText();
-  bool showed_item =
-      before >= 0 && before < combo->GetItems()->Count() && combo->GetItems()->Get(before) == text;
-  int index = RefreshClassItems(*combo->GetItems(), before, classes);
-  if (showed_item) {
-    combo->SetItemIndex(index);
-  } else {
-    // A class set from an entry (or typed) is the entry's data: the refresh must not turn
-    // it into whichever item was picked last.
-    int same = combo->GetItems()->IndexOf(text);
-    if (same >= 0) {
-      combo->SetItemIndex(same);
-    } else {
-      combo->SetItemIndex(-1);
-      combo->SetText(text);
-    }
-  }
+  // The class shown is the entry's data, picked or typed: it is found again by its name,
+  // never by the place it had in the list, which the classes editor may have changed.
+  const std::string text = combo->GetText();
+  const int index = RefreshClassItems(*combo->GetItems(), text, classes);
+  combo->SetItemIndex(index);
+  if (index < 0) combo->SetText(text);
 }
 
 void TStartListEdit::Publish(TPublisher<TStartListEdit>& p) {

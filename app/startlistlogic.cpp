@@ -11,13 +11,6 @@
 
 namespace {
 
-// "Aktuell.Asl.bak", or "Aktuell.Asl.1.bak" and on when that exists: an older copy stays.
-std::string FreeCopyName(const std::string& file_name) {
-  std::string name = file_name + ".bak";
-  for (int n = 1; FileExists(name); ++n) name = file_name + "." + IntToStr(n) + ".bak";
-  return name;
-}
-
 std::string Field(const TStartListEntry& entry, int field) {
   return field < static_cast<int>(entry.SubItems.size()) ? entry.SubItems[field] : std::string();
 }
@@ -43,15 +36,22 @@ std::string TStartListLogic::GetEntryText(int index) const {
 
 // ---- Files ----------------------------------------------------------------------------------
 
-bool TStartListLogic::ReadFile(const std::string& file_name, bool merge, bool* unread) {
-  // Emptied first, so a file that cannot be opened leaves no stale list behind.
+bool TStartListLogic::ReadFile(const std::string& file_name, bool merge, TStartListProblem* problem,
+                               DWORD* error) {
+  std::vector<TStartListEntry> read;
+  const bool opened = ReadStartListFile(file_name, read, problem, error);
+  // Replacing, a file that cannot be opened still leaves no stale list behind.
+  TakeEntries(std::move(read), merge);
+  return opened;
+}
+
+void TStartListLogic::TakeEntries(std::vector<TStartListEntry> read, bool merge) {
   if (!merge) {
     entries_.clear();
     selected_.clear();
   }
-  bool opened = ReadStartListFile(file_name, entries_, unread);
+  for (TStartListEntry& entry : read) entries_.push_back(std::move(entry));
   selected_.resize(entries_.size(), false);
-  return opened;
 }
 
 void TStartListLogic::LoadFromFile(const std::string& file_name, bool merge) {
@@ -62,48 +62,54 @@ void TStartListLogic::LoadFromFile(const std::string& file_name, bool merge) {
 }
 
 bool TStartListLogic::SaveToFile(const std::string& file_name) {
-  if (!KeepUnreadWorkingFile(file_name)) return false;
+  std::string failure;
+  if (!unread_copy_.KeepBeforeSave(file_name, failure)) {
+    view_.ShowMessage(failure);
+    return false;
+  }
   DWORD error = 0;
   if (WriteStartListFile(file_name, entries_, &error)) return true;
   view_.ShowMessage(SaveFailedMessage(file_name, error));
   return false;
 }
 
-bool TStartListLogic::KeepUnreadWorkingFile(const std::string& file_name) {
-  if (unread_copy_.empty() || !AnsiSameText(ExpandFileName(file_name), ExpandFileName(working_file_)))
-    return true;
-  if (!CopyFileA(working_file_.c_str(), unread_copy_.c_str(), TRUE)) {
-    const DWORD error = GetLastError();
-    if (error != ERROR_FILE_NOT_FOUND) {
-      view_.ShowMessage(SaveFailedMessage(unread_copy_, error));
-      return false;
-    }
-  }
-  unread_copy_.clear();
-  return true;
-}
-
 void TStartListLogic::LoadWorkingFile() {
   TakeSelection();
-  // A missing working file (a first start) is reported like any other: the officials see
-  // that no start list was loaded, and the list is empty.
-  bool unread = false;
-  bool opened = ReadFile(working_file_, false, &unread);
+  TStartListProblem problem = TStartListProblem::None;
+  DWORD error = 0;
+  const bool opened = ReadFile(working_file_, false, &problem, &error);
   Number();
   Show();
-  if (!opened) Error();
-  // Read as empty, the day's participants would be lost with the next OK. Told once, not
-  // again at each Cancel while the copy is still to be made.
-  const bool told = !unread_copy_.empty();
-  unread_copy_ = unread ? FreeCopyName(working_file_) : std::string();
-  if (unread && !told) view_.ShowMessage(Format(LoadStr(IDS_START_LIST_UNREAD), working_file_, unread_copy_));
+  // A missing working file (a first start) is reported like any other: the officials see
+  // that no start list was loaded, and the list is empty.
+  const bool missing = !opened && NoSuchFile(error);
+  if (opened ? problem == TStartListProblem::None : missing) {
+    unread_copy_.Clear();
+    if (missing) Error();
+    return;
+  }
+  // Shown empty, the day's participants would be lost with the next OK.
+  if (!unread_copy_.Mark(working_file_)) return;
+  const std::string& copy = unread_copy_.CopyName();
+  if (!opened)
+    view_.ShowMessage(FormatLoadStr(IDS_START_LIST_UNREADABLE, working_file_, ErrorReason(error), copy));
+  else if (problem == TStartListProblem::HeaderOnly)
+    view_.ShowMessage(FormatLoadStr(IDS_START_LIST_HEADER_ONLY, working_file_, copy));
+  else
+    view_.ShowMessage(FormatLoadStr(IDS_START_LIST_UNREAD, working_file_, copy));
 }
 
 void TStartListLogic::OpenFile(bool merge) {
   TakeSelection();
   std::string file_name;
   bool opened = true;
-  if (view_.ExecuteOpenDialog(file_name)) opened = ReadFile(file_name, merge);
+  if (view_.ExecuteOpenDialog(file_name)) {
+    // A file that cannot be read leaves the list as it was: emptied, the next OK would
+    // save the day's participants away.
+    std::vector<TStartListEntry> read;
+    opened = ReadStartListFile(file_name, read);
+    if (opened) TakeEntries(std::move(read), merge);
+  }
   Sort();
   Show();
   if (!opened) Error();
@@ -181,9 +187,10 @@ void TStartListLogic::EditParticipant() {
   {
     const TStartListEntry& entry = entries_[index];
     editor_.SetCaption(view_.GetWord(TStartListWord::EditParticipant));
+    // The limit first: the spin edit clamps the place to the limit of its last use.
+    editor_.SetStartPlaceMax(n);
     editor_.SetStartPlace(StrToIntDef(Trim(entry.Caption), 1));
     for (int field = 0; field < kEntryFields; ++field) editor_.SetField(field, Field(entry, field));
-    editor_.SetStartPlaceMax(n);
   }
   if (editor_.Execute()) {
     const int v = std::clamp(editor_.GetStartPlace(), 1, n);

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "app/atomicsave.h"
 #include "app/raceview.h"
+#include "app/startlistfile.h"
 
 // Texts the logic shows; translated at run time, so the view is asked for them each time.
 enum class TStartListWord { Error, NewParticipant, EditParticipant };
@@ -94,10 +96,12 @@ class TStartListLogic {
   std::string GetEntryText(int index) const;
 
   // Reads an ".asl" file: replaces the list (emptied even when the file cannot be opened)
-  // or, merging, appends to it. A file that cannot be opened shows "ERROR".
+  // or, merging, appends to it. A file that cannot be opened shows "ERROR". Open and Merge
+  // leave the list as it was when their file cannot be opened.
   void LoadFromFile(const std::string& file_name, bool merge);
   // Writes the list; a failure shows a message naming the file and the reason and leaves the
-  // file as it was. A working file that held text but no record is first copied beside it.
+  // file as it was. A working file that was not read is first copied beside it; when that
+  // fails, it is not written.
   bool SaveToFile(const std::string& file_name);
   // By start place (stable, so equal places keep their order), then Renumber.
   void SortList();
@@ -128,15 +132,16 @@ class TStartListLogic {
  private:
   // The operations without the view: the caller takes the selection first and shows after.
   // False: cannot be opened.
-  bool ReadFile(const std::string& file_name, bool merge, bool* unread = nullptr);
+  bool ReadFile(const std::string& file_name, bool merge, TStartListProblem* problem = nullptr,
+                DWORD* error = nullptr);
+  // Entries read from a file replace the list or, merging, are appended to it.
+  void TakeEntries(std::vector<TStartListEntry> read, bool merge);
   void Sort();
   void Number();
   void OpenFile(bool merge);
-  // The working file; one that cannot be opened (none yet at a first start) says "ERROR",
-  // one with text but no record says so once and is kept before it is saved over.
+  // The working file. One that is not there (a first start) says "ERROR"; one that cannot be
+  // read, or holds text but no record, says why once and is kept before it is saved over.
   void LoadWorkingFile();
-  // False when the unread working file should be kept beside it but cannot be.
-  bool KeepUnreadWorkingFile(const std::string& file_name);
   void Show() { view_.ShowEntries(entries_, SelectedIndices()); }
   std::vector<int> SelectedIndices() const;
   void TakeSelection();
@@ -148,7 +153,6 @@ class TStartListLogic {
   std::vector<TStartListEntry> entries_;
   // Travels with the entries through a sort, as the list control's own selection would.
   std::vector<bool> selected_;
-  // Where the working file goes before the first save over it, while it is one that gave
-  // no record; empty otherwise.
-  std::string unread_copy_;
+  // The working file while it is one that was not read.
+  TUnreadFileCopy unread_copy_;
 };

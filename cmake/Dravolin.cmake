@@ -1,7 +1,15 @@
 # Common settings for every target of the tree.
 
-# Where tools/build-libjpeg.sh installed the cross-built libjpeg.
-set(DRAVOLIN_JPEG_DIR "$ENV{HOME}/.cache/dravolin/libjpeg" CACHE PATH "libjpeg (6b interface) prefix")
+# Where tools/build-libjpeg.sh installed the cross-built libjpeg: the cache the tools use
+# (DRAVOLIN_CACHE, else the user's cache folder).
+if(DEFINED ENV{DRAVOLIN_CACHE} AND NOT "$ENV{DRAVOLIN_CACHE}" STREQUAL "")
+  set(dravolin_cache "$ENV{DRAVOLIN_CACHE}")
+elseif(DEFINED ENV{XDG_CACHE_HOME} AND NOT "$ENV{XDG_CACHE_HOME}" STREQUAL "")
+  set(dravolin_cache "$ENV{XDG_CACHE_HOME}/dravolin")
+else()
+  set(dravolin_cache "$ENV{HOME}/.cache/dravolin")
+endif()
+set(DRAVOLIN_JPEG_DIR "${dravolin_cache}/libjpeg" CACHE PATH "libjpeg (6b interface) prefix")
 if(NOT EXISTS "${DRAVOLIN_JPEG_DIR}/lib/libjpeg.a" OR NOT EXISTS "${DRAVOLIN_JPEG_DIR}/include/jpeglib.h")
   message(FATAL_ERROR "libjpeg not found in ${DRAVOLIN_JPEG_DIR}: run tools/build-libjpeg.sh "
                       "or set DRAVOLIN_JPEG_DIR")

@@ -153,10 +153,13 @@ void TDomain::OpenCatalog() {
 
     swap_ = false;
     const uint32_t magic = Word(0);
-    if (magic == kSwappedMagic)
+    if (magic == kSwappedMagic) {
       swap_ = true;
-    else if (magic != kMagic)
-      Refuse("This file is not a valid GNU gettext mo file: " + file_name);
+    } else if (magic != kMagic) {
+      // Closed again but not given up: the file may be one still being copied in place.
+      UnmapFile();
+      throw Exception("This file is not a valid GNU gettext mo file: " + file_name);
+    }
     count_ = Word(8);
     key_table_ = Word(12);
     translation_table_ = Word(16);
@@ -194,8 +197,7 @@ bool TDomain::TranslationsAreUtf8() const {
 }
 
 std::string TDomain::Lookup(std::string_view key) {
-  // The empty key would find the header, which is no one's translation.
-  if (key.empty()) return {};
+  // The empty key finds the catalog's header.
   if (!opened_ && may_open_) OpenCatalog();
   if (!opened_ || count_ == 0) return std::string(key);
 

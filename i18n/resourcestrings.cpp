@@ -48,7 +48,9 @@ std::vector<std::string> ResourceStringDomains() {
 std::wstring ResourceStringGettext(const std::wstring& text) {
   TResourceStringState& state = State();
   TReadGuard guard(state.lock);
-  if (!state.translating || !DefaultInstance) return text;
+  // An empty text (a string the module does not have) would come back as the catalog's
+  // header, the translation of the empty key.
+  if (!state.translating || !DefaultInstance || text.empty()) return text;
   std::wstring result = text;
   for (const std::string& domain : state.domains) {
     result = DefaultInstance->dgettext(domain, text);

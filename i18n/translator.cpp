@@ -66,8 +66,6 @@ void TTranslator::AfterConstruction() {
 std::wstring TTranslator::gettext(const std::wstring& text) { return dgettext(curmsgdomain_, text); }
 
 std::wstring TTranslator::dgettext(const std::string& domain, const std::wstring& text) {
-  // The empty key is the catalog header's: an empty text has no translation.
-  if (text.empty()) return {};
   TDomain* target = GetDomain(domain);
   std::string key = WideToUtf8(text);
   std::erase(key, '\r');

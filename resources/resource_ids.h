@@ -4,7 +4,7 @@
 // String table
 #define IDS_MAIN_CAPTION 1000
 // The main window: lane status words, protocol columns, the protocol's delete question and
-// the question on closing with a protocol not exported
+// the questions on closing with a protocol not exported or during a heat
 #define IDS_WORD_START 1100
 #define IDS_WORD_PREPARE 1101
 #define IDS_WORD_WAITING 1102
@@ -17,6 +17,7 @@
 #define IDS_PROTOCOL_BEST 1111
 #define IDS_DELETE_RECORD 1112
 #define IDS_CLOSE_PROTOCOL_NOT_EXPORTED 1113
+#define IDS_CLOSE_HEAT_RUNNING 1114
 // Settings file: the section and key names (resource strings, so they follow the catalog)
 #define IDS_SETTINGS_SECTION 1200
 #define IDS_SETTINGS_COMPORT 1201
@@ -28,6 +29,9 @@
 #define IDS_SETTINGS_PROTOCOL_SIGN 1207
 // ... and the warning about a file far too large to be one (%s: the file)
 #define IDS_SETTINGS_TOO_LARGE 1208
+// ... one that cannot be read (%s: the file, %s: the reason), and OK refused on it (%s: the file)
+#define IDS_SETTINGS_UNREADABLE 1209
+#define IDS_SETTINGS_NOT_SAVED 1210
 // The working start list and the class list beside the executable (follow the catalog)
 #define IDS_FILE_WORKING_START_LIST 1300
 #define IDS_FILE_CLASS_LIST 1301
@@ -40,6 +44,15 @@
 #define IDS_SAVE_FAILED 1700
 #define IDS_SAVE_READ_ONLY 1701
 #define IDS_START_LIST_UNREAD 1702
+// A file not read whole whose copy could not be made, so it is not saved over (%s: the file,
+// %s: the copy, %s: the reason); a working start list of one record header only (%s: the
+// file, %s: the copy); working start list and class list that cannot be read (%s: the file,
+// %s: the reason, %s: the copy); a class list with zero bytes (%s: the file, %s: the copy)
+#define IDS_UNREAD_NOT_SAVED_OVER 1703
+#define IDS_START_LIST_HEADER_ONLY 1704
+#define IDS_START_LIST_UNREADABLE 1705
+#define IDS_CLASSES_UNREADABLE 1706
+#define IDS_CLASSES_CUT 1707
 // The skinned message dialog: the captions of its four types, then its eleven buttons
 #define IDS_MSGDLG_WARNING 1900
 #define IDS_MSGDLG_ERROR 1901

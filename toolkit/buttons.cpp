@@ -219,25 +219,17 @@ SIZE TButtonGlyph::GetImageSize() const {
   return {glyph_->GetWidth() / num_glyphs_, glyph_->GetHeight()};
 }
 
-TButtonGlyph::TLayout TButtonGlyph::Arrange(HDC dc, const RECT& client, const std::string& caption,
-                                            TButtonLayout layout, int margin, int spacing) const {
-  SIZE area{client.right - client.left, client.bottom - client.top};
-  SIZE glyph = GetImageSize();
-  SIZE text{0, 0};
-  if (!caption.empty()) {
-    RECT measured{0, 0, area.cx, 0};
-    DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &measured, DT_CALCRECT | DT_SINGLELINE);
-    text = {measured.right - measured.left, measured.bottom - measured.top};
-  }
+TGlyphTextPlace PlaceGlyphAndText(SIZE area, SIZE glyph, SIZE text, TButtonLayout layout, int margin,
+                                  int spacing) {
   bool horizontal = layout == blGlyphLeft || layout == blGlyphRight;
-  POINT glyph_pos{0, 0}, text_pos{0, 0};
+  TGlyphTextPlace place{{0, 0}, {0, 0}};
   // Across the layout both are centred.
   if (horizontal) {
-    glyph_pos.y = (area.cy - glyph.cy + 1) / 2;
-    text_pos.y = (area.cy - text.cy + 1) / 2;
+    place.glyph.y = (area.cy - glyph.cy + 1) / 2;
+    place.text.y = (area.cy - text.cy + 1) / 2;
   } else {
-    glyph_pos.x = (area.cx - glyph.cx + 1) / 2;
-    text_pos.x = (area.cx - text.cx + 1) / 2;
+    place.glyph.x = (area.cx - glyph.cx + 1) / 2;
+    place.text.x = (area.cx - text.cx + 1) / 2;
   }
   if (text.cx == 0 || glyph.cx == 0) spacing = 0;
   // Along it: margin and spacing, worked out from the free room when -1.
@@ -256,26 +248,39 @@ TButtonGlyph::TLayout TButtonGlyph::Arrange(HDC dc, const RECT& client, const st
   }
   switch (layout) {
     case blGlyphLeft:
-      glyph_pos.x = margin;
-      text_pos.x = glyph_pos.x + glyph.cx + spacing;
+      place.glyph.x = margin;
+      place.text.x = place.glyph.x + glyph.cx + spacing;
       break;
     case blGlyphRight:
-      glyph_pos.x = area.cx - margin - glyph.cx;
-      text_pos.x = glyph_pos.x - spacing - text.cx;
+      place.glyph.x = area.cx - margin - glyph.cx;
+      place.text.x = place.glyph.x - spacing - text.cx;
       break;
     case blGlyphTop:
-      glyph_pos.y = margin;
-      text_pos.y = glyph_pos.y + glyph.cy + spacing;
+      place.glyph.y = margin;
+      place.text.y = place.glyph.y + glyph.cy + spacing;
       break;
     case blGlyphBottom:
-      glyph_pos.y = area.cy - margin - glyph.cy;
-      text_pos.y = glyph_pos.y - spacing - text.cy;
+      place.glyph.y = area.cy - margin - glyph.cy;
+      place.text.y = place.glyph.y - spacing - text.cy;
       break;
   }
+  return place;
+}
+
+TButtonGlyph::TLayout TButtonGlyph::Arrange(HDC dc, const RECT& client, const std::string& caption,
+                                            TButtonLayout layout, int margin, int spacing) const {
+  SIZE area{client.right - client.left, client.bottom - client.top};
+  SIZE text{0, 0};
+  if (!caption.empty()) {
+    RECT measured{0, 0, area.cx, 0};
+    DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &measured, DT_CALCRECT | DT_SINGLELINE);
+    text = {measured.right - measured.left, measured.bottom - measured.top};
+  }
+  const TGlyphTextPlace place = PlaceGlyphAndText(area, GetImageSize(), text, layout, margin, spacing);
   TLayout result;
-  result.glyph = {client.left + glyph_pos.x, client.top + glyph_pos.y};
-  result.text = {client.left + text_pos.x, client.top + text_pos.y, client.left + text_pos.x + text.cx,
-                 client.top + text_pos.y + text.cy};
+  result.glyph = {client.left + place.glyph.x, client.top + place.glyph.y};
+  result.text = {client.left + place.text.x, client.top + place.text.y, client.left + place.text.x + text.cx,
+                 client.top + place.text.y + text.cy};
   return result;
 }
 

@@ -92,6 +92,15 @@ class TButton : public TButtonControl {
 
 // ---- Glyph buttons ----------------------------------------------------------------------------
 
+// Where a glyph and a text of the given sizes go in an area (top-left corners), arranged by
+// layout, margin and spacing: -1 for margin centres them; -1 for both spreads them evenly.
+struct TGlyphTextPlace {
+  POINT glyph;
+  POINT text;
+};
+TGlyphTextPlace PlaceGlyphAndText(SIZE area, SIZE glyph, SIZE text, TButtonLayout layout, int margin,
+                                  int spacing);
+
 // The glyph of a bitmap or speed button: NumGlyphs images of equal width side by side (up,
 // disabled, pressed, held down); the bottom-left pixel's colour is transparent. A state without
 // its own image uses the first one (drawn embossed when disabled).

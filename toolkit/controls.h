@@ -469,6 +469,8 @@ class TWinControl : public TControl {
   // CallWindowProcW, it takes requests for texts without the system's conversion between
   // the two forms, which copies item texts through a buffer of its own size.
   WNDPROC GetDefWndProcW() const { return def_wnd_proc_w_; }
+  // The window's text as its class's procedure has it (no subclass sees the request).
+  std::string ClassWindowText();
   bool GetShowing() override;
   void SetVisible(bool visible) override;
   void SetBounds(int left, int top, int width, int height) override;
@@ -538,6 +540,8 @@ class TWinControl : public TControl {
   virtual void CreateHandle();
   virtual void DestroyWnd();
   void DestroyHandle();
+  // Answers WM_GETTEXT or WM_GETTEXTLENGTH in ANSI from the class's Unicode answer.
+  void AnswerTextRequest(TMessage& message);
   // Called once the window exists (children windows are created after it).
   virtual void CreateWindowHandle(const TCreateParams& params);
 

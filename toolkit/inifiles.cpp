@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "toolkit/streams.h"
 #include "toolkit/strings.h"
@@ -103,13 +104,12 @@ class TIniDocument {
     std::vector<std::pair<std::string, std::string>> entries;
     int header = FindSection(section);
     if (header < 0) return entries;
+    std::unordered_set<std::string> seen;  // upper case: a section may hold many keys
     for (int i = header + 1, end = SectionEnd(header); i < end; ++i) {
       std::string key;
       std::string line = At(static_cast<size_t>(i));
-      if (!KeyOf(line, key)) continue;
-      bool seen = false;
-      for (const auto& entry : entries) seen = seen || AnsiSameText(entry.first, key);
-      if (!seen) entries.emplace_back(key, ValueOf(line));
+      if (KeyOf(line, key) && seen.insert(AnsiUpperCase(key)).second)
+        entries.emplace_back(key, ValueOf(line));
     }
     return entries;
   }
@@ -117,12 +117,9 @@ class TIniDocument {
   std::vector<std::string> Sections() const {
     std::vector<std::string> names;
     std::string name;
-    for (size_t i = 0; i < lines.size(); ++i) {
-      if (!SectionOf(At(i), name)) continue;
-      bool seen = false;
-      for (const auto& other : names) seen = seen || AnsiSameText(other, name);
-      if (!seen) names.push_back(name);
-    }
+    std::unordered_set<std::string> seen;  // upper case
+    for (size_t i = 0; i < lines.size(); ++i)
+      if (SectionOf(At(i), name) && seen.insert(AnsiUpperCase(name)).second) names.push_back(name);
     return names;
   }
 

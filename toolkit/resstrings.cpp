@@ -1,5 +1,8 @@
 #include "toolkit/resstrings.h"
 
+#include <algorithm>
+#include <array>
+
 #include "toolkit/textcodec.h"
 
 // The linker's symbol for the start of this image, i.e. its module handle.
@@ -39,4 +42,35 @@ TK_PATCHABLE std::string SysUtilsLoadStr(UINT identifier) {
 
 TK_PATCHABLE std::string SysUtilsFmtLoadStr(UINT identifier, std::span<const TFormatArg> args) {
   return FormatArgs(WideToAnsi(ModuleStringTextW(identifier)), args);
+}
+
+std::string FormatLoadStrArgs(UINT identifier, std::span<const TFormatArg> args) {
+  try {
+    return FormatArgs(LoadStr(identifier), args);
+  } catch (const EConvertError&) {
+    return FormatArgs(WideToAnsi(ModuleStringTextW(identifier)), args);
+  }
+}
+
+std::string LoadResStringFitting(const TResStringRec* rec, bool (*fits)(std::string_view)) {
+  std::string text = LoadResString(rec);
+  return fits(text) ? text : WideToAnsi(ResStringTextW(rec));
+}
+
+std::string LoadResFileName(const TResStringRec* rec) { return LoadResStringFitting(rec, IsPlainFileName); }
+
+bool IsPlainFileName(std::string_view name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  for (char c : name)
+    if (static_cast<unsigned char>(c) < ' ' ||
+        std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos)
+      return false;
+  // A device answers to its name with any extension.
+  const std::string base = TrimRight(UpperCase(name.substr(0, name.find('.'))));
+  static constexpr std::array<std::string_view, 6> kDevices = {"CON", "PRN",    "AUX",
+                                                               "NUL", "CONIN$", "CONOUT$"};
+  if (std::find(kDevices.begin(), kDevices.end(), base) != kDevices.end()) return false;
+  const bool numbered = base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) &&
+                        base[3] >= '0' && base[3] <= '9';
+  return !numbered;
 }

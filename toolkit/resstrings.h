@@ -53,6 +53,30 @@ std::string FmtLoadStr(UINT identifier, const Args&... args) {
   return SysUtilsFmtLoadStr(identifier, list);
 }
 
+// --- Translated texts the program relies on ------------------------------------------------------
+// A catalog comes from anyone; where its translation would break the program's own use of a
+// text, the original (the string table's text) is used instead.
+
+// The translated template formatted with the arguments. A translation that does not fit them
+// (a bad '%' directive) gives the original template formatted, so the message still says
+// what happened.
+std::string FormatLoadStrArgs(UINT identifier, std::span<const TFormatArg> args);
+template <class... Args>
+std::string FormatLoadStr(UINT identifier, const Args&... args) {
+  const std::array<TFormatArg, sizeof...(Args)> list{TFormatArg(args)...};
+  return FormatLoadStrArgs(identifier, list);
+}
+
+// The resource string's translation when `fits` accepts it, otherwise its original text.
+std::string LoadResStringFitting(const TResStringRec* rec, bool (*fits)(std::string_view));
+// A resource string that names a file in a known folder: its translation when that is a plain
+// file name, otherwise the original, so no catalog can point the program at another folder
+// ("..\\x"), a drive, a device ("NUL") or no file at all.
+std::string LoadResFileName(const TResStringRec* rec);
+// A name of one file: not empty, no folder, drive or wildcard, no control character, and
+// not a device ("CON", "NUL", "COM1.txt", ...).
+bool IsPlainFileName(std::string_view name);
+
 // --- Loading without the loaders (for their replacements) --------------------------------------
 
 // The modules whose string tables SysUtilsLoadStr searches, in order: the executable.

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstring>
 #include <mutex>
 #include <set>
 #include <unordered_map>
@@ -338,15 +339,45 @@ void TWinControl::CreateWindowHandle(const TCreateParams& params) {
 
 void TWinControl::DestroyWnd() {
   // The window's text may have changed behind our back (typing into an edit).
-  if (def_wnd_proc_ && def_wnd_proc_ != &DefWindowProcA) {
-    int length = static_cast<int>(CallWindowProcA(def_wnd_proc_, handle_, WM_GETTEXTLENGTH, 0, 0));
-    std::string text(static_cast<size_t>(std::max(length, 0)) + 1, '\0');
-    int got = static_cast<int>(CallWindowProcA(def_wnd_proc_, handle_, WM_GETTEXT, text.size(),
-                                               reinterpret_cast<LPARAM>(text.data())));
-    text.resize(static_cast<size_t>(std::clamp(got, 0, length)));
-    text_ = text;
-  }
+  if (def_wnd_proc_ && def_wnd_proc_ != &DefWindowProcA) text_ = ClassWindowText();
   DestroyWindow(handle_);
+}
+
+std::string TWinControl::ClassWindowText() {
+  if (!def_wnd_proc_w_) {
+    LRESULT length = CallWindowProcA(def_wnd_proc_, handle_, WM_GETTEXTLENGTH, 0, 0);
+    std::string text(static_cast<size_t>(std::max<LRESULT>(length, 0)) + 1, '\0');
+    LRESULT got = CallWindowProcA(def_wnd_proc_, handle_, WM_GETTEXT, text.size(),
+                                  reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(std::clamp<LRESULT>(got, 0, std::max<LRESULT>(length, 0))));
+    return text;
+  }
+  // Asked in Unicode: asked in ANSI, a combo box without an edit fetches its selected item
+  // from its list in ANSI, and the system converts that item through a stack buffer of 512
+  // characters, whatever the item's length.
+  LRESULT length = CallWindowProcW(def_wnd_proc_w_, handle_, WM_GETTEXTLENGTH, 0, 0);
+  std::wstring wide(static_cast<size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
+  LRESULT got = CallWindowProcW(def_wnd_proc_w_, handle_, WM_GETTEXT, wide.size(),
+                                reinterpret_cast<LPARAM>(wide.data()));
+  wide.resize(static_cast<size_t>(std::clamp<LRESULT>(got, 0, std::max<LRESULT>(length, 0))));
+  return WideToAnsi(wide);
+}
+
+void TWinControl::AnswerTextRequest(TMessage& message) {
+  std::string text = ClassWindowText();
+  if (message.Msg == WM_GETTEXTLENGTH) {
+    message.Result = static_cast<LRESULT>(text.size());
+    return;
+  }
+  auto* buffer = reinterpret_cast<char*>(message.LParam);
+  if (!buffer || message.WParam == 0) {
+    message.Result = 0;
+    return;
+  }
+  size_t n = std::min(text.size(), static_cast<size_t>(message.WParam) - 1);
+  std::memcpy(buffer, text.data(), n);
+  buffer[n] = '\0';
+  message.Result = static_cast<LRESULT>(n);
 }
 
 void TWinControl::DestroyHandle() {
@@ -372,7 +403,9 @@ void TWinControl::RecreateWnd() {
 }
 
 void TWinControl::DefaultHandler(TMessage& message) {
-  if (handle_)
+  if (handle_ && def_wnd_proc_w_ && (message.Msg == WM_GETTEXT || message.Msg == WM_GETTEXTLENGTH))
+    AnswerTextRequest(message);
+  else if (handle_)
     message.Result = CallWindowProcA(def_wnd_proc_, handle_, message.Msg, message.WParam, message.LParam);
   else
     TControl::DefaultHandler(message);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Measures the processor time the program takes while a three-lane heat runs and while it
-# sits idle, as a share of one core, and saves a screenshot of the main window during the
-# heat. The program runs on a private X display and Wine desktop, in a folder of its own.
+# Measures the processor time the program takes while a three-lane heat runs, while it
+# sits idle, and idle again after the heat was stopped (F9) halfway through a lap, as a
+# share of one core, and saves a screenshot of the main window during the heat. The program runs on a private X display and Wine desktop, in a folder of its own.
 # Usage: tools/heat-cpu.sh [SECONDS per measurement, default 10]
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
@@ -50,6 +50,8 @@ exec "$DRAVOLIN_ROOT/tools/wine-session" bash -c '
   for k in F5 F8 F8 F8; do gui_key "$title" "$k"; done
   echo "running: $(measure)"
   gui_screenshot "$title" "$shot"
-  # Closed while the heat runs: the protocol is still empty, so closing asks nothing.
-  gui_close "$title" || true
+  gui_key "$title" F9
+  echo "stopped: $(measure)"
+  # The protocol now holds rows not exported: closing asks, and the session ends it.
+  gui_tool close "$title" >/dev/null 2>&1 || true
 ' heat-cpu "$seconds" "$shot"

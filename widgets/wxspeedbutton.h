@@ -1,17 +1,23 @@
 // TWxSpeedButton: a windowless push button with caption and glyph that can toggle within a
-// group, repeat while held, hot-track (font and glyph while the mouse is over it), draw flat or
-// raised, and show its parent through itself. The main window's race buttons.
+// group, repeat while held, open a drop-down menu, hot-track (font and glyph while the mouse is
+// over it), draw flat or raised, themed or classic, and show its parent through itself. The
+// main window's race buttons.
 #pragma once
 
 #include "toolkit/actions.h"
 #include "toolkit/buttons.h"
+#include "toolkit/menus.h"
 #include "toolkit/timers.h"
+#include "widgets/wxbuttonglyph.h"
 #include "widgets/wxgraphic.h"
 
 // Told to the other buttons of the parent when one goes down or changes its group rules.
 constexpr UINT CM_WXBUTTONPRESSED = 0xB051;
 
-enum TWxButtonState { wbsUp, wbsDisabled, wbsDown, wbsExclusive, wbsInactive };
+// The classic frame: bsWin31 adds an outer window-frame line; bsAutoDetect follows the system.
+enum TButtonStyle { bsAutoDetect, bsWin31, bsNew };
+// Where the drop-down menu opens: below the button or right of it.
+enum TWxDropDownMenuPos { dmpBottom, dmpRight };
 enum TWxTrackFontOption {
   hoFollowFont,
   hoPreserveCharSet,
@@ -47,6 +53,22 @@ class TWxCustomSpeedButton : public TWxGraphicControl {
   void SetHotTrackFont(TFont* value) { hot_track_font_->Assign(value); }
   TWxTrackFontOptions GetHotTrackFontOptions() const { return font_options_; }
   void SetHotTrackFontOptions(TWxTrackFontOptions value);
+  TPopupMenu* GetDropDownMenu() const { return drop_down_menu_; }
+  void SetDropDownMenu(TPopupMenu* value);
+  bool GetMarkDropDown() const { return mark_drop_down_; }
+  void SetMarkDropDown(bool value) { Change(mark_drop_down_, value); }
+  TWxDropDownMenuPos GetMenuPosition() const { return menu_position_; }
+  void SetMenuPosition(TWxDropDownMenuPos value) { menu_position_ = value; }
+  // While the drop-down menu is open.
+  bool GetMenuTracking() const { return menu_tracking_; }
+  TButtonStyle GetStyle() const { return style_; }
+  void SetStyle(TButtonStyle value) { Change(style_, value); }
+  TAlignment GetAlignment() const { return glyph_.GetAlignment(); }
+  void SetAlignment(TAlignment value);
+  bool GetGrayNewStyle() const { return glyph_.GetGrayNewStyle(); }
+  void SetGrayNewStyle(bool value);
+  bool GetWordWrap() const { return glyph_.GetWordWrap(); }
+  void SetWordWrap(bool value);
   bool GetGrayedInactive() const { return grayed_inactive_; }
   void SetGrayedInactive(bool value) { Change(grayed_inactive_, value); }
   int GetInitPause() const { return init_pause_; }
@@ -79,9 +101,15 @@ class TWxCustomSpeedButton : public TWxGraphicControl {
   TTimer* GetRepeatTimer() const { return repeat_timer_; }
   void RepeatTick(TObject* sender);
   void Click() override;
+  // Hot while enabled, under the cursor (itself, not a control above it) and while the active
+  // window is this thread's; enters or leaves when that changed.
+  void UpdateTracking();
+  // The screen point the drop-down menu opens at.
+  POINT MenuPoint();
 
  protected:
   void Loaded() override;
+  void Notification(TComponent* component, TOperation operation) override;
   void Paint() override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void MouseMove(TShiftState shift, int x, int y) override;
@@ -110,25 +138,39 @@ class TWxCustomSpeedButton : public TWxGraphicControl {
   void NotifyGroup();
   void FinishPress(int x, int y);
   void StopRepeat();
-  void UpdateHot(bool hot);
-  bool RepaintsOnHover() const;
+  bool RepaintsOnHover(bool entering) const;
   void FollowFont();
+  void BuildStateImage();
+  TWxButtonState PaintState() const;
   void PaintFace(TCanvas* canvas);
+  void PaintThemed(TCanvas* canvas, TWxButtonState paint_state);
+  void PaintClassic(TCanvas* canvas, TWxButtonState paint_state);
+  void PaintFrame(HDC dc, RECT& rect, bool pressed) const;
+  void PaintParent(TCanvas* canvas);
+  bool Hot() const;
+  void DropDown(int x, int y);
+  void KeepPendingQuit();
   void GlyphChanged(TObject* sender);
 
   void CMButtonPressed(TMessage& message);
   void CMSysColorChange(TMessage& message);
   void WMLButtonDblClk(TMessage& message);
+  void WMRButton(TMessage& message);
   void WMCancelMode(TMessage& message);
-  void WMPaint(TMessage& message);
 
   bool allow_all_up_ = false;
   bool allow_timer_ = false;
   bool down_ = false;
   bool dragging_ = false;
   bool flat_ = false;
-  TButtonGlyph glyph_;
-  TButtonGlyph hot_glyph_;
+  TPopupMenu* drop_down_menu_ = nullptr;
+  bool mark_drop_down_ = true;
+  TWxDropDownMenuPos menu_position_ = dmpBottom;
+  bool menu_tracking_ = false;
+  TButtonStyle style_ = bsAutoDetect;
+  bool painting_copy_ = false;  // the parent paints into this button's picture
+  TWxButtonGlyph glyph_;
+  TWxButtonGlyph hot_glyph_;
   int group_index_ = 0;
   bool hot_track_ = false;
   TFont* hot_track_font_;

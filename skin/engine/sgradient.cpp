@@ -5,21 +5,27 @@
 #include <cmath>
 #include <vector>
 
-#include "skin/engine/sutils.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/sysutils.h"
 
 void ParseGradientData(const std::string& data, TsGradArray& arr) {
   arr.clear();
-  if (data.empty()) return;
-  const int steps = WordCount(data, ";") / 5;
-  arr.reserve(steps);
-  for (int i = 0; i < steps; ++i) {
+  // The words in one pass: asking for the n-th word each time walked a long text again and
+  // again.
+  std::vector<std::string_view> words;
+  const std::string_view text(data);
+  for (size_t pos = 0; pos < text.size();) {
+    const size_t end = std::min(text.find(';', pos), text.size());
+    if (end > pos) words.push_back(text.substr(pos, end - pos));
+    pos = end + 1;
+  }
+  arr.reserve(words.size() / 5);
+  for (size_t i = 0; i + 5 <= words.size(); i += 5) {
     TsGradStep step;
-    step.Color1 = StrToInt(ExtractWord(i * 5 + 1, data, ";"));
-    step.Color2 = StrToInt(ExtractWord(i * 5 + 2, data, ";"));
-    step.Percent = static_cast<uint8_t>(StrToInt(ExtractWord(i * 5 + 3, data, ";")));
-    step.Mode = StrToInt(ExtractWord(i * 5 + 4, data, ";"));
+    step.Color1 = StrToInt(words[i]);
+    step.Color2 = StrToInt(words[i + 1]);
+    step.Percent = static_cast<uint8_t>(StrToInt(words[i + 2]));
+    step.Mode = StrToInt(words[i + 3]);
     arr.push_back(step);
   }
 }

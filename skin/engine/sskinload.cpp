@@ -2,8 +2,12 @@
 #include "skin/engine/sskinload.h"
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <set>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 #include "skin/engine/sgradient.h"
 #include "skin/engine/sskinmanager.h"
@@ -13,6 +17,7 @@
 #include "toolkit/bitmap.h"
 #include "toolkit/inifiles.h"
 #include "toolkit/jpeg.h"
+#include "toolkit/streams.h"
 #include "toolkit/strings.h"
 #include "toolkit/sysutils.h"
 
@@ -23,6 +28,19 @@ constexpr TColor kMasterTransparent = 0xFF00FF;
 // gigabytes).
 constexpr int kMaxPatternSide = 4096;
 constexpr int64_t kMaxPatternPixels = int64_t{16} << 20;
+// All pictures of one table together (each file counted once): beyond this a picture is
+// left out like a broken one.
+constexpr int64_t kMaxTablePixels = int64_t{32} << 20;
+
+// What no real skin comes near; a folder beyond any of them is refused as a whole.
+constexpr int64_t kMaxOptionsBytes = int64_t{4} << 20;
+constexpr size_t kMaxSkinName = 256;        // a section or key name (each look-up upper-cases it)
+constexpr size_t kMaxSkinText = 64 * 1024;  // a key with its value
+constexpr int kMaxSkinSections = 2000;
+constexpr int kMaxParentDepth = 64;  // sections on the way through ParentClassName
+constexpr int kMaxGradientSteps = 256;
+constexpr int kMaxSkinPictures = 4000;     // keys naming a file or a rectangle of the master
+constexpr size_t kMaxPictureFiles = 1000;  // different file names among them
 
 bool Contains(const std::string& s, const char* part) { return s.find(part) != std::string::npos; }
 
@@ -73,9 +91,53 @@ TBitmap* LoadBitmapFile(const std::string& file) {
   return bmp;
 }
 
+// The pictures one loader has read, by file name: a file that many keys name is read and held
+// once, and all of them together stay within kMaxTablePixels. The table owns the pictures.
+template <class Picture>
+class TPictureCache {
+ public:
+  // The picture of the file, read by load(file, *this) the first time (which spends its
+  // pixels before decoding them); null when it cannot be used.
+  template <class Load>
+  Picture* Get(const std::string& file, Load load) {
+    const std::string key = AnsiUpperCase(file);
+    auto found = pictures_.find(key);
+    if (found != pictures_.end()) return found->second;
+    return pictures_[key] = load(file, *this);
+  }
+  // Whether a picture of this size still fits; counts it when it does.
+  bool Spend(int width, int height) {
+    const int64_t pixels = int64_t{std::max(width, 0)} * std::max(height, 0);
+    if (pixels > kMaxTablePixels - spent_) return false;
+    spent_ += pixels;
+    return true;
+  }
+
+ private:
+  std::unordered_map<std::string, Picture*> pictures_;
+  int64_t spent_ = 0;
+};
+using TBitmapCache = TPictureCache<TBitmap>;
+
+// A BMP file as an own-image mask (24 bits per pixel, big enough for its frames), or null.
+TBitmap* LoadMaskFile(const std::string& file, TBitmapCache& budget) {
+  TBitmap* bmp = LoadBitmapFile(file);
+  if (!bmp) return nullptr;
+  if (!FitsOwnImage(*bmp) || !budget.Spend(bmp->GetWidth(), bmp->GetHeight())) {
+    delete bmp;
+    return nullptr;
+  }
+  try {
+    bmp->SetPixelFormat(pf24bit);
+  } catch (const Exception&) {
+    ShowError("Error of PixelFormat changing");
+  }
+  return bmp;
+}
+
 // One key of a folder skin's (or the common sections') section.
 void AddMaskEntry(const std::string& section, const std::string& key, const std::string& value,
-                  const std::string& skin_path) {
+                  const std::string& skin_path, TBitmapCache& pictures) {
   TsMaskData mask;
   mask.SectionName = AnsiUpperCase(section);
   mask.PropertyName = AnsiUpperCase(key);
@@ -85,18 +147,8 @@ void AddMaskEntry(const std::string& section, const std::string& key, const std:
     return;
   }
   if (!Contains(AnsiUpperCase(value), ".BMP")) return;
-  TBitmap* bmp = LoadBitmapFile(ResolvePath(value, skin_path));
-  if (!bmp) return;
-  if (!FitsOwnImage(*bmp)) {
-    delete bmp;
-    return;
-  }
-  try {
-    bmp->SetPixelFormat(pf24bit);
-  } catch (const Exception&) {
-    ShowError("Error of PixelFormat changing");
-  }
-  mask.Bmp = bmp;
+  mask.Bmp = pictures.Get(ResolvePath(value, skin_path), LoadMaskFile);
+  if (!mask.Bmp) return;
   SkinMasks.push_back(mask);
 }
 
@@ -122,11 +174,15 @@ std::unique_ptr<TMemIniFile> CommonIni(const TsSkinSource& source, const char* n
   return ini;
 }
 
-void LoadMasterBitmap(const TsSkinSource& source) {
+void LoadMasterBitmap(const TsSkinSource& source, TBitmapCache& budget) {
   const std::string name = source.ini->ReadString("GLOBALINFO", "MASTERBITMAP", "");
   if (name.empty()) return;
   TBitmap* bmp = LoadBitmapFile(ResolvePath(name, source.path));
   if (!bmp) return;
+  if (!budget.Spend(bmp->GetWidth(), bmp->GetHeight())) {
+    delete bmp;
+    return;
+  }
   try {
     bmp->SetPixelFormat(pf24bit);
   } catch (const Exception&) {
@@ -179,15 +235,17 @@ bool HasEndMarker(const std::vector<uint8_t>& data) {
   return false;
 }
 
+using TJpegCache = TPictureCache<TJPEGImage>;
+
 // A JPEG file decoded in full, or null when it is missing, broken, cut or too large.
-TJPEGImage* LoadPatternFile(const std::string& file) {
+TJPEGImage* LoadPatternFile(const std::string& file, TJpegCache& budget) {
   if (!FileExists(file)) return nullptr;
   auto* jpeg = new TJPEGImage;
   try {
     jpeg->LoadFromFile(file);
     const int w = jpeg->GetWidth(), h = jpeg->GetHeight();
     if (w < 1 || h < 1 || w > kMaxPatternSide || h > kMaxPatternSide || int64_t{w} * h > kMaxPatternPixels ||
-        !HasEndMarker(jpeg->GetData()))
+        !HasEndMarker(jpeg->GetData()) || !budget.Spend(w, h))
       throw EInvalidGraphic("Pattern image refused");
     jpeg->DIBNeeded();
   } catch (const Exception&) {
@@ -198,9 +256,9 @@ TJPEGImage* LoadPatternFile(const std::string& file) {
 }
 
 void AddPatternEntry(const std::string& section, const std::string& key, const std::string& value,
-                     const std::string& skin_path) {
+                     const std::string& skin_path, TJpegCache& pictures) {
   if (!IsPatternValue(value)) return;
-  TJPEGImage* jpeg = LoadPatternFile(ResolvePath(value, skin_path));
+  TJPEGImage* jpeg = pictures.Get(ResolvePath(value, skin_path), LoadPatternFile);
   if (!jpeg) return;
   SkinPatterns.push_back(TsPatternData{jpeg, AnsiUpperCase(section), AnsiUpperCase(key)});
 }
@@ -245,11 +303,106 @@ void ClampGeneralData(TsGeneralData& g) {
 
 bool IsTrue(const std::string& s) { return AnsiUpperCase(s) == "TRUE"; }
 
-TsGeneralData ReadFolderSection(TMemIniFile* ini, const std::string& s) {
+// The ParentClassName links of a folder skin's sections, worked out once: the parent's index
+// (-1: none or no such section), the order that puts every parent before its children, and
+// how many sections a look-up walks from each.
+struct TParentLinks {
+  std::vector<std::string> names;  // file order
+  std::vector<int> parent;
+  std::vector<int> order;
+  std::vector<bool> in_cycle;
+  std::vector<int> depth;
+
+  TParentLinks(TMemIniFile& ini, const TStrings& sections) {
+    std::unordered_map<std::string, int> index;
+    for (int i = 0; i < sections.Count(); ++i) {
+      names.push_back(sections.Get(i));
+      index.emplace(AnsiUpperCase(names.back()), i);
+    }
+    const size_t n = names.size();
+    for (const std::string& name : names) {
+      const std::string p = ini.ReadString(name, "ParentClassName", "?");
+      auto found = p.empty() || p == "?" ? index.end() : index.find(AnsiUpperCase(p));
+      parent.push_back(found == index.end() ? -1 : found->second);
+    }
+    in_cycle.assign(n, false);
+    depth.assign(n, 0);
+    std::vector<char> state(n, 0);  // 0 not seen, 1 on the current path, 2 done
+    std::vector<int> path;
+    for (size_t start = 0; start < n; ++start) {
+      int i = static_cast<int>(start);
+      for (; i >= 0 && state[i] == 0; i = parent[i]) {
+        state[i] = 1;
+        path.push_back(i);
+      }
+      if (i >= 0 && state[i] == 1) {  // came back: the path from i on is a cycle
+        const auto from = std::find(path.begin(), path.end(), i);
+        const int length = static_cast<int>(path.end() - from);
+        for (auto c = from; c != path.end(); ++c) {
+          in_cycle[*c] = true;
+          depth[*c] = length;
+        }
+      }
+      for (auto c = path.rbegin(); c != path.rend(); ++c) {
+        if (!in_cycle[*c]) depth[*c] = 1 + (parent[*c] >= 0 ? depth[parent[*c]] : 0);
+        state[*c] = 2;
+        order.push_back(*c);
+      }
+      path.clear();
+    }
+  }
+};
+
+// ReadSkinString and ReadSkinInteger for every section at once: a section without the value
+// takes its parent's answer, worked out before it, so a long chain costs one read per
+// section and key. Sections on a cycle walk it (the checks keep it short).
+class TInheritedValues {
+ public:
+  TInheritedValues(TMemIniFile& ini, const TParentLinks& links) : ini_(ini), links_(links) {}
+
+  std::string String(int section, const std::string& key, const std::string& default_value) {
+    const int from = Supplier(section, key, false);
+    return from < 0 ? default_value : ini_.ReadString(links_.names[from], key, "?");
+  }
+  int Integer(int section, const std::string& key, int default_value) {
+    const int from = Supplier(section, key, true);
+    return from < 0 ? default_value : ini_.ReadInteger(links_.names[from], key, -1);
+  }
+
+ private:
+  bool Has(int section, const std::string& key, bool integer) {
+    const std::string& name = links_.names[section];
+    return integer ? ini_.ReadInteger(name, key, -1) != -1 : ini_.ReadString(name, key, "?") != "?";
+  }
+
+  // The section whose value a section gets (-1: none has it), for every section of the key.
+  int Supplier(int section, const std::string& key, bool integer) {
+    std::vector<int>& from = suppliers_[{key, integer}];
+    if (from.empty()) {
+      from.assign(links_.names.size(), -1);
+      for (int i : links_.order) {
+        if (Has(i, key, integer))
+          from[i] = i;
+        else if (!links_.in_cycle[i])
+          from[i] = links_.parent[i] >= 0 ? from[links_.parent[i]] : -1;
+        else
+          for (int c = links_.parent[i]; c != i && from[i] < 0; c = links_.parent[c])
+            if (Has(c, key, integer)) from[i] = c;
+      }
+    }
+    return from[section];
+  }
+
+  TMemIniFile& ini_;
+  const TParentLinks& links_;
+  std::map<std::pair<std::string, bool>, std::vector<int>> suppliers_;
+};
+
+TsGeneralData ReadFolderSection(TMemIniFile* ini, TInheritedValues& values, int index, const std::string& s) {
   TsGeneralData g;
-  auto num = [&](const char* key, int def) { return ReadSkinInteger(s, key, def, ini); };
-  auto str = [&](const char* key, const char* def) { return ReadSkinString(s, key, def, ini); };
-  auto flag = [&](const char* key) { return IsTrue(ReadSkinString(s, key, "FALSE", ini)); };
+  auto num = [&](const char* key, int def) { return values.Integer(index, key, def); };
+  auto str = [&](const char* key, const char* def) { return values.String(index, key, def); };
+  auto flag = [&](const char* key) { return IsTrue(values.String(index, key, "FALSE")); };
   g.SectionName = s;
   g.ParentClassName = ini->ReadString(s, "ParentClassName", "");
   g.PaintingColor = num("PaintingColor", 0xFFFFFF);
@@ -425,6 +578,45 @@ T ReadInherited(TMemIniFile* ini, const std::string& section, const std::string&
   return missing;
 }
 
+// Why a folder skin's description is refused; empty when it is not. Everything that loading
+// walks is bounded here, so loading stays linear in the size of the folder.
+std::string SkinFolderFault(TMemIniFile& ini) {
+  TStringList sections, values;
+  int pictures = 0;
+  std::unordered_set<std::string> files;
+  ini.ReadSections(sections);
+  if (sections.Count() > kMaxSkinSections)
+    return IntToStr(sections.Count()) + " sections (at most " + IntToStr(kMaxSkinSections) + ")";
+  for (int i = 0; i < sections.Count(); ++i) {
+    const std::string& section = sections.Get(i);
+    if (section.size() > kMaxSkinName) return "a section name of " + IntToStr(section.size()) + " bytes";
+    ini.ReadSectionValues(section, values);
+    for (int k = 0; k < values.Count(); ++k) {
+      const std::string& line = values.Get(k);
+      const size_t eq = line.find('=');
+      if (eq > kMaxSkinName) return "a key name of " + IntToStr(eq) + " bytes in [" + section + "]";
+      if (line.size() > kMaxSkinText)
+        return "a key and value of " + IntToStr(line.size()) + " bytes in [" + section + "]";
+      const std::string value = line.substr(eq + 1);
+      const std::string upper = AnsiUpperCase(value);
+      if (Contains(upper, ".BMP") || IsPatternValue(upper)) files.insert(upper);
+      if (Contains(value, "#") || Contains(upper, ".BMP") || IsPatternValue(upper)) ++pictures;
+    }
+    for (const char* key : {"GradientData", "HotGradientData"})
+      if (WordCount(ini.ReadString(section, key, ""), ";") / 5 > kMaxGradientSteps)
+        return "a gradient of more than " + IntToStr(kMaxGradientSteps) + " steps in [" + section + "]";
+  }
+  if (pictures > kMaxSkinPictures)
+    return IntToStr(pictures) + " pictures (at most " + IntToStr(kMaxSkinPictures) + ")";
+  if (files.size() > kMaxPictureFiles)
+    return IntToStr(files.size()) + " picture files (at most " + IntToStr(kMaxPictureFiles) + ")";
+  const TParentLinks links(ini, sections);
+  for (size_t i = 0; i < links.names.size(); ++i)
+    if (links.depth[i] > kMaxParentDepth)
+      return "a chain of " + IntToStr(links.depth[i]) + " parent sections from [" + links.names[i] + "]";
+  return std::string();
+}
+
 }  // namespace
 
 // ---- Entry points --------------------------------------------------------------------------
@@ -439,6 +631,25 @@ TsSkinSource CurrentSkinSource() {
     if (!source.ini) source.stored = manager->GetInternalSkins()->Find(manager->GetSkinName());
   }
   return source;
+}
+
+TMemIniFile* OpenSkinFolder(const std::string& folder, std::string& fault) {
+  const std::string file = folder + "Options.dat";
+  std::unique_ptr<TMemIniFile> ini;
+  try {
+    // The size first: the file is read into memory whole and kept while the skin is in use.
+    const int64_t size = TFileStream(file, fmOpenRead | fmShareDenyNone).GetSize();
+    if (size > kMaxOptionsBytes) {
+      fault = "Options.dat holds " + IntToStr(size) + " bytes (at most " + IntToStr(kMaxOptionsBytes) + ")";
+      return nullptr;
+    }
+    ini = std::make_unique<TMemIniFile>(file);
+  } catch (const Exception& e) {
+    fault = e.Message();
+    return nullptr;
+  }
+  fault = SkinFolderFault(*ini);
+  return fault.empty() ? ini.release() : nullptr;
 }
 
 std::string ReadSkinString(const std::string& section, const std::string& key,
@@ -460,11 +671,12 @@ int ReadSkinInteger(const std::string& section, const std::string& key, int defa
 void LoadAllMasks(const TsSkinSource& source) {
   FreeAllMasks();
   std::string path;
+  TBitmapCache pictures;
   if (source.ini) {
-    LoadMasterBitmap(source);
+    LoadMasterBitmap(source, pictures);
     path = source.path;
     ForEachIniValue(*source.ini, [&](const std::string& s, const std::string& k, const std::string& v) {
-      AddMaskEntry(s, k, v, path);
+      AddMaskEntry(s, k, v, path, pictures);
     });
   } else if (source.stored) {
     LoadStoredMasks(*source.stored);
@@ -473,17 +685,18 @@ void LoadAllMasks(const TsSkinSource& source) {
   }
   if (auto common = CommonIni(source, "1.tmp"))
     ForEachIniValue(*common, [&](const std::string& s, const std::string& k, const std::string& v) {
-      if (AnsiUpperCase(s) != "GLOBALINFO") AddMaskEntry(s, k, v, path);
+      if (AnsiUpperCase(s) != "GLOBALINFO") AddMaskEntry(s, k, v, path, pictures);
     });
 }
 
 void LoadAllPatterns(const TsSkinSource& source) {
   FreeAllPatterns();
   std::string path;
+  TJpegCache pictures;
   if (source.ini) {
     path = source.path;
     ForEachIniValue(*source.ini, [&](const std::string& s, const std::string& k, const std::string& v) {
-      AddPatternEntry(s, k, v, path);
+      AddPatternEntry(s, k, v, path, pictures);
     });
   } else if (source.stored) {
     const TsSkinPatterns& patterns = *source.stored->GetPatterns();
@@ -499,7 +712,7 @@ void LoadAllPatterns(const TsSkinSource& source) {
   }
   if (auto common = CommonIni(source, "2.tmp"))
     ForEachIniValue(*common, [&](const std::string& s, const std::string& k, const std::string& v) {
-      AddPatternEntry(s, k, v, path);
+      AddPatternEntry(s, k, v, path, pictures);
     });
 }
 
@@ -508,8 +721,10 @@ void LoadAllGeneralData(const TsSkinSource& source) {
   if (source.ini) {
     TStringList sections;
     source.ini->ReadSections(sections);
+    const TParentLinks links(*source.ini, sections);
+    TInheritedValues values(*source.ini, links);
     for (int i = 0; i < sections.Count(); ++i)
-      SkinGeneralData.push_back(ReadFolderSection(source.ini, sections.Get(i)));
+      SkinGeneralData.push_back(ReadFolderSection(source.ini, values, i, sections.Get(i)));
   } else if (source.stored) {
     const TsSkinGenerals& items = *source.stored->GetGeneralData();
     for (int i = 0; i < items.GetCount(); ++i) {

@@ -30,6 +30,14 @@ inline void LoadAllMasks() { LoadAllMasks(CurrentSkinSource()); }
 inline void LoadAllPatterns() { LoadAllPatterns(CurrentSkinSource()); }
 inline void LoadAllGeneralData() { LoadAllGeneralData(CurrentSkinSource()); }
 
+// Reads the Options.dat of a skin folder (path with a trailing backslash). Null, with the
+// reason in fault, when it cannot be read or holds what no real skin has: a file over 4 MB,
+// a section or key name over 256 bytes, a key with its value over 64 KB, over 2,000
+// sections, over 4,000 pictures (keys naming an image file or a rectangle of the master
+// bitmap) or over 1,000 image file names, a gradient of over 256 steps, or a chain of over 64 sections
+// through ParentClassName (a cycle counts its whole length).
+TMemIniFile* OpenSkinFolder(const std::string& folder, std::string& fault);
+
 // A value of the section or, when missing, of its ParentClassName ancestors (a chain that
 // comes back to a section already asked ends there); the default when none has it. For
 // integers an explicit -1 counts as missing. ini null: SkinData's.

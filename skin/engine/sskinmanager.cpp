@@ -309,12 +309,15 @@ bool TsSkinManager::LoadSkin() {
   data.SkinPath.clear();
 
   const std::string folder = GetFullSkinDirectory() + skin_name_ + "\\";
-  if (!skin_name_.empty() && FileExists(folder + "Options.dat")) {
-    data.SkinIni = new TMemIniFile(folder + "Options.dat");
+  std::string fault;
+  if (!skin_name_.empty() && FileExists(folder + "Options.dat")) data.SkinIni = OpenSkinFolder(folder, fault);
+  if (data.SkinIni) {
     data.SkinPath = folder;
   } else if (!internal_skins_->Find(skin_name_) && internal_skins_->GetCount() > 0) {
     skin_name_ = internal_skins_->GetItem(0)->Name;
   }
+  // A folder that no real skin looks like is not loaded: the internal skin stands in.
+  if (!fault.empty()) ShowWarning("The skin folder " + folder + " is not used: " + fault + ".");
   const TsSkinSource source = CurrentSkinSource();
   {
     // A loader that fails ends the change here: no announcement, no OnAfterChange.

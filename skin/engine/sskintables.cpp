@@ -2,6 +2,8 @@
 #include "skin/engine/sskintables.h"
 
 #include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "toolkit/bitmap.h"
 #include "toolkit/inifiles.h"
@@ -28,13 +30,52 @@ TsPatternArray SkinPatterns;
 TBitmap* MasterBitmap = nullptr;
 TsCommonSkinIndexes CommonSkinIndexes;
 
+namespace {
+
+// Section names upper-cased to their first record: a skin with many sections must not cost a
+// pass of upper-casing over all of them per question. Records may be renamed in place (tests
+// do), so a hit is checked against its record and a miss against the names indexed.
+struct TSkinIndexCache {
+  std::vector<std::string> names;  // as indexed
+  std::unordered_map<std::string, int> first;
+
+  bool Current() const {
+    if (names.size() != SkinGeneralData.size()) return false;
+    for (size_t i = 0; i < names.size(); ++i)
+      if (names[i] != SkinGeneralData[i].SectionName) return false;
+    return true;
+  }
+  void Rebuild() {
+    names.clear();
+    first.clear();
+    for (size_t i = 0; i < SkinGeneralData.size(); ++i) {
+      names.push_back(SkinGeneralData[i].SectionName);
+      first.emplace(AnsiUpperCase(names.back()), static_cast<int>(i));
+    }
+  }
+  int Lookup(const std::string& name) const {
+    auto found = first.find(name);
+    if (found == first.end()) return -1;
+    const size_t i = static_cast<size_t>(found->second);
+    return i < SkinGeneralData.size() && SkinGeneralData[i].SectionName == names[i] ? found->second : -2;
+  }
+  int Find(const std::string& name) {
+    int index = Lookup(name);
+    if (index == -2 || (index == -1 && !Current())) {
+      Rebuild();
+      index = Lookup(name);
+    }
+    return index;
+  }
+};
+
+}  // namespace
+
 int GetSkinIndex(const std::string& section) {
   // An empty name would find the nameless record that ends the internal skin.
   if (!SkinData().SkinLoaded || section.empty()) return -1;
-  const std::string name = AnsiUpperCase(section);
-  for (size_t i = 0; i < SkinGeneralData.size(); ++i)
-    if (AnsiUpperCase(SkinGeneralData[i].SectionName) == name) return static_cast<int>(i);
-  return -1;
+  static TSkinIndexCache cache;
+  return cache.Find(AnsiUpperCase(section));
 }
 
 namespace {
@@ -136,20 +177,29 @@ void UpdateCommonSkinIndexes() {
   c.SmallCheckBoxGrayed = c.CheckBoxGrayed;
 }
 
-void FreeAllMasks() {
-  while (!SkinMasks.empty()) {
-    delete SkinMasks.back().Bmp;
-    SkinMasks.pop_back();
+namespace {
+
+// Records may share a picture (one file named by many keys): each is freed once.
+template <class Table, class Picture>
+void FreeShared(Table& table, Picture picture) {
+  std::unordered_set<const void*> freed;
+  while (!table.empty()) {
+    auto* p = picture(table.back());
+    if (p && freed.insert(p).second) delete p;
+    table.pop_back();
   }
+}
+
+}  // namespace
+
+void FreeAllMasks() {
+  FreeShared(SkinMasks, [](TsMaskData& m) { return m.Bmp; });
   delete MasterBitmap;
   MasterBitmap = nullptr;
 }
 
 void FreeAllPatterns() {
-  while (!SkinPatterns.empty()) {
-    delete SkinPatterns.back().Img;
-    SkinPatterns.pop_back();
-  }
+  FreeShared(SkinPatterns, [](TsPatternData& p) { return p.Img; });
 }
 
 void FreeAllSkinTables() {

@@ -84,8 +84,8 @@ using TsGeneralDataArray = std::vector<TsGeneralData>;
 
 // A named image of a section: a rectangle R of the master bitmap holding ImageCount state
 // frames side by side (MaskType 1: a second row below them is their alpha mask), or an own
-// bitmap Bmp of three states side by side over their mask. The table owns Bmp; painters get
-// the record by value and never free it.
+// bitmap Bmp of three states side by side over their mask. The table owns Bmp (records of one
+// file share it); painters get the record by value and never free it.
 struct TsMaskData {
   TBitmap* Bmp = nullptr;
   std::string SectionName;   // upper case
@@ -97,7 +97,7 @@ struct TsMaskData {
 using TsMaskArray = std::vector<TsMaskData>;
 
 struct TsPatternData {
-  TJPEGImage* Img = nullptr;  // owned by the table
+  TJPEGImage* Img = nullptr;  // owned by the table; records of one file share it
   std::string SectionName;    // upper case
   std::string PropertyName;   // upper case
 };

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -22,6 +24,11 @@ std::string ScratchIniFile() {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   return IncludeTrailingPathDelimiter(temp) + "dravolin_serial_" + std::to_string(GetCurrentProcessId()) +
          "_" + info->name() + ".ini";
+}
+
+std::string FileBytes(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // The dialog's controls as plain fields, as the form shows them after creation.
@@ -257,28 +264,32 @@ TEST_F(Config, CancelKeepsTheEditedValuesLiveAndTheNextShowingReloadsTheStoredOn
   ASSERT_TRUE(SaveSettings(ini_file, stored));
   logic->FormShow();
   EXPECT_EQ(view.count_down, 7);
-  view.count_down = 30;  // edited, then Cancel: nothing is written
+  view.count_down = 30;  // edited, then Cancel: the dialog has no handler that writes
   view.title = "Changed";
-  race_view.count_down_seconds = view.GetCountDown();  // what the next heat reads
-  EXPECT_EQ(race_view.count_down_seconds, 30);
+  EXPECT_EQ(logic->GetSettings().CountDown, 30);
+  EXPECT_EQ(LoadSettings(ini_file), stored);
   logic->FormShow();
   EXPECT_EQ(view.count_down, 7);
   EXPECT_EQ(view.title, "Club race");
 }
 
 TEST_F(Config, OkWritesTheControlsAndLoadingDoesNotOpenThePort) {
-  view.port = 1;
-  view.contact = coPins79;
-  view.algorithm = kAlgorithmInverted;
-  view.count_down = 12;
-  view.lap_choice = 0;
-  view.title = "T";
-  view.sign = "S";
+  const TSettings written{.Port = 1,
+                          .Contact = coPins79,
+                          .Algorithm = kAlgorithmInverted,
+                          .CountDown = 12,
+                          .LapChoice = 0,
+                          .Title = "T",
+                          .Sign = "S"};
+  logic->SetSettings(written);
   ASSERT_TRUE(logic->SaveSettings());
+  EXPECT_EQ(LoadSettings(ini_file), written);
   TFakeConfigView fresh;
   TConfigLogic other(fresh, *comm, ini_file);
   other.LoadSettings();
-  EXPECT_EQ(other.GetSettings(), logic->GetSettings());
+  EXPECT_EQ(fresh.port, 1);
+  EXPECT_EQ(fresh.count_down, 12);
+  EXPECT_EQ(fresh.title + fresh.sign, "TS");
   EXPECT_EQ(com1->open, 0);
 }
 
@@ -304,6 +315,38 @@ TEST_F(Config, OkWhereTheSettingsCannotBeWrittenSaysSoNamingTheFileAndTheReason)
   ASSERT_EQ(view.messages.size(), 2u);
   EXPECT_NE(view.messages[1].find(elsewhere), std::string::npos) << view.messages[1];
   EXPECT_GT(view.messages[1].size(), elsewhere.size() + 10) << view.messages[1];
+}
+
+TEST_F(Config, ASettingsFileThatCannotBeReadIsToldAtTheStartAndNotWrittenOverUntilRead) {
+  TSettings stored;
+  stored.CountDown = 7;
+  stored.Title = "Club race";
+  ASSERT_TRUE(SaveSettings(ini_file, stored));
+  const std::string bytes = FileBytes(ini_file);
+  // Another program holds it, as at the start and the next showing.
+  HANDLE lock = CreateFileA(ini_file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  logic->LoadSettings();
+  EXPECT_EQ(logic->GetSettings(), TSettings());
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_NE(view.messages[0].find(ini_file), std::string::npos) << view.messages[0];
+  EXPECT_NE(view.messages[0].find(SysErrorMessage(ERROR_SHARING_VIOLATION)), std::string::npos)
+      << view.messages[0];
+  logic->FormShow();
+  EXPECT_EQ(view.messages.size(), 1u);
+  // Let go before OK: the defaults shown must still not replace what the file holds.
+  CloseHandle(lock);
+  EXPECT_FALSE(logic->SaveSettings());
+  ASSERT_EQ(view.messages.size(), 2u);
+  EXPECT_NE(view.messages[1].find(ini_file), std::string::npos) << view.messages[1];
+  EXPECT_EQ(FileBytes(ini_file), bytes);
+  // Read at the next showing, it is the settings' own again.
+  logic->FormShow();
+  EXPECT_EQ(view.count_down, 7);
+  view.count_down = 8;
+  EXPECT_TRUE(logic->SaveSettings());
+  EXPECT_EQ(LoadSettings(ini_file).CountDown, 8);
+  EXPECT_EQ(view.messages.size(), 2u);
 }
 
 }  // namespace

@@ -147,6 +147,15 @@ class Dialogs : public testing::Test {
     New<TStartList>(Application);
     New<TStartListEdit>(Application);
   }
+  // The classes A and B, and a working start list of these entries, the one at `index` of
+  // class B.
+  void CreateWithAnEntryOfClassB(const std::string& names, size_t index) {
+    TScratchFolder::Write(AppPaths.ClassList, "A\r\nB\r\n");
+    std::vector<TStartListEntry> stored = Entries(names);
+    stored[index].SubItems[efClass] = "B";
+    TScratchFolder::Write(AppPaths.WorkingStartList, FormatStartList(stored));
+    CreateStartListForms();
+  }
   TListView* List() { return StartList->GetList(); }
 
   TDesktopLock lock_;
@@ -220,11 +229,7 @@ TEST_F(Dialogs, InsertKeyAddsThroughTheEditorWhoseEnterConfirmsAndOkSaves) {
 }
 
 TEST_F(Dialogs, EnterOnTheListEditsTheEntryKeepingItsClassAndCancelReloads) {
-  TScratchFolder::Write(AppPaths.ClassList, "A\r\nB\r\n");
-  std::vector<TStartListEntry> stored = Entries("XY");
-  stored[1].SubItems[efClass] = "B";
-  TScratchFolder::Write(AppPaths.WorkingStartList, FormatStartList(stored));
-  CreateStartListForms();
+  CreateWithAnEntryOfClassB("XY", 1);
   TsComboBox* classes = Child<TsComboBox>(StartListEdit, "cbClasses");
   classes->GetItems()->Add("A");
   classes->SetItemIndex(0);  // the class picked at the last use of the editor
@@ -248,6 +253,91 @@ TEST_F(Dialogs, EnterOnTheListEditsTheEntryKeepingItsClassAndCancelReloads) {
   ShowStartListEditor();
   EXPECT_TRUE(script.Done());
   EXPECT_EQ(StartListEntries()[1].SubItems[efCity], "Linz");
+}
+
+// The spin edit clamps to the limit it had when the place is set: a limit left from a
+// "New" on a shorter list must not move the edited entry.
+TEST_F(Dialogs, ParticipantEditorDrawsOkAsDefaultAndKeepsAnEditedPlaceWhateverItsLastLimit) {
+  TScratchFolder::Write(AppPaths.WorkingStartList, FormatStartList(Entries("ABC")));
+  TScratchFolder::Write(folder.File("ten.asl"), FormatStartList(Entries("DEFGHIJKLM")));
+  CreateStartListForms();
+  TModalScript script;
+  script.When([] { return TModalScript::Modal(StartListEdit); },
+              [] {
+                // Enter means OK, so OK is drawn as the default button.
+                EXPECT_TRUE(Child<TsButton>(StartListEdit, "btnOK")->IsActiveDefault());
+                Click(StartListEdit, "btnCancel");
+              });
+  script.When([] { return TModalScript::Modal(StartListEdit); },
+              [] {
+                EXPECT_EQ(Child<TsSpinEdit>(StartListEdit, "edStart")->GetValue(), 8);
+                Child<TsEdit>(StartListEdit, "edFirstName")->SetText("Renamed");
+                Click(StartListEdit, "btnOK");
+              });
+  StartList->Logic().btnAddClick();
+  StartList->Logic().LoadFromFile(folder.File("ten.asl"), false);
+  List()->GetItems()->GetItem(7)->SetSelected(true);
+  StartList->Logic().EditParticipant();
+  EXPECT_TRUE(script.Done());
+  const std::vector<TStartListEntry> entries = StartListEntries();
+  ASSERT_EQ(entries.size(), 10u);
+  EXPECT_EQ(entries[7].SubItems[efLastName], "Renamed");
+  EXPECT_EQ(entries[3].SubItems[efLastName], "G");
+}
+
+// The classes editor may delete or move classes while an entry is being edited: the entry
+// keeps its class by name, also when that class is no longer offered.
+TEST_F(Dialogs, AnEntrysClassSurvivesTheClassesEditorMovingOrDeletingClasses) {
+  CreateWithAnEntryOfClassB("X", 0);
+  TsComboBox* classes = Child<TsComboBox>(StartListEdit, "cbClasses");
+  TCustomListBox* class_list = Child<TCustomListBox>(ClassesEditor, "List");
+  auto in_classes_editor = [&](int index, const char* button) {
+    return [=] {
+      class_list->SetItemIndex(index);
+      Click(ClassesEditor, button);
+      Click(ClassesEditor, "btnOK");
+    };
+  };
+  TModalScript script;
+  auto editor = [] { return TModalScript::Modal(StartListEdit); };
+  auto classes_editor = [] { return TModalScript::Modal(ClassesEditor); };
+  script.When(editor, [] { Click(StartListEdit, "btnEditClasses"); });
+  script.When(classes_editor, in_classes_editor(1, "btnUP"));  // B moved up: B, A
+  script.When(editor, [classes] {
+    EXPECT_EQ(classes->GetText(), "B");
+    EXPECT_EQ(classes->GetItemIndex(), 0);
+    Click(StartListEdit, "btnEditClasses");
+  });
+  script.When(classes_editor, in_classes_editor(0, "btnDelete"));  // B deleted: A
+  script.When(editor, [classes] {
+    EXPECT_EQ(Lines(classes->GetItems()), (std::vector<std::string>{"A"}));
+    EXPECT_EQ(classes->GetText(), "B");
+    Click(StartListEdit, "btnOK");
+  });
+  List()->GetItems()->GetItem(0)->SetSelected(true);
+  StartList->Logic().EditParticipant();
+  EXPECT_TRUE(script.Done());
+  EXPECT_EQ(StartListEntries()[0].SubItems[efClass], "B");
+}
+
+// A file that cannot be read leaves the live list alone, so OK cannot save it away.
+TEST_F(Dialogs, AnOpenThatFailsSaysErrorAndKeepsTheListThatOkSaves) {
+  TScratchFolder::Write(AppPaths.WorkingStartList, FormatStartList(Entries("AB")));
+  const std::string stored = TScratchFolder::Read(AppPaths.WorkingStartList);
+  CreateStartListForms();
+  TModalScript script;
+  script.When([] { return TModalScript::Modal(StartList); },
+              [this] {
+                testsupport::FileDialogAnswerer files({folder.File("missing.asl")}, {IDOK});
+                Click(StartList, "btnOpen");
+                EXPECT_EQ(files.boxes().size(), 1u);
+                EXPECT_EQ(List()->GetItems()->GetCount(), 2);
+                Click(StartList, "btnOK");
+              });
+  ShowStartListEditor();
+  EXPECT_TRUE(script.Done());
+  EXPECT_EQ(StartListEntries().size(), 2u);
+  EXPECT_EQ(TScratchFolder::Read(AppPaths.WorkingStartList), stored);
 }
 
 TEST_F(Dialogs, EscapeCancelsTheStartListAsEveryDialogsCancelButtonDoes) {
@@ -402,8 +492,11 @@ TEST_F(Dialogs, SelectCarShowsEveryLineWithTheLanesEntryAndADoubleClickChooses) 
 
 class TTriggerCounter : public TObject {
  public:
-  void Trigger(TObject*) { ++count; }
+  void Trigger(TObject*) {
+    if (++count == fails_at) throw Exception("The trigger failed");
+  }
   int count = 0;
+  int fails_at = 0;
 };
 
 class ConfigDialog : public Dialogs {
@@ -565,6 +658,24 @@ TEST_F(ConfigDialog, PickedPortLightsTheLampAndARisingEdgeReachesTheTriggerHandl
   EXPECT_FALSE(Combo("cbCont")->GetEnabled());
   EXPECT_EQ(lamp->GetLedPlasticColor(), clRed);
   EXPECT_FALSE(lamp->GetLedOn());
+}
+
+TEST_F(ConfigDialog, ATriggerThatFailsIsReportedAndTheLightBarrierGoesOnWatching) {
+  TScriptedPort& port = ports.Add(3);
+  New<TConfig>(Application, ports);
+  testsupport::MessageBoxAnswerer boxes({IDOK});
+  counter.fails_at = 1;
+  Combo("cbPort")->SetItemIndex(3);
+  Combo("cbPort")->OnChange(Combo("cbPort"));
+  const uint32_t all_lines = MS_CTS_ON | MS_DSR_ON | MS_RING_ON | MS_RLSD_ON;
+  port.status = all_lines;
+  ASSERT_TRUE(ServeUntil([&] { return counter.count == 1; }));
+  port.status = 0;
+  ASSERT_TRUE(ServePolls(port, 3));
+  port.status = all_lines;
+  EXPECT_TRUE(ServeUntil([&] { return counter.count == 2; }));
+  ASSERT_EQ(boxes.boxes().size(), 1u);
+  EXPECT_EQ(boxes.boxes()[0].text, "The trigger failed");
 }
 
 // ---- German ------------------------------------------------------------------------------------

@@ -29,6 +29,7 @@ class TFakeRaceView : public TRaceView {
   std::map<TRaceWord, std::string> words;  // overrides of the English keys
   std::function<bool()> armed;             // read at each lane refresh
   std::vector<bool> armed_at_update_lanes;
+  int lane_writes = 0;  // texts and lamp colours written to the lanes
 
   std::string Text(int lane, TLaneElement element) const {
     return Get(lanes[lane].Text, element, std::string());
@@ -43,9 +44,15 @@ class TFakeRaceView : public TRaceView {
   }
 
   bool GetLaneSwitch(int lane) const override { return lanes[lane].On; }
-  void SetLaneText(int lane, TLaneElement e, const std::string& text) override { lanes[lane].Text[e] = text; }
+  void SetLaneText(int lane, TLaneElement e, const std::string& text) override {
+    ++lane_writes;
+    lanes[lane].Text[e] = text;
+  }
   std::string GetLaneDisplayText(int lane) const override { return Display(lane); }
-  void SetLaneLampColor(int lane, TLaneColor color) override { lanes[lane].Lamp = color; }
+  void SetLaneLampColor(int lane, TLaneColor color) override {
+    ++lane_writes;
+    lanes[lane].Lamp = color;
+  }
   TLaneColor GetLaneLampColor(int lane) const override { return lanes[lane].Lamp; }
   void UpdateLanes() override { armed_at_update_lanes.push_back(armed && armed()); }
   bool GetLaneParticipant(int lane, TStartListEntry& entry) const override {

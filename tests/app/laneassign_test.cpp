@@ -148,4 +148,41 @@ TEST_F(Lanes, TheCarSelectionOpensOnTheLanesParticipant) {
   EXPECT_EQ(view.lanes[1].title, "3. C Jo / Ford Ka (13)");
 }
 
+// The lane's title names the participant: the last heat's times, laps and words must not
+// stand under another one's name, however that one came to the lane.
+TEST_F(Lanes, AnotherParticipantOnALaneClearsTheLastHeatsTimesAndWords) {
+  List("ABC");
+  view.lanes[1] = {true, true, true, 0, 0, ""};
+  view.lanes[2] = {true, true, true, 1, 0, ""};
+  lanes.UpdateLanes();
+  auto finished = [&](int lane) {
+    race_view.lanes[lane] = {true,
+                             {{TLaneElement::Display, "00:12.00"},
+                              {TLaneElement::Lap1, "00:12.00"},
+                              {TLaneElement::Status, "FINISH"}},
+                             clLaneRed,
+                             0};
+  };
+  finished(1);
+  finished(2);
+  lanes.UpdateLanes();  // the end of the heat: the same participants
+  EXPECT_EQ(race_view.Status(1), "FINISH");
+  view.lanes[1].position = 1;  // the arrow
+  lanes.ud3Click();
+  EXPECT_EQ(race_view.Display(1), "");
+  EXPECT_EQ(race_view.Text(1, TLaneElement::Lap1), "");
+  EXPECT_EQ(race_view.Status(1), "");
+  EXPECT_EQ(race_view.Status(2), "FINISH");
+  view.car_answer = 2;
+  EXPECT_TRUE(lanes.ud1ContextPopup(2));
+  EXPECT_EQ(race_view.Status(2), "");
+  // A new participant at place 1 moves another one to lane 1's place in the list.
+  finished(1);
+  editor.Answer(1, "N");
+  list.btnAddClick();
+  lanes.UpdateLanes();
+  EXPECT_EQ(view.lanes[1].title, "2. A Jo / Ford Ka (11)");
+  EXPECT_EQ(race_view.Status(1), "");
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 # Class names far longer than a line on the screen, on the real program: a class of 600
 # characters, one of 1 MiB, and 64 KB of garbage as the class file (long lines of any byte but NUL). The
-# start list's "Neu" shows them in the participant editor's class box, the classes editor
+# start list's "Neu" shows them in the participant editor's class box (the long one chosen
+# there), the classes editor
 # lists them and its OK writes them back: the program lives on and the file keeps every
 # name whole.
 set -euo pipefail
@@ -30,6 +31,11 @@ session() {
     return 0
   fi
   check "$1: Startliste → Neu shows the participant editor" 0
+  # The class box takes the long class as its text (the first Down selects "A", the second
+  # the long one) and gives it back when its window goes with the editor's.
+  gui_click "$participant" 150 52
+  gui_key "$participant" Down
+  gui_key "$participant" Down
   gui_click "$participant" 290 53
   if ! shown "$classes"; then
     check "$1: the classes editor opens" 1

@@ -313,26 +313,27 @@ TEST_F(MainWindow, RaceButtonsActOnMouseDown) {
   EXPECT_EQ(Protocol()->GetItems()->GetCount(), 1);
 }
 
-TEST_F(MainWindow, RaceButtonsIgnoreTheRightAndMiddleButtons) {
+TEST_F(MainWindow, RaceButtonsActOnTheRightAndMiddleButtonsToo) {
   SwitchOnLane1();
-  TWxSpeedButton* start = Find<TWxSpeedButton>("btnStart");
-  HWND parent = start->GetParent()->GetHandle();
-  const LPARAM at =
-      MAKELPARAM(start->GetLeft() + start->GetWidth() / 2, start->GetTop() + start->GetHeight() / 2);
-  for (auto [down, up] : {std::pair{WM_RBUTTONDOWN, WM_RBUTTONUP}, std::pair{WM_MBUTTONDOWN, WM_MBUTTONUP}}) {
-    SendMessageA(parent, down, 0, at);
-    SendMessageA(parent, up, 0, at);
-    EXPECT_FALSE(Main->Race().Armed()) << down;
-  }
-  Press(start);
+  auto press = [](const char* name, UINT down, UINT up) {
+    TWxSpeedButton* button = Find<TWxSpeedButton>(name);
+    const LPARAM at =
+        MAKELPARAM(button->GetLeft() + button->GetWidth() / 2, button->GetTop() + button->GetHeight() / 2);
+    SendMessageA(button->GetParent()->GetHandle(), down, 0, at);
+    SendMessageA(button->GetParent()->GetHandle(), up, 0, at);
+  };
+  press("btnStart", WM_RBUTTONDOWN, WM_RBUTTONUP);
   EXPECT_TRUE(Main->Race().Armed());
-  TWxSpeedButton* crash = Find<TWxSpeedButton>("btnCrash");
-  const LPARAM crash_at =
-      MAKELPARAM(crash->GetLeft() + crash->GetWidth() / 2, crash->GetTop() + crash->GetHeight() / 2);
-  SendMessageA(parent, WM_RBUTTONDOWN, 0, crash_at);
-  SendMessageA(parent, WM_RBUTTONUP, 0, crash_at);
-  EXPECT_TRUE(Main->Race().Armed());
-  EXPECT_EQ(Protocol()->GetItems()->GetCount(), 0);
+  press("btnTrigger", WM_MBUTTONDOWN, WM_MBUTTONUP);
+  EXPECT_EQ(Main->Race().LapCount(1), 1);
+  press("btnStop", WM_RBUTTONDOWN, WM_RBUTTONUP);
+  EXPECT_FALSE(Main->Race().Armed());
+  ASSERT_EQ(Protocol()->GetItems()->GetCount(), 1);
+  EXPECT_EQ(Cells(0)[3], "STOP");
+  press("btnStart", WM_MBUTTONDOWN, WM_MBUTTONUP);
+  press("btnCrash", WM_RBUTTONDOWN, WM_RBUTTONUP);
+  EXPECT_FALSE(Main->Race().Armed());
+  ASSERT_EQ(Protocol()->GetItems()->GetCount(), 2);
 }
 
 TEST_F(MainWindow, LightBarrierTriggersOnlyWhileTheTriggerIsEnabled) {
@@ -419,6 +420,33 @@ TEST_F(MainWindow, ClosingAsksWhileTheProtocolHasRowsNotExportedSinceTheyChanged
   ASSERT_EQ(Protocol()->GetItems()->GetCount(), 1);
   EXPECT_FALSE(closes({IDNO}, 1));
   DeleteFile(file);
+}
+
+TEST_F(MainWindow, ClosingDuringAHeatAsksAndEnterKeepsTheProgramOpen) {
+  const char* heat = "A heat is armed or running; closing ends it without a protocol row. Close anyway?";
+  // Each box is answered as Enter would: with its default button, unless an answer is given.
+  auto closes = [](std::vector<int> answers, std::vector<std::string> asked) {
+    testsupport::MessageBoxAnswerer answerer(std::move(answers));
+    bool can_close = Main->CloseQuery();
+    std::vector<std::string> texts;
+    for (const auto& box : answerer.boxes()) texts.push_back(box.text);
+    EXPECT_EQ(texts, asked);
+    return can_close;
+  };
+  SwitchOnLane1();
+  Key(VK_F5);
+  EXPECT_FALSE(closes({}, {heat}));
+  Key(VK_F8);
+  EXPECT_FALSE(closes({IDNO}, {heat}));
+  EXPECT_TRUE(Main->Race().Armed());
+  Key(VK_F9);
+  const char* protocol =
+      "The protocol has not been exported since it last changed and will be lost. Close anyway?";
+  EXPECT_FALSE(closes({}, {protocol}));
+  Key(VK_F5);
+  EXPECT_FALSE(closes({IDYES}, {heat, protocol}));
+  EXPECT_TRUE(closes({IDYES, IDYES}, {heat, protocol}));
+  Key(VK_F9);
 }
 
 TEST_F(MainWindow, ALaneUpDownIsSkinnedAndItsHalvesStepThroughTheStartList) {

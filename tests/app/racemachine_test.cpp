@@ -127,6 +127,44 @@ TEST_F(Race, StopEndsTheHeatAndKeepsOnlyCompleteTimes) {
   EXPECT_EQ(view.Cells(1), (Texts{"STOP", "STOP", "STOP", "STOP"}));
 }
 
+// Idle is idle: after F9 or F10 halfway through a lap the timers' ticks write nothing, and
+// the lanes keep the readings of the moment the heat ended.
+TEST_F(Race, AHeatEndedHalfwayThroughALapLeavesNothingTicking) {
+  SwitchOn({1, 2});
+  for (unsigned key : {kF9, kF10}) {
+    race.PrepareRace();
+    // Lane 1 in its second lap, lane 2 in its first.
+    for (uint32_t at : {1000u, 2000u, 5000u}) TriggerAt(at);
+    g_ticks = 7500;
+    race.TimersTimerTimer();
+    g_ticks = 8000;
+    ASSERT_TRUE(race.FormKeyDown(key, 0));
+    EXPECT_EQ(view.Display(1), "00:07.00") << key;
+    EXPECT_EQ(view.Text(1, TLaneElement::Lap2), "00:03.00") << key;
+    EXPECT_EQ(view.Text(2, TLaneElement::Lap1), "00:06.00") << key;
+    const int writes = view.lane_writes;
+    for (int tick = 0; tick < 5; ++tick) {
+      g_ticks += 1000;
+      race.TimersTimerTimer();
+      race.BlinkTimerTimer();
+    }
+    EXPECT_EQ(view.lane_writes, writes) << key;
+  }
+}
+
+TEST_F(Race, TwoLanesWithTheSameParticipantBothWriteTheirRows) {
+  SwitchOn({1, 3});
+  view.lanes[3].Position = 0;
+  view.lap_choice = 0;
+  race.PrepareRace();
+  for (uint32_t at : {1000u, 2000u, 11000u, 12500u}) TriggerAt(at);
+  EXPECT_FALSE(race.Armed());
+  ASSERT_EQ(view.protocol.size(), 2u);
+  for (const TProtocolRow& row : view.protocol) EXPECT_EQ(row.SubItems[2], "Driver1");
+  EXPECT_EQ(view.Cells(0), (Texts{"00:10.00", "-", "-", "00:10.00"}));
+  EXPECT_EQ(view.Cells(1), (Texts{"00:10.50", "-", "-", "00:10.50"}));
+}
+
 TEST_F(Race, CrashWritesCrashWordsInLanesAndProtocol) {
   SwitchOn({1, 3});
   view.lap_choice = 1;

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 #include <fstream>
 #include <functional>
@@ -50,7 +51,8 @@ class TFakeParticipantEditor : public TParticipantEditorView {
 
   void SetCaption(const std::string& text) override { caption = text; }
   int GetStartPlace() const override { return place; }
-  void SetStartPlace(int value) override { place = value; }
+  // As the spin edit: a place set is clamped to the limits it has then (1 to max).
+  void SetStartPlace(int value) override { place = max > 1 ? std::clamp(value, 1, max) : value; }
   void SetStartPlaceMax(int value) override { max = value; }
   std::string GetField(int field) const override { return fields.at(field); }
   void SetField(int field, const std::string& text) override { fields.at(field) = text; }
@@ -79,6 +81,24 @@ inline std::vector<TStartListEntry> Entries(const std::string& names) {
   for (char c : names) entries.push_back(Entry(std::to_string(entries.size() + 1), std::string(1, c)));
   return entries;
 }
+
+// The file held open with no sharing, as another program may: no one else can open it.
+class TFileLock {
+ public:
+  explicit TFileLock(const std::string& file)
+      : handle_(
+            CreateFileA(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {
+    EXPECT_NE(handle_, INVALID_HANDLE_VALUE) << file;
+  }
+  ~TFileLock() { Release(); }
+  void Release() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+  }
+
+ private:
+  HANDLE handle_;
+};
 
 // A folder of the test's own, removed with everything in it.
 class TScratchFolder {

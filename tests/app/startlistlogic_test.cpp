@@ -98,7 +98,7 @@ TEST_F(StartList, EditingAShortOrLongRecordKeepsItsColumns) {
   EXPECT_EQ(view.shown[1].SubItems.size(), 10u);
 }
 
-TEST_F(StartList, MergeInterleavesByPlaceAndFailedOpensSayError) {
+TEST_F(StartList, MergeInterleavesByPlaceAndFailedOpensSayErrorAndKeepTheList) {
   Start("ABC");
   TScratchFolder::Write(folder.File("other.asl"), FormatStartList(Entries("XY")));
   view.open_answer = folder.File("other.asl");
@@ -113,9 +113,16 @@ TEST_F(StartList, MergeInterleavesByPlaceAndFailedOpensSayError) {
   view.open_answer = folder.File("missing.asl");
   list.btnMergeClick();
   EXPECT_EQ(list.Count(), 2);
-  list.btnOpenClick();
-  EXPECT_EQ(list.Count(), 0);
+  list.btnOpenClick();  // the list stays: emptied, OK would save it away
+  EXPECT_EQ(view.List(), "1:X,2:Y");
   EXPECT_EQ(view.messages, (std::vector<std::string>{"ERROR", "ERROR"}));
+  // Loaded as stored, then an Open cancelled: still sorted and numbered.
+  TScratchFolder::Write(folder.File("odd.asl"), FormatStartList({Entry("9", "P"), Entry("7", "Q")}));
+  list.LoadFromFile(folder.File("odd.asl"), false);
+  EXPECT_EQ(view.List(), "9:P,7:Q");
+  view.open_answer.clear();
+  list.btnOpenClick();
+  EXPECT_EQ(view.List(), "1:Q,2:P");
 }
 
 TEST_F(StartList, OkKeepsTheListAndCancelGoesBackToIt) {
@@ -198,6 +205,40 @@ TEST_F(StartList, AWorkingFileWithoutTheFirstHeaderIsToldOnceAndKeptBeforeOkWrit
   }
   EXPECT_EQ(folder.Names().size(), 3u);
   EXPECT_EQ(view.messages.size(), 2u);
+}
+
+TEST_F(StartList, AWorkingFileThatCannotBeReadIsToldWhyAndNotWrittenOverUntilItIsKept) {
+  Start("AB");
+  const std::string bytes = TScratchFolder::Read(list.WorkingFile());
+  TFileLock lock(list.WorkingFile());
+  view.messages.clear();
+  list.FormCreate();
+  EXPECT_EQ(list.Count(), 0);
+  ASSERT_EQ(view.messages.size(), 1u);  // the reason, not a bare "ERROR"
+  const std::string told = view.messages[0];
+  EXPECT_NE(told.find(list.WorkingFile() + " "), std::string::npos) << told;
+  EXPECT_NE(told.find(SysErrorMessage(ERROR_SHARING_VIOLATION)), std::string::npos) << told;
+  EXPECT_NE(told.find(list.WorkingFile() + ".bak"), std::string::npos) << told;
+  list.btnCancelClick();
+  EXPECT_EQ(view.messages.size(), 1u);
+  // Still held: OK refuses, saying why, and the file stays whole.
+  list.btnOKClick();
+  ASSERT_EQ(view.messages.size(), 2u);
+  EXPECT_NE(view.messages[1].find(list.WorkingFile() + ".bak"), std::string::npos) << view.messages[1];
+  lock.Release();
+  EXPECT_EQ(TScratchFolder::Read(list.WorkingFile()), bytes);
+  // Free again: the copy first, then the list.
+  list.btnOKClick();
+  EXPECT_EQ(TScratchFolder::Read(list.WorkingFile() + ".bak"), bytes);
+  EXPECT_EQ(TScratchFolder::Read(list.WorkingFile()), "");
+  // A missing file is a first start: "ERROR" as ever, and nothing to keep.
+  DeleteFileA(list.WorkingFile().c_str());
+  list.FormCreate();
+  EXPECT_EQ(view.messages.back(), "ERROR");
+  // A file of one header holds one: the message says what it lacks.
+  TScratchFolder::Write(list.WorkingFile(), H());
+  list.FormCreate();
+  EXPECT_NE(view.messages.back().find("only a record header"), std::string::npos) << view.messages.back();
 }
 
 TEST_F(StartList, InsertAddsAndEnterEdits) {

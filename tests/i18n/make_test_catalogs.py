@@ -6,7 +6,8 @@
 OUTDIR/catalogs/{le,be}/LC_MESSAGES/keysN.mo: N keys "key 002", "key 004", ... "key 2N"
 (translated "Wert 002", ...) in little- and big-endian order; the odd numbers, "key 000"
 and "key 999" are absent. latin1.mo declares charset=ISO-8859-1. OUTDIR/locale/de/
-LC_MESSAGES/vorlen.mo is the second resource-string domain of the program.
+LC_MESSAGES/vorlen.mo is the second resource-string domain of the program, with hostile
+translations of templates and file names besides.
 """
 import os
 import subprocess
@@ -38,7 +39,12 @@ def main(msgfmt, out):
             compile_po(msgfmt, text, f"{out}/catalogs/{folder}/LC_MESSAGES/keys{count}.mo", order)
     compile_po(msgfmt, entry("key 002", "Wert 002"), f"{out}/catalogs/le/LC_MESSAGES/latin1.mo",
                charset="ISO-8859-1")
-    compile_po(msgfmt, entry("Only in vorlen", "Nur in vorlen") + entry("STOP", "HALT"),
+    # Hostile translations: a template whose directives do not fit its arguments, and file
+    # names that leave the folder, name a device or are wild; one of each that fits.
+    hostile = entry("File %s: %s.", "Datei %d: %s.") + entry("Lane %d of %s", "Bahn %d von %s")
+    names = ["Gut.Lst", "..\\\\..\\\\Aktuell.Asl", "C:Aktuell.Asl", "sub/Aktuell.Asl", "NUL", "com1.Lst", "a*.Lst"]
+    hostile += "".join(entry(f"File{i}.Lst", name) for i, name in enumerate(names))
+    compile_po(msgfmt, entry("Only in vorlen", "Nur in vorlen") + entry("STOP", "HALT") + hostile,
                f"{out}/locale/de/LC_MESSAGES/vorlen.mo")
 
 

@@ -71,6 +71,25 @@ TEST_F(TranslatedResourceStrings, DomainIsAddedOnce) {
   EXPECT_EQ(ResourceStringDomains(), (std::vector<std::string>{"default", "vorlen"}));
 }
 
+TEST_F(TranslatedResourceStrings, ATranslatedTemplateThatDoesNotFitItsArgumentsGivesWayToTheOriginal) {
+  EXPECT_EQ(FormatLoadStr(IDS_I18N_BAD_FORMAT, "x.asl", "full"), "File x.asl: full.");
+  EXPECT_EQ(FormatLoadStr(IDS_I18N_GOOD_FORMAT, 2, "3"), "Bahn 2 von 3");
+}
+
+TEST_F(TranslatedResourceStrings, AFileNameIsTakenFromTheCatalogOnlyWhenItIsAPlainName) {
+  const char* const taken[IDS_I18N_FILE_COUNT] = {"Gut.Lst",   "File1.Lst", "File2.Lst", "File3.Lst",
+                                                  "File4.Lst", "File5.Lst", "File6.Lst"};
+  for (int i = 0; i < IDS_I18N_FILE_COUNT; ++i) {
+    const TResStringRec rec{&HInstance, static_cast<UINT>(IDS_I18N_FILE_FIRST + i)};
+    EXPECT_EQ(LoadResFileName(&rec), taken[i]) << LoadResString(&rec);
+  }
+  for (const char* plain : {"Aktuell.Asl", "Klasse.Lst", "a b.c", "CONSOLE.Lst", "COM10.Lst", "\xC4rger.Lst"})
+    EXPECT_TRUE(IsPlainFileName(plain)) << plain;
+  for (const char* other :
+       {"", ".", "..", "a\\b", "a|b", "tab\t.Lst", "con", "Aux.Asl", "LPT9", "com1 .txt", "CONOUT$"})
+    EXPECT_FALSE(IsPlainFileName(other)) << other;
+}
+
 TEST_F(TranslatedResourceStrings, ShutDownLeavesTextsUntranslatedAndTheLoadersAsBuilt) {
   FinishTranslation();
   EXPECT_EQ(DefaultInstance, nullptr);

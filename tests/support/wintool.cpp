@@ -25,6 +25,9 @@
 //   wintool run PROGRAM [ARGS...]    runs the program, waits for it, exits with its code
 //   wintool hold                     stays on the desktop until killed: the system closes a
 //                                    desktop a second after its last user is gone
+//   wintool lock FILE                holds the file open with no sharing, as another program
+//                                    may, so no one else can open it; prints "locked" once it
+//                                    does and stays until killed
 //
 // "--desktop NAME" before the command works on that desktop instead of the default one (the
 // test's private desktop; "run" starts the program there).
@@ -225,6 +228,18 @@ BOOL CALLBACK PrintPopup(HWND wnd, LPARAM) {
   return TRUE;
 }
 
+int Lock(const char* file_name) {
+  HANDLE file = CreateFileA(file_name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    std::fprintf(stderr, "wintool: cannot lock \"%s\" (error %lu)\n", file_name, GetLastError());
+    return 1;
+  }
+  std::printf("locked\n");
+  std::fflush(stdout);
+  Sleep(INFINITE);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -244,6 +259,7 @@ int main(int argc, char** argv) {
     Sleep(INFINITE);
     return 0;
   }
+  if (argc == 3 && !std::strcmp(argv[1], "lock")) return Lock(argv[2]);
   if (argc >= 3 && !std::strcmp(argv[1], "wait"))
     return Wait(argv[2], argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 10000);
   if (argc == 3 && !std::strcmp(argv[1], "activate"))

@@ -17,9 +17,51 @@ std::vector<std::string> TraceOf(const std::string& prefix) {
 
 void Pump() { Application->ProcessMessages(); }
 
-TDesktopLock::TDesktopLock() : mutex_(CreateMutexA(nullptr, FALSE, "Dravolin.DesktopTests")) {
+namespace {
+
+// One lock per desktop: a test on a desktop of its own (see tools/wine-run) waits for nobody.
+std::string DesktopLockName() {
+  char name[256] = "";
+  GetUserObjectInformationA(GetThreadDesktop(GetCurrentThreadId()), UOI_NAME, name, sizeof(name) - 1,
+                            nullptr);
+  return std::string("Dravolin.DesktopTests.") + name;
+}
+
+}  // namespace
+
+TDesktopLock::TDesktopLock() : mutex_(CreateMutexA(nullptr, FALSE, DesktopLockName().c_str())) {
   // An abandoned lock (a crashed test) is taken over all the same.
   if (mutex_) WaitForSingleObject(mutex_, 100000);
+  ParkCursor();
+}
+
+bool PlaceCursor(POINT screen) {
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    SetCursorPos(screen.x, screen.y);
+    // The motion events of this and every earlier move are handled (and any moves they
+    // cause dispatched) before the position is trusted: three quiet rounds in a row with the
+    // cursor at the point.
+    int quiet = 0;
+    for (int round = 0; round < 50 && quiet < 3; ++round) {
+      // The desktop's own process reads the display's motion events over its background (a
+      // move that started or ended there) and reports them late on a busy machine: each
+      // round waits for it to answer, so it has handled what the display sent it.
+      DWORD_PTR answer = 0;
+      SendMessageTimeoutA(GetDesktopWindow(), WM_NULL, 0, 0, SMTO_NORMAL, 2000, &answer);
+      POINT now{};
+      GetCursorPos(&now);
+      MSG msg{};
+      const bool queued = PeekMessageA(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_NOREMOVE) != 0;
+      Pump();
+      quiet = (now.x == screen.x && now.y == screen.y && !queued) ? quiet + 1 : 0;
+    }
+    if (quiet >= 3) return true;
+  }
+  return false;
+}
+
+void ParkCursor() {
+  PlaceCursor(POINT{GetSystemMetrics(SM_CXVIRTUALSCREEN) - 1, GetSystemMetrics(SM_CYVIRTUALSCREEN) - 1});
 }
 
 TDesktopLock::~TDesktopLock() {

@@ -28,8 +28,16 @@ bool PumpUntil(F done, DWORD timeout_ms = 5000) {
   return done();
 }
 
-// Held by every test that shows windows, moves the cursor or changes the active window:
-// test processes run in parallel but share one desktop.
+// Puts the cursor at a screen point and returns once the system agrees: the motion events of
+// this and every earlier move are handled, so none reaches a window after a message the test
+// posts next. False when the position never settled.
+bool PlaceCursor(POINT screen);
+// Puts the cursor in the screen's far corner, off every test's windows.
+void ParkCursor();
+
+// Held by every test that shows windows, moves the cursor or changes the active window, for
+// the desktop the test runs on (each has its own under the suite, several may share one when
+// run by hand). Parks the cursor: no test starts where another left it.
 class TDesktopLock {
  public:
   TDesktopLock();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "toolkit/canvas.h"
 #include "toolkit/forms.h"
 #include "toolkit/imagelist.h"
+#include "toolkit/menus.h"
 #include "toolkit/resstrings.h"
 #include "widgets/justone.h"
 #include "widgets/wxgraphic.h"
@@ -55,6 +57,7 @@ class WxWidgets : public testing::Test {
     form->SetColor(clNavy);
   }
   void TearDown() override {
+    tk_detail::SetCursorSource(nullptr);
     SetWxVisualStyles(false);
     Free(form);
     Pump();
@@ -344,11 +347,12 @@ TEST_F(WxButton, EachStateHasItsOwnPicture) {
   b->Perform(CM_MOUSEENTER, 0, 0);
   EXPECT_TRUE(Has(b, clRed));
   EXPECT_FALSE(Has(b, clBlack));
-  // Down while pressed: the frame reversed.
+  // Down while pressed: a window-frame ring and a shadow corner inside it.
   Down(b, 5, 5);
   EXPECT_EQ(b->GetState(), wbsDown);
   EXPECT_EQ(Shown(b, 0, 0), frame);
-  EXPECT_EQ(Shown(b, 1, 1), dark);
+  EXPECT_EQ(Shown(b, 59, 29), frame);
+  EXPECT_EQ(Shown(b, 1, 1), ColorToRGB(clBtnShadow));
   Up(b, 5, 5);
   EXPECT_EQ(Shown(b, 0, 0), light);
   // Disabled: caption embossed in highlight and shadow, no font colour.
@@ -382,6 +386,12 @@ TEST_F(WxButton, HeldDownButtonOfAGroupShowsTheDitheredFace) {
   EXPECT_NE(p, q);
   const auto highlight = static_cast<TColor>(ColorToRGB(clBtnHighlight));
   EXPECT_TRUE(p == highlight || q == highlight);
+  // Flat: the frame stays, the dither only while hot.
+  b->SetFlat(true);
+  EXPECT_EQ(Shown(b, 3, 3), Shown(b, 4, 3));
+  EXPECT_EQ(Shown(b, 0, 0), ShiftedColorForTest(ColorToRGB(clBtnFace), -64));
+  b->Perform(CM_MOUSEENTER);
+  EXPECT_NE(Shown(b, 3, 3), Shown(b, 4, 3));
 }
 
 TEST_F(WxButton, ReleaseInsideClicksOnceAndOutsideOrDisabledNever) {
@@ -435,6 +445,17 @@ TEST_F(WxButton, DoubleClickIsTwoPressesAndTwoClicks) {
 TEST_F(WxButton, GroupKeepsOneDownAndLeavingTheGroupReleases) {
   TWxSpeedButton* g[3] = {Button(10, 10), Button(80, 10), Button(150, 10)};
   for (TWxSpeedButton* b : g) b->SetGroupIndex(7);
+  // On a parent that is not showing the group is not told.
+  g[0]->SetDown(true);
+  g[1]->SetDown(true);
+  EXPECT_TRUE(g[0]->GetDown());
+  g[1]->SetAllowAllUp(true);
+  EXPECT_FALSE(g[0]->GetAllowAllUp());
+  g[1]->SetAllowAllUp(false);
+  g[1]->SetGroupIndex(0);
+  g[1]->SetGroupIndex(7);
+  TDesktopLock desktop;
+  form->Show();
   auto down = [&] { return int(g[0]->GetDown()) + g[1]->GetDown() + g[2]->GetDown(); };
   Down(g[0], 5, 5), Up(g[0], 5, 5);
   EXPECT_TRUE(g[0]->GetDown());
@@ -559,6 +580,347 @@ TEST_F(WxButton, AutoRepeatClicksOnlyWhileHeldAndStopsOnReleaseOrLostCapture) {
   EXPECT_EQ(clicks.count, 3);
   b->SetAllowTimer(false);
   EXPECT_EQ(b->GetRepeatTimer(), nullptr);
+}
+
+// A strip of square slices, each of one colour, on a fuchsia corner (the transparent colour).
+TBitmap* Strip(std::initializer_list<TColor> colors, int side = 8) {
+  TBitmap* strip = New<TBitmap>();
+  strip->SetPixelFormat(pf24bit);
+  strip->SetSize(side * static_cast<int>(colors.size()), side);
+  int x = 0;
+  for (TColor c : colors) {
+    strip->GetCanvas()->GetBrush()->SetColor(c);
+    strip->GetCanvas()->FillRect(RECT{x, 0, x + side, side});
+    strip->GetCanvas()->GetBrush()->SetColor(clFuchsia);
+    strip->GetCanvas()->FillRect(RECT{x, side - 2, x + 2, side});
+    x += side;
+  }
+  return strip;
+}
+
+TEST_F(WxButton, GlyphStripGivesEachStateItsSliceAndBuildsTheMissingOnesInTheSharedCache) {
+  const int lists = WxGlyphCacheListCount();
+  TWxButtonGlyph glyph;
+  TBitmap* five = Strip({clRed, clLime, clBlue, clYellow, clAqua});
+  glyph.SetGlyph(five);
+  EXPECT_EQ(glyph.GetNumGlyphs(), 5);
+  const TColor slice[] = {clRed, clLime, clBlue, clYellow, clAqua};
+  for (TWxButtonState s : {wbsUp, wbsDisabled, wbsDown, wbsExclusive, wbsInactive}) {
+    EXPECT_EQ(glyph.StateImage(s)->GetPixelColor(4, 1), slice[s]) << s;
+    EXPECT_EQ(glyph.StateImage(s)->GetPixelColor(0, 7), clFuchsia) << s;
+  }
+  EXPECT_EQ(WxGlyphCacheListCount(), lists + 1);
+  glyph.SetNumGlyphs(0);  // ignored, as is more than five
+  glyph.SetNumGlyphs(6);
+  EXPECT_EQ(glyph.GetNumGlyphs(), 5);
+  TBitmap* seven = Strip({clRed, clRed, clRed, clRed, clRed, clRed, clRed});
+  glyph.SetGlyph(seven);
+  EXPECT_EQ(glyph.GetNumGlyphs(), 1);
+
+  // One slice: down and held down use it, inactive is its grey, disabled is embossed.
+  TBitmap* one = Strip({RGB(200, 40, 10)}, 10);
+  glyph.SetGlyph(one);
+  EXPECT_EQ(WxGlyphCacheListCount(), lists);  // the 8 x 8 list went with its last image
+  EXPECT_EQ(glyph.StateImage(wbsDown)->GetPixelColor(4, 4), RGB(200, 40, 10));
+  EXPECT_EQ(glyph.StateImage(wbsExclusive)->GetPixelColor(4, 4), RGB(200, 40, 10));
+  const int grey = (77 * 200 + 150 * 40 + 29 * 10) / 256;
+  EXPECT_EQ(glyph.StateImage(wbsInactive)->GetPixelColor(4, 4), RGB(grey, grey, grey));
+  EXPECT_EQ(glyph.StateImage(wbsInactive)->GetPixelColor(0, 9), clFuchsia);
+  const TColor shadow = ColorToRGB(clBtnShadow), face = ColorToRGB(clBtnFace);
+  TBitmap* embossed = glyph.StateImage(wbsDisabled);
+  EXPECT_EQ(embossed->GetPixelColor(4, 4), shadow);
+  EXPECT_EQ(embossed->GetPixelColor(0, 9), clFuchsia);  // new style: on the transparent colour
+  EXPECT_EQ(embossed->GetTransparentColor(), clFuchsia);
+  glyph.SetGrayNewStyle(false);
+  embossed = glyph.StateImage(wbsDisabled);
+  EXPECT_EQ(embossed->GetPixelColor(4, 4), shadow);
+  EXPECT_EQ(embossed->GetPixelColor(0, 9), face);  // classic: on the button face
+  EXPECT_EQ(embossed->GetTransparentColor(), face);
+  EXPECT_EQ(embossed->GetPixelColor(1, 8), ColorToRGB(clBtnHighlight));  // the highlight copy below the shape
+
+  // A button's images go with a change of system colours and come back when painted.
+  TWxSpeedButton* b = Button();
+  b->SetGlyph(Strip({clRed}, 12));
+  b->SetEnabled(false);
+  EXPECT_EQ(WxGlyphCacheListCount(), lists + 2);
+  b->Perform(CM_SYSCOLORCHANGE);
+  EXPECT_EQ(WxGlyphCacheListCount(), lists + 1);
+  EXPECT_TRUE(Has(b, shadow));
+  EXPECT_EQ(WxGlyphCacheListCount(), lists + 2);
+  for (TBitmap* bitmap : {five, seven, one}) Free(bitmap);
+}
+
+TEST_F(WxButton, FlatInactiveGlyphIsGreyOnlyWithGrayedInactiveAndLeavesWhenHot) {
+  TWxSpeedButton* b = Button();
+  b->SetCaption("");
+  TBitmap* red = Strip({clRed}, 12);
+  b->SetGlyph(red);
+  b->SetFlat(true);
+  const int grey = 77 * 255 / 256;
+  EXPECT_TRUE(Has(b, RGB(grey, grey, grey)));
+  EXPECT_FALSE(Has(b, clRed));
+  b->Perform(CM_MOUSEENTER);
+  EXPECT_TRUE(Has(b, clRed));
+  b->Perform(CM_MOUSELEAVE);
+  b->SetGrayedInactive(false);
+  EXPECT_TRUE(Has(b, clRed));
+  Free(red);
+}
+
+TEST_F(WxButton, CaptionIsShortenedWithDotsWrappedWithWordWrapAndPlacedByAlignment) {
+  TWxButtonGlyph glyph;
+  HDC dc = CreateCompatibleDC(nullptr);
+  TFont* font = New<TFont>();
+  font->SetName("Arial");
+  font->SetHeight(-13);
+  HGDIOBJ old = SelectObject(dc, font->GetHandle());
+  auto width = [dc](const std::string& s) {
+    SIZE size{};
+    GetTextExtentPoint32A(dc, s.c_str(), static_cast<int>(s.size()), &size);
+    return static_cast<int>(size.cx);
+  };
+  const std::string caption = "Start the race now";
+  const int space = width("Start the") + 2;
+  const RECT client{0, 0, space, 60};
+  auto place = glyph.Arrange(dc, client, caption, blGlyphTop, -1, 1, false, 0);
+  ASSERT_GE(place.caption.size(), 3u);
+  EXPECT_EQ(place.caption.substr(place.caption.size() - 3), "...");
+  EXPECT_LE(width(place.caption), space);
+  EXPECT_EQ(caption.rfind(place.caption.substr(0, place.caption.size() - 3), 0), 0u);
+  // Each line on its own; a caption that fits stays as it is; nothing fits: only the dots.
+  place = glyph.Arrange(dc, client, "Start\r\n" + caption, blGlyphTop, -1, 1, false, 0);
+  EXPECT_EQ(place.caption.rfind("Start\r\n", 0), 0u);
+  EXPECT_EQ(glyph.Arrange(dc, client, "Start", blGlyphTop, -1, 1, false, 0).caption, "Start");
+  EXPECT_EQ(glyph.Arrange(dc, RECT{0, 0, 3, 20}, "Go go", blGlyphTop, -1, 1, false, 0).caption, "...");
+  // The drop-down mark takes 9 pixels of the text space.
+  EXPECT_EQ(
+      glyph.Arrange(dc, RECT{0, 0, width(caption) + 2, 60}, caption, blGlyphTop, -1, 1, false, 0).caption,
+      caption);
+  EXPECT_NE(
+      glyph.Arrange(dc, RECT{0, 0, width(caption) + 2, 60}, caption, blGlyphTop, -1, 1, true, 0).caption,
+      caption);
+
+  glyph.SetWordWrap(true);
+  place = glyph.Arrange(dc, client, caption, blGlyphTop, -1, 1, false, 0);
+  EXPECT_EQ(place.caption, caption);
+  TEXTMETRICA metrics{};
+  GetTextMetricsA(dc, &metrics);
+  EXPECT_GE(place.text.bottom - place.text.top, 2 * metrics.tmHeight);
+  EXPECT_LE(place.text.right - place.text.left, space);
+
+  // Glyph left of the caption with the mark one pixel after the glyph.
+  TBitmap* red = Strip({clRed}, 10);
+  glyph.SetGlyph(red);
+  place = glyph.Arrange(dc, RECT{0, 0, 200, 40}, "Go", blGlyphLeft, 4, 2, true, 0);
+  EXPECT_EQ(place.glyph.x, 4);
+  EXPECT_EQ(place.mark.x, 4 + 10 + 1);
+  EXPECT_GE(place.text.left, place.mark.x + 7);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  Free(font);
+  Free(red);
+
+  // On a button: left and right alignment move the wrapped lines to the sides.
+  TWxSpeedButton* b = Button();
+  b->SetBounds(10, 10, 120, 60);
+  b->SetCaption("Word wrapped caption of a race button");
+  b->SetWordWrap(true);
+  auto left_most = [&] {
+    TBitmap* picture = PictureOf(form);
+    int found = 1000;
+    for (int y = 3; y < 57; ++y)
+      for (int x = 3; x < 117; ++x)
+        if (PixelAt(picture, form, 10 + x, 10 + y) == clBlack) found = std::min(found, x);
+    Free(picture);
+    return found;
+  };
+  b->SetAlignment(taLeftJustify);
+  const int left = left_most();
+  b->SetAlignment(taRightJustify);
+  EXPECT_GT(left_most(), left);
+}
+
+TEST_F(WxButton, StylesAndThemedPaintDrawTheirOwnFramesAndMoveThePressedImage) {
+  TWxSpeedButton* b = Button();
+  const TColor face = ColorToRGB(clBtnFace), frame = ColorToRGB(clWindowFrame);
+  const TColor light = ShiftedColorForTest(face, 64), dark = ShiftedColorForTest(face, -64);
+  b->SetStyle(bsWin31);
+  EXPECT_EQ(Shown(b, 0, 0), frame);
+  EXPECT_EQ(Shown(b, 1, 1), light);
+  EXPECT_EQ(Shown(b, 58, 28), dark);
+  b->SetStyle(bsNew);
+  EXPECT_EQ(Shown(b, 0, 0), light);
+
+  // Themed: the caption moves one pixel right, not down, while pressed.
+  SetWxVisualStyles(true);
+  b->Invalidate();
+  auto first_black = [&] {
+    TBitmap* picture = PictureOf(form);
+    for (int x = 2; x < 58; ++x)
+      for (int y = 2; y < 28; ++y)
+        if (PixelAt(picture, form, 10 + x, 10 + y) == clBlack) {
+          Free(picture);
+          return POINT{x, y};
+        }
+    Free(picture);
+    return POINT{-1, -1};
+  };
+  const POINT up = first_black();
+  ASSERT_GE(up.x, 0);
+  Down(b, 5, 5);
+  const POINT pressed = first_black();
+  EXPECT_EQ(pressed.x, up.x + 1);
+  EXPECT_EQ(pressed.y, up.y);
+  Up(b, 5, 5);
+}
+
+TEST_F(WxButton, TransparentButtonShowsTheParentAndTheWindowlessSiblingsBelowIt) {
+  auto* below = Make<TTestShape>(0, 0, 40, 50);
+  below->SetColor(clLime);
+  TWxSpeedButton* b = Button(20, 20);
+  b->SetCaption("");
+  b->SetFlat(true);
+  b->SetTransparent(true);
+  for (bool buffered : {true, false}) {
+    b->SetDoubleBuffered(buffered);
+    b->Invalidate();
+    EXPECT_EQ(Shown(b, 10, 10), clLime) << buffered;  // over the shape below
+    EXPECT_EQ(Shown(b, 30, 10), clNavy) << buffered;  // over the form only
+  }
+  // Over a striped panel the panel's own picture shows at the button's place in it.
+  auto* panel = Make<TStripedPanel>(100, 100, 200, 100);
+  TWxSpeedButton* on_panel = Button(30, 30);
+  on_panel->SetParent(panel);
+  on_panel->SetCaption("");
+  on_panel->SetFlat(true);
+  on_panel->SetTransparent(true);
+  TBitmap* picture = PictureOf(form);
+  EXPECT_EQ(PixelAt(picture, form, 100 + 30 + 5, 100 + 30 + 5), clRed);
+  EXPECT_EQ(PixelAt(picture, form, 100 + 30 + 50, 100 + 30 + 5), clBlue);
+  Free(picture);
+}
+
+TEST_F(WxButton, DropDownMenuOpensAtItsPositionRunsTheChosenItemAndNeverClicks) {
+  TDesktopLock desktop;
+  form->Show();
+  TWxSpeedButton* b = Button();
+  auto* menu = New<TPopupMenu>(form);
+  auto* item = New<TMenuItem>(menu);
+  item->SetCaption("Lane 1");
+  menu->GetItems()->Add(item);
+  const TColor text = ColorToRGB(clBtnText);
+  b->GetFont()->SetColor(clRed);
+  EXPECT_FALSE(Has(b, text));
+  b->SetDropDownMenu(menu);
+  EXPECT_TRUE(Has(b, text));  // the arrow
+  b->SetMarkDropDown(false);
+  EXPECT_FALSE(Has(b, text));
+
+  struct TProbe : TObject {
+    TWxSpeedButton* button;
+    HWND form;
+    int items = 0;
+    bool tracking = false, pressed = false;
+    TComponent* caller = nullptr;
+    void Popup(TObject* sender) {
+      caller = static_cast<TPopupMenu*>(sender)->GetPopupComponent();
+      tracking = button->GetMenuTracking();
+      pressed = button->GetState() == wbsDown;
+      for (WORD key : {VK_DOWN, VK_RETURN}) PostMessageA(form, WM_KEYDOWN, key, 1);
+    }
+    // A click on the button queued behind a quit asked for while the menu was open: the quit
+    // stays pending.
+    void Item(TObject*) {
+      ++items;
+      PostMessageA(form, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(15, 15));
+      PostQuitMessage(7);
+    }
+  } probe;
+  probe.button = b;
+  probe.form = form->GetHandle();
+  menu->OnPopup = TNotifyEvent(&probe, &TProbe::Popup);
+  item->OnClick = TNotifyEvent(&probe, &TProbe::Item);
+  {
+    TMenuLoopWatch watch;
+    Down(b, 5, 5);
+    EXPECT_EQ(watch.Entered(), 1);
+  }
+  EXPECT_EQ(probe.caller, b);
+  EXPECT_TRUE(probe.tracking);
+  EXPECT_TRUE(probe.pressed);
+  EXPECT_EQ(probe.items, 1);
+  EXPECT_EQ(clicks.count, 0);
+  EXPECT_EQ(b->GetState(), wbsUp);
+  EXPECT_FALSE(b->GetMenuTracking());
+  EXPECT_FALSE(b->GetDragging());
+  MSG msg;
+  EXPECT_TRUE(PeekMessageA(&msg, form->GetHandle(), WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_REMOVE));
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 7u);
+  Up(b, 5, 5);
+  EXPECT_EQ(clicks.count, 0);
+
+  // The opening point by position and the menu's alignment; a freed menu is forgotten.
+  const POINT origin = b->ClientToScreen({0, 0});
+  struct TCase {
+    TWxDropDownMenuPos position;
+    TPopupAlignment alignment;
+    POINT at;
+  };
+  for (TCase c : {TCase{dmpBottom, paLeft, {0, 30}}, TCase{dmpBottom, paRight, {61, 30}},
+                  TCase{dmpBottom, paCenter, {30, 30}}, TCase{dmpRight, paLeft, {60, -1}},
+                  TCase{dmpRight, paRight, {-1, -1}}, TCase{dmpRight, paCenter, {30, 30}}}) {
+    b->SetMenuPosition(c.position);
+    menu->SetAlignment(c.alignment);
+    const POINT at = b->MenuPoint();
+    EXPECT_EQ(at.x - origin.x, c.at.x) << c.position << c.alignment;
+    EXPECT_EQ(at.y - origin.y, c.at.y) << c.position << c.alignment;
+  }
+  Free(menu);
+  EXPECT_EQ(b->GetDropDownMenu(), nullptr);
+}
+
+POINT g_cursor{-10000, -10000};
+bool TestCursor(POINT* screen) {
+  *screen = g_cursor;
+  return true;
+}
+
+TEST_F(WxButton, HotTrackingFollowsTheControlUnderTheCursorWhileTheFormIsActive) {
+  TDesktopLock desktop;
+  tk_detail::SetCursorSource(&TestCursor);
+  form->Show();
+  SetForegroundWindow(form->GetHandle());
+  ASSERT_TRUE(PumpUntil([&] { return GetActiveWindow() == form->GetHandle(); }));
+  TWxSpeedButton* b = Button();
+  auto* above = Make<TTestShape>(40, 10, 30, 30);  // covers the button's right part
+  g_cursor = b->ClientToScreen({10, 10});
+  b->UpdateTracking();
+  EXPECT_TRUE(b->GetMouseOver());
+  g_cursor = b->ClientToScreen({45, 10});
+  b->UpdateTracking();
+  EXPECT_FALSE(b->GetMouseOver());
+  above->SetEnabled(false);  // disabled controls count too
+  b->UpdateTracking();
+  EXPECT_FALSE(b->GetMouseOver());
+  // A right button's messages and showing the button again look at the cursor.
+  g_cursor = b->ClientToScreen({10, 10});
+  Up(b, 10, 10, WM_RBUTTONUP);
+  EXPECT_TRUE(b->GetMouseOver());
+  b->Hide();
+  b->Perform(CM_MOUSELEAVE);
+  b->Show();
+  EXPECT_TRUE(b->GetMouseOver());
+  b->SetEnabled(false);
+  EXPECT_FALSE(b->GetMouseOver());
+  b->SetEnabled(true);
+  EXPECT_TRUE(b->GetMouseOver());
+  // Not while another thread's window is active.
+  b->Perform(CM_MOUSELEAVE);
+  SetActiveWindow(nullptr);
+  ASSERT_TRUE(PumpUntil([] { return GetActiveWindow() == nullptr; }));
+  b->UpdateTracking();
+  EXPECT_FALSE(b->GetMouseOver());
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ add_executable(skinned_listview_bench ${CMAKE_CURRENT_LIST_DIR}/listview_bench.c
 target_link_libraries(skinned_listview_bench PRIVATE app_core resource_ids)
 set_target_properties(skinned_listview_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
 add_test(NAME skinned_listview_bench_runs COMMAND skinned_listview_bench 60 3)
-set_tests_properties(skinned_listview_bench_runs PROPERTIES TIMEOUT 120 RESOURCE_LOCK desktop)
+set_tests_properties(skinned_listview_bench_runs PROPERTIES TIMEOUT 120 ENVIRONMENT DRAVOLIN_OWN_DESKTOP=1)
 # The main window's protocol list with the internal skin, driven by posted mouse messages.
 dravolin_test(skin_protocol_list_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/protocol_list_test.cpp ${PROJECT_SOURCE_DIR}/tests/toolkit/visual_test_classes.cpp

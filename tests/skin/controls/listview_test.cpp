@@ -31,7 +31,7 @@ void PostMouse(HWND window, UINT msg, WPARAM keys, LPARAM at) {
   POINT p{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
   ClientToScreen(window, &p);
   if (msg == WM_MOUSELEAVE) p = POINT{0, 0};  // away from the window
-  SetCursorPos(p.x, p.y);
+  PlaceCursor(p);
   PostMessageA(window, msg, keys, at);
 }
 
@@ -67,7 +67,7 @@ class ListViewTest : public SkinTest {
     }
   }
   void TearDown() override {
-    SetCursorPos(0, 0);  // off the next test's windows
+    ParkCursor();  // off the next test's windows
     Free(form);
     Pump();
     Free(manager);

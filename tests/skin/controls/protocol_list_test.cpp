@@ -39,7 +39,7 @@ void PostMouse(HWND window, UINT msg, WPARAM keys, LPARAM at) {
   POINT p{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
   ClientToScreen(window, &p);
   if (msg == WM_MOUSELEAVE) p = POINT{0, 0};  // away from the window
-  SetCursorPos(p.x, p.y);
+  PlaceCursor(p);
   PostMessageA(window, msg, keys, at);
 }
 
@@ -72,7 +72,7 @@ class ProtocolList : public testing::Test {
     Pump();
   }
   static void TearDownTestSuite() {
-    SetCursorPos(0, 0);  // off the next test's windows
+    ParkCursor();  // off the next test's windows
     delete lock_;
   }
 

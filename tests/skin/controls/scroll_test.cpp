@@ -112,7 +112,7 @@ class Scroll : public testing::Test {
     POINT screen = p;
     ClientToScreen(control->GetHandle(), &screen);
     if (msg == WM_MOUSELEAVE) screen = POINT{0, 0};
-    SetCursorPos(screen.x, screen.y);
+    ASSERT_TRUE(PlaceCursor(screen));
     PostMessageA(control->GetHandle(), msg, keys, At(p));
   }
 

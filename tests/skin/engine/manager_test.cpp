@@ -16,6 +16,7 @@
 #include "skin_test_support.h"
 #include "stored_skin_text.h"
 #include "tests/toolkit/visual_test_classes.h"
+#include "toolkit/bitmap.h"
 #include "toolkit/classregistry.h"
 #include "toolkit/formreader.h"
 #include "toolkit/forms.h"
@@ -237,6 +238,39 @@ TEST_F(SkinManager, TheBroadcastReachesTheMDIClientAndTheChildrenItOwns) {
             (Strings{"Client:SETNEWSKIN", "Child:SETNEWSKIN*", "ChildWin:SETNEWSKIN*", "Frame:REFRESH",
                      "Client:REFRESH", "Child:REFRESH", "Child:REFRESH", "ChildWin:REFRESH"}));
   SetWindowLongPtrA(frame->GetClientHandle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_client_proc));
+}
+
+// Section and mask indexes are 16 bits wide: a skin with more entries (a stored one: a skin
+// folder is refused far below) keeps the first 32,767 of each and says so, instead of handing
+// a control the index of another section.
+TEST_F(SkinManager, ASkinPastTheIndexWidthKeepsWhatFitsAndWarns) {
+  TsSkinManager manager(nullptr);
+  TsStoredSkin* skin = manager.GetInternalSkins()->Add();
+  skin->Name = "Huge";
+  TBitmap* master = New<TBitmap>();
+  master->SetPixelFormat(pf24bit);
+  master->SetSize(4, 4);
+  skin->SetMasterBitmap(master);
+  Free(master);
+  for (int i = 0; i < 32770; ++i) {
+    TsSkinGeneral* section = skin->GetGeneralData()->Add();
+    section->SectionName = "S" + std::to_string(i);
+    section->PaintingColor = i;
+    TsSkinImage* image = skin->GetImages()->Add();
+    image->SectionName = section->SectionName;
+    image->PropertyName = "IMAGEFILE";
+    image->Right = image->Bottom = 2;
+    image->ImageCount = 1;
+  }
+  Messages().clear();
+  manager.SetSkinName("Huge");
+  ASSERT_TRUE(SkinData().SkinLoaded);
+  EXPECT_EQ(SkinGeneralData.size(), 32767u);
+  EXPECT_EQ(SkinMasks.size(), 32767u);
+  EXPECT_EQ(GetSkinIndex("S32769"), -1);
+  EXPECT_EQ(SkinGeneralData[GetSkinIndex("S100")].PaintingColor, 100);
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_NE(Messages()[0].find("32767 sections and images"), std::string::npos);
 }
 
 TEST_F(SkinManager, RemovalSendsOnlyRemoveSkinWhileTheMasksAreStillThere) {
@@ -479,30 +513,6 @@ TEST_F(SkinManagerFolders, ASingleLetterWithoutColonIsAFolderOfTheProgram) {
   EXPECT_EQ(manager.GetFullSkinDirectory(), GetAppPath() + "D\\");
   manager.SetSkinDirectory("");
   EXPECT_EQ(manager.GetFullSkinDirectory(), GetAppPath());
-}
-
-// Section and mask indexes are 16 bits wide: a skin with more entries keeps the first 32,767
-// of each and says so, instead of handing a control the index of another section.
-TEST_F(SkinManagerFolders, ASkinPastTheIndexWidthKeepsWhatFitsAndWarns) {
-  CreateDirectoryA(Path("Huge").c_str(), nullptr);
-  Write("Huge\\Master.bmp", MakeBmp(4, 4));
-  std::string options = "[GLOBALINFO]\r\nMasterBitmap=Master.bmp\r\n";
-  for (int i = 0; i < 32770; ++i)
-    options += "[S" + std::to_string(i) + "]\r\nPaintingColor=" + std::to_string(i) +
-               "\r\nImageFile=#(0,0,2,2)(1,0)\r\n";
-  Write("Huge\\Options.dat", options);
-  TsSkinManager manager(nullptr);
-  ReadComponentFromText(&manager, TestSkinFormText(), "test skin");
-  Messages().clear();
-  manager.SetSkinDirectory(Folder());
-  manager.SetSkinName("Huge");
-  ASSERT_EQ(SkinData().SkinPath, Folder() + "Huge\\");
-  EXPECT_EQ(SkinGeneralData.size(), 32767u);
-  EXPECT_EQ(SkinMasks.size(), 32767u);
-  EXPECT_EQ(GetSkinIndex("S32769"), -1);
-  EXPECT_EQ(SkinGeneralData[GetSkinIndex("S100")].PaintingColor, 100);
-  ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_NE(Messages()[0].find("32767 sections and images"), std::string::npos);
 }
 
 }  // namespace

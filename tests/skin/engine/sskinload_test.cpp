@@ -268,3 +268,87 @@ TEST_F(FolderSkin, LoadersWithoutASourceLeaveTheTablesEmpty) {
   EXPECT_TRUE(SkinGeneralData.empty());
   EXPECT_TRUE(SkinMasks.empty());
 }
+
+TEST_F(FolderSkin, RecordsAgreeWithTheLookUpsWhateverTheParentLinks) {
+  // Chains, a self-link, a ring with a tail into it, a missing parent, names in other cases.
+  WriteOptions(
+      "[C0]\nParentClassName=c1\n[C1]\nParentClassName=C2\nTCLEFT=-1\n[C2]\nPaintingColor=7\nTCLEFT=8\n"
+      "GradientData=1;2;3;0;0\n[SELF]\nParentClassName=self\n[R0]\nParentClassName=R1\n"
+      "[R1]\nParentClassName=R2\nPaintingColor=5\nGradientData=?\n[R2]\nParentClassName=r0\nTCLEFT=6\n"
+      "GradientData=4;5;6;0;0\n[TAIL]\nParentClassName=R2\n[LOST]\nParentClassName=NOWHERE\nTCLEFT=9\n");
+  TsSkinManager manager(nullptr);
+  ASSERT_TRUE(Load(manager));
+  for (const char* name : {"C0", "C1", "C2", "SELF", "R0", "R1", "R2", "TAIL", "LOST"}) {
+    const TsGeneralData& g = Section(name);
+    EXPECT_EQ(g.PaintingColor, ReadSkinInteger(name, "PaintingColor", 0xFFFFFF)) << name;
+    EXPECT_EQ(g.FontColor.Left, ReadSkinInteger(name, "TCLEFT", -1)) << name;
+    EXPECT_EQ(g.GradientData, ReadSkinString(name, "GradientData", " ")) << name;
+  }
+  EXPECT_EQ(Section("C0").PaintingColor, 7);
+  EXPECT_EQ(Section("R0").FontColor.Left, 6);
+  EXPECT_EQ(Section("TAIL").PaintingColor, 5);
+}
+
+TEST_F(FolderSkin, AFolderBeyondAnyRealSkinIsRefusedWithAWarning) {
+  auto stops = [](int n) {
+    std::string text;
+    for (int i = 0; i < n; ++i) text += "1;2;3;0;0;";
+    return text;
+  };
+  auto sections = [](int n, bool chained) {
+    std::string text;
+    for (int i = 0; i < n; ++i)
+      text += "[S" + std::to_string(i) +
+              "]\nParentClassName=" + (chained ? "S" + std::to_string(i + 1) : "") + "\n";
+    return text;
+  };
+  auto pictures = [](int n) {
+    std::string text = "[FORM]\n";
+    for (int i = 0; i < n; ++i) text += "P" + std::to_string(i) + "=#(0,0,3,2) 1,0\n";
+    return text;
+  };
+  auto files = [](int n) {
+    std::string text = "[FORM]\n";
+    for (int i = 0; i < n; ++i)
+      text += "P" + std::to_string(i) + "=p" + std::to_string(i / 2) + (i % 2 ? ".bmp\n" : ".jpg\n");
+    return text;
+  };
+  const struct {
+    std::string options;
+    bool refused;
+  } cases[] = {
+      {"[FORM]\nGradientData=" + stops(256) + "\n", false},
+      {"[FORM]\nHotGradientData=" + stops(257) + "\n", true},
+      {"[FORM]\nK=" + std::string(64 * 1024 - 2, '1') + "\n", false},
+      {"[FORM]\nK=" + std::string(64 * 1024 - 1, '1') + "\n", true},
+      {"[" + std::string(256, 'F') + "]\n" + std::string(256, 'K') + "=1\n", false},
+      {"[" + std::string(257, 'F') + "]\n", true},
+      {"[FORM]\n" + std::string(257, 'K') + "=1\n", true},
+      {sections(2000, false), false},
+      {sections(2001, false), true},
+      {sections(64, true), false},  // the last names a section that is not there
+      {sections(65, true), true},
+      {"[A]\nParentClassName=B\n[B]\nParentClassName=A\n", false},
+      {pictures(4000), false},
+      {pictures(4001), true},
+      {files(1000), false},
+      {files(1001), true},
+  };
+  for (const auto& c : cases) {
+    Messages().clear();
+    WriteOptions(c.options);
+    TsSkinManager manager(nullptr);
+    EXPECT_EQ(Load(manager), !c.refused) << c.options.substr(0, 40);
+    ASSERT_EQ(Messages().size(), c.refused ? 1u : 0u) << c.options.substr(0, 40);
+    if (c.refused) {
+      EXPECT_NE(Messages()[0].find("is not used"), std::string::npos) << Messages()[0];
+    }
+  }
+  // The file's size is checked before it is read.
+  Write("skin\\Options.dat", "[FORM]\n" + std::string(4 << 20, ';'));
+  TsSkinManager manager(nullptr);
+  Messages().clear();
+  EXPECT_FALSE(Load(manager));
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_NE(Messages()[0].find("4194311 bytes"), std::string::npos) << Messages()[0];
+}

@@ -1,0 +1,72 @@
+# Hostile skin folders beside the real program, each a fresh folder that hostile_skins.py
+# writes from the build's GrayPlastic skin under the name of the program's skin, so the start
+# loads it. Whatever the folder holds, the main window shows within the bound, the program
+# holds no more memory than the bound and ends with exit code 0 when it is closed. A folder
+# that no real skin looks like is refused with the skin engine's warning (the internal skin
+# stands in); one that is odd but sound loads without a word.
+#   hostile_skins_test.sh BASE_SKIN_FOLDER CASE...
+set -euo pipefail
+source "$(dirname "$0")/../support/gui.sh"
+gui_test
+base=$1
+shift
+title="Kestrune / Software / Dravolin"
+box=Warnung # the skin engine's warning, its caption in German like every other
+bound_ms=15000 # the faults took from half a minute to many minutes
+bound_kb=$((200 * 1024))
+
+# What each case must give: "refused" (with the warning) or "loads".
+declare -A expect=(
+  [long_gradient]=refused [long_colour]=refused [long_picture_name]=refused
+  [long_key_name]=refused [long_section_name]=refused [long_mask_rectangle]=refused
+  [parent_chain]=refused [parent_ring]=refused [many_sections]=refused [many_stops]=refused
+  [huge_options]=refused [many_masks]=refused [many_missing_pictures]=refused
+  [bad_gradients]=loads [many_keys]=loads [deep_sound_skin]=loads [shared_jpeg]=loads
+  [shared_bmp]=loads [many_picture_files]=loads
+)
+
+# The program's process, found by its folder; the most memory it has held (kB).
+program_pid() {
+  local pid
+  pid=$(pgrep -f "^$tmp/$1/dravolin\.exe" | head -n 1)
+  [ -n "$pid" ] && echo "$pid"
+}
+peak_kb() { awk '/^VmHWM:/ { print $2 }' "/proc/$1/status"; }
+
+run_case() {
+  local name=$1 dir="$tmp/$1" warning pid peak rc=0
+  mkdir -p "$dir"
+  cp "$DRAVOLIN_BIN/dravolin.exe" "$dir/"
+  # A working start list, so that the only box at the start can be the skin's.
+  printf '[DRAVOLIN1ASLREC]\r\n1\r\nA\r\n17\r\nMiller\r\nJohn\r\nFord\r\nFiesta\r\nLinz\r\nAT\r\n' >"$dir/Aktuell.Asl"
+  python3 "$(dirname "$0")/hostile_skins.py" "$name" "$base" "$dir/GrayPlastic (internal)" || return 1
+
+  gui_start "$dir/dravolin.exe"
+  if [ "${expect[$name]}" = refused ]; then
+    gui_tool wait "$box" $bound_ms >/dev/null || { echo "$name: no warning"; return 1; }
+    warning=$(gui_tool texts "$box" | tr -d '\r')
+    grep -q "The skin folder .*GrayPlastic (internal).* is not used: " <<<"$warning" \
+      || { echo "$name: warning: $warning"; return 1; }
+    gui_tool close "$box" || return 1
+  fi
+  gui_wait "$title" $bound_ms || { echo "$name: no main window"; return 1; }
+  if gui_tool wait "$box" 0 >/dev/null 2>&1; then
+    echo "$name: a box: $(gui_tool texts "$box" | tr -d '\r')"
+    return 1
+  fi
+  pid=$(program_pid "$name") && peak=$(peak_kb "$pid") || { echo "$name: no process"; return 1; }
+  [ "$peak" -le $bound_kb ] || { echo "$name: $peak kB held"; return 1; }
+  gui_close "$title" || rc=$?
+  [ $rc -eq 0 ] || { echo "$name: exit code $rc"; return 1; }
+}
+
+for name in "$@"; do
+  [ -n "${expect[$name]:-}" ] || { echo "unknown case $name"; exit 1; }
+  status=0
+  run_case "$name" || status=1
+  # A case that failed must not leave its program for the next one to find.
+  if [ $status -ne 0 ] && pid=$(program_pid "$name"); then kill "$pid" 2>/dev/null || true; fi
+  check "$name ${expect[$name]}" $status
+done
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
