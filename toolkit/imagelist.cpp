@@ -33,14 +33,39 @@ void TCustomImageList::Publish(TPublisher<TCustomImageList>& p) {
 
 TCustomImageList::TCustomImageList(TComponent* owner) : TComponent(owner) {}
 
-TCustomImageList::~TCustomImageList() { FreeHandle(); }
+TCustomImageList::~TCustomImageList() {
+  for (TChangeLink* link : links_) link->sender_ = nullptr;
+  FreeHandle();
+}
+
+TChangeLink::~TChangeLink() {
+  if (sender_) sender_->UnRegisterChanges(this);
+}
+
+void TCustomImageList::RegisterChanges(TChangeLink* link) {
+  if (!link || link->sender_ == this) return;
+  if (link->sender_) link->sender_->UnRegisterChanges(link);
+  link->sender_ = this;
+  links_.push_back(link);
+}
+
+void TCustomImageList::UnRegisterChanges(TChangeLink* link) {
+  std::erase(links_, link);
+  if (link && link->sender_ == this) link->sender_ = nullptr;
+}
 
 void TCustomImageList::FreeHandle() {
   if (handle_) ImageList_Destroy(handle_);
   handle_ = nullptr;
 }
 
-void TCustomImageList::Change() { OnChange(this); }
+void TCustomImageList::Change() {
+  OnChange(this);
+  // A listener may unregister (or free) links while it hears of the change.
+  const std::vector<TChangeLink*> links = links_;
+  for (TChangeLink* link : links)
+    if (std::find(links_.begin(), links_.end(), link) != links_.end()) link->OnChange(this);
+}
 
 void TCustomImageList::Assign(TPersistent* source) {
   if (auto* list = DynamicCast<TCustomImageList>(source)) {

@@ -9,8 +9,27 @@
 #include "toolkit/components.h"
 #include "toolkit/events.h"
 
+#include <vector>
+
 class TBitmap;
 class TCanvas;
+class TCustomImageList;
+
+// Tells its owner of every change of the image list it is registered with; any number of
+// links may listen to one list. Either side may go first: each unregisters itself.
+class TChangeLink {
+ public:
+  TChangeLink() = default;
+  ~TChangeLink();
+  TChangeLink(const TChangeLink&) = delete;
+  TChangeLink& operator=(const TChangeLink&) = delete;
+  TCustomImageList* GetSender() const { return sender_; }
+  TNotifyEvent OnChange;
+
+ private:
+  friend class TCustomImageList;
+  TCustomImageList* sender_ = nullptr;
+};
 
 // The images are 24-bit with a mask. Changing Width or Height empties the list. A bitmap wider
 // than Width adds one image per Width pixels.
@@ -52,6 +71,9 @@ class TCustomImageList : public TComponent {
   bool HandleAllocated() const { return handle_ != nullptr; }
 
   TNotifyEvent OnChange;
+  // The link hears of every change from now on (a link registered elsewhere moves here).
+  void RegisterChanges(TChangeLink* link);
+  void UnRegisterChanges(TChangeLink* link);
 
  protected:
   virtual void Change();
@@ -65,4 +87,5 @@ class TCustomImageList : public TComponent {
   int width_ = 16;
   int height_ = 16;
   TColor bk_color_ = clNone;
+  std::vector<TChangeLink*> links_;
 };

@@ -104,6 +104,7 @@ void TsButtonControl::Publish(TPublisher<TsButtonControl>& p) {
 }
 
 TsButtonControl::TsButtonControl(TComponent* owner) : TCustomControl(owner) {
+  images_link_.OnChange = TNotifyEvent(this, &TsButtonControl::ImagesChanged);
   style_ = New<TsActiveBGStyle>(this);
   style_->COC = kButtonControlKind;
   style_->SetOwnerQueries(this);
@@ -185,11 +186,20 @@ void TsButtonControl::SetDown(bool value) { Store(down_, value); }
 
 void TsButtonControl::SetImages(TCustomImageList* value) {
   if (images_ == value) return;
-  if (images_) images_->RemoveFreeNotification(this);
+  if (images_) {
+    images_->UnRegisterChanges(&images_link_);
+    images_->RemoveFreeNotification(this);
+  }
   images_ = value;
-  if (images_) images_->FreeNotification(this);
+  if (images_) {
+    images_->RegisterChanges(&images_link_);
+    images_->FreeNotification(this);
+  }
   style_->Invalidate();
 }
+
+// A glyph added, replaced or removed in the list shows at once.
+void TsButtonControl::ImagesChanged(TObject*) { style_->Invalidate(); }
 
 void TsButtonControl::SetImagesGrayed(TCustomImageList* value) {
   if (images_grayed_ == value) return;

@@ -15,10 +15,10 @@
 #include "toolkit/actions.h"
 #include "toolkit/buttons.h"
 #include "toolkit/controls.h"
+#include "toolkit/imagelist.h"
 #include "toolkit/timers.h"
 
 class TBitmap;
-class TCustomImageList;
 class TPopupMenu;
 class TsButtonControl;
 
@@ -175,6 +175,7 @@ class TsButtonControl : public TCustomControl, public TsOwnerQueries, public TsS
   virtual void ShowFadeFrame(TBitmap* frame);
   // The image list painting uses now (enabled, greyed or disabled).
   TCustomImageList* CurrentImages();
+  void ImagesChanged(TObject* sender);
   bool Hot() { return style_ && style_->ControlIsActive(); }
   bool Destroying() const;
   void RepaintNow();
@@ -192,6 +193,7 @@ class TsButtonControl : public TCustomControl, public TsOwnerQueries, public TsS
   int margin_ = 0;
   int num_glyphs_ = 1;
   TCustomImageList* images_ = nullptr;
+  TChangeLink images_link_;
   TCustomImageList* images_grayed_ = nullptr;
   TCustomImageList* images_disabled_ = nullptr;
   TsDisabledKind disabled_glyph_kind_{dkBlended};

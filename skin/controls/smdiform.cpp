@@ -9,6 +9,7 @@
 #include "skin/controls/sskinprovider.h"
 #include "skin/engine/scommondata.h"
 #include "skin/engine/sctrlutils.h"
+#include "skin/engine/sitempaint.h"
 #include "skin/engine/sskinmanager.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/canvas.h"
@@ -111,6 +112,15 @@ POINT TsMDIForm::ClientOffset() const {
 bool TsMDIForm::ChildMaximized() const {
   TCustomForm* child = form_->GetActiveMDIChild();
   return child && child->HandleAllocated() && IsZoomed(child->GetHandle());
+}
+
+void TsMDIForm::PaintArea(TBitmap* cache) const {
+  const int area = GetSkinIndex("MDIAREA");
+  if (!IsValidSkinIndex(area) || ChildMaximized()) return;
+  const POINT o = ClientOffset();
+  const RECT r{o.x, o.y, std::min<LONG>(o.x + ClientAreaWidth(), cache->GetWidth()),
+               std::min<LONG>(o.y + ClientAreaHeight(), cache->GetHeight())};
+  PaintItem(area, "MDIAREA", TsCacheInfo{cache, 0, 0, true}, 0, true, r, POINT{o.x, o.y}, cache);
 }
 
 bool TsMDIForm::Skinned() const { return provider_ && provider_->Skinned(); }

@@ -9,6 +9,7 @@
 #include "toolkit/controls.h"
 #include "toolkit/persistent.h"
 
+class TBitmap;
 class TCustomForm;
 class TMenuItem;
 class TsGrip;
@@ -38,6 +39,9 @@ class TsMDIForm : public TPersistent {
   // then the bars follow.
   void UpdateMDIIconItem();
   void UpdateScrollBars();
+  // The client's ground in the provider's cache from the "MDIAREA" section, when the skin has
+  // one and no maximized child covers the client.
+  void PaintArea(TBitmap* cache) const;
 
   TMenuItem* GetChildItem() const { return child_item_; }
   TsMDIScrollBar* GetVertBar() const { return vert_bar_; }

@@ -26,7 +26,7 @@ class TsTransparentPanel : public TCustomPanel {
   void WMEraseBkgnd(TMessage& message);
 };
 
-class TsCustomPanel : public TsTransparentPanel {
+class TsCustomPanel : public TsTransparentPanel, public TsOuterBevelControl {
   TK_CLASS(TsCustomPanel, TsTransparentPanel)
 
  public:
@@ -37,8 +37,8 @@ class TsCustomPanel : public TsTransparentPanel {
   void WndProc(TMessage& message) override;
   void Invalidate() override;
 
-  TsControlBevel GetBevelOuter() const { return bevel_outer_; }
-  void SetBevelOuter(TsControlBevel value);
+  TsControlBevel GetBevelOuter() const override { return bevel_outer_; }
+  void SetBevelOuter(TsControlBevel value) override;
   TsControlBevel GetBevelInner() const { return bevel_inner_; }
   void SetBevelInner(TsControlBevel value);
   TsPassiveBGStyle* GetStyle() const { return style_; }

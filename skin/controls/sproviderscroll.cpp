@@ -27,6 +27,7 @@ int BarThickness(TScrollBarKind kind) {
 
 void TsSkinProvider::Notification(TComponent* component, TOperation operation) {
   TsSkinReceiver::Notification(component, operation);
+  MenuComponentNotice(component, operation);
   if (operation != opRemove) return;
   for (TsScrollBar*& bar : scroll_bars_)
     if (component == bar) bar = nullptr;

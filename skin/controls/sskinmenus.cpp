@@ -5,9 +5,12 @@
 #include <cmath>
 #include <memory>
 
+#include "skin/controls/sskinprovider.h"
 #include "skin/engine/sbevels.h"
+#include "skin/engine/scommondata.h"
 #include "skin/engine/sblend.h"
 #include "skin/engine/sitempaint.h"
+#include "skin/engine/smessages.h"
 #include "skin/engine/sskinmanager.h"
 #include "skin/engine/sskintables.h"
 #include "skin/engine/stextpaint.h"
@@ -53,6 +56,38 @@ SIZE GlyphSize(const TMenuItem* item) {
 bool IsMainMenuTopItem(const TMenuItem* item) {
   return item->GetParent() && item->GetParent()->GetParentMenu() && item->GetParentMenu()->Is<TMainMenu>() &&
          item->GetParent() == item->GetParentMenu()->GetItems();
+}
+
+// The MDI main form's item of its maximized child (its system menu), shown as the child's icon.
+bool IsMDIChildItem(const TMenuItem* item) { return item->GetName().rfind("sMDICII", 0) == 0; }
+
+// The active child of the MDI main form while it is maximized; null otherwise.
+TCustomForm* MaximizedMDIChild() {
+  TCustomForm* main = Application ? Application->GetMainForm() : nullptr;
+  if (!main || main->GetFormStyle() != fsMDIForm) return nullptr;
+  TCustomForm* child = main->GetActiveMDIChild();
+  return child && child->HandleAllocated() && IsZoomed(child->GetHandle()) ? child : nullptr;
+}
+
+HICON FormIcon(TCustomForm* form) {
+  HICON icon = form->GetIcon()->GetHandle();
+  return icon ? icon : LoadIconA(nullptr, IDI_APPLICATION);
+}
+
+// The picture of the form frame a menu-line item lies on: the MDI main form's provider's when
+// there is one (its line carries its children's menus), else that of the provider of the
+// menu's own form; null without a provider.
+TBitmap* MenuLineFrame(const TMenuItem* item) {
+  TCustomForm* form = Application ? Application->GetMainForm() : nullptr;
+  if (!form || form->GetFormStyle() != fsMDIForm) {
+    TMenu* menu = item->GetParentMenu();
+    TComponent* owner = menu ? menu->GetOwner() : nullptr;
+    while (owner && !owner->Is<TCustomForm>()) owner = owner->GetOwner();
+    form = static_cast<TCustomForm*>(owner);
+  }
+  if (!form || !form->HandleAllocated()) return nullptr;
+  auto* provider = reinterpret_cast<TsSkinProvider*>(SendMessageA(form->GetHandle(), SKM_GETPROVIDER, 0, 0));
+  return provider ? provider->GetCommonData()->GetCacheBmp() : nullptr;
 }
 
 // The caption and, for items that have one, the shortcut after it.
@@ -215,6 +250,11 @@ class TsSkinableMenusPainter : public TsMenuPainter {
   }
   void ComponentRemoved(TComponent* component) override { menus_->ForgetItem(component); }
   void UpdateMenus() override { menus_->SetSkinnedPopups(manager_->GetSkinnedPopups()); }
+  // Also unhooks: the menu may have been hooked under a skin that has gone since.
+  void HookPopupMenu(TPopupMenu* menu) override { menus_->HookPopupMenu(menu, menus_->GetActive()); }
+  void HookItem(TMenuItem* item, bool on) override {
+    if (!on || menus_->GetActive()) menus_->HookItem(item, on);
+  }
 
  private:
   TsSkinManager* manager_;
@@ -389,11 +429,20 @@ void TsSkinableMenus::LineMeasure(TObject* sender, TCanvas* canvas, int& width, 
   auto* item = DynamicCast<TMenuItem>(sender);
   if (!item) return;
   height = GetSystemMetrics(SM_CYMENU) - 1;
+  // The maximized child's icon, then room for its buttons after the last item.
+  TCustomForm* child = MaximizedMDIChild();
+  const int icon = child ? GetSystemMetrics(SM_CXSMICON) : 0;
+  if (IsMDIChildItem(item)) {
+    width = 8 + icon;
+    return;
+  }
   UseMenuFont(canvas, item->GetDefault());
   const std::string text = CaptionWithShortCut(item);
   int w = canvas->TextWidth(text) + Margin + 5;
   // The accelerator mark is not shown.
   if (text.find('&') != std::string::npos) w -= canvas->TextWidth("&");
+  TMenuItem* top = item->GetParent();
+  if (child && top && top->GetCount() > 0 && top->GetItem(top->GetCount() - 1) == item) w += 40;
   width = std::max(width, w);
 }
 
@@ -403,21 +452,19 @@ void TsSkinableMenus::LineDraw(TObject* sender, TCanvas* canvas, RECT rect, TOwn
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
   if (width < 1 || height < 1) return;
   const int line_section = GetSkinIndex("MENULINE");
-  // The line behind the item: the form's frame where the frame painter draws the line, else
-  // the "MENULINE" section alone.
-  OwnedBitmap own_line;
-  TsCacheInfo parent{line_parent_, rect.left, rect.top, line_parent_ != nullptr};
-  if (!line_parent_) {
-    own_line = NewBitmap24(width, height);
-    if (IsValidSkinIndex(line_section)) {
-      PaintItem(line_section, "MENULINE", EmptyCI, 0, true, RECT{0, 0, width, height}, POINT{0, 0},
-                own_line.get());
-    } else {
-      own_line->GetCanvas()->GetBrush()->SetColor(clMenu);
-      own_line->GetCanvas()->FillRect(RECT{0, 0, width, height});
+  // The line behind the item is the form's frame as its provider painted it; the rectangle is
+  // in the frame's coordinates. Without a provider there is no line to draw on.
+  TBitmap* frame = MenuLineFrame(item);
+  if (!frame) return;
+  if (IsMDIChildItem(item)) {
+    if (TCustomForm* child = MaximizedMDIChild()) {
+      const int w = GetSystemMetrics(SM_CXSMICON), h = GetSystemMetrics(SM_CYSMICON);
+      DrawIconEx(canvas->GetHandle(), rect.left + (width - w) / 2, rect.top + (height - h) / 2,
+                 FormIcon(child), w, h, 0, nullptr, DI_NORMAL);
     }
-    parent = {own_line.get(), 0, 0, true};
+    return;
   }
+  const TsCacheInfo parent{frame, rect.left, rect.top, true};
   OwnedBitmap work = NewBitmap24(width, height);
   TCanvas* out = work->GetCanvas();
   BitBlt(out->GetHandle(), 0, 0, width, height, parent.Bmp->GetCanvas()->GetHandle(), parent.X, parent.Y,

@@ -83,10 +83,6 @@ class TsSkinableMenus : public TPersistent {
   void ForgetItem(const TComponent* item);
   std::size_t CacheCount() const { return cache_.size(); }
 
-  // The form-frame bitmap the menu line is drawn on (item rectangles are in its
-  // coordinates); null paints each top item on the "MENULINE" section alone.
-  void SetLineParent(TBitmap* frame) { line_parent_ = frame; }
-
   // The handlers, public so that a form's frame painter can lay out and draw its menu line.
   void PopupMeasure(TObject* sender, TCanvas* canvas, int& width, int& height);
   void PopupDraw(TObject* sender, TCanvas* canvas, RECT rect, TOwnerDrawState state);
@@ -116,6 +112,5 @@ class TsSkinableMenus : public TPersistent {
   TFont* caption_font_;
   bool active_ = false;
   bool skinned_popups_ = true;
-  TBitmap* line_parent_ = nullptr;
   std::vector<CacheEntry> cache_;
 };

@@ -33,6 +33,12 @@
 
 namespace {
 
+// Registered once for the process, not on every message the provider passes on.
+UINT TaskbarCreatedMessage() {
+  static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+  return message;
+}
+
 constexpr int kProviderKind = 224;
 constexpr int kIconicWidth = 160;
 const char kBordersMask[] = "BORDERSMASK";
@@ -57,6 +63,26 @@ TCustomForm* OwningForm(TComponent* owner) {
 }
 
 bool SkinActive() { return SkinData().DefaultManager && SkinData().SkinLoaded; }
+
+// The provider of the application's MDI main form; null when there is none.
+TsSkinProvider* MDIMainProvider() {
+  TCustomForm* main = Application ? Application->GetMainForm() : nullptr;
+  if (!main || main->GetFormStyle() != fsMDIForm || !main->HandleAllocated()) return nullptr;
+  return reinterpret_cast<TsSkinProvider*>(SendMessageA(main->GetHandle(), SKM_GETPROVIDER, 0, 0));
+}
+
+// Another child of the MDI main form than this one is maximized (and covers it).
+bool SiblingMaximized(TCustomForm* form) {
+  TCustomForm* main = Application ? Application->GetMainForm() : nullptr;
+  if (form->GetFormStyle() != fsMDIChild || !main || main->GetFormStyle() != fsMDIForm) return false;
+  TCustomForm* active = main->GetActiveMDIChild();
+  return active && active != form && active->HandleAllocated() && IsZoomed(active->GetHandle());
+}
+
+TsMenuPainter* MenuPainter() {
+  TsSkinManager* manager = SkinData().DefaultManager;
+  return manager ? manager->GetMenuPainter() : nullptr;
+}
 
 // A state cell's size of a glyph mask (own image: 3 states side by side over 2 halves).
 SIZE GlyphSize(int mask_index) { return GetMaskFrameSize(mask_index); }
@@ -142,6 +168,7 @@ TsSkinProvider::~TsSkinProvider() {
 
 void TsSkinProvider::AfterConstruction() {
   TsSkinReceiver::AfterConstruction();
+  TaskbarCreatedMessage();
   UpdateIndexes();
   // Read from a form definition: attached in Loaded, when the form's frame is known.
   if (GetComponentState().Contains(csLoading)) return;
@@ -347,6 +374,11 @@ POINT TsSkinProvider::ClientOffset() const {
   return {FrameWidth() + bw, FrameHeight() + CaptionHeight() + MenuBandHeight() + bw};
 }
 
+POINT TsSkinProvider::ClientOrigin() const {
+  const POINT offset = ClientOffset();
+  return {offset.x, offset.y + (HasMenuLine() ? 1 : 0)};
+}
+
 int TsSkinProvider::FrameTopBand() const {
   if (!HasBorder()) return 1;
   return FrameHeight() + CaptionHeight() + MenuBandHeight() + form_->GetBorderWidth() + 1;
@@ -412,7 +444,9 @@ void TsSkinProvider::SkinnedProc(TMessage& message) {
       CallPrevious(message);
       UpdateScrollBars();
       break;
+    case WM_MOVE: WMMove(message); break;
     case WM_GETMINMAXINFO: WMGetMinMaxInfo(message); break;
+    case WM_MEASUREITEM: WMMeasureItem(message); break;
     case WM_SYSCOLORCHANGE:
       CallPrevious(message);
       RefreshMenuBar();
@@ -449,7 +483,7 @@ void TsSkinProvider::SkinnedProc(TMessage& message) {
     case SKM_ISUPDATING: message.Result = common_data_->BGChanged || common_data_->Updating() ? 1 : 0; break;
     default:
       // The taskbar's restart notice would have the system redraw the caption.
-      if (message.Msg == RegisterWindowMessageA("TaskbarCreated")) break;
+      if (message.Msg == TaskbarCreatedMessage()) break;
       CallPrevious(message);
   }
 }
@@ -516,13 +550,27 @@ void TsSkinProvider::Refresh() {
   FreeAndNil(caption_band_);
   if (!form_->HandleAllocated()) return;
   SendMessageA(form_->GetHandle(), WM_NCPAINT, 0, 0);
+  // A maximized child covers the MDI client: only it is repainted.
+  TCustomForm* child = mdi_form_ ? form_->GetActiveMDIChild() : nullptr;
+  if (child && child->HandleAllocated() && IsZoomed(child->GetHandle())) {
+    RedrawWindow(child->GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    return;
+  }
   RedrawWindow(form_->GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  if (!mdi_form_ || !form_->GetClientHandle()) return;
+  // The client takes its ground and ring from the new frame.
+  HWND client = form_->GetClientHandle();
+  RECT r{};
+  GetClientRect(client, &r);
+  SendMessageA(client, WM_SIZE, SIZE_RESTORED, MAKELPARAM(r.right, r.bottom));
+  SendMessageA(client, WM_NCPAINT, 1, 0);
 }
 
 void TsSkinProvider::AnswerCacheInfo() {
   if (GetComponentState().Contains(csLoading)) return;
-  const POINT offset = ClientOffset();
-  GlobalCacheInfo = TsCacheInfo{common_data_->GetCacheBmp(), offset.x, offset.y + 1, true};
+  // The client area is copied from the cache at this offset: children read it there too.
+  const POINT offset = ClientOrigin();
+  GlobalCacheInfo = TsCacheInfo{common_data_->GetCacheBmp(), offset.x, offset.y, true};
 }
 
 void TsSkinProvider::SetUpdatingFlag(TMessage& message) {
@@ -543,7 +591,37 @@ void TsSkinProvider::WMActivate(TMessage& message) {
   UpdateScrollBars();
   activated_once_ = true;
   common_data_->BGChanged = true;
-  if (HasBorder()) SendMessageA(form_->GetHandle(), WM_NCPAINT, 0, 0);
+  if (!HasBorder()) return;
+  SendMessageA(form_->GetHandle(), WM_NCPAINT, 0, 0);
+  RehookMenu();
+}
+
+// A moved MDI child changes the main form's scroll range.
+void TsSkinProvider::WMMove(TMessage& message) {
+  CallPrevious(message);
+  if (form_->GetFormStyle() != fsMDIChild || IsZoomed(form_->GetHandle())) return;
+  if (TsSkinProvider* main = MDIMainProvider(); main && main->mdi_form_) main->mdi_form_->UpdateScrollBars();
+}
+
+// A main-menu item the menu line measures is painted by the skinned menus, whoever made it.
+void TsSkinProvider::WMMeasureItem(TMessage& message) {
+  const auto* measure = reinterpret_cast<const MEASUREITEMSTRUCT*>(message.LParam);
+  TMainMenu* menu = form_->GetMenu();
+  TsMenuPainter* painter = MenuPainter();
+  if (measure && measure->CtlType == ODT_MENU && menu && painter && form_->GetFormStyle() != fsMDIChild)
+    if (TMenuItem* item = menu->FindItem(measure->itemID, fkCommand)) painter->HookItem(item, true);
+  CallPrevious(message);
+}
+
+void TsSkinProvider::MenuComponentNotice(TComponent* component, TOperation operation) {
+  TsMenuPainter* painter = MenuPainter();
+  if (auto* item = DynamicCast<TMenuItem>(component); item && painter && !Designing())
+    painter->HookItem(item, operation == opInsert);
+}
+
+void TsSkinProvider::RehookMenu() {
+  TsMenuPainter* painter = MenuPainter();
+  if (painter && form_->GetMenu()) painter->HookMainMenu(form_->GetMenu());
 }
 
 void TsSkinProvider::WMNCActivate(TMessage& message) {
@@ -555,6 +633,7 @@ void TsSkinProvider::WMNCActivate(TMessage& message) {
     common_data_->BGChanged = true;
   }
   SendMessageA(form_->GetHandle(), WM_NCPAINT, 0, 0);
+  if (HasBorder()) RehookMenu();
   if (!menu_bar_refreshed_) {
     menu_bar_refreshed_ = true;
     RefreshMenuBar();
@@ -618,7 +697,8 @@ void TsSkinProvider::RefreshMenuBar() {
 
 void TsSkinProvider::WMNCPaint(TMessage& message) {
   message.Result = 1;
-  if (!FormVisible() || GetComponentState().Contains(csLoading) || FormCreating() || common_data_->Updating())
+  if (!FormVisible() || GetComponentState().Contains(csLoading) || FormCreating() ||
+      common_data_->Updating() || SiblingMaximized(form_))
     return;
   if (region_dirty_ && !region_guard_ && HasBorder()) BuildRegion();
   HDC dc = GetWindowDC(form_->GetHandle());
@@ -749,6 +829,7 @@ void TsSkinProvider::PaintFullFrame() {
     }
     PaintCaptionText(r, FrameHeight(), CaptionHeight());
   }
+  if (mdi_form_ && !iconic) mdi_form_->PaintArea(cache);
 }
 
 POINT TsSkinProvider::GripPoint() const {
@@ -934,7 +1015,7 @@ void TsSkinProvider::PaintClient(HDC dc) {
   const TsGeneralData& general = SkinGeneralData[skin];
   TBitmap* cache = common_data_->GetCacheBmp();
   if (common_data_->BGChanged) PaintFrame();
-  const POINT offset = ClientOffset();
+  const POINT offset = ClientOrigin();
   const RECT client = form_->GetClientRect();
   if (general.GradientPercent + general.ImagePercent > 0) {
     BitBlt(dc, 0, 0, form_->GetWidth(), form_->GetHeight(), cache->GetCanvas()->GetHandle(), offset.x,

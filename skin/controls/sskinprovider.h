@@ -93,6 +93,9 @@ class TsSkinProvider : public TsSkinReceiver {
   int MenuHeight() const;
   int MenuBandHeight() const;  // menu height x rows when the form has a menu line, else 0
   POINT ClientOffset() const;
+  // Where the client area lies in the window and in the cache: the menu line's band is one
+  // pixel taller than its rows.
+  POINT ClientOrigin() const;
   int FrameTopBand() const;
   RECT IconRect() const;
   // Marks the frame stale and sends WM_NCPAINT.
@@ -135,6 +138,12 @@ class TsSkinProvider : public TsSkinReceiver {
   void WMSetText(TMessage& message);
   void WMCommand(TMessage& message);
   void WMGetMinMaxInfo(TMessage& message);
+  void WMMeasureItem(TMessage& message);
+  void WMMove(TMessage& message);
+  // The form's main menu hooked again into the skinned menus (items added since included).
+  void RehookMenu();
+  // A menu item put on the form (or taken off it) joins (or leaves) the skinned menus.
+  void MenuComponentNotice(TComponent* component, TOperation operation);
   void CMMenuChanged(TMessage& message);
 
   void BuildRegion();

@@ -109,6 +109,7 @@ void TsSystemMenu::MakeSkinItems() {
 void TsSystemMenu::ShowAt(int x, int y, bool make_skin_menu) {
   if (make_skin_menu) MakeSkinItems();
   UpdateItems();
+  if (TsMenuPainter* painter = manager_ ? manager_->GetMenuPainter() : nullptr) painter->HookPopupMenu(this);
   if (form_) SetWindowHandle(form_->GetHandle());
   Popup(x, y);
 }

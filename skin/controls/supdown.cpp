@@ -112,7 +112,7 @@ void TsUpDown::WndProc(TMessage& message) {
     default: break;
   }
   // The limits before the system's control moves the position on a press.
-  const bool was_inaccessible[3] = {false, Inaccessible(1), Inaccessible(2)};
+  const bool was_at_limit[3] = {false, AtLimit(1), AtLimit(2)};
   TCustomUpDown::WndProc(message);
   switch (message.Msg) {
     // A new range or position may take a half to its limit or away from it.
@@ -129,7 +129,7 @@ void TsUpDown::WndProc(TMessage& message) {
   switch (message.Msg) {
     case WM_MOUSEMOVE: MouseOver(PointFromLParam(message.LParam)); break;
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: Press(PointFromLParam(message.LParam), was_inaccessible); break;
+    case WM_LBUTTONDBLCLK: Press(PointFromLParam(message.LParam), was_at_limit); break;
     case WM_LBUTTONUP: Release(PointFromLParam(message.LParam)); break;
     case CM_MOUSELEAVE: Leave(); break;
     default: break;
@@ -142,11 +142,13 @@ void TsUpDown::MouseOver(POINT client) {
   SetHotPart(half == 0 || Inaccessible(half) ? hpNone : static_cast<THotPart>(half));
 }
 
-void TsUpDown::Press(POINT client, const bool (&was_inaccessible)[3]) {
+void TsUpDown::Press(POINT client, const bool (&was_at_limit)[3]) {
   pressed_ = true;
   const int half = HalfAt(client);
-  // A press at a limit still counts (the toolkit raises OnClick) but shows no pressed half.
-  if (half == 0 || !GetEnabled() || was_inaccessible[half]) return SetHotPart(hpNone);
+  if (half == 0 || !GetEnabled()) return SetHotPart(hpNone);
+  // A press at a limit still counts (the toolkit raises OnClick) but shows no pressed half:
+  // the half stays as it was (hot, or plain with the inaccessible look).
+  if (was_at_limit[half]) return;
   SetHotPart(static_cast<THotPart>(half + 2));
 }
 

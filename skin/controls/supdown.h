@@ -43,7 +43,7 @@ class TsUpDown : public TCustomUpDown {
  private:
   static void Publish(TPublisher<TsUpDown>& p);
   void MouseOver(POINT client);
-  void Press(POINT client, const bool (&was_inaccessible)[3]);
+  void Press(POINT client, const bool (&was_at_limit)[3]);
   void Release(POINT client);
   void Leave();
   void PaintSkinned(HDC dc);

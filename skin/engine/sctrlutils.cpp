@@ -4,6 +4,7 @@
 #include "skin/engine/sgenstyle.h"
 #include "skin/engine/smessages.h"
 #include "skin/engine/sskintables.h"
+#include "skin/engine/sstyles.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/collections.h"
 #include "toolkit/forms.h"
@@ -59,8 +60,9 @@ bool HasOwnerControl(TControl* child) {
   return owner && owner->Is<TControl>() && !owner->Is<TCustomForm>();
 }
 
-// The section's transparency; the own painting settings of a style are not reachable here.
+// The section's transparency, or without a skin the style's own painting's.
 int PaintingTransparency(TsGenStyle* style) {
+  if (auto* paint = DynamicCast<TsPaintStyle>(style)) return paint->GetTransparency();
   return IsValidSkinIndex(style->SkinIndex) ? SkinGeneralData[style->SkinIndex].PaintingTransparency : 0;
 }
 

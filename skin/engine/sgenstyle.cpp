@@ -127,11 +127,13 @@ TsGenStyle::TsGenStyle(TControl* owner) : owner_(owner) {
   cache_bmp_->SetPixelFormat(pf24bit);
   if (owner_) cache_bmp_->SetSize(owner_->GetWidth(), owner_->GetHeight());
   effects_ = New<TsEffects>(this);
+  TsMessageObjects::Add(this);
 }
 
 TsGenStyle::~TsGenStyle() {
   // Whoever is inside an entry of this style learns that it is gone.
   *alive_ = false;
+  TsMessageObjects::Remove(this);
   // The shadow turns itself off while freed and repaints the parent: the effects it goes
   // through must still be reachable then.
   Free(effects_);
@@ -415,7 +417,9 @@ void TsGenStyle::LibMessage(TMessage& message) {
     case SKM_EDIT_CHILDSHADOWS:
     case SKM_PAINT_CHILDSHADOWS: RepaintChildShadows(); break;
     case SKM_EDIT_COPYSHADOW:
-    case SKM_PAINT_COPYSHADOW: CopyShadow(reinterpret_cast<TsGenStyle*>(message.LParam)); break;
+    case SKM_PAINT_COPYSHADOW:
+      CopyShadow(DynamicCast<TsGenStyle>(TsMessageObjects::Find(message.LParam)));
+      break;
   }
 }
 

@@ -94,14 +94,13 @@ void PaintBody(TBitmap* bmp, const RECT& q, const BodyValues& v, const BodyImage
     if (IsValidImgIndex(image.mask_index)) {
       TileImage(bmp, q, SkinMasks[image.mask_index].Bmp, SkinMasks[image.mask_index]);
       painted = true;
-    } else if (image.pattern) {
-      if (IsValidPatternIndex(image.pattern_index)) {
-        TileImage(bmp, q, SkinPatterns[image.pattern_index].Img, TsMaskData{});
-        painted = true;
-      }
-    } else {
-      FillColor(bmp, q, v.color);
+    } else if (image.pattern && IsValidPatternIndex(image.pattern_index)) {
+      TileImage(bmp, q, SkinPatterns[image.pattern_index].Img, TsMaskData{});
+      painted = true;
     }
+    // An image the skin cannot give leaves its place to the colour (the gradient, when it
+    // has a share, is painted over it below).
+    if (!painted) FillColor(bmp, q, v.color);
   }
   if (v.gradient_percent > 0) {
     if (painted) {

@@ -15,6 +15,8 @@
 #include "skin/engine/sskintables.h"
 #include "toolkit/messages.h"
 
+class TObject;
+
 // ---- Messages -------------------------------------------------------------------------------
 
 // Sent by GetSkinObject/GetSkinObjectKind through the control's WindowProc (WParam 0, LParam
@@ -115,6 +117,30 @@ static_assert(CM_MOUSEENTER == 0xB013 && CM_MOUSELEAVE == 0xB014 && CM_VISIBLECH
 extern TsCacheInfo GlobalCacheInfo;
 // The section SKM_REPAINTSECTION repaints (upper case); empty here.
 extern std::string RepaintSectionName;
+
+// Objects our own code lets travel in a message's LParam. A window message can come from
+// any process with any number in it, so the receiver only takes an object found here: the
+// live styles (registered for their lifetime) and objects a sender offers for its sends.
+// User-interface thread only.
+namespace TsMessageObjects {
+void Add(const TObject* object);
+void Remove(const TObject* object);
+// The registered object the LParam names; null for anything else.
+TObject* Find(LPARAM lparam);
+}  // namespace TsMessageObjects
+
+// Offers one object to the messages sent while the offer lives.
+class TsOfferedObject {
+ public:
+  explicit TsOfferedObject(const TObject* object) : object_(object) { TsMessageObjects::Add(object_); }
+  ~TsOfferedObject() { TsMessageObjects::Remove(object_); }
+  TsOfferedObject(const TsOfferedObject&) = delete;
+  TsOfferedObject& operator=(const TsOfferedObject&) = delete;
+  LPARAM LParam() const { return reinterpret_cast<LPARAM>(object_); }
+
+ private:
+  const TObject* object_;
+};
 
 // ---- Control-kind codes (COC) -----------------------------------------------------------------
 

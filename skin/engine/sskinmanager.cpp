@@ -12,6 +12,7 @@
 #include "skin/engine/sskintables.h"
 #include "skin/engine/sstoredskin.h"
 #include "skin/engine/sutils.h"
+#include "toolkit/bitmap.h"
 #include "toolkit/classregistry.h"
 #include "toolkit/controls.h"
 #include "toolkit/forms.h"
@@ -54,6 +55,26 @@ void Guarded(TComponent* receiver, UINT msg, F&& deliver) {
   } catch (...) {
     NoteDroppedError(receiver, msg, "unknown error");
   }
+}
+
+// The styles keep section and mask indexes in 16 bits: entries past that would wrap to the
+// index of another one, so they are left out of the skin, and the user is told.
+constexpr size_t kMostIndexes = 32767;
+
+void RefuseEntriesPastTheIndexes() {
+  std::string refused;
+  if (SkinGeneralData.size() > kMostIndexes) {
+    SkinGeneralData.resize(kMostIndexes);
+    refused = "sections";
+  }
+  if (SkinMasks.size() > kMostIndexes) {
+    for (size_t i = kMostIndexes; i < SkinMasks.size(); ++i) delete SkinMasks[i].Bmp;
+    SkinMasks.resize(kMostIndexes);
+    refused += refused.empty() ? "images" : " and images";
+  }
+  if (!refused.empty())
+    ShowWarning("The skin has more than " + IntToStr(static_cast<int>(kMostIndexes)) + " " + refused +
+                "; the others are not used.");
 }
 
 bool Owns(const TComponent* owner, const TComponent* component) {
@@ -102,12 +123,21 @@ void BroadcastToForm(TCustomForm* form, TMessage& message) {
   for (int i = 0; i < form->GetComponentCount(); ++i) components.push_back(form->GetComponent(i));
 
   if (message.Msg == SKM_REFRESH) Guarded(form, message.Msg, [&] { Deliver(form, message); });
+  // An MDI main form's client window holds the children: it hears of the skin too.
+  if (form->GetFormStyle() == fsMDIForm && form->GetClientHandle())
+    Guarded(form, message.Msg,
+            [&] { SendMessageA(form->GetClientHandle(), message.Msg, message.WParam, message.LParam); });
   for (TComponent* component : components) {
     if (form_gone() || Dying(form)) return;
     if (!Owns(form, component)) continue;
     const TComponentState state = component->GetComponentState();
     if (state.Contains(csDestroying) || state.Contains(csLoading)) continue;
     Guarded(component, message.Msg, [&] { DeliverToComponent(component, message); });
+    // An MDI child the form still owns (a receiver may have freed it) passes the message on
+    // to its own components.
+    if (form_gone() || Dying(form) || !Owns(form, component)) continue;
+    if (auto* child = DynamicCast<TCustomForm>(component); child && child->GetFormStyle() == fsMDIChild)
+      BroadcastToForm(child, message);
   }
 }
 
@@ -193,8 +223,12 @@ void TsSkinManager::SetSkinName(const std::string& name) {
   if (CanLoad()) LoadSkin();
 }
 
-// The folder only: the skin in use stays until SkinName is set again.
-void TsSkinManager::SetSkinDirectory(const std::string& directory) { skin_directory_ = directory; }
+// The skin in use stays until SkinName is set again; the skin path names the new folder.
+void TsSkinManager::SetSkinDirectory(const std::string& directory) {
+  if (directory == skin_directory_) return;
+  skin_directory_ = directory;
+  SkinData().SkinPath = GetFullSkinDirectory();
+}
 
 void TsSkinManager::SetActive(bool active) {
   if (active == active_) return;
@@ -293,6 +327,7 @@ bool TsSkinManager::LoadSkin() {
     LoadAllPatterns(source);
     LoadAllGeneralData(source);
   }
+  RefuseEntriesPastTheIndexes();
   StartMark("skin data loaded");
   // With neither a folder nor a stored skin there is nothing to show: stay unskinned.
   has_skin_ = source.ini || source.stored;

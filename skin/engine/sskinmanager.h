@@ -20,9 +20,11 @@
 
 class TCustomForm;
 class TMainMenu;
+class TMenuItem;
 class TStrings;
 class TStringList;
 class TsStoredSkins;
+class TPopupMenu;
 class TsSkinManager;
 
 // A non-visual component that takes the manager's broadcast directly (the form's skin
@@ -54,6 +56,15 @@ class TsMenuPainter {
   virtual void ComponentRemoved(TComponent* component) { (void)component; }
   // SkinnedPopups changed: hook the menus again.
   virtual void UpdateMenus() {}
+  // A popup made or rebuilt just before it shows (a form's skinned system menu): painted
+  // like the other popups while the menus are skinned, plain again when they are not.
+  virtual void HookPopupMenu(TPopupMenu* menu) { (void)menu; }
+  // One item a form's skin provider met (measured by the menu line, or put on its form): hooked
+  // while the menus are skinned (on), or unhooked (off, the item is going).
+  virtual void HookItem(TMenuItem* item, bool on) {
+    (void)item;
+    (void)on;
+  }
 };
 using TsMenuPainterFactory = std::unique_ptr<TsMenuPainter> (*)(TsSkinManager* manager);
 // Null goes back to the painter that paints nothing.

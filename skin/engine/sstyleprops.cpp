@@ -30,9 +30,14 @@ int StyleKind(TsGenStyle* style) { return style->COC; }
 bool LoadImageFile(TPicture* picture, const std::string& file_name) {
   return LoadPictureFile(picture, file_name, false);
 }
+// A text with a word that is no number is no gradient: a form definition must still load.
 TsGradArray ParseGradient(const std::string& data) {
   TsGradArray gradient;
-  ParseGradientData(data, gradient);
+  try {
+    ParseGradientData(data, gradient);
+  } catch (const EConvertError&) {
+    gradient.clear();
+  }
   return gradient;
 }
 
@@ -396,6 +401,9 @@ void TsStylePainting::SetParentColor(bool parent_color) {
 void TsStylePainting::SetBevel(TsControlBevel bevel) {
   if (bevel_ == bevel) return;
   bevel_ = bevel;
+  if (auto* panel = dynamic_cast<TsOuterBevelControl*>(OwnerControl(this));
+      panel && panel->GetBevelOuter() != bevel)
+    panel->SetBevelOuter(bevel);
   InvalidateOwner(this);
 }
 

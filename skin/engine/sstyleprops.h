@@ -201,6 +201,17 @@ class TsStyleCaption : public TPersistent {
 
 // ---- Background family ---------------------------------------------------------------------
 
+// A control whose outer bevel is its style's painting bevel (the skinned panels): setting the
+// painting's bevel sets the control's too, so that neither undoes the other.
+class TsOuterBevelControl {
+ public:
+  virtual TsControlBevel GetBevelOuter() const = 0;
+  virtual void SetBevelOuter(TsControlBevel value) = 0;
+
+ protected:
+  ~TsOuterBevelControl() = default;
+};
+
 class TsStylePainting : public TPersistent {
   TK_CLASS(TsStylePainting, TPersistent)
 

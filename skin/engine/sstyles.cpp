@@ -170,7 +170,9 @@ void TsEditorStyle::LibMessage(TMessage& message) {
       case SKM_EDIT_SELBORDERBEVEL:
         selection_->GetBorder()->SetBevel(static_cast<TsEditorBevel>(message.LParam));
         break;
-      case SKM_EDIT_COPYSHADOW: CopyLook(reinterpret_cast<TsGenStyle*>(message.LParam)); break;
+      case SKM_EDIT_COPYSHADOW:
+        CopyLook(DynamicCast<TsGenStyle>(TsMessageObjects::Find(message.LParam)));
+        break;
     }
     if (guard.Freed()) return;  // a repaint freed the owner
     if (message.Msg >= SKM_EDIT_COLOR && message.Msg <= SKM_EDIT_BEVEL && !SkinChanging) BGChanged = true;
@@ -421,15 +423,16 @@ void TsPassiveBGStyle::LibMessage(TMessage& message) {
         }
         break;
       case SKM_PAINT_BGIMAGE:
-        // A picture or a graphic is taken, none clears the image; anything else is no image.
-        if (auto* source = reinterpret_cast<TObject*>(message.LParam);
-            listens && (!source || source->Is<TPicture>() || source->Is<TGraphic>())) {
+        // A picture or a graphic its sender offered is taken, none clears the image;
+        // anything else is no image.
+        if (auto* source = TsMessageObjects::Find(message.LParam);
+            listens && (!message.LParam || (source && (source->Is<TPicture>() || source->Is<TGraphic>())))) {
           background_->GetImage()->GetImage()->Assign(DynamicCast<TPersistent>(source));
           if (!guard.Freed()) Invalidate();
         }
         break;
       case SKM_PAINT_COPYSHADOW:
-        if (auto* source = DynamicCast<TsPassiveBGStyle>(reinterpret_cast<TObject*>(message.LParam));
+        if (auto* source = DynamicCast<TsPassiveBGStyle>(TsMessageObjects::Find(message.LParam));
             listens && source && source != this) {
           background_->Assign(source->background_);
           if (!guard.Freed()) Invalidate();

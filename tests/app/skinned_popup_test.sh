@@ -1,5 +1,6 @@
-# The protocol list's context menu on the real program is drawn from the skin: its item lies
-# on the popup section's colour, and once chosen with the keyboard on the selection's.
+# The menus of the real program are drawn from the skin: the protocol list's context menu and
+# the information window's system menu; an item lies on the popup section's colour, and once
+# chosen with the keyboard on the selection's.
 set -euo pipefail
 source "$(dirname "$0")/../support/gui.sh"
 gui_test
@@ -35,7 +36,25 @@ gui_until 10 selected || { echo "the chosen item is not on the skin's selection"
 import -window root -crop "200x60+$x+$y" +repage "$shots/protocol-menu.png"
 xdotool key Escape
 gui_sync "$title"
+
+# The information window's system menu, opened by a right click on its caption (HTCAPTION, as
+# the window's hit map tells) at the pointer.
+gui_click "$title" 711 399
+gui_wait Info
+gui_sync Info
+gui_activate Info
+read -r x y <<<"$(gui_tool hitmap Info | tr -d '\r' | awk '$1 == 2 { print $2, $3; exit }')"
+x=$((GUI_DESKTOP_X + x))
+y=$((GUI_DESKTOP_Y + y))
+xdotool mousemove --sync "$x" "$y" click 3
+gui_until 10 on_background || { echo "the system menu is not on the skin's popup colour"; exit 1; }
+xdotool key Down
+gui_until 10 selected || { echo "the system menu's chosen item is not on the skin's selection"; exit 1; }
+import -window root -crop "220x200+$((x - 10))+$((y - 30))" +repage "$shots/info-system-menu.png"
+xdotool key Escape
+gui_key Info Return
+gui_gone Info
 rc=0
 gui_close "$title" || rc=$?
 [ $rc -eq 0 ] || { echo "exit code $rc"; exit 1; }
-echo "1 passed, 0 failed"
+echo "2 passed, 0 failed"

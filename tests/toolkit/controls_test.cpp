@@ -58,34 +58,6 @@ class TSubclassRecorder : public TObject {
   TWindowSubclass subclass;
 };
 
-// Points the test program's own import of a function elsewhere (the toolkit is linked into
-// it, so its calls go through this table); returns the function it replaced, null when the
-// program does not import it.
-void* PatchImport(const char* dll, const char* function, void* replacement) {
-  auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
-  auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-  const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-  for (auto* module = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); module->Name;
-       ++module) {
-    if (lstrcmpiA(reinterpret_cast<char*>(base + module->Name), dll) != 0 || !module->OriginalFirstThunk)
-      continue;
-    auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->OriginalFirstThunk);
-    auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->FirstThunk);
-    for (; name->u1.AddressOfData; ++name, ++slot) {
-      if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal)) continue;
-      auto* by_name = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
-      if (lstrcmpA(reinterpret_cast<char*>(by_name->Name), function) != 0) continue;
-      DWORD protection = 0;
-      VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, PAGE_READWRITE, &protection);
-      auto* previous = reinterpret_cast<void*>(slot->u1.Function);
-      slot->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
-      VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, protection, &protection);
-      return previous;
-    }
-  }
-  return nullptr;
-}
-
 int g_property_reads = 0;
 void* g_get_prop = nullptr;
 HANDLE WINAPI CountingGetPropA(HWND window, LPCSTR name) {

@@ -69,6 +69,11 @@ class TMenuLoopWatch {
   bool in_menu_ = false;
 };
 
+// Points the test program's own import of a function elsewhere (the libraries are linked into
+// it, so their calls go through this table); returns the function it replaced, null when the
+// program does not import it.
+void* PatchImport(const char* dll, const char* function, void* replacement);
+
 class TBitmap;
 // A picture of a windowed control (PaintTo) with its frame; Pixel reads it at client
 // coordinates of the control.

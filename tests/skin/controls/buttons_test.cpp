@@ -307,6 +307,32 @@ TEST_F(Buttons, ADisabledGlyphIsGreyedAndHalfMixedOrTakenPlainFromTheDisabledLis
   EXPECT_TRUE(IsMix(At(button, g.left + 8, g.top + 8), RGB(grey, grey, grey), kNormal, 128, 1.5));
 }
 
+// A change inside the button's image list shows at once; a list the button let go of, or one
+// freed while the button holds it, no longer reaches it.
+TEST_F(Buttons, AChangeInsideTheImageListRepaintsTheButton) {
+  auto* button = Add<TsButton>();
+  button->SetImages(MakeImages());
+  button->SetImageIndex(0);
+  Show();
+  TsActiveBGStyle* style = button->GetSStyle();
+  auto settled = [&] {
+    Pump();
+    return !GetUpdateRect(button->GetHandle(), nullptr, FALSE) && !style->BGChanged;
+  };
+  ASSERT_TRUE(PumpUntil(settled));
+  images->Delete(0);
+  EXPECT_TRUE(style->BGChanged);
+  EXPECT_TRUE(GetUpdateRect(button->GetHandle(), nullptr, FALSE));
+
+  TCustomImageList* other = New<TCustomImageList>(nullptr);
+  button->SetImages(other);
+  ASSERT_TRUE(PumpUntil(settled));
+  images->Clear();  // the list the button let go of
+  EXPECT_FALSE(style->BGChanged);
+  Free(other);
+  EXPECT_EQ(button->GetImages(), nullptr);
+}
+
 TEST_F(Buttons, CaptionsShowOneAmpersandForTwoAndTakeTheirAcceleratorKey) {
   auto* button = Add<TsButton>();
   Show();

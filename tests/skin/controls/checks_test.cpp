@@ -225,12 +225,13 @@ TEST_F(Checks, EveryControlAnswersWithItsStyleAndClassCode) {
   Show();
   EXPECT_EQ(GetSkinObjectKind(box), SCC_TsStyle);
   EXPECT_EQ(GetSkinObject(box), box->GetSkinData());
-  EXPECT_EQ(GetSkinObject(radio)->COC, COC_TsRadioButton);
-  EXPECT_EQ(GetSkinObject(box)->COC, COC_TsCheckedControl);
+  // The kind codes skins and the kind sets were made for: check 31, radio 33, group box 74.
+  EXPECT_EQ(GetSkinObject(radio)->COC, 33);
+  EXPECT_EQ(GetSkinObject(box)->COC, 31);
   EXPECT_EQ(GetSkinObjectKind(group), SCC_TsPassiveBGStyle);
-  EXPECT_EQ(GetSkinObject(group)->COC, COC_TsGroupBox);
+  EXPECT_EQ(GetSkinObject(group)->COC, 74);
   EXPECT_EQ(GetSkinObject(radios)->GetSkinSection(), "TSGROUPBOX");
-  EXPECT_EQ(GetSkinObject(radios->GetButton(1))->COC, COC_TsRadioButton);
+  EXPECT_EQ(GetSkinObject(radios->GetButton(1))->COC, 33);
   // Through the window as well (a hooked window procedure sees it first).
   EXPECT_EQ(SendMessageA(box->GetHandle(), SKM_GETSKINOBJECT, 0, 0), 1);
 }

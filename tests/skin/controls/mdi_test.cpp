@@ -257,6 +257,53 @@ TEST_F(MDITest, AMaximizedChildHidesOurBarsAndTheRingRestoringBringsThemBack) {
   FreeChildren();
 }
 
+// The skin's "MDIAREA" section gives the MDI client its ground.
+TEST_F(MDITest, TheClientShowsTheSkinsMDIAreaSection) {
+  LoadSkin();
+  const int index = GetSkinIndex("MDIAREA");
+  ASSERT_TRUE(IsValidSkinIndex(index));
+  TsGeneralData& area = SkinGeneralData[index];  // a colour of its own, apart from the frame's
+  area.PaintingColor = 0x2080C0;
+  area.GradientPercent = area.ImagePercent = area.PaintingTransparency = 0;
+  TsSkinProvider* provider = nullptr;
+  TMenuItem* file = nullptr;
+  TsMDIForm* mdi = SkinnedFrame(frame, provider, file);
+  Child("Lane 1", {10, 10, 150, 100});
+  SendMessageA(frame->GetHandle(), SKM_REFRESH, 0, 0);
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  HWND client = frame->GetClientHandle();
+  HDC dc = GetDC(client);
+  const COLORREF ground = GetPixel(dc, mdi->ClientAreaWidth() - 30, mdi->ClientAreaHeight() - 30);
+  ReleaseDC(client, dc);
+  EXPECT_EQ(ground, ColorToRGB(0x2080C0));
+  SaveWindowPicture(frame->GetHandle(), "DRAVOLIN_MDI_AREA_PICTURE");
+  FreeChildren();
+}
+
+// A child's frame is not painted while a maximized sibling covers it.
+TEST_F(MDITest, AChildUnderAMaximizedSiblingPaintsNoFrame) {
+  LoadSkin();
+  TsSkinProvider* provider = nullptr;
+  TMenuItem* file = nullptr;
+  SkinnedFrame(frame, provider, file);
+  TForm* under = Child("Lane 1", {10, 10, 150, 100});
+  TForm* over = Child("Lane 2", {40, 40, 180, 130});
+  TsCommonData* data = New<TsSkinProvider>(under)->GetCommonData();
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  // A mark in the corner of the child's frame picture that only a new paint takes away.
+  auto painted = [&] {
+    data->BGChanged = true;
+    data->GetCacheBmp()->GetCanvas()->SetPixels(1, 1, clFuchsia);
+    SendMessageA(under->GetHandle(), WM_NCPAINT, 1, 0);
+    return data->GetCacheBmp()->GetCanvas()->GetPixels(1, 1) != clFuchsia;
+  };
+  EXPECT_TRUE(painted());
+  SendMessageA(frame->GetClientHandle(), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(over->GetHandle()), 0);
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  EXPECT_FALSE(painted());
+  FreeChildren();
+}
+
 TEST_F(MDITest, WithoutASkinTheClientKeepsItsOwnBars) {
   auto* provider = New<TsSkinProvider>(frame);
   TsMDIForm* mdi = provider->GetMDIForm();

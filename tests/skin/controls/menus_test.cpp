@@ -8,9 +8,14 @@
 #include <sstream>
 
 #include "skin/controls/sskinmenus.h"
+#include "skin/controls/sskinprovider.h"
+#include "skin/controls/ssystemmenu.h"
+#include "skin/engine/scommondata.h"
+#include "skin/engine/smessages.h"
 #include "skin/engine/sskinmanager.h"
 #include "skin/engine/sskintables.h"
 #include "skin_test_support.h"
+#include "tests/toolkit/visual_test_classes.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/canvas.h"
 #include "toolkit/formreader.h"
@@ -237,6 +242,32 @@ TEST_F(MenusTest, SkinManagersPainterHooksTheMenusWithTheSkin) {
   SetMenuPainterFactory(nullptr);
 }
 
+// A form's system menu is rebuilt before every show (its skin items come new each time) and
+// is hooked then, so it is painted like every other popup of the skinned program.
+TEST_F(MenusTest, TheSystemMenuIsHookedEachTimeItShows) {
+  RegisterSkinnedMenus();
+  auto* manager = New<TsSkinManager>(nullptr);
+  LoadInternalSkin(*manager);
+  TsSystemMenu menu(nullptr, form_);
+  menu.SetSkinManager(manager);
+  EXPECT_FALSE(menu.GetOwnerDraw());  // made after the skin came
+  TDesktopLock desktop;
+  TMenuLoopWatch watch;
+  for (int shown = 1; shown <= 2; ++shown) {
+    menu.ShowAt(50, 50, true);
+    EXPECT_EQ(watch.Entered(), shown);
+    EXPECT_TRUE(menu.GetOwnerDraw());
+    ASSERT_EQ(menu.GetItems()->GetItem(0)->GetName(), "SkinSelectItem");
+    EXPECT_TRUE(menu.GetItems()->GetItem(0)->GetItem(0)->OnAdvancedDrawItem);
+    EXPECT_TRUE(menu.ItemClose->OnMeasureItem);
+  }
+  manager->SetActive(false);
+  menu.ShowAt(50, 50, true);  // without a skin it stays as the system draws it
+  EXPECT_FALSE(menu.ItemClose->OnMeasureItem);
+  Free(manager);
+  SetMenuPainterFactory(nullptr);
+}
+
 // ---- Measuring --------------------------------------------------------------------------------
 
 TEST_F(MenusTest, PopupItemsMeasureTheirTextInTheMenuFont) {
@@ -400,34 +431,34 @@ TEST_F(MenusDrawTest, CheckedItemFramesItsGlyphCell) {
   EXPECT_EQ(Pixel(m + 15, d + 15), 0xFFFFFF);
 }
 
-TEST_F(MenusDrawTest, MenuLineItemLiesOnTheLineSectionAndHotOnTheItemSection) {
+// Items of a menu line lie on the form's frame as its provider painted it (the rectangles are
+// the frame's): a normal item keeps the frame under its caption, a hot one shows the item
+// section. A form without a provider has no line to draw on.
+TEST_F(MenusDrawTest, MenuLineItemsLieOnTheProvidersFrameAndNeedOne) {
   TMenuItem* file = Add(main_->GetItems(), "&File");
   menus_->HookMainMenu(main_, true);
   menus_->OnDrawItem = TsMenuManagerDrawItemEvent(&app_, &TAppHandlers::Drawn);
-  file->AdvancedDrawItem(target_->GetCanvas(), RECT{0, 0, 60, 20}, {}, true);
-  file->AdvancedDrawItem(target_->GetCanvas(), RECT{60, 0, 120, 20}, TOwnerDrawState{odHotLight}, true);
-  EXPECT_EQ(Pixel(2, 10), Rgb(Section("MENULINE").PaintingColor));
-  EXPECT_EQ(Pixel(60 + 8, 10), Rgb(Section("MENUITEM").HotPaintingColor));
-  EXPECT_EQ(Pixel(60 + 50, 10), Rgb(Section("MENUITEM").HotPaintingColor));
-  // The caption lies in the middle of the item.
-  bool text = false;
-  for (int x = 60 + 20; x < 60 + 40; ++x) text |= Pixel(x, 10) != Rgb(Section("MENUITEM").HotPaintingColor);
+  form_->HandleNeeded();
+  file->AdvancedDrawItem(target_->GetCanvas(), RECT{0, 0, 60, 20}, TOwnerDrawState{odSelected}, true);
+  EXPECT_EQ(Pixel(30, 10), 0x00FF00);
+  EXPECT_EQ(app_.drawn, 0);
+
+  auto* provider = New<TsSkinProvider>(form_);
+  ASSERT_EQ(SendMessageA(form_->GetHandle(), SKM_GETPROVIDER, 0, 0), reinterpret_cast<LRESULT>(provider));
+  TBitmap* frame = provider->GetCommonData()->GetCacheBmp();
+  frame->SetSize(200, 40);
+  frame->GetCanvas()->GetBrush()->SetColor(0x112233);
+  frame->GetCanvas()->FillRect(RECT{0, 0, 200, 40});
+  file->AdvancedDrawItem(frame->GetCanvas(), RECT{10, 10, 70, 30}, {}, true);
+  file->AdvancedDrawItem(frame->GetCanvas(), RECT{80, 10, 140, 30}, TOwnerDrawState{odHotLight}, true);
+  const TColor hot = Rgb(Section("MENUITEM").HotPaintingColor);
+  EXPECT_EQ(frame->GetCanvas()->GetPixels(12, 20), 0x112233);
+  EXPECT_EQ(frame->GetCanvas()->GetPixels(88, 20), hot);
+  EXPECT_EQ(frame->GetCanvas()->GetPixels(130, 20), hot);
+  bool text = false;  // the caption lies in the middle of the item
+  for (int x = 80 + 20; x < 80 + 40; ++x) text |= frame->GetCanvas()->GetPixels(x, 20) != hot;
   EXPECT_TRUE(text);
   EXPECT_EQ(app_.drawn, 2);
-}
-
-// The frame painter draws the line into its own picture of the form: items lie on it.
-TEST_F(MenusDrawTest, MenuLineOnTheFramesPictureKeepsTheFrameUnderNormalItems) {
-  TMenuItem* file = Add(main_->GetItems(), "&File");
-  menus_->HookMainMenu(main_, true);
-  TBitmap* frame = Canvas24(200, 40, 0x112233);
-  menus_->SetLineParent(frame);
-  file->AdvancedDrawItem(frame->GetCanvas(), RECT{10, 10, 70, 30}, {}, true);
-  file->AdvancedDrawItem(frame->GetCanvas(), RECT{80, 10, 140, 30}, TOwnerDrawState{odSelected}, true);
-  EXPECT_EQ(frame->GetCanvas()->GetPixels(12, 20), 0x112233);
-  EXPECT_EQ(frame->GetCanvas()->GetPixels(88, 20), Rgb(Section("MENUITEM").HotPaintingColor));
-  menus_->SetLineParent(nullptr);
-  Free(frame);
 }
 
 TEST_F(MenusDrawTest, WithoutMenuSectionsItemsKeepTheMenuColourAndNothingIsCached) {

@@ -316,6 +316,23 @@ TEST_F(Panels, WithoutSkinAPanelPaintsItsColorAndItsRaisedBevel) {
   EXPECT_GT(top & 0xFF, bottom & 0xFF);  // light above, dark below
 }
 
+// The style's bevel and the panel's outer bevel are one value, whichever side sets it, also on
+// a shown panel whose invalidate would copy the panel's value back.
+TEST_F(Panels, TheStylesBevelIsThePanelsOuterBevel) {
+  MakeForm(false);
+  auto* panel = Add<TsPanel>(form, 10, 10, 120, 60);
+  panel->GetStyle()->GetPainting()->SetColor(kPanelColor);
+  panel->SetBevelWidth(1);
+  Show();
+  panel->GetStyle()->GetPainting()->SetBevel(cbNone);
+  EXPECT_EQ(panel->GetStyle()->GetPainting()->GetBevel(), cbNone);
+  EXPECT_EQ(panel->GetBevelOuter(), cbNone);
+  Owned<TBitmap> picture(Picture(panel));
+  EXPECT_EQ(picture->GetPixelColor(60, 0), kPanelColor);  // no bevel drawn
+  panel->SetBevelOuter(cbLoweredHard);
+  EXPECT_EQ(panel->GetStyle()->GetPainting()->GetBevel(), cbLoweredHard);
+}
+
 TEST_F(Panels, ClientOffsetCountsOnlyTheBevelsThatAreDrawn) {
   MakeForm(false);
   auto* panel = Add<TsPanel>(form, 10, 10, 120, 60);

@@ -7,16 +7,20 @@
 #include <sstream>
 #include <vector>
 
+#include "skin/controls/spanel.h"
+#include "skin/controls/sskinmenus.h"
 #include "skin/controls/sskinprovider.h"
 #include "skin/engine/scommondata.h"
 #include "skin/engine/smessages.h"
 #include "skin/engine/sskinmanager.h"
 #include "skin/engine/sskintables.h"
+#include "skin_test_support.h"
 #include "tests/toolkit/visual_test_classes.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/extctrls.h"
 #include "toolkit/formreader.h"
 #include "toolkit/forms.h"
+#include "toolkit/menus.h"
 
 namespace {
 
@@ -212,7 +216,125 @@ TEST_F(Provider, TheLibraryMessagesAnswerFromTheFrameState) {
   SendMessageA(Window(), SKM_GETCACHEINFO, 0, 0);
   EXPECT_EQ(GlobalCacheInfo.Bmp, Cache());
   EXPECT_EQ(GlobalCacheInfo.X, provider->ClientOffset().x);
-  EXPECT_EQ(GlobalCacheInfo.Y, provider->ClientOffset().y + 1);
+}
+
+// A child drawn from the form's cache continues the form's background without a seam: on a
+// form whose section is a top-to-bottom gradient every row of a see-through panel has the
+// colour the form shows beside it, and the cache's client offset is where the system put the
+// client area, with a menu line as without.
+TEST_F(Provider, ChildrenReadTheCacheWhereTheClientAreaIsCopiedFrom) {
+  LoadSkin();
+  SkinGeneralData[0].GradientPercent = 100;
+  SkinGeneralData[0].HotGradientPercent = 100;
+  SkinGeneralData[0].GradientArray = {TsGradStep{0x000000, 0xFFFFFF, 100, 0, 0}};
+  SkinGeneralData[0].HotGradientArray = SkinGeneralData[0].GradientArray;
+  TsGeneralData see_through = SectionOf("TSPANEL", 0x0000FF);
+  see_through.PaintingTransparency = see_through.HotPaintingTransparency = 100;
+  SkinGeneralData.push_back(see_through);
+  // As the windows show them: the form's client area comes from its provider's paint.
+  auto shown = [](HWND window, int x, int y) {
+    HDC dc = GetDC(window);
+    const COLORREF pixel = GetPixel(dc, x, y);
+    ReleaseDC(window, dc);
+    return pixel;
+  };
+  for (bool menu_line : {false, true}) {
+    MakeForm();
+    if (menu_line) {
+      auto* menu = New<TMainMenu>(form);
+      auto* file = New<TMenuItem>(form);
+      file->SetCaption("&File");
+      menu->GetItems()->Add(file);
+      form->SetMenu(menu);
+    }
+    auto* panel = New<TsPanel>(form);
+    panel->SetParent(form);
+    panel->SetBounds(60, 30, 80, 60);
+    panel->SetBevelOuter(cbNone);
+    Show();
+    ASSERT_EQ(provider->HasMenuLine(), menu_line);
+    ASSERT_TRUE(PumpUntil([&] { return !GetUpdateRect(panel->GetHandle(), nullptr, FALSE); }));
+    int differing = 0;
+    for (int y = 0; y < 60; ++y) differing += shown(Window(), 20, 30 + y) != shown(panel->GetHandle(), 40, y);
+    EXPECT_EQ(differing, 0) << menu_line;
+    EXPECT_NE(shown(Window(), 20, 30), shown(Window(), 20, 89));  // a gradient
+
+    RECT window{};
+    GetWindowRect(Window(), &window);
+    const POINT client = form->ClientToScreen({0, 0});
+    SendMessageA(Window(), SKM_GETCACHEINFO, 0, 0);
+    EXPECT_EQ(GlobalCacheInfo.X, client.x - window.left) << menu_line;
+    EXPECT_EQ(GlobalCacheInfo.Y, client.y - window.top) << menu_line;
+    if (menu_line) SaveWindowPicture(Window(), "DRAVOLIN_GRADIENT_FORM_PICTURE");
+    Free(form);
+    form = nullptr;
+  }
+}
+
+int g_registrations = 0;
+void* g_register = nullptr;
+UINT WINAPI CountingRegisterWindowMessageA(LPCSTR name) {
+  ++g_registrations;
+  return reinterpret_cast<decltype(&RegisterWindowMessageA)>(g_register)(name);
+}
+
+// The taskbar's restart notice is swallowed; the provider does not register its number again
+// for every message it passes on.
+TEST_F(Provider, TheTaskbarNoticeIsRegisteredOnceNotPerMessage) {
+  LoadSkin();
+  MakeForm();
+  Show();
+  g_registrations = 0;
+  g_register = PatchImport("user32.dll", "RegisterWindowMessageA",
+                           reinterpret_cast<void*>(&CountingRegisterWindowMessageA));
+  ASSERT_NE(g_register, nullptr);
+  for (UINT msg = WM_USER; msg < WM_USER + 50; ++msg) SendMessageA(Window(), msg, 0, 0);
+  const LRESULT taskbar = SendMessageA(Window(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  PatchImport("user32.dll", "RegisterWindowMessageA", g_register);
+  EXPECT_EQ(g_registrations, 1);  // the test's own
+  EXPECT_EQ(taskbar, 0);
+}
+
+// Menu items the form meets join the skinned menus: one the menu line measures, one put on the
+// form, and those there when the form is activated; one taken off the form leaves them.
+TEST_F(Provider, MenuItemsTheFormMeetsJoinTheSkinnedMenus) {
+  RegisterSkinnedMenus();
+  Free(manager);
+  manager = New<TsSkinManager>(nullptr);
+  LoadSkin();
+  manager->GetMenuPainter()->SetActive(true);
+  MakeForm();
+  auto* menu = New<TMainMenu>(form);
+  auto add = [&](TComponent* owner, const char* caption) {
+    auto* item = New<TMenuItem>(owner);
+    item->SetCaption(caption);
+    menu->GetItems()->Add(item);
+    return item;
+  };
+  TMenuItem* file = add(form, "&File");
+  form->SetMenu(menu);
+  Show();
+  TMenuItem* measured = add(nullptr, "&Edit");
+  manager->GetMenuPainter()->HookItem(measured, false);  // as if the line had not measured it yet
+  ASSERT_FALSE(measured->OnMeasureItem);
+  MEASUREITEMSTRUCT measure{ODT_MENU, 0, measured->GetCommand(), 0, 0, 0};
+  SendMessageA(Window(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
+  EXPECT_TRUE(measured->OnMeasureItem);
+
+  TMenuItem* moved = add(nullptr, "&View");
+  manager->GetMenuPainter()->HookItem(moved, false);
+  form->InsertComponent(moved);
+  EXPECT_TRUE(moved->OnAdvancedDrawItem);
+  form->RemoveComponent(moved);
+  EXPECT_FALSE(moved->OnAdvancedDrawItem);
+
+  TMenuItem* later = add(nullptr, "&Help");
+  manager->GetMenuPainter()->HookItem(later, false);
+  SendMessageA(Window(), WM_ACTIVATE, WA_ACTIVE, 0);
+  EXPECT_TRUE(later->OnAdvancedDrawItem);
+  EXPECT_TRUE(file->OnAdvancedDrawItem);
+  for (TMenuItem* item : {measured, moved, later}) menu->GetItems()->Remove(item), Free(item);
+  SetMenuPainterFactory(nullptr);
 }
 
 // ---- Metrics ----------------------------------------------------------------------------------

@@ -491,6 +491,18 @@ TEST_F(Scroll, AnUpDownWithoutRangeLooksDisabledButStillClicks) {
   Post(ud, WM_LBUTTONUP, Centre(ud->HalfRect(1)));
   ASSERT_TRUE(PumpUntil([&] { return counter.clicks == 1; }));
   EXPECT_EQ(ud->GetHotPart(), TsUpDown::hpNone);
+
+  // Without the inaccessible look a half at its limit is hot under the mouse, and a press
+  // leaves it hot: it never shows pressed.
+  ud->SetShowInaccessibility(false);
+  Post(ud, WM_MOUSEMOVE, Centre(ud->HalfRect(1)));
+  ASSERT_TRUE(PumpUntil([&] { return ud->GetHotPart() == TsUpDown::hpFirstHot; }));
+  const POINT first = Centre(ud->HalfRect(1));
+  ud->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(first.x, first.y));
+  EXPECT_EQ(ud->GetHotPart(), TsUpDown::hpFirstHot);
+  ud->Perform(WM_LBUTTONUP, 0, MAKELPARAM(first.x, first.y));
+  EXPECT_EQ(ud->GetHotPart(), TsUpDown::hpFirstHot);
+  ud->Perform(CM_MOUSELEAVE);
 }
 
 TEST_F(Scroll, AnUpDownShowsHotAndPressedHalvesAndLeavingClearsThem) {

@@ -167,19 +167,6 @@ TEST(RasterBorder, RegionIsExactlyTheKeyPixels) {
   }
 }
 
-// ---- Stored border bitmaps --------------------------------------------------------------------
-
-TEST(StoredBorders, CustomWithoutMaskTakesTheFirstStoredBorder) {
-  auto mask = Make<TBitmap>();
-  EXPECT_EQ(GetBorderBitmap(pdCustom, mask.get()), GetBorderBitmap(pdBorder1));
-  EXPECT_EQ(GetBorderBitmap(pdCustom, nullptr), GetBorderBitmap(pdBorder1));
-  auto own = StateStrip(27, 18, false);
-  EXPECT_EQ(GetBorderBitmap(pdCustom, own.get()), own.get());
-  // This test program has no "BORD" resources: no border, and framing with none is harmless.
-  auto dst = Filled(10, 10, clGray);
-  PaintRasterBorder(dst.get(), GetBorderBitmap(pdBorder6), 0, clFuchsia, nullptr);
-}
-
 // ---- Skin-image borders -----------------------------------------------------------------------
 
 struct MasterScope {

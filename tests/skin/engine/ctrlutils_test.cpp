@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "skin/engine/sctrlutils.h"
+#include "skin/engine/sstyles.h"
 #include "skin_test_controls.h"
 #include "tests/toolkit/visual_test_classes.h"
 #include "toolkit/bitmap.h"
@@ -117,6 +118,36 @@ TEST_F(CtrlUtils, BroadcastWithoutTheFlagStillTellsPanelsAndGroupBoxesButNotButt
   EXPECT_TRUE(Invalid(window));
   EXPECT_TRUE(window->seen.empty());
   EXPECT_EQ(label->repaints, 1);
+}
+
+// Kind 151 follows its painting transparency: the section's under a skin, its style's own
+// painting without one.
+TEST_F(CtrlUtils, ASeeThroughKind151IsRepaintedAlsoWithoutASkin) {
+  class TPaintStyled : public TCustomControl {
+   public:
+    explicit TPaintStyled(TComponent* owner) : TCustomControl(owner), style(New<TsPaintStyle>(this)) {
+      style->COC = 151;
+    }
+    ~TPaintStyled() override { FreeAndNil(style); }
+    void WndProc(TMessage& message) override {
+      notices += message.Msg == SKM_BGCHANGED;
+      if (style && style->HandleFirst(message)) return;
+      TCustomControl::WndProc(message);
+    }
+    void Repaint() override { ++repaints; }
+    TsPaintStyle* style;
+    int notices = 0, repaints = 0;
+  };
+  auto* child = Child<TPaintStyled>(panel, 0, 0);
+  BroadcastRepaint(panel, true);
+  EXPECT_EQ(child->repaints, 0);
+  child->style->GetPainting()->SetTransparency(40);
+  child->notices = child->repaints = 0;
+  BroadcastRepaint(panel, false);
+  EXPECT_EQ(child->repaints, 0);
+  BroadcastRepaint(panel, true);
+  EXPECT_EQ(child->notices, 1);
+  EXPECT_EQ(child->repaints, 1);
 }
 
 TEST_F(CtrlUtils, BroadcastsPassChildrenBeingCreatedOrDestroyed) {

@@ -1,6 +1,7 @@
-// The five built-in glyphs from the program's own bitmaps.
+// The five built-in glyphs and the six stored borders from the program's own bitmaps.
 #include <gtest/gtest.h>
 
+#include "skin/engine/sborders.h"
 #include "skin/engine/sglyphmode.h"
 #include "toolkit/bitmap.h"
 
@@ -31,6 +32,26 @@ TEST(GlyphResources, TheDefaultGlyphGivesTheWidthOfOneState) {
   EXPECT_TRUE(mode->SelectGlyph());  // loaded again
   Free(mode);
   FreeBuiltinGlyphs();
+}
+
+// A custom border without an own mask is the first stored one; every stored border is a
+// picture of its own.
+TEST(StoredBorders, CustomWithoutMaskTakesTheFirstStoredBorder) {
+  TBitmap* first = GetBorderBitmap(pdBorder1);
+  ASSERT_NE(first, nullptr);
+  EXPECT_GT(first->GetWidth(), 0);
+  TBitmap* empty = New<TBitmap>();
+  EXPECT_EQ(GetBorderBitmap(pdCustom, empty), first);
+  EXPECT_EQ(GetBorderBitmap(pdCustom, nullptr), first);
+  TBitmap* own = New<TBitmap>();
+  own->SetSize(27, 18);
+  EXPECT_EQ(GetBorderBitmap(pdCustom, own), own);
+  for (TsPredefinedBorders other : {pdBorder2, pdBorder3, pdBorder4, pdBorder5, pdBorder6}) {
+    ASSERT_NE(GetBorderBitmap(other), nullptr) << other;
+    EXPECT_NE(GetBorderBitmap(other), first) << other;
+  }
+  Free(own);
+  Free(empty);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // mixing rules.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -129,6 +130,22 @@ TEST_F(ItemPaint, MaskImageWithoutValidIndexFallsBackToTheColour) {
   EXPECT_EQ(bmp->GetPixelColor(5, 5), kColor);
   PaintItemBGFromParent(0, "PANEL", EmptyCI, 0, RECT{0, 0, 12, 8}, POINT{}, bmp.get(), 0, 0);
   EXPECT_EQ(bmp->GetPixelColor(5, 5), kImage);
+}
+
+// A section that wants an image the skin cannot give (no mask, no pattern) paints its colour,
+// or its gradient, instead of leaving what was under it.
+TEST_F(ItemPaint, ImageThatCannotBeHadLeavesTheColourOrTheGradient) {
+  SkinMasks.erase(SkinMasks.begin());  // no IMAGEFILE, no pattern
+  Section().ImagePercent = 100;
+  EXPECT_EQ(Body()->GetPixelColor(5, 5), kColor);
+  Section().ImagePercent = 60;
+  EXPECT_EQ(Body()->GetPixelColor(5, 5), kColor);  // the colour mixed with itself
+  Section().ImagePercent = 100;
+  Section().GradientArray = {TsGradStep{0x0000FF, 0x0000FF, 100, 0, 0}};
+  EXPECT_EQ(Body()->GetPixelColor(5, 5), kColor);  // the gradient has no share
+  Section().ImagePercent = 70;
+  Section().GradientPercent = 30;
+  EXPECT_EQ(Body()->GetPixelColor(5, 5), 0x0000FF);
 }
 
 // The mixes a body is made of keep their rounding rule for every pair of channel values.
@@ -358,5 +375,29 @@ TEST_F(ItemPaint, GalleryPictureIsWritten) {
   const char* target = std::getenv("DRAVOLIN_SKIN_PICTURE");
   const std::string file = target ? target : TempFolder() + "\\skin_gallery.bmp";
   gallery->SaveToFile(file);
-  EXPECT_NE(ChangedArea(*gallery, 0xE0E0E0).right, 0);
+
+  // What the picture must show: no key colour anywhere; every button body painted and its
+  // hot state apart from the normal one; the panel mixed with the parent, more so when hot;
+  // raised bevels light at the top-left, lowered ones dark there.
+  const std::vector<TColor> shown = Pixels(*gallery);
+  EXPECT_EQ(std::count(shown.begin(), shown.end(), clFuchsia), 0);
+  x = 8;
+  for (SIZE size : sizes) {
+    const int mx = x + size.cx / 2, my = 8 + size.cy / 2;
+    EXPECT_NE(gallery->GetPixelColor(mx, my), 0xE0E0E0) << size.cx;
+    EXPECT_NE(gallery->GetPixelColor(mx, my), gallery->GetPixelColor(mx, my + 70)) << size.cx;
+    x += size.cx + 10;
+  }
+  const TColor mixed = gallery->GetPixelColor(108, 170), hot_mixed = gallery->GetPixelColor(108, 215);
+  EXPECT_NE(mixed, 0x3080C0);
+  EXPECT_NE(mixed, hot_mixed);
+  auto light = [&](int px, int py) {
+    const TColor c = gallery->GetPixelColor(px, py);
+    return (c & 0xFF) + ((c >> 8) & 0xFF) + ((c >> 16) & 0xFF);
+  };
+  for (int i = 0; i < 4; ++i) {
+    const int left = 230 + i * 45;
+    const bool raised = i % 2 == 0;
+    EXPECT_EQ(light(left + 1, 196) > light(left + 38, 223), raised) << i;
+  }
 }

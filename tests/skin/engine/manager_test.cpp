@@ -16,6 +16,7 @@
 #include "skin_test_support.h"
 #include "stored_skin_text.h"
 #include "tests/toolkit/visual_test_classes.h"
+#include "toolkit/bitmap.h"
 #include "toolkit/classregistry.h"
 #include "toolkit/formreader.h"
 #include "toolkit/forms.h"
@@ -201,6 +202,75 @@ TEST_F(SkinManager, ANewSkinReachesEveryFormAndItsComponentsInOrderThenTheRefres
   manager.SetSkinName(manager.GetSkinName());
   EXPECT_FALSE(c->HandleAllocated());
   EXPECT_EQ(Seen().size(), 15u);
+}
+
+WNDPROC g_client_proc = nullptr;
+LRESULT CALLBACK RecordingClientProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) {
+  if (msg == SKM_SETNEWSKIN || msg == SKM_REFRESH)
+    Seen().push_back(msg == SKM_REFRESH ? "Client:REFRESH" : "Client:SETNEWSKIN");
+  return CallWindowProcA(g_client_proc, window, msg, wparam, lparam);
+}
+
+// An MDI main form's client window hears of the skin, and an MDI child the form owns passes
+// it on to its own controls (its window hears the refresh as a control and again as a form).
+TEST_F(SkinManager, TheBroadcastReachesTheMDIClientAndTheChildrenItOwns) {
+  TDesktopLock desktop;
+  ASSERT_EQ(Application->GetMainForm(), nullptr);
+  auto* frame = Application->CreateForm<TRecordingForm>();  // the main form: children need it
+  frame->SetName("Frame");
+  frame->SetFormStyle(fsMDIForm);
+  forms_.push_back(frame);
+  frame->HandleNeeded();
+  ASSERT_TRUE(frame->GetClientHandle());
+  g_client_proc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+      frame->GetClientHandle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordingClientProc)));
+  auto* child = New<TRecordingForm>(frame, kCreateNew);
+  child->SetName("Child");
+  child->SetFormStyle(fsMDIChild);
+  auto* win = New<TRecordingWin>(child);
+  win->SetName("ChildWin");
+  win->SetParent(child);
+  child->Show();
+  TsSkinManager manager(nullptr);
+  ReadSkins(manager);
+  manager.SetActive(true);
+  EXPECT_EQ(Seen(),
+            (Strings{"Client:SETNEWSKIN", "Child:SETNEWSKIN*", "ChildWin:SETNEWSKIN*", "Frame:REFRESH",
+                     "Client:REFRESH", "Child:REFRESH", "Child:REFRESH", "ChildWin:REFRESH"}));
+  SetWindowLongPtrA(frame->GetClientHandle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_client_proc));
+}
+
+// Section and mask indexes are 16 bits wide: a skin with more entries (a stored one: a skin
+// folder is refused far below) keeps the first 32,767 of each and says so, instead of handing
+// a control the index of another section.
+TEST_F(SkinManager, ASkinPastTheIndexWidthKeepsWhatFitsAndWarns) {
+  TsSkinManager manager(nullptr);
+  TsStoredSkin* skin = manager.GetInternalSkins()->Add();
+  skin->Name = "Huge";
+  TBitmap* master = New<TBitmap>();
+  master->SetPixelFormat(pf24bit);
+  master->SetSize(4, 4);
+  skin->SetMasterBitmap(master);
+  Free(master);
+  for (int i = 0; i < 32770; ++i) {
+    TsSkinGeneral* section = skin->GetGeneralData()->Add();
+    section->SectionName = "S" + std::to_string(i);
+    section->PaintingColor = i;
+    TsSkinImage* image = skin->GetImages()->Add();
+    image->SectionName = section->SectionName;
+    image->PropertyName = "IMAGEFILE";
+    image->Right = image->Bottom = 2;
+    image->ImageCount = 1;
+  }
+  Messages().clear();
+  manager.SetSkinName("Huge");
+  ASSERT_TRUE(SkinData().SkinLoaded);
+  EXPECT_EQ(SkinGeneralData.size(), 32767u);
+  EXPECT_EQ(SkinMasks.size(), 32767u);
+  EXPECT_EQ(GetSkinIndex("S32769"), -1);
+  EXPECT_EQ(SkinGeneralData[GetSkinIndex("S100")].PaintingColor, 100);
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_NE(Messages()[0].find("32767 sections and images"), std::string::npos);
 }
 
 TEST_F(SkinManager, RemovalSendsOnlyRemoveSkinWhileTheMasksAreStillThere) {
@@ -428,9 +498,10 @@ TEST_F(SkinManagerFolders, SwitchingOffAndOnReloadsTheSameFolderSkin) {
   EXPECT_EQ(SkinData().SkinPath, Folder() + "Blue\\");
   EXPECT_EQ(SkinGeneralData[GetSkinIndex("FORM")].PaintingColor, 255);
 
-  // A skin directory changed meanwhile is only used by the next load.
+  // A skin directory changed meanwhile names the skin path; the skin stays until the next load.
   manager.SetSkinDirectory(Folder() + "elsewhere");
-  EXPECT_EQ(SkinData().SkinPath, Folder() + "Blue\\");
+  EXPECT_EQ(SkinData().SkinPath, Folder() + "elsewhere\\");
+  EXPECT_EQ(SkinGeneralData[GetSkinIndex("FORM")].PaintingColor, 255);
   manager.SetSkinName("Blue");
   EXPECT_EQ(manager.GetSkinName(), "Test (internal)");
   EXPECT_EQ(SkinData().SkinPath, "");

@@ -265,6 +265,26 @@ TEST_F(StyleProps, GradientDataKeepsAtMost255Characters) {
   EXPECT_EQ(host_->Background()->GetGradient()->GetData().size(), 255u);
 }
 
+// A word that is no number makes the text no gradient; the text is kept and a form
+// definition carrying it still loads.
+TEST_F(StyleProps, UnreadableGradientDataIsTheEmptyGradient) {
+  TsBGGradient* gradient = host_->Background()->GetGradient();
+  gradient->SetData("255;65280;100;0;0");
+  ASSERT_EQ(gradient->GetGradientArray().size(), 1u);
+  EXPECT_NO_THROW(gradient->SetData("255;65280;half;0;0"));
+  EXPECT_EQ(gradient->GetData(), "255;65280;half;0;0");
+  EXPECT_TRUE(gradient->GetGradientArray().empty());
+
+  EXPECT_NO_THROW(ReadComponentFromText(host_,
+                                        "object Host: TPropsHost\n"
+                                        "  Background.Gradient.Data = '1;2;3;4;5;6;7;x;9;10'\n"
+                                        "  Background.Gradient.Percent = 25\n"
+                                        "end\n",
+                                        "props.form"));
+  EXPECT_TRUE(gradient->GetGradientArray().empty());
+  EXPECT_EQ(gradient->GetPercent(), 25);
+}
+
 TEST_F(StyleProps, MaskAlwaysMakesTheBordersCustom) {
   TsMaskedBorders* borders = host_->Effects()->GetMaskedBorders();
   TBitmap* mask = New<TBitmap>();

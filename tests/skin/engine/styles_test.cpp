@@ -635,10 +635,11 @@ TEST_F(Styles, BackgroundMessagesActForTheirGroupOrTheCommonOne) {
   auto picture = Make<TPicture>();
   auto image = Bitmap24(6, 6, 0x123456);
   picture->SetGraphic(image.get());
-  panel->Perform(SKM_PAINT_BGIMAGE, 4, reinterpret_cast<LPARAM>(picture.get()));
+  TsOfferedObject offer(picture.get());
+  panel->Perform(SKM_PAINT_BGIMAGE, 4, offer.LParam());
   EXPECT_EQ(style->GetImageBitmap(), nullptr);
   style->GetBackground()->SetListenMSG(true);
-  panel->Perform(SKM_PAINT_BGIMAGE, kAllBackgroundsGroup, reinterpret_cast<LPARAM>(picture.get()));
+  panel->Perform(SKM_PAINT_BGIMAGE, kAllBackgroundsGroup, offer.LParam());
   ASSERT_NE(style->GetImageBitmap(), nullptr);
   EXPECT_EQ(style->GetImageBitmap()->GetWidth(), 6);
   panel->Perform(SKM_PAINT_BGIMAGE, 4, reinterpret_cast<LPARAM>(style));  // not an image: kept
@@ -658,6 +659,43 @@ TEST_F(Styles, BackgroundMessagesActForTheirGroupOrTheCommonOne) {
   EXPECT_FALSE(style->BGChanged);
   panel->Perform(SKM_UPDATETRANSPARENT, 4, 0);
   EXPECT_TRUE(style->BGChanged);
+}
+
+// Another process can send any number as the object of these messages: only a live style, or
+// an object our own sender offers, is taken; junk, a freed style and an unoffered picture are not.
+TEST_F(Styles, ObjectMessagesTakeOnlyObjectsOurOwnCodeVouchesFor) {
+  auto* edit = Host<TsStyle>(COC_TsEdit);
+  auto* panel = Host<TsPassiveBGStyle>(COC_TsPanel);
+  panel->style->GetBackground()->SetListenMSG(true);
+  edit->style->GetPainting()->SetColor(0x000011);
+  panel->style->GetPainting()->SetColor(0x000022);
+  const LPARAM junk[] = {0x10, 0x7FFE0000, -1};
+  for (LPARAM lparam : junk) {
+    SendMessageA(edit->GetHandle(), SKM_EDIT_COPYSHADOW, 0, lparam);
+    SendMessageA(panel->GetHandle(), SKM_PAINT_COPYSHADOW, 0, lparam);
+    SendMessageA(panel->GetHandle(), SKM_PAINT_BGIMAGE, 0, lparam);
+  }
+  EXPECT_EQ(edit->style->GetPainting()->GetColor(), 0x000011);
+  EXPECT_EQ(panel->style->GetPainting()->GetColor(), 0x000022);
+
+  // A freed style is no longer taken; a live one is, through the window too.
+  auto* gone = Host<TsStyle>(COC_TsEdit);
+  gone->style->GetPainting()->SetColor(0x000033);
+  const auto gone_style = reinterpret_cast<LPARAM>(gone->style);
+  auto* other = Host<TsStyle>(COC_TsEdit);
+  other->style->GetPainting()->SetColor(0x000044);
+  Free(gone);
+  SendMessageA(edit->GetHandle(), SKM_EDIT_COPYSHADOW, 0, gone_style);
+  EXPECT_EQ(edit->style->GetPainting()->GetColor(), 0x000011);
+  SendMessageA(edit->GetHandle(), SKM_EDIT_COPYSHADOW, 0, reinterpret_cast<LPARAM>(other->style));
+  EXPECT_EQ(edit->style->GetPainting()->GetColor(), 0x000044);
+
+  // A picture nobody offered is not an image.
+  auto picture = Make<TPicture>();
+  auto image = Bitmap24(6, 6, 0x123456);
+  picture->SetGraphic(image.get());
+  SendMessageA(panel->GetHandle(), SKM_PAINT_BGIMAGE, 0, reinterpret_cast<LPARAM>(picture.get()));
+  EXPECT_EQ(panel->style->GetImageBitmap(), nullptr);
 }
 
 // ---- The caption label ---------------------------------------------------------------------
