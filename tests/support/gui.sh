@@ -29,7 +29,7 @@ gui_begin() {
   export DRAVOLIN_TEST_INSTANCE=$GUI_DESKTOP
   # The desktop's process must not hold the test's output open: start it apart.
   ("$WINE64" explorer "/desktop=$GUI_DESKTOP,1280x1024" </dev/null >/dev/null 2>&1 &)
-  gui_until 20 xdotool search --name "^$GUI_DESKTOP - Wine desktop\$" >/dev/null 2>&1 \
+  gui_until 60 xdotool search --name "^$GUI_DESKTOP - Wine desktop\$" >/dev/null 2>&1 \
     || gui_fail "the desktop $GUI_DESKTOP did not come up on $DISPLAY" || return 1
   # The desktop closes when no program is on it: one stays there between the test's programs.
   (exec "$WINE64" "$GUI_WINTOOL" --desktop "$GUI_DESKTOP" hold </dev/null >/dev/null 2>&1) &
@@ -98,7 +98,7 @@ gui_start() {
 # GUI_WINDOW=(x y w h) and GUI_CLIENT=(x y w h) in screen coordinates.
 gui_wait() {
   local out
-  out=$(gui_tool wait "$1" "${2:-20000}" | tr -d '\r') || gui_fail "no window \"$1\"" || return 1
+  out=$(gui_tool wait "$1" "${2:-60000}" | tr -d '\r') || gui_fail "no window \"$1\"" || return 1
   read -r -a _gui_rect <<<"$out"
   GUI_WINDOW=("${_gui_rect[@]:0:4}")
   GUI_CLIENT=("${_gui_rect[@]:4:4}")
