@@ -232,7 +232,7 @@ void TListItem::SetCaption(const std::string& caption) {
   if (caption == caption_) return;
   caption_ = caption;
   if (TCustomListView* view = GetListView()) {
-    view->SetItemTextWindow(this, 0, caption_);
+    view->SetItemTextWindow(this);
     view->AutoSort(true);
   }
 }
@@ -814,36 +814,35 @@ void TCustomListView::ClearItemsWindow() {
   clearing_ = false;
 }
 
-void TCustomListView::SetItemTextWindow(TListItem* item, int sub_item, const std::string& text) {
+void TCustomListView::SetItemTextWindow(TListItem* item) {
   if (!HandleAllocated() || window_dying_ || item->index_ < 0) return;
-  if (sub_item == 0) {
-    // The caption is asked for (see InsertItemWindow): the row is only drawn again, and only
-    // when the list is not being updated (its end draws everything).
-    if (items_->update_count_ == 0) SendMessageA(handle_, LVM_REDRAWITEMS, item->index_, item->index_);
-    if (!Quiet()) Change(item, ctText);
-    return;
-  }
-  LVITEMA cell{};
-  cell.iSubItem = sub_item;
-  cell.pszText = const_cast<char*>(text.c_str());
-  SendMessageA(handle_, LVM_SETITEMTEXTA, item->index_, reinterpret_cast<LPARAM>(&cell));
+  // The caption is asked for (see InsertItemWindow): the row is only drawn again, and only
+  // when the list is not being updated (its end draws everything).
+  if (items_->update_count_ == 0) SendMessageA(handle_, LVM_REDRAWITEMS, item->index_, item->index_);
+  if (!Quiet()) Change(item, ctText);
 }
 
 void TCustomListView::SyncSubItems(TListItem* item) {
   if (!HandleAllocated() || window_dying_ || item->index_ < 0 || item->owner_ != items_) return;
-  // The window keeps sub-item texts only for the columns it has.
+  // Like captions, sub-item texts are asked for (LVN_GETDISPINFO; a sub-item the window never
+  // got a text for is a callback one): a new row costs no message per cell, a changed text
+  // only a redraw of its row.
   size_t cells = shown_columns_.empty() ? 0 : shown_columns_.size() - 1;
   bool known = item->shown_known_;
+  bool changed = false;
   item->shown_.resize(cells);
   TStrings* texts = item->sub_items_;
   int count = texts->Count();
   for (size_t k = 0; k < cells; ++k) {
     std::string text = static_cast<int>(k) < count ? texts->Get(static_cast<int>(k)) : std::string();
     if (known && item->shown_[k] == text) continue;
-    SetItemTextWindow(item, static_cast<int>(k) + 1, text);
+    changed = true;
     item->shown_[k] = std::move(text);
   }
   item->shown_known_ = true;
+  if (!changed || !known) return;
+  if (items_->update_count_ == 0) SendMessageA(handle_, LVM_REDRAWITEMS, item->index_, item->index_);
+  if (!Quiet()) Change(item, ctText);
 }
 
 int TCustomListView::ShownColumnIndex(const TListColumn* column) const {
@@ -884,7 +883,7 @@ void TCustomListView::RebuildColumns() {
   }
   shown_columns_.clear();
   for (int i = 0; i < columns_->GetCount(); ++i) SetColumnWindow(i, columns_->GetItem(i), true);
-  // Deleting columns moves or drops the window's sub-item texts: send them all again.
+  // The columns are new: every row's texts count as changed.
   for (TListItem* item : items_->items_) item->shown_known_ = false;
 }
 
@@ -1010,9 +1009,14 @@ void TCustomListView::CNNotify(TMessage& message) {
     case LVN_GETDISPINFOA:
     case LVN_GETDISPINFOW: {
       auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
-      if (!(info->item.mask & LVIF_TEXT) || info->item.iSubItem != 0 || info->item.cchTextMax <= 0) break;
+      if (!(info->item.mask & LVIF_TEXT) || info->item.iSubItem < 0 || info->item.cchTextMax <= 0) break;
       TListItem* item = ItemOfNotification(info->item.iItem, info->item.lParam);
-      const std::string caption = item ? item->caption_ : std::string();
+      const int sub = info->item.iSubItem;
+      std::string caption;
+      if (item && sub == 0)
+        caption = item->caption_;
+      else if (item && sub - 1 < item->sub_items_->Count())
+        caption = item->sub_items_->Get(sub - 1);
       if (header->code == LVN_GETDISPINFOA) {
         lstrcpynA(info->item.pszText, caption.c_str(), info->item.cchTextMax);
       } else {

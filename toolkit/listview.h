@@ -304,7 +304,7 @@ class TCustomListView : public TWinControl {
   bool InsertItemWindow(TListItem* item);  // false when the window refused the row
   void DeleteItemWindow(TListItem* item);
   void ClearItemsWindow();
-  void SetItemTextWindow(TListItem* item, int sub_item, const std::string& text);
+  void SetItemTextWindow(TListItem* item);
   void SyncSubItems(TListItem* item);
   void ColumnsChanged(TListColumn* column);
   void SetColumnWindow(int index, TListColumn* column, bool insert);

@@ -319,8 +319,10 @@ TEST_F(ListViewTest, SubclassOfTheWindowSeesEveryItemOperationAndNoReadOfTexts) 
   g_seen.clear();
   item->SetCaption("1");
   item->GetSubItems()->Add("Class A");
-  // The window asks for captions when it draws them: a new one only redraws the row.
-  EXPECT_THAT(g_seen, ElementsAre(LVM_REDRAWITEMS, LVM_SETITEMTEXTA));
+  // The window asks for captions and sub-item texts when it draws them: a new one only
+  // redraws the row.
+  EXPECT_THAT(g_seen, ElementsAre(LVM_REDRAWITEMS, LVM_REDRAWITEMS));
+  EXPECT_EQ(WindowText(list, 0, 1), "Class A");
   g_seen.clear();
   list->GetItems()->BeginUpdate();  // and inside an update not even that
   item->SetCaption("2");
@@ -361,6 +363,7 @@ LRESULT CALLBACK RecordCreation(int code, WPARAM wparam, LPARAM lparam) {
   if (code == HC_ACTION && list) {
     if (call->message == WM_SETREDRAW) g_creation.push_back(call->wParam ? "redraw on" : "redraw off");
     if (call->message == LVM_INSERTITEMA) g_creation.push_back("row");
+    if (call->message == LVM_SETITEMTEXTA) g_creation.push_back("text");
   }
   return CallNextHookEx(nullptr, code, wparam, lparam);
 }
@@ -378,9 +381,16 @@ TEST_F(ListViewTest, RowsGoIntoANewWindowWithItsRedrawingOff) {
   fresh->SetParent(form);
   fresh->HandleNeeded();
   UnhookWindowsHookEx(hook);
+  // No text is sent cell by cell (thousands of rows took seconds): the window asks for each.
   EXPECT_THAT(g_creation, ElementsAre("redraw off", "row", "row", "row", "redraw on"));
   EXPECT_EQ(WindowCount(fresh), 3);
-  EXPECT_EQ(WindowText(fresh, 2, 2), "17");
+  for (int row = 0; row < 3; ++row) {
+    EXPECT_EQ(WindowText(fresh, row, 0), IntToStr(row + 1));
+    EXPECT_EQ(WindowText(fresh, row, 1), "A");
+    EXPECT_EQ(WindowText(fresh, row, 2), "17");
+  }
+  fresh->GetItems()->GetItem(1)->GetSubItems()->Put(1, "42");
+  EXPECT_EQ(WindowText(fresh, 1, 2), "42");
 
   // Inside an update the new window stays quiet until its end.
   fresh->BeginUpdate();
