@@ -88,7 +88,10 @@ void TsScrollBar::AfterConstruction() {
 void TsScrollBar::Loaded() {
   TWinControl::Loaded();
   skin_data_->Loaded();
+  // The stored values were taken while reading; applying them again is no new setting.
+  quiet_range_ = true;
   SetParams(position_, min_, max_);
+  quiet_range_ = false;
 }
 
 void TsScrollBar::SetSkinData(TsCommonData* data) {
@@ -149,12 +152,11 @@ void TsScrollBar::SetKind(TScrollBarKind kind) {
 
 void TsScrollBar::SetParams(int position, int min, int max) {
   const bool reading = IsReading() || GetComponentState().Contains(csLoading);
-  // A reversed range is a caller's mistake: said once, then taken as it is. A range of 0 is
-  // a bar with nothing to scroll and no mistake.
-  if (max < min && !reading && !range_error_shown_) {
-    range_error_shown_ = true;
+  // A range without room (Max at or below Min) is the caller's mistake: said once for this
+  // setting, then taken as it is. An owner adjusting the bar to its content (Updating set)
+  // may well have nothing to scroll.
+  if (max <= min && !reading && !updating_ && !quiet_range_)
     ShowError("Scrollbar property out of range\n\rMax = " + std::to_string(max));
-  }
   min_ = min;
   max_ = max;
   // A range with Max below Min leaves a single position: Min.
@@ -205,11 +207,12 @@ void TsScrollBar::Changed(int old_position) {
     return;
   }
   OnChange(this);
-  if (!pressed_ || !OnScroll) return;
+  // Only the mouse on a part scrolls: a change from code or keys is no scroll, and the
+  // system's bar reports its own (CNScroll).
+  if (!pressed_ || hot_part_ == spNone || !OnScroll) return;
   static const TScrollCode kCodes[spCount] = {scLineUp, scLineDown, scPageUp, scPageDown, scPosition};
   int position = position_;
-  const TsScrollPart part = hot_part_ == spNone ? spSlider : hot_part_;
-  OnScroll(this, dragging_ ? scTrack : kCodes[part], position);
+  OnScroll(this, kCodes[hot_part_], position);
 }
 
 // ---- Geometry ----------------------------------------------------------------------------------

@@ -55,8 +55,9 @@ class TsScrollBar : public TWinControl {
   void SetMax(int max);
   int GetPageSize() const { return page_size_; }
   void SetPageSize(int page_size);
-  // Sets all three at once; the position is clamped into the range. A range with Max below
-  // Min is reported once (ShowError) and taken all the same, the position then at Min.
+  // Sets all three at once; the position is clamped into the range. A range with Max at or
+  // below Min is reported (ShowError, once per call, not while Updating) and taken all the
+  // same, the position then at Min.
   void SetParams(int position, int min, int max);
   uint16_t GetSmallChange() const { return small_change_; }
   void SetSmallChange(uint16_t change) { small_change_ = change; }
@@ -169,8 +170,8 @@ class TsScrollBar : public TWinControl {
   bool first_tick_ = true;
   POINT last_mouse_{};  // client coordinates of the last press or move
   bool saved_show_hint_ = false;
-  bool skinned_window_ = false;
-  bool range_error_shown_ = false;  // the window is of our own class, not the system's bar
+  bool skinned_window_ = false;  // the window is of our own class, not the system's bar
+  bool quiet_range_ = false;     // SetParams reports no range error (re-applying stored values)
 };
 
 // Registers TsScrollBar for form definitions.

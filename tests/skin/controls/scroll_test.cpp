@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "skin/controls/slistbox.h"
@@ -43,8 +44,10 @@ void RecordError(const std::string& text, TsMessageKind) { g_errors.push_back(te
 struct Counter : TObject {
   int changes = 0;
   int clicks = 0;
+  std::vector<std::pair<TScrollCode, int>> scrolls;
   void Change(TObject*) { ++changes; }
   void Click(TObject*, TUDBtnType) { ++clicks; }
+  void Scroll(TObject*, TScrollCode code, int& position) { scrolls.emplace_back(code, position); }
 };
 
 class Scroll : public testing::Test {
@@ -147,25 +150,37 @@ TEST_F(Scroll, RangesWithoutLengthOrReversedKeepTheSliderInTheTrack) {
   TsScrollBar* bar = MakeBar(sbHorizontal);
   Show();
   const int track = bar->PartRect(spSecondButton).left - bar->PartRect(spFirstButton).right;
-  // No range at all: no mistake, the slider rests at the start (14 pixels without a page).
-  bar->SetParams(0, 0, 0);
+  // No range at all: said once and kept; the slider rests at the start (14 pixels without a
+  // page).
+  bar->SetPosition(30);
+  bar->SetMax(0);
+  ASSERT_EQ(g_errors.size(), 1u);
+  EXPECT_EQ(g_errors[0], "Scrollbar property out of range\n\rMax = 0");
+  EXPECT_EQ(bar->GetMin(), 0);
+  EXPECT_EQ(bar->GetMax(), 0);
+  EXPECT_EQ(bar->GetPosition(), 0);
   ExpectSliderInTrack(bar);
   EXPECT_EQ(bar->PartRect(spSlider).left, bar->PartRect(spFirstButton).right);
   EXPECT_EQ(SliderLength(bar), 14);
-  EXPECT_TRUE(g_errors.empty());
   // With a page and nothing to scroll the slider fills the track.
   bar->SetPageSize(5);
   EXPECT_EQ(SliderLength(bar), track);
   bar->SetPageSize(0);
-  // Max below Min is said once and taken; the position is Min, nothing divides by the
-  // negative range.
+  // Max below Min: each setting is said once and taken; the position is Min, nothing divides
+  // by the negative range.
   bar->SetParams(7, 10, 5);
   bar->SetParams(7, 10, 4);
-  ASSERT_EQ(g_errors.size(), 1u);
-  EXPECT_NE(g_errors[0].find("Max = 5"), std::string::npos);
+  ASSERT_EQ(g_errors.size(), 3u);
+  EXPECT_NE(g_errors[1].find("Max = 5"), std::string::npos);
+  EXPECT_NE(g_errors[2].find("Max = 4"), std::string::npos);
   EXPECT_EQ(bar->GetMax(), 4);
   EXPECT_EQ(bar->GetPosition(), 10);
   ExpectSliderInTrack(bar);
+  // An owner adjusting the bar to content with nothing to scroll makes no mistake.
+  bar->SetUpdating(true);
+  bar->SetParams(0, 0, 0);
+  bar->SetUpdating(false);
+  EXPECT_EQ(g_errors.size(), 3u);
   // A page larger than the range: the slider fills at most the track, at either end.
   bar->SetPageSize(500);
   bar->SetParams(10, 0, 10);
@@ -276,6 +291,50 @@ TEST_F(Scroll, WithoutSmoothADragReportsOnceAtTheRelease) {
   Post(bar, WM_LBUTTONUP, POINT{grab.x + 80, grab.y});
   ASSERT_TRUE(PumpUntil([&] { return !bar->Dragging(); }));
   EXPECT_EQ(counter.changes, 1);
+}
+
+TEST_F(Scroll, EachPartScrollsWithItsCodeAndCodeChangesDoNot) {
+  LoadSkin();
+  MakeForm();
+  TsScrollBar* bar = MakeBar(sbHorizontal, 234);
+  bar->SetLargeChange(10);
+  bar->SetPageSize(20);
+  bar->SetParams(50, 0, 100);
+  Counter counter;
+  bar->OnScroll = TScrollEvent(&counter, &Counter::Scroll);
+  Show();
+  using Step = std::pair<TScrollCode, int>;
+  auto click = [&](TsScrollPart part) {
+    const POINT p = Centre(bar->PartRect(part));
+    const size_t before = counter.scrolls.size();
+    Post(bar, WM_LBUTTONDOWN, p, MK_LBUTTON);
+    Post(bar, WM_LBUTTONUP, p);
+    EXPECT_TRUE(PumpUntil([&] { return counter.scrolls.size() > before && !bar->Dragging(); }));
+    return counter.scrolls.size() > before ? counter.scrolls[before] : Step{scEndScroll, -1};
+  };
+  EXPECT_EQ(click(spFirstButton), Step(scLineUp, 49));
+  EXPECT_EQ(click(spSecondButton), Step(scLineDown, 50));
+  EXPECT_EQ(click(spTrackBefore), Step(scPageUp, 40));
+  EXPECT_EQ(click(spTrackAfter), Step(scPageDown, 50));
+  // A drag reports every move as the position, the last at the release.
+  counter.scrolls.clear();
+  const POINT grab = Centre(bar->PartRect(spSlider));
+  Post(bar, WM_LBUTTONDOWN, grab, MK_LBUTTON);
+  Post(bar, WM_MOUSEMOVE, POINT{grab.x + 30, grab.y}, MK_LBUTTON);
+  Post(bar, WM_MOUSEMOVE, POINT{grab.x + 60, grab.y}, MK_LBUTTON);
+  Post(bar, WM_LBUTTONUP, POINT{grab.x + 60, grab.y});
+  ASSERT_TRUE(PumpUntil([&] { return !bar->Dragging() && bar->PartState(spSlider) != psPressed; }));
+  ASSERT_FALSE(counter.scrolls.empty());
+  for (const Step& step : counter.scrolls) EXPECT_EQ(step.first, scPosition);
+  EXPECT_EQ(counter.scrolls.back().second, bar->GetPosition());
+  EXPECT_GT(bar->GetPosition(), 50);
+  // Keys and code move the bar without a scroll.
+  counter.scrolls.clear();
+  bar->Perform(WM_KEYDOWN, VK_HOME, 0);
+  bar->SetPosition(70);
+  EXPECT_EQ(bar->GetPosition(), 70);
+  EXPECT_TRUE(counter.scrolls.empty());
+  ParkCursor();
 }
 
 TEST_F(Scroll, ArrowsStepRepeatAndStopAtTheEnds) {
