@@ -220,7 +220,16 @@ void TsScrollBar::Changed(int old_position) {
 int TsScrollBar::Length() { return std::max(kind_ == sbHorizontal ? GetWidth() : GetHeight(), 0); }
 
 int TsScrollBar::ButtonLength() {
-  const int b = GetSystemMetrics(kind_ == sbHorizontal ? SM_CXHSCROLL : SM_CYVSCROLL);
+  const bool horizontal = kind_ == sbHorizontal;
+  int b = GetSystemMetrics(horizontal ? SM_CXHSCROLL : SM_CYVSCROLL);
+  // A skin whose first button asks for it (ReservedBoolean) gets buttons as long as their
+  // image, never shorter than the system's arrows.
+  const int side = horizontal ? siLeft : siTop;
+  const int section = CommonSkinIndexes.ScrollBtn[side];
+  if (Skinned() && IsValidSkinIndex(section) && SkinGeneralData[section].ReservedBoolean) {
+    const SIZE image = GetMaskFrameSize(CommonSkinIndexes.ScrollBtnMask[side]);
+    b = std::max<int>(b, horizontal ? image.cx : image.cy);
+  }
   return std::max(std::min(b, Length() / 2), 0);
 }
 

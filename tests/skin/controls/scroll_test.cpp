@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -202,6 +203,41 @@ TEST_F(Scroll, RangesWithoutLengthOrReversedKeepTheSliderInTheTrack) {
   Pump();
   EXPECT_GE(bar->GetPosition(), 0);
   EXPECT_LE(bar->GetPosition(), 10);
+}
+
+TEST_F(Scroll, ButtonsTakeTheSkinImagesLengthWhenTheFirstButtonAsks) {
+  LoadSkin();
+  MakeForm();
+  TsScrollBar* h = MakeBar(sbHorizontal);
+  TsScrollBar* v = MakeBar(sbVertical);
+  const int system_h = h->PartRect(spFirstButton).right, system_v = v->PartRect(spFirstButton).bottom;
+  // Button images of three states side by side over their mask: a frame 40 wide, 30 high.
+  for (const char* name : {"SCROLLBTNLEFT", "SCROLLBTNTOP"}) {
+    TsMaskData mask{New<TBitmap>(), name, "BORDERSMASK", {}, 3, 0};
+    mask.Bmp->SetSize(3 * 40, 2 * 30);
+    SkinMasks.push_back(mask);
+  }
+  UpdateCommonSkinIndexes();
+  // Not asked for: the system's arrow length whatever the image.
+  EXPECT_EQ(h->PartRect(spFirstButton).right, system_h);
+  EXPECT_EQ(v->PartRect(spFirstButton).bottom, system_v);
+  // Asked for by the first button's section: the image's length, at both ends.
+  SkinGeneralData[CommonSkinIndexes.ScrollBtn[siLeft]].ReservedBoolean = true;
+  SkinGeneralData[CommonSkinIndexes.ScrollBtn[siTop]].ReservedBoolean = true;
+  EXPECT_EQ(h->PartRect(spFirstButton).right, std::max(system_h, 40));
+  EXPECT_EQ(h->PartRect(spSecondButton).left, 200 - std::max(system_h, 40));
+  EXPECT_EQ(h->PartRect(spTrackBefore).left, std::max(system_h, 40));
+  EXPECT_EQ(v->PartRect(spFirstButton).bottom, std::max(system_v, 30));
+  ExpectSliderInTrack(h);
+  ExpectSliderInTrack(v);
+  // Never more than half the bar; an image shorter than the system's arrow changes nothing.
+  h->SetBounds(10, 10, 60, 17);
+  EXPECT_EQ(h->PartRect(spFirstButton).right, 30);
+  SkinMasks[CommonSkinIndexes.ScrollBtnMask[siTop]].Bmp->SetSize(3, 2);
+  EXPECT_EQ(v->PartRect(spFirstButton).bottom, system_v);
+  Free(form);
+  form = nullptr;
+  FreeAllMasks();
 }
 
 TEST_F(Scroll, PartsArePaintedFromTheirSectionsInTheirStates) {
