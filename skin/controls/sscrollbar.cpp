@@ -31,6 +31,11 @@ const TEnumInfo& KindInfo() {
   static const TEnumInfo info{"sbHorizontal", "sbVertical"};
   return info;
 }
+const TEnumInfo& BiDiModeInfo() {
+  static const TEnumInfo info{"bdLeftToRight", "bdRightToLeft", "bdRightToLeftNoAlign",
+                              "bdRightToLeftReadingOnly"};
+  return info;
+}
 const TEnumInfo& DisabledKindInfo() {
   static const TEnumInfo info{"dkBlended", "dkGrayed"};
   return info;
@@ -47,6 +52,7 @@ TK_CLASS_INFO(TsScrollBar, TWinControl)
 
 void TsScrollBar::Publish(TPublisher<TsScrollBar>& p) {
   using S = TsScrollBar;
+  p.Enumeration("BiDiMode", BiDiModeInfo(), &S::GetBiDiMode, &S::SetBiDiMode).Default(bdLeftToRight);
   p.Set("DisabledKind", DisabledKindInfo(), &S::GetDisabledKind, &S::SetDisabledKind)
       .Default(TsDisabledKind{dkBlended}.Bits());
   p.Enumeration("Kind", KindInfo(), &S::GetKind, &S::SetKind).Default(sbHorizontal);
@@ -117,7 +123,9 @@ void TsScrollBar::CreateParams(TCreateParams& params) {
     CreateSubClass(params, "SCROLLBAR");
     params.Style |= kind_ == sbHorizontal ? SBS_HORZ : SBS_VERT;
   }
-  direction_ = 1;
+  const bool right_to_left = bidi_mode_ != bdLeftToRight;
+  if (right_to_left) params.ExStyle |= WS_EX_RTLREADING;
+  direction_ = right_to_left && kind_ == sbHorizontal ? -1 : 1;
 }
 
 void TsScrollBar::CreateWnd() {
@@ -191,6 +199,13 @@ void TsScrollBar::SetPageSize(int page_size) {
   page_size_ = page_size;
   ApplyToWindow();
   if (HandleAllocated()) Invalidate();
+}
+
+void TsScrollBar::SetBiDiMode(TBiDiMode mode) {
+  if (mode == bidi_mode_) return;
+  bidi_mode_ = mode;
+  // The direction is taken when the window is made (CreateParams).
+  if (HandleAllocated()) RecreateWnd();
 }
 
 void TsScrollBar::SetDisabledKind(TsDisabledKind kind) {

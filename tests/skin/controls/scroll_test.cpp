@@ -455,6 +455,41 @@ TEST_F(Scroll, WithoutASkinItIsTheSystemBarAndANewSkinTakesItOver) {
 
 // ---- List box ----------------------------------------------------------------------------------
 
+TEST_F(Scroll, ReadRightToLeftAHorizontalSystemBarRunsFromTheRight) {
+  MakeForm();
+  TsScrollBar* h = MakeBar(sbHorizontal);
+  TsScrollBar* v = MakeBar(sbVertical);
+  Show();
+  for (TsScrollBar* bar : {h, v}) {
+    bar->SetBiDiMode(bdRightToLeft);
+    bar->SetSmallChange(2);
+    bar->SetLargeChange(15);
+    bar->SetParams(30, 0, 100);
+  }
+  ASSERT_TRUE(h->HandleAllocated());
+  EXPECT_NE(GetWindowLongPtrA(h->GetHandle(), GWL_EXSTYLE) & WS_EX_RTLREADING, 0);
+  // The window shows Max - Position; its steps and pages run the other way, thumb positions
+  // come back mirrored.
+  EXPECT_EQ(h->Direction(), -1);
+  EXPECT_EQ(SendMessageA(h->GetHandle(), SBM_GETPOS, 0, 0), 70);
+  h->Perform(CN_HSCROLL, SB_LINEDOWN, 0);
+  EXPECT_EQ(h->GetPosition(), 28);
+  h->Perform(CN_HSCROLL, SB_PAGEUP, 0);
+  EXPECT_EQ(h->GetPosition(), 43);
+  EXPECT_EQ(SendMessageA(h->GetHandle(), SBM_GETPOS, 0, 0), 57);
+  h->Perform(CN_HSCROLL, SB_TOP, 0);
+  EXPECT_EQ(h->GetPosition(), 0);
+  // A vertical bar reads the same either way; back to left to right the horizontal one too.
+  EXPECT_EQ(v->Direction(), 1);
+  EXPECT_EQ(SendMessageA(v->GetHandle(), SBM_GETPOS, 0, 0), 30);
+  v->Perform(CN_VSCROLL, SB_LINEDOWN, 0);
+  EXPECT_EQ(v->GetPosition(), 32);
+  h->SetBiDiMode(bdLeftToRight);
+  h->SetPosition(30);
+  EXPECT_EQ(h->Direction(), 1);
+  EXPECT_EQ(SendMessageA(h->GetHandle(), SBM_GETPOS, 0, 0), 30);
+}
+
 TEST_F(Scroll, TheListBoxBarAppearsAsSoonAsItemsNoLongerFitAndFollowsTheList) {
   LoadSkin();
   MakeForm();
