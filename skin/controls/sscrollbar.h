@@ -94,6 +94,8 @@ class TsScrollBar : public TWinControl {
   TsScrollPart GetHotPart() const { return hot_part_; }
   // The part at a client point (spNone outside the bar).
   TsScrollPart PartAt(POINT client);
+  // The repeat and drag timer while a part is held; nullptr otherwise.
+  TTimer* RepeatTimer() const { return timer_; }
   // Whether the slider is being dragged.
   bool Dragging() const { return dragging_; }
   // Repaints the skinned parts now (no-op without a skin).

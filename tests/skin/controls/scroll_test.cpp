@@ -20,6 +20,7 @@
 #include "tests/toolkit/visual_test_classes.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/forms.h"
+#include "toolkit/timers.h"
 
 namespace {
 
@@ -400,6 +401,55 @@ TEST_F(Scroll, ArrowsStepRepeatAndStopAtTheEnds) {
   EXPECT_EQ(bar->GetPosition(), 100);
   bar->Perform(WM_KEYDOWN, VK_HOME, 0);
   EXPECT_EQ(bar->GetPosition(), 0);
+}
+
+// The test holds the repeat timer's clock: the press and release go straight to the bar, the
+// system timer is stopped and its ticks are given by hand.
+TEST_F(Scroll, AHeldPartRepeatsAfterHalfASecondThenEveryTenth) {
+  LoadSkin();
+  MakeForm();
+  TsScrollBar* bar = MakeBar(sbHorizontal);
+  bar->SetLargeChange(10);
+  bar->SetParams(0, 0, 100);
+  Show();
+  auto hold = [&](TsScrollPart part) {
+    bar->Perform(WM_LBUTTONDOWN, MK_LBUTTON, At(Centre(bar->PartRect(part))));
+    TTimer* timer = bar->RepeatTimer();
+    if (timer) timer->SetEnabled(false);
+    return timer;
+  };
+  auto tick = [&](TTimer* timer) { timer->GetOnTimer()(timer); };
+  // An arrow: one step at once, the next after 500 ms, then every 100 ms.
+  TTimer* timer = hold(spSecondButton);
+  ASSERT_NE(timer, nullptr);
+  EXPECT_EQ(bar->GetPosition(), 1);
+  EXPECT_EQ(timer->GetInterval(), 500u);
+  tick(timer);
+  EXPECT_EQ(bar->GetPosition(), 2);
+  EXPECT_EQ(timer->GetInterval(), 100u);
+  for (int i = 0; i < 3; ++i) tick(timer);
+  EXPECT_EQ(bar->GetPosition(), 5);
+  EXPECT_EQ(timer->GetInterval(), 100u);
+  bar->Perform(WM_LBUTTONUP, 0, At(Centre(bar->PartRect(spSecondButton))));
+  EXPECT_EQ(bar->RepeatTimer(), nullptr);
+  EXPECT_EQ(bar->GetPosition(), 5);
+  // The track: a page at once, the next after the same first delay.
+  timer = hold(spTrackAfter);
+  ASSERT_NE(timer, nullptr);
+  EXPECT_EQ(bar->GetPosition(), 15);
+  EXPECT_EQ(timer->GetInterval(), 500u);
+  tick(timer);
+  EXPECT_EQ(bar->GetPosition(), 25);
+  EXPECT_EQ(timer->GetInterval(), 100u);
+  bar->Perform(WM_LBUTTONUP, 0, At(Centre(bar->PartRect(spTrackAfter))));
+  // Held at the end, the arrow stops there.
+  bar->SetPosition(99);
+  timer = hold(spSecondButton);
+  ASSERT_NE(timer, nullptr);
+  for (int i = 0; i < 3; ++i) tick(timer);
+  EXPECT_EQ(bar->GetPosition(), 100);
+  bar->Perform(WM_LBUTTONUP, 0, At(Centre(bar->PartRect(spSecondButton))));
+  EXPECT_EQ(bar->RepeatTimer(), nullptr);
 }
 
 TEST_F(Scroll, ASmallChangeOfZeroStillMovesTheArrowsByOne) {
