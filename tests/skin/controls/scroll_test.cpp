@@ -419,28 +419,28 @@ TEST_F(Scroll, AHeldPartRepeatsAfterHalfASecondThenEveryTenth) {
     return timer;
   };
   auto tick = [&](TTimer* timer) { timer->GetOnTimer()(timer); };
-  // An arrow: one step at once, the next after 500 ms, then every 100 ms.
-  TTimer* timer = hold(spSecondButton);
+  // Held: one step at once, the next after 500 ms, then every 100 ms.
+  auto expect_repeat = [&](TsScrollPart part, int step) {
+    const int start = bar->GetPosition();
+    TTimer* timer = hold(part);
+    if (!timer) return timer;  // the caller asserts it
+    EXPECT_EQ(bar->GetPosition(), start + step);
+    EXPECT_EQ(timer->GetInterval(), 500u);
+    tick(timer);
+    EXPECT_EQ(bar->GetPosition(), start + 2 * step);
+    EXPECT_EQ(timer->GetInterval(), 100u);
+    return timer;
+  };
+  // An arrow steps by one, the track by a page.
+  TTimer* timer = expect_repeat(spSecondButton, 1);
   ASSERT_NE(timer, nullptr);
-  EXPECT_EQ(bar->GetPosition(), 1);
-  EXPECT_EQ(timer->GetInterval(), 500u);
-  tick(timer);
-  EXPECT_EQ(bar->GetPosition(), 2);
-  EXPECT_EQ(timer->GetInterval(), 100u);
   for (int i = 0; i < 3; ++i) tick(timer);
   EXPECT_EQ(bar->GetPosition(), 5);
   EXPECT_EQ(timer->GetInterval(), 100u);
   bar->Perform(WM_LBUTTONUP, 0, At(Centre(bar->PartRect(spSecondButton))));
   EXPECT_EQ(bar->RepeatTimer(), nullptr);
   EXPECT_EQ(bar->GetPosition(), 5);
-  // The track: a page at once, the next after the same first delay.
-  timer = hold(spTrackAfter);
-  ASSERT_NE(timer, nullptr);
-  EXPECT_EQ(bar->GetPosition(), 15);
-  EXPECT_EQ(timer->GetInterval(), 500u);
-  tick(timer);
-  EXPECT_EQ(bar->GetPosition(), 25);
-  EXPECT_EQ(timer->GetInterval(), 100u);
+  ASSERT_NE(expect_repeat(spTrackAfter, 10), nullptr);
   bar->Perform(WM_LBUTTONUP, 0, At(Centre(bar->PartRect(spTrackAfter))));
   // Held at the end, the arrow stops there.
   bar->SetPosition(99);
