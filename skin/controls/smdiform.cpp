@@ -263,9 +263,13 @@ TsMDIScrollBar* TsMDIForm::PlaceBar(TsMDIScrollBar*& bar, bool vertical, const S
   guard_ = true;
   // Positions run 0 .. nMax; the page only sizes the slider.
   const int page = static_cast<int>(info.nPage);
+  // Updating: a client with nothing to scroll is no range mistake of ours.
+  bar->SetUpdating(true);
   bar->SetParams(std::clamp(info.nPos, 0, std::max(info.nMax, 0)), 0, std::max(info.nMax, 0));
   bar->SetPageSize(page);
   bar->SetLargeChange(static_cast<uint16_t>(page));
+  bar->SetUpdating(false);
+  bar->RepaintParts();
   guard_ = false;
   const int left = AlignedExtent(alLeft), top = AlignedExtent(alTop);
   const int cx = GetSystemMetrics(SM_CXVSCROLL), cy = GetSystemMetrics(SM_CYHSCROLL);

@@ -31,6 +31,11 @@ const TEnumInfo& KindInfo() {
   static const TEnumInfo info{"sbHorizontal", "sbVertical"};
   return info;
 }
+const TEnumInfo& BiDiModeInfo() {
+  static const TEnumInfo info{"bdLeftToRight", "bdRightToLeft", "bdRightToLeftNoAlign",
+                              "bdRightToLeftReadingOnly"};
+  return info;
+}
 const TEnumInfo& DisabledKindInfo() {
   static const TEnumInfo info{"dkBlended", "dkGrayed"};
   return info;
@@ -47,6 +52,7 @@ TK_CLASS_INFO(TsScrollBar, TWinControl)
 
 void TsScrollBar::Publish(TPublisher<TsScrollBar>& p) {
   using S = TsScrollBar;
+  p.Enumeration("BiDiMode", BiDiModeInfo(), &S::GetBiDiMode, &S::SetBiDiMode).Default(bdLeftToRight);
   p.Set("DisabledKind", DisabledKindInfo(), &S::GetDisabledKind, &S::SetDisabledKind)
       .Default(TsDisabledKind{dkBlended}.Bits());
   p.Enumeration("Kind", KindInfo(), &S::GetKind, &S::SetKind).Default(sbHorizontal);
@@ -88,7 +94,10 @@ void TsScrollBar::AfterConstruction() {
 void TsScrollBar::Loaded() {
   TWinControl::Loaded();
   skin_data_->Loaded();
+  // The stored values were taken while reading; applying them again is no new setting.
+  quiet_range_ = true;
   SetParams(position_, min_, max_);
+  quiet_range_ = false;
 }
 
 void TsScrollBar::SetSkinData(TsCommonData* data) {
@@ -114,7 +123,9 @@ void TsScrollBar::CreateParams(TCreateParams& params) {
     CreateSubClass(params, "SCROLLBAR");
     params.Style |= kind_ == sbHorizontal ? SBS_HORZ : SBS_VERT;
   }
-  direction_ = 1;
+  const bool right_to_left = bidi_mode_ != bdLeftToRight;
+  if (right_to_left) params.ExStyle |= WS_EX_RTLREADING;
+  direction_ = right_to_left && kind_ == sbHorizontal ? -1 : 1;
 }
 
 void TsScrollBar::CreateWnd() {
@@ -149,12 +160,11 @@ void TsScrollBar::SetKind(TScrollBarKind kind) {
 
 void TsScrollBar::SetParams(int position, int min, int max) {
   const bool reading = IsReading() || GetComponentState().Contains(csLoading);
-  // A reversed range is a caller's mistake: said once, then taken as it is. A range of 0 is
-  // a bar with nothing to scroll and no mistake.
-  if (max < min && !reading && !range_error_shown_) {
-    range_error_shown_ = true;
+  // A range without room (Max at or below Min) is the caller's mistake: said once for this
+  // setting, then taken as it is. An owner adjusting the bar to its content (Updating set)
+  // may well have nothing to scroll.
+  if (max <= min && !reading && !updating_ && !quiet_range_)
     ShowError("Scrollbar property out of range\n\rMax = " + std::to_string(max));
-  }
   min_ = min;
   max_ = max;
   // A range with Max below Min leaves a single position: Min.
@@ -191,6 +201,13 @@ void TsScrollBar::SetPageSize(int page_size) {
   if (HandleAllocated()) Invalidate();
 }
 
+void TsScrollBar::SetBiDiMode(TBiDiMode mode) {
+  if (mode == bidi_mode_) return;
+  bidi_mode_ = mode;
+  // The direction is taken when the window is made (CreateParams).
+  if (HandleAllocated()) RecreateWnd();
+}
+
 void TsScrollBar::SetDisabledKind(TsDisabledKind kind) {
   if (kind == disabled_kind_) return;
   disabled_kind_ = kind;
@@ -205,11 +222,12 @@ void TsScrollBar::Changed(int old_position) {
     return;
   }
   OnChange(this);
-  if (!pressed_ || !OnScroll) return;
+  // Only the mouse on a part scrolls: a change from code or keys is no scroll, and the
+  // system's bar reports its own (CNScroll).
+  if (!pressed_ || hot_part_ == spNone || !OnScroll) return;
   static const TScrollCode kCodes[spCount] = {scLineUp, scLineDown, scPageUp, scPageDown, scPosition};
   int position = position_;
-  const TsScrollPart part = hot_part_ == spNone ? spSlider : hot_part_;
-  OnScroll(this, dragging_ ? scTrack : kCodes[part], position);
+  OnScroll(this, kCodes[hot_part_], position);
 }
 
 // ---- Geometry ----------------------------------------------------------------------------------
@@ -217,7 +235,16 @@ void TsScrollBar::Changed(int old_position) {
 int TsScrollBar::Length() { return std::max(kind_ == sbHorizontal ? GetWidth() : GetHeight(), 0); }
 
 int TsScrollBar::ButtonLength() {
-  const int b = GetSystemMetrics(kind_ == sbHorizontal ? SM_CXHSCROLL : SM_CYVSCROLL);
+  const bool horizontal = kind_ == sbHorizontal;
+  int b = GetSystemMetrics(horizontal ? SM_CXHSCROLL : SM_CYVSCROLL);
+  // A skin whose first button asks for it (ReservedBoolean) gets buttons as long as their
+  // image, never shorter than the system's arrows.
+  const int side = horizontal ? siLeft : siTop;
+  const int section = CommonSkinIndexes.ScrollBtn[side];
+  if (Skinned() && IsValidSkinIndex(section) && SkinGeneralData[section].ReservedBoolean) {
+    const SIZE image = GetMaskFrameSize(CommonSkinIndexes.ScrollBtnMask[side]);
+    b = std::max<int>(b, horizontal ? image.cx : image.cy);
+  }
   return std::max(std::min(b, Length() / 2), 0);
 }
 

@@ -21,6 +21,9 @@
 class TsCommonData;
 class TTimer;
 
+// Reading direction: any right-to-left mode runs a horizontal bar's positions from the right.
+enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+
 // The parts of the bar, in the order their rectangles and states are kept.
 enum TsScrollPart {
   spNone = -1,
@@ -55,8 +58,9 @@ class TsScrollBar : public TWinControl {
   void SetMax(int max);
   int GetPageSize() const { return page_size_; }
   void SetPageSize(int page_size);
-  // Sets all three at once; the position is clamped into the range. A range with Max below
-  // Min is reported once (ShowError) and taken all the same, the position then at Min.
+  // Sets all three at once; the position is clamped into the range. A range with Max at or
+  // below Min is reported (ShowError, once per call, not while Updating) and taken all the
+  // same, the position then at Min.
   void SetParams(int position, int min, int max);
   uint16_t GetSmallChange() const { return small_change_; }
   void SetSmallChange(uint16_t change) { small_change_ = change; }
@@ -65,6 +69,10 @@ class TsScrollBar : public TWinControl {
   // Reports changes continuously while the slider is dragged; off, once at the release.
   bool GetSmooth() const { return smooth_; }
   void SetSmooth(bool smooth) { smooth_ = smooth; }
+  TBiDiMode GetBiDiMode() const { return bidi_mode_; }
+  void SetBiDiMode(TBiDiMode mode);
+  // -1 for a horizontal bar read right to left (its window shows Max - Position), else 1.
+  int Direction() const { return direction_; }
   TsDisabledKind GetDisabledKind() const { return disabled_kind_; }
   void SetDisabledKind(TsDisabledKind kind);
   TsCommonData* GetSkinData() const { return skin_data_; }
@@ -86,6 +94,8 @@ class TsScrollBar : public TWinControl {
   TsScrollPart GetHotPart() const { return hot_part_; }
   // The part at a client point (spNone outside the bar).
   TsScrollPart PartAt(POINT client);
+  // The repeat and drag timer while a part is held; nullptr otherwise.
+  TTimer* RepeatTimer() const { return timer_; }
   // Whether the slider is being dragged.
   bool Dragging() const { return dragging_; }
   // Repaints the skinned parts now (no-op without a skin).
@@ -148,6 +158,7 @@ class TsScrollBar : public TWinControl {
   int min_ = 0;
   int max_ = 100;
   int page_size_ = 0;
+  TBiDiMode bidi_mode_ = bdLeftToRight;
   int direction_ = 1;  // -1 for a horizontal bar read right to left
   uint16_t small_change_ = 1;
   uint16_t large_change_ = 1;
@@ -169,8 +180,8 @@ class TsScrollBar : public TWinControl {
   bool first_tick_ = true;
   POINT last_mouse_{};  // client coordinates of the last press or move
   bool saved_show_hint_ = false;
-  bool skinned_window_ = false;
-  bool range_error_shown_ = false;  // the window is of our own class, not the system's bar
+  bool skinned_window_ = false;  // the window is of our own class, not the system's bar
+  bool quiet_range_ = false;     // SetParams reports no range error (re-applying stored values)
 };
 
 // Registers TsScrollBar for form definitions.

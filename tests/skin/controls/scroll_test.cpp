@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "skin/controls/slistbox.h"
@@ -18,6 +20,7 @@
 #include "tests/toolkit/visual_test_classes.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/forms.h"
+#include "toolkit/timers.h"
 
 namespace {
 
@@ -43,8 +46,10 @@ void RecordError(const std::string& text, TsMessageKind) { g_errors.push_back(te
 struct Counter : TObject {
   int changes = 0;
   int clicks = 0;
+  std::vector<std::pair<TScrollCode, int>> scrolls;
   void Change(TObject*) { ++changes; }
   void Click(TObject*, TUDBtnType) { ++clicks; }
+  void Scroll(TObject*, TScrollCode code, int& position) { scrolls.emplace_back(code, position); }
 };
 
 class Scroll : public testing::Test {
@@ -147,25 +152,37 @@ TEST_F(Scroll, RangesWithoutLengthOrReversedKeepTheSliderInTheTrack) {
   TsScrollBar* bar = MakeBar(sbHorizontal);
   Show();
   const int track = bar->PartRect(spSecondButton).left - bar->PartRect(spFirstButton).right;
-  // No range at all: no mistake, the slider rests at the start (14 pixels without a page).
-  bar->SetParams(0, 0, 0);
+  // No range at all: said once and kept; the slider rests at the start (14 pixels without a
+  // page).
+  bar->SetPosition(30);
+  bar->SetMax(0);
+  ASSERT_EQ(g_errors.size(), 1u);
+  EXPECT_EQ(g_errors[0], "Scrollbar property out of range\n\rMax = 0");
+  EXPECT_EQ(bar->GetMin(), 0);
+  EXPECT_EQ(bar->GetMax(), 0);
+  EXPECT_EQ(bar->GetPosition(), 0);
   ExpectSliderInTrack(bar);
   EXPECT_EQ(bar->PartRect(spSlider).left, bar->PartRect(spFirstButton).right);
   EXPECT_EQ(SliderLength(bar), 14);
-  EXPECT_TRUE(g_errors.empty());
   // With a page and nothing to scroll the slider fills the track.
   bar->SetPageSize(5);
   EXPECT_EQ(SliderLength(bar), track);
   bar->SetPageSize(0);
-  // Max below Min is said once and taken; the position is Min, nothing divides by the
-  // negative range.
+  // Max below Min: each setting is said once and taken; the position is Min, nothing divides
+  // by the negative range.
   bar->SetParams(7, 10, 5);
   bar->SetParams(7, 10, 4);
-  ASSERT_EQ(g_errors.size(), 1u);
-  EXPECT_NE(g_errors[0].find("Max = 5"), std::string::npos);
+  ASSERT_EQ(g_errors.size(), 3u);
+  EXPECT_NE(g_errors[1].find("Max = 5"), std::string::npos);
+  EXPECT_NE(g_errors[2].find("Max = 4"), std::string::npos);
   EXPECT_EQ(bar->GetMax(), 4);
   EXPECT_EQ(bar->GetPosition(), 10);
   ExpectSliderInTrack(bar);
+  // An owner adjusting the bar to content with nothing to scroll makes no mistake.
+  bar->SetUpdating(true);
+  bar->SetParams(0, 0, 0);
+  bar->SetUpdating(false);
+  EXPECT_EQ(g_errors.size(), 3u);
   // A page larger than the range: the slider fills at most the track, at either end.
   bar->SetPageSize(500);
   bar->SetParams(10, 0, 10);
@@ -187,6 +204,41 @@ TEST_F(Scroll, RangesWithoutLengthOrReversedKeepTheSliderInTheTrack) {
   Pump();
   EXPECT_GE(bar->GetPosition(), 0);
   EXPECT_LE(bar->GetPosition(), 10);
+}
+
+TEST_F(Scroll, ButtonsTakeTheSkinImagesLengthWhenTheFirstButtonAsks) {
+  LoadSkin();
+  MakeForm();
+  TsScrollBar* h = MakeBar(sbHorizontal);
+  TsScrollBar* v = MakeBar(sbVertical);
+  const int system_h = h->PartRect(spFirstButton).right, system_v = v->PartRect(spFirstButton).bottom;
+  // Button images of three states side by side over their mask: a frame 40 wide, 30 high.
+  for (const char* name : {"SCROLLBTNLEFT", "SCROLLBTNTOP"}) {
+    TsMaskData mask{New<TBitmap>(), name, "BORDERSMASK", {}, 3, 0};
+    mask.Bmp->SetSize(3 * 40, 2 * 30);
+    SkinMasks.push_back(mask);
+  }
+  UpdateCommonSkinIndexes();
+  // Not asked for: the system's arrow length whatever the image.
+  EXPECT_EQ(h->PartRect(spFirstButton).right, system_h);
+  EXPECT_EQ(v->PartRect(spFirstButton).bottom, system_v);
+  // Asked for by the first button's section: the image's length, at both ends.
+  SkinGeneralData[CommonSkinIndexes.ScrollBtn[siLeft]].ReservedBoolean = true;
+  SkinGeneralData[CommonSkinIndexes.ScrollBtn[siTop]].ReservedBoolean = true;
+  EXPECT_EQ(h->PartRect(spFirstButton).right, std::max(system_h, 40));
+  EXPECT_EQ(h->PartRect(spSecondButton).left, 200 - std::max(system_h, 40));
+  EXPECT_EQ(h->PartRect(spTrackBefore).left, std::max(system_h, 40));
+  EXPECT_EQ(v->PartRect(spFirstButton).bottom, std::max(system_v, 30));
+  ExpectSliderInTrack(h);
+  ExpectSliderInTrack(v);
+  // Never more than half the bar; an image shorter than the system's arrow changes nothing.
+  h->SetBounds(10, 10, 60, 17);
+  EXPECT_EQ(h->PartRect(spFirstButton).right, 30);
+  SkinMasks[CommonSkinIndexes.ScrollBtnMask[siTop]].Bmp->SetSize(3, 2);
+  EXPECT_EQ(v->PartRect(spFirstButton).bottom, system_v);
+  Free(form);
+  form = nullptr;
+  FreeAllMasks();
 }
 
 TEST_F(Scroll, PartsArePaintedFromTheirSectionsInTheirStates) {
@@ -278,6 +330,50 @@ TEST_F(Scroll, WithoutSmoothADragReportsOnceAtTheRelease) {
   EXPECT_EQ(counter.changes, 1);
 }
 
+TEST_F(Scroll, EachPartScrollsWithItsCodeAndCodeChangesDoNot) {
+  LoadSkin();
+  MakeForm();
+  TsScrollBar* bar = MakeBar(sbHorizontal, 234);
+  bar->SetLargeChange(10);
+  bar->SetPageSize(20);
+  bar->SetParams(50, 0, 100);
+  Counter counter;
+  bar->OnScroll = TScrollEvent(&counter, &Counter::Scroll);
+  Show();
+  using Step = std::pair<TScrollCode, int>;
+  auto click = [&](TsScrollPart part) {
+    const POINT p = Centre(bar->PartRect(part));
+    const size_t before = counter.scrolls.size();
+    Post(bar, WM_LBUTTONDOWN, p, MK_LBUTTON);
+    Post(bar, WM_LBUTTONUP, p);
+    EXPECT_TRUE(PumpUntil([&] { return counter.scrolls.size() > before && !bar->Dragging(); }));
+    return counter.scrolls.size() > before ? counter.scrolls[before] : Step{scEndScroll, -1};
+  };
+  EXPECT_EQ(click(spFirstButton), Step(scLineUp, 49));
+  EXPECT_EQ(click(spSecondButton), Step(scLineDown, 50));
+  EXPECT_EQ(click(spTrackBefore), Step(scPageUp, 40));
+  EXPECT_EQ(click(spTrackAfter), Step(scPageDown, 50));
+  // A drag reports every move as the position, the last at the release.
+  counter.scrolls.clear();
+  const POINT grab = Centre(bar->PartRect(spSlider));
+  Post(bar, WM_LBUTTONDOWN, grab, MK_LBUTTON);
+  Post(bar, WM_MOUSEMOVE, POINT{grab.x + 30, grab.y}, MK_LBUTTON);
+  Post(bar, WM_MOUSEMOVE, POINT{grab.x + 60, grab.y}, MK_LBUTTON);
+  Post(bar, WM_LBUTTONUP, POINT{grab.x + 60, grab.y});
+  ASSERT_TRUE(PumpUntil([&] { return !bar->Dragging() && bar->PartState(spSlider) != psPressed; }));
+  ASSERT_FALSE(counter.scrolls.empty());
+  for (const Step& step : counter.scrolls) EXPECT_EQ(step.first, scPosition);
+  EXPECT_EQ(counter.scrolls.back().second, bar->GetPosition());
+  EXPECT_GT(bar->GetPosition(), 50);
+  // Keys and code move the bar without a scroll.
+  counter.scrolls.clear();
+  bar->Perform(WM_KEYDOWN, VK_HOME, 0);
+  bar->SetPosition(70);
+  EXPECT_EQ(bar->GetPosition(), 70);
+  EXPECT_TRUE(counter.scrolls.empty());
+  ParkCursor();
+}
+
 TEST_F(Scroll, ArrowsStepRepeatAndStopAtTheEnds) {
   LoadSkin();
   MakeForm();
@@ -305,6 +401,55 @@ TEST_F(Scroll, ArrowsStepRepeatAndStopAtTheEnds) {
   EXPECT_EQ(bar->GetPosition(), 100);
   bar->Perform(WM_KEYDOWN, VK_HOME, 0);
   EXPECT_EQ(bar->GetPosition(), 0);
+}
+
+// The test holds the repeat timer's clock: the press and release go straight to the bar, the
+// system timer is stopped and its ticks are given by hand.
+TEST_F(Scroll, AHeldPartRepeatsAfterHalfASecondThenEveryTenth) {
+  LoadSkin();
+  MakeForm();
+  TsScrollBar* bar = MakeBar(sbHorizontal);
+  bar->SetLargeChange(10);
+  bar->SetParams(0, 0, 100);
+  Show();
+  auto hold = [&](TsScrollPart part) {
+    bar->Perform(WM_LBUTTONDOWN, MK_LBUTTON, At(Centre(bar->PartRect(part))));
+    TTimer* timer = bar->RepeatTimer();
+    if (timer) timer->SetEnabled(false);
+    return timer;
+  };
+  auto tick = [&](TTimer* timer) { timer->GetOnTimer()(timer); };
+  // Held: one step at once, the next after 500 ms, then every 100 ms.
+  auto expect_repeat = [&](TsScrollPart part, int step) {
+    const int start = bar->GetPosition();
+    TTimer* timer = hold(part);
+    if (!timer) return timer;  // the caller asserts it
+    EXPECT_EQ(bar->GetPosition(), start + step);
+    EXPECT_EQ(timer->GetInterval(), 500u);
+    tick(timer);
+    EXPECT_EQ(bar->GetPosition(), start + 2 * step);
+    EXPECT_EQ(timer->GetInterval(), 100u);
+    return timer;
+  };
+  // An arrow steps by one, the track by a page.
+  TTimer* timer = expect_repeat(spSecondButton, 1);
+  ASSERT_NE(timer, nullptr);
+  for (int i = 0; i < 3; ++i) tick(timer);
+  EXPECT_EQ(bar->GetPosition(), 5);
+  EXPECT_EQ(timer->GetInterval(), 100u);
+  bar->Perform(WM_LBUTTONUP, 0, At(Centre(bar->PartRect(spSecondButton))));
+  EXPECT_EQ(bar->RepeatTimer(), nullptr);
+  EXPECT_EQ(bar->GetPosition(), 5);
+  ASSERT_NE(expect_repeat(spTrackAfter, 10), nullptr);
+  bar->Perform(WM_LBUTTONUP, 0, At(Centre(bar->PartRect(spTrackAfter))));
+  // Held at the end, the arrow stops there.
+  bar->SetPosition(99);
+  timer = hold(spSecondButton);
+  ASSERT_NE(timer, nullptr);
+  for (int i = 0; i < 3; ++i) tick(timer);
+  EXPECT_EQ(bar->GetPosition(), 100);
+  bar->Perform(WM_LBUTTONUP, 0, At(Centre(bar->PartRect(spSecondButton))));
+  EXPECT_EQ(bar->RepeatTimer(), nullptr);
 }
 
 TEST_F(Scroll, ASmallChangeOfZeroStillMovesTheArrowsByOne) {
@@ -359,6 +504,41 @@ TEST_F(Scroll, WithoutASkinItIsTheSystemBarAndANewSkinTakesItOver) {
 }
 
 // ---- List box ----------------------------------------------------------------------------------
+
+TEST_F(Scroll, ReadRightToLeftAHorizontalSystemBarRunsFromTheRight) {
+  MakeForm();
+  TsScrollBar* h = MakeBar(sbHorizontal);
+  TsScrollBar* v = MakeBar(sbVertical);
+  Show();
+  for (TsScrollBar* bar : {h, v}) {
+    bar->SetBiDiMode(bdRightToLeft);
+    bar->SetSmallChange(2);
+    bar->SetLargeChange(15);
+    bar->SetParams(30, 0, 100);
+  }
+  ASSERT_TRUE(h->HandleAllocated());
+  EXPECT_NE(GetWindowLongPtrA(h->GetHandle(), GWL_EXSTYLE) & WS_EX_RTLREADING, 0);
+  // The window shows Max - Position; its steps and pages run the other way, thumb positions
+  // come back mirrored.
+  EXPECT_EQ(h->Direction(), -1);
+  EXPECT_EQ(SendMessageA(h->GetHandle(), SBM_GETPOS, 0, 0), 70);
+  h->Perform(CN_HSCROLL, SB_LINEDOWN, 0);
+  EXPECT_EQ(h->GetPosition(), 28);
+  h->Perform(CN_HSCROLL, SB_PAGEUP, 0);
+  EXPECT_EQ(h->GetPosition(), 43);
+  EXPECT_EQ(SendMessageA(h->GetHandle(), SBM_GETPOS, 0, 0), 57);
+  h->Perform(CN_HSCROLL, SB_TOP, 0);
+  EXPECT_EQ(h->GetPosition(), 0);
+  // A vertical bar reads the same either way; back to left to right the horizontal one too.
+  EXPECT_EQ(v->Direction(), 1);
+  EXPECT_EQ(SendMessageA(v->GetHandle(), SBM_GETPOS, 0, 0), 30);
+  v->Perform(CN_VSCROLL, SB_LINEDOWN, 0);
+  EXPECT_EQ(v->GetPosition(), 32);
+  h->SetBiDiMode(bdLeftToRight);
+  h->SetPosition(30);
+  EXPECT_EQ(h->Direction(), 1);
+  EXPECT_EQ(SendMessageA(h->GetHandle(), SBM_GETPOS, 0, 0), 30);
+}
 
 TEST_F(Scroll, TheListBoxBarAppearsAsSoonAsItemsNoLongerFitAndFollowsTheList) {
   LoadSkin();
