@@ -19,9 +19,7 @@ exec "$DRAVOLIN_ROOT/tools/wine-session" bash -c '
   set -euo pipefail
   source "$DRAVOLIN_ROOT/tests/support/gui.sh"
   seconds=$1 shot=$2
-  tmp=$(mktemp -d)
-  trap "gui_end; rm -rf \"\$tmp\"" EXIT
-  gui_begin
+  gui_test
   title="Kestrune / Software / Dravolin"
   cp "$DRAVOLIN_BUILD/bin/dravolin.exe" "$tmp/"
   # Three participants, and no count-down, so the three lanes start one trigger after another.

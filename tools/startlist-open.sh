@@ -13,9 +13,7 @@ exec "$DRAVOLIN_ROOT/tools/wine-session" bash -c '
   set -euo pipefail
   source "$DRAVOLIN_ROOT/tests/support/gui.sh"
   count=$1 exe=$2
-  tmp=$(mktemp -d)
-  trap "gui_end; rm -rf \"\$tmp\"" EXIT
-  gui_begin
+  gui_test
   main="Kestrune / Software / Dravolin"
   cp "$exe" "$tmp/dravolin.exe"
   python3 - "$tmp/Aktuell.Asl" "$count" <<PY
