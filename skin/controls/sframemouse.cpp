@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "skin/controls/sskinmenus.h"
 #include "skin/controls/sskinprovider.h"
 #include "skin/engine/scommondata.h"
 #include "skin/engine/smaskpaint.h"
@@ -29,21 +30,37 @@ struct TOutlineDrag {
   int code = 0;
   HWND window = nullptr;
   HDC dc = nullptr;
+  // Rectangles in the coordinates the window is placed in: an MDI child's are the MDI
+  // client's, and `origin` is where that client's area begins on the screen.
   RECT start{};    // the window's rectangle when the drag began
   RECT outline{};  // where the outline is drawn now
-  POINT press{};
+  POINT origin{};
+  POINT press{};  // on the screen
   SIZE min{};
 };
 TOutlineDrag drag;
 
 void DrawOutline() {
-  const RECT& r = drag.outline;
+  RECT r = drag.outline;
+  OffsetRect(&r, drag.origin.x, drag.origin.y);
   POINT points[5] = {{r.left, r.top},
                      {r.right - 1, r.top},
                      {r.right - 1, r.bottom - 1},
                      {r.left, r.bottom - 1},
                      {r.left, r.top}};
   Polyline(drag.dc, points, 5);
+}
+
+// The window's rectangle as MoveWindow takes it: in its parent's client area for a child window
+// (an MDI child lies in the MDI client), on the screen otherwise; `origin` gets the screen point
+// of those coordinates' zero.
+RECT PlacedRect(HWND window, POINT& origin) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  origin = {0, 0};
+  if (GetWindowLongPtrA(window, GWL_STYLE) & WS_CHILD) ClientToScreen(GetParent(window), &origin);
+  OffsetRect(&r, -origin.x, -origin.y);
+  return r;
 }
 
 // A client point of a mouse message on the screen.
@@ -494,6 +511,8 @@ void TsFrameMouse::SetState(int code, int state) {
 }
 
 void TsFrameMouse::SetHot(int code) {
+  // The pointer came from the menu line onto a button: the item it left is normal again.
+  if (code) ResetHotMenuLineItem();
   if (code == hot_) return;
   SetState(hot_, 0);
   hot_ = code;
@@ -501,6 +520,7 @@ void TsFrameMouse::SetHot(int code) {
 }
 
 void TsFrameMouse::SetPressed(int code) {
+  ResetHotMenuLineItem();
   if (code != hot_) SetState(hot_, 0);
   hot_ = code;
   SetState(hot_, 2);
@@ -628,6 +648,13 @@ bool TsFrameMouse::NCLButtonDown(TMessage& m) {
     return true;
   }
   pressed_ = 0;
+  if (IsIconic(window) && form->GetFormStyle() == fsMDIChild) {
+    // A minimised MDI child's icon is dragged about the MDI client by the system (its loop
+    // ends at the release, which it keeps); the click then offers the child's menu.
+    SendMessageA(window, WM_SYSCOMMAND, SC_MOVE + HTCAPTION, m.LParam);
+    SendMessageA(window, WM_NCLBUTTONUP, m.WParam, m.LParam);
+    return true;
+  }
   if (IsIconic(window)) {
     // A minimised window comes back with a click, as one in the task bar does: on the release
     // over it (the system's drag loop would only offer its menu).
@@ -657,6 +684,14 @@ bool TsFrameMouse::ButtonUp(TMessage& m, int code) {
     return true;
   }
   if (restore_on_release_) return IconicButtonUp(m, code);
+  if (!pressed_ && IsIconic(window) && host_->FrameForm()->GetFormStyle() == fsMDIChild &&
+      host_->FrameSkinnedPopups()) {
+    m.Result = 1;
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    ShowSystemMenu(cursor.x, cursor.y);
+    return true;
+  }
   int pressed = pressed_;
   if (!pressed)
     return false;  // no press of ours: the system's own release (a Ctrl+click's MK_CONTROL is no hit code)
@@ -793,7 +828,7 @@ void TsFrameMouse::StartDrag(int code, POINT screen) {
   drag.moved = false;
   drag.press = screen;
   drag.min = host_->FrameMinSize();
-  GetWindowRect(window, &drag.start);
+  drag.start = PlacedRect(window, drag.origin);
   drag.outline = drag.start;
   drag.dc = GetDCEx(GetDesktopWindow(), nullptr, DCX_WINDOW | DCX_CACHE | DCX_LOCKWINDOWUPDATE);
   SaveDC(drag.dc);

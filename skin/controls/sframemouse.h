@@ -231,7 +231,8 @@ class TsFrameMouse {
   int GetPressedButton() const { return pressed_; }
   void SetHot(int code);
   void SetPressed(int code);
-  // An outline move or size runs (one at a time in the process) and where it is.
+  // An outline move or size runs (one at a time in the process) and where it is, in the
+  // coordinates the window is placed in (an MDI child's: the MDI client's).
   static bool Dragging();
   static RECT DragOutline();
 

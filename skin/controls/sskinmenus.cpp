@@ -58,6 +58,16 @@ bool IsMainMenuTopItem(const TMenuItem* item) {
          item->GetParent() == item->GetParentMenu()->GetItems();
 }
 
+// The menu-line item the system last drew hot on a form's window, in that window's
+// coordinates. The system does not always draw it normal again when the pointer goes on from
+// the menu line to a title button.
+struct THotLineItem {
+  HWND window = nullptr;
+  const TMenuItem* item = nullptr;
+  RECT rect{};
+};
+THotLineItem hot_line_item;
+
 // The MDI main form's item of its maximized child (its system menu), shown as the child's icon.
 bool IsMDIChildItem(const TMenuItem* item) { return item->GetName().rfind("sMDICII", 0) == 0; }
 
@@ -480,5 +490,36 @@ void TsSkinableMenus::LineDraw(TObject* sender, TCanvas* canvas, RECT rect, TOwn
   if (!shortcut.empty())
     WriteAligned(out, shortcut, item->GetEnabled(), text_rect, taRightJustify, line_section, hot);
   BitBlt(canvas->GetHandle(), rect.left, rect.top, width, height, out->GetHandle(), 0, 0, SRCCOPY);
+  // Only the system's drawing on the window leaves the item hot there; the frame's cache
+  // holds it normal.
+  if (HWND window = WindowFromDC(canvas->GetHandle()); window && hot)
+    hot_line_item = {window, item, rect};
+  else if (hot_line_item.item == item)
+    hot_line_item = {};
   OnDrawItem(item, canvas, rect, state);
+}
+
+void ResetHotMenuLineItem() {
+  const THotLineItem pending = hot_line_item;
+  hot_line_item = {};
+  if (!pending.item || !IsWindow(pending.window)) return;
+  auto* form = DynamicCast<TCustomForm>(FindControl(pending.window));
+  TMainMenu* menu = form ? form->GetMenu() : nullptr;
+  if (!menu) return;
+  // Looked for by identity among the form's items: the one drawn may have gone since.
+  TMenuItem* top = menu->GetItems();
+  for (int i = 0; i < top->GetCount(); ++i) {
+    TMenuItem* item = top->GetItem(i);
+    if (item != pending.item || !item->OnAdvancedDrawItem) continue;
+    HDC dc = GetWindowDC(pending.window);
+    const int saved = SaveDC(dc);
+    TCanvas* canvas = New<TCanvas>();
+    canvas->SetHandle(dc);
+    if (Screen) canvas->SetFont(Screen->GetMenuFont());
+    item->OnAdvancedDrawItem(item, canvas, pending.rect, TOwnerDrawState{});
+    canvas->SetHandle(nullptr);
+    Free(canvas);
+    RestoreDC(dc, saved);
+    ReleaseDC(pending.window, dc);
+  }
 }

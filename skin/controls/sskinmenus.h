@@ -43,6 +43,10 @@ TsMenuItemType MenuItemType(const TMenuItem* item);
 // Makes every skin manager created from now on own a TsSkinableMenus (before the main form).
 void RegisterSkinnedMenus();
 
+// Draws the menu-line item the system left hot on a form's window normal again (a form's
+// frame does this when one of its title buttons becomes hot); nothing when none is left hot.
+void ResetHotMenuLineItem();
+
 class TsSkinableMenus : public TPersistent {
   TK_CLASS(TsSkinableMenus, TPersistent)
 

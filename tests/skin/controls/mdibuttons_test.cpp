@@ -1,7 +1,7 @@
 // The MDI child buttons (close, restore, minimize) at the right end of the menu line of a
 // skinned MDI main form while its active child is maximized: where they are answered, how they
-// are painted and what they do to the child. The mouse is never moved: the tests send what the
-// system would.
+// are painted and what they do to the child; and the frame mouse of skinned children inside
+// the MDI client. The mouse is never moved: the tests send what the system would.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -67,6 +67,7 @@ class MDIButtons : public SkinTest {
   }
   void TearDown() override {
     if (child) Free(child);
+    if (heat) Free(heat);
     Free(frame);
     Pump();
     Free(manager);
@@ -93,6 +94,30 @@ class MDIButtons : public SkinTest {
     child->OnClose = TCloseEvent(&closes, &TCloseWatch::Close);
     child->Show();
     ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  }
+  // A second child with a skin provider of its own, which moves and sizes by outline.
+  void ShowSkinnedChild(RECT bounds) {
+    heat = New<TForm>(Application, kCreateNew);
+    heat->SetFormStyle(fsMDIChild);
+    heat->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
+    heat->SetText("Heat 2");
+    heat_provider = New<TsSkinProvider>(heat);
+    heat_provider->SetResizeMode(rmBorder);
+    heat->Show();
+    ASSERT_TRUE(heat_provider->Skinned());
+    ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  }
+  // Where the skinned child lies in the MDI client.
+  RECT HeatPlace() {
+    RECT r{};
+    GetWindowRect(heat->GetHandle(), &r);
+    MapWindowPoints(nullptr, frame->GetClientHandle(), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  }
+  // The skinned child's client point of a screen point, as a mouse message carries it.
+  LPARAM HeatClientLParam(POINT screen) {
+    ScreenToClient(heat->GetHandle(), &screen);
+    return MAKELPARAM(screen.x, screen.y);
   }
   bool Settled() {
     Pump();
@@ -144,6 +169,27 @@ class MDIButtons : public SkinTest {
     ReleaseDC(frame->GetHandle(), dc);
     return c;
   }
+  // Every pixel of a rectangle of the frame's window as the screen shows it.
+  std::vector<TColor> ScreenPixels(const RECT& r) {
+    TBitmap* copy = New<TBitmap>();
+    copy->SetPixelFormat(pf24bit);
+    copy->SetSize(r.right - r.left, r.bottom - r.top);
+    HDC dc = GetWindowDC(frame->GetHandle());
+    BitBlt(copy->GetCanvas()->GetHandle(), 0, 0, r.right - r.left, r.bottom - r.top, dc, r.left, r.top,
+           SRCCOPY);
+    ReleaseDC(frame->GetHandle(), dc);
+    std::vector<TColor> pixels;
+    for (int y = 0; y < r.bottom - r.top; ++y)
+      for (int x = 0; x < r.right - r.left; ++x) pixels.push_back(copy->GetCanvas()->GetPixels(x, y));
+    Free(copy);
+    return pixels;
+  }
+  COLORREF DesktopAt(POINT screen) {
+    HDC dc = GetDC(nullptr);
+    COLORREF c = GetPixel(dc, screen.x, screen.y);
+    ReleaseDC(nullptr, dc);
+    return c;
+  }
 
   TDesktopLock desktop;
   TButtonsFrame* frame = nullptr;
@@ -151,6 +197,8 @@ class MDIButtons : public SkinTest {
   TsSkinProvider* provider = nullptr;
   TsSkinManager* manager = nullptr;
   TCloseWatch closes;
+  TForm* heat = nullptr;
+  TsSkinProvider* heat_provider = nullptr;
 };
 
 }  // namespace
@@ -320,4 +368,122 @@ TEST_F(MDIButtons, TheMenuLinesItemsArePaintedByTheSkinnedMenus) {
   SaveWindowPicture(frame->GetHandle(), "DRAVOLIN_MDI_BUTTONS_PICTURE");
   menus->HookMainMenu(frame->GetMenu(), false);
   Free(menus);
+}
+
+// The system draws a menu-line item hot and may leave it so when the pointer goes on to a
+// button: the frame draws it normal again once a title or MDI button becomes hot.
+TEST_F(MDIButtons, AMenuLineItemLeftHotIsNormalAgainWhenAButtonBecomesHot) {
+  auto* menus = New<TsSkinableMenus>(manager);
+  Show(true);
+  menus->HookMainMenu(frame->GetMenu(), true);
+  SendMessageA(frame->GetHandle(), SKM_REFRESH, 0, 0);
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  const HWND window = frame->GetHandle();
+  TsFrameMouse* mouse = provider->GetFrameMouse();
+  TMenuItem* file = frame->GetMenu()->GetItems()->GetItem(0);
+  for (const int button : {HTCLOSE, HTMDIMINIMIZE}) {
+    if (button == HTMDIMINIMIZE) Maximize();  // the child's item now leads the line
+    int index = GetMenuItemCount(GetMenu(window));
+    while (index >= 0 && GetMenuItemID(GetMenu(window), index) != file->GetCommand()) --index;
+    RECT item{}, w{};
+    ASSERT_TRUE(GetMenuItemRect(window, GetMenu(window), index, &item)) << button;
+    GetWindowRect(window, &w);
+    OffsetRect(&item, -w.left, -w.top);
+    auto draw = [&](UINT state) {
+      DRAWITEMSTRUCT d{};
+      d.CtlType = ODT_MENU;
+      d.itemID = file->GetCommand();
+      d.itemAction = ODA_DRAWENTIRE;
+      d.itemState = state;
+      d.hwndItem = reinterpret_cast<HWND>(GetMenu(window));
+      d.hDC = GetWindowDC(window);
+      d.rcItem = item;
+      SendMessageA(window, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&d));
+      ReleaseDC(window, d.hDC);
+    };
+    draw(0);
+    const std::vector<TColor> normal = ScreenPixels(item);
+    draw(ODS_HOTLIGHT);
+    ASSERT_NE(ScreenPixels(item), normal) << button;
+    // Along the menu line the item is the system's to put back.
+    EXPECT_EQ(HitAt({item.right + 4, Middle(item).y}), HTMENU) << button;
+    EXPECT_NE(ScreenPixels(item), normal) << button;
+    const POINT over = Middle(mouse->ButtonOf(button)->Rect());
+    EXPECT_EQ(HitAt(over), button);
+    EXPECT_EQ(ScreenPixels(item), normal) << button;
+    mouse->ClearHot();
+  }
+  menus->HookMainMenu(frame->GetMenu(), false);
+  Free(menus);
+}
+
+// An outline move or size of a child is measured and applied in the MDI client's coordinates:
+// the child lands where the outline was, not shifted by the client's place on the screen.
+TEST_F(MDIButtons, AChildMovesAndSizesByOutlineWithinTheMDIClient) {
+  Show(true);
+  ShowSkinnedChild({30, 40, 250, 200});
+  const RECT start = HeatPlace();
+  ASSERT_EQ(start.left, 30);
+  ASSERT_EQ(start.top, 40);
+  RECT screen{};
+  GetWindowRect(heat->GetHandle(), &screen);
+  const POINT caption{screen.left + 60,
+                      screen.top + heat_provider->FrameHeight() + heat_provider->CaptionHeight() / 2};
+  // The screen where the outline's top edge will be after the move, before it is drawn there.
+  const POINT edge{screen.left + 100 + 30, screen.top + 20};
+  const COLORREF before = DesktopAt(edge);
+  PostMessageA(heat->GetHandle(), WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(caption.x, caption.y));
+  Pump();
+  ASSERT_TRUE(TsFrameMouse::Dragging());
+  RECT outline = TsFrameMouse::DragOutline();
+  EXPECT_TRUE(EqualRect(&outline, &start)) << outline.left << "," << outline.top;
+  PostMessageA(heat->GetHandle(), WM_MOUSEMOVE, MK_LBUTTON,
+               HeatClientLParam({caption.x + 30, caption.y + 20}));
+  Pump();
+  // Drawn inverted on the screen where the child would go.
+  EXPECT_EQ(DesktopAt(edge), ~before & 0xFFFFFF);
+  SaveWindowPicture(frame->GetHandle(), "DRAVOLIN_MDI_OUTLINE_PICTURE");
+  PostMessageA(heat->GetHandle(), WM_LBUTTONUP, 0, HeatClientLParam({caption.x + 30, caption.y + 20}));
+  Pump();
+  EXPECT_FALSE(TsFrameMouse::Dragging());
+  RECT moved = HeatPlace();
+  EXPECT_EQ(moved.left, 60);
+  EXPECT_EQ(moved.top, 60);
+  EXPECT_EQ(moved.right - moved.left, 220);
+  EXPECT_EQ(moved.bottom - moved.top, 160);
+
+  GetWindowRect(heat->GetHandle(), &screen);
+  const POINT corner{screen.right - 2, screen.bottom - 2};
+  PostMessageA(heat->GetHandle(), WM_NCLBUTTONDOWN, HTBOTTOMRIGHT, MAKELPARAM(corner.x, corner.y));
+  PostMessageA(heat->GetHandle(), WM_MOUSEMOVE, MK_LBUTTON, HeatClientLParam({corner.x + 40, corner.y + 25}));
+  PostMessageA(heat->GetHandle(), WM_LBUTTONUP, 0, HeatClientLParam({corner.x + 40, corner.y + 25}));
+  Pump();
+  const RECT sized = HeatPlace();
+  EXPECT_EQ(sized.left, 60);
+  EXPECT_EQ(sized.top, 60);
+  EXPECT_EQ(sized.right - sized.left, 260);
+  EXPECT_EQ(sized.bottom - sized.top, 185);
+}
+
+// A click on a minimised child offers its skinned system menu and leaves it minimised.
+TEST_F(MDIButtons, AClickOnAMinimizedChildOpensItsSystemMenu) {
+  Show(true);
+  ShowSkinnedChild({30, 40, 250, 200});
+  const HWND window = heat->GetHandle();
+  SendMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  ASSERT_TRUE(PumpUntil([&] { return IsIconic(window) && Settled(); }));
+  RECT icon{};
+  GetWindowRect(window, &icon);
+  const POINT p{(icon.left + icon.right) / 2, (icon.top + icon.bottom) / 2};
+  TMenuLoopWatch watch;
+  // The system's drag of the icon ends with the release.
+  PostMessageA(window, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(p.x, p.y));
+  PostMessageA(window, WM_LBUTTONUP, 0, HeatClientLParam(p));
+  EXPECT_TRUE(PumpUntil([&] { return watch.Entered() == 1; }));
+  Pump();
+  EXPECT_EQ(watch.Entered(), 1);
+  EXPECT_TRUE(IsIconic(window));
+  RECT after{};
+  GetWindowRect(window, &after);
+  EXPECT_TRUE(EqualRect(&after, &icon));
 }
