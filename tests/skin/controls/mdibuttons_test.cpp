@@ -66,6 +66,10 @@ class MDIButtons : public SkinTest {
     ASSERT_TRUE(SkinData().SkinLoaded);
   }
   void TearDown() override {
+    if (menus) {
+      menus->HookMainMenu(frame->GetMenu(), false);
+      Free(menus);
+    }
     if (child) Free(child);
     if (heat) Free(heat);
     Free(frame);
@@ -93,6 +97,14 @@ class MDIButtons : public SkinTest {
     child->OnCloseQuery = TCloseQueryEvent(&closes, &TCloseWatch::CloseQuery);
     child->OnClose = TCloseEvent(&closes, &TCloseWatch::Close);
     child->Show();
+    ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  }
+  // The frame and its child, the menu line painted by skinned menus.
+  void ShowSkinnedMenus() {
+    menus = New<TsSkinableMenus>(manager);
+    Show(true);
+    menus->HookMainMenu(frame->GetMenu(), true);
+    SendMessageA(frame->GetHandle(), SKM_REFRESH, 0, 0);
     ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
   }
   // A second child with a skin provider of its own, which moves and sizes by outline.
@@ -199,6 +211,7 @@ class MDIButtons : public SkinTest {
   TCloseWatch closes;
   TForm* heat = nullptr;
   TsSkinProvider* heat_provider = nullptr;
+  TsSkinableMenus* menus = nullptr;
 };
 
 }  // namespace
@@ -348,11 +361,7 @@ TEST_F(MDIButtons, ClosingTheLastMaximizedChildTakesTheButtonsOffTheMenuLine) {
 // The skinned menus paint the top items of the frame's menu into the menu line: the item's
 // text shows there in the line section's font colour, left of the MDI buttons.
 TEST_F(MDIButtons, TheMenuLinesItemsArePaintedByTheSkinnedMenus) {
-  auto* menus = New<TsSkinableMenus>(manager);
-  Show(true);
-  menus->HookMainMenu(frame->GetMenu(), true);
-  SendMessageA(frame->GetHandle(), SKM_REFRESH, 0, 0);
-  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  ShowSkinnedMenus();
   TBitmap* cache = provider->GetCommonData()->GetCacheBmp();
   // Each row of the line against its own middle, where no item lies (the line may be a
   // gradient from top to bottom).
@@ -366,18 +375,12 @@ TEST_F(MDIButtons, TheMenuLinesItemsArePaintedByTheSkinnedMenus) {
   EXPECT_GT(text_pixels, 10);  // "File" is there
   Maximize();
   SaveWindowPicture(frame->GetHandle(), "DRAVOLIN_MDI_BUTTONS_PICTURE");
-  menus->HookMainMenu(frame->GetMenu(), false);
-  Free(menus);
 }
 
 // The system draws a menu-line item hot and may leave it so when the pointer goes on to a
 // button: the frame draws it normal again once a title or MDI button becomes hot.
 TEST_F(MDIButtons, AMenuLineItemLeftHotIsNormalAgainWhenAButtonBecomesHot) {
-  auto* menus = New<TsSkinableMenus>(manager);
-  Show(true);
-  menus->HookMainMenu(frame->GetMenu(), true);
-  SendMessageA(frame->GetHandle(), SKM_REFRESH, 0, 0);
-  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  ShowSkinnedMenus();
   const HWND window = frame->GetHandle();
   TsFrameMouse* mouse = provider->GetFrameMouse();
   TMenuItem* file = frame->GetMenu()->GetItems()->GetItem(0);
@@ -413,8 +416,6 @@ TEST_F(MDIButtons, AMenuLineItemLeftHotIsNormalAgainWhenAButtonBecomesHot) {
     EXPECT_EQ(ScreenPixels(item), normal) << button;
     mouse->ClearHot();
   }
-  menus->HookMainMenu(frame->GetMenu(), false);
-  Free(menus);
 }
 
 // An outline move or size of a child is measured and applied in the MDI client's coordinates:
