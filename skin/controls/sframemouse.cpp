@@ -63,6 +63,15 @@ RECT PlacedRect(HWND window, POINT& origin) {
   return r;
 }
 
+// The state the window shows. The form learns a new state only from the WM_SIZE at the end
+// of the change, after the system has had the frame painted (a restored MDI child would keep
+// the restore glyph).
+TWindowState ShownState(TCustomForm* form) {
+  if (!form->HandleAllocated() || !IsWindowVisible(form->GetHandle())) return form->GetWindowState();
+  if (IsIconic(form->GetHandle())) return wsMinimized;
+  return IsZoomed(form->GetHandle()) ? wsMaximized : wsNormal;
+}
+
 // A client point of a mouse message on the screen.
 POINT ScreenPoint(HWND window, LPARAM lparam) {
   POINT p{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
@@ -239,7 +248,7 @@ class TsFrameMouse::TProviderHost : public TsFrameHost {
     l.MenuBand = provider_->MenuBandHeight();
     int skin = FrameSkinIndex();
     l.Button = TitleButtonSize(skin);
-    l.Rules = {form->GetBorderStyle(), provider_->GetBorderIcons(), form->GetWindowState()};
+    l.Rules = {form->GetBorderStyle(), provider_->GetBorderIcons(), ShownState(form)};
     l.MenuHeight = provider_->MenuHeight();
     l.TopBand = provider_->FrameTopBand();
     l.MDIButton = MDIButtonSize(skin);

@@ -181,15 +181,16 @@ class MDIButtons : public SkinTest {
     ReleaseDC(frame->GetHandle(), dc);
     return c;
   }
-  // Every pixel of a rectangle of the frame's window as the screen shows it.
-  std::vector<TColor> ScreenPixels(const RECT& r) {
+  // Every pixel of a rectangle of a window (the frame's by default) as the screen shows it.
+  std::vector<TColor> ScreenPixels(const RECT& r, HWND window = nullptr) {
+    if (!window) window = frame->GetHandle();
     TBitmap* copy = New<TBitmap>();
     copy->SetPixelFormat(pf24bit);
     copy->SetSize(r.right - r.left, r.bottom - r.top);
-    HDC dc = GetWindowDC(frame->GetHandle());
+    HDC dc = GetWindowDC(window);
     BitBlt(copy->GetCanvas()->GetHandle(), 0, 0, r.right - r.left, r.bottom - r.top, dc, r.left, r.top,
            SRCCOPY);
-    ReleaseDC(frame->GetHandle(), dc);
+    ReleaseDC(window, dc);
     std::vector<TColor> pixels;
     for (int y = 0; y < r.bottom - r.top; ++y)
       for (int x = 0; x < r.right - r.left; ++x) pixels.push_back(copy->GetCanvas()->GetPixels(x, y));
@@ -464,6 +465,21 @@ TEST_F(MDIButtons, AChildMovesAndSizesByOutlineWithinTheMDIClient) {
   EXPECT_EQ(sized.top, 60);
   EXPECT_EQ(sized.right - sized.left, 260);
   EXPECT_EQ(sized.bottom - sized.top, 185);
+}
+
+// The system paints a restored child's frame before the form learns its new state: the
+// maximize slot must not keep the restore glyph.
+TEST_F(MDIButtons, ARestoredChildShowsTheMaximizeGlyphAgain) {
+  Show(true);
+  ShowSkinnedChild({245, 20, 440, 180});
+  const HWND window = heat->GetHandle();
+  const RECT slot = heat_provider->GetFrameMouse()->ButtonOf(HTMAXBUTTON)->Rect();
+  const std::vector<TColor> maximize = ScreenPixels(slot, window);
+  SendMessageA(window, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+  ASSERT_TRUE(PumpUntil([&] { return IsZoomed(window) && Settled(); }));
+  SendMessageA(window, WM_SYSCOMMAND, SC_RESTORE, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !IsZoomed(window) && Settled(); }));
+  EXPECT_EQ(ScreenPixels(slot, window), maximize);
 }
 
 // A click on a minimised child offers its skinned system menu and leaves it minimised.
