@@ -184,17 +184,11 @@ class MDIButtons : public SkinTest {
   // Every pixel of a rectangle of a window (the frame's by default) as the screen shows it.
   std::vector<TColor> ScreenPixels(const RECT& r, HWND window = nullptr) {
     if (!window) window = frame->GetHandle();
-    TBitmap* copy = New<TBitmap>();
-    copy->SetPixelFormat(pf24bit);
-    copy->SetSize(r.right - r.left, r.bottom - r.top);
     HDC dc = GetWindowDC(window);
-    BitBlt(copy->GetCanvas()->GetHandle(), 0, 0, r.right - r.left, r.bottom - r.top, dc, r.left, r.top,
-           SRCCOPY);
-    ReleaseDC(window, dc);
     std::vector<TColor> pixels;
-    for (int y = 0; y < r.bottom - r.top; ++y)
-      for (int x = 0; x < r.right - r.left; ++x) pixels.push_back(copy->GetCanvas()->GetPixels(x, y));
-    Free(copy);
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) pixels.push_back(GetPixel(dc, x, y));
+    ReleaseDC(window, dc);
     return pixels;
   }
   COLORREF DesktopAt(POINT screen) {
