@@ -43,6 +43,10 @@ TsMenuItemType MenuItemType(const TMenuItem* item);
 // Makes every skin manager created from now on own a TsSkinableMenus (before the main form).
 void RegisterSkinnedMenus();
 
+// The icon of the MDI main form's maximized active child at the left end of a menu-line row,
+// (menu height - 2) pixels square; nothing while no child is maximized.
+void DrawMDIChildIcon(TCanvas* canvas, const RECT& row);
+
 class TsSkinableMenus : public TPersistent {
   TK_CLASS(TsSkinableMenus, TPersistent)
 
