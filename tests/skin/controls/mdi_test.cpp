@@ -399,8 +399,7 @@ TEST_F(MDITest, AFrameFreedWhileAChildIsMaximizedFreesTheItemOnce) {
 
 namespace {
 
-// The frame's own top item, and a child whose menu brings its own items, each hooked into the
-// skinned menus so the menu line lays them out.
+// A top item of a menu, in a merge group.
 TMenuItem* TopItem(TComponent* owner, TMainMenu* menu, const std::string& caption, uint8_t group) {
   auto* item = New<TMenuItem>(owner);
   item->SetCaption(caption);
