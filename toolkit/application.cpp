@@ -62,6 +62,9 @@ TApplication::TApplication(TComponent* owner) : TComponent(owner) {
                             instance, nullptr);
   if (!handle_) RaiseLastOSError();
   SetWindowLongPtrA(handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  icon_ = New<TIcon>();
+  // The executable's own icon, by the name resource compilers give the program's icon.
+  if (FindResourceA(instance, "MAINICON", RT_GROUP_ICON)) icon_->LoadFromResourceName(instance, "MAINICON");
 }
 
 TApplication::~TApplication() {
@@ -76,7 +79,10 @@ TApplication::~TApplication() {
   // The forms go while the application's own state still exists.
   DestroyComponents();
   hint_window_ = nullptr;
+  Free(icon_);
 }
+
+void TApplication::SetIcon(TIcon* icon) { icon_->Assign(icon); }
 
 void TApplication::FormCreated(TCustomForm* form) {
   if (!main_form_) {

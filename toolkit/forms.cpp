@@ -278,7 +278,7 @@ void TCustomForm::CreateWnd() {
     if (!client_handle_) RaiseLastOSError();
     PlaceMDIClient();
   }
-  if (menu_) menu_->SetWindowHandle(handle_);
+  if (HasMenuBar()) menu_->SetWindowHandle(handle_);
   // The default positions and sizes were chosen by the system.
   UpdateBounds();
   if (!icon_->GetEmpty()) IconChanged(icon_);
@@ -288,7 +288,7 @@ RECT TCustomForm::FrameMargins() {
   DWORD style, ex_style;
   FrameStyles(border_style_, border_icons_, style, ex_style);
   RECT r{0, 0, 0, 0};
-  AdjustWindowRectEx(&r, style, menu_ ? TRUE : FALSE, ex_style);
+  AdjustWindowRectEx(&r, style, HasMenuBar() ? TRUE : FALSE, ex_style);
   return {-r.left, -r.top, r.right, r.bottom};
 }
 
@@ -698,10 +698,21 @@ void TCustomForm::SetMenu(TMainMenu* menu) {
   if (menu == menu_) return;
   if (menu_ && handle_) menu_->SetWindowHandle(nullptr);
   menu_ = menu;
-  if (menu) {
-    menu->FreeNotification(this);
-    if (handle_) menu->SetWindowHandle(handle_);
-  }
+  if (menu) menu->FreeNotification(this);
+  if (menu && handle_ && HasMenuBar()) menu->SetWindowHandle(handle_);
+  if (active_) MergeIntoFrame(true);
+}
+
+// An MDI child has no menu bar of its own: its menu shows in the main form's while it is active.
+bool TCustomForm::HasMenuBar() const { return menu_ && form_style_ != fsMDIChild; }
+
+void TCustomForm::MergeIntoFrame(bool merge) {
+  TCustomForm* frame = Application ? Application->main_form_ : nullptr;
+  if (form_style_ != fsMDIChild || !frame || frame == this || !frame->menu_) return;
+  if (merge)
+    frame->menu_->Merge(menu_);
+  else
+    frame->menu_->Unmerge(menu_);
 }
 
 void TCustomForm::DestroyWnd() {
@@ -709,6 +720,7 @@ void TCustomForm::DestroyWnd() {
   if (menu_) menu_->SetWindowHandle(nullptr);
   HWND child = form_style_ == fsMDIChild ? handle_ : nullptr;
   HWND frame = child && ::GetParent(child) ? ::GetParent(::GetParent(child)) : nullptr;
+  MergeIntoFrame(false);
   TWinControl::DestroyWnd();
   client_handle_ = nullptr;
   // The frame learns once the child is gone (a maximized child takes its menu additions along).
@@ -791,6 +803,7 @@ void TCustomForm::WMMDIActivate(TMessage& message) {
   if (form_style_ != fsMDIChild) return;
   // The child being activated takes the focus bookkeeping of a form of its own.
   active_ = reinterpret_cast<HWND>(message.LParam) == handle_;
+  MergeIntoFrame(active_);
   NotifyMDIFrame();
 }
 

@@ -231,6 +231,9 @@ class TCustomForm : public TWinControl {
   void WMWindowPosChanged(TMessage& message);
   void NotifyMDIFrame();
   void PlaceMDIClient();
+  bool HasMenuBar() const;
+  // The active MDI child's menu is merged into the main form's (false takes it out again).
+  void MergeIntoFrame(bool merge);
 
   bool create_new_ = false;
   TFormStyle form_style_ = fsNormal;
@@ -329,6 +332,9 @@ class TApplication : public TComponent {
   // The executable's name without extension unless set.
   const std::string& GetTitle() const { return title_; }
   void SetTitle(const std::string& title);
+  // The icon of the application: the executable's "MAINICON" unless set; empty without one.
+  TIcon* GetIcon() const { return icon_; }
+  void SetIcon(TIcon* icon);
 
   // Minimises the main form; restoring activates it again.
   void Minimize();
@@ -383,6 +389,7 @@ class TApplication : public TComponent {
 
   HWND handle_ = nullptr;
   std::string title_;
+  TIcon* icon_ = nullptr;
   TCustomForm* main_form_ = nullptr;
   bool terminated_ = false;
   bool show_main_form_ = true;

@@ -55,6 +55,11 @@ bool Dying(const TComponent* component) {
   return component && component->GetComponentState().Contains(csDestroying);
 }
 
+// The menu merged into a menu bar; null for none.
+const TMenu* MergedMenuOf(const TMenu* menu) {
+  return menu->Is<TMainMenu>() ? static_cast<const TMainMenu*>(menu)->GetMerged() : nullptr;
+}
+
 // ---- The hidden window that owns pop-up menus without a window of their own -------------
 
 constexpr char kPopupWindowClass[] = "TPopupList";
@@ -476,7 +481,7 @@ void TMenuItem::RebuildHandle() {
   while (GetMenuItemCount(handle_) > 0)
     if (!RemoveMenu(handle_, 0, MF_BYPOSITION)) break;
   bool top_level = menu_ && menu_->IsMenuBar();
-  for (TMenuItem* item : items_)
+  for (TMenuItem* item : menu_ ? menu_->BarItems() : items_)
     if (item->visible_) item->AppendTo(handle_, top_level);
 }
 
@@ -685,14 +690,22 @@ void TMenu::MenuChanged(TMenuItem* source, bool rebuild) {
   (void)rebuild;
 }
 
+std::vector<TMenuItem*> TMenu::BarItems() const { return items_->items_; }
+
 TMenuItem* TMenu::FindItem(UINT_PTR value, TFindItemKind kind) const {
+  const TMenu* merged = MergedMenuOf(this);
   TMenuItem* item = nullptr;
   switch (kind) {
     case fkCommand: item = ItemByCommand(static_cast<UINT>(value)); break;
     case fkHandle: item = ItemByHandle(reinterpret_cast<HMENU>(value)); break;
-    case fkShortCut: item = FindShortCutIn(items_, static_cast<TShortCut>(value)); break;
+    case fkShortCut:
+      item = FindShortCutIn(items_, static_cast<TShortCut>(value));
+      if (!item && merged) item = FindShortCutIn(merged->items_, static_cast<TShortCut>(value));
+      break;
   }
-  return item && item->GetParentMenu() == this ? item : nullptr;
+  if (!item) return nullptr;
+  const TMenu* menu = item->GetParentMenu();
+  return menu == this || (merged && menu == merged) ? item : nullptr;
 }
 
 bool TMenu::DispatchCommand(UINT command) {
@@ -715,7 +728,7 @@ bool TMenu::IsShortCut(TMessage& message) {
   if (key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU) return false;
   TShortCut shortcut = ShortCut(key, KeyDataToShiftState(message.LParam));
   if (shortcut == scNone) return false;
-  TMenuItem* item = FindShortCutIn(items_, shortcut);
+  TMenuItem* item = FindItem(shortcut, fkShortCut);
   if (!item || !item->GetEnabled()) return false;
   item->Click();
   return true;
@@ -727,7 +740,52 @@ TK_CLASS_INFO(TMainMenu, TMenu)
 
 TMainMenu::TMainMenu(TComponent* owner) : TMenu(owner) {}
 
-TMainMenu::~TMainMenu() { SetWindowHandle(nullptr); }
+TMainMenu::~TMainMenu() {
+  if (merged_into_) merged_into_->Unmerge(this);
+  if (merged_) merged_->merged_into_ = nullptr;
+  SetWindowHandle(nullptr);
+}
+
+void TMainMenu::Merge(TMainMenu* menu) {
+  if (menu == merged_ || menu == this) return;
+  if (merged_) merged_->merged_into_ = nullptr;
+  // A menu shows in one bar at a time.
+  if (menu && menu->merged_into_) menu->merged_into_->Unmerge(menu);
+  merged_ = menu;
+  if (menu) menu->merged_into_ = this;
+  BarChanged();
+}
+
+void TMainMenu::Unmerge(TMainMenu* menu) {
+  if (menu && menu == merged_) Merge(nullptr);
+}
+
+void TMainMenu::BarChanged() {
+  if (Dying(this)) return;
+  GetItems()->RebuildHandle();
+  MenuChanged(nullptr, true);
+}
+
+// The bar's items of a group the merged menu brings give way to its items; each merged item
+// goes before the first of the bar's own items with a greater GroupIndex.
+std::vector<TMenuItem*> TMainMenu::BarItems() const {
+  std::vector<TMenuItem*> shown;
+  if (!merged_) return TMenu::BarItems();
+  const std::vector<TMenuItem*>& theirs = merged_->GetItems()->items_;
+  auto brought = [&](const TMenuItem* item) {
+    return std::any_of(theirs.begin(), theirs.end(),
+                       [&](const TMenuItem* t) { return t->group_index_ == item->group_index_; });
+  };
+  for (TMenuItem* item : GetItems()->items_)
+    if (!brought(item)) shown.push_back(item);
+  for (TMenuItem* item : theirs) {
+    auto place = std::find_if(shown.begin(), shown.end(), [&](const TMenuItem* s) {
+      return s->parent_ == GetItems() && s->group_index_ > item->group_index_;
+    });
+    shown.insert(place, item);
+  }
+  return shown;
+}
 
 void TMainMenu::SetWindowHandle(HWND window) {
   if (window_ && IsWindow(window_) && GetItems()->HandleAllocated() && ::GetMenu(window_) == GetHandle())
@@ -736,8 +794,10 @@ void TMainMenu::SetWindowHandle(HWND window) {
   if (window_) ::SetMenu(window_, GetHandle());
 }
 
+// A merged menu's change shows in the bar it is merged into.
 void TMainMenu::MenuChanged(TMenuItem* source, bool rebuild) {
   TMenu::MenuChanged(source, rebuild);
+  if (merged_into_ && !Dying(merged_into_)) merged_into_->BarChanged();
   if (!window_ || !IsWindow(window_)) return;
   DrawMenuBar(window_);
   SendMessageA(window_, CM_MENUCHANGED, 0, 0);
@@ -832,9 +892,14 @@ bool DispatchMenuMessage(TMenu* window_menu, TMessage& message) {
       TMenuItem* parent = ItemByHandle(reinterpret_cast<HMENU>(message.LParam));
       if (!parent) return false;
       auto key = static_cast<char>(std::toupper(static_cast<unsigned char>(LOWORD(message.WParam))));
+      // A bar's native menu shows its merged items too.
+      std::vector<TMenuItem*> items;
+      if (TMenu* menu = parent->GetParent() ? nullptr : parent->GetParentMenu())
+        items = menu->BarItems();
+      else
+        for (int i = 0; i < parent->GetCount(); ++i) items.push_back(parent->GetItem(i));
       int position = 0;
-      for (int i = 0; i < parent->GetCount(); ++i) {
-        TMenuItem* item = parent->GetItem(i);
+      for (TMenuItem* item : items) {
         if (!item->GetVisible()) continue;
         if (AcceleratorOf(item->GetCaption()) == key) {
           message.Result = MAKELRESULT(position, item->GetCount() > 0 ? MNC_SELECT : MNC_EXECUTE);

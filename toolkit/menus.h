@@ -158,6 +158,7 @@ class TMenuItem : public TComponent {
 
  private:
   friend class TMenu;
+  friend class TMainMenu;
   static void Publish(TPublisher<TMenuItem>& p);
   void BitmapChanged(TObject* sender);
   // Fills the native menu with the visible child items.
@@ -218,7 +219,10 @@ class TMenu : public TComponent {
   HWND GetWindowHandle() const { return window_; }
   virtual void SetWindowHandle(HWND window);
 
-  // An item of this menu by command identifier, native submenu handle or shortcut.
+  // The top items as the menu shows them (a menu bar's merged menu placed among them).
+  virtual std::vector<TMenuItem*> BarItems() const;
+  // An item of this menu (or of a menu merged into it) by command identifier, native submenu
+  // handle or shortcut.
   TMenuItem* FindItem(UINT_PTR value, TFindItemKind kind) const;
   // Clicks the item with the command; false when the menu has none.
   bool DispatchCommand(UINT command);
@@ -247,18 +251,36 @@ class TMenu : public TComponent {
 };
 
 // The menu bar of a form (the form's Menu property attaches it to the form's window).
+//
+// An MDI main form's bar shows the menu of its active child too, merged by GroupIndex: a top
+// item of the child's menu takes the place of the bar's own items of the same GroupIndex, the
+// others go between the bar's items in GroupIndex order.
 class TMainMenu : public TMenu {
   TK_CLASS(TMainMenu, TMenu)
 
  public:
   explicit TMainMenu(TComponent* owner);
+  // Leaves the bar it is merged into, and gives back the menu merged into it.
   ~TMainMenu() override;
   // Shows the bar in the window (taking it off the window it was in before).
   void SetWindowHandle(HWND window) override;
 
+  // Shows menu's top items in this bar (in place of any merged before); null shows none.
+  void Merge(TMainMenu* menu);
+  // Takes menu out again when it is the merged one.
+  void Unmerge(TMainMenu* menu);
+  TMainMenu* GetMerged() const { return merged_; }
+  std::vector<TMenuItem*> BarItems() const override;
+
  protected:
   void MenuChanged(TMenuItem* source, bool rebuild) override;
   bool IsMenuBar() const override { return true; }
+
+ private:
+  void BarChanged();
+
+  TMainMenu* merged_ = nullptr;       // shown in this bar
+  TMainMenu* merged_into_ = nullptr;  // the bar this menu is shown in
 };
 
 enum TPopupAlignment { paLeft, paRight, paCenter };

@@ -79,9 +79,41 @@ TCustomForm* MaximizedMDIChild() {
   return child && child->HandleAllocated() && IsZoomed(child->GetHandle()) ? child : nullptr;
 }
 
+// The form's own icon, else the application's, else the system's.
 HICON FormIcon(TCustomForm* form) {
-  HICON icon = form->GetIcon()->GetHandle();
-  return icon ? icon : LoadIconA(nullptr, IDI_APPLICATION);
+  if (HICON icon = form->GetIcon()->GetHandle()) return icon;
+  if (HICON icon = Application ? Application->GetIcon()->GetHandle() : nullptr) return icon;
+  return LoadIconA(nullptr, IDI_APPLICATION);
+}
+
+int MenuLineHeight() { return GetSystemMetrics(SM_CYMENU) - 1; }
+
+// The maximized child's icon is as high as the menu line leaves inside a pixel of margin.
+int MDIIconSize() { return MenuLineHeight() - 2; }
+
+// The visible top items of the MDI main form's bar as it shows them, its child's merged in.
+std::vector<TMenuItem*> MDIBarItems() {
+  std::vector<TMenuItem*> items;
+  TCustomForm* main = Application ? Application->GetMainForm() : nullptr;
+  if (!main || main->GetFormStyle() != fsMDIForm || !main->GetMenu()) return items;
+  for (TMenuItem* item : main->GetMenu()->BarItems())
+    if (item->GetVisible()) items.push_back(item);
+  return items;
+}
+
+// Room a top item leaves for the maximized child's icon at the line's left end: only the
+// first item, when the child-window item that carries the icon is not there before it.
+int IconRoom(const TMenuItem* item) {
+  if (!MaximizedMDIChild() || IsMDIChildItem(item)) return 0;
+  const std::vector<TMenuItem*> bar = MDIBarItems();
+  return !bar.empty() && bar.front() == item ? MDIIconSize() : 0;
+}
+
+// Room the last top item leaves after its caption for the maximized child's buttons.
+int ButtonRoom(const TMenuItem* item) {
+  if (!MaximizedMDIChild()) return 0;
+  const std::vector<TMenuItem*> bar = MDIBarItems();
+  return !bar.empty() && bar.back() == item ? 40 : 0;
 }
 
 // The picture of the form frame a menu-line item lies on: the MDI main form's provider's when
@@ -438,12 +470,10 @@ void TsSkinableMenus::PopupDraw(TObject* sender, TCanvas* canvas, RECT rect, TOw
 void TsSkinableMenus::LineMeasure(TObject* sender, TCanvas* canvas, int& width, int& height) {
   auto* item = DynamicCast<TMenuItem>(sender);
   if (!item) return;
-  height = GetSystemMetrics(SM_CYMENU) - 1;
-  // The maximized child's icon, then room for its buttons after the last item.
-  TCustomForm* child = MaximizedMDIChild();
-  const int icon = child ? GetSystemMetrics(SM_CXSMICON) : 0;
+  height = MenuLineHeight();
+  // The item's cell takes the line's item spacing besides: the child's icon fits in it.
   if (IsMDIChildItem(item)) {
-    width = 8 + icon;
+    width = 8;
     return;
   }
   UseMenuFont(canvas, item->GetDefault());
@@ -451,8 +481,8 @@ void TsSkinableMenus::LineMeasure(TObject* sender, TCanvas* canvas, int& width, 
   int w = canvas->TextWidth(text) + Margin + 5;
   // The accelerator mark is not shown.
   if (text.find('&') != std::string::npos) w -= canvas->TextWidth("&");
-  TMenuItem* top = item->GetParent();
-  if (child && top && top->GetCount() > 0 && top->GetItem(top->GetCount() - 1) == item) w += 40;
+  // Room for the maximized child's icon before the first item and its buttons after the last.
+  w += IconRoom(item) + ButtonRoom(item);
   width = std::max(width, w);
 }
 
@@ -467,11 +497,7 @@ void TsSkinableMenus::LineDraw(TObject* sender, TCanvas* canvas, RECT rect, TOwn
   TBitmap* frame = MenuLineFrame(item);
   if (!frame) return;
   if (IsMDIChildItem(item)) {
-    if (TCustomForm* child = MaximizedMDIChild()) {
-      const int w = GetSystemMetrics(SM_CXSMICON), h = GetSystemMetrics(SM_CYSMICON);
-      DrawIconEx(canvas->GetHandle(), rect.left + (width - w) / 2, rect.top + (height - h) / 2,
-                 FormIcon(child), w, h, 0, nullptr, DI_NORMAL);
-    }
+    DrawMDIChildIcon(canvas, rect);
     return;
   }
   const TsCacheInfo parent{frame, rect.left, rect.top, true};
@@ -484,7 +510,7 @@ void TsSkinableMenus::LineDraw(TObject* sender, TCanvas* canvas, RECT rect, TOwn
   if (hot && IsValidSkinIndex(item_section))
     PaintItem(item_section, "MENUITEM", parent, 1, true, RECT{0, 0, width, height}, POINT{0, 0}, work.get());
   UseMenuFont(out, item->GetDefault());
-  const RECT text_rect{Margin, 0, width - Margin, height};
+  const RECT text_rect{Margin + IconRoom(item), 0, width - Margin - ButtonRoom(item), height};
   WriteAligned(out, item->GetCaption(), item->GetEnabled(), text_rect, taCenter, line_section, hot);
   const std::string shortcut = ShortCutToText(item->GetShortCut());
   if (!shortcut.empty())
@@ -507,9 +533,7 @@ void ResetHotMenuLineItem() {
   TMainMenu* menu = form ? form->GetMenu() : nullptr;
   if (!menu) return;
   // Looked for by identity among the form's items: the one drawn may have gone since.
-  TMenuItem* top = menu->GetItems();
-  for (int i = 0; i < top->GetCount(); ++i) {
-    TMenuItem* item = top->GetItem(i);
+  for (TMenuItem* item : menu->BarItems()) {
     if (item != pending.item || !item->OnAdvancedDrawItem) continue;
     HDC dc = GetWindowDC(pending.window);
     const int saved = SaveDC(dc);
@@ -522,4 +546,12 @@ void ResetHotMenuLineItem() {
     RestoreDC(dc, saved);
     ReleaseDC(pending.window, dc);
   }
+}
+
+void DrawMDIChildIcon(TCanvas* canvas, const RECT& row) {
+  TCustomForm* child = MaximizedMDIChild();
+  if (!child) return;
+  const int size = MDIIconSize();
+  DrawIconEx(canvas->GetHandle(), row.left + 1, row.top + (row.bottom - row.top - size) / 2, FormIcon(child),
+             size, size, 0, nullptr, DI_NORMAL);
 }

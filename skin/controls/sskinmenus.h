@@ -47,6 +47,10 @@ void RegisterSkinnedMenus();
 // frame does this when one of its title buttons becomes hot); nothing when none is left hot.
 void ResetHotMenuLineItem();
 
+// The icon of the MDI main form's maximized active child at the left end of a menu-line row,
+// (menu height - 2) pixels square; nothing while no child is maximized.
+void DrawMDIChildIcon(TCanvas* canvas, const RECT& row);
+
 class TsSkinableMenus : public TPersistent {
   TK_CLASS(TsSkinableMenus, TPersistent)
 

@@ -12,6 +12,7 @@
 #include "skin/controls/slistview.h"
 #include "skin/controls/smdiform.h"
 #include "skin/controls/smessagedlg.h"
+#include "skin/controls/sskinmenus.h"
 #include "skin/controls/spanel.h"
 #include "skin/controls/sscrollbar.h"
 #include "skin/controls/supdown.h"
@@ -77,6 +78,13 @@ bool SiblingMaximized(TCustomForm* form) {
   if (form->GetFormStyle() != fsMDIChild || !main || main->GetFormStyle() != fsMDIForm) return false;
   TCustomForm* active = main->GetActiveMDIChild();
   return active && active != form && active->HandleAllocated() && IsZoomed(active->GetHandle());
+}
+
+bool HasVisibleTopItem(const TMainMenu* menu) {
+  if (!menu) return false;
+  for (int i = 0; i < menu->GetItems()->GetCount(); ++i)
+    if (menu->GetItems()->GetItem(i)->GetVisible()) return true;
+  return false;
 }
 
 TsMenuPainter* MenuPainter() {
@@ -327,12 +335,13 @@ bool TsSkinProvider::IconShown() const {
   return (style == bsSingle || style == bsSizeable) && show_app_icon_;
 }
 
+// An MDI child's menu shows in the main form's line, merged with the main form's own items.
 bool TsSkinProvider::HasMenuLine() const {
   TMainMenu* menu = form_->GetMenu();
-  if (!menu || form_->GetBorderStyle() == bsDialog) return false;
-  for (int i = 0; i < menu->GetItems()->GetCount(); ++i)
-    if (menu->GetItems()->GetItem(i)->GetVisible()) return true;
-  return false;
+  if (!menu || form_->GetBorderStyle() == bsDialog || form_->GetFormStyle() == fsMDIChild) return false;
+  if (HasVisibleTopItem(menu)) return true;
+  TCustomForm* child = form_->GetFormStyle() == fsMDIForm ? form_->GetActiveMDIChild() : nullptr;
+  return child && HasVisibleTopItem(child->GetMenu());
 }
 
 // ---- Metrics ---------------------------------------------------------------------------------
@@ -870,10 +879,19 @@ void TsSkinProvider::PaintIcon() {
     cache->GetCanvas()->StretchDraw(RECT{ir.left, ir.top, ir.left + w, ir.top + h}, glyph);
     return;
   }
+  // The form's icon at its own size, the application's up to the caption's bottom, the
+  // system's in the icon rectangle, unless the title icon gives the size.
   HICON icon = form_->GetIcon()->GetHandle();
-  if (!icon) icon = LoadIconA(nullptr, IDI_APPLICATION);
-  const int w = title_icon_->GetWidth() ? title_icon_->GetWidth() : ir.right - ir.left;
-  const int h = title_icon_->GetHeight() ? title_icon_->GetHeight() : ir.bottom - ir.top;
+  SIZE fallback{0, 0};
+  if (!icon && Application && Application->GetIcon()->GetHandle()) {
+    icon = Application->GetIcon()->GetHandle();
+    fallback = {CaptionHeight() - ir.top, CaptionHeight() - ir.top};
+  } else if (!icon) {
+    icon = LoadIconA(nullptr, IDI_APPLICATION);
+    fallback = {ir.right - ir.left, ir.bottom - ir.top};
+  }
+  const int w = title_icon_->GetWidth() ? title_icon_->GetWidth() : fallback.cx;
+  const int h = title_icon_->GetHeight() ? title_icon_->GetHeight() : fallback.cy;
   DrawIconEx(cache->GetCanvas()->GetHandle(), ir.left, ir.top, icon, w, h, 0, nullptr, DI_NORMAL);
 }
 
@@ -929,12 +947,15 @@ void TsSkinProvider::PaintMenuLine() {
     PaintItem(line, "MENULINE", TsCacheInfo{cache, 0, 0, true}, form_active_ ? 1 : 0, true, r, POINT{0, top},
               cache);
   }
+  // A maximized MDI child's icon leads the line (the first item leaves room for it).
+  DrawMDIChildIcon(cache->GetCanvas(), RECT{FrameWidth(), top, FrameWidth(), top + MenuHeight()});
   LayoutMenuLine(true);
 }
 
-// The top items of the form's menu, left to right from the frame's edge and wrapped into rows
-// as the system lays out a menu bar; with draw, each is painted into the cache by the skinned
-// menus' own handlers (items without them are the system's to draw). Answers the row count.
+// The top items of the form's menu as its bar shows them (an MDI main form's with its active
+// child's merged in), left to right from the frame's edge and wrapped into rows as the system
+// lays out a menu bar; with draw, each is painted into the cache by the skinned menus' own
+// handlers (items without them are the system's to draw). Answers the row count.
 int TsSkinProvider::LayoutMenuLine(bool draw) {
   TMainMenu* menu = form_->GetMenu();
   if (!menu) return 1;
@@ -943,8 +964,7 @@ int TsSkinProvider::LayoutMenuLine(bool draw) {
   const int left = FrameWidth();
   const int limit = form_->GetWidth() - 2 * FrameWidth() - 6 - 2 * form_->GetBorderWidth();
   int x = left, y = FrameHeight() + CaptionHeight(), rows = 1;
-  for (int i = 0; i < menu->GetItems()->GetCount(); ++i) {
-    TMenuItem* item = menu->GetItems()->GetItem(i);
+  for (TMenuItem* item : menu->BarItems()) {
     if (!item->GetVisible() || !item->OnMeasureItem || !item->OnAdvancedDrawItem) continue;
     int w = 10, h = 19;
     item->OnMeasureItem(item, canvas, w, h);
@@ -982,7 +1002,7 @@ void TsSkinProvider::WMPaint(TMessage& message) {
   HDC dc = BeginPaint(form_->GetHandle(), &ps);
   if (IsIconic(form_->GetHandle())) {
     PaintIconicClient(dc);
-  } else if (FormVisible() && !common_data_->Updating() && !FormDestroying()) {
+  } else if (FormVisible() && !common_data_->Updating() && !FormDestroying() && !SiblingMaximized(form_)) {
     const int saved = SaveDC(dc);
     for (int i = 0; i < form_->GetControlCount(); ++i) {
       auto* child = DynamicCast<TWinControl>(form_->GetControl(i));

@@ -283,6 +283,76 @@ TEST_F(MenuTreeTest, CommandsAndShortCutsClickEnabledItemsOfTheirOwnMenu) {
   EXPECT_FALSE(menu->IsShortCut(key));
 }
 
+// The commands of a menu bar's native menu, left to right.
+std::vector<UINT> NativeCommands(HMENU menu) {
+  std::vector<UINT> commands;
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_ID;  // items with a submenu have one too
+    GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info);
+    commands.push_back(info.wID);
+  }
+  return commands;
+}
+
+TEST_F(MenuTreeTest, AMergedMenuTakesTheBarsPlacesByGroupIndexUntilItGoes) {
+  auto* bar = New<TMainMenu>(owner);
+  auto* other = New<TMainMenu>(owner);
+  auto top = [&](TMainMenu* menu, const char* caption, uint8_t group) {
+    TMenuItem* item = Item("", caption, menu->GetItems());
+    item->SetGroupIndex(group);
+    return item;
+  };
+  TMenuItem* file = top(bar, "File", 0);
+  TMenuItem* window = top(bar, "Window", 5);
+  TMenuItem* help = top(bar, "Help", 9);
+  TMenuItem* open = top(other, "File", 0);  // takes the bar's File's place
+  TMenuItem* tools = top(other, "Tools", 7);
+  TMenuItem* edit = top(other, "Edit", 1);  // out of order: placed by its group all the same
+  TMenuItem* copy = Item("", "Copy", edit);
+  copy->SetShortCut(ShortCut('C', {ssCtrl}));
+  HMENU native = bar->GetHandle();
+  ASSERT_EQ(NativeCommands(native),
+            (std::vector<UINT>{file->GetCommand(), window->GetCommand(), help->GetCommand()}));
+
+  bar->Merge(other);
+  EXPECT_EQ(bar->GetMerged(), other);
+  EXPECT_EQ(bar->BarItems(), (std::vector<TMenuItem*>{open, edit, window, tools, help}));
+  EXPECT_EQ(NativeCommands(native),
+            (std::vector<UINT>{open->GetCommand(), edit->GetCommand(), window->GetCommand(),
+                               tools->GetCommand(), help->GetCommand()}));
+  // The merged items answer through the bar: commands, submenus and shortcuts.
+  EXPECT_EQ(bar->FindItem(copy->GetCommand(), fkCommand), copy);
+  EXPECT_EQ(bar->FindItem(ShortCut('C', {ssCtrl}), fkShortCut), copy);
+  EXPECT_EQ(GetSubMenu(native, 1), edit->GetHandle());
+  // A change of the merged menu shows in the bar.
+  tools->SetVisible(false);
+  EXPECT_EQ(GetMenuItemCount(native), 4);
+  tools->SetVisible(true);
+  EXPECT_EQ(GetMenuItemCount(native), 5);
+
+  // Merged into another bar, it leaves this one.
+  auto* second = New<TMainMenu>(owner);
+  second->Merge(other);
+  EXPECT_EQ(bar->GetMerged(), nullptr);
+  EXPECT_EQ(NativeCommands(native),
+            (std::vector<UINT>{file->GetCommand(), window->GetCommand(), help->GetCommand()}));
+  second->Unmerge(bar);  // not the merged one: nothing happens
+  EXPECT_EQ(second->GetMerged(), other);
+
+  // Freed while merged, the menu leaves the bar; a bar freed first lets its menu go.
+  bar->Merge(other);
+  Free(other);
+  EXPECT_EQ(bar->GetMerged(), nullptr);
+  EXPECT_EQ(GetMenuItemCount(native), 3);
+  auto* last = New<TMainMenu>(owner);
+  top(last, "Last", 3);
+  second->Merge(last);
+  Free(second);
+  Free(last);  // no bar left to tell
+}
+
 // ---- A form with menus ---------------------------------------------------------------------
 
 class MenuFormTest : public testing::Test {

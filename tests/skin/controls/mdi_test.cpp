@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "skin/controls/smdiform.h"
+#include "skin/controls/sskinmenus.h"
 #include "skin/controls/sskinprovider.h"
 #include "skin/engine/scommondata.h"
 #include "skin/engine/sskinmanager.h"
@@ -141,6 +143,52 @@ TEST_F(MDITest, AnMDIChildNeedsAnMDIMainFormAndOtherFormsStayAsTheyWere) {
   child->SetFormStyle(fsMDIChild);
   EXPECT_THROW(child->HandleNeeded(), EInvalidOperation);
   Free(child);
+}
+
+TEST_F(MDITest, TheActiveChildsMenuShowsInTheFramesBarUntilAnotherIsActiveOrItIsFreed) {
+  auto* bar = New<TMainMenu>(frame);
+  auto* file = New<TMenuItem>(frame);
+  file->SetCaption("&File");
+  bar->GetItems()->Add(file);
+  auto* window = New<TMenuItem>(frame);
+  window->SetCaption("&Window");
+  window->SetGroupIndex(9);
+  bar->GetItems()->Add(window);
+  frame->SetMenu(bar);
+  frame->Show();
+  TForm* plain = Child("Plain", {10, 10, 200, 150});
+  TForm* heat = Child("Heat", {60, 60, 260, 200});
+  ASSERT_EQ(frame->GetActiveMDIChild(), heat);
+  struct TProbe : TObject {
+    int clicks = 0;
+    void Click(TObject*) { ++clicks; }
+  } probe;
+  auto* menu = New<TMainMenu>(heat);
+  auto* laps = New<TMenuItem>(heat);
+  laps->SetCaption("&Laps");
+  laps->SetGroupIndex(1);
+  laps->OnClick = TNotifyEvent(&probe, &TProbe::Click);
+  menu->GetItems()->Add(laps);
+  heat->SetMenu(menu);  // the active child's new menu shows at once
+  HMENU native = GetMenu(frame->GetHandle());
+  EXPECT_EQ(bar->GetMerged(), menu);
+  EXPECT_EQ(GetMenuItemCount(native), 3);
+  EXPECT_EQ(GetMenuItemID(native, 1), laps->GetCommand());
+  EXPECT_EQ(menu->GetWindowHandle(), nullptr);  // no bar of the child's own
+  SendMessageA(frame->GetHandle(), WM_COMMAND, laps->GetCommand(), 0);
+  EXPECT_EQ(probe.clicks, 1);
+
+  HWND client = frame->GetClientHandle();
+  SendMessageA(client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(plain->GetHandle()), 0);
+  EXPECT_EQ(bar->GetMerged(), nullptr);
+  EXPECT_EQ(GetMenuItemCount(native), 2);
+  SendMessageA(client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(heat->GetHandle()), 0);
+  EXPECT_EQ(bar->GetMerged(), menu);
+  Free(heat);
+  children.pop_back();
+  EXPECT_EQ(bar->GetMerged(), nullptr);
+  EXPECT_EQ(GetMenuItemCount(native), 2);
+  FreeChildren();
 }
 
 // ---- Skinned -----------------------------------------------------------------------------------
@@ -347,4 +395,239 @@ TEST_F(MDITest, AFrameFreedWhileAChildIsMaximizedFreesTheItemOnce) {
   frame = nullptr;
   EXPECT_EQ(watch->removed, 1);
   Free(watch);
+}
+
+namespace {
+
+// A top item of a menu, in a merge group.
+TMenuItem* TopItem(TComponent* owner, TMainMenu* menu, const std::string& caption, uint8_t group) {
+  auto* item = New<TMenuItem>(owner);
+  item->SetCaption(caption);
+  item->SetGroupIndex(group);
+  menu->GetItems()->Add(item);
+  return item;
+}
+
+// A caption whose menu-line cell takes more than `share` of the line's width.
+std::string CaptionWider(TsSkinableMenus* menus, TsSkinProvider* provider, double share) {
+  auto* probe = New<TMenuItem>(nullptr);
+  TBitmap* target = New<TBitmap>();
+  const int limit = provider->GetForm()->GetWidth() - 2 * provider->FrameWidth() - 6;
+  const int extra = GetSystemMetrics(SM_CXMENUSIZE) - 6;
+  std::string caption = "Wide";
+  for (;;) {
+    probe->SetCaption(caption);
+    int width = 0, height = 0;
+    menus->LineMeasure(probe, target->GetCanvas(), width, height);
+    if (width + extra > limit * share) break;
+    caption += " wide";
+  }
+  Free(target);
+  Free(probe);
+  return caption;
+}
+
+// Counts messages of a window while it lives: a window procedure put before the current one.
+class TMessageCount {
+ public:
+  explicit TMessageCount(HWND window) : window_(window) {
+    counts_[window] = this;
+    previous_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TMessageCount::Proc)));
+  }
+  ~TMessageCount() {
+    SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
+    counts_.erase(window_);
+  }
+  TMessageCount(const TMessageCount&) = delete;
+  TMessageCount& operator=(const TMessageCount&) = delete;
+  int Of(UINT msg) const { return seen_.count(msg) ? seen_.at(msg) : 0; }
+  void Clear() { seen_.clear(); }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) {
+    TMessageCount* self = counts_.at(window);
+    ++self->seen_[msg];
+    return CallWindowProcA(self->previous_, window, msg, wparam, lparam);
+  }
+  static inline std::map<HWND, TMessageCount*> counts_;
+  HWND window_;
+  WNDPROC previous_;
+  std::map<UINT, int> seen_;
+};
+
+}  // namespace
+
+// The active child's items are laid out in the frame's menu line among the frame's own, in
+// place of the frame's items of their group; the child's own frame gets no menu line.
+TEST_F(MDITest, TheActiveChildsMenuIsLaidOutInTheFramesMenuLine) {
+  LoadSkin();
+  TsSkinProvider* provider = nullptr;
+  TMenuItem* file = nullptr;
+  SkinnedFrame(frame, provider, file);
+  auto* menus = New<TsSkinableMenus>(manager);
+  const std::string wide = CaptionWider(menus, provider, 0.6);
+  file->SetCaption(wide);
+  TForm* replacing = Child("Replaces File", {10, 10, 200, 150});
+  auto* own = New<TMainMenu>(replacing);
+  TopItem(replacing, own, "&Go", 0);
+  TopItem(replacing, own, wide, 1);
+  replacing->SetMenu(own);
+  TsSkinProvider* child_provider = New<TsSkinProvider>(replacing);
+  TForm* adding = Child("Adds", {60, 60, 260, 200});
+  auto* more = New<TMainMenu>(adding);
+  TopItem(adding, more, wide, 1);
+  adding->SetMenu(more);
+  for (TMainMenu* m : {frame->GetMenu(), own, more}) menus->HookMainMenu(m, true);
+  auto rows = [&] {
+    SendMessageA(frame->GetHandle(), SKM_REFRESH, 0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return Settled(); }));
+    return provider->MenuBandHeight() / provider->MenuHeight();
+  };
+  EXPECT_EQ(rows(), 2);  // the frame's wide File and the child's wide item
+  SendMessageA(frame->GetClientHandle(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(replacing->GetHandle()), 0);
+  EXPECT_EQ(rows(), 1);  // "Go" took File's place
+  EXPECT_FALSE(child_provider->HasMenuLine());
+  EXPECT_EQ(child_provider->ClientOrigin().y,
+            child_provider->FrameHeight() + child_provider->CaptionHeight());
+
+  // The frame's own line may be empty: the child's items make one.
+  file->SetVisible(false);
+  EXPECT_TRUE(provider->HasMenuLine());
+  own->GetItems()->GetItem(0)->SetVisible(false);
+  own->GetItems()->GetItem(1)->SetVisible(false);
+  EXPECT_FALSE(provider->HasMenuLine());
+  for (TMainMenu* m : {frame->GetMenu(), own, more}) menus->HookMainMenu(m, false);
+  Free(menus);
+  FreeChildren();
+}
+
+// The client area of a child is not painted while a maximized sibling covers it.
+TEST_F(MDITest, AChildUnderAMaximizedSiblingPaintsNoClient) {
+  LoadSkin();
+  TsSkinProvider* provider = nullptr;
+  TMenuItem* file = nullptr;
+  SkinnedFrame(frame, provider, file);
+  TForm* under = Child("Lane 1", {10, 10, 150, 100});
+  TForm* over = Child("Lane 2", {40, 40, 180, 130});
+  TsCommonData* data = New<TsSkinProvider>(under)->GetCommonData();
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  // A client paint takes a stale frame picture along: the flag tells whether one ran.
+  auto painted = [&] {
+    data->BGChanged = true;
+    SendMessageA(under->GetHandle(), WM_PAINT, 0, 0);
+    return !data->BGChanged;
+  };
+  EXPECT_TRUE(painted());
+  SendMessageA(frame->GetClientHandle(), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(over->GetHandle()), 0);
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  EXPECT_FALSE(painted());
+  FreeChildren();
+}
+
+// A maximized child's icon leads the frame's menu line, (menu height - 2) pixels square a pixel
+// inside the line; the child-window item that carries it measures 8 wide. When the child's own
+// items take that item's place, the icon stays and the first item makes room for it.
+TEST_F(MDITest, AMaximizedChildsIconLeadsTheMenuLine) {
+  LoadSkin();
+  TsSkinProvider* provider = nullptr;
+  TMenuItem* file = nullptr;
+  TsMDIForm* mdi = SkinnedFrame(frame, provider, file);
+  auto* menus = New<TsSkinableMenus>(manager);
+  TForm* child = Child("Heat", {10, 10, 200, 150});
+  constexpr COLORREF kRed = RGB(200, 0, 0);
+  child->GetIcon()->SetHandle(SolidIcon(32, kRed));
+  SendMessageA(frame->GetClientHandle(), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(child->GetHandle()), 0);
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  ASSERT_EQ(frame->GetMenu()->GetItems()->GetItem(0), mdi->GetChildItem());
+  menus->HookMainMenu(frame->GetMenu(), true);
+  TBitmap* target = New<TBitmap>();
+  int width = 30, height = 0;  // not the larger of the old and new width
+  menus->LineMeasure(mdi->GetChildItem(), target->GetCanvas(), width, height);
+  EXPECT_EQ(width, 8);
+  const int size = provider->MenuHeight() - 2;
+  const int top = provider->FrameHeight() + provider->CaptionHeight();
+  // Red only in the square at the left end of the line.
+  auto icon_shown = [&] {
+    SendMessageA(frame->GetHandle(), SKM_REFRESH, 0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return Settled(); }));
+    TBitmap* cache = provider->GetCommonData()->GetCacheBmp();
+    const RECT square{provider->FrameWidth() + 1, top + 1, provider->FrameWidth() + 1 + size, top + 1 + size};
+    int inside = 0, outside = 0;
+    for (int y = top; y < top + provider->MenuHeight(); ++y)
+      for (int x = 0; x < 80; ++x)
+        if (cache->GetPixelColor(x, y) == static_cast<TColor>(kRed))
+          ++(PtInRect(&square, {x, y}) ? inside : outside);
+    return inside == size * size && outside == 0;
+  };
+  EXPECT_TRUE(icon_shown());
+
+  // The child's own first item replaces the child-window item (both of group 0).
+  auto* own = New<TMainMenu>(child);
+  TMenuItem* go = TopItem(child, own, "&Go", 0);
+  TopItem(child, own, "&Laps", 1);
+  child->SetMenu(own);
+  menus->HookMainMenu(own, true);
+  EXPECT_TRUE(icon_shown());
+  SaveWindowPicture(frame->GetHandle(), "DRAVOLIN_MDI_MERGED_MAXIMIZED_PICTURE");
+  auto measure = [&](TMenuItem* item) {
+    int w = 0, h = 0;
+    menus->LineMeasure(item, target->GetCanvas(), w, h);
+    return w;
+  };
+  const int with_icon = measure(go);
+  SendMessageA(frame->GetClientHandle(), WM_MDIRESTORE, reinterpret_cast<WPARAM>(child->GetHandle()), 0);
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  EXPECT_EQ(with_icon, measure(go) + size);
+  SaveWindowPicture(frame->GetHandle(), "DRAVOLIN_MDI_MERGED_RESTORED_PICTURE");
+  Free(target);
+  for (TMainMenu* m : {frame->GetMenu(), own}) menus->HookMainMenu(m, false);
+  Free(menus);
+  FreeChildren();
+}
+
+// A child moved inside the client tells the frame's bars at once.
+TEST_F(MDITest, AMovedChildUpdatesTheFramesBars) {
+  LoadSkin();
+  TsSkinProvider* provider = nullptr;
+  TMenuItem* file = nullptr;
+  TsMDIForm* mdi = SkinnedFrame(frame, provider, file);
+  TForm* child = Child("Heat", {10, 10, 150, 120});
+  New<TsSkinProvider>(child);
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  ASSERT_EQ(mdi->GetVertBar(), nullptr);
+  // The range the client would work out for a child far below; the move is what we send.
+  SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS, 0, 1000, 100, 0, 0};
+  SetScrollInfo(frame->GetClientHandle(), SB_VERT, &info, FALSE);
+  ASSERT_EQ(mdi->GetVertBar(), nullptr);
+  SendMessageA(child->GetHandle(), WM_MOVE, 0, MAKELPARAM(10, 10));
+  ASSERT_NE(mdi->GetVertBar(), nullptr);
+  EXPECT_EQ(mdi->GetVertBar()->GetMax(), 901);
+  FreeChildren();
+}
+
+// A refresh of the frame repaints the maximized child that covers the client, else it sizes
+// the client and paints its ring anew.
+TEST_F(MDITest, ARefreshRepaintsAMaximizedChildOrElseSizesAndFramesTheClient) {
+  LoadSkin();
+  TsSkinProvider* provider = nullptr;
+  TMenuItem* file = nullptr;
+  SkinnedFrame(frame, provider, file);
+  TForm* child = Child("Heat", {10, 10, 150, 120});
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  {
+    TMessageCount client(frame->GetClientHandle());
+    TMessageCount heat(child->GetHandle());
+    SendMessageA(frame->GetHandle(), SKM_REFRESH, 0, 0);
+    EXPECT_GE(client.Of(WM_SIZE), 1);
+    EXPECT_GE(client.Of(WM_NCPAINT), 1);
+    SendMessageA(frame->GetClientHandle(), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(child->GetHandle()), 0);
+    ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+    client.Clear();
+    heat.Clear();
+    SendMessageA(frame->GetHandle(), SKM_REFRESH, 0, 0);
+    EXPECT_GE(heat.Of(WM_PAINT), 1);
+    EXPECT_EQ(client.Of(WM_SIZE), 0);
+  }
+  FreeChildren();
 }

@@ -651,3 +651,23 @@ TEST_F(Provider, WindowedChildrenShowAfterTheRegionIsCut) {
   EXPECT_EQ(GetPixel(dc, p.x, p.y), static_cast<COLORREF>(0x0000C000));
   ReleaseDC(nullptr, dc);
 }
+
+// A form without an icon of its own shows the application's; without a size from the title
+// icon it reaches down from the icon's top to the caption's bottom.
+TEST_F(Provider, AFormWithoutAnIconShowsTheApplicationsDownToTheCaptionsBottom) {
+  LoadSkin();
+  MakeForm();
+  provider->GetTitleIcon()->SetWidth(0);
+  provider->GetTitleIcon()->SetHeight(0);
+  constexpr COLORREF kGreen = RGB(0, 160, 0);
+  Application->GetIcon()->SetHandle(SolidIcon(32, kGreen));
+  Show();
+  const RECT ir = provider->IconRect();
+  const int size = provider->CaptionHeight() - ir.top;
+  int green = 0;
+  for (int y = ir.top; y < ir.top + size + 4; ++y)
+    for (int x = ir.left; x < ir.left + size + 4; ++x)
+      if (Cache()->GetPixelColor(x, y) == static_cast<TColor>(kGreen)) ++green;
+  Application->GetIcon()->SetHandle(nullptr);
+  EXPECT_EQ(green, size * size);
+}

@@ -287,3 +287,24 @@ void SaveWindowPicture(HWND window, const char* file_variable) {
   }
   Free(picture);
 }
+
+HICON SolidIcon(int size, COLORREF colour) {
+  HDC screen = GetDC(nullptr);
+  HBITMAP image = CreateCompatibleBitmap(screen, size, size);
+  HDC dc = CreateCompatibleDC(screen);
+  HGDIOBJ old = SelectObject(dc, image);
+  HBRUSH brush = CreateSolidBrush(colour);
+  RECT all{0, 0, size, size};
+  FillRect(dc, &all, brush);
+  DeleteObject(brush);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  std::vector<BYTE> bits(static_cast<size_t>((size + 15) / 16 * 2 * size), 0);  // all opaque
+  HBITMAP mask = CreateBitmap(size, size, 1, 1, bits.data());
+  ICONINFO info{TRUE, 0, 0, mask, image};
+  HICON icon = CreateIconIndirect(&info);
+  DeleteObject(mask);
+  DeleteObject(image);
+  return icon;
+}

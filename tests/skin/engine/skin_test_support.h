@@ -50,3 +50,5 @@ std::string ReadText(const std::string& file);
 // The window as the screen shows it (frame included) into the BMP file named by the
 // environment variable, when it names one: pictures of tests to look at.
 void SaveWindowPicture(HWND window, const char* file_variable);
+// An icon of one colour, size x size, opaque everywhere (the caller owns it).
+HICON SolidIcon(int size, COLORREF colour);
