@@ -51,7 +51,7 @@ void TsGroupBox::Publish(TPublisher<TsGroupBox>& p) {
       .Default(clTopLeft);
   p.Integer("CaptionYOffset", &P::GetCaptionYOffset, &P::SetCaptionYOffset).Default(0);
   p.Enumeration("BevelInner", BevelInfo(), &P::GetBevelInner, &P::SetBevelInner).Default(cbLoweredHard);
-  p.Integer("BevelWidth", &P::GetBevelWidth, &P::SetBevelWidth).Default(1);
+  p.Integer("BevelWidth", &P::GetBevelWidth, &P::SetBevelWidth).Default(2);
   p.Object("SkinData", &P::GetSkinData, &P::SetSkinData);
   p.Event("OnClick", &P::OnClick);
 }
@@ -190,8 +190,9 @@ void TsGroupBox::PaintFrame(TBitmap* cache) {
     const bool soft = style_->GetSoftControl();
     PaintStyleRect(style_, cache, frame, soft, style_->GetPaintingBevel(), bevel_width_);
     if (bevel_inner_ != cbNone) {
+      // As on a panel, the inner bevel keeps its place whether the outer one is drawn or not.
       RECT inner = frame;
-      const int inset = style_->GetPaintingBevel() == cbNone ? 0 : bevel_width_ + GetBorderWidth();
+      const int inset = bevel_width_ + GetBorderWidth();
       InflateRect(&inner, -inset, -inset);
       PaintStyleRect(style_, cache, inner, soft, bevel_inner_, bevel_width_);
     }
@@ -289,7 +290,8 @@ void TsRadioGroup::WndProc(TMessage& message) {
   inherited::WndProc(message);
   switch (message.Msg) {
     case WM_SIZE:
-    case CM_FONTCHANGED: ArrangeButtons(); break;
+    case CM_FONTCHANGED:
+    case CM_BIDIMODECHANGED: ArrangeButtons(); break;
     case CM_ENABLEDCHANGED:
       for (TsGroupButton* button : buttons_) button->SetEnabled(GetEnabled());
       break;
@@ -401,7 +403,9 @@ void TsRadioGroup::ArrangeButtons() {
   HDWP defer = windows ? BeginDeferWindowPos(count) : nullptr;
   for (int i = 0; i < count; ++i) {
     TsGroupButton* button = buttons_[static_cast<size_t>(i)];
-    const int left = (i / rows) * width + 8;
+    int left = (i / rows) * width + 8;
+    // Laid out from the right, the first column is the rightmost.
+    if (UseRightToLeftAlignment()) left = GetClientWidth() - left - width;
     const int top = (i % rows) * height + top_margin;
     if (defer)
       defer = DeferWindowPos(defer, button->GetHandle(), nullptr, left, top, width, height,
@@ -411,6 +415,7 @@ void TsRadioGroup::ArrangeButtons() {
   }
   if (defer) EndDeferWindowPos(defer);
   for (TsGroupButton* button : buttons_) {
+    button->SetBiDiMode(GetBiDiMode());
     if (SkinData().SkinLoaded && GetSkinIndex(button->GetSkinData()->GetSkinSection()) < 0)
       button->GetSkinData()->SetSkinSection("TSRADIOBUTTON");
     button->SetVisible(true);
