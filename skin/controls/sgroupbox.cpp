@@ -61,6 +61,9 @@ TsGroupBox::TsGroupBox(TComponent* owner) : TCustomControl(owner) {
   style_->COC = COC_TsGroupBox;
   control_style_ = {csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csOpaque, csDoubleClicks};
   SetBounds(0, 0, 185, 100);
+  // Without a skin the face is painted in the parent's colour: children that fill with the
+  // group box's Color match it.
+  SetParentColor(true);
 }
 
 TsGroupBox::~TsGroupBox() { FreeAndNil(style_); }

@@ -432,6 +432,16 @@ TEST_F(Checks, AGroupBoxsBevelsArePanelWideAndTheInnerOneKeepsItsPlace) {
   EXPECT_EQ(row(), (std::vector<bool>{false, false, true, true, false, false}));
 }
 
+// Without a skin a check box shows its parent's colour: on a group box, the box's face.
+TEST_F(Checks, ACheckBoxOnAGroupBoxShowsTheGroupBoxsFace) {
+  auto* group = Add<TsGroupBox>(8, 8, 200, 80);
+  auto* box = New<TsCheckBox>(form);
+  box->SetParent(group);
+  box->SetBounds(10, 30, 100, 18);
+  Show();
+  EXPECT_EQ(Pixel(box, 99, 0), Pixel(group, 150, 60));
+}
+
 TEST_F(Checks, ASkinnedGroupBoxBorderMaskStopsAtTheCaption) {
   constexpr TColor kBorder = 0x00203040, kBody = 0x00C0D0E0;
   SkinGeneralData.push_back(SectionOf("TSGROUPBOX", kBody));
