@@ -210,7 +210,8 @@ void TsGroupBox::PaintCaption(TBitmap* cache, RECT r) {
   c->SetFont(GetFont());
   c->GetBrush()->SetStyle(bsClear);
   InflateRect(&r, -6, 0);
-  const UINT flags = DT_SINGLELINE | DT_VCENTER | DT_LEFT;
+  // The gap is as wide as the text: either side puts it in the same place.
+  const UINT flags = DT_SINGLELINE | DrawTextBiDiFlags(this, taLeftJustify);
   if (IsValidSkinIndex(style_->SkinIndex))
     WriteTextWithContour(c, GetCaption(), GetEnabled(), r, flags, style_->SkinIndex, false);
   else

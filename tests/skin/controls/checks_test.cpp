@@ -442,6 +442,30 @@ TEST_F(Checks, ACheckBoxOnAGroupBoxShowsTheGroupBoxsFace) {
   EXPECT_EQ(Pixel(box, 99, 0), Pixel(group, 150, 60));
 }
 
+TEST_F(Checks, AGroupBoxCaptionFollowsTheReadingOrder) {
+  auto* box = Add<TsGroupBox>(8, 8, 200, 80);
+  box->SetCaption("Laps:");
+  Show();
+  // Which columns of the caption's gap hold text.
+  auto picture = [&] {
+    const TColor inside = Pixel(box, 100, 50);
+    const RECT gap = box->CaptionRect();
+    std::string columns;
+    for (int x = gap.left; x < gap.right; ++x) {
+      bool ink = false;
+      for (int y = gap.top; y < gap.bottom; ++y)
+        ink = ink || box->GetSkinData()->GetCacheBmp()->GetCanvas()->GetPixels(x, y) != inside;
+      columns += ink ? '#' : '.';
+    }
+    return columns;
+  };
+  const std::string left_to_right = picture();
+  form->SetBiDiMode(bdRightToLeftReadingOnly);
+  EXPECT_NE(picture(), left_to_right);  // read from the right, the colon comes first
+  form->SetBiDiMode(bdLeftToRight);
+  EXPECT_EQ(picture(), left_to_right);
+}
+
 TEST_F(Checks, ASkinnedGroupBoxBorderMaskStopsAtTheCaption) {
   constexpr TColor kBorder = 0x00203040, kBody = 0x00C0D0E0;
   SkinGeneralData.push_back(SectionOf("TSGROUPBOX", kBody));
