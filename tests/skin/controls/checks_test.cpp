@@ -3,7 +3,6 @@
 // with no skin and with a skin of a few sections built in memory.
 #include <gtest/gtest.h>
 
-#include <utility>
 #include <vector>
 
 #include "skin/controls/scheckbox.h"
@@ -111,24 +110,24 @@ class Checks : public testing::Test {
     box->Repaint();
     return box->GetSkinData()->GetCacheBmp()->GetCanvas()->GetPixels(x, y);
   }
-  // The columns (x) where the control's last paint left anything but the background, from x0
-  // up to x1 (excluded).
-  static std::vector<int> InkColumns(TsCheckedControl* control, int x0, int x1) {
-    control->Repaint();
-    TCanvas* c = control->GetSkinData()->GetCacheBmp()->GetCanvas();
+  // The columns from x0 to x1 (excluded) of a canvas that hold anything but the colour at (x0, 0).
+  static std::vector<int> Ink(TCanvas* c, int x0, int x1, int height) {
     const TColor background = c->GetPixels(x0, 0);
     std::vector<int> columns;
     for (int x = x0; x < x1; ++x)
-      for (int y = 0; y < control->GetHeight(); ++y)
+      for (int y = 0; y < height; ++y)
         if (c->GetPixels(x, y) != background) {
           columns.push_back(x);
           break;
         }
     return columns;
   }
-  // Where the text writer puts the first and last ink of text (left, right) in a box of width
-  // 200 starting at 0, aligned so, in control's font.
-  static std::pair<int, int> TextInk(TControl* control, const std::string& text, UINT side) {
+  static std::vector<int> InkColumns(TsCheckedControl* control, int x0, int x1) {
+    control->Repaint();
+    return Ink(control->GetSkinData()->GetCacheBmp()->GetCanvas(), x0, x1, control->GetHeight());
+  }
+  // The ink of text as the text writer puts it in a box 200 wide at 0, aligned so.
+  static std::vector<int> TextInk(TControl* control, const std::string& text, UINT side) {
     TBitmap* bmp = New<TBitmap>();
     bmp->SetPixelFormat(pf24bit);
     bmp->SetSize(200, 40);
@@ -136,19 +135,11 @@ class Checks : public testing::Test {
     c->GetBrush()->SetColor(clWhite);
     c->FillRect(RECT{0, 0, 200, 40});
     c->SetFont(control->GetFont());
-    c->GetBrush()->SetStyle(bsClear);
     RECT r{0, 0, 200, 40};
     WriteTextEx(c, text, true, r, DT_SINGLELINE | DT_VCENTER | side);
-    int first = -1, last = -1;
-    for (int x = 0; x < 200; ++x)
-      for (int y = 0; y < 40; ++y)
-        if (c->GetPixels(x, y) != clWhite) {
-          if (first < 0) first = x;
-          last = x;
-          break;
-        }
+    std::vector<int> ink = Ink(c, 0, 200, 40);
     Free(bmp);
-    return {first, last};
+    return ink;
   }
   static void Press(TWinControl* control, int x = 5, int y = 5) {
     SendMessageA(control->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
@@ -290,22 +281,22 @@ TEST_F(Checks, TheCaptionLiesAgainstTheGlyphAndTheMarginIsOnTheOtherSide) {
   const auto left = TextInk(box, text, DT_LEFT);
   std::vector<int> ink = InkColumns(box, glyph, 200);
   ASSERT_FALSE(ink.empty());
-  EXPECT_EQ(ink.front(), glyph + left.first);
+  EXPECT_EQ(ink.front(), glyph + left.front());
   // Without a skin each picture is painted whole: no caption stays behind.
   box->SetCaption("");
   EXPECT_TRUE(InkColumns(box, glyph, 200).empty());
   box->SetCaption(text);
   box->SetTextIndent(5);
-  EXPECT_EQ(InkColumns(box, glyph, 200).front(), glyph + 5 + left.first);
+  EXPECT_EQ(InkColumns(box, glyph, 200).front(), glyph + 5 + left.front());
   // Glyph on the right, text on the left: 3 pixels of margin before it.
   box->SetTextIndent(0);
   box->SetLayout(calRight);
   const RECT check = box->GetCheckRect();
-  EXPECT_EQ(InkColumns(box, 0, check.left).front(), 3 + left.first);
+  EXPECT_EQ(InkColumns(box, 0, check.left).front(), 3 + left.front());
   // Text against the glyph's box on the right.
   box->SetAlignment(taRightJustify);
   const auto right = TextInk(box, text, DT_RIGHT);
-  EXPECT_EQ(InkColumns(box, 0, check.left).back(), check.left - (200 - right.second));
+  EXPECT_EQ(InkColumns(box, 0, check.left).back(), check.left - (200 - right.back()));
 }
 
 TEST_F(Checks, AnAutoSizedBoxFitsGlyphAndCaptionAndKeepsItsAlignedEdge) {
@@ -327,16 +318,16 @@ TEST_F(Checks, AnAutoSizedBoxFitsGlyphAndCaptionAndKeepsItsAlignedEdge) {
   const int glyph = box->GlyphSize().cx;
   std::vector<int> columns = InkColumns(box, glyph, box->GetWidth());
   ASSERT_FALSE(columns.empty());
-  EXPECT_EQ(columns.front(), glyph + ink.first);
-  EXPECT_EQ(columns.back(), glyph + ink.second);
+  EXPECT_EQ(columns.front(), glyph + ink.front());
+  EXPECT_EQ(columns.back(), glyph + ink.back());
   EXPECT_EQ(box->GetWidth(), glyph + GetStringSize(box->GetFont()->GetHandle(), text + " timing").cx + 3);
   EXPECT_EQ(box->GetLeft(), 20);
   // Glyph on the right: the caption with its margin on the left, the right edge kept.
   EXPECT_EQ(right->GetLeft() + right->GetWidth(), 320);
   columns = InkColumns(right, 0, right->GetCheckRect().left);
   ASSERT_FALSE(columns.empty());
-  EXPECT_EQ(columns.front(), 3 + ink.first);
-  EXPECT_EQ(columns.back() - columns.front(), ink.second - ink.first);
+  EXPECT_EQ(columns.front(), 3 + ink.front());
+  EXPECT_EQ(columns.back() - columns.front(), ink.back() - ink.front());
   // Wrapped text keeps the width and takes more lines' height.
   EXPECT_EQ(wrapped->GetWidth(), 60);
   EXPECT_GT(wrapped->GetHeight(), box->GetHeight());
@@ -448,18 +439,11 @@ TEST_F(Checks, AGroupBoxCaptionFollowsTheReadingOrder) {
   Show();
   // Which columns of the caption's gap hold text.
   auto picture = [&] {
-    const TColor inside = Pixel(box, 100, 50);
     const RECT gap = box->CaptionRect();
-    std::string columns;
-    for (int x = gap.left; x < gap.right; ++x) {
-      bool ink = false;
-      for (int y = gap.top; y < gap.bottom; ++y)
-        ink = ink || box->GetSkinData()->GetCacheBmp()->GetCanvas()->GetPixels(x, y) != inside;
-      columns += ink ? '#' : '.';
-    }
-    return columns;
+    Pixel(box, 0, 0);  // painted anew
+    return Ink(box->GetSkinData()->GetCacheBmp()->GetCanvas(), gap.left, gap.right, gap.bottom);
   };
-  const std::string left_to_right = picture();
+  const std::vector<int> left_to_right = picture();
   form->SetBiDiMode(bdRightToLeftReadingOnly);
   EXPECT_NE(picture(), left_to_right);  // read from the right, the colon comes first
   form->SetBiDiMode(bdLeftToRight);
