@@ -29,6 +29,12 @@ const TEnumInfo& AlignmentInfo() {
   return info;
 }
 
+const TEnumInfo& BiDiModeInfo() {
+  static const TEnumInfo info{"bdLeftToRight", "bdRightToLeft", "bdRightToLeftNoAlign",
+                              "bdRightToLeftReadingOnly"};
+  return info;
+}
+
 // ---- Shared helpers ---------------------------------------------------------------------------
 
 HCURSOR CursorHandle(TCursor cursor) {
@@ -306,6 +312,7 @@ TK_MESSAGE(CM_FONTCHANGED, CMFontChanged)
 TK_MESSAGE(CM_PARENTCOLORCHANGED, CMParentColorChanged)
 TK_MESSAGE(CM_PARENTFONTCHANGED, CMParentFontChanged)
 TK_MESSAGE(CM_PARENTSHOWHINTCHANGED, CMParentShowHintChanged)
+TK_MESSAGE(CM_PARENTBIDIMODECHANGED, CMParentBiDiModeChanged)
 TK_MESSAGE(CM_ENABLEDCHANGED, CMEnabledChanged)
 TK_MESSAGE(CM_VISIBLECHANGED, CMVisibleChanged)
 TK_MESSAGE(CM_HITTEST, CMHitTest)
@@ -531,6 +538,14 @@ void TControl::CMParentShowHintChanged(TMessage& message) {
   }
 }
 
+void TControl::CMParentBiDiModeChanged(TMessage& message) {
+  (void)message;
+  if (parent_bidi_mode_ && parent_ && bidi_mode_ != parent_->GetBiDiMode()) {
+    bidi_mode_ = parent_->GetBiDiMode();
+    Perform(CM_BIDIMODECHANGED);
+  }
+}
+
 void TControl::CMEnabledChanged(TMessage& message) {
   (void)message;
   Invalidate();
@@ -639,6 +654,7 @@ void TControl::ParentChanged(TWinControl* old_parent) {
   Perform(CM_PARENTCOLORCHANGED);
   Perform(CM_PARENTFONTCHANGED);
   Perform(CM_PARENTSHOWHINTCHANGED);
+  Perform(CM_PARENTBIDIMODECHANGED);
   if (!IsWindowed(this)) Invalidate();
   RequestAlign();
 }
@@ -712,6 +728,7 @@ void TControl::Loaded() {
     if (parent_color_) Perform(CM_PARENTCOLORCHANGED);
     if (parent_font_) Perform(CM_PARENTFONTCHANGED);
     if (parent_show_hint_) Perform(CM_PARENTSHOWHINTCHANGED);
+    if (parent_bidi_mode_) Perform(CM_PARENTBIDIMODECHANGED);
   }
   RequestAlign();
 }
@@ -789,6 +806,19 @@ void TControl::SetParentShowHint(bool parent_show_hint) {
   if (parent_show_hint == parent_show_hint_) return;
   parent_show_hint_ = parent_show_hint;
   if (parent_show_hint && parent_ && !IsReading()) Perform(CM_PARENTSHOWHINTCHANGED);
+}
+
+void TControl::SetBiDiMode(TBiDiMode mode) {
+  parent_bidi_mode_ = false;
+  if (mode == bidi_mode_) return;
+  bidi_mode_ = mode;
+  Perform(CM_BIDIMODECHANGED);
+}
+
+void TControl::SetParentBiDiMode(bool parent_bidi_mode) {
+  if (parent_bidi_mode == parent_bidi_mode_) return;
+  parent_bidi_mode_ = parent_bidi_mode;
+  if (parent_bidi_mode && parent_ && !IsReading()) Perform(CM_PARENTBIDIMODECHANGED);
 }
 
 void TControl::SetCursor(TCursor cursor) {

@@ -42,6 +42,10 @@ enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 class TEnumInfo;
 // Its value names, for published properties.
 const TEnumInfo& AlignmentInfo();
+// Reading order: every right-to-left mode reads text from the right; bdRightToLeft also
+// lays the control out from the right.
+enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+const TEnumInfo& BiDiModeInfo();
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 enum TShiftStateFlag { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
 using TShiftState = TSet<TShiftStateFlag>;
@@ -254,6 +258,14 @@ class TControl : public TComponent {
   void SetParentShowHint(bool parent_show_hint);
   TCursor GetCursor() const { return cursor_; }
   void SetCursor(TCursor cursor);
+  // ---- Reading order. With ParentBiDiMode the control follows its parent's BiDiMode;
+  // setting BiDiMode clears ParentBiDiMode. A change is announced by CM_BIDIMODECHANGED.
+  TBiDiMode GetBiDiMode() const { return bidi_mode_; }
+  void SetBiDiMode(TBiDiMode mode);
+  bool GetParentBiDiMode() const { return parent_bidi_mode_; }
+  void SetParentBiDiMode(bool parent_bidi_mode);
+  bool UseRightToLeftReading() const { return bidi_mode_ != bdLeftToRight; }
+  bool UseRightToLeftAlignment() const { return bidi_mode_ == bdRightToLeft; }
   TControlStyle GetControlStyle() const { return control_style_; }
   void SetControlStyle(TControlStyle style) { control_style_ = style; }
   TControlState GetControlState() const { return control_state_; }
@@ -354,6 +366,7 @@ class TControl : public TComponent {
   void CMParentColorChanged(TMessage& message);
   void CMParentFontChanged(TMessage& message);
   void CMParentShowHintChanged(TMessage& message);
+  void CMParentBiDiModeChanged(TMessage& message);
   void CMEnabledChanged(TMessage& message);
   void CMVisibleChanged(TMessage& message);
   void CMHitTest(TMessage& message);
@@ -373,6 +386,8 @@ class TControl : public TComponent {
   std::string hint_;
   bool show_hint_ = false;
   bool parent_show_hint_ = true;
+  TBiDiMode bidi_mode_ = bdLeftToRight;
+  bool parent_bidi_mode_ = true;
   TCursor cursor_ = crDefault;
   TPopupMenu* popup_menu_ = nullptr;
   TControlActionLink* action_link_ = nullptr;
@@ -624,6 +639,7 @@ class TWinControl : public TControl {
   void CMFontChanged(TMessage& message);
   void CMEnabledChanged(TMessage& message);
   void CMShowHintChanged(TMessage& message);
+  void CMBiDiModeChanged(TMessage& message);
   void CMDialogKey(TMessage& message);
   void CMDialogChar(TMessage& message);
   void CMEnter(TMessage& message);

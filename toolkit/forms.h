@@ -341,6 +341,9 @@ class TApplication : public TComponent {
   void Restore();
   void BringToFront();
   bool GetMinimized() const { return minimized_; }
+  // The reading order the application's own dialogs take.
+  TBiDiMode GetBiDiMode() const { return bidi_mode_; }
+  void SetBiDiMode(TBiDiMode mode) { bidi_mode_ = mode; }
 
   bool GetShowHint() const { return show_hint_; }
   void SetShowHint(bool show_hint);
@@ -394,6 +397,7 @@ class TApplication : public TComponent {
   bool terminated_ = false;
   bool show_main_form_ = true;
   bool minimized_ = false;
+  TBiDiMode bidi_mode_ = bdLeftToRight;
   bool show_hint_ = true;
   TColor hint_color_ = clInfoBk;
   int hint_pause_ = 500;

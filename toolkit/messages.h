@@ -83,6 +83,8 @@ constexpr UINT CM_ICONCHANGED = 0xB04E;
 constexpr UINT CM_BORDERCHANGED = 0xB04F;
 constexpr UINT CM_CONTROLLISTCHANGE = 0xB050;
 constexpr UINT CM_APPRESTORE = 0xB052;  // the application window's deferred restore
+constexpr UINT CM_BIDIMODECHANGED = 0xB053;
+constexpr UINT CM_PARENTBIDIMODECHANGED = 0xB054;
 
 // Notifications a parent reflects to the child control they concern, at CN_BASE + the
 // original number, and the keys sent to the focused control before they are dispatched.

@@ -183,6 +183,7 @@ TK_MESSAGE(CM_COLORCHANGED, CMColorChanged)
 TK_MESSAGE(CM_FONTCHANGED, CMFontChanged)
 TK_MESSAGE(CM_ENABLEDCHANGED, CMEnabledChanged)
 TK_MESSAGE(CM_SHOWHINTCHANGED, CMShowHintChanged)
+TK_MESSAGE(CM_BIDIMODECHANGED, CMBiDiModeChanged)
 TK_MESSAGE(CM_DIALOGKEY, CMDialogKey)
 TK_MESSAGE(CM_DIALOGCHAR, CMDialogChar)
 TK_MESSAGE(CM_ENTER, CMEnter)
@@ -929,6 +930,11 @@ void TWinControl::CMEnabledChanged(TMessage& message) {
 void TWinControl::CMShowHintChanged(TMessage& message) {
   (void)message;
   NotifyControls(CM_PARENTSHOWHINTCHANGED);
+}
+
+void TWinControl::CMBiDiModeChanged(TMessage& message) {
+  (void)message;
+  NotifyControls(CM_PARENTBIDIMODECHANGED);
 }
 
 void TWinControl::CMSysColorChange(TMessage& message) {

@@ -99,6 +99,7 @@ void TsCheckedControl::Publish(TPublisher<TsCheckedControl>& p) {
       .Default(TsDisabledKind{dkBlended}.Bits());
   p.Integer("TextIndent", &P::GetTextIndent, &P::SetTextIndent).Default(0);
   p.Boolean("ReadOnly", &P::GetReadOnly, &P::SetReadOnly).Default(false);
+  p.Boolean("AutoSize", &P::GetAutoSize, &P::SetAutoSize).Default(false);
   p.Object("SkinData", &P::GetSkinData, &P::SetSkinData);
   p.Boolean("Checked", &P::GetChecked, &P::SetChecked).Default(false);
   p.Event("OnChange", &P::OnChange);
@@ -134,8 +135,10 @@ void TsCheckedControl::WndProc(TMessage& message) {
       }
       break;
     case CM_TEXTCHANGED:
+      AdjustSize();
       if (style_) style_->Invalidate();
       break;
+    case CM_FONTCHANGED: AdjustSize(); break;
     case CM_EXIT: SetPressed(false); break;
   }
   inherited::WndProc(message);
@@ -144,6 +147,7 @@ void TsCheckedControl::WndProc(TMessage& message) {
 void TsCheckedControl::Loaded() {
   inherited::Loaded();
   style_->UpdateIndexes();
+  AdjustSize();  // the skin's glyph may differ from the one the size was stored with
 }
 
 void TsCheckedControl::CreateWnd() {
@@ -237,8 +241,41 @@ void TsCheckedControl::KeyUp(WORD& key, TShiftState shift) {
 // ---- Properties -------------------------------------------------------------------------------
 
 void TsCheckedControl::Changed(bool glyph_size_may_change) {
-  (void)glyph_size_may_change;  // no auto size here: the bounds stay as set
+  if (glyph_size_may_change) AdjustSize();
   if (style_) style_->Invalidate();
+}
+
+void TsCheckedControl::SetAutoSize(bool value) {
+  if (value == auto_size_) return;
+  auto_size_ = value;
+  AdjustSize();
+}
+
+void TsCheckedControl::AdjustSize() {
+  const TComponentState state = GetComponentState();
+  if (!auto_size_ || !GetParent() || IsReading() || state.Contains(csLoading) || state.Contains(csDestroying))
+    return;
+  const SIZE glyph = GlyphSize();
+  const RECT check = GetCheckRect();
+  const int glyph_side = check.right - check.left + text_indent_;
+  int width = glyph_side;
+  int height = glyph.cy;
+  if (!GetCaption().empty()) {
+    // Measured as PaintCaption writes it, in a box as wide as the caption may be now.
+    RECT text{0, 0, multi_line_ ? std::max(GetWidth() - glyph_side - margin_, 1) : 0, 0};
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old_font = SelectObject(dc, GetFont()->GetHandle());
+    DrawTextA(dc, GetCaption().c_str(), -1, &text, CaptionFlags() | DT_CALCRECT);
+    SelectObject(dc, old_font);
+    DeleteDC(dc);
+    if (!multi_line_) width += text.right + margin_;
+    // The caption's box lies 2 pixels lower than the margin alone would put it.
+    height = std::max<int>(height, text.bottom + 2 * margin_ + 2);
+  }
+  if (multi_line_) width = GetWidth();
+  int left = GetLeft();
+  if (alignment_ == taRightJustify) left += GetWidth() - width;
+  SetBounds(left, GetTop(), width, height);
 }
 
 void TsCheckedControl::SetAlignment(TAlignment value) {
@@ -250,7 +287,7 @@ void TsCheckedControl::SetAlignment(TAlignment value) {
 void TsCheckedControl::SetLayout(TCheckAreaLayout value) {
   if (value == layout_) return;
   layout_ = value;
-  Changed(false);
+  Changed(true);  // the glyph's box is wider on the right
 }
 
 void TsCheckedControl::SetShowFocus(bool value) {
@@ -262,7 +299,7 @@ void TsCheckedControl::SetShowFocus(bool value) {
 void TsCheckedControl::SetMultiLine(bool value) {
   if (value == multi_line_) return;
   multi_line_ = value;
-  Changed(false);
+  Changed(true);
 }
 
 void TsCheckedControl::SetImages(TCustomImageList* value) {
@@ -316,7 +353,7 @@ void TsCheckedControl::SetDisabledKind(TsDisabledKind value) {
 void TsCheckedControl::SetTextIndent(int value) {
   if (value == text_indent_) return;
   text_indent_ = value;
-  Changed(false);
+  Changed(true);
 }
 
 void TsCheckedControl::SetSkinData(TsStyle* value) { style_->Assign(value); }
@@ -379,11 +416,12 @@ void TsCheckedControl::Paint() {
     PaintItemBG(style_->SkinIndex, style_->GetSkinSection(), ci, 0, all, POINT{GetLeft(), GetTop()}, cache);
   } else {
     TCanvas* c = cache->GetCanvas();
+    // The caption leaves the brush clear: the fill must cover the last picture.
+    c->GetBrush()->SetStyle(bsSolid);
     c->GetBrush()->SetColor(GetParent() ? GetParent()->GetColor() : GetColor());
     c->FillRect(RECT{-1, -1, GetWidth() + 1, GetHeight() + 1});
   }
-  const SIZE glyph = GlyphSize();
-  if (!GetCaption().empty()) PaintCaption(cache, glyph.cx);
+  if (!GetCaption().empty()) PaintCaption(cache);
   PaintGlyph(cache);
   if (!GetEnabled()) FillControlBG(cache, disabled_kind_, this, POINT{GetLeft(), GetTop()}, ci);
   BitBlt(GetCanvas()->GetHandle(), 0, 0, GetWidth(), GetHeight(), cache->GetCanvas()->GetHandle(), 0, 0,
@@ -391,15 +429,24 @@ void TsCheckedControl::Paint() {
   style_->BGChanged = false;
 }
 
-void TsCheckedControl::PaintCaption(TBitmap* cache, int glyph_width) {
-  RECT r{margin_, margin_, GetWidth() - margin_, GetHeight() - margin_};
-  // The margin keeps the text (and its focus rectangle) off the glyph too.
+RECT TsCheckedControl::CaptionRect() {
+  RECT r{margin_, margin_ + 2, GetWidth() - margin_, GetHeight() - margin_};
+  // On the right the glyph's box keeps 3 pixels free beyond the glyph: the text stops at the box.
+  const RECT check = GetCheckRect();
   if (layout_ == calLeft)
-    r.left = glyph_width + text_indent_ + margin_;
+    r.left = check.right + text_indent_;
   else
-    r.right = GetWidth() - glyph_width - text_indent_ - margin_;
-  r.top += 2;
-  const UINT flags = (multi_line_ ? DT_WORDBREAK : DT_SINGLELINE | DT_VCENTER) | AlignmentFlag(alignment_);
+    r.right = check.left - text_indent_;
+  return r;
+}
+
+UINT TsCheckedControl::CaptionFlags() const {
+  return (multi_line_ ? DT_WORDBREAK : DT_SINGLELINE | DT_VCENTER) | AlignmentFlag(alignment_);
+}
+
+void TsCheckedControl::PaintCaption(TBitmap* cache) {
+  RECT r = CaptionRect();
+  const UINT flags = CaptionFlags();
   TCanvas* c = cache->GetCanvas();
   c->GetBrush()->SetStyle(bsClear);
   if (IsValidSkinIndex(style_->SkinIndex))

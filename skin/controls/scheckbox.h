@@ -67,6 +67,11 @@ class TsCheckedControl : public TCustomControl, public TsStyleQueries {
   TsStyle* GetSkinData() const { return style_; }
   void SetSkinData(TsStyle* value);
   bool GetPressed() const { return pressed_; }
+  // With AutoSize the control takes the size of its glyph and caption; with MultiLine only
+  // the height follows (the width decides the wrapping). A right-aligned control keeps its
+  // right edge.
+  bool GetAutoSize() const { return auto_size_; }
+  void SetAutoSize(bool value);
 
   // The glyph's size and its rectangle: centred vertically, on the side Layout says.
   SIZE GlyphSize();
@@ -105,8 +110,13 @@ class TsCheckedControl : public TCustomControl, public TsStyleQueries {
   static void Publish(TPublisher<TsCheckedControl>& p);
   void SetPressed(bool value);
   void Changed(bool glyph_size_may_change);
+  void AdjustSize();
+  // The caption's box: the glyph's side stops at the glyph (and TextIndent), the margin
+  // keeps it off the other edges.
+  RECT CaptionRect();
+  UINT CaptionFlags() const;
   int SkinGlyphIndex(TCheckBoxState state);
-  void PaintCaption(TBitmap* cache, int glyph_width);
+  void PaintCaption(TBitmap* cache);
   void PaintGlyph(TBitmap* cache);
 
   TAlignment alignment_ = taLeftJustify;
@@ -126,6 +136,7 @@ class TsCheckedControl : public TCustomControl, public TsStyleQueries {
   TsDisabledKind disabled_kind_{dkBlended};
   int text_indent_ = 0;
   int margin_ = 3;
+  bool auto_size_ = false;
 };
 
 class TsCheckBox : public TsCheckedControl {

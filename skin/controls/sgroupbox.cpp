@@ -51,7 +51,7 @@ void TsGroupBox::Publish(TPublisher<TsGroupBox>& p) {
       .Default(clTopLeft);
   p.Integer("CaptionYOffset", &P::GetCaptionYOffset, &P::SetCaptionYOffset).Default(0);
   p.Enumeration("BevelInner", BevelInfo(), &P::GetBevelInner, &P::SetBevelInner).Default(cbLoweredHard);
-  p.Integer("BevelWidth", &P::GetBevelWidth, &P::SetBevelWidth).Default(1);
+  p.Integer("BevelWidth", &P::GetBevelWidth, &P::SetBevelWidth).Default(2);
   p.Object("SkinData", &P::GetSkinData, &P::SetSkinData);
   p.Event("OnClick", &P::OnClick);
 }
@@ -61,6 +61,9 @@ TsGroupBox::TsGroupBox(TComponent* owner) : TCustomControl(owner) {
   style_->COC = COC_TsGroupBox;
   control_style_ = {csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csOpaque, csDoubleClicks};
   SetBounds(0, 0, 185, 100);
+  // Without a skin the face is painted in the parent's colour: children that fill with the
+  // group box's Color match it.
+  SetParentColor(true);
 }
 
 TsGroupBox::~TsGroupBox() { FreeAndNil(style_); }
@@ -190,8 +193,9 @@ void TsGroupBox::PaintFrame(TBitmap* cache) {
     const bool soft = style_->GetSoftControl();
     PaintStyleRect(style_, cache, frame, soft, style_->GetPaintingBevel(), bevel_width_);
     if (bevel_inner_ != cbNone) {
+      // As on a panel, the inner bevel keeps its place whether the outer one is drawn or not.
       RECT inner = frame;
-      const int inset = style_->GetPaintingBevel() == cbNone ? 0 : bevel_width_ + GetBorderWidth();
+      const int inset = bevel_width_ + GetBorderWidth();
       InflateRect(&inner, -inset, -inset);
       PaintStyleRect(style_, cache, inner, soft, bevel_inner_, bevel_width_);
     }
@@ -206,7 +210,8 @@ void TsGroupBox::PaintCaption(TBitmap* cache, RECT r) {
   c->SetFont(GetFont());
   c->GetBrush()->SetStyle(bsClear);
   InflateRect(&r, -6, 0);
-  const UINT flags = DT_SINGLELINE | DT_VCENTER | DT_LEFT;
+  // The gap is as wide as the text: either side puts it in the same place.
+  const UINT flags = DT_SINGLELINE | DrawTextBiDiFlags(this, taLeftJustify);
   if (IsValidSkinIndex(style_->SkinIndex))
     WriteTextWithContour(c, GetCaption(), GetEnabled(), r, flags, style_->SkinIndex, false);
   else
@@ -289,7 +294,8 @@ void TsRadioGroup::WndProc(TMessage& message) {
   inherited::WndProc(message);
   switch (message.Msg) {
     case WM_SIZE:
-    case CM_FONTCHANGED: ArrangeButtons(); break;
+    case CM_FONTCHANGED:
+    case CM_BIDIMODECHANGED: ArrangeButtons(); break;
     case CM_ENABLEDCHANGED:
       for (TsGroupButton* button : buttons_) button->SetEnabled(GetEnabled());
       break;
@@ -401,7 +407,9 @@ void TsRadioGroup::ArrangeButtons() {
   HDWP defer = windows ? BeginDeferWindowPos(count) : nullptr;
   for (int i = 0; i < count; ++i) {
     TsGroupButton* button = buttons_[static_cast<size_t>(i)];
-    const int left = (i / rows) * width + 8;
+    int left = (i / rows) * width + 8;
+    // Laid out from the right, the first column is the rightmost.
+    if (UseRightToLeftAlignment()) left = GetClientWidth() - left - width;
     const int top = (i % rows) * height + top_margin;
     if (defer)
       defer = DeferWindowPos(defer, button->GetHandle(), nullptr, left, top, width, height,
@@ -411,6 +419,7 @@ void TsRadioGroup::ArrangeButtons() {
   }
   if (defer) EndDeferWindowPos(defer);
   for (TsGroupButton* button : buttons_) {
+    button->SetBiDiMode(GetBiDiMode());
     if (SkinData().SkinLoaded && GetSkinIndex(button->GetSkinData()->GetSkinSection()) < 0)
       button->GetSkinData()->SetSkinSection("TSRADIOBUTTON");
     button->SetVisible(true);

@@ -60,7 +60,7 @@ class TsGroupBox : public TCustomControl {
   TsGroupCaptionLayout caption_layout_ = clTopLeft;
   int caption_y_offset_ = 0;
   TsControlBevel bevel_inner_ = cbLoweredHard;
-  int bevel_width_ = 1;
+  int bevel_width_ = 2;  // the skinned panels' bevel width
   bool was_outside_ = false;
 };
 

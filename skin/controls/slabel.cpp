@@ -67,12 +67,9 @@ TsCustomLabel::TsCustomLabel(TComponent* owner) : TCustomControl(owner) {
 TsCustomLabel::~TsCustomLabel() { SetFocusControl(nullptr); }
 
 UINT TsCustomLabel::GetTextFlags() const {
-  UINT flags = DT_EXPANDTABS;
-  switch (alignment_) {
-    case taLeftJustify: flags |= DT_LEFT; break;
-    case taRightJustify: flags |= DT_RIGHT; break;
-    case taCenter: flags |= DT_CENTER; break;
-  }
+  // The side mirrored and the reading order set as the label reads (right to left, too); the
+  // label places its lines itself.
+  UINT flags = DrawTextBiDiFlags(this, alignment_) & ~DT_VCENTER;
   if (word_wrap_) flags |= DT_WORDBREAK;
   if (!show_accel_char_) flags |= DT_NOPREFIX;
   return flags;
@@ -223,8 +220,9 @@ void TsCustomLabel::AdjustBounds() {
   }
   Free(scratch);
   int left = GetLeft();
-  // A right-aligned label grows to the left: its right edge stays.
-  if (alignment_ == taRightJustify) left += GetWidth() - rect.right;
+  // A label whose text sits on the right (read from the right, a left-aligned one) grows to
+  // the left: its right edge stays.
+  if (DrawTextBiDiFlags(this, alignment_) & DT_RIGHT) left += GetWidth() - rect.right;
   SetBounds(left, GetTop(), rect.right, rect.bottom);
 }
 

@@ -114,6 +114,7 @@ void TsMessageForm::HelpButtonClick(TObject* sender) {
 int MessageDlgCaptionWidth(TMsgDlgBtn kind) { return caption_widths[kind]; }
 
 void TsMessageForm::Build(const std::string& msg, TMsgDlgType type, TMsgDlgButtons buttons) {
+  if (Application) SetBiDiMode(Application->GetBiDiMode());
   SetBorderStyle(bsDialog);
   TMeasureDC dc(GetFont()->GetHandle());
   const UINT bidi = DrawTextBiDiFlags(this, taLeftJustify) & DT_RTLREADING;
@@ -170,7 +171,9 @@ void TsMessageForm::Build(const std::string& msg, TMsgDlgType type, TMsgDlgButto
     image->SetName("Image");
     image->SetParent(this);
     image->GetPicture()->GetIcon()->SetHandle(LoadIconA(nullptr, kIcons[type]));
-    image->SetBounds(h_margin, v_margin, kIconSize, kIconSize);
+    // Read from the right, the text begins at the left margin: the icon goes to the right.
+    const int image_left = right_to_left ? GetClientWidth() - h_margin - kIconSize : h_margin;
+    image->SetBounds(image_left, v_margin, kIconSize, kIconSize);
   }
 
   auto* label = New<TsLabel>(this);

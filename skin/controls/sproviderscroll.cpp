@@ -1,6 +1,7 @@
 // The provider's scrolling of a form whose AutoScroll was set: the form's own scrolling is
-// switched off at construction, and skinned bars at its right and bottom edges move the
-// children instead, as far as they reach beyond the client area.
+// switched off at construction, and skinned bars at its right (left, for a form laid out from
+// the right) and bottom edges move the children instead, as far as they reach beyond the
+// client area.
 #include <windows.h>
 
 #include <algorithm>
@@ -86,8 +87,13 @@ void TsSkinProvider::UpdateScrollBars() {
     FreeAndNil(grip_);
     return;
   }
-  v->SetHeight(std::max(0, static_cast<int>(client.bottom) - h->GetHeight()));
-  h->SetWidth(std::max(0, static_cast<int>(client.right) - v->GetWidth()));
+  v->SetHeight(std::max(0, v->GetHeight() - h->GetHeight()));
+  // The corner is the vertical bar's: on the left of a form laid out from the right.
+  const int corner = std::min(v->GetWidth(), static_cast<int>(client.right));
+  if (form_->UseRightToLeftAlignment())
+    h->SetBounds(corner, h->GetTop(), client.right - corner, h->GetHeight());
+  else
+    h->SetWidth(client.right - corner);
   if (!grip_) {
     grip_ = New<TsGrip>(this);
     grip_->SetParent(form_);
@@ -126,7 +132,9 @@ void TsSkinProvider::UpdateScrollBar(TScrollBarKind kind, RECT client) {
   bar->SetUpdating(false);
   scrolling_ = false;
   if (scroll_offsets_[kind] > last) ScrollBy(kind, last - scroll_offsets_[kind]);
-  if (vertical)
+  if (vertical && form_->UseRightToLeftAlignment())
+    bar->SetBounds(1, 1, thickness, std::max(0, static_cast<int>(client.bottom) - 2));
+  else if (vertical)
     bar->SetBounds(client.right - thickness, 0, thickness, client.bottom);
   else
     bar->SetBounds(0, client.bottom - thickness, client.right, thickness);

@@ -31,11 +31,6 @@ const TEnumInfo& KindInfo() {
   static const TEnumInfo info{"sbHorizontal", "sbVertical"};
   return info;
 }
-const TEnumInfo& BiDiModeInfo() {
-  static const TEnumInfo info{"bdLeftToRight", "bdRightToLeft", "bdRightToLeftNoAlign",
-                              "bdRightToLeftReadingOnly"};
-  return info;
-}
 const TEnumInfo& DisabledKindInfo() {
   static const TEnumInfo info{"dkBlended", "dkGrayed"};
   return info;
@@ -53,6 +48,7 @@ TK_CLASS_INFO(TsScrollBar, TWinControl)
 void TsScrollBar::Publish(TPublisher<TsScrollBar>& p) {
   using S = TsScrollBar;
   p.Enumeration("BiDiMode", BiDiModeInfo(), &S::GetBiDiMode, &S::SetBiDiMode).Default(bdLeftToRight);
+  p.Boolean("ParentBiDiMode", &S::GetParentBiDiMode, &S::SetParentBiDiMode).Default(true);
   p.Set("DisabledKind", DisabledKindInfo(), &S::GetDisabledKind, &S::SetDisabledKind)
       .Default(TsDisabledKind{dkBlended}.Bits());
   p.Enumeration("Kind", KindInfo(), &S::GetKind, &S::SetKind).Default(sbHorizontal);
@@ -123,7 +119,7 @@ void TsScrollBar::CreateParams(TCreateParams& params) {
     CreateSubClass(params, "SCROLLBAR");
     params.Style |= kind_ == sbHorizontal ? SBS_HORZ : SBS_VERT;
   }
-  const bool right_to_left = bidi_mode_ != bdLeftToRight;
+  const bool right_to_left = UseRightToLeftReading();
   if (right_to_left) params.ExStyle |= WS_EX_RTLREADING;
   direction_ = right_to_left && kind_ == sbHorizontal ? -1 : 1;
 }
@@ -199,13 +195,6 @@ void TsScrollBar::SetPageSize(int page_size) {
   page_size_ = page_size;
   ApplyToWindow();
   if (HandleAllocated()) Invalidate();
-}
-
-void TsScrollBar::SetBiDiMode(TBiDiMode mode) {
-  if (mode == bidi_mode_) return;
-  bidi_mode_ = mode;
-  // The direction is taken when the window is made (CreateParams).
-  if (HandleAllocated()) RecreateWnd();
 }
 
 void TsScrollBar::SetDisabledKind(TsDisabledKind kind) {
@@ -342,6 +331,8 @@ void TsScrollBar::WndProc(TMessage& message) {
     default: break;
   }
   TWinControl::WndProc(message);
+  // The direction is taken when the window is made (CreateParams).
+  if (msg == CM_BIDIMODECHANGED && HandleAllocated()) RecreateWnd();
 }
 
 void TsScrollBar::AfterSkinMessage(UINT msg) {

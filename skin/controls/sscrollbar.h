@@ -21,9 +21,6 @@
 class TsCommonData;
 class TTimer;
 
-// Reading direction: any right-to-left mode runs a horizontal bar's positions from the right.
-enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
-
 // The parts of the bar, in the order their rectangles and states are kept.
 enum TsScrollPart {
   spNone = -1,
@@ -69,9 +66,8 @@ class TsScrollBar : public TWinControl {
   // Reports changes continuously while the slider is dragged; off, once at the release.
   bool GetSmooth() const { return smooth_; }
   void SetSmooth(bool smooth) { smooth_ = smooth; }
-  TBiDiMode GetBiDiMode() const { return bidi_mode_; }
-  void SetBiDiMode(TBiDiMode mode);
   // -1 for a horizontal bar read right to left (its window shows Max - Position), else 1.
+  // Any right-to-left BiDiMode, its own or its parent's, runs it from the right.
   int Direction() const { return direction_; }
   TsDisabledKind GetDisabledKind() const { return disabled_kind_; }
   void SetDisabledKind(TsDisabledKind kind);
@@ -158,7 +154,6 @@ class TsScrollBar : public TWinControl {
   int min_ = 0;
   int max_ = 100;
   int page_size_ = 0;
-  TBiDiMode bidi_mode_ = bdLeftToRight;
   int direction_ = 1;  // -1 for a horizontal bar read right to left
   uint16_t small_change_ = 1;
   uint16_t large_change_ = 1;

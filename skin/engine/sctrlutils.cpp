@@ -20,13 +20,6 @@ bool BeingBuiltOrFreed(TControl* control) {
          state.Contains(csDestroying);
 }
 
-bool ReadsRightToLeft(TControl* control) {
-  TWinControl* window = DynamicCast<TWinControl>(control);
-  if (!window && control) window = control->GetParent();
-  if (!window || !window->HandleAllocated()) return false;
-  return (GetWindowLongPtrA(window->GetHandle(), GWL_EXSTYLE) & WS_EX_RTLREADING) != 0;
-}
-
 // Paints one graphic child into the parent's dc: origin at the child, clipped to it, in the
 // parent's paint-copy state.
 void PaintGraphicChild(HDC dc, TWinControl* parent, TControl* child) {
@@ -119,13 +112,12 @@ void SendBGChanged(TControl* control, bool changed) {
   SendToControl(control, SKM_BGCHANGED, 0, changed ? -1 : 0);
 }
 
-UINT DrawTextBiDiFlags(TControl* control, TAlignment alignment) {
+UINT DrawTextBiDiFlags(const TControl* control, TAlignment alignment) {
   UINT side = alignment == taRightJustify ? DT_RIGHT : alignment == taCenter ? DT_CENTER : DT_LEFT;
   UINT flags = DT_EXPANDTABS | DT_VCENTER;
-  if (ReadsRightToLeft(control)) {
-    if (side != DT_CENTER) side = side == DT_LEFT ? DT_RIGHT : DT_LEFT;
-    flags |= DT_RTLREADING;
-  }
+  if (control && control->UseRightToLeftAlignment() && side != DT_CENTER)
+    side = side == DT_LEFT ? DT_RIGHT : DT_LEFT;
+  if (control && control->UseRightToLeftReading()) flags |= DT_RTLREADING;
   return side | flags;
 }
 

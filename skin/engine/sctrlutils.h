@@ -27,9 +27,9 @@ bool SendAMessage(HWND window, UINT msg);
 LRESULT SendToControl(TControl* control, UINT msg, WPARAM wparam = 0, LPARAM lparam = 0);
 // SKM_BGCHANGED with LParam -1 (changed) or 0.
 void SendBGChanged(TControl* control, bool changed);
-// DrawText flags for text aligned so: the side, DT_EXPANDTABS and DT_VCENTER, mirrored and
-// with DT_RTLREADING when the control's window (a graphic control's parent's) reads right to left.
-UINT DrawTextBiDiFlags(TControl* control, TAlignment alignment);
+// DrawText flags for text aligned so: the side, DT_EXPANDTABS and DT_VCENTER; the side mirrored
+// when the control is laid out from the right, DT_RTLREADING when it reads right to left.
+UINT DrawTextBiDiFlags(const TControl* control, TAlignment alignment);
 // The first item whose display name equals name without letter case; null when none.
 TCollectionItem* FindCollectionItem(TCollection* collection, const std::string& name);
 // Invalidates the control's window and its child windows without erasing, then passes the

@@ -338,4 +338,57 @@ TEST_F(ControlsTest, PictureOfAFormShowsGraphicAndWindowedChildren) {
   Free(shot);
 }
 
+// ---- Reading order ------------------------------------------------------------------------------
+
+// Counts the reading-order changes a control is told of.
+class TBiDiWatch : public TObject {
+ public:
+  explicit TBiDiWatch(TControl* control) : control_(control), saved_(control->WindowProc) {
+    control->WindowProc = TWndMethod(this, &TBiDiWatch::Proc);
+  }
+  ~TBiDiWatch() override { control_->WindowProc = saved_; }
+  void Proc(TMessage& message) {
+    if (message.Msg == CM_BIDIMODECHANGED) ++changes;
+    saved_(message);
+  }
+  int changes = 0;
+
+ private:
+  TControl* control_;
+  TWndMethod saved_;
+};
+
+TEST_F(ControlsTest, ParentBiDiModeFollowsTheParentUntilTheControlSetsItsOwn) {
+  auto* panel = Add<TTestPanel>("pnl", form, {10, 10, 210, 110}, clBlue);
+  auto* shape = Add<TTestShape>("shape", panel, {20, 20, 80, 60}, clRed);
+  TBiDiWatch watch(shape);
+  form->SetBiDiMode(bdRightToLeft);
+  // Down the whole tree, each told once.
+  EXPECT_EQ(panel->GetBiDiMode(), bdRightToLeft);
+  EXPECT_EQ(shape->GetBiDiMode(), bdRightToLeft);
+  EXPECT_TRUE(shape->GetParentBiDiMode());
+  EXPECT_TRUE(shape->UseRightToLeftReading());
+  EXPECT_TRUE(shape->UseRightToLeftAlignment());
+  EXPECT_EQ(watch.changes, 1);
+  form->SetBiDiMode(bdRightToLeftReadingOnly);
+  EXPECT_TRUE(shape->UseRightToLeftReading());
+  EXPECT_FALSE(shape->UseRightToLeftAlignment());
+  // A mode of its own ends the following, even when it is the parent's value.
+  panel->SetBiDiMode(bdRightToLeftReadingOnly);
+  EXPECT_FALSE(panel->GetParentBiDiMode());
+  form->SetBiDiMode(bdLeftToRight);
+  EXPECT_EQ(panel->GetBiDiMode(), bdRightToLeftReadingOnly);
+  EXPECT_EQ(shape->GetBiDiMode(), bdRightToLeftReadingOnly);
+  EXPECT_EQ(watch.changes, 2);
+  // Following again takes the parent's mode at once.
+  panel->SetParentBiDiMode(true);
+  EXPECT_EQ(shape->GetBiDiMode(), bdLeftToRight);
+  // A control put on a parent takes the parent's mode there.
+  auto* edit = New<TTestEdit>(form);
+  form->SetBiDiMode(bdRightToLeftNoAlign);
+  EXPECT_EQ(edit->GetBiDiMode(), bdLeftToRight);
+  edit->SetParent(form);
+  EXPECT_EQ(edit->GetBiDiMode(), bdRightToLeftNoAlign);
+}
+
 }  // namespace

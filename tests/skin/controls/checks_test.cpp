@@ -3,12 +3,15 @@
 // with no skin and with a skin of a few sections built in memory.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "skin/controls/scheckbox.h"
 #include "skin/controls/sgroupbox.h"
 #include "skin/engine/sgenstyle.h"
 #include "skin/engine/smessages.h"
 #include "skin/engine/sskinmanager.h"
 #include "skin/engine/sskintables.h"
+#include "skin/engine/stextpaint.h"
 #include "tests/skin/engine/skin_test_helpers.h"
 #include "tests/toolkit/visual_test_classes.h"
 #include "toolkit/bitmap.h"
@@ -106,6 +109,37 @@ class Checks : public testing::Test {
     box->GetSkinData()->BGChanged = true;
     box->Repaint();
     return box->GetSkinData()->GetCacheBmp()->GetCanvas()->GetPixels(x, y);
+  }
+  // The columns from x0 to x1 (excluded) of a canvas that hold anything but the colour at (x0, 0).
+  static std::vector<int> Ink(TCanvas* c, int x0, int x1, int height) {
+    const TColor background = c->GetPixels(x0, 0);
+    std::vector<int> columns;
+    for (int x = x0; x < x1; ++x)
+      for (int y = 0; y < height; ++y)
+        if (c->GetPixels(x, y) != background) {
+          columns.push_back(x);
+          break;
+        }
+    return columns;
+  }
+  static std::vector<int> InkColumns(TsCheckedControl* control, int x0, int x1) {
+    control->Repaint();
+    return Ink(control->GetSkinData()->GetCacheBmp()->GetCanvas(), x0, x1, control->GetHeight());
+  }
+  // The ink of text as the text writer puts it in a box 200 wide at 0, aligned so.
+  static std::vector<int> TextInk(TControl* control, const std::string& text, UINT side) {
+    TBitmap* bmp = New<TBitmap>();
+    bmp->SetPixelFormat(pf24bit);
+    bmp->SetSize(200, 40);
+    TCanvas* c = bmp->GetCanvas();
+    c->GetBrush()->SetColor(clWhite);
+    c->FillRect(RECT{0, 0, 200, 40});
+    c->SetFont(control->GetFont());
+    RECT r{0, 0, 200, 40};
+    WriteTextEx(c, text, true, r, DT_SINGLELINE | DT_VCENTER | side);
+    std::vector<int> ink = Ink(c, 0, 200, 40);
+    Free(bmp);
+    return ink;
   }
   static void Press(TWinControl* control, int x = 5, int y = 5) {
     SendMessageA(control->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
@@ -236,6 +270,79 @@ TEST_F(Checks, EveryControlAnswersWithItsStyleAndClassCode) {
   EXPECT_EQ(SendMessageA(box->GetHandle(), SKM_GETSKINOBJECT, 0, 0), 1);
 }
 
+// The caption starts at the glyph (TextIndent further), and keeps the margin off the other side.
+TEST_F(Checks, TheCaptionLiesAgainstTheGlyphAndTheMarginIsOnTheOtherSide) {
+  const std::string text = "Hx";
+  auto* box = Add<TsCheckBox>(8, 8, 200, 24);
+  box->SetCaption(text);
+  box->SetShowFocus(false);  // its rectangle would frame the caption
+  Show();
+  const int glyph = box->GlyphSize().cx;
+  const auto left = TextInk(box, text, DT_LEFT);
+  std::vector<int> ink = InkColumns(box, glyph, 200);
+  ASSERT_FALSE(ink.empty());
+  EXPECT_EQ(ink.front(), glyph + left.front());
+  // Without a skin each picture is painted whole: no caption stays behind.
+  box->SetCaption("");
+  EXPECT_TRUE(InkColumns(box, glyph, 200).empty());
+  box->SetCaption(text);
+  box->SetTextIndent(5);
+  EXPECT_EQ(InkColumns(box, glyph, 200).front(), glyph + 5 + left.front());
+  // Glyph on the right, text on the left: 3 pixels of margin before it.
+  box->SetTextIndent(0);
+  box->SetLayout(calRight);
+  const RECT check = box->GetCheckRect();
+  EXPECT_EQ(InkColumns(box, 0, check.left).front(), 3 + left.front());
+  // Text against the glyph's box on the right.
+  box->SetAlignment(taRightJustify);
+  const auto right = TextInk(box, text, DT_RIGHT);
+  EXPECT_EQ(InkColumns(box, 0, check.left).back(), check.left - (200 - right.back()));
+}
+
+TEST_F(Checks, AnAutoSizedBoxFitsGlyphAndCaptionAndKeepsItsAlignedEdge) {
+  const std::string text = "Autocross";
+  auto* box = Add<TsCheckBox>(20, 8, 40, 18);
+  auto* right = Add<TsCheckBox>(20, 40, 300, 18);
+  auto* wrapped = Add<TsCheckBox>(20, 80, 60, 18);
+  for (TsCheckBox* b : {box, right, wrapped}) {
+    b->SetCaption(text + " timing");
+    b->SetShowFocus(false);
+  }
+  right->SetAlignment(taRightJustify);
+  right->SetLayout(calRight);
+  wrapped->SetMultiLine(true);
+  Show();
+  const auto ink = TextInk(box, text + " timing", DT_LEFT);
+  for (TsCheckBox* b : {box, right, wrapped}) b->SetAutoSize(true);
+  // The whole caption shows, the margin after it.
+  const int glyph = box->GlyphSize().cx;
+  std::vector<int> columns = InkColumns(box, glyph, box->GetWidth());
+  ASSERT_FALSE(columns.empty());
+  EXPECT_EQ(columns.front(), glyph + ink.front());
+  EXPECT_EQ(columns.back(), glyph + ink.back());
+  EXPECT_EQ(box->GetWidth(), glyph + GetStringSize(box->GetFont()->GetHandle(), text + " timing").cx + 3);
+  EXPECT_EQ(box->GetLeft(), 20);
+  // Glyph on the right: the caption with its margin on the left, the right edge kept.
+  EXPECT_EQ(right->GetLeft() + right->GetWidth(), 320);
+  columns = InkColumns(right, 0, right->GetCheckRect().left);
+  ASSERT_FALSE(columns.empty());
+  EXPECT_EQ(columns.front(), 3 + ink.front());
+  EXPECT_EQ(columns.back() - columns.front(), ink.back() - ink.front());
+  // Wrapped text keeps the width and takes more lines' height.
+  EXPECT_EQ(wrapped->GetWidth(), 60);
+  EXPECT_GT(wrapped->GetHeight(), box->GetHeight());
+  // A longer caption widens it; a taller glyph makes it taller.
+  const int width = box->GetWidth();
+  box->SetCaption(text + " timing, two lanes");
+  EXPECT_GT(box->GetWidth(), width);
+  TBitmap* tall = New<TBitmap>();
+  tall->SetPixelFormat(pf24bit);
+  tall->SetSize(20, 60);
+  box->SetGlyphChecked(tall);
+  Free(tall);
+  EXPECT_EQ(box->GetHeight(), 60);
+}
+
 // ---- Glyph pixels -------------------------------------------------------------------------------
 
 TEST_F(Checks, WithoutASkinTheBuiltInGlyphsShowTheState) {
@@ -298,6 +405,49 @@ TEST_F(Checks, AGroupBoxCaptionInterruptsTheTopBorderAndAnEmptyOneDoesNot) {
   box->SetCaption("");
   EXPECT_EQ(Pixel(box, gap.left + 1, 0), Pixel(box, 150, 0));
   EXPECT_NE(Pixel(box, gap.left + 1, 0), inside);
+}
+
+// Without a skin the bevels are as wide as a panel's, and the inner one keeps its place inside
+// the outer one's whether that is drawn or not.
+TEST_F(Checks, AGroupBoxsBevelsArePanelWideAndTheInnerOneKeepsItsPlace) {
+  auto* box = Add<TsGroupBox>(8, 8, 200, 80);
+  Show();
+  const TColor inside = Pixel(box, 100, 50);
+  auto row = [&] {
+    std::vector<bool> frame;
+    for (int x = 0; x < 6; ++x) frame.push_back(Pixel(box, x, 50) != inside);
+    return frame;
+  };
+  EXPECT_EQ(row(), (std::vector<bool>{true, true, true, true, false, false}));
+  box->GetSkinData()->GetPainting()->SetBevel(cbNone);
+  EXPECT_EQ(row(), (std::vector<bool>{false, false, true, true, false, false}));
+}
+
+// Without a skin a check box shows its parent's colour: on a group box, the box's face.
+TEST_F(Checks, ACheckBoxOnAGroupBoxShowsTheGroupBoxsFace) {
+  auto* group = Add<TsGroupBox>(8, 8, 200, 80);
+  auto* box = New<TsCheckBox>(form);
+  box->SetParent(group);
+  box->SetBounds(10, 30, 100, 18);
+  Show();
+  EXPECT_EQ(Pixel(box, 99, 0), Pixel(group, 150, 60));
+}
+
+TEST_F(Checks, AGroupBoxCaptionFollowsTheReadingOrder) {
+  auto* box = Add<TsGroupBox>(8, 8, 200, 80);
+  box->SetCaption("Laps:");
+  Show();
+  // Which columns of the caption's gap hold text.
+  auto picture = [&] {
+    const RECT gap = box->CaptionRect();
+    Pixel(box, 0, 0);  // painted anew
+    return Ink(box->GetSkinData()->GetCacheBmp()->GetCanvas(), gap.left, gap.right, gap.bottom);
+  };
+  const std::vector<int> left_to_right = picture();
+  form->SetBiDiMode(bdRightToLeftReadingOnly);
+  EXPECT_NE(picture(), left_to_right);  // read from the right, the colon comes first
+  form->SetBiDiMode(bdLeftToRight);
+  EXPECT_EQ(picture(), left_to_right);
 }
 
 TEST_F(Checks, ASkinnedGroupBoxBorderMaskStopsAtTheCaption) {
@@ -374,6 +524,22 @@ TEST_F(Checks, ColumnsAreClampedAndFilledColumnByColumn) {
   EXPECT_EQ(top(2), top(0));
   EXPECT_EQ(top(3), top(1));
   EXPECT_TRUE(group->GetButton(3)->GetVisible());
+}
+
+TEST_F(Checks, AGroupLaidOutFromTheRightFillsItsColumnsFromTheRight) {
+  auto* group = Group(4, 2);
+  Show();
+  const int width = (300 - 10) / 2;
+  form->SetBiDiMode(bdRightToLeft);
+  // The group follows the form; its buttons take its mode.
+  EXPECT_EQ(group->GetButton(0)->GetLeft(), 300 - 8 - width);
+  EXPECT_EQ(group->GetButton(1)->GetLeft(), 300 - 8 - width);
+  EXPECT_EQ(group->GetButton(2)->GetLeft(), 300 - (8 + width) - width);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(group->GetButton(i)->GetBiDiMode(), bdRightToLeft) << i;
+  // Read from the right but laid out from the left, the columns stay.
+  group->SetBiDiMode(bdRightToLeftNoAlign);
+  EXPECT_EQ(group->GetButton(0)->GetLeft(), 8);
+  EXPECT_EQ(group->GetButton(3)->GetBiDiMode(), bdRightToLeftNoAlign);
 }
 
 TEST_F(Checks, RemovingTheCheckedLineChecksTheLastOne) {

@@ -81,6 +81,23 @@ TEST_F(DialogLayout, AnEmptyButtonSetTakesItsWidthFromTheTextAlone) {
   EXPECT_GT(form->GetClientWidth(), Find<TsLabel>(form, "Message")->GetLeft() + label->GetWidth() + margin);
 }
 
+TEST_F(DialogLayout, AnApplicationReadRightToLeftMirrorsTextAndIcon) {
+  Make("Only a few words", mtWarning, {mbOK});
+  const int text_left = Find<TsLabel>(form, "Message")->GetLeft();
+  const int icon_left = Find<TImage>(form, "Image")->GetLeft();
+  Application->SetBiDiMode(bdRightToLeft);
+  Make("Only a few words", mtWarning, {mbOK});
+  Application->SetBiDiMode(bdLeftToRight);
+  EXPECT_EQ(form->GetBiDiMode(), bdRightToLeft);
+  auto* label = Find<TsLabel>(form, "Message");
+  auto* image = Find<TImage>(form, "Image");
+  EXPECT_EQ(label->GetBiDiMode(), bdRightToLeft);
+  EXPECT_EQ(label->GetLeft(), form->GetClientWidth() - text_left - label->GetWidth());
+  EXPECT_EQ(image->GetLeft(), form->GetClientWidth() - icon_left - image->GetWidth());
+  // Side by side, not over each other.
+  EXPECT_LE(label->GetLeft() + label->GetWidth(), image->GetLeft());
+}
+
 // Nothing to measure leaves the measuring rectangle as it was: half the screen wide.
 TEST_F(DialogLayout, AnEmptyMessageTakesNoRoom) {
   Make("", mtWarning, {mbOK});

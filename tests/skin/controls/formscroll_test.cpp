@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 
+#include "tests/skin/engine/skin_test_helpers.h"
 #include "tests/skin/engine/skin_test_support.h"
 #include "skin/controls/spanel.h"
 #include "skin/controls/sscrollbar.h"
@@ -165,6 +166,26 @@ TEST_F(FormScroll, BothBarsLeaveEachOtherTheCorner) {
   form->SetClientWidth(700);  // one bar left: the grip goes
   EXPECT_EQ(Bar(sbHorizontal), nullptr);
   EXPECT_EQ(provider->ScrollGrip(), nullptr);
+}
+
+TEST_F(FormScroll, AFormLaidOutFromTheRightHasItsVerticalBarAndCornerOnTheLeft) {
+  MakeForm(true, RECT{10, 10, 600, 400});
+  form->SetBiDiMode(bdRightToLeft);
+  Show();
+  const int thickness = GetSystemMetrics(SM_CXVSCROLL);
+  TsScrollBar* v = Bar(sbVertical);
+  TsScrollBar* h = Bar(sbHorizontal);
+  ASSERT_NE(v, nullptr);
+  ASSERT_NE(h, nullptr);
+  // Both bars: the horizontal one leaves the left corner to the vertical one and the grip.
+  EXPECT_EQ(v->GetBoundsRect(), (RECT{1, 1, thickness + 1, ClientHeight() - 1 - h->GetHeight()}));
+  EXPECT_EQ(h->GetLeft(), v->GetWidth());
+  EXPECT_EQ(h->GetLeft() + h->GetWidth(), ClientWidth());
+  ASSERT_NE(provider->ScrollGrip(), nullptr);
+  EXPECT_EQ(provider->ScrollGrip()->GetLeft(), v->GetLeft());
+  form->SetClientWidth(700);  // the vertical bar alone
+  ASSERT_EQ(Bar(sbHorizontal), nullptr);
+  EXPECT_EQ(v->GetBoundsRect(), (RECT{1, 1, thickness + 1, ClientHeight() - 1}));
 }
 
 TEST_F(FormScroll, TheFormsRangeAndIncrementCount) {

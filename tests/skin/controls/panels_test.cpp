@@ -121,6 +121,22 @@ TEST_F(Panels, AnEmptyAutoSizedLabelKeepsTheHeightOfOneLine) {
   EXPECT_EQ(amp->GetHeight(), text->GetHeight());
 }
 
+// Laid out from the right, a left-aligned label's text sits on the right: it grows to the left.
+TEST_F(Panels, AnAutoSizedLabelLaidOutFromTheRightKeepsItsRightEdge) {
+  MakeForm(false);
+  form->SetBiDiMode(bdRightToLeft);
+  TsLabel* label = AddLabel(form, "Xy");
+  const int left = label->GetLeft(), right = left + label->GetWidth();
+  label->SetCaption("Xy and more");
+  EXPECT_LT(label->GetLeft(), left);
+  EXPECT_EQ(label->GetLeft() + label->GetWidth(), right);
+  // Read from the right but laid out from the left, it keeps its left edge.
+  label->SetBiDiMode(bdRightToLeftNoAlign);
+  const int wide_left = label->GetLeft();
+  label->SetCaption("Xy");
+  EXPECT_EQ(label->GetLeft(), wide_left);
+}
+
 TEST_F(Panels, PrefixesShowAsOnButtonsAndADoubledOneShowsOneAmpersand) {
   MakeForm(false);
   TsLabel* doubled = AddLabel(form, "R&&D");

@@ -19,6 +19,7 @@
 #include "skin/engine/sutils.h"
 #include "tests/toolkit/visual_test_classes.h"
 #include "toolkit/bitmap.h"
+#include "toolkit/extctrls.h"
 #include "toolkit/forms.h"
 #include "toolkit/timers.h"
 
@@ -501,6 +502,34 @@ TEST_F(Scroll, WithoutASkinItIsTheSystemBarAndANewSkinTakesItOver) {
   GetClassNameA(bar->GetHandle(), name, sizeof(name));
   EXPECT_STREQ(name, "TsScrollBarSkinned");
   EXPECT_EQ(bar->GetPosition(), 100);
+}
+
+TEST_F(Scroll, ABarFollowsItsParentsReadingOrderUntilItIsGivenItsOwn) {
+  MakeForm();
+  auto* panel = New<TPanel>(form);
+  panel->SetBounds(0, 40, 300, 100);
+  panel->SetParent(form);
+  TsScrollBar* bar = MakeBar(sbHorizontal);
+  bar->SetParent(panel);
+  Show();
+  bar->SetParams(30, 0, 100);
+  form->SetBiDiMode(bdRightToLeftReadingOnly);
+  // Through the panel: the window made anew runs from the right and shows Max - Position.
+  ASSERT_TRUE(bar->HandleAllocated());
+  EXPECT_TRUE(bar->GetParentBiDiMode());
+  EXPECT_EQ(bar->Direction(), -1);
+  EXPECT_NE(GetWindowLongPtrA(bar->GetHandle(), GWL_EXSTYLE) & WS_EX_RTLREADING, 0);
+  EXPECT_EQ(SendMessageA(bar->GetHandle(), SBM_GETPOS, 0, 0), 70);
+  // Its own mode ends the following.
+  bar->SetBiDiMode(bdLeftToRight);
+  EXPECT_FALSE(bar->GetParentBiDiMode());
+  EXPECT_EQ(bar->Direction(), 1);
+  EXPECT_EQ(SendMessageA(bar->GetHandle(), SBM_GETPOS, 0, 0), 30);
+  form->SetBiDiMode(bdRightToLeft);
+  EXPECT_EQ(bar->Direction(), 1);
+  bar->SetParentBiDiMode(true);
+  EXPECT_EQ(bar->Direction(), -1);
+  EXPECT_EQ(bar->GetPosition(), 30);
 }
 
 // ---- List box ----------------------------------------------------------------------------------
