@@ -56,11 +56,13 @@ class MDITest : public SkinTest {
     Free(manager);
     SkinTest::TearDown();
   }
-  TForm* Child(const char* caption, RECT bounds) {
+  // With skinned, the child gets its provider before its window, as one read from a definition.
+  TForm* Child(const char* caption, RECT bounds, TsSkinProvider** skinned = nullptr) {
     auto* child = New<TForm>(Application, kCreateNew);
     child->SetFormStyle(fsMDIChild);
     child->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
     child->SetText(caption);
+    if (skinned) *skinned = New<TsSkinProvider>(child);
     child->Show();
     children.push_back(child);
     return child;
@@ -347,4 +349,252 @@ TEST_F(MDITest, AFrameFreedWhileAChildIsMaximizedFreesTheItemOnce) {
   frame = nullptr;
   EXPECT_EQ(watch->removed, 1);
   Free(watch);
+}
+
+// ---- Repaints between the main form and its children ---------------------------------------------
+
+namespace {
+
+constexpr COLORREF kMark = RGB(255, 0, 255);
+
+COLORREF WindowPixel(HWND window, POINT p) {
+  HDC dc = GetWindowDC(window);
+  const COLORREF c = GetPixel(dc, p.x, p.y);
+  ReleaseDC(window, dc);
+  return c;
+}
+
+// A pixel of the window that only a new paint takes away.
+void MarkWindowPixel(HWND window, POINT p) {
+  HDC dc = GetWindowDC(window);
+  SetPixel(dc, p.x, p.y, kMark);
+  ReleaseDC(window, dc);
+}
+
+void MarkClientPixel(HWND window, POINT p) {
+  HDC dc = GetDC(window);
+  SetPixel(dc, p.x, p.y, kMark);
+  ReleaseDC(window, dc);
+}
+
+COLORREF ClientPixel(HWND window, POINT p) {
+  HDC dc = GetDC(window);
+  const COLORREF c = GetPixel(dc, p.x, p.y);
+  ReleaseDC(window, dc);
+  return c;
+}
+
+// Inside the caption, left of the title buttons.
+POINT CaptionPoint(TsSkinProvider* provider) {
+  return {provider->FrameWidth() + 30, provider->FrameHeight() + provider->CaptionHeight() / 2};
+}
+
+}  // namespace
+
+TEST_F(MDITest, AnActivatedChildRepaintsItsSiblingsFramesAndMarksTheMainFrame) {
+  LoadSkin();
+  TsSkinProvider* provider = nullptr;
+  TMenuItem* file = nullptr;
+  SkinnedFrame(frame, provider, file);
+  TsSkinProvider* left_provider = nullptr;
+  TsSkinProvider* right_provider = nullptr;
+  TForm* left = Child("Lane 1", {10, 10, 190, 140}, &left_provider);
+  TForm* right = Child("Lane 2", {200, 10, 380, 140}, &right_provider);
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  ASSERT_TRUE(left_provider->Skinned());
+  const POINT p = CaptionPoint(left_provider);
+  const COLORREF caption = WindowPixel(left->GetHandle(), p);
+  ASSERT_NE(caption, kMark);
+  for (UINT msg : {WM_ACTIVATE, WM_NCACTIVATE}) {
+    SCOPED_TRACE(msg == WM_ACTIVATE ? "WM_ACTIVATE" : "WM_NCACTIVATE");
+    ASSERT_FALSE(provider->GetCommonData()->BGChanged);
+    MarkWindowPixel(left->GetHandle(), p);
+    SendMessageA(right->GetHandle(), msg, msg == WM_ACTIVATE ? WA_ACTIVE : TRUE, 0);
+    EXPECT_EQ(WindowPixel(left->GetHandle(), p), caption);
+    // The main frame is painted anew when it next shows (its menu line holds the child's items).
+    EXPECT_TRUE(provider->GetCommonData()->BGChanged);
+    SendMessageA(frame->GetHandle(), WM_NCPAINT, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  }
+  FreeChildren();
+}
+
+TEST_F(MDITest, AMaximizedChildKeepsTheMainFrameActiveAndIsRepaintedWithIt) {
+  LoadSkin();
+  TsSkinProvider* provider = nullptr;
+  TMenuItem* file = nullptr;
+  SkinnedFrame(frame, provider, file);
+  TsSkinProvider* child_provider = nullptr;
+  TForm* child = Child("Lane 1", {10, 10, 190, 140}, &child_provider);
+  SendMessageA(frame->GetClientHandle(), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(child->GetHandle()), 0);
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  ASSERT_TRUE(IsZoomed(child->GetHandle()));
+  HWND main = frame->GetHandle();
+
+  // The maximized child's size: the main frame's menu line (with the child's buttons) again.
+  const POINT p = CaptionPoint(provider);
+  const COLORREF caption = WindowPixel(main, p);
+  MarkWindowPixel(main, p);
+  SendMessageA(child->GetHandle(), WM_SIZE, SIZE_MAXIMIZED,
+               MAKELPARAM(child->GetClientWidth(), child->GetClientHeight()));
+  EXPECT_EQ(WindowPixel(main, p), caption);
+
+  // The main form's activation repaints the child that covers its client.
+  const POINT inside{child->GetClientWidth() / 2, child->GetClientHeight() / 2};
+  const COLORREF ground = ClientPixel(child->GetHandle(), inside);
+  MarkClientPixel(child->GetHandle(), inside);
+  SendMessageA(main, WM_ACTIVATE, WA_ACTIVE, 0);
+  EXPECT_EQ(ClientPixel(child->GetHandle(), inside), ground);
+
+  // The caption stays active while the maximized child is the active one, and goes inactive
+  // once no child is maximized.
+  ASSERT_TRUE(provider->FormActive());
+  SendMessageA(main, WM_NCACTIVATE, FALSE, 0);
+  EXPECT_TRUE(provider->FormActive());
+  SendMessageA(frame->GetClientHandle(), WM_MDIRESTORE, reinterpret_cast<WPARAM>(child->GetHandle()), 0);
+  SendMessageA(main, WM_NCACTIVATE, FALSE, 0);
+  EXPECT_FALSE(provider->FormActive());
+  SendMessageA(main, WM_NCACTIVATE, TRUE, 0);
+  FreeChildren();
+}
+
+// A child that comes, gets its provider late or goes (with a menu of its own) shows on the main
+// form: its client, its bars and its frame.
+TEST_F(MDITest, TheMainFormFollowsChildrenThatComeAndGo) {
+  LoadSkin();
+  TsSkinProvider* provider = nullptr;
+  TMenuItem* file = nullptr;
+  TsMDIForm* mdi = SkinnedFrame(frame, provider, file);
+  TsSkinProvider* first_provider = nullptr;
+  Child("Lane 1", {10, 10, 150, 100}, &first_provider);
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  HWND client = frame->GetClientHandle();
+  const POINT free_spot{mdi->ClientAreaWidth() - 20, mdi->ClientAreaHeight() - 20};
+  const COLORREF ground = ClientPixel(client, free_spot);
+  ASSERT_NE(ground, kMark);
+
+  // Shown: the client's ground is painted again.
+  MarkClientPixel(client, free_spot);
+  TsSkinProvider* second_provider = nullptr;
+  TForm* second = Child("Lane 2", {200, 10, 300, 100}, &second_provider);
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  EXPECT_EQ(ClientPixel(client, free_spot), ground);
+
+  // A provider made for a child already shown marks the main frame.
+  TForm* late = Child("Lane 3", {10, 120, 150, 200});
+  SendMessageA(frame->GetHandle(), WM_NCPAINT, 0, 0);
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  ASSERT_FALSE(provider->GetCommonData()->BGChanged);
+  New<TsSkinProvider>(late);
+  EXPECT_TRUE(provider->GetCommonData()->BGChanged);
+
+  // A child with a menu of its own, going, repaints the main frame.
+  auto* menu = New<TMainMenu>(second);
+  auto* item = New<TMenuItem>(second);
+  item->SetCaption("&Lane");
+  menu->GetItems()->Add(item);
+  second->SetMenu(menu);
+  const POINT p = CaptionPoint(provider);
+  const COLORREF caption = WindowPixel(frame->GetHandle(), p);
+  MarkWindowPixel(frame->GetHandle(), p);
+  Free(second_provider);
+  EXPECT_EQ(WindowPixel(frame->GetHandle(), p), caption);
+  FreeChildren();
+}
+
+// The system gives a child window no menu bar: a child's menu takes no room of its frame.
+TEST_F(MDITest, AChildWithAMenuHasItsClientRightBelowItsCaption) {
+  LoadSkin();
+  TsSkinProvider* provider = nullptr;
+  TMenuItem* file = nullptr;
+  SkinnedFrame(frame, provider, file);
+  auto* child = New<TForm>(Application, kCreateNew);
+  child->SetFormStyle(fsMDIChild);
+  child->SetBounds(10, 10, 200, 150);
+  auto* menu = New<TMainMenu>(child);
+  auto* item = New<TMenuItem>(child);
+  item->SetCaption("&Lane");
+  menu->GetItems()->Add(item);
+  child->SetMenu(menu);
+  auto* child_provider = New<TsSkinProvider>(child);
+  child->Show();
+  children.push_back(child);
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  RECT window;
+  GetWindowRect(child->GetHandle(), &window);
+  POINT origin{0, 0};
+  ClientToScreen(child->GetHandle(), &origin);
+  const POINT offset = child_provider->ClientOrigin();
+  EXPECT_EQ(offset.y, origin.y - window.top);
+  EXPECT_EQ(offset.x, origin.x - window.left);
+  FreeChildren();
+}
+
+// A child sized by its border: the main form's bars follow at once, with the client's new
+// ranges.
+TEST_F(MDITest, AChildResizedByItsBorderBringsTheBarsAtOnce) {
+  LoadSkin();
+  TsSkinProvider* provider = nullptr;
+  TMenuItem* file = nullptr;
+  TsMDIForm* mdi = SkinnedFrame(frame, provider, file);
+  // Past the right edge: Wine's client works its ranges out only while it has a bar of its own.
+  Child("Wide", {10, 10, mdi->ClientAreaWidth() + 100, 100});
+  TsSkinProvider* child_provider = nullptr;
+  TForm* child = Child("Lane 1", {10, 120, 150, 200}, &child_provider);
+  child_provider->SetResizeMode(rmBorder);
+  ASSERT_TRUE(PumpUntil([&] { return mdi->GetHorzBar() && Settled(); }));
+  ASSERT_EQ(mdi->GetVertBar(), nullptr);
+  SetWindowPos(child->GetHandle(), nullptr, 0, 0, 140, mdi->ClientAreaHeight() + 100,
+               SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_TRUE(mdi->GetVertBar());
+  FreeChildren();
+}
+
+// Our bar's scroll moves the children, and the client's ranges change with them: the bar takes
+// the new ones within the same scroll, and may go in it.
+TEST_F(MDITest, ScrollingWithOurBarTakesTheClientsNewRangesAtOnce) {
+  LoadSkin();
+  TsSkinProvider* provider = nullptr;
+  TMenuItem* file = nullptr;
+  TsMDIForm* mdi = SkinnedFrame(frame, provider, file);
+  RECT area;
+  GetClientRect(frame->GetClientHandle(), &area);
+  // Reaching 100 pixels below the client: a step down leaves the room above it empty.
+  TForm* tall = Child("Tall", {10, 200, 150, area.bottom + 100});
+  ASSERT_TRUE(PumpUntil([&] { return mdi->GetVertBar() && Settled(); }));
+  auto press_down_arrow = [&] {
+    TsMDIScrollBar* bar = mdi->GetVertBar();
+    const RECT arrow = bar->PartRect(spSecondButton);
+    const LPARAM at = MAKELPARAM((arrow.left + arrow.right) / 2, (arrow.top + arrow.bottom) / 2);
+    SendMessageA(bar->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(bar->GetHandle(), WM_LBUTTONUP, 0, at);  // a bar gone in the press is freed later
+  };
+  const int max_before = mdi->GetVertBar()->GetMax();
+  press_down_arrow();
+  ASSERT_TRUE(mdi->GetVertBar());
+  const int max = mdi->GetVertBar()->GetMax(), position = mdi->GetVertBar()->GetPosition();
+  // The client asked for its ranges with the children where they are now: the bar shows them
+  // already.
+  HWND client = frame->GetClientHandle();
+  GetClientRect(client, &area);
+  SendMessageA(client, WM_SIZE, SIZE_RESTORED, MAKELPARAM(area.right, area.bottom));
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  ASSERT_TRUE(mdi->GetVertBar());
+  ASSERT_NE(mdi->GetVertBar()->GetMax(), max_before);  // the empty room above is gone
+  EXPECT_EQ(max, mdi->GetVertBar()->GetMax());
+  EXPECT_EQ(position, mdi->GetVertBar()->GetPosition());
+
+  // Only a step below the client: the step takes the bar away, inside the bar's own event.
+  GetClientRect(client, &area);
+  tall->SetBounds(10, 100, 140, area.bottom - 100 + mdi->GetVertBar()->GetSmallChange() - 1);
+  ASSERT_TRUE(PumpUntil([&] { return mdi->GetVertBar() && Settled(); }));
+  ASSERT_LE(mdi->GetVertBar()->GetMax(), mdi->GetVertBar()->GetSmallChange());
+  press_down_arrow();
+  EXPECT_EQ(mdi->GetVertBar(), nullptr);
+  Pump();
+  int bars = 0;
+  for (int i = 0; i < frame->GetControlCount(); ++i)
+    if (DynamicCast<TsScrollBar>(frame->GetControl(i))) ++bars;
+  EXPECT_EQ(bars, 0);
+  FreeChildren();
 }
