@@ -980,7 +980,7 @@ void TsSkinProvider::WMPaint(TMessage& message) {
   HDC dc = BeginPaint(form_->GetHandle(), &ps);
   if (IsIconic(form_->GetHandle())) {
     PaintIconicClient(dc);
-  } else if (FormVisible() && !common_data_->Updating() && !FormDestroying()) {
+  } else if (FormVisible() && !common_data_->Updating() && !FormDestroying() && !SiblingMaximized(form_)) {
     const int saved = SaveDC(dc);
     for (int i = 0; i < form_->GetControlCount(); ++i) {
       auto* child = DynamicCast<TWinControl>(form_->GetControl(i));
