@@ -87,8 +87,12 @@ class MDITest : public SkinTest {
            !GetUpdateRect(frame->GetClientHandle(), nullptr, FALSE);
   }
 
+  // The skin, and the frame shown with its menu line and provider (mdi).
+  TsSkinProvider* SkinnedMain();
+
   TDesktopLock desktop;
   TMDIFrame* frame = nullptr;
+  TsMDIForm* mdi = nullptr;
   std::vector<TForm*> children;
   TsSkinManager* manager = nullptr;
 };
@@ -360,28 +364,11 @@ namespace {
 
 constexpr COLORREF kMark = RGB(255, 0, 255);
 
-COLORREF WindowPixel(HWND window, POINT p) {
-  HDC dc = GetWindowDC(window);
-  const COLORREF c = GetPixel(dc, p.x, p.y);
-  ReleaseDC(window, dc);
-  return c;
-}
-
-// A pixel of the window that only a new paint takes away.
-void MarkWindowPixel(HWND window, POINT p) {
-  HDC dc = GetWindowDC(window);
-  SetPixel(dc, p.x, p.y, kMark);
-  ReleaseDC(window, dc);
-}
-
-void MarkClientPixel(HWND window, POINT p) {
-  HDC dc = GetDC(window);
-  SetPixel(dc, p.x, p.y, kMark);
-  ReleaseDC(window, dc);
-}
-
-COLORREF ClientPixel(HWND window, POINT p) {
-  HDC dc = GetDC(window);
+// A pixel of the window (frame: window coordinates, else client coordinates); with mark, it
+// is first set to a colour that only a new paint takes away.
+COLORREF Pixel(HWND window, POINT p, bool frame, bool mark = false) {
+  HDC dc = frame ? GetWindowDC(window) : GetDC(window);
+  if (mark) SetPixel(dc, p.x, p.y, kMark);
   const COLORREF c = GetPixel(dc, p.x, p.y);
   ReleaseDC(window, dc);
   return c;
@@ -392,28 +379,38 @@ POINT CaptionPoint(TsSkinProvider* provider) {
   return {provider->FrameWidth() + 30, provider->FrameHeight() + provider->CaptionHeight() / 2};
 }
 
+void GiveMenu(TForm* form) {
+  auto* menu = New<TMainMenu>(form);
+  auto* item = New<TMenuItem>(form);
+  item->SetCaption("&Lane");
+  menu->GetItems()->Add(item);
+  form->SetMenu(menu);
+}
+
 }  // namespace
 
-TEST_F(MDITest, AnActivatedChildRepaintsItsSiblingsFramesAndMarksTheMainFrame) {
+TsSkinProvider* MDITest::SkinnedMain() {
   LoadSkin();
   TsSkinProvider* provider = nullptr;
   TMenuItem* file = nullptr;
-  SkinnedFrame(frame, provider, file);
-  TsSkinProvider* left_provider = nullptr;
-  TsSkinProvider* right_provider = nullptr;
-  TForm* left = Child("Lane 1", {10, 10, 190, 140}, &left_provider);
-  TForm* right = Child("Lane 2", {200, 10, 380, 140}, &right_provider);
+  mdi = SkinnedFrame(frame, provider, file);
+  return provider;
+}
+
+TEST_F(MDITest, AnActivatedChildRepaintsItsSiblingsFramesAndMarksTheMainFrame) {
+  TsSkinProvider* provider = SkinnedMain();
+  TsSkinProvider* child_provider = nullptr;
+  TForm* left = Child("Lane 1", {10, 10, 190, 140}, &child_provider);
+  TForm* right = Child("Lane 2", {200, 10, 380, 140}, &child_provider);
   ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
-  ASSERT_TRUE(left_provider->Skinned());
-  const POINT p = CaptionPoint(left_provider);
-  const COLORREF caption = WindowPixel(left->GetHandle(), p);
-  ASSERT_NE(caption, kMark);
+  const POINT p = CaptionPoint(provider);
+  const COLORREF caption = Pixel(left->GetHandle(), p, true);
   for (UINT msg : {WM_ACTIVATE, WM_NCACTIVATE}) {
     SCOPED_TRACE(msg == WM_ACTIVATE ? "WM_ACTIVATE" : "WM_NCACTIVATE");
     ASSERT_FALSE(provider->GetCommonData()->BGChanged);
-    MarkWindowPixel(left->GetHandle(), p);
+    Pixel(left->GetHandle(), p, true, true);
     SendMessageA(right->GetHandle(), msg, msg == WM_ACTIVATE ? WA_ACTIVE : TRUE, 0);
-    EXPECT_EQ(WindowPixel(left->GetHandle(), p), caption);
+    EXPECT_EQ(Pixel(left->GetHandle(), p, true), caption);
     // The main frame is painted anew when it next shows (its menu line holds the child's items).
     EXPECT_TRUE(provider->GetCommonData()->BGChanged);
     SendMessageA(frame->GetHandle(), WM_NCPAINT, 0, 0);
@@ -423,38 +420,30 @@ TEST_F(MDITest, AnActivatedChildRepaintsItsSiblingsFramesAndMarksTheMainFrame) {
 }
 
 TEST_F(MDITest, AMaximizedChildKeepsTheMainFrameActiveAndIsRepaintedWithIt) {
-  LoadSkin();
-  TsSkinProvider* provider = nullptr;
-  TMenuItem* file = nullptr;
-  SkinnedFrame(frame, provider, file);
+  TsSkinProvider* provider = SkinnedMain();
   TsSkinProvider* child_provider = nullptr;
   TForm* child = Child("Lane 1", {10, 10, 190, 140}, &child_provider);
-  SendMessageA(frame->GetClientHandle(), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(child->GetHandle()), 0);
+  HWND main = frame->GetHandle(), client = frame->GetClientHandle();
+  SendMessageA(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(child->GetHandle()), 0);
   ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
   ASSERT_TRUE(IsZoomed(child->GetHandle()));
-  HWND main = frame->GetHandle();
-
   // The maximized child's size: the main frame's menu line (with the child's buttons) again.
   const POINT p = CaptionPoint(provider);
-  const COLORREF caption = WindowPixel(main, p);
-  MarkWindowPixel(main, p);
+  const COLORREF caption = Pixel(main, p, true);
+  Pixel(main, p, true, true);
   SendMessageA(child->GetHandle(), WM_SIZE, SIZE_MAXIMIZED,
                MAKELPARAM(child->GetClientWidth(), child->GetClientHeight()));
-  EXPECT_EQ(WindowPixel(main, p), caption);
-
+  EXPECT_EQ(Pixel(main, p, true), caption);
   // The main form's activation repaints the child that covers its client.
   const POINT inside{child->GetClientWidth() / 2, child->GetClientHeight() / 2};
-  const COLORREF ground = ClientPixel(child->GetHandle(), inside);
-  MarkClientPixel(child->GetHandle(), inside);
+  const COLORREF ground = Pixel(child->GetHandle(), inside, false);
+  Pixel(child->GetHandle(), inside, false, true);
   SendMessageA(main, WM_ACTIVATE, WA_ACTIVE, 0);
-  EXPECT_EQ(ClientPixel(child->GetHandle(), inside), ground);
-
-  // The caption stays active while the maximized child is the active one, and goes inactive
-  // once no child is maximized.
-  ASSERT_TRUE(provider->FormActive());
+  EXPECT_EQ(Pixel(child->GetHandle(), inside, false), ground);
+  // The caption stays active while the maximized child is the active one, not once restored.
   SendMessageA(main, WM_NCACTIVATE, FALSE, 0);
   EXPECT_TRUE(provider->FormActive());
-  SendMessageA(frame->GetClientHandle(), WM_MDIRESTORE, reinterpret_cast<WPARAM>(child->GetHandle()), 0);
+  SendMessageA(client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(child->GetHandle()), 0);
   SendMessageA(main, WM_NCACTIVATE, FALSE, 0);
   EXPECT_FALSE(provider->FormActive());
   SendMessageA(main, WM_NCACTIVATE, TRUE, 0);
@@ -464,25 +453,18 @@ TEST_F(MDITest, AMaximizedChildKeepsTheMainFrameActiveAndIsRepaintedWithIt) {
 // A child that comes, gets its provider late or goes (with a menu of its own) shows on the main
 // form: its client, its bars and its frame.
 TEST_F(MDITest, TheMainFormFollowsChildrenThatComeAndGo) {
-  LoadSkin();
-  TsSkinProvider* provider = nullptr;
-  TMenuItem* file = nullptr;
-  TsMDIForm* mdi = SkinnedFrame(frame, provider, file);
-  TsSkinProvider* first_provider = nullptr;
-  Child("Lane 1", {10, 10, 150, 100}, &first_provider);
+  TsSkinProvider* provider = SkinnedMain();
+  TsSkinProvider* second_provider = nullptr;
+  Child("Lane 1", {10, 10, 150, 100}, &second_provider);
   ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
   HWND client = frame->GetClientHandle();
   const POINT free_spot{mdi->ClientAreaWidth() - 20, mdi->ClientAreaHeight() - 20};
-  const COLORREF ground = ClientPixel(client, free_spot);
-  ASSERT_NE(ground, kMark);
-
+  const COLORREF ground = Pixel(client, free_spot, false);
   // Shown: the client's ground is painted again.
-  MarkClientPixel(client, free_spot);
-  TsSkinProvider* second_provider = nullptr;
+  Pixel(client, free_spot, false, true);
   TForm* second = Child("Lane 2", {200, 10, 300, 100}, &second_provider);
   ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
-  EXPECT_EQ(ClientPixel(client, free_spot), ground);
-
+  EXPECT_EQ(Pixel(client, free_spot, false), ground);
   // A provider made for a child already shown marks the main frame.
   TForm* late = Child("Lane 3", {10, 120, 150, 200});
   SendMessageA(frame->GetHandle(), WM_NCPAINT, 0, 0);
@@ -490,56 +472,26 @@ TEST_F(MDITest, TheMainFormFollowsChildrenThatComeAndGo) {
   ASSERT_FALSE(provider->GetCommonData()->BGChanged);
   New<TsSkinProvider>(late);
   EXPECT_TRUE(provider->GetCommonData()->BGChanged);
-
-  // A child with a menu of its own, going, repaints the main frame.
-  auto* menu = New<TMainMenu>(second);
-  auto* item = New<TMenuItem>(second);
-  item->SetCaption("&Lane");
-  menu->GetItems()->Add(item);
-  second->SetMenu(menu);
-  const POINT p = CaptionPoint(provider);
-  const COLORREF caption = WindowPixel(frame->GetHandle(), p);
-  MarkWindowPixel(frame->GetHandle(), p);
-  Free(second_provider);
-  EXPECT_EQ(WindowPixel(frame->GetHandle(), p), caption);
-  FreeChildren();
-}
-
-// The system gives a child window no menu bar: a child's menu takes no room of its frame.
-TEST_F(MDITest, AChildWithAMenuHasItsClientRightBelowItsCaption) {
-  LoadSkin();
-  TsSkinProvider* provider = nullptr;
-  TMenuItem* file = nullptr;
-  SkinnedFrame(frame, provider, file);
-  auto* child = New<TForm>(Application, kCreateNew);
-  child->SetFormStyle(fsMDIChild);
-  child->SetBounds(10, 10, 200, 150);
-  auto* menu = New<TMainMenu>(child);
-  auto* item = New<TMenuItem>(child);
-  item->SetCaption("&Lane");
-  menu->GetItems()->Add(item);
-  child->SetMenu(menu);
-  auto* child_provider = New<TsSkinProvider>(child);
-  child->Show();
-  children.push_back(child);
-  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  // A child with a menu of its own: the system gives a child window no menu bar, nor do we.
+  GiveMenu(second);
   RECT window;
-  GetWindowRect(child->GetHandle(), &window);
+  GetWindowRect(second->GetHandle(), &window);
   POINT origin{0, 0};
-  ClientToScreen(child->GetHandle(), &origin);
-  const POINT offset = child_provider->ClientOrigin();
-  EXPECT_EQ(offset.y, origin.y - window.top);
-  EXPECT_EQ(offset.x, origin.x - window.left);
+  ClientToScreen(second->GetHandle(), &origin);
+  EXPECT_EQ(second_provider->ClientOrigin().y, origin.y - window.top);
+  // Going, it repaints the main frame.
+  const POINT p = CaptionPoint(provider);
+  const COLORREF caption = Pixel(frame->GetHandle(), p, true);
+  Pixel(frame->GetHandle(), p, true, true);
+  Free(second_provider);
+  EXPECT_EQ(Pixel(frame->GetHandle(), p, true), caption);
   FreeChildren();
 }
 
 // A child sized by its border: the main form's bars follow at once, with the client's new
 // ranges.
 TEST_F(MDITest, AChildResizedByItsBorderBringsTheBarsAtOnce) {
-  LoadSkin();
-  TsSkinProvider* provider = nullptr;
-  TMenuItem* file = nullptr;
-  TsMDIForm* mdi = SkinnedFrame(frame, provider, file);
+  SkinnedMain();
   // Past the right edge: Wine's client works its ranges out only while it has a bar of its own.
   Child("Wide", {10, 10, mdi->ClientAreaWidth() + 100, 100});
   TsSkinProvider* child_provider = nullptr;
@@ -556,12 +508,10 @@ TEST_F(MDITest, AChildResizedByItsBorderBringsTheBarsAtOnce) {
 // Our bar's scroll moves the children, and the client's ranges change with them: the bar takes
 // the new ones within the same scroll, and may go in it.
 TEST_F(MDITest, ScrollingWithOurBarTakesTheClientsNewRangesAtOnce) {
-  LoadSkin();
-  TsSkinProvider* provider = nullptr;
-  TMenuItem* file = nullptr;
-  TsMDIForm* mdi = SkinnedFrame(frame, provider, file);
+  SkinnedMain();
+  HWND client = frame->GetClientHandle();
   RECT area;
-  GetClientRect(frame->GetClientHandle(), &area);
+  GetClientRect(client, &area);
   // Reaching 100 pixels below the client: a step down leaves the room above it empty.
   TForm* tall = Child("Tall", {10, 200, 150, area.bottom + 100});
   ASSERT_TRUE(PumpUntil([&] { return mdi->GetVertBar() && Settled(); }));
@@ -574,30 +524,22 @@ TEST_F(MDITest, ScrollingWithOurBarTakesTheClientsNewRangesAtOnce) {
   };
   const int max_before = mdi->GetVertBar()->GetMax();
   press_down_arrow();
-  ASSERT_TRUE(mdi->GetVertBar());
   const int max = mdi->GetVertBar()->GetMax(), position = mdi->GetVertBar()->GetPosition();
-  // The client asked for its ranges with the children where they are now: the bar shows them
-  // already.
-  HWND client = frame->GetClientHandle();
+  // The client asked for its ranges with the children where they are now: the bar has them.
   GetClientRect(client, &area);
   SendMessageA(client, WM_SIZE, SIZE_RESTORED, MAKELPARAM(area.right, area.bottom));
-  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
-  ASSERT_TRUE(mdi->GetVertBar());
+  ASSERT_TRUE(PumpUntil([&] { return mdi->GetVertBar() && Settled(); }));
   ASSERT_NE(mdi->GetVertBar()->GetMax(), max_before);  // the empty room above is gone
   EXPECT_EQ(max, mdi->GetVertBar()->GetMax());
   EXPECT_EQ(position, mdi->GetVertBar()->GetPosition());
-
   // Only a step below the client: the step takes the bar away, inside the bar's own event.
-  GetClientRect(client, &area);
   tall->SetBounds(10, 100, 140, area.bottom - 100 + mdi->GetVertBar()->GetSmallChange() - 1);
   ASSERT_TRUE(PumpUntil([&] { return mdi->GetVertBar() && Settled(); }));
   ASSERT_LE(mdi->GetVertBar()->GetMax(), mdi->GetVertBar()->GetSmallChange());
   press_down_arrow();
   EXPECT_EQ(mdi->GetVertBar(), nullptr);
   Pump();
-  int bars = 0;
   for (int i = 0; i < frame->GetControlCount(); ++i)
-    if (DynamicCast<TsScrollBar>(frame->GetControl(i))) ++bars;
-  EXPECT_EQ(bars, 0);
+    EXPECT_FALSE(DynamicCast<TsScrollBar>(frame->GetControl(i)));
   FreeChildren();
 }
