@@ -24,6 +24,13 @@ constexpr int kDefaultPage = 80;
 // The client works its scroll ranges out after its children moved (posted to itself).
 constexpr UINT kMDICalcChildScroll = 0x003F;
 
+// Posted to the client after a bar's scroll event retired a bar: by then the bar's own code
+// has returned.
+UINT FreeBarsMessage() {
+  static const UINT message = RegisterWindowMessageA("DravolinMDIFreeBars");
+  return message;
+}
+
 bool SkinActive() { return SkinData().DefaultManager && SkinData().SkinLoaded; }
 
 TMenuItem* NewItem(TComponent* owner, const std::string& name, const std::string& caption) {
@@ -142,7 +149,9 @@ void TsMDIForm::ClientProc(TMessage& message) {
       subclass_->CallPrevious(message);
       UpdateScrollBars();
       break;
-    default: subclass_->CallPrevious(message);
+    default:
+      if (message.Msg == FreeBarsMessage()) return FreeRetiredBars();
+      subclass_->CallPrevious(message);
   }
 }
 
@@ -215,9 +224,43 @@ bool TsMDIForm::ScrollInfo(int bar, SCROLLINFO& info, int& origin) const {
 }
 
 void TsMDIForm::FreeBars() {
-  FreeAndNil(vert_bar_);
-  FreeAndNil(horz_bar_);
+  FreeBar(vert_bar_);
+  FreeBar(horz_bar_);
   FreeAndNil(grip_);
+  if (!scrolling_bar_) FreeRetiredBars();
+}
+
+void TsMDIForm::FreeBar(TsMDIScrollBar*& bar) {
+  if (!bar) return;
+  TsMDIScrollBar* gone = bar;
+  bar = nullptr;
+  if (gone != scrolling_bar_) return Free(gone);
+  gone->OnChange = TNotifyEvent();
+  gone->OnScroll = TScrollEvent();
+  gone->SetVisible(false);
+  retired_bars_.push_back(gone);
+}
+
+void TsMDIForm::FreeRetiredBars() {
+  for (TsMDIScrollBar* bar : retired_bars_) Free(bar);
+  retired_bars_.clear();
+}
+
+void TsMDIForm::ResizeClient() {
+  HWND client = form_ ? form_->GetClientHandle() : nullptr;
+  if (!client) return;
+  RECT r{};
+  GetClientRect(client, &r);
+  SendMessageA(client, WM_SIZE, SIZE_RESTORED, MAKELPARAM(r.right, r.bottom));
+}
+
+void TsMDIForm::ChildShown() {
+  if (!form_ || form_->GetComponentState().Contains(csDestroying)) return;
+  UpdateScrollBars();
+  provider_->GetCommonData()->BGChanged = true;
+  UpdateMDIIconItem();
+  if (HWND client = form_->GetClientHandle())
+    RedrawWindow(client, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
 
 void TsMDIForm::UpdateScrollBars() {
@@ -231,11 +274,11 @@ void TsMDIForm::UpdateScrollBars() {
   if (want_v)
     PlaceBar(vert_bar_, true, v);
   else
-    FreeAndNil(vert_bar_);
+    FreeBar(vert_bar_);
   if (want_h)
     PlaceBar(horz_bar_, false, h);
   else
-    FreeAndNil(horz_bar_);
+    FreeBar(horz_bar_);
   if (vert_bar_ && horz_bar_) {
     if (!grip_) {
       grip_ = New<TsMDIGrip>(form_);
@@ -259,6 +302,7 @@ TsMDIScrollBar* TsMDIForm::PlaceBar(TsMDIScrollBar*& bar, bool vertical, const S
     bar->SetSmallChange(kSmallStep);
     bar->SetParent(form_);
     bar->OnChange = TNotifyEvent(this, &TsMDIForm::BarChanged);
+    bar->OnScroll = TScrollEvent(this, &TsMDIForm::BarScrolled);
   }
   guard_ = true;
   // Positions run 0 .. nMax; the page only sizes the slider.
@@ -308,4 +352,21 @@ void TsMDIForm::BarChanged(TObject* sender) {
   // WParam; the system's does not get there (its position is set already).
   if (GetScrollPos(client, which) != position) SendMessageA(client, msg, SB_THUMBPOSITION, position);
   guard_ = false;
+}
+
+// The children moved with the scroll, and the client's ranges (the children's union with the
+// client) with them. The client works them out when it is resized, on a message it posts to
+// itself; the bars follow at once, not a scroll step late.
+void TsMDIForm::BarScrolled(TObject* sender, TScrollCode code, int& position) {
+  (void)code;
+  (void)position;
+  if (guard_ || scrolling_bar_ || form_->GetFormState().Contains(fsCreating) ||
+      form_->GetComponentState().Contains(csDestroying))
+    return;
+  scrolling_bar_ = static_cast<TsMDIScrollBar*>(sender);
+  ResizeClient();
+  Application->ProcessMessages();
+  UpdateScrollBars();
+  scrolling_bar_ = nullptr;
+  if (!retired_bars_.empty()) PostMessageA(form_->GetClientHandle(), FreeBarsMessage(), 0, 0);
 }

@@ -6,8 +6,11 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "toolkit/controls.h"
 #include "toolkit/persistent.h"
+#include "toolkit/stdctrls.h"
 
 class TBitmap;
 class TCustomForm;
@@ -39,6 +42,10 @@ class TsMDIForm : public TPersistent {
   // then the bars follow.
   void UpdateMDIIconItem();
   void UpdateScrollBars();
+  // The client told its size again: it works its scroll ranges out anew (posted to itself).
+  void ResizeClient();
+  // A child just shown: bars, frame, menu item and the client's ground follow it.
+  void ChildShown();
   // The client's ground in the provider's cache from the "MDIAREA" section, when the skin has
   // one and no maximized child covers the client.
   void PaintArea(TBitmap* cache) const;
@@ -60,6 +67,10 @@ class TsMDIForm : public TPersistent {
   TsMDIScrollBar* PlaceBar(TsMDIScrollBar*& bar, bool vertical, const SCROLLINFO& info);
   void FreeBars();
   void BarChanged(TObject* sender);
+  void BarScrolled(TObject* sender, TScrollCode code, int& position);
+  // A bar no longer asked for while its own event runs: hidden now, freed once that is over.
+  void FreeBar(TsMDIScrollBar*& bar);
+  void FreeRetiredBars();
   void ChildCommand(TObject* sender);
   void BuildChildItem();
 
@@ -75,4 +86,7 @@ class TsMDIForm : public TPersistent {
   // The client's scroll range minimum, subtracted from our bars' positions.
   int h_origin_ = 0;
   int v_origin_ = 0;
+  // The bar whose scroll event runs now, and bars waiting to be freed after such an event.
+  TsMDIScrollBar* scrolling_bar_ = nullptr;
+  std::vector<TsMDIScrollBar*> retired_bars_;
 };

@@ -65,13 +65,6 @@ TCustomForm* OwningForm(TComponent* owner) {
 
 bool SkinActive() { return SkinData().DefaultManager && SkinData().SkinLoaded; }
 
-// The provider of the application's MDI main form; null when there is none.
-TsSkinProvider* MDIMainProvider() {
-  TCustomForm* main = Application ? Application->GetMainForm() : nullptr;
-  if (!main || main->GetFormStyle() != fsMDIForm || !main->HandleAllocated()) return nullptr;
-  return reinterpret_cast<TsSkinProvider*>(SendMessageA(main->GetHandle(), SKM_GETPROVIDER, 0, 0));
-}
-
 // Another child of the MDI main form than this one is maximized (and covers it).
 bool SiblingMaximized(TCustomForm* form) {
   TCustomForm* main = Application ? Application->GetMainForm() : nullptr;
@@ -163,6 +156,7 @@ TsSkinProvider::TsSkinProvider(TComponent* owner)
 }
 
 TsSkinProvider::~TsSkinProvider() {
+  MDIChildDestroying();
   delete mdi_form_;
   Detach();
   delete subclass_;
@@ -182,6 +176,7 @@ void TsSkinProvider::AfterConstruction() {
   if (GetComponentState().Contains(csLoading)) return;
   Attach();
   CreateMDIForm();
+  MDIChildConstructed();
 }
 
 void TsSkinProvider::CreateMDIForm() {
@@ -220,6 +215,7 @@ void TsSkinProvider::Loaded() {
   }
   Attach();
   CreateMDIForm();
+  MDIChildConstructed();
 }
 
 void TsSkinProvider::UpdateIndexes() {
@@ -452,6 +448,7 @@ void TsSkinProvider::SkinnedProc(TMessage& message) {
     case WM_SIZE:
       CallPrevious(message);
       UpdateScrollBars();
+      MDIChildSized();
       break;
     case WM_MOVE: WMMove(message); break;
     case WM_GETMINMAXINFO: WMGetMinMaxInfo(message); break;
@@ -568,11 +565,8 @@ void TsSkinProvider::Refresh() {
   RedrawWindow(form_->GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
   if (!mdi_form_ || !form_->GetClientHandle()) return;
   // The client takes its ground and ring from the new frame.
-  HWND client = form_->GetClientHandle();
-  RECT r{};
-  GetClientRect(client, &r);
-  SendMessageA(client, WM_SIZE, SIZE_RESTORED, MAKELPARAM(r.right, r.bottom));
-  SendMessageA(client, WM_NCPAINT, 1, 0);
+  mdi_form_->ResizeClient();
+  SendMessageA(form_->GetClientHandle(), WM_NCPAINT, 1, 0);
 }
 
 void TsSkinProvider::AnswerCacheInfo() {
@@ -600,6 +594,7 @@ void TsSkinProvider::WMActivate(TMessage& message) {
   UpdateScrollBars();
   activated_once_ = true;
   common_data_->BGChanged = true;
+  MDIActivated();
   if (!HasBorder()) return;
   SendMessageA(form_->GetHandle(), WM_NCPAINT, 0, 0);
   RehookMenu();
@@ -636,11 +631,13 @@ void TsSkinProvider::RehookMenu() {
 void TsSkinProvider::WMNCActivate(TMessage& message) {
   // The system's answer paints its own caption; the skinned one goes over it right after.
   CallPrevious(message);
+  MDINCActivating();
   if (FormCreating()) return;
-  if (HasBorder() && form_active_ != (message.WParam != 0)) {
-    form_active_ = message.WParam != 0;
+  if (const bool active = MDIMainStaysActive(message.WParam != 0); HasBorder() && form_active_ != active) {
+    form_active_ = active;
     common_data_->BGChanged = true;
   }
+  MDINCActivated();
   SendMessageA(form_->GetHandle(), WM_NCPAINT, 0, 0);
   if (HasBorder()) RehookMenu();
   if (!menu_bar_refreshed_) {

@@ -163,6 +163,20 @@ class TsSkinProvider : public TsSkinReceiver {
   int TitleBarWidth(int mask_index) const;
   void RefreshMenuBar();
 
+  // ---- The MDI branches: an MDI child's repaints of its siblings and of its main form, the
+  // main form's of its client (sprovidermdi.cpp)
+ private:
+  TsSkinProvider* MDIMainOfChild() const;
+  void MDIChildConstructed();
+  void MDIChildDestroying();
+  void MDIChildSized();
+  void MDIActivated();
+  void MDINCActivating();
+  void MDINCActivated();
+  bool MDIMainStaysActive(bool active) const;
+  void RepaintOtherChildren();
+  void RepaintMaximizedChild();
+
   // ---- Scrolling a form whose AutoScroll was set, with skinned bars (sproviderscroll.cpp)
  public:
   // The bar of a direction while the form needs one (else nullptr), and how far the form is
@@ -220,9 +234,13 @@ class TsSkinProvider : public TsSkinReceiver {
   TsResizeMode resize_mode_ = rmStandard;
   bool frame_painted_ = false;
   bool menu_bar_refreshed_ = false;
+  bool nc_activated_ = false;  // the first WM_NCACTIVATE came: an MDI child is shown
   bool form_active_ = true;
   int menu_line_count_ = 1;
 };
+
+// The provider of the application's MDI main form; null when there is none.
+TsSkinProvider* MDIMainProvider();
 
 // Registers the provider for form definitions.
 void RegisterSkinControlsClasses();

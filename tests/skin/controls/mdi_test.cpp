@@ -58,11 +58,13 @@ class MDITest : public SkinTest {
     Free(manager);
     SkinTest::TearDown();
   }
-  TForm* Child(const char* caption, RECT bounds) {
+  // With skinned, the child gets its provider before its window, as one read from a definition.
+  TForm* Child(const char* caption, RECT bounds, TsSkinProvider** skinned = nullptr) {
     auto* child = New<TForm>(Application, kCreateNew);
     child->SetFormStyle(fsMDIChild);
     child->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
     child->SetText(caption);
+    if (skinned) *skinned = New<TsSkinProvider>(child);
     child->Show();
     children.push_back(child);
     return child;
@@ -87,8 +89,12 @@ class MDITest : public SkinTest {
            !GetUpdateRect(frame->GetClientHandle(), nullptr, FALSE);
   }
 
+  // The skin, and the frame shown with its menu line and provider (mdi).
+  TsSkinProvider* SkinnedMain();
+
   TDesktopLock desktop;
   TMDIFrame* frame = nullptr;
+  TsMDIForm* mdi = nullptr;
   std::vector<TForm*> children;
   TsSkinManager* manager = nullptr;
 };
@@ -339,16 +345,19 @@ TEST_F(MDITest, AChildUnderAMaximizedSiblingPaintsNoFrame) {
   TsCommonData* data = New<TsSkinProvider>(under)->GetCommonData();
   ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
   // A mark in the corner of the child's frame picture that only a new paint takes away.
-  auto painted = [&] {
+  // Its client's paint draws a stale frame picture first, so the same mark tells of it.
+  auto painted = [&](UINT msg) {
     data->BGChanged = true;
     data->GetCacheBmp()->GetCanvas()->SetPixels(1, 1, clFuchsia);
-    SendMessageA(under->GetHandle(), WM_NCPAINT, 1, 0);
+    SendMessageA(under->GetHandle(), msg, msg == WM_NCPAINT ? 1 : 0, 0);
     return data->GetCacheBmp()->GetCanvas()->GetPixels(1, 1) != clFuchsia;
   };
-  EXPECT_TRUE(painted());
+  EXPECT_TRUE(painted(WM_NCPAINT));
+  EXPECT_TRUE(painted(WM_PAINT));
   SendMessageA(frame->GetClientHandle(), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(over->GetHandle()), 0);
   ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
-  EXPECT_FALSE(painted());
+  EXPECT_FALSE(painted(WM_NCPAINT));
+  EXPECT_FALSE(painted(WM_PAINT));
   FreeChildren();
 }
 
@@ -629,5 +638,191 @@ TEST_F(MDITest, ARefreshRepaintsAMaximizedChildOrElseSizesAndFramesTheClient) {
     EXPECT_GE(heat.Of(WM_PAINT), 1);
     EXPECT_EQ(client.Of(WM_SIZE), 0);
   }
+  FreeChildren();
+}
+
+// ---- Repaints between the main form and its children ---------------------------------------------
+
+namespace {
+
+constexpr COLORREF kMark = RGB(255, 0, 255);
+
+// A pixel of the window (frame: window coordinates, else client coordinates); with mark, it
+// is first set to a colour that only a new paint takes away.
+COLORREF Pixel(HWND window, POINT p, bool frame, bool mark = false) {
+  HDC dc = frame ? GetWindowDC(window) : GetDC(window);
+  if (mark) SetPixel(dc, p.x, p.y, kMark);
+  const COLORREF c = GetPixel(dc, p.x, p.y);
+  ReleaseDC(window, dc);
+  return c;
+}
+
+// Inside the caption, left of the title buttons.
+POINT CaptionPoint(TsSkinProvider* provider) {
+  return {provider->FrameWidth() + 30, provider->FrameHeight() + provider->CaptionHeight() / 2};
+}
+
+void GiveMenu(TForm* form) {
+  auto* menu = New<TMainMenu>(form);
+  auto* item = New<TMenuItem>(form);
+  item->SetCaption("&Lane");
+  menu->GetItems()->Add(item);
+  form->SetMenu(menu);
+}
+
+}  // namespace
+
+TsSkinProvider* MDITest::SkinnedMain() {
+  LoadSkin();
+  TsSkinProvider* provider = nullptr;
+  TMenuItem* file = nullptr;
+  mdi = SkinnedFrame(frame, provider, file);
+  return provider;
+}
+
+TEST_F(MDITest, AnActivatedChildRepaintsItsSiblingsFramesAndMarksTheMainFrame) {
+  TsSkinProvider* provider = SkinnedMain();
+  TsSkinProvider* child_provider = nullptr;
+  TForm* left = Child("Lane 1", {10, 10, 190, 140}, &child_provider);
+  TForm* right = Child("Lane 2", {200, 10, 380, 140}, &child_provider);
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  const POINT p = CaptionPoint(provider);
+  const COLORREF caption = Pixel(left->GetHandle(), p, true);
+  for (UINT msg : {WM_ACTIVATE, WM_NCACTIVATE}) {
+    SCOPED_TRACE(msg == WM_ACTIVATE ? "WM_ACTIVATE" : "WM_NCACTIVATE");
+    ASSERT_FALSE(provider->GetCommonData()->BGChanged);
+    Pixel(left->GetHandle(), p, true, true);
+    SendMessageA(right->GetHandle(), msg, msg == WM_ACTIVATE ? WA_ACTIVE : TRUE, 0);
+    EXPECT_EQ(Pixel(left->GetHandle(), p, true), caption);
+    // The main frame is painted anew when it next shows (its menu line holds the child's items).
+    EXPECT_TRUE(provider->GetCommonData()->BGChanged);
+    SendMessageA(frame->GetHandle(), WM_NCPAINT, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  }
+  FreeChildren();
+}
+
+TEST_F(MDITest, AMaximizedChildKeepsTheMainFrameActiveAndIsRepaintedWithIt) {
+  TsSkinProvider* provider = SkinnedMain();
+  TsSkinProvider* child_provider = nullptr;
+  TForm* child = Child("Lane 1", {10, 10, 190, 140}, &child_provider);
+  HWND main = frame->GetHandle(), client = frame->GetClientHandle();
+  SendMessageA(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(child->GetHandle()), 0);
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  ASSERT_TRUE(IsZoomed(child->GetHandle()));
+  // The maximized child's size: the main frame's menu line (with the child's buttons) again.
+  const POINT p = CaptionPoint(provider);
+  const COLORREF caption = Pixel(main, p, true);
+  Pixel(main, p, true, true);
+  SendMessageA(child->GetHandle(), WM_SIZE, SIZE_MAXIMIZED,
+               MAKELPARAM(child->GetClientWidth(), child->GetClientHeight()));
+  EXPECT_EQ(Pixel(main, p, true), caption);
+  // The main form's activation repaints the child that covers its client.
+  const POINT inside{child->GetClientWidth() / 2, child->GetClientHeight() / 2};
+  const COLORREF ground = Pixel(child->GetHandle(), inside, false);
+  Pixel(child->GetHandle(), inside, false, true);
+  SendMessageA(main, WM_ACTIVATE, WA_ACTIVE, 0);
+  EXPECT_EQ(Pixel(child->GetHandle(), inside, false), ground);
+  // The caption stays active while the maximized child is the active one, not once restored.
+  SendMessageA(main, WM_NCACTIVATE, FALSE, 0);
+  EXPECT_TRUE(provider->FormActive());
+  SendMessageA(client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(child->GetHandle()), 0);
+  SendMessageA(main, WM_NCACTIVATE, FALSE, 0);
+  EXPECT_FALSE(provider->FormActive());
+  SendMessageA(main, WM_NCACTIVATE, TRUE, 0);
+  FreeChildren();
+}
+
+// A child that comes, gets its provider late or goes (with a menu of its own) shows on the main
+// form: its client, its bars and its frame.
+TEST_F(MDITest, TheMainFormFollowsChildrenThatComeAndGo) {
+  TsSkinProvider* provider = SkinnedMain();
+  TsSkinProvider* second_provider = nullptr;
+  Child("Lane 1", {10, 10, 150, 100}, &second_provider);
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  HWND client = frame->GetClientHandle();
+  const POINT free_spot{mdi->ClientAreaWidth() - 20, mdi->ClientAreaHeight() - 20};
+  const COLORREF ground = Pixel(client, free_spot, false);
+  // Shown: the client's ground is painted again.
+  Pixel(client, free_spot, false, true);
+  TForm* second = Child("Lane 2", {200, 10, 300, 100}, &second_provider);
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  EXPECT_EQ(Pixel(client, free_spot, false), ground);
+  // A provider made for a child already shown marks the main frame.
+  TForm* late = Child("Lane 3", {10, 120, 150, 200});
+  SendMessageA(frame->GetHandle(), WM_NCPAINT, 0, 0);
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  ASSERT_FALSE(provider->GetCommonData()->BGChanged);
+  New<TsSkinProvider>(late);
+  EXPECT_TRUE(provider->GetCommonData()->BGChanged);
+  // A child with a menu of its own: the system gives a child window no menu bar, nor do we.
+  GiveMenu(second);
+  RECT window;
+  GetWindowRect(second->GetHandle(), &window);
+  POINT origin{0, 0};
+  ClientToScreen(second->GetHandle(), &origin);
+  EXPECT_EQ(second_provider->ClientOrigin().y, origin.y - window.top);
+  // Going, it repaints the main frame.
+  const POINT p = CaptionPoint(provider);
+  const COLORREF caption = Pixel(frame->GetHandle(), p, true);
+  Pixel(frame->GetHandle(), p, true, true);
+  Free(second_provider);
+  EXPECT_EQ(Pixel(frame->GetHandle(), p, true), caption);
+  FreeChildren();
+}
+
+// A child sized by its border: the main form's bars follow at once, with the client's new
+// ranges.
+TEST_F(MDITest, AChildResizedByItsBorderBringsTheBarsAtOnce) {
+  SkinnedMain();
+  // Past the right edge: Wine's client works its ranges out only while it has a bar of its own.
+  Child("Wide", {10, 10, mdi->ClientAreaWidth() + 100, 100});
+  TsSkinProvider* child_provider = nullptr;
+  TForm* child = Child("Lane 1", {10, 120, 150, 200}, &child_provider);
+  child_provider->SetResizeMode(rmBorder);
+  ASSERT_TRUE(PumpUntil([&] { return mdi->GetHorzBar() && Settled(); }));
+  ASSERT_EQ(mdi->GetVertBar(), nullptr);
+  SetWindowPos(child->GetHandle(), nullptr, 0, 0, 140, mdi->ClientAreaHeight() + 100,
+               SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_TRUE(mdi->GetVertBar());
+  FreeChildren();
+}
+
+// Our bar's scroll moves the children, and the client's ranges change with them: the bar takes
+// the new ones within the same scroll, and may go in it.
+TEST_F(MDITest, ScrollingWithOurBarTakesTheClientsNewRangesAtOnce) {
+  SkinnedMain();
+  HWND client = frame->GetClientHandle();
+  RECT area;
+  GetClientRect(client, &area);
+  // Reaching 100 pixels below the client: a step down leaves the room above it empty.
+  TForm* tall = Child("Tall", {10, 200, 150, area.bottom + 100});
+  ASSERT_TRUE(PumpUntil([&] { return mdi->GetVertBar() && Settled(); }));
+  auto press_down_arrow = [&] {
+    TsMDIScrollBar* bar = mdi->GetVertBar();
+    const RECT arrow = bar->PartRect(spSecondButton);
+    const LPARAM at = MAKELPARAM((arrow.left + arrow.right) / 2, (arrow.top + arrow.bottom) / 2);
+    SendMessageA(bar->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(bar->GetHandle(), WM_LBUTTONUP, 0, at);  // a bar gone in the press is freed later
+  };
+  const int max_before = mdi->GetVertBar()->GetMax();
+  press_down_arrow();
+  const int max = mdi->GetVertBar()->GetMax(), position = mdi->GetVertBar()->GetPosition();
+  // The client asked for its ranges with the children where they are now: the bar has them.
+  GetClientRect(client, &area);
+  SendMessageA(client, WM_SIZE, SIZE_RESTORED, MAKELPARAM(area.right, area.bottom));
+  ASSERT_TRUE(PumpUntil([&] { return mdi->GetVertBar() && Settled(); }));
+  ASSERT_NE(mdi->GetVertBar()->GetMax(), max_before);  // the empty room above is gone
+  EXPECT_EQ(max, mdi->GetVertBar()->GetMax());
+  EXPECT_EQ(position, mdi->GetVertBar()->GetPosition());
+  // Only a step below the client: the step takes the bar away, inside the bar's own event.
+  tall->SetBounds(10, 100, 140, area.bottom - 100 + mdi->GetVertBar()->GetSmallChange() - 1);
+  ASSERT_TRUE(PumpUntil([&] { return mdi->GetVertBar() && Settled(); }));
+  ASSERT_LE(mdi->GetVertBar()->GetMax(), mdi->GetVertBar()->GetSmallChange());
+  press_down_arrow();
+  EXPECT_EQ(mdi->GetVertBar(), nullptr);
+  Pump();
+  for (int i = 0; i < frame->GetControlCount(); ++i)
+    EXPECT_FALSE(DynamicCast<TsScrollBar>(frame->GetControl(i)));
   FreeChildren();
 }
