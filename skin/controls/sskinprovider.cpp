@@ -64,13 +64,6 @@ TCustomForm* OwningForm(TComponent* owner) {
 
 bool SkinActive() { return SkinData().DefaultManager && SkinData().SkinLoaded; }
 
-// The provider of the application's MDI main form; null when there is none.
-TsSkinProvider* MDIMainProvider() {
-  TCustomForm* main = Application ? Application->GetMainForm() : nullptr;
-  if (!main || main->GetFormStyle() != fsMDIForm || !main->HandleAllocated()) return nullptr;
-  return reinterpret_cast<TsSkinProvider*>(SendMessageA(main->GetHandle(), SKM_GETPROVIDER, 0, 0));
-}
-
 // Another child of the MDI main form than this one is maximized (and covers it).
 bool SiblingMaximized(TCustomForm* form) {
   TCustomForm* main = Application ? Application->GetMainForm() : nullptr;
@@ -99,6 +92,12 @@ int MaskCellWidth(const TsMaskData& mask) {
 }
 
 }  // namespace
+
+TsSkinProvider* MDIMainProvider() {
+  TCustomForm* main = Application ? Application->GetMainForm() : nullptr;
+  if (!main || main->GetFormStyle() != fsMDIForm || !main->HandleAllocated()) return nullptr;
+  return reinterpret_cast<TsSkinProvider*>(SendMessageA(main->GetHandle(), SKM_GETPROVIDER, 0, 0));
+}
 
 TK_CLASS_INFO(TsSkinProvider, TsSkinReceiver)
 

@@ -226,3 +226,6 @@ class TsSkinProvider : public TsSkinReceiver {
 
 // Registers the provider for form definitions.
 void RegisterSkinControlsClasses();
+
+// The skin provider of the application's MDI main form; null when there is none.
+TsSkinProvider* MDIMainProvider();
