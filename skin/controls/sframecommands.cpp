@@ -22,19 +22,19 @@ void NCPaint(HWND window) {
   if (window) SendMessageA(window, WM_NCPAINT, 0, 0);
 }
 
-// The child's own frame is this provider's; what follows concerns the main form only, and
-// the child may be gone once pending messages ran (a close that frees it).
+// The child's own frame is this provider's; what follows concerns the main form only. Other
+// commands (moving, sizing, the menus) run modal loops the main frame must keep painting in:
+// it is held only for the state changes and the close.
 void ChildSysCommand(TsSkinProvider* provider, TMessage& message) {
+  const UINT command = message.WParam & 0xFFF0;
   TsSkinProvider* main = MDIMainProvider();
+  if (!main || (!ChangesState(command) && command != SC_CLOSE)) return provider->CallPrevious(message);
   HWND child = provider->GetForm()->GetHandle();
   const bool was_maximized = IsZoomed(child);
   SetUpdating(main, true);
   provider->CallPrevious(message);
-  const UINT command = message.WParam & 0xFFF0;
-  if (!main) return;
-  if (!ChangesState(command) && command != SC_CLOSE) return SetUpdating(main, false);
-  // A close may have posted the child's release: running it here would free the child
-  // under its own window procedure.
+  // A close may have posted the child's release: running it here would free the child under
+  // its own window procedure.
   if (command != SC_CLOSE) Application->ProcessMessages();
   TCustomForm* main_form = main->GetForm();
   if (command == SC_RESTORE)

@@ -36,10 +36,11 @@ class TCommandsFrame : public TForm {
 TK_CLASS_INFO(TCommandsFrame, TForm)
 
 // While it lives, writes down every message sent to a window of this thread, and what
-// `probe` says when one of them is a WM_SYSCOMMAND.
+// `probe` says when one of them is `probed` (a WM_SYSCOMMAND unless said).
 class TSentLog {
  public:
-  explicit TSentLog(std::function<bool()> probe = nullptr) : probe_(std::move(probe)) {
+  explicit TSentLog(std::function<bool()> probe = nullptr, UINT probed = WM_SYSCOMMAND)
+      : probe_(std::move(probe)), probed_message_(probed) {
     current_ = this;
     hook_ = SetWindowsHookExA(WH_CALLWNDPROC, &HookProc, nullptr, GetCurrentThreadId());
   }
@@ -62,7 +63,8 @@ class TSentLog {
     const auto* m = reinterpret_cast<const CWPSTRUCT*>(lparam);
     if (code == HC_ACTION && current_) {
       current_->sent_.emplace_back(m->hwnd, m->message);
-      if (m->message == WM_SYSCOMMAND && current_->probe_) current_->probed_.push_back(current_->probe_());
+      if (m->message == current_->probed_message_ && current_->probe_)
+        current_->probed_.push_back(current_->probe_());
     }
     return CallNextHookEx(nullptr, code, wparam, lparam);
   }
@@ -70,6 +72,7 @@ class TSentLog {
   static inline TSentLog* current_ = nullptr;
   HHOOK hook_ = nullptr;
   std::function<bool()> probe_;
+  UINT probed_message_;
   std::vector<std::pair<HWND, UINT>> sent_;
   std::vector<bool> probed_;
 };
@@ -200,6 +203,18 @@ TEST_F(MDICommands, AChildsButtonsHoldTheMainFrameWhileTheChildChangesState) {
     EXPECT_TRUE(log.Probed().front()) << "the child's minimize";
   }
   EXPECT_TRUE(IsIconic(children[1]->GetHandle()));
+  EXPECT_FALSE(MainUpdating());
+}
+
+// Other commands may run modal loops (moving, sizing, menus): the main frame is not held.
+TEST_F(MDICommands, AChildsOtherCommandsLeaveTheMainFramePainting) {
+  Show();
+  {
+    TSentLog log([&] { return MainUpdating(); }, WM_MDINEXT);
+    Command(children[1], SC_NEXTWINDOW);
+    ASSERT_FALSE(log.Probed().empty());
+    EXPECT_FALSE(log.Probed().front());
+  }
   EXPECT_FALSE(MainUpdating());
 }
 
