@@ -571,6 +571,10 @@ void TControl::CMMouseLeave(TMessage& message) {
 
 // ---- TControl: events ----------------------------------------------------------------------
 
+void TControl::Changed() {
+  if (parent_) parent_->Perform(CM_CHANGED, 0, reinterpret_cast<LPARAM>(this));
+}
+
 void TControl::Click() {
   if (!OnClick && action_link_ && action_link_->GetAction())
     action_link_->Execute();

@@ -305,6 +305,8 @@ class TControl : public TComponent {
  protected:
   // Raises OnClick; without one, runs the action.
   virtual void Click();
+  // Tells the parent (CM_CHANGED) that the control's value changed.
+  void Changed();
   virtual void DblClick();
   // The base raises the event; overrides call inherited first, so OnMouseDown comes before
   // the control's own press handling.

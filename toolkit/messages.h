@@ -64,6 +64,7 @@ constexpr UINT CM_EXIT = 0xB01B;
 constexpr UINT CM_PARENTSHOWHINTCHANGED = 0xB023;
 constexpr UINT CM_SYSCOLORCHANGE = 0xB024;
 constexpr UINT CM_HINTSHOW = 0xB030;  // LParam: THintInfo*; Result nonzero cancels
+constexpr UINT CM_CHANGED = 0xB037;   // to the parent; LParam: the control whose value changed
 // Numbers of our own choice.
 constexpr UINT CM_ACTIVATE = 0xB040;  // to a form that became active
 constexpr UINT CM_DEACTIVATE = 0xB041;

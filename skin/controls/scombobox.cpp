@@ -171,7 +171,10 @@ void TsCustomComboBox::ComboWndProc(TMessage& message, HWND part) {
 }
 
 void TsCustomComboBox::Invalidate() {
-  if (MayPaint()) SetColor(style_->GetActualColor());
+  if (MayPaint()) {
+    if (Focused()) style_->MarkFocused();
+    SetColor(style_->GetActualColor());
+  }
   TCustomComboBox::Invalidate();
 }
 
@@ -294,7 +297,7 @@ void TsCustomComboBox::PaintText(HDC dc) {
   SelectObject(dc, GetFont()->GetHandle());
   SetBkMode(dc, TRANSPARENT);
   const std::string text = GetText();
-  if (!Focused()) {
+  if (!Focused() && !style_->GetFocused()) {
     SetTextColor(dc, GetEnabled() ? ColorToRGB(GetFont()->GetColor()) : 0x808080);
     UINT flags = DrawTextBiDiFlags(this, alignment_) | DT_SINGLELINE | DT_NOPREFIX;
     DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, flags);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "skin/controls/sframecommands.h"
 #include "skin/controls/sskinmenus.h"
 #include "skin/controls/sskinprovider.h"
 #include "skin/engine/scommondata.h"
@@ -291,6 +292,8 @@ class TsFrameMouse::TProviderHost : public TsFrameHost {
   TsSkinManager* FrameSkinManager() override { return SkinData().DefaultManager; }
   void FramePassOn(TMessage& message) override { provider_->CallPrevious(message); }
   void FrameRepaint() override { provider_->RepaintFrame(); }
+  bool FrameSysCommand(TMessage& message) override { return ::FrameSysCommand(provider_, message); }
+  bool FrameSizing(TMessage& message) override { return ::FrameSizing(provider_, message); }
 
  private:
   TsSkinProvider* provider_;
@@ -597,6 +600,8 @@ bool TsFrameMouse::WndProc(TMessage& m) {
     case WM_NCMOUSEMOVE:
       if (hot_) WatchLeave();
       return false;
+    case WM_SYSCOMMAND: return SysCommand(m);
+    case WM_SIZING: return Sizing(m);
     case WM_MOUSELEAVE:
     case WM_NCMOUSELEAVE:
     case CM_MOUSELEAVE:
@@ -737,12 +742,14 @@ void TsFrameMouse::Click(int code) {
       update();
       host_->FrameRepaint();
       return;
-    case HTMAXBUTTON:
+    case HTMAXBUTTON: {
       ClearHot();
+      std::unique_ptr<TsMDIMainHold> hold(form->GetFormStyle() == fsMDIChild ? new TsMDIMainHold : nullptr);
       SendMessageA(window, WM_SYSCOMMAND, form->GetWindowState() == wsMaximized ? SC_RESTORE : SC_MAXIMIZE,
                    0);
       update();
       return;
+    }
     case HTCLOSE:
       buttons_[kClose].State = 0;
       hot_ = 0;
@@ -769,8 +776,18 @@ void TsFrameMouse::MDIChildCommand(int code) {
   TCustomForm* child = host_->FrameForm()->GetActiveMDIChild();
   if (!child || !child->HandleAllocated()) return;
   static const WPARAM commands[3] = {SC_CLOSE, SC_RESTORE, SC_MINIMIZE};
+  std::unique_ptr<TsMDIMainHold> hold(code == HTMDIMINIMIZE ? new TsMDIMainHold : nullptr);
   SendMessageA(child->GetHandle(), WM_SYSCOMMAND, commands[code - HTMDICLOSE], 0);
 }
+
+// ---- System commands and size drags outside outline mode ----------------------------------
+
+bool TsFrameMouse::SysCommand(TMessage& m) {
+  if (host_->FrameOutlineResize()) return false;
+  return host_->FrameSysCommand(m);
+}
+
+bool TsFrameMouse::Sizing(TMessage& m) { return host_->FrameSizing(m); }
 
 bool TsFrameMouse::IconicButtonUp(TMessage& m, int code) {
   HWND window = Window();

@@ -177,6 +177,10 @@ class TsFrameHost {
   virtual void FramePassOn(TMessage& message) = 0;
   // The whole frame is painted again.
   virtual void FrameRepaint() = 0;
+  // Outside outline mode: a system command (WM_SYSCOMMAND) and a size drag's step
+  // (WM_SIZING) with what the frame adds; true when handled (Result set).
+  virtual bool FrameSysCommand(TMessage&) { return false; }
+  virtual bool FrameSizing(TMessage&) { return false; }
 };
 
 class TsFrameMouse {
@@ -249,6 +253,8 @@ class TsFrameMouse {
   void DrawButton(TBitmap* cache, int code, bool active);
   void Click(int code);
   void MDIChildCommand(int code);
+  bool SysCommand(TMessage& message);
+  bool Sizing(TMessage& message);
   bool NCLButtonDown(TMessage& message);
   bool ButtonUp(TMessage& message, int code);
   bool NCLButtonDblClk(TMessage& message);

@@ -388,6 +388,7 @@ void TsRadioGroup::ButtonClicked(TsGroupButton* button) {
   auto it = std::find(buttons_.begin(), buttons_.end(), button);
   if (it == buttons_.end()) return;
   item_index_ = static_cast<int>(it - buttons_.begin());
+  Changed();
   Click();
 }
 

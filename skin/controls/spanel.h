@@ -35,7 +35,6 @@ class TsCustomPanel : public TsTransparentPanel, public TsOuterBevelControl {
   void AfterConstruction() override;
 
   void WndProc(TMessage& message) override;
-  void Invalidate() override;
 
   TsControlBevel GetBevelOuter() const override { return bevel_outer_; }
   void SetBevelOuter(TsControlBevel value) override;

@@ -211,12 +211,13 @@ void TsScrollBar::Changed(int old_position) {
     return;
   }
   OnChange(this);
-  // Only the mouse on a part scrolls: a change from code or keys is no scroll, and the
-  // system's bar reports its own (CNScroll).
-  if (!pressed_ || hot_part_ == spNone || !OnScroll) return;
+  if (!OnScroll) return;
+  // Every change is a scroll by the part under the mouse; with none there (code, keys) the
+  // bar was set to a position. The system's bar reports its own (CNScroll), and there the
+  // change comes without a skin and so without this notice.
   static const TScrollCode kCodes[spCount] = {scLineUp, scLineDown, scPageUp, scPageDown, scPosition};
   int position = position_;
-  OnScroll(this, kCodes[hot_part_], position);
+  OnScroll(this, hot_part_ == spNone ? scPosition : kCodes[hot_part_], position);
 }
 
 // ---- Geometry ----------------------------------------------------------------------------------

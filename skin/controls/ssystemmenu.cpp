@@ -135,6 +135,10 @@ void TsSystemMenu::MoveClick(TObject*) { SysCommand(SC_MOVE); }
 void TsSystemMenu::SizeClick(TObject*) { SysCommand(SC_SIZE); }
 void TsSystemMenu::MinimizeClick(TObject*) {
   if (form_) MinimizeForm(form_);
+  // An MDI child's icon is drawn inside the main form's client, where nothing repaints it.
+  if (form_ && form_->GetFormStyle() == fsMDIChild && form_->HandleAllocated())
+    RedrawWindow(form_->GetHandle(), nullptr, nullptr,
+                 RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   UpdateItems();
 }
 void TsSystemMenu::MaximizeClick(TObject*) {

@@ -191,6 +191,8 @@ class TsGenStyle : public TPersistent {
   TControl* GetOwnerControl() const { return owner_; }
   TBitmap* GetCacheBmp() const { return cache_bmp_; }
   bool GetFocused() const { return focused_; }
+  // For an owner whose focus sits in a part window the style never hears of (a combo box's edit).
+  void MarkFocused() { focused_ = true; }
   bool GetMouseAbove() const { return mouse_above_; }
   void SetOwnerQueries(TsOwnerQueries* queries) { queries_ = queries; }
   TPersistent* GetOwner() const override { return owner_; }

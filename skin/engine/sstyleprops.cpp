@@ -8,6 +8,7 @@
 #include "skin/engine/sgenstyle.h"
 #include "skin/engine/sgradient.h"
 #include "skin/engine/sstoredskin.h"
+#include "skin/engine/sstyles.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/components.h"
 #include "toolkit/controls.h"
@@ -39,6 +40,11 @@ TsGradArray ParseGradient(const std::string& data) {
     gradient.clear();
   }
   return gradient;
+}
+
+// The style a background belongs to directly (a style's Background, not a hot style's).
+TsPassiveBGStyle* BackgroundStyle(const TsHotBackground* background) {
+  return background ? DynamicCast<TsPassiveBGStyle>(background->GetOwner()) : nullptr;
 }
 
 TPercent ClampPercent(TPercent value) { return std::min<TPercent>(value, 100); }
@@ -373,8 +379,8 @@ void TsStylePainting::Assign(TPersistent* source) {
   parent_color_ = painting->parent_color_;
   color_ = painting->color_;
   bevel_width_ = painting->bevel_width_;
-  bevel_ = painting->bevel_;
   transparency_ = painting->transparency_;
+  SetBevel(painting->bevel_);  // a panel's outer bevel follows
   InvalidateOwner(this);
 }
 
@@ -520,12 +526,13 @@ void TsBGImage::SetImageName(const std::string& name) {
 
 void TsBGImage::SetPercent(TPercent percent) {
   percent = ClampPercent(percent);
+  if (percent == percent_) return;
   percent_ = percent;
-  if (TsHotBackground* background = GetBackground()) {
-    TsBGGradient* gradient = background->GetGradient();
-    if (gradient && gradient->percent_ + percent > 100)
-      gradient->percent_ = static_cast<TPercent>(100 - percent);
-  }
+  // Room is made against the share the style paints with (its section's while skinned);
+  // a hot background belongs to the hot style and keeps its pair as it is.
+  if (TsPassiveBGStyle* style = BackgroundStyle(GetBackground());
+      style && style->GetGradientPercent() + percent > 100)
+    style->GetBackground()->GetGradient()->percent_ = static_cast<TPercent>(100 - percent);
   Changed();
 }
 
@@ -548,6 +555,7 @@ void TsBGGradient::Assign(TPersistent* source) {
 }
 
 void TsBGGradient::SetData(const std::string& data) {
+  if (data.substr(0, 255) == data_) return;
   data_ = data.substr(0, 255);
   gradient_array_ = ParseGradient(data_);
   Changed();
@@ -555,6 +563,7 @@ void TsBGGradient::SetData(const std::string& data) {
 
 void TsBGGradient::SetPercent(TPercent percent) {
   percent = ClampPercent(percent);
+  if (percent == percent_) return;
   percent_ = percent;
   if (TsHotBackground* background = GetBackground()) {
     TsBGImage* image = background->GetImage();

@@ -16,6 +16,7 @@
 #include "tests/toolkit/visual_test_classes.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/canvas.h"
+#include "toolkit/extctrls.h"
 #include "toolkit/formreader.h"
 #include "toolkit/forms.h"
 #include "toolkit/strings.h"
@@ -566,6 +567,46 @@ TEST_F(Checks, AButtonClickSelectsItsLineAndClicksTheGroupOnce) {
   Space(group->GetButton(1));
   EXPECT_EQ(group->GetItemIndex(), 1);
   EXPECT_EQ(counter.clicks, 2);
+}
+
+namespace {
+
+// A parent that writes down the changed notices of its children, and a click handler that
+// writes into the same log.
+struct TEventLog : TObject {
+  std::vector<std::string> events;
+  void Click(TObject*) { events.push_back("click"); }
+};
+
+class TWatchingPanel : public TPanel {
+ public:
+  TWatchingPanel(TComponent* owner, TEventLog* log) : TPanel(owner), log_(log) {}
+
+ protected:
+  void WndProc(TMessage& message) override {
+    if (message.Msg == CM_CHANGED) log_->events.push_back("changed");
+    TPanel::WndProc(message);
+  }
+
+ private:
+  TEventLog* log_;
+};
+
+}  // namespace
+
+TEST_F(Checks, AButtonClickTellsTheParentOfTheChangeBeforeTheGroupsClick) {
+  TEventLog log;
+  auto* panel = New<TWatchingPanel>(form, &log);
+  panel->SetParent(form);
+  panel->SetBounds(0, 0, 340, 200);
+  auto* group = Group(3);
+  group->SetParent(panel);
+  group->OnClick = TNotifyEvent(&log, &TEventLog::Click);
+  Show();
+  group->SetItemIndex(0);
+  EXPECT_TRUE(log.events.empty()) << "set from code";
+  Press(group->GetButton(2));
+  EXPECT_EQ(log.events, (std::vector<std::string>{"changed", "click"}));
 }
 
 TEST_F(Checks, ArrowKeysMoveTheFocusAndTheCheckAroundTheGroup) {

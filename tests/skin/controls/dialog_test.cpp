@@ -49,6 +49,42 @@ class DialogLayout : public testing::Test {
 }  // namespace
 
 // First in the file: no dialog has measured "N&o to All" yet.
+namespace {
+
+// What the system's help was asked for.
+struct THelpCall {
+  std::string file;
+  UINT command;
+  ULONG_PTR data;
+};
+std::vector<THelpCall> help_calls;
+BOOL WINAPI RecordingWinHelpA(HWND, LPCSTR file, UINT command, ULONG_PTR data) {
+  help_calls.push_back({file ? file : "", command, data});
+  return TRUE;
+}
+
+}  // namespace
+
+TEST_F(DialogLayout, TheHelpButtonOpensAGivenHelpFileAtTheContextAndNothingWithoutOne) {
+  void* original = PatchImport("user32.dll", "WinHelpA", reinterpret_cast<void*>(&RecordingWinHelpA));
+  ASSERT_NE(original, nullptr);
+  help_calls.clear();
+  Make("Question", mtConfirmation, {mbYes, mbHelp});
+  form->SetHelpContext(42);
+  auto* help = Find<TsBitBtn>(form, "Help");
+  ASSERT_NE(help, nullptr);
+  help->Click();
+  EXPECT_TRUE(help_calls.empty()) << "no help file";
+  form->SetHelpFile("C:\\race\\timing.hlp");
+  help->Click();
+  PatchImport("user32.dll", "WinHelpA", original);
+  ASSERT_EQ(help_calls.size(), 1u);
+  EXPECT_EQ(help_calls[0].file, "C:\\race\\timing.hlp");
+  EXPECT_EQ(help_calls[0].command, static_cast<UINT>(HELP_CONTEXT));
+  EXPECT_EQ(help_calls[0].data, 42u);
+  EXPECT_EQ(form->GetModalResult(), mrNone) << "the dialog stays";
+}
+
 TEST_F(DialogLayout, ACaptionMeasuredOnceKeepsItsWidthAfterAFontChange) {
   ASSERT_EQ(MessageDlgCaptionWidth(mbNoToAll), 0);
   form = New<TsMessageForm>(nullptr, kCreateNew);

@@ -528,6 +528,41 @@ TEST_F(ComboTest, ADisabledComboBoxShowsGreyTextAndAFadedButton) {
   EXPECT_GT(darkest(combo), darkest(enabled) + 3 * 0x60);
 }
 
+// The text shows selected while the window has the focus or the style holds it: entered as
+// the form's active control before the window took the focus, or focused in an edit part.
+TEST_F(ComboTest, TheTextIsSelectedWhileFocusedOrWhileTheStyleHoldsTheFocus) {
+  auto* list = AddCombo(csDropDownList);
+  list->SetItemIndex(1);
+  auto* editable = AddCombo(csDropDown, 40);
+  auto* other = Add<TsEdit>(10, 70);
+  Show();
+  other->SetFocus();
+  Settle();
+  const RECT text = list->TextRect();
+  const TColor highlight = ColorToRGB(clHighlight);
+  auto selected = [&] {
+    int n = 0;
+    for (int y = text.top; y < text.bottom; ++y)
+      for (int x = text.left; x < text.right; ++x) n += ScreenPixel(list, x, y) == highlight;
+    return n > 5;
+  };
+  EXPECT_FALSE(selected());
+  list->Perform(CM_ENTER);
+  list->Invalidate();
+  Settle();
+  EXPECT_FALSE(list->Focused());
+  EXPECT_TRUE(selected()) << "entered";
+  list->Perform(CM_EXIT);
+  Settle();
+  EXPECT_FALSE(selected()) << "left";
+
+  ::SetFocus(editable->GetEditHandle());
+  Pump();
+  ASSERT_TRUE(editable->Focused());
+  editable->Invalidate();
+  EXPECT_TRUE(editable->GetSkinStyle()->GetFocused());
+}
+
 TEST_F(ComboTest, TheSystemsOwnTextPaintIsCoveredAgainAfterASelection) {
   LoadSkin();
   auto* combo = AddCombo(csDropDownList);

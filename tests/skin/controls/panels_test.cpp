@@ -347,6 +347,19 @@ TEST_F(Panels, TheStylesBevelIsThePanelsOuterBevel) {
   EXPECT_EQ(picture->GetPixelColor(60, 0), kPanelColor);  // no bevel drawn
   panel->SetBevelOuter(cbLoweredHard);
   EXPECT_EQ(panel->GetStyle()->GetPainting()->GetBevel(), cbLoweredHard);
+
+  // A whole painting assigned (a style copied from another) carries its bevel to the panel,
+  // and a repaint keeps it.
+  auto* source = New<TsStylePainting>(nullptr);
+  source->SetColor(kPanelColor);
+  source->SetBevel(cbNone);
+  panel->GetStyle()->GetPainting()->Assign(source);
+  Free(source);
+  EXPECT_EQ(panel->GetBevelOuter(), cbNone);
+  panel->Invalidate();
+  EXPECT_EQ(panel->GetStyle()->GetPainting()->GetBevel(), cbNone);
+  Owned<TBitmap> after(Picture(panel));
+  EXPECT_EQ(after->GetPixelColor(60, 0), kPanelColor);
 }
 
 TEST_F(Panels, ClientOffsetCountsOnlyTheBevelsThatAreDrawn) {

@@ -331,7 +331,7 @@ TEST_F(Scroll, WithoutSmoothADragReportsOnceAtTheRelease) {
   EXPECT_EQ(counter.changes, 1);
 }
 
-TEST_F(Scroll, EachPartScrollsWithItsCodeAndCodeChangesDoNot) {
+TEST_F(Scroll, EachPartScrollsWithItsCodeAndOtherChangesWithThePartUnderTheMouse) {
   LoadSkin();
   MakeForm();
   TsScrollBar* bar = MakeBar(sbHorizontal, 234);
@@ -366,12 +366,19 @@ TEST_F(Scroll, EachPartScrollsWithItsCodeAndCodeChangesDoNot) {
   for (const Step& step : counter.scrolls) EXPECT_EQ(step.first, scPosition);
   EXPECT_EQ(counter.scrolls.back().second, bar->GetPosition());
   EXPECT_GT(bar->GetPosition(), 50);
-  // Keys and code move the bar without a scroll.
+  // Keys and code scroll too: by the part the mouse is over, else to a position.
+  bar->Perform(CM_MOUSELEAVE);
   counter.scrolls.clear();
   bar->Perform(WM_KEYDOWN, VK_HOME, 0);
   bar->SetPosition(70);
   EXPECT_EQ(bar->GetPosition(), 70);
-  EXPECT_TRUE(counter.scrolls.empty());
+  EXPECT_EQ(counter.scrolls, (std::vector<Step>{{scPosition, 0}, {scPosition, 70}}));
+  const POINT arrow = Centre(bar->PartRect(spFirstButton));
+  bar->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(arrow.x, arrow.y));
+  ASSERT_EQ(bar->PartState(spFirstButton), psHot);
+  counter.scrolls.clear();
+  bar->SetPosition(60);
+  EXPECT_EQ(counter.scrolls, (std::vector<Step>{{scLineUp, 60}}));
   ParkCursor();
 }
 

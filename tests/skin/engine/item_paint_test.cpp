@@ -391,6 +391,20 @@ TEST_F(ItemPaint, GalleryPictureIsWritten) {
   const TColor mixed = gallery->GetPixelColor(108, 170), hot_mixed = gallery->GetPixelColor(108, 215);
   EXPECT_NE(mixed, 0x3080C0);
   EXPECT_NE(mixed, hot_mixed);
+  // The panel's body painted alone, opaque, and the parent mixed in at 30 (hot: 60) percent:
+  // each channel moves toward the parent's by 3g/768 of the way, g = percent x 255 div 100.
+  for (int state = 0; state < 2; ++state) {
+    const int y = 150 + state * 45;
+    auto body = Filled(420, 240, 0xE0E0E0);
+    PaintItemBG(1, "GPANEL", EmptyCI, state, RECT{8, y, 208, y + 40}, POINT{}, body.get());
+    const TColor b = body->GetPixelColor(108, y + 20), shown_pixel = gallery->GetPixelColor(108, y + 20);
+    const int g = (state ? 60 : 30) * 255 / 100;
+    for (int shift : {0, 8, 16}) {
+      const int bc = (b >> shift) & 0xFF, dc = (0x3080C0 >> shift) & 0xFF;
+      const int expected = static_cast<int>(std::lround(bc + (dc - bc) * 3.0 * g / 768));
+      EXPECT_NEAR((shown_pixel >> shift) & 0xFF, expected, 1) << "state " << state << " shift " << shift;
+    }
+  }
   auto light = [&](int px, int py) {
     const TColor c = gallery->GetPixelColor(px, py);
     return (c & 0xFF) + ((c >> 8) & 0xFF) + ((c >> 16) & 0xFF);

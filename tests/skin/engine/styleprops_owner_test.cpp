@@ -78,7 +78,11 @@ TEST_F(StylePropsOwner, ChangesThatShowInvalidateTheOwningStyle) {
   EXPECT_TRUE(Invalidates([&] { background->GetImage()->SetPercent(20); }));
   EXPECT_TRUE(Invalidates([&] { background->GetImage()->GetImage()->GetBitmap()->SetSize(4, 4); }));
   EXPECT_TRUE(Invalidates([&] { hot->GetHotPainting()->SetColor(clLime); }));
-  EXPECT_TRUE(Invalidates([&] { hot->GetHotBackground()->GetGradient()->SetData(""); }));
+  EXPECT_TRUE(Invalidates([&] { hot->GetHotBackground()->GetGradient()->SetData("255;65280;100;0;0"); }));
+  // Values set again change nothing.
+  EXPECT_FALSE(Invalidates([&] { hot->GetHotBackground()->GetGradient()->SetData("255;65280;100;0;0"); }));
+  EXPECT_FALSE(Invalidates([&] { background->GetGradient()->SetPercent(20); }));
+  EXPECT_FALSE(Invalidates([&] { background->GetImage()->SetPercent(20); }));
   EXPECT_FALSE(Invalidates([&] { hot->GetHotPainting()->SetBevelWidth(9); }));  // store only
   EXPECT_TRUE(Invalidates([&] { effects->GetMaskedBorders()->SetTransparentColor(clBlack); }));
   EXPECT_FALSE(Invalidates([&] { effects->GetFading()->SetEnabled(false); }));

@@ -311,6 +311,29 @@ TEST_F(Styles, WithASkinSectionThePropertyObjectsAreIgnoredHotValuesIncluded) {
   Free(hot_image);
 }
 
+// An image share makes room in the gradient share the style paints with: its own without a
+// skin, the section's with one. The hot pair belongs to the hot style and is left alone.
+TEST_F(Styles, AnImagePercentLowersTheGradientOnlyPastTheSharePaintedWith) {
+  auto* panel = Host<TsPassiveBGStyle>(COC_TsPanel);
+  TsBackground* background = panel->style->GetBackground();
+  background->GetImage()->SetPercent(60);
+  EXPECT_EQ(background->GetGradient()->GetPercent(), 40);  // was 70
+
+  auto* button = Host<TsActiveBGStyle>(COC_TsButton);
+  TsHotBackground* hot = button->style->GetHotStyle()->GetHotBackground();
+  hot->GetImage()->SetPercent(60);
+  EXPECT_EQ(hot->GetGradient()->GetPercent(), 70);
+  EXPECT_EQ(button->style->GetBackground()->GetGradient()->GetPercent(), 70);
+
+  LoadSkin(SkinSection());  // gradient share 11
+  panel->style->SetSkinSection("SKINNED");
+  background->GetGradient()->SetPercent(70);
+  background->GetImage()->SetPercent(80);
+  EXPECT_EQ(background->GetGradient()->GetPercent(), 70);
+  background->GetImage()->SetPercent(95);
+  EXPECT_EQ(background->GetGradient()->GetPercent(), 5);
+}
+
 TEST_F(Styles, ThePaintingTransparencyComesFromTheSectionWithASkin) {
   auto* panel = Host<TsPassiveBGStyle>(COC_TsPanel);
   panel->style->GetPainting()->SetTransparency(30);
