@@ -34,6 +34,12 @@ TK_CLASS_INFO(TWxExPubGraphicControl, TWxExGraphicControl)
 TK_CLASS_INFO(TWxGraphicControl, TWxExGraphicControl)
 TK_CLASS_INFO(TWxPubGraphicControl, TWxExPubGraphicControl)
 
+void TWxExPubGraphicControl::Publish(TPublisher<TWxExPubGraphicControl>& p) {
+  using C = TWxExPubGraphicControl;
+  p.Enumeration("BiDiMode", BiDiModeInfo(), &C::GetBiDiMode, &C::SetBiDiMode).Default(bdLeftToRight);
+  p.Boolean("ParentBiDiMode", &C::GetParentBiDiMode, &C::SetParentBiDiMode).Default(true);
+}
+
 void TWxExGraphicControl::Publish(TPublisher<TWxExGraphicControl>& p) {
   using C = TWxExGraphicControl;
   p.Color("HintColor", &C::GetHintColor, &C::SetHintColor);

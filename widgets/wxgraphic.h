@@ -82,6 +82,7 @@ class TWxExPubGraphicControl : public TWxExGraphicControl {
   TK_CLASS(TWxExPubGraphicControl, TWxExGraphicControl)
  public:
   using TWxExGraphicControl::TWxExGraphicControl;
+  static void Publish(TPublisher<TWxExPubGraphicControl>& p);
 };
 
 class TWxGraphicControl : public TWxExGraphicControl {

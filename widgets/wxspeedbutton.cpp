@@ -68,12 +68,8 @@ const TEnumInfo& DropDownMenuPosInfo() {
 // The system draws the old (3.1) look.
 bool OldLook() { return LOBYTE(LOWORD(GetVersion())) < 4; }
 
-// Right-to-left reading of the window the button lies on.
-UINT BiDiFlags(TControl* control) {
-  TWinControl* parent = control->GetParent();
-  if (!parent || !parent->HandleAllocated()) return 0;
-  return (GetWindowLongPtrA(parent->GetHandle(), GWL_EXSTYLE) & WS_EX_RTLREADING) ? DT_RTLREADING : 0;
-}
+// Right-to-left reading of the button (its parent's, unless it was given its own).
+UINT BiDiFlags(const TControl* control) { return control->UseRightToLeftReading() ? DT_RTLREADING : 0; }
 
 // The parent's own picture without its children; the toolkit keeps that step protected.
 struct TParentPaint : TWinControl {
