@@ -41,7 +41,8 @@ using TBorderStyle = TFormBorderStyle;
 using TLVCompareEvent = TEvent<TObject* /*sender*/, TListItem* /*item1*/, TListItem* /*item2*/,
                                intptr_t /*data*/, int& /*compare*/>;
 using TLVCompare = int (*)(TListItem* item1, TListItem* item2, intptr_t data);
-// Item is null when a change concerned every item at once.
+// A change of the marks of many rows at once is reported for each item that changed; item
+// is null only when the window reports another change of every item at once.
 using TLVChangeEvent = TEvent<TObject* /*sender*/, TListItem* /*item*/, TItemChange /*change*/>;
 using TLVSelectItemEvent = TEvent<TObject* /*sender*/, TListItem* /*item*/, bool /*selected*/>;
 class TListColumn;
