@@ -363,6 +363,33 @@ TEST_F(ListViewTest, WindowHoldsNoRowsAndItsMarksFollowTheItemsThroughSortsInser
   EXPECT_EQ(list->GetSelCount(), 1);
 }
 
+TEST_F(ListViewTest, InsideAnUpdateTheWindowHearsOfRowsAndMarksOnlyAtItsEnd) {
+  // Each message would have the window lay out and paint its rows again.
+  list->HandleNeeded();
+  for (int i = 0; i < 4; ++i) AddRow(list, IntToStr(i), "00:40.00");
+  TListItems* items = list->GetItems();
+  items->GetItem(3)->SetSelected(true);
+  HWND window = list->GetHandle();
+  g_seen.clear();
+  g_previous = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordingProc)));
+  form->selections.clear();
+  list->BeginUpdate();
+  items->Insert(0)->SetCaption("new");
+  items->GetItem(1)->SetSelected(true);
+  items->Delete(2);
+  EXPECT_THAT(g_seen, IsEmpty());
+  // The items know their marks at once, and the events come as they change.
+  EXPECT_THAT(ItemSelection(list), ElementsAre(1, 3));
+  EXPECT_THAT(form->selections, ElementsAre("+0"));
+  list->EndUpdate();
+  SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_previous));
+  EXPECT_EQ(WindowCount(list), 4);
+  EXPECT_EQ(WindowSelection(list), ItemSelection(list));
+  EXPECT_EQ(WindowText(list, 3, 0), "3");
+  EXPECT_THAT(form->selections, ElementsAre("+0"));
+}
+
 TEST_F(ListViewTest, ShiftClickMarksARangeThatEachItemReports) {
   for (int i = 0; i < 8; ++i) AddRow(list, IntToStr(i), "00:40.00");
   ShowActive();
