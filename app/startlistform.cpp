@@ -35,8 +35,7 @@ class TStartList::TView : public TStartListView {
     list->BeginUpdate();
     try {
       // Items are reused in place, so the list keeps its scroll position. A list cut to less
-      // than half (Cancel after opening a long one) starts from empty instead: the window
-      // takes a row's deletion no faster than its insertion.
+      // than half (Cancel after opening a long one) starts from empty instead.
       if (entries.size() < static_cast<size_t>(items->GetCount()) / 2) items->Clear();
       while (items->GetCount() > static_cast<int>(entries.size())) items->Delete(items->GetCount() - 1);
       while (items->GetCount() < static_cast<int>(entries.size())) items->Add();
@@ -85,8 +84,7 @@ class TStartList::TView : public TStartListView {
   std::string GetWord(TStartListWord word) const override { return _(StartListWordKey(word)); }
 
  private:
-  // Ascending; the window skips the rows that are not selected itself, which is much faster
-  // than a message per row.
+  // Ascending; the items keep their marks, so this asks the window nothing.
   std::vector<int> SelectedRows() const {
     TListView* list = form_.GetList();
     std::vector<int> selected;

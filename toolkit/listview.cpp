@@ -1,7 +1,6 @@
 #include "toolkit/listview.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 #include "toolkit/classregistry.h"
 #include "toolkit/imagelist.h"
@@ -30,20 +29,6 @@ int ColumnFormat(TAlignment alignment) {
     case taCenter: return LVCFMT_CENTER;
     default: return LVCFMT_LEFT;
   }
-}
-
-// The window's sort compares the positions our own sort gave the items; an item the window
-// has and we do not know goes last.
-using TRanks = std::unordered_map<LPARAM, int>;
-
-int CALLBACK CompareRanks(LPARAM item1, LPARAM item2, LPARAM ranks_param) {
-  const TRanks& ranks = *reinterpret_cast<const TRanks*>(ranks_param);
-  auto rank = [&](LPARAM item) {
-    auto it = ranks.find(item);
-    return it == ranks.end() ? static_cast<int>(ranks.size()) : it->second;
-  };
-  int a = rank(item1), b = rank(item2);
-  return a < b ? -1 : (a > b ? 1 : 0);
 }
 
 std::string FromWide(const wchar_t* text) {
@@ -191,6 +176,7 @@ TListItem::~TListItem() {
         owner->items_.erase(owner->items_.begin() + index);
         owner->Renumber(static_cast<size_t>(index));
         ++owner->generation_;
+        owner->GetListView()->ItemsMoved(static_cast<size_t>(index), -1, state_ != 0);
       }
     }
     owner_ = nullptr;
@@ -246,26 +232,20 @@ void TListItem::SetData(void* data) {
 void TListItem::SetImageIndex(int index) {
   if (index == image_index_) return;
   image_index_ = index;
-  TCustomListView* view = GetListView();
-  if (view && view->HandleAllocated() && !view->window_dying_ && index_ >= 0) {
-    LVITEMA item{};
-    item.mask = LVIF_IMAGE;
-    item.iItem = index_;
-    item.iImage = index;
-    SendMessageA(view->GetHandle(), LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-  }
+  if (TCustomListView* view = GetListView()) view->RedrawItemWindow(this);
 }
 
-bool TListItem::GetState(UINT mask) const {
-  TCustomListView* view = GetListView();
-  if (view && view->HandleAllocated() && !view->window_dying_ && index_ >= 0)
-    return (SendMessageA(view->GetHandle(), LVM_GETITEMSTATE, index_, mask) & mask) != 0;
-  return (state_ & mask) != 0;
-}
+bool TListItem::GetState(UINT mask) const { return (state_ & mask) != 0; }
 
 void TListItem::SetState(UINT mask, bool on) {
   TCustomListView* view = GetListView();
+  if (view && view->Deferring()) {
+    view->SetStateDeferred(this, mask, on);
+    return;
+  }
   if (view && view->HandleAllocated() && !view->window_dying_ && index_ >= 0) {
+    // The window tells of the change (and of the item it takes the state from) in
+    // LVN_ITEMCHANGED, which sets our state and raises the events.
     LVITEMA item{};
     item.stateMask = mask;
     item.state = on ? mask : 0;
@@ -378,6 +358,7 @@ TListItem* TListItems::Insert(int index) {
     Free(item);
     throw EListError("The list view did not take the new item");
   }
+  owner_->ItemsMoved(static_cast<size_t>(index) + 1, 1, false);
   return item;
 }
 
@@ -399,8 +380,10 @@ void TListItems::Forget(TListItem* item) {
   items_.erase(items_.begin() + index);
   Renumber(static_cast<size_t>(index));
   ++generation_;
+  bool had_state = item->state_ != 0;
   item->owner_ = nullptr;
   Free(item);
+  owner_->ItemsMoved(static_cast<size_t>(index), -1, had_state);
 }
 
 void TListItems::ForgetAll() {
@@ -418,8 +401,7 @@ void TListItems::Renumber(size_t from) {
 }
 
 void TListItems::BeginUpdate() {
-  if (update_count_++ == 0 && owner_->HandleAllocated())
-    SendMessageA(owner_->GetHandle(), WM_SETREDRAW, FALSE, 0);
+  if (update_count_++ == 0) owner_->BeginItemsUpdate();
 }
 
 void TListItems::EndUpdate() {
@@ -433,6 +415,8 @@ TK_ABSTRACT_CLASS_INFO(TCustomListView, TWinControl)
 
 TK_BEGIN_MESSAGE_MAP(TCustomListView)
 TK_MESSAGE(CN_NOTIFY, CNNotify)
+TK_MESSAGE(LVM_DELETEITEM, LVMDeleteItem)
+TK_MESSAGE(LVM_DELETEALLITEMS, LVMDeleteAllItems)
 TK_MESSAGE(WM_DESTROY, WMDestroy)
 TK_MESSAGE(WM_PAINT, WMPaint)
 TK_MESSAGE(CM_COLORCHANGED, CMColorChanged)
@@ -463,7 +447,9 @@ void TCustomListView::CreateParams(TCreateParams& params) {
   CreateSubClass(params, WC_LISTVIEWA);
   static const DWORD kViewStyles[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
   // The image lists belong to their components, not to the window.
-  params.Style |= kViewStyles[view_style_] | LVS_SHAREIMAGELISTS;
+  // The rows live in our items alone: the window is told how many there are and asks for
+  // what it draws (LVS_OWNERDATA), so thousands of rows cost it nothing to take or drop.
+  params.Style |= kViewStyles[view_style_] | LVS_SHAREIMAGELISTS | LVS_OWNERDATA;
   if (!multi_select_) params.Style |= LVS_SINGLESEL;
   if (!hide_selection_) params.Style |= LVS_SHOWSELALWAYS;
   if (!read_only_) params.Style |= LVS_EDITLABELS;
@@ -489,8 +475,13 @@ void TCustomListView::CreateWnd() {
     // visible area as it comes.
     SendMessageA(window, WM_SETREDRAW, FALSE, 0);
     SendMessageA(window, LVM_SETITEMCOUNT, items_->GetCount(), 0);
-    for (TListItem* item : items_->items_) InsertItemWindow(item);
-    if (items_->update_count_ == 0) SendMessageA(window, WM_SETREDRAW, TRUE, 0);
+    ReflectStates({});
+    // Made inside an update, the window draws again at its end.
+    if (items_->update_count_ == 0)
+      SendMessageA(window, WM_SETREDRAW, TRUE, 0);
+    else
+      redraw_off_ = true;
+    BeginItemsUpdate();
     if (saved_top_index_ > 0 && saved_top_index_ < items_->GetCount() && view_style_ == vsReport) {
       RECT first = items_->items_[0]->DisplayRect(drBounds);
       RECT top = items_->items_[static_cast<size_t>(saved_top_index_)]->DisplayRect(drBounds);
@@ -608,11 +599,6 @@ void TCustomListView::SetSmallImages(TCustomImageList* images) {
 
 TListItem* TCustomListView::GetNextItem(TListItem* start, UINT mask) const {
   int from = start && start->owner_ == items_ ? start->index_ : -1;
-  if (HandleAllocated() && !window_dying_) {
-    auto index = static_cast<int>(
-        SendMessageA(handle_, LVM_GETNEXTITEM, static_cast<WPARAM>(from), MAKELPARAM(mask, 0)));
-    return index >= 0 && index < items_->GetCount() ? items_->items_[static_cast<size_t>(index)] : nullptr;
-  }
   UINT wanted = ((mask & LVNI_SELECTED) ? LVIS_SELECTED : 0) | ((mask & LVNI_FOCUSED) ? LVIS_FOCUSED : 0);
   for (size_t i = static_cast<size_t>(from + 1); i < items_->items_.size(); ++i)
     if ((items_->items_[i]->state_ & wanted) == wanted) return items_->items_[i];
@@ -624,12 +610,16 @@ TListItem* TCustomListView::GetSelected() const { return GetNextItem(nullptr, LV
 void TCustomListView::SetSelected(TListItem* item) {
   if (item && item->owner_ != items_) throw EInvalidOperation("The item belongs to another list");
   if (HandleAllocated() && !window_dying_) {
-    LVITEMA state{};
-    state.stateMask = LVIS_SELECTED;
-    SendMessageA(handle_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+    // Row by row: taking the selection from all rows at once costs the window a
+    // notification per row.
+    std::vector<TListItem*> selected;
+    for (TListItem* other : items_->items_)
+      if (other != item && (other->state_ & LVIS_SELECTED)) selected.push_back(other);
+    for (TListItem* other : selected)
+      if (other->owner_ == items_) other->SetSelected(false);
     if (item) {
-      state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
-      SendMessageA(handle_, LVM_SETITEMSTATE, item->index_, reinterpret_cast<LPARAM>(&state));
+      item->SetFocused(true);
+      item->SetSelected(true);
     }
     return;
   }
@@ -641,8 +631,6 @@ void TCustomListView::SetSelected(TListItem* item) {
 }
 
 int TCustomListView::GetSelCount() const {
-  if (HandleAllocated() && !window_dying_)
-    return static_cast<int>(SendMessageA(handle_, LVM_GETSELECTEDCOUNT, 0, 0));
   return static_cast<int>(std::count_if(items_->items_.begin(), items_->items_.end(),
                                         [](TListItem* item) { return (item->state_ & LVIS_SELECTED) != 0; }));
 }
@@ -731,6 +719,10 @@ void TCustomListView::SortItems(TLVCompare compare, intptr_t data) {
   };
   // A copy is sorted: a comparison that raises leaves the list as it was.
   std::vector<TListItem*> order = items_->items_;
+  // The rows the window marks now.
+  std::vector<int> marked;
+  for (TListItem* item : order)
+    if (item->state_) marked.push_back(item->index_);
   unsigned generation = items_->generation_;
   sorting_ = true;
   try {
@@ -746,11 +738,14 @@ void TCustomListView::SortItems(TLVCompare compare, intptr_t data) {
   items_->items_ = std::move(order);
   items_->Renumber(0);
   if (!HandleAllocated() || window_dying_) return;
-  TRanks ranks;
-  ranks.reserve(items_->items_.size());
-  for (TListItem* item : items_->items_) ranks[reinterpret_cast<LPARAM>(item)] = item->index_;
-  SendMessageA(handle_, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&ranks),
-               reinterpret_cast<LPARAM>(&CompareRanks));
+  // The window keeps only the positions of the selection and the focus: they follow the
+  // items. The rows are drawn again from the items (an update draws everything at its end).
+  if (Deferring()) {
+    marks_dirty_ = marks_dirty_ || !marked.empty();
+    return;
+  }
+  if (!marked.empty()) ReflectStates(marked);
+  InvalidateRect(handle_, nullptr, FALSE);
 }
 
 void TCustomListView::AutoSort(bool text_changed) {
@@ -762,10 +757,56 @@ void TCustomListView::AutoSort(bool text_changed) {
     SortItems(nullptr, 0);
 }
 
+void TCustomListView::BeginItemsUpdate() {
+  // While updating, the window hears nothing of the items: no row count, no marks, no
+  // redraw (switching the window's redrawing off and on again costs it a full layout and
+  // painting). The marks it has now are where the items with a state are.
+  update_marks_.clear();
+  marks_dirty_ = false;
+  for (TListItem* item : items_->items_)
+    if (item->state_) update_marks_.push_back(item->index_);
+}
+
+bool TCustomListView::Deferring() const {
+  return items_->update_count_ > 0 && HandleAllocated() && !window_dying_;
+}
+
+void TCustomListView::SetStateDeferred(TListItem* item, UINT mask, bool on) {
+  // As the window would: one focused item, one selected unless MultiSelect; each item that
+  // changed is reported.
+  std::vector<TListItem*> changed;
+  auto set = [&](TListItem* row, UINT state) {
+    if (state == row->state_) return;
+    row->state_ = state;
+    changed.push_back(row);
+  };
+  if (on && (mask == LVIS_FOCUSED || !multi_select_))
+    for (TListItem* other : items_->items_)
+      if (other != item && (other->state_ & mask)) set(other, other->state_ & ~mask);
+  set(item, on ? (item->state_ | mask) : (item->state_ & ~mask));
+  if (changed.empty()) return;
+  marks_dirty_ = true;
+  if (Quiet()) return;
+  const unsigned generation = items_->generation_;
+  for (TListItem* row : changed) {
+    if (items_->generation_ != generation && items_->IndexOf(row) < 0) continue;
+    Change(row, ctState);
+    if (mask & LVIS_SELECTED) DoSelectItem(row, (row->state_ & LVIS_SELECTED) != 0);
+  }
+}
+
 void TCustomListView::EndItemsUpdate() {
   auto redraw = [this] {
     if (!HandleAllocated() || window_dying_) return;
-    SendMessageA(handle_, WM_SETREDRAW, TRUE, 0);
+    // The window learns the row count and the marks once for the whole update.
+    const int count = items_->GetCount();
+    if (SendMessageA(handle_, LVM_GETITEMCOUNT, 0, 0) != count)
+      SendMessageA(handle_, LVM_SETITEMCOUNT, count, LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+    if (marks_dirty_) ReflectStates(update_marks_);
+    marks_dirty_ = false;
+    update_marks_.clear();
+    if (redraw_off_) SendMessageA(handle_, WM_SETREDRAW, TRUE, 0);
+    redraw_off_ = false;
     InvalidateRect(handle_, nullptr, TRUE);
   };
   try {
@@ -781,26 +822,23 @@ void TCustomListView::EndItemsUpdate() {
 
 bool TCustomListView::InsertItemWindow(TListItem* item) {
   if (!HandleAllocated() || window_dying_) return true;
-  LVITEMA row{};
-  row.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE | LVIF_STATE;
-  row.iItem = item->index_;
-  // The window asks for captions when it draws them (LVN_GETDISPINFO): setting one is then
-  // no message to the window, which matters when thousands are renumbered at once.
-  row.pszText = LPSTR_TEXTCALLBACKA;
-  row.iImage = item->image_index_;
-  row.lParam = reinterpret_cast<LPARAM>(item);
-  row.state = item->state_;
-  row.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  if (SendMessageA(handle_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&row)) < 0) return false;
-  // A new row has no sub-item texts.
-  item->shown_.clear();
-  item->shown_known_ = true;
-  SyncSubItems(item);
+  if (Deferring()) {
+    marks_dirty_ = marks_dirty_ || item->state_ != 0;
+    return true;
+  }
+  // The window only counts the rows (LVS_OWNERDATA): it asks for texts and images when it
+  // draws them (LVN_GETDISPINFO), so setting a caption is no message to the window, which
+  // matters when thousands are renumbered at once. The count (not LVM_INSERTITEM, which
+  // leaves the scroll bars as they were) lays the rows out again, keeping the scroll position.
+  const int count = items_->GetCount();
+  SendMessageA(handle_, LVM_SETITEMCOUNT, count, LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+  if (SendMessageA(handle_, LVM_GETITEMCOUNT, 0, 0) != count) return false;
+  if (item->state_) ReflectState(item);
   return true;
 }
 
 void TCustomListView::DeleteItemWindow(TListItem* item) {
-  if (!HandleAllocated() || window_dying_) return;
+  if (!HandleAllocated() || window_dying_ || Deferring()) return;
   TListItem* outer = deleting_;
   deleting_ = item;
   SendMessageA(handle_, LVM_DELETEITEM, item->index_, 0);
@@ -814,6 +852,11 @@ void TCustomListView::ClearItemsWindow() {
   clearing_ = false;
 }
 
+void TCustomListView::RedrawItemWindow(TListItem* item) {
+  if (HandleAllocated() && !window_dying_ && item->index_ >= 0 && items_->update_count_ == 0)
+    SendMessageA(handle_, LVM_REDRAWITEMS, item->index_, item->index_);
+}
+
 void TCustomListView::SetItemTextWindow(TListItem* item) {
   if (!HandleAllocated() || window_dying_ || item->index_ < 0) return;
   // The caption is asked for (see InsertItemWindow): the row is only drawn again, and only
@@ -823,25 +866,9 @@ void TCustomListView::SetItemTextWindow(TListItem* item) {
 }
 
 void TCustomListView::SyncSubItems(TListItem* item) {
+  // Sub-item texts are asked for like captions: a changed one only redraws its row.
   if (!HandleAllocated() || window_dying_ || item->index_ < 0 || item->owner_ != items_) return;
-  // Like captions, sub-item texts are asked for (LVN_GETDISPINFO; a sub-item the window never
-  // got a text for is a callback one): a new row costs no message per cell, a changed text
-  // only a redraw of its row.
-  size_t cells = shown_columns_.empty() ? 0 : shown_columns_.size() - 1;
-  bool known = item->shown_known_;
-  bool changed = false;
-  item->shown_.resize(cells);
-  TStrings* texts = item->sub_items_;
-  int count = texts->Count();
-  for (size_t k = 0; k < cells; ++k) {
-    std::string text = static_cast<int>(k) < count ? texts->Get(static_cast<int>(k)) : std::string();
-    if (known && item->shown_[k] == text) continue;
-    changed = true;
-    item->shown_[k] = std::move(text);
-  }
-  item->shown_known_ = true;
-  if (!changed || !known) return;
-  if (items_->update_count_ == 0) SendMessageA(handle_, LVM_REDRAWITEMS, item->index_, item->index_);
+  RedrawItemWindow(item);
   if (!Quiet()) Change(item, ctText);
 }
 
@@ -883,8 +910,6 @@ void TCustomListView::RebuildColumns() {
   }
   shown_columns_.clear();
   for (int i = 0; i < columns_->GetCount(); ++i) SetColumnWindow(i, columns_->GetItem(i), true);
-  // The columns are new: every row's texts count as changed.
-  for (TListItem* item : items_->items_) item->shown_known_ = false;
 }
 
 void TCustomListView::ColumnsChanged(TListColumn* column) {
@@ -910,23 +935,15 @@ void TCustomListView::ColumnsChanged(TListColumn* column) {
   } else {
     RebuildColumns();
   }
-  for (TListItem* item : items_->items_) SyncSubItems(item);
+  // The rows show other texts in the columns now.
+  if (items_->update_count_ == 0) InvalidateRect(handle_, nullptr, FALSE);
 }
 
 // ---- TCustomListView: the window's life ------------------------------------------------------
 
 void TCustomListView::SaveWindowState() {
-  // The window goes while the items stay: keep what the user changed in it.
-  for (TListItem* item : items_->items_) item->state_ = 0;
-  for (int i = -1;;) {
-    i = static_cast<int>(SendMessageA(handle_, LVM_GETNEXTITEM, static_cast<WPARAM>(i), LVNI_SELECTED));
-    if (i < 0 || i >= items_->GetCount()) break;
-    items_->items_[static_cast<size_t>(i)]->state_ |= LVIS_SELECTED;
-  }
-  auto focused =
-      static_cast<int>(SendMessageA(handle_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
-  if (focused >= 0 && focused < items_->GetCount())
-    items_->items_[static_cast<size_t>(focused)]->state_ |= LVIS_FOCUSED;
+  // The window goes while the items stay: keep what the user changed in it (the items
+  // hold their selection and focus themselves).
   for (size_t i = 0; i < shown_columns_.size(); ++i)
     if (TListColumn* column = shown_columns_[i])
       column->width_ = static_cast<int>(SendMessageA(handle_, LVM_GETCOLUMNWIDTH, i, 0));
@@ -969,63 +986,23 @@ void TCustomListView::CMWantSpecialKey(TMessage& message) {
 
 // ---- TCustomListView: notifications ----------------------------------------------------------
 
-TListItem* TCustomListView::ItemOfNotification(int index, LPARAM param) const {
-  if (index < 0 || index >= items_->GetCount()) return nullptr;
-  TListItem* item = items_->items_[static_cast<size_t>(index)];
-  return param == 0 || param == reinterpret_cast<LPARAM>(item) ? item : nullptr;
+TListItem* TCustomListView::ItemOfNotification(int index) const {
+  return index >= 0 && index < items_->GetCount() ? items_->items_[static_cast<size_t>(index)] : nullptr;
 }
 
 void TCustomListView::CNNotify(TMessage& message) {
   auto* header = reinterpret_cast<NMHDR*>(message.LParam);
   switch (header->code) {
     case LVN_DELETEALLITEMS:
-      // No LVN_DELETEITEM for each item (TRUE). Someone else emptied the window: the items go.
-      if (!window_dying_ && !clearing_ && !GetComponentState().Contains(csDestroying)) items_->ForgetAll();
+      // No LVN_DELETEITEM for each row (TRUE); the items go with LVM_DELETEALLITEMS itself.
       message.Result = TRUE;
       break;
-    case LVN_DELETEITEM: {
-      if (window_dying_ || clearing_ || GetComponentState().Contains(csDestroying)) break;
-      auto* info = reinterpret_cast<NMLISTVIEW*>(header);
-      TListItem* item = ItemOfNotification(info->iItem, info->lParam);
-      if (item && item != deleting_) items_->Forget(item);
-      break;
-    }
-    case LVN_ITEMCHANGED: {
-      if (Quiet()) break;
-      auto* info = reinterpret_cast<NMLISTVIEW*>(header);
-      TListItem* item = info->iItem < 0 ? nullptr : ItemOfNotification(info->iItem, info->lParam);
-      if (info->iItem >= 0 && !item) break;
-      if (info->uChanged & LVIF_STATE) {
-        Change(item, ctState);
-        if ((info->uOldState ^ info->uNewState) & LVIS_SELECTED)
-          DoSelectItem(item, (info->uNewState & LVIS_SELECTED) != 0);
-      } else if (info->uChanged & LVIF_TEXT) {
-        Change(item, ctText);
-      } else if (info->uChanged & LVIF_IMAGE) {
-        Change(item, ctImage);
-      }
-      break;
-    }
+    case LVN_ITEMCHANGED: ItemChanged(*reinterpret_cast<NMLISTVIEW*>(header)); break;
+    case LVN_ODSTATECHANGED: RangeStateChanged(*reinterpret_cast<NMLVODSTATECHANGE*>(header)); break;
     case LVN_GETDISPINFOA:
-    case LVN_GETDISPINFOW: {
-      auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
-      if (!(info->item.mask & LVIF_TEXT) || info->item.iSubItem < 0 || info->item.cchTextMax <= 0) break;
-      TListItem* item = ItemOfNotification(info->item.iItem, info->item.lParam);
-      const int sub = info->item.iSubItem;
-      std::string caption;
-      if (item && sub == 0)
-        caption = item->caption_;
-      else if (item && sub - 1 < item->sub_items_->Count())
-        caption = item->sub_items_->Get(sub - 1);
-      if (header->code == LVN_GETDISPINFOA) {
-        lstrcpynA(info->item.pszText, caption.c_str(), info->item.cchTextMax);
-      } else {
-        auto* wide = reinterpret_cast<NMLVDISPINFOW*>(header);
-        const std::wstring text = ToWide(caption);
-        lstrcpynW(wide->item.pszText, text.c_str(), wide->item.cchTextMax);
-      }
-      break;
-    }
+    case LVN_GETDISPINFOW: GetDispInfo(*reinterpret_cast<NMLVDISPINFOA*>(header)); break;
+    case LVN_ODFINDITEMA:
+    case LVN_ODFINDITEMW: message.Result = FindItem(*reinterpret_cast<NMLVFINDITEMA*>(header)); break;
     case LVN_COLUMNCLICK: {
       auto* info = reinterpret_cast<NMLISTVIEW*>(header);
       if (info->iSubItem >= 0 && static_cast<size_t>(info->iSubItem) < shown_columns_.size())
@@ -1036,10 +1013,9 @@ void TCustomListView::CNNotify(TMessage& message) {
     case LVN_BEGINLABELEDITW: message.Result = read_only_ ? TRUE : FALSE; break;
     case LVN_ENDLABELEDITA:
     case LVN_ENDLABELEDITW: {
-      // The caption is set here (the window gets it through LVM_SETITEMTEXT); FALSE keeps the
-      // window from setting it once more, perhaps on another row after a sort.
+      // The caption is set here; FALSE keeps the window from taking the text itself.
       auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
-      TListItem* item = ItemOfNotification(info->item.iItem, 0);
+      TListItem* item = ItemOfNotification(info->item.iItem);
       if (item && info->item.pszText) {
         item->SetCaption(header->code == LVN_ENDLABELEDITA
                              ? std::string(info->item.pszText)
@@ -1056,6 +1032,164 @@ void TCustomListView::CNNotify(TMessage& message) {
       break;
     default: break;
   }
+}
+
+void TCustomListView::ItemChanged(const NMLISTVIEW& info) {
+  if (window_dying_ || reflecting_) return;
+  const UINT changed = (info.uOldState ^ info.uNewState) & (LVIS_SELECTED | LVIS_FOCUSED);
+  if (info.iItem < 0 && (info.uChanged & LVIF_STATE)) {
+    // The window changed the marks of all rows at once: each item whose state changed is
+    // reported as the window reports a single row.
+    RowsChanged(0, items_->GetCount() - 1, changed, info.uNewState);
+    return;
+  }
+  TListItem* item = info.iItem < 0 ? nullptr : ItemOfNotification(info.iItem);
+  if (info.iItem >= 0 && !item) return;
+  if (item && (info.uChanged & LVIF_STATE))
+    item->state_ = (item->state_ & ~changed) | (info.uNewState & changed);
+  if (Quiet()) return;
+  if (info.uChanged & LVIF_STATE) {
+    Change(item, ctState);
+    if (changed & LVIS_SELECTED) DoSelectItem(item, (info.uNewState & LVIS_SELECTED) != 0);
+  } else if (info.uChanged & LVIF_TEXT) {
+    Change(item, ctText);
+  } else if (info.uChanged & LVIF_IMAGE) {
+    Change(item, ctImage);
+  }
+}
+
+void TCustomListView::RangeStateChanged(const NMLVODSTATECHANGE& info) {
+  if (window_dying_ || reflecting_) return;
+  // A range of rows changed at once (shift-click).
+  RowsChanged(info.iFrom, info.iTo, (info.uOldState ^ info.uNewState) & (LVIS_SELECTED | LVIS_FOCUSED),
+              info.uNewState);
+}
+
+void TCustomListView::RowsChanged(int from, int to, UINT mask, UINT new_state) {
+  const int last = std::min(to, items_->GetCount() - 1);
+  std::vector<TListItem*> changed;
+  for (int i = std::max(from, 0); i <= last; ++i) {
+    TListItem* item = items_->items_[static_cast<size_t>(i)];
+    const UINT state = (item->state_ & ~mask) | (new_state & mask);
+    if (state == item->state_) continue;
+    changed.push_back(item);
+    item->state_ = state;
+  }
+  if (Quiet()) return;
+  const unsigned generation = items_->generation_;
+  for (TListItem* item : changed) {
+    // A handler may have removed items meanwhile.
+    if (items_->generation_ != generation && items_->IndexOf(item) < 0) continue;
+    Change(item, ctState);
+    if (mask & LVIS_SELECTED) DoSelectItem(item, (item->state_ & LVIS_SELECTED) != 0);
+  }
+}
+
+void TCustomListView::GetDispInfo(NMLVDISPINFOA& info) {
+  TListItem* item = ItemOfNotification(info.item.iItem);
+  if (!item) return;
+  if ((info.item.mask & LVIF_IMAGE) && info.item.iSubItem == 0) info.item.iImage = item->image_index_;
+  if (!(info.item.mask & LVIF_TEXT) || info.item.iSubItem < 0 || info.item.cchTextMax <= 0) return;
+  const int sub = info.item.iSubItem;
+  std::string text;
+  if (sub == 0)
+    text = item->caption_;
+  else if (sub - 1 < item->sub_items_->Count())
+    text = item->sub_items_->Get(sub - 1);
+  if (info.hdr.code == LVN_GETDISPINFOA) {
+    lstrcpynA(info.item.pszText, text.c_str(), info.item.cchTextMax);
+  } else {
+    auto& wide = reinterpret_cast<NMLVDISPINFOW&>(info);
+    lstrcpynW(wide.item.pszText, ToWide(text).c_str(), wide.item.cchTextMax);
+  }
+}
+
+LRESULT TCustomListView::FindItem(const NMLVFINDITEMA& find) {
+  // Typing in the list looks for the next caption that begins with (or is) what was typed.
+  const LVFINDINFOA& info = find.lvfi;
+  if (!(info.flags & (LVFI_STRING | LVFI_PARTIAL)) || !info.psz) return -1;
+  const std::string wanted = find.hdr.code == LVN_ODFINDITEMA
+                                 ? std::string(info.psz)
+                                 : FromWide(reinterpret_cast<const NMLVFINDITEMW&>(find).lvfi.psz);
+  const int count = items_->GetCount();
+  if (count == 0) return -1;
+  const int start = find.iStart >= 0 && find.iStart < count ? find.iStart : 0;
+  const bool partial = (info.flags & LVFI_PARTIAL) != 0;
+  for (int n = 0; n < count; ++n) {
+    const int i = start + n;
+    if (i >= count && !(info.flags & LVFI_WRAP)) break;
+    const std::string& caption = items_->items_[static_cast<size_t>(i % count)]->caption_;
+    const std::string head = partial ? caption.substr(0, wanted.size()) : caption;
+    if (AnsiCompareText(head, wanted) == 0) return i % count;
+  }
+  return -1;
+}
+
+void TCustomListView::ReflectState(TListItem* item) {
+  LVITEMA state{};
+  state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  state.state = item->state_ & state.stateMask;
+  SendMessageA(handle_, LVM_SETITEMSTATE, item->index_, reinterpret_cast<LPARAM>(&state));
+}
+
+void TCustomListView::ReflectStates(const std::vector<int>& stale) {
+  if (!HandleAllocated() || window_dying_) return;
+  // The window marks rows by their positions: after rows moved, the marks it has (stale) are
+  // taken away and set again from the items, without events (no item changed its state).
+  // Row by row: taking away all marks at once costs the window a notification per row.
+  bool outer = reflecting_;
+  reflecting_ = true;
+  try {
+    LVITEMA none{};
+    none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    for (int row : stale)
+      if (row >= 0 && row < items_->GetCount())
+        SendMessageA(handle_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&none));
+    for (TListItem* item : items_->items_)
+      if (item->state_) ReflectState(item);
+  } catch (...) {
+    reflecting_ = outer;
+    throw;
+  }
+  reflecting_ = outer;
+}
+
+void TCustomListView::ItemsMoved(size_t from, int delta, bool state_lost) {
+  if (!HandleAllocated() || window_dying_) return;
+  if (Deferring()) {
+    // The end of the update sets the marks from the items.
+    const std::vector<TListItem*>& rows = items_->items_;
+    for (size_t i = from; !marks_dirty_ && i < rows.size(); ++i) marks_dirty_ = rows[i]->state_ != 0;
+    marks_dirty_ = marks_dirty_ || state_lost;
+    return;
+  }
+  // Whether the window moved its marks along is its own affair: both the old and the new
+  // position of a marked item count as stale, and so does the place of a marked row that went.
+  std::vector<int> stale;
+  if (state_lost) stale.push_back(static_cast<int>(from));
+  const std::vector<TListItem*>& rows = items_->items_;
+  for (size_t i = from; i < rows.size(); ++i) {
+    if (!rows[i]->state_) continue;
+    stale.push_back(static_cast<int>(i) - delta);
+    stale.push_back(static_cast<int>(i));
+  }
+  if (!stale.empty()) ReflectStates(stale);
+}
+
+void TCustomListView::LVMDeleteItem(TMessage& message) {
+  const auto index = static_cast<int>(message.WParam);
+  TK_INHERITED(message);
+  // A row deleted by someone else than the items takes its item along.
+  if (deleting_ || clearing_ || window_dying_ || GetComponentState().Contains(csDestroying) ||
+      !message.Result)
+    return;
+  if (index >= 0 && index < items_->GetCount()) items_->Forget(items_->items_[static_cast<size_t>(index)]);
+}
+
+void TCustomListView::LVMDeleteAllItems(TMessage& message) {
+  TK_INHERITED(message);
+  if (clearing_ || window_dying_ || GetComponentState().Contains(csDestroying)) return;
+  items_->ForgetAll();
 }
 
 void TCustomListView::Change(TListItem* item, TItemChange change) { OnChange(this, item, change); }

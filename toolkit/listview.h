@@ -1,12 +1,13 @@
 // List views: the common controls' list view (report style above all) with a collection of
 // columns and items that keep their texts in our objects. Every item and state operation is
 // a message sent to the control's own window, so a subclass of its window procedure sees
-// LVM_INSERTITEM, LVM_DELETEITEM, LVM_DELETEALLITEMS, LVM_SETITEMTEXT and LVM_SETITEMSTATE.
+// LVM_SETITEMCOUNT for a new row, LVM_DELETEITEM, LVM_DELETEALLITEMS and LVM_SETITEMSTATE.
 //
-// The window holds real copies of the texts (it paints them and answers LVM_GETITEMTEXT on
-// its own); reading a caption or sub-item never asks the window. Columns and items are put
-// into the window when it is created, so RecreateWnd keeps them, with the selection, the
-// focused item and the column widths the user dragged.
+// The window holds no rows of its own (LVS_OWNERDATA): it knows their count, the selection
+// and the focus, and asks the items for texts and images when it draws them or is asked for
+// them (LVM_GETITEMTEXT). Reading a caption, a sub-item or a state never asks the window.
+// Columns and the item count are put into the window when it is created, so RecreateWnd
+// keeps them, with the selection, the focused item and the column widths the user dragged.
 #pragma once
 
 #include <windows.h>
@@ -40,7 +41,8 @@ using TBorderStyle = TFormBorderStyle;
 using TLVCompareEvent = TEvent<TObject* /*sender*/, TListItem* /*item1*/, TListItem* /*item2*/,
                                intptr_t /*data*/, int& /*compare*/>;
 using TLVCompare = int (*)(TListItem* item1, TListItem* item2, intptr_t data);
-// Item is null when a change concerned every item at once.
+// A change of the marks of many rows at once is reported for each item that changed; item
+// is null only when the window reports another change of every item at once.
 using TLVChangeEvent = TEvent<TObject* /*sender*/, TListItem* /*item*/, TItemChange /*change*/>;
 using TLVSelectItemEvent = TEvent<TObject* /*sender*/, TListItem* /*item*/, bool /*selected*/>;
 class TListColumn;
@@ -153,10 +155,9 @@ class TListItem : public TPersistent {
   void* data_ = nullptr;
   int image_index_ = -1;
   int index_ = -1;
-  UINT state_ = 0;  // LVIS_SELECTED and LVIS_FOCUSED while the list has no window
-  // The sub-item texts the window has, by column from 1; unknown after a column rebuild.
-  std::vector<std::string> shown_;
-  bool shown_known_ = false;
+  // LVIS_SELECTED and LVIS_FOCUSED: the window keeps them by row position only and reports
+  // its changes, which are copied here.
+  UINT state_ = 0;
 };
 
 // The items of a list view, in the order the window shows them.
@@ -302,6 +303,7 @@ class TCustomListView : public TWinControl {
 
   // Window side of the item and column operations (no-ops without a window).
   bool InsertItemWindow(TListItem* item);  // false when the window refused the row
+  void RedrawItemWindow(TListItem* item);
   void DeleteItemWindow(TListItem* item);
   void ClearItemsWindow();
   void SetItemTextWindow(TListItem* item);
@@ -317,11 +319,31 @@ class TCustomListView : public TWinControl {
   void SaveWindowState();
   void SortItems(TLVCompare compare, intptr_t data);
   void AutoSort(bool text_changed);
+  void BeginItemsUpdate();
   void EndItemsUpdate();
+  // Inside an update, with a window: item changes wait for its end.
+  bool Deferring() const;
+  void SetStateDeferred(TListItem* item, UINT mask, bool on);
   bool Quiet() const;
-  TListItem* ItemOfNotification(int index, LPARAM param) const;
+  TListItem* ItemOfNotification(int index) const;
+  // Set the window's selection and focus from the items: one item, or all of them after
+  // taking the marks away from the rows in stale.
+  void ReflectState(TListItem* item);
+  void ReflectStates(const std::vector<int>& stale);
+  // Rows from `from` on moved by delta (or a row with a state went there): the window's
+  // marks follow when any of them is selected or focused.
+  void ItemsMoved(size_t from, int delta, bool state_lost);
+  void ItemChanged(const NMLISTVIEW& info);
+  void RangeStateChanged(const NMLVODSTATECHANGE& info);
+  // Sets `mask` of the rows from … to (as the window reports them) and raises the events of
+  // each item that changed.
+  void RowsChanged(int from, int to, UINT mask, UINT new_state);
+  void GetDispInfo(NMLVDISPINFOA& info);
+  LRESULT FindItem(const NMLVFINDITEMA& find);
 
   void CNNotify(TMessage& message);
+  void LVMDeleteItem(TMessage& message);
+  void LVMDeleteAllItems(TMessage& message);
   void WMDestroy(TMessage& message);
   void WMPaint(TMessage& message);
   void CMColorChanged(TMessage& message);
@@ -350,6 +372,11 @@ class TCustomListView : public TWinControl {
   bool clearing_ = false;
   bool sort_pending_ = false;
   bool sorting_ = false;
+  bool reflecting_ = false;  // while ReflectStates sets the window's marks
+  // The rows the window marked when the update began, and whether the marks moved since.
+  std::vector<int> update_marks_;
+  bool marks_dirty_ = false;
+  bool redraw_off_ = false;  // the window was made inside an update
 };
 
 class TListView : public TCustomListView {

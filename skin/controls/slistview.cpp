@@ -28,7 +28,7 @@ constexpr int kSelectionContrast = 64;
 
 bool IsItemMessage(UINT msg) {
   return msg == LVM_INSERTITEMA || msg == LVM_INSERTITEMW || msg == LVM_DELETEITEM ||
-         msg == LVM_DELETEALLITEMS;
+         msg == LVM_DELETEALLITEMS || msg == LVM_SETITEMCOUNT;
 }
 
 // Messages after which the list may show other rows than before.

@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -306,6 +307,126 @@ TEST_F(ListViewTest, WithoutWindowSingleSelectionHoldsAndCarriesIntoTheWindow) {
   EXPECT_EQ(list->GetItemIndex(), 2);
 }
 
+// The rows the window marks as selected, and those whose items are.
+std::vector<int> WindowSelection(TListView* list) {
+  std::vector<int> rows;
+  for (int i = -1; (i = static_cast<int>(SendMessageA(list->GetHandle(), LVM_GETNEXTITEM,
+                                                      static_cast<WPARAM>(i), LVNI_SELECTED))) >= 0;)
+    rows.push_back(i);
+  return rows;
+}
+
+std::vector<int> ItemSelection(TListView* list) {
+  std::vector<int> rows;
+  for (TListItem* item = list->GetSelected(); item; item = list->GetNextItem(item, LVNI_SELECTED))
+    rows.push_back(item->GetIndex());
+  return rows;
+}
+
+int WindowFocus(TListView* list) {
+  return static_cast<int>(
+      SendMessageA(list->GetHandle(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+}
+
+TEST_F(ListViewTest, WindowHoldsNoRowsAndItsMarksFollowTheItemsThroughSortsInsertsAndDeletes) {
+  list->HandleNeeded();
+  EXPECT_NE(GetWindowLongPtrA(list->GetHandle(), GWL_STYLE) & LVS_OWNERDATA, 0);
+  // Best times falling, so that the ranking turns the rows round.
+  for (int i = 0; i < 6; ++i) AddRow(list, IntToStr(i), Format("00:%.2d.00", 50 - i));
+  TListItems* items = list->GetItems();
+  TListItem* focused = items->GetItem(1);
+  list->SetSelected(focused);
+  items->GetItem(4)->SetSelected(true);
+  form->selections.clear();
+
+  list->AlphaSort();
+  EXPECT_THAT(Captions(), ElementsAre("5", "4", "3", "2", "1", "0"));
+  EXPECT_THAT(ItemSelection(list), ElementsAre(1, 4));
+  EXPECT_EQ(WindowSelection(list), ItemSelection(list));
+  EXPECT_EQ(WindowFocus(list), focused->GetIndex());
+  EXPECT_THAT(form->selections, IsEmpty());  // no item changed its state
+
+  items->Insert(0)->SetCaption("new");
+  EXPECT_THAT(ItemSelection(list), ElementsAre(2, 5));
+  EXPECT_EQ(WindowSelection(list), ItemSelection(list));
+  EXPECT_EQ(WindowFocus(list), focused->GetIndex());
+  EXPECT_EQ(WindowText(list, 5, 0), "1");
+
+  items->Delete(2);  // a selected one
+  EXPECT_THAT(ItemSelection(list), ElementsAre(4));
+  EXPECT_EQ(WindowSelection(list), ItemSelection(list));
+  EXPECT_EQ(WindowFocus(list), focused->GetIndex());
+  items->Delete(0);
+  EXPECT_EQ(WindowSelection(list), ItemSelection(list));
+  EXPECT_EQ(WindowFocus(list), 3);
+  EXPECT_EQ(WindowCount(list), 5);
+  EXPECT_EQ(list->GetSelCount(), 1);
+}
+
+TEST_F(ListViewTest, InsideAnUpdateTheWindowHearsOfRowsAndMarksOnlyAtItsEnd) {
+  // Each message would have the window lay out and paint its rows again.
+  list->HandleNeeded();
+  for (int i = 0; i < 4; ++i) AddRow(list, IntToStr(i), "00:40.00");
+  TListItems* items = list->GetItems();
+  items->GetItem(3)->SetSelected(true);
+  HWND window = list->GetHandle();
+  g_seen.clear();
+  g_previous = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordingProc)));
+  form->selections.clear();
+  list->BeginUpdate();
+  items->Insert(0)->SetCaption("new");
+  items->GetItem(1)->SetSelected(true);
+  items->Delete(2);
+  EXPECT_THAT(g_seen, IsEmpty());
+  // The items know their marks at once, and the events come as they change.
+  EXPECT_THAT(ItemSelection(list), ElementsAre(1, 3));
+  EXPECT_THAT(form->selections, ElementsAre("+0"));
+  list->EndUpdate();
+  SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_previous));
+  EXPECT_EQ(WindowCount(list), 4);
+  EXPECT_EQ(WindowSelection(list), ItemSelection(list));
+  EXPECT_EQ(WindowText(list, 3, 0), "3");
+  EXPECT_THAT(form->selections, ElementsAre("+0"));
+}
+
+TEST_F(ListViewTest, ShiftClickMarksARangeThatEachItemReports) {
+  for (int i = 0; i < 8; ++i) AddRow(list, IntToStr(i), "00:40.00");
+  ShowActive();
+  TListItems* items = list->GetItems();
+  auto click = [&](int row, WPARAM keys) {
+    RECT r = items->GetItem(row)->DisplayRect(drBounds);
+    LPARAM at = PointToLParam({r.left + 60, (r.top + r.bottom) / 2});
+    PostMessageA(list->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON | keys, at);
+    PostMessageA(list->GetHandle(), WM_LBUTTONUP, keys, at);
+    Pump();
+  };
+  click(1, 0);
+  form->selections.clear();
+  click(4, MK_SHIFT);
+  EXPECT_THAT(ItemSelection(list), ElementsAre(1, 2, 3, 4));
+  EXPECT_EQ(WindowSelection(list), ItemSelection(list));
+  for (const char* row : {"+2", "+3", "+4"})
+    EXPECT_NE(std::find(form->selections.begin(), form->selections.end(), row), form->selections.end())
+        << row;
+  // A plain click replaces the range.
+  click(6, 0);
+  EXPECT_THAT(ItemSelection(list), ElementsAre(6));
+  EXPECT_EQ(list->GetItemFocused(), items->GetItem(6));
+}
+
+TEST_F(ListViewTest, TypingTheStartOfACaptionSelectsItsRow) {
+  list->SetMultiSelect(false);
+  for (const char* caption : {"alpha", "bravo", "charlie", "Chris", "delta"}) AddRow(list, caption, "1:00");
+  ShowActive();
+  list->SetItemIndex(0);
+  PostMessageA(list->GetHandle(), WM_CHAR, 'c', 1);
+  Pump();
+  EXPECT_EQ(list->GetItemIndex(), 2);
+  EXPECT_EQ(WindowSelection(list), ItemSelection(list));
+  EXPECT_EQ(list->GetItemFocused(), list->GetItems()->GetItem(2));
+}
+
 // ---- The window ---------------------------------------------------------------------------------
 
 TEST_F(ListViewTest, SubclassOfTheWindowSeesEveryItemOperationAndNoReadOfTexts) {
@@ -315,7 +436,7 @@ TEST_F(ListViewTest, SubclassOfTheWindowSeesEveryItemOperationAndNoReadOfTexts) 
       SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordingProc)));
 
   TListItem* item = list->GetItems()->Add();
-  EXPECT_THAT(g_seen, ElementsAre(LVM_INSERTITEMA));
+  EXPECT_THAT(g_seen, ElementsAre(LVM_SETITEMCOUNT, LVM_GETITEMCOUNT));
   g_seen.clear();
   item->SetCaption("1");
   item->GetSubItems()->Add("Class A");
@@ -351,7 +472,8 @@ TEST_F(ListViewTest, SubclassOfTheWindowSeesEveryItemOperationAndNoReadOfTexts) 
   SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_previous));
 }
 
-// What the list's window is sent while it is made: redraw switches and inserted rows.
+// What the list's window is sent while it is made: redraw switches, inserted rows, texts and
+// the row count.
 std::vector<std::string> g_creation;
 HWND g_list_window = nullptr;
 
@@ -364,6 +486,8 @@ LRESULT CALLBACK RecordCreation(int code, WPARAM wparam, LPARAM lparam) {
     if (call->message == WM_SETREDRAW) g_creation.push_back(call->wParam ? "redraw on" : "redraw off");
     if (call->message == LVM_INSERTITEMA) g_creation.push_back("row");
     if (call->message == LVM_SETITEMTEXTA) g_creation.push_back("text");
+    if (call->message == LVM_SETITEMCOUNT)
+      g_creation.push_back(Format("count %d", static_cast<int>(call->wParam)));
   }
   return CallNextHookEx(nullptr, code, wparam, lparam);
 }
@@ -381,8 +505,9 @@ TEST_F(ListViewTest, RowsGoIntoANewWindowWithItsRedrawingOff) {
   fresh->SetParent(form);
   fresh->HandleNeeded();
   UnhookWindowsHookEx(hook);
-  // No text is sent cell by cell (thousands of rows took seconds): the window asks for each.
-  EXPECT_THAT(g_creation, ElementsAre("redraw off", "row", "row", "row", "redraw on"));
+  // No row or text is sent one by one (thousands of rows took seconds): the window is told
+  // their number and asks for what it shows.
+  EXPECT_THAT(g_creation, ElementsAre("redraw off", "count 3", "redraw on"));
   EXPECT_EQ(WindowCount(fresh), 3);
   for (int row = 0; row < 3; ++row) {
     EXPECT_EQ(WindowText(fresh, row, 0), IntToStr(row + 1));
@@ -400,7 +525,7 @@ TEST_F(ListViewTest, RowsGoIntoANewWindowWithItsRedrawingOff) {
   g_list_window = fresh->GetHandle();
   fresh->EndUpdate();
   UnhookWindowsHookEx(hook);
-  EXPECT_THAT(g_creation, ElementsAre("redraw off", "row", "row", "row", "redraw on"));
+  EXPECT_THAT(g_creation, ElementsAre("redraw off", "count 3", "redraw on"));
   EXPECT_EQ(WindowCount(fresh), 3);
 }
 
