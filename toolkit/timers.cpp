@@ -1,5 +1,7 @@
 #include "toolkit/timers.h"
 
+#include <unordered_map>
+
 #include "toolkit/sysutils.h"
 #include "toolkit/typinfo.h"
 
@@ -13,7 +15,6 @@ void TTimer::Publish(TPublisher<TTimer>& p) {
 
 namespace {
 
-constexpr UINT_PTR kTimerId = 1;
 constexpr char kWindowClass[] = "DravolinTimerWindow";
 
 void RegisterWindowClass(WNDPROC procedure) {
@@ -31,19 +32,37 @@ void RegisterWindowClass(WNDPROC procedure) {
 
 }  // namespace
 
-TTimer::TTimer(TComponent* owner) : TComponent(owner) {
-  RegisterWindowClass(&TTimer::WindowProc);
-  window_ = CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                            GetModuleHandleA(nullptr), nullptr);
-  if (!window_) RaiseLastOSError();
-  SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+// The timers of one thread share one hidden window: a window costs the system far more than a
+// timer, and a form may carry dozens of timers that never run. Each timer has an id of its
+// own that is never given again, so a tick still queued for a freed timer finds nobody.
+struct TTimer::TThreadTimers {
+  HWND window = nullptr;
+  UINT_PTR next_id = 1;
+  std::unordered_map<UINT_PTR, TTimer*> timers;
+};
+
+TTimer::TThreadTimers& TTimer::ThisThreadTimers() {
+  // Kept to the end of the process: a timer freed after its thread has ended still finds it.
+  thread_local TThreadTimers* timers = new TThreadTimers;
+  if (!timers->window) {
+    RegisterWindowClass(&TTimer::WindowProc);
+    timers->window = CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     GetModuleHandleA(nullptr), nullptr);
+    if (!timers->window) RaiseLastOSError();
+    SetWindowLongPtrA(timers->window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(timers));
+  }
+  return *timers;
+}
+
+TTimer::TTimer(TComponent* owner) : TComponent(owner), thread_timers_(&ThisThreadTimers()) {
+  id_ = thread_timers_->next_id++;
+  thread_timers_->timers[id_] = this;
 }
 
 TTimer::~TTimer() {
-  if (running_) KillTimer(window_, kTimerId);
-  // Detached first: a WM_TIMER still queued then finds no timer.
-  SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
-  DestroyWindow(window_);
+  if (running_) KillTimer(thread_timers_->window, id_);
+  // Forgotten first: a WM_TIMER still queued then finds no timer.
+  thread_timers_->timers.erase(id_);
 }
 
 void TTimer::SetInterval(unsigned interval) {
@@ -64,10 +83,10 @@ void TTimer::SetOnTimer(const TNotifyEvent& handler) {
 }
 
 void TTimer::UpdateTimer() {
-  if (running_) KillTimer(window_, kTimerId);
+  if (running_) KillTimer(thread_timers_->window, id_);
   running_ = false;
   if (enabled_ && interval_ > 0 && on_timer_) {
-    if (!SetTimer(window_, kTimerId, interval_, nullptr)) RaiseLastOSError();
+    if (!SetTimer(thread_timers_->window, id_, interval_, nullptr)) RaiseLastOSError();
     running_ = true;
   }
 }
@@ -75,10 +94,12 @@ void TTimer::UpdateTimer() {
 void TTimer::Timer() { on_timer_(this); }
 
 LRESULT CALLBACK TTimer::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_TIMER && wparam == kTimerId) {
-    auto* timer = reinterpret_cast<TTimer*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (message == WM_TIMER) {
+    auto* timers = reinterpret_cast<TThreadTimers*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (!timers) return 0;
+    const auto found = timers->timers.find(wparam);
     // Nothing of the timer is touched after the call: the handler may have freed it.
-    if (timer && timer->running_) timer->Timer();
+    if (found != timers->timers.end() && found->second->running_) found->second->Timer();
     return 0;
   }
   return DefWindowProcA(window, message, wparam, lparam);

@@ -1,6 +1,7 @@
 // TTimer: a component that calls OnTimer every Interval milliseconds on the thread that
 // created it, from whatever message loop that thread runs (the application's, a modal
-// form's or a message box's): the timer owns a hidden message-only window of that thread.
+// form's or a message box's): the timers of a thread share one hidden message-only window of
+// that thread.
 #pragma once
 
 #include <windows.h>
@@ -32,10 +33,13 @@ class TTimer : public TComponent {
 
  private:
   static void Publish(TPublisher<TTimer>& p);
+  struct TThreadTimers;
+  static TThreadTimers& ThisThreadTimers();
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   void UpdateTimer();
 
-  HWND window_ = nullptr;
+  TThreadTimers* thread_timers_;
+  UINT_PTR id_ = 0;
   unsigned interval_ = 1000;
   bool enabled_ = true;
   bool running_ = false;

@@ -1,14 +1,50 @@
 #include "toolkit/winsubclass.h"
 
+#include <mutex>
+#include <unordered_map>
+
 namespace {
 
-// The object, and the procedure to pass messages to once the object has let go.
+// Marks a window while one of our subclasses is in its chain, so a second one is refused.
 constexpr char kObjectProp[] = "Dravolin.Subclass";
-constexpr char kPreviousProp[] = "Dravolin.SubclassPrevious";
 
-void RemoveProps(HWND window) {
+// The object of each subclassed window, and the procedure to pass messages to once the object
+// has let go. Every message looks it up: a window property would cost a trip to the window
+// server for each (two, with the previous procedure).
+struct TSubclassEntry {
+  TWindowSubclass* object;
+  WNDPROC previous;
+};
+
+class TSubclassTable {
+ public:
+  void Set(HWND window, TSubclassEntry entry) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    entries_[window] = entry;
+  }
+  TSubclassEntry Get(HWND window) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto found = entries_.find(window);
+    return found == entries_.end() ? TSubclassEntry{nullptr, nullptr} : found->second;
+  }
+  void Remove(HWND window) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    entries_.erase(window);
+  }
+
+ private:
+  std::mutex mutex_;
+  std::unordered_map<HWND, TSubclassEntry> entries_;
+};
+
+TSubclassTable& Subclasses() {
+  static TSubclassTable* table = new TSubclassTable;  // windows may outlive static destruction
+  return *table;
+}
+
+void Forget(HWND window) {
+  Subclasses().Remove(window);
   RemovePropA(window, kObjectProp);
-  RemovePropA(window, kPreviousProp);
 }
 
 LONG_PTR GetProc(HWND window, bool unicode) {
@@ -29,14 +65,11 @@ void TWindowSubclass::Install(HWND window, bool unicode) {
   DWORD process = 0;
   if (!IsWindow(window) || !GetWindowThreadProcessId(window, &process) || process != GetCurrentProcessId())
     throw EOSError("Cannot subclass a window of another process", ERROR_INVALID_WINDOW_HANDLE);
-  if (GetPropA(window, kPreviousProp))
-    throw EOSError("The window is subclassed already", ERROR_ALREADY_EXISTS);
+  if (GetPropA(window, kObjectProp)) throw EOSError("The window is subclassed already", ERROR_ALREADY_EXISTS);
   auto previous = reinterpret_cast<WNDPROC>(GetProc(window, unicode));
-  if (!SetPropA(window, kPreviousProp, reinterpret_cast<HANDLE>(previous)) ||
-      !SetPropA(window, kObjectProp, this)) {
-    RemoveProps(window);
-    RaiseLastOSError();
-  }
+  if (!SetPropA(window, kObjectProp, this)) RaiseLastOSError();
+  // A window handle of a window gone without our last message may be given again.
+  Subclasses().Set(window, {this, previous});
   window_ = window;
   previous_ = previous;
   unicode_ = unicode;
@@ -47,15 +80,14 @@ void TWindowSubclass::Uninstall() {
   if (!window_) return;
   HWND window = window_;
   window_ = nullptr;
-  if (GetPropA(window, kObjectProp) == this) {
-    auto ours = reinterpret_cast<LONG_PTR>(unicode_ ? &SubclassProcW : &SubclassProcA);
-    if (GetProc(window, unicode_) == ours) {
-      SetProc(window, unicode_, reinterpret_cast<LONG_PTR>(previous_));
-      RemoveProps(window);
-    } else {
-      // Someone subclassed after us: our procedure stays in their chain and forwards.
-      RemovePropA(window, kObjectProp);
-    }
+  if (Subclasses().Get(window).object != this) return;
+  auto ours = reinterpret_cast<LONG_PTR>(unicode_ ? &SubclassProcW : &SubclassProcA);
+  if (GetProc(window, unicode_) == ours) {
+    SetProc(window, unicode_, reinterpret_cast<LONG_PTR>(previous_));
+    Forget(window);
+  } else {
+    // Someone subclassed after us: our procedure stays in their chain and forwards.
+    Subclasses().Set(window, {nullptr, previous_});
   }
 }
 
@@ -75,8 +107,8 @@ LRESULT CALLBACK TWindowSubclass::SubclassProcW(HWND window, UINT msg, WPARAM wp
 }
 
 LRESULT TWindowSubclass::Handle(HWND window, UINT msg, WPARAM wparam, LPARAM lparam, bool unicode) {
-  auto previous = reinterpret_cast<WNDPROC>(GetPropA(window, kPreviousProp));
-  auto* self = static_cast<TWindowSubclass*>(GetPropA(window, kObjectProp));
+  const TSubclassEntry entry = Subclasses().Get(window);
+  TWindowSubclass* self = entry.object;
   LRESULT result = 0;
   if (self && self->window_ == window) {
     TMessage message{msg, wparam, lparam, 0};
@@ -86,18 +118,18 @@ LRESULT TWindowSubclass::Handle(HWND window, UINT msg, WPARAM wparam, LPARAM lpa
       HandleWindowException(self->handler_.GetObject());
     }
     result = message.Result;
-  } else if (previous) {
-    result = unicode ? CallWindowProcW(previous, window, msg, wparam, lparam)
-                     : CallWindowProcA(previous, window, msg, wparam, lparam);
+  } else if (entry.previous) {
+    result = unicode ? CallWindowProcW(entry.previous, window, msg, wparam, lparam)
+                     : CallWindowProcA(entry.previous, window, msg, wparam, lparam);
   } else {
     result =
         unicode ? DefWindowProcW(window, msg, wparam, lparam) : DefWindowProcA(window, msg, wparam, lparam);
   }
   if (msg == WM_NCDESTROY) {
     // The window is gone: forget it (the object may outlive it).
-    self = static_cast<TWindowSubclass*>(GetPropA(window, kObjectProp));
+    self = Subclasses().Get(window).object;
     if (self && self->window_ == window) self->window_ = nullptr;
-    RemoveProps(window);
+    Forget(window);
   }
   return result;
 }

@@ -126,6 +126,36 @@ TEST_F(Timer, FreeingTheTimerStopsItEvenWithATickQueued) {
   EXPECT_EQ(client_->ticks, 0);
 }
 
+// The thread's hidden timer windows: message-only windows are found only under HWND_MESSAGE.
+int TimerWindowsOfThisThread() {
+  int count = 0;
+  for (HWND w = FindWindowExA(HWND_MESSAGE, nullptr, "DravolinTimerWindow", nullptr); w;
+       w = FindWindowExA(HWND_MESSAGE, w, "DravolinTimerWindow", nullptr))
+    if (GetWindowThreadProcessId(w, nullptr) == GetCurrentThreadId()) ++count;
+  return count;
+}
+
+TEST_F(Timer, TimersOfAThreadShareOneWindowAndEachTicksItsOwnHandler) {
+  TTimerClient* others[4];
+  for (TTimerClient*& other : others) {
+    other = New<TTimerClient>(client_);
+    other->timer = New<TTimer>(other);
+  }
+  EXPECT_EQ(TimerWindowsOfThisThread(), 1);
+  client_->stop_after = 2;
+  client_->timer->SetInterval(10);
+  client_->timer->SetOnTimer(TNotifyEvent(client_, &TTimerClient::Tick));
+  others[2]->stop_after = 3;
+  others[2]->timer->SetInterval(15);
+  others[2]->timer->SetOnTimer(TNotifyEvent(others[2], &TTimerClient::Tick));
+  // Tick checks that each tick names its own timer.
+  ASSERT_TRUE(PumpUntil([&] { return client_->ticks >= 2 && others[2]->ticks >= 3; }));
+  PumpFor(100);
+  EXPECT_EQ(client_->ticks, 2);
+  EXPECT_EQ(others[2]->ticks, 3);
+  EXPECT_EQ(others[0]->ticks + others[1]->ticks + others[3]->ticks, 0);
+}
+
 TEST_F(Timer, FiresInsideAModalMessageBox) {
   // Should the timer never fire, a helper closes the box so the test fails instead of hanging.
   std::atomic<bool> done{false};

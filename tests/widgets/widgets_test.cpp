@@ -369,6 +369,36 @@ TEST_F(Widgets, LampShadesItsPlasticAndHalvesItWhenOff) {
   EXPECT_EQ(picture->GetWidth(), 4);
 }
 
+// Read from a definition, a lamp is drawn once its properties are all set, and it is grained
+// as if each of them had drawn it: as one made property by property.
+TEST_F(Widgets, LampReadFromADefinitionLooksAsOneMadePropertyByProperty) {
+  RegisterWidgetClasses();
+  auto* defined = New<TForm>(nullptr, kCreateNew);
+  ReadComponentFromText(defined,
+                        "object Defined: TForm\n  object Lamp: TIAgaloLED\n    Width = 69\n"
+                        "    Height = 97\n    LedWidth = 65\n    LedHeight = 93\n"
+                        "    LedPlasticDepth = 10\n    GapColor = clLime\n    BorderColor = clNavy\n"
+                        "    LedOn = True\n  end\nend\n",
+                        "lamp.form");
+  auto* read = DynamicCast<TIAgaloLED>(defined->FindComponent("Lamp"));
+  ASSERT_TRUE(read);
+  TIAgaloLED* made = LaneLamp();
+  auto same = [&] {
+    TBitmap *a = read->GetPicture(), *b = made->GetPicture();
+    if (a->GetWidth() != b->GetWidth() || a->GetHeight() != b->GetHeight()) return false;
+    for (int y = 0; y < a->GetHeight(); ++y)
+      for (int x = 0; x < a->GetWidth(); ++x)
+        if (a->GetPixelColor(x, y) != b->GetPixelColor(x, y)) return false;
+    return true;
+  };
+  EXPECT_TRUE(same());
+  // The grain goes on from the same point.
+  read->SetLedOn(false);
+  made->SetLedOn(false);
+  EXPECT_TRUE(same());
+  Free(defined);
+}
+
 TEST_F(Widgets, LampWindowIsCutToTheOuterOutlineOfEachShape) {
   for (TIALedClass cls : {ialcRect, ialcRound, ialcRomb, ialcHalfCircle, ialcTriangle, ialcTrapezium}) {
     auto* l = New<TIAgaloLED>(form);
