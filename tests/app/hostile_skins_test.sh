@@ -41,6 +41,7 @@ run_case() {
   printf '[DRAVOLIN1ASLREC]\r\n1\r\nA\r\n17\r\nMiller\r\nJohn\r\nFord\r\nFiesta\r\nLinz\r\nAT\r\n' >"$dir/Aktuell.Asl"
   python3 "$(dirname "$0")/hostile_skins.py" "$name" "$base" "$dir/GrayPlastic (internal)" || return 1
 
+  local started=$(date +%s%N)
   gui_start "$dir/dravolin.exe"
   if [ "${expect[$name]}" = refused ]; then
     gui_tool wait "$box" $bound_ms >/dev/null || { echo "$name: no warning"; return 1; }
@@ -50,6 +51,8 @@ run_case() {
     gui_tool close "$box" || return 1
   fi
   gui_wait "$title" $bound_ms || { echo "$name: no main window"; return 1; }
+  # Printed for the record; the bound above is the test (a loaded machine is slow).
+  echo "$name: main window after $((($(date +%s%N) - started) / 1000000)) ms ($(du -sh "$dir" | cut -f1) folder)"
   if gui_tool wait "$box" 0 >/dev/null 2>&1; then
     echo "$name: a box: $(gui_tool texts "$box" | tr -d '\r')"
     return 1
