@@ -93,6 +93,12 @@ bool TsSkinProvider::MDIMainStaysActive(bool active) const {
   return Maximized(child) && child->GetActive();
 }
 
+// The child can only keep the caption active while our main form is the active window: once
+// another top-level window takes the activation, ours or another program's, the frame greys.
+void TsSkinProvider::MDIMainDeactivated() {
+  if (mdi_form_ && HasBorder()) form_active_ = false;
+}
+
 void TsSkinProvider::RepaintOtherChildren() {
   TsSkinProvider* main = MDIMainOfChild();
   if (!main) return;

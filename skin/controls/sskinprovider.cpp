@@ -594,6 +594,7 @@ void TsSkinProvider::WMActivate(TMessage& message) {
   UpdateScrollBars();
   activated_once_ = true;
   common_data_->BGChanged = true;
+  if (LOWORD(message.WParam) == WA_INACTIVE) MDIMainDeactivated();
   MDIActivated();
   if (!HasBorder()) return;
   SendMessageA(form_->GetHandle(), WM_NCPAINT, 0, 0);

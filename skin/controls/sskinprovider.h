@@ -174,6 +174,7 @@ class TsSkinProvider : public TsSkinReceiver {
   void MDINCActivating();
   void MDINCActivated();
   bool MDIMainStaysActive(bool active) const;
+  void MDIMainDeactivated();
   void RepaintOtherChildren();
   void RepaintMaximizedChild();
 

@@ -733,6 +733,44 @@ TEST_F(MDITest, AMaximizedChildKeepsTheMainFrameActiveAndIsRepaintedWithIt) {
   FreeChildren();
 }
 
+// The caption kept active for a maximized child belongs to the active application only: another
+// of our windows taking the activation greys it, and the main form taking it back restores it.
+TEST_F(MDITest, TheCaptionKeptForAMaximizedChildGreysWhileAnotherWindowIsActive) {
+  TsSkinProvider* provider = SkinnedMain();
+  Child("Lane 1", {10, 10, 190, 140});
+  TForm* child = Child("Lane 2", {200, 10, 380, 140});
+  HWND main = frame->GetHandle();
+  SendMessageA(frame->GetClientHandle(), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(child->GetHandle()), 0);
+  SetActiveWindow(main);
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  ASSERT_TRUE(IsZoomed(child->GetHandle()));
+  ASSERT_EQ(frame->GetActiveMDIChild(), child);
+  ASSERT_TRUE(child->GetActive());
+  ASSERT_TRUE(provider->FormActive());
+  const POINT p = CaptionPoint(provider);
+  const COLORREF active = Pixel(main, p, true);
+
+  auto* other = New<TForm>(Application, kCreateNew);
+  other->SetBounds(560, 30, 200, 150);
+  other->Show();
+  // Another program taking the activation leaves our process without an active window.
+  for (HWND next : {other->GetHandle(), HWND{}}) {
+    SCOPED_TRACE(next ? "another form of ours" : "no window of ours");
+    SetActiveWindow(next);
+    ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+    ASSERT_EQ(GetActiveWindow(), next);
+    EXPECT_FALSE(provider->FormActive());
+    EXPECT_NE(Pixel(main, p, true), active);
+
+    SetActiveWindow(main);
+    ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+    EXPECT_TRUE(provider->FormActive());
+    EXPECT_EQ(Pixel(main, p, true), active);
+  }
+  Free(other);
+  FreeChildren();
+}
+
 // A child that comes, gets its provider late or goes (with a menu of its own) shows on the main
 // form: its client, its bars and its frame.
 TEST_F(MDITest, TheMainFormFollowsChildrenThatComeAndGo) {
