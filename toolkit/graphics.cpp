@@ -126,9 +126,11 @@ void TFont::Assign(TPersistent* source) {
   if (auto* font = DynamicCast<TFont>(source)) {
     if (font == this) return;
     // Height alone is copied: it is the font; Size follows from this font's resolution.
-    bool same = name_ == font->name_ && height_ == font->height_ && style_ == font->style_ &&
-                color_ == font->color_ && pitch_ == font->pitch_ && charset_ == font->charset_;
-    if (same) return;
+    const bool same_face = name_ == font->name_ && height_ == font->height_ && style_ == font->style_ &&
+                           pitch_ == font->pitch_ && charset_ == font->charset_;
+    // A colour alone keeps the handle, as SetColor does: a label that takes its control's font
+    // and then writes in its own colours would otherwise make a new font on every paint.
+    if (same_face) return SetColor(font->color_);
     name_ = font->name_;
     height_ = font->height_;
     style_ = font->style_;

@@ -1,14 +1,43 @@
 #include "toolkit/winsubclass.h"
 
+#include <unordered_map>
+
 namespace {
 
-// The object, and the procedure to pass messages to once the object has let go.
-constexpr char kObjectProp[] = "Dravolin.Subclass";
-constexpr char kPreviousProp[] = "Dravolin.SubclassPrevious";
+// What our procedure needs for a window: the object, and the procedure to pass messages to
+// once the object has let go. Kept in the process rather than as window properties: Wine asks
+// its server for every property, and each message to a subclassed window read two.
+struct TSubclassEntry {
+  TWindowSubclass* object = nullptr;
+  WNDPROC previous = nullptr;
+};
 
-void RemoveProps(HWND window) {
-  RemovePropA(window, kObjectProp);
-  RemovePropA(window, kPreviousProp);
+SRWLOCK g_entries_lock = SRWLOCK_INIT;
+
+std::unordered_map<HWND, TSubclassEntry>& Entries() {
+  static auto* entries = new std::unordered_map<HWND, TSubclassEntry>;  // outlives every window
+  return *entries;
+}
+
+bool FindEntry(HWND window, TSubclassEntry& entry) {
+  AcquireSRWLockShared(&g_entries_lock);
+  auto it = Entries().find(window);
+  const bool found = it != Entries().end();
+  if (found) entry = it->second;
+  ReleaseSRWLockShared(&g_entries_lock);
+  return found;
+}
+
+void StoreEntry(HWND window, const TSubclassEntry& entry) {
+  AcquireSRWLockExclusive(&g_entries_lock);
+  Entries()[window] = entry;
+  ReleaseSRWLockExclusive(&g_entries_lock);
+}
+
+void RemoveEntry(HWND window) {
+  AcquireSRWLockExclusive(&g_entries_lock);
+  Entries().erase(window);
+  ReleaseSRWLockExclusive(&g_entries_lock);
 }
 
 LONG_PTR GetProc(HWND window, bool unicode) {
@@ -29,14 +58,10 @@ void TWindowSubclass::Install(HWND window, bool unicode) {
   DWORD process = 0;
   if (!IsWindow(window) || !GetWindowThreadProcessId(window, &process) || process != GetCurrentProcessId())
     throw EOSError("Cannot subclass a window of another process", ERROR_INVALID_WINDOW_HANDLE);
-  if (GetPropA(window, kPreviousProp))
-    throw EOSError("The window is subclassed already", ERROR_ALREADY_EXISTS);
+  TSubclassEntry existing;
+  if (FindEntry(window, existing)) throw EOSError("The window is subclassed already", ERROR_ALREADY_EXISTS);
   auto previous = reinterpret_cast<WNDPROC>(GetProc(window, unicode));
-  if (!SetPropA(window, kPreviousProp, reinterpret_cast<HANDLE>(previous)) ||
-      !SetPropA(window, kObjectProp, this)) {
-    RemoveProps(window);
-    RaiseLastOSError();
-  }
+  StoreEntry(window, {this, previous});
   window_ = window;
   previous_ = previous;
   unicode_ = unicode;
@@ -47,14 +72,15 @@ void TWindowSubclass::Uninstall() {
   if (!window_) return;
   HWND window = window_;
   window_ = nullptr;
-  if (GetPropA(window, kObjectProp) == this) {
+  TSubclassEntry entry;
+  if (FindEntry(window, entry) && entry.object == this) {
     auto ours = reinterpret_cast<LONG_PTR>(unicode_ ? &SubclassProcW : &SubclassProcA);
     if (GetProc(window, unicode_) == ours) {
       SetProc(window, unicode_, reinterpret_cast<LONG_PTR>(previous_));
-      RemoveProps(window);
+      RemoveEntry(window);
     } else {
       // Someone subclassed after us: our procedure stays in their chain and forwards.
-      RemovePropA(window, kObjectProp);
+      StoreEntry(window, {nullptr, entry.previous});
     }
   }
 }
@@ -75,8 +101,10 @@ LRESULT CALLBACK TWindowSubclass::SubclassProcW(HWND window, UINT msg, WPARAM wp
 }
 
 LRESULT TWindowSubclass::Handle(HWND window, UINT msg, WPARAM wparam, LPARAM lparam, bool unicode) {
-  auto previous = reinterpret_cast<WNDPROC>(GetPropA(window, kPreviousProp));
-  auto* self = static_cast<TWindowSubclass*>(GetPropA(window, kObjectProp));
+  TSubclassEntry entry;
+  FindEntry(window, entry);
+  WNDPROC previous = entry.previous;
+  TWindowSubclass* self = entry.object;
   LRESULT result = 0;
   if (self && self->window_ == window) {
     TMessage message{msg, wparam, lparam, 0};
@@ -95,9 +123,9 @@ LRESULT TWindowSubclass::Handle(HWND window, UINT msg, WPARAM wparam, LPARAM lpa
   }
   if (msg == WM_NCDESTROY) {
     // The window is gone: forget it (the object may outlive it).
-    self = static_cast<TWindowSubclass*>(GetPropA(window, kObjectProp));
-    if (self && self->window_ == window) self->window_ = nullptr;
-    RemoveProps(window);
+    if (FindEntry(window, entry) && entry.object && entry.object->window_ == window)
+      entry.object->window_ = nullptr;
+    RemoveEntry(window);
   }
   return result;
 }

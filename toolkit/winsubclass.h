@@ -1,7 +1,7 @@
 // Subclassing of windows that are not toolkit controls (a list view's header, a combo box's
 // edit): our procedure goes in front of the window's own with SetWindowLongPtr(GWLP_WNDPROC),
-// and its messages reach a handler as TMessage records. The object is found through a window
-// property, so no code is generated at run time.
+// and its messages reach a handler as TMessage records. The object is found in a table of the
+// process by the window's handle, so no code is generated at run time.
 //
 // A procedure takes messages in one form, ANSI or Unicode; a message sent in the other form
 // is converted on the way, and the system converts item texts (LB_GETTEXT, CB_GETLBTEXT)
