@@ -88,7 +88,15 @@ TK_ABSTRACT_CLASS_INFO(TGraphicsObject, TPersistent)
 TGraphicsObject::~TGraphicsObject() { DeleteHandle(); }
 
 void TGraphicsObject::Changed(bool handle_changed) {
-  OnChange(this);
+  const bool outer = handle_changing_;
+  handle_changing_ = handle_changed;
+  try {
+    OnChange(this);
+  } catch (...) {
+    handle_changing_ = outer;
+    throw;
+  }
+  handle_changing_ = outer;
   if (handle_changed) DeleteHandle();
 }
 

@@ -268,6 +268,52 @@ TEST_F(ControlsTest, UnicodeSubclassPassesUnicodeTextsAndGivesTheProcedureBack) 
   DestroyWindow(label);
 }
 
+int g_clip_calls = 0;
+void* g_rect_visible = nullptr;
+void* g_exclude_clip_rect = nullptr;
+BOOL WINAPI CountingRectVisible(HDC dc, const RECT* rect) {
+  ++g_clip_calls;
+  return reinterpret_cast<decltype(&RectVisible)>(g_rect_visible)(dc, rect);
+}
+int WINAPI CountingExcludeClipRect(HDC dc, int left, int top, int right, int bottom) {
+  ++g_clip_calls;
+  return reinterpret_cast<decltype(&ExcludeClipRect)>(g_exclude_clip_rect)(dc, left, top, right, bottom);
+}
+
+TEST_F(ControlsTest, APaintOfOneGraphicChildLeavesTheClipOfTheOthersAlone) {
+  // A lane label is repainted a hundred times a second beside a dozen others: each region
+  // operation for a child outside the paint cost as much as a small drawing.
+  std::vector<TTestShape*> shapes;
+  for (int i = 0; i < 20; ++i) {
+    shapes.push_back(Add<TTestShape>("s", form,
+                                     {10 + i % 5 * 60, 10 + i / 5 * 50, 60 + i % 5 * 60, 50 + i / 5 * 50},
+                                     i % 2 ? clRed : clLime));
+    shapes.back()->SetName("s" + std::to_string(i));
+    shapes.back()->SetOpaque(true);
+  }
+  ShowForm();
+  Trace().clear();
+  g_clip_calls = 0;
+  g_rect_visible = PatchImport("gdi32.dll", "RectVisible", reinterpret_cast<void*>(&CountingRectVisible));
+  g_exclude_clip_rect =
+      PatchImport("gdi32.dll", "ExcludeClipRect", reinterpret_cast<void*>(&CountingExcludeClipRect));
+  ASSERT_NE(g_rect_visible, nullptr);
+  ASSERT_NE(g_exclude_clip_rect, nullptr);
+  shapes[7]->Invalidate();
+  form->Update();
+  PatchImport("gdi32.dll", "RectVisible", g_rect_visible);
+  PatchImport("gdi32.dll", "ExcludeClipRect", g_exclude_clip_rect);
+  EXPECT_THAT(Trace(), ElementsAre("s7:paint"));
+  EXPECT_LE(g_clip_calls, 2);  // the painted child's own exclusion and visibility
+
+  // Painted in full, each child still finds its place.
+  TBitmap* picture = PictureOf(form);
+  EXPECT_EQ(PixelAt(picture, form, 20, 20), clLime);
+  EXPECT_EQ(PixelAt(picture, form, 80, 20), clRed);
+  EXPECT_EQ(PixelAt(picture, form, 290, 190), clRed);  // the last one
+  Free(picture);
+}
+
 TEST_F(ControlsTest, GraphicChildrenArePaintedInZOrderClippedToTheirBounds) {
   auto* bottom = Add<TTestShape>("a", form, {10, 10, 70, 50}, clRed);
   auto* top = Add<TTestShape>("b", form, {40, 30, 100, 70}, clLime);
