@@ -225,6 +225,8 @@ void TBitmap32::CanvasChanged(TObject*) {
 
 void TBitmap32::SelectFont() {
   HFONT font = font_->GetHandle();
+  // Selecting a font has Wine look it up again; a label draws each paint in the same one.
+  if (font_selected_ == font && GetCurrentObject(dc_, OBJ_FONT) == font) return;
   SelectObject(dc_, font);
   font_selected_ = font;
 }
@@ -234,7 +236,10 @@ void TBitmap32::DeselectFont() {
   font_selected_ = nullptr;
 }
 
-void TBitmap32::FontChanged(TObject*) { DeselectFont(); }
+void TBitmap32::FontChanged(TObject*) {
+  // A new colour keeps the font; any other change frees the handle that dc_ holds.
+  if (font_->HandleChanging()) DeselectFont();
+}
 
 void TBitmap32::SetDrawMode(TDrawMode mode) {
   if (mode == draw_mode_) return;

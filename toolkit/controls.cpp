@@ -134,14 +134,16 @@ void UpdateMouseControl(TControl* control) {
 
 void CheckMouseControl() {
   TControl* mouse = g_mouse_control;
-  if (!mouse || GetCapture()) return;
+  if (!mouse) return;
   auto* window = IsWindowed(mouse) ? static_cast<TWinControl*>(mouse) : mouse->GetParent();
   // While the system watches the window for the leave, its notice will come: asking where
-  // the cursor is costs a round trip to the display server on every idle pass.
+  // the cursor is costs a round trip to the display server on every idle pass, and so does
+  // asking for the capture under Wine, so that comes only after.
   TRACKMOUSEEVENT tracking{sizeof(tracking), TME_QUERY, nullptr, 0};
   if (window && window->HandleAllocated() && TrackMouseEvent(&tracking) && (tracking.dwFlags & TME_LEAVE) &&
       tracking.hwndTrack == window->GetHandle())
     return;
+  if (GetCapture()) return;
   POINT screen;
   if (!CursorPos(&screen)) return;
   // The system's leave notice can be lost when the cursor jumps: check where it is now.

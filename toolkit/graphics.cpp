@@ -88,7 +88,15 @@ TK_ABSTRACT_CLASS_INFO(TGraphicsObject, TPersistent)
 TGraphicsObject::~TGraphicsObject() { DeleteHandle(); }
 
 void TGraphicsObject::Changed(bool handle_changed) {
-  OnChange(this);
+  const bool outer = handle_changing_;
+  handle_changing_ = handle_changed;
+  try {
+    OnChange(this);
+  } catch (...) {
+    handle_changing_ = outer;
+    throw;
+  }
+  handle_changing_ = outer;
   if (handle_changed) DeleteHandle();
 }
 
@@ -126,9 +134,11 @@ void TFont::Assign(TPersistent* source) {
   if (auto* font = DynamicCast<TFont>(source)) {
     if (font == this) return;
     // Height alone is copied: it is the font; Size follows from this font's resolution.
-    bool same = name_ == font->name_ && height_ == font->height_ && style_ == font->style_ &&
-                color_ == font->color_ && pitch_ == font->pitch_ && charset_ == font->charset_;
-    if (same) return;
+    const bool same_face = name_ == font->name_ && height_ == font->height_ && style_ == font->style_ &&
+                           pitch_ == font->pitch_ && charset_ == font->charset_;
+    // A colour alone keeps the handle, as SetColor does: a label that takes its control's font
+    // and then writes in its own colours would otherwise make a new font on every paint.
+    if (same_face) return SetColor(font->color_);
     name_ = font->name_;
     height_ = font->height_;
     style_ = font->style_;

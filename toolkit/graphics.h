@@ -47,6 +47,9 @@ class TGraphicsObject : public TPersistent {
  public:
   ~TGraphicsObject() override;
   bool HandleAllocated() const { return handle_ != nullptr; }
+  // True while OnChange runs for a change that replaces the handle: a device context that
+  // holds it must let it go; one that changed only in colour may keep it selected.
+  bool HandleChanging() const { return handle_changing_; }
 
   TNotifyEvent OnChange;
 
@@ -62,6 +65,7 @@ class TGraphicsObject : public TPersistent {
  private:
   void DeleteHandle();
   HGDIOBJ handle_ = nullptr;
+  bool handle_changing_ = false;
 };
 
 // ---- Font ---------------------------------------------------------------------------------

@@ -771,11 +771,15 @@ void TWinControl::PaintControls(HDC dc, TControl* first) {
     if (it == controls_.end()) return;
     start = static_cast<size_t>(it - controls_.begin());
   }
+  // Most paints touch a few children (a lane label a hundred times a second): the others are
+  // passed over by their bounds, without asking the device context about each.
+  RECT box{};
+  if (GetClipBox(dc, &box) == NULLREGION) return;
   std::vector<TControl*> list(controls_.begin() + static_cast<std::ptrdiff_t>(start), controls_.end());
   for (TControl* c : list) {
     if (!c->GetVisible() || c->parent_ != this) continue;
-    RECT r = c->GetBoundsRect();
-    if (!RectVisible(dc, &r)) continue;
+    RECT r = c->GetBoundsRect(), common;
+    if (!IntersectRect(&common, &r, &box) || !RectVisible(dc, &r)) continue;
     int saved = SaveDC(dc);
     OffsetViewportOrgEx(dc, c->GetLeft(), c->GetTop(), nullptr);
     IntersectClipRect(dc, 0, 0, c->GetWidth(), c->GetHeight());
@@ -799,10 +803,14 @@ void TWinControl::PaintHandler(TMessage& message) {
       PaintWindow(dc);
     } else {
       int saved = SaveDC(dc);
-      for (TControl* c : controls_)
-        if (c->GetVisible() && c->control_style_.Contains(csOpaque))
-          ExcludeClipRect(dc, c->GetLeft(), c->GetTop(), c->GetLeft() + c->GetWidth(),
-                          c->GetTop() + c->GetHeight());
+      // Only children inside what is painted change the clip region.
+      RECT box{};
+      GetClipBox(dc, &box);
+      for (TControl* c : controls_) {
+        RECT r = c->GetBoundsRect(), common;
+        if (c->GetVisible() && c->control_style_.Contains(csOpaque) && IntersectRect(&common, &r, &box))
+          ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
+      }
       PaintWindow(dc);
       RestoreDC(dc, saved);
       PaintControls(dc, nullptr);

@@ -337,6 +337,13 @@ void TIAeverLiquidIndicator::ApplyWindowRegion() {
   SetWindowRgn(handle_, region, TRUE);  // the window owns the region now
 }
 
+void TIAeverLiquidIndicator::CreateParams(TCreateParams& params) {
+  inherited::CreateParams(params);
+  // A device context of its own: a new lane time is copied to the window a hundred times a
+  // second, and under Wine taking a shared one each time sets it up from scratch.
+  params.WindowClass.style |= CS_OWNDC;
+}
+
 void TIAeverLiquidIndicator::CreateWindowHandle(const TCreateParams& params) {
   inherited::CreateWindowHandle(params);
   ApplyWindowRegion();

@@ -102,6 +102,7 @@ class TIAeverLiquidIndicator : public TCustomControl {
  protected:
   void Loaded() override;
   void Paint() override;
+  void CreateParams(TCreateParams& params) override;
   void CreateWindowHandle(const TCreateParams& params) override;
 
  private:

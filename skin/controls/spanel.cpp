@@ -199,7 +199,10 @@ void TsCustomPanel::Paint() {
   if (!PrepareCache()) return;
   if (OnPaint) OnPaint(this, style_->GetCacheBmp()->GetCanvas());
   GdiFlush();
-  style_->CopyCacheToDC(GetCanvas()->GetHandle(), GetClientRect());
+  // A paint for opaque children alone (a lane label) leaves none of the panel's own pixels.
+  HDC dc = GetCanvas()->GetHandle();
+  RECT box{};
+  if (GetClipBox(dc, &box) != NULLREGION) style_->CopyCacheToDC(dc, GetClientRect());
   // Windowed labels show the cache as their background: a new one shows through them at once.
   if (was_stale) RepaintLabels(this);
 }

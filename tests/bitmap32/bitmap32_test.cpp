@@ -212,6 +212,25 @@ TEST(Bitmap32Drawing, TextGoesIntoThePixelsInTheFontColour) {
   EXPECT_GT(b->TextExtent("WW").cx, extent.cx);
 }
 
+TEST(Bitmap32Drawing, ANewTextColourKeepsTheFontSelectedAndANewFaceLetsItGo) {
+  // A label writes shadow and text in two colours on every paint: each colour reselected the
+  // same font, which Wine looks up anew each time.
+  auto b = Make<TBitmap32>();
+  b->SetSize(60, 20);
+  b->GetFont()->SetHeight(-14);
+  b->DrawText(RECT{0, 0, 60, 20}, 0, "A");
+  HGDIOBJ font = b->GetFont()->GetHandle();
+  EXPECT_EQ(GetCurrentObject(b->GetHandle(), OBJ_FONT), font);
+  b->GetFont()->SetColor(clRed);
+  EXPECT_EQ(GetCurrentObject(b->GetHandle(), OBJ_FONT), font);
+  // Another face frees the old handle: the bitmap's device context must not hold it.
+  b->GetFont()->SetHeight(-28);
+  EXPECT_NE(GetCurrentObject(b->GetHandle(), OBJ_FONT), font);
+  EXPECT_EQ(GetObjectType(font), 0u);
+  b->DrawText(RECT{0, 0, 60, 20}, 0, "A");
+  EXPECT_EQ(GetCurrentObject(b->GetHandle(), OBJ_FONT), b->GetFont()->GetHandle());
+}
+
 TEST(Bitmap32Drawing, CanvasDrawsOnTheSamePixels) {
   auto b = Sized(8, 8, 0);
   auto listener = Make<Listener>();

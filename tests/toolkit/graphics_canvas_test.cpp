@@ -77,6 +77,33 @@ TEST(FontObject, SettersNotifyOnlyRealChangesAndTheHandleFollows) {
   EXPECT_EQ(copy->GetHeight(), font->GetHeight());
 }
 
+TEST(FontObject, AssigningAFontOfAnotherColourOnlyKeepsTheHandle) {
+  // A label takes its control's font and writes in colours of its own: a new font for that on
+  // every paint cost a font made and realised per frame.
+  auto source = Make<TFont>();
+  source->SetName("Arial");
+  source->SetHeight(-19);
+  auto target = Make<TFont>();
+  target->Assign(source.get());
+  HGDIOBJ handle = target->GetHandle();
+  ChangeCounter counter;
+  target->OnChange = TNotifyEvent(&counter, &ChangeCounter::Count);
+  target->SetColor(clLime);
+  target->Assign(source.get());
+  EXPECT_EQ(target->GetColor(), source->GetColor());
+  EXPECT_EQ(counter.count, 2);  // listeners still hear of each colour
+  EXPECT_EQ(GetObjectType(handle), static_cast<DWORD>(OBJ_FONT));
+  EXPECT_EQ(target->GetHandle(), handle);
+
+  // Any part of the face is a new font.
+  source->SetStyle({fsBold});
+  target->Assign(source.get());
+  EXPECT_EQ(GetObjectType(handle), 0u);
+  LOGFONTA lf{};
+  GetObjectA(target->GetHandle(), sizeof lf, &lf);
+  EXPECT_EQ(lf.lfWeight, FW_BOLD);
+}
+
 TEST(FontObject, PublishesTheStoredPropertiesForFormDefinitions) {
   auto font = Make<TFont>();
   for (const char* name : {"Charset", "Color", "Height", "Name", "Pitch", "Size", "Style"})
