@@ -334,8 +334,8 @@ TEST_F(MDITest, TheClientShowsTheSkinsMDIAreaSection) {
   FreeChildren();
 }
 
-// A child's frame is not painted while a maximized sibling covers it.
-TEST_F(MDITest, AChildUnderAMaximizedSiblingPaintsNoFrame) {
+// Neither a child's frame nor its client is painted while a maximized sibling covers it.
+TEST_F(MDITest, AChildUnderAMaximizedSiblingPaintsNeitherFrameNorClient) {
   LoadSkin();
   TsSkinProvider* provider = nullptr;
   TMenuItem* file = nullptr;
@@ -352,12 +352,20 @@ TEST_F(MDITest, AChildUnderAMaximizedSiblingPaintsNoFrame) {
     SendMessageA(under->GetHandle(), msg, msg == WM_NCPAINT ? 1 : 0, 0);
     return data->GetCacheBmp()->GetCanvas()->GetPixels(1, 1) != clFuchsia;
   };
+  // A client paint takes a stale frame picture along: the flag tells whether one ran.
+  auto client_painted = [&] {
+    data->BGChanged = true;
+    SendMessageA(under->GetHandle(), WM_PAINT, 0, 0);
+    return !data->BGChanged;
+  };
   EXPECT_TRUE(painted(WM_NCPAINT));
   EXPECT_TRUE(painted(WM_PAINT));
+  EXPECT_TRUE(client_painted());
   SendMessageA(frame->GetClientHandle(), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(over->GetHandle()), 0);
   ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
   EXPECT_FALSE(painted(WM_NCPAINT));
   EXPECT_FALSE(painted(WM_PAINT));
+  EXPECT_FALSE(client_painted());
   FreeChildren();
 }
 
@@ -508,29 +516,6 @@ TEST_F(MDITest, TheActiveChildsMenuIsLaidOutInTheFramesMenuLine) {
   EXPECT_FALSE(provider->HasMenuLine());
   for (TMainMenu* m : {frame->GetMenu(), own, more}) menus->HookMainMenu(m, false);
   Free(menus);
-  FreeChildren();
-}
-
-// The client area of a child is not painted while a maximized sibling covers it.
-TEST_F(MDITest, AChildUnderAMaximizedSiblingPaintsNoClient) {
-  LoadSkin();
-  TsSkinProvider* provider = nullptr;
-  TMenuItem* file = nullptr;
-  SkinnedFrame(frame, provider, file);
-  TForm* under = Child("Lane 1", {10, 10, 150, 100});
-  TForm* over = Child("Lane 2", {40, 40, 180, 130});
-  TsCommonData* data = New<TsSkinProvider>(under)->GetCommonData();
-  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
-  // A client paint takes a stale frame picture along: the flag tells whether one ran.
-  auto painted = [&] {
-    data->BGChanged = true;
-    SendMessageA(under->GetHandle(), WM_PAINT, 0, 0);
-    return !data->BGChanged;
-  };
-  EXPECT_TRUE(painted());
-  SendMessageA(frame->GetClientHandle(), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(over->GetHandle()), 0);
-  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
-  EXPECT_FALSE(painted());
   FreeChildren();
 }
 
