@@ -20,9 +20,13 @@ mkdir -p "$(dirname "$shot")"
 "$DRAVOLIN_ROOT/tools/wine-session" bash -c '
   set -euo pipefail
   source "$DRAVOLIN_ROOT/tests/support/gui.sh"
+  # A desktop of its own: the shared one of the Wine prefix may be on the display of a test
+  # run going on meanwhile, where the program could not make its windows.
+  trap gui_end EXIT
+  gui_begin
   gui_start "$1"
   # A start without a working start list reports it once, before the main window shows.
-  if "$WINE64" "$GUI_WINTOOL" wait dravolin 5000 >/dev/null 2>&1; then "$WINE64" "$GUI_WINTOOL" close dravolin; fi
+  if gui_tool wait dravolin 5000 >/dev/null 2>&1; then gui_tool close dravolin; fi
   gui_wait "Kestrune / Software / Dravolin"
   sleep 1
   gui_screenshot "Kestrune / Software / Dravolin" "$2"
