@@ -528,12 +528,7 @@ TEST_F(Adapters, BarsFreedWithTheFormOrTheAdapterLeaveNothingBehind) {
 TEST_F(Adapters, OnTheInternalSkinTheGridTakesTheGridSectionAndSkinnedBars) {
   RegisterSkinEngineClasses();
   RegisterSkinControlsClasses();
-  const std::string fragment = ReadText(std::string(DRAVOLIN_SKIN_DIR) + "/internal_skin.fragment");
-  ASSERT_FALSE(fragment.empty()) << "the build has not written the skin";
-  ReadComponentFromText(
-      manager, "object Skins: TsSkinManager\n" + fragment + "SkinName = 'GrayPlastic (internal)'\nend\n",
-      "internal skin");
-  ASSERT_TRUE(SkinData().SkinLoaded);
+  ASSERT_TRUE(ReadInternalSkin(manager, DRAVOLIN_SKIN_DIR));
   ReadForm(kOneItem);
   form->SetText("Grid adapter");
   auto* provider = New<TsSkinProvider>(form);

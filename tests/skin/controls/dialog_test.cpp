@@ -244,12 +244,7 @@ class SkinnedDialog : public SkinTest {
     RegisterSkinEngineClasses();
     RegisterSkinDialogClasses();
     manager = New<TsSkinManager>(nullptr);
-    const std::string fragment = ReadText(std::string(DRAVOLIN_SKIN_DIR) + "/internal_skin.fragment");
-    ASSERT_FALSE(fragment.empty()) << "the build has not written the skin";
-    ReadComponentFromText(
-        manager, "object Skins: TsSkinManager\n" + fragment + "SkinName = 'GrayPlastic (internal)'\nend\n",
-        "internal skin");
-    ASSERT_TRUE(SkinData().SkinLoaded);
+    ASSERT_TRUE(ReadInternalSkin(manager, DRAVOLIN_SKIN_DIR));
     Application->OnIdle = TNotifyEvent(&answerer, &TAnswerer::Idle);
   }
   void TearDown() override {

@@ -53,12 +53,7 @@ class EditsTest : public SkinTest {
   }
   void LoadSkin() {
     manager = New<TsSkinManager>(nullptr);
-    const std::string fragment = ReadText(std::string(DRAVOLIN_SKIN_DIR) + "/internal_skin.fragment");
-    ASSERT_FALSE(fragment.empty()) << "the build has not written the skin";
-    ReadComponentFromText(
-        manager, "object Skins: TsSkinManager\n" + fragment + "SkinName = 'GrayPlastic (internal)'\nend\n",
-        "internal skin");
-    ASSERT_TRUE(SkinData().SkinLoaded);
+    ASSERT_TRUE(ReadInternalSkin(manager, DRAVOLIN_SKIN_DIR));
   }
   template <class T>
   T* Add(int left, int top, int width = 120) {

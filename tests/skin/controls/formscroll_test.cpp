@@ -229,12 +229,7 @@ TEST_F(FormScroll, OnTheInternalSkinBothBarsAreSkinnedAndScroll) {
   SkinGeneralData.clear();
   RegisterSkinEngineClasses();
   RegisterSkinControlsClasses();
-  const std::string fragment = ReadText(std::string(DRAVOLIN_SKIN_DIR) + "/internal_skin.fragment");
-  ASSERT_FALSE(fragment.empty()) << "the build has not written the skin";
-  ReadComponentFromText(
-      manager, "object Skins: TsSkinManager\n" + fragment + "SkinName = 'GrayPlastic (internal)'\nend\n",
-      "internal skin");
-  ASSERT_TRUE(SkinData().SkinLoaded);
+  ASSERT_TRUE(ReadInternalSkin(manager, DRAVOLIN_SKIN_DIR));
   MakeForm(true, RECT{10, 10, 600, 500});
   panel->SetCaption("Content");
   form->SetText("Scrolled form");

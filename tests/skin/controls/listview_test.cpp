@@ -49,12 +49,7 @@ class ListViewTest : public SkinTest {
     SkinTest::SetUp();
     manager = New<TsSkinManager>(nullptr);
     RegisterSkinEngineClasses();
-    const std::string fragment = ReadText(std::string(DRAVOLIN_SKIN_DIR) + "/internal_skin.fragment");
-    ASSERT_FALSE(fragment.empty()) << "the build has not written the skin";
-    ReadComponentFromText(
-        manager, "object Skins: TsSkinManager\n" + fragment + "SkinName = 'GrayPlastic (internal)'\nend\n",
-        "internal skin");
-    ASSERT_TRUE(SkinData().SkinLoaded);
+    ASSERT_TRUE(ReadInternalSkin(manager, DRAVOLIN_SKIN_DIR));
     form = New<TForm>(nullptr, kCreateNew);
     form->SetBounds(40, 40, 420, 320);
     list = New<TsListView>(form);

@@ -58,12 +58,7 @@ class MDIButtons : public SkinTest {
     frame = Application->CreateForm<TButtonsFrame>();
     RegisterSkinEngineClasses();
     manager = New<TsSkinManager>(nullptr);
-    const std::string fragment = ReadText(std::string(DRAVOLIN_SKIN_DIR) + "/internal_skin.fragment");
-    ASSERT_FALSE(fragment.empty()) << "the build has not written the skin";
-    ReadComponentFromText(
-        manager, "object Skins: TsSkinManager\n" + fragment + "SkinName = 'GrayPlastic (internal)'\nend\n",
-        "internal skin");
-    ASSERT_TRUE(SkinData().SkinLoaded);
+    ASSERT_TRUE(ReadInternalSkin(manager, DRAVOLIN_SKIN_DIR));
   }
   void TearDown() override {
     if (menus) {

@@ -10,6 +10,7 @@
 
 #include "toolkit/bitmap.h"
 #include "toolkit/canvas.h"
+#include "toolkit/formreader.h"
 #include "toolkit/jpeg.h"
 #include "toolkit/streams.h"
 #include "toolkit/sysutils.h"
@@ -307,4 +308,17 @@ HICON SolidIcon(int size, COLORREF colour) {
   DeleteObject(mask);
   DeleteObject(image);
   return icon;
+}
+
+bool ReadInternalSkin(TComponent* manager, const std::string& skin_dir) {
+  const std::string fragment = ReadText(skin_dir + "/internal_skin.fragment");
+  if (fragment.empty()) {
+    ADD_FAILURE() << "the build has not written the skin";
+    return false;
+  }
+  ReadComponentFromText(
+      manager, "object Skins: TsSkinManager\n" + fragment + "SkinName = 'GrayPlastic (internal)'\nend\n",
+      "internal skin");
+  if (!SkinData().SkinLoaded) ADD_FAILURE() << "the internal skin did not load";
+  return SkinData().SkinLoaded;
 }

@@ -13,6 +13,8 @@
 #include "skin/engine/sskintables.h"
 #include "skin/engine/sutils.h"
 
+class TComponent;
+
 // Every test starts and ends with empty tables, no skin loaded and no default manager.
 class SkinTest : public ::testing::Test {
  protected:
@@ -50,5 +52,9 @@ std::string ReadText(const std::string& file);
 // The window as the screen shows it (frame included) into the BMP file named by the
 // environment variable, when it names one: pictures of tests to look at.
 void SaveWindowPicture(HWND window, const char* file_variable);
+// Reads the build's internal skin into the manager (skin_dir: the build's skin folder);
+// false, with the reason as a test failure, when the build has not written it or it does
+// not load.
+bool ReadInternalSkin(TComponent* manager, const std::string& skin_dir);
 // An icon of one colour, size x size, opaque everywhere (the caller owns it).
 HICON SolidIcon(int size, COLORREF colour);
