@@ -262,19 +262,28 @@ namespace {
 TProtocolRow RowOf(const TListItem* item) {
   TProtocolRow row{item->GetCaption(), {}};
   const TStrings* sub_items = item->GetSubItems();
-  for (int i = 0; i < sub_items->Count(); ++i) row.SubItems.push_back(sub_items->Get(i));
+  const int count = sub_items->Count();
+  row.SubItems.reserve(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) row.SubItems.push_back(sub_items->Get(i));
   return row;
 }
 
 }  // namespace
 
 void TMain::ListProtocolCompare(TObject*, TListItem* item1, TListItem* item2, intptr_t, int& compare) {
-  auto cached1 = sort_rows_.find(item1), cached2 = sort_rows_.find(item2);
-  const TProtocolRow first = cached1 != sort_rows_.end() ? TProtocolRow() : RowOf(item1);
-  const TProtocolRow second = cached2 != sort_rows_.end() ? TProtocolRow() : RowOf(item2);
-  const TProtocolRow& a = cached1 != sort_rows_.end() ? cached1->second : first;
-  const TProtocolRow& b = cached2 != sort_rows_.end() ? cached2->second : second;
+  TProtocolRow spare1, spare2;
+  const TProtocolRow& a = SortRow(item1, spare1);
+  const TProtocolRow& b = SortRow(item2, spare2);
   compare = protocol_compare_ ? protocol_compare_(a, b) : TProtocol::ListProtocolCompare(a, b);
+}
+
+// The rows read for the running sort, found by the index the item had when it began (the
+// list renumbers its items only after sorting); any other item is read now.
+const TProtocolRow& TMain::SortRow(const TListItem* item, TProtocolRow& spare) const {
+  const size_t index = static_cast<size_t>(item->GetIndex());
+  if (index < sort_items_.size() && sort_items_[index] == item) return sort_rows_[index];
+  spare = RowOf(item);
+  return spare;
 }
 
 void TMain::miRemoveClick(TObject*) {
@@ -432,16 +441,24 @@ void TMain::SortProtocol(const TProtocolCompare& compare) {
   // The list's sort is stable and asks ListProtocolCompare, which applies `compare`.
   protocol_compare_ = compare;
   const TListItems* items = ListProtocol->GetItems();
-  for (int i = 0; i < items->GetCount(); ++i) sort_rows_.emplace(items->GetItem(i), RowOf(items->GetItem(i)));
+  sort_items_.reserve(static_cast<size_t>(items->GetCount()));
+  sort_rows_.reserve(static_cast<size_t>(items->GetCount()));
+  for (int i = 0; i < items->GetCount(); ++i) {
+    sort_items_.push_back(items->GetItem(i));
+    sort_rows_.push_back(RowOf(items->GetItem(i)));
+  }
+  auto done = [this] {
+    sort_items_.clear();
+    sort_rows_.clear();
+    protocol_compare_ = nullptr;
+  };
   try {
     ListProtocol->AlphaSort();
   } catch (...) {
-    sort_rows_.clear();
-    protocol_compare_ = nullptr;
+    done();
     throw;
   }
-  sort_rows_.clear();
-  protocol_compare_ = nullptr;
+  done();
 }
 
 void TMain::BeginProtocolUpdate() { ListProtocol->GetItems()->BeginUpdate(); }

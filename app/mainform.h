@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "app/appforms.h"
@@ -97,6 +96,7 @@ class TMain : public TForm, public TRaceView, public TLaneAssignmentView {
   void BlinkTimerTimer(TObject* sender);
   void CountDownTimer(TObject* sender);
   void ListProtocolCompare(TObject* sender, TListItem* item1, TListItem* item2, intptr_t data, int& compare);
+  const TProtocolRow& SortRow(const TListItem* item, TProtocolRow& spare) const;
   void miRemoveClick(TObject* sender);
   void ledOn3Click(TObject* sender);
   void ud3Click(TObject* sender, TUDBtnType button);
@@ -142,7 +142,8 @@ class TMain : public TForm, public TRaceView, public TLaneAssignmentView {
   mutable std::unique_ptr<TLaneAssignment> lanes_;
   TProtocolCompare protocol_compare_;
   // The rows' contents while the protocol sorts: read once, not again at every comparison.
-  std::unordered_map<const TListItem*, TProtocolRow> sort_rows_;
+  std::vector<const TListItem*> sort_items_;
+  std::vector<TProtocolRow> sort_rows_;
 
   TLaneControls lane_[3];
   TWxSpeedButton* btnStart = nullptr;

@@ -157,6 +157,8 @@ void TsListView::FrameChanged() {
 // ---- Messages --------------------------------------------------------------------------------
 
 void TsListView::WndProc(TMessage& message) {
+  // A style set by HoldOwnBars stays unknown to the list view.
+  if (setting_own_style_ && (message.Msg == WM_STYLECHANGING || message.Msg == WM_STYLECHANGED)) return;
   // The header is made inside the list's own creation.
   if (message.Msg == WM_PARENTNOTIFY) ParentNotify(message);
   if (GetControlState().Contains(csCreating)) return inherited::WndProc(message);
@@ -187,6 +189,11 @@ void TsListView::WndProc(TMessage& message) {
       if (Skinned()) ClearHot();
       inherited::WndProc(message);
       break;
+    case LVM_SCROLL:
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL: ScrollWithOwnBarsHeld(message); break;
     default: inherited::WndProc(message);
   }
   AfterMessage(message);
@@ -256,14 +263,17 @@ void TsListView::WMNCCalcSize(TMessage& message) {
 
 void TsListView::WMNCPaint(TMessage& message) {
   if (!Skinned() || Dying() || !HandleAllocated()) return inherited::WndProc(message);
-  // The system's painting brings its own scroll bars where no skinned bar lies over them.
-  // It is held to the frame: the themed list view fills its whole window, rows included,
-  // and nothing would paint them again.
-  TMessage frame_only = message;
-  HRGN frame = FrameRegion(handle_, reinterpret_cast<HRGN>(message.WParam));
-  frame_only.WParam = reinterpret_cast<WPARAM>(frame);
-  inherited::WndProc(frame_only);
-  DeleteObject(frame);
+  // The system's painting brings its own scroll bars where no skinned bar lies over them
+  // (and costs a themed bar's painting, under Wine some twenty server round trips, where
+  // ours do). It is held to the frame: the themed list view fills its whole window, rows
+  // included, and nothing would paint them again.
+  if (OwnBarUncovered()) {
+    TMessage frame_only = message;
+    HRGN frame = FrameRegion(handle_, reinterpret_cast<HRGN>(message.WParam));
+    frame_only.WParam = reinterpret_cast<WPARAM>(frame);
+    inherited::WndProc(frame_only);
+    DeleteObject(frame);
+  }
   PaintFrameCache();
   HDC dc = GetWindowDC(handle_);
   if (!dc) return;
@@ -280,6 +290,13 @@ void TsListView::WMNCPaint(TMessage& message) {
   }
   ReleaseDC(handle_, dc);
   message.Result = 0;
+}
+
+// Whether the window shows a bar of its own that none of ours covers.
+bool TsListView::OwnBarUncovered() const {
+  const LONG_PTR style = GetWindowLongPtrA(handle_, GWL_STYLE);
+  return ((style & WS_VSCROLL) && !(v_bar_ && v_bar_->GetVisible())) ||
+         ((style & WS_HSCROLL) && !(h_bar_ && h_bar_->GetVisible()));
 }
 
 void TsListView::PaintFrameCache() {
@@ -685,6 +702,50 @@ void TsListView::ScrollByBar(TsScrollBar* bar, int dx, int dy) {
     throw;
   }
   bar_changing_ = outer;
+}
+
+// A scroll sets only the position of the list's bars, never their range, so hiding them
+// cannot make the system lay the window out again.
+void TsListView::ScrollWithOwnBarsHeld(TMessage& message) {
+  const LONG_PTR held = HoldOwnBars();
+  try {
+    inherited::WndProc(message);
+  } catch (...) {
+    ReleaseOwnBars(held);
+    throw;
+  }
+  ReleaseOwnBars(held);
+}
+
+// The list view paints its own bar at every position it sets, though ours lies over it; a
+// themed bar is costly to paint (under Wine some twenty server round trips), more than the
+// scroll itself. So while the list scrolls, the window's style loses the bars that ours
+// cover. The list view is not told: its own idea of its style, and so its layout,
+// stay as they are, and the system finds no bar to paint.
+LONG_PTR TsListView::HoldOwnBars() {
+  if (!HandleAllocated() || !Skinned()) return 0;
+  const LONG_PTR style = GetWindowLongPtrA(handle_, GWL_STYLE);
+  LONG_PTR held = 0;
+  if (v_bar_ && v_bar_->GetVisible()) held |= style & WS_VSCROLL;
+  if (h_bar_ && h_bar_->GetVisible()) held |= style & WS_HSCROLL;
+  if (held) SetOwnStyle(style & ~held);
+  return held;
+}
+
+void TsListView::ReleaseOwnBars(LONG_PTR held) {
+  if (!held || !HandleAllocated()) return;
+  const LONG_PTR style = GetWindowLongPtrA(handle_, GWL_STYLE);
+  SetOwnStyle(style | held);
+  // The system showed a held bar again meanwhile and laid the window out without the other.
+  if (style & held)
+    SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+void TsListView::SetOwnStyle(LONG_PTR style) {
+  setting_own_style_ = true;
+  SetWindowLongPtrA(handle_, GWL_STYLE, style);
+  setting_own_style_ = false;
 }
 
 void TsListView::Notification(TComponent* component, TOperation operation) {

@@ -61,6 +61,7 @@ class TsListView : public TListView {
   void WMNCPaint(TMessage& message);
   void CustomDraw(TMessage& message);
   void PaintFrameCache();
+  bool OwnBarUncovered() const;
   void ParentNotify(const TMessage& message);
   void FocusChanged(const TMessage& message);
   void MouseLeave(TMessage& message);
@@ -84,12 +85,17 @@ class TsListView : public TListView {
   void VBarChange(TObject* sender);
   void HBarChange(TObject* sender);
   void ScrollByBar(TsScrollBar* bar, int dx, int dy);
+  void ScrollWithOwnBarsHeld(TMessage& message);
+  LONG_PTR HoldOwnBars();
+  void ReleaseOwnBars(LONG_PTR held);
+  void SetOwnStyle(LONG_PTR style);
 
   TsCommonData* common_data_;
   TWindowSubclass header_hook_;
   int pressed_ = -1;
   int hot_ = -2;
   bool updating_bars_ = false;
+  bool setting_own_style_ = false;  // the style is set behind the list view's back
   bool tracking_header_ = false;
   int header_height_ = 0;
   TsScrollBar* v_bar_ = nullptr;

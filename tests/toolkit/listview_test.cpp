@@ -248,6 +248,14 @@ TEST_F(ListViewTest, SortsWithAFunctionAndAutomaticallyByCaptionAfterAnUpdate) {
   EXPECT_EQ(WindowText(list, 0, 0), "c");
   list->GetItems()->Clear();
 
+  // Rows after a sorted head go between its rows, after the equal ones there.
+  for (const char* caption : {"a1", "b1", "b2", "c1", "b3", "a2", "c0"})
+    list->GetItems()->Add()->SetCaption(caption);
+  list->CustomSort(
+      [](TListItem* a, TListItem* b, intptr_t) { return a->GetCaption()[0] - b->GetCaption()[0]; }, 0);
+  EXPECT_THAT(Captions(), ElementsAre("a1", "a2", "b1", "b2", "b3", "c1", "c0"));
+  list->GetItems()->Clear();
+
   list->SetSortType(stText);
   list->BeginUpdate();
   for (const char* caption : {"delta", "alpha", "charlie", "bravo"})
@@ -388,6 +396,27 @@ TEST_F(ListViewTest, InsideAnUpdateTheWindowHearsOfRowsAndMarksOnlyAtItsEnd) {
   EXPECT_EQ(WindowSelection(list), ItemSelection(list));
   EXPECT_EQ(WindowText(list, 3, 0), "3");
   EXPECT_THAT(form->selections, ElementsAre("+0"));
+}
+
+// The window's drawing is held while it takes a new row count; what was due a paint before,
+// a column caption changed inside the update, is painted all the same.
+TEST_F(ListViewTest, AShownListTakesItsNewCountWithoutLosingAPaintDue) {
+  ShowActive();
+  HWND window = list->GetHandle(), header = list->GetHeaderHandle();
+  ASSERT_TRUE(PumpUntil([&] { return !GetUpdateRect(header, nullptr, FALSE); }));
+  list->BeginUpdate();
+  list->GetColumns()->GetItem(0)->SetCaption("Rank");
+  for (int i = 0; i < 200; ++i) AddRow(list, IntToStr(i), "00:40.00");
+  list->EndUpdate();
+  EXPECT_TRUE(IsWindowVisible(window));
+  EXPECT_TRUE(GetUpdateRect(header, nullptr, FALSE));
+  RECT client{}, due{};
+  GetClientRect(window, &client);
+  ASSERT_TRUE(GetUpdateRect(window, &due, FALSE));
+  EXPECT_TRUE(EqualRect(&due, &client));
+  SCROLLINFO si{sizeof(si), SIF_RANGE};
+  ASSERT_TRUE(GetScrollInfo(window, SB_VERT, &si));
+  EXPECT_EQ(si.nMax, 199);
 }
 
 TEST_F(ListViewTest, ShiftClickMarksARangeThatEachItemReports) {

@@ -347,11 +347,22 @@ TEST_F(ListViewTest, BothBarsShareTheCornerAndScrollTheList) {
   ASSERT_TRUE(v && h);
   EXPECT_EQ(v->GetHeight(), 200 - h->GetHeight() - 6);
   EXPECT_EQ(h->GetWidth(), 300 - v->GetWidth() - 6);
+  HWND window = list->GetHandle();
+  RECT client{}, now{};
+  GetClientRect(window, &client);
   v->SetPosition(10);
   EXPECT_EQ(TopIndex(list), 10);
-  EXPECT_EQ(ScrollInfo(list->GetHandle(), SB_VERT).nPos, 10);
+  EXPECT_EQ(ScrollInfo(window, SB_VERT).nPos, 10);
   h->SetPosition(50);
-  EXPECT_EQ(ScrollInfo(list->GetHandle(), SB_HORZ).nPos, 50);
+  EXPECT_EQ(ScrollInfo(window, SB_HORZ).nPos, 50);
+  // The wheel scrolls the list and the bar follows.
+  SendMessageA(window, WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+  EXPECT_GT(TopIndex(list), 10);
+  EXPECT_EQ(v->GetPosition(), TopIndex(list));
+  // The list's own bars, hidden while it scrolled, are back, and its layout is as it was.
+  EXPECT_EQ(GetWindowLongPtrA(window, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL), WS_VSCROLL | WS_HSCROLL);
+  GetClientRect(window, &now);
+  EXPECT_TRUE(EqualRect(&now, &client));
   // Scrolled from elsewhere: the bar follows.
   list->GetItems()->GetItem(50)->MakeVisible(false);
   EXPECT_EQ(v->GetPosition(), ScrollInfo(list->GetHandle(), SB_VERT).nPos);
