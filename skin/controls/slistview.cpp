@@ -561,11 +561,13 @@ bool NeedsBar(HWND window, int bar, SCROLLINFO& si) {
   return si.nMax > si.nMin && si.nPage != 0 && si.nPage <= static_cast<UINT>(si.nMax);
 }
 
-// Whether upper lies above lower among the same parent's windows.
+// Whether upper lies above lower among the same parent's windows. Looked for from upper up:
+// our bars are mostly the topmost, so the walk is short (each step asks Wine's server).
 bool Above(HWND upper, HWND lower) {
-  for (HWND w = GetWindow(lower, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV))
-    if (w == upper) return true;
-  return false;
+  if (GetParent(upper) != GetParent(lower)) return false;
+  for (HWND w = GetWindow(upper, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV))
+    if (w == lower) return false;
+  return true;
 }
 
 }  // namespace

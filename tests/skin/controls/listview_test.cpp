@@ -369,6 +369,25 @@ TEST_F(ListViewTest, BothBarsShareTheCornerAndScrollTheList) {
   EXPECT_EQ(v->GetPosition(), TopIndex(list));
 }
 
+// Whether upper lies above lower among their parent's windows.
+bool Above(HWND upper, HWND lower) {
+  for (HWND w = GetWindow(lower, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV))
+    if (w == upper) return true;
+  return false;
+}
+
+TEST_F(ListViewTest, BarsComeBackOverAListThatCameOverThem) {
+  list->GetColumns()->GetItem(2)->SetWidth(400);
+  Show();
+  AddRows(60);
+  TsScrollBar* v = list->GetVerticalBar();
+  TsScrollBar* h = list->GetHorizontalBar();
+  ASSERT_TRUE(v && h);
+  list->BringToFront();  // the list hears of its move and raises the bars again
+  EXPECT_TRUE(Above(v->GetHandle(), list->GetHandle()));
+  EXPECT_TRUE(Above(h->GetHandle(), list->GetHandle()));
+}
+
 TEST_F(ListViewTest, WithoutTheSkinThereAreNoOverlaidBars) {
   Show();
   AddRows(60);
