@@ -98,18 +98,37 @@ start_xvfb() {
   local fifo display
   fifo=$(mktemp -u)
   mkfifo "$fifo"
-  Xvfb -displayfd 7 -screen 0 1280x1024x24 -nolisten tcp -noreset 7>"$fifo" >/dev/null 2>&1 &
+  DRAVOLIN_XVFB_LOG=$(mktemp "${TMPDIR:-/tmp}/xvfb.XXXXXX")
+  Xvfb -displayfd 7 -screen 0 1280x1024x24 -nolisten tcp -noreset 7>"$fifo" >"$DRAVOLIN_XVFB_LOG" 2>&1 &
   DRAVOLIN_XVFB_PID=$!
-  read -r -t 20 display <"$fifo" || { rm -f "$fifo"; die "Xvfb did not start"; }
+  read -r -t 20 display <"$fifo" || {
+    rm -f "$fifo"
+    cat "$DRAVOLIN_XVFB_LOG" >&2
+    die "Xvfb did not start"
+  }
   rm -f "$fifo"
   export DISPLAY=":$display"
 }
 
 stop_xvfb() {
   [ -n "${DRAVOLIN_XVFB_PID:-}" ] || return 0
-  kill "$DRAVOLIN_XVFB_PID" 2>/dev/null
-  wait "$DRAVOLIN_XVFB_PID" 2>/dev/null
+  # Either may fail when the server has ended already.
+  kill "$DRAVOLIN_XVFB_PID" 2>/dev/null || true
+  wait "$DRAVOLIN_XVFB_PID" 2>/dev/null || true
   DRAVOLIN_XVFB_PID=
+  rm -f "${DRAVOLIN_XVFB_LOG:-}"
+}
+
+# When the X server that start_xvfb started has ended before its time: says so, with its exit
+# status and its last words, so a test that lost its display tells why.
+xvfb_report() {
+  [ -n "${DRAVOLIN_XVFB_PID:-}" ] || return 0
+  kill -0 "$DRAVOLIN_XVFB_PID" 2>/dev/null && return 0
+  local status=0
+  wait "$DRAVOLIN_XVFB_PID" 2>/dev/null || status=$?
+  printf 'the X server of %s (process %s) has ended, exit status %s; its output:\n' \
+    "${DISPLAY:-}" "$DRAVOLIN_XVFB_PID" "$status" >&2
+  tail -n 20 "${DRAVOLIN_XVFB_LOG:-/dev/null}" >&2
 }
 
 # Runs a command with a usable display, starting a private Xvfb only when needed.

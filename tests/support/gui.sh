@@ -15,7 +15,11 @@ GUI_WINTOOL=${GUI_WINTOOL:-${DRAVOLIN_TESTBIN:-$DRAVOLIN_BUILD/tests}/wintool.ex
 GUI_PID=
 GUI_DESKTOP=
 
-gui_fail() { printf 'gui: %s\n' "$*" >&2; return 1; }
+gui_fail() {
+  printf 'gui: %s\n' "$*" >&2
+  xvfb_report
+  return 1
+}
 
 # gui_tool ARGS...: wintool on the test's desktop.
 gui_tool() { "$WINE64" "$GUI_WINTOOL" ${GUI_DESKTOP:+--desktop "$GUI_DESKTOP"} "$@"; }
@@ -46,7 +50,7 @@ gui_test() {
 
 gui_end() {
   [ -n "$GUI_DESKTOP" ] || return 0
-  kill "$GUI_HOLD_PID" 2>/dev/null
+  kill "$GUI_HOLD_PID" 2>/dev/null || true  # gone with a lost display
   stop_xvfb
   GUI_DESKTOP=
 }

@@ -27,4 +27,12 @@ tr -d '\r' <"$tmp/probe.log" >"$tmp/events"
 cat "$tmp/events"
 grep -qx 'click 40 30' "$tmp/events" || { echo "click not seen at 40 30"; exit 1; }
 grep -qx 'char 111' "$tmp/events" && grep -qx 'char 107' "$tmp/events" || { echo "keys not seen"; exit 1; }
-echo "1 passed, 0 failed"
+
+# A display lost during a test is named in the failure, with how its X server ended.
+kill -TERM "$DRAVOLIN_XVFB_PID"
+xvfb_gone() { ! kill -0 "$DRAVOLIN_XVFB_PID" 2>/dev/null; }
+gui_until 10 xvfb_gone || { echo "the X server did not end"; exit 1; }
+gui_desktop 2>"$tmp/report" && { echo "the desktop outlived its X server"; exit 1; }
+cat "$tmp/report"
+grep -q "X server of .* has ended" "$tmp/report" || { echo "the lost X server is not reported"; exit 1; }
+echo "2 passed, 0 failed"
