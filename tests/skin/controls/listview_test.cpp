@@ -338,6 +338,13 @@ TEST_F(ListViewTest, TheHorizontalBarStepsByATwentyThirdOfTheRange) {
   EXPECT_EQ(list->GetHorizontalBar()->GetSmallChange(), 1);
 }
 
+// Whether upper lies above lower among their parent's windows.
+bool Above(HWND upper, HWND lower) {
+  for (HWND w = GetWindow(lower, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV))
+    if (w == upper) return true;
+  return false;
+}
+
 TEST_F(ListViewTest, BothBarsShareTheCornerAndScrollTheList) {
   list->GetColumns()->GetItem(2)->SetWidth(400);
   Show();
@@ -367,25 +374,10 @@ TEST_F(ListViewTest, BothBarsShareTheCornerAndScrollTheList) {
   list->GetItems()->GetItem(50)->MakeVisible(false);
   EXPECT_EQ(v->GetPosition(), ScrollInfo(list->GetHandle(), SB_VERT).nPos);
   EXPECT_EQ(v->GetPosition(), TopIndex(list));
-}
-
-// Whether upper lies above lower among their parent's windows.
-bool Above(HWND upper, HWND lower) {
-  for (HWND w = GetWindow(lower, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV))
-    if (w == upper) return true;
-  return false;
-}
-
-TEST_F(ListViewTest, BarsComeBackOverAListThatCameOverThem) {
-  list->GetColumns()->GetItem(2)->SetWidth(400);
-  Show();
-  AddRows(60);
-  TsScrollBar* v = list->GetVerticalBar();
-  TsScrollBar* h = list->GetHorizontalBar();
-  ASSERT_TRUE(v && h);
-  list->BringToFront();  // the list hears of its move and raises the bars again
-  EXPECT_TRUE(Above(v->GetHandle(), list->GetHandle()));
-  EXPECT_TRUE(Above(h->GetHandle(), list->GetHandle()));
+  // A list brought to the front hears of its move and raises the bars again.
+  list->BringToFront();
+  EXPECT_TRUE(Above(v->GetHandle(), window));
+  EXPECT_TRUE(Above(h->GetHandle(), window));
 }
 
 TEST_F(ListViewTest, WithoutTheSkinThereAreNoOverlaidBars) {
