@@ -63,7 +63,8 @@ TEST_P(NewParticipant, LandsAtTheChosenPlaceClampedToTheList) {
   EXPECT_EQ(view.List(), "1:F,2:A,3:N,4:B,5:C,6:L");
 }
 
-INSTANTIATE_TEST_SUITE_P(DecimalSeparators, NewParticipant, ::testing::Values('.', ','));
+INSTANTIATE_TEST_SUITE_P(DecimalSeparators, NewParticipant, ::testing::Values('.', ','),
+                         [](const auto& info) { return info.param == '.' ? "Point" : "Comma"; });
 
 TEST_F(StartList, AnEditedParticipantMovesToItsPlaceAndStaysSelected) {
   DecimalSeparator = ',';

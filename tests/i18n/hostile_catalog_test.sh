@@ -98,7 +98,9 @@ gui_click "$main" 549 399
 gui_wait Einstellungen
 gui_click Einstellungen 208 342
 gui_gone Einstellungen
-text=$(gui_tool wait dravolin 2000 >/dev/null 2>&1 && gui_tool texts dravolin | tr -d '\r' | tr '\n' ' ')
+# Once the main window has answered a message, whatever the OK had to say stands on the screen.
+gui_sync "$main"
+text=$(gui_tool wait dravolin 0 >/dev/null 2>&1 && gui_tool texts dravolin | tr -d '\r' | tr '\n' ' ')
 [ -z "$text" ] || gui_tool dismiss dravolin >/dev/null 2>&1
 check "configuration OK saves without a message" "$(ok test -z "$text")"
 for line in LapNum=1 ProtocolTitle=Dravolin; do

@@ -15,6 +15,17 @@ TEST(Probe, EndsWithStatusZeroHalfway) {
   ExitProcess(0);
 }
 
+TEST(Probe, SkipsItself) { GTEST_SKIP() << "nothing to do here"; }
+
+// Skips, and then the process crashes after the framework's last line.
+TEST(Probe, SkipsAndThenCrashes) {
+  std::atexit([] {
+    volatile int* nowhere = nullptr;
+    *nowhere = 1;
+  });
+  GTEST_SKIP() << "and then crashes";
+}
+
 TEST(Probe, Crashes) {
   volatile int* nowhere = nullptr;
   *nowhere = 1;

@@ -26,6 +26,18 @@ expect() {
 expect "a passing test passes" 0 'PASSED' 'Probe.Passes'
 expect "an end with status 0 before the success line fails" 1 'without the test framework' \
   'Probe.EndsWithStatusZeroHalfway'
+expect "a filter that matches no test fails" 1 'ran no test' 'Probe.NoSuchTest'
+expect "a test that skips itself and ends cleanly is reported as skipped" 0 \
+  '^wine-run: the test skipped itself and ended cleanly' 'Probe.SkipsItself'
+expect "a skip followed by a crash fails" 1 'ended with exit status [1-9]' 'Probe.SkipsAndThenCrashes'
+! grep -qE 'skipped itself|\[  SKIPPED \]' "$tmp/out"
+check "a skip followed by a crash is not reported as skipped" $?
+rc=0
+"$run" --min-tests=999 "$probe" --gtest_list_tests >"$tmp/out" 2>&1 || rc=$?
+[ "$rc" -ne 0 ] && grep -q 'fewer than the 999' "$tmp/out"
+check "a listing of fewer tests than the sources define fails" $?
+"$run" --min-tests=3 "$probe" --gtest_list_tests >"$tmp/out" 2>&1
+check "a listing of as many tests as the sources define passes" $?
 expect "a crash fails with its status" 1 'ended with exit status [1-9]' 'Probe.Crashes'
 expect "on a desktop of its own a crash still fails" 1 'ended with exit status [1-9]' 'Probe.Crashes' \
   DRAVOLIN_OWN_DESKTOP=1
