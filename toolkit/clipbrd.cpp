@@ -202,15 +202,9 @@ TGraphic* TClipboard::ReadGraphic(bool metafile_first) {
   Open();
   TGraphic* graphic = nullptr;
   try {
-    if (metafile_first && HasFormat(CF_ENHMETAFILE)) {
-      auto* metafile = New<TMetafile>();
-      graphic = metafile;
-      // Bytes, not the handle: another program's metafile is checked like a file.
-      auto handle = static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE));
-      std::vector<uint8_t> bytes(handle ? GetEnhMetaFileBits(handle, 0, nullptr) : 0);
-      if (bytes.empty() || !GetEnhMetaFileBits(handle, static_cast<UINT>(bytes.size()), bytes.data()))
-        throw EInvalidGraphic("The clipboard's metafile cannot be read");
-      metafile->LoadFromBytes(bytes);
+    const bool metafile = HasFormat(CF_ENHMETAFILE);
+    if (metafile && (metafile_first || !HasFormat(CF_BITMAP))) {
+      graphic = ReadMetafile();
     } else if (HasFormat(CF_DIB)) {
       auto* read = New<TBitmap>();
       graphic = read;
@@ -232,6 +226,22 @@ TGraphic* TClipboard::ReadGraphic(bool metafile_first) {
   }
   Close();
   return graphic;
+}
+
+TGraphic* TClipboard::ReadMetafile() {
+  auto* metafile = New<TMetafile>();
+  try {
+    // Bytes, not the handle: another program's metafile is checked like a file.
+    auto handle = static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE));
+    std::vector<uint8_t> bytes(handle ? GetEnhMetaFileBits(handle, 0, nullptr) : 0);
+    if (bytes.empty() || !GetEnhMetaFileBits(handle, static_cast<UINT>(bytes.size()), bytes.data()))
+      throw EInvalidGraphic("The clipboard's metafile cannot be read");
+    metafile->LoadFromBytes(bytes);
+  } catch (...) {
+    Free(metafile);
+    throw;
+  }
+  return metafile;
 }
 
 TClipboard* Clipboard() {

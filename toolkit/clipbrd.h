@@ -36,15 +36,17 @@ class TClipboard : public TPersistent {
   void Assign(TPersistent* source) override;
 
  protected:
-  // Into a picture (the metafile if there is one, else the bitmap) or a bitmap; EInvalidGraphic
-  // when the clipboard holds neither, or a bitmap that cannot be read.
+  // Into a picture (the metafile if there is one, else the bitmap) or a bitmap (the bitmap if
+  // there is one, else the metafile drawn on white); EInvalidGraphic when the clipboard
+  // holds neither, or one that cannot be read.
   void AssignTo(TPersistent* dest) override;
 
  private:
   HWND Window();
-  // The clipboard's picture as a new graphic: a metafile when asked for and there is one,
-  // else its bitmap.
+  // The clipboard's picture as a new graphic: its bitmap, or its metafile where there is no
+  // bitmap or the metafile is asked for first.
   TGraphic* ReadGraphic(bool metafile_first);
+  TGraphic* ReadMetafile();
   // Empties the clipboard once per outermost Open, then hands data to it, which the
   // clipboard owns from then on (freed here when it refuses it).
   void Put(UINT format, HANDLE data);
