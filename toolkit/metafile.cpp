@@ -90,6 +90,10 @@ class TEmfRecord {
     if (bytes < 32 || U32(data_ + offset) != 32 || 32 + uint64_t{U32(data_ + offset + 8)} * 16 > bytes)
       Fail("a region that does not fit its data");
   }
+  // A brush style that names no object by handle (those would be the writer's handles).
+  void PlainBrush(uint32_t style) const {
+    if (style != BS_SOLID && style != BS_NULL && style != BS_HATCHED) Fail("a brush made of a handle");
+  }
   void Points(uint32_t count_offset, uint32_t point_size, uint32_t extra_per_point = 0) const {
     Need(count_offset + 4 + uint64_t{At(count_offset)} * (point_size + extra_per_point));
   }
@@ -160,9 +164,12 @@ void CheckEmfRecord(const TEmfRecord& r) {
     case EMR_DELETEOBJECT:
     case EMR_SELECTPALETTE: r.Handle(8, true); break;
     case EMR_CREATEPEN:
-    case EMR_CREATEBRUSHINDIRECT:
     case EMR_EXTCREATEFONTINDIRECTW:
     case EMR_RESIZEPALETTE: r.Handle(8, false); break;
+    case EMR_CREATEBRUSHINDIRECT:
+      r.Handle(8, false);
+      r.PlainBrush(r.At(12));
+      break;
     case EMR_CREATEPALETTE:
       r.Handle(8, false);
       r.Need(16 + uint64_t{r.At(12) >> 16} * 4);
@@ -207,7 +214,10 @@ void CheckEmfRecord(const TEmfRecord& r) {
     case EMR_EXTCREATEPEN: {
       r.Handle(8, false);
       const uint32_t brush = r.At(36);
-      r.Dib(12, brush == BS_DIBPATTERN || brush == BS_DIBPATTERNPT ? r.At(40) : DIB_RGB_COLORS, false);
+      if (brush == BS_DIBPATTERNPT)
+        r.Dib(12, r.At(40), true);
+      else
+        r.PlainBrush(brush);
       r.Need(52 + uint64_t{r.At(48)} * 4);
       break;
     }
@@ -363,8 +373,11 @@ void CheckWmfRecord(const TWmfRecord& r) {
     case 0x012C:
     case 0x012D:
     case 0x01F0:
-    case 0x0234:
-    case 0x0139: r.Object(0); break;
+    case 0x0234: r.Object(0); break;
+    case 0x02FC:
+      if (r.Word(0) != BS_SOLID && r.Word(0) != BS_NULL && r.Word(0) != BS_HATCHED)
+        r.Fail("a brush made of a handle");
+      break;
     case 0x0521: r.Need(1 + (uint64_t{r.Word(0)} + 1) / 2 + 2); break;
     case 0x0A32: {
       const uint64_t count = r.Word(2), options = r.Word(3);
@@ -393,7 +406,8 @@ void CheckWmfRecord(const TWmfRecord& r) {
     case 0x0D33: r.Dib(9, r.Word(0)); break;
     case 0x0142:
       // A pattern brush's bitmap is read as one bit per pixel behind a two-colour table.
-      if (r.Word(0) == BS_PATTERN && (r.Parameters() < 22 || r.Word(9) != 1))
+      if (r.Word(0) == BS_PATTERN &&
+          (r.Parameters() < 22 || r.Word(9) != 1 || (r.Word(18) != 0 && r.Word(18) != 2) || r.Word(19)))
         r.Fail("a pattern that is not one bit");
       r.Dib(2, r.Word(0) == BS_PATTERN ? DIB_RGB_COLORS : r.Word(1));
       break;

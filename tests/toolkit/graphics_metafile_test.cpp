@@ -9,6 +9,7 @@
 #include "tests/toolkit/graphics_test_helpers.h"
 #include "toolkit/metafile.h"
 #include "toolkit/picture.h"
+#include "toolkit/typinfo.h"
 
 using namespace graphics_test;
 
@@ -160,6 +161,18 @@ TEST(Metafile, TheSystemsRecordingLoadsDrawsAndSavesAsEmf) {
   EXPECT_EQ(saved->GetPosition(), saved->GetSize());
   EXPECT_EQ(loaded->GetWidth(), 40);
   ExpectRedBlockOnWhite(*loaded);
+  // Stored in a form definition with the picture's class name, and read back checked.
+  const TPropInfo* data = GetPropInfo(picture.get(), "Data");
+  ASSERT_NE(data, nullptr);
+  const std::string stored = GetBinaryProp(picture.get(), data);
+  auto restored = Make<TPicture>();
+  SetBinaryProp(restored.get(), data, stored);
+  ASSERT_NE(DynamicCast<TMetafile>(restored->GetGraphic()), nullptr);
+  ExpectRedBlockOnWhite(*restored->GetGraphic());
+  std::string damaged = stored;
+  damaged.resize(damaged.size() - 12);
+  EXPECT_THROW(SetBinaryProp(restored.get(), data, damaged), EInvalidGraphic);
+
   auto copy = Make<TMetafile>();
   copy->Assign(loaded.get());
   EXPECT_NE(copy->GetHandle(), loaded->GetHandle());
@@ -238,6 +251,8 @@ TEST(Metafile, DamagedAndHostileFilesAreRefusedAndLeaveTheGraphic) {
   add("a region with more rectangles than data",
       Emf({kRedBrush,
            {EMR_FILLRGN, {0, 0, 0, 0, 48, 1, 32, RDH_RECTANGLES, 50, 0, 0, 0, 9, 9, 0, 0, 9, 9}}}));
+  add("a brush made of the writer's handle",
+      Emf({{EMR_CREATEBRUSHINDIRECT, {1, BS_DIBPATTERN, 0, 0x12345678}}}));
   add("a record kind not played", Emf({{108 /* small text */, {0, 0, 0, 0, 0, 0, 0, 0, 0}}}));
   add("an unknown record kind", Emf({{200, {0, 0}}}));
 
@@ -255,6 +270,7 @@ TEST(Metafile, DamagedAndHostileFilesAreRefusedAndLeaveTheGraphic) {
   add("placeable, a bitmap with fewer rows than it says",
       Wmf({{0x0F43, 0x0020, 0x00CC, 0, 100, 100, 0, 0, 100, 100, 0, 0, 40, 0, 100, 0, 100, 0,
             1,      24,     0,      0, 0,   0,   0, 0, 0,   0,   0, 0, 0,  0, 1,   2, 3,   4}}));
+  add("placeable, a brush made of the writer's handle", Wmf({{0x02FC, BS_PATTERN, 0, 0, 0x1234}}));
   add("placeable, no end record", Wmf({kWmfRedBrush}, 2, false));
   add("placeable, a region (not played)", Wmf({{0x06FF, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}}));
   const Bytes plain = Wmf({kWmfRedBrush});
