@@ -79,8 +79,7 @@ HWND TClipboard::Window() {
 
 void TClipboard::Open() {
   if (open_count_ == 0) {
-    // Another program (the system's own clipboard viewer under Wine among them) may hold
-    // it for a moment.
+    // Another program, or Wine's bridge to the X selection, may hold it for a moment.
     bool opened = false;
     for (int attempt = 0; attempt < 20 && !(opened = OpenClipboard(Window())); ++attempt) Sleep(10);
     if (!opened) throw Exception("Cannot open clipboard");

@@ -514,14 +514,6 @@ void TMetafile::SetHandle(HENHMETAFILE metafile) {
   Changed();
 }
 
-HENHMETAFILE TMetafile::ReleaseHandle() {
-  HENHMETAFILE metafile = handle_;
-  handle_ = nullptr;
-  width_ = height_ = 0;
-  if (metafile) Changed();
-  return metafile;
-}
-
 void TMetafile::Draw(TCanvas& canvas, const RECT& rect) {
   if (handle_) PlayEnhMetaFile(canvas.GetHandle(), handle_, &rect);
 }

@@ -29,8 +29,6 @@ class TMetafile : public TGraphic {
   HENHMETAFILE GetHandle() const { return handle_; }
   // Takes the metafile over (deleted with this object); null empties.
   void SetHandle(HENHMETAFILE metafile);
-  // Gives the metafile up to the caller; the object is empty afterwards.
-  HENHMETAFILE ReleaseHandle();
 
   void Draw(TCanvas& canvas, const RECT& rect) override;
 
