@@ -259,6 +259,7 @@ TEST(Metafile, DamagedAndHostileFilesAreRefusedAndLeaveTheGraphic) {
   Bytes wrong_sum = Wmf({kWmfRedBrush});
   wrong_sum[20] ^= 1;
   add("placeable, wrong checksum", wrong_sum);
+  add("placeable, the header cut short", Bytes(wrong_sum.begin(), wrong_sum.begin() + 12));
   Bytes wmf_cut = Wmf({kWmfRedBrush, {0x012D, 0}, kWmfBlock});
   wmf_cut.resize(wmf_cut.size() - 10);
   add("placeable, cut short", wmf_cut);
