@@ -4,7 +4,9 @@
 #include <cstring>
 #include <limits>
 
+#include "toolkit/clipbrd.h"
 #include "toolkit/colors.h"
+#include "toolkit/metafile.h"
 #include "toolkit/picture.h"
 #include "toolkit/startup.h"
 #include "toolkit/typinfo.h"
@@ -444,12 +446,14 @@ void TBitmap32::Assign(TPersistent* source) {
         SetSize(0, 0);
       else if (auto* b = DynamicCast<TBitmap>(graphic))
         AssignBitmap(b);
-      else if (graphic->Is<TIcon>())
+      else if (graphic->Is<TIcon>() || graphic->Is<TMetafile>())
         AssignMasked(graphic);
       else
         AssignGraphic(graphic);
     } else if (auto* graphic = DynamicCast<TGraphic>(source)) {
       AssignGraphic(graphic);
+    } else if (auto* clipboard = DynamicCast<TClipboard>(source)) {
+      AssignClipboard(clipboard);
     } else {
       TPersistent::Assign(source);  // raises for what nobody knows
     }
@@ -493,6 +497,21 @@ void TBitmap32::AssignGraphic(TGraphic* graphic) {
   ResetAlpha();
 }
 
+void TBitmap32::AssignClipboard(TClipboard* clipboard) {
+  TPicture* picture = New<TPicture>();
+  try {
+    picture->Assign(clipboard);
+    if (TGraphic* graphic = picture->GetGraphic())
+      AssignGraphic(graphic);
+    else
+      SetSize(0, 0);
+  } catch (...) {
+    Free(picture);
+    throw;
+  }
+  Free(picture);
+}
+
 // Drawn once on blue and once on red: where both renderings agree the graphic covers the
 // pixel (opaque), elsewhere it is transparent.
 void TBitmap32::AssignMasked(TGraphic* graphic) {
@@ -517,6 +536,18 @@ void TBitmap32::AssignMasked(TGraphic* graphic) {
 }
 
 void TBitmap32::AssignTo(TPersistent* dest) {
+  if (auto* clipboard = DynamicCast<TClipboard>(dest)) {
+    TBitmap* bitmap = New<TBitmap>();
+    try {
+      AssignTo(bitmap);
+      clipboard->Assign(bitmap);
+    } catch (...) {
+      Free(bitmap);
+      throw;
+    }
+    Free(bitmap);
+    return;
+  }
   TBitmap* bitmap = DynamicCast<TBitmap>(dest);
   if (auto* picture = DynamicCast<TPicture>(dest)) bitmap = picture->GetBitmap();
   if (!bitmap) {

@@ -18,6 +18,8 @@
 #include "toolkit/persistent.h"
 #include "toolkit/streams.h"
 
+class TClipboard;
+
 TK_EXCEPTION(ETransformError, Exception)
 
 // (source pixel, destination pixel, master alpha): dmCustom's combination.
@@ -80,7 +82,9 @@ class TBitmap32 : public TCustomMap {
   TBitmap32();
   ~TBitmap32() override;
 
-  // From null (empties), another TBitmap32, a TBitmap, a TPicture or any TGraphic.
+  // From null (empties), another TBitmap32, a TBitmap, a TPicture, any TGraphic or the
+  // clipboard (its picture, opaque). An icon or a metafile in a picture keeps its shape in
+  // alpha: opaque where it draws, 0 elsewhere.
   void Assign(TPersistent* source) override;
 
   bool Empty() const override { return TCustomMap::Empty() || !dib_; }
@@ -160,6 +164,7 @@ class TBitmap32 : public TCustomMap {
   void AssignBitmap(TBitmap* bitmap);
   void AssignGraphic(TGraphic* graphic);
   void AssignMasked(TGraphic* graphic);
+  void AssignClipboard(TClipboard* clipboard);
 
   TColor32* bits_ = nullptr;
   TCanvas* canvas_ = nullptr;

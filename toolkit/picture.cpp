@@ -8,6 +8,7 @@
 #include "toolkit/bytes.h"
 #include "toolkit/canvas.h"
 #include "toolkit/jpeg.h"
+#include "toolkit/metafile.h"
 #include "toolkit/typinfo.h"
 
 namespace {
@@ -46,6 +47,8 @@ std::vector<TFileFormat>& FileFormats() {
       {".ico", "Icons", TIcon::StaticClass()},
       {".jpg", "JPEG images", TJPEGImage::StaticClass()},
       {".jpeg", "JPEG images", TJPEGImage::StaticClass()},
+      {".emf", "Enhanced metafiles", TMetafile::StaticClass()},
+      {".wmf", "Metafiles", TMetafile::StaticClass()},
   };
   return formats;
 }

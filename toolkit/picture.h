@@ -1,4 +1,4 @@
-// Graphics that can be drawn, loaded and saved (bitmaps, icons, JPEG images), and the picture
+// Graphics that can be drawn, loaded and saved (bitmaps, icons, JPEG images, metafiles), and the picture
 // that holds any one of them and picks the kind by file extension.
 #pragma once
 
@@ -126,7 +126,7 @@ class TPicture : public TPersistent {
   int GetHeight() const;
 
   // Chooses the kind of graphic by the file's extension (registered formats: .bmp, .ico,
-  // .jpg, .jpeg); an unknown extension raises EInvalidGraphic.
+  // .jpg, .jpeg, .emf, .wmf); an unknown extension raises EInvalidGraphic.
   void LoadFromFile(const std::string& file_name);
   // Saves the graphic in its own format; an empty picture saves nothing.
   void SaveToFile(const std::string& file_name);

@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "bitmap32/bitmap32.h"
+#include "tests/toolkit/graphics_test_helpers.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/formreader.h"
 #include "toolkit/formwriter.h"
+#include "toolkit/metafile.h"
 #include "toolkit/picture.h"
 #include "toolkit/typinfo.h"
 
@@ -538,6 +540,27 @@ TEST(Bitmap32Assign, IconInAPictureKeepsItsShapeInAlpha) {
   ASSERT_EQ(b->GetWidth(), 8);
   EXPECT_EQ(b->GetPixel(6, 3), 0xFFFF0000u);
   EXPECT_EQ(b->GetPixel(1, 3) >> 24, 0u);
+}
+
+TEST(Bitmap32Assign, MetafileInAPictureIsOpaqueWhereItDraws) {
+  // A red block, a pure blue corner (the colour of the first rendering's ground), nothing
+  // elsewhere.
+  auto metafile = Make<TMetafile>();
+  metafile->SetHandle(graphics_test::RedBlockMetafile(true));
+  auto picture = Make<TPicture>();
+  picture->SetGraphic(metafile.get());
+
+  auto b = Make<TBitmap32>();
+  b->Assign(picture.get());
+  ASSERT_EQ(b->GetWidth(), 40);
+  ASSERT_EQ(b->GetHeight(), 30);
+  EXPECT_EQ(b->GetPixel(20, 15), 0xFFFF0000u);
+  EXPECT_EQ(b->GetPixel(2, 2), 0xFF0000FFu);
+  EXPECT_EQ(b->GetPixel(35, 25), 0x000000FFu) << "not drawn: the first rendering's colour, transparent";
+  // Alone, not in a picture, it is drawn once and opaque.
+  b->Assign(metafile.get());
+  EXPECT_EQ(b->GetPixel(20, 15), 0xFFFF0000u);
+  EXPECT_EQ(b->GetPixel(35, 25) >> 24, 0xFFu);
 }
 
 // Stored BMP images come through the toolkit's bitmap "Data" and then into a TBitmap32:

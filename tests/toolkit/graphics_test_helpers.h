@@ -64,6 +64,24 @@ inline bool Inside(const RECT& inner, const RECT& outer) {
          inner.bottom <= outer.bottom;
 }
 
+// 40 x 30 pixels at the screen's resolution, recorded by the system: a red block from
+// (10, 8) to (30, 22), with a pure blue corner from (0, 0) to (5, 5) when asked for, and
+// nothing elsewhere.
+inline HENHMETAFILE RedBlockMetafile(bool blue_corner = false) {
+  HDC screen = GetDC(nullptr);
+  const int ppi = GetDeviceCaps(screen, LOGPIXELSX);
+  const RECT frame{0, 0, MulDiv(40, 2540, ppi), MulDiv(30, 2540, ppi)};
+  HDC dc = CreateEnhMetaFileA(screen, nullptr, &frame, nullptr);
+  ReleaseDC(nullptr, screen);
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0)), blue = CreateSolidBrush(RGB(0, 0, 255));
+  const RECT block{10, 8, 30, 22}, corner{0, 0, 5, 5};
+  ::FillRect(dc, &block, red);
+  if (blue_corner) ::FillRect(dc, &corner, blue);
+  DeleteObject(red);
+  DeleteObject(blue);
+  return CloseEnhMetaFile(dc);
+}
+
 // A file name in the temporary folder, deleted when the object goes.
 class TempFile {
  public:
