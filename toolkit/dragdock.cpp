@@ -543,11 +543,23 @@ TK_CLASS_INFO(TToolDockForm, TCustomForm)
 
 TK_BEGIN_MESSAGE_MAP(TToolDockForm)
 TK_MESSAGE(CM_CONTROLCHANGE, CMControlChange)
+TK_MESSAGE(WM_GETMINMAXINFO, WMGetMinMaxInfo)
 TK_END_MESSAGE_MAP()
 
 TToolDockForm::TToolDockForm(TComponent* owner) : TCustomForm(owner, kCreateNew) {
   SetBorderStyle(bsSizeToolWin);
   SetBorderIcons({biSystemMenu});
+}
+
+void TToolDockForm::WMGetMinMaxInfo(TMessage& message) {
+  TK_INHERITED(message);
+  // As small as the control: the system's minimum would widen a narrow one.
+  auto* info = reinterpret_cast<MINMAXINFO*>(message.LParam);
+  RECT frame{0, 0, 1, 1};
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(handle_, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongA(handle_, GWL_EXSTYLE)));
+  info->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+  message.Result = 0;
 }
 
 void TToolDockForm::CMControlChange(TMessage& message) {

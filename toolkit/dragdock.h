@@ -95,6 +95,7 @@ class TToolDockForm : public TCustomForm {
 
  private:
   void CMControlChange(TMessage& message);
+  void WMGetMinMaxInfo(TMessage& message);
   bool released_ = false;
 };
 
