@@ -348,7 +348,8 @@ void TControl::BeforeDestruction() {
 // ---- TControl: messages ---------------------------------------------------------------------
 
 void TControl::WndProc(TMessage& message) {
-  if (message.Msg >= WM_MOUSEFIRST && message.Msg <= WM_MOUSELAST && tk_detail::DragMouseMessage(this, message))
+  if (message.Msg >= WM_MOUSEFIRST && message.Msg <= WM_MOUSELAST &&
+      tk_detail::DragMouseMessage(this, message))
     return;
   switch (message.Msg) {
     case WM_LBUTTONDBLCLK:

@@ -130,8 +130,8 @@ using TDragDropEvent = TEvent<TObject* /*sender*/, TObject* /*source*/, int /*x*
 // The target is null for a drag that was cancelled or dropped where nothing took it.
 using TEndDragEvent = TEvent<TObject* /*sender*/, TObject* /*target*/, int /*x*/, int /*y*/>;
 using TStartDockEvent = TEvent<TObject* /*sender*/, TDragDockObject*& /*drag_object*/>;
-using TDockOverEvent =
-    TEvent<TObject* /*sender*/, TDragDockObject* /*source*/, int /*x*/, int /*y*/, TDragState, bool& /*accept*/>;
+using TDockOverEvent = TEvent<TObject* /*sender*/, TDragDockObject* /*source*/, int /*x*/, int /*y*/,
+                              TDragState, bool& /*accept*/>;
 using TDockDropEvent = TEvent<TObject* /*sender*/, TDragDockObject* /*source*/, int /*x*/, int /*y*/>;
 using TUnDockEvent =
     TEvent<TObject* /*sender*/, TControl* /*client*/, TWinControl* /*new_target*/, bool& /*allow*/>;
