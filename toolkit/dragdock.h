@@ -20,6 +20,7 @@
 
 #include "toolkit/controls.h"
 #include "toolkit/forms.h"
+#include "toolkit/typinfo.h"
 
 // What travels with a drag.
 class TDragObject : public TObject {
@@ -102,6 +103,27 @@ class TToolDockForm : public TCustomForm {
 // The alignment a control dropped at a client point of a site takes: the edge the point is
 // nearest to within a quarter of the site's size, else the whole client area.
 TAlign DropAlignAt(POINT point, const RECT& client);
+
+// Publish the drag and dock names a class lists: the three properties, the four drag events
+// and the two dock events.
+template <class C>
+void PublishDragProperties(TPublisher<C>& p) {
+  p.Integer("DragCursor", &TControl::GetDragCursor, &TControl::SetDragCursor).Default(crDrag);
+  p.Enumeration("DragKind", DragKindInfo(), &TControl::GetDragKind, &TControl::SetDragKind).Default(dkDrag);
+  p.Enumeration("DragMode", DragModeInfo(), &TControl::GetDragMode, &TControl::SetDragMode).Default(dmManual);
+}
+template <class C>
+void PublishDragEvents(TPublisher<C>& p) {
+  p.Event("OnDragDrop", &TControl::OnDragDrop);
+  p.Event("OnDragOver", &TControl::OnDragOver);
+  p.Event("OnEndDrag", &TControl::OnEndDrag);
+  p.Event("OnStartDrag", &TControl::OnStartDrag);
+}
+template <class C>
+void PublishDockEvents(TPublisher<C>& p) {
+  p.Event("OnEndDock", &TControl::OnEndDock);
+  p.Event("OnStartDock", &TControl::OnStartDock);
+}
 
 namespace tk_detail {
 // The drag's share of the message chain: a mouse message of the dragged control (true when

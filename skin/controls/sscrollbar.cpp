@@ -17,6 +17,7 @@
 #include "skin/engine/sutils.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/classregistry.h"
+#include "toolkit/dragdock.h"
 #include "toolkit/forms.h"
 #include "toolkit/timers.h"
 #include "toolkit/typinfo.h"
@@ -62,6 +63,9 @@ void TsScrollBar::Publish(TPublisher<TsScrollBar>& p) {
   p.Object("SkinData", &S::GetSkinData, &S::SetSkinData);
   p.Event("OnChange", &S::OnChange);
   p.Event("OnScroll", &S::OnScroll);
+  PublishDragProperties(p);
+  PublishDragEvents(p);
+  PublishDockEvents(p);
 }
 
 void RegisterSkinScrollClasses() { RegisterClasses({TsScrollBar::StaticClass()}); }

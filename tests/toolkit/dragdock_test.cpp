@@ -103,36 +103,45 @@ class DragDock : public testing::Test {
     form->Update();
   }
   // The real pointer goes to a point (client coordinates of over, or the screen's), then the
-  // window that has the mouse (the capture, else the one under the point) gets the message.
-  void MouseAt(UINT msg, POINT screen, WPARAM keys) {
-    ASSERT_TRUE(PlaceCursor(screen));
-    HWND to = GetCapture() ? GetCapture() : WindowFromPoint(screen);
-    POINT at = screen;
-    ScreenToClient(to, &at);
-    PostMessageA(to, msg, keys, PointToLParam(at));
-    Pump();
-  }
+  // window that has the mouse gets the message.
+  void MouseAt(UINT msg, POINT screen, WPARAM keys) { ASSERT_TRUE(MouseMessageAt(msg, screen, keys)); }
   void Mouse(UINT msg, TControl* over, POINT client, WPARAM keys = 0) {
     MouseAt(msg, over->ClientToScreen(client), keys);
   }
   void DragTo(TControl* over, POINT client) { Mouse(WM_MOUSEMOVE, over, client, MK_LBUTTON); }
+  // Two panels: the left one dragged, the right one a target that logs what it hears.
+  void MakePanels() {
+    left = Panel("Left", form, {10, 10, 150, 200}, clBlue);
+    right = Panel("Right", form, {250, 10, 400, 200}, clRed);
+    left->OnEndDrag = TEndDragEvent(log, &TDragLog::EndDrag);
+    right->OnDragOver = TDragOverEvent(log, &TDragLog::DragOver);
+    right->OnDragDrop = TDragDropEvent(log, &TDragLog::DragDrop);
+  }
+  // A control that docks when dragged and a dock site that logs what it hears.
+  void MakeDock() {
+    tool = Panel("Tool", form, {10, 10, 70, 50}, clGreen);
+    site = Panel("Site", form, {200, 10, 400, 210}, clYellow);
+    tool->SetDragKind(dkDock);
+    tool->SetDragMode(dmAutomatic);
+    tool->OnEndDock = TEndDragEvent(log, &TDragLog::EndDock);
+    site->SetDockSite(true);
+    site->OnDockOver = TDockOverEvent(log, &TDragLog::DockOver);
+    site->OnUnDock = TUnDockEvent(log, &TDragLog::UnDock);
+  }
 
   TDesktopLock lock_;
   TTestForm* form = nullptr;
   TDragLog* log = nullptr;
+  TTestPanel *left = nullptr, *right = nullptr, *tool = nullptr, *site = nullptr;
 };
 
 // ---- Drag and drop ------------------------------------------------------------------------------
 
 TEST_F(DragDock, AutomaticDragBetweenPanelsDropsOnTheTargetThatAccepts) {
-  TTestPanel* left = Panel("Left", form, {10, 10, 150, 200}, clBlue);
-  TTestPanel* right = Panel("Right", form, {250, 10, 400, 200}, clRed);
+  MakePanels();
   left->SetDragMode(dmAutomatic);
   left->OnStartDrag = TStartDragEvent(log, &TDragLog::StartDrag);
-  left->OnEndDrag = TEndDragEvent(log, &TDragLog::EndDrag);
   left->OnClick = TNotifyEvent(log, &TDragLog::Click);
-  right->OnDragOver = TDragOverEvent(log, &TDragLog::DragOver);
-  right->OnDragDrop = TDragDropEvent(log, &TDragLog::DragDrop);
   ShowForm();
 
   // Pressed and released within the drag threshold: a click, and no drag.
@@ -167,13 +176,9 @@ TEST_F(DragDock, AutomaticDragBetweenPanelsDropsOnTheTargetThatAccepts) {
 }
 
 TEST_F(DragDock, ARefusedOrUnhandledTargetShowsNoDropAndTakesNothing) {
-  TTestPanel* left = Panel("Left", form, {10, 10, 150, 200}, clBlue);
-  TTestPanel* right = Panel("Right", form, {250, 10, 400, 200}, clRed);
+  MakePanels();
   left->SetDragCursor(crHandPoint);
   left->OnMouseDown = TMouseEvent(log, &TDragLog::BeginAtOnce);
-  left->OnEndDrag = TEndDragEvent(log, &TDragLog::EndDrag);
-  right->OnDragOver = TDragOverEvent(log, &TDragLog::DragOver);
-  right->OnDragDrop = TDragDropEvent(log, &TDragLog::DragDrop);
   log->accept = false;
   ShowForm();
 
@@ -201,12 +206,8 @@ TEST_F(DragDock, ARefusedOrUnhandledTargetShowsNoDropAndTakesNothing) {
 }
 
 TEST_F(DragDock, EscapeAndTheRightButtonCancelADrag) {
-  TTestPanel* left = Panel("Left", form, {10, 10, 150, 200}, clBlue);
-  TTestPanel* right = Panel("Right", form, {250, 10, 400, 200}, clRed);
+  MakePanels();
   left->SetDragMode(dmAutomatic);
-  left->OnEndDrag = TEndDragEvent(log, &TDragLog::EndDrag);
-  right->OnDragOver = TDragOverEvent(log, &TDragLog::DragOver);
-  right->OnDragDrop = TDragDropEvent(log, &TDragLog::DragDrop);
   right->OnContextPopup = TContextPopupEvent(log, &TDragLog::ContextPopup);
   ShowForm();
 
@@ -240,16 +241,9 @@ TEST_F(DragDock, EscapeAndTheRightButtonCancelADrag) {
 // ---- Docking ------------------------------------------------------------------------------------
 
 TEST_F(DragDock, ADockControlDocksIntoASiteFloatsInAToolWindowAndDocksBack) {
-  TTestPanel* tool = Panel("Tool", form, {10, 10, 70, 50}, clGreen);
-  TTestPanel* site = Panel("Site", form, {200, 10, 400, 210}, clYellow);
-  tool->SetDragKind(dkDock);
-  tool->SetDragMode(dmAutomatic);
+  MakeDock();
   tool->OnStartDock = TStartDockEvent(log, &TDragLog::StartDock);
-  tool->OnEndDock = TEndDragEvent(log, &TDragLog::EndDock);
-  site->SetDockSite(true);
-  site->OnDockOver = TDockOverEvent(log, &TDragLog::DockOver);
   site->OnDockDrop = TDockDropEvent(log, &TDragLog::DockDrop);
-  site->OnUnDock = TUnDockEvent(log, &TDragLog::UnDock);
   ShowForm();
 
   // Dropped near the site's left edge: docked there, along the whole edge.
@@ -306,14 +300,7 @@ TEST_F(DragDock, ADockControlDocksIntoASiteFloatsInAToolWindowAndDocksBack) {
 }
 
 TEST_F(DragDock, ASiteDecidesTheAlignmentAndMayRefuseADockOrAnUndock) {
-  TTestPanel* tool = Panel("Tool", form, {10, 10, 70, 50}, clGreen);
-  TTestPanel* site = Panel("Site", form, {200, 10, 400, 210}, clYellow);
-  tool->SetDragKind(dkDock);
-  tool->SetDragMode(dmAutomatic);
-  tool->OnEndDock = TEndDragEvent(log, &TDragLog::EndDock);
-  site->SetDockSite(true);
-  site->OnDockOver = TDockOverEvent(log, &TDragLog::DockOver);
-  site->OnUnDock = TUnDockEvent(log, &TDragLog::UnDock);
+  MakeDock();
   ShowForm();
 
   // The site says where: the middle of it, but aligned to the bottom.

@@ -68,6 +68,16 @@ void ParkCursor() {
   PlaceCursor(POINT{GetSystemMetrics(SM_CXVIRTUALSCREEN) - 1, GetSystemMetrics(SM_CYVIRTUALSCREEN) - 1});
 }
 
+bool MouseMessageAt(UINT msg, POINT screen, WPARAM keys) {
+  if (!PlaceCursor(screen)) return false;
+  HWND to = GetCapture() ? GetCapture() : WindowFromPoint(screen);
+  POINT at = screen;
+  ScreenToClient(to, &at);
+  PostMessageA(to, msg, keys, PointToLParam(at));
+  Pump();
+  return true;
+}
+
 TDesktopLock::~TDesktopLock() {
   if (!mutex_) return;
   ReleaseMutex(mutex_);
