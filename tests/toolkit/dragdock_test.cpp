@@ -13,11 +13,20 @@
 using testing::ElementsAre;
 using testing::IsEmpty;
 
+// A drag object of the program's own: what it carries decides the cursor.
+class TCardDrag : public TDragObject {
+  TK_CLASS(TCardDrag, TDragObject)
+
+ public:
+  TCursor GetDragCursor(bool accepted, int, int) override { return accepted ? crCross : crNo; }
+};
+TK_CLASS_INFO(TCardDrag, TDragObject)
+
 namespace {
 
 std::string NameOf(TObject* object) {
   auto* component = DynamicCast<TComponent>(object);
-  return component ? component->GetName() : object ? "object" : "-";
+  return component ? component->GetName() : DynamicCast<TCardDrag>(object) ? "card" : object ? "object" : "-";
 }
 
 std::string At(int x, int y) { return " " + std::to_string(x) + "," + std::to_string(y); }
@@ -44,6 +53,14 @@ class TDragLog : public TObject {
   }
   void BeginAtOnce(TObject* sender, TMouseButton, TShiftState, int, int) {
     static_cast<TControl*>(sender)->BeginDrag(true);
+  }
+  void BeginPastTen(TObject* sender, TMouseButton, TShiftState, int, int) {
+    static_cast<TControl*>(sender)->BeginDrag(false, 10);
+  }
+  TDragObject* card = nullptr;
+  void StartCard(TObject* sender, TDragObject*& object) {
+    log.push_back(NameOf(sender) + ":start");
+    object = card;
   }
   void Click(TObject* sender) { log.push_back(NameOf(sender) + ":click"); }
   void ContextPopup(TObject* sender, POINT, bool&) { log.push_back(NameOf(sender) + ":popup"); }
@@ -203,6 +220,48 @@ TEST_F(DragDock, ARefusedOrUnhandledTargetShowsNoDropAndTakesNothing) {
   EXPECT_THAT(log->Steps(), ElementsAre("Right:over enter Left 10,10", "Right:over leave Left 14,14",
                                         "Left:end -" + At(screen.x, screen.y)));
   EXPECT_FALSE(left->Dragging());
+}
+
+TEST_F(DragDock, ADragObjectFromOnStartDragIsTheSourceAndTheDragEndsFromCode) {
+  MakePanels();
+  left->OnMouseDown = TMouseEvent(log, &TDragLog::BeginPastTen);
+  left->OnStartDrag = TStartDragEvent(log, &TDragLog::StartCard);
+  auto* card = New<TCardDrag>();
+  log->card = card;
+  ShowForm();
+
+  // A threshold of its own: 8 pixels away it is still pending, 12 away it starts.
+  Mouse(WM_LBUTTONDOWN, left, {20, 20}, MK_LBUTTON);
+  DragTo(left, {28, 20});
+  EXPECT_THAT(log->log, IsEmpty());
+  EXPECT_TRUE(left->Dragging());
+  DragTo(left, {20, 32});
+  EXPECT_THAT(log->log, ElementsAre("Left:start"));
+  // The target sees the object, which picks the cursor.
+  DragTo(right, {50, 60});
+  EXPECT_EQ(log->Steps().back(), "Right:over enter card 50,60");
+  EXPECT_EQ(card->GetDragTarget(), right);
+  EXPECT_TRUE(card->GetAccepted());
+  EXPECT_EQ(GetCursor(), CursorHandle(crCross));
+  log->accept = false;
+  DragTo(right, {52, 60});
+  EXPECT_EQ(GetCursor(), CursorHandle(crNo));
+  log->accept = true;
+  DragTo(right, {54, 60});
+  // Dropped from code where the cursor is; the object is the program's, left alive.
+  left->EndDrag(true);
+  EXPECT_FALSE(left->Dragging());
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_TRUE(card->GetDropped());
+  EXPECT_THAT(log->Steps(),
+              ElementsAre("Left:start", "Right:over enter card 50,60", "Right:over leave card 54,60",
+                          "Right:drop card 54,60", "Left:end Right 54,60"));
+  // Ended again, or for a control that is not dragging: nothing happens.
+  left->EndDrag(true);
+  right->EndDrag(false);
+  EXPECT_EQ(log->log.back(), "Left:end Right 54,60");
+  Mouse(WM_LBUTTONUP, right, {54, 60});
+  Free(card);
 }
 
 TEST_F(DragDock, EscapeAndTheRightButtonCancelADrag) {
