@@ -508,7 +508,7 @@ void TsScrollBar::Track(POINT client) {
   SetHotPart(PartAt(client));
 }
 
-void TsScrollBar::EndDrag() {
+void TsScrollBar::EndSliderDrag() {
   dragging_ = false;
   if (!suppress_change_) return;
   suppress_change_ = false;
@@ -521,7 +521,7 @@ void TsScrollBar::Release(POINT client) {
   const bool was_pressed = pressed_;
   if (dragging_) {
     SetPosition(PositionAtCoord(Coord(client)) - drag_offset_);
-    EndDrag();
+    EndSliderDrag();
   }
   pressed_ = false;
   if (GetCapture() == handle_) ReleaseCapture();
