@@ -60,7 +60,8 @@ class TDragSession {
   }
 
   bool Busy(const TControl* control) const { return phase_ != kIdle && control_ == control; }
-  void Begin(TControl* control, bool immediate, int threshold);
+  // From where the press was (null: where the cursor is now).
+  void Begin(TControl* control, bool immediate, int threshold, const POINT* start = nullptr);
   void End(TControl* control, bool drop);
   bool MouseMessage(TControl* control, TMessage& message);
   bool KeyMessage(const MSG& msg);
@@ -125,14 +126,17 @@ HWND TDragSession::CaptureWindow() const {
   return window && window->HandleAllocated() ? window->GetHandle() : nullptr;
 }
 
-void TDragSession::Begin(TControl* control, bool immediate, int threshold) {
+void TDragSession::Begin(TControl* control, bool immediate, int threshold, const POINT* start) {
   if (phase_ != kIdle) {
     if (control_ == control) return;
     End(control_, false);
   }
   control_ = control;
   dock_ = control->GetDragKind() == dkDock;
-  tk_detail::CursorPos(&start_);
+  if (start)
+    start_ = *start;
+  else
+    tk_detail::CursorPos(&start_);
   // As the system's drag detection: a rectangle of the drag size centred on the press.
   threshold_ = threshold >= 0 ? SIZE{threshold, threshold}
                               : SIZE{GetSystemMetrics(SM_CXDRAG) / 2, GetSystemMetrics(SM_CYDRAG) / 2};
@@ -328,8 +332,10 @@ bool TDragSession::MouseMessage(TControl* control, TMessage& message) {
   }
   if (phase_ == kIdle) {
     if ((message.Msg == WM_LBUTTONDOWN || message.Msg == WM_LBUTTONDBLCLK) &&
-        control->GetDragMode() == dmAutomatic && !Designing(control))
-      Begin(control, false, -1);
+        control->GetDragMode() == dmAutomatic && !Designing(control)) {
+      const POINT press = MessageScreenPoint(control, message);
+      Begin(control, false, -1, &press);
+    }
     return false;  // the press goes on: released in place it is a click
   }
   if (control != control_ || phase_ == kStarting) return false;

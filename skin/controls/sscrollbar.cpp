@@ -314,6 +314,8 @@ void TsScrollBar::WndProc(TMessage& message) {
     }
   }
   if (skinned_window_ && Skinned()) {
+    // A drag of the bar itself (DragMode) sees the mouse before the bar's own handling.
+    if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && tk_detail::DragMouseMessage(this, message)) return;
     switch (msg) {
       case WM_PAINT: return WMPaint(message);
       case WM_PRINTCLIENT: return WMPaint(message);

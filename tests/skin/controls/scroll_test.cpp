@@ -659,6 +659,39 @@ bool TestCursor(POINT* screen) {
   *screen = g_cursor;
   return true;
 }
+// Dragged itself (DragMode): the press that holds the slider is let go once the drag starts.
+struct TDropCounter : TObject {
+  int drops = 0;
+  void Over(TObject*, TObject*, int, int, TDragState, bool&) {}
+  void Drop(TObject*, TObject*, int, int) { ++drops; }
+};
+
+TEST_F(Scroll, ADragOfTheBarItselfLetsGoOfTheSliderAndDropsOnAnotherControl) {
+  LoadSkin();
+  MakeForm();
+  TsScrollBar* bar = MakeBar(sbHorizontal, 200);
+  bar->SetDragMode(dmAutomatic);
+  auto* target = New<TPanel>(form);
+  target->SetParent(form);
+  target->SetBounds(10, 100, 200, 100);
+  TDropCounter counter;
+  target->OnDragOver = TDragOverEvent(&counter, &TDropCounter::Over);
+  target->OnDragDrop = TDragDropEvent(&counter, &TDropCounter::Drop);
+  Show();
+  const POINT grab = Centre(bar->PartRect(spSlider));
+  Post(bar, WM_LBUTTONDOWN, grab, MK_LBUTTON);
+  ASSERT_TRUE(PumpUntil([&] { return bar->SliderDragging(); }));
+  EXPECT_TRUE(bar->Dragging());  // pending until the mouse moves past the threshold
+  Post(bar, WM_MOUSEMOVE, POINT{grab.x, grab.y + 120}, MK_LBUTTON);
+  ASSERT_TRUE(PumpUntil([&] { return !bar->SliderDragging(); }));
+  EXPECT_TRUE(bar->Dragging());
+  EXPECT_EQ(bar->GetPosition(), 0);
+  Post(bar, WM_LBUTTONUP, POINT{grab.x, grab.y + 120});
+  ASSERT_TRUE(PumpUntil([&] { return counter.drops == 1; }));
+  EXPECT_FALSE(bar->Dragging());
+  EXPECT_EQ(bar->GetPosition(), 0);
+}
+
 }  // namespace
 
 TEST_F(Scroll, MovingFromTheListOntoItsBarDoesNotEndTheHotState) {
