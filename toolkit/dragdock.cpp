@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "toolkit/typinfo.h"
@@ -400,8 +401,17 @@ void TDragSession::Forget(TControl* control) {
     if (object_) object_->drag_target_ = nullptr;
   }
   if (control_ != control || phase_ == kIdle) return;
+  // A windowless control's drag holds its parent's window, which stays.
+  HWND capture = CaptureWindow();
+  // The target may have shown that it would take the drop.
+  if (phase_ == kActive && target_) {
+    TControl* target = std::exchange(target_, nullptr);
+    phase_ = kStarting;  // no other message of the drag is handled meanwhile
+    Notify(target, object_->drag_pos_, dsDragLeave);
+  }
   if (own_object_) Free(object_);
   Reset();
+  if (capture && GetCapture() == capture) ReleaseCapture();
   RestoreCursor();
 }
 

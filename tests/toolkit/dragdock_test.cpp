@@ -297,6 +297,32 @@ TEST_F(DragDock, EscapeAndTheRightButtonCancelADrag) {
                                         "Left:end -" + At(second.x, second.y)));
 }
 
+TEST_F(DragDock, AControlFreedWhileDraggedEndsTheDragAndLetsGoOfTheMouse) {
+  MakePanels();
+  auto* shape = New<TTestShape>(form);
+  shape->SetName("Shape");
+  shape->SetParent(form);
+  shape->SetBounds(170, 20, 40, 40);
+  shape->SetDragMode(dmAutomatic);
+  ShowForm();
+
+  Mouse(WM_LBUTTONDOWN, shape, {10, 10}, MK_LBUTTON);
+  DragTo(right, {20, 30});
+  ASSERT_TRUE(shape->Dragging());
+  EXPECT_EQ(GetCapture(), form->GetHandle());  // a windowless control holds its parent's window
+  Free(shape);
+  EXPECT_EQ(GetCapture(), nullptr);
+  Mouse(WM_LBUTTONUP, right, {20, 30});
+  EXPECT_THAT(log->Steps(), ElementsAre("Right:over enter Shape 20,30", "Right:over leave Shape 20,30"));
+  // A new drag goes as ever.
+  log->log.clear();
+  left->SetDragMode(dmAutomatic);
+  Mouse(WM_LBUTTONDOWN, left, {20, 20}, MK_LBUTTON);
+  DragTo(right, {40, 40});
+  Mouse(WM_LBUTTONUP, right, {40, 40});
+  EXPECT_EQ(log->log.back(), "Left:end Right 40,40");
+}
+
 // ---- Docking ------------------------------------------------------------------------------------
 
 TEST_F(DragDock, ADockControlDocksIntoASiteFloatsInAToolWindowAndDocksBack) {
