@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <memory>
 
-#include "skin/controls/spanel.h"
 #include "skin/engine/sctrlutils.h"
 #include "skin/engine/smaskpaint.h"
 #include "skin/engine/sskintables.h"
@@ -71,22 +70,6 @@ TsGroupBox::~TsGroupBox() { FreeAndNil(style_); }
 
 void TsGroupBox::WndProc(TMessage& message) {
   if (style_ && !GetComponentState().Contains(csDestroying)) {
-    switch (message.Msg) {
-      case CM_ENTER:
-      case CM_EXIT: {
-        // Focus moving into or out of the box leaves its background and children as they are.
-        TBGChangedHold hold(style_);
-        inherited::WndProc(message);
-        return;
-      }
-      case WM_WINDOWPOSCHANGED:
-      case CM_VISIBLECHANGED:
-        if (!SkinChanging) style_->BGChanged = true;
-        break;
-      case CM_TEXTCHANGED:  // the caption, its gap and its side live in the cache
-      case CM_FONTCHANGED:
-      case CM_BIDIMODECHANGED: style_->Invalidate(); break;
-    }
     if (style_->HandleFirst(message)) return;  // answered, or we are gone
     if (message.Msg == SKM_REMOVESKIN || message.Msg == SKM_REFRESH) {
       style_->BGChanged = true;

@@ -22,6 +22,21 @@ constexpr int kPanelKind = 51;
 
 bool BeingFreed(const TComponent* component) { return component->GetComponentState().Contains(csDestroying); }
 
+// Holds a style's BGChanged at false while it lives and puts the old value back.
+class TBGChangedHold {
+ public:
+  explicit TBGChangedHold(TsGenStyle* style) : style_(style), old_(style->BGChanged) {
+    style->BGChanged = false;
+  }
+  ~TBGChangedHold() { style_->BGChanged = old_; }
+  TBGChangedHold(const TBGChangedHold&) = delete;
+  TBGChangedHold& operator=(const TBGChangedHold&) = delete;
+
+ private:
+  TsGenStyle* style_;
+  bool old_;
+};
+
 }  // namespace
 
 // ---- TsTransparentPanel -----------------------------------------------------------------------

@@ -9,20 +9,6 @@
 #include "skin/engine/sstyles.h"
 #include "toolkit/extctrls.h"
 
-// Holds a style's BGChanged at false while it lives and puts the old value back: focus moving
-// among a container's children leaves its background as it is.
-class TBGChangedHold {
- public:
-  explicit TBGChangedHold(TsGenStyle* style) : style_(style), old_(style->BGChanged) { style->BGChanged = false; }
-  ~TBGChangedHold() { style_->BGChanged = old_; }
-  TBGChangedHold(const TBGChangedHold&) = delete;
-  TBGChangedHold& operator=(const TBGChangedHold&) = delete;
-
- private:
-  TsGenStyle* style_;
-  bool old_;
-};
-
 class TsTransparentPanel : public TCustomPanel {
   TK_CLASS(TsTransparentPanel, TCustomPanel)
   TK_MESSAGE_MAP
