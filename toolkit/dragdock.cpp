@@ -72,7 +72,8 @@ class TDragSession {
  private:
   enum TPhase { kIdle, kPending, kStarting, kActive };
 
-  void Start();
+  // The drag starts with the cursor at a screen point.
+  void Start(POINT at);
   void MoveTo(POINT screen);
   TWinControl* DockSiteAt(POINT screen) const;
   bool Notify(TControl* target, POINT screen, TDragState state);
@@ -147,10 +148,10 @@ void TDragSession::Begin(TControl* control, bool immediate, int threshold, const
     Reset();  // no window to take the mouse with
     return;
   }
-  if (immediate) Start();
+  if (immediate) Start(start_);
 }
 
-void TDragSession::Start() {
+void TDragSession::Start(POINT at) {
   phase_ = kStarting;
   // The control's own press (its click, a pressed look) ends here.
   control_->Perform(WM_CANCELMODE);
@@ -178,9 +179,7 @@ void TDragSession::Start() {
                   : (dock_ ? static_cast<TDragObject*>(New<TDragDockObject>(control))
                            : static_cast<TDragObject*>(New<TDragControlObject>(control)));
   source_ = given || dock_ ? static_cast<TObject*>(object_) : control;
-  POINT now{};
-  tk_detail::CursorPos(&now);
-  MoveTo(now);
+  MoveTo(at);
 }
 
 TWinControl* TDragSession::DockSiteAt(POINT screen) const {
@@ -249,8 +248,8 @@ void TDragSession::Reset() {
 
 void TDragSession::End(TControl* control, bool drop) {
   if (phase_ == kIdle || control != control_) return;
-  if (phase_ != kActive) {
-    // Never started: nothing was told of it.
+  if (phase_ != kActive || !object_) {
+    // Never started (or ended by OnStartDrag itself): nothing was told of it.
     TControl* pending = control_;
     Reset();
     if (pending->GetMouseCapture() && !pending->GetControlState().Contains(csLButtonDown))
@@ -346,7 +345,7 @@ bool TDragSession::MouseMessage(TControl* control, TMessage& message) {
         POINT screen = MessageScreenPoint(control, message);
         if (std::abs(screen.x - start_.x) <= threshold_.cx && std::abs(screen.y - start_.y) <= threshold_.cy)
           return false;
-        Start();
+        Start(screen);
         return true;
       }
       case WM_LBUTTONUP:
@@ -386,10 +385,7 @@ void TDragSession::CaptureChanged(TWinControl* window, HWND new_capture) {
   HWND capture = CaptureWindow();
   if (window->GetHandle() != capture || new_capture == capture) return;
   // Another window took the mouse: the drag cannot go on.
-  if (phase_ == kPending)
-    Reset();
-  else
-    Finish(false);
+  End(control_, false);
 }
 
 void TDragSession::Forget(TControl* control) {

@@ -58,6 +58,10 @@ class TDragLog : public TObject {
     static_cast<TControl*>(sender)->BeginDrag(false, 10);
   }
   TDragObject* card = nullptr;
+  void StartAndEnd(TObject* sender, TDragObject*&) {
+    log.push_back(NameOf(sender) + ":start");
+    static_cast<TControl*>(sender)->EndDrag(false);
+  }
   void StartCard(TObject* sender, TDragObject*& object) {
     log.push_back(NameOf(sender) + ":start");
     object = card;
@@ -262,9 +266,19 @@ TEST_F(DragDock, ADragObjectFromOnStartDragIsTheSourceAndTheDragEndsFromCode) {
   EXPECT_EQ(log->log.back(), "Left:end Right 54,60");
   Mouse(WM_LBUTTONUP, right, {54, 60});
   Free(card);
+
+  // Ended by OnStartDrag itself: nothing more is told, and the mouse is free.
+  log->log.clear();
+  left->OnStartDrag = TStartDragEvent(log, &TDragLog::StartAndEnd);
+  Mouse(WM_LBUTTONDOWN, left, {20, 20}, MK_LBUTTON);
+  DragTo(right, {50, 60});
+  EXPECT_FALSE(left->Dragging());
+  EXPECT_EQ(GetCapture(), nullptr);
+  Mouse(WM_LBUTTONUP, right, {50, 60});
+  EXPECT_THAT(log->log, ElementsAre("Left:start"));
 }
 
-TEST_F(DragDock, EscapeAndTheRightButtonCancelADrag) {
+TEST_F(DragDock, EscapeTheRightButtonAndALostCaptureCancelADrag) {
   MakePanels();
   left->SetDragMode(dmAutomatic);
   right->OnContextPopup = TContextPopupEvent(log, &TDragLog::ContextPopup);
@@ -295,6 +309,18 @@ TEST_F(DragDock, EscapeAndTheRightButtonCancelADrag) {
   const POINT second = right->ClientToScreen({40, 40});
   EXPECT_THAT(log->Steps(), ElementsAre("Right:over enter Left 40,40", "Right:over leave Left 40,40",
                                         "Left:end -" + At(second.x, second.y)));
+
+  // Another window taking the mouse ends it too.
+  log->log.clear();
+  Mouse(WM_LBUTTONDOWN, left, {20, 20}, MK_LBUTTON);
+  DragTo(right, {50, 50});
+  ASSERT_TRUE(left->Dragging());
+  SetCapture(right->GetHandle());
+  EXPECT_FALSE(left->Dragging());
+  ReleaseCapture();
+  const POINT third = right->ClientToScreen({50, 50});
+  EXPECT_THAT(log->Steps(), ElementsAre("Right:over enter Left 50,50", "Right:over leave Left 50,50",
+                                        "Left:end -" + At(third.x, third.y)));
 }
 
 TEST_F(DragDock, AControlFreedWhileDraggedEndsTheDragAndLetsGoOfTheMouse) {
