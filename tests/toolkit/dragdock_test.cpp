@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -283,44 +284,37 @@ TEST_F(DragDock, EscapeTheRightButtonAndALostCaptureCancelADrag) {
   left->SetDragMode(dmAutomatic);
   right->OnContextPopup = TContextPopupEvent(log, &TDragLog::ContextPopup);
   ShowForm();
-
-  Mouse(WM_LBUTTONDOWN, left, {20, 20}, MK_LBUTTON);
-  DragTo(right, {30, 30});
-  ASSERT_TRUE(left->Dragging());
-  PostMessageA(form->GetHandle(), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-  Pump();
-  EXPECT_FALSE(left->Dragging());
-  EXPECT_EQ(GetCapture(), nullptr);
-  // The release that follows drops nothing.
-  Mouse(WM_LBUTTONUP, right, {30, 30});
-  const POINT screen = right->ClientToScreen({30, 30});
-  EXPECT_THAT(log->Steps(), ElementsAre("Right:over enter Left 30,30", "Right:over leave Left 30,30",
-                                        "Left:end -" + At(screen.x, screen.y)));
-
+  // Each way: a drag over the right panel at (n, n), cancelled; the target hears it leave and
+  // the left panel's drag ends at no target.
+  auto cancelled_at = [&](int n, const std::function<void()>& cancel) {
+    log->log.clear();
+    Mouse(WM_LBUTTONDOWN, left, {20, 20}, MK_LBUTTON);
+    DragTo(right, {n, n});
+    ASSERT_TRUE(left->Dragging());
+    cancel();
+    EXPECT_FALSE(left->Dragging());
+    EXPECT_EQ(GetCapture(), nullptr);
+    // The release that follows drops nothing.
+    Mouse(WM_LBUTTONUP, right, {n, n});
+    const POINT screen = right->ClientToScreen({n, n});
+    EXPECT_THAT(log->Steps(),
+                ElementsAre("Right:over enter Left" + At(n, n), "Right:over leave Left" + At(n, n),
+                            "Left:end -" + At(screen.x, screen.y)));
+  };
+  cancelled_at(30, [&] {
+    PostMessageA(form->GetHandle(), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    Pump();
+  });
   // The right button: cancelled at its press, and its release opens no context menu.
-  log->log.clear();
-  Mouse(WM_LBUTTONDOWN, left, {20, 20}, MK_LBUTTON);
-  DragTo(right, {40, 40});
-  ASSERT_TRUE(left->Dragging());
-  Mouse(WM_RBUTTONDOWN, right, {40, 40}, MK_LBUTTON | MK_RBUTTON);
-  EXPECT_FALSE(left->Dragging());
-  Mouse(WM_RBUTTONUP, right, {40, 40}, MK_LBUTTON);
-  Mouse(WM_LBUTTONUP, right, {40, 40});
-  const POINT second = right->ClientToScreen({40, 40});
-  EXPECT_THAT(log->Steps(), ElementsAre("Right:over enter Left 40,40", "Right:over leave Left 40,40",
-                                        "Left:end -" + At(second.x, second.y)));
-
-  // Another window taking the mouse ends it too.
-  log->log.clear();
-  Mouse(WM_LBUTTONDOWN, left, {20, 20}, MK_LBUTTON);
-  DragTo(right, {50, 50});
-  ASSERT_TRUE(left->Dragging());
-  SetCapture(right->GetHandle());
-  EXPECT_FALSE(left->Dragging());
-  ReleaseCapture();
-  const POINT third = right->ClientToScreen({50, 50});
-  EXPECT_THAT(log->Steps(), ElementsAre("Right:over enter Left 50,50", "Right:over leave Left 50,50",
-                                        "Left:end -" + At(third.x, third.y)));
+  cancelled_at(40, [&] {
+    Mouse(WM_RBUTTONDOWN, right, {40, 40}, MK_LBUTTON | MK_RBUTTON);
+    Mouse(WM_RBUTTONUP, right, {40, 40}, MK_LBUTTON);
+  });
+  // Another window taking the mouse.
+  cancelled_at(50, [&] {
+    SetCapture(right->GetHandle());
+    ReleaseCapture();
+  });
 }
 
 TEST_F(DragDock, AControlFreedWhileDraggedEndsTheDragAndLetsGoOfTheMouse) {
