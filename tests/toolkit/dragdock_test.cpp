@@ -88,12 +88,12 @@ class TDragLog : public TObject {
     allow = allow_undock;
   }
 
-  // The log without the moves (the real pointer may add some of its own).
+  // The log without the moves (the real pointer may add some of its own, and late ones).
   std::vector<std::string> Steps() const {
     std::vector<std::string> steps;
     for (const std::string& entry : log)
       if (entry.find(":over move") == std::string::npos) steps.push_back(entry);
-    return steps;
+    return WithoutBounces(steps);
   }
 };
 
