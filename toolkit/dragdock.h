@@ -7,13 +7,14 @@
 // children by ControlAtPos) hears OnDragOver with enter, move and leave and says whether it
 // takes the drop; the cursor shows DragCursor or crNoDrop. The left button's release drops;
 // Escape, the right button or the loss of the mouse capture cancel. OnEndDrag tells the
-// dragged control the target (null when none took it) and the point.
+// dragged control the target (null when none took it) and the point (in the target's client
+// coordinates, the screen's without one).
 //
-// A dkDock drag looks for a dock site instead (a windowed control with DockSite, the first
-// one up from the control under the cursor that accepts): dropped there the control moves
-// into it, aligned by the dock object's DropAlign (from where it was dropped, changeable by
-// OnDockOver and OnDockDrop); dropped anywhere else it floats in a tool window of its own,
-// which goes away when the control is docked again.
+// A dkDock drag looks for a dock site instead (the first windowed control with DockSite up
+// from the control under the cursor): dropped there the control moves into it, aligned by
+// the dock object's DropAlign (from where it was dropped; OnDockOver may change it), and the
+// site hears OnDockDrop; dropped anywhere else, or on a site that refuses, it floats in a tool
+// window of its own, which goes away when the control is docked again.
 #pragma once
 
 #include <windows.h>
