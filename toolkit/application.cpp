@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "toolkit/dragdock.h"
 #include "toolkit/forms.h"
 #include "toolkit/startup.h"
 #include "toolkit/starttrace.h"
@@ -116,6 +117,7 @@ void TApplication::Terminate() { PostQuitMessage(0); }
 
 bool TApplication::IsKeyMsg(MSG& msg) {
   if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
+  if (tk_detail::DragKeyMessage(msg)) return true;  // Escape ends a drag
   // A window that is not ours (an edit inside a combo box) has its toolkit parent answer.
   TWinControl* control = nullptr;
   for (HWND window = msg.hwnd; window && !control; window = GetParent(window)) control = FindControl(window);

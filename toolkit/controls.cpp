@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "toolkit/actions.h"
+#include "toolkit/dragdock.h"
 #include "toolkit/forms.h"
 #include "toolkit/menus.h"
 #include "toolkit/typinfo.h"
@@ -54,6 +55,8 @@ HCURSOR CursorHandle(TCursor cursor) {
     case crHelp: id = IDC_HELP; break;
     case crHandPoint: id = IDC_HAND; break;
     case crSizeAll: id = IDC_SIZEALL; break;
+    case crDrag: return tk_detail::DragCursorHandle();
+    case crNoDrop: id = IDC_NO; break;
     default: break;
   }
   return LoadCursorA(nullptr, id);
@@ -157,6 +160,7 @@ void CaptureLost(TWinControl* window, HWND new_capture) {
 }
 
 void ForgetControl(TControl* control) {
+  DragForgetControl(control);
   if (g_capture_control == control) {
     g_capture_control = nullptr;
     HWND capture = GetCapture();
@@ -344,6 +348,9 @@ void TControl::BeforeDestruction() {
 // ---- TControl: messages ---------------------------------------------------------------------
 
 void TControl::WndProc(TMessage& message) {
+  if (message.Msg >= WM_MOUSEFIRST && message.Msg <= WM_MOUSELAST &&
+      tk_detail::DragMouseMessage(this, message))
+    return;
   switch (message.Msg) {
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDBLCLK:

@@ -33,6 +33,8 @@ class TCustomForm;
 class TPopupMenu;
 class TBasicAction;
 class TControlActionLink;
+class TDragObject;
+class TDragDockObject;
 
 TK_EXCEPTION(EInvalidOperation, Exception)
 
@@ -99,6 +101,9 @@ constexpr TCursor crAppStart = -19;
 constexpr TCursor crHelp = -20;
 constexpr TCursor crHandPoint = -21;
 constexpr TCursor crSizeAll = -22;
+// The cursors of a drag: over a target that takes the drop, and over one that refuses it.
+constexpr TCursor crDrag = -12;
+constexpr TCursor crNoDrop = -13;
 // The system cursor of a TCursor (the arrow for unknown values); null for crNone.
 HCURSOR CursorHandle(TCursor cursor);
 
@@ -107,6 +112,29 @@ using TMouseMoveEvent = TEvent<TObject* /*sender*/, TShiftState, int /*x*/, int 
 using TKeyEvent = TEvent<TObject* /*sender*/, WORD& /*key*/, TShiftState>;
 using TKeyPressEvent = TEvent<TObject* /*sender*/, char& /*key*/>;
 using TContextPopupEvent = TEvent<TObject* /*sender*/, POINT /*mouse*/, bool& /*handled*/>;
+
+// Drag and drop and docking (the drag itself is in dragdock.h). dmAutomatic starts a drag when
+// the left button moves past the drag threshold; a dkDock drag moves the control into a dock
+// site or floats it.
+enum TDragMode { dmManual, dmAutomatic };
+enum TDragKind { dkDrag, dkDock };
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+const TEnumInfo& DragModeInfo();
+const TEnumInfo& DragKindInfo();
+// The source is the drag object OnStartDrag gave, else the dragged control; x and y are in the
+// client coordinates of the control the event belongs to.
+using TStartDragEvent = TEvent<TObject* /*sender*/, TDragObject*& /*drag_object*/>;
+using TDragOverEvent =
+    TEvent<TObject* /*sender*/, TObject* /*source*/, int /*x*/, int /*y*/, TDragState, bool& /*accept*/>;
+using TDragDropEvent = TEvent<TObject* /*sender*/, TObject* /*source*/, int /*x*/, int /*y*/>;
+// The target is null for a drag that was cancelled or dropped where nothing took it.
+using TEndDragEvent = TEvent<TObject* /*sender*/, TObject* /*target*/, int /*x*/, int /*y*/>;
+using TStartDockEvent = TEvent<TObject* /*sender*/, TDragDockObject*& /*drag_object*/>;
+using TDockOverEvent = TEvent<TObject* /*sender*/, TDragDockObject* /*source*/, int /*x*/, int /*y*/,
+                              TDragState, bool& /*accept*/>;
+using TDockDropEvent = TEvent<TObject* /*sender*/, TDragDockObject* /*source*/, int /*x*/, int /*y*/>;
+using TUnDockEvent =
+    TEvent<TObject* /*sender*/, TControl* /*client*/, TWinControl* /*new_target*/, bool& /*allow*/>;
 
 // The state of an owner-drawn item (menus, list and combo boxes): the ODS_ bits of its
 // DRAWITEMSTRUCT, one flag per bit, so OwnerDrawState(item_state) is a plain conversion.
@@ -302,6 +330,35 @@ class TControl : public TComponent {
   TNotifyEvent OnResize;
   TContextPopupEvent OnContextPopup;
 
+  // ---- Drag and drop, docking (dragdock.cpp)
+  TDragMode GetDragMode() const { return drag_mode_; }
+  void SetDragMode(TDragMode mode) { drag_mode_ = mode; }
+  TDragKind GetDragKind() const { return drag_kind_; }
+  void SetDragKind(TDragKind kind) { drag_kind_ = kind; }
+  TCursor GetDragCursor() const { return drag_cursor_; }
+  void SetDragCursor(TCursor cursor) { drag_cursor_ = cursor; }
+  // Starts dragging the control: at once, or once the mouse has moved more than threshold
+  // pixels from where it is now (-1: the system's drag threshold) while the drag is pending.
+  void BeginDrag(bool immediate, int threshold = -1);
+  // Ends the control's drag: dropped where the cursor is, or cancelled.
+  void EndDrag(bool drop);
+  // While the control's drag is pending or under way.
+  bool Dragging() const;
+  // Moves the control into a dock site, aligned so (alNone: at the site's top-left with its
+  // size); false when the site or the control's current site (OnUnDock) refuses.
+  bool ManualDock(TWinControl* site, TAlign align = alNone);
+  // Floats the control in a tool window of its own whose client area is at the screen rect.
+  bool ManualFloat(const RECT& screen);
+  // Whether the control lives in a floating tool window.
+  bool GetFloating() const;
+
+  TDragOverEvent OnDragOver;
+  TDragDropEvent OnDragDrop;
+  TStartDragEvent OnStartDrag;
+  TEndDragEvent OnEndDrag;
+  TStartDockEvent OnStartDock;
+  TEndDragEvent OnEndDock;
+
  protected:
   // Raises OnClick; without one, runs the action.
   virtual void Click();
@@ -339,6 +396,13 @@ class TControl : public TComponent {
   virtual void ActionChange(TObject* sender, bool check_defaults);
   // Makes the link SetAction ties the control with; controls with more to link make their own.
   virtual TControlActionLink* CreateActionLink();
+  // The drag's events. DragOver accepts only with an OnDragOver (which may refuse).
+  virtual void DoStartDrag(TDragObject*& drag_object);
+  virtual void DragOver(TObject* source, int x, int y, TDragState state, bool& accept);
+  virtual void DragDrop(TObject* source, int x, int y);
+  virtual void DoEndDrag(TObject* target, int x, int y);
+  virtual void DoStartDock(TDragDockObject*& drag_object);
+  virtual void DoEndDock(TObject* target, int x, int y);
 
   TControlStyle control_style_;
   TControlState control_state_;
@@ -346,6 +410,7 @@ class TControl : public TComponent {
  private:
   friend class TWinControl;
   friend class TCustomForm;
+  friend class TDragSession;
   static void Publish(TPublisher<TControl>& p);
   void FontChanged(TObject* sender);
   void MouseButtonDown(TMessage& message, TMouseButton button, bool double_click);
@@ -391,6 +456,9 @@ class TControl : public TComponent {
   TBiDiMode bidi_mode_ = bdLeftToRight;
   bool parent_bidi_mode_ = true;
   TCursor cursor_ = crDefault;
+  TDragMode drag_mode_ = dmManual;
+  TDragKind drag_kind_ = dkDrag;
+  TCursor drag_cursor_ = crDrag;
   TPopupMenu* popup_menu_ = nullptr;
   TControlActionLink* action_link_ = nullptr;
 };
@@ -548,6 +616,13 @@ class TWinControl : public TControl {
   TNotifyEvent OnEnter;
   TNotifyEvent OnExit;
 
+  // ---- Docking (dragdock.cpp): a dock site takes controls dropped on it by a dkDock drag.
+  bool GetDockSite() const { return dock_site_; }
+  void SetDockSite(bool dock_site) { dock_site_ = dock_site; }
+  TDockOverEvent OnDockOver;
+  TDockDropEvent OnDockDrop;
+  TUnDockEvent OnUnDock;
+
  protected:
   virtual void CreateParams(TCreateParams& params);
   // Takes a system class (EDIT, BUTTON, SysListView32, ...) as the base of ours: its class
@@ -589,6 +664,12 @@ class TWinControl : public TControl {
 
   bool IsControlMouseMsg(TMessage& message);
 
+  // A site accepts a dock unless OnDockOver refuses; DockDrop raises OnDockDrop after the
+  // control moved in; DoUnDock asks OnUnDock whether a docked control may leave.
+  virtual void DockOver(TDragDockObject* source, int x, int y, TDragState state, bool& accept);
+  virtual void DockDrop(TDragDockObject* source, int x, int y);
+  virtual bool DoUnDock(TWinControl* new_target, TControl* client);
+
   HWND handle_ = nullptr;
   WNDPROC def_wnd_proc_ = nullptr;
   WNDPROC def_wnd_proc_w_ = nullptr;
@@ -596,6 +677,7 @@ class TWinControl : public TControl {
  private:
   friend class TControl;
   friend class TCustomForm;
+  friend class TDragSession;
   friend LRESULT CALLBACK ControlWindowProc(HWND, UINT, WPARAM, LPARAM);
   static void Publish(TPublisher<TWinControl>& p);
 
@@ -663,6 +745,7 @@ class TWinControl : public TControl {
   bool tab_stop_ = false;
   int pending_tab_order_ = -1;
   bool double_buffered_ = false;
+  bool dock_site_ = false;
   bool tracking_mouse_ = false;
   bool tracking_non_client_ = false;
 };

@@ -10,6 +10,7 @@
 #include <unordered_map>
 
 #include "toolkit/controls.h"
+#include "toolkit/dragdock.h"
 #include "toolkit/forms.h"
 #include "toolkit/textcodec.h"
 #include "toolkit/typinfo.h"
@@ -1143,6 +1144,7 @@ void TWinControl::WMMouseLeave(TMessage& message) {
 
 void TWinControl::WMCaptureChanged(TMessage& message) {
   tk_detail::CaptureLost(this, reinterpret_cast<HWND>(message.LParam));
+  tk_detail::DragCaptureChanged(this, reinterpret_cast<HWND>(message.LParam));
   TK_INHERITED(message);
 }
 

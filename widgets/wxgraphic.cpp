@@ -1,5 +1,6 @@
 #include "widgets/wxgraphic.h"
 
+#include "toolkit/dragdock.h"
 #include "toolkit/forms.h"
 #include "toolkit/typinfo.h"
 
@@ -38,6 +39,8 @@ void TWxExPubGraphicControl::Publish(TPublisher<TWxExPubGraphicControl>& p) {
   using C = TWxExPubGraphicControl;
   p.Enumeration("BiDiMode", BiDiModeInfo(), &C::GetBiDiMode, &C::SetBiDiMode).Default(bdLeftToRight);
   p.Boolean("ParentBiDiMode", &C::GetParentBiDiMode, &C::SetParentBiDiMode).Default(true);
+  PublishDragProperties(p);
+  PublishDockEvents(p);
 }
 
 void TWxExGraphicControl::Publish(TPublisher<TWxExGraphicControl>& p) {

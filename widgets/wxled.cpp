@@ -1,5 +1,6 @@
 #include "widgets/wxled.h"
 
+#include "toolkit/dragdock.h"
 #include "toolkit/resstrings.h"
 #include "toolkit/typinfo.h"
 
@@ -14,6 +15,9 @@ void TWxCustomLED::Publish(TPublisher<TWxCustomLED>& p) {
   p.Color("ColorOff", &C::GetColorOff, &C::SetColorOff).Default(clRed);
   p.Integer("Interval", &C::GetInterval, &C::SetInterval).Default(1000);
   p.Boolean("Status", &C::GetStatus, &C::SetStatus).Default(true);
+  PublishDragProperties(p);
+  PublishDragEvents(p);
+  PublishDockEvents(p);
 }
 
 TWxCustomLED::TWxCustomLED(TComponent* owner) : TWxGraphicControl(owner) {

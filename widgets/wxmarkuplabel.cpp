@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 
+#include "toolkit/dragdock.h"
 #include "toolkit/sysutils.h"
 #include "toolkit/typinfo.h"
 
@@ -90,6 +91,7 @@ void TWxMarkupLabel::Publish(TPublisher<TWxMarkupLabel>& p) {
   p.String("Text", &C::GetText, &C::SetText);
   // Older definitions give the colour as BackColor: read into Color, never written back.
   p.Color("BackColor", &C::GetBackColor, &C::SetColor).Default(clDefault);
+  PublishDragEvents(p);
 }
 
 TWxMarkupLabel::TWxMarkupLabel(TComponent* owner) : TWxPubGraphicControl(owner) {

@@ -17,6 +17,7 @@
 #include "skin/engine/sutils.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/classregistry.h"
+#include "toolkit/dragdock.h"
 #include "toolkit/forms.h"
 #include "toolkit/timers.h"
 #include "toolkit/typinfo.h"
@@ -62,6 +63,9 @@ void TsScrollBar::Publish(TPublisher<TsScrollBar>& p) {
   p.Object("SkinData", &S::GetSkinData, &S::SetSkinData);
   p.Event("OnChange", &S::OnChange);
   p.Event("OnScroll", &S::OnScroll);
+  PublishDragProperties(p);
+  PublishDragEvents(p);
+  PublishDockEvents(p);
 }
 
 void RegisterSkinScrollClasses() { RegisterClasses({TsScrollBar::StaticClass()}); }
@@ -310,6 +314,8 @@ void TsScrollBar::WndProc(TMessage& message) {
     }
   }
   if (skinned_window_ && Skinned()) {
+    // A drag of the bar itself (DragMode) sees the mouse before the bar's own handling.
+    if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && tk_detail::DragMouseMessage(this, message)) return;
     switch (msg) {
       case WM_PAINT: return WMPaint(message);
       case WM_PRINTCLIENT: return WMPaint(message);
@@ -504,7 +510,7 @@ void TsScrollBar::Track(POINT client) {
   SetHotPart(PartAt(client));
 }
 
-void TsScrollBar::EndDrag() {
+void TsScrollBar::EndSliderDrag() {
   dragging_ = false;
   if (!suppress_change_) return;
   suppress_change_ = false;
@@ -517,7 +523,7 @@ void TsScrollBar::Release(POINT client) {
   const bool was_pressed = pressed_;
   if (dragging_) {
     SetPosition(PositionAtCoord(Coord(client)) - drag_offset_);
-    EndDrag();
+    EndSliderDrag();
   }
   pressed_ = false;
   if (GetCapture() == handle_) ReleaseCapture();

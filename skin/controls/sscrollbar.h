@@ -93,7 +93,7 @@ class TsScrollBar : public TWinControl {
   // The repeat and drag timer while a part is held; nullptr otherwise.
   TTimer* RepeatTimer() const { return timer_; }
   // Whether the slider is being dragged.
-  bool Dragging() const { return dragging_; }
+  bool SliderDragging() const { return dragging_; }
   // Repaints the skinned parts now (no-op without a skin).
   void RepaintParts();
 
@@ -136,7 +136,7 @@ class TsScrollBar : public TWinControl {
   void Press(POINT client);
   void Release(POINT client);
   void Track(POINT client);
-  void EndDrag();
+  void EndSliderDrag();
   void StartTimer();
   void StopTimer();
   void TimerTick(TObject* sender);

@@ -68,6 +68,30 @@ void ParkCursor() {
   PlaceCursor(POINT{GetSystemMetrics(SM_CXVIRTUALSCREEN) - 1, GetSystemMetrics(SM_CYVIRTUALSCREEN) - 1});
 }
 
+bool MouseMessageAt(UINT msg, POINT screen, WPARAM keys) {
+  if (!PlaceCursor(screen)) return false;
+  HWND to = GetCapture() ? GetCapture() : WindowFromPoint(screen);
+  POINT at = screen;
+  ScreenToClient(to, &at);
+  PostMessageA(to, msg, keys, PointToLParam(at));
+  Pump();
+  return true;
+}
+
+std::vector<std::string> WithoutBounces(const std::vector<std::string>& log) {
+  auto name = [](const std::string& entry) { return entry.substr(0, entry.find(':')); };
+  std::vector<std::string> kept;
+  for (size_t i = 0; i < log.size(); ++i) {
+    if (i + 1 < log.size() && name(log[i]) == name(log[i + 1]) && log[i].find("leave") != std::string::npos &&
+        log[i + 1].find("enter") != std::string::npos) {
+      ++i;
+      continue;
+    }
+    kept.push_back(log[i]);
+  }
+  return kept;
+}
+
 TDesktopLock::~TDesktopLock() {
   if (!mutex_) return;
   ReleaseMutex(mutex_);

@@ -34,6 +34,13 @@ bool PumpUntil(F done, DWORD timeout_ms = 5000) {
 bool PlaceCursor(POINT screen);
 // Puts the cursor in the screen's far corner, off every test's windows.
 void ParkCursor();
+// Puts the cursor at a screen point, then posts a mouse message for that point to the window
+// that has the mouse (the capture, else the one under the point) and handles it.
+bool MouseMessageAt(UINT msg, POINT screen, WPARAM keys);
+// A log of "Name:..." entries without the leave and enter again of the same control that a
+// late move of the real pointer to where it was before brings (a "Name:... leave" entry right
+// before a "Name:... enter" entry).
+std::vector<std::string> WithoutBounces(const std::vector<std::string>& log);
 
 // Held by every test that shows windows, moves the cursor or changes the active window, for
 // the desktop the test runs on (each has its own under the suite, several may share one when

@@ -406,7 +406,7 @@ TEST_F(ListViewTest, TwoHundredRowsScrollByDraggingTheSliderAndByHoldingAnArrow)
   PostMouse(bar->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
   PostMouse(bar->GetHandle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y + track / 2));
   PostMouse(bar->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(x, y + track / 2));
-  ASSERT_TRUE(PumpUntil([&] { return !bar->Dragging() && bar->GetPosition() > 0; }));
+  ASSERT_TRUE(PumpUntil([&] { return !bar->SliderDragging() && bar->GetPosition() > 0; }));
   const int dragged = bar->GetPosition();
   EXPECT_GT(dragged, bar->GetMax() / 3);
   EXPECT_LT(dragged, bar->GetMax() * 2 / 3 + 2);

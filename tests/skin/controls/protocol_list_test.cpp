@@ -132,7 +132,7 @@ TEST_F(ProtocolList, TwoHundredRowsScrollByTheSkinnedSliderAndArrows) {
   EXPECT_EQ(TopIndex(), bar->GetPosition());
   PostMouse(bar->GetHandle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(LOWORD(grab), bottom + 40));
   PostMouse(bar->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(LOWORD(grab), bottom + 40));
-  ASSERT_TRUE(PumpUntil([&] { return !bar->Dragging() && bar->GetPosition() == bar->GetMax(); }));
+  ASSERT_TRUE(PumpUntil([&] { return !bar->SliderDragging() && bar->GetPosition() == bar->GetMax(); }));
   EXPECT_EQ(TopIndex(), bar->GetMax());
   EXPECT_EQ(List()->GetTopItem()->GetCaption(), std::to_string(bar->GetMax() + 1));
 

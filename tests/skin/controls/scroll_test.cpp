@@ -294,7 +294,7 @@ TEST_F(Scroll, DraggingTheSliderFollowsClientMovesWhileCaptured) {
   const int travel =
       (track.bottom - track.top) - (bar->PartRect(spSlider).bottom - bar->PartRect(spSlider).top);
   Post(bar, WM_LBUTTONDOWN, grab, MK_LBUTTON);
-  ASSERT_TRUE(PumpUntil([&] { return bar->Dragging(); }));
+  ASSERT_TRUE(PumpUntil([&] { return bar->SliderDragging(); }));
   EXPECT_EQ(GetCapture(), bar->GetHandle());
   EXPECT_EQ(bar->GetPosition(), 0);  // grabbing does not move
   // Half the travel down, then beyond the end and outside the bar: the slider stops at Max.
@@ -306,7 +306,7 @@ TEST_F(Scroll, DraggingTheSliderFollowsClientMovesWhileCaptured) {
   ExpectSliderInTrack(bar);
   Post(bar, WM_MOUSEMOVE, POINT{grab.x, grab.y + travel / 4}, MK_LBUTTON);
   Post(bar, WM_LBUTTONUP, POINT{grab.x, grab.y + travel / 4});
-  ASSERT_TRUE(PumpUntil([&] { return !bar->Dragging(); }));
+  ASSERT_TRUE(PumpUntil([&] { return !bar->SliderDragging(); }));
   EXPECT_NEAR(bar->GetPosition(), 25, 2);
   EXPECT_NE(GetCapture(), bar->GetHandle());
   EXPECT_GE(counter.changes, 3);
@@ -327,7 +327,7 @@ TEST_F(Scroll, WithoutSmoothADragReportsOnceAtTheRelease) {
   ASSERT_TRUE(PumpUntil([&] { return bar->GetPosition() > 0; }));
   EXPECT_EQ(counter.changes, 0);
   Post(bar, WM_LBUTTONUP, POINT{grab.x + 80, grab.y});
-  ASSERT_TRUE(PumpUntil([&] { return !bar->Dragging(); }));
+  ASSERT_TRUE(PumpUntil([&] { return !bar->SliderDragging(); }));
   EXPECT_EQ(counter.changes, 1);
 }
 
@@ -347,7 +347,7 @@ TEST_F(Scroll, EachPartScrollsWithItsCodeAndOtherChangesWithThePartUnderTheMouse
     const size_t before = counter.scrolls.size();
     Post(bar, WM_LBUTTONDOWN, p, MK_LBUTTON);
     Post(bar, WM_LBUTTONUP, p);
-    EXPECT_TRUE(PumpUntil([&] { return counter.scrolls.size() > before && !bar->Dragging(); }));
+    EXPECT_TRUE(PumpUntil([&] { return counter.scrolls.size() > before && !bar->SliderDragging(); }));
     return counter.scrolls.size() > before ? counter.scrolls[before] : Step{scEndScroll, -1};
   };
   EXPECT_EQ(click(spFirstButton), Step(scLineUp, 49));
@@ -361,7 +361,7 @@ TEST_F(Scroll, EachPartScrollsWithItsCodeAndOtherChangesWithThePartUnderTheMouse
   Post(bar, WM_MOUSEMOVE, POINT{grab.x + 30, grab.y}, MK_LBUTTON);
   Post(bar, WM_MOUSEMOVE, POINT{grab.x + 60, grab.y}, MK_LBUTTON);
   Post(bar, WM_LBUTTONUP, POINT{grab.x + 60, grab.y});
-  ASSERT_TRUE(PumpUntil([&] { return !bar->Dragging() && bar->PartState(spSlider) != psPressed; }));
+  ASSERT_TRUE(PumpUntil([&] { return !bar->SliderDragging() && bar->PartState(spSlider) != psPressed; }));
   ASSERT_FALSE(counter.scrolls.empty());
   for (const Step& step : counter.scrolls) EXPECT_EQ(step.first, scPosition);
   EXPECT_EQ(counter.scrolls.back().second, bar->GetPosition());
@@ -629,7 +629,7 @@ TEST_F(Scroll, DraggingTheListBoxBarScrollsTheList) {
   Post(bar, WM_MOUSEMOVE, POINT{grab.x, grab.y + 40}, MK_LBUTTON);
   ASSERT_TRUE(PumpUntil([&] { return bar->GetPosition() > 0; }));
   Post(bar, WM_LBUTTONUP, POINT{grab.x, grab.y + 40});
-  ASSERT_TRUE(PumpUntil([&] { return !bar->Dragging(); }));
+  ASSERT_TRUE(PumpUntil([&] { return !bar->SliderDragging(); }));
   EXPECT_EQ(list->GetTopIndex(), bar->GetPosition());
   // The arrow too.
   const int top = list->GetTopIndex();
@@ -659,6 +659,39 @@ bool TestCursor(POINT* screen) {
   *screen = g_cursor;
   return true;
 }
+// Dragged itself (DragMode): the press that holds the slider is let go once the drag starts.
+struct TDropCounter : TObject {
+  int drops = 0;
+  void Over(TObject*, TObject*, int, int, TDragState, bool&) {}
+  void Drop(TObject*, TObject*, int, int) { ++drops; }
+};
+
+TEST_F(Scroll, ADragOfTheBarItselfLetsGoOfTheSliderAndDropsOnAnotherControl) {
+  LoadSkin();
+  MakeForm();
+  TsScrollBar* bar = MakeBar(sbHorizontal, 200);
+  bar->SetDragMode(dmAutomatic);
+  auto* target = New<TPanel>(form);
+  target->SetParent(form);
+  target->SetBounds(10, 100, 200, 100);
+  TDropCounter counter;
+  target->OnDragOver = TDragOverEvent(&counter, &TDropCounter::Over);
+  target->OnDragDrop = TDragDropEvent(&counter, &TDropCounter::Drop);
+  Show();
+  const POINT grab = Centre(bar->PartRect(spSlider));
+  Post(bar, WM_LBUTTONDOWN, grab, MK_LBUTTON);
+  ASSERT_TRUE(PumpUntil([&] { return bar->SliderDragging(); }));
+  EXPECT_TRUE(bar->Dragging());  // pending until the mouse moves past the threshold
+  Post(bar, WM_MOUSEMOVE, POINT{grab.x, grab.y + 120}, MK_LBUTTON);
+  ASSERT_TRUE(PumpUntil([&] { return !bar->SliderDragging(); }));
+  EXPECT_TRUE(bar->Dragging());
+  EXPECT_EQ(bar->GetPosition(), 0);
+  Post(bar, WM_LBUTTONUP, POINT{grab.x, grab.y + 120});
+  ASSERT_TRUE(PumpUntil([&] { return counter.drops == 1; }));
+  EXPECT_FALSE(bar->Dragging());
+  EXPECT_EQ(bar->GetPosition(), 0);
+}
+
 }  // namespace
 
 TEST_F(Scroll, MovingFromTheListOntoItsBarDoesNotEndTheHotState) {
