@@ -370,6 +370,31 @@ TEST_F(Dialogs, ClassTypedIntoTheParticipantEditorDoesNotOutliveCancel) {
   EXPECT_EQ(editor.GetField(efClass), "Offen");
 }
 
+// The class list's own look-up ignores case; an entry's class is kept as it is written.
+TEST_F(Dialogs, AClassDifferingOnlyInCaseFromAListedOneStaysAsWritten) {
+  TScratchFolder::Write(AppPaths.ClassList, "A\r\nB\r\n");
+  TScratchFolder::Write(AppPaths.WorkingStartList, "");
+  CreateStartListForms();
+  TParticipantEditorView& editor = StartListEdit->View();
+  editor.SetField(efClass, "a");
+  EXPECT_EQ(editor.GetField(efClass), "a");
+  TModalScript script;
+  script.When([] { return TModalScript::Modal(StartListEdit); }, [] { Click(StartListEdit, "btnOK"); });
+  EXPECT_TRUE(editor.Execute());
+  EXPECT_EQ(editor.GetField(efClass), "a");
+  // Cancel restores the class as it was, not the listed one.
+  script.When([] { return TModalScript::Modal(StartListEdit); },
+              [] {
+                Child<TsComboBox>(StartListEdit, "cbClasses")->SetItemIndex(1);
+                Click(StartListEdit, "btnCancel");
+              });
+  EXPECT_FALSE(editor.Execute());
+  EXPECT_TRUE(script.Done());
+  EXPECT_EQ(editor.GetField(efClass), "a");
+  editor.SetField(efClass, "B");
+  EXPECT_EQ(Child<TsComboBox>(StartListEdit, "cbClasses")->GetItemIndex(), 1);
+}
+
 TEST_F(Dialogs, EscapeCancelsTheStartListAsEveryDialogsCancelButtonDoes) {
   TScratchFolder::Write(AppPaths.WorkingStartList, FormatStartList(Entries("AB")));
   CreateStartListForms();
