@@ -715,6 +715,31 @@ TEST_F(ConfigDialog, PickedPortLightsTheLampAndARisingEdgeReachesTheTriggerHandl
   EXPECT_FALSE(lamp->GetLedOn());
 }
 
+// Reading the settings sets the lists without their events: the port opens once, when the
+// saved port is asked for, and never with the pin pair read before it.
+TEST_F(ConfigDialog, ReadingTheSettingsOpensNoPortTheSavedOneOpensOnceWhenAsked) {
+  TScriptedPort& port = ports.Add(3);
+  TSettings saved;
+  saved.Port = 3;
+  saved.Contact = 3;
+  ASSERT_TRUE(SaveSettings(AppPaths.Settings, saved));
+  New<TConfig>(Application, ports);
+  EXPECT_EQ(port.opened, 0);
+  EXPECT_EQ(Combo("cbPort")->GetItemIndex(), 3);
+  EXPECT_EQ(Combo("cbCont")->GetItemIndex(), 3);
+  ConfigOpenSavedPort();
+  EXPECT_EQ(port.opened, 1);
+  EXPECT_EQ(port.open, 1);
+  EXPECT_TRUE(Combo("cbCont")->GetEnabled());
+  // Each showing reads the file again and opens the port once more, closing the last handle.
+  TModalScript script;
+  script.When([] { return TModalScript::Modal(Config); }, [] { Click(Config, "btnCancel"); });
+  ShowConfig();
+  EXPECT_TRUE(script.Done());
+  EXPECT_EQ(port.opened, 2);
+  EXPECT_EQ(port.open, 1);
+}
+
 TEST_F(ConfigDialog, ATriggerThatFailsIsReportedAndTheLightBarrierGoesOnWatching) {
   TScriptedPort& port = ports.Add(3);
   New<TConfig>(Application, ports);
