@@ -383,6 +383,16 @@ TEST_F(WxWidgets, LedBlinksWhileActiveAndAutoSizeKeepsThePictureSize) {
   led->SetBounds(0, 0, 50, 40);
   EXPECT_EQ(led->GetWidth(), 17);
   EXPECT_EQ(led->GetHeight(), 17);
+  // Placed by itself, it keeps the picture's size too, where the parent leaves it.
+  led->SetAlign(alCustom);
+  led->SetBounds(5, 6, 50, 40);
+  EXPECT_EQ(led->GetBoundsRect().left, 5);
+  EXPECT_EQ(led->GetBoundsRect().top, 6);
+  EXPECT_EQ(led->GetWidth(), 17);
+  EXPECT_EQ(led->GetHeight(), 17);
+  // Aligned to an edge, it takes the size the parent gives.
+  led->SetAlign(alTop);
+  EXPECT_EQ(led->GetWidth(), led->GetParent()->GetClientWidth());
 }
 
 // ---- Speed button -----------------------------------------------------------------------------
