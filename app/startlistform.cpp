@@ -61,6 +61,10 @@ class TStartList::TView : public TStartListView {
         if (on) ++next;
         if (was_selected[static_cast<size_t>(i)] != on) item->SetSelected(on);
       }
+      // The focus mark goes with the selection (an entry moved by its edit takes it along).
+      TListItem* focused = list->GetItemFocused();
+      if (!selected.empty() && (!focused || !focused->GetSelected()))
+        list->SetItemFocused(items->GetItem(selected.front()));
     } catch (...) {
       list->EndUpdate();
       throw;

@@ -395,6 +395,60 @@ TEST_F(Dialogs, AClassDifferingOnlyInCaseFromAListedOneStaysAsWritten) {
   EXPECT_EQ(Child<TsComboBox>(StartListEdit, "cbClasses")->GetItemIndex(), 1);
 }
 
+// Only the control with the focus shows it: the class box's text is no longer marked once the
+// focus has moved on, and the list's focus mark goes with the entry an edit moved.
+TEST_F(Dialogs, OnlyTheFocusedControlShowsTheFocus) {
+  CreateWithAnEntryOfClassB("ABCD", 1);
+  TsComboBox* classes = Child<TsComboBox>(StartListEdit, "cbClasses");
+  const COLORREF marked = GetSysColor(COLOR_HIGHLIGHT);
+  auto marked_pixels = [marked](HWND window) {
+    RECT r{};
+    GetClientRect(window, &r);
+    HDC dc = GetDC(window);
+    int found = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) found += GetPixel(dc, x, y) == marked;
+    ReleaseDC(window, dc);
+    return found;
+  };
+  auto painted = [](HWND window) { return !GetUpdateRect(window, nullptr, FALSE); };
+  HWND edit = nullptr;
+  int marked_with_focus = 0, marked_after = -1;
+  List()->GetItems()->GetItem(1)->SetFocused(true);
+  List()->GetItems()->GetItem(1)->SetSelected(true);
+  TModalScript script;
+  script.When([] { return TModalScript::Modal(StartList); }, [this] { PostChar(List(), 13); });
+  script.When([] { return TModalScript::Modal(StartListEdit); },
+              [&] {
+                edit = classes->GetEditHandle();
+                SetFocus(edit);
+                SendMessageA(edit, EM_SETSEL, 0, -1);
+              });
+  script.When([&] { return painted(edit) && marked_pixels(edit) > 0; },
+              [&] {
+                marked_with_focus = marked_pixels(edit);
+                PostMessageA(edit, WM_KEYDOWN, VK_TAB, 1);
+              });
+  script.When([&] { return GetFocus() != edit && painted(edit); },
+              [&] {
+                marked_after = marked_pixels(edit);
+                Child<TsSpinEdit>(StartListEdit, "edStart")->SetValue(4);  // entry 2 moves to the end
+                Click(StartListEdit, "btnOK");
+              });
+  script.When([] { return TModalScript::Modal(StartList); },
+              [this] {
+                TListItem* moved = List()->GetItems()->GetItem(3);
+                EXPECT_EQ(moved->GetSubItems()->Get(efLastName), "B");
+                EXPECT_TRUE(moved->GetSelected());
+                EXPECT_EQ(List()->GetItemFocused(), moved);
+                Click(StartList, "btnCancel");
+              });
+  ShowStartListEditor();
+  EXPECT_TRUE(script.Done());
+  EXPECT_GT(marked_with_focus, 0);
+  EXPECT_EQ(marked_after, 0);
+}
+
 TEST_F(Dialogs, EscapeCancelsTheStartListAsEveryDialogsCancelButtonDoes) {
   TScratchFolder::Write(AppPaths.WorkingStartList, FormatStartList(Entries("AB")));
   CreateStartListForms();
