@@ -157,6 +157,13 @@ class Dialogs : public testing::Test {
     CreateStartListForms();
   }
   TListView* List() { return StartList->GetList(); }
+  // The classes A and B, an empty working start list, and the participant editor.
+  TParticipantEditorView& EditorWithClassesAB() {
+    TScratchFolder::Write(AppPaths.ClassList, "A\r\nB\r\n");
+    TScratchFolder::Write(AppPaths.WorkingStartList, "");
+    CreateStartListForms();
+    return StartListEdit->View();
+  }
 
   TDesktopLock lock_;
   TScratchFolder folder;
@@ -342,10 +349,7 @@ TEST_F(Dialogs, AnOpenThatFailsSaysErrorAndKeepsTheListThatOkSaves) {
 
 // A new participant takes the class last used: a class only typed and then cancelled is none.
 TEST_F(Dialogs, ClassTypedIntoTheParticipantEditorDoesNotOutliveCancel) {
-  TScratchFolder::Write(AppPaths.ClassList, "A\r\nB\r\n");
-  TScratchFolder::Write(AppPaths.WorkingStartList, "");
-  CreateStartListForms();
-  TParticipantEditorView& editor = StartListEdit->View();
+  TParticipantEditorView& editor = EditorWithClassesAB();
   editor.SetField(efClass, "B");
   TsComboBox* classes = Child<TsComboBox>(StartListEdit, "cbClasses");
   TModalScript script;
@@ -372,10 +376,7 @@ TEST_F(Dialogs, ClassTypedIntoTheParticipantEditorDoesNotOutliveCancel) {
 
 // The class list's own look-up ignores case; an entry's class is kept as it is written.
 TEST_F(Dialogs, AClassDifferingOnlyInCaseFromAListedOneStaysAsWritten) {
-  TScratchFolder::Write(AppPaths.ClassList, "A\r\nB\r\n");
-  TScratchFolder::Write(AppPaths.WorkingStartList, "");
-  CreateStartListForms();
-  TParticipantEditorView& editor = StartListEdit->View();
+  TParticipantEditorView& editor = EditorWithClassesAB();
   editor.SetField(efClass, "a");
   EXPECT_EQ(editor.GetField(efClass), "a");
   TModalScript script;
