@@ -22,6 +22,23 @@ T* Find(const TComponent* form, const char* name) {
   return static_cast<T*>(form->FindComponent(name));
 }
 
+// Setting a list's index from the settings is no choice: its events (the port list's opens
+// the port) stay quiet, as the skinned combo box reports every index set from code.
+void SetIndexQuietly(TsComboBox* combo, int index) {
+  const TNotifyEvent change = combo->OnChange, click = combo->OnClick;
+  combo->OnChange = nullptr;
+  combo->OnClick = nullptr;
+  try {
+    combo->SetItemIndex(index);
+  } catch (...) {
+    combo->OnChange = change;
+    combo->OnClick = click;
+    throw;
+  }
+  combo->OnChange = change;
+  combo->OnClick = click;
+}
+
 }  // namespace
 
 // The controls as plain values.
@@ -30,11 +47,11 @@ class TConfig::TView : public TConfigView {
   explicit TView(TConfig& form) : form_(form) {}
 
   int GetPortIndex() const override { return Combo("cbPort")->GetItemIndex(); }
-  void SetPortIndex(int index) override { Combo("cbPort")->SetItemIndex(index); }
+  void SetPortIndex(int index) override { SetIndexQuietly(Combo("cbPort"), index); }
   int GetContactIndex() const override { return Combo("cbCont")->GetItemIndex(); }
-  void SetContactIndex(int index) override { Combo("cbCont")->SetItemIndex(index); }
+  void SetContactIndex(int index) override { SetIndexQuietly(Combo("cbCont"), index); }
   int GetAlgorithmIndex() const override { return Combo("cbAlg")->GetItemIndex(); }
-  void SetAlgorithmIndex(int index) override { Combo("cbAlg")->SetItemIndex(index); }
+  void SetAlgorithmIndex(int index) override { SetIndexQuietly(Combo("cbAlg"), index); }
   void SetLineListsEnabled(bool enabled) override {
     Combo("cbCont")->SetEnabled(enabled);
     Combo("cbAlg")->SetEnabled(enabled);

@@ -51,11 +51,9 @@ void TLaneAssignment::UpdateLanes() {
   view_.SetStartEnabled(any_on);
 }
 
-void TLaneAssignment::ledOn3Click(int tag) {
-  if (!TLaneDisplay::ValidLane(tag)) return;
-  bool on = !view_.GetLaneSwitch(tag);
-  view_.SetLaneSwitch(tag, on);
-  if (!on) race_.ClearLane(tag);
+void TLaneAssignment::ledOn3Click(int tag, bool on) {
+  // Only the clearing needs a lane; a switch with another Tag still makes the lanes follow.
+  if (!on && TLaneDisplay::ValidLane(tag)) race_.ClearLane(tag);
   UpdateLanes();
 }
 

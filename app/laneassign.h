@@ -48,8 +48,9 @@ class TLaneAssignment {
   // lane follows the start list and its switch, and prepare needs a lane that is on. A lane
   // whose participant changed is cleared of the last heat's times and words.
   void UpdateLanes();
-  // A lane switch clicked; `tag` is the switch's Tag, its lane. Switching off clears the lane.
-  void ledOn3Click(int tag);
+  // A lane switch clicked and toggled, now `on`; `tag` is the switch's Tag, its lane.
+  // Switching off clears the lane.
+  void ledOn3Click(int tag, bool on);
   // An up-down arrow clicked (its position has already moved).
   void ud3Click() { UpdateLanes(); }
   // A right click on a lane's up-down: the car selection, when there is a choice. True when

@@ -243,8 +243,10 @@ void TMain::CountDownTimer(TObject*) { race_->CountDownTimer(); }
 // ---- Lane assignment ------------------------------------------------------------------------
 
 void TMain::ledOn3Click(TObject* sender) {
-  const auto* component = DynamicCast<TComponent>(sender);
-  if (component && Assignment()) Assignment()->ledOn3Click(static_cast<int>(component->GetTag()));
+  auto* lane_switch = DynamicCast<TWxLED>(sender);
+  if (!lane_switch || !Assignment()) return;
+  lane_switch->SetStatus(!lane_switch->GetStatus());
+  Assignment()->ledOn3Click(static_cast<int>(lane_switch->GetTag()), lane_switch->GetStatus());
 }
 
 void TMain::ud3Click(TObject*, TUDBtnType) {

@@ -61,6 +61,10 @@ class TStartList::TView : public TStartListView {
         if (on) ++next;
         if (was_selected[static_cast<size_t>(i)] != on) item->SetSelected(on);
       }
+      // The focus mark goes with the selection (an entry moved by its edit takes it along).
+      TListItem* focused = list->GetItemFocused();
+      if (!selected.empty() && (!focused || !focused->GetSelected()))
+        list->SetItemFocused(items->GetItem(selected.front()));
     } catch (...) {
       list->EndUpdate();
       throw;
@@ -193,7 +197,11 @@ class TStartListEdit::TView : public TParticipantEditorView {
     if (field == efClass) {
       // The combo's selected item would otherwise replace the text when its window is made.
       TsComboBox* combo = Find<TsComboBox>(&form_, "cbClasses");
-      int index = combo->GetItems()->IndexOf(text);
+      // Exactly this name: the list's own look-up ignores case, and "a" is not the class "A".
+      TStrings* items = combo->GetItems();
+      int index = 0;
+      while (index < items->Count() && items->Get(index) != text) ++index;
+      if (index == items->Count()) index = -1;
       combo->SetItemIndex(index);
       if (index < 0) combo->SetText(text);
       return;

@@ -132,12 +132,15 @@ void TCustomPaintBox32::WMGetDlgCode(TMessage& message) {
   if (options_ & pboWantArrowKeys) message.Result |= DLGC_WANTARROWS;
 }
 
+// The parent chain hears of it too (a skinned panel under the image tracks the mouse).
 void TCustomPaintBox32::CMMouseEnter(TMessage& message) {
   if (message.LParam == 0) MouseEnter();
+  TK_INHERITED(message);
 }
 
 void TCustomPaintBox32::CMMouseLeave(TMessage& message) {
   if (message.LParam == 0) MouseLeave();
+  TK_INHERITED(message);
 }
 
 // ---- TPaintStages ----------------------------------------------------------------------------
@@ -159,7 +162,8 @@ void TLayerCollection::EndUpdate() {
 TK_ABSTRACT_CLASS_INFO(TCustomImage32, TCustomPaintBox32)
 
 TCustomImage32::TCustomImage32(TComponent* owner) : TCustomPaintBox32(owner), bitmap_(New<TBitmap32>()) {
-  control_style_.Include(csReplicatable);
+  control_style_ = {csAcceptsControls, csCaptureMouse, csClickEvents,
+                    csOpaque,          csDoubleClicks, csReplicatable};
   bitmap_->OnChange = TNotifyEvent(this, &TCustomImage32::BitmapChanged);
   bitmap_->OnResize = TNotifyEvent(this, &TCustomImage32::BitmapResizedHandler);
   InitDefaultStages();
@@ -194,6 +198,7 @@ void TCustomImage32::SetBitmapAlign(TBitmapAlign value) {
 }
 
 void TCustomImage32::SetScale(float value) {
+  if (!std::isfinite(value)) return;  // no size can follow from it
   value = std::max(value, 0.001f);
   if (value == scale_) return;
   cache_valid_ = false;
@@ -430,6 +435,7 @@ void TImage32::Publish(TPublisher<TImage32>& p) {
   p.Event("OnBitmapResize", &C::OnBitmapResize);
   p.Event("OnChange", &C::OnChange);
   p.Event("OnInitStages", &C::OnInitStages);
+  p.Event("OnPaintStage", &C::OnPaintStage);
   p.Event("OnGDIOverlay", &C::OnGDIOverlay);
   p.Event("OnMouseEnter", &C::OnMouseEnter);
   p.Event("OnMouseLeave", &C::OnMouseLeave);

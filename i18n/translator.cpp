@@ -71,11 +71,13 @@ std::wstring TTranslator::dgettext(const std::string& domain, const std::wstring
   std::erase(key, '\r');
   const std::string found = NormaliseLineBreaks(target->Lookup(key));
   std::wstring result;
-  if (!TryUtf8ToWide(found, result))
+  if (!TryUtf8ToWide(found, result)) {
+    if (text.empty()) return std::wstring();
     throw Exception(
         Format("Error: Could not translate %s. Probably because the mo file doesn't contain utf-8 "
                "encoded translations.",
                WideToAnsi(text)));
+  }
   return result;
 }
 

@@ -17,7 +17,7 @@ TControl* g_mouse_control = nullptr;
 std::vector<TControlCanvas*> g_canvases_with_dc;
 
 const TEnumInfo& AlignInfo() {
-  static const TEnumInfo info{"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"};
+  static const TEnumInfo info{"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient", "alCustom"};
   return info;
 }
 

@@ -38,7 +38,8 @@ class TDragDockObject;
 
 TK_EXCEPTION(EInvalidOperation, Exception)
 
-enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+// alCustom: placed by the control itself; the parent's alignment leaves it where it is.
+enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 // Horizontal alignment of a control's text (labels, panels, check boxes, list columns).
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 class TEnumInfo;

@@ -683,6 +683,14 @@ void TCustomComboBox::CNCommand(TMessage& message) {
       DropDown();
       break;
     case CBN_CLOSEUP: CloseUp(); break;
+    case CBN_KILLFOCUS: {
+      // The edit part keeps its selection shown (the system makes it so); once the focus is
+      // outside the combo box, another control shows it and the selection goes.
+      HWND edit = GetEditHandle(), focus = GetFocus();
+      if (edit && focus != handle_ && focus != edit && !IsChild(handle_, focus))
+        SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(-1), 0);
+      break;
+    }
     default: break;
   }
 }

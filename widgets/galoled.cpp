@@ -354,41 +354,66 @@ void TIAgaloLED::Render() {
 }
 
 void TIAgaloLED::Paint() {
-  if (GetParent() && (halo_on_ || halo_just_off_)) {
+  // Painted again while the form repaints under the glow: the picture alone.
+  if (!redrawing_glow_ && GetParent() && (halo_on_ || halo_just_off_)) {
     halo_just_off_ = false;
     RedrawHaloArea();
   }
   HDC dc = GetCanvas()->GetHandle();
   BitBlt(dc, 0, 0, bitmap_->GetWidth(), bitmap_->GetHeight(), bitmap_->GetCanvas()->GetHandle(), 0, 0,
          SRCCOPY);
-  if (on_ && halo_on_ && halo_size_ >= 1) PaintHalo();
+  if (!redrawing_glow_ && on_ && halo_on_ && halo_size_ >= 1) PaintHalo();
 }
 
-// The parent repaints the halo's ellipse (not its children), so an old glow goes away.
+HWND TIAgaloLED::GlowWindow(POINT& origin) {
+  TWinControl* top = this;
+  while (top->GetParent()) top = top->GetParent();
+  if (top == this || !top->HandleAllocated() || !HandleAllocated()) return nullptr;
+  origin = POINT{0, 0};
+  MapWindowPoints(handle_, top->GetHandle(), &origin, 1);
+  return top->GetHandle();
+}
+
+// The glow lies over the parent and whatever of the form's children it reaches: all of them
+// repaint there, so an old glow goes and a new one never adds to the last.
 void TIAgaloLED::RedrawHaloArea() {
-  TWinControl* parent = GetParent();
-  if (!parent->HandleAllocated()) return;
-  HRGN area = CreateEllipticRgn(GetLeft() - halo_size_, GetTop() - halo_size_,
-                                GetLeft() + GetWidth() + halo_size_, GetTop() + GetHeight() + halo_size_);
-  RedrawWindow(parent->GetHandle(), nullptr, area,
-               RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_NOCHILDREN);
+  POINT origin{};
+  HWND window = GlowWindow(origin);
+  if (!window) return;
+  HRGN area = CreateEllipticRgn(origin.x - halo_size_, origin.y - halo_size_,
+                                origin.x + GetWidth() + halo_size_, origin.y + GetHeight() + halo_size_);
+  RedrawForGlow(window, area, origin);
   DeleteObject(area);
 }
 
-// The glow is drawn through the top-level window's own device context, so it never reaches
-// beyond our window onto other programs' windows.
+void TIAgaloLED::RedrawForGlow(HWND window, HRGN area, POINT origin) {
+  // The lamp keeps its own picture; the corners outside its shape belong to what lies under it.
+  HRGN lamp = CreateRectRgn(0, 0, 0, 0);
+  if (GetWindowRgn(handle_, lamp) == ERROR) SetRectRgn(lamp, 0, 0, GetWidth(), GetHeight());
+  OffsetRgn(lamp, origin.x, origin.y);
+  CombineRgn(area, area, lamp, RGN_DIFF);
+  DeleteObject(lamp);
+  redrawing_glow_ = true;
+  try {
+    RedrawWindow(window, nullptr, area, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  } catch (...) {
+    redrawing_glow_ = false;
+    throw;
+  }
+  redrawing_glow_ = false;
+}
+
+// The glow is drawn on the form's client area over its children, never beyond the form onto
+// other programs' windows.
 void TIAgaloLED::PaintHalo() {
-  TWinControl* top = this;
-  while (top->GetParent()) top = top->GetParent();
-  if (top == this || !top->HandleAllocated()) return;
-  HWND window = top->GetHandle();
-  POINT origin{0, 0};
-  MapWindowPoints(handle_, window, &origin, 1);
+  POINT origin{};
+  HWND window = GlowWindow(origin);
+  if (!window) return;
   const int size = halo_size_;
   const int bw = GetWidth() + 2 * size, bh = GetHeight() + 2 * size;
-  glow_box_ = GetBoundsRect();
-  InflateRect(&glow_box_, size, size);
-  HDC dc = GetDC(window);
+  glow_box_ = RECT{origin.x - size, origin.y - size, origin.x - size + bw, origin.y - size + bh};
+  // Not clipped by the form's children (the form's own device context would leave them out).
+  HDC dc = GetDCEx(window, nullptr, DCX_CACHE);
   TBitmap* glow = New<TBitmap>();
   glow->SetPixelFormat(pf24bit);
   glow->SetSize(bw, bh);
@@ -438,14 +463,16 @@ void TIAgaloLED::WMMove(TMessage& message) {
 }
 
 void TIAgaloLED::RedrawAroundLamp() {
-  if (!GetParent() || !halo_on_ || !on_ || !GetParent()->HandleAllocated()) return;
-  RECT now = GetBoundsRect();
+  if (!GetParent() || !halo_on_ || !on_) return;
+  POINT origin{};
+  HWND window = GlowWindow(origin);
+  if (!window) return;
+  RECT now{origin.x, origin.y, origin.x + GetWidth(), origin.y + GetHeight()};
   InflateRect(&now, halo_size_, halo_size_);
   HRGN area = CreateRectRgnIndirect(&now);
   HRGN before = CreateRectRgnIndirect(&glow_box_);
   CombineRgn(area, area, before, RGN_OR);
-  RedrawWindow(GetParent()->GetHandle(), nullptr, area,
-               RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  RedrawWindow(window, nullptr, area, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   DeleteObject(before);
   DeleteObject(area);
 }

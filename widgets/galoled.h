@@ -93,8 +93,13 @@ class TIAgaloLED : public TCustomControl {
   void RenderAndPaint();
   void PaintHalo();
   void RedrawHaloArea();
-  // After a move or resize: the parent repaints where the glow was and around the lamp now.
+  // After a move or resize: the form repaints where the glow was and around the lamp now.
   void RedrawAroundLamp();
+  // The window the glow is drawn on (the top-level form), or null; `origin` gets the lamp's
+  // top-left corner in its client area.
+  HWND GlowWindow(POINT& origin);
+  // The form repaints `area` (its client coordinates) with every child over it but the lamp.
+  void RedrawForGlow(HWND window, HRGN area, POINT origin);
   void RebuildBorderCopies();
 
   void WMSize(TMessage& message);
@@ -120,7 +125,8 @@ class TIAgaloLED : public TCustomControl {
   int halo_size_ = 10;
   int halo_intensity_ = 5;
   bool halo_just_off_ = false;
-  RECT glow_box_{};  // where the glow was last drawn, in the parent's coordinates
+  RECT glow_box_{};  // where the glow was last drawn, in the form's client coordinates
+  bool redrawing_glow_ = false;
 
   int box_width_ = 24;
   int box_height_ = 14;

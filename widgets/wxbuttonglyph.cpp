@@ -290,7 +290,14 @@ void TWxButtonGlyph::SetWordWrap(bool value) {
   Changed();
 }
 
+void TWxButtonGlyph::SetActionImage(TBitmap* image) {
+  glyph_->Assign(image);
+  from_action_ = true;
+  Invalidate();
+}
+
 void TWxButtonGlyph::GlyphChanged(TObject*) {
+  from_action_ = false;
   Invalidate();
   // A strip of square images says how many it holds.
   const int width = glyph_->GetWidth(), height = glyph_->GetHeight();
@@ -325,7 +332,7 @@ TBitmap* TWxButtonGlyph::BuildImage(TWxButtonState state) {
     case wbsDisabled: {
       if (own) return Slice(glyph_, size, 1, key);
       TBitmap* up = Slice(glyph_, size, 0, key);
-      TBitmap* image = Embossed(up, key, gray_new_style_ ? key : ColorToRGB(clBtnFace));
+      TBitmap* image = Embossed(up, key, gray_new_style_ && !from_action_ ? key : ColorToRGB(clBtnFace));
       Free(up);
       return image;
     }

@@ -31,6 +31,9 @@ class TWxButtonGlyph {
 
   TBitmap* GetGlyph() const { return glyph_; }
   void SetGlyph(TBitmap* glyph) { glyph_->Assign(glyph); }
+  // An action's image as the glyph: its disabled image is embossed on the button face,
+  // whatever GrayNewStyle says. A glyph set later is the button's own again.
+  void SetActionImage(TBitmap* image);
   int GetNumGlyphs() const { return num_glyphs_; }
   // 1 to 5; 0 and unchanged values are ignored.
   void SetNumGlyphs(int count);
@@ -87,6 +90,7 @@ class TWxButtonGlyph {
   int num_glyphs_ = 1;
   TAlignment alignment_ = taCenter;
   bool gray_new_style_ = true;
+  bool from_action_ = false;
   bool word_wrap_ = false;
   TWxGlyphList* list_ = nullptr;  // the cache's list of this image size
   int indexes_[5] = {-1, -1, -1, -1, -1};

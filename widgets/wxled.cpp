@@ -83,7 +83,8 @@ void TWxCustomLED::SetAutoSize(bool value) {
 }
 
 void TWxCustomLED::SetBounds(int left, int top, int width, int height) {
-  if (auto_size_ && GetAlign() == alNone && picture_ && picture_->GetWidth() > 0) {
+  if (auto_size_ && (GetAlign() == alNone || GetAlign() == alCustom) && picture_ &&
+      picture_->GetWidth() > 0) {
     width = picture_->GetWidth();
     height = picture_->GetHeight();
   }

@@ -209,7 +209,7 @@ void TWxCustomSpeedButton::ActionChange(TObject* sender, bool check_defaults) {
   glyph->GetCanvas()->FillRect(RECT{0, 0, images->GetWidth(), images->GetHeight()});
   images->Draw(glyph->GetCanvas(), 0, 0, index);
   glyph->SetTransparentColor(clFuchsia);
-  SetGlyph(glyph);
+  glyph_.SetActionImage(glyph);
   Free(glyph);
 }
 
@@ -606,10 +606,10 @@ void TWxCustomSpeedButton::Paint() {
 bool TWxCustomSpeedButton::Hot() const { return GetMouseOver() && GetEnabled(); }
 
 TWxButtonState TWxCustomSpeedButton::PaintState() const {
-  // A flat button shows no frame until the pointer is over it; a held or disabled one keeps
-  // its own look.
+  // A flat button away from the pointer looks inactive, also when held down (its frame stays,
+  // see PaintClassic); a disabled one keeps its embossed look.
   const bool designing = GetComponentState().Contains(csDesigning);
-  if (flat_ && !Hot() && !designing && state_ != wbsExclusive && state_ != wbsDisabled) return wbsInactive;
+  if (flat_ && !Hot() && !designing && state_ != wbsDisabled) return wbsInactive;
   return state_;
 }
 
@@ -664,13 +664,13 @@ void TWxCustomSpeedButton::PaintClassic(TCanvas* canvas, TWxButtonState paint_st
     FillRect(dc, &rect, brush);
     DeleteObject(brush);
   }
-  const bool pressed = paint_state == wbsDown || paint_state == wbsExclusive;
-  if (paint_state == wbsInactive) {
+  const bool pressed = state_ == wbsDown || state_ == wbsExclusive;
+  if (paint_state == wbsInactive && state_ != wbsExclusive) {
     InflateRect(&rect, -2, -2);
   } else {
     PaintFrame(dc, rect, pressed);
     // A flat one held down shows the dither only while the pointer is over it.
-    if (paint_state == wbsExclusive && !transparent_ && !(flat_ && !Hot())) FillDither(dc, rect);
+    if (state_ == wbsExclusive && !transparent_ && paint_state != wbsInactive) FillDither(dc, rect);
   }
   PaintImage(canvas, rect, pressed ? POINT{1, 1} : POINT{0, 0}, paint_state, Hot());
 }
@@ -687,7 +687,6 @@ void TWxCustomSpeedButton::PaintFrame(HDC dc, RECT& rect, bool pressed) const {
   } else if (pressed) {
     Ring(dc, rect, frame, frame);
     Corner(dc, rect, ColorToRGB(clBtnShadow));
-    return;
   } else {
     Ring(dc, rect, light, frame);
     Ring(dc, rect, base, dark);
@@ -737,9 +736,9 @@ void TWxCustomSpeedButton::PaintParent(TCanvas* canvas) {
 
 void TWxCustomSpeedButton::PaintImage(TCanvas* canvas, const RECT& rect, POINT offset, TWxButtonState state,
                                       bool hot) {
-  const bool hot_look = hot_track_ && (hot || dragging_);
-  TFont* font = hot_look ? hot_track_font_ : GetFont();
-  TWxButtonGlyph& glyph = hot_look && !hot_glyph_.GetGlyph()->GetEmpty() ? hot_glyph_ : glyph_;
+  // The hot font stays while a press is dragged off the button; the hot glyph only while hot.
+  TFont* font = hot_track_ && (hot || dragging_) ? hot_track_font_ : GetFont();
+  TWxButtonGlyph& glyph = hot_track_ && hot && !hot_glyph_.GetGlyph()->GetEmpty() ? hot_glyph_ : glyph_;
   if (state == wbsInactive && !grayed_inactive_) state = wbsUp;
   HDC dc = canvas->GetHandle();
   HGDIOBJ old_font = SelectObject(dc, font->GetHandle());

@@ -157,6 +157,13 @@ class Dialogs : public testing::Test {
     CreateStartListForms();
   }
   TListView* List() { return StartList->GetList(); }
+  // The classes A and B, an empty working start list, and the participant editor.
+  TParticipantEditorView& EditorWithClassesAB() {
+    TScratchFolder::Write(AppPaths.ClassList, "A\r\nB\r\n");
+    TScratchFolder::Write(AppPaths.WorkingStartList, "");
+    CreateStartListForms();
+    return StartListEdit->View();
+  }
 
   TDesktopLock lock_;
   TScratchFolder folder;
@@ -342,10 +349,7 @@ TEST_F(Dialogs, AnOpenThatFailsSaysErrorAndKeepsTheListThatOkSaves) {
 
 // A new participant takes the class last used: a class only typed and then cancelled is none.
 TEST_F(Dialogs, ClassTypedIntoTheParticipantEditorDoesNotOutliveCancel) {
-  TScratchFolder::Write(AppPaths.ClassList, "A\r\nB\r\n");
-  TScratchFolder::Write(AppPaths.WorkingStartList, "");
-  CreateStartListForms();
-  TParticipantEditorView& editor = StartListEdit->View();
+  TParticipantEditorView& editor = EditorWithClassesAB();
   editor.SetField(efClass, "B");
   TsComboBox* classes = Child<TsComboBox>(StartListEdit, "cbClasses");
   TModalScript script;
@@ -368,6 +372,82 @@ TEST_F(Dialogs, ClassTypedIntoTheParticipantEditorDoesNotOutliveCancel) {
               });
   EXPECT_TRUE(editor.Execute());
   EXPECT_EQ(editor.GetField(efClass), "Offen");
+}
+
+// The class list's own look-up ignores case; an entry's class is kept as it is written.
+TEST_F(Dialogs, AClassDifferingOnlyInCaseFromAListedOneStaysAsWritten) {
+  TParticipantEditorView& editor = EditorWithClassesAB();
+  editor.SetField(efClass, "a");
+  EXPECT_EQ(editor.GetField(efClass), "a");
+  TModalScript script;
+  script.When([] { return TModalScript::Modal(StartListEdit); }, [] { Click(StartListEdit, "btnOK"); });
+  EXPECT_TRUE(editor.Execute());
+  EXPECT_EQ(editor.GetField(efClass), "a");
+  // Cancel restores the class as it was, not the listed one.
+  script.When([] { return TModalScript::Modal(StartListEdit); },
+              [] {
+                Child<TsComboBox>(StartListEdit, "cbClasses")->SetItemIndex(1);
+                Click(StartListEdit, "btnCancel");
+              });
+  EXPECT_FALSE(editor.Execute());
+  EXPECT_TRUE(script.Done());
+  EXPECT_EQ(editor.GetField(efClass), "a");
+  editor.SetField(efClass, "B");
+  EXPECT_EQ(Child<TsComboBox>(StartListEdit, "cbClasses")->GetItemIndex(), 1);
+}
+
+// Only the control with the focus shows it: the class box's text is no longer marked once the
+// focus has moved on, and the list's focus mark goes with the entry an edit moved.
+TEST_F(Dialogs, OnlyTheFocusedControlShowsTheFocus) {
+  CreateWithAnEntryOfClassB("ABCD", 1);
+  TsComboBox* classes = Child<TsComboBox>(StartListEdit, "cbClasses");
+  const COLORREF marked = GetSysColor(COLOR_HIGHLIGHT);
+  auto marked_pixels = [marked](HWND window) {
+    RECT r{};
+    GetClientRect(window, &r);
+    HDC dc = GetDC(window);
+    int found = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) found += GetPixel(dc, x, y) == marked;
+    ReleaseDC(window, dc);
+    return found;
+  };
+  auto painted = [](HWND window) { return !GetUpdateRect(window, nullptr, FALSE); };
+  HWND edit = nullptr;
+  int marked_with_focus = 0, marked_after = -1;
+  List()->GetItems()->GetItem(1)->SetFocused(true);
+  List()->GetItems()->GetItem(1)->SetSelected(true);
+  TModalScript script;
+  script.When([] { return TModalScript::Modal(StartList); }, [this] { PostChar(List(), 13); });
+  script.When([] { return TModalScript::Modal(StartListEdit); },
+              [&] {
+                edit = classes->GetEditHandle();
+                SetFocus(edit);
+                SendMessageA(edit, EM_SETSEL, 0, -1);
+              });
+  script.When([&] { return painted(edit) && marked_pixels(edit) > 0; },
+              [&] {
+                marked_with_focus = marked_pixels(edit);
+                PostMessageA(edit, WM_KEYDOWN, VK_TAB, 1);
+              });
+  script.When([&] { return GetFocus() != edit && painted(edit); },
+              [&] {
+                marked_after = marked_pixels(edit);
+                Child<TsSpinEdit>(StartListEdit, "edStart")->SetValue(4);  // entry 2 moves to the end
+                Click(StartListEdit, "btnOK");
+              });
+  script.When([] { return TModalScript::Modal(StartList); },
+              [this] {
+                TListItem* moved = List()->GetItems()->GetItem(3);
+                EXPECT_EQ(moved->GetSubItems()->Get(efLastName), "B");
+                EXPECT_TRUE(moved->GetSelected());
+                EXPECT_EQ(List()->GetItemFocused(), moved);
+                Click(StartList, "btnCancel");
+              });
+  ShowStartListEditor();
+  EXPECT_TRUE(script.Done());
+  EXPECT_GT(marked_with_focus, 0);
+  EXPECT_EQ(marked_after, 0);
 }
 
 TEST_F(Dialogs, EscapeCancelsTheStartListAsEveryDialogsCancelButtonDoes) {
@@ -688,6 +768,31 @@ TEST_F(ConfigDialog, PickedPortLightsTheLampAndARisingEdgeReachesTheTriggerHandl
   EXPECT_FALSE(Combo("cbCont")->GetEnabled());
   EXPECT_EQ(lamp->GetLedPlasticColor(), clRed);
   EXPECT_FALSE(lamp->GetLedOn());
+}
+
+// Reading the settings sets the lists without their events: the port opens once, when the
+// saved port is asked for, and never with the pin pair read before it.
+TEST_F(ConfigDialog, ReadingTheSettingsOpensNoPortTheSavedOneOpensOnceWhenAsked) {
+  TScriptedPort& port = ports.Add(3);
+  TSettings saved;
+  saved.Port = 3;
+  saved.Contact = 3;
+  ASSERT_TRUE(SaveSettings(AppPaths.Settings, saved));
+  New<TConfig>(Application, ports);
+  EXPECT_EQ(port.opened, 0);
+  EXPECT_EQ(Combo("cbPort")->GetItemIndex(), 3);
+  EXPECT_EQ(Combo("cbCont")->GetItemIndex(), 3);
+  ConfigOpenSavedPort();
+  EXPECT_EQ(port.opened, 1);
+  EXPECT_EQ(port.open, 1);
+  EXPECT_TRUE(Combo("cbCont")->GetEnabled());
+  // Each showing reads the file again and opens the port once more, closing the last handle.
+  TModalScript script;
+  script.When([] { return TModalScript::Modal(Config); }, [] { Click(Config, "btnCancel"); });
+  ShowConfig();
+  EXPECT_TRUE(script.Done());
+  EXPECT_EQ(port.opened, 2);
+  EXPECT_EQ(port.open, 1);
 }
 
 TEST_F(ConfigDialog, ATriggerThatFailsIsReportedAndTheLightBarrierGoesOnWatching) {

@@ -50,6 +50,11 @@ class Lanes : public ::testing::Test {
     WriteStartListFile(list.WorkingFile(), Entries(names));
     list.FormCreate();
   }
+  // A click on lane n's switch: the switch toggles, then the logic hears of it.
+  void ClickSwitch(int lane) {
+    view.lanes[lane].on = !view.lanes[lane].on;
+    lanes.ledOn3Click(lane, view.lanes[lane].on);
+  }
   std::vector<std::string> Titles() {
     return {view.lanes[1].title, view.lanes[2].title, view.lanes[3].title};
   }
@@ -86,17 +91,21 @@ TEST_F(Lanes, OnLanesShowTheirParticipantAndPrepareNeedsOne) {
   EXPECT_TRUE(view.lanes[2].updown_enabled && view.lanes[2].switch_enabled);
   EXPECT_EQ(view.lanes[2].max, 2);
   EXPECT_TRUE(view.start_enabled);
-  lanes.ledOn3Click(2);
-  lanes.ledOn3Click(3);
+  ClickSwitch(2);
+  ClickSwitch(3);
   EXPECT_FALSE(view.start_enabled);
-  lanes.ledOn3Click(1);
+  ClickSwitch(1);
   EXPECT_EQ(Titles(), (std::vector<std::string>{"1. A Jo / Ford Ka (11)", "", ""}));
   view.lanes[1].position = 1;  // the up arrow
   lanes.ud3Click();
   EXPECT_EQ(view.lanes[1].title, "2. B Jo / Ford Ka (12)");
-  lanes.ledOn3Click(0);
-  lanes.ledOn3Click(4);
-  EXPECT_TRUE(view.lanes[1].on);
+  // A switch whose Tag names no lane changes no lane, but the lanes still follow the list.
+  for (int tag : {0, 4}) {
+    view.lanes[1].title = "stale";
+    lanes.ledOn3Click(tag, false);
+    EXPECT_TRUE(view.lanes[1].on);
+    EXPECT_EQ(view.lanes[1].title, "2. B Jo / Ford Ka (12)");
+  }
 }
 
 TEST_F(Lanes, SwitchingOffClearsTheLaneAndArmingLocksTheSetup) {
@@ -104,7 +113,7 @@ TEST_F(Lanes, SwitchingOffClearsTheLaneAndArmingLocksTheSetup) {
   race_view.lanes[2] = {
       true, {{TLaneElement::Status, "FINISH"}, {TLaneElement::Lap1, "00:12.00"}}, clLaneLime, 0};
   view.lanes[2].on = true;
-  lanes.ledOn3Click(2);
+  ClickSwitch(2);
   EXPECT_EQ(race_view.Status(2), "");
   EXPECT_EQ(race_view.Text(2, TLaneElement::Lap1), "");
   EXPECT_EQ(race_view.lanes[2].Lamp, clLaneRed);

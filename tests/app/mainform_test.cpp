@@ -217,6 +217,18 @@ TEST_F(MainWindow, SwitchingALaneOnShowsItsParticipantAndEnablesPrepare) {
   EXPECT_FALSE(Find<TWxLED>("ledOn1")->GetStatus());
   EXPECT_FALSE(Find<TWxSpeedButton>("btnStart")->GetEnabled());
   EXPECT_EQ(Find<TLabel32>("lbl_1Title")->GetCaption(), "");
+  // A switch whose Tag names no lane still toggles, and the lanes follow it.
+  TWxLED* lane_switch = Find<TWxLED>("ledOn1");
+  lane_switch->SetTag(7);
+  Press(lane_switch);
+  const bool on = lane_switch->GetStatus();
+  const std::string title = Find<TLabel32>("lbl_1Title")->GetCaption();
+  Press(lane_switch);
+  lane_switch->SetTag(1);
+  EXPECT_TRUE(on);
+  EXPECT_NE(title.find("Miller"), std::string::npos);
+  EXPECT_FALSE(lane_switch->GetStatus());
+  EXPECT_EQ(Find<TLabel32>("lbl_1Title")->GetCaption(), "");
 }
 
 TEST_F(MainWindow, LaneDisplayDrawsItsTextInYellowOnBlack) {

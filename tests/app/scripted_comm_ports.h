@@ -17,7 +17,8 @@ struct TScriptedPort {
   std::atomic<bool> answers{true};
   std::atomic<bool> fails{false};  // the query raises, as a broken driver might
   std::atomic<int> queries{0};
-  std::atomic<int> open{0};  // handles open now
+  std::atomic<int> open{0};    // handles open now
+  std::atomic<int> opened{0};  // handles opened so far
 };
 
 class TScriptedCommPorts : public TCommPorts {
@@ -34,7 +35,10 @@ class TScriptedCommPorts : public TCommPorts {
  private:
   class THandle : public TCommPort {
    public:
-    explicit THandle(TScriptedPort& port) : port_(port) { ++port_.open; }
+    explicit THandle(TScriptedPort& port) : port_(port) {
+      ++port_.open;
+      ++port_.opened;
+    }
     ~THandle() override { --port_.open; }
     bool GetModemStatus(uint32_t& status) override {
       ++port_.queries;

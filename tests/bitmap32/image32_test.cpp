@@ -2,6 +2,8 @@
 // reserve, and the paint stages drawing into the buffer (compared with the stretch transfer).
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "toolkit/formreader.h"
 #include "toolkit/forms.h"
 #include "toolkit/messages.h"
+#include "toolkit/typinfo.h"
 
 namespace {
 
@@ -18,6 +21,20 @@ class TTestImage : public TImage32 {
  public:
   explicit TTestImage(TComponent* owner) : TImage32(owner) {}
   using TCustomImage32::DoPaintBuffer;
+};
+
+// A container that notes every mouse enter and leave it hears, with the control named.
+class TMouseLog : public TCustomControl {
+ public:
+  explicit TMouseLog(TComponent* owner) : TCustomControl(owner) {}
+  std::vector<std::pair<UINT, LPARAM>> heard;
+
+ protected:
+  void WndProc(TMessage& message) override {
+    if (message.Msg == CM_MOUSEENTER || message.Msg == CM_MOUSELEAVE)
+      heard.emplace_back(message.Msg, message.LParam);
+    TCustomControl::WndProc(message);
+  }
 };
 
 bool SameRect(const RECT& a, const RECT& b) {
@@ -63,6 +80,12 @@ TEST_F(Image32, ScaleModesAndAlignmentPlaceThePicture) {
   EXPECT_TRUE(SameRect(other->GetBitmapRect(), RECT{25, 87, 275, 212}));
   other->SetScale(0);
   EXPECT_FLOAT_EQ(other->GetScale(), 0.001f);
+  other->SetScale(2.5f);
+  for (float broken : {std::nanf(""), std::numeric_limits<float>::infinity()}) {
+    other->SetScale(broken);  // refused
+    EXPECT_FLOAT_EQ(other->GetScale(), 2.5f);
+  }
+  other->SetScale(0);
   other->SetScaleMode(smNormal);
   other->SetBitmapAlign(baCustom);
   other->SetOffset(10.5f, 3.5f);  // halves to even
@@ -259,4 +282,34 @@ TEST_F(Image32, ScaleIsReadFromTheFormAsAWholeOrAFractionalNumber) {
                             "broken.form"),
       Exception);
   Free(broken);
+}
+
+// The image is a container, as a picture with controls on it; the mouse over it reaches the
+// control under it too, and its stages may be bound from a form definition.
+TEST_F(Image32, ItHoldsChildrenClippedAndItsParentHearsTheMouseOverIt) {
+  auto* panel = New<TMouseLog>(form);
+  panel->SetParent(form);
+  panel->SetBounds(0, 0, 200, 100);
+  TTestImage* image = Image(100, 50, 10, 10);
+  image->SetParent(panel);
+  EXPECT_TRUE(image->GetControlStyle().Contains(csAcceptsControls));
+  EXPECT_TRUE(GetWindowLongA(image->GetHandle(), GWL_STYLE) & WS_CLIPCHILDREN);
+  EXPECT_TRUE(GetWindowLongA(image->GetHandle(), GWL_EXSTYLE) & WS_EX_CONTROLPARENT);
+  struct TLog : TObject {
+    int entered = 0, left = 0;
+    void Enter(TObject*) { ++entered; }
+    void Leave(TObject*) { ++left; }
+  } log;
+  image->OnMouseEnter = TNotifyEvent(&log, &TLog::Enter);
+  image->OnMouseLeave = TNotifyEvent(&log, &TLog::Leave);
+  image->Perform(CM_MOUSEENTER);
+  image->Perform(CM_MOUSELEAVE);
+  EXPECT_EQ(log.entered, 1);
+  EXPECT_EQ(log.left, 1);
+  const auto named = reinterpret_cast<LPARAM>(image);
+  EXPECT_EQ(panel->heard,
+            (std::vector<std::pair<UINT, LPARAM>>{{CM_MOUSEENTER, named}, {CM_MOUSELEAVE, named}}));
+  const TPropInfo* stage = GetPropInfo(image, "OnPaintStage");
+  ASSERT_TRUE(stage);
+  EXPECT_TRUE(stage->get_method);
 }

@@ -122,6 +122,9 @@ TEST_F(Translator, TranslationThatIsNotUtf8IsAnError) {
   const size_t at = bytes.find("Fu\xC3\x9F");
   ASSERT_NE(at, std::string::npos);
   bytes[at + 2] = '\xFF';
+  const size_t header = bytes.find("text/plain");
+  ASSERT_NE(header, std::string::npos);
+  bytes[header] = '\xFF';
   WriteWholeFile(folder.Path() + "le\\LC_MESSAGES\\broken.mo", bytes);
   DefaultInstance->bindtextdomain("broken", folder.Path());
   UseLanguage("le");
@@ -134,6 +137,8 @@ TEST_F(Translator, TranslationThatIsNotUtf8IsAnError) {
               "Error: Could not translate umlaut. Probably because the mo file doesn't contain utf-8 encoded "
               "translations.");
   }
+  // Only a text that is not empty can fail: the empty one comes back empty.
+  EXPECT_NO_THROW(EXPECT_EQ(dgettext("broken", L""), L""));
   UseLanguage("de");  // closes the catalog before the folder goes
 }
 

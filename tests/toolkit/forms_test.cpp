@@ -147,6 +147,9 @@ TEST_F(FormTest, FormResizesItsAlignedChildren) {
   auto* left = Add<TTestPanel>("left", form, {0, 0, 50, 10});
   auto* right = Add<TTestPanel>("right", form, {0, 0, 20, 10});
   auto* client = Add<TTestPanel>("client", form, {0, 0, 10, 10});
+  auto* custom =
+      Add<TTestPanel>("custom", form, {7, 8, 10, 10});  // placed by itself: left, top, right, bottom
+  custom->SetAlign(alCustom);
   top->SetAlign(alTop);
   bottom->SetAlign(alBottom);
   left->SetAlign(alLeft);
@@ -161,6 +164,7 @@ TEST_F(FormTest, FormResizesItsAlignedChildren) {
   EXPECT_THAT(bounds(left), ElementsAre(0, 40, 50, 270));
   EXPECT_THAT(bounds(right), ElementsAre(380, 40, 400, 270));
   EXPECT_THAT(bounds(client), ElementsAre(50, 40, 380, 270));
+  EXPECT_THAT(bounds(custom), ElementsAre(7, 8, 10, 10));
 
   // The same on a shown window, resized by the system.
   form->Show();
@@ -171,6 +175,7 @@ TEST_F(FormTest, FormResizesItsAlignedChildren) {
   EXPECT_THAT(bounds(top), ElementsAre(0, 0, 500, 40));
   EXPECT_THAT(bounds(bottom), ElementsAre(0, 320, 500, 350));
   EXPECT_THAT(bounds(client), ElementsAre(50, 40, 480, 320));
+  EXPECT_THAT(bounds(custom), ElementsAre(7, 8, 10, 10));
   RECT window{};
   GetWindowRect(client->GetHandle(), &window);
   EXPECT_EQ(window.right - window.left, 430);

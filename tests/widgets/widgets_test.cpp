@@ -512,6 +512,50 @@ TEST_F(Widgets, HaloGlowsAroundALitLampInsideItsOwnWindowOnly) {
   EXPECT_TRUE(PumpUntil([&] { return red_at(97, 88) == 0; }));
 }
 
+// As the main window's lamps sit on a panel: the glow shows over the panel and over a
+// neighbour, keeps its strength however often the lamp repaints, and goes from both.
+TEST_F(Widgets, HaloShowsOverThePanelAndNeighboursOfALampAndNeverAddsUp) {
+  TDesktopLock desktop;
+  form->SetBounds(20, 300, 300, 200);
+  form->SetColor(clBlack);
+  auto* panel = New<TRepaintLog>(form);
+  panel->SetParent(form);
+  panel->SetColor(clBlack);
+  panel->SetBounds(0, 0, 300, 200);
+  auto* neighbour = New<TRepaintLog>(form);
+  neighbour->SetParent(panel);
+  neighbour->SetColor(clBlack);
+  neighbour->SetBounds(80, 40, 18, 97);
+  TIAgaloLED* l = LaneLamp();
+  l->SetParent(panel);
+  l->SetBounds(100, 40, 69, 97);
+  l->SetGaloIntensity(10);
+  l->SetGaloON(true);
+  form->Show();
+  auto red_at = [](TWinControl* control, int x, int y) {
+    HDC dc = GetDC(control->GetHandle());
+    const COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(control->GetHandle(), dc);
+    return static_cast<int>(GetRValue(c));
+  };
+  // On the panel above the lamp, and on the neighbour just left of it.
+  auto panel_red = [&] { return red_at(panel, 134, 36); };
+  auto neighbour_red = [&] { return red_at(neighbour, 16, 48); };
+  ASSERT_TRUE(PumpUntil([&] {
+    return panel_red() > 0 && neighbour_red() > 0 && !GetUpdateRect(form->GetHandle(), nullptr, FALSE);
+  }));
+  Pump();
+  const int on_panel = panel_red(), on_neighbour = neighbour_red();
+  EXPECT_EQ(red_at(panel, 134, 5), 0);  // beyond the glow
+  for (int i = 0; i < 3; ++i) {
+    RedrawWindow(l->GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(panel_red(), on_panel);
+    EXPECT_EQ(neighbour_red(), on_neighbour);
+  }
+  l->SetGaloON(false);
+  EXPECT_TRUE(PumpUntil([&] { return panel_red() == 0 && neighbour_red() == 0; }));
+}
+
 TEST_F(Widgets, MovedOrResizedGlowingLampHasItsOldAndNewSurroundingsRepainted) {
   TDesktopLock desktop;
   form->SetBounds(20, 300, 400, 250);

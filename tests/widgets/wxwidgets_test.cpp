@@ -383,6 +383,16 @@ TEST_F(WxWidgets, LedBlinksWhileActiveAndAutoSizeKeepsThePictureSize) {
   led->SetBounds(0, 0, 50, 40);
   EXPECT_EQ(led->GetWidth(), 17);
   EXPECT_EQ(led->GetHeight(), 17);
+  // Placed by itself, it keeps the picture's size too, where the parent leaves it.
+  led->SetAlign(alCustom);
+  led->SetBounds(5, 6, 50, 40);
+  EXPECT_EQ(led->GetBoundsRect().left, 5);
+  EXPECT_EQ(led->GetBoundsRect().top, 6);
+  EXPECT_EQ(led->GetWidth(), 17);
+  EXPECT_EQ(led->GetHeight(), 17);
+  // Aligned to an edge, it takes the size the parent gives.
+  led->SetAlign(alTop);
+  EXPECT_EQ(led->GetWidth(), led->GetParent()->GetClientWidth());
 }
 
 // ---- Speed button -----------------------------------------------------------------------------
@@ -611,7 +621,6 @@ TEST_F(WxButton, ActionImageBecomesTheGlyphOnFuchsiaUnlessTheButtonHasOne) {
   EXPECT_EQ(glyph->GetPixelColor(0, 0), clFuchsia);
   EXPECT_EQ(glyph->GetPixelColor(8, 8), clRed);
   EXPECT_EQ(glyph->GetTransparentColor(), clFuchsia);
-
   TWxSpeedButton* own = Button(80, 10);
   picture->SetSize(4, 4);
   own->SetGlyph(picture);
@@ -713,6 +722,12 @@ TEST_F(WxButton, GlyphStripGivesEachStateItsSliceAndBuildsTheMissingOnesInTheSha
   EXPECT_EQ(embossed->GetPixelColor(0, 9), face);  // classic: on the button face
   EXPECT_EQ(embossed->GetTransparentColor(), face);
   EXPECT_EQ(embossed->GetPixelColor(1, 8), ColorToRGB(clBtnHighlight));  // the highlight copy below the shape
+  // An action's image is embossed on the button face in either style.
+  glyph.SetGrayNewStyle(true);
+  glyph.SetActionImage(one);
+  EXPECT_EQ(glyph.StateImage(wbsDisabled)->GetPixelColor(0, 9), face);
+  glyph.SetGlyph(one);
+  EXPECT_EQ(glyph.StateImage(wbsDisabled)->GetPixelColor(0, 9), clFuchsia);
 
   // A button's images go with a change of system colours and come back when painted.
   TWxSpeedButton* b = Button();
@@ -741,6 +756,43 @@ TEST_F(WxButton, FlatInactiveGlyphIsGreyOnlyWithGrayedInactiveAndLeavesWhenHot) 
   b->SetGrayedInactive(false);
   EXPECT_TRUE(Has(b, clRed));
   Free(red);
+}
+
+// Away from the pointer a flat button's glyph is grey, held down or not (the held one keeps
+// its frame); the hot glyph shows only while the pointer is over the button, not while a press
+// is dragged off it.
+TEST_F(WxButton, FlatButtonAwayFromThePointerIsGreyEvenHeldAndTheHotGlyphNeedsThePointer) {
+  TWxSpeedButton* b = Button();
+  b->SetCaption("");
+  TBitmap* red = Strip({clRed}, 12);
+  TBitmap* blue = Strip({clBlue}, 12);
+  b->SetGlyph(red);
+  b->SetFlat(true);
+  b->SetGroupIndex(1);
+  b->SetDown(true);
+  const int grey = 77 * 255 / 256;
+  EXPECT_TRUE(Has(b, RGB(grey, grey, grey)));
+  EXPECT_FALSE(Has(b, clRed));
+  EXPECT_EQ(Shown(b, 0, 0), ShiftedColorForTest(ColorToRGB(clBtnFace), -64));  // the held frame
+  b->Perform(CM_MOUSEENTER);
+  EXPECT_TRUE(Has(b, clRed));
+  b->Perform(CM_MOUSELEAVE);
+  b->SetDown(false);
+  b->SetGroupIndex(0);
+  b->SetFlat(false);
+
+  b->SetHotTrack(true);
+  b->SetHotTrackGlyph(blue);
+  b->Perform(CM_MOUSEENTER);
+  Down(b, 5, 5);
+  EXPECT_TRUE(Has(b, clBlue));
+  b->Perform(CM_MOUSELEAVE);  // dragged off
+  Down(b, 100, 100, WM_MOUSEMOVE);
+  EXPECT_TRUE(Has(b, clRed));
+  EXPECT_FALSE(Has(b, clBlue));
+  Up(b, 100, 100);
+  Free(red);
+  Free(blue);
 }
 
 TEST_F(WxButton, CaptionIsShortenedWithDotsWrappedWithWordWrapAndPlacedByAlignment) {
@@ -831,6 +883,29 @@ TEST_F(WxButton, StylesAndThemedPaintDrawTheirOwnFramesAndMoveThePressedImage) {
   EXPECT_EQ(Shown(b, 58, 28), dark);
   b->SetStyle(bsNew);
   EXPECT_EQ(Shown(b, 0, 0), light);
+  // Pressed, a glyph at its margin moves by the image offset in every style: the pressed
+  // frame takes as much room as the raised one.
+  TBitmap* red = Strip({clRed}, 8);
+  b->SetGlyph(red);
+  b->SetCaption("");
+  b->SetLayout(blGlyphLeft);
+  b->SetMargin(0);
+  auto first_red = [&] {
+    for (int x = 0; x < 60; ++x)
+      if (Shown(b, x, 15) == clRed) return x;
+    return -1;
+  };
+  for (TButtonStyle style : {bsWin31, bsNew}) {
+    b->SetStyle(style);
+    const int up = first_red();
+    Down(b, 5, 5);
+    EXPECT_EQ(first_red(), up + 1) << style;
+    Up(b, 5, 5);
+  }
+  b->SetGlyph(nullptr);
+  b->SetCaption("Go");
+  b->SetStyle(bsNew);
+  Free(red);
 
   // Themed: the caption moves one pixel right, not down, while pressed.
   SetWxVisualStyles(true);
@@ -1110,10 +1185,12 @@ TEST_F(Guard, ACopyOnAnotherDesktopIsGuardedByTheSameTitle) {
   EXPECT_EQ(TXJustOne::MutexName(), Application->GetTitle());
 }
 
-TEST_F(Guard, FailedMutexRunsUnguardedUnlessACopyIsInSight) {
+// Denied is how a copy in another session shows: the guard cannot tell, so it ends.
+TEST_F(Guard, FailedMutexCountsAsARunningCopyInSightOrNot) {
   TXJustOne::SetMutexCreator(&FailingMutex);
-  EXPECT_FALSE(Check()->GetRefused());
-  EXPECT_FALSE(QuitPosted());
+  EXPECT_TRUE(Check()->GetRefused());
+  EXPECT_EQ(raised.count, 1);
+  EXPECT_TRUE(QuitPosted());
   RunningCopy();
   EXPECT_TRUE(Check()->GetRefused());
   EXPECT_FALSE(IsIconic(other));
