@@ -41,8 +41,10 @@ std::string Name(const TResStringRec& rec) { return LoadResStringFitting(&rec, F
 // A value the file holds already keeps its line as it is: a text the code page cannot show
 // ("Ω" in a UTF-8 file reads as "?") would be written back changed, a number in another
 // spelling ("007") too.
-void WriteString(TCustomIniFile& ini, const std::string& section, const std::string& key, const std::string& value) {
-  if (!ini.ValueExists(section, key) || ini.ReadString(section, key, "") != value) ini.WriteString(section, key, value);
+void WriteString(TCustomIniFile& ini, const std::string& section, const std::string& key,
+                 const std::string& value) {
+  if (!ini.ValueExists(section, key) || ini.ReadString(section, key, "") != value)
+    ini.WriteString(section, key, value);
 }
 
 void WriteInteger(TCustomIniFile& ini, const std::string& section, const std::string& key, int value) {

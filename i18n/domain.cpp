@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "i18n/assembly.h"
+#include "toolkit/filenames.h"
 #include "toolkit/textcodec.h"
 
 namespace {
@@ -118,8 +119,8 @@ void TDomain::OpenCatalog() {
     const bool embedded = real_file != file_name;
     file_offset_ = offset;
 
-    file_ = CreateFileA(real_file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    file_ = CreateFileW(WideFileName(real_file).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file_ == INVALID_HANDLE_VALUE) {
       file_ = INVALID_HANDLE_VALUE;
       throw Exception("Cannot open file " + file_name);
