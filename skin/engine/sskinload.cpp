@@ -578,12 +578,30 @@ T ReadInherited(TMemIniFile* ini, const std::string& section, const std::string&
   return missing;
 }
 
+// Why a JPEG file of the folder is refused before anything is decoded: a scan repeated
+// thousands of times costs a pass over the picture each. Empty when it is not (a file that
+// cannot be read is left out at loading like a missing one).
+std::string PictureFileFault(const std::string& file) {
+  std::vector<uint8_t> data;
+  try {
+    TFileStream stream(file, fmOpenRead | fmShareDenyNone);
+    if (stream.GetSize() > (int64_t{256} << 20)) return std::string();
+    data.resize(static_cast<size_t>(stream.GetSize()));
+    stream.ReadBuffer(data.data(), static_cast<int64_t>(data.size()));
+  } catch (const Exception&) {
+    return std::string();
+  }
+  if (CountJpegScans(data.data(), data.size(), kMaxJpegScans) <= kMaxJpegScans) return std::string();
+  return "the picture " + ExtractFileName(file) + " has more than " + IntToStr(kMaxJpegScans) + " scans";
+}
+
 // Why a folder skin's description is refused; empty when it is not. Everything that loading
 // walks is bounded here, so loading stays linear in the size of the folder.
-std::string SkinFolderFault(TMemIniFile& ini) {
+std::string SkinFolderFault(TMemIniFile& ini, const std::string& folder) {
   TStringList sections, values;
   int pictures = 0;
   std::unordered_set<std::string> files;
+  std::unordered_map<std::string, std::string> jpegs;  // by the upper-cased name, as first named
   ini.ReadSections(sections);
   if (sections.Count() > kMaxSkinSections)
     return IntToStr(sections.Count()) + " sections (at most " + IntToStr(kMaxSkinSections) + ")";
@@ -600,6 +618,7 @@ std::string SkinFolderFault(TMemIniFile& ini) {
       const std::string value = line.substr(eq + 1);
       const std::string upper = AnsiUpperCase(value);
       if (Contains(upper, ".BMP") || IsPatternValue(upper)) files.insert(upper);
+      if (IsPatternValue(upper)) jpegs.emplace(upper, value);
       if (Contains(value, "#") || Contains(upper, ".BMP") || IsPatternValue(upper)) ++pictures;
     }
     for (const char* key : {"GradientData", "HotGradientData"})
@@ -614,6 +633,10 @@ std::string SkinFolderFault(TMemIniFile& ini) {
   for (size_t i = 0; i < links.names.size(); ++i)
     if (links.depth[i] > kMaxParentDepth)
       return "a chain of " + IntToStr(links.depth[i]) + " parent sections from [" + links.names[i] + "]";
+  for (const auto& [upper, file] : jpegs) {
+    const std::string fault = PictureFileFault(ResolvePath(file, folder));
+    if (!fault.empty()) return fault;
+  }
   return std::string();
 }
 
@@ -648,7 +671,7 @@ TMemIniFile* OpenSkinFolder(const std::string& folder, std::string& fault) {
     fault = e.Message();
     return nullptr;
   }
-  fault = SkinFolderFault(*ini);
+  fault = SkinFolderFault(*ini, folder);
   return fault.empty() ? ini.release() : nullptr;
 }
 

@@ -20,9 +20,9 @@ declare -A expect=(
   [long_gradient]=refused [long_colour]=refused [long_picture_name]=refused
   [long_key_name]=refused [long_section_name]=refused [long_mask_rectangle]=refused
   [parent_chain]=refused [parent_ring]=refused [many_sections]=refused [many_stops]=refused
-  [huge_options]=refused [many_masks]=refused [many_missing_pictures]=refused
+  [huge_options]=refused [many_masks]=refused [many_missing_pictures]=refused [scan_bomb]=refused
   [bad_gradients]=loads [many_keys]=loads [deep_sound_skin]=loads [shared_jpeg]=loads
-  [shared_bmp]=loads [many_picture_files]=loads
+  [shared_bmp]=loads [many_picture_files]=loads [sound_progressive_jpeg]=loads
 )
 
 # The program's process, found by its folder; the most memory it has held (kB).
