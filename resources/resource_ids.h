@@ -69,6 +69,19 @@
 #define IDS_MSGDLG_NOTOALL 1912
 #define IDS_MSGDLG_YESTOALL 1913
 #define IDS_MSGDLG_HELP 1914
+// The skin engine's warning for a skin folder it does not use (%s: the folder, %s: why), and
+// the reasons, each with its measure and limit or the section it is in
+#define IDS_SKIN_FOLDER_NOT_USED 1950
+#define IDS_SKIN_OPTIONS_TOO_LARGE 1951
+#define IDS_SKIN_TOO_MANY_SECTIONS 1952
+#define IDS_SKIN_LONG_SECTION_NAME 1953
+#define IDS_SKIN_LONG_KEY_NAME 1954
+#define IDS_SKIN_LONG_VALUE 1955
+#define IDS_SKIN_LONG_GRADIENT 1956
+#define IDS_SKIN_TOO_MANY_PICTURES 1957
+#define IDS_SKIN_TOO_MANY_PICTURE_FILES 1958
+#define IDS_SKIN_LONG_PARENT_CHAIN 1959
+#define IDS_SKIN_PICTURE_SCANS 1960
 
 // Application manifest (RT_MANIFEST resource 1 of the executable)
 #define IDR_MANIFEST 1

@@ -38,6 +38,8 @@ inline void LoadAllGeneralData() { LoadAllGeneralData(CurrentSkinSource()); }
 // through ParentClassName (a cycle counts its whole length), or a JPEG file of more scans than
 // any encoder writes (kMaxJpegScans).
 TMemIniFile* OpenSkinFolder(const std::string& folder, std::string& fault);
+// The engine's warning for a folder OpenSkinFolder refused, in the interface's language.
+std::string SkinFolderNotUsed(const std::string& folder, const std::string& fault);
 
 // A value of the section or, when missing, of its ParentClassName ancestors (a chain that
 // comes back to a section already asked ends there); the default when none has it. For
