@@ -95,6 +95,8 @@ void TStartListLogic::LoadWorkingFile() {
     view_.ShowMessage(FormatLoadStr(IDS_START_LIST_UNREADABLE, working_file_, ErrorReason(error), copy));
   else if (problem == TStartListProblem::HeaderOnly)
     view_.ShowMessage(FormatLoadStr(IDS_START_LIST_HEADER_ONLY, working_file_, copy));
+  else if (problem == TStartListProblem::OtherEncoding)
+    view_.ShowMessage(FormatLoadStr(IDS_START_LIST_OTHER_ENCODING, working_file_, copy));
   else
     view_.ShowMessage(FormatLoadStr(IDS_START_LIST_UNREAD, working_file_, copy));
 }

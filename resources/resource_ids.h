@@ -47,12 +47,14 @@
 // A file not read whole whose copy could not be made, so it is not saved over (%s: the file,
 // %s: the copy, %s: the reason); a working start list of one record header only (%s: the
 // file, %s: the copy); working start list and class list that cannot be read (%s: the file,
-// %s: the reason, %s: the copy); a class list with zero bytes (%s: the file, %s: the copy)
+// %s: the reason, %s: the copy); a class list with zero bytes (%s: the file, %s: the copy);
+// a working start list that begins with a byte order mark (%s: the file, %s: the copy)
 #define IDS_UNREAD_NOT_SAVED_OVER 1703
 #define IDS_START_LIST_HEADER_ONLY 1704
 #define IDS_START_LIST_UNREADABLE 1705
 #define IDS_CLASSES_UNREADABLE 1706
 #define IDS_CLASSES_CUT 1707
+#define IDS_START_LIST_OTHER_ENCODING 1708
 // The skinned message dialog: the captions of its four types, then its eleven buttons
 #define IDS_MSGDLG_WARNING 1900
 #define IDS_MSGDLG_ERROR 1901
