@@ -81,3 +81,5 @@ bool WriteStartListFile(const std::string& file_name, const std::vector<TStartLi
 std::string WorkingStartListFileName(const std::string& exe_file) {
   return ExtractFilePath(exe_file) + LoadResFileName(&SWorkingStartList);
 }
+
+std::string RefusedWorkingStartListName() { return RefusedResFileName(&SWorkingStartList); }

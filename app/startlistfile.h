@@ -48,3 +48,6 @@ bool WriteStartListFile(const std::string& file_name, const std::vector<TStartLi
 // follows the active catalog ("Aktuell.Asl" in German); a translation that is no plain file name is
 // not taken.
 std::string WorkingStartListFileName(const std::string& exe_file);
+// The catalog's name for the working start list when it was not taken (not a plain file
+// name); empty otherwise.
+std::string RefusedWorkingStartListName();

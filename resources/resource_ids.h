@@ -55,6 +55,9 @@
 #define IDS_CLASSES_UNREADABLE 1706
 #define IDS_CLASSES_CUT 1707
 #define IDS_START_LIST_OTHER_ENCODING 1708
+// A working start list not there under its original name, taken because the catalog's name
+// was refused (%s: the file, %s: the catalog's name)
+#define IDS_START_LIST_NAME_REFUSED 1709
 // The skinned message dialog: the captions of its four types, then its eleven buttons
 #define IDS_MSGDLG_WARNING 1900
 #define IDS_MSGDLG_ERROR 1901
