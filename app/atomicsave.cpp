@@ -1,8 +1,10 @@
 #include "app/atomicsave.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "resources/resource_ids.h"
+#include "toolkit/filenames.h"
 #include "toolkit/resstrings.h"
 #include "toolkit/sysutils.h"
 
@@ -38,12 +40,48 @@ bool WriteAndClose(HANDLE file, std::string_view content, DWORD& error) {
   return ok;
 }
 
+// A save's temporary file: "drv" and up to four hex digits, ".tmp" (the system's own scheme
+// for temporary names, which earlier versions used).
+bool IsTemporaryName(const std::string& name) {
+  if (name.size() < 8 || name.size() > 11 || !AnsiSameText(name.substr(0, 3), "drv") ||
+      !AnsiSameText(name.substr(name.size() - 4), ".tmp"))
+    return false;
+  return std::all_of(name.begin() + 3, name.end() - 4,
+                     [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
+}
+
+// A new temporary file beside the target, made and opened at once, so no other save (nor
+// the removal of stale ones) can take it in between.
+HANDLE CreateTemporaryFile(const std::string& folder, std::string& name, DWORD& error) {
+  const unsigned start = GetTickCount() ^ GetCurrentProcessId();
+  for (unsigned n = 0; n < 0x10000; ++n) {
+    name = folder + Format("drv%x.tmp", static_cast<int>((start + n) & 0xFFFF));
+    HANDLE file = CreateFileW(WideFileName(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) return file;
+    error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+  }
+  return INVALID_HANDLE_VALUE;
+}
+
 }  // namespace
+
+void RemoveStaleTemporaries(const std::string& folder) {
+  for (const TSearchRec& rec : ListDirectory(IncludeTrailingPathDelimiter(folder) + "drv*.tmp", 0)) {
+    if (!IsTemporaryName(rec.Name)) continue;
+    // Opened alone or not at all: a file that any process holds (a save going on) is left.
+    HANDLE file = CreateFileW(WideFileName(IncludeTrailingPathDelimiter(folder) + rec.Name).c_str(), DELETE,
+                              0, nullptr, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  }
+}
 
 bool WriteFileReplacing(const std::string& file_name, std::string_view content, DWORD& error) {
   error = ERROR_SUCCESS;
+  const std::wstring target = WideFileName(file_name);
   // The rename would replace it anyway (and Wine would make it writable on the way).
-  const DWORD attributes = GetFileAttributesA(file_name.c_str());
+  const DWORD attributes = GetFileAttributesW(target.c_str());
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
   if (exists && (attributes & FILE_ATTRIBUTE_READONLY)) {
     error = ERROR_FILE_READ_ONLY;
@@ -52,26 +90,22 @@ bool WriteFileReplacing(const std::string& file_name, std::string_view content, 
   // Beside the target, so the final rename stays on one volume and cannot half-copy.
   std::string folder = ExtractFilePath(ExpandFileName(file_name));
   if (folder.empty()) folder = ".\\";
-  char temp[MAX_PATH];
-  if (!GetTempFileNameA(folder.c_str(), "drv", 0, temp)) {
-    error = GetLastError();
-    return false;
-  }
-  HANDLE file = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    error = GetLastError();
-    DeleteFileA(temp);
-    return false;
-  }
+  // What an interrupted save left there would stay for ever.
+  RemoveStaleTemporaries(folder);
+  std::string temp_name;
+  HANDLE file = CreateTemporaryFile(folder, temp_name, error);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const std::wstring temp = WideFileName(temp_name);
   if (!WriteAndClose(file, content, error)) {
-    DeleteFileA(temp);
+    DeleteFileW(temp.c_str());
     return false;
   }
   // Set before the rename, so the file never shows without them.
-  if (exists && (attributes & kKeptAttributes)) SetFileAttributesA(temp, attributes & kKeptAttributes);
-  if (!MoveFileExA(temp, file_name.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (exists && (attributes & kKeptAttributes))
+    SetFileAttributesW(temp.c_str(), attributes & kKeptAttributes);
+  if (!MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     error = GetLastError();
-    DeleteFileA(temp);
+    DeleteFileW(temp.c_str());
     return false;
   }
   return true;
@@ -101,7 +135,9 @@ std::string ErrorReason(DWORD error) {
 bool ReadFileWhole(const std::string& file_name, std::string& bytes, DWORD& error) {
   error = ERROR_SUCCESS;
   bytes.clear();
-  HANDLE file = CreateFileA(file_name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  // A sync or backup tool may hold the file while sharing it whole: reading goes on beside it.
+  HANDLE file = CreateFileW(WideFileName(file_name).c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     error = GetLastError();
@@ -146,7 +182,7 @@ void TUnreadFileCopy::Clear() {
 bool TUnreadFileCopy::KeepBeforeSave(const std::string& file_name, std::string& failure) {
   if (!Marked() || !AnsiSameText(ExpandFileName(file_name), ExpandFileName(file_))) return true;
   // A file gone meanwhile has nothing left to lose.
-  if (!CopyFileA(file_.c_str(), copy_.c_str(), TRUE)) {
+  if (!CopyFileW(WideFileName(file_).c_str(), WideFileName(copy_).c_str(), TRUE)) {
     const DWORD error = GetLastError();
     if (error != ERROR_FILE_NOT_FOUND) {
       failure = FormatLoadStr(IDS_UNREAD_NOT_SAVED_OVER, file_, copy_, ErrorReason(error));

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "app/atomicsave.h"
 #include "app/classlist.h"
 #include "app/export_excel.h"
 #include "app/export_html.h"
@@ -163,6 +164,7 @@ void TMain::FormCreate(TObject*) {
   AppPaths.WorkingStartList = WorkingStartListFileName(exe);
   AppPaths.Settings = SettingsFileName(exe);
   AppPaths.Help = ChangeFileExt(exe, ".hlp");
+  RemoveStaleTemporaries(ExtractFilePath(exe));
   for (int lane = 1; lane <= 3; ++lane) {
     SetLaneSwitch(lane, false);
     SetLaneLampColor(lane, clLaneRed);

@@ -8,6 +8,7 @@
 #include "app/atomicsave.h"
 #include "app/signal.h"
 #include "resources/resource_ids.h"
+#include "toolkit/filenames.h"
 #include "toolkit/inifiles.h"
 #include "toolkit/resstrings.h"
 #include "toolkit/sysutils.h"
@@ -37,22 +38,36 @@ bool FitsIni(std::string_view name) {
 
 std::string Name(const TResStringRec& rec) { return LoadResStringFitting(&rec, FitsIni); }
 
+// A value the file holds already keeps its line as it is: a text the code page cannot show
+// ("Ω" in a UTF-8 file reads as "?") would be written back changed, a number in another
+// spelling ("007") too.
+void WriteString(TCustomIniFile& ini, const std::string& section, const std::string& key,
+                 const std::string& value) {
+  if (!ini.ValueExists(section, key) || ini.ReadString(section, key, "") != value)
+    ini.WriteString(section, key, value);
+}
+
+void WriteInteger(TCustomIniFile& ini, const std::string& section, const std::string& key, int value) {
+  if (!ini.ValueExists(section, key) || ini.ReadInteger(section, key, ~value) != value)
+    ini.WriteInteger(section, key, value);
+}
+
 void WriteSettings(TCustomIniFile& ini, const TSettings& settings) {
   const std::string section = Name(SSection);
-  ini.WriteInteger(section, Name(SComPort), settings.Port);
-  ini.WriteInteger(section, Name(SContact), settings.Contact);
-  ini.WriteInteger(section, Name(SAlgorithm), settings.Algorithm);
-  ini.WriteInteger(section, Name(SCountDown), settings.CountDown);
-  ini.WriteInteger(section, Name(SLapNum), settings.LapChoice - kLapNumOffset);
-  ini.WriteString(section, Name(SProtocolTitle), settings.Title);
-  ini.WriteString(section, Name(SProtocolSign), settings.Sign);
+  WriteInteger(ini, section, Name(SComPort), settings.Port);
+  WriteInteger(ini, section, Name(SContact), settings.Contact);
+  WriteInteger(ini, section, Name(SAlgorithm), settings.Algorithm);
+  WriteInteger(ini, section, Name(SCountDown), settings.CountDown);
+  WriteInteger(ini, section, Name(SLapNum), settings.LapChoice - kLapNumOffset);
+  WriteString(ini, section, Name(SProtocolTitle), settings.Title);
+  WriteString(ini, section, Name(SProtocolSign), settings.Sign);
 }
 
 }  // namespace
 
 bool SettingsFileTooLarge(const std::string& ini_file) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExA(ini_file.c_str(), GetFileExInfoStandard, &data)) return false;
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(WideFileName(ini_file).c_str(), GetFileExInfoStandard, &data)) return false;
   const int64_t size = (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   return !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && size > kMaxSettingsFileSize;
 }

@@ -36,9 +36,10 @@ bool SettingsFileTooLarge(const std::string& ini_file);
 // when given, set to the system's reason (empty otherwise).
 TSettings LoadSettings(const std::string& ini_file, std::string* unreadable = nullptr);
 
-// Writes all seven values, replacing the file in one step and keeping every other line of it
-// byte for byte. False when the file cannot be read or written (the values are then still
-// the live ones, only not kept), with `failure` set to a message naming the file and the
+// Writes the seven values, replacing the file in one step and keeping every other line of
+// it byte for byte, and the line of a value the file holds already (read, shown and not
+// edited). False when the file cannot be read or written (the values are then still the
+// live ones, only not kept), with `failure` set to a message naming the file and the
 // reason. A file too large is replaced by one with the values.
 bool SaveSettings(const std::string& ini_file, const TSettings& settings, std::string* failure = nullptr);
 

@@ -17,6 +17,10 @@ void AppendLine(std::string& out, std::string_view line) {
   out += kLineEnd;
 }
 
+bool HasByteOrderMark(std::string_view bytes) {
+  return bytes.starts_with("\xEF\xBB\xBF") || bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
+}
+
 }  // namespace
 
 std::string FormatStartList(const std::vector<TStartListEntry>& entries) {
@@ -60,6 +64,7 @@ bool ReadStartListFile(const std::string& file_name, std::vector<TStartListEntry
     const std::string_view first_line = std::string_view(bytes).substr(0, bytes.find_first_of("\r\n"));
     *problem = entries.size() > before || Trim(bytes).empty() ? TStartListProblem::None
                : first_line == kAslRecordHeader               ? TStartListProblem::HeaderOnly
+               : HasByteOrderMark(bytes)                      ? TStartListProblem::OtherEncoding
                                                               : TStartListProblem::NoHeader;
   }
   return true;
@@ -76,3 +81,5 @@ bool WriteStartListFile(const std::string& file_name, const std::vector<TStartLi
 std::string WorkingStartListFileName(const std::string& exe_file) {
   return ExtractFilePath(exe_file) + LoadResFileName(&SWorkingStartList);
 }
+
+std::string RefusedWorkingStartListName() { return RefusedResFileName(&SWorkingStartList); }

@@ -29,7 +29,10 @@ void ParseStartList(std::string_view bytes, std::vector<TStartListEntry>& entrie
 
 // Why a file holding more than blanks gave no record: its first line is not the header, or
 // the header is all it holds.
-enum class TStartListProblem { None, NoHeader, HeaderOnly };
+// What kept a file that holds text from giving a participant: its first line is no record
+// header, it is a header alone, or it begins with a Unicode byte order mark (an editor saved
+// it in UTF-8 or UTF-16; the list is read in the ANSI code page).
+enum class TStartListProblem { None, NoHeader, HeaderOnly, OtherEncoding };
 
 // Appends the file's records; false (and nothing appended) when it cannot be opened or read,
 // with `error`, when given, the system's error code (ERROR_FILE_NOT_FOUND when there is none).
@@ -45,3 +48,6 @@ bool WriteStartListFile(const std::string& file_name, const std::vector<TStartLi
 // follows the active catalog ("Aktuell.Asl" in German); a translation that is no plain file name is
 // not taken.
 std::string WorkingStartListFileName(const std::string& exe_file);
+// The catalog's name for the working start list when it was not taken (not a plain file
+// name); empty otherwise.
+std::string RefusedWorkingStartListName();

@@ -85,7 +85,7 @@ void TStartListLogic::LoadWorkingFile() {
   const bool missing = !opened && NoSuchFile(error);
   if (opened ? problem == TStartListProblem::None : missing) {
     unread_copy_.Clear();
-    if (missing) Error();
+    if (missing) MissingWorkingFile();
     return;
   }
   // Shown empty, the day's participants would be lost with the next OK.
@@ -95,8 +95,18 @@ void TStartListLogic::LoadWorkingFile() {
     view_.ShowMessage(FormatLoadStr(IDS_START_LIST_UNREADABLE, working_file_, ErrorReason(error), copy));
   else if (problem == TStartListProblem::HeaderOnly)
     view_.ShowMessage(FormatLoadStr(IDS_START_LIST_HEADER_ONLY, working_file_, copy));
+  else if (problem == TStartListProblem::OtherEncoding)
+    view_.ShowMessage(FormatLoadStr(IDS_START_LIST_OTHER_ENCODING, working_file_, copy));
   else
     view_.ShowMessage(FormatLoadStr(IDS_START_LIST_UNREAD, working_file_, copy));
+}
+
+void TStartListLogic::MissingWorkingFile() {
+  // The catalog named a file elsewhere (or no file): the list was looked for under its
+  // original name, where the day's list may not be.
+  const std::string refused = RefusedWorkingStartListName();
+  if (refused.empty()) return Error();
+  view_.ShowMessage(FormatLoadStr(IDS_START_LIST_NAME_REFUSED, working_file_, refused));
 }
 
 void TStartListLogic::OpenFile(bool merge) {

@@ -142,6 +142,8 @@ class TStartListLogic {
   // The working file. One that is not there (a first start) says "ERROR"; one that cannot be
   // read, or holds text but no record, says why once and is kept before it is saved over.
   void LoadWorkingFile();
+  // A first start's "ERROR", or why the file looked for has its original name.
+  void MissingWorkingFile();
   void Show() { view_.ShowEntries(entries_, SelectedIndices()); }
   std::vector<int> SelectedIndices() const;
   void TakeSelection();

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "i18n/assembly.h"
+#include "toolkit/filenames.h"
 #include "toolkit/textcodec.h"
 
 namespace {
@@ -79,6 +80,21 @@ bool TDomain::Intact() const {
   return true;
 }
 
+std::string TDomain::ShapeFault() const {
+  // The seven words: magic, revision, count, the two tables, the hash table's size and place.
+  constexpr uint64_t kHeaderWords = 28;
+  if (count_ == 0) return "it holds no texts";
+  if (key_table_ < kHeaderWords) return "its table of original texts lies on its header";
+  if (translation_table_ < kHeaderWords) return "its table of translations lies on its header";
+  const uint64_t table_bytes = uint64_t{8} * count_;
+  if (key_table_ < translation_table_ + table_bytes && translation_table_ < key_table_ + table_bytes)
+    return "its tables of original texts and translations overlap";
+  // The header is the translation of the empty text, which sorts first.
+  if (!Entry(key_table_, 0).empty() && Entry(translation_table_, 0).empty())
+    return "its tables of original texts and translations are swapped";
+  return {};
+}
+
 void TDomain::UnmapFile() {
   if (view_) UnmapViewOfFile(view_);
   if (mapping_) CloseHandle(mapping_);
@@ -118,8 +134,8 @@ void TDomain::OpenCatalog() {
     const bool embedded = real_file != file_name;
     file_offset_ = offset;
 
-    file_ = CreateFileA(real_file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    file_ = CreateFileW(WideFileName(real_file).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file_ == INVALID_HANDLE_VALUE) {
       file_ = INVALID_HANDLE_VALUE;
       throw Exception("Cannot open file " + file_name);
@@ -172,6 +188,10 @@ void TDomain::OpenCatalog() {
   std::string content_type = GetHeaderField("Content-Type");
   if (UpperCase(content_type).find("CHARSET=UTF-8") == std::string::npos) {
     TWriteGuard guard(lock_);
+    // A catalog of the wrong shape has no header to read the character set from: its shape
+    // is the problem to name.
+    const std::string fault = ShapeFault();
+    if (!fault.empty()) Refuse("This GNU gettext mo file is damaged (" + fault + "): " + file_name);
     Refuse("The translation for the language code " + curlang_ + " (in " + file_name +
            ") does not have charset=utf-8 in its Content-Type. Translations are turned off.");
   }

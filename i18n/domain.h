@@ -56,6 +56,9 @@ class TDomain : public TObject {
   std::string_view Header() const;
   // Checks that the tables and every string lie inside the catalog.
   bool Intact() const;
+  // What is wrong with the shape of an intact catalog that shows no usable header: its
+  // count, tables on the header, overlapping or swapped tables; empty when none of these.
+  std::string ShapeFault() const;
   void UnmapFile();
   [[noreturn]] void Refuse(const std::string& message);
 

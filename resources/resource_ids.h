@@ -47,12 +47,17 @@
 // A file not read whole whose copy could not be made, so it is not saved over (%s: the file,
 // %s: the copy, %s: the reason); a working start list of one record header only (%s: the
 // file, %s: the copy); working start list and class list that cannot be read (%s: the file,
-// %s: the reason, %s: the copy); a class list with zero bytes (%s: the file, %s: the copy)
+// %s: the reason, %s: the copy); a class list with zero bytes (%s: the file, %s: the copy);
+// a working start list that begins with a byte order mark (%s: the file, %s: the copy)
 #define IDS_UNREAD_NOT_SAVED_OVER 1703
 #define IDS_START_LIST_HEADER_ONLY 1704
 #define IDS_START_LIST_UNREADABLE 1705
 #define IDS_CLASSES_UNREADABLE 1706
 #define IDS_CLASSES_CUT 1707
+#define IDS_START_LIST_OTHER_ENCODING 1708
+// A working start list not there under its original name, taken because the catalog's name
+// was refused (%s: the file, %s: the catalog's name)
+#define IDS_START_LIST_NAME_REFUSED 1709
 // The skinned message dialog: the captions of its four types, then its eleven buttons
 #define IDS_MSGDLG_WARNING 1900
 #define IDS_MSGDLG_ERROR 1901
@@ -69,6 +74,19 @@
 #define IDS_MSGDLG_NOTOALL 1912
 #define IDS_MSGDLG_YESTOALL 1913
 #define IDS_MSGDLG_HELP 1914
+// The skin engine's warning for a skin folder it does not use (%s: the folder, %s: why), and
+// the reasons, each with its measure and limit or the section it is in
+#define IDS_SKIN_FOLDER_NOT_USED 1950
+#define IDS_SKIN_OPTIONS_TOO_LARGE 1951
+#define IDS_SKIN_TOO_MANY_SECTIONS 1952
+#define IDS_SKIN_LONG_SECTION_NAME 1953
+#define IDS_SKIN_LONG_KEY_NAME 1954
+#define IDS_SKIN_LONG_VALUE 1955
+#define IDS_SKIN_LONG_GRADIENT 1956
+#define IDS_SKIN_TOO_MANY_PICTURES 1957
+#define IDS_SKIN_TOO_MANY_PICTURE_FILES 1958
+#define IDS_SKIN_LONG_PARENT_CHAIN 1959
+#define IDS_SKIN_PICTURE_SCANS 1960
 
 // Application manifest (RT_MANIFEST resource 1 of the executable)
 #define IDR_MANIFEST 1

@@ -4,6 +4,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "toolkit/filenames.h"
 #include "toolkit/streams.h"
 #include "toolkit/strings.h"
 #include "toolkit/sysutils.h"
@@ -305,7 +306,7 @@ void FillValues(const TIniDocument& document, std::string_view section, TStrings
 // Reads a whole file; false when it does not exist. Other failures raise EFOpenError, so a
 // file that exists but cannot be read is never overwritten with a partial content.
 bool ReadWholeFile(const std::string& file_name, std::string& text) {
-  if (GetFileAttributesA(file_name.c_str()) == INVALID_FILE_ATTRIBUTES) {
+  if (GetFileAttributesW(WideFileName(file_name).c_str()) == INVALID_FILE_ATTRIBUTES) {
     DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return false;
   }

@@ -307,6 +307,35 @@ struct TEncoderDeleter {
 
 }  // namespace
 
+int CountJpegScans(const uint8_t* data, size_t size, int stop_after) {
+  int scans = 0;
+  size_t i = 2;  // past the start of image
+  while (i + 4 <= size && scans <= stop_after) {
+    if (data[i] != 0xFF) {
+      ++i;  // garbage between segments, as the decoder skips it
+      continue;
+    }
+    const uint8_t marker = data[i + 1];
+    if (marker == 0xFF) {  // fill byte
+      ++i;
+      continue;
+    }
+    if (marker == JPEG_EOI) break;
+    if (marker == 0x01 || (marker >= JPEG_RST0 && marker <= JPEG_RST0 + 7)) {  // no length
+      i += 2;
+      continue;
+    }
+    i += 2 + ((size_t{data[i + 2]} << 8) | data[i + 3]);
+    if (marker != 0xDA) continue;
+    ++scans;
+    // The entropy-coded data up to the next marker (a stuffed zero or a restart is none).
+    while (i + 1 < size && !(data[i] == 0xFF && data[i + 1] != 0 &&
+                             !(data[i + 1] >= JPEG_RST0 && data[i + 1] <= JPEG_RST0 + 7)))
+      ++i;
+  }
+  return scans;
+}
+
 // ---- TJPEGImage ---------------------------------------------------------------------------
 
 TK_CLASS_INFO(TJPEGImage, TGraphic)
@@ -430,6 +459,10 @@ void TJPEGImage::ReadHeader() {
   TDecodeOptions options{1 << scale_, grayscale_, performance_ == jpBestSpeed, false};
   if (!OpenDecoder(d.get(), data_.data(), data_.size()) || !CalcDimensions(d.get(), options))
     RaiseJpegError(*d);
+  // Each scan is decoded over the whole picture: a scan repeated thousands of times would
+  // hold the program for minutes.
+  if (CountJpegScans(data_.data(), data_.size(), kMaxJpegScans) > kMaxJpegScans)
+    throw EInvalidGraphic("JPEG image has more than " + std::to_string(kMaxJpegScans) + " scans");
   width_ = static_cast<int>(d->cinfo.output_width);
   height_ = static_cast<int>(d->cinfo.output_height);
   progressive_encoding_ = d->cinfo.progressive_mode != 0;

@@ -17,12 +17,20 @@ enum TJPEGPerformance { jpBestQuality, jpBestSpeed };
 // final is true for the last one. The image (drawn or assigned) shows the pass's state.
 using TJPEGProgressEvent = TEvent<TObject* /*sender*/, int /*pass*/, bool /*final*/>;
 
+// No encoder writes more scans than this (a progressive image has about ten); a file with
+// more is refused, since each scan costs a pass over the whole picture.
+constexpr int kMaxJpegScans = 100;
+
+// The scans (start-of-scan markers) in JPEG data, counted by walking its markers without
+// decoding; counting stops after `stop_after`.
+int CountJpegScans(const uint8_t* data, size_t size, int stop_after);
+
 // Holds compressed JPEG data, a decoded bitmap (24 bits per pixel), or both. Loading keeps the
-// data and reads only the header (a stream that is no JPEG, or whose header is broken, raises
-// EInvalidGraphic); the pixels are decoded on first need (DIBNeeded), and damaged image data
-// raises EInvalidGraphic then. Data cut short decodes what there is (the rest grey), as the
-// decoder allows. Assigning a bitmap keeps the pixels; the data is compressed from them on
-// first need (JPEGNeeded) with CompressionQuality and ProgressiveEncoding.
+// data and reads only the header (a stream that is no JPEG, whose header is broken, or with
+// more than kMaxJpegScans scans raises EInvalidGraphic); the pixels are decoded on first need (DIBNeeded),
+// and damaged image data raises EInvalidGraphic then. Data cut short decodes what there is (the rest grey),
+// as the decoder allows. Assigning a bitmap keeps the pixels; the data is compressed from them on first need
+// (JPEGNeeded) with CompressionQuality and ProgressiveEncoding.
 class TJPEGImage : public TGraphic {
   TK_CLASS(TJPEGImage, TGraphic)
 

@@ -59,6 +59,11 @@ std::string LoadResStringFitting(const TResStringRec* rec, bool (*fits)(std::str
 
 std::string LoadResFileName(const TResStringRec* rec) { return LoadResStringFitting(rec, IsPlainFileName); }
 
+std::string RefusedResFileName(const TResStringRec* rec) {
+  std::string text = LoadResString(rec);
+  return IsPlainFileName(text) ? std::string() : text;
+}
+
 bool IsPlainFileName(std::string_view name) {
   if (name.empty() || name == "." || name == "..") return false;
   for (char c : name)

@@ -73,6 +73,8 @@ std::string LoadResStringFitting(const TResStringRec* rec, bool (*fits)(std::str
 // file name, otherwise the original, so no catalog can point the program at another folder
 // ("..\\x"), a drive, a device ("NUL") or no file at all.
 std::string LoadResFileName(const TResStringRec* rec);
+// The catalog's name that LoadResFileName did not take; empty when it took it or there is none.
+std::string RefusedResFileName(const TResStringRec* rec);
 // A name of one file: not empty, no folder, drive or wildcard, no control character, and
 // not a device ("CON", "NUL", "COM1.txt", ...).
 bool IsPlainFileName(std::string_view name);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "toolkit/filenames.h"
+
 TK_ABSTRACT_CLASS_INFO(TStream, TObject)
 TK_ABSTRACT_CLASS_INFO(THandleStream, TStream)
 TK_ABSTRACT_CLASS_INFO(TFileStream, THandleStream)
@@ -107,14 +109,14 @@ TFileStream::TFileStream(const std::string& file_name, unsigned mode)
     throw EFOpenError(Format("Cannot open file \"%s\": invalid mode $%x", file_name, mode));
   DWORD share_mode = share[share_index];
   if (create) {
-    handle_ = CreateFileA(file_name.c_str(), GENERIC_READ | GENERIC_WRITE, share_mode, nullptr, CREATE_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    handle_ = CreateFileW(WideFileName(file_name).c_str(), GENERIC_READ | GENERIC_WRITE, share_mode, nullptr,
+                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle_ == INVALID_HANDLE_VALUE)
       throw EFCreateError(
           Format("Cannot create file \"%s\". %s", file_name, SysErrorMessage(GetLastError())));
   } else {
-    handle_ = CreateFileA(file_name.c_str(), access[mode & 0x0F], share_mode, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    handle_ = CreateFileW(WideFileName(file_name).c_str(), access[mode & 0x0F], share_mode, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle_ == INVALID_HANDLE_VALUE)
       throw EFOpenError(Format("Cannot open file \"%s\". %s", file_name, SysErrorMessage(GetLastError())));
   }

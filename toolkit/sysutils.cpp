@@ -1,5 +1,7 @@
 #include "toolkit/sysutils.h"
 
+#include "toolkit/filenames.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -542,7 +544,7 @@ size_t ExtensionStart(std::string_view name) {
   return dot != std::string_view::npos && dot >= start ? dot : name.size();
 }
 
-DWORD Attributes(const std::string& name) { return GetFileAttributesA(name.c_str()); }
+DWORD Attributes(const std::string& name) { return GetFileAttributesW(WideFileName(name).c_str()); }
 
 }  // namespace
 
@@ -576,14 +578,15 @@ std::string ExcludeTrailingPathDelimiter(std::string_view path) {
 }
 
 std::string ExpandFileName(std::string_view name) {
-  std::string source(name);
-  std::string buffer(MAX_PATH, '\0');
+  // Wide, so that a folder the code page cannot spell and a long one come back whole.
+  const std::wstring source = WideNameAsGiven(name);
+  std::wstring buffer(std::max<size_t>(MAX_PATH, source.size() + 1), L'\0');
   for (;;) {
-    DWORD n = GetFullPathNameA(source.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
-    if (n == 0) return source;
+    DWORD n = GetFullPathNameW(source.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+    if (n == 0) return std::string(name);
     if (n < buffer.size()) {
       buffer.resize(n);
-      return buffer;
+      return FileNameFromWide(buffer);
     }
     buffer.resize(n + 1);
   }
@@ -599,15 +602,15 @@ bool DirectoryExists(const std::string& name) {
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool DeleteFile(const std::string& name) { return DeleteFileA(name.c_str()) != 0; }
+bool DeleteFile(const std::string& name) { return DeleteFileW(WideFileName(name).c_str()) != 0; }
 
 bool RenameFile(const std::string& old_name, const std::string& new_name) {
-  return MoveFileA(old_name.c_str(), new_name.c_str()) != 0;
+  return MoveFileW(WideFileName(old_name).c_str(), WideFileName(new_name).c_str()) != 0;
 }
 
-bool CreateDir(const std::string& name) { return CreateDirectoryA(name.c_str(), nullptr) != 0; }
+bool CreateDir(const std::string& name) { return CreateDirectoryW(WideFileName(name).c_str(), nullptr) != 0; }
 
-bool RemoveDir(const std::string& name) { return RemoveDirectoryA(name.c_str()) != 0; }
+bool RemoveDir(const std::string& name) { return RemoveDirectoryW(WideFileName(name).c_str()) != 0; }
 
 bool ForceDirectories(const std::string& name) {
   std::string dir = ExcludeTrailingPathDelimiter(ExpandFileName(name));
@@ -620,14 +623,15 @@ bool ForceDirectories(const std::string& name) {
 }
 
 std::string GetModuleName(HMODULE module) {
-  std::string buffer(MAX_PATH, '\0');
+  // Wide: the ANSI call spells a folder outside the code page with other letters ("Lodz").
+  std::wstring buffer(MAX_PATH, L'\0');
   for (;;) {
-    DWORD n = GetModuleFileNameA(module, buffer.data(), static_cast<DWORD>(buffer.size()));
+    DWORD n = GetModuleFileNameW(module, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (n == 0) return std::string();
     // A full buffer means the name may have been cut: try again with more room.
     if (n < buffer.size()) {
       buffer.resize(n);
-      return buffer;
+      return FileNameFromWide(buffer);
     }
     buffer.resize(buffer.size() * 2);
   }
@@ -638,15 +642,15 @@ std::string ExeFileName() { return GetModuleName(nullptr); }
 namespace {
 
 // Skips entries whose special attributes were not asked for.
-DWORD FindMatching(TSearchRec& rec, WIN32_FIND_DATAA& data) {
+DWORD FindMatching(TSearchRec& rec, WIN32_FIND_DATAW& data) {
   for (;;) {
     if ((data.dwFileAttributes & rec.ExcludeAttr) == 0) {
-      rec.Name = data.cFileName;
+      rec.Name = FolderEntryFromWide(rec.Folder, rec.WideFolder, data.cFileName);
       rec.Attr = data.dwFileAttributes;
       rec.Size = static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
       return 0;
     }
-    if (!FindNextFileA(rec.FindHandle, &data)) return GetLastError();
+    if (!FindNextFileW(rec.FindHandle, &data)) return GetLastError();
   }
 }
 
@@ -654,8 +658,10 @@ DWORD FindMatching(TSearchRec& rec, WIN32_FIND_DATAA& data) {
 
 DWORD FindFirst(const std::string& pattern, DWORD attributes, TSearchRec& rec) {
   rec.ExcludeAttr = ~attributes & (faHidden | faSysFile | faDirectory);
-  WIN32_FIND_DATAA data;
-  rec.FindHandle = FindFirstFileA(pattern.c_str(), &data);
+  rec.Folder = ExtractFilePath(pattern);
+  rec.WideFolder = WideNameAsGiven(rec.Folder);
+  WIN32_FIND_DATAW data;
+  rec.FindHandle = FindFirstFileW(WideFileName(pattern).c_str(), &data);
   if (rec.FindHandle == INVALID_HANDLE_VALUE) return GetLastError();
   DWORD result = FindMatching(rec, data);
   if (result != 0) FindClose(rec);
@@ -663,9 +669,9 @@ DWORD FindFirst(const std::string& pattern, DWORD attributes, TSearchRec& rec) {
 }
 
 DWORD FindNext(TSearchRec& rec) {
-  WIN32_FIND_DATAA data;
+  WIN32_FIND_DATAW data;
   if (rec.FindHandle == INVALID_HANDLE_VALUE) return ERROR_NO_MORE_FILES;
-  if (!FindNextFileA(rec.FindHandle, &data)) return GetLastError();
+  if (!FindNextFileW(rec.FindHandle, &data)) return GetLastError();
   return FindMatching(rec, data);
 }
 

@@ -262,6 +262,8 @@ struct TSearchRec {
   int64_t Size = 0;
   HANDLE FindHandle = INVALID_HANDLE_VALUE;
   DWORD ExcludeAttr = 0;
+  std::string Folder;  // of the pattern, as given and as the system takes it
+  std::wstring WideFolder;
 };
 
 // Searches `pattern` (a folder and wildcards). Normal files are always found; hidden, system

@@ -9,6 +9,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "resources/resource_ids.h"
 #include "skin/engine/sgradient.h"
 #include "skin/engine/sskinmanager.h"
 #include "skin/engine/sskintables.h"
@@ -17,6 +18,7 @@
 #include "toolkit/bitmap.h"
 #include "toolkit/inifiles.h"
 #include "toolkit/jpeg.h"
+#include "toolkit/resstrings.h"
 #include "toolkit/streams.h"
 #include "toolkit/strings.h"
 #include "toolkit/sysutils.h"
@@ -43,6 +45,14 @@ constexpr int kMaxSkinPictures = 4000;     // keys naming a file or a rectangle 
 constexpr size_t kMaxPictureFiles = 1000;  // different file names among them
 
 bool Contains(const std::string& s, const char* part) { return s.find(part) != std::string::npos; }
+
+// A text of the engine's warnings in the interface's language; the English one where the
+// program carries no string table.
+template <class... Args>
+std::string SkinText(UINT identifier, const char* english, const Args&... args) {
+  const std::string text = FormatLoadStr(identifier, args...);
+  return text.empty() ? Format(english, args...) : text;
+}
 
 std::string ResolvePath(const std::string& name, const std::string& skin_path) {
   return Contains(name, ":") ? name : skin_path + name;
@@ -578,48 +588,85 @@ T ReadInherited(TMemIniFile* ini, const std::string& section, const std::string&
   return missing;
 }
 
+// Why a JPEG file of the folder is refused before anything is decoded: a scan repeated
+// thousands of times costs a pass over the picture each. Empty when it is not (a file that
+// cannot be read is left out at loading like a missing one).
+std::string PictureFileFault(const std::string& file) {
+  std::vector<uint8_t> data;
+  try {
+    TFileStream stream(file, fmOpenRead | fmShareDenyNone);
+    if (stream.GetSize() > (int64_t{256} << 20)) return std::string();
+    data.resize(static_cast<size_t>(stream.GetSize()));
+    stream.ReadBuffer(data.data(), static_cast<int64_t>(data.size()));
+  } catch (const Exception&) {
+    return std::string();
+  }
+  if (CountJpegScans(data.data(), data.size(), kMaxJpegScans) <= kMaxJpegScans) return std::string();
+  return SkinText(IDS_SKIN_PICTURE_SCANS, "the picture %s has more than %d scans", ExtractFileName(file),
+                  kMaxJpegScans);
+}
+
 // Why a folder skin's description is refused; empty when it is not. Everything that loading
 // walks is bounded here, so loading stays linear in the size of the folder.
-std::string SkinFolderFault(TMemIniFile& ini) {
+std::string SkinFolderFault(TMemIniFile& ini, const std::string& folder) {
   TStringList sections, values;
   int pictures = 0;
   std::unordered_set<std::string> files;
+  std::unordered_map<std::string, std::string> jpegs;  // by the upper-cased name, as first named
   ini.ReadSections(sections);
   if (sections.Count() > kMaxSkinSections)
-    return IntToStr(sections.Count()) + " sections (at most " + IntToStr(kMaxSkinSections) + ")";
+    return SkinText(IDS_SKIN_TOO_MANY_SECTIONS, "%d sections (at most %d)", sections.Count(),
+                    kMaxSkinSections);
   for (int i = 0; i < sections.Count(); ++i) {
     const std::string& section = sections.Get(i);
-    if (section.size() > kMaxSkinName) return "a section name of " + IntToStr(section.size()) + " bytes";
+    if (section.size() > kMaxSkinName)
+      return SkinText(IDS_SKIN_LONG_SECTION_NAME, "a section name of %d bytes",
+                      static_cast<int64_t>(section.size()));
     ini.ReadSectionValues(section, values);
     for (int k = 0; k < values.Count(); ++k) {
       const std::string& line = values.Get(k);
       const size_t eq = line.find('=');
-      if (eq > kMaxSkinName) return "a key name of " + IntToStr(eq) + " bytes in [" + section + "]";
+      if (eq > kMaxSkinName)
+        return SkinText(IDS_SKIN_LONG_KEY_NAME, "a key name of %d bytes in [%s]", static_cast<int64_t>(eq),
+                        section);
       if (line.size() > kMaxSkinText)
-        return "a key and value of " + IntToStr(line.size()) + " bytes in [" + section + "]";
+        return SkinText(IDS_SKIN_LONG_VALUE, "a key and value of %d bytes in [%s]",
+                        static_cast<int64_t>(line.size()), section);
       const std::string value = line.substr(eq + 1);
       const std::string upper = AnsiUpperCase(value);
       if (Contains(upper, ".BMP") || IsPatternValue(upper)) files.insert(upper);
+      if (IsPatternValue(upper)) jpegs.emplace(upper, value);
       if (Contains(value, "#") || Contains(upper, ".BMP") || IsPatternValue(upper)) ++pictures;
     }
     for (const char* key : {"GradientData", "HotGradientData"})
       if (WordCount(ini.ReadString(section, key, ""), ";") / 5 > kMaxGradientSteps)
-        return "a gradient of more than " + IntToStr(kMaxGradientSteps) + " steps in [" + section + "]";
+        return SkinText(IDS_SKIN_LONG_GRADIENT, "a gradient of more than %d steps in [%s]", kMaxGradientSteps,
+                        section);
   }
   if (pictures > kMaxSkinPictures)
-    return IntToStr(pictures) + " pictures (at most " + IntToStr(kMaxSkinPictures) + ")";
+    return SkinText(IDS_SKIN_TOO_MANY_PICTURES, "%d pictures (at most %d)", pictures, kMaxSkinPictures);
   if (files.size() > kMaxPictureFiles)
-    return IntToStr(files.size()) + " picture files (at most " + IntToStr(kMaxPictureFiles) + ")";
+    return SkinText(IDS_SKIN_TOO_MANY_PICTURE_FILES, "%d picture files (at most %d)",
+                    static_cast<int64_t>(files.size()), static_cast<int64_t>(kMaxPictureFiles));
   const TParentLinks links(ini, sections);
   for (size_t i = 0; i < links.names.size(); ++i)
     if (links.depth[i] > kMaxParentDepth)
-      return "a chain of " + IntToStr(links.depth[i]) + " parent sections from [" + links.names[i] + "]";
+      return SkinText(IDS_SKIN_LONG_PARENT_CHAIN, "a chain of %d parent sections from [%s]", links.depth[i],
+                      links.names[i]);
+  for (const auto& [upper, file] : jpegs) {
+    const std::string fault = PictureFileFault(ResolvePath(file, folder));
+    if (!fault.empty()) return fault;
+  }
   return std::string();
 }
 
 }  // namespace
 
 // ---- Entry points --------------------------------------------------------------------------
+
+std::string SkinFolderNotUsed(const std::string& folder, const std::string& fault) {
+  return SkinText(IDS_SKIN_FOLDER_NOT_USED, "The skin folder %s is not used: %s.", folder, fault);
+}
 
 TsSkinSource CurrentSkinSource() {
   TsSkinSource source;
@@ -640,7 +687,8 @@ TMemIniFile* OpenSkinFolder(const std::string& folder, std::string& fault) {
     // The size first: the file is read into memory whole and kept while the skin is in use.
     const int64_t size = TFileStream(file, fmOpenRead | fmShareDenyNone).GetSize();
     if (size > kMaxOptionsBytes) {
-      fault = "Options.dat holds " + IntToStr(size) + " bytes (at most " + IntToStr(kMaxOptionsBytes) + ")";
+      fault = SkinText(IDS_SKIN_OPTIONS_TOO_LARGE, "Options.dat holds %d bytes (at most %d)", size,
+                       kMaxOptionsBytes);
       return nullptr;
     }
     ini = std::make_unique<TMemIniFile>(file);
@@ -648,7 +696,7 @@ TMemIniFile* OpenSkinFolder(const std::string& folder, std::string& fault) {
     fault = e.Message();
     return nullptr;
   }
-  fault = SkinFolderFault(*ini);
+  fault = SkinFolderFault(*ini, folder);
   return fault.empty() ? ini.release() : nullptr;
 }
 

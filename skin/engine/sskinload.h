@@ -34,9 +34,12 @@ inline void LoadAllGeneralData() { LoadAllGeneralData(CurrentSkinSource()); }
 // reason in fault, when it cannot be read or holds what no real skin has: a file over 4 MB,
 // a section or key name over 256 bytes, a key with its value over 64 KB, over 2,000
 // sections, over 4,000 pictures (keys naming an image file or a rectangle of the master
-// bitmap) or over 1,000 image file names, a gradient of over 256 steps, or a chain of over 64 sections
-// through ParentClassName (a cycle counts its whole length).
+// bitmap) or over 1,000 image file names, a gradient of over 256 steps, a chain of over 64 sections
+// through ParentClassName (a cycle counts its whole length), or a JPEG file of more scans than
+// any encoder writes (kMaxJpegScans).
 TMemIniFile* OpenSkinFolder(const std::string& folder, std::string& fault);
+// The engine's warning for a folder OpenSkinFolder refused, in the interface's language.
+std::string SkinFolderNotUsed(const std::string& folder, const std::string& fault);
 
 // A value of the section or, when missing, of its ParentClassName ancestors (a chain that
 // comes back to a section already asked ends there); the default when none has it. For

@@ -318,7 +318,7 @@ bool TsSkinManager::LoadSkin() {
     skin_name_ = internal_skins_->GetItem(0)->Name;
   }
   // A folder that no real skin looks like is not loaded: the internal skin stands in.
-  if (!fault.empty()) ShowWarning("The skin folder " + folder + " is not used: " + fault + ".");
+  if (!fault.empty()) ShowWarning(SkinFolderNotUsed(folder, fault));
   const TsSkinSource source = CurrentSkinSource();
   {
     // A loader that fails ends the change here: no announcement, no OnAfterChange.

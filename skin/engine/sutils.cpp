@@ -122,13 +122,7 @@ bool RectInRect(const RECT& outer, const RECT& inner) {
 
 // ---- Folders -------------------------------------------------------------------------------
 
-std::string GetAppPath() {
-  char name[MAX_PATH * 4];
-  DWORD n = GetModuleFileNameA(nullptr, name, sizeof(name));
-  std::string path(name, n < sizeof(name) ? n : 0);
-  size_t last = path.find_last_of("\\/");
-  return last == std::string::npos ? std::string() : path.substr(0, last + 1);
-}
+std::string GetAppPath() { return ExtractFilePath(ExeFileName()); }
 
 std::string NormalDir(std::string_view path) {
   std::string result(path);

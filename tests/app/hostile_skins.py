@@ -132,6 +132,22 @@ def damage(case, sections, out):
         convert(os.path.join(out, "big.bmp"), "-size", "1600x1500", "xc:#808080", "-type", "TrueColor")
         for name, _ in sections:
             put(sections, name, "BORDERSMASK", "big.bmp")
+    elif case in ("scan_bomb", "sound_progressive_jpeg"):
+        # A progressive picture named in a few sections; the bomb repeats its first scan 20,000
+        # times, a sound one keeps its ten scans.
+        picture = os.path.join(out, "pattern.jpg")
+        convert(picture, "-size", "256x192", "gradient:#204080-#e0c060", "-interlace", "JPEG", "-quality", "90")
+        if case == "scan_bomb":
+            with open(picture, "rb") as f:
+                data = f.read()
+            start = data.index(b"\xff\xda")
+            end = start + 2
+            while not (data[end] == 0xFF and data[end + 1] != 0 and data[end + 1] & 0xF8 != 0xD0):
+                end += 1
+            with open(picture, "wb") as f:
+                f.write(data[:end] + data[start:end] * 20000 + data[end:])
+        for name in ("Form", "DIALOG", "TsButton", "TsPanel"):
+            put(sections, name, "IMAGEFILE", "pattern.jpg")
     elif case != "huge_options":
         sys.exit("unknown case " + case)
 

@@ -11,7 +11,7 @@ gui_test
 base=$1
 shift
 title="Kestrune / Software / Dravolin"
-box=Warnung # the skin engine's warning, its caption in German like every other
+box=Warnung # the skin engine's warning, in German like every other text
 bound_ms=15000 # the faults took from half a minute to many minutes
 bound_kb=$((200 * 1024))
 
@@ -20,9 +20,9 @@ declare -A expect=(
   [long_gradient]=refused [long_colour]=refused [long_picture_name]=refused
   [long_key_name]=refused [long_section_name]=refused [long_mask_rectangle]=refused
   [parent_chain]=refused [parent_ring]=refused [many_sections]=refused [many_stops]=refused
-  [huge_options]=refused [many_masks]=refused [many_missing_pictures]=refused
+  [huge_options]=refused [many_masks]=refused [many_missing_pictures]=refused [scan_bomb]=refused
   [bad_gradients]=loads [many_keys]=loads [deep_sound_skin]=loads [shared_jpeg]=loads
-  [shared_bmp]=loads [many_picture_files]=loads
+  [shared_bmp]=loads [many_picture_files]=loads [sound_progressive_jpeg]=loads
 )
 
 # The program's process, found by its folder; the most memory it has held (kB).
@@ -46,8 +46,11 @@ run_case() {
   if [ "${expect[$name]}" = refused ]; then
     gui_tool wait "$box" $bound_ms >/dev/null || { echo "$name: no warning"; return 1; }
     warning=$(gui_tool texts "$box" | tr -d '\r')
-    grep -q "The skin folder .*GrayPlastic (internal).* is not used: " <<<"$warning" \
+    grep -q "Der Skin-Ordner .*GrayPlastic (internal).* wird nicht verwendet: " <<<"$warning" \
       || { echo "$name: warning: $warning"; return 1; }
+    # The reason too, not English under a German frame.
+    ! sed 's/.* wird nicht verwendet: //' <<<"$warning" | grep -qE "at most|more than|picture|section|chain|scans" \
+      || { echo "$name: reason not in German: $warning"; return 1; }
     gui_tool close "$box" || return 1
   fi
   gui_wait "$title" $bound_ms || { echo "$name: no main window"; return 1; }

@@ -145,6 +145,43 @@ TEST_F(Settings, SavingKeepsAUtf8FileAndEveryLineItDoesNotWriteByteForByte) {
   EXPECT_TRUE(bytes.ends_with("\n" + note)) << bytes;
 }
 
+TEST_F(Settings, ValuesNotEditedAreWrittenBackByteForByte) {
+  // "Zürich Ω" in a UTF-8 file: the ANSI code page has no omega, so the title reads as
+  // "Zürich ?".
+  const std::string title = "ProtocolTitle=Z\xC3\xBCrich \xCE\xA9\r\n";
+  const std::string original = "\xEF\xBB\xBF[Configuration]\r\nCountDown=007\r\n" + title + "Algorithm=0\r\n";
+  auto write = [this](const std::string& bytes) {
+    HANDLE out = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(out);
+  };
+  auto read = [this] {
+    HANDLE in = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    std::string bytes(4096, '\0');
+    DWORD count = 0;
+    ReadFile(in, bytes.data(), static_cast<DWORD>(bytes.size()), &count, nullptr);
+    CloseHandle(in);
+    bytes.resize(count);
+    return bytes;
+  };
+  write(original);
+  TSettings s = LoadSettings(file);
+  EXPECT_EQ(s.Title, "Z\xFCrich ?");
+  ASSERT_TRUE(SaveSettings(file, s));
+  std::string bytes = read();
+  EXPECT_TRUE(bytes.starts_with(original)) << bytes;  // the values not in the file are added after
+  // Another value edited: only its line changes.
+  s.CountDown = 9;
+  ASSERT_TRUE(SaveSettings(file, s));
+  bytes = read();
+  EXPECT_NE(bytes.find("CountDown=9\r\n" + title), std::string::npos) << bytes;
+  // The title edited: written as the user gave it.
+  s.Title = "Linz";
+  ASSERT_TRUE(SaveSettings(file, s));
+  EXPECT_NE(read().find("ProtocolTitle=Linz\r\n"), std::string::npos) << read();
+}
+
 TEST_F(Settings, AFileThatCannotBeWrittenIsReportedToTheCaller) {
   EXPECT_FALSE(SaveSettings(file + "\\missing folder\\x.ini", TSettings()));
   EXPECT_EQ(SettingsFileName("C:\\Race\\Dravolin.exe"), "C:\\Race\\Dravolin.ini");

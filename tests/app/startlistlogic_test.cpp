@@ -242,6 +242,22 @@ TEST_F(StartList, AWorkingFileThatCannotBeReadIsToldWhyAndNotWrittenOverUntilItI
   EXPECT_NE(view.messages.back().find("only a record header"), std::string::npos) << view.messages.back();
 }
 
+// Saved by an editor in UTF-8 or UTF-16: the message says the file is in another encoding,
+// not that its first line is no header.
+TEST_F(StartList, AWorkingFileWithAByteOrderMarkIsToldToBeInAnotherEncoding) {
+  for (const std::string mark : {"\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"}) {
+    TScratchFolder::Write(list.WorkingFile(), mark + H() + "1\r\nA\r\n17\r\nM\xC3\xBCller\r\n");
+    view.messages.clear();
+    list.FormCreate();
+    EXPECT_EQ(list.Count(), 0);
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_NE(view.messages[0].find("another encoding"), std::string::npos) << view.messages[0];
+    EXPECT_NE(view.messages[0].find(list.WorkingFile() + ".bak"), std::string::npos) << view.messages[0];
+    list.btnOKClick();  // kept as .bak, and told again for the next file
+    DeleteFileA((list.WorkingFile() + ".bak").c_str());
+  }
+}
+
 TEST_F(StartList, InsertAddsAndEnterEdits) {
   Start("AB");
   EXPECT_FALSE(list.FormShortCut('A'));

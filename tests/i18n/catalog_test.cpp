@@ -186,6 +186,36 @@ TEST_F(DamagedCatalog, TablesOrTextsPastTheEndAreRefused) {
   }
 }
 
+// Tables that lie inside the file but make no catalog: refused, saying what is wrong.
+TEST_F(DamagedCatalog, ACatalogOfTheWrongShapeIsRefusedWithWhatIsWrong) {
+  const std::string good = Good();
+  const uint32_t key_table = GetWord(good, 12);
+  const uint32_t translations = GetWord(good, 16);
+  auto damaged = [&](std::initializer_list<std::pair<size_t, uint32_t>> words) {
+    std::string bytes = good;
+    for (auto [at, value] : words) PutWord(bytes, at, value);
+    return bytes;
+  };
+  const struct {
+    std::string bytes;
+    const char* fault;
+  } cases[] = {
+      {damaged({{8, 0}}), "it holds no texts"},
+      {damaged({{12, 8}}), "its table of original texts lies on its header"},
+      {damaged({{16, 20}}), "its table of translations lies on its header"},
+      {damaged({{16, key_table + 8 * 40}}), "its tables of original texts and translations overlap"},
+      {damaged({{12, translations}, {16, key_table}}),
+       "its tables of original texts and translations are swapped"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fault);
+    Free(domain_);
+    domain_ = nullptr;
+    ExpectRefusedOnce(Install(c.bytes),
+                      std::string("This GNU gettext mo file is damaged (") + c.fault + "): ");
+  }
+}
+
 TEST_F(DamagedCatalog, NonUtf8CharsetIsRefusedOnceUntilTheLanguageIsSetAgain) {
   TDomain* domain = Install(ReadWholeFile(CatalogFolder() + "\\le\\LC_MESSAGES\\latin1.mo"));
   const std::string message =

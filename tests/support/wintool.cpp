@@ -28,6 +28,8 @@
 //   wintool lock FILE                holds the file open with no sharing, as another program
 //                                    may, so no one else can open it; prints "locked" once it
 //                                    does and stays until killed
+//   wintool share FILE               the same, sharing reading, writing and deleting (as sync
+//                                    and backup tools do)
 //
 // "--desktop NAME" before the command works on that desktop instead of the default one (the
 // test's private desktop; "run" starts the program there).
@@ -145,41 +147,34 @@ int Probe() {
   return 0;
 }
 
-// One argument of a command line, quoted as the C runtime splits it again.
-std::string Quoted(const char* arg) {
-  std::string quoted = "\"";
-  size_t backslashes = 0;
-  for (const char* c = arg; *c; ++c) {
-    if (*c == '\\') {
-      ++backslashes;
-      continue;
-    }
-    if (*c == '"') backslashes = backslashes * 2 + 1;
-    quoted.append(backslashes, '\\');
-    backslashes = 0;
-    quoted += *c;
+// The command line from the `skip`th argument on, as the system gave it: wide, so that a
+// program in a folder outside the code page is found.
+std::wstring CommandLineFrom(int skip) {
+  const wchar_t* c = GetCommandLineW();
+  for (int i = 0; i < skip; ++i) {
+    while (*c == L' ' || *c == L'\t') ++c;
+    for (bool quoted = false; *c && (quoted || (*c != L' ' && *c != L'\t')); ++c)
+      if (*c == L'"') quoted = !quoted;
   }
-  quoted.append(backslashes * 2, '\\');
-  return quoted + "\"";
+  while (*c == L' ' || *c == L'\t') ++c;
+  return c;
 }
 
-int Run(char** args, char* desktop) {
-  std::string command;
-  for (char** arg = args; *arg; ++arg) {
-    if (!command.empty()) command += ' ';
-    command += Quoted(*arg);
-  }
-  STARTUPINFOA startup{};
+int Run(int skip, char* desktop) {
+  std::wstring command = CommandLineFrom(skip);
+  std::wstring desktop_name =
+      desktop ? std::wstring(desktop, desktop + std::strlen(desktop)) : std::wstring();
+  STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
-  startup.lpDesktop = desktop;
+  startup.lpDesktop = desktop ? desktop_name.data() : nullptr;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
   startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                       &process)) {
-    std::fprintf(stderr, "wintool: cannot start %s (error %lu)\n", command.c_str(), GetLastError());
+    std::fprintf(stderr, "wintool: cannot start %ls (error %lu)\n", command.c_str(), GetLastError());
     return 127;
   }
   WaitForSingleObject(process.hProcess, INFINITE);
@@ -228,8 +223,11 @@ BOOL CALLBACK PrintPopup(HWND wnd, LPARAM) {
   return TRUE;
 }
 
-int Lock(const char* file_name) {
-  HANDLE file = CreateFileA(file_name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+// Holds the file open until killed: alone (`lock`), or sharing reading, writing and deleting
+// as sync and backup tools do (`share`).
+int Hold(const char* file_name, DWORD sharing) {
+  HANDLE file =
+      CreateFileA(file_name, GENERIC_READ | GENERIC_WRITE, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     std::fprintf(stderr, "wintool: cannot lock \"%s\" (error %lu)\n", file_name, GetLastError());
     return 1;
@@ -254,12 +252,14 @@ int main(int argc, char** argv) {
     argc -= 2;
     argv += 2;
   }
-  if (argc >= 3 && !std::strcmp(argv[1], "run")) return Run(argv + 2, desktop);
+  if (argc >= 3 && !std::strcmp(argv[1], "run")) return Run(desktop ? 4 : 2, desktop);
   if (argc == 2 && !std::strcmp(argv[1], "hold")) {
     Sleep(INFINITE);
     return 0;
   }
-  if (argc == 3 && !std::strcmp(argv[1], "lock")) return Lock(argv[2]);
+  if (argc == 3 && !std::strcmp(argv[1], "lock")) return Hold(argv[2], 0);
+  if (argc == 3 && !std::strcmp(argv[1], "share"))
+    return Hold(argv[2], FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
   if (argc >= 3 && !std::strcmp(argv[1], "wait"))
     return Wait(argv[2], argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 10000);
   if (argc == 3 && !std::strcmp(argv[1], "activate"))

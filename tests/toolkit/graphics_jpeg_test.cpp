@@ -156,6 +156,51 @@ TEST(JpegImage, DamagedDataRaisesInsteadOfEndingTheProcess) {
   EXPECT_NO_THROW(partial->DIBNeeded());
 }
 
+// The progressive image with its first scan repeated: `copies` more of it.
+std::vector<uint8_t> RepeatFirstScan(const std::vector<uint8_t>& bytes, int copies) {
+  size_t start = 0;
+  while (start + 1 < bytes.size() && !(bytes[start] == 0xFF && bytes[start + 1] == 0xDA)) ++start;
+  size_t end = start + 2;
+  while (end + 1 < bytes.size() &&
+         !(bytes[end] == 0xFF && bytes[end + 1] != 0 && (bytes[end + 1] & 0xF8) != 0xD0))
+    ++end;
+  std::vector<uint8_t> bomb(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(end));
+  for (int i = 0; i < copies; ++i)
+    bomb.insert(bomb.end(), bytes.begin() + static_cast<ptrdiff_t>(start),
+                bytes.begin() + static_cast<ptrdiff_t>(end));
+  bomb.insert(bomb.end(), bytes.begin() + static_cast<ptrdiff_t>(end), bytes.end());
+  return bomb;
+}
+
+TEST(JpegImage, AnImageOfMoreScansThanAnyEncoderWritesIsRefusedBeforeDecoding) {
+  const auto bytes = Encode(*TestCard(), true);
+  const int scans = CountJpegScans(bytes.data(), bytes.size(), 1000);
+  EXPECT_EQ(scans, 10);                                         // the usual progression of a colour image
+  EXPECT_EQ(CountJpegScans(bytes.data(), bytes.size(), 3), 4);  // counting stops after the bound
+
+  // Up to the bound the image loads and decodes (the repeated scans only refine nothing).
+  auto most = RepeatFirstScan(bytes, kMaxJpegScans - scans);
+  EXPECT_EQ(CountJpegScans(most.data(), most.size(), 1000), kMaxJpegScans);
+  auto loaded = Decode(most);
+  auto decoded = Pixels(*loaded);
+  EXPECT_LE(MaxDifference(*TestCard(), *decoded), 16);
+
+  // One more, or tens of thousands: refused while the header is read, the image left as it was.
+  for (int copies : {kMaxJpegScans - scans + 1, 50000}) {
+    const auto bomb = RepeatFirstScan(bytes, copies);
+    auto stream = Make<TMemoryStream>();
+    stream->WriteBuffer(bomb.data(), static_cast<int64_t>(bomb.size()));
+    stream->SetPosition(0);
+    try {
+      loaded->LoadFromStream(*stream);
+      ADD_FAILURE() << copies << " copies loaded";
+    } catch (const EInvalidGraphic& e) {
+      EXPECT_NE(e.Message().find("scans"), std::string::npos) << e.Message();
+    }
+    EXPECT_EQ(loaded->GetData(), most);
+  }
+}
+
 TEST(JpegImage, PictureLoadsJpegFilesByExtensionAndStoresThemAsData) {
   TempFile file(".jpeg");
   auto jpeg = Make<TJPEGImage>();
