@@ -211,10 +211,9 @@ void TsScrollBar::Changed(int old_position) {
     return;
   }
   OnChange(this);
-  if (!OnScroll) return;
-  // Every change is a scroll by the part under the mouse; with none there (code, keys) the
-  // bar was set to a position. The system's bar reports its own (CNScroll), and there the
-  // change comes without a skin and so without this notice.
+  // Every skinned change is a scroll by the part under the mouse; with none there (code,
+  // keys) the bar was set to a position. The system's bar reports its own scrolls (CNScroll).
+  if (!OnScroll || !skinned_window_) return;
   static const TScrollCode kCodes[spCount] = {scLineUp, scLineDown, scPageUp, scPageDown, scPosition};
   int position = position_;
   OnScroll(this, hot_part_ == spNone ? scPosition : kCodes[hot_part_], position);
@@ -354,7 +353,8 @@ void TsScrollBar::AfterSkinMessage(UINT msg) {
 void TsScrollBar::WMPaint(TMessage& message) {
   PAINTSTRUCT ps{};
   HDC dc = message.WParam ? reinterpret_cast<HDC>(message.WParam) : BeginPaint(handle_, &ps);
-  PaintSkinned(dc);
+  // Between a new skin and its refresh the indexes may not agree yet: the refresh paints.
+  if (!skin_data_->Updating()) PaintSkinned(dc);
   if (!message.WParam) EndPaint(handle_, &ps);
   message.Result = 0;
 }
