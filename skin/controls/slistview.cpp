@@ -162,12 +162,13 @@ void TsListView::WndProc(TMessage& message) {
   // The header is made inside the list's own creation.
   if (message.Msg == WM_PARENTNOTIFY) ParentNotify(message);
   if (GetControlState().Contains(csCreating)) return inherited::WndProc(message);
-  // The pointer went onto an overlaid bar: still above the list.
+  // The pointer went onto an overlaid bar: still above the list (the bar tells when it leaves).
   if (message.Msg == CM_MOUSELEAVE && Skinned()) {
     POINT cursor{};
-    GetCursorPos(&cursor);
     RECT r{};
-    if (HandleAllocated() && GetWindowRect(handle_, &r) && PtInRect(&r, cursor)) return;
+    if (HandleAllocated() && tk_detail::CursorPos(&cursor) && GetWindowRect(handle_, &r) &&
+        PtInRect(&r, cursor))
+      return;
     ClearHot();
   }
   if (message.Result != 1) {

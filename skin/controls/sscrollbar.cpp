@@ -383,7 +383,14 @@ void TsScrollBar::WMCaptureChanged(TMessage& message) {
 }
 
 void TsScrollBar::CMMouseLeave(TMessage& message) {
-  (void)message;
+  // The control the bar is laid over took the pointer's step onto the bar for no leave: it
+  // hears of the leave when the pointer leaves the bar outside it.
+  auto* linked = DynamicCast<TWinControl>(linked_control_);
+  POINT cursor{};
+  RECT r{};
+  if (message.LParam == 0 && linked && linked->HandleAllocated() && tk_detail::CursorPos(&cursor) &&
+      GetWindowRect(linked->GetHandle(), &r) && !PtInRect(&r, cursor))
+    linked->Perform(CM_MOUSELEAVE, 0, 0);
   if (pressed_) return;
   SetStates(spNone, false);
 }

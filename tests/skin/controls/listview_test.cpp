@@ -64,6 +64,7 @@ class ListViewTest : public SkinTest {
     }
   }
   void TearDown() override {
+    tk_detail::SetCursorSource(nullptr);
     ParkCursor();  // off the next test's windows
     Free(form);
     Pump();
@@ -448,6 +449,46 @@ TEST_F(ListViewTest, ABarMovedByTheListIsPaintedWhereItNowIs) {
   for (int y = 0; y < bar->GetHeight(); ++y)
     ASSERT_EQ(shown[static_cast<size_t>(y)], fresh->GetPixelColor(x, y)) << y;
   Free(fresh);
+}
+
+namespace {
+POINT g_cursor{};
+bool TestCursor(POINT* screen) {
+  *screen = g_cursor;
+  return true;
+}
+}  // namespace
+
+// The pointer stepping from the list onto its own bar is still above the list; leaving the bar
+// to the outside leaves the list too, and its frame is no longer hot.
+TEST_F(ListViewTest, TheMouseLeavingAcrossTheListsOwnBarLeavesTheList) {
+  Show();
+  AddRows(60);
+  TsScrollBar* bar = list->GetVerticalBar();
+  ASSERT_NE(bar, nullptr);
+  tk_detail::SetCursorSource(&TestCursor);
+  g_cursor = list->ClientToScreen(POINT{20, 40});
+  list->Perform(CM_MOUSEENTER, 0, 0);
+  ASSERT_TRUE(list->GetCommonData()->GetMouseAbove());
+  g_cursor = bar->ClientToScreen(POINT{5, 30});
+  list->Perform(CM_MOUSELEAVE, 0, 0);
+  bar->Perform(CM_MOUSEENTER, 0, 0);
+  EXPECT_TRUE(list->GetCommonData()->GetMouseAbove());
+  g_cursor = form->ClientToScreen(POINT{380, 100});
+  bar->Perform(CM_MOUSELEAVE, 0, 0);
+  EXPECT_FALSE(list->GetCommonData()->GetMouseAbove());
+  // Onto the bar and back onto the list, then out across the list's own edge.
+  g_cursor = list->ClientToScreen(POINT{20, 40});
+  list->Perform(CM_MOUSEENTER, 0, 0);
+  g_cursor = bar->ClientToScreen(POINT{5, 30});
+  list->Perform(CM_MOUSELEAVE, 0, 0);
+  bar->Perform(CM_MOUSEENTER, 0, 0);
+  g_cursor = list->ClientToScreen(POINT{20, 40});
+  bar->Perform(CM_MOUSELEAVE, 0, 0);  // back onto the list: still above it
+  EXPECT_TRUE(list->GetCommonData()->GetMouseAbove());
+  g_cursor = form->ClientToScreen(POINT{5, 300});
+  list->Perform(CM_MOUSELEAVE, 0, 0);
+  EXPECT_FALSE(list->GetCommonData()->GetMouseAbove());
 }
 
 // ---- Rows -------------------------------------------------------------------------------------

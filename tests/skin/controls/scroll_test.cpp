@@ -724,8 +724,10 @@ TEST_F(Scroll, MovingFromTheListOntoItsBarDoesNotEndTheHotState) {
   g_cursor = bar->ClientToScreen(POINT{5, 30});  // over the bar, inside the list's rectangle
   list->Perform(CM_MOUSELEAVE);
   EXPECT_TRUE(list->GetSkinStyle()->GetMouseAbove());
+  bar->Perform(CM_MOUSEENTER);
+  // The pointer leaves the bar to the outside: the list hears of it from the bar.
   g_cursor = form->ClientToScreen(POINT{300, 200});
-  list->Perform(CM_MOUSELEAVE);
+  bar->Perform(CM_MOUSELEAVE);
   EXPECT_FALSE(list->GetSkinStyle()->GetMouseAbove());
 }
 
