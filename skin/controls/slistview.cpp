@@ -390,6 +390,7 @@ void TsListView::HeaderProc(TMessage& message) {
       tracking_header_ = false;
       HeaderHot(message, kNoHot);
       break;
+    case WM_CAPTURECHANGED: HeaderCaptureLost(message); break;
     case WM_PAINT: HeaderPaint(message); break;
     case WM_PRINTCLIENT: PaintHeader(reinterpret_cast<HDC>(message.WParam)); break;
     case WM_ERASEBKGND: message.Result = 1; break;
@@ -413,6 +414,14 @@ void TsListView::HeaderButtonUp(TMessage& message) {
   header_hook_.CallPrevious(message);
   UpdateScrollBars();
   RedrawHeader();
+}
+
+// A window that took the mouse before the release (one popping up) ends the press.
+void TsListView::HeaderCaptureLost(TMessage& message) {
+  const bool was_pressed = pressed_ != kNoPressed;
+  pressed_ = kNoPressed;
+  header_hook_.CallPrevious(message);
+  if (was_pressed) RedrawHeader();
 }
 
 void TsListView::HeaderHot(TMessage& message, int section) {

@@ -198,6 +198,23 @@ TEST_F(ListViewTest, APressOnADividerLeavesNoSectionPressed) {
   EXPECT_EQ(list->GetPressedSection(), -1);
 }
 
+// A window taking the mouse before the release (one popping up) ends the press as well.
+TEST_F(ListViewTest, ASectionLosingTheMouseBeforeTheReleaseIsNoLongerPressed) {
+  Show();
+  const RECT s1 = Section(1);
+  const int mid = (s1.left + s1.right) / 2;
+  TBitmap* normal = HeaderPicture();
+  SendMessageA(Header(), WM_LBUTTONDOWN, MK_LBUTTON, Point(mid, 5));
+  ASSERT_EQ(list->GetPressedSection(), 1);
+  SetCapture(form->GetHandle());
+  EXPECT_EQ(list->GetPressedSection(), -1);
+  TBitmap* after = HeaderPicture();
+  EXPECT_EQ(after->GetPixelColor(mid, 2), normal->GetPixelColor(mid, 2));
+  ReleaseCapture();
+  Free(normal);
+  Free(after);
+}
+
 TEST_F(ListViewTest, TheMouseLeavingTheHeaderClearsTheHotSection) {
   Show();
   SendMessageA(Header(), WM_MOUSEMOVE, 0, Point(10, 5));
