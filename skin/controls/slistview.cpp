@@ -171,6 +171,12 @@ void TsListView::WndProc(TMessage& message) {
       return;
     ClearHot();
   }
+  // The cache holds the frame only, not the rows: a control on the list has no background
+  // to show through.
+  if (message.Msg == SKM_GETCACHEINFO && Skinned()) {
+    GlobalCacheInfo.Ready = false;
+    return;
+  }
   if (message.Result != 1) {
     TsDataWatch watch(common_data_);
     common_data_->WndProc(message);

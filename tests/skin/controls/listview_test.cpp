@@ -215,6 +215,24 @@ TEST_F(ListViewTest, ASectionLosingTheMouseBeforeTheReleaseIsNoLongerPressed) {
   Free(after);
 }
 
+// The list's cache holds its frame only, not the rows: a control on the list finds no
+// background to show through.
+TEST_F(ListViewTest, AControlOnTheListFindsNoCacheToDrawOver) {
+  Show();
+  auto* child = New<TsScrollBar>(form);
+  child->SetParent(list);
+  GlobalCacheInfo = TsCacheInfo{nullptr, 5, 5, true};
+  SendMessageA(list->GetHandle(), SKM_GETCACHEINFO, 0, 0);
+  EXPECT_FALSE(GlobalCacheInfo.Ready);
+  TsCacheInfo ci;
+  child->GetSkinData()->GetParentCacheInfo(ci);
+  EXPECT_FALSE(ci.Ready);
+  // Without the skin the list's data answers as every skin data does.
+  manager->SetActive(false);
+  SendMessageA(list->GetHandle(), SKM_GETCACHEINFO, 0, 0);
+  EXPECT_EQ(GlobalCacheInfo.Bmp, list->GetCommonData()->GetCacheBmp());
+}
+
 TEST_F(ListViewTest, TheMouseLeavingTheHeaderClearsTheHotSection) {
   Show();
   SendMessageA(Header(), WM_MOUSEMOVE, 0, Point(10, 5));
