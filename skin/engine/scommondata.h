@@ -74,6 +74,8 @@ class TsCommonData : public TPersistent {
   virtual void WndProc(TMessage& message);
 
   TControl* GetOwnerControl() const { return owner_control_; }
+  // The control the data skins when its owner is no control (a grid adapter's item).
+  void SetOwnerControl(TControl* control) { owner_control_ = control; }
   TObject* GetOwnerObject() const { return owner_object_; }
   TBitmap* GetCacheBmp() const { return cache_bmp_; }
   bool GetFocused() const { return focused_; }
