@@ -220,6 +220,7 @@ void TsScrollBar::Changed(int old_position) {
 }
 
 // ---- Geometry ----------------------------------------------------------------------------------
+// Halves round to the even neighbour (the default rounding of nearbyint and llrint).
 
 int TsScrollBar::Length() { return std::max(kind_ == sbHorizontal ? GetWidth() : GetHeight(), 0); }
 
@@ -245,7 +246,7 @@ int TsScrollBar::SliderLength() {
   int s = kMinSlider;
   // With nothing to scroll (Max at Min) the page is the whole content: the slider fills the track.
   if (page_size_ > 0 && content > 0)
-    s = static_cast<int>(std::lround(std::max(static_cast<double>(track) / content * page_size_, 14.0)));
+    s = static_cast<int>(std::nearbyint(std::max(static_cast<double>(track) / content * page_size_, 14.0)));
   else if (page_size_ > 0)
     s = track;
   return std::min(s, track);
@@ -259,7 +260,8 @@ int TsScrollBar::SliderCentre() {
   if (max_ <= min_) return b + s / 2;
   const int pos = std::clamp(position_, min_, max_);
   const double share = static_cast<double>(pos) - min_;
-  return b + s / 2 + static_cast<int>(std::lround((track - s) * share / (static_cast<double>(max_) - min_)));
+  return b + s / 2 +
+         static_cast<int>(std::nearbyint((track - s) * share / (static_cast<double>(max_) - min_)));
 }
 
 void TsScrollBar::UpdateRects() {
@@ -294,7 +296,7 @@ int TsScrollBar::PositionAtCoord(int c) {
   const int span = Length() - 2 * b - s;
   if (span <= 0 || max_ <= min_) return min_;
   const double v = (c - b - s / 2.0) * (static_cast<double>(max_) - min_) / span;
-  return ClampToInt(static_cast<int64_t>(min_) + std::llround(v));
+  return ClampToInt(static_cast<int64_t>(min_) + std::llrint(v));
 }
 
 // ---- Messages ----------------------------------------------------------------------------------

@@ -313,6 +313,37 @@ TEST_F(Scroll, NoSkinnedPaintWhileTheSkinDataIsUpdating) {
   EXPECT_EQ(printed(), kSlider);
 }
 
+// Lengths, places and positions worked out in halves go to the even neighbour.
+TEST_F(Scroll, HalvesOfTheGeometryRoundToTheEvenNeighbour) {
+  LoadSkin();
+  MakeForm();
+  TsScrollBar* bar = MakeBar(sbHorizontal, 200);
+  Show();
+  const int b = bar->PartRect(spFirstButton).right;
+  const int track = bar->PartRect(spSecondButton).left - b;
+  ASSERT_EQ((track - 14) % 2, 0);
+  bar->SetPageSize(41);  // a slider of 41 / 2 = 20.5 pixels
+  bar->SetParams(0, 0, 2 * track - 41);
+  EXPECT_EQ(SliderLength(bar), 20);
+  bar->SetPageSize(0);  // 14 pixels, half a pixel further for each position
+  bar->SetParams(1, 0, 2 * (track - 14));
+  EXPECT_EQ(bar->PartRect(spSlider).left, b);
+  // Two pixels a position: a drag of one pixel is half a position and stays.
+  bar->SetParams(0, 0, (track - 14) / 2);
+  Counter counter;
+  bar->OnScroll = TScrollEvent(&counter, &Counter::Scroll);
+  const POINT grab{b + 7, 8};
+  Post(bar, WM_LBUTTONDOWN, grab, MK_LBUTTON);
+  ASSERT_TRUE(PumpUntil([&] { return bar->Dragging(); }));
+  Post(bar, WM_MOUSEMOVE, POINT{grab.x + 1, 8}, MK_LBUTTON);
+  Post(bar, WM_MOUSEMOVE, POINT{grab.x + 3, 8}, MK_LBUTTON);
+  ASSERT_TRUE(PumpUntil([&] { return bar->GetPosition() == 2; }));
+  Post(bar, WM_LBUTTONUP, POINT{grab.x + 3, 8});
+  ASSERT_TRUE(PumpUntil([&] { return !bar->Dragging(); }));
+  ASSERT_FALSE(counter.scrolls.empty());
+  EXPECT_EQ(counter.scrolls[0].second, 2);
+}
+
 TEST_F(Scroll, DraggingTheSliderFollowsClientMovesWhileCaptured) {
   LoadSkin();
   MakeForm();
