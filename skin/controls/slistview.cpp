@@ -246,6 +246,9 @@ void TsListView::AfterMessage(const TMessage& message) {
     case WM_KILLFOCUS:
     case CM_ENTER:
     case CM_EXIT:
+      // The frame shows the focus, or nothing, until the mouse comes again.
+      common_data_->SetMouseAbove(false);
+      [[fallthrough]];
     case CM_MOUSEENTER:
     case CM_MOUSELEAVE:
       common_data_->BGChanged = true;

@@ -80,6 +80,7 @@ class TsCommonData : public TPersistent {
   TBitmap* GetCacheBmp() const { return cache_bmp_; }
   bool GetFocused() const { return focused_; }
   bool GetMouseAbove() const { return mouse_above_; }
+  void SetMouseAbove(bool value) { mouse_above_ = value; }
 
   int BorderIndex = -1;
   int SkinIndex = -1;

@@ -526,6 +526,24 @@ TEST_F(ListViewTest, TheMouseLeavingAcrossTheListsOwnBarLeavesTheList) {
   EXPECT_FALSE(list->GetCommonData()->GetMouseAbove());
 }
 
+// A focus change takes the hover back: the frame shows the focus, or nothing, until the mouse
+// comes again.
+TEST_F(ListViewTest, AFocusChangeEndsTheMouseAboveTheList) {
+  auto* other = New<TEdit>(form);
+  other->SetParent(form);
+  other->SetBounds(10, 230, 100, 22);
+  Show();
+  other->SetFocus();
+  list->Perform(CM_MOUSEENTER, 0, 0);
+  ASSERT_TRUE(list->GetCommonData()->GetMouseAbove());
+  list->SetFocus();
+  EXPECT_FALSE(list->GetCommonData()->GetMouseAbove());
+  list->Perform(CM_MOUSEENTER, 0, 0);
+  other->SetFocus();
+  EXPECT_FALSE(list->GetCommonData()->GetMouseAbove());
+  EXPECT_FALSE(list->GetCommonData()->ControlIsActive());
+}
+
 // ---- Rows -------------------------------------------------------------------------------------
 
 namespace {
