@@ -355,8 +355,10 @@ void TsScrollBar::AfterSkinMessage(UINT msg) {
 void TsScrollBar::WMPaint(TMessage& message) {
   PAINTSTRUCT ps{};
   HDC dc = message.WParam ? reinterpret_cast<HDC>(message.WParam) : BeginPaint(handle_, &ps);
-  // Between a new skin and its refresh the indexes may not agree yet: the refresh paints.
-  if (!skin_data_->Updating()) PaintSkinned(dc);
+  // Between a new skin and its refresh the indexes may not agree yet: the refresh paints. A
+  // parent rebuilding its cache is not waited for: nothing would paint a bar laid over a
+  // control once the parent is done.
+  if (!skin_data_->UpdatingItself()) PaintSkinned(dc);
   if (!message.WParam) EndPaint(handle_, &ps);
   message.Result = 0;
 }

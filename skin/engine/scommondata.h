@@ -58,6 +58,8 @@ class TsCommonData : public TPersistent {
   void SetUpdating(bool value) { updating_ = value; }
   // Its own flag, or (for a control) the parent's answer to SKM_ISUPDATING.
   bool Updating();
+  // Its own flag alone: between a new skin and its refresh, or set by the owner.
+  bool UpdatingItself() const { return updating_; }
   // Creates the cache bitmap when missing and gives it the control's size, 24 bits per pixel.
   void UpdateCacheBmp();
   // Marks the cache stale and invalidates the control when it may paint.

@@ -281,8 +281,8 @@ TEST_F(Scroll, PartsArePaintedFromTheirSectionsInTheirStates) {
   EXPECT_GT(GetRValue(disabled), GetRValue(kButton));
 }
 
-// Between a new skin and its refresh (or while the parent says it is updating) the skin data
-// is updating: a paint then leaves the window alone instead of drawing half a skin.
+// Between a new skin and its refresh the skin data is updating: a paint then leaves the window
+// alone instead of drawing half a skin.
 TEST_F(Scroll, NoSkinnedPaintWhileTheSkinDataIsUpdating) {
   LoadSkin();
   MakeForm();
