@@ -360,7 +360,14 @@ void TsCheckedControl::SetSkinData(TsStyle* value) { style_->Assign(value); }
 
 // ---- Glyph --------------------------------------------------------------------------------------
 
-int TsCheckedControl::SkinGlyphIndex(TCheckBoxState state) {
+int TsCheckedControl::SectionGlyphIndex(TCheckBoxState state) {
+  if (!style_ || !IsValidSkinIndex(style_->SkinIndex)) return -1;
+  const int own = GetMaskIndex(style_->SkinIndex, style_->GetSkinSection(),
+                               state == cbUnchecked ? "GLYPHUNCHECKED" : "GLYPHCHECKED");
+  return IsValidImgIndex(own) ? own : -1;
+}
+
+int TsCheckedControl::CommonGlyphIndex(TCheckBoxState state) {
   if (!style_ || !IsValidSkinIndex(style_->SkinIndex)) return -1;
   const TsCommonSkinIndexes& common = CommonSkinIndexes;
   if (state == cbGrayed) {
@@ -369,22 +376,19 @@ int TsCheckedControl::SkinGlyphIndex(TCheckBoxState state) {
     state = cbChecked;
   }
   const bool checked = state == cbChecked;
-  const int own =
-      GetMaskIndex(style_->SkinIndex, style_->GetSkinSection(), checked ? "GLYPHCHECKED" : "GLYPHUNCHECKED");
-  if (IsValidImgIndex(own)) return own;
   const int global = IsRadio() ? (checked ? common.RadioButtonChecked : common.RadioButtonUnchecked)
                                : (checked ? common.CheckBoxChecked : common.CheckBoxUnchecked);
   return IsValidImgIndex(global) ? global : -1;
 }
 
 SIZE TsCheckedControl::GlyphSize() {
-  const int mask = SkinGlyphIndex(cbChecked);
-  if (mask >= 0) {
-    const SIZE size = GetMaskFrameSize(mask);
-    if (size.cx > 0 && size.cy > 0) return size;
-  }
+  auto mask_size = [](int mask) { return mask >= 0 ? GetMaskFrameSize(mask) : SIZE{}; };
+  const SIZE section = mask_size(SectionGlyphIndex(cbChecked));
+  if (section.cx > 0 && section.cy > 0) return section;
   if (!glyph_checked_->GetEmpty()) return SIZE{glyph_checked_->GetWidth(), glyph_checked_->GetHeight()};
   if (images_) return SIZE{images_->GetWidth(), images_->GetHeight()};
+  const SIZE common = mask_size(CommonGlyphIndex(cbChecked));
+  if (common.cx > 0 && common.cy > 0) return common;
   if (TBitmap* glyph = DefaultCheckGlyph(IsRadio(), true, false)) {
     // Check-box glyphs drawn 18 high carry a margin: they count as 14.
     const int height = !IsRadio() && glyph->GetHeight() == 18 ? 14 : glyph->GetHeight();
@@ -466,13 +470,12 @@ void TsCheckedControl::PaintGlyph(TBitmap* cache) {
   // Hot under the mouse only: the focus has its own rectangle.
   const bool hot = pressed_ || (style_->GetMouseAbove() && GetEnabled());
   const bool checked = state_ != cbUnchecked;
-  const int mask = SkinGlyphIndex(state_);
-  if (mask >= 0) {
+  auto skin_glyph = [&](int mask) {
     const TsMaskData& data = SkinMasks[static_cast<size_t>(mask)];
     const int state = std::min(pressed_ ? 2 : hot ? 1 : 0, std::max(data.ImageCount - 1, 0));
     DrawSkinGlyph(cache, POINT{r.left, r.top}, state, data);
-    return;
-  }
+  };
+  if (const int mask = SectionGlyphIndex(state_); mask >= 0) return skin_glyph(mask);
   TBitmap* own = checked ? glyph_checked_ : glyph_unchecked_;
   if (!own->GetEmpty()) {
     PaintGlyphOnBitmap(cache, own, POINT{r.left, r.top}, 0, true, disabled_kind_);
@@ -484,6 +487,7 @@ void TsCheckedControl::PaintGlyph(TBitmap* cache) {
     images_->Draw(cache->GetCanvas(), r.left, r.top, index, true);
     return;
   }
+  if (const int mask = CommonGlyphIndex(state_); mask >= 0) return skin_glyph(mask);
   TBitmap* glyph = DefaultCheckGlyph(IsRadio(), checked, hot);
   PaintMaskedRect(cache, glyph, r.left, r.top, RECT{0, 0, glyph->GetWidth() - 1, glyph->GetHeight() - 1},
                   sKeyColor);

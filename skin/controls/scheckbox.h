@@ -115,7 +115,10 @@ class TsCheckedControl : public TCustomControl, public TsStyleQueries {
   // keeps it off the other edges.
   RECT CaptionRect();
   UINT CaptionFlags() const;
-  int SkinGlyphIndex(TCheckBoxState state);
+  // The skin's glyph masks for the state: the section's own, and the common ones of
+  // "GLOBALINFO" (-1: none).
+  int SectionGlyphIndex(TCheckBoxState state);
+  int CommonGlyphIndex(TCheckBoxState state);
   void PaintCaption(TBitmap* cache);
   void PaintGlyph(TBitmap* cache);
 

@@ -136,6 +136,7 @@ bool TsGridItem::Attached() const {
 void TsGridItem::Attach(TCustomGrid* grid) {
   ctrl_name_ = grid->GetName();
   grid_ = grid;
+  common_data_->SetOwnerControl(grid);
   if (common_data_->GetSkinSection().empty()) {
     TsGridAdapter* adapter = GetAdapter();
     common_data_->SetSkinSection(adapter ? adapter->GetDefaultSection() : kGridSection);
@@ -176,7 +177,10 @@ void TsGridItem::GiveColoursBack() {
 }
 
 void TsGridItem::Forget(TComponent* component) {
-  if (component == grid_ && IsDestroying(component)) grid_ = nullptr;
+  if (component == grid_ && IsDestroying(component)) {
+    grid_ = nullptr;
+    common_data_->SetOwnerControl(nullptr);
+  }
   if (component == vert_bar_) vert_bar_ = nullptr;
   if (component == horz_bar_) horz_bar_ = nullptr;
 }
@@ -203,7 +207,7 @@ void TsGridItem::WndProc(TMessage& message) {
 void TsGridItem::UnskinnedProc(TMessage& message) {
   if (GridAlive()) {
     switch (message.Msg) {
-      case SKM_SETNEWSKIN: NewSkin(); return;
+      case SKM_SETNEWSKIN: NewSkin(); break;
       case SKM_REMOVESKIN: RemoveSkin(); break;
     }
   }
@@ -336,16 +340,12 @@ int TsGridItem::FrameWidth() const {
 
 // The section painted over the parent's background at the grid's place.
 void TsGridItem::RebuildCache() {
+  common_data_->UpdateCacheBmp();
   TBitmap* bmp = common_data_->GetCacheBmp();
   const int width = grid_->GetWidth();
   const int height = grid_->GetHeight();
-  if (bmp->GetWidth() != width || bmp->GetHeight() != height) bmp->SetSize(width, height);
   TsCacheInfo ci;
-  GlobalCacheInfo.Ready = false;
-  if (grid_->GetParent()) {
-    SendToControl(grid_->GetParent(), SKM_GETCACHEINFO, 0, 0);
-    ci = GlobalCacheInfo;
-  }
+  common_data_->GetParentCacheInfo(ci);
   const int state = grid_->Focused() ? 1 : 0;
   PaintItem(common_data_->SkinIndex, common_data_->GetSkinSection(), ci, state, true,
             RECT{0, 0, width, height}, POINT{grid_->GetLeft(), grid_->GetTop()}, bmp);
@@ -601,10 +601,7 @@ void TsGridAdapter::DetachItem(int index) {
 }
 
 void TsGridAdapter::PaintAllItems(TMessage& message) {
-  for (int i = 0; i < Count(); ++i) {
-    TMessage copy = message;
-    Item(i)->WndProc(copy);
-  }
+  for (int i = 0; i < Count(); ++i) Item(i)->WndProc(message);
 }
 
 // A grid being freed is no longer of its class: its item is found by the grid itself. Items

@@ -162,13 +162,20 @@ void TsListView::WndProc(TMessage& message) {
   // The header is made inside the list's own creation.
   if (message.Msg == WM_PARENTNOTIFY) ParentNotify(message);
   if (GetControlState().Contains(csCreating)) return inherited::WndProc(message);
-  // The pointer went onto an overlaid bar: still above the list.
+  // The pointer went onto an overlaid bar: still above the list (the bar tells when it leaves).
   if (message.Msg == CM_MOUSELEAVE && Skinned()) {
     POINT cursor{};
-    GetCursorPos(&cursor);
     RECT r{};
-    if (HandleAllocated() && GetWindowRect(handle_, &r) && PtInRect(&r, cursor)) return;
+    if (HandleAllocated() && tk_detail::CursorPos(&cursor) && GetWindowRect(handle_, &r) &&
+        PtInRect(&r, cursor))
+      return;
     ClearHot();
+  }
+  // The cache holds the frame only, not the rows: a control on the list has no background
+  // to show through.
+  if (message.Msg == SKM_GETCACHEINFO && Skinned()) {
+    GlobalCacheInfo.Ready = false;
+    return;
   }
   if (message.Result != 1) {
     TsDataWatch watch(common_data_);
@@ -239,6 +246,9 @@ void TsListView::AfterMessage(const TMessage& message) {
     case WM_KILLFOCUS:
     case CM_ENTER:
     case CM_EXIT:
+      // The frame shows the focus, or nothing, until the mouse comes again.
+      common_data_->SetMouseAbove(false);
+      [[fallthrough]];
     case CM_MOUSEENTER:
     case CM_MOUSELEAVE:
       common_data_->BGChanged = true;
@@ -389,6 +399,7 @@ void TsListView::HeaderProc(TMessage& message) {
       tracking_header_ = false;
       HeaderHot(message, kNoHot);
       break;
+    case WM_CAPTURECHANGED: HeaderCaptureLost(message); break;
     case WM_PAINT: HeaderPaint(message); break;
     case WM_PRINTCLIENT: PaintHeader(reinterpret_cast<HDC>(message.WParam)); break;
     case WM_ERASEBKGND: message.Result = 1; break;
@@ -412,6 +423,14 @@ void TsListView::HeaderButtonUp(TMessage& message) {
   header_hook_.CallPrevious(message);
   UpdateScrollBars();
   RedrawHeader();
+}
+
+// A window that took the mouse before the release (one popping up) ends the press.
+void TsListView::HeaderCaptureLost(TMessage& message) {
+  const bool was_pressed = pressed_ != kNoPressed;
+  pressed_ = kNoPressed;
+  header_hook_.CallPrevious(message);
+  if (was_pressed) RedrawHeader();
 }
 
 void TsListView::HeaderHot(TMessage& message, int section) {

@@ -71,6 +71,7 @@ class TsListView : public TListView {
   void HeaderProc(TMessage& message);
   void HeaderButtonDown(TMessage& message);
   void HeaderButtonUp(TMessage& message);
+  void HeaderCaptureLost(TMessage& message);
   void HeaderHot(TMessage& message, int section);
   void HeaderPaint(TMessage& message);
   void RedrawHeader();

@@ -215,16 +215,16 @@ void TsScrollBar::Changed(int old_position) {
     return;
   }
   OnChange(this);
-  if (!OnScroll) return;
-  // Every change is a scroll by the part under the mouse; with none there (code, keys) the
-  // bar was set to a position. The system's bar reports its own (CNScroll), and there the
-  // change comes without a skin and so without this notice.
+  // Every skinned change is a scroll by the part under the mouse; with none there (code,
+  // keys) the bar was set to a position. The system's bar reports its own scrolls (CNScroll).
+  if (!OnScroll || !skinned_window_) return;
   static const TScrollCode kCodes[spCount] = {scLineUp, scLineDown, scPageUp, scPageDown, scPosition};
   int position = position_;
   OnScroll(this, hot_part_ == spNone ? scPosition : kCodes[hot_part_], position);
 }
 
 // ---- Geometry ----------------------------------------------------------------------------------
+// Halves round to the even neighbour (the default rounding of nearbyint and llrint).
 
 int TsScrollBar::Length() { return std::max(kind_ == sbHorizontal ? GetWidth() : GetHeight(), 0); }
 
@@ -250,7 +250,7 @@ int TsScrollBar::SliderLength() {
   int s = kMinSlider;
   // With nothing to scroll (Max at Min) the page is the whole content: the slider fills the track.
   if (page_size_ > 0 && content > 0)
-    s = static_cast<int>(std::lround(std::max(static_cast<double>(track) / content * page_size_, 14.0)));
+    s = static_cast<int>(std::nearbyint(std::max(static_cast<double>(track) / content * page_size_, 14.0)));
   else if (page_size_ > 0)
     s = track;
   return std::min(s, track);
@@ -264,7 +264,8 @@ int TsScrollBar::SliderCentre() {
   if (max_ <= min_) return b + s / 2;
   const int pos = std::clamp(position_, min_, max_);
   const double share = static_cast<double>(pos) - min_;
-  return b + s / 2 + static_cast<int>(std::lround((track - s) * share / (static_cast<double>(max_) - min_)));
+  return b + s / 2 +
+         static_cast<int>(std::nearbyint((track - s) * share / (static_cast<double>(max_) - min_)));
 }
 
 void TsScrollBar::UpdateRects() {
@@ -299,7 +300,7 @@ int TsScrollBar::PositionAtCoord(int c) {
   const int span = Length() - 2 * b - s;
   if (span <= 0 || max_ <= min_) return min_;
   const double v = (c - b - s / 2.0) * (static_cast<double>(max_) - min_) / span;
-  return ClampToInt(static_cast<int64_t>(min_) + std::llround(v));
+  return ClampToInt(static_cast<int64_t>(min_) + std::llrint(v));
 }
 
 // ---- Messages ----------------------------------------------------------------------------------
@@ -360,7 +361,10 @@ void TsScrollBar::AfterSkinMessage(UINT msg) {
 void TsScrollBar::WMPaint(TMessage& message) {
   PAINTSTRUCT ps{};
   HDC dc = message.WParam ? reinterpret_cast<HDC>(message.WParam) : BeginPaint(handle_, &ps);
-  PaintSkinned(dc);
+  // Between a new skin and its refresh the indexes may not agree yet: the refresh paints. A
+  // parent rebuilding its cache is not waited for: nothing would paint a bar laid over a
+  // control once the parent is done.
+  if (!skin_data_->UpdatingItself()) PaintSkinned(dc);
   if (!message.WParam) EndPaint(handle_, &ps);
   message.Result = 0;
 }
@@ -389,7 +393,14 @@ void TsScrollBar::WMCaptureChanged(TMessage& message) {
 }
 
 void TsScrollBar::CMMouseLeave(TMessage& message) {
-  (void)message;
+  // The control the bar is laid over took the pointer's step onto the bar for no leave: it
+  // hears of the leave when the pointer leaves the bar outside it.
+  auto* linked = DynamicCast<TWinControl>(linked_control_);
+  POINT cursor{};
+  RECT r{};
+  if (message.LParam == 0 && linked && linked->HandleAllocated() && tk_detail::CursorPos(&cursor) &&
+      GetWindowRect(linked->GetHandle(), &r) && !PtInRect(&r, cursor))
+    linked->Perform(CM_MOUSELEAVE, 0, 0);
   if (pressed_) return;
   SetStates(spNone, false);
 }

@@ -404,7 +404,7 @@ void PaintBitmapWithEffects(TCanvas* src, RECT r, HDC dc, POINT p, int transpare
     int grey = 255;
     for (int i = 0; i <= blur; ++i) {
       fill(i, grey);
-      grey = static_cast<uint8_t>(t + std::lround((blur - i) * step));
+      grey = static_cast<uint8_t>(t + std::lrint((blur - i) * step));  // halves to even, as PaintShadow
     }
     fill(blur, t);
     RestoreDC(mdc, saved_mask);

@@ -42,8 +42,6 @@ TBitmap* StoredBorder(int index) {
   return stored.bitmaps[index].get();
 }
 
-TPixRect PixRect(const RECT& r) { return TPixRect{r.left, r.top, r.right, r.bottom}; }
-
 void XorRuns(HRGN region, const std::vector<TPixRect>& runs) {
   if (!region) return;
   for (const TPixRect& run : runs) {

@@ -58,6 +58,8 @@ class TsCommonData : public TPersistent {
   void SetUpdating(bool value) { updating_ = value; }
   // Its own flag, or (for a control) the parent's answer to SKM_ISUPDATING.
   bool Updating();
+  // Its own flag alone: between a new skin and its refresh, or set by the owner.
+  bool UpdatingItself() const { return updating_; }
   // Creates the cache bitmap when missing and gives it the control's size, 24 bits per pixel.
   void UpdateCacheBmp();
   // Marks the cache stale and invalidates the control when it may paint.
@@ -74,10 +76,13 @@ class TsCommonData : public TPersistent {
   virtual void WndProc(TMessage& message);
 
   TControl* GetOwnerControl() const { return owner_control_; }
+  // The control the data skins when its owner is no control (a grid adapter's item).
+  void SetOwnerControl(TControl* control) { owner_control_ = control; }
   TObject* GetOwnerObject() const { return owner_object_; }
   TBitmap* GetCacheBmp() const { return cache_bmp_; }
   bool GetFocused() const { return focused_; }
   bool GetMouseAbove() const { return mouse_above_; }
+  void SetMouseAbove(bool value) { mouse_above_ = value; }
 
   int BorderIndex = -1;
   int SkinIndex = -1;

@@ -29,14 +29,18 @@ OwnedBitmap NewBitmap24(int width, int height) {
 
 // Scratch bitmaps kept between calls (a form's background would otherwise make a new section
 // of a megabyte or more at every paint): one for the body under transparency, one for the
-// gradient over an image. Painting happens on the main thread only. Freed at process end.
-enum ScratchSlot { kBodyScratch, kGradientScratch };
+// gradient over an image, one for a narrow picture's tile. Painting happens on the main thread only. Freed at
+// process end. The part handed out is black, as a new bitmap is: where the body or the gradient paints
+// nothing, the last paint's pixels must not show.
+enum ScratchSlot { kBodyScratch, kGradientScratch, kTileScratch };
 TBitmap* Scratch(ScratchSlot slot, int width, int height) {
-  static OwnedBitmap bitmaps[2];
+  static OwnedBitmap bitmaps[3];
   OwnedBitmap& bmp = bitmaps[slot];
   if (!bmp) bmp = NewBitmap24(width, height);
   if (bmp->GetWidth() < width || bmp->GetHeight() < height)
     bmp->SetSize(std::max(width, bmp->GetWidth()), std::max(height, bmp->GetHeight()));
+  const TPixels24 view = Pixels24(bmp.get());
+  for (int y = 0; y < height; ++y) std::fill_n(view.At(0, y), static_cast<size_t>(width) * 3, uint8_t{0});
   return bmp.get();
 }
 
@@ -161,33 +165,54 @@ void PaintBorder(int border_index, TsCacheInfo ci, int state, bool filling, cons
 
 }  // namespace
 
+namespace {
+
+// Pictures narrower or lower than this are widened before they are tiled.
+constexpr int kDrawnTileSide = 64;
+
+// The picture drawn from q's corner, clipped to q so that the last tiles stop at its edges.
+// A narrow picture is drawn once into a scratch bitmap and repeated there to some
+// kDrawnTileSide pixels a side (no more than q needs): a draw call for each pixel of a 1 x 1
+// picture costs more than a hundred times the body.
+void DrawTiles(TBitmap* bmp, const RECT& q, TGraphic* graphic) {
+  const int w = graphic->GetWidth(), h = graphic->GetHeight();
+  TCanvas* canvas = bmp->GetCanvas();
+  HDC dc = canvas->GetHandle();
+  const int saved = SaveDC(dc);
+  IntersectClipRect(dc, q.left, q.top, q.right, q.bottom);
+  if (std::min(w, h) < kDrawnTileSide) {
+    auto side = [](int one, int span) {
+      return one * std::max(1, std::min((kDrawnTileSide + one - 1) / one, (span + one - 1) / one));
+    };
+    const int tw = side(w, q.right - q.left), th = side(h, q.bottom - q.top);
+    TBitmap* tile = Scratch(kTileScratch, tw, th);
+    tile->GetCanvas()->Draw(0, 0, graphic);
+    GdiFlush();
+    const TPixels24 pixels = Pixels24(tile);
+    if (tw > w || th > h) PixTileRect(pixels, TPixRect{0, 0, tw, th}, pixels, TPixRect{0, 0, w, h});
+    HDC tile_dc = tile->GetCanvas()->GetHandle();
+    for (int y = q.top; y < q.bottom; y += th)
+      for (int x = q.left; x < q.right; x += tw) BitBlt(dc, x, y, tw, th, tile_dc, 0, 0, SRCCOPY);
+  } else {
+    for (int y = q.top; y < q.bottom; y += h)
+      for (int x = q.left; x < q.right; x += w) canvas->Draw(x, y, graphic);
+  }
+  RestoreDC(dc, saved);
+  GdiFlush();
+}
+
+}  // namespace
+
 void TileImage(TBitmap* bmp, const RECT& q, TGraphic* graphic, const TsMaskData& mask) {
   if (!bmp) return;
   const TPixels24 dst = Pixels24(bmp);
-  auto tile = [&](const TPixels24& src, TPixRect cell) {
-    const int w = cell.Width(), h = cell.Height();
-    if (w < 1 || h < 1) return;
-    for (int y = q.top; y < q.bottom; y += h)
-      for (int x = q.left; x < q.right; x += w)
-        PixCopyRect(dst, x, y, src,
-                    TPixRect{cell.Left, cell.Top, cell.Left + std::min<int>(w, q.right - x),
-                             cell.Top + std::min<int>(h, q.bottom - y)});
-  };
   if (graphic && !graphic->GetEmpty()) {
     const int w = graphic->GetWidth(), h = graphic->GetHeight();
     if (w < 1 || h < 1) return;
     if (auto* image = dynamic_cast<TBitmap*>(graphic)) {
-      tile(Pixels24(image), TPixRect{0, 0, w, h});
+      PixTileRect(dst, PixRect(q), Pixels24(image), TPixRect{0, 0, w, h});
     } else if (dynamic_cast<TJPEGImage*>(graphic)) {
-      // Drawn through the canvas, clipped to q so that the last tiles stop at its edges.
-      TCanvas* canvas = bmp->GetCanvas();
-      HDC dc = canvas->GetHandle();
-      const int saved = SaveDC(dc);
-      IntersectClipRect(dc, q.left, q.top, q.right, q.bottom);
-      for (int y = q.top; y < q.bottom; y += h)
-        for (int x = q.left; x < q.right; x += w) canvas->Draw(x, y, graphic);
-      RestoreDC(dc, saved);
-      GdiFlush();
+      DrawTiles(bmp, q, graphic);
     }
     return;
   }
@@ -195,7 +220,9 @@ void TileImage(TBitmap* bmp, const RECT& q, TGraphic* graphic, const TsMaskData&
   // The first state of the mask's rectangle, above its alpha mask.
   const int layers = std::clamp<int>(mask.MaskType, 0, 1) + 1;
   const int w = (mask.R.right - mask.R.left) / mask.ImageCount, h = (mask.R.bottom - mask.R.top) / layers;
-  tile(Pixels24(MasterBitmap), TPixRect{mask.R.left, mask.R.top, mask.R.left + w, mask.R.top + h});
+  if (w < 1 || h < 1) return;
+  PixTileRect(dst, PixRect(q), Pixels24(MasterBitmap),
+              TPixRect{mask.R.left, mask.R.top, mask.R.left + w, mask.R.top + h});
 }
 
 void PaintItemBG(int skin_index, const std::string& section, const TsCacheInfo& ci, int state, const RECT& r,

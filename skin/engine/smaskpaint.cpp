@@ -7,7 +7,6 @@
 
 namespace {
 
-TPixRect PixRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 // Half the height of a mask rectangle: where its alpha mask starts below the image.
 int HalfHeight(const RECT& r) { return static_cast<int>((int64_t{r.bottom} - r.top) / 2); }
 

@@ -16,6 +16,7 @@ constexpr TColor sKeyColor = 0xFF00FF;
 // A key colour whose top byte is 255: no pixel is a key.
 constexpr TColor sNoKeyColor = static_cast<TColor>(0xFF000000u);
 
+inline TPixRect PixRect(const RECT& r) { return TPixRect{r.left, r.top, r.right, r.bottom}; }
 // The rows of a bitmap, which is set to 24 bits per pixel first; empty for null or 0 x 0.
 TPixels24 Pixels24(TBitmap* bmp);
 TPixCache PixCacheOf(const TsCacheInfo& ci);

@@ -142,6 +142,42 @@ void PixCopyRect(const TPixels24& dst, int x, int y, const TPixels24& src, TPixR
     std::copy_n(src.At(s.sx, s.sy + row), s.w * 3, dst.At(s.dx, s.dy + row));
 }
 
+void PixTileRect(const TPixels24& dst, TPixRect q, const TPixels24& src, TPixRect cell) {
+  cell = TPixRect{std::max(cell.Left, 0), std::max(cell.Top, 0), std::min(cell.Right, src.Width),
+                  std::min(cell.Bottom, src.Height)};
+  // What of q lies in dst; the tiles still start at q's corner.
+  const TPixRect v{std::max(q.Left, 0), std::max(q.Top, 0), std::min(q.Right, dst.Width),
+                   std::min(q.Bottom, dst.Height)};
+  if (src.Empty() || dst.Empty() || cell.Width() < 1 || cell.Height() < 1 || v.Width() < 1 || v.Height() < 1)
+    return;
+  const int w = static_cast<int>(cell.Width()), h = static_cast<int>(cell.Height());
+  // A small cell is repeated into a tile of some 64 pixels a side first: one copy for each
+  // pixel of a 1 x 1 cell would cost far more than the pixels themselves.
+  constexpr int kTileSide = 64;
+  auto repeats = [](int side, int64_t span) {
+    return static_cast<int>(std::min<int64_t>((kTileSide + side - 1) / side, (span + side - 1) / side));
+  };
+  const int tw = w * repeats(w, v.Width()), th = h * repeats(h, v.Height());
+  std::vector<uint8_t> wide;
+  TPixels24 from = src;
+  if (tw > w || th > h) {
+    const ptrdiff_t stride = static_cast<ptrdiff_t>(tw) * 3;
+    wide.resize(static_cast<size_t>(stride) * th);
+    from = TPixels24{wide.data(), tw, th, stride};
+    for (int x = 0; x < tw; x += w) PixCopyRect(from, x, 0, src, cell);
+    for (int y = h; y < th; y += h) PixCopyRect(from, 0, y, from, TPixRect{0, 0, tw, h});
+    cell = TPixRect{0, 0, tw, th};
+  }
+  const int64_t x0 = q.Left + (v.Left - int64_t{q.Left}) / tw * tw;
+  const int64_t y0 = q.Top + (v.Top - int64_t{q.Top}) / th * th;
+  for (int64_t y = y0; y < v.Bottom; y += th)
+    for (int64_t x = x0; x < v.Right; x += tw)
+      PixCopyRect(
+          dst, static_cast<int>(x), static_cast<int>(y), from,
+          TPixRect{cell.Left, cell.Top, cell.Left + static_cast<int>(std::min<int64_t>(tw, q.Right - x)),
+                   cell.Top + static_cast<int>(std::min<int64_t>(th, q.Bottom - y))});
+}
+
 void PixBlendRectWithColor(const TPixels24& dst, int x, int y, TPixKey key, double ratio,
                            const TPixels24& src, TPixRect src_rect) {
   TSpan s;

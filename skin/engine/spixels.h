@@ -79,6 +79,9 @@ void PixPaintMaskedRect(const TPixels24& dst, const TPixels24& src, int x, int y
                         TPixKey key);
 // Plain copy of an exclusive rectangle to (x, y).
 void PixCopyRect(const TPixels24& dst, int x, int y, const TPixels24& src, TPixRect src_rect);
+// Tiles the exclusive cell of src over the exclusive q of dst from q's top-left corner, the
+// last tiles cut at q's edges.
+void PixTileRect(const TPixels24& dst, TPixRect q, const TPixels24& src, TPixRect cell);
 // Mixes the inclusive src_rect into dst at (x, y): Round(S - (S - D) * ratio).
 void PixBlendRectWithColor(const TPixels24& dst, int x, int y, TPixKey key, double ratio,
                            const TPixels24& src, TPixRect src_rect);

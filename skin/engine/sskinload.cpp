@@ -217,12 +217,14 @@ void LoadStoredMasks(const TsStoredSkin& stored) {
     TsMaskData mask;
     mask.SectionName = AnsiUpperCase(item.SectionName);
     mask.PropertyName = AnsiUpperCase(item.PropertyName);
+    mask.R = RECT{item.Left, item.Top, item.Right, item.Bottom};
     if (item.ImageCount == 0) {
+      // An own image keeps what was stored beside it; its painters read neither.
       if (!FitsOwnImage(*item.GetImage())) continue;
       mask.Bmp = new TBitmap;
       mask.Bmp->Assign(item.GetImage());
+      mask.MaskType = static_cast<int16_t>(item.MaskType);
     } else {
-      mask.R = RECT{item.Left, item.Top, item.Right, item.Bottom};
       mask.ImageCount = static_cast<int16_t>(std::clamp(item.ImageCount, 1, 1000));
       mask.MaskType = static_cast<int16_t>(std::clamp(item.MaskType, 0, 1));
       if (!FitsMaster(mask)) continue;

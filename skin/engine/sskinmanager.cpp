@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <exception>
+#include <unordered_set>
 #include <vector>
 
 #include "skin/engine/sgenstyle.h"
@@ -68,7 +69,11 @@ void RefuseEntriesPastTheIndexes() {
     refused = "sections";
   }
   if (SkinMasks.size() > kMostIndexes) {
-    for (size_t i = kMostIndexes; i < SkinMasks.size(); ++i) delete SkinMasks[i].Bmp;
+    // Records of one file share its picture: only one no kept record holds is freed, once.
+    std::unordered_set<const TBitmap*> kept;
+    for (size_t i = 0; i < kMostIndexes; ++i) kept.insert(SkinMasks[i].Bmp);
+    for (size_t i = kMostIndexes; i < SkinMasks.size(); ++i)
+      if (kept.insert(SkinMasks[i].Bmp).second) delete SkinMasks[i].Bmp;
     SkinMasks.resize(kMostIndexes);
     refused += refused.empty() ? "images" : " and images";
   }

@@ -33,8 +33,9 @@ TsCommonSkinIndexes CommonSkinIndexes;
 namespace {
 
 // Section names upper-cased to their first record: a skin with many sections must not cost a
-// pass of upper-casing over all of them per question. Records may be renamed in place (tests
-// do), so a hit is checked against its record and a miss against the names indexed.
+// pass of upper-casing over all of them per question. The tables may be refilled or records
+// renamed in place, so a hit is checked against its record and every record before it (one
+// of them may now carry the name), and a miss against all the names indexed.
 struct TSkinIndexCache {
   std::vector<std::string> names;  // as indexed
   std::unordered_map<std::string, int> first;
@@ -57,7 +58,10 @@ struct TSkinIndexCache {
     auto found = first.find(name);
     if (found == first.end()) return -1;
     const size_t i = static_cast<size_t>(found->second);
-    return i < SkinGeneralData.size() && SkinGeneralData[i].SectionName == names[i] ? found->second : -2;
+    if (i >= SkinGeneralData.size()) return -2;
+    for (size_t j = 0; j <= i; ++j)
+      if (SkinGeneralData[j].SectionName != names[j]) return -2;
+    return found->second;
   }
   int Find(const std::string& name) {
     int index = Lookup(name);

@@ -9,8 +9,10 @@ namespace {
 
 // Fits r to the text (unless it word-breaks) and returns where to draw; r comes back moved
 // one pixel right and down. Centred text keeps its size and moves by half the difference,
-// as the callers, which pass r already the text's size, expect.
+// as the callers, which pass r already the text's size, expect. The brush is left clear,
+// empty text or not: callers go on painting with it.
 RECT LayOut(TCanvas* canvas, const std::string& text, RECT& r, UINT flags) {
+  canvas->GetBrush()->SetStyle(bsClear);
   if (flags & DT_WORDBREAK) return r;
   SIZE size = canvas->TextExtent(text);
   if ((flags & DT_CENTER) && !(flags & DT_RIGHT)) {
@@ -34,7 +36,6 @@ class TTextDrawer {
  public:
   TTextDrawer(TCanvas* canvas, const std::string& text, UINT flags)
       : dc_(canvas->GetHandle()), text_(text), flags_(flags) {
-    canvas->GetBrush()->SetStyle(bsClear);
     old_font_ = SelectObject(dc_, canvas->GetFont()->GetHandle());
     old_mode_ = SetBkMode(dc_, TRANSPARENT);
     old_color_ = GetTextColor(dc_);

@@ -106,7 +106,8 @@ std::string DelChars(std::string_view s, char c) {
 
 // ---- Numbers and rectangles ----------------------------------------------------------------
 
-int SumPercent(int a, int b) { return static_cast<int>(std::lround(b + (100.0 - b) * a / 100.0)); }
+// Halves go to the even neighbour, as every percentage mix of the skin engine rounds.
+int SumPercent(int a, int b) { return static_cast<int>(std::nearbyint(b + (100.0 - b) * a / 100.0)); }
 
 bool RectsOverlap(const RECT& r1, const RECT& r2) {
   if (r2.bottom <= r1.top || r2.right <= r1.left || r2.left >= r1.right || r2.top >= r1.bottom) return false;

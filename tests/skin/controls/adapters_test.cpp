@@ -49,6 +49,20 @@ class TStyledGrid : public TDrawGrid {
 };
 TK_CLASS_INFO(TStyledGrid, TDrawGrid)
 
+// A grid that counts the new skins its own procedure hears of.
+class TRecordingGrid : public TDrawGrid {
+  TK_CLASS(TRecordingGrid, TDrawGrid)
+
+ public:
+  explicit TRecordingGrid(TComponent* owner) : TDrawGrid(owner) {}
+  void WndProc(TMessage& message) override {
+    if (message.Msg == SKM_SETNEWSKIN) ++new_skins;
+    TDrawGrid::WndProc(message);
+  }
+  int new_skins = 0;
+};
+TK_CLASS_INFO(TRecordingGrid, TDrawGrid)
+
 namespace {
 
 constexpr TColor kGridColor = 0x00C08040;
@@ -85,7 +99,7 @@ class Adapters : public testing::Test {
   void SetUp() override {
     RegisterGridClasses();
     RegisterAdapterClasses();
-    RegisterClasses({TDbGrid::StaticClass(), TStyledGrid::StaticClass()});
+    RegisterClasses({TDbGrid::StaticClass(), TStyledGrid::StaticClass(), TRecordingGrid::StaticClass()});
     manager = New<TsSkinManager>(nullptr);
   }
   void TearDown() override {
@@ -257,6 +271,48 @@ TEST_F(Adapters, TheClassCodeQueryStillReachesTheGrid) {
   EXPECT_EQ(GetSkinObjectKind(grid), SCC_TsCustomStyle);
   Show();
   EXPECT_EQ(SendMessageA(grid->GetHandle(), SKM_GETSKINOBJECT, 0, 0), 1);
+}
+
+// The item's skin data works for the grid: it sizes its cache to it, invalidates it and
+// asks the grid's parent and focus.
+TEST_F(Adapters, AnItemsSkinDataBelongsToItsGrid) {
+  LoadSkin();
+  ReadForm(kOneItem);
+  Show();
+  TsCommonData* data = Item()->GetCommonData();
+  EXPECT_EQ(data->GetOwnerControl(), grid);
+  data->UpdateCacheBmp();
+  EXPECT_EQ(data->GetCacheBmp()->GetWidth(), grid->GetWidth());
+  EXPECT_EQ(data->GetCacheBmp()->GetHeight(), grid->GetHeight());
+  grid->SetFocus();
+  EXPECT_TRUE(data->ControlIsActive());
+  ValidateRect(grid->GetHandle(), nullptr);
+  data->Invalidate();
+  EXPECT_TRUE(GetUpdateRect(grid->GetHandle(), nullptr, FALSE));
+  // A grid being freed is let go by its skin data as well.
+  TsGridItem* item = adapter->GetControls()->Add();
+  item->Attach(grid);
+  Free(grid);
+  grid = nullptr;
+  EXPECT_EQ(adapter->Count(), 1);
+  EXPECT_EQ(adapter->Item(0)->GetCommonData()->GetOwnerControl(), nullptr);
+}
+
+// Every item answers the broadcast message itself; without the skin the grid's own procedure
+// hears of a new one too.
+TEST_F(Adapters, TheBroadcastKeepsTheItemsAnswerAndANewSkinReachesAnUnskinnedGrid) {
+  ReadForm(kOneItem, "TRecordingGrid");
+  Show();
+  auto* recording = static_cast<TRecordingGrid*>(grid);
+  ASSERT_TRUE(GridHooked());
+  SendMessageA(grid->GetHandle(), SKM_SETNEWSKIN, 0, 0);  // no skin loaded
+  EXPECT_EQ(recording->new_skins, 1);
+  LoadSkin();
+  Broadcast(SKM_SETNEWSKIN);
+  EXPECT_TRUE(IsValidSkinIndex(Item()->GetCommonData()->SkinIndex));
+  TMessage message{SKM_GETCACHEINFO, 0, 0, 0};
+  adapter->PaintAllItems(message);
+  EXPECT_EQ(message.Result, 1);
 }
 
 TEST_F(Adapters, TheItemAnswersForItsCacheAndEatsTheBackgroundErase) {

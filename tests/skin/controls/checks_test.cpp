@@ -19,6 +19,7 @@
 #include "toolkit/extctrls.h"
 #include "toolkit/formreader.h"
 #include "toolkit/forms.h"
+#include "toolkit/imagelist.h"
 #include "toolkit/strings.h"
 
 namespace {
@@ -388,6 +389,53 @@ TEST_F(Checks, SkinGlyphsComeFromTheSectionThenFromGlobalInfoByState) {
   EXPECT_EQ(Pixel(radio, 6, 8), kOwnRadio);
   radio->Uncheck();
   EXPECT_EQ(Pixel(radio, 7, 9), clWhite);
+}
+
+// The glyph comes from the section, else the control's own glyphs, else its images, else the
+// skin's common glyphs, and only then the built-in one.
+TEST_F(Checks, GlyphsComeFromTheSectionThenTheControlThenItsImagesThenTheSkinsCommonOnes) {
+  LoadSkin();
+  SkinGeneralData.push_back(SectionOf("GLYPHBOX", 0x00F0F0F0));
+  const TColor section[3] = {0x00010203, 0x00010203, 0x00010203};
+  SkinMasks.push_back(TsMaskData{GlyphStrip(section), "GLYPHBOX", "GLYPHCHECKED", {}, 3, 0});
+  UpdateCommonSkinIndexes();
+  auto solid = [](int side, TColor color) {
+    TBitmap* bmp = New<TBitmap>();
+    bmp->SetPixelFormat(pf24bit);
+    bmp->SetSize(side, side);
+    bmp->GetCanvas()->GetBrush()->SetColor(color);
+    bmp->GetCanvas()->FillRect(RECT{0, 0, side, side});
+    bmp->GetCanvas()->SetPixels(0, side - 1, clBlack);  // the transparent colour of own glyphs
+    return bmp;
+  };
+  TBitmap* own = solid(9, 0x0000C000);
+  auto* own_box = Add<TsCheckBox>(8, 8);
+  own_box->SetGlyphChecked(own);
+  own_box->SetGlyphUnChecked(own);
+  auto* images = New<TCustomImageList>(form);
+  images->SetWidth(11);
+  images->SetHeight(11);
+  TBitmap* image = solid(11, 0x00C00000);
+  images->Add(image, nullptr);
+  auto* image_box = Add<TsCheckBox>(8, 30);
+  image_box->SetImages(images);
+  image_box->SetImgChecked(0);
+  image_box->SetImgUnchecked(0);
+  auto* section_box = Add<TsCheckBox>(8, 52);
+  section_box->GetSkinData()->SetSkinSection("GLYPHBOX");
+  section_box->SetGlyphChecked(own);
+  Show();
+  for (bool checked : {false, true}) {
+    for (TsCheckBox* box : {own_box, image_box, section_box}) box->SetChecked(checked);
+    EXPECT_EQ(own_box->GlyphSize().cx, 9);
+    EXPECT_EQ(Pixel(own_box, 4, 9), TColor(0x0000C000)) << checked;
+    EXPECT_EQ(image_box->GlyphSize().cx, 11);
+    EXPECT_EQ(Pixel(image_box, 5, 9), TColor(0x00C00000)) << checked;
+  }
+  EXPECT_EQ(section_box->GlyphSize().cx, 13);
+  EXPECT_EQ(Pixel(section_box, 6, 8), section[0]);
+  Free(own);
+  Free(image);
 }
 
 // ---- Group boxes --------------------------------------------------------------------------------

@@ -64,6 +64,7 @@ class ListViewTest : public SkinTest {
     }
   }
   void TearDown() override {
+    tk_detail::SetCursorSource(nullptr);
     ParkCursor();  // off the next test's windows
     Free(form);
     Pump();
@@ -195,6 +196,41 @@ TEST_F(ListViewTest, APressOnADividerLeavesNoSectionPressed) {
   EXPECT_EQ(list->GetPressedSection(), 0);
   SendMessageA(Header(), WM_LBUTTONUP, 0, Point(s0.right / 2, 5));
   EXPECT_EQ(list->GetPressedSection(), -1);
+}
+
+// A window taking the mouse before the release (one popping up) ends the press as well.
+TEST_F(ListViewTest, ASectionLosingTheMouseBeforeTheReleaseIsNoLongerPressed) {
+  Show();
+  const RECT s1 = Section(1);
+  const int mid = (s1.left + s1.right) / 2;
+  TBitmap* normal = HeaderPicture();
+  SendMessageA(Header(), WM_LBUTTONDOWN, MK_LBUTTON, Point(mid, 5));
+  ASSERT_EQ(list->GetPressedSection(), 1);
+  SetCapture(form->GetHandle());
+  EXPECT_EQ(list->GetPressedSection(), -1);
+  TBitmap* after = HeaderPicture();
+  EXPECT_EQ(after->GetPixelColor(mid, 2), normal->GetPixelColor(mid, 2));
+  ReleaseCapture();
+  Free(normal);
+  Free(after);
+}
+
+// The list's cache holds its frame only, not the rows: a control on the list finds no
+// background to show through.
+TEST_F(ListViewTest, AControlOnTheListFindsNoCacheToDrawOver) {
+  Show();
+  auto* child = New<TsScrollBar>(form);
+  child->SetParent(list);
+  GlobalCacheInfo = TsCacheInfo{nullptr, 5, 5, true};
+  SendMessageA(list->GetHandle(), SKM_GETCACHEINFO, 0, 0);
+  EXPECT_FALSE(GlobalCacheInfo.Ready);
+  TsCacheInfo ci;
+  child->GetSkinData()->GetParentCacheInfo(ci);
+  EXPECT_FALSE(ci.Ready);
+  // Without the skin the list's data answers as every skin data does.
+  manager->SetActive(false);
+  SendMessageA(list->GetHandle(), SKM_GETCACHEINFO, 0, 0);
+  EXPECT_EQ(GlobalCacheInfo.Bmp, list->GetCommonData()->GetCacheBmp());
 }
 
 TEST_F(ListViewTest, TheMouseLeavingTheHeaderClearsTheHotSection) {
@@ -448,6 +484,64 @@ TEST_F(ListViewTest, ABarMovedByTheListIsPaintedWhereItNowIs) {
   for (int y = 0; y < bar->GetHeight(); ++y)
     ASSERT_EQ(shown[static_cast<size_t>(y)], fresh->GetPixelColor(x, y)) << y;
   Free(fresh);
+}
+
+namespace {
+POINT g_cursor{};
+bool TestCursor(POINT* screen) {
+  *screen = g_cursor;
+  return true;
+}
+}  // namespace
+
+// The pointer stepping from the list onto its own bar is still above the list; leaving the bar
+// to the outside leaves the list too, and its frame is no longer hot.
+TEST_F(ListViewTest, TheMouseLeavingAcrossTheListsOwnBarLeavesTheList) {
+  Show();
+  AddRows(60);
+  TsScrollBar* bar = list->GetVerticalBar();
+  ASSERT_NE(bar, nullptr);
+  tk_detail::SetCursorSource(&TestCursor);
+  g_cursor = list->ClientToScreen(POINT{20, 40});
+  list->Perform(CM_MOUSEENTER, 0, 0);
+  ASSERT_TRUE(list->GetCommonData()->GetMouseAbove());
+  g_cursor = bar->ClientToScreen(POINT{5, 30});
+  list->Perform(CM_MOUSELEAVE, 0, 0);
+  bar->Perform(CM_MOUSEENTER, 0, 0);
+  EXPECT_TRUE(list->GetCommonData()->GetMouseAbove());
+  g_cursor = form->ClientToScreen(POINT{380, 100});
+  bar->Perform(CM_MOUSELEAVE, 0, 0);
+  EXPECT_FALSE(list->GetCommonData()->GetMouseAbove());
+  // Onto the bar and back onto the list, then out across the list's own edge.
+  g_cursor = list->ClientToScreen(POINT{20, 40});
+  list->Perform(CM_MOUSEENTER, 0, 0);
+  g_cursor = bar->ClientToScreen(POINT{5, 30});
+  list->Perform(CM_MOUSELEAVE, 0, 0);
+  bar->Perform(CM_MOUSEENTER, 0, 0);
+  g_cursor = list->ClientToScreen(POINT{20, 40});
+  bar->Perform(CM_MOUSELEAVE, 0, 0);  // back onto the list: still above it
+  EXPECT_TRUE(list->GetCommonData()->GetMouseAbove());
+  g_cursor = form->ClientToScreen(POINT{5, 300});
+  list->Perform(CM_MOUSELEAVE, 0, 0);
+  EXPECT_FALSE(list->GetCommonData()->GetMouseAbove());
+}
+
+// A focus change takes the hover back: the frame shows the focus, or nothing, until the mouse
+// comes again.
+TEST_F(ListViewTest, AFocusChangeEndsTheMouseAboveTheList) {
+  auto* other = New<TEdit>(form);
+  other->SetParent(form);
+  other->SetBounds(10, 230, 100, 22);
+  Show();
+  other->SetFocus();
+  list->Perform(CM_MOUSEENTER, 0, 0);
+  ASSERT_TRUE(list->GetCommonData()->GetMouseAbove());
+  list->SetFocus();
+  EXPECT_FALSE(list->GetCommonData()->GetMouseAbove());
+  list->Perform(CM_MOUSEENTER, 0, 0);
+  other->SetFocus();
+  EXPECT_FALSE(list->GetCommonData()->GetMouseAbove());
+  EXPECT_FALSE(list->GetCommonData()->ControlIsActive());
 }
 
 // ---- Rows -------------------------------------------------------------------------------------

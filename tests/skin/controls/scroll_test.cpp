@@ -12,6 +12,7 @@
 #include "skin/controls/slistbox.h"
 #include "skin/controls/sscrollbar.h"
 #include "skin/controls/supdown.h"
+#include "skin/engine/scommondata.h"
 #include "skin/engine/smessages.h"
 #include "skin/engine/sskinmanager.h"
 #include "skin/engine/sskintables.h"
@@ -280,6 +281,69 @@ TEST_F(Scroll, PartsArePaintedFromTheirSectionsInTheirStates) {
   EXPECT_GT(GetRValue(disabled), GetRValue(kButton));
 }
 
+// Between a new skin and its refresh the skin data is updating: a paint then leaves the window
+// alone instead of drawing half a skin.
+TEST_F(Scroll, NoSkinnedPaintWhileTheSkinDataIsUpdating) {
+  LoadSkin();
+  MakeForm();
+  TsScrollBar* bar = MakeBar(sbHorizontal);
+  Show();
+  ASSERT_TRUE(bar->Skinned());
+  const POINT slider = Centre(bar->PartRect(spSlider));
+  auto printed = [&] {
+    TBitmap* picture = New<TBitmap>();
+    picture->SetPixelFormat(pf24bit);
+    picture->SetSize(bar->GetWidth(), bar->GetHeight());
+    picture->GetCanvas()->GetBrush()->SetColor(clFuchsia);
+    picture->GetCanvas()->FillRect(RECT{0, 0, bar->GetWidth(), bar->GetHeight()});
+    SendMessageA(bar->GetHandle(), WM_PRINTCLIENT,
+                 reinterpret_cast<WPARAM>(picture->GetCanvas()->GetHandle()), PRF_CLIENT);
+    const TColor c = picture->GetPixelColor(slider.x, slider.y);
+    Free(picture);
+    return c;
+  };
+  EXPECT_EQ(printed(), kSlider);
+  SendMessageA(bar->GetHandle(), SKM_SETNEWSKIN, 0, 0);
+  EXPECT_EQ(printed(), clFuchsia);
+  SendMessageA(bar->GetHandle(), SKM_REFRESH, 0, 0);
+  EXPECT_EQ(printed(), kSlider);
+  bar->GetSkinData()->SetUpdating(true);
+  EXPECT_EQ(printed(), clFuchsia);
+  bar->GetSkinData()->SetUpdating(false);
+  EXPECT_EQ(printed(), kSlider);
+}
+
+// Lengths, places and positions worked out in halves go to the even neighbour.
+TEST_F(Scroll, HalvesOfTheGeometryRoundToTheEvenNeighbour) {
+  LoadSkin();
+  MakeForm();
+  TsScrollBar* bar = MakeBar(sbHorizontal, 200);
+  Show();
+  const int b = bar->PartRect(spFirstButton).right;
+  const int track = bar->PartRect(spSecondButton).left - b;
+  ASSERT_EQ((track - 14) % 2, 0);
+  bar->SetPageSize(41);  // a slider of 41 / 2 = 20.5 pixels
+  bar->SetParams(0, 0, 2 * track - 41);
+  EXPECT_EQ(SliderLength(bar), 20);
+  bar->SetPageSize(0);  // 14 pixels, half a pixel further for each position
+  bar->SetParams(1, 0, 2 * (track - 14));
+  EXPECT_EQ(bar->PartRect(spSlider).left, b);
+  // Two pixels a position: a drag of one pixel is half a position and stays.
+  bar->SetParams(0, 0, (track - 14) / 2);
+  Counter counter;
+  bar->OnScroll = TScrollEvent(&counter, &Counter::Scroll);
+  const POINT grab{b + 7, 8};
+  Post(bar, WM_LBUTTONDOWN, grab, MK_LBUTTON);
+  ASSERT_TRUE(PumpUntil([&] { return bar->Dragging(); }));
+  Post(bar, WM_MOUSEMOVE, POINT{grab.x + 1, 8}, MK_LBUTTON);
+  Post(bar, WM_MOUSEMOVE, POINT{grab.x + 3, 8}, MK_LBUTTON);
+  ASSERT_TRUE(PumpUntil([&] { return bar->GetPosition() == 2; }));
+  Post(bar, WM_LBUTTONUP, POINT{grab.x + 3, 8});
+  ASSERT_TRUE(PumpUntil([&] { return !bar->Dragging(); }));
+  ASSERT_FALSE(counter.scrolls.empty());
+  EXPECT_EQ(counter.scrolls[0].second, 2);
+}
+
 TEST_F(Scroll, DraggingTheSliderFollowsClientMovesWhileCaptured) {
   LoadSkin();
   MakeForm();
@@ -489,10 +553,14 @@ TEST_F(Scroll, WithoutASkinItIsTheSystemBarAndANewSkinTakesItOver) {
   char name[64] = {};
   GetClassNameA(bar->GetHandle(), name, sizeof(name));
   EXPECT_STREQ(name, "TsScrollBar");
-  // The system bar's notifications drive Position: steps, pages and the ends, clamped.
+  // The system bar's notifications drive Position: steps, pages and the ends, clamped. Each
+  // is reported once, with its own code.
   bar->SetSmallChange(2);
   bar->SetLargeChange(15);
   bar->SetPosition(50);
+  Counter counter;
+  bar->OnScroll = TScrollEvent(&counter, &Counter::Scroll);
+  bar->OnChange = TNotifyEvent(&counter, &Counter::Change);
   bar->Perform(CN_HSCROLL, SB_LINEDOWN, 0);
   EXPECT_EQ(bar->GetPosition(), 52);
   bar->Perform(CN_HSCROLL, SB_PAGEUP, 0);
@@ -503,12 +571,22 @@ TEST_F(Scroll, WithoutASkinItIsTheSystemBarAndANewSkinTakesItOver) {
   EXPECT_EQ(bar->GetPosition(), 0);
   bar->Perform(CN_HSCROLL, SB_BOTTOM, 0);
   EXPECT_EQ(bar->GetPosition(), 100);
+  using Step = std::pair<TScrollCode, int>;
+  EXPECT_EQ(counter.scrolls, (std::vector<Step>{Step(scLineDown, 52), Step(scPageUp, 37), Step(scTop, 0),
+                                                Step(scLineUp, 0), Step(scBottom, 100)}));
+  EXPECT_EQ(counter.changes, 4);  // the position changed four times
+  // Set from code, the position is no scroll of the system bar.
+  bar->SetPosition(20);
+  EXPECT_EQ(counter.scrolls.size(), 5u);
+  EXPECT_EQ(counter.changes, 5);
+  bar->OnScroll = TScrollEvent();
+  bar->OnChange = TNotifyEvent();
   LoadSkin();
   SendMessageA(bar->GetHandle(), SKM_SETNEWSKIN, 0, 0);
   EXPECT_TRUE(bar->Skinned());
   GetClassNameA(bar->GetHandle(), name, sizeof(name));
   EXPECT_STREQ(name, "TsScrollBarSkinned");
-  EXPECT_EQ(bar->GetPosition(), 100);
+  EXPECT_EQ(bar->GetPosition(), 20);
 }
 
 TEST_F(Scroll, ABarFollowsItsParentsReadingOrderUntilItIsGivenItsOwn) {
@@ -710,8 +788,10 @@ TEST_F(Scroll, MovingFromTheListOntoItsBarDoesNotEndTheHotState) {
   g_cursor = bar->ClientToScreen(POINT{5, 30});  // over the bar, inside the list's rectangle
   list->Perform(CM_MOUSELEAVE);
   EXPECT_TRUE(list->GetSkinStyle()->GetMouseAbove());
+  bar->Perform(CM_MOUSEENTER);
+  // The pointer leaves the bar to the outside: the list hears of it from the bar.
   g_cursor = form->ClientToScreen(POINT{300, 200});
-  list->Perform(CM_MOUSELEAVE);
+  bar->Perform(CM_MOUSELEAVE);
   EXPECT_FALSE(list->GetSkinStyle()->GetMouseAbove());
 }
 

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "skin/engine/sbevels.h"
+#include "skin/engine/sblend.h"
 #include "tests/skin/engine/skin_test_helpers.h"
 #include "toolkit/jpeg.h"
 #include "toolkit/picture.h"
@@ -328,6 +329,19 @@ TEST(Effects, BlurFadesTheShadowOutTowardTheEdge) {
   const int edge = target->GetPixelColor(0, 20) & 0xFF, middle = target->GetPixelColor(20, 20) & 0xFF;
   EXPECT_GT(edge, middle);
   EXPECT_EQ(middle, 255 * (20 * 255 / 100) / 256);
+}
+
+// The rings' greys round halves to the even neighbour, as the shadow of a bitmap does: with
+// transparency 1 (grey 2) and blur 3, the third ring is 2 + 126.5, so 128 and not 129.
+TEST(Effects, RingGreysRoundAsTheBitmapShadowDoes) {
+  auto background = Filled(40, 40, clWhite);
+  auto target = Filled(40, 40, clWhite);
+  PaintBitmapWithEffects(background->GetCanvas(), RECT{0, 0, 40, 40}, target->GetCanvas()->GetHandle(),
+                         POINT{}, 1, clBlack, 3, 0, 0);
+  auto shadow = Filled(40, 40, clWhite);
+  PaintShadow(shadow.get(), RECT{0, 0, 40, 40}, 1, clBlack, 3, 0);
+  EXPECT_EQ(target->GetPixelColor(2, 20) & 0xFF, 255 * 128 / 256);
+  EXPECT_EQ(target->GetPixelColor(2, 20), shadow->GetPixelColor(2, 20));
 }
 
 TEST(Glyph, BottomLeftColourIsTransparent) {

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "skin/engine/sblend.h"
 #include "skin/engine/sbevels.h"
@@ -279,6 +280,91 @@ TEST_F(ItemPaint, PatternImageIsTiledAndCutAtTheRectangle) {
   EXPECT_EQ(bmp->GetPixelColor(14, 5), clBlack);
   EXPECT_EQ(bmp->GetPixelColor(5, 12), clBlack);
   EXPECT_EQ(bmp->GetPixelColor(18, 18), clBlack);
+}
+
+// A JPEG pattern of the section's IMAGEFILE made from a w x h picture, pixel (x, y) picture(x, y).
+TJPEGImage* AddPattern(int w, int h, TColor (*picture)(int x, int y)) {
+  auto source = Filled(w, h, clBlack);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) source->GetCanvas()->SetPixels(x, y, picture(x, y));
+  TJPEGImage* jpeg = New<TJPEGImage>();
+  jpeg->Assign(source.get());
+  SkinPatterns.push_back(TsPatternData{jpeg, "PANEL", "IMAGEFILE"});
+  return jpeg;
+}
+
+// The picture as the pattern decodes.
+Owned<TBitmap> Decoded(TJPEGImage* jpeg) {
+  auto bmp = Filled(jpeg->GetWidth(), jpeg->GetHeight(), clBlack);
+  bmp->GetCanvas()->Draw(0, 0, jpeg);
+  return bmp;
+}
+
+TEST_F(ItemPaint, PatternsOfAnySizeTileTheirDecodedPixelsFromTheRectanglesCorner) {
+  SkinMasks.erase(SkinMasks.begin());
+  Section().ImagePercent = 100;
+  const RECT q{5, 4, 300, 107};
+  for (SIZE size : {SIZE{1, 1}, SIZE{3, 2}, SIZE{1, 70}, SIZE{70, 1}, SIZE{64, 64}, SIZE{400, 9}}) {
+    for (auto& p : SkinPatterns) Free(p.Img);
+    SkinPatterns.clear();
+    TJPEGImage* jpeg =
+        AddPattern(size.cx, size.cy, [](int x, int y) -> TColor { return RGB(x * 37, y * 53, 128); });
+    auto picture = Decoded(jpeg);
+    auto bmp = Filled(310, 110, clBlack);
+    PaintItemBG(0, "PANEL", EmptyCI, 0, q, POINT{}, bmp.get());
+    for (int y = 0; y < 110; ++y)
+      for (int x = 0; x < 310; ++x) {
+        const bool inside = x >= q.left && x < q.right && y >= q.top && y < q.bottom;
+        const TColor expected =
+            inside ? picture->GetPixelColor((x - q.left) % size.cx, (y - q.top) % size.cy) : clBlack;
+        ASSERT_EQ(bmp->GetPixelColor(x, y), expected) << size.cx << "x" << size.cy << " at " << x << "," << y;
+      }
+  }
+}
+
+// A body of a small pattern costs about what one of a large pattern does.
+TEST_F(ItemPaint, ATinyPatternPaintsABodyAboutAsFastAsALargeOne) {
+  SkinMasks.erase(SkinMasks.begin());
+  Section().ImagePercent = 100;
+  auto bmp = Filled(800, 600, clBlack);
+  auto fastest = [&](int side) {
+    for (auto& p : SkinPatterns) Free(p.Img);
+    SkinPatterns.clear();
+    AddPattern(side, side, [](int x, int y) -> TColor { return RGB(x * 4, y * 4, 90); });
+    double best = 1e9;
+    for (int i = 0; i < 5; ++i) {
+      LARGE_INTEGER f, a, b;
+      QueryPerformanceFrequency(&f);
+      QueryPerformanceCounter(&a);
+      PaintItemBG(0, "PANEL", EmptyCI, 0, RECT{0, 0, 800, 600}, POINT{}, bmp.get());
+      QueryPerformanceCounter(&b);
+      best = std::min(best, double(b.QuadPart - a.QuadPart) / double(f.QuadPart));
+    }
+    return best;
+  };
+  const double large = fastest(64);
+  const double tiny = fastest(1);
+  EXPECT_LT(tiny, 2 * large) << "1 x 1: " << tiny * 1000 << " ms, 64 x 64: " << large * 1000 << " ms";
+}
+
+// Where the body's or the gradient's own painting leaves pixels out (a gradient of another
+// mode), what shows is the same at every call, not what the paint before left there.
+TEST_F(ItemPaint, ABodyShowsNothingOfTheSectionPaintedBeforeIt) {
+  auto parent = Filled(30, 30, kParent);
+  auto paint = [&](TColor color, int image, int gradient) {
+    Section().PaintingColor = color;
+    Section().ImagePercent = image;
+    Section().GradientPercent = gradient;
+    return Body(TsCacheInfo{parent.get(), 0, 0, true})->GetPixelColor(5, 5);
+  };
+  Section().PaintingTransparency = 50;
+  Section().GradientArray = {TsGradStep{clWhite, clWhite, 100, 2, 0}};  // paints nothing
+  for (auto [image, gradient] : {std::pair{0, 100}, std::pair{50, 50}}) {
+    paint(clRed, 0, 0);
+    const TColor after_red = paint(kColor, image, gradient);
+    paint(clLime, 0, 0);
+    EXPECT_EQ(paint(kColor, image, gradient), after_red) << image << "/" << gradient;
+  }
 }
 
 }  // namespace

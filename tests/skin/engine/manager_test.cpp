@@ -240,11 +240,8 @@ TEST_F(SkinManager, TheBroadcastReachesTheMDIClientAndTheChildrenItOwns) {
   SetWindowLongPtrA(frame->GetClientHandle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_client_proc));
 }
 
-// Section and mask indexes are 16 bits wide: a skin with more entries (a stored one: a skin
-// folder is refused far below) keeps the first 32,767 of each and says so, instead of handing
-// a control the index of another section.
-TEST_F(SkinManager, ASkinPastTheIndexWidthKeepsWhatFitsAndWarns) {
-  TsSkinManager manager(nullptr);
+// An internal skin "Huge" with a 4 x 4 master bitmap and nothing else yet.
+TsStoredSkin* AddHugeSkin(TsSkinManager& manager) {
   TsStoredSkin* skin = manager.GetInternalSkins()->Add();
   skin->Name = "Huge";
   TBitmap* master = New<TBitmap>();
@@ -252,6 +249,15 @@ TEST_F(SkinManager, ASkinPastTheIndexWidthKeepsWhatFitsAndWarns) {
   master->SetSize(4, 4);
   skin->SetMasterBitmap(master);
   Free(master);
+  return skin;
+}
+
+// Section and mask indexes are 16 bits wide: a skin with more entries (a stored one: a skin
+// folder is refused far below) keeps the first 32,767 of each and says so, instead of handing
+// a control the index of another section.
+TEST_F(SkinManager, ASkinPastTheIndexWidthKeepsWhatFitsAndWarns) {
+  TsSkinManager manager(nullptr);
+  TsStoredSkin* skin = AddHugeSkin(manager);
   for (int i = 0; i < 32770; ++i) {
     TsSkinGeneral* section = skin->GetGeneralData()->Add();
     section->SectionName = "S" + std::to_string(i);
@@ -505,6 +511,37 @@ TEST_F(SkinManagerFolders, SwitchingOffAndOnReloadsTheSameFolderSkin) {
   manager.SetSkinName("Blue");
   EXPECT_EQ(manager.GetSkinName(), "Test (internal)");
   EXPECT_EQ(SkinData().SkinPath, "");
+}
+
+// Masks that name one file share its picture: leaving the surplus ones out must not free the
+// picture of those that stay (the next load frees it again).
+TEST_F(SkinManagerFolders, MasksPastTheIndexWidthLeaveTheSharedPictureOfTheOthers) {
+  Write("shared.bmp", MakeBmp(6, 4, 0x3366CC));
+  TsSkinManager manager(nullptr);
+  TsStoredSkin* skin = AddHugeSkin(manager);
+  skin->GetGeneralData()->Add()->SectionName = "S";
+  for (int i = 0; i < 32760; ++i) {
+    TsSkinImage* image = skin->GetImages()->Add();
+    image->SectionName = "S";
+    image->PropertyName = "I" + std::to_string(i);
+    image->Right = image->Bottom = 2;
+    image->ImageCount = 1;
+  }
+  TStringList common;
+  common.Add("[COMMON]");
+  for (int i = 0; i < 20; ++i) common.Add("K" + std::to_string(i) + "=" + Path("shared.bmp"));
+  manager.SetSkinName("Huge");
+  manager.SetCommonSections(&common);  // loads a second time
+  manager.SetSkinName("Huge");         // and a third
+
+  ASSERT_EQ(SkinMasks.size(), 32767u);
+  for (size_t i = 32760; i < SkinMasks.size(); ++i) {
+    ASSERT_EQ(SkinMasks[i].Bmp, SkinMasks[32760].Bmp);
+    EXPECT_EQ(SkinMasks[i].PropertyName, "K" + std::to_string(i - 32760));
+  }
+  ASSERT_NE(SkinMasks[32760].Bmp, nullptr);
+  EXPECT_EQ(SkinMasks[32760].Bmp->GetWidth(), 6);
+  EXPECT_EQ(SkinMasks[32760].Bmp->GetPixelColor(0, 0), TColor{0x3366CC});
 }
 
 TEST_F(SkinManagerFolders, ASingleLetterWithoutColonIsAFolderOfTheProgram) {

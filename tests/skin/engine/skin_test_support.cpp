@@ -246,6 +246,11 @@ std::string TestSkinFormText() {
         item
           SectionName = 'GLOBALINFO'
           PropertyName = 'BOXCHECKED'
+          Left = 1
+          Top = 2
+          Right = 16
+          Bottom = 10
+          MaskType = 1
           Image.Data = )" +
          HexBlock(own_data) + R"(
         end>

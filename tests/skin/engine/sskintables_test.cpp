@@ -40,6 +40,21 @@ TEST_F(SkinTables, SectionsAreFoundWithoutLetterCaseAndTheFirstOfTwoWins) {
   EXPECT_EQ(GetSkinIndex("form"), 0);
   EXPECT_EQ(GetSkinIndex("TSBUTTON"), 1);
   EXPECT_EQ(GetSkinIndex("TsEdit"), -1);
+
+  // After a refill the first still wins, also where the record remembered keeps its name.
+  SkinGeneralData.clear();
+  Section("A");
+  Section("X");
+  Section("FORM");
+  EXPECT_EQ(GetSkinIndex("Form"), 2);
+  SkinGeneralData.clear();
+  Section("A");
+  Section("Form");
+  Section("FORM");
+  EXPECT_EQ(GetSkinIndex("FORM"), 1);
+  SkinGeneralData[1].SectionName = "B";  // renamed in place
+  EXPECT_EQ(GetSkinIndex("form"), 2);
+  EXPECT_EQ(GetSkinIndex("b"), 1);
 }
 
 TEST_F(SkinTables, AnEmptyNameDoesNotFindTheNamelessLastRecord) {

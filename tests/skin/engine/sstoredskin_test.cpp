@@ -4,6 +4,7 @@
 
 #include "skin/engine/sskinmanager.h"
 #include "skin/engine/sstoredskin.h"
+#include "skin_test_helpers.h"
 #include "skin_test_support.h"
 #include "stored_skin_text.h"
 #include "toolkit/bitmap.h"
@@ -97,6 +98,9 @@ TEST_F(StoredSkin, AHandWrittenInternalSkinLoadsIntoTheTables) {
   ASSERT_NE(SkinMasks[1].Bmp, nullptr);
   EXPECT_EQ(SkinMasks[1].PropertyName, "BOXCHECKED");
   EXPECT_EQ(GetMaskFrameSize(1).cx, 5);
+  EXPECT_EQ(SkinMasks[1].R, (RECT{1, 2, 16, 10}));  // kept as stored, with the mask type
+  EXPECT_EQ(SkinMasks[1].ImageCount, 0);
+  EXPECT_EQ(SkinMasks[1].MaskType, 1);
   EXPECT_EQ(CommonSkinIndexes.CheckBoxChecked, -1);  // no GLOBALINFO section in this skin
 }
 

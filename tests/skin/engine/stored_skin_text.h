@@ -14,8 +14,8 @@ std::string MalformedMasterData();
 // "object Skins: TsSkinManager" with one internal skin "Test (internal)": sections FORM,
 // DIALOG (parent FORM, ReservedBoolean), BROKEN (a font colour that is no number) and a
 // nameless all-zero one; images FORM/BORDERSMASK (0, 42, 24, 90; 1 frame, mask type 1), one
-// outside the master bitmap, GLOBALINFO/BOXCHECKED with its own 15 x 8 image; the common
-// section EXTRA (parent FORM); SkinName set to the skin.
+// outside the master bitmap, GLOBALINFO/BOXCHECKED with its own 15 x 8 image (and a rectangle 1, 2, 16, 10
+// and mask type 1 all the same); the common section EXTRA (parent FORM); SkinName set to the skin.
 std::string TestSkinFormText();
 // Bytes as a form definition's binary value.
 std::string HexBlock(const std::string& bytes);

@@ -25,6 +25,9 @@ TEST(SkinUtilsNumbers, PercentsAndConditionals) {
   EXPECT_EQ(SumPercent(50, 20), 60);
   EXPECT_EQ(SumPercent(0, 37), 37);
   EXPECT_EQ(SumPercent(100, 37), 100);
+  EXPECT_EQ(SumPercent(50, 1), 50);  // halves go to the even neighbour
+  EXPECT_EQ(SumPercent(50, 3), 52);
+  EXPECT_EQ(SumPercent(-50, 1), -48);
   EXPECT_EQ(iffi(true, 1, 2), 1);
   EXPECT_EQ(iffs(false, "a", "b"), "b");
   EXPECT_TRUE(Between(5, 5, 6));

@@ -2,6 +2,7 @@
 // painting rules give for a synthetic mask.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -350,6 +351,32 @@ TEST(MaskedCopyTest, SourceRectanglePartlyOutsideKeepsItsPixelsInPlace) {
   EXPECT_TRUE(PixelsAre(dst.get(), [](int x, int y) {
     return x >= 3 && x <= 4 && y >= 1 && y <= 2 ? (x - 3) * 16u + (y - 1) + 1 : 0u;
   }));
+}
+
+// Cells of every size repeat from the rectangle's corner, also where it starts outside the
+// target, and the last ones are cut at its far edges.
+TEST(TileTest, CellsRepeatFromTheRectanglesCornerAndStopAtItsEdges) {
+  TGuardedPixels src(9, 7, 8);
+  src.Fill([](int x, int y) { return static_cast<uint32_t>(x * 16 + y * 1024 + 1); });
+  for (TPixRect cell : {TPixRect{2, 3, 3, 4}, TPixRect{1, 1, 4, 3}, TPixRect{0, 0, 9, 7},
+                        TPixRect{4, 0, 5, 7}, TPixRect{-3, -3, 2, 2}}) {
+    for (TPixRect q : {TPixRect{0, 0, 150, 90}, TPixRect{-5, -4, 97, 83}, TPixRect{11, 6, 130, 67}}) {
+      TGuardedPixels dst(120, 80, 8);
+      dst.Fill([](int, int) { return 0x777777u; });
+      PixTileRect(dst.View(), q, src.View(), cell);
+      ASSERT_TRUE(dst.GuardIntact());
+      const int l = std::max(cell.Left, 0), t = std::max(cell.Top, 0);
+      const int w = cell.Right - l, h = cell.Bottom - t;
+      for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < 120; ++x) {
+          const bool inside = x >= q.Left && x < q.Right && y >= q.Top && y < q.Bottom;
+          const uint32_t expected =
+              inside ? src.View().Color(l + (x - q.Left) % w, t + (y - q.Top) % h) : 0x777777u;
+          ASSERT_EQ(dst.View().Color(x, y), expected)
+              << cell.Left << "," << cell.Top << " at " << x << "," << y;
+        }
+    }
+  }
 }
 
 }  // namespace

@@ -58,7 +58,7 @@ TRun RandomRun(TFuzz& f) {
   run.dst_w = f.Size(24), run.dst_h = f.Size(20);
   run.src_w = f.Size(40), run.src_h = f.Size(24);
   run.cache_w = f.Size(20), run.cache_h = f.Size(16);
-  int op = f.Below(14);  // the masked copies with the parent's cache come up more often
+  int op = f.Below(15);  // the masked copies with the parent's cache come up more often
   TPixRect r1 = f.NearRect(run.dst_w, run.dst_h), r2 = f.NearRect(run.src_w, run.src_h / 2);
   int x = f.Coord(), y = f.Coord(), state = f.Below(9) - 2, mode = f.Below(3),
       offset = f.Below(3) ? run.src_h / 2 : f.Size(12);
@@ -85,6 +85,7 @@ TRun RandomRun(TFuzz& f) {
       case 7: PixBlendColorRectPercent(dst, r1, percent, color); break;
       case 8: PixMaskBitmapPixels(dst, src, x, y, key); break;
       case 9: PixCopyRect(dst, x, y, src, r2); break;
+      case 14: PixTileRect(dst, r1, src, r2); break;
       default: PixDrawSkinMaskRect(dst, r1, filling, ci, {src, false, r2, count, 1}, state); break;
     }
   };

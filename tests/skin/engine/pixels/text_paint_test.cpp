@@ -103,11 +103,20 @@ TEST_F(TextPaintTest, InvalidSkinIndexDrawsInTheCanvasColour) {
   EXPECT_TRUE(PixelsAre(unskinned.get(), [&](int x, int y) { return PixelOf(plain.get(), x, y); }));
 }
 
-TEST_F(TextPaintTest, EmptyTextDrawsNothing) {
-  auto bmp = Paper();
-  RECT r{20, 10, 140, 40};
-  WriteTextWithContour(bmp->GetCanvas(), "", true, r, DT_SINGLELINE, 0, false);
-  EXPECT_TRUE(InkOf(bmp.get()).Empty());
+// Empty text draws nothing, and still leaves the brush clear as every call does: a caller
+// that fills after it would otherwise paint with the brush it had.
+TEST_F(TextPaintTest, EmptyTextDrawsNothingAndLeavesTheBrushClear) {
+  for (bool skinned : {true, false}) {
+    auto bmp = Paper();
+    bmp->GetCanvas()->GetBrush()->SetStyle(bsSolid);
+    RECT r{20, 10, 140, 40};
+    if (skinned)
+      WriteTextWithContour(bmp->GetCanvas(), "", true, r, DT_SINGLELINE, 0, false);
+    else
+      WriteTextEx(bmp->GetCanvas(), "", true, r, DT_SINGLELINE);
+    EXPECT_TRUE(InkOf(bmp.get()).Empty());
+    EXPECT_EQ(bmp->GetCanvas()->GetBrush()->GetStyle(), bsClear) << skinned;
+  }
 }
 
 TEST_F(TextPaintTest, RectangleIsFittedAndComesBackMovedUnlessTheTextWordBreaks) {
