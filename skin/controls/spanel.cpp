@@ -103,6 +103,12 @@ void TsCustomPanel::SetBevelInner(TsControlBevel value) {
   style_->Invalidate();
 }
 
+void TsCustomPanel::Invalidate() {
+  if (style_ && style_->GetPainting()->GetBevel() != bevel_outer_)
+    style_->GetPainting()->SetBevel(bevel_outer_);
+  inherited::Invalidate();
+}
+
 int TsCustomPanel::ClientOffset() {
   int offset = GetBorderWidth();
   if (style_ && style_->GetPaintingBevel() != cbNone) offset += GetBevelWidth();

@@ -51,6 +51,8 @@ class TsCustomPanel : public TsTransparentPanel, public TsOuterBevelControl {
   void AfterConstruction() override;
 
   void WndProc(TMessage& message) override;
+  // The style's bevel follows BevelOuter first, so the bevel painted and the room kept agree.
+  void Invalidate() override;
 
   TsControlBevel GetBevelOuter() const override { return bevel_outer_; }
   void SetBevelOuter(TsControlBevel value) override;
