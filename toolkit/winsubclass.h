@@ -1,7 +1,9 @@
 // Subclassing of windows that are not toolkit controls (a list view's header, a combo box's
 // edit): our procedure goes in front of the window's own with SetWindowLongPtr(GWLP_WNDPROC),
 // and its messages reach a handler as TMessage records. The object is found in a table of the
-// subclassed windows, so no code is generated at run time.
+// subclassed windows, so no code is generated at run time. A window may carry up to four of
+// ours at once (two skin providers on one form): each sits at its own level of the window's
+// chain, with a procedure of its own, and passes messages on to the one installed before it.
 //
 // A procedure takes messages in one form, ANSI or Unicode; a message sent in the other form
 // is converted on the way, and the system converts item texts (LB_GETTEXT, CB_GETLBTEXT)
@@ -22,8 +24,9 @@ class TWindowSubclass {
   TWindowSubclass(const TWindowSubclass&) = delete;
   TWindowSubclass& operator=(const TWindowSubclass&) = delete;
 
-  // Raises EOSError when the window does not exist, belongs to another process or already
-  // carries one of our subclasses (ERROR_ALREADY_EXISTS), or when this object is installed.
+  // Goes on top of the window's chain. Raises EOSError when the window does not exist,
+  // belongs to another process or carries four of ours already, or when this object is
+  // installed.
   // unicode: the handler gets the messages in their Unicode form (texts in UTF-16).
   void Install(HWND window, bool unicode = false);
   // Takes our procedure out, but only while it is still the window's procedure: a
@@ -39,12 +42,14 @@ class TWindowSubclass {
   void CallPrevious(TMessage& message);
 
  private:
-  static LRESULT CALLBACK SubclassProcA(HWND window, UINT msg, WPARAM wparam, LPARAM lparam);
-  static LRESULT CALLBACK SubclassProcW(HWND window, UINT msg, WPARAM wparam, LPARAM lparam);
-  static LRESULT Handle(HWND window, UINT msg, WPARAM wparam, LPARAM lparam, bool unicode);
+  friend class TWindowSubclassProcs;
+  template <int Level, bool Unicode>
+  static LRESULT CALLBACK SubclassProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam);
+  static LRESULT Handle(HWND window, UINT msg, WPARAM wparam, LPARAM lparam, int level, bool unicode);
 
   TWndMethod handler_;
   HWND window_ = nullptr;
   WNDPROC previous_ = nullptr;
   bool unicode_ = false;
+  int level_ = 0;
 };

@@ -67,11 +67,6 @@ void TsBevel::Loaded() {
   style_->UpdateIndexes();
 }
 
-void TsBevel::WndProc(TMessage& message) {
-  if (style_ && style_->HandleFirst(message)) return;
-  inherited::WndProc(message);
-}
-
 void TsBevel::SetBevelCaption(const std::string& value) {
   if (value == caption_) return;
   caption_ = value;
@@ -100,15 +95,15 @@ void TsBevel::Paint() {
   if (show_caption_ && !caption_.empty()) canvas->TextOut(4, 2, caption_);
   const int w = GetWidth(), h = GetHeight();
   if (shape_ == sbsSpacer) {
-    HPEN pen = CreatePen(PS_DOT, 1, ColorToRGB(kSpacerColor));
-    HGDIOBJ old_pen = SelectObject(dc, pen);
-    HGDIOBJ old_brush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-    const int old_rop = SetROP2(dc, R2_XORPEN);
-    Rectangle(dc, 0, 0, GetClientWidth(), GetClientHeight());
-    SetROP2(dc, old_rop);
-    SelectObject(dc, old_brush);
-    SelectObject(dc, old_pen);
-    DeleteObject(pen);
+    // Through the canvas, so its clear brush leaves the dotted line's gaps alone.
+    TPen* pen = canvas->GetPen();
+    pen->SetStyle(psDot);
+    pen->SetMode(pmXor);
+    pen->SetColor(kSpacerColor);
+    pen->SetWidth(1);
+    canvas->Rectangle(0, 0, GetClientWidth(), GetClientHeight());
+    pen->SetMode(pmCopy);
+    pen->SetStyle(psSolid);
     return;
   }
   if (shape_ == sbsDotted) {

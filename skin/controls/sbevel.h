@@ -27,8 +27,6 @@ class TsBevel : public TGraphicControl {
   explicit TsBevel(TComponent* owner);
   ~TsBevel() override;
 
-  void WndProc(TMessage& message) override;
-
   const std::string& GetBevelCaption() const { return caption_; }
   void SetBevelCaption(const std::string& value);
   TsPaintStyle* GetStyle() const { return style_; }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "skin/controls/spanel.h"
 #include "skin/engine/sctrlutils.h"
 #include "skin/engine/smaskpaint.h"
 #include "skin/engine/sskintables.h"
@@ -70,6 +71,12 @@ TsGroupBox::~TsGroupBox() { FreeAndNil(style_); }
 
 void TsGroupBox::WndProc(TMessage& message) {
   if (style_ && !GetComponentState().Contains(csDestroying)) {
+    // Focus moving into or out of the box leaves its background and children as they are.
+    if (PassFocusKeepingCache(style_, message, [this](TMessage& m) { inherited::WndProc(m); })) return;
+    const UINT msg = message.Msg;
+    if ((msg == WM_WINDOWPOSCHANGED || msg == CM_VISIBLECHANGED) && !SkinChanging) style_->BGChanged = true;
+    // The caption, its gap and its side live in the cache.
+    if (msg == CM_TEXTCHANGED || msg == CM_FONTCHANGED || msg == CM_BIDIMODECHANGED) style_->Invalidate();
     if (style_->HandleFirst(message)) return;  // answered, or we are gone
     if (message.Msg == SKM_REMOVESKIN || message.Msg == SKM_REFRESH) {
       style_->BGChanged = true;

@@ -22,21 +22,6 @@ constexpr int kPanelKind = 51;
 
 bool BeingFreed(const TComponent* component) { return component->GetComponentState().Contains(csDestroying); }
 
-// Holds a style's BGChanged at false while it lives and puts the old value back.
-class TBGChangedHold {
- public:
-  explicit TBGChangedHold(TsGenStyle* style) : style_(style), old_(style->BGChanged) {
-    style->BGChanged = false;
-  }
-  ~TBGChangedHold() { style_->BGChanged = old_; }
-  TBGChangedHold(const TBGChangedHold&) = delete;
-  TBGChangedHold& operator=(const TBGChangedHold&) = delete;
-
- private:
-  TsGenStyle* style_;
-  bool old_;
-};
-
 }  // namespace
 
 // ---- TsTransparentPanel -----------------------------------------------------------------------
@@ -116,6 +101,12 @@ void TsCustomPanel::SetBevelInner(TsControlBevel value) {
   bevel_inner_ = value;
   Realign();
   style_->Invalidate();
+}
+
+void TsCustomPanel::Invalidate() {
+  if (style_ && style_->GetPainting()->GetBevel() != bevel_outer_)
+    style_->GetPainting()->SetBevel(bevel_outer_);
+  inherited::Invalidate();
 }
 
 int TsCustomPanel::ClientOffset() {
@@ -210,14 +201,8 @@ void TsCustomPanel::Paint() {
 void TsCustomPanel::WndProc(TMessage& message) {
   if (!style_) return inherited::WndProc(message);
   const bool skinned = IsValidSkinIndex(style_->SkinIndex);
+  if (PassFocusKeepingCache(style_, message, [this](TMessage& m) { inherited::WndProc(m); })) return;
   switch (message.Msg) {
-    case CM_ENTER:
-    case CM_EXIT: {
-      // Focus moving among the children leaves the background as it is.
-      TBGChangedHold hold(style_);
-      inherited::WndProc(message);
-      return;
-    }
     case WM_WINDOWPOSCHANGED:
     case WM_SETTEXT:
     case CM_VISIBLECHANGED:

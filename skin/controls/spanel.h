@@ -9,6 +9,22 @@
 #include "skin/engine/sstyles.h"
 #include "toolkit/extctrls.h"
 
+// Passes CM_ENTER and CM_EXIT to `inherited` with the style's BGChanged held false, and says
+// whether it did: focus moving among a container's children leaves its background as it is.
+template <class Inherited>
+bool PassFocusKeepingCache(TsGenStyle* style, TMessage& message, Inherited inherited) {
+  if (message.Msg != CM_ENTER && message.Msg != CM_EXIT) return false;
+  const bool stale = style->BGChanged;
+  style->BGChanged = false;
+  struct TRestore {
+    TsGenStyle* style;
+    bool stale;
+    ~TRestore() { style->BGChanged = stale; }
+  } restore{style, stale};
+  inherited(message);
+  return true;
+}
+
 class TsTransparentPanel : public TCustomPanel {
   TK_CLASS(TsTransparentPanel, TCustomPanel)
   TK_MESSAGE_MAP
@@ -35,6 +51,8 @@ class TsCustomPanel : public TsTransparentPanel, public TsOuterBevelControl {
   void AfterConstruction() override;
 
   void WndProc(TMessage& message) override;
+  // The style's bevel follows BevelOuter first, so the bevel painted and the room kept agree.
+  void Invalidate() override;
 
   TsControlBevel GetBevelOuter() const override { return bevel_outer_; }
   void SetBevelOuter(TsControlBevel value) override;

@@ -29,7 +29,11 @@ int BarThickness(TScrollBarKind kind) {
 void TsSkinProvider::Notification(TComponent* component, TOperation operation) {
   TsSkinReceiver::Notification(component, operation);
   MenuComponentNotice(component, operation);
+  // By identity on removal: a component being freed is no longer of its class.
+  if (operation == opInsert)
+    if (auto* manager = DynamicCast<TsSkinManager>(component)) SetSkinManager(manager);
   if (operation != opRemove) return;
+  if (component == skin_manager_) skin_manager_ = nullptr;
   for (TsScrollBar*& bar : scroll_bars_)
     if (component == bar) bar = nullptr;
   if (component == grip_) grip_ = nullptr;

@@ -146,6 +146,7 @@ TsSkinProvider::TsSkinProvider(TComponent* owner)
       region_rects_(1) {
   common_data_->SetSkinSection("FORM");
   common_data_->COC = kProviderKind;
+  SetSkinManager(SkinData().DefaultManager);
   if (form_) {
     text_seen_on_cursor_ = text_seen_on_gettext_ = form_->GetCaption();
     saved_border_icons_ = form_->GetBorderIcons();
@@ -237,28 +238,49 @@ void TsSkinProvider::Attach() {
   // No window is made here: a form still being read gets its window (and its children
   // theirs) in the usual order; the first message of the new window brings us back.
   if (!form_->HandleAllocated()) return;
-  HWND window = form_->GetHandle();
-  attaching_ = true;
-  subclass_->Install(window);
-  form_active_ = true;
-  activated_once_ = true;
-  common_data_->BGChanged = true;
-  // The system draws no caption buttons of its own under a skinned frame.
-  if (Skinned() && !form_->GetBorderIcons().Empty()) {
-    saved_border_icons_ = form_->GetBorderIcons();
-    border_icons_guard_ = true;
-    form_->SetBorderIcons({});
-    border_icons_guard_ = false;
+  {
+    // Cleared on every way out: a refused subclass leaves the provider free to try again.
+    attaching_ = true;
+    struct TAttaching {
+      bool& flag;
+      ~TAttaching() { flag = false; }
+    } attaching{attaching_};
+    subclass_->Install(form_->GetHandle());
+    form_active_ = true;
+    activated_once_ = true;
+    frame_mouse_->ClearHot();
+    common_data_->BGChanged = true;
+    // The system draws no caption buttons of its own under a skinned frame.
+    if (Skinned() && !form_->GetBorderIcons().Empty()) {
+      saved_border_icons_ = form_->GetBorderIcons();
+      border_icons_guard_ = true;
+      form_->SetBorderIcons({});
+      border_icons_guard_ = false;
+    }
   }
-  attaching_ = false;
   if (FormVisible()) SendMessageA(form_->GetHandle(), WM_NCPAINT, 0, 0);
+}
+
+void TsSkinProvider::SetSkinManager(TsSkinManager* manager) {
+  if (skin_manager_ || !manager) return;
+  skin_manager_ = manager;
+  manager->FreeNotification(this);  // a manager on another form tells us it goes too
 }
 
 void TsSkinProvider::Detach() {
   // Both leave a procedure installed after ours in place.
   subclass_->Uninstall();
-  if (form_ && form_->WindowProc == TWndMethod(this, &TsSkinProvider::FormWindowProc))
+  if (!form_) return;
+  const TWndMethod ours(this, &TsSkinProvider::FormWindowProc);
+  if (form_->WindowProc == ours) {
     form_->WindowProc = previous_window_proc_;
+    return;
+  }
+  // A provider hooked in after us passes on to ours: it passes on to our previous from now.
+  for (int i = 0; i < form_->GetComponentCount(); ++i)
+    if (auto* later = DynamicCast<TsSkinProvider>(form_->GetComponent(i));
+        later && later != this && later->previous_window_proc_ == ours)
+      later->previous_window_proc_ = previous_window_proc_;
 }
 
 void TsSkinProvider::FormWindowProc(TMessage& message) {
@@ -286,13 +308,19 @@ bool TsSkinProvider::Attached() const {
 void TsSkinProvider::SetCaptionAlignment(TAlignment alignment) {
   if (alignment == caption_alignment_) return;
   caption_alignment_ = alignment;
-  if (FormVisible()) RepaintFrame();
+  FrameChanged();
 }
 
 void TsSkinProvider::SetShowAppIcon(bool value) {
   if (value == show_app_icon_) return;
   show_app_icon_ = value;
-  if (FormVisible()) RepaintFrame();
+  FrameChanged();
+}
+
+// A hidden form paints the new frame when it shows.
+void TsSkinProvider::FrameChanged() {
+  common_data_->BGChanged = true;
+  if (FormVisible()) SendMessageA(form_->GetHandle(), WM_NCPAINT, 0, 0);
 }
 
 void TsSkinProvider::SetCommonData(TsCommonData* data) {
@@ -320,7 +348,7 @@ bool TsSkinProvider::FormVisible() const {
 }
 
 bool TsSkinProvider::Skinned() const {
-  return !FormDestroying() && !Designing() && SkinActive() && common_data_->SkinIndex >= 0 &&
+  return !FormDestroying() && !Designing() && skin_manager_ && SkinActive() && common_data_->SkinIndex >= 0 &&
          !border_icons_guard_;
 }
 
@@ -509,7 +537,9 @@ void TsSkinProvider::RepaintFrame() {
 void TsSkinProvider::NewSkin(TMessage& message, bool skinned) {
   (void)skinned;
   UpdateIndexes();
-  if (!SkinData().DefaultManager || Designing() || !form_) return;
+  if (!SkinData().DefaultManager) return;
+  if (!skin_manager_) SetSkinManager(SkinData().DefaultManager);
+  if (Designing() || !form_) return;
   if (common_data_->SkinIndex < 0) return;
   if (!form_->GetBorderIcons().Empty()) {
     saved_border_icons_ = form_->GetBorderIcons();
@@ -533,7 +563,7 @@ void TsSkinProvider::NewSkin(TMessage& message, bool skinned) {
 void TsSkinProvider::RemoveSkin(bool skinned) {
   common_data_->SkinIndex = common_data_->BorderIndex = -1;
   common_data_->BGChanged = true;
-  if (Designing() || !form_ || FormDestroying()) return;
+  if (Designing() || !skin_manager_ || !form_ || FormDestroying()) return;
   UpdateScrollBars();
   FreeAndNil(caption_band_);
   region_dirty_ = true;
@@ -634,6 +664,7 @@ void TsSkinProvider::WMNCActivate(TMessage& message) {
   CallPrevious(message);
   MDINCActivating();
   if (FormCreating()) return;
+  SendMessageA(form_->GetHandle(), WM_NCPAINT, 0, 0);
   if (const bool active = MDIMainStaysActive(message.WParam != 0); HasBorder() && form_active_ != active) {
     form_active_ = active;
     common_data_->BGChanged = true;

@@ -71,6 +71,9 @@ class TsSkinProvider : public TsSkinReceiver {
 
   // ---- For the frame mouse, the menus and the tests
   TCustomForm* GetForm() const { return form_; }
+  // The manager followed: the default one at creation or at the next new skin, or one put on
+  // the form while none is; none leaves the form unskinned.
+  TsSkinManager* GetSkinManager() const { return skin_manager_; }
   // The MDI main form's skinning; null for other forms.
   TsMDIForm* GetMDIForm() const { return mdi_form_; }
   TsFrameMouse* GetFrameMouse() const { return frame_mouse_; }
@@ -111,6 +114,9 @@ class TsSkinProvider : public TsSkinReceiver {
   static void Publish(TPublisher<TsSkinProvider>& p);
   void Attach();
   void Detach();
+  void SetSkinManager(TsSkinManager* manager);
+  // Marks the frame stale, and repaints it when the form shows.
+  void FrameChanged();
   bool Designing() const;
   bool FormCreating() const;
   bool FormDestroying() const;
@@ -205,6 +211,7 @@ class TsSkinProvider : public TsSkinReceiver {
   bool scrolling_ = false;
 
   TCustomForm* form_ = nullptr;
+  TsSkinManager* skin_manager_ = nullptr;
   TWindowSubclass* subclass_;
   TWndMethod previous_window_proc_;
   TsFrameMouse* frame_mouse_;

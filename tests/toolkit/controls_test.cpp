@@ -221,16 +221,11 @@ TEST_F(ControlsTest, ForeignSubclassIsUndoneOnlyWhileItIsStillOnTop) {
   auto* recorder = New<TSubclassRecorder>();
   recorder->subclass.Install(label);
   // A window property costs a trip to the window server: messages find the subclass without.
-  g_get_prop = PatchImport("user32.dll", "GetPropA", reinterpret_cast<void*>(&CountingGetPropA));
-  ASSERT_NE(g_get_prop, nullptr);
-  g_property_reads = 0;
-  for (int i = 0; i < 10; ++i) EXPECT_EQ(SendMessageA(label, WM_TESTMESSAGE, 0, 0), 7);
-  PatchImport("user32.dll", "GetPropA", g_get_prop);
-  EXPECT_EQ(g_property_reads, 0);
+  EXPECT_EQ(PropertyReads([&] {
+              for (int i = 0; i < 10; ++i) EXPECT_EQ(SendMessageA(label, WM_TESTMESSAGE, 0, 0), 7);
+            }),
+            0);
   EXPECT_EQ(recorder->seen, 10);
-  auto* second = New<TSubclassRecorder>();
-  EXPECT_THROW(second->subclass.Install(label), EOSError);
-  Free(second);
   recorder->subclass.Uninstall();
   EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(label, GWLP_WNDPROC)), original);
 
@@ -249,6 +244,54 @@ TEST_F(ControlsTest, ForeignSubclassIsUndoneOnlyWhileItIsStillOnTop) {
   GetWindowTextA(label, text, sizeof text);
   EXPECT_STREQ(text, "still works");
   Free(recorder);
+  DestroyWindow(label);
+}
+
+// A second subclass of ours goes on top of the first: it sees each message first and passes
+// it down; the first taken out under it only forwards, and when the second goes too the window
+// has its own procedure back. A fifth one is refused.
+TEST_F(ControlsTest, SubclassesOfOursStackOnOneWindow) {
+  HWND label = CreateWindowExA(0, "STATIC", "label", WS_CHILD, 0, 0, 50, 20, form->GetHandle(), nullptr,
+                               nullptr, nullptr);
+  ASSERT_NE(label, nullptr);
+  auto original = GetWindowLongPtrA(label, GWLP_WNDPROC);
+  struct Passing : TObject {
+    Passing() : subclass(TWndMethod(this, &Passing::Handle)) {}
+    void Handle(TMessage& message) {
+      if (message.Msg == WM_TESTMESSAGE) ++seen;
+      subclass.CallPrevious(message);
+    }
+    int seen = 0;
+    TWindowSubclass subclass;
+  };
+  auto* first = New<TSubclassRecorder>();
+  auto* second = New<Passing>();
+  first->subclass.Install(label);
+  second->subclass.Install(label);
+  EXPECT_EQ(SendMessageA(label, WM_TESTMESSAGE, 0, 0), 7);
+  EXPECT_EQ(second->seen, 1);
+  EXPECT_EQ(first->seen, 1);
+  first->subclass.Uninstall();
+  EXPECT_EQ(SendMessageA(label, WM_TESTMESSAGE, 0, 0), 0);  // the static control's own answer
+  EXPECT_EQ(second->seen, 2);
+  EXPECT_EQ(first->seen, 1);
+  second->subclass.Uninstall();
+  EXPECT_EQ(GetWindowLongPtrA(label, GWLP_WNDPROC), original);
+
+  std::vector<Passing*> many;
+  for (int i = 0; i < 4; ++i) {
+    many.push_back(New<Passing>());
+    many.back()->subclass.Install(label);
+  }
+  auto* fifth = New<Passing>();
+  EXPECT_THROW(fifth->subclass.Install(label), EOSError);
+  EXPECT_EQ(SendMessageA(label, WM_TESTMESSAGE, 0, 0), 0);
+  for (Passing* p : many) EXPECT_EQ(p->seen, 1);
+  for (Passing* p : many) Free(p);  // oldest first: each below the top only forwards meanwhile
+  EXPECT_EQ(GetWindowLongPtrA(label, GWLP_WNDPROC), original);
+  Free(fifth);
+  Free(first);
+  Free(second);
   DestroyWindow(label);
 }
 

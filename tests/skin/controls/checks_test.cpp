@@ -107,8 +107,9 @@ class Checks : public testing::Test {
     control->Repaint();
     return control->GetSkinData()->GetCacheBmp()->GetCanvas()->GetPixels(x, y);
   }
+  // What the box shows after its pending paint: a change that forgets to mark the cache stale
+  // shows the old picture here.
   static TColor Pixel(TsGroupBox* box, int x, int y) {
-    box->GetSkinData()->BGChanged = true;
     box->Repaint();
     return box->GetSkinData()->GetCacheBmp()->GetCanvas()->GetPixels(x, y);
   }
@@ -522,6 +523,38 @@ TEST_F(Checks, ASkinnedGroupBoxBorderMaskStopsAtTheCaption) {
   EXPECT_EQ(Pixel(box, 0, 50), kBorder);
   EXPECT_EQ(Pixel(box, gap.left + 1, border), Pixel(box, gap.left + 1, border - 1));
   EXPECT_NE(Pixel(box, gap.left + 1, border), kBorder);
+}
+
+// Tab from a box's child into another box's and back: neither box builds its cache again nor
+// repaints its children (a mark in each cache survives).
+TEST_F(Checks, FocusMovingIntoOrOutOfAGroupBoxKeepsItsCache) {
+  auto* first = Add<TsGroupBox>(8, 8, 160, 80);
+  auto* second = Add<TsGroupBox>(180, 8, 160, 80);
+  auto child_of = [&](TsGroupBox* box) {
+    auto* child = New<TsCheckBox>(form);
+    child->SetParent(box);
+    child->SetBounds(10, 30, 100, 18);
+    return child;
+  };
+  TsCheckBox* in_first = child_of(first);
+  TsCheckBox* in_second = child_of(second);
+  Show();
+  in_first->SetFocus();
+  ASSERT_TRUE(PumpUntil([&] { return !GetUpdateRect(form->GetHandle(), nullptr, FALSE); }));
+  constexpr TColor kMark = 0x00010203;
+  for (TsGroupBox* box : {first, second}) {
+    box->Repaint();
+    box->GetSkinData()->GetCacheBmp()->GetCanvas()->SetPixels(150, 70, kMark);
+  }
+  for (TWinControl* target : {static_cast<TWinControl*>(in_second), static_cast<TWinControl*>(in_first)}) {
+    target->SetFocus();
+    Pump();
+    EXPECT_EQ(Pixel(first, 150, 70), kMark);
+    EXPECT_EQ(Pixel(second, 150, 70), kMark);
+  }
+  // A caption change still builds it again.
+  first->SetCaption("Laps");
+  EXPECT_NE(Pixel(first, 150, 70), kMark);
 }
 
 TEST_F(Checks, TheCaptionRectangleFollowsTheLayout) {

@@ -199,6 +199,116 @@ TEST_F(Provider, FreeingTheProviderLeavesALaterSubclassInPlace) {
   SetWindowLongPtrA(Window(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_previous));
 }
 
+// A second provider on the form subclasses it on top of the first, answers in its place, and
+// stays when the first goes; when it goes too the form's own procedure answers again.
+TEST_F(Provider, ASecondProviderOnAFormGoesOnTopAndOutlivesTheFirst) {
+  LoadSkin();
+  MakeForm();
+  Show();
+  const LONG_PTR first_proc = GetWindowLongPtrA(Window(), GWLP_WNDPROC);
+  auto* second = New<TsSkinProvider>(form);
+  EXPECT_TRUE(second->Attached());
+  EXPECT_NE(GetWindowLongPtrA(Window(), GWLP_WNDPROC), first_proc);
+  EXPECT_EQ(SendMessageA(Window(), SKM_GETPROVIDER, 0, 0), reinterpret_cast<LRESULT>(second));
+  Free(provider);
+  provider = second;
+  EXPECT_TRUE(second->Attached());
+  EXPECT_EQ(SendMessageA(Window(), SKM_GETPROVIDER, 0, 0), reinterpret_cast<LRESULT>(second));
+  form->SetText("Still painted");
+  ASSERT_TRUE(PumpUntil([&] { return !second->GetCommonData()->BGChanged; }));
+  Free(second);
+  provider = nullptr;
+  EXPECT_EQ(SendMessageA(Window(), SKM_GETPROVIDER, 0, 0), 0);
+}
+
+namespace {
+WNDPROC g_under_count = nullptr;
+TsSkinProvider* g_counted = nullptr;
+std::vector<bool> g_frame_states;  // the provider's active state at each of its frame repaints
+LRESULT CALLBACK CountNCPaint(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  // Ours come without a region; the system's after a new window region bring one.
+  if (m == WM_NCPAINT && wp == 0) g_frame_states.push_back(g_counted->FormActive());
+  return CallWindowProcA(g_under_count, w, m, wp, lp);
+}
+}  // namespace
+
+// The system's answer to the activation paints its own caption: the skinned frame goes over
+// it at once, in the old state, and again in the new one.
+TEST_F(Provider, AnActivationPaintsTheFrameBeforeAndAfterTheNewState) {
+  LoadSkin();
+  MakeForm();
+  Show();
+  g_counted = provider;
+  g_under_count = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(Window(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountNCPaint)));
+  for (bool active : {false, true}) {
+    g_frame_states.clear();
+    SendMessageA(Window(), WM_NCACTIVATE, active, 0);
+    EXPECT_EQ(g_frame_states, (std::vector<bool>{!active, active}));
+  }
+  SetWindowLongPtrA(Window(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_under_count));
+}
+
+// Caption alignment and application icon mark the frame stale on a hidden form too, so it
+// shows the new frame when it is shown again.
+TEST_F(Provider, AlignmentAndIconMarkTheFrameStaleWhileTheFormIsHidden) {
+  LoadSkin();
+  MakeForm();
+  Show();
+  form->Hide();
+  Pump();
+  TsCommonData* data = provider->GetCommonData();
+  data->BGChanged = false;
+  provider->SetCaptionAlignment(taCenter);
+  EXPECT_TRUE(data->BGChanged);
+  data->BGChanged = false;
+  provider->SetShowAppIcon(false);
+  EXPECT_TRUE(data->BGChanged);
+  data->BGChanged = false;
+  provider->SetShowAppIcon(false);  // no change
+  EXPECT_FALSE(data->BGChanged);
+}
+
+// A title button hot on the old window is not hot on the new one.
+TEST_F(Provider, AttachingToANewWindowClearsTheHotTitleButton) {
+  LoadSkin();
+  MakeForm();
+  Show();
+  RECT r{};
+  GetWindowRect(Window(), &r);
+  const POINT close{r.right - provider->FrameWidth() - 11,
+                    r.top + (provider->FrameHeight() + provider->CaptionHeight()) / 2};
+  ASSERT_EQ(SendMessageA(Window(), WM_NCHITTEST, 0, MAKELPARAM(close.x, close.y)), HTCLOSE);
+  ASSERT_EQ(provider->GetFrameMouse()->HotButton(), HTCLOSE);
+  form->RecreateWnd();
+  form->HandleNeeded();
+  ASSERT_TRUE(provider->Attached());
+  EXPECT_EQ(provider->GetFrameMouse()->HotButton(), 0);
+}
+
+// The provider follows a manager of its own: none while the form was made before any, until a
+// manager comes onto the form or a new skin is announced.
+TEST_F(Provider, TheProviderFollowsItsOwnSkinManager) {
+  Free(manager);
+  manager = nullptr;
+  LoadSkin();
+  MakeForm();
+  EXPECT_EQ(provider->GetSkinManager(), nullptr);
+  manager = New<TsSkinManager>(nullptr);
+  SkinData().SkinLoaded = true;
+  EXPECT_FALSE(provider->Skinned());
+  Broadcast(form, SKM_SETNEWSKIN);
+  EXPECT_EQ(provider->GetSkinManager(), manager);
+  EXPECT_TRUE(provider->Skinned());
+  Free(manager);  // its removal reaches the provider of a form it does not belong to
+  manager = nullptr;
+  EXPECT_EQ(provider->GetSkinManager(), nullptr);
+  // One the form takes over while none is set becomes the provider's.
+  auto* own = New<TsSkinManager>(nullptr);
+  form->InsertComponent(own);
+  EXPECT_EQ(provider->GetSkinManager(), own);
+}
+
 TEST_F(Provider, TheLibraryMessagesAnswerFromTheFrameState) {
   LoadSkin();
   MakeForm();
