@@ -96,7 +96,10 @@ class TWindowItems : public TStrings {
  public:
   TWindowItems(TWinControl* control, const TItemMessages& messages, const bool& sorted,
                const bool* owner_data = nullptr)
-      : control_(control), messages_(messages), sorted_(sorted), owner_data_(owner_data),
+      : control_(control),
+        messages_(messages),
+        sorted_(sorted),
+        owner_data_(owner_data),
         saved_(New<TStringList>()) {}
   ~TWindowItems() override { Free(saved_); }
 
@@ -181,10 +184,11 @@ class TWindowItems : public TStrings {
 
   // Before the window goes: its items stay with the control.
   void SaveFromWindow() {
-    if (!InWindow()) return;
-    saved_->Clear();
-    int count = Count();
-    for (int i = 0; i < count; ++i) saved_->AddObject(Get(i), Objects(i));
+    if (InWindow()) {
+      saved_->Clear();
+      int count = Count();
+      for (int i = 0; i < count; ++i) saved_->AddObject(Get(i), Objects(i));
+    }
     in_window_ = false;
   }
 
@@ -863,7 +867,10 @@ void TCustomListBox::CreateParams(TCreateParams& params) {
 
 void TCustomListBox::CreateWnd() {
   TWinControl::CreateWnd();
-  if (item_height_ > 0) SendMessageA(handle_, LB_SETITEMHEIGHT, 0, item_height_);
+  if (item_height_ > 0)
+    SendMessageA(handle_, LB_SETITEMHEIGHT, 0, item_height_);
+  else if (owner_data_)
+    SendMessageA(handle_, LB_SETITEMHEIGHT, 0, FontLineHeight());
   ItemsOf(items_)->LoadIntoWindow();
   int count = items_->Count();
   if (multi_select_) {
@@ -876,6 +883,18 @@ void TCustomListBox::CreateWnd() {
   }
   if (saved_top_ > 0) SendMessageA(handle_, LB_SETTOPINDEX, static_cast<WPARAM>(saved_top_), 0);
   saved_selection_.clear();
+}
+
+// The system's own lines are as high as the window's font; lines drawn by the control would
+// keep the height of the font the window was made with.
+int TCustomListBox::FontLineHeight() {
+  HDC dc = GetDC(handle_);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(handle_, WM_GETFONT, 0, 0)));
+  TEXTMETRICA metrics{};
+  GetTextMetricsA(dc, &metrics);
+  SelectObject(dc, old);
+  ReleaseDC(handle_, dc);
+  return std::max<int>(metrics.tmHeight, 1);
 }
 
 void TCustomListBox::WMDestroy(TMessage& message) {

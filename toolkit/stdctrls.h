@@ -271,6 +271,7 @@ class TCustomListBox : public TWinControl {
   static void Publish(TPublisher<TCustomListBox>& p);
   void CNCommand(TMessage& message);
   void CNDrawItem(TMessage& message);
+  int FontLineHeight();
   void LBGetText(TMessage& message);
   void WMDestroy(TMessage& message);
 
