@@ -113,16 +113,18 @@ void TStartListLogic::LoadWorkingFile() {
 }
 
 void TStartListLogic::OpenFile(bool merge) {
-  TakeSelection();
   std::string file_name;
-  bool opened = true;
-  if (view_.ExecuteOpenDialog(file_name)) {
-    // A file that cannot be read leaves the list as it was: emptied, the next OK would
-    // save the day's participants away.
-    std::vector<TStartListEntry> read;
-    opened = ReadStartListFile(file_name, read);
-    if (opened) TakeEntries(std::move(read), merge);
-  }
+  if (!view_.ExecuteOpenDialog(file_name)) return SortList();
+  OpenChosen(file_name, merge);
+}
+
+void TStartListLogic::OpenChosen(const std::string& file_name, bool merge) {
+  TakeSelection();
+  // A file that cannot be read leaves the list as it was: emptied, the next OK would save the
+  // day's participants away.
+  std::vector<TStartListEntry> read;
+  const bool opened = ReadStartListFile(file_name, read);
+  if (opened) TakeEntries(std::move(read), merge);
   Sort();
   Show();
   if (!opened) Error();

@@ -110,6 +110,10 @@ class TStartListLogic {
   // Edits the first selected entry and moves it to the place chosen.
   void EditParticipant();
 
+  // Open and Merge once their file is chosen: the list is read (left as it was when the file
+  // cannot be), sorted and shown.
+  void OpenChosen(const std::string& file_name, bool merge);
+
   // Events.
   void FormCreate();
   void FormShow() { SortList(); }
