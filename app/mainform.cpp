@@ -396,6 +396,7 @@ void TMain::SetButtonEnabled(TRaceButton button, bool enabled) {
 }
 
 void TMain::SetTriggerCaption(const std::string& caption) { btnTrigger->SetCaption(caption); }
+void TMain::SetDisplayTimerEnabled(bool enabled) { Component<TTimer>("TimersTimer")->SetEnabled(enabled); }
 bool TMain::GetCountDownEnabled() const { return CountDown->GetEnabled(); }
 void TMain::SetCountDownEnabled(bool enabled) { CountDown->SetEnabled(enabled); }
 int TMain::GetCountDownTag() const { return static_cast<int>(CountDown->GetTag()); }

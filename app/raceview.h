@@ -87,6 +87,9 @@ class TRaceView {
   virtual void SetButtonEnabled(TRaceButton button, bool enabled) = 0;
   virtual void SetTriggerCaption(const std::string& caption) = 0;
 
+  // The 10 ms lane display timer: on only while a lane's timer runs.
+  virtual void SetDisplayTimerEnabled(bool enabled) = 0;
+
   // The 1 s count-down timer and the seconds it still has to show.
   virtual bool GetCountDownEnabled() const = 0;
   virtual void SetCountDownEnabled(bool enabled) = 0;
