@@ -6,6 +6,8 @@
 # with COUNT classes, from "..." in the participant editor). The program runs on a private X
 # display and Wine desktop, in a folder of its own; the pointer is brought to the spot first
 # and the clock runs from the click itself until no part of the dialog waits for its paint.
+# The program's own memory (resident, not shared) before the click and after the painting
+# is printed too.
 # EXE (default: the build's dravolin.exe) lets an older build be timed.
 # Usage: tools/startlist-open.sh [COUNT, default 10000] [EXE] [WHAT, default startlist]
 set -euo pipefail
@@ -36,6 +38,12 @@ PY
   gui_start "$tmp/dravolin.exe"
   gui_wait "$main"
   gui_sync "$main"
+  # The process of the program itself (not the Wine loader that started it).
+  pid=
+  for p in $(pgrep -f "dravolin.exe" -u "$(id -u)"); do
+    tr "\0" " " </proc/$p/cmdline | grep -q "$(basename "$tmp")" && pid=$p
+  done
+  memory() { awk "/^RssAnon/ { printf \"%.1f MB\", \$2 / 1024 }" "/proc/$pid/status"; }
   participant="Neuen Teilnehmer hinzufügen"
   case $what in
     startlist) from=$main x=697 y=431 button=1 target=Startliste ;;
@@ -57,11 +65,13 @@ PY
   gui_tool painted "$target" 600000 >"$tmp/painted" &
   waiter=$!
   until grep -q ready "$tmp/painted" 2>/dev/null; do sleep 0.02; done
+  before=$(memory)
   start=$(date +%s.%N)
   xdotool click "$button"
   wait "$waiter"
   end=$(tail -n 1 "$tmp/painted" | tr -d "\r")
-  printf "%d entries: \"%s\" painted %.3f s after the click\n" "$count" "$target" "$(echo "$end - $start" | bc)"
+  printf "%d entries: \"%s\" painted %.3f s after the click; memory %s before, %s after\n" "$count" \
+    "$target" "$(echo "$end - $start" | bc)" "$before" "$(memory)"
   gui_key "$target" Escape || true
   gui_gone "$target" 600 || true
   [ "$what" = classes ] && { gui_key "$participant" Escape || true; gui_key Startliste Escape || true; }
