@@ -11,7 +11,7 @@ add_dependencies(skin_listview_test dravolin_bitmaps)
 # The protocol list with thousands of rows on the real main window (see listview_bench.cpp);
 # the suite only checks that it runs.
 add_executable(skinned_listview_bench ${CMAKE_CURRENT_LIST_DIR}/listview_bench.cpp $<TARGET_OBJECTS:dravolin_resources>)
-target_link_libraries(skinned_listview_bench PRIVATE app_core resource_ids psapi)
+target_link_libraries(skinned_listview_bench PRIVATE app_core resource_ids)
 set_target_properties(skinned_listview_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
 add_test(NAME skinned_listview_bench_runs COMMAND skinned_listview_bench 60 3)
 set_tests_properties(skinned_listview_bench_runs PROPERTIES TIMEOUT 120 ENVIRONMENT DRAVOLIN_OWN_DESKTOP=1)

@@ -14,8 +14,6 @@
 // Not a pass/fail test: the suite runs it once with a few rows so that it keeps working.
 #include <windows.h>
 
-#include <psapi.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -81,12 +79,20 @@ void PaintNow(TCustomForm* form) {
   Pump();
 }
 
-double PrivateBytes() {
-  PROCESS_MEMORY_COUNTERS_EX counters{};
-  counters.cb = sizeof counters;
-  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                       sizeof counters);
-  return static_cast<double>(counters.PrivateUsage);
+// The bytes allocated on all of the process's heaps (the system reports its memory in whole
+// regions, which a few kilobytes a heat do not change).
+double HeapBytes() {
+  std::vector<HANDLE> heaps(GetProcessHeaps(0, nullptr) + 16);
+  heaps.resize(GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data()));
+  double bytes = 0;
+  for (HANDLE heap : heaps) {
+    if (!HeapLock(heap)) continue;
+    PROCESS_HEAP_ENTRY entry{};
+    while (HeapWalk(heap, &entry))
+      if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) bytes += entry.cbData;
+    HeapUnlock(heap);
+  }
+  return bytes;
 }
 
 }  // namespace
@@ -134,13 +140,13 @@ int main(int argc, char** argv) {
     PaintNow(Main);
 
     std::vector<double> add, append, sort, renumber, quiet;
-    const double memory_before = PrivateBytes();
+    const double memory_before = HeapBytes();
     for (int i = 0; i < adds - 1; ++i)
       add.push_back(Time([&] {
         protocol.AddHeat({Lane(rows + 1 + i)}, 3, "???");
         PaintNow(Main);
       }));
-    const double memory_per_heat = (PrivateBytes() - memory_before) / (adds - 1);
+    const double memory_per_heat = (HeapBytes() - memory_before) / (adds - 1);
     // The same three steps apart.
     for (int i = 0; i < adds - 1; ++i) {
       THeatLane lane = Lane(rows + adds + i);
