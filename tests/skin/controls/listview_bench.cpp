@@ -146,7 +146,7 @@ int main(int argc, char** argv) {
         protocol.AddHeat({Lane(rows + 1 + i)}, 3, "???");
         PaintNow(Main);
       }));
-    const double memory_per_heat = (HeapBytes() - memory_before) / (adds - 1);
+    const double memory_per_heat = (HeapBytes() - memory_before) / std::max(adds - 1, 1);
     // The same three steps apart.
     for (int i = 0; i < adds - 1; ++i) {
       THeatLane lane = Lane(rows + adds + i);
