@@ -344,6 +344,6 @@ int main(int argc, char** argv) {
   std::fprintf(
       stderr,
       "usage: wintool [--desktop NAME] wait|activate|close|minimize|state|sync|dismiss|texts TITLE | "
-      "hitmap TITLE | popups | probe | run PROGRAM...\n");
+      "painted TITLE [TIMEOUT_MS] | hitmap TITLE | popups | probe | run PROGRAM...\n");
   return 2;
 }
