@@ -1,7 +1,7 @@
 // Native benchmark of the 32-bit bitmap arithmetic beside its peers: blending against pixman's
 // OVER, resampling against stb_image_resize with the same kernels (time and PSNR), and the
-// shadow label's convolution, ours and the peer's run in turn. Prints one Markdown table. "--tiny" runs small sizes once, so
-// that the suite keeps it building and running.
+// shadow label's convolution, ours and the peer's run in turn. Prints one Markdown table. "--tiny" runs small
+// sizes once, so that the suite keeps it building and running.
 #include <pixman.h>
 // Debian's libstb is built with its assertions on, and one of them (the coefficient sum of
 // the triangle filter when reducing 42 rows to 31) fires: the implementation is compiled
@@ -115,10 +115,13 @@ void BlendRows(bool tiny) {
   TInterleaved ours[2];
   for (int mm = 0; mm < 2; ++mm) {
     SelectBlendVariants(mm == 1);
-    ours[mm] = Interleave(runs, [&] {
-      for (int y = 0; y < h; ++y)
-        BlendRow(src.data() + static_cast<size_t>(y) * w, work.data() + static_cast<size_t>(y) * w, w);
-    }, pixman);
+    ours[mm] = Interleave(
+        runs,
+        [&] {
+          for (int y = 0; y < h; ++y)
+            BlendRow(src.data() + static_cast<size_t>(y) * w, work.data() + static_cast<size_t>(y) * w, w);
+        },
+        pixman);
   }
   pixman_image_unref(s);
   pixman_image_unref(d);
@@ -164,7 +167,8 @@ void Convolution(bool tiny) {
   const int w = tiny ? 80 : 1920, h = tiny ? 45 : 1080, runs = tiny ? 1 : 5;
   std::vector<TColor32> p = Picture(w, h);
   std::vector<double> times;
-  for (int i = 0; i < runs; ++i) times.push_back(Seconds([&] { ApplyPresetFilterPixels(7, {p.data(), w, h}); }));
+  for (int i = 0; i < runs; ++i)
+    times.push_back(Seconds([&] { ApplyPresetFilterPixels(7, {p.data(), w, h}); }));
   const double t = Median(times);
   std::printf("| ApplyPresetFilter32(7), %d x %d | %.3f ms (%.2f ns/px) | | | |\n", w, h, t * 1e3,
               t * 1e9 / (w * h));
