@@ -43,6 +43,8 @@ TClassesEditor::~TClassesEditor() {
 
 void TClassesEditor::FormCreate(TObject*) {
   TranslateComponent(this);
+  // Any number of classes opens at once: the window is told only the count.
+  static_cast<TCustomListBox*>(FindComponent("List"))->SetOwnerData(true);
   logic_->FormCreate();
 }
 

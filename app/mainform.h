@@ -53,6 +53,7 @@ class TMain : public TForm, public TRaceView, public TLaneAssignmentView {
   bool GetButtonEnabled(TRaceButton button) const override;
   void SetButtonEnabled(TRaceButton button, bool enabled) override;
   void SetTriggerCaption(const std::string& caption) override;
+  void SetDisplayTimerEnabled(bool enabled) override;
   bool GetCountDownEnabled() const override;
   void SetCountDownEnabled(bool enabled) override;
   int GetCountDownTag() const override;

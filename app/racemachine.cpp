@@ -195,7 +195,7 @@ void TRaceMachine::TriggerEvent() {
     switch (count) {
       case 1: {
         lanes_.ResetLaneTimer(lane);
-        lanes_.RunLaneTimer(lane, true);
+        RunLaneTimer(lane, true);
         SetLaneStart(lane);
         display_.SetLaneStatus(lane, kRunningLap[0]);
         int next = NextLane();
@@ -302,8 +302,15 @@ void TRaceMachine::ShowLaneTime(int lane) {
 
 void TRaceMachine::StopLaneTimer(int lane) {
   if (!lanes_.LaneTimerRunning(lane)) return;
-  lanes_.RunLaneTimer(lane, false);
+  RunLaneTimer(lane, false);
   ShowLaneTime(lane);  // the final reading, which no tick shows any more
+}
+
+void TRaceMachine::RunLaneTimer(int lane, bool run) {
+  lanes_.RunLaneTimer(lane, run);
+  bool any = false;
+  for (int other = 1; other <= 3; ++other) any = any || lanes_.LaneTimerRunning(other);
+  view_.SetDisplayTimerEnabled(any);
 }
 
 void TRaceMachine::BlinkTimerTimer() {

@@ -81,6 +81,9 @@ class TRaceMachine {
   void ShowLaneTime(int lane);
   // Stops a running lane timer and shows its final reading.
   void StopLaneTimer(int lane);
+  // Starts or stops a lane's timer; the display timer runs while any lane's does, so an idle
+  // window is not woken a hundred times a second.
+  void RunLaneTimer(int lane, bool run);
 
   TRaceView& view_;
   TLaneDisplay display_;

@@ -87,6 +87,9 @@ class TRaceView {
   virtual void SetButtonEnabled(TRaceButton button, bool enabled) = 0;
   virtual void SetTriggerCaption(const std::string& caption) = 0;
 
+  // The 10 ms lane display timer: on only while a lane's timer runs.
+  virtual void SetDisplayTimerEnabled(bool enabled) = 0;
+
   // The 1 s count-down timer and the seconds it still has to show.
   virtual bool GetCountDownEnabled() const = 0;
   virtual void SetCountDownEnabled(bool enabled) = 0;
@@ -104,7 +107,9 @@ class TRaceView {
   virtual TProtocolRow GetProtocolRow(int index) const = 0;
   virtual void AppendProtocolRow(const TProtocolRow& row) = 0;
   virtual void SetProtocolCaption(int index, const std::string& caption) = 0;
-  // Must be a stable sort, so rows that compare equal keep their order of arrival.
+  // Must be a stable sort, so rows that compare equal keep their order of arrival. The ranking
+  // reads a row's best lap, its last sub-item, only: the rows given to `compare` may hold
+  // that cell alone.
   virtual void SortProtocol(const TProtocolCompare& compare) = 0;
   // Around many row changes at once (a heat added, ranked and renumbered): the list is drawn
   // once, at the end.

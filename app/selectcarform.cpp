@@ -21,7 +21,7 @@ bool TSelectCar::Execute(const std::vector<std::string>& lines, int& selected) {
   TStrings* items = list->GetItems();
   items->BeginUpdate();
   items->Clear();
-  for (const std::string& line : lines) items->Add(line);
+  items->AddStrings(lines);
   items->EndUpdate();
   list->SetItemIndex(selected);
   if (ShowModal() != mrOk) return false;
@@ -32,7 +32,11 @@ bool TSelectCar::Execute(const std::vector<std::string>& lines, int& selected) {
   return true;
 }
 
-void TSelectCar::FormCreate(TObject*) { TranslateComponent(this); }
+void TSelectCar::FormCreate(TObject*) {
+  TranslateComponent(this);
+  // A start list of a whole tournament opens at once: the window is told only the count.
+  GetList()->SetOwnerData(true);
+}
 
 void TSelectCar::ListDblClick(TObject*) { static_cast<TsButton*>(FindComponent("btnOK"))->Click(); }
 

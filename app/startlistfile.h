@@ -22,10 +22,30 @@ inline constexpr const char* kAslFilter = "Rarezerur Starterliste|*.asl";
 // The file's bytes for the entries in list order.
 std::string FormatStartList(const std::vector<TStartListEntry>& entries);
 
+// The fields the editor writes for each entry.
+inline constexpr size_t kAslFields = 8;
+
+// What a record's own structure shows to be wrong with it: a header where its start place
+// should be (a header doubled: the record is empty and left out), a start place that is no
+// number (with eight lines the place line is missing: they are read as the fields, the place
+// being the record's number), or fewer than eight fields (read padded with empty ones).
+enum class TAslFault { None, HeaderForPlace, PlaceNoNumber, FewFields };
+
+// The damaged records of a file: how many, and the first of them (its number, counting the
+// file's record headers from 1, and the line of its header).
+struct TAslDamage {
+  int records = 0;
+  int first_record = 0;
+  int first_line = 0;
+  TAslFault first = TAslFault::None;
+};
+
 // Appends the records of a file's bytes to `entries`. Lines are taken whole; a record ends at
-// the next header line or at the end, and may have any number of fields, none included.
-// When the first line is not exactly the header nothing is read.
-void ParseStartList(std::string_view bytes, std::vector<TStartListEntry>& entries);
+// the next header line or at the end, and may have eight fields or more; a damaged one is
+// read as far as it can be and counted in `damage`. When the first line is not exactly the
+// header nothing is read.
+void ParseStartList(std::string_view bytes, std::vector<TStartListEntry>& entries,
+                    TAslDamage* damage = nullptr);
 
 // Why a file holding more than blanks gave no record: its first line is not the header, or
 // the header is all it holds.
@@ -37,7 +57,8 @@ enum class TStartListProblem { None, NoHeader, HeaderOnly, OtherEncoding };
 // Appends the file's records; false (and nothing appended) when it cannot be opened or read,
 // with `error`, when given, the system's error code (ERROR_FILE_NOT_FOUND when there is none).
 bool ReadStartListFile(const std::string& file_name, std::vector<TStartListEntry>& entries,
-                       TStartListProblem* problem = nullptr, DWORD* error = nullptr);
+                       TStartListProblem* problem = nullptr, DWORD* error = nullptr,
+                       TAslDamage* damage = nullptr);
 
 // Replaces the file with the entries; false when it cannot be written, the old file then
 // being left as it was and `error`, when given, holding the system's error code.

@@ -30,7 +30,28 @@ class TStartList::TView : public TStartListView {
   explicit TView(TStartList& form) : form_(form) {}
 
   void ShowEntries(const std::vector<TStartListEntry>& entries, const std::vector<int>& selected) override {
-    TListView* list = form_.GetList();
+    // Until the dialog has a window no one sees the rows: the start reads the working list
+    // without filling the list view with a tournament's entries.
+    pending_ = !form_.HandleAllocated();
+    if (pending_) {
+      pending_selected_ = selected;
+      return;
+    }
+    Fill(entries, selected);
+  }
+
+  // The rows the list was not given yet, for whoever looks at it.
+  void Flush() {
+    if (!pending_) return;
+    pending_ = false;
+    Fill(form_.Logic().Entries(), pending_selected_);
+  }
+
+  std::vector<int> GetSelected() const override { return pending_ ? pending_selected_ : SelectedRows(); }
+
+ private:
+  void Fill(const std::vector<TStartListEntry>& entries, const std::vector<int>& selected) {
+    TListView* list = form_.List();
     TListItems* items = list->GetItems();
     list->BeginUpdate();
     try {
@@ -72,8 +93,7 @@ class TStartList::TView : public TStartListView {
     list->EndUpdate();
   }
 
-  std::vector<int> GetSelected() const override { return SelectedRows(); }
-
+ public:
   bool ExecuteOpenDialog(std::string& file_name) override {
     return Execute(Find<TOpenDialog>(&form_, "OpenDialog"), file_name);
   }
@@ -90,7 +110,7 @@ class TStartList::TView : public TStartListView {
  private:
   // Ascending; the items keep their marks, so this asks the window nothing.
   std::vector<int> SelectedRows() const {
-    TListView* list = form_.GetList();
+    TListView* list = form_.List();
     std::vector<int> selected;
     for (TListItem* item = list->GetNextItem(nullptr, LVNI_SELECTED);
          item && (selected.empty() || item->GetIndex() > selected.back());
@@ -106,6 +126,8 @@ class TStartList::TView : public TStartListView {
   }
 
   TStartList& form_;
+  bool pending_ = false;
+  std::vector<int> pending_selected_;
 };
 
 // The participant editor is created after the start list, so it is looked up when used.
@@ -138,7 +160,12 @@ TStartList::~TStartList() {
   if (StartList == this) StartList = nullptr;
 }
 
-TListView* TStartList::GetList() const { return Find<TListView>(this, "List"); }
+TListView* TStartList::GetList() const {
+  view_->Flush();
+  return List();
+}
+
+TListView* TStartList::List() const { return Find<TListView>(this, "List"); }
 
 void TStartList::FormCreate(TObject*) {
   TranslateComponent(this);
@@ -146,7 +173,7 @@ void TStartList::FormCreate(TObject*) {
 }
 
 void TStartList::FormShow(TObject*) {
-  SetActiveControl(GetList());
+  SetActiveControl(List());
   logic_->FormShow();
 }
 
@@ -280,7 +307,7 @@ TK_CLASS_INFO(TStartListEdit, TForm)
 std::vector<TListColumnInfo> StartListColumns() {
   std::vector<TListColumnInfo> columns;
   if (!StartList) return columns;
-  TListColumns* list_columns = StartList->GetList()->GetColumns();
+  TListColumns* list_columns = Find<TListView>(StartList, "List")->GetColumns();
   for (int i = 0; i < list_columns->GetCount(); ++i) {
     TListColumn* column = list_columns->GetItem(i);
     columns.push_back({column->GetCaption(), column->GetWidth()});

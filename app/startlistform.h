@@ -27,6 +27,7 @@ class TStartList : public TForm {
   ~TStartList() override;
 
   TStartListLogic& Logic() { return *logic_; }
+  // The list view, showing the live start list.
   TListView* GetList() const;
 
   // Event handlers named in the form definition.
@@ -47,6 +48,8 @@ class TStartList : public TForm {
   class TView;
   class TEditorLink;
   static void Publish(TPublisher<TStartList>& p);
+  // The list view as it is (rows not shown yet included).
+  TListView* List() const;
 
   std::unique_ptr<TView> view_;
   std::unique_ptr<TEditorLink> editor_;

@@ -15,6 +15,14 @@ std::string Field(const TStartListEntry& entry, int field) {
   return field < static_cast<int>(entry.SubItems.size()) ? entry.SubItems[field] : std::string();
 }
 
+std::string DamageReason(TAslFault fault) {
+  switch (fault) {
+    case TAslFault::HeaderForPlace: return LoadStr(IDS_RECORD_HEADER_FOR_PLACE);
+    case TAslFault::PlaceNoNumber: return LoadStr(IDS_RECORD_PLACE_NO_NUMBER);
+    default: return LoadStr(IDS_RECORD_FEW_FIELDS);
+  }
+}
+
 }  // namespace
 
 double PlaceValue(const std::string& caption) { return StrToFloatDef(caption, 1.0); }
@@ -37,9 +45,9 @@ std::string TStartListLogic::GetEntryText(int index) const {
 // ---- Files ----------------------------------------------------------------------------------
 
 bool TStartListLogic::ReadFile(const std::string& file_name, bool merge, TStartListProblem* problem,
-                               DWORD* error) {
+                               DWORD* error, TAslDamage* damage) {
   std::vector<TStartListEntry> read;
-  const bool opened = ReadStartListFile(file_name, read, problem, error);
+  const bool opened = ReadStartListFile(file_name, read, problem, error, damage);
   // Replacing, a file that cannot be opened still leaves no stale list behind.
   TakeEntries(std::move(read), merge);
   return opened;
@@ -77,13 +85,14 @@ void TStartListLogic::LoadWorkingFile() {
   TakeSelection();
   TStartListProblem problem = TStartListProblem::None;
   DWORD error = 0;
-  const bool opened = ReadFile(working_file_, false, &problem, &error);
+  TAslDamage damage;
+  const bool opened = ReadFile(working_file_, false, &problem, &error, &damage);
   Number();
   Show();
   // A missing working file (a first start) is reported like any other: the officials see
   // that no start list was loaded, and the list is empty.
   const bool missing = !opened && NoSuchFile(error);
-  if (opened ? problem == TStartListProblem::None : missing) {
+  if (opened ? problem == TStartListProblem::None && damage.records == 0 : missing) {
     unread_copy_.Clear();
     if (missing) MissingWorkingFile();
     return;
@@ -93,6 +102,10 @@ void TStartListLogic::LoadWorkingFile() {
   const std::string& copy = unread_copy_.CopyName();
   if (!opened)
     view_.ShowMessage(FormatLoadStr(IDS_START_LIST_UNREADABLE, working_file_, ErrorReason(error), copy));
+  else if (problem == TStartListProblem::None)
+    view_.ShowMessage(FormatLoadStr(IDS_START_LIST_DAMAGED, damage.records, working_file_,
+                                    damage.first_record, damage.first_line, DamageReason(damage.first),
+                                    copy));
   else if (problem == TStartListProblem::HeaderOnly)
     view_.ShowMessage(FormatLoadStr(IDS_START_LIST_HEADER_ONLY, working_file_, copy));
   else if (problem == TStartListProblem::OtherEncoding)
@@ -110,16 +123,18 @@ void TStartListLogic::MissingWorkingFile() {
 }
 
 void TStartListLogic::OpenFile(bool merge) {
-  TakeSelection();
   std::string file_name;
-  bool opened = true;
-  if (view_.ExecuteOpenDialog(file_name)) {
-    // A file that cannot be read leaves the list as it was: emptied, the next OK would
-    // save the day's participants away.
-    std::vector<TStartListEntry> read;
-    opened = ReadStartListFile(file_name, read);
-    if (opened) TakeEntries(std::move(read), merge);
-  }
+  if (!view_.ExecuteOpenDialog(file_name)) return SortList();
+  OpenChosen(file_name, merge);
+}
+
+void TStartListLogic::OpenChosen(const std::string& file_name, bool merge) {
+  TakeSelection();
+  // A file that cannot be read leaves the list as it was: emptied, the next OK would save the
+  // day's participants away.
+  std::vector<TStartListEntry> read;
+  const bool opened = ReadStartListFile(file_name, read);
+  if (opened) TakeEntries(std::move(read), merge);
   Sort();
   Show();
   if (!opened) Error();

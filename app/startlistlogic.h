@@ -110,6 +110,10 @@ class TStartListLogic {
   // Edits the first selected entry and moves it to the place chosen.
   void EditParticipant();
 
+  // Open and Merge once their file is chosen: the list is read (left as it was when the file
+  // cannot be), sorted and shown.
+  void OpenChosen(const std::string& file_name, bool merge);
+
   // Events.
   void FormCreate();
   void FormShow() { SortList(); }
@@ -133,14 +137,15 @@ class TStartListLogic {
   // The operations without the view: the caller takes the selection first and shows after.
   // False: cannot be opened.
   bool ReadFile(const std::string& file_name, bool merge, TStartListProblem* problem = nullptr,
-                DWORD* error = nullptr);
+                DWORD* error = nullptr, TAslDamage* damage = nullptr);
   // Entries read from a file replace the list or, merging, are appended to it.
   void TakeEntries(std::vector<TStartListEntry> read, bool merge);
   void Sort();
   void Number();
   void OpenFile(bool merge);
   // The working file. One that is not there (a first start) says "ERROR"; one that cannot be
-  // read, or holds text but no record, says why once and is kept before it is saved over.
+  // read, holds text but no record, or has damaged records, says why once and is kept before
+  // it is saved over.
   void LoadWorkingFile();
   // A first start's "ERROR", or why the file looked for has its original name.
   void MissingWorkingFile();

@@ -1,7 +1,7 @@
 // Native benchmark of the 32-bit bitmap arithmetic beside its peers: blending against pixman's
 // OVER, resampling against stb_image_resize with the same kernels (time and PSNR), and the
-// shadow label's convolution. Prints one Markdown table. "--tiny" runs small sizes once, so
-// that the suite keeps it building and running.
+// shadow label's convolution, ours and the peer's run in turn. Prints one Markdown table. "--tiny" runs small
+// sizes once, so that the suite keeps it building and running.
 #include <pixman.h>
 // Debian's libstb is built with its assertions on, and one of them (the coefficient sum of
 // the triangle filter when reducing 42 rows to 31) fires: the implementation is compiled
@@ -33,15 +33,39 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Best of `runs` timings of fn, in seconds.
-double Time(int runs, const std::function<void()>& fn) {
-  double best = 1e30;
+double Seconds(const std::function<void()>& fn) {
+  auto start = Clock::now();
+  fn();
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+// Ours and the peer's timed in turn, `runs` rounds, the one to go first changing each round,
+// so a machine that gets busier or quieter meanwhile weighs on both alike: the median time of
+// each (seconds) and the median of the rounds' ratios.
+struct TInterleaved {
+  double ours, peer, ratio;
+};
+TInterleaved Interleave(int runs, const std::function<void()>& ours, const std::function<void()>& peer) {
+  std::vector<double> t_ours, t_peer, ratios;
   for (int i = 0; i < runs; ++i) {
-    auto start = Clock::now();
-    fn();
-    best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
+    double a, b;
+    if (i % 2) {
+      b = Seconds(peer);
+      a = Seconds(ours);
+    } else {
+      a = Seconds(ours);
+      b = Seconds(peer);
+    }
+    t_ours.push_back(a);
+    t_peer.push_back(b);
+    ratios.push_back(a / b);
   }
-  return best;
+  return {Median(t_ours), Median(t_peer), Median(ratios)};
 }
 
 // A picture with smooth areas, hard edges and fine detail, opaque.
@@ -85,25 +109,28 @@ void BlendRows(bool tiny) {
                        (((src[i] >> 8 & 0xFF) * a / 255) << 8) | ((src[i] & 0xFF) * a / 255);
   }
   std::vector<TColor32> work = dst;
-  double ours[2];
-  for (int mm = 0; mm < 2; ++mm) {
-    SelectBlendVariants(mm == 1);
-    ours[mm] = Time(runs, [&] {
-      for (int y = 0; y < h; ++y)
-        BlendRow(src.data() + static_cast<size_t>(y) * w, work.data() + static_cast<size_t>(y) * w, w);
-    });
-  }
   pixman_image_t* s = pixman_image_create_bits(PIXMAN_a8r8g8b8, w, h, premultiplied.data(), w * 4);
   pixman_image_t* d = pixman_image_create_bits(PIXMAN_a8r8g8b8, w, h, work.data(), w * 4);
-  const double pix =
-      Time(runs, [&] { pixman_image_composite32(PIXMAN_OP_OVER, s, nullptr, d, 0, 0, 0, 0, 0, 0, w, h); });
+  auto pixman = [&] { pixman_image_composite32(PIXMAN_OP_OVER, s, nullptr, d, 0, 0, 0, 0, 0, 0, w, h); };
+  TInterleaved ours[2];
+  for (int mm = 0; mm < 2; ++mm) {
+    SelectBlendVariants(mm == 1);
+    ours[mm] = Interleave(
+        runs,
+        [&] {
+          for (int y = 0; y < h; ++y)
+            BlendRow(src.data() + static_cast<size_t>(y) * w, work.data() + static_cast<size_t>(y) * w, w);
+        },
+        pixman);
+  }
   pixman_image_unref(s);
   pixman_image_unref(d);
   const double ns = 1e9 / static_cast<double>(n);
   std::printf(
-      "| BlendRow, %d x %d, random alpha | plain %.2f ns/px, multimedia %.2f ns/px | pixman OVER %.2f ns/px "
-      "| %.2fx / %.2fx | |\n",
-      w, h, ours[0] * ns, ours[1] * ns, pix * ns, ours[0] / pix, ours[1] / pix);
+      "| BlendRow, %d x %d, random alpha | plain %.2f ns/px, multimedia %.2f ns/px | pixman OVER %.2f / %.2f "
+      "ns/px | %.2fx / %.2fx | |\n",
+      w, h, ours[0].ours * ns, ours[1].ours * ns, ours[0].peer * ns, ours[1].peer * ns, ours[0].ratio,
+      ours[1].ratio);
 }
 
 void Resize(int sw, int sh, int dw, int dh, int runs) {
@@ -119,26 +146,30 @@ void Resize(int sw, int sh, int dw, int dh, int runs) {
     std::vector<TColor32> ours(static_cast<size_t>(dw) * dh), theirs(ours.size());
     TTransferMode mode;
     mode.filter = pair.ours;
-    const double t_ours = Time(runs, [&] {
-      StretchPixels({ours.data(), dw, dh}, {0, 0, dw, dh}, {0, 0, dw, dh},
-                    {const_cast<TColor32*>(src.data()), sw, sh}, {0, 0, sw, sh}, mode);
-    });
-    const double t_theirs = Time(runs, [&] {
-      stbir_resize_uint8_generic(reinterpret_cast<const unsigned char*>(src.data()), sw, sh, sw * 4,
-                                 reinterpret_cast<unsigned char*>(theirs.data()), dw, dh, dw * 4, 4,
-                                 STBIR_ALPHA_CHANNEL_NONE, 0, STBIR_EDGE_CLAMP, pair.theirs,
-                                 STBIR_COLORSPACE_LINEAR, nullptr);
-    });
+    const TInterleaved t = Interleave(
+        runs,
+        [&] {
+          StretchPixels({ours.data(), dw, dh}, {0, 0, dw, dh}, {0, 0, dw, dh},
+                        {const_cast<TColor32*>(src.data()), sw, sh}, {0, 0, sw, sh}, mode);
+        },
+        [&] {
+          stbir_resize_uint8_generic(reinterpret_cast<const unsigned char*>(src.data()), sw, sh, sw * 4,
+                                     reinterpret_cast<unsigned char*>(theirs.data()), dw, dh, dw * 4, 4,
+                                     STBIR_ALPHA_CHANNEL_NONE, 0, STBIR_EDGE_CLAMP, pair.theirs,
+                                     STBIR_COLORSPACE_LINEAR, nullptr);
+        });
     std::printf("| StretchTransfer %s, %d x %d -> %d x %d | %.3f ms | stb %.3f ms | %.2fx | %.1f dB |\n",
-                pair.name, sw, sh, dw, dh, t_ours * 1e3, t_theirs * 1e3, t_ours / t_theirs,
-                Psnr(ours, theirs));
+                pair.name, sw, sh, dw, dh, t.ours * 1e3, t.peer * 1e3, t.ratio, Psnr(ours, theirs));
   }
 }
 
 void Convolution(bool tiny) {
   const int w = tiny ? 80 : 1920, h = tiny ? 45 : 1080, runs = tiny ? 1 : 5;
   std::vector<TColor32> p = Picture(w, h);
-  const double t = Time(runs, [&] { ApplyPresetFilterPixels(7, {p.data(), w, h}); });
+  std::vector<double> times;
+  for (int i = 0; i < runs; ++i)
+    times.push_back(Seconds([&] { ApplyPresetFilterPixels(7, {p.data(), w, h}); }));
+  const double t = Median(times);
   std::printf("| ApplyPresetFilter32(7), %d x %d | %.3f ms (%.2f ns/px) | | | |\n", w, h, t * 1e3,
               t * 1e9 / (w * h));
 }
@@ -150,7 +181,9 @@ int main(int argc, char** argv) {
   const bool tiny = argc > 1 && std::strcmp(argv[1], "--tiny") == 0;
   InitBlending();
   const bool multimedia = MultimediaInUse();
-  std::printf("| operation | ours | peer | ratio (ours / peer) | PSNR vs peer |\n|---|---|---|---|---|\n");
+  std::printf(
+      "| operation | ours (median) | peer (median) | ratio (median of the runs' ratios) | PSNR vs peer "
+      "|\n|---|---|---|---|---|\n");
   BlendRows(tiny);
   SelectBlendVariants(multimedia);
   const int runs = tiny ? 1 : 10;

@@ -58,6 +58,12 @@
 // A working start list not there under its original name, taken because the catalog's name
 // was refused (%s: the file, %s: the catalog's name)
 #define IDS_START_LIST_NAME_REFUSED 1709
+// A working start list with damaged records (%d: how many, %s: the file, %d: the first's
+// number, %d: its line, %s: what is wrong with it, one of the three reasons after it, %s: the copy)
+#define IDS_START_LIST_DAMAGED 1720
+#define IDS_RECORD_HEADER_FOR_PLACE 1721
+#define IDS_RECORD_PLACE_NO_NUMBER 1722
+#define IDS_RECORD_FEW_FIELDS 1723
 // The skinned message dialog: the captions of its four types, then its eleven buttons
 #define IDS_MSGDLG_WARNING 1900
 #define IDS_MSGDLG_ERROR 1901

@@ -727,12 +727,23 @@ void TCustomListView::SortItems(TLVCompare compare, intptr_t data) {
   sorting_ = true;
   try {
     // Mostly the rows were sorted before and a few came after them (a heat's lanes): the
-    // sorted head is kept and the rest sorted and merged in, some two comparisons a row
-    // instead of log n. Equal rows keep their order as in a stable sort of the whole.
+    // sorted head is kept and the rest sorted and put in, some one comparison a row instead
+    // of log n. Equal rows keep their order as in a stable sort of the whole.
     auto less = [&](TListItem* a, TListItem* b) { return compare_items(a, b) < 0; };
     auto tail = std::is_sorted_until(order.begin(), order.end(), less);
     std::stable_sort(tail, order.end(), less);
-    std::inplace_merge(order.begin(), tail, order.end(), less);
+    const size_t head = static_cast<size_t>(tail - order.begin()), rest = order.size() - head;
+    if (rest * 32 < head) {
+      // A few rows: each found its place in the head by halving, after its equals.
+      std::vector<TListItem*> tail_rows(tail, order.end());
+      order.resize(head);
+      auto from = order.begin();
+      for (TListItem* row : tail_rows) {
+        from = order.insert(std::upper_bound(from, order.end(), row, less), row) + 1;
+      }
+    } else {
+      std::inplace_merge(order.begin(), tail, order.end(), less);
+    }
   } catch (...) {
     sorting_ = false;
     throw;

@@ -88,13 +88,19 @@ constexpr TItemMessages kListItems{LB_ADDSTRING,    LB_INSERTSTRING, LB_DELETEST
                                    LB_GETTEXTLEN,   LB_GETITEMDATA,  LB_SETITEMDATA};
 
 // The items live in the window while it exists, each change a message sent to it; before
-// that (and after the window went without the control) in a list of our own.
+// that (and after the window went without the control) in a list of our own. A list box with
+// owner data keeps them in that list always and tells its window only where lines come and go.
 class TWindowItems : public TStrings {
   TK_CLASS(TWindowItems, TStrings)
 
  public:
-  TWindowItems(TWinControl* control, const TItemMessages& messages, const bool& sorted)
-      : control_(control), messages_(messages), sorted_(sorted), saved_(New<TStringList>()) {}
+  TWindowItems(TWinControl* control, const TItemMessages& messages, const bool& sorted,
+               const bool* owner_data = nullptr)
+      : control_(control),
+        messages_(messages),
+        sorted_(sorted),
+        owner_data_(owner_data),
+        saved_(New<TStringList>()) {}
   ~TWindowItems() override { Free(saved_); }
 
   int Count() const override {
@@ -113,6 +119,12 @@ class TWindowItems : public TStrings {
     return text;
   }
 
+  void Put(int index, const std::string& s) override {
+    if (!OwnerData()) return TStrings::Put(index, s);
+    saved_->Put(index, s);
+    if (ToldNow()) Redraw(index);
+  }
+
   TObject* Objects(int index) const override {
     if (!InWindow()) return saved_->Objects(index);
     CheckIndex(index);
@@ -127,7 +139,11 @@ class TWindowItems : public TStrings {
 
   void InsertObject(int index, const std::string& s, TObject* object) override {
     if (index < 0 || index > Count()) Error(Format("List index out of bounds (%d)", index));
-    if (!InWindow()) return saved_->InsertObject(index, s, object);
+    if (!InWindow()) {
+      saved_->InsertObject(index, s, object);
+      if (ToldNow()) Send(messages_.insert, static_cast<WPARAM>(index));
+      return;
+    }
     LRESULT at = Send(messages_.insert, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(s.c_str()));
     Placed(at, object);
   }
@@ -139,6 +155,7 @@ class TWindowItems : public TStrings {
       if (sorted_)
         while (index > 0 && AnsiCompareText(saved_->Get(index - 1), s) > 0) --index;
       saved_->InsertObject(index, s, object);
+      if (ToldNow()) Send(messages_.insert, static_cast<WPARAM>(index));
       return index;
     }
     LRESULT at = Send(messages_.add, 0, reinterpret_cast<LPARAM>(s.c_str()));
@@ -147,28 +164,41 @@ class TWindowItems : public TStrings {
   }
 
   void Delete(int index) override {
-    if (!InWindow()) return saved_->Delete(index);
+    if (!InWindow()) {
+      saved_->Delete(index);
+      if (ToldNow()) Send(messages_.remove, static_cast<WPARAM>(index));
+      return;
+    }
     CheckIndex(index);
     Send(messages_.remove, static_cast<WPARAM>(index));
   }
 
   void Clear() override {
-    if (!InWindow()) return saved_->Clear();
+    if (!InWindow()) {
+      saved_->Clear();
+      if (ToldNow()) Send(messages_.reset);
+      return;
+    }
     Send(messages_.reset);
   }
 
   // Before the window goes: its items stay with the control.
   void SaveFromWindow() {
-    if (!InWindow()) return;
-    saved_->Clear();
-    int count = Count();
-    for (int i = 0; i < count; ++i) saved_->AddObject(Get(i), Objects(i));
+    if (InWindow()) {
+      saved_->Clear();
+      int count = Count();
+      for (int i = 0; i < count; ++i) saved_->AddObject(Get(i), Objects(i));
+    }
     in_window_ = false;
   }
 
-  // Once the window exists: the items kept so far go into it.
+  // Once the window exists: the items kept so far go into it (with owner data, their count).
   void LoadIntoWindow() {
     in_window_ = true;
+    if (OwnerData()) {
+      Send(LB_SETCOUNT, static_cast<WPARAM>(saved_->Count()));
+      return;
+    }
     for (int i = 0; i < saved_->Count(); ++i) {
       LRESULT at =
           Send(messages_.insert, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(saved_->Get(i).c_str()));
@@ -179,13 +209,24 @@ class TWindowItems : public TStrings {
 
  protected:
   void SetUpdateState(bool updating) override {
-    if (!InWindow()) return;
+    if (!InWindow() && !Told()) return;
+    // With owner data the lines changed in the update reach the window as one count.
+    if (!updating && Told()) Send(LB_SETCOUNT, static_cast<WPARAM>(saved_->Count()));
     Send(WM_SETREDRAW, updating ? FALSE : TRUE);
     if (!updating) InvalidateRect(control_->GetHandle(), nullptr, TRUE);
   }
 
  private:
-  bool InWindow() const { return in_window_ && control_->HandleAllocated(); }
+  bool OwnerData() const { return owner_data_ && *owner_data_; }
+  bool InWindow() const { return in_window_ && !OwnerData() && control_->HandleAllocated(); }
+  // An owner-data window that is to learn of changes: at once outside an update.
+  bool Told() const { return in_window_ && OwnerData() && control_->HandleAllocated(); }
+  bool ToldNow() const { return Told() && UpdateCount() == 0; }
+  void Redraw(int index) const {
+    RECT r{};
+    if (Send(LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r)) != LB_ERR)
+      InvalidateRect(control_->GetHandle(), &r, TRUE);
+  }
   LRESULT Send(UINT msg, WPARAM wparam = 0, LPARAM lparam = 0) const {
     return SendMessageA(control_->GetHandle(), msg, wparam, lparam);
   }
@@ -198,6 +239,7 @@ class TWindowItems : public TStrings {
   TWinControl* control_;
   TItemMessages messages_;
   const bool& sorted_;
+  const bool* owner_data_;
   TStringList* saved_;
   bool in_window_ = false;
 };
@@ -801,13 +843,14 @@ void TCustomListBox::Publish(TPublisher<TCustomListBox>& p) {
 
 TK_BEGIN_MESSAGE_MAP(TCustomListBox)
 TK_MESSAGE(CN_COMMAND, CNCommand)
+TK_MESSAGE(CN_DRAWITEM, CNDrawItem)
 TK_MESSAGE(LB_GETTEXT, LBGetText)
 TK_MESSAGE(LB_GETTEXTLEN, LBGetText)
 TK_MESSAGE(WM_DESTROY, WMDestroy)
 TK_END_MESSAGE_MAP()
 
 TCustomListBox::TCustomListBox(TComponent* owner)
-    : TWinControl(owner), items_(New<TWindowItems>(this, kListItems, sorted_)) {
+    : TWinControl(owner), items_(New<TWindowItems>(this, kListItems, sorted_, &owner_data_)) {
   // The system's list box tracks the mouse itself; clicks come as LBN_SELCHANGE and LBN_DBLCLK.
   control_style_ = {csSetCaption, csDoubleClicks};
   SetBounds(0, 0, 121, 97);
@@ -825,13 +868,17 @@ void TCustomListBox::CreateParams(TCreateParams& params) {
   params.Style |= WS_VSCROLL | LBS_NOTIFY;
   if (!integral_height_) params.Style |= LBS_NOINTEGRALHEIGHT;
   if (multi_select_) params.Style |= extended_select_ ? LBS_EXTENDEDSEL : LBS_MULTIPLESEL;
-  if (sorted_) params.Style |= LBS_SORT;
+  if (sorted_ && !owner_data_) params.Style |= LBS_SORT;
+  if (owner_data_) params.Style |= LBS_NODATA | LBS_OWNERDRAWFIXED;
   if (border_style_ == bsSingle) params.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
 void TCustomListBox::CreateWnd() {
   TWinControl::CreateWnd();
-  if (item_height_ > 0) SendMessageA(handle_, LB_SETITEMHEIGHT, 0, item_height_);
+  if (item_height_ > 0)
+    SendMessageA(handle_, LB_SETITEMHEIGHT, 0, item_height_);
+  else if (owner_data_)
+    SendMessageA(handle_, LB_SETITEMHEIGHT, 0, FontLineHeight());
   ItemsOf(items_)->LoadIntoWindow();
   int count = items_->Count();
   if (multi_select_) {
@@ -844,6 +891,18 @@ void TCustomListBox::CreateWnd() {
   }
   if (saved_top_ > 0) SendMessageA(handle_, LB_SETTOPINDEX, static_cast<WPARAM>(saved_top_), 0);
   saved_selection_.clear();
+}
+
+// The system's own lines are as high as the window's font; lines drawn by the control would
+// keep the height of the font the window was made with.
+int TCustomListBox::FontLineHeight() {
+  HDC dc = GetDC(handle_);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(handle_, WM_GETFONT, 0, 0)));
+  TEXTMETRICA metrics{};
+  GetTextMetricsA(dc, &metrics);
+  SelectObject(dc, old);
+  ReleaseDC(handle_, dc);
+  return std::max<int>(metrics.tmHeight, 1);
 }
 
 void TCustomListBox::WMDestroy(TMessage& message) {
@@ -973,6 +1032,14 @@ void TCustomListBox::SetSorted(bool sorted) {
   RecreateWnd();
 }
 
+void TCustomListBox::SetOwnerData(bool owner_data) {
+  if (owner_data == owner_data_) return;
+  // The window's lines come back to the items before they stop living there.
+  ItemsOf(items_)->SaveFromWindow();
+  owner_data_ = owner_data;
+  RecreateWnd();
+}
+
 void TCustomListBox::SetIntegralHeight(bool integral_height) {
   if (integral_height == integral_height_) return;
   integral_height_ = integral_height;
@@ -1049,11 +1116,48 @@ void TCustomListBox::DeleteSelected() {
 }
 
 void TCustomListBox::LBGetText(TMessage& message) {
+  if (owner_data_) {
+    // The window has no lines: asked by anyone, it answers from the items.
+    const int index = static_cast<int>(message.WParam);
+    if (index < 0 || index >= items_->Count()) {
+      message.Result = LB_ERR;
+      return;
+    }
+    const std::string text = items_->Get(index);
+    if (message.Msg == LB_GETTEXT && message.LParam)
+      std::memcpy(reinterpret_cast<char*>(message.LParam), text.c_str(), text.size() + 1);
+    message.Result = static_cast<LRESULT>(text.size());
+    return;
+  }
   if (handle_ && GetDefWndProcW() &&
       ItemsHaveStrings(this, LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE, LBS_HASSTRINGS))
     AnswerItemText(this, message, LB_GETTEXTLEN, LB_GETTEXT);
   else
     TK_INHERITED(message);
+}
+
+// An owner-data line drawn as the system draws its own: the colours the window's parent
+// chose, the highlight when selected, the text one pixel in.
+void TCustomListBox::CNDrawItem(TMessage& message) {
+  const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(message.LParam);
+  message.Result = TRUE;
+  if (item->itemAction == ODA_FOCUS) return (void)DrawFocusRect(item->hDC, &item->rcItem);
+  if (item->itemID >= static_cast<UINT>(items_->Count())) return;
+  HDC dc = item->hDC;
+  // The window paints its lines in one device context: the next line starts from its colours.
+  const COLORREF back = GetBkColor(dc), fore = GetTextColor(dc);
+  if (item->itemState & ODS_SELECTED) {
+    SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
+    SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+  } else if (item->itemState & ODS_DISABLED) {
+    SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+  }
+  const std::string text = items_->Get(static_cast<int>(item->itemID));
+  ExtTextOutA(dc, item->rcItem.left + 1, item->rcItem.top, ETO_OPAQUE | ETO_CLIPPED, &item->rcItem,
+              text.data(), static_cast<UINT>(text.size()), nullptr);
+  if (item->itemState & ODS_FOCUS) DrawFocusRect(dc, &item->rcItem);
+  SetBkColor(dc, back);
+  SetTextColor(dc, fore);
 }
 
 void TCustomListBox::CNCommand(TMessage& message) {

@@ -250,6 +250,10 @@ class TCustomListBox : public TWinControl {
   void SetIntegralHeight(bool integral_height);
   TBorderStyle GetBorderStyle() const { return border_style_; }
   void SetBorderStyle(TBorderStyle style);
+  // The window holds no lines (owner data): it is told their count and the control draws
+  // each line from its items, so a long list costs the window nothing to take or drop.
+  bool GetOwnerData() const { return owner_data_; }
+  void SetOwnerData(bool owner_data);
 
   // The item at a client point; with existing, -1 below the last item, else the count.
   int ItemAtPos(POINT pos, bool existing);
@@ -266,10 +270,13 @@ class TCustomListBox : public TWinControl {
  private:
   static void Publish(TPublisher<TCustomListBox>& p);
   void CNCommand(TMessage& message);
+  void CNDrawItem(TMessage& message);
+  int FontLineHeight();
   void LBGetText(TMessage& message);
   void WMDestroy(TMessage& message);
 
   TStrings* items_;
+  bool owner_data_ = false;
   bool multi_select_ = false;
   bool extended_select_ = true;
   bool sorted_ = false;

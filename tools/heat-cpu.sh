@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Measures the processor time the program takes while a three-lane heat runs, while it
-# sits idle, and idle again after the heat was stopped (F9) halfway through a lap, as a
+# sits idle (beside the trivial program, floor_program with its one window, over the same
+# interval), and idle again after the heat was stopped (F9) halfway through a lap, as a
 # share of one core, and saves a screenshot of the main window during the heat. While the heat
 # runs, the floor of a heat (floor_program heat: three 438 x 97 areas repainted at 100 Hz
 # through a memory device context, nothing else) runs beside it over the same interval, and
@@ -37,7 +38,7 @@ exec "$DRAVOLIN_ROOT/tools/wine-session" bash -c '
   done
   ticks() { awk "{print \$14 + \$15}" "/proc/$1/stat"; }
   share() {
-    awk -v t="$1" -v hz="$(getconf CLK_TCK)" -v s="$seconds" "BEGIN { printf \"%.1f\", 100 * t / hz / s }"
+    awk -v t="$1" -v hz="$(getconf CLK_TCK)" -v s="$seconds" "BEGIN { printf \"%.2f\", 100 * t / hz / s }"
   }
   measure() {
     local before after
@@ -46,7 +47,17 @@ exec "$DRAVOLIN_ROOT/tools/wine-session" bash -c '
     after=$(ticks "$pid")
     echo "$(share $((after - before))) % of one core"
   }
+  # The trivial program idle beside it, over the same interval.
+  (exec "$WINE64" "$GUI_WINTOOL" --desktop "$GUI_DESKTOP" run "$DRAVOLIN_BUILD/tests/floor_program.exe") &
+  gui_wait "Dravolin start-up floor"
+  trivial=
+  for p in $(pgrep -f "floor_program.exe" -u "$(id -u)"); do
+    tr "\0" " " </proc/$p/cmdline | grep -q wintool || trivial=$p
+  done
+  trivial_before=$(ticks "$trivial")
   echo "idle:    $(measure)"
+  echo "trivial: $(share $(($(ticks "$trivial") - trivial_before))) % of one core (one window, idle beside it)"
+  gui_tool close "Dravolin start-up floor" >/dev/null 2>&1 || true
   # Lanes 1 to 3 on, then prepare and three triggers: all three lanes run.
   gui_click "$title" 460 14
   gui_click "$title" 460 162

@@ -23,6 +23,7 @@ class TFakeRaceView : public TRaceView {
   std::map<TRaceButton, bool> buttons;
   std::string trigger_caption;
   bool count_down_on = false;
+  bool display_timer_on = false;
   int count_down_tag = 0, count_down_seconds = 0, lap_choice = 2;
   std::vector<TStartListEntry> start_list;
   std::vector<TProtocolRow> protocol;
@@ -64,6 +65,7 @@ class TFakeRaceView : public TRaceView {
   bool GetButtonEnabled(TRaceButton button) const override { return Enabled(button); }
   void SetButtonEnabled(TRaceButton button, bool enabled) override { buttons[button] = enabled; }
   void SetTriggerCaption(const std::string& caption) override { trigger_caption = caption; }
+  void SetDisplayTimerEnabled(bool enabled) override { display_timer_on = enabled; }
   bool GetCountDownEnabled() const override { return count_down_on; }
   void SetCountDownEnabled(bool enabled) override { count_down_on = enabled; }
   int GetCountDownTag() const override { return count_down_tag; }

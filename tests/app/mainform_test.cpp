@@ -296,6 +296,25 @@ TEST_F(MainWindow, FunctionKeysRunAHeatAndStopWritesTheProtocol) {
   EXPECT_EQ(Protocol()->GetItems()->GetItem(1)->GetCaption(), "2");
 }
 
+TEST_F(MainWindow, TheDisplayTimerRunsOnlyWhileALaneRuns) {
+  TTimer* display = Find<TTimer>("TimersTimer");
+  EXPECT_FALSE(display->GetEnabled());  // idle: nothing to show
+  SwitchOnLane1();
+  Key(VK_F5);
+  EXPECT_FALSE(display->GetEnabled());  // armed, the zero blinking, no time yet
+  Key(VK_F8);
+  EXPECT_TRUE(display->GetEnabled());
+  Key(VK_F9);  // stopped halfway through a lap: its last reading was shown as it stopped
+  EXPECT_FALSE(display->GetEnabled());
+  // A heat that ends by its laps stops it too.
+  Key(VK_F5);
+  for (int trigger = 0; trigger <= Main->Race().NumberOfLaps(); ++trigger) {
+    Key(VK_F8);
+    EXPECT_EQ(display->GetEnabled(), Main->Race().Armed()) << trigger;
+  }
+  EXPECT_FALSE(Main->Race().Armed());
+}
+
 TEST_F(MainWindow, RaceKeysStillActAfterF10OrALoneAltWhileIdle) {
   SwitchOnLane1();
   TMenuLoopWatch watch;

@@ -1,11 +1,13 @@
-// How the start list scales: for each size, a generated start list is parsed, sorted,
-// loaded into the editor's list view, opened over a list already shown, dropped again
-// (Cancel back to a short working list) and saved, and the times are printed.
+// How the start list scales, along the program's own path: for each size, a generated start
+// list is parsed and sorted, then the skinned editor is made beside the main window (reading
+// the working list as the start does), shown and painted, a list of the same size opened over
+// it as Open does (read, sorted, painted), the working list read back as Escape does, and the
+// list saved; the times are printed.
 //
 //   startlist_bench [COUNT...]      (default: 1000 10000 100000)
 //
 // By hand, after a build, from the source folder (DRAVOLIN_BUILD naming the build folder):
-//   tools/wine-session tools/wine-run build/tests/startlist_bench.exe
+//   DRAVOLIN_OWN_DESKTOP=1 tools/wine-session tools/wine-run build/tests/startlist_bench.exe
 // Not a pass/fail test: the suite runs it once with small counts so that it keeps working.
 #include <windows.h>
 
@@ -18,13 +20,18 @@
 #include <vector>
 
 #include "app/appforms.h"
+#include "app/mainform.h"
 #include "app/startlistfile.h"
 #include "app/startlistform.h"
 #include "app/startlistlogic.h"
 #include "i18n/translator.h"
+#include "skin/engine/sskinmanager.h"
+#include "skin/engine/sskintables.h"
+#include "tests/support/bench_support.h"
 #include "toolkit/forms.h"
 #include "toolkit/listview.h"
 #include "toolkit/startup.h"
+#include "widgets/justone.h"
 
 namespace {
 
@@ -94,8 +101,14 @@ class TQuietEditor : public TParticipantEditorView {
 };
 
 struct TFigures {
-  double parse, sort, load_and_show, window, open, cancel, save;
+  double parse, sort, create, show, open, cancel, save;
 };
+
+// Paints every window of the form that waits for it, as the message loop would next.
+void Paint(TCustomForm* form) {
+  RedrawWindow(form->GetHandle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  bench::Pump();
+}
 
 TFigures Measure(int count, const std::string& folder) {
   TFigures f{};
@@ -120,45 +133,38 @@ TFigures Measure(int count, const std::string& folder) {
   quiet.LoadFromFile(big, false);
   f.sort = Time([&] { quiet.SortList(); });
 
-  // Opening the editor: the form reads the working list into its items, then makes its list
-  // view's window with the items already in and sorts on showing, as ShowModal would. The
-  // window part is timed on its own too.
+  // As at the start: the editor reads the working list when it is made. Then as its button
+  // does: shown (sorted on showing) and painted.
   AppPaths.WorkingStartList = working;
   TStartList* form = nullptr;
-  f.load_and_show = Time([&] {
-    form = New<TStartList>(Application);
-    if (form->GetList()->HandleAllocated())
-      throw std::runtime_error("the list's window came before its items");
-    f.window = Time([&] {
-      form->GetList()->HandleNeeded();
-      form->Logic().FormShow();
-    });
+  f.create = Time([&] { form = New<TStartList>(Application); });
+  f.show = Time([&] {
+    form->Show();
+    Paint(form);
   });
   TListView* list = form->GetList();
   if (list->GetItems()->GetCount() != count) throw std::runtime_error("the list view lost entries");
   // Some rows are selected, as while the officials work.
   for (int i = 0; i < count; i += 97) list->GetItems()->GetItem(i)->SetSelected(true);
 
-  // Another list read over the one shown, as Open does without its sort, then Cancel back to
-  // a short working list.
-  f.open = Time([&] { form->Logic().LoadFromFile(big, false); });
-  WriteBytes(working, FormatStartList(MakeEntries(10)));
+  // Open: another list of the same size read over the one shown, sorted and painted.
+  f.open = Time([&] {
+    form->Logic().OpenChosen(big, false);
+    Paint(form);
+  });
+  // Escape: the whole working list read back; the dialog closes after it.
   f.cancel = Time([&] { form->Logic().btnCancelClick(); });
-  if (list->GetItems()->GetCount() != 10) throw std::runtime_error("Cancel did not reload the working list");
+  if (list->GetItems()->GetCount() != count) throw std::runtime_error("Cancel did not read the working list");
+  form->Hide();
 
-  form->Logic().LoadFromFile(big, false);
+  form->Logic().OpenChosen(big, false);
   f.save = Time([&] { form->Logic().SaveToFile(saved); });
-  if (ReadBytes(saved) != bytes) throw std::runtime_error("the saved list differs from the one read");
+  if (ReadBytes(saved) != FormatStartList(form->Logic().Entries()))
+    throw std::runtime_error("the saved list differs from the one shown");
   Free(form);
 
   for (const std::string& file : {big, working, saved}) DeleteFileA(file.c_str());
   return f;
-}
-
-std::string TempFolder() {
-  char path[MAX_PATH + 1] = {};
-  DWORD length = GetTempPathA(MAX_PATH, path);
-  return std::string(path, length);
 }
 
 }  // namespace
@@ -171,14 +177,26 @@ int main(int argc, char** argv) {
     RegisterToolkitUnits();
     RegisterFormsUnit();
     RegisterTranslationUnits();
+    RegisterSkinEngineUnit();
     TUnitsScope units;
     RegisterAppClasses();
-    std::printf("%8s %10s %10s %14s %10s %10s %10s %10s   (ms)\n", "entries", "parse", "sort", "load+show",
-                "window", "open", "cancel", "save");
+    // Not refused by a test's main window running beside it.
+    TXJustOne::SetMutexCreator([](const char*) { return CreateMutexA(nullptr, FALSE, nullptr); });
+    // The main window carries the skin, as in the program.
+    const std::string folder = bench::TempFolder("startlist_bench");
+    AppPaths.ClassList = folder + "Classes.Lst";
+    AppPaths.WorkingStartList = folder + "Current.Asl";
+    AppPaths.Settings = folder + "bench.ini";
+    WriteStartListFile(AppPaths.WorkingStartList, {});
+    Application->CreateForm(Main);
+    if (!SkinData().SkinLoaded) throw std::runtime_error("the main window has no skin");
+    Main->Show();
+    std::printf("%8s %10s %10s %10s %12s %10s %10s %10s   (ms)\n", "entries", "parse", "sort", "create",
+                "show+paint", "open", "cancel", "save");
     for (int count : counts) {
-      TFigures f = Measure(count, TempFolder());
-      std::printf("%8d %10.1f %10.1f %14.1f %10.1f %10.1f %10.1f %10.1f\n", count, f.parse, f.sort,
-                  f.load_and_show, f.window, f.open, f.cancel, f.save);
+      TFigures f = Measure(count, folder);
+      std::printf("%8d %10.1f %10.1f %10.1f %12.1f %10.1f %10.1f %10.1f\n", count, f.parse, f.sort, f.create,
+                  f.show, f.open, f.cancel, f.save);
       std::fflush(stdout);
     }
   } catch (const std::exception& e) {

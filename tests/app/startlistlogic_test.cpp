@@ -258,6 +258,39 @@ TEST_F(StartList, AWorkingFileWithAByteOrderMarkIsToldToBeInAnotherEncoding) {
   }
 }
 
+TEST_F(StartList, AWorkingFileWithDamagedRecordsShowsWhatWasReadSaysWhereAndIsKeptBeforeOk) {
+  // A header doubled before the second record, and the third record's place line lost.
+  std::vector<TStartListEntry> whole = Entries("ABC");
+  std::string third = FormatStartList({whole[2]});
+  third.erase(H().size(), 3);
+  const std::string bytes = FormatStartList({whole[0]}) + H() + FormatStartList({whole[1]}) + third;
+  TScratchFolder::Write(list.WorkingFile(), bytes);
+  list.FormCreate();
+  EXPECT_EQ(FormatStartList(list.Entries()), FormatStartList(whole));
+  ASSERT_EQ(view.messages.size(), 1u);
+  const std::string told = view.messages[0];
+  for (const std::string& part : std::vector<std::string>{
+           "2 records", list.WorkingFile() + " ", "record 2 (line 11)",
+           "a record header where its start place should be", list.WorkingFile() + ".bak"})
+    EXPECT_NE(told.find(part), std::string::npos) << part << " in " << told;
+  list.btnCancelClick();
+  EXPECT_EQ(view.messages.size(), 1u);
+  list.btnOKClick();
+  EXPECT_EQ(TScratchFolder::Read(list.WorkingFile() + ".bak"), bytes);
+  EXPECT_EQ(TScratchFolder::Read(list.WorkingFile()), FormatStartList(whole));
+  // A record cut short is named too, and kept with eight fields.
+  std::string cut = FormatStartList(whole);
+  cut.erase(cut.find("Linz"), 10);
+  TScratchFolder::Write(list.WorkingFile(), cut);
+  list.FormCreate();
+  ASSERT_EQ(view.messages.size(), 2u);
+  EXPECT_NE(view.messages[1].find("fewer than eight fields"), std::string::npos) << view.messages[1];
+  EXPECT_EQ(list.Entries()[0].SubItems.size(), 8u);
+  // A list of the editor's shape is read without a word.
+  Start("AB");
+  EXPECT_EQ(view.messages.size(), 2u);
+}
+
 TEST_F(StartList, InsertAddsAndEnterEdits) {
   Start("AB");
   EXPECT_FALSE(list.FormShortCut('A'));

@@ -5,7 +5,7 @@
 // the program's ratio to the floor. A first start of each is not counted (files made,
 // libraries brought into memory).
 //
-//   startup_bench [STARTS]      (default: 15 of each, alternating)
+//   startup_bench [STARTS [ENTRIES]]   (default: 15 of each, alternating; 3 entries)
 //
 // By hand, after a build, from the source folder (DRAVOLIN_BUILD naming the build folder):
 //   tools/wine-session tools/wine-run build/tests/startup_bench.exe
@@ -31,10 +31,11 @@ using bench::Median;
 const char kProgramTitle[] = "Kestrune / Software / Dravolin";
 const char kFloorTitle[] = "Dravolin start-up floor";
 
-// A day's start list of three participants: a start without one tells so before its window.
-void WriteStartList(const std::string& folder) {
+// A day's start list: a start without one tells so before its window. A tournament's list
+// is read at every start too.
+void WriteStartList(const std::string& folder, int entries) {
   std::ofstream file(folder + "Aktuell.Asl", std::ios::binary);
-  for (int n = 1; n <= 3; ++n)
+  for (int n = 1; n <= entries; ++n)
     file << "[DRAVOLIN1ASLREC]\r\n"
          << n << "\r\nA\r\n1" << n << "\r\nRacer" << n << "\r\nJo\r\nFord\r\nKa\r\nLinz\r\nAT\r\n";
   if (!file) throw std::runtime_error("cannot write the start list in " + folder);
@@ -128,6 +129,7 @@ void Report(const char* what, const std::vector<double>& visible) {
 
 int main(int argc, char** argv) {
   const int count = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
+  const int entries = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
   const std::string folder = bench::TempFolder("startup");
   try {
     const std::string program = folder + "dravolin.exe";
@@ -135,7 +137,7 @@ int main(int argc, char** argv) {
       throw std::runtime_error(std::string("cannot copy ") + DRAVOLIN_EXE);
     const std::string floor = "\"" + BenchFolder() + "floor_program.exe\"";
     const std::string dravolin = "\"" + program + "\"";
-    WriteStartList(folder);
+    WriteStartList(folder, entries);
     StartOnce(dravolin, kProgramTitle, folder);
     StartOnce(floor, kFloorTitle, "");
     std::vector<double> program_starts, floor_starts;
@@ -143,7 +145,7 @@ int main(int argc, char** argv) {
       program_starts.push_back(StartOnce(dravolin, kProgramTitle, folder));
       floor_starts.push_back(StartOnce(floor, kFloorTitle, ""));
     }
-    std::printf("%d alternating starts of each\n", count);
+    std::printf("%d alternating starts of each, a start list of %d\n", count, entries);
     Report("program", program_starts);
     Report("floor (one window)", floor_starts);
     std::printf("ratio to the floor: %.2f (medians)\n", Median(program_starts) / Median(floor_starts));

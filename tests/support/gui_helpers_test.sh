@@ -4,8 +4,19 @@ set -euo pipefail
 source "$(dirname "$0")/gui.sh"
 gui_test
 
+# A window's painting is timed from before the window exists: "ready", then the time it was
+# painted, once, when it is shown.
+gui_tool painted "wintool probe" 60000 >"$tmp/painted" &
+waiter=$!
+gui_until 60 grep -q ready "$tmp/painted" || { echo "painted never got ready"; exit 1; }
+before=$(date +%s.%N)
 gui_start "$GUI_WINTOOL" probe >"$tmp/probe.log"
 gui_wait "wintool probe"
+wait "$waiter" || { echo "the probe was not seen painted"; exit 1; }
+painted=$(tail -n 1 "$tmp/painted" | tr -d '\r')
+after=$(date +%s.%N)
+[ "$(echo "$before < $painted && $painted < $after" | bc)" = 1 ] ||
+  { echo "painted at $painted, not between $before and $after"; exit 1; }
 
 # The client area is white once painted: the centre pixel of the picture must become so.
 centre=

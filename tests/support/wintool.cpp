@@ -4,6 +4,12 @@
 //
 //   wintool wait TITLE [TIMEOUT_MS]  prints "X Y W H CX CY CW CH": window and client
 //                                    rectangles in screen coordinates, once it is visible
+//   wintool painted TITLE [TIMEOUT_MS]
+//                                    prints "ready", then waits until the window is visible
+//                                    and painted (no part of it or of its children waits for
+//                                    a paint, and its thread has answered) and prints the
+//                                    time of that as Unix seconds: started before a click, it
+//                                    times from the click to the window painted
 //   wintool activate TITLE           brings the window to the foreground
 //   wintool close TITLE              posts WM_CLOSE to it
 //   wintool minimize TITLE           minimises it as its system menu does
@@ -70,6 +76,44 @@ int Wait(const char* title, DWORD timeout) {
   ClientToScreen(wnd, &origin);
   std::printf("%ld %ld %ld %ld %ld %ld %ld %ld\n", w.left, w.top, w.right - w.left, w.bottom - w.top,
               origin.x, origin.y, c.right, c.bottom);
+  return 0;
+}
+
+BOOL CALLBACK FindUnpainted(HWND wnd, LPARAM found) {
+  if (IsWindowVisible(wnd) && GetUpdateRect(wnd, nullptr, FALSE)) {
+    *reinterpret_cast<bool*>(found) = true;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+bool Unpainted(HWND wnd) {
+  bool found = !IsWindowVisible(wnd) || GetUpdateRect(wnd, nullptr, FALSE);
+  if (!found) EnumChildWindows(wnd, FindUnpainted, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+int Painted(const char* title, DWORD timeout) {
+  std::printf("ready\n");
+  std::fflush(stdout);
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (GetTickCount() - start > timeout) {
+      std::fprintf(stderr, "wintool: \"%s\" not painted\n", title);
+      return 1;
+    }
+    HWND wnd = FindVisible(title);
+    DWORD_PTR result;
+    // Answering means the thread is back in its message loop, where paints come last.
+    if (wnd && !Unpainted(wnd) && SendMessageTimeoutA(wnd, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &result) &&
+        !Unpainted(wnd))
+      break;
+    Sleep(1);
+  }
+  FILETIME now;
+  GetSystemTimePreciseAsFileTime(&now);
+  const ULONGLONG ticks = (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+  std::printf("%.3f\n", static_cast<double>(ticks - 116444736000000000ULL) / 1e7);
   return 0;
 }
 
@@ -262,6 +306,8 @@ int main(int argc, char** argv) {
     return Hold(argv[2], FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
   if (argc >= 3 && !std::strcmp(argv[1], "wait"))
     return Wait(argv[2], argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 10000);
+  if (argc >= 3 && !std::strcmp(argv[1], "painted"))
+    return Painted(argv[2], argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 10000);
   if (argc == 3 && !std::strcmp(argv[1], "activate"))
     return WithWindow(argv[2], [](HWND w) { SetForegroundWindow(w); });
   if (argc == 3 && !std::strcmp(argv[1], "close"))
@@ -298,6 +344,6 @@ int main(int argc, char** argv) {
   std::fprintf(
       stderr,
       "usage: wintool [--desktop NAME] wait|activate|close|minimize|state|sync|dismiss|texts TITLE | "
-      "hitmap TITLE | popups | probe | run PROGRAM...\n");
+      "painted TITLE [TIMEOUT_MS] | hitmap TITLE | popups | probe | run PROGRAM...\n");
   return 2;
 }

@@ -255,6 +255,22 @@ TEST_F(ListViewTest, SortsWithAFunctionAndAutomaticallyByCaptionAfterAnUpdate) {
       [](TListItem* a, TListItem* b, intptr_t) { return a->GetCaption()[0] - b->GetCaption()[0]; }, 0);
   EXPECT_THAT(Captions(), ElementsAre("a1", "a2", "b1", "b2", "b3", "c1", "c0"));
   list->GetItems()->Clear();
+  // A long ranked head and a heat's few rows: each after its equals, in its order of arrival.
+  std::vector<std::string> expected;
+  for (char group : {'a', 'b', 'c', 'd'})
+    for (int i = 0; i < 40; ++i) {
+      expected.push_back(std::string(1, group) + std::to_string(i));
+      list->GetItems()->Add()->SetCaption(expected.back());
+    }
+  for (const char* caption : {"cX", "aX", "cY", "eX"}) list->GetItems()->Add()->SetCaption(caption);
+  list->CustomSort(
+      [](TListItem* a, TListItem* b, intptr_t) { return a->GetCaption()[0] - b->GetCaption()[0]; }, 0);
+  expected.insert(expected.begin() + 40, "aX");
+  expected.insert(expected.begin() + 121, {"cX", "cY"});
+  expected.push_back("eX");
+  EXPECT_EQ(Captions(), expected);
+  EXPECT_EQ(list->GetItems()->GetItem(121)->GetIndex(), 121);
+  list->GetItems()->Clear();
 
   list->SetSortType(stText);
   list->BeginUpdate();

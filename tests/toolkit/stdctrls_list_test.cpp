@@ -266,6 +266,112 @@ TEST_F(ListBoxTest, ItemsAndSelectionsSurviveANewWindow) {
   EXPECT_EQ(list->GetItems()->Get(0), "Alpha");
 }
 
+// ---- List box with owner data -------------------------------------------------------------
+
+class OwnerDataListBoxTest : public ListBoxTest {
+ protected:
+  // The client area as the screen shows it, one COLORREF a pixel.
+  static std::vector<COLORREF> Shown(TWinControl* control) {
+    RECT client{};
+    GetClientRect(control->GetHandle(), &client);
+    HDC screen = GetDC(control->GetHandle());
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < client.bottom; ++y)
+      for (int x = 0; x < client.right; ++x) pixels.push_back(GetPixel(memory, x, y));
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(control->GetHandle(), screen);
+    return pixels;
+  }
+  static std::string WindowText(HWND list, int index) {
+    LRESULT length = SendMessageA(list, LB_GETTEXTLEN, index, 0);
+    if (length < 0) return "<none>";
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    text.resize(
+        static_cast<size_t>(SendMessageA(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()))));
+    return text;
+  }
+};
+
+TEST_F(OwnerDataListBoxTest, LooksAndAnswersLikeAListWhoseWindowHoldsTheLines) {
+  auto* plain = AddList(12);
+  auto* owner = Add<TListBox>("owner", {160, 10, 300, 110});
+  owner->SetOwnerData(true);
+  owner->GetItems()->Assign(plain->GetItems());
+  ShowActive();
+  for (TListBox* list : {plain, owner}) {
+    list->SetItemIndex(3);
+    list->SetTopIndex(1);
+  }
+  // Focused, and disabled: the same pixels.
+  for (bool disabled : {false, true}) {
+    SCOPED_TRACE(disabled ? "disabled" : "focused");
+    std::vector<COLORREF> shown[2];
+    for (int i = 0; i < 2; ++i) {
+      TListBox* list = i ? owner : plain;
+      list->SetEnabled(!disabled);
+      if (!disabled) list->SetFocus();
+      RedrawWindow(list->GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+      shown[i] = Shown(list);
+    }
+    EXPECT_EQ(shown[1], shown[0]);
+  }
+  // The window keeps no line, yet anyone asking it is told the item's text.
+  EXPECT_TRUE(GetWindowLongPtrA(owner->GetHandle(), GWL_STYLE) & LBS_NODATA);
+  EXPECT_EQ(SendMessageA(owner->GetHandle(), LB_GETCOUNT, 0, 0), 12);
+  EXPECT_EQ(WindowText(owner->GetHandle(), 11), "Entry 11");
+  EXPECT_EQ(WindowText(owner->GetHandle(), 12), "<none>");
+  EXPECT_EQ(owner->ItemAtPos(Middle(owner->ItemRect(2)), true), 2);
+}
+
+TEST_F(OwnerDataListBoxTest, ChangesKeepTheWindowsCountAndSelectionInStep) {
+  auto* list = AddList(0);
+  list->GetItems()->SetText("A\r\nB\r\nC\r\nD\r\n");
+  list->SetOwnerData(true);  // before the window: the lines wait with the control
+  ShowActive();
+  HWND window = list->GetHandle();
+  auto window_count = [&] { return static_cast<int>(SendMessageA(window, LB_GETCOUNT, 0, 0)); };
+  EXPECT_EQ(window_count(), 4);
+
+  list->SetItemIndex(2);
+  list->GetItems()->Insert(0, "Z");  // the selected line moves down with its text
+  EXPECT_EQ(window_count(), 5);
+  EXPECT_EQ(list->GetItemIndex(), 3);
+  list->GetItems()->Delete(4);
+  list->GetItems()->Add("E");
+  EXPECT_EQ(list->GetItems()->GetCommaText(), "Z,A,B,C,E");
+  EXPECT_EQ(list->GetItemIndex(), 3);
+  // Renamed in place and exchanged: the selection stays where it is.
+  list->GetItems()->Put(3, "C2");
+  list->GetItems()->Exchange(0, 1);
+  EXPECT_EQ(list->GetItems()->GetCommaText(), "A,Z,B,C2,E");
+  EXPECT_EQ(list->GetItemIndex(), 3);
+  // A whole new text in one update reaches the window as one count.
+  TMessageSpy spy(window);
+  list->GetItems()->SetText("1\r\n2\r\n");
+  EXPECT_EQ(window_count(), 2);
+  EXPECT_EQ(spy.Count(LB_SETCOUNT), 1);
+  EXPECT_EQ(spy.Count(LB_INSERTSTRING) + spy.Count(LB_ADDSTRING), 0);
+  list->GetItems()->Clear();
+  EXPECT_EQ(window_count(), 0);
+
+  // Switched off and on with a window, the lines and the selection go with the window.
+  list->GetItems()->SetCommaText("x,y,z");
+  list->SetItemIndex(1);
+  list->SetOwnerData(false);
+  EXPECT_FALSE(GetWindowLongPtrA(list->GetHandle(), GWL_STYLE) & LBS_NODATA);
+  EXPECT_EQ(WindowText(list->GetHandle(), 2), "z");
+  EXPECT_EQ(list->GetItemIndex(), 1);
+  list->SetOwnerData(true);
+  EXPECT_EQ(list->GetItems()->GetCommaText(), "x,y,z");
+  EXPECT_EQ(list->GetItemIndex(), 1);
+}
+
 // ---- Scroll bar -----------------------------------------------------------------------------
 
 class ScrollBarTest : public StdCtrlsTest {

@@ -1,7 +1,8 @@
 // How the skinned protocol list scales on the real main window with the internal skin: the
 // list is filled with ROWS rows, then the median of
 //   - one heat of one lane added (the row appended, all rows ranked and renumbered, as the
-//     program does at the end of a heat),
+//     program does at the end of a heat) until the window is painted again, and how much the
+//     process's memory grew a heat over all of them,
 //   - one step of the skinned vertical bar (one row), from the top to the bottom, the list
 //     and the bar painted after each step,
 //   - a full repaint of the list (frame, header, rows, bars).
@@ -72,6 +73,28 @@ void SaveScreenshot(TCustomForm* form, const std::string& file) {
   Free(bmp);
 }
 
+// Painted what waits for it, and done what the paint posted.
+void PaintNow(TCustomForm* form) {
+  RedrawWindow(form->GetHandle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  Pump();
+}
+
+// The bytes allocated on all of the process's heaps (the system reports its memory in whole
+// regions, which a few kilobytes a heat do not change).
+double HeapBytes() {
+  std::vector<HANDLE> heaps(GetProcessHeaps(0, nullptr) + 16);
+  heaps.resize(GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data()));
+  double bytes = 0;
+  for (HANDLE heap : heaps) {
+    if (!HeapLock(heap)) continue;
+    PROCESS_HEAP_ENTRY entry{};
+    while (HeapWalk(heap, &entry))
+      if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) bytes += entry.cbData;
+    HeapUnlock(heap);
+  }
+  return bytes;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -114,10 +137,16 @@ int main(int argc, char** argv) {
     }
     list->EndUpdate();
     protocol.AddHeat({Lane(rows)}, 3, "???");
+    PaintNow(Main);
 
     std::vector<double> add, append, sort, renumber, quiet;
+    const double memory_before = HeapBytes();
     for (int i = 0; i < adds - 1; ++i)
-      add.push_back(Time([&] { protocol.AddHeat({Lane(rows + 1 + i)}, 3, "???"); }));
+      add.push_back(Time([&] {
+        protocol.AddHeat({Lane(rows + 1 + i)}, 3, "???");
+        PaintNow(Main);
+      }));
+    const double memory_per_heat = (HeapBytes() - memory_before) / std::max(adds - 1, 1);
     // The same three steps apart.
     for (int i = 0; i < adds - 1; ++i) {
       THeatLane lane = Lane(rows + adds + i);
@@ -178,7 +207,8 @@ int main(int argc, char** argv) {
     if (argc > 3) SaveScreenshot(Main, argv[3]);
 
     std::printf("skinned protocol list, %d rows, median (ms)\n", list->GetItems()->GetCount());
-    std::printf("%-44s %8.2f  (%zu adds)\n", "add one row, rank and renumber", Median(add), add.size());
+    std::printf("%-44s %8.2f  (%zu adds)\n", "add one row, rank, renumber, painted", Median(add), add.size());
+    std::printf("%-44s %8.1f KB\n", "  memory grown a heat", memory_per_heat / 1024);
     std::printf("%-44s %8.2f\n", "  of which: append the row", Median(append));
     std::printf("%-44s %8.2f\n", "            rank the rows", Median(sort));
     std::printf("%-44s %8.2f\n", "            renumber the rows", Median(renumber));
