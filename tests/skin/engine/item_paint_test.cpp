@@ -322,31 +322,6 @@ TEST_F(ItemPaint, PatternsOfAnySizeTileTheirDecodedPixelsFromTheRectanglesCorner
   }
 }
 
-// A body of a small pattern costs about what one of a large pattern does.
-TEST_F(ItemPaint, ATinyPatternPaintsABodyAboutAsFastAsALargeOne) {
-  SkinMasks.erase(SkinMasks.begin());
-  Section().ImagePercent = 100;
-  auto bmp = Filled(800, 600, clBlack);
-  auto fastest = [&](int side) {
-    for (auto& p : SkinPatterns) Free(p.Img);
-    SkinPatterns.clear();
-    AddPattern(side, side, [](int x, int y) -> TColor { return RGB(x * 4, y * 4, 90); });
-    double best = 1e9;
-    for (int i = 0; i < 5; ++i) {
-      LARGE_INTEGER f, a, b;
-      QueryPerformanceFrequency(&f);
-      QueryPerformanceCounter(&a);
-      PaintItemBG(0, "PANEL", EmptyCI, 0, RECT{0, 0, 800, 600}, POINT{}, bmp.get());
-      QueryPerformanceCounter(&b);
-      best = std::min(best, double(b.QuadPart - a.QuadPart) / double(f.QuadPart));
-    }
-    return best;
-  };
-  const double large = fastest(64);
-  const double tiny = fastest(1);
-  EXPECT_LT(tiny, 2 * large) << "1 x 1: " << tiny * 1000 << " ms, 64 x 64: " << large * 1000 << " ms";
-}
-
 // Where the body's or the gradient's own painting leaves pixels out (a gradient of another
 // mode), what shows is the same at every call, not what the paint before left there.
 TEST_F(ItemPaint, ABodyShowsNothingOfTheSectionPaintedBeforeIt) {
