@@ -138,6 +138,9 @@ TListView* TStartList::GetList() const { return Find<TListView>(this, "List"); }
 
 void TStartList::FormCreate(TObject*) {
   TranslateComponent(this);
+  // Enlarged by its grip, never made smaller than designed (whatever the system's frame).
+  GetConstraints()->SetMinWidth(GetWidth());
+  GetConstraints()->SetMinHeight(GetHeight());
   logic_->FormCreate();
 }
 

@@ -193,6 +193,7 @@ class TTypeBuilder {
   explicit TTypeBuilder(TClass cls);
   TClass GetClass() const { return class_; }
   TPropInfo& AddProperty(std::string_view name, TTypeKind kind);
+  void RemoveProperty(std::string_view name);
   void AddMethod(std::string_view name, TMethodCode code, const std::type_info& signature);
 
   // Used by the registry that owns the finished lists.
@@ -393,6 +394,9 @@ class TPublisher {
       p.set_method = [write](TObject* o, const TMethod& m) { write(o, V::FromMethod(m)); };
     return TPropOptions(p);
   }
+
+  // Takes an inherited property out of the class's list: definitions can no longer set it.
+  void Unpublish(std::string_view name) { builder_.RemoveProperty(name); }
 
   // A handler that form definitions may bind to an event of the same parameters by name.
   template <class D, class... Args>

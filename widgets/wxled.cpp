@@ -14,6 +14,8 @@ void TWxCustomLED::Publish(TPublisher<TWxCustomLED>& p) {
   p.Color("ColorOff", &C::GetColorOff, &C::SetColorOff).Default(clRed);
   p.Integer("Interval", &C::GetInterval, &C::SetInterval).Default(1000);
   p.Boolean("Status", &C::GetStatus, &C::SetStatus).Default(true);
+  // Always the colour of the status: nothing to store.
+  p.Unpublish("Color");
 }
 
 TWxCustomLED::TWxCustomLED(TComponent* owner) : TWxGraphicControl(owner) {
