@@ -2,7 +2,8 @@
 //
 // A class publishes members in its static Publish function (declared in the class body,
 // defined in its source file); the list of a class is its ancestors' list followed by its own
-// in declaration order (republishing an inherited name replaces it in place):
+// in declaration order (republishing an inherited name replaces it in place, Unpublish takes
+// one out):
 //
 //   void TLamp::Publish(TPublisher<TLamp>& p) {
 //     p.Integer("Size", &TLamp::GetSize, &TLamp::SetSize).Default(20);
