@@ -169,6 +169,9 @@ TListView* TStartList::List() const { return Find<TListView>(this, "List"); }
 
 void TStartList::FormCreate(TObject*) {
   TranslateComponent(this);
+  // Enlarged by its grip, never made smaller than designed (whatever the system's frame).
+  GetConstraints()->SetMinWidth(GetWidth());
+  GetConstraints()->SetMinHeight(GetHeight());
   logic_->FormCreate();
 }
 

@@ -279,6 +279,9 @@ void TControl::Publish(TPublisher<TControl>& p) {
   p.Integer("Width", &TControl::GetWidth, &TControl::SetWidth);
   p.Integer("Height", &TControl::GetHeight, &TControl::SetHeight);
   p.Enumeration("Align", AlignInfo(), &TControl::GetAlign, &TControl::SetAlign).Default(alNone);
+  p.Set("Anchors", AnchorsInfo(), &TControl::GetAnchors, &TControl::SetAnchors)
+      .Default(kDefaultAnchors.Bits());
+  p.Object("Constraints", &TControl::GetConstraints, &TControl::SetConstraints);
   p.Boolean("Visible", &TControl::GetVisible, &TControl::SetVisible).Default(true);
   p.Boolean("Enabled", &TControl::GetEnabled, &TControl::SetEnabled).Default(true);
   p.Color("Color", &TControl::GetColor, &TControl::SetColor);
@@ -331,6 +334,8 @@ TControl::TControl(TComponent* owner) : TComponent(owner) {
   control_style_ = {csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
   font_ = New<TFont>();
   font_->OnChange = TNotifyEvent(this, &TControl::FontChanged);
+  constraints_ = New<TSizeConstraints>();
+  constraints_->OnChange = TNotifyEvent(this, &TControl::ConstraintsChanged);
 }
 
 TControl::~TControl() {
@@ -338,6 +343,7 @@ TControl::~TControl() {
   if (parent_) parent_->RemoveControl(this);
   tk_detail::ForgetControl(this);
   Free(font_);
+  Free(constraints_);
 }
 
 void TControl::BeforeDestruction() {
@@ -669,6 +675,7 @@ void TControl::ParentChanged(TWinControl* old_parent) {
   Perform(CM_PARENTSHOWHINTCHANGED);
   Perform(CM_PARENTBIDIMODECHANGED);
   if (!IsWindowed(this)) Invalidate();
+  UpdateAnchorOrigin();
   RequestAlign();
 }
 
@@ -681,13 +688,47 @@ void TControl::StoreBounds(int left, int top, int width, int height) {
   height_ = height;
 }
 
+void TControl::UpdateAnchorOrigin() {
+  if (anchoring_ || !parent_ || GetComponentState().Contains(csLoading)) return;
+  anchor_origin_.Bounds = {left_, top_, width_, height_};
+  // A minimised form's client area says nothing of the size it comes back with.
+  if (parent_->HandleAllocated() && IsIconic(parent_->handle_)) return;
+  RECT client = parent_->GetClientRect();
+  anchor_origin_.ParentWidth = client.right - client.left;
+  anchor_origin_.ParentHeight = client.bottom - client.top;
+}
+
+void TControl::AnchorTo(int parent_width, int parent_height) {
+  TControlBounds b = AnchoredBounds(anchor_origin_, anchors_, parent_width, parent_height);
+  anchoring_ = true;
+  try {
+    SetBounds(b.Left, b.Top, b.Width, b.Height);
+  } catch (...) {
+    anchoring_ = false;
+    throw;
+  }
+  anchoring_ = false;
+}
+
+void TControl::SetAnchors(TAnchors anchors) {
+  if (anchors == anchors_) return;
+  anchors_ = anchors;
+  UpdateAnchorOrigin();
+}
+
+void TControl::ConstraintsChanged(TObject* sender) {
+  (void)sender;
+  SetBounds(left_, top_, width_, height_);
+}
+
 void TControl::SetBounds(int left, int top, int width, int height) {
-  width = std::max(width, 0);
-  height = std::max(height, 0);
+  width = constraints_->ClampWidth(std::max(width, 0));
+  height = constraints_->ClampHeight(std::max(height, 0));
   if (left == left_ && top == top_ && width == width_ && height == height_) return;
   bool resized = width != width_ || height != height_;
   InvalidateControl(true);
   StoreBounds(left, top, width, height);
+  UpdateAnchorOrigin();
   InvalidateControl(true);
   RequestAlign();
   if (resized && !GetComponentState().Contains(csLoading)) Resize();
@@ -727,6 +768,7 @@ POINT TControl::ScreenToClient(POINT point) {
 void TControl::SetAlign(TAlign align) {
   if (align == align_) return;
   align_ = align;
+  UpdateAnchorOrigin();
   // An aligned control keeps its other size when it is taken out of the alignment.
   RequestAlign();
 }
@@ -743,6 +785,7 @@ void TControl::Loaded() {
     if (parent_show_hint_) Perform(CM_PARENTSHOWHINTCHANGED);
     if (parent_bidi_mode_) Perform(CM_PARENTBIDIMODECHANGED);
   }
+  UpdateAnchorOrigin();
   RequestAlign();
 }
 

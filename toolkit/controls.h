@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "toolkit/anchors.h"
 #include "toolkit/canvas.h"
 #include "toolkit/colors.h"
 #include "toolkit/components.h"
@@ -256,6 +257,13 @@ class TControl : public TComponent {
 
   TAlign GetAlign() const { return align_; }
   void SetAlign(TAlign align);
+  // The parent's edges the control follows when the parent's client area changes size (an
+  // unaligned control only); from its bounds when last placed other than by the anchors.
+  TAnchors GetAnchors() const { return anchors_; }
+  void SetAnchors(TAnchors anchors);
+  // Limits every bounds change (SetBounds, alignment, anchors, auto-size, a form's frame).
+  TSizeConstraints* GetConstraints() const { return constraints_; }
+  void SetConstraints(TSizeConstraints* constraints) { constraints_->Assign(constraints); }
 
   // ---- State
   bool GetVisible() const { return visible_; }
@@ -389,6 +397,8 @@ class TControl : public TComponent {
   virtual void SetZOrder(bool top_most);
   // The bounds fields without side effects (window position notifications).
   void StoreBounds(int left, int top, int width, int height);
+  // The current bounds and the parent's client size become what the anchors measure from.
+  void UpdateAnchorOrigin();
   // The text field without side effects: the window changed its text itself (typing).
   void StoreText(const std::string& text) { text_ = text; }
   bool IsReading() const;
@@ -414,6 +424,9 @@ class TControl : public TComponent {
   friend class TDragSession;
   static void Publish(TPublisher<TControl>& p);
   void FontChanged(TObject* sender);
+  void ConstraintsChanged(TObject* sender);
+  // Placed by the parent's anchoring: the bounds follow the anchors, not the origin.
+  void AnchorTo(int parent_width, int parent_height);
   void MouseButtonDown(TMessage& message, TMouseButton button, bool double_click);
   void MouseButtonUp(TMessage& message, TMouseButton button);
 
@@ -444,6 +457,10 @@ class TControl : public TComponent {
   TWinControl* parent_ = nullptr;
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   TAlign align_ = alNone;
+  TAnchors anchors_ = kDefaultAnchors;
+  TAnchorOrigin anchor_origin_;
+  bool anchoring_ = false;
+  TSizeConstraints* constraints_;
   bool visible_ = true;
   bool enabled_ = true;
   TColor color_ = clWindow;
@@ -685,6 +702,7 @@ class TWinControl : public TControl {
   void InsertControl(TControl* control);
   void RemoveControl(TControl* control);
   void AlignChildren();
+  void AnchorChildren();
   void UpdateBounds();
   void UpdateWindowFont();
   void TrackMouse(bool non_client);

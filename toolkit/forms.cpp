@@ -132,6 +132,7 @@ TK_BEGIN_MESSAGE_MAP(TCustomForm)
 TK_MESSAGE(WM_ACTIVATE, WMActivate)
 TK_MESSAGE(WM_CLOSE, WMClose)
 TK_MESSAGE(WM_SIZE, WMSize)
+TK_MESSAGE(WM_GETMINMAXINFO, WMGetMinMaxInfo)
 TK_MESSAGE(WM_PAINT, WMPaint)
 TK_MESSAGE(WM_SYSCOMMAND, WMSysCommand)
 TK_MESSAGE(CM_DIALOGKEY, CMDialogKey)
@@ -457,6 +458,17 @@ void TCustomForm::WMSize(TMessage& message) {
   }
   if (Application && Application->main_form_ == this)
     Application->MainFormSized(message.WParam == SIZE_MINIMIZED);
+}
+
+// Sizing by the frame and maximising stop at the constraints.
+void TCustomForm::WMGetMinMaxInfo(TMessage& message) {
+  TK_INHERITED(message);
+  auto* info = reinterpret_cast<MINMAXINFO*>(message.LParam);
+  const TSizeConstraints* c = GetConstraints();
+  if (c->GetMinWidth() > 0) info->ptMinTrackSize.x = c->GetMinWidth();
+  if (c->GetMinHeight() > 0) info->ptMinTrackSize.y = c->GetMinHeight();
+  if (c->GetMaxWidth() > 0) info->ptMaxTrackSize.x = info->ptMaxSize.x = c->GetMaxWidth();
+  if (c->GetMaxHeight() > 0) info->ptMaxTrackSize.y = info->ptMaxSize.y = c->GetMaxHeight();
 }
 
 bool TCustomForm::CloseQuery() {

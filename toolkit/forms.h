@@ -220,6 +220,7 @@ class TCustomForm : public TWinControl {
   void WMActivate(TMessage& message);
   void WMClose(TMessage& message);
   void WMSize(TMessage& message);
+  void WMGetMinMaxInfo(TMessage& message);
   void WMPaint(TMessage& message);
   void WMSysCommand(TMessage& message);
   void CMDialogKey(TMessage& message);

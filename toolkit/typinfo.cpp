@@ -122,6 +122,10 @@ TPropInfo& TTypeBuilder::AddProperty(std::string_view name, TTypeKind kind) {
   return *prop;
 }
 
+void TTypeBuilder::RemoveProperty(std::string_view name) {
+  std::erase_if(props_, [name](const auto& p) { return SameText(p->name, name); });
+}
+
 void TTypeBuilder::AddMethod(std::string_view name, TMethodCode code, const std::type_info& signature) {
   TMethodInfo info{std::string(name), code, &signature};
   for (auto& m : methods_)

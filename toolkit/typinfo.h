@@ -2,7 +2,8 @@
 //
 // A class publishes members in its static Publish function (declared in the class body,
 // defined in its source file); the list of a class is its ancestors' list followed by its own
-// in declaration order (republishing an inherited name replaces it in place):
+// in declaration order (republishing an inherited name replaces it in place, Unpublish takes
+// one out):
 //
 //   void TLamp::Publish(TPublisher<TLamp>& p) {
 //     p.Integer("Size", &TLamp::GetSize, &TLamp::SetSize).Default(20);
@@ -193,6 +194,7 @@ class TTypeBuilder {
   explicit TTypeBuilder(TClass cls);
   TClass GetClass() const { return class_; }
   TPropInfo& AddProperty(std::string_view name, TTypeKind kind);
+  void RemoveProperty(std::string_view name);
   void AddMethod(std::string_view name, TMethodCode code, const std::type_info& signature);
 
   // Used by the registry that owns the finished lists.
@@ -393,6 +395,9 @@ class TPublisher {
       p.set_method = [write](TObject* o, const TMethod& m) { write(o, V::FromMethod(m)); };
     return TPropOptions(p);
   }
+
+  // Takes an inherited property out of the class's list: definitions can no longer set it.
+  void Unpublish(std::string_view name) { builder_.RemoveProperty(name); }
 
   // A handler that form definitions may bind to an event of the same parameters by name.
   template <class D, class... Args>

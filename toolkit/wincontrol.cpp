@@ -561,8 +561,8 @@ void TWinControl::NotifyControls(UINT msg, WPARAM wparam, LPARAM lparam) {
 // ---- TWinControl: bounds and alignment ------------------------------------------------------
 
 void TWinControl::SetBounds(int left, int top, int width, int height) {
-  width = std::max(width, 0);
-  height = std::max(height, 0);
+  width = constraints_->ClampWidth(std::max(width, 0));
+  height = constraints_->ClampHeight(std::max(height, 0));
   if (left == GetLeft() && top == GetTop() && width == GetWidth() && height == GetHeight()) return;
   if (handle_ && !IsIconic(handle_)) {
     // WM_WINDOWPOSCHANGED brings the window's actual bounds back into the fields.
@@ -571,6 +571,7 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
   }
   bool resized = width != GetWidth() || height != GetHeight();
   StoreBounds(left, top, width, height);
+  UpdateAnchorOrigin();
   if (handle_) {
     // Minimised: the bounds apply when it is restored.
     WINDOWPLACEMENT placement{};
@@ -599,6 +600,7 @@ void TWinControl::UpdateBounds() {
       r.bottom - r.top == GetHeight())
     return;
   StoreBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+  UpdateAnchorOrigin();
   RequestAlign();
 }
 
@@ -660,11 +662,25 @@ void TWinControl::AlignChildren() {
     RECT rect = GetClientRect();
     AdjustClientRect(rect);
     AlignControls(nullptr, rect);
+    AnchorChildren();
   } catch (...) {
     aligning_ = false;
     throw;
   }
   aligning_ = false;
+}
+
+void TWinControl::AnchorChildren() {
+  const RECT client = GetClientRect();
+  std::vector<TControl*> all(controls_.begin(), controls_.end());
+  all.insert(all.end(), win_controls_.begin(), win_controls_.end());
+  for (TControl* c : all) {
+    // Read from a definition, a control measures from where it is once the form is complete.
+    if (c->GetAlign() != alNone || c->anchors_ == kDefaultAnchors ||
+        c->GetComponentState().Contains(csLoading))
+      continue;
+    c->AnchorTo(client.right - client.left, client.bottom - client.top);
+  }
 }
 
 void TWinControl::AlignControls(TControl* control, RECT& rect) {

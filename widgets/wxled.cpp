@@ -18,6 +18,8 @@ void TWxCustomLED::Publish(TPublisher<TWxCustomLED>& p) {
   PublishDragProperties(p);
   PublishDragEvents(p);
   PublishDockEvents(p);
+  // Always the colour of the status: nothing to store.
+  p.Unpublish("Color");
 }
 
 TWxCustomLED::TWxCustomLED(TComponent* owner) : TWxGraphicControl(owner) {

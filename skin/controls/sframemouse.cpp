@@ -282,8 +282,17 @@ class TsFrameMouse::TProviderHost : public TsFrameHost {
   int FrameSkinIndex() override { return provider_->GetCommonData()->SkinIndex; }
   TBitmap* FrameCache() override { return provider_->GetCommonData()->GetCacheBmp(); }
   TBitmap* FrameButtonBackground() override { return provider_->GetButtonBackground(); }
-  // The toolkit's forms have no size constraints: the system's smallest tracking size.
-  SIZE FrameMinSize() override { return {GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)}; }
+  // The form's constraints; where it has none, the system's smallest tracking size keeps the
+  // outline from collapsing.
+  SIZE FrameMinSize() override {
+    SIZE min{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
+    if (TCustomForm* form = provider_->GetForm()) {
+      const TSizeConstraints* c = form->GetConstraints();
+      if (c->GetMinWidth() > 0) min.cx = c->GetMinWidth();
+      if (c->GetMinHeight() > 0) min.cy = c->GetMinHeight();
+    }
+    return min;
+  }
   bool FrameSkinnedPopups() override {
     TsSkinManager* manager = FrameSkinManager();
     return !manager || manager->GetSkinnedPopups();
@@ -823,8 +832,8 @@ bool TsFrameMouse::NCLButtonDblClk(TMessage& m) {
   }
   if (m.WParam == HTCAPTION) {
     TsFrameRules r = host_->FrameLayout().Rules;
-    // Only a form that shows and allows maximize toggles on a caption double-click.
-    if (r.MaximizeVisible() && (r.MaximizeEnabled() || r.RestoreEnabled())) {
+    // Any form the provider lets maximize toggles, whether or not its style shows the button.
+    if (r.MaximizeEnabled() || r.RestoreEnabled()) {
       if (form->GetWindowState() == wsMaximized)
         form->SetWindowState(wsNormal);
       else

@@ -203,6 +203,34 @@ TEST_F(Dialogs, StartListComesWithItsColumnsListStyleAndFileDialogs) {
   SavePicture(StartListEdit, "startlistedit");
 }
 
+TEST_F(Dialogs, StartListGrowsWithItsWindowButNeverBelowItsDesignedSize) {
+  TScratchFolder::Write(AppPaths.WorkingStartList, FormatStartList(Entries("AB")));
+  CreateStartListForms();
+  StartList->Show();
+  Pump();
+  auto bounds = [](TControl* c) { return c->GetBoundsRect(); };
+  TControl* ok = Child<TsButton>(StartList, "btnOK");
+  TControl* add = Child<TsButton>(StartList, "btnAdd");
+  const RECT window = bounds(StartList), list = bounds(List()), ok_at = bounds(ok), add_at = bounds(add);
+  StartList->SetBounds(window.left, window.top, window.right - window.left + 200,
+                       window.bottom - window.top + 100);
+  Pump();
+  EXPECT_EQ(List()->GetWidth(), list.right - list.left + 200);
+  EXPECT_EQ(List()->GetHeight(), list.bottom - list.top + 100);
+  EXPECT_EQ(bounds(add).left, add_at.left + 200);
+  EXPECT_EQ(bounds(add).top, add_at.top);
+  EXPECT_EQ(bounds(ok).left, ok_at.left + 200);
+  EXPECT_EQ(bounds(ok).top, ok_at.top + 100);
+  // Its grip may make it smaller again, down to the size it was designed with.
+  StartList->SetBounds(window.left, window.top, 300, 200);
+  Pump();
+  EXPECT_EQ(bounds(StartList).right - bounds(StartList).left, window.right - window.left);
+  EXPECT_EQ(bounds(StartList).bottom - bounds(StartList).top, window.bottom - window.top);
+  const RECT list_again = bounds(List());
+  EXPECT_TRUE(EqualRect(&list, &list_again));
+  StartList->Hide();
+}
+
 TEST_F(Dialogs, FirstStartWithoutWorkingFileSaysErrorOnceAndStartsEmpty) {
   testsupport::MessageBoxAnswerer boxes({IDOK});
   CreateStartListForms();

@@ -114,7 +114,9 @@ TEST_F(DialogLayout, AnEmptyButtonSetTakesItsWidthFromTheTextAlone) {
   EXPECT_EQ(form->GetClientWidth(), label->GetLeft() + label->GetWidth() + margin);
   // A short text is narrower than the smallest button row would be.
   Make("Only a few words", mtWarning, {mbYes, mbNo, mbCancel});
-  EXPECT_GT(form->GetClientWidth(), Find<TsLabel>(form, "Message")->GetLeft() + label->GetWidth() + margin);
+  label = Find<TsLabel>(form, "Message");  // the first dialog and its label are gone
+  ASSERT_NE(label, nullptr);
+  EXPECT_GT(form->GetClientWidth(), label->GetLeft() + label->GetWidth() + margin);
 }
 
 TEST_F(DialogLayout, AnApplicationReadRightToLeftMirrorsTextAndIcon) {

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <vector>
 
+#include "skin/controls/sframemouse.h"
 #include "skin/controls/spanel.h"
 #include "skin/controls/sskinmenus.h"
 #include "skin/controls/sskinprovider.h"
@@ -780,4 +781,55 @@ TEST_F(Provider, AFormWithoutAnIconShowsTheApplicationsDownToTheCaptionsBottom) 
       if (Cache()->GetPixelColor(x, y) == static_cast<TColor>(kGreen)) ++green;
   Application->GetIcon()->SetHandle(nullptr);
   EXPECT_EQ(green, size * size);
+}
+
+// ---- Outline sizing ---------------------------------------------------------------------------
+
+// The real pointer is placed where each posted message points, as the user's drag would.
+TEST_F(Provider, InOutlineModeASizeDragStopsAtTheFormsConstraintsOrTheSystemsMinimum) {
+  LoadSkin();
+  MakeForm();
+  provider->SetResizeMode(rmBorder);
+  Show();
+  SIZE outline{};
+  auto drag = [&](int dx, int dy) {
+    RECT r{};
+    GetWindowRect(Window(), &r);
+    const POINT corner{r.right - 2, r.bottom - 2}, target{corner.x + dx, corner.y + dy};
+    ASSERT_TRUE(PlaceCursor(corner));
+    PostMessageA(Window(), WM_NCLBUTTONDOWN, HTBOTTOMRIGHT, MAKELPARAM(corner.x, corner.y));
+    Pump();
+    ASSERT_TRUE(PlaceCursor(target));
+    POINT client = target;
+    ScreenToClient(Window(), &client);
+    PostMessageA(Window(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(client.x, client.y));
+    Pump();
+    // The outline shows the size the release will give.
+    const RECT o = TsFrameMouse::DragOutline();
+    outline = {o.right - o.left, o.bottom - o.top};
+    PostMessageA(Window(), WM_LBUTTONUP, 0, MAKELPARAM(client.x, client.y));
+    Pump();
+  };
+  auto size = [&] {
+    RECT r{};
+    GetWindowRect(Window(), &r);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+  };
+  form->GetConstraints()->SetMinWidth(260);
+  form->GetConstraints()->SetMinHeight(170);
+  drag(-250, -180);
+  EXPECT_EQ(outline.cx, 260);
+  EXPECT_EQ(outline.cy, 170);
+  EXPECT_EQ(size().cx, 260);
+  EXPECT_EQ(size().cy, 170);
+  EXPECT_EQ(form->GetWidth(), 260);
+  // Larger is free, and a limit on one side only leaves the other to the system's minimum.
+  drag(40, 30);
+  EXPECT_EQ(size().cx, 300);
+  EXPECT_EQ(size().cy, 200);
+  form->GetConstraints()->SetMinHeight(0);
+  drag(-250, -180);
+  EXPECT_EQ(outline.cy, GetSystemMetrics(SM_CYMINTRACK));
+  EXPECT_EQ(size().cx, 260);
+  EXPECT_EQ(size().cy, GetSystemMetrics(SM_CYMINTRACK));
 }

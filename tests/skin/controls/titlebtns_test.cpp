@@ -381,15 +381,37 @@ TEST_F(FrameTest, AMaximizedFormShowsRestoreInTheMaximizeSlotAndRestores) {
   EXPECT_EQ(form->GetWindowState(), wsNormal);
 }
 
-TEST_F(FrameTest, CaptionDoubleClickMaximizesOnlyFormsThatMayBe) {
-  form->SetBorderStyle(bsSingle);
+TEST_F(FrameTest, MaximizeButtonAndCaptionDoubleClickMaximizeWhatTheIconsAllow) {
+  auto zoomed = [&] { return IsZoomed(form->GetHandle()) != 0; };
+  auto caption = [&] { return POINT{FrameLayout().Width / 2, Slot(1).y}; };
+  // Without biMaximize neither a double click nor the button (there is none) maximizes.
+  icons = {biSystemMenu, biMinimize};
+  Paint();
+  EXPECT_NE(HitAt(Slot(2)), HTMAXBUTTON);
+  Post(WM_NCLBUTTONDBLCLK, HTCAPTION, caption());
+  EXPECT_FALSE(zoomed());
+  // A sizeable form shows the button: its click maximizes.
+  icons = {biSystemMenu, biMinimize, biMaximize};
+  Paint();
+  ASSERT_EQ(HitAt(Slot(2)), HTMAXBUTTON);
+  Post(WM_NCLBUTTONDOWN, HTMAXBUTTON, Slot(2));
+  Post(WM_NCLBUTTONUP, HTMAXBUTTON, Slot(2));
+  EXPECT_TRUE(PumpUntil(zoomed));
+  EXPECT_EQ(form->GetWindowState(), wsMaximized);
+  Post(WM_NCLBUTTONDBLCLK, HTCAPTION, caption());
+  EXPECT_TRUE(PumpUntil([&] { return !zoomed(); }));
+  EXPECT_EQ(form->GetWindowState(), wsNormal);
+  // A dialog shows no maximize button, yet its icons let a caption double click maximize it
+  // and another restore it.
+  form->SetBorderStyle(bsDialog);
   Pump();
-  Post(WM_NCLBUTTONDBLCLK, HTCAPTION, {FrameLayout().Width / 2, Slot(1).y});
-  EXPECT_FALSE(IsZoomed(form->GetHandle()));
-  form->SetBorderStyle(bsSizeable);
-  Pump();
-  Post(WM_NCLBUTTONDBLCLK, HTCAPTION, {FrameLayout().Width / 2, Slot(1).y});
-  EXPECT_TRUE(PumpUntil([&] { return IsZoomed(form->GetHandle()) != 0; }));
+  Paint();
+  EXPECT_NE(HitAt(Slot(2)), HTMAXBUTTON);
+  Post(WM_NCLBUTTONDBLCLK, HTCAPTION, caption());
+  EXPECT_TRUE(PumpUntil(zoomed));
+  EXPECT_EQ(form->GetWindowState(), wsMaximized);
+  Post(WM_NCLBUTTONDBLCLK, HTCAPTION, caption());
+  EXPECT_TRUE(PumpUntil([&] { return !zoomed(); }));
 }
 
 // ---- Outline moving and sizing ---------------------------------------------------------------
