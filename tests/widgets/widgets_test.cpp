@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 #include "tests/toolkit/visual_test_classes.h"
 #include "toolkit/bitmap.h"
@@ -484,6 +485,79 @@ TEST_F(Widgets, TexturesFillTheBackgroundRingsAndUnlitSegmentsWithTheirCopies) {
   d->SetForeMaterial(grey);
   EXPECT_EQ(display->GetPixelColor(lit.x, lit.y), RGB(100, 100, 100));
   Free(grey);
+}
+
+// Textures read from a form definition, tiled or stretched: the indicator's background,
+// bevels and segments and the lamp's plastic and rings, with the copies made when reading ends.
+TEST_F(Widgets, TexturesReadFromADefinitionFillAsTheirModesSay) {
+  RegisterWidgetClasses();
+  const COLORREF red = RGB(200, 0, 0), green = RGB(0, 200, 0), blue = RGB(0, 0, 200),
+                 grey = RGB(200, 200, 200);
+  TBitmap* texture = New<TBitmap>();
+  texture->SetPixelFormat(pf24bit);
+  texture->SetSize(2, 2);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 2; ++x) {
+      const COLORREF c = y ? (x ? grey : blue) : (x ? green : red);
+      uint8_t* px = texture->GetScanLine(y) + 3 * x;
+      px[0] = GetBValue(c), px[1] = GetGValue(c), px[2] = GetRValue(c);
+    }
+  // A stored bitmap: the length of its file, then the file.
+  TMemoryStream file;
+  texture->SaveToStream(file);
+  Free(texture);
+  const auto* bytes = static_cast<const uint8_t*>(file.Memory());
+  std::string hex;
+  for (int64_t i = -4; i < file.GetSize(); ++i) {
+    const int c = i < 0 ? (file.GetSize() >> (8 * (i + 4))) & 0xFF : bytes[i];
+    hex += "0123456789ABCDEF"[c >> 4];
+    hex += "0123456789ABCDEF"[c & 15];
+  }
+  auto* defined = New<TForm>(nullptr, kCreateNew);
+  ReadComponentFromText(
+      defined,
+      "object Defined: TForm\n"
+      "  object Display: TIAeverLiquidIndicator\n    Width = 438\n    Height = 97\n"
+      "    IndicatorWidth = 438\n    IndicatorHeight = 97\n    SignNumber = 7\n"
+      "    IndicatorKind = ik9segment\n    InnerBevel = bkNone\n    Indicatorstring = '1'\n"
+      "    BackMaterial.Data = {" +
+          hex +
+          "}\n    MaterialMode = mmTile\n    MaterialShadowMode = msmNone\n"
+          "    ForeMaterial.Data = {" +
+          hex +
+          "}\n    ForeMaterialMode = mmTile\n  end\n"
+          "  object Lamp: TIAgaloLED\n    Width = 69\n    Height = 97\n    LedWidth = 59\n"
+          "    LedHeight = 87\n    Gap = 3\n    LedOn = True\n    BorderSubstance.Data = {" +
+          hex + "}\n    LedPlasticSubstance.Data = {" + hex +
+          "}\n    LedPlasticSubsMode = iasmStretch\n  end\nend\n",
+      "textures.form");
+  auto tile = [&](int x, int y) { return (y % 2 ? (x % 2 ? grey : blue) : (x % 2 ? green : red)); };
+  auto* d = DynamicCast<TIAeverLiquidIndicator>(defined->FindComponent("Display"));
+  ASSERT_TRUE(d);
+  TBitmap* display = d->GetPicture();
+  EXPECT_EQ(display->GetPixelColor(201, 3), tile(201, 3));      // background in the gap
+  EXPECT_EQ(display->GetPixelColor(200, 0), RGB(255, 64, 64));  // raised bevel's top: light copy
+  EXPECT_EQ(display->GetPixelColor(201, 96), RGB(0, 136, 0));   // its bottom: dark copy
+  const POINT unlit = Centre(d->GetUnlitShape(), 0), lit = Centre(d->GetLitShape(), 0);
+  EXPECT_EQ(display->GetPixelColor(unlit.x, unlit.y), tile(unlit.x, unlit.y));  // unshadowed copy
+  EXPECT_EQ(display->GetPixelColor(lit.x, lit.y), tile(lit.x, lit.y));
+  EXPECT_EQ(display->GetPixelColor(lit.x + 1, lit.y), tile(lit.x + 1, lit.y));
+
+  auto* l = DynamicCast<TIAgaloLED>(defined->FindComponent("Lamp"));
+  ASSERT_TRUE(l);
+  ASSERT_EQ(l->GetWidth(), 69);
+  TBitmap* lamp = l->GetPicture();
+  EXPECT_EQ(lamp->GetPixelColor(3, 48), tile(3, 48));        // the gap ring: the texture, tiled
+  EXPECT_EQ(lamp->GetPixelColor(34, 0), RGB(136, 0, 0));     // lowered ring's top: dark copy
+  EXPECT_EQ(lamp->GetPixelColor(34, 96), RGB(255, 64, 64));  // its bottom: light copy
+  // The plastic stretched: the texture's quarters, shaded (red top left, grey bottom right).
+  const COLORREF top_left = lamp->GetPixelColor(20, 25), bottom_right = lamp->GetPixelColor(50, 72);
+  EXPECT_GT(GetRValue(top_left), 0);
+  EXPECT_EQ(GetGValue(top_left) + GetBValue(top_left), 0);
+  EXPECT_GT(GetRValue(bottom_right), 0);
+  EXPECT_EQ(GetRValue(bottom_right), GetGValue(bottom_right));
+  EXPECT_EQ(GetRValue(bottom_right), GetBValue(bottom_right));
+  Free(defined);
 }
 
 TEST_F(Widgets, HaloGlowsAroundALitLampInsideItsOwnWindowOnly) {
