@@ -465,6 +465,8 @@ void TIAeverLiquidIndicator::Render() {
   const bool transparent = transparent_mode_ != tmNone;
   BuildSegments();
   patterns_ = CellPatterns();
+  // A control of no size has no pixels to recolour: new texts wait for a render with room.
+  recolourable_ = false;
 
   const int w = GetWidth(), h = GetHeight();
   if (bitmap_->GetWidth() != w || bitmap_->GetHeight() != h) bitmap_->SetSize(w, h);

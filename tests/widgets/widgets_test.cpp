@@ -181,6 +181,24 @@ TEST_F(Widgets, IndicatorLaysTextIntoCellsAndRedrawsOnlyOnChange) {
   EXPECT_FALSE(GetUpdateRect(window, nullptr, FALSE));
 }
 
+// Shrunk to nothing (a layout can do that), the indicator still takes every new text and
+// shows the last one when it has room again.
+TEST_F(Widgets, AnIndicatorOfNoSizeTakesNewTextsAndShowsTheLastWhenItGrows) {
+  TIAeverLiquidIndicator* d = LaneDisplay();
+  d->SetIndicatorstring("00:00.00");
+  for (SIZE size : {SIZE{0, 0}, SIZE{438, 0}, SIZE{0, 97}}) {
+    d->SetBounds(10, 10, size.cx, size.cy);
+    EXPECT_NO_THROW(d->SetIndicatorstring("00:00.01")) << size.cx << "x" << size.cy;
+    EXPECT_NO_THROW(d->SetIndicatorstring("00:00.02")) << size.cx << "x" << size.cy;
+    d->SetBounds(10, 10, 438, 97);
+    TIAeverLiquidIndicator* fresh = LaneDisplay();
+    fresh->SetIndicatorstring("00:00.02");
+    EXPECT_EQ(d->GetLitShape().points, fresh->GetLitShape().points);
+    EXPECT_EQ(d->GetPicture()->GetPixelColor(400, 50), fresh->GetPicture()->GetPixelColor(400, 50));
+    d->SetIndicatorstring("00:00.00");
+  }
+}
+
 TEST_F(Widgets, NewTextsRecolourOnlyTheSegmentsTheyChange) {
   TIAeverLiquidIndicator* d = LaneDisplay();
   TDesktopLock desktop;
