@@ -2,8 +2,10 @@
 // their window regions, sizes and limits, on a form of their own (never shown).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
+#include <tuple>
 
 #include "tests/toolkit/visual_test_classes.h"
 #include "toolkit/bitmap.h"
@@ -576,6 +578,59 @@ TEST_F(Widgets, TexturesReadFromADefinitionFillAsTheirModesSay) {
   EXPECT_EQ(GetRValue(bottom_right), GetGValue(bottom_right));
   EXPECT_EQ(GetRValue(bottom_right), GetBValue(bottom_right));
   Free(defined);
+}
+
+// A tiny tiled texture draws as fast as a large one (not one copy per texture-sized tile) and
+// gives the same picture as tiling it by hand.
+TEST_F(Widgets, TinyTiledTexturesDrawAsFastAsLargeOnes) {
+  auto textured = [&](int side) {
+    TBitmap* texture = New<TBitmap>();
+    texture->SetPixelFormat(pf24bit);
+    texture->SetSize(side, side);
+    for (int y = 0; y < side; ++y)
+      for (int x = 0; x < side; ++x) {
+        uint8_t* px = texture->GetScanLine(y) + 3 * x;
+        px[0] = static_cast<uint8_t>(40 + 50 * (x % 2)), px[1] = static_cast<uint8_t>(60 + 70 * (y % 2)),
+        px[2] = 90;
+      }
+    TIAeverLiquidIndicator* d = LaneDisplay();
+    d->SetOuterBevel(bkUP);
+    d->SetInnerBevel(bkDown);
+    d->SetMaterialMode(mmTile);
+    d->SetForeMaterialMode(mmTile);
+    d->SetBackMaterial(texture);
+    d->SetForeMaterial(texture);
+    TIAgaloLED* l = LaneLamp();
+    l->SetGap(3);
+    l->SetLedPlasticSubstance(texture);
+    l->SetBorderSubstance(texture);
+    Free(texture);
+    // The fastest of a few renders: what the drawing costs, whatever else the machine does.
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    double fastest = 1e9;
+    for (int i = 0; i < 5; ++i) {
+      QueryPerformanceCounter(&start);
+      d->SetIndicatorstring(i % 2 ? "12:34.56" : "65:43.21");
+      l->SetLedOn(i % 2 == 0);
+      QueryPerformanceCounter(&end);
+      fastest = std::min(fastest, double(end.QuadPart - start.QuadPart) / frequency.QuadPart);
+    }
+    return std::tuple{d, l, fastest};
+  };
+  auto [tiny_display, tiny_lamp, tiny] = textured(2);
+  auto [large_display, large_lamp, large] = textured(64);
+  EXPECT_LT(tiny, 4 * large + 0.002) << tiny << " s against " << large << " s";
+  // Both textures repeat every two pixels, so both drawings are the same.
+  large_lamp->SetGrainSource(nullptr);
+  tiny_lamp->SetGrainSource(nullptr);
+  for (TBitmap* a : {tiny_display->GetPicture(), tiny_lamp->GetPicture()}) {
+    TBitmap* b = a == tiny_display->GetPicture() ? large_display->GetPicture() : large_lamp->GetPicture();
+    int differing = 0;
+    for (int y = 0; y < a->GetHeight(); ++y)
+      for (int x = 0; x < a->GetWidth(); ++x) differing += a->GetPixelColor(x, y) != b->GetPixelColor(x, y);
+    EXPECT_EQ(differing, 0);
+  }
 }
 
 TEST_F(Widgets, HaloGlowsAroundALitLampInsideItsOwnWindowOnly) {
