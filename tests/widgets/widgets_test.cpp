@@ -324,6 +324,9 @@ TEST_F(Widgets, RotatedIndicatorTakesTheRotatedBoxAndItsShape) {
   d->SetBounds(d->GetLeft(), d->GetTop(), 40, 200);
   EXPECT_EQ(d->GetIndicatorWidth(), 200);
   EXPECT_EQ(d->GetIndicatorHeight(), 40);
+  // Drawn for the new size at once, not after the message queue's turn.
+  EXPECT_EQ(d->GetPicture()->GetWidth(), 40);
+  EXPECT_EQ(d->GetPicture()->GetHeight(), 200);
   EXPECT_TRUE(InWindowRegion(d, 2, 2));
 }
 
