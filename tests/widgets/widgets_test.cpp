@@ -13,6 +13,7 @@
 #include "toolkit/forms.h"
 #include "widgets/galoled.h"
 #include "widgets/indicator.h"
+#include "widgets/paintutil.h"
 #include "widgets/widgets.h"
 
 namespace {
@@ -633,6 +634,36 @@ TEST_F(Widgets, TinyTiledTexturesDrawAsFastAsLargeOnes) {
     for (int y = 0; y < a->GetHeight(); ++y)
       for (int x = 0; x < a->GetWidth(); ++x) differing += a->GetPixelColor(x, y) != b->GetPixelColor(x, y);
     EXPECT_EQ(differing, 0);
+  }
+}
+
+// Tiling as a pattern keeps a texture's own colours in every pixel format, those with a colour
+// table included.
+TEST_F(Widgets, TiledTexturesKeepTheirColoursInEveryPixelFormat) {
+  const COLORREF colours[2] = {RGB(200, 30, 30), RGB(30, 30, 200)};
+  for (TPixelFormat format : {pf1bit, pf4bit, pf8bit, pf24bit, pf32bit}) {
+    TBitmap* texture = New<TBitmap>();
+    texture->SetPixelFormat(pf24bit);
+    texture->SetSize(3, 2);
+    for (int y = 0; y < 2; ++y)
+      for (int x = 0; x < 3; ++x) {
+        const COLORREF c = colours[(x + y) % 2];
+        uint8_t* px = texture->GetScanLine(y) + 3 * x;
+        px[0] = GetBValue(c), px[1] = GetGValue(c), px[2] = GetRValue(c);
+      }
+    texture->SetPixelFormat(format);
+    TBitmap* target = New<TBitmap>();
+    target->SetPixelFormat(pf24bit);
+    target->SetSize(20, 10);
+    FillRegionTexture(target->GetCanvas()->GetHandle(), nullptr, texture, true, 20, 10);
+    GdiFlush();
+    int differing = 0;
+    for (int y = 0; y < 10; ++y)
+      for (int x = 0; x < 20; ++x)
+        differing += target->GetPixelColor(x, y) != static_cast<TColor>(colours[(x % 3 + y % 2) % 2]);
+    EXPECT_EQ(differing, 0) << format;
+    Free(target);
+    Free(texture);
   }
 }
 
