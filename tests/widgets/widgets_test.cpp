@@ -299,6 +299,50 @@ TEST_F(Widgets, BevelsAreLitFromTheTopLeftAndTransparentModesCutTheWindow) {
   EXPECT_TRUE(InWindowRegion(d, unlit.x, unlit.y));
 }
 
+// The inner bevel and the inner ring lie inside the outer ones, each lit by its own style; a
+// side without an outer one takes the inner one to the edge.
+TEST_F(Widgets, InnerBevelsAndRingsLieInsideTheOuterOnes) {
+  auto* d = New<TIAeverLiquidIndicator>(form);  // raised outer, sunken inner bevel, 2 each
+  d->SetParent(form);
+  d->SetBevelColor(0x808080);
+  TBitmap* picture = d->GetPicture();
+  EXPECT_EQ(picture->GetPixelColor(86, 1), 0xA0A0A0);  // outer top: light
+  EXPECT_EQ(picture->GetPixelColor(86, 2), 0x606060);  // inner top: dark
+  EXPECT_EQ(picture->GetPixelColor(86, 3), 0x606060);
+  EXPECT_EQ(picture->GetPixelColor(86, 33), 0xA0A0A0);  // inner bottom: light
+  EXPECT_EQ(picture->GetPixelColor(86, 34), 0x606060);  // outer bottom: dark
+  d->SetInnerBevelWidth(4);
+  EXPECT_EQ(picture->GetPixelColor(86, 5), 0x606060);
+  d->SetOuterBevel(bkNone);
+  EXPECT_EQ(picture->GetPixelColor(86, 0), 0x606060);  // the inner one at the edge
+  EXPECT_EQ(picture->GetPixelColor(86, 4), 0xDDDDDD);  // then the background (gap 2)
+  auto top = [&] {
+    int y = 1000;
+    for (TGeoPoint p : d->GetUnlitShape().points) y = std::min(y, p.y);
+    return y;
+  };
+  const int gapped = top();
+  d->SetIndicatorGap(0);  // the cells begin higher
+  EXPECT_LT(top(), gapped);
+
+  TIAgaloLED* l = LaneLamp();
+  l->SetLedWidth(55);
+  l->SetLedHeight(83);
+  l->SetBorderColor(0x808080);
+  l->SetOuterBorderStyle(iablsUp);
+  l->SetInnerBorderStyle(iablsDown);
+  l->SetInnerBorderDepth(3);
+  ASSERT_EQ(l->GetWidth(), 55 + 2 * 5);
+  TBitmap* lamp = l->GetPicture();
+  EXPECT_EQ(lamp->GetPixelColor(32, 1), 0xA0A0A0);   // outer ring's top: light
+  EXPECT_EQ(lamp->GetPixelColor(32, 3), 0x606060);   // inner ring's top: dark
+  EXPECT_EQ(lamp->GetPixelColor(32, 89), 0xA0A0A0);  // inner ring's bottom: light
+  EXPECT_EQ(lamp->GetPixelColor(32, 92), 0x606060);  // outer ring's bottom: dark
+  l->SetOuterBorderStyle(iablsNone);
+  ASSERT_EQ(l->GetWidth(), 55 + 2 * 3);
+  EXPECT_EQ(lamp->GetPixelColor(30, 1), 0x606060);  // the inner ring at the edge
+}
+
 TEST_F(Widgets, RotatedIndicatorTakesTheRotatedBoxAndItsShape) {
   auto* d = New<TIAeverLiquidIndicator>(form);
   d->SetParent(form);
@@ -352,6 +396,24 @@ TEST_F(Widgets, HoveringThickensOrRecoloursTheSegments) {
   d->Perform(CM_MOUSELEAVE, 0, 0);
   EXPECT_TRUE(PumpUntil([&] { return d->GetLitShape().points == before; }, 2000));
   EXPECT_EQ(d->GetPicture()->GetPixelColor(p.x, p.y), clYellow);
+  // Colour alone keeps the shape; thickness alone keeps the colour; leaving is told.
+  int left = 0;
+  TCounter leave_counter;
+  leave_counter.count = &left;
+  d->onMouseExit = TNotifyEvent(&leave_counter, &TCounter::Hit);
+  d->SetMouseAction(maColor);
+  d->Perform(CM_MOUSEENTER, 0, 0);
+  EXPECT_TRUE(PumpUntil([&] { return d->GetPicture()->GetPixelColor(p.x, p.y) == 0x0080FF; }, 2000));
+  EXPECT_EQ(d->GetLitShape().points, before);
+  d->Perform(CM_MOUSELEAVE, 0, 0);
+  EXPECT_EQ(left, 1);
+  EXPECT_TRUE(PumpUntil([&] { return d->GetPicture()->GetPixelColor(p.x, p.y) == clYellow; }, 2000));
+  d->SetMouseAction(maWidth);
+  d->Perform(CM_MOUSEENTER, 0, 0);
+  EXPECT_TRUE(PumpUntil([&] { return d->GetLitShape().points != before; }, 2000));
+  EXPECT_EQ(d->GetPicture()->GetPixelColor(p.x, p.y), clYellow);
+  d->Perform(CM_MOUSELEAVE, 0, 0);
+  EXPECT_EQ(left, 2);
 }
 
 // ---- Lamp -----------------------------------------------------------------------------------
