@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 #include "toolkit/clipbrd.h"
 #include "toolkit/colors.h"
@@ -302,13 +303,18 @@ void TBitmap32::RaiseFrame(int x1, int y1, int x2, int y2, int contrast) {
   if (x1 >= x2 || y1 >= y2 || x1 >= width_ || y1 >= height_ || x2 < 1 || y2 < 1) return;
   if (contrast != 0) {
     const TColor32 white = 0xFFFFFFFF, black = 0xFF000000;
+    // In 64 bits: a contrast far past 100 must not wrap round to a faint frame.
+    const int64_t amount = contrast > 0 ? int64_t{contrast} : -int64_t{contrast};
+    auto alpha = [amount](int percent_of_full) {
+      return static_cast<int>(std::min<int64_t>(amount * percent_of_full / 100, 255));
+    };
     TColor32 light, dark;
     if (contrast > 0) {
-      light = WithAlpha(white, ClampByte(contrast * 512 / 100));
-      dark = WithAlpha(black, ClampByte(contrast * 255 / 100));
+      light = WithAlpha(white, alpha(512));
+      dark = WithAlpha(black, alpha(255));
     } else {
-      light = WithAlpha(black, ClampByte(-contrast * 255 / 100));
-      dark = WithAlpha(white, ClampByte(-contrast * 512 / 100));
+      light = WithAlpha(black, alpha(255));
+      dark = WithAlpha(white, alpha(512));
     }
     HorzLineBlend(x1, y1, x2 - 1, light);
     HorzLineBlend(x1, y2 - 1, x2 - 1, dark);
@@ -586,8 +592,16 @@ void StretchTransfer(TBitmap32* dst, const RECT& dst_rect, const RECT& dst_clip,
   transfer.master_alpha = src->GetMasterAlpha();
   if (combine) transfer.combine = {CallCombineEvent, const_cast<TPixelCombineEvent*>(&combine)};
   GdiFlush();
+  TPixelMap source = src->GetPixelMap();
+  // Drawn onto itself, the bitmap is read from a copy: the paths write rows and columns that
+  // later ones still read.
+  std::vector<TColor32> copy;
+  if (src == dst) {
+    copy.assign(source.bits, source.bits + static_cast<size_t>(source.width) * source.height);
+    source.bits = copy.data();
+  }
   TTransferResult result = StretchPixels(dst->GetPixelMap(), ToPixelRect(dst_rect), ToPixelRect(dst_clip),
-                                         src->GetPixelMap(), ToPixelRect(src_rect), transfer);
+                                         source, ToPixelRect(src_rect), transfer);
   if (result == TTransferResult::SourceRectInvalid) throw ETransformError("Source rectangle is invalid");
 }
 

@@ -1,5 +1,7 @@
 #include "bitmap32/convolve.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <vector>
 
 namespace {
@@ -23,8 +25,9 @@ const TPresetFilter& PresetFilter(int index) { return kPresets[index]; }
 namespace {
 
 // Divide gives sum / divisor truncated toward zero; the presets' divisors are constants to the
-// compiler (shifts instead of three divisions per pixel).
-template <class Divide>
+// compiler (shifts instead of three divisions per pixel). Sum is wide enough for the kernel:
+// 32 bits for small weights (every preset's), 64 for weights as large as they come.
+template <class Sum, class Divide>
 void Convolve(const TKernel3x3& kernel, const TPixelMap& pixels, Divide divide) {
   const int w = pixels.width;
   // Neighbours always come from the copy, so results never feed later pixels.
@@ -34,24 +37,31 @@ void Convolve(const TKernel3x3& kernel, const TPixelMap& pixels, Divide divide) 
                                &copy[static_cast<size_t>(y + 1) * w]};
     TColor32* out = pixels.Row(y);
     for (int x = 1; x < w - 1; ++x) {
-      int32_t sum[3] = {0, 0, 0};  // red, green, blue
+      Sum sum[3] = {0, 0, 0};  // red, green, blue
       for (int dy = 0; dy < 3; ++dy)
         for (int dx = 0; dx < 3; ++dx) {
           const TColor32 c = rows[dy][x - 1 + dx];
-          const int32_t k = kernel[dy * 3 + dx];
+          const Sum k = kernel[dy * 3 + dx];
           sum[0] += k * RedOf(c);
           sum[1] += k * GreenOf(c);
           sum[2] += k * BlueOf(c);
         }
-      out[x] =
-          MakeColor32(ClampByte(divide(sum[0])), ClampByte(divide(sum[1])), ClampByte(divide(sum[2])), 255);
+      auto channel = [&](Sum value) { return static_cast<int>(std::clamp<Sum>(divide(value), 0, 255)); };
+      out[x] = MakeColor32(channel(sum[0]), channel(sum[1]), channel(sum[2]), 255);
     }
   }
 }
 
+// Nine weights whose sum over a channel of 255 stays inside 32 bits (every preset's do).
+bool SmallKernel(const TKernel3x3& kernel) {
+  int64_t weight = 0;
+  for (int32_t k : kernel) weight += k < 0 ? -int64_t{k} : int64_t{k};
+  return weight * 255 <= INT32_MAX;
+}
+
 template <int32_t D>
 void ConvolveBy(const TKernel3x3& kernel, const TPixelMap& pixels) {
-  Convolve(kernel, pixels, [](int32_t sum) { return sum / D; });
+  Convolve<int32_t>(kernel, pixels, [](int32_t sum) { return sum / D; });
 }
 
 }  // namespace
@@ -59,12 +69,18 @@ void ConvolveBy(const TKernel3x3& kernel, const TPixelMap& pixels) {
 bool ConvolvePixels(const TKernel3x3& kernel, uint16_t divisor, const TPixelMap& pixels) {
   if (divisor == 0) return false;
   if (pixels.Empty() || pixels.width < 3 || pixels.height < 3) return true;
+  if (!SmallKernel(kernel)) {
+    Convolve<int64_t>(kernel, pixels, [d = int64_t{divisor}](int64_t sum) { return sum / d; });
+    return true;
+  }
   switch (divisor) {
     case 1: ConvolveBy<1>(kernel, pixels); break;
     case 8: ConvolveBy<8>(kernel, pixels); break;
     case 16: ConvolveBy<16>(kernel, pixels); break;
     case 32: ConvolveBy<32>(kernel, pixels); break;
-    default: Convolve(kernel, pixels, [d = int32_t{divisor}](int32_t sum) { return sum / d; }); break;
+    default:
+      Convolve<int32_t>(kernel, pixels, [d = int32_t{divisor}](int32_t sum) { return sum / d; });
+      break;
   }
   return true;
 }

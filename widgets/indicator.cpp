@@ -465,6 +465,8 @@ void TIAeverLiquidIndicator::Render() {
   const bool transparent = transparent_mode_ != tmNone;
   BuildSegments();
   patterns_ = CellPatterns();
+  // A control of no size has no pixels to recolour: new texts wait for a render with room.
+  recolourable_ = false;
 
   const int w = GetWidth(), h = GetHeight();
   if (bitmap_->GetWidth() != w || bitmap_->GetHeight() != h) bitmap_->SetSize(w, h);
@@ -599,9 +601,13 @@ void TIAeverLiquidIndicator::SizeChanged() {
     indicator_height_ = GetHeight();
     Reshape();
   } else if (std::fabs(std::cos(a)) < 0.0001) {
+    // On its side the indicator is drawn for its new size at once.
     indicator_width_ = GetHeight();
     indicator_height_ = GetWidth();
     Reshape();
+    Render();
+    Invalidate();
+    return;
   } else {
     const TGeoSize box = RotatedBox(indicator_width_, indicator_height_, angle_);
     if (box.width != GetWidth() || box.height != GetHeight()) FitWindow();

@@ -45,14 +45,26 @@ void FillRegionTexture(HDC dc, HRGN region, TBitmap* texture, bool tile, int wid
   if (!texture || texture->GetEmpty() || texture->GetWidth() <= 0 || texture->GetHeight() <= 0) return;
   const int saved = SaveDC(dc);
   if (region) ExtSelectClipRgn(dc, region, RGN_AND);
-  HDC source = texture->GetCanvas()->GetHandle();
   const int tw = texture->GetWidth(), th = texture->GetHeight();
   if (tile) {
-    for (int i = 0; i <= width / tw; ++i)
-      for (int j = 0; j <= height / th; ++j) BitBlt(dc, i * tw, j * th, tw, th, source, 0, 0, SRCCOPY);
+    // One fill with the texture as a pattern from the corner, not a copy per tile (a texture
+    // of a few pixels would take thousands). A one-bit pattern would take the device
+    // context's colours instead of its own, so it goes as a colour copy.
+    TBitmap* colour = nullptr;
+    if (texture->GetPixelFormat() == pf1bit) {
+      colour = New<TBitmap>();
+      colour->Assign(texture);
+      colour->SetPixelFormat(pf24bit);
+    }
+    HBRUSH pattern = CreatePatternBrush((colour ? colour : texture)->GetHandle());
+    SetBrushOrgEx(dc, 0, 0, nullptr);
+    const RECT area{0, 0, (width / tw + 1) * tw, (height / th + 1) * th};
+    ::FillRect(dc, &area, pattern);
+    DeleteObject(pattern);
+    if (colour) Free(colour);
   } else {
     SetStretchBltMode(dc, COLORONCOLOR);
-    StretchBlt(dc, 0, 0, width, height, source, 0, 0, tw, th, SRCCOPY);
+    StretchBlt(dc, 0, 0, width, height, texture->GetCanvas()->GetHandle(), 0, 0, tw, th, SRCCOPY);
   }
   RestoreDC(dc, saved);
 }

@@ -2,6 +2,7 @@
 // with the toolkit's bitmaps, frames, text and the transfers through the bitmap.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -189,6 +190,13 @@ TEST(Bitmap32Drawing, RaiseFrameLightensTopLeftAndDarkensBottomRight) {
     b->RaiseFrame(RECT{0, 0, 10, 10}, -60);  // sunken: black on top at 153, white below at 255
     EXPECT_EQ(b->GetPixel(3, 0), BlendColors(0x99000000, base));
     EXPECT_EQ(b->GetPixel(3, 9), 0xFFFFFFFFu);
+    // Past the percent range the edges are simply opaque, however large the number.
+    for (int contrast : {5000000, INT_MAX, -5000000, INT_MIN}) {
+      b->Clear(base);
+      b->RaiseFrame(RECT{0, 0, 10, 10}, contrast);
+      EXPECT_EQ(b->GetPixel(3, 0), contrast > 0 ? 0xFFFFFFFFu : 0xFF000000u) << contrast;
+      EXPECT_EQ(b->GetPixel(3, 9), contrast > 0 ? 0xFF000000u : 0xFFFFFFFFu) << contrast;
+    }
   }
   SelectBlendVariants(previous);
 }
@@ -293,6 +301,30 @@ TEST(Bitmap32Transfer, ErrorsAndTheSilentEmptySource) {
     EXPECT_EQ(e.Message(), "Source rectangle is invalid");
   }
   EXPECT_EQ(dst->GetPixel(0, 0), 0u);
+}
+
+// A bitmap drawn onto itself (moved, or a part of it enlarged) reads its pixels as they were
+// before the draw, whichever rows and columns the draw has written already.
+TEST(Bitmap32Transfer, ABitmapDrawnOntoItselfReadsItsPixelsAsTheyWere) {
+  auto numbered = [] {
+    auto b = Sized(4, 4, 0);
+    for (int y = 0; y < 4; ++y)
+      for (int x = 0; x < 4; ++x) b->SetPixel(x, y, 0xFF000000u | (y << 8) | x);
+    return b;
+  };
+  auto moved = numbered();
+  moved->Draw(1, 1, moved.get());
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x) {
+      const TColor32 expected =
+          x == 0 || y == 0 ? 0xFF000000u | (y << 8) | x : 0xFF000000u | ((y - 1) << 8) | (x - 1);
+      EXPECT_EQ(moved->GetPixel(x, y), expected) << x << "," << y;
+    }
+  auto enlarged = numbered();
+  enlarged->Draw(RECT{0, 0, 4, 4}, RECT{0, 0, 2, 2}, enlarged.get());  // nearest: each pixel doubled
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x)
+      EXPECT_EQ(enlarged->GetPixel(x, y), 0xFF000000u | ((y / 2) << 8) | (x / 2)) << x << "," << y;
 }
 
 // The source pixels fill one page between two pages that cannot be read: a path that reads a

@@ -1,6 +1,7 @@
 // 3 x 3 convolution and the preset kernels.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "bitmap32/convolve.h"
@@ -65,6 +66,13 @@ TEST(Convolution, ChannelsAreClampedAndDividedSeparately) {
   EXPECT_EQ(q.At(1, 1), MakeColor32(35, 35, 35));
   EXPECT_FALSE(ConvolvePixels({0, 0, 0, 0, 1, 0, 0, 0, 0}, 0, q.Map()));
   EXPECT_EQ(q.At(1, 1), MakeColor32(35, 35, 35));
+  // Weights as large as the kernel holds: the sums do not wrap round into the other sign.
+  Pixels big(3, 3, MakeColor32(255, 0, 1));
+  ConvolvePixels({0, 0, 0, 0, 1 << 24, 0, 0, 0, 0}, 1, big.Map());
+  EXPECT_EQ(big.At(1, 1), MakeColor32(255, 0, 255));
+  Pixels wide(3, 3, MakeColor32(255, 255, 255));
+  ConvolvePixels({INT32_MIN, 0, 0, 0, INT32_MAX, 0, 0, 0, INT32_MAX}, 65535, wide.Map());
+  EXPECT_EQ(wide.At(1, 1), MakeColor32(255, 255, 255));
 }
 
 TEST(Convolution, PresetIndexUsesItsLowSevenBits) {

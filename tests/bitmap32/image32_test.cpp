@@ -142,6 +142,73 @@ TEST_F(Image32, TheBackgroundIsClearedOnlyWhereThePictureLeavesRoom) {
     EXPECT_EQ(image->GetBuffer()->GetPixel(p.x, p.y), 0xFF000080u);
 }
 
+TEST_F(Image32, TiledPicturesCoverTheBufferAndTheClearStageWipesIt) {
+  TTestImage* image = Image(10, 5, 3, 2);
+  image->SetBitmapAlign(baTile);
+  image->SetColor(clNavy);
+  image->ResizeBuffer();
+  image->GetBuffer()->Clear(0xFF123456);
+  image->DoPaintBuffer();
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 10; ++x)
+      EXPECT_EQ(image->GetBuffer()->GetPixel(x, y), image->GetBitmap()->GetPixel(x % 3, y % 2))
+          << x << "," << y;
+  // The clear-buffer stage paints the whole buffer in the colour, picture or not.
+  image->GetPaintStages().Clear();
+  image->GetPaintStages().Add().Stage = PST_CLEAR_BUFFER;
+  image->DoPaintBuffer();
+  for (POINT p : {POINT{0, 0}, POINT{5, 2}, POINT{9, 4}})
+    EXPECT_EQ(image->GetBuffer()->GetPixel(p.x, p.y), 0xFF000080u);
+}
+
+// When reading ends the image's owner may set its own stages; the overlay follows every paint,
+// the one that redraws the buffer and the one that only copies it.
+TEST_F(Image32, InitStagesReplacesTheStagesAndTheOverlayFollowsEveryPaint) {
+  TDesktopLock desktop;
+  form->SetBounds(30, 30, 300, 100);
+  TTestImage* image = Image(50, 20, 5, 5);
+  struct TOwner : TObject {
+    int overlays = 0;
+    void Init(TObject* sender) {
+      auto* image = static_cast<TCustomImage32*>(sender);
+      image->GetPaintStages().Clear();
+      image->GetPaintStages().Add().Stage = PST_CLEAR_BUFFER;
+    }
+    void Overlay(TObject*) { ++overlays; }
+  } owner;
+  image->OnInitStages = TNotifyEvent(&owner, &TOwner::Init);
+  image->OnGDIOverlay = TNotifyEvent(&owner, &TOwner::Overlay);
+  image->Loaded();
+  ASSERT_EQ(image->GetPaintStages().Count(), 1);
+  EXPECT_EQ(image->GetPaintStages().Items(0).Stage, PST_CLEAR_BUFFER);
+  image->SetColor(clNavy);
+  form->Show();
+  HWND window = image->GetHandle();
+  ASSERT_TRUE(PumpUntil([&] { return owner.overlays > 0 && !GetUpdateRect(window, nullptr, FALSE); }));
+  EXPECT_EQ(image->GetBuffer()->GetPixel(2, 2), 0xFF000080u);  // the picture is no stage any more
+  const int painted = owner.overlays;
+  InvalidateRect(window, nullptr, FALSE);
+  UpdateWindow(window);
+  EXPECT_EQ(owner.overlays, painted + 1);
+}
+
+TEST_F(Image32, OptionsAskForTheArrowKeysAndTheFocusOnAPress) {
+  TDesktopLock desktop;
+  form->SetBounds(30, 30, 300, 100);
+  TTestImage* image = Image(50, 20, 5, 5);
+  form->Show();
+  HWND window = image->GetHandle();
+  EXPECT_FALSE(SendMessageA(window, WM_GETDLGCODE, 0, 0) & DLGC_WANTARROWS);
+  SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+  SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+  EXPECT_NE(GetFocus(), window);
+  image->SetOptions(TCustomPaintBox32::pboWantArrowKeys | TCustomPaintBox32::pboAutoFocus);
+  EXPECT_TRUE(SendMessageA(window, WM_GETDLGCODE, 0, 0) & DLGC_WANTARROWS);
+  SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+  SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+  EXPECT_EQ(GetFocus(), window);
+}
+
 TEST_F(Image32, APictureScaledToNoSizePaintsOnlyTheBackground) {
   // 1000 x 1 scaled by 0.001, or fitted into 50 x 50: one side rounds to 0.
   for (TScaleMode mode : {smScale, smResize}) {

@@ -2,7 +2,10 @@
 // their window regions, sizes and limits, on a form of their own (never shown).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
+#include <tuple>
 
 #include "tests/toolkit/visual_test_classes.h"
 #include "toolkit/bitmap.h"
@@ -10,6 +13,7 @@
 #include "toolkit/forms.h"
 #include "widgets/galoled.h"
 #include "widgets/indicator.h"
+#include "widgets/paintutil.h"
 #include "widgets/widgets.h"
 
 namespace {
@@ -180,6 +184,24 @@ TEST_F(Widgets, IndicatorLaysTextIntoCellsAndRedrawsOnlyOnChange) {
   EXPECT_FALSE(GetUpdateRect(window, nullptr, FALSE));
 }
 
+// Shrunk to nothing (a layout can do that), the indicator still takes every new text and
+// shows the last one when it has room again.
+TEST_F(Widgets, AnIndicatorOfNoSizeTakesNewTextsAndShowsTheLastWhenItGrows) {
+  TIAeverLiquidIndicator* d = LaneDisplay();
+  d->SetIndicatorstring("00:00.00");
+  for (SIZE size : {SIZE{0, 0}, SIZE{438, 0}, SIZE{0, 97}}) {
+    d->SetBounds(10, 10, size.cx, size.cy);
+    EXPECT_NO_THROW(d->SetIndicatorstring("00:00.01")) << size.cx << "x" << size.cy;
+    EXPECT_NO_THROW(d->SetIndicatorstring("00:00.02")) << size.cx << "x" << size.cy;
+    d->SetBounds(10, 10, 438, 97);
+    TIAeverLiquidIndicator* fresh = LaneDisplay();
+    fresh->SetIndicatorstring("00:00.02");
+    EXPECT_EQ(d->GetLitShape().points, fresh->GetLitShape().points);
+    EXPECT_EQ(d->GetPicture()->GetPixelColor(400, 50), fresh->GetPicture()->GetPixelColor(400, 50));
+    d->SetIndicatorstring("00:00.00");
+  }
+}
+
 TEST_F(Widgets, NewTextsRecolourOnlyTheSegmentsTheyChange) {
   TIAeverLiquidIndicator* d = LaneDisplay();
   TDesktopLock desktop;
@@ -277,6 +299,50 @@ TEST_F(Widgets, BevelsAreLitFromTheTopLeftAndTransparentModesCutTheWindow) {
   EXPECT_TRUE(InWindowRegion(d, unlit.x, unlit.y));
 }
 
+// The inner bevel and the inner ring lie inside the outer ones, each lit by its own style; a
+// side without an outer one takes the inner one to the edge.
+TEST_F(Widgets, InnerBevelsAndRingsLieInsideTheOuterOnes) {
+  auto* d = New<TIAeverLiquidIndicator>(form);  // raised outer, sunken inner bevel, 2 each
+  d->SetParent(form);
+  d->SetBevelColor(0x808080);
+  TBitmap* picture = d->GetPicture();
+  EXPECT_EQ(picture->GetPixelColor(86, 1), 0xA0A0A0);  // outer top: light
+  EXPECT_EQ(picture->GetPixelColor(86, 2), 0x606060);  // inner top: dark
+  EXPECT_EQ(picture->GetPixelColor(86, 3), 0x606060);
+  EXPECT_EQ(picture->GetPixelColor(86, 33), 0xA0A0A0);  // inner bottom: light
+  EXPECT_EQ(picture->GetPixelColor(86, 34), 0x606060);  // outer bottom: dark
+  d->SetInnerBevelWidth(4);
+  EXPECT_EQ(picture->GetPixelColor(86, 5), 0x606060);
+  d->SetOuterBevel(bkNone);
+  EXPECT_EQ(picture->GetPixelColor(86, 0), 0x606060);  // the inner one at the edge
+  EXPECT_EQ(picture->GetPixelColor(86, 4), 0xDDDDDD);  // then the background (gap 2)
+  auto top = [&] {
+    int y = 1000;
+    for (TGeoPoint p : d->GetUnlitShape().points) y = std::min(y, p.y);
+    return y;
+  };
+  const int gapped = top();
+  d->SetIndicatorGap(0);  // the cells begin higher
+  EXPECT_LT(top(), gapped);
+
+  TIAgaloLED* l = LaneLamp();
+  l->SetLedWidth(55);
+  l->SetLedHeight(83);
+  l->SetBorderColor(0x808080);
+  l->SetOuterBorderStyle(iablsUp);
+  l->SetInnerBorderStyle(iablsDown);
+  l->SetInnerBorderDepth(3);
+  ASSERT_EQ(l->GetWidth(), 55 + 2 * 5);
+  TBitmap* lamp = l->GetPicture();
+  EXPECT_EQ(lamp->GetPixelColor(32, 1), 0xA0A0A0);   // outer ring's top: light
+  EXPECT_EQ(lamp->GetPixelColor(32, 3), 0x606060);   // inner ring's top: dark
+  EXPECT_EQ(lamp->GetPixelColor(32, 89), 0xA0A0A0);  // inner ring's bottom: light
+  EXPECT_EQ(lamp->GetPixelColor(32, 92), 0x606060);  // outer ring's bottom: dark
+  l->SetOuterBorderStyle(iablsNone);
+  ASSERT_EQ(l->GetWidth(), 55 + 2 * 3);
+  EXPECT_EQ(lamp->GetPixelColor(30, 1), 0x606060);  // the inner ring at the edge
+}
+
 TEST_F(Widgets, RotatedIndicatorTakesTheRotatedBoxAndItsShape) {
   auto* d = New<TIAeverLiquidIndicator>(form);
   d->SetParent(form);
@@ -303,6 +369,9 @@ TEST_F(Widgets, RotatedIndicatorTakesTheRotatedBoxAndItsShape) {
   d->SetBounds(d->GetLeft(), d->GetTop(), 40, 200);
   EXPECT_EQ(d->GetIndicatorWidth(), 200);
   EXPECT_EQ(d->GetIndicatorHeight(), 40);
+  // Drawn for the new size at once, not after the message queue's turn.
+  EXPECT_EQ(d->GetPicture()->GetWidth(), 40);
+  EXPECT_EQ(d->GetPicture()->GetHeight(), 200);
   EXPECT_TRUE(InWindowRegion(d, 2, 2));
 }
 
@@ -327,6 +396,24 @@ TEST_F(Widgets, HoveringThickensOrRecoloursTheSegments) {
   d->Perform(CM_MOUSELEAVE, 0, 0);
   EXPECT_TRUE(PumpUntil([&] { return d->GetLitShape().points == before; }, 2000));
   EXPECT_EQ(d->GetPicture()->GetPixelColor(p.x, p.y), clYellow);
+  // Colour alone keeps the shape; thickness alone keeps the colour; leaving is told.
+  int left = 0;
+  TCounter leave_counter;
+  leave_counter.count = &left;
+  d->onMouseExit = TNotifyEvent(&leave_counter, &TCounter::Hit);
+  d->SetMouseAction(maColor);
+  d->Perform(CM_MOUSEENTER, 0, 0);
+  EXPECT_TRUE(PumpUntil([&] { return d->GetPicture()->GetPixelColor(p.x, p.y) == 0x0080FF; }, 2000));
+  EXPECT_EQ(d->GetLitShape().points, before);
+  d->Perform(CM_MOUSELEAVE, 0, 0);
+  EXPECT_EQ(left, 1);
+  EXPECT_TRUE(PumpUntil([&] { return d->GetPicture()->GetPixelColor(p.x, p.y) == clYellow; }, 2000));
+  d->SetMouseAction(maWidth);
+  d->Perform(CM_MOUSEENTER, 0, 0);
+  EXPECT_TRUE(PumpUntil([&] { return d->GetLitShape().points != before; }, 2000));
+  EXPECT_EQ(d->GetPicture()->GetPixelColor(p.x, p.y), clYellow);
+  d->Perform(CM_MOUSELEAVE, 0, 0);
+  EXPECT_EQ(left, 2);
 }
 
 // ---- Lamp -----------------------------------------------------------------------------------
@@ -484,6 +571,162 @@ TEST_F(Widgets, TexturesFillTheBackgroundRingsAndUnlitSegmentsWithTheirCopies) {
   d->SetForeMaterial(grey);
   EXPECT_EQ(display->GetPixelColor(lit.x, lit.y), RGB(100, 100, 100));
   Free(grey);
+}
+
+// Textures read from a form definition, tiled or stretched: the indicator's background,
+// bevels and segments and the lamp's plastic and rings, with the copies made when reading ends.
+TEST_F(Widgets, TexturesReadFromADefinitionFillAsTheirModesSay) {
+  RegisterWidgetClasses();
+  const COLORREF red = RGB(200, 0, 0), green = RGB(0, 200, 0), blue = RGB(0, 0, 200),
+                 grey = RGB(200, 200, 200);
+  TBitmap* texture = New<TBitmap>();
+  texture->SetPixelFormat(pf24bit);
+  texture->SetSize(2, 2);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 2; ++x) {
+      const COLORREF c = y ? (x ? grey : blue) : (x ? green : red);
+      uint8_t* px = texture->GetScanLine(y) + 3 * x;
+      px[0] = GetBValue(c), px[1] = GetGValue(c), px[2] = GetRValue(c);
+    }
+  // A stored bitmap: the length of its file, then the file.
+  TMemoryStream file;
+  texture->SaveToStream(file);
+  Free(texture);
+  const auto* bytes = static_cast<const uint8_t*>(file.Memory());
+  std::string hex;
+  for (int64_t i = -4; i < file.GetSize(); ++i) {
+    const int c = i < 0 ? (file.GetSize() >> (8 * (i + 4))) & 0xFF : bytes[i];
+    hex += "0123456789ABCDEF"[c >> 4];
+    hex += "0123456789ABCDEF"[c & 15];
+  }
+  auto* defined = New<TForm>(nullptr, kCreateNew);
+  ReadComponentFromText(
+      defined,
+      "object Defined: TForm\n"
+      "  object Display: TIAeverLiquidIndicator\n    Width = 438\n    Height = 97\n"
+      "    IndicatorWidth = 438\n    IndicatorHeight = 97\n    SignNumber = 7\n"
+      "    IndicatorKind = ik9segment\n    InnerBevel = bkNone\n    Indicatorstring = '1'\n"
+      "    BackMaterial.Data = {" +
+          hex +
+          "}\n    MaterialMode = mmTile\n    MaterialShadowMode = msmNone\n"
+          "    ForeMaterial.Data = {" +
+          hex +
+          "}\n    ForeMaterialMode = mmTile\n  end\n"
+          "  object Lamp: TIAgaloLED\n    Width = 69\n    Height = 97\n    LedWidth = 59\n"
+          "    LedHeight = 87\n    Gap = 3\n    LedOn = True\n    BorderSubstance.Data = {" +
+          hex + "}\n    LedPlasticSubstance.Data = {" + hex +
+          "}\n    LedPlasticSubsMode = iasmStretch\n  end\nend\n",
+      "textures.form");
+  auto tile = [&](int x, int y) { return (y % 2 ? (x % 2 ? grey : blue) : (x % 2 ? green : red)); };
+  auto* d = DynamicCast<TIAeverLiquidIndicator>(defined->FindComponent("Display"));
+  ASSERT_TRUE(d);
+  TBitmap* display = d->GetPicture();
+  EXPECT_EQ(display->GetPixelColor(201, 3), tile(201, 3));      // background in the gap
+  EXPECT_EQ(display->GetPixelColor(200, 0), RGB(255, 64, 64));  // raised bevel's top: light copy
+  EXPECT_EQ(display->GetPixelColor(201, 96), RGB(0, 136, 0));   // its bottom: dark copy
+  const POINT unlit = Centre(d->GetUnlitShape(), 0), lit = Centre(d->GetLitShape(), 0);
+  EXPECT_EQ(display->GetPixelColor(unlit.x, unlit.y), tile(unlit.x, unlit.y));  // unshadowed copy
+  EXPECT_EQ(display->GetPixelColor(lit.x, lit.y), tile(lit.x, lit.y));
+  EXPECT_EQ(display->GetPixelColor(lit.x + 1, lit.y), tile(lit.x + 1, lit.y));
+
+  auto* l = DynamicCast<TIAgaloLED>(defined->FindComponent("Lamp"));
+  ASSERT_TRUE(l);
+  ASSERT_EQ(l->GetWidth(), 69);
+  TBitmap* lamp = l->GetPicture();
+  EXPECT_EQ(lamp->GetPixelColor(3, 48), tile(3, 48));        // the gap ring: the texture, tiled
+  EXPECT_EQ(lamp->GetPixelColor(34, 0), RGB(136, 0, 0));     // lowered ring's top: dark copy
+  EXPECT_EQ(lamp->GetPixelColor(34, 96), RGB(255, 64, 64));  // its bottom: light copy
+  // The plastic stretched: the texture's quarters, shaded (red top left, grey bottom right).
+  const COLORREF top_left = lamp->GetPixelColor(20, 25), bottom_right = lamp->GetPixelColor(50, 72);
+  EXPECT_GT(GetRValue(top_left), 0);
+  EXPECT_EQ(GetGValue(top_left) + GetBValue(top_left), 0);
+  EXPECT_GT(GetRValue(bottom_right), 0);
+  EXPECT_EQ(GetRValue(bottom_right), GetGValue(bottom_right));
+  EXPECT_EQ(GetRValue(bottom_right), GetBValue(bottom_right));
+  Free(defined);
+}
+
+// A tiny tiled texture draws as fast as a large one (not one copy per texture-sized tile) and
+// gives the same picture as tiling it by hand.
+TEST_F(Widgets, TinyTiledTexturesDrawAsFastAsLargeOnes) {
+  auto textured = [&](int side) {
+    TBitmap* texture = New<TBitmap>();
+    texture->SetPixelFormat(pf24bit);
+    texture->SetSize(side, side);
+    for (int y = 0; y < side; ++y)
+      for (int x = 0; x < side; ++x) {
+        uint8_t* px = texture->GetScanLine(y) + 3 * x;
+        px[0] = static_cast<uint8_t>(40 + 50 * (x % 2)), px[1] = static_cast<uint8_t>(60 + 70 * (y % 2)),
+        px[2] = 90;
+      }
+    TIAeverLiquidIndicator* d = LaneDisplay();
+    d->SetOuterBevel(bkUP);
+    d->SetInnerBevel(bkDown);
+    d->SetMaterialMode(mmTile);
+    d->SetForeMaterialMode(mmTile);
+    d->SetBackMaterial(texture);
+    d->SetForeMaterial(texture);
+    TIAgaloLED* l = LaneLamp();
+    l->SetGap(3);
+    l->SetLedPlasticSubstance(texture);
+    l->SetBorderSubstance(texture);
+    Free(texture);
+    // The fastest of a few renders: what the drawing costs, whatever else the machine does.
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    double fastest = 1e9;
+    for (int i = 0; i < 5; ++i) {
+      QueryPerformanceCounter(&start);
+      d->SetIndicatorstring(i % 2 ? "12:34.56" : "65:43.21");
+      l->SetLedOn(i % 2 == 0);
+      QueryPerformanceCounter(&end);
+      fastest = std::min(fastest, double(end.QuadPart - start.QuadPart) / frequency.QuadPart);
+    }
+    return std::tuple{d, l, fastest};
+  };
+  auto [tiny_display, tiny_lamp, tiny] = textured(2);
+  auto [large_display, large_lamp, large] = textured(64);
+  EXPECT_LT(tiny, 4 * large + 0.002) << tiny << " s against " << large << " s";
+  // Both textures repeat every two pixels, so both drawings are the same.
+  large_lamp->SetGrainSource(nullptr);
+  tiny_lamp->SetGrainSource(nullptr);
+  for (TBitmap* a : {tiny_display->GetPicture(), tiny_lamp->GetPicture()}) {
+    TBitmap* b = a == tiny_display->GetPicture() ? large_display->GetPicture() : large_lamp->GetPicture();
+    int differing = 0;
+    for (int y = 0; y < a->GetHeight(); ++y)
+      for (int x = 0; x < a->GetWidth(); ++x) differing += a->GetPixelColor(x, y) != b->GetPixelColor(x, y);
+    EXPECT_EQ(differing, 0);
+  }
+}
+
+// Tiling as a pattern keeps a texture's own colours in every pixel format, those with a colour
+// table included.
+TEST_F(Widgets, TiledTexturesKeepTheirColoursInEveryPixelFormat) {
+  const COLORREF colours[2] = {RGB(200, 30, 30), RGB(30, 30, 200)};
+  for (TPixelFormat format : {pf1bit, pf4bit, pf8bit, pf24bit, pf32bit}) {
+    TBitmap* texture = New<TBitmap>();
+    texture->SetPixelFormat(pf24bit);
+    texture->SetSize(3, 2);
+    for (int y = 0; y < 2; ++y)
+      for (int x = 0; x < 3; ++x) {
+        const COLORREF c = colours[(x + y) % 2];
+        uint8_t* px = texture->GetScanLine(y) + 3 * x;
+        px[0] = GetBValue(c), px[1] = GetGValue(c), px[2] = GetRValue(c);
+      }
+    texture->SetPixelFormat(format);
+    TBitmap* target = New<TBitmap>();
+    target->SetPixelFormat(pf24bit);
+    target->SetSize(20, 10);
+    FillRegionTexture(target->GetCanvas()->GetHandle(), nullptr, texture, true, 20, 10);
+    GdiFlush();
+    int differing = 0;
+    for (int y = 0; y < 10; ++y)
+      for (int x = 0; x < 20; ++x)
+        differing += target->GetPixelColor(x, y) != static_cast<TColor>(colours[(x % 3 + y % 2) % 2]);
+    EXPECT_EQ(differing, 0) << format;
+    Free(target);
+    Free(texture);
+  }
 }
 
 TEST_F(Widgets, HaloGlowsAroundALitLampInsideItsOwnWindowOnly) {
