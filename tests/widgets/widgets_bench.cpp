@@ -125,6 +125,27 @@ int main(int argc, char** argv) {
            logo->Invalidate();
            logo->Update();
          }));
+  // Textures tiled on the display and the lamp: a tiny one costs about what a large one does.
+  for (int side : {64, 2}) {
+    TBitmap* texture = New<TBitmap>();
+    texture->SetPixelFormat(pf24bit);
+    texture->SetSize(side, side);
+    for (int y = 0; y < side; ++y)
+      for (int x = 0; x < side; ++x) texture->GetCanvas()->SetPixels(x, y, (x + y) % 2 ? clGray : clSilver);
+    display->SetMaterialMode(mmTile);
+    display->SetForeMaterialMode(mmTile);
+    display->SetBackMaterial(texture);
+    display->SetForeMaterial(texture);
+    lamp->SetLedPlasticSubstance(texture);
+    lamp->SetBorderSubstance(texture);
+    Free(texture);
+    const std::string what =
+        "textures " + std::to_string(side) + " x " + std::to_string(side) + ": time + lamp";
+    Report(what.c_str(), Time(std::max(count / 10, 1), [&](int i) {
+             display->SetIndicatorstring(i % 2 ? "12:34.56" : "65:43.21");
+             lamp->SetLedOn(i % 2 == 0);
+           }));
+  }
   Free(form);
   return 0;
 }

