@@ -1256,11 +1256,14 @@ TEST_F(Markup, TagValuesSetTheFontAndBadOnesAreLeftOutWithoutLosingText) {
                   TCase{R"(color="green")", clGreen, 10}, TCase{R"(color="clGreen")", clGreen, 10},
                   TCase{R"(color="r")", clBlack, 10}, TCase{R"(color="#GG0000")", clBlack, 10},
                   TCase{R"(color="nocolour")", clBlack, 10}, TCase{R"(size="14")", clBlack, 14},
-                  TCase{R"(size="big")", clBlack, 10}, TCase{R"(size="12pt")", clBlack, 10}}) {
+                  TCase{R"(size="big")", clBlack, 10}, TCase{R"(size="12pt")", clBlack, 10},
+                  TCase{R"(size="0")", clBlack, 0}, TCase{R"(size="-20")", clBlack, -20}}) {
     TWxMarkupLabel* l = Label(std::string("a <font ") + c.attribute + ">b</font> c");
     ASSERT_EQ(l->Elements().Count(), 3) << c.attribute;
     EXPECT_EQ(l->Elements()[1].FontColor, c.color) << c.attribute;
     EXPECT_EQ(l->Elements()[1].FontSize, c.size) << c.attribute;
+    // Size 0 is the default height, a negative one measures the cell: both are laid out.
+    EXPECT_GT(l->Elements()[1].Height, 0) << c.attribute;
     EXPECT_EQ(l->Elements()[2].FontColor, clBlack) << c.attribute;  // the closing tag restores
     EXPECT_EQ(l->Elements()[2].FontSize, 10) << c.attribute;
     Free(l);
