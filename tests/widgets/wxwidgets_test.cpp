@@ -1418,6 +1418,29 @@ TEST_F(Markup, EveryRunPlacesAWordOnItsLineAndOnlyTheLineStartLosesItsBlanks) {
   EXPECT_EQ(lines[1][0].X, 5);
 }
 
+TEST_F(Markup, AutoSizeFitsTheWidestUnwrappedLineAndTheLinesWithTheMarginsFromADefinition) {
+  RegisterWidgetClasses();
+  auto* defined = New<TForm>(nullptr, kCreateNew);
+  ReadComponentFromText(
+      defined,
+      "object Defined: TForm\n  object Label: TWxMarkupLabel\n    Width = 40\n    Height = 20\n"
+      "    AutoSize = True\n    Alignment = taCenter\n    MarginLeft = 3\n    MarginRight = 7\n"
+      "    MarginTop = 2\n    Font.Name = 'Arial'\n    Text = 'short<br><b>a much longer line</b>'\n"
+      "  end\nend\n",
+      "label.form");
+  auto* label = DynamicCast<TWxMarkupLabel>(defined->FindComponent("Label"));
+  ASSERT_TRUE(label);
+  const auto lines = label->Layout();
+  ASSERT_EQ(lines.size(), 2u);  // no wrapping however narrow the label was
+  const TWxHTMLElement &first = label->Elements()[0], &second = label->Elements()[1];
+  // Every line starts at the left margin, whatever the alignment.
+  EXPECT_EQ(lines[0][0].X, 3);
+  EXPECT_EQ(lines[1][0].X, 3);
+  EXPECT_EQ(label->GetWidth(), 3 + second.Width + 7);
+  EXPECT_EQ(label->GetHeight(), 2 + first.Height + second.Height + 5);
+  Free(defined);
+}
+
 TEST_F(Markup, OlderDefinitionsGiveTheColourAsBackColorWhichIsNeverWritten) {
   RegisterWidgetClasses();
   for (const char* value : {"clRed", "255"}) {
