@@ -1,5 +1,6 @@
 #include "app/commstatus.h"
 
+#include "toolkit/classregistry.h"
 #include "toolkit/forms.h"
 #include "toolkit/typinfo.h"
 
@@ -145,3 +146,5 @@ void TMyCommStatus::StatusChanged() {
   UpdateStatus(watcher_ && port_ ? watcher_->GetLastStatus() : 0);
   if (!GetComponentState().Contains(csDestroying)) OnChanged(this);
 }
+
+void RegisterCommStatusClass() { RegisterClass(TMyCommStatus::StaticClass()); }

@@ -101,3 +101,6 @@ class TMyCommStatus : public TComponent {
   int comm_ = 0;
   bool active_ = false;
 };
+
+// Lets form definitions hold the component.
+void RegisterCommStatusClass();

@@ -156,4 +156,7 @@ void ShowConfig() {
 
 void SetConfigTriggerHandler(TNotifyEvent handler) { g_trigger_handler = handler; }
 
-void RegisterConfigForm() { RegisterClasses({TConfig::StaticClass()}); }
+void RegisterConfigForm() {
+  RegisterClasses({TConfig::StaticClass()});
+  RegisterCommStatusClass();
+}

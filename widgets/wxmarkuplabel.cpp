@@ -222,7 +222,8 @@ void TWxMarkupLabel::ApplyTag(std::string tag, TWxHTMLElement& state) {
     if (key == "size") {
       int size = 0;
       auto [last, error] = std::from_chars(value.data(), value.data() + value.size(), size);
-      if (error == std::errc() && last == value.data() + value.size() && size > 0) state.FontSize = size;
+      // As a font takes it: 0 is the default height, a negative size measures the cell instead.
+      if (error == std::errc() && last == value.data() + value.size()) state.FontSize = size;
     }
     if (key == "color") ParseColor(value, state.FontColor);
   }

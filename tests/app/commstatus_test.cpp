@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "tests/app/scripted_comm_ports.h"
+#include "toolkit/formreader.h"
+#include "toolkit/formwriter.h"
+#include "toolkit/typinfo.h"
 
 namespace {
 
@@ -21,6 +24,20 @@ class TChangeLog : public TObject {
   std::vector<DWORD> threads;
   std::vector<TModemLines> lines;
 };
+
+// A form that holds the component in its definition and handles its changes.
+class TCommHolder : public TComponent {
+  TK_CLASS(TCommHolder, TComponent)
+
+ public:
+  explicit TCommHolder(TComponent* owner) : TComponent(owner) {}
+  void CommChanged(TObject*) { ++changes; }
+  int changes = 0;
+
+ private:
+  static void Publish(TPublisher<TCommHolder>& p) { p.Method("CommChanged", &TCommHolder::CommChanged); }
+};
+TK_CLASS_INFO(TCommHolder, TComponent)
 
 class CommStatus : public ::testing::Test {
  protected:
@@ -143,6 +160,36 @@ TEST_F(CommStatus, FreeingItWhileAChangeWaitsForTheMainThreadRaisesNoEvent) {
   comm = nullptr;
   EXPECT_EQ(log.lines.size(), reports);
   EXPECT_EQ(com1->open, 0);
+}
+
+TEST(CommStatusDefinition, AFormDefinitionHoldsItWithItsPortAndHandlerAndReadsBackWhatItWrites) {
+  RegisterCommStatusClass();
+  auto* holder = New<TCommHolder>(nullptr);
+  // The line flags are read only in effect: a definition may name them without changing them.
+  ReadComponentFromText(holder,
+                        "object Holder: TCommHolder\n  object Comm1: TMyCommStatus\n    ClearToSend = True\n"
+                        "    Ring = True\n    Comm = 17\n    OnChanged = CommChanged\n  end\nend\n",
+                        "comm.form");
+  auto* comm = DynamicCast<TMyCommStatus>(holder->FindComponent("Comm1"));
+  ASSERT_TRUE(comm);
+  EXPECT_EQ(comm->GetComm(), 0);  // outside the ports: none
+  EXPECT_FALSE(comm->GetActive());
+  EXPECT_EQ(comm->GetLines(), TModemLines());
+  const int changes = holder->changes;
+  comm->SetComm(0);
+  EXPECT_EQ(holder->changes, changes + 1);
+
+  // What it writes reads again: the read-only Active is left out.
+  const std::string written = WriteComponentToText(holder);
+  EXPECT_EQ(written.find("Active"), std::string::npos) << written;
+  auto* again = New<TCommHolder>(nullptr);
+  ReadComponentFromText(again, written, "written.form");
+  auto* copy = DynamicCast<TMyCommStatus>(again->FindComponent("Comm1"));
+  ASSERT_TRUE(copy);
+  copy->SetComm(0);
+  EXPECT_GE(again->changes, 1);
+  Free(again);
+  Free(holder);
 }
 
 }  // namespace

@@ -370,6 +370,35 @@ TEST_F(MainWindow, RaceButtonsActOnTheRightAndMiddleButtonsToo) {
   ASSERT_EQ(Protocol()->GetItems()->GetCount(), 2);
 }
 
+TEST_F(MainWindow, ADisabledRaceButtonIgnoresEveryMouseButton) {
+  SwitchOnLane1();
+  auto press_all = [](const char* name) {
+    TWxSpeedButton* button = Find<TWxSpeedButton>(name);
+    const LPARAM at =
+        MAKELPARAM(button->GetLeft() + button->GetWidth() / 2, button->GetTop() + button->GetHeight() / 2);
+    HWND parent = button->GetParent()->GetHandle();
+    for (auto [down, up] : {std::pair<UINT, UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP},
+                            {WM_RBUTTONDOWN, WM_RBUTTONUP},
+                            {WM_MBUTTONDOWN, WM_MBUTTONUP},
+                            {WM_LBUTTONDBLCLK, WM_LBUTTONUP}}) {
+      SendMessageA(parent, down, 0, at);
+      SendMessageA(parent, up, 0, at);
+    }
+  };
+  // Idle: trigger, stop and crash are disabled; a stop would write a protocol row.
+  for (const char* name : {"btnTrigger", "btnStop", "btnCrash"}) press_all(name);
+  EXPECT_FALSE(Main->Race().Armed());
+  EXPECT_EQ(Main->Race().LapCount(1), 0);
+  EXPECT_EQ(Protocol()->GetItems()->GetCount(), 0);
+  // Armed: prepare is disabled and would start the heat again.
+  Key(VK_F5);
+  Key(VK_F8);
+  ASSERT_EQ(Main->Race().LapCount(1), 1);
+  press_all("btnStart");
+  EXPECT_TRUE(Main->Race().Armed());
+  EXPECT_EQ(Main->Race().LapCount(1), 1);
+}
+
 TEST_F(MainWindow, LightBarrierTriggersOnlyWhileTheTriggerIsEnabled) {
   SwitchOnLane1();
   Main->LightBarrierTrigger(nullptr);

@@ -1256,11 +1256,14 @@ TEST_F(Markup, TagValuesSetTheFontAndBadOnesAreLeftOutWithoutLosingText) {
                   TCase{R"(color="green")", clGreen, 10}, TCase{R"(color="clGreen")", clGreen, 10},
                   TCase{R"(color="r")", clBlack, 10}, TCase{R"(color="#GG0000")", clBlack, 10},
                   TCase{R"(color="nocolour")", clBlack, 10}, TCase{R"(size="14")", clBlack, 14},
-                  TCase{R"(size="big")", clBlack, 10}, TCase{R"(size="12pt")", clBlack, 10}}) {
+                  TCase{R"(size="big")", clBlack, 10}, TCase{R"(size="12pt")", clBlack, 10},
+                  TCase{R"(size="0")", clBlack, 0}, TCase{R"(size="-20")", clBlack, -20}}) {
     TWxMarkupLabel* l = Label(std::string("a <font ") + c.attribute + ">b</font> c");
     ASSERT_EQ(l->Elements().Count(), 3) << c.attribute;
     EXPECT_EQ(l->Elements()[1].FontColor, c.color) << c.attribute;
     EXPECT_EQ(l->Elements()[1].FontSize, c.size) << c.attribute;
+    // Size 0 is the default height, a negative one measures the cell: both are laid out.
+    EXPECT_GT(l->Elements()[1].Height, 0) << c.attribute;
     EXPECT_EQ(l->Elements()[2].FontColor, clBlack) << c.attribute;  // the closing tag restores
     EXPECT_EQ(l->Elements()[2].FontSize, 10) << c.attribute;
     Free(l);
@@ -1413,6 +1416,29 @@ TEST_F(Markup, EveryRunPlacesAWordOnItsLineAndOnlyTheLineStartLosesItsBlanks) {
   EXPECT_EQ(lines[0][1].Text, " b");
   EXPECT_EQ(lines[1][0].Text, "c");
   EXPECT_EQ(lines[1][0].X, 5);
+}
+
+TEST_F(Markup, AutoSizeFitsTheWidestUnwrappedLineAndTheLinesWithTheMarginsFromADefinition) {
+  RegisterWidgetClasses();
+  auto* defined = New<TForm>(nullptr, kCreateNew);
+  ReadComponentFromText(
+      defined,
+      "object Defined: TForm\n  object Label: TWxMarkupLabel\n    Width = 40\n    Height = 20\n"
+      "    AutoSize = True\n    Alignment = taCenter\n    MarginLeft = 3\n    MarginRight = 7\n"
+      "    MarginTop = 2\n    Font.Name = 'Arial'\n    Text = 'short<br><b>a much longer line</b>'\n"
+      "  end\nend\n",
+      "label.form");
+  auto* label = DynamicCast<TWxMarkupLabel>(defined->FindComponent("Label"));
+  ASSERT_TRUE(label);
+  const auto lines = label->Layout();
+  ASSERT_EQ(lines.size(), 2u);  // no wrapping however narrow the label was
+  const TWxHTMLElement &first = label->Elements()[0], &second = label->Elements()[1];
+  // Every line starts at the left margin, whatever the alignment.
+  EXPECT_EQ(lines[0][0].X, 3);
+  EXPECT_EQ(lines[1][0].X, 3);
+  EXPECT_EQ(label->GetWidth(), 3 + second.Width + 7);
+  EXPECT_EQ(label->GetHeight(), 2 + first.Height + second.Height + 5);
+  Free(defined);
 }
 
 TEST_F(Markup, OlderDefinitionsGiveTheColourAsBackColorWhichIsNeverWritten) {
