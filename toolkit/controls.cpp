@@ -286,10 +286,14 @@ void TControl::Publish(TPublisher<TControl>& p) {
   p.Boolean("Enabled", &TControl::GetEnabled, &TControl::SetEnabled).Default(true);
   p.Color("Color", &TControl::GetColor, &TControl::SetColor);
   p.Boolean("ParentColor", &TControl::GetParentColor, &TControl::SetParentColor);
-  p.Object("Font", &TControl::GetFont, &TControl::SetFont);
+  // A value that follows the parent is not stored: reading it back would make it the
+  // control's own.
+  p.Object("Font", &TControl::GetFont, &TControl::SetFont).Stored([](TObject* control) {
+    return !static_cast<TControl*>(control)->GetParentFont();
+  });
   p.Boolean("ParentFont", &TControl::GetParentFont, &TControl::SetParentFont).Default(true);
   p.String("Hint", &TControl::GetHint, &TControl::SetHint);
-  p.Boolean("ShowHint", &TControl::GetShowHint, &TControl::SetShowHint);
+  p.Boolean("ShowHint", &TControl::GetShowHint, &TControl::SetShowHint).Stored(&TControl::ShowHintStored);
   p.Boolean("ParentShowHint", &TControl::GetParentShowHint, &TControl::SetParentShowHint).Default(true);
   p.Integer("Cursor", &TControl::GetCursor, &TControl::SetCursor).Default(crDefault);
   p.Object("PopupMenu", &TControl::GetPopupMenu, &TControl::SetPopupMenu);
@@ -856,6 +860,10 @@ void TControl::SetShowHint(bool show_hint) {
   if (show_hint == show_hint_) return;
   show_hint_ = show_hint;
   Perform(CM_SHOWHINTCHANGED);
+}
+
+bool TControl::ShowHintStored(TObject* control) {
+  return !static_cast<TControl*>(control)->GetParentShowHint();
 }
 
 void TControl::SetParentShowHint(bool parent_show_hint) {

@@ -293,6 +293,8 @@ class TControl : public TComponent {
   void SetShowHint(bool show_hint);
   bool GetParentShowHint() const { return parent_show_hint_; }
   void SetParentShowHint(bool parent_show_hint);
+  // Whether a form definition stores the control's ShowHint: not while it follows the parent.
+  static bool ShowHintStored(TObject* control);
   TCursor GetCursor() const { return cursor_; }
   void SetCursor(TCursor cursor);
   // ---- Reading order. With ParentBiDiMode the control follows its parent's BiDiMode;

@@ -93,6 +93,7 @@ class TFormWriter {
     bool is_component_block = prefix.empty() && instance->Is<TComponent>();
     for (const TPropInfo* prop : GetPropList(instance)) {
       if (is_component_block && prop->name == "Name") continue;  // in the object line
+      if (prop->is_stored && !prop->is_stored(instance)) continue;
       std::string name = prefix + prop->name;
       switch (prop->kind) {
         case TTypeKind::Integer:

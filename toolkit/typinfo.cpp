@@ -142,6 +142,11 @@ TPropOptions& TPropOptions::Default(int64_t value) {
   return *this;
 }
 
+TPropOptions& TPropOptions::Stored(std::function<bool(TObject*)> stored) {
+  prop_.is_stored = std::move(stored);
+  return *this;
+}
+
 // ---- Finding -------------------------------------------------------------------------------
 
 const std::vector<const TPropInfo*>& GetPropList(TClass cls) { return GetTypeData(cls).props; }

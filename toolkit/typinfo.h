@@ -88,6 +88,8 @@ struct TPropInfo {
   int64_t min_value = 0, max_value = 0;       // Integer
   bool has_default = false;                   // ordinal kinds: not stored when equal
   int64_t default_value = 0;
+  // False when the value is not stored at all, e.g. while it follows the parent's.
+  std::function<bool(TObject*)> is_stored;
 
   std::function<int64_t(TObject*)> get_ordinal;
   std::function<void(TObject*, int64_t)> set_ordinal;
@@ -213,6 +215,8 @@ class TPropOptions {
   explicit TPropOptions(TPropInfo& prop) : prop_(prop) {}
   // The value that need not be stored (ordinal kinds).
   TPropOptions& Default(int64_t value);
+  // Stored only while `stored` holds for the instance.
+  TPropOptions& Stored(std::function<bool(TObject*)> stored);
 
  private:
   TPropInfo& prop_;

@@ -110,7 +110,7 @@ void TIAeverLiquidIndicator::Publish(TPublisher<TIAeverLiquidIndicator>& p) {
   p.Event("OnMouseMove", &C::OnMouseMove);
   p.Event("OnMouseUp", &C::OnMouseUp);
   p.Event("OnResize", &C::OnResize);
-  p.Boolean("ShowHint", &C::GetShowHint, &C::SetShowHint);
+  p.Boolean("ShowHint", &C::GetShowHint, &C::SetShowHint).Stored(&TControl::ShowHintStored);
 }
 
 TK_BEGIN_MESSAGE_MAP(TIAeverLiquidIndicator)

@@ -7,6 +7,8 @@
 #include <cstdlib>
 
 #include "toolkit/bitmap.h"
+#include "toolkit/formreader.h"
+#include "toolkit/formwriter.h"
 #include "toolkit/winsubclass.h"
 #include "visual_test_classes.h"
 
@@ -511,6 +513,37 @@ TEST_F(ControlsTest, ParentBiDiModeFollowsTheParentUntilTheControlSetsItsOwn) {
   EXPECT_EQ(edit->GetBiDiMode(), bdLeftToRight);
   edit->SetParent(form);
   EXPECT_EQ(edit->GetBiDiMode(), bdRightToLeftNoAlign);
+}
+
+// Reads a definition into a new form and writes it back.
+std::string ReadAndWrite(const std::string& text) {
+  auto* read = New<TTestForm>(nullptr, kCreateNew);
+  ReadComponentFromText(read, text, "hints.form");
+  std::string written = WriteComponentToText(read);
+  Free(read);
+  return written;
+}
+
+TEST_F(ControlsTest, DefinitionsWithParentLinkedHintAndFontSettingsComeBackTheSame) {
+  RegisterTestControls();
+  // Nothing said about hints or the font: the panel and its button follow their parents.
+  const std::string following = ReadAndWrite(
+      "object Hints: TTestForm\n  ShowHint = True\n  Font.Name = 'Arial'\n"
+      "  object pnl: TTestPanel\n    object btn: TTestButton\n    end\n  end\nend\n");
+  for (const char* line :
+       {"\n    ParentShowHint", "\n      ParentShowHint", "\n    ParentFont", "\n      ParentFont",
+        "\n    ShowHint", "\n      ShowHint", "\n    Font.", "\n      Font."})
+    EXPECT_EQ(following.find(line), std::string::npos) << line << following;
+  EXPECT_EQ(ReadAndWrite(following), following);
+
+  // A setting of its own stays the control's own, also when it equals the parent's.
+  const std::string own = ReadAndWrite(
+      "object Hints: TTestForm\n  object pnl: TTestPanel\n    ShowHint = False\n"
+      "    Font.Name = 'Arial'\n    object btn: TTestButton\n      ShowHint = True\n    end\n  end\nend\n");
+  EXPECT_NE(own.find("    ShowHint = False\r\n    ParentShowHint = False"), std::string::npos) << own;
+  EXPECT_NE(own.find("      ShowHint = True\r\n      ParentShowHint = False"), std::string::npos) << own;
+  EXPECT_NE(own.find("ParentFont = False"), std::string::npos) << own;
+  EXPECT_EQ(ReadAndWrite(own), own);
 }
 
 }  // namespace
