@@ -334,12 +334,12 @@ TEST_F(Scroll, HalvesOfTheGeometryRoundToTheEvenNeighbour) {
   bar->OnScroll = TScrollEvent(&counter, &Counter::Scroll);
   const POINT grab{b + 7, 8};
   Post(bar, WM_LBUTTONDOWN, grab, MK_LBUTTON);
-  ASSERT_TRUE(PumpUntil([&] { return bar->Dragging(); }));
+  ASSERT_TRUE(PumpUntil([&] { return bar->SliderDragging(); }));
   Post(bar, WM_MOUSEMOVE, POINT{grab.x + 1, 8}, MK_LBUTTON);
   Post(bar, WM_MOUSEMOVE, POINT{grab.x + 3, 8}, MK_LBUTTON);
   ASSERT_TRUE(PumpUntil([&] { return bar->GetPosition() == 2; }));
   Post(bar, WM_LBUTTONUP, POINT{grab.x + 3, 8});
-  ASSERT_TRUE(PumpUntil([&] { return !bar->Dragging(); }));
+  ASSERT_TRUE(PumpUntil([&] { return !bar->SliderDragging(); }));
   ASSERT_FALSE(counter.scrolls.empty());
   EXPECT_EQ(counter.scrolls[0].second, 2);
 }
