@@ -47,16 +47,7 @@ fill() {
 
 # Start list and classes editor closed with OK, then the configuration: each in German.
 save_all() {
-  gui_click "$main" 697 431
-  gui_wait Startliste
-  gui_key Startliste Insert
-  gui_wait "$participant"
-  gui_click "$participant" 290 53
-  gui_wait "$classes"
-  gui_click "$classes" 260 203
-  gui_gone "$classes"
-  gui_key "$participant" Escape
-  gui_gone "$participant"
+  classes_editor_ok
   gui_click Startliste 603 307
   gui_gone Startliste
   gui_click "$main" 549 399

@@ -102,16 +102,7 @@ check "configuration OK on the settings it never read refuses, naming the file" 
 check "the user's settings stay in the file" "$(ok cmp "$ini.orig" "$ini")"
 
 # Classes editor's OK: the file with the zero bytes is kept whole first.
-gui_click "$main" 697 431
-gui_wait Startliste
-gui_key Startliste Insert
-gui_wait "$participant"
-gui_click "$participant" 290 53
-gui_wait "$classes"
-gui_click "$classes" 260 203
-gui_gone "$classes"
-gui_key "$participant" Escape
-gui_gone "$participant"
+classes_editor_ok
 gui_click Startliste 603 339
 gui_gone Startliste
 check "the classes editor's OK keeps the class list with its zero bytes as Klasse.Lst.bak" \

@@ -172,3 +172,20 @@ gui_close() {
   done
   wait "$GUI_PID"
 }
+
+# classes_editor_ok: in the program's main window ($main), reaches the classes editor as a
+# user does ("Startliste", Insert for a new participant, "..." beside the class), closes it
+# with OK and the participant editor with Escape; the start list stays open. Needs $main,
+# $participant and $classes (the two editors' German titles).
+classes_editor_ok() {
+  gui_click "$main" 697 431
+  gui_wait Startliste
+  gui_key Startliste Insert
+  gui_wait "$participant"
+  gui_click "$participant" 290 53
+  gui_wait "$classes"
+  gui_click "$classes" 260 203
+  gui_gone "$classes"
+  gui_key "$participant" Escape
+  gui_gone "$participant"
+}
