@@ -313,6 +313,12 @@ void TsGenStyle::HotTrack(TMessage& message, bool entered) {
   // up the parent chain.
   if (message.LParam != 0) return;
   message.Result = 1;
+  if (entered && OnMouseEnter) {
+    // The handler may free the owner, and the style with it.
+    TsLifeGuard guard(this);
+    OnMouseEnter(owner_);
+    if (guard.Freed()) return;
+  }
   if (IsNeverHotKind(COC)) return;
   mouse_above_ = entered;
   if (focused_ || OwnerHasFocus() || OwnerDesigning()) return;

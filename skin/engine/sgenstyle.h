@@ -185,7 +185,7 @@ class TsGenStyle : public TPersistent {
   void SetGroupIndex(int32_t value) { group_index_ = value; }
   bool GetSoftControl() const { return soft_control_; }
   void SetSoftControl(bool value);
-  // Published for the owner, which raises it; the style itself does not.
+  // Raised with the owner as sender whenever the mouse enters the owner itself, hot or not.
   TNotifyEvent OnMouseEnter;
 
   TControl* GetOwnerControl() const { return owner_; }

@@ -175,7 +175,10 @@ void TsEditorStyle::LibMessage(TMessage& message) {
         break;
     }
     if (guard.Freed()) return;  // a repaint freed the owner
-    if (message.Msg >= SKM_EDIT_COLOR && message.Msg <= SKM_EDIT_BEVEL && !SkinChanging) BGChanged = true;
+    // The painting messages; the number between the first two means nothing.
+    const bool painting = message.Msg == SKM_EDIT_COLOR || message.Msg == SKM_EDIT_BORDERTOP ||
+                          message.Msg == SKM_EDIT_BORDERBOTTOM || message.Msg == SKM_EDIT_BEVEL;
+    if (painting && !SkinChanging) BGChanged = true;
   }
   TsGenStyle::LibMessage(message);
 }

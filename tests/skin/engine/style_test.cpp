@@ -435,6 +435,42 @@ TEST_F(Style, NoticesAboutChildrenAreNotTheContainersOwnHover) {
   EXPECT_TRUE(box->style->GetMouseAbove());  // still over the container
 }
 
+// Counts the mouse-enter events a style raises.
+class TEnterCounter : public TObject {
+ public:
+  void Entered(TObject* sender) {
+    ++count;
+    last_sender = sender;
+    if (auto free = std::exchange(on_enter, nullptr)) free();
+  }
+  int count = 0;
+  TObject* last_sender = nullptr;
+  std::function<void()> on_enter;  // run once inside the next event
+};
+
+TEST_F(Style, TheMouseEnterEventTellsOfTheOwnersOwnEntries) {
+  TEnterCounter counter;
+  // A hot kind and a never-hot one both hear the mouse come in.
+  for (int coc : {1, COC_TsPanel}) {
+    TStyledShape* shape = Shape(coc);
+    shape->style->OnMouseEnter = TNotifyEvent(&counter, &TEnterCounter::Entered);
+    counter.count = 0;
+    EXPECT_EQ(shape->Perform(CM_MOUSEENTER, 0, 0), 1) << coc;
+    EXPECT_EQ(counter.count, 1) << coc;
+    EXPECT_EQ(counter.last_sender, shape) << coc;
+    shape->Perform(CM_MOUSELEAVE, 0, 0);
+    // A child's notice passing up the chain is no entry of the owner's.
+    shape->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(panel));
+    EXPECT_EQ(counter.count, 1) << coc;
+  }
+  // A handler that frees the control leaves the style's entry without touching either again.
+  TStyledShape* doomed = Shape();
+  doomed->style->OnMouseEnter = TNotifyEvent(&counter, &TEnterCounter::Entered);
+  counter.on_enter = [doomed] { Free(doomed); };
+  TMessage message{CM_MOUSEENTER, 0, 0, 0};
+  EXPECT_TRUE(doomed->style->HandleFirst(message));
+}
+
 TEST_F(Style, TheActiveStateFollowsButtonsFocusAndHover) {
   TStyledShape* button = Shape(COC_TsButton);
   button->SetEnabled(false);

@@ -611,6 +611,13 @@ TEST_F(Styles, EditorMessagesOfTheGroupSetThePaintingAndSelection) {
   EXPECT_EQ(style->GetSelection()->GetColor(), 0x0000DD);
   EXPECT_EQ(style->GetSelection()->GetBorder()->GetWidth(), 5);
   EXPECT_EQ(style->GetSelection()->GetBorder()->GetBevel(), ebNone);
+  // Only the four painting messages mark the cache: not the unused number among them, nor
+  // the selection's.
+  for (UINT unmarking : {SKM_EDIT_COLOR + 1, SKM_EDIT_SELCOLOR, SKM_EDIT_SELBORDERWIDTH}) {
+    style->BGChanged = false;
+    edit->Perform(unmarking, 3, unmarking == SKM_EDIT_SELBORDERWIDTH ? 5 : 0x0000DD);
+    EXPECT_FALSE(style->BGChanged) << std::hex << unmarking;
+  }
 
   // While a skin is announced the cache is left alone.
   SkinChanging = true;
