@@ -479,6 +479,28 @@ TEST_F(Buttons, SeparatorsAndDividersNeverFadeAndShowNoCaption) {
   EXPECT_EQ(inked, 0);
 }
 
+// Right to left the caption keeps to the other side of its box: a left-aligned caption
+// moves to the box's right end.
+TEST_F(Buttons, ARightToLeftCaptionIsMirroredInItsBox) {
+  auto* button = Add<TsButton>();
+  button->SetCaption("Ab");
+  button->SetAlignment(taLeftJustify);
+  Show();
+  auto first_ink = [&] {
+    TBitmap* look = Look(button);
+    for (int x = 0; x < button->GetWidth(); ++x)
+      for (int y = 0; y < button->GetHeight(); ++y)
+        if (look->GetPixelColor(x, y) == kText) return x;
+    return -1;
+  };
+  const int left_to_right = first_ink();
+  ASSERT_GE(left_to_right, 0);
+  button->SetBiDiMode(bdRightToLeft);
+  EXPECT_GT(first_ink(), left_to_right);
+  button->SetBiDiMode(bdLeftToRight);
+  EXPECT_EQ(first_ink(), left_to_right);
+}
+
 // ---- Press and release -------------------------------------------------------------------------
 
 TEST_F(Buttons, GroupedSpeedButtonsReleaseOnlyTheirOwnGroup) {
