@@ -485,18 +485,22 @@ TEST_F(Buttons, ARightToLeftCaptionIsMirroredInItsBox) {
   auto* button = Add<TsButton>();
   button->SetCaption("Ab");
   button->SetAlignment(taLeftJustify);
+  button->SetMargin(12);  // the caption clear of the border
+  button->SetShowFocus(false);
   Show();
   auto first_ink = [&] {
     TBitmap* look = Look(button);
-    for (int x = 0; x < button->GetWidth(); ++x)
-      for (int y = 0; y < button->GetHeight(); ++y)
+    for (int x = 6; x < button->GetWidth() - 6; ++x)
+      for (int y = 6; y < button->GetHeight() - 6; ++y)
         if (look->GetPixelColor(x, y) == kText) return x;
     return -1;
   };
   const int left_to_right = first_ink();
   ASSERT_GE(left_to_right, 0);
   button->SetBiDiMode(bdRightToLeft);
-  EXPECT_GT(first_ink(), left_to_right);
+  const int right_to_left = first_ink();
+  EXPECT_GT(right_to_left, left_to_right);
+  EXPECT_LE(right_to_left, left_to_right + 3);  // the box is the caption's width and 3 more
   button->SetBiDiMode(bdLeftToRight);
   EXPECT_EQ(first_ink(), left_to_right);
 }
