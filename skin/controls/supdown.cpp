@@ -133,7 +133,9 @@ void TsUpDown::WndProc(TMessage& message) {
       Press(PointFromLParam(message.LParam), was_at_limit);
       message.Result = 1;
       break;
-    case WM_LBUTTONUP: Release(PointFromLParam(message.LParam)); break;
+    case WM_LBUTTONUP:
+      if (Release(PointFromLParam(message.LParam))) message.Result = 1;
+      break;
     case CM_MOUSELEAVE: Leave(); break;
     default: break;
   }
@@ -156,11 +158,13 @@ void TsUpDown::Press(POINT client, const bool (&was_at_limit)[3]) {
   SetHotPart(static_cast<THotPart>(AtLimit(half) ? half : half + 2));
 }
 
-void TsUpDown::Release(POINT client) {
-  if (!pressed_) return;
+bool TsUpDown::Release(POINT client) {
+  if (!pressed_) return false;
   pressed_ = false;
   const int half = HalfAt(client);
+  const THotPart before = hot_part_;
   SetHotPart(half == 0 || Inaccessible(half) ? hpNone : static_cast<THotPart>(half));
+  return hot_part_ != before;
 }
 
 void TsUpDown::Leave() {

@@ -824,7 +824,8 @@ TEST_F(Scroll, AnUpDownPressShowsPressedFromThePositionItMovedTo) {
     ud->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(first.x, first.y));
     const LRESULT result = ud->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(first.x, first.y));
     const TsUpDown::THotPart part = ud->GetHotPart();
-    ud->Perform(WM_LBUTTONUP, 0, MAKELPARAM(first.x, first.y));
+    const LRESULT released = ud->Perform(WM_LBUTTONUP, 0, MAKELPARAM(first.x, first.y));
+    EXPECT_EQ(released, ud->GetHotPart() != part ? 1 : 0) << position;  // 1 when the look changed
     ud->Perform(CM_MOUSELEAVE);
     EXPECT_EQ(result, 1) << position;
     return part;
