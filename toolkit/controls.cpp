@@ -441,7 +441,7 @@ void TControl::MouseButtonUp(TMessage& message, TMouseButton button) {
     if (control_style_.Contains(csCaptureMouse)) SetMouseCapture(false);
     if (control_state_.Contains(csClicked)) {
       control_state_.Exclude(csClicked);
-      RECT client = GetClientRect();
+      RECT client = WindowClientRect();
       if (PtInRect(&client, point)) Click();
     }
   }
@@ -493,7 +493,7 @@ void TControl::WMContextMenu(TMessage& message) {
   POINT mouse = screen;
   if (!keyboard) {
     mouse = ScreenToClient(screen);
-    RECT client = GetClientRect();
+    RECT client = WindowClientRect();
     // On the frame or title bar: the system's menu.
     if (!PtInRect(&client, mouse)) {
       TK_INHERITED(message);
@@ -739,6 +739,14 @@ void TControl::SetBounds(int left, int top, int width, int height) {
 }
 
 RECT TControl::GetClientRect() { return {0, 0, width_, height_}; }
+
+RECT TControl::WindowClientRect() {
+  auto* window = DynamicCast<TWinControl>(this);
+  if (!window || !window->HandleAllocated()) return {0, 0, width_, height_};
+  RECT r{};
+  ::GetClientRect(window->GetHandle(), &r);
+  return r;
+}
 
 int TControl::GetClientWidth() {
   RECT r = GetClientRect();

@@ -244,8 +244,12 @@ class TControl : public TComponent {
   virtual void SetBounds(int left, int top, int width, int height);
   RECT GetBoundsRect() const { return {left_, top_, left_ + width_, top_ + height_}; }
   void SetBoundsRect(const RECT& r) { SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top); }
-  // The client area in the control's own coordinates.
+  // The client area in the control's own coordinates. A control may narrow it to the room its
+  // children or its text take (a group box's caption band).
   virtual RECT GetClientRect();
+  // The client area as the window has it (the control's bounds without a window): where the
+  // mouse counts as inside and what painting covers, whatever GetClientRect narrows.
+  RECT WindowClientRect();
   int GetClientWidth();
   int GetClientHeight();
   virtual void SetClientWidth(int width);

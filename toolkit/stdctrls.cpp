@@ -263,6 +263,7 @@ void TCustomEdit::Publish(TPublisher<TCustomEdit>& p) {
       .Default(ecNormal);
   p.Boolean("HideSelection", &TCustomEdit::GetHideSelection, &TCustomEdit::SetHideSelection).Default(true);
   p.Integer("MaxLength", &TCustomEdit::GetMaxLength, &TCustomEdit::SetMaxLength).Default(0);
+  p.Boolean("OEMConvert", &TCustomEdit::GetOEMConvert, &TCustomEdit::SetOEMConvert).Default(false);
   p.Integer("PasswordChar", &TCustomEdit::GetPasswordChar, &TCustomEdit::SetPasswordChar).Default(0);
   p.Boolean("ReadOnly", &TCustomEdit::GetReadOnly, &TCustomEdit::SetReadOnly).Default(false);
   p.String("Text", &TCustomEdit::GetText, &TCustomEdit::SetText);
@@ -287,6 +288,7 @@ void TCustomEdit::CreateParams(TCreateParams& params) {
   params.Style |= ES_AUTOHSCROLL | ES_LEFT;
   if (read_only_) params.Style |= ES_READONLY;
   if (!hide_selection_) params.Style |= ES_NOHIDESEL;
+  if (oem_convert_) params.Style |= ES_OEMCONVERT;
   if (password_char_) params.Style |= ES_PASSWORD;
   if (char_case_ == ecUpperCase) params.Style |= ES_UPPERCASE;
   if (char_case_ == ecLowerCase) params.Style |= ES_LOWERCASE;
@@ -342,6 +344,12 @@ void TCustomEdit::SetCharCase(TEditCharCase char_case) {
 void TCustomEdit::SetHideSelection(bool hide_selection) {
   if (hide_selection == hide_selection_) return;
   hide_selection_ = hide_selection;
+  RecreateWnd();
+}
+
+void TCustomEdit::SetOEMConvert(bool oem_convert) {
+  if (oem_convert == oem_convert_) return;
+  oem_convert_ = oem_convert;
   RecreateWnd();
 }
 

@@ -54,6 +54,9 @@ class TCustomEdit : public TWinControl {
   // Whether the selection disappears while the edit has no focus.
   bool GetHideSelection() const { return hide_selection_; }
   void SetHideSelection(bool hide_selection);
+  // Whether typed characters go through the OEM code page and back (ES_OEMCONVERT).
+  bool GetOEMConvert() const { return oem_convert_; }
+  void SetOEMConvert(bool oem_convert);
 
   // Whether the user changed the text since it was last set (the window's modify flag).
   bool GetModified();
@@ -100,6 +103,7 @@ class TCustomEdit : public TWinControl {
   TEditCharCase char_case_ = ecNormal;
   bool auto_select_ = true;
   bool hide_selection_ = true;
+  bool oem_convert_ = false;
   bool clicked_into_ = false;  // the focus came with a mouse press: no automatic selection
   int changes_ = 0;            // EN_CHANGE notifications so far
 };

@@ -767,7 +767,7 @@ void TWinControl::WMEraseBkgnd(TMessage& message) {
     if (c->GetVisible() && c->control_style_.Contains(csOpaque))
       ExcludeClipRect(dc, c->GetLeft(), c->GetTop(), c->GetLeft() + c->GetWidth(),
                       c->GetTop() + c->GetHeight());
-  RECT r = GetClientRect();
+  RECT r = WindowClientRect();
   FillRect(dc, &r, brush_->GetHandle());
   RestoreDC(dc, saved);
   message.Result = 1;
@@ -850,7 +850,7 @@ void TWinControl::WMPaint(TMessage& message) {
   }
   PAINTSTRUCT ps{};
   HDC dc = BeginPaint(handle_, &ps);
-  RECT client = GetClientRect();
+  RECT client = WindowClientRect();
   HDC memory = CreateCompatibleDC(dc);
   HBITMAP bitmap =
       memory ? CreateCompatibleBitmap(dc, std::max<int>(client.right, 1), std::max<int>(client.bottom, 1))
@@ -905,7 +905,7 @@ void TWinControl::PaintTo(HDC dc, int x, int y) {
       DefaultHandler(print);
       OffsetViewportOrgEx(dc, client.x - frame.left, client.y - frame.top, nullptr);
     }
-    RECT r = GetClientRect();
+    RECT r = WindowClientRect();
     IntersectClipRect(dc, 0, 0, r.right, r.bottom);
     Perform(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
     std::vector<TWinControl*> children = win_controls_;
@@ -1073,7 +1073,7 @@ void TWinControl::UpdateMouseOver(const TMessage& message) {
   // The innermost control under the mouse, disabled ones included, for enter and leave.
   // Judged by where the cursor is now: a move message may be older than the cursor's last move.
   TControl* target = nullptr;
-  RECT client = GetClientRect();
+  RECT client = WindowClientRect();
   if (GetCapture() == handle_) {
     POINT point = PointFromLParam(message.LParam);
     if (PtInRect(&client, point)) target = ControlAtPos(point, true);
@@ -1141,7 +1141,7 @@ void TWinControl::WMMouseLeave(TMessage& message) {
     // Only between client area and frame of the same window.
     POINT point = screen;
     ::ScreenToClient(handle_, &point);
-    RECT client = GetClientRect();
+    RECT client = WindowClientRect();
     TControl* target = this;
     if (PtInRect(&client, point)) {
       if (TControl* child = ControlAtPos(point, true)) target = child;

@@ -2,6 +2,8 @@
 // fading. The composition of the look is in sbuttonpaint.cpp.
 #include "skin/controls/sbuttoncontrol.h"
 
+#include "skin/controls/sbuttons.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -315,11 +317,11 @@ void TsButtonControl::AdjustSize() {
 // ---- Mouse -------------------------------------------------------------------------------------
 
 void TsButtonControl::ReleaseGroup() {
-  // Group 0 is no group: a check button there stands alone.
-  if (group_index_ == 0 || !GetParent()) return;
+  // Group 0 counts as a group too: a check button pressed there releases the others of it.
   TWinControl* parent = GetParent();
+  if (!parent) return;
   for (int i = 0; i < parent->GetControlCount(); ++i) {
-    auto* other = DynamicCast<TsButtonControl>(parent->GetControl(i));
+    auto* other = DynamicCast<TsSpeedButton>(parent->GetControl(i));
     if (!other || other == this || other->group_index_ != group_index_ || !other->down_) continue;
     other->step_ = other->style_->GetFadingIterations() - 1;
     other->fade_timer_->SetDirection(0);
@@ -353,8 +355,9 @@ void TsButtonControl::MouseDown(TMouseButton button, TShiftState shift, int x, i
       RepaintNow();
       break;
     case tbsDropDown:
-      if (x >= GetWidth() - ArrowWidth() && dropdown_menu_) {
-        if (!g_menu_showing) OpenMenu();
+      // The arrow zone without a menu does nothing.
+      if (x >= GetWidth() - ArrowWidth()) {
+        if (dropdown_menu_ && !g_menu_showing) OpenMenu();
       } else if (!menu_open_ && !down_) {
         SetDown(true);
         RepaintNow();
@@ -399,16 +402,19 @@ void TsButtonControl::MouseUp(TMouseButton button, TShiftState shift, int x, int
       } else {
         // Went down at this press: stays down. Was down before: comes up only with AllowAllUp.
         if (inside && down_ && allow_all_up_ && !pressed_by_mouse_) SetDown(false);
+        // A check button shows its new state before its click runs.
+        if (button_style_ == tbsCheck) RepaintNow();
         pressed_by_mouse_ = false;
       }
       if (inside) Click();
       if (guard.Freed()) return;
-      RepaintNow();
+      if (button_style_ != tbsCheck) RepaintNow();
       break;
     case tbsDropDown:
-      SetDown(false);
+      // The click comes while the button still shows down.
       if (inside) Click();
       if (guard.Freed()) return;
+      SetDown(false);
       RepaintNow();
       break;
     default: break;

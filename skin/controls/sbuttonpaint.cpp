@@ -295,7 +295,10 @@ void TsButtonControl::DrawCaption(RECT r, UINT flags) {
   TCanvas* canvas = style_->GetCacheBmp()->GetCanvas();
   canvas->SetFont(GetFont());
   canvas->GetBrush()->SetStyle(bsClear);
-  flags |= DrawTextBiDiFlags(this, taLeftJustify) & DT_RTLREADING;
+  // Right to left, the caption's side is mirrored as well as read from the right.
+  const TAlignment side = flags & DT_CENTER ? taCenter : flags & DT_RIGHT ? taRightJustify : taLeftJustify;
+  flags = (flags & ~(DT_CENTER | DT_RIGHT)) |
+          (DrawTextBiDiFlags(this, side) & (DT_CENTER | DT_RIGHT | DT_RTLREADING));
   WriteTextWithContour(canvas, GetCaption(), true, r, flags, style_->SkinIndex, Hot());
 }
 

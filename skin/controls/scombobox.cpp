@@ -156,7 +156,12 @@ void TsCustomComboBox::WndProc(TMessage& message) {
   }
   if (style_ && style_->HandleFirst(message)) return;
   const UINT msg = message.Msg;
+  const int changes = changes_;
   TCustomComboBox::WndProc(message);
+  // Every selection set from code is reported, changed or not; a new window's is not.
+  if (msg == CB_SETCURSEL && !creating_window_ && changes_ == changes &&
+      !GetComponentState().Contains(csDestroying))
+    Change();
   // Wine draws the text anew through its own DC after these: ours goes on top again.
   if (SystemPaintsAfter(msg) && handle_ && MayPaint() && IsDropDownStyle(GetStyle()))
     InvalidateRect(handle_, nullptr, FALSE);
@@ -190,13 +195,37 @@ void TsCustomComboBox::SetReadOnly(bool read_only) {
   style_->Invalidate();
 }
 
+RECT TsCustomComboBox::GetClientRect() {
+  return RECT{kTextInset, kTextInset, GetWidth() - kTextInset, GetHeight() - kTextInset};
+}
+
+void TsCustomComboBox::CreateWnd() {
+  creating_window_ = true;
+  try {
+    TCustomComboBox::CreateWnd();
+  } catch (...) {
+    creating_window_ = false;
+    throw;
+  }
+  creating_window_ = false;
+}
+
+void TsCustomComboBox::Change() {
+  ++changes_;
+  TCustomComboBox::Change();
+}
+
 void TsCustomComboBox::DropDown() {
   dropping_ = true;
   TCustomComboBox::DropDown();
 }
 
 void TsCustomComboBox::CNCommand(TMessage& message) {
-  if (HIWORD(message.WParam) == CBN_CLOSEUP) dropping_ = false;
+  if (HIWORD(message.WParam) == CBN_CLOSEUP) {
+    dropping_ = false;
+    // OnCloseUp sees the list closed.
+    SetDroppedDown(false);
+  }
   TK_INHERITED(message);
 }
 
@@ -241,7 +270,7 @@ int TsCustomComboBox::ButtonState() {
 }
 
 RECT TsCustomComboBox::TextRect() {
-  RECT r{kTextInset, kTextInset, GetWidth() - kTextInset, GetHeight() - kTextInset};
+  RECT r = GetClientRect();
   r.right = std::max(r.left, r.right - static_cast<LONG>(ButtonSize().cx));
   return r;
 }

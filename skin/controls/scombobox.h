@@ -24,6 +24,8 @@ class TsCustomComboBox : public TCustomComboBox, public TsStyleQueries, public T
 
   void WndProc(TMessage& message) override;
   void Invalidate() override;
+  // The bounds less 4 pixels on every side: the room inside the style's border.
+  RECT GetClientRect() override;
 
   TAlignment GetAlignment() const { return alignment_; }
   void SetAlignment(TAlignment alignment);
@@ -49,6 +51,8 @@ class TsCustomComboBox : public TCustomComboBox, public TsStyleQueries, public T
 
  protected:
   void Loaded() override;
+  void CreateWnd() override;
+  void Change() override;
   void DropDown() override;
   void ComboWndProc(TMessage& message, HWND part) override;
 
@@ -72,6 +76,8 @@ class TsCustomComboBox : public TCustomComboBox, public TsStyleQueries, public T
   TsStyle* style_;
   std::string section_word_ = "SCO1";
   bool dropping_ = false;
+  bool creating_window_ = false;  // the toolkit hands the saved selection to a new window
+  int changes_ = 0;               // OnChange notices raised so far
 };
 
 class TsComboBox : public TsCustomComboBox {

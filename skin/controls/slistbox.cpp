@@ -62,9 +62,11 @@ TsCustomListBox::TsCustomListBox(TComponent* owner) : TCustomListBox(owner) {
   SetItemHeight(13);
   style_ = New<TsStyle>(this);
   style_->COC = COC_TsCustomListBox;
+  OnKeyDown = TKeyEvent(this, &TsCustomListBox::StyleKeyDown);
 }
 
 TsCustomListBox::~TsCustomListBox() {
+  OnKeyDown = TKeyEvent();
   FreeScrollBar();
   TsStyle* style = style_;
   style_ = nullptr;
@@ -82,9 +84,10 @@ void TsCustomListBox::Loaded() {
   UpdateScrollBar();
 }
 
-void TsCustomListBox::KeyDown(WORD& key, TShiftState shift) {
+// The focus navigation, until a form gives the list its own key handler.
+void TsCustomListBox::StyleKeyDown(TObject* sender, WORD& key, TShiftState shift) {
+  (void)sender;
   if (style_) style_->KeyDown(key, shift);
-  TCustomListBox::KeyDown(key, shift);
 }
 
 void TsCustomListBox::Notification(TComponent* component, TOperation operation) {
@@ -103,10 +106,15 @@ void TsCustomListBox::WndProc(TMessage& message) {
   // Moving onto the overlaid bar is not leaving the list: neither the style nor the toolkit
   // hears of it.
   if (msg == CM_MOUSELEAVE && CursorOverList()) return;
+  // The style sees every message first, and the toolkit's handling always follows (the
+  // mouse entering reaches the parent chain); the list's own window knows nothing of the
+  // library's messages, so the style's answer to those stands.
   if (style_) {
     TsLifeGuard guard(style_);
-    if (style_->HandleFirst(message)) {
-      if (!guard.Freed()) AfterMessage(msg);
+    style_->HandleFirst(message);
+    if (guard.Freed()) return;
+    if (msg >= SKM_GETSKINOBJECT && msg <= SKM_PAINTLAST && message.Result == 1) {
+      AfterMessage(msg);
       return;
     }
   }
@@ -127,9 +135,11 @@ void TsCustomListBox::WndProc(TMessage& message) {
     default: break;
   }
   TCustomListBox::WndProc(message);
-  if (style_ && (MovesTheList(msg) || ((msg == WM_KEYDOWN || msg == WM_KEYUP) &&
-                                       IsNavigationKey(static_cast<WORD>(message.WParam)))))
+  if (!style_) return;
+  if (MovesTheList(msg) ||
+      ((msg == WM_KEYDOWN || msg == WM_KEYUP) && IsNavigationKey(static_cast<WORD>(message.WParam))))
     UpdateScrollBar();
+  if (msg >= SKM_GETSKINOBJECT && msg <= SKM_PAINTLAST) AfterMessage(msg);
 }
 
 void TsCustomListBox::AfterMessage(UINT msg) {
@@ -198,9 +208,11 @@ void TsCustomListBox::UpdateScrollBar() {
   SCROLLINFO si{};
   si.cbSize = sizeof(si);
   si.fMask = SIF_ALL;
+  // Without the list's own figures the bar stays as it is.
+  if (!GetScrollInfo(handle_, SB_VERT, &si)) return;
   const int item_height = std::max(GetItemHeight(), 1);
   const bool needs = GetItems()->Count() - (GetHeight() - 2 * kBorder) / item_height > 0;
-  if (!needs || !GetVisible() || !GetScrollInfo(handle_, SB_VERT, &si)) return FreeScrollBar();
+  if (!needs || !GetVisible()) return FreeScrollBar();
   if (!scroll_bar_) {
     if (si.nMax <= si.nMin) return;
     scroll_bar_ = New<TsScrollBar>(this);

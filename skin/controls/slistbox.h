@@ -29,10 +29,10 @@ class TsCustomListBox : public TCustomListBox {
 
  protected:
   void Loaded() override;
-  void KeyDown(WORD& key, TShiftState shift) override;
   void Notification(TComponent* component, TOperation operation) override;
 
  private:
+  void StyleKeyDown(TObject* sender, WORD& key, TShiftState shift);
   void AfterMessage(UINT msg);
   void ScrollBarChange(TObject* sender);
   bool ReadyForSkin();

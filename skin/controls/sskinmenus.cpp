@@ -457,7 +457,7 @@ void TsSkinableMenus::PopupDraw(TObject* sender, TCanvas* canvas, RECT rect, TOw
 
   UseMenuFont(out, item->GetDefault());
   const SIZE glyph = GlyphSize(item);
-  const RECT text_rect{glyph.cx + 2 * Margin, 0, width - Margin, height};
+  const RECT text_rect{glyph.cx + 2 * Margin, 0, width, height};
   WriteAligned(out, item->GetCaption(), item->GetEnabled(), text_rect, Alignment, item_section, hot);
   const std::string shortcut = ShortCutToText(item->GetShortCut());
   if (!shortcut.empty())
@@ -511,7 +511,7 @@ void TsSkinableMenus::LineDraw(TObject* sender, TCanvas* canvas, RECT rect, TOwn
     PaintItem(item_section, "MENUITEM", parent, 1, true, RECT{0, 0, width, height}, POINT{0, 0}, work.get());
   UseMenuFont(out, item->GetDefault());
   const RECT text_rect{Margin + IconRoom(item), 0, width - Margin - ButtonRoom(item), height};
-  WriteAligned(out, item->GetCaption(), item->GetEnabled(), text_rect, taCenter, line_section, hot);
+  WriteAligned(out, item->GetCaption(), item->GetEnabled(), text_rect, taLeftJustify, line_section, hot);
   const std::string shortcut = ShortCutToText(item->GetShortCut());
   if (!shortcut.empty())
     WriteAligned(out, shortcut, item->GetEnabled(), text_rect, taRightJustify, line_section, hot);

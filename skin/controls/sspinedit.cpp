@@ -323,8 +323,13 @@ void TsSpinEdit::Publish(TPublisher<TsSpinEdit>& p) {
 }
 
 int TsSpinEdit::CheckValue(int64_t value) const {
-  if (min_value_ != max_value_)
-    value = std::clamp<int64_t>(value, std::min(min_value_, max_value_), std::max(min_value_, max_value_));
+  // Below MinValue first: limits set the wrong way round give MinValue below it, MaxValue above.
+  if (min_value_ != max_value_) {
+    if (value < min_value_)
+      value = min_value_;
+    else if (value > max_value_)
+      value = max_value_;
+  }
   // Without limits a step past the 32-bit range stops at its end.
   return static_cast<int>(std::clamp<int64_t>(value, INT_MIN, INT_MAX));
 }

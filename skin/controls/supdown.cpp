@@ -129,8 +129,13 @@ void TsUpDown::WndProc(TMessage& message) {
   switch (message.Msg) {
     case WM_MOUSEMOVE: MouseOver(PointFromLParam(message.LParam)); break;
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: Press(PointFromLParam(message.LParam), was_at_limit); break;
-    case WM_LBUTTONUP: Release(PointFromLParam(message.LParam)); break;
+    case WM_LBUTTONDBLCLK:
+      Press(PointFromLParam(message.LParam), was_at_limit);
+      message.Result = 1;
+      break;
+    case WM_LBUTTONUP:
+      if (Release(PointFromLParam(message.LParam))) message.Result = 1;
+      break;
     case CM_MOUSELEAVE: Leave(); break;
     default: break;
   }
@@ -146,17 +151,20 @@ void TsUpDown::Press(POINT client, const bool (&was_at_limit)[3]) {
   pressed_ = true;
   const int half = HalfAt(client);
   if (half == 0 || !GetEnabled()) return SetHotPart(hpNone);
-  // A press at a limit still counts (the toolkit raises OnClick) but shows no pressed half:
-  // the half stays as it was (hot, or plain with the inaccessible look).
-  if (was_at_limit[half]) return;
-  SetHotPart(static_cast<THotPart>(half + 2));
+  // An inaccessible half is never hot, so it is not pressed either (the toolkit still raises
+  // OnClick). Otherwise the position the press moved to decides: a press that reached the
+  // limit leaves the half hot, one that wrapped away from it shows it pressed.
+  if (show_inaccessibility_ && was_at_limit[half]) return;
+  SetHotPart(static_cast<THotPart>(AtLimit(half) ? half : half + 2));
 }
 
-void TsUpDown::Release(POINT client) {
-  if (!pressed_) return;
+bool TsUpDown::Release(POINT client) {
+  if (!pressed_) return false;
   pressed_ = false;
   const int half = HalfAt(client);
+  const THotPart before = hot_part_;
   SetHotPart(half == 0 || Inaccessible(half) ? hpNone : static_cast<THotPart>(half));
+  return hot_part_ != before;
 }
 
 void TsUpDown::Leave() {

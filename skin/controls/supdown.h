@@ -44,7 +44,8 @@ class TsUpDown : public TCustomUpDown {
   static void Publish(TPublisher<TsUpDown>& p);
   void MouseOver(POINT client);
   void Press(POINT client, const bool (&was_at_limit)[3]);
-  void Release(POINT client);
+  // Whether the look changed.
+  bool Release(POINT client);
   void Leave();
   void PaintSkinned(HDC dc);
   void PaintHalf(TBitmap* bmp, int half, const TsCacheInfo& ci);

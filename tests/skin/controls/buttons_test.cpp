@@ -479,6 +479,32 @@ TEST_F(Buttons, SeparatorsAndDividersNeverFadeAndShowNoCaption) {
   EXPECT_EQ(inked, 0);
 }
 
+// Right to left the caption keeps to the other side of its box: a left-aligned caption
+// moves to the box's right end.
+TEST_F(Buttons, ARightToLeftCaptionIsMirroredInItsBox) {
+  auto* button = Add<TsButton>();
+  button->SetCaption("Ab");
+  button->SetAlignment(taLeftJustify);
+  button->SetMargin(12);  // the caption clear of the border
+  button->SetShowFocus(false);
+  Show();
+  auto first_ink = [&] {
+    TBitmap* look = Look(button);
+    for (int x = 6; x < button->GetWidth() - 6; ++x)
+      for (int y = 6; y < button->GetHeight() - 6; ++y)
+        if (look->GetPixelColor(x, y) == kText) return x;
+    return -1;
+  };
+  const int left_to_right = first_ink();
+  ASSERT_GE(left_to_right, 0);
+  button->SetBiDiMode(bdRightToLeft);
+  const int right_to_left = first_ink();
+  EXPECT_GT(right_to_left, left_to_right);
+  EXPECT_LE(right_to_left, left_to_right + 3);  // the box is the caption's width and 3 more
+  button->SetBiDiMode(bdLeftToRight);
+  EXPECT_EQ(first_ink(), left_to_right);
+}
+
 // ---- Press and release -------------------------------------------------------------------------
 
 TEST_F(Buttons, GroupedSpeedButtonsReleaseOnlyTheirOwnGroup) {
@@ -492,10 +518,13 @@ TEST_F(Buttons, GroupedSpeedButtonsReleaseOnlyTheirOwnGroup) {
   c->SetGroupIndex(2);
   d->SetButtonStyle(tbsCheck);
   e->SetButtonStyle(tbsCheck);
+  auto* plain = Add<TsButton>(200, 0);  // no speed button: never released by a group
+  plain->SetGroupIndex(1);
   Show();
   a->SetDown(true);
   c->SetDown(true);
   d->SetDown(true);
+  plain->SetDown(true);
   Enter(a);  // a fade under way is cut short
   Press(b, 5, 5);
   EXPECT_FALSE(a->GetDown());
@@ -503,13 +532,48 @@ TEST_F(Buttons, GroupedSpeedButtonsReleaseOnlyTheirOwnGroup) {
   EXPECT_TRUE(b->GetDown());
   EXPECT_TRUE(c->GetDown());
   EXPECT_TRUE(d->GetDown());
+  EXPECT_TRUE(plain->GetDown());
   Release(b, 5, 5);
   EXPECT_TRUE(b->GetDown());
-  // Check buttons outside any group stand alone.
+  // Group 0 is a group too: a check button pressed there releases the other down speed
+  // buttons of group 0.
   ClickAt(e);
   EXPECT_TRUE(e->GetDown());
-  EXPECT_TRUE(d->GetDown());
+  EXPECT_FALSE(d->GetDown());
   EXPECT_TRUE(b->GetDown());
+  EXPECT_TRUE(plain->GetDown());
+}
+
+// A drop-down button pressed in its arrow zone without a menu does nothing; released, it
+// clicks while it still shows down. A check button shows its new state before its click.
+TEST_F(Buttons, ReleasesClickInTheOrderOfTheirStyle) {
+  auto* drop = Add<TsSpeedButton>(0, 0);
+  drop->SetButtonStyle(tbsDropDown);
+  auto* check = Add<TsSpeedButton>(100, 0);
+  check->SetButtonStyle(tbsCheck);
+  struct Probe : TObject {
+    bool down = false;
+    bool stale = true;
+    void Clicked(TObject* sender) {
+      auto* b = static_cast<TsSpeedButton*>(sender);
+      down = b->GetDown();
+      stale = b->GetSStyle()->BGChanged;
+    }
+  } probe;
+  drop->OnClick = TNotifyEvent(&probe, &Probe::Clicked);
+  check->OnClick = TNotifyEvent(&probe, &Probe::Clicked);
+  Show();
+  Press(drop, drop->GetWidth() - 3, 5);
+  EXPECT_FALSE(drop->GetDown());
+  Release(drop, drop->GetWidth() - 3, 5);
+  Press(drop, 5, 5);
+  EXPECT_TRUE(drop->GetDown());
+  Release(drop, 5, 5);
+  EXPECT_TRUE(probe.down);
+  EXPECT_FALSE(drop->GetDown());
+  ClickAt(check);
+  EXPECT_TRUE(probe.down);
+  EXPECT_FALSE(probe.stale);
 }
 
 TEST_F(Buttons, ADownCheckButtonComesUpOnlyWithAllowAllUpAndClicksOnceEitherWay) {

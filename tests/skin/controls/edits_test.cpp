@@ -5,6 +5,7 @@
 #include <climits>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "skin/controls/scombobox.h"
 #include "skin/controls/sedit.h"
@@ -12,6 +13,7 @@
 #include "skin/engine/smaskpaint.h"
 #include "skin/engine/sskinmanager.h"
 #include "skin_test_support.h"
+#include "tests/skin/engine/skin_test_helpers.h"
 #include "tests/toolkit/visual_test_classes.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/canvas.h"
@@ -108,6 +110,27 @@ TEST_F(EditsTest, TheTextNeverTouchesTheBorderAndTheStyleAnswersFirst) {
   // would answer 0).
   EXPECT_EQ(SendMessageA(edit->GetHandle(), SKM_GETSKINOBJECT, 0, 0), 1);
   EXPECT_EQ(GetSkinObject(edit), edit->GetSkinStyle());
+}
+
+// A form definition may set OEMConvert on the edit; the window then converts what is typed.
+TEST_F(EditsTest, AFormDefinitionSetsOEMConvert) {
+  RegisterSkinEditsClasses();
+  ReadComponentFromText(form,
+                        "object Form1: TForm\n"
+                        "  object ed: TsEdit\n"
+                        "    Left = 8\n    Top = 8\n    Width = 120\n    Height = 21\n"
+                        "    OEMConvert = True\n"
+                        "  end\n"
+                        "end\n",
+                        "test form");
+  auto* edit = static_cast<TsEdit*>(form->FindComponent("ed"));
+  ASSERT_NE(edit, nullptr);
+  EXPECT_TRUE(edit->GetOEMConvert());
+  EXPECT_TRUE(GetWindowLongA(edit->GetHandle(), GWL_STYLE) & ES_OEMCONVERT);
+  edit->SetText("kept");
+  edit->SetOEMConvert(false);
+  EXPECT_FALSE(GetWindowLongA(edit->GetHandle(), GWL_STYLE) & ES_OEMCONVERT);
+  EXPECT_EQ(edit->GetText(), "kept");
 }
 
 TEST_F(EditsTest, AFormsOwnKeyDownReplacesTheStylesFocusNavigation) {
@@ -238,6 +261,17 @@ TEST_F(SpinEditTest, LeavingWritesTheClampedNumberAndANonNumberReadsAsMinValue) 
   EXPECT_EQ(spin->GetValue(), 5);
   spin->SetText("99999999999");  // past 32 bits: not a number either
   EXPECT_EQ(spin->GetValue(), 5);
+}
+
+// Limits set the wrong way round: below MinValue gives MinValue, else above MaxValue gives
+// MaxValue.
+TEST_F(SpinEditTest, MinValueAboveMaxValueTestsMinValueFirst) {
+  auto* spin = AddSpin(10, 5, 0);
+  EXPECT_EQ(spin->GetText(), "10");
+  for (auto [value, shown] : {std::pair{3, "10"}, {7, "10"}, {12, "5"}, {10, "5"}, {5, "10"}}) {
+    spin->SetValue(value);
+    EXPECT_EQ(spin->GetText(), shown) << value;
+  }
 }
 
 TEST_F(SpinEditTest, OnlyDigitsCanBeTypedNegativesComeFromDownClickOrSetValue) {
@@ -423,6 +457,62 @@ TEST_F(ComboTest, ItemIndexFromCodeReportsAChangeTheWindowsCreationDoesNot) {
   combo->SetItemIndex(2);
   EXPECT_EQ(counter.changes, 1);
   EXPECT_EQ(combo->GetText(), "COM2");
+  // Every index set from code is reported once, the same one too.
+  combo->SetItemIndex(2);
+  EXPECT_EQ(counter.changes, 2);
+  SendMessageA(combo->GetHandle(), CB_SETCURSEL, 1, 0);
+  EXPECT_EQ(counter.changes, 3);
+  // A new window takes the selection over quietly.
+  combo->RecreateWnd();
+  combo->HandleNeeded();
+  EXPECT_EQ(combo->GetItemIndex(), 1);
+  EXPECT_EQ(counter.changes, 3);
+}
+
+// The client area is the room inside the style's border; the toolkit's sizing, painting and
+// mouse tracking still go by the whole window.
+TEST_F(ComboTest, TheClientRectangleLiesFourPixelsInside) {
+  auto* combo = AddCombo(csDropDownList);
+  EXPECT_EQ(combo->GetClientRect(), (RECT{4, 4, 136, 17}));
+  Show();
+  const int height = combo->GetHeight();
+  EXPECT_EQ(combo->GetClientRect(), (RECT{4, 4, 136, height - 4}));
+  EXPECT_EQ(combo->GetClientWidth(), 132);
+  combo->SetClientWidth(100);
+  EXPECT_EQ(combo->GetWidth(), 108);
+  // Over its edge, outside the narrowed rectangle, the mouse is still over the combo box.
+  static POINT cursor{};
+  cursor = combo->ClientToScreen(POINT{1, 1});
+  tk_detail::SetCursorSource([](POINT* p) {
+    *p = cursor;
+    return true;
+  });
+  SendMessageA(combo->GetHandle(), WM_MOUSEMOVE, 0, MAKELPARAM(1, 1));
+  EXPECT_EQ(GetMouseControl(), combo);
+  tk_detail::SetCursorSource(nullptr);
+}
+
+// The list reads as closed up when OnCloseUp runs.
+TEST_F(ComboTest, OnCloseUpSeesTheListClosed) {
+  auto* combo = AddCombo(csDropDownList);
+  Show();
+  struct Probe : TObject {
+    TsComboBox* combo = nullptr;
+    int calls = 0;
+    bool dropped = true;
+    void CloseUp(TObject*) {
+      ++calls;
+      dropped = combo->GetDroppedDown();
+    }
+  } probe;
+  probe.combo = combo;
+  combo->OnCloseUp = TNotifyEvent(&probe, &Probe::CloseUp);
+  combo->SetDroppedDown(true);
+  ASSERT_TRUE(combo->GetDroppedDown());
+  combo->Perform(CN_COMMAND, MAKEWPARAM(0, CBN_CLOSEUP), 0);
+  EXPECT_GE(probe.calls, 1);
+  EXPECT_FALSE(probe.dropped);
+  EXPECT_FALSE(combo->GetDroppedDown());
 }
 
 TEST_F(ComboTest, WithoutAGlyphMaskTheButtonIsTheBuiltInPicture) {

@@ -382,6 +382,19 @@ TEST_F(MenusDrawTest, SelectedItemShowsTheItemSectionOthersThePopupBackground) {
   EXPECT_TRUE(text);
 }
 
+// The text box of a popup item runs from after the glyph column to the item's right edge: a
+// right-aligned caption ends there.
+TEST_F(MenusDrawTest, ARightAlignedCaptionEndsAtTheItemsRightEdge) {
+  menus_->Alignment = taRightJustify;
+  DrawPopupItem(0, 0);
+  const TColor back = Rgb(Section("MAINMENU").PaintingColor);
+  int last_ink = -1;
+  for (int x = 0; x < kWidth; ++x)
+    for (int y = 0; y < kHeight; ++y)
+      if (Pixel(x, y) != back) last_ink = x;
+  EXPECT_GE(last_ink, kWidth - menus_->Margin);
+}
+
 // The menu messages of the window that tracks the popup reach the handlers.
 TEST_F(MenusDrawTest, MenuMessagesMeasureAndDrawThroughTheHandlers) {
   TMenuItem* item = popup_->GetItems()->GetItem(1);
@@ -448,11 +461,16 @@ TEST_F(MenusDrawTest, MenuLineItemsLieOnTheProvidersFrameAndNeedOne) {
   file->AdvancedDrawItem(frame->GetCanvas(), RECT{80, 10, 140, 30}, TOwnerDrawState{odHotLight}, true);
   const TColor hot = Rgb(Section("MENUITEM").HotPaintingColor);
   EXPECT_EQ(frame->GetCanvas()->GetPixels(12, 20), 0x112233);
-  EXPECT_EQ(frame->GetCanvas()->GetPixels(88, 20), hot);
   EXPECT_EQ(frame->GetCanvas()->GetPixels(130, 20), hot);
-  bool text = false;  // the caption lies in the middle of the item
-  for (int x = 80 + 20; x < 80 + 40; ++x) text |= frame->GetCanvas()->GetPixels(x, 20) != hot;
-  EXPECT_TRUE(text);
+  // The caption begins at the item's left margin, not in its middle.
+  auto ink = [&](int from, int to) {
+    bool found = false;
+    for (int x = from; x < to; ++x)
+      for (int y = 12; y < 28; ++y) found |= frame->GetCanvas()->GetPixels(x, y) != hot;
+    return found;
+  };
+  EXPECT_TRUE(ink(80 + menus_->Margin, 100));
+  EXPECT_FALSE(ink(115, 136));
   EXPECT_EQ(app_.drawn, 2);
 }
 

@@ -96,6 +96,14 @@ class Scroll : public testing::Test {
     form->Show();
     ASSERT_TRUE(PumpUntil([&] { return !GetUpdateRect(form->GetHandle(), nullptr, FALSE); }));
   }
+  TsUpDown* MakeUpDown(int min, int max) {
+    auto* ud = New<TsUpDown>(form);
+    ud->SetBounds(100, 20, 17, 24);
+    ud->SetMin(min);
+    ud->SetMax(max);
+    ud->SetParent(form);
+    return ud;
+  }
   TsScrollBar* MakeBar(TScrollBarKind kind, int length = 200) {
     auto* bar = New<TsScrollBar>(form);
     bar->SetKind(kind);
@@ -795,6 +803,68 @@ TEST_F(Scroll, MovingFromTheListOntoItsBarDoesNotEndTheHotState) {
   EXPECT_FALSE(list->GetSkinStyle()->GetMouseAbove());
 }
 
+namespace {
+BOOL WINAPI FailingGetScrollInfo(HWND, int, LPSCROLLINFO) { return FALSE; }
+}  // namespace
+
+// The style's focus navigation is the list's OnKeyDown until a form gives its own; the
+// toolkit's handling follows the style's (the mouse entering reaches the parent); the bar
+// stays as it is while the list's own figures cannot be read.
+TEST_F(Scroll, TheListBoxPassesEveryMessageOnAndKeepsItsBarWithoutFigures) {
+  LoadSkin();
+  MakeForm();
+  auto* list = New<TsListBox>(form);
+  list->SetBounds(10, 10, 150, 106);
+  list->SetParent(form);
+  auto* next = New<TsListBox>(form);
+  next->SetBounds(10, 130, 150, 60);
+  next->SetParent(form);
+  list->GetSkinStyle()->SetKeysNextControl("13");
+  Show();
+  list->SetFocus();
+  Pump();
+  SendMessageA(list->GetHandle(), WM_KEYDOWN, VK_RETURN, 1);
+  Pump();
+  EXPECT_TRUE(next->Focused()) << "the style's navigation";
+  Counter counter;
+  struct Keys : TObject {
+    int keys = 0;
+    void Key(TObject*, WORD&, TShiftState) { ++keys; }
+  } keys;
+  list->OnKeyDown = TKeyEvent(&keys, &Keys::Key);
+  list->SetFocus();
+  Pump();
+  SendMessageA(list->GetHandle(), WM_KEYDOWN, VK_RETURN, 1);
+  Pump();
+  EXPECT_EQ(keys.keys, 1);
+  EXPECT_TRUE(list->Focused()) << "the form's own handler replaced the navigation";
+
+  struct Recorder : TObject {
+    TWinControl* target = nullptr;
+    std::vector<LPARAM> entered;
+    void Proc(TMessage& m) {
+      if (m.Msg == CM_MOUSEENTER) entered.push_back(m.LParam);
+      target->WndProc(m);
+    }
+  } recorder;
+  recorder.target = form;
+  form->WindowProc = TWndMethod(&recorder, &Recorder::Proc);
+  list->Perform(CM_MOUSEENTER, 0, 0);
+  form->WindowProc = TWndMethod(form, &TForm::WndProc);
+  EXPECT_EQ(recorder.entered, std::vector<LPARAM>{reinterpret_cast<LPARAM>(list)});
+  EXPECT_TRUE(list->GetSkinStyle()->GetMouseAbove());
+  list->Perform(CM_MOUSELEAVE);
+
+  for (int i = 0; i < 40; ++i) list->GetItems()->Add("row");
+  TsScrollBar* bar = list->GetSkinScrollBar();
+  ASSERT_NE(bar, nullptr);
+  void* real = PatchImport("user32.dll", "GetScrollInfo", reinterpret_cast<void*>(&FailingGetScrollInfo));
+  ASSERT_NE(real, nullptr);
+  list->UpdateScrollBar();
+  PatchImport("user32.dll", "GetScrollInfo", real);
+  EXPECT_EQ(list->GetSkinScrollBar(), bar);
+}
+
 // ---- Up-down -----------------------------------------------------------------------------------
 
 TEST_F(Scroll, AnUpDownWithoutRangeLooksDisabledButStillClicks) {
@@ -837,12 +907,8 @@ TEST_F(Scroll, AnUpDownWithoutRangeLooksDisabledButStillClicks) {
 TEST_F(Scroll, AnUpDownShowsHotAndPressedHalvesAndLeavingClearsThem) {
   LoadSkin();
   MakeForm();
-  auto* ud = New<TsUpDown>(form);
-  ud->SetBounds(100, 20, 17, 24);
-  ud->SetMin(0);
-  ud->SetMax(10);
+  TsUpDown* ud = MakeUpDown(0, 10);
   ud->SetPosition(5);
-  ud->SetParent(form);
   Show();
   EXPECT_EQ(Pixel(ud, Centre(ud->HalfRect(1))), kButton);
   Post(ud, WM_MOUSEMOVE, Centre(ud->HalfRect(2)));
@@ -856,6 +922,37 @@ TEST_F(Scroll, AnUpDownShowsHotAndPressedHalvesAndLeavingClearsThem) {
   ud->Perform(CM_MOUSELEAVE);
   EXPECT_EQ(ud->GetHotPart(), TsUpDown::hpNone);
   EXPECT_EQ(Pixel(ud, Centre(ud->HalfRect(2))), kButton);
+}
+
+// Whether a press shows the half pressed follows the position the press moved to: one that
+// reaches the limit leaves the half hot, one that wraps away from it shows it pressed.
+TEST_F(Scroll, AnUpDownPressShowsPressedFromThePositionItMovedTo) {
+  LoadSkin();
+  MakeForm();
+  TsUpDown* ud = MakeUpDown(0, 10);
+  Show();
+  const POINT first = Centre(ud->HalfRect(1));
+  auto press = [&](int position) {
+    ud->SetPosition(position);
+    ud->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(first.x, first.y));
+    const LRESULT result = ud->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(first.x, first.y));
+    const TsUpDown::THotPart part = ud->GetHotPart();
+    const LRESULT released = ud->Perform(WM_LBUTTONUP, 0, MAKELPARAM(first.x, first.y));
+    EXPECT_EQ(released, ud->GetHotPart() != part ? 1 : 0) << position;  // 1 when the look changed
+    ud->Perform(CM_MOUSELEAVE);
+    EXPECT_EQ(result, 1) << position;
+    return part;
+  };
+  EXPECT_EQ(press(5), TsUpDown::hpFirstPressed);
+  EXPECT_EQ(ud->GetPosition(), 6);
+  EXPECT_EQ(press(9), TsUpDown::hpFirstHot);  // reached Max
+  EXPECT_EQ(ud->GetPosition(), 10);
+  ud->SetWrap(true);
+  EXPECT_EQ(press(10), TsUpDown::hpNone);  // inaccessible at Max: never hot
+  EXPECT_EQ(ud->GetPosition(), 0);
+  ud->SetShowInaccessibility(false);
+  EXPECT_EQ(press(10), TsUpDown::hpFirstPressed);  // wrapped to Min
+  EXPECT_EQ(ud->GetPosition(), 0);
 }
 
 TEST_F(Scroll, AHorizontalUpDownMovesLeftTowardMinAndRightTowardMax) {
