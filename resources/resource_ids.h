@@ -93,6 +93,17 @@
 #define IDS_SKIN_TOO_MANY_PICTURE_FILES 1958
 #define IDS_SKIN_LONG_PARENT_CHAIN 1959
 #define IDS_SKIN_PICTURE_SCANS 1960
+// ... Options.dat that cannot be read (%s: the system's reason)
+#define IDS_SKIN_OPTIONS_UNREADABLE 1961
+// The skin engine's other messages: a second skin manager, a skin past the 16-bit indexes
+// (%d: the most kept) of sections, images or both, a mask file not made 24-bit, and the skinned
+// scroll bar given a range without room (%d: the maximum)
+#define IDS_SKIN_SECOND_MANAGER 1970
+#define IDS_SKIN_PAST_INDEXES_SECTIONS 1971
+#define IDS_SKIN_PAST_INDEXES_IMAGES 1972
+#define IDS_SKIN_PAST_INDEXES_BOTH 1973
+#define IDS_SKIN_PIXEL_FORMAT 1974
+#define IDS_SCROLLBAR_OUT_OF_RANGE 1975
 
 // Application manifest (RT_MANIFEST resource 1 of the executable)
 #define IDR_MANIFEST 1

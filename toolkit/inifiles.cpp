@@ -470,6 +470,8 @@ void TMemIniFile::SetStrings(const TStrings& strings) {
 
 void TMemIniFile::Clear() { document_->Clear(); }
 
+void TMemIniFile::SetFileText(std::string_view bytes) { document_->SetText(bytes); }
+
 void TMemIniFile::Rename(const std::string& file_name, bool reload) {
   file_name_ = file_name;
   if (!reload) return;

@@ -111,6 +111,8 @@ class TMemIniFile : public TCustomIniFile {
   void UpdateFile() override;
   // The bytes UpdateFile would write, for a caller that writes the file its own way.
   std::string GetFileText() const;
+  // Replaces the content with a file's bytes, for a caller that reads the file its own way.
+  void SetFileText(std::string_view bytes);
 
   // The content as lines, and replacing it with lines (no file is touched).
   void GetStrings(TStrings& strings) const;

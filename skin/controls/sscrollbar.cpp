@@ -14,6 +14,7 @@
 #include "skin/engine/smessages.h"
 #include "skin/engine/spixels.h"
 #include "skin/engine/sskintables.h"
+#include "skin/engine/sskintext.h"
 #include "skin/engine/sutils.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/classregistry.h"
@@ -164,7 +165,7 @@ void TsScrollBar::SetParams(int position, int min, int max) {
   // setting, then taken as it is. An owner adjusting the bar to its content (Updating set)
   // may well have nothing to scroll.
   if (max <= min && !reading && !updating_ && !quiet_range_)
-    ShowError("Scrollbar property out of range\n\rMax = " + std::to_string(max));
+    ShowError(SkinText(IDS_SCROLLBAR_OUT_OF_RANGE, "Scrollbar property out of range\n\rMax = %d", max));
   min_ = min;
   max_ = max;
   // A range with Max below Min leaves a single position: Min.

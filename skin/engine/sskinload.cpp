@@ -9,16 +9,16 @@
 #include <unordered_set>
 #include <vector>
 
-#include "resources/resource_ids.h"
 #include "skin/engine/sgradient.h"
 #include "skin/engine/sskinmanager.h"
+#include "skin/engine/sskintext.h"
 #include "skin/engine/sskintables.h"
 #include "skin/engine/sstoredskin.h"
 #include "skin/engine/sutils.h"
 #include "toolkit/bitmap.h"
+#include "toolkit/filenames.h"
 #include "toolkit/inifiles.h"
 #include "toolkit/jpeg.h"
-#include "toolkit/resstrings.h"
 #include "toolkit/streams.h"
 #include "toolkit/strings.h"
 #include "toolkit/sysutils.h"
@@ -45,14 +45,6 @@ constexpr int kMaxSkinPictures = 4000;     // keys naming a file or a rectangle 
 constexpr size_t kMaxPictureFiles = 1000;  // different file names among them
 
 bool Contains(const std::string& s, const char* part) { return s.find(part) != std::string::npos; }
-
-// A text of the engine's warnings in the interface's language; the English one where the
-// program carries no string table.
-template <class... Args>
-std::string SkinText(UINT identifier, const char* english, const Args&... args) {
-  const std::string text = FormatLoadStr(identifier, args...);
-  return text.empty() ? Format(english, args...) : text;
-}
 
 std::string ResolvePath(const std::string& name, const std::string& skin_path) {
   return Contains(name, ":") ? name : skin_path + name;
@@ -140,7 +132,7 @@ TBitmap* LoadMaskFile(const std::string& file, TBitmapCache& budget) {
   try {
     bmp->SetPixelFormat(pf24bit);
   } catch (const Exception&) {
-    ShowError("Error of PixelFormat changing");
+    ShowError(SkinText(IDS_SKIN_PIXEL_FORMAT, "Error of PixelFormat changing"));
   }
   return bmp;
 }
@@ -608,6 +600,38 @@ std::string PictureFileFault(const std::string& file) {
                   kMaxJpegScans);
 }
 
+// Why Options.dat cannot be read, with the system's own reason (the stream's English sentence
+// would stand in a translated box).
+std::string OptionsUnreadable(DWORD error) {
+  const std::string reason = SysErrorMessage(error);
+  return SkinText(IDS_SKIN_OPTIONS_UNREADABLE, "Options.dat cannot be read: %s",
+                  reason.empty() ? IntToStr(static_cast<int>(error)) : reason);
+}
+
+// Options.dat whole into bytes, beside any program that shares the file; empty, or why not.
+std::string ReadOptionsFile(const std::string& file, std::string& bytes) {
+  HANDLE handle = CreateFileW(WideFileName(file).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return OptionsUnreadable(GetLastError());
+  std::string fault;
+  LARGE_INTEGER size{};
+  DWORD read = 0;
+  if (!GetFileSizeEx(handle, &size)) {
+    fault = OptionsUnreadable(GetLastError());
+  } else if (size.QuadPart > kMaxOptionsBytes) {
+    fault = SkinText(IDS_SKIN_OPTIONS_TOO_LARGE, "Options.dat holds %d bytes (at most %d)",
+                     static_cast<int64_t>(size.QuadPart), kMaxOptionsBytes);
+  } else {
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    if (!ReadFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
+      fault = OptionsUnreadable(GetLastError());
+    bytes.resize(fault.empty() ? read : 0);
+  }
+  CloseHandle(handle);
+  return fault;
+}
+
 // Why a folder skin's description is refused; empty when it is not. Everything that loading
 // walks is bounded here, so loading stays linear in the size of the folder.
 std::string SkinFolderFault(TMemIniFile& ini, const std::string& folder) {
@@ -684,20 +708,13 @@ TsSkinSource CurrentSkinSource() {
 
 TMemIniFile* OpenSkinFolder(const std::string& folder, std::string& fault) {
   const std::string file = folder + "Options.dat";
-  std::unique_ptr<TMemIniFile> ini;
-  try {
-    // The size first: the file is read into memory whole and kept while the skin is in use.
-    const int64_t size = TFileStream(file, fmOpenRead | fmShareDenyNone).GetSize();
-    if (size > kMaxOptionsBytes) {
-      fault = SkinText(IDS_SKIN_OPTIONS_TOO_LARGE, "Options.dat holds %d bytes (at most %d)", size,
-                       kMaxOptionsBytes);
-      return nullptr;
-    }
-    ini = std::make_unique<TMemIniFile>(file);
-  } catch (const Exception& e) {
-    fault = e.Message();
-    return nullptr;
-  }
+  std::string bytes;
+  // Kept in memory whole while the skin is in use: the size is asked before anything is read.
+  fault = ReadOptionsFile(file, bytes);
+  if (!fault.empty()) return nullptr;
+  auto ini = std::make_unique<TMemIniFile>();
+  ini->Rename(file, false);
+  ini->SetFileText(bytes);
   fault = SkinFolderFault(*ini, folder);
   return fault.empty() ? ini.release() : nullptr;
 }

@@ -11,6 +11,7 @@
 #include "skin/engine/smessages.h"
 #include "skin/engine/sskinload.h"
 #include "skin/engine/sskintables.h"
+#include "skin/engine/sskintext.h"
 #include "skin/engine/sstoredskin.h"
 #include "skin/engine/sutils.h"
 #include "toolkit/bitmap.h"
@@ -63,23 +64,27 @@ void Guarded(TComponent* receiver, UINT msg, F&& deliver) {
 constexpr size_t kMostIndexes = 32767;
 
 void RefuseEntriesPastTheIndexes() {
-  std::string refused;
-  if (SkinGeneralData.size() > kMostIndexes) {
-    SkinGeneralData.resize(kMostIndexes);
-    refused = "sections";
-  }
-  if (SkinMasks.size() > kMostIndexes) {
+  const bool sections = SkinGeneralData.size() > kMostIndexes;
+  const bool images = SkinMasks.size() > kMostIndexes;
+  if (sections) SkinGeneralData.resize(kMostIndexes);
+  if (images) {
     // Records of one file share its picture: only one no kept record holds is freed, once.
     std::unordered_set<const TBitmap*> kept;
     for (size_t i = 0; i < kMostIndexes; ++i) kept.insert(SkinMasks[i].Bmp);
     for (size_t i = kMostIndexes; i < SkinMasks.size(); ++i)
       if (kept.insert(SkinMasks[i].Bmp).second) delete SkinMasks[i].Bmp;
     SkinMasks.resize(kMostIndexes);
-    refused += refused.empty() ? "images" : " and images";
   }
-  if (!refused.empty())
-    ShowWarning("The skin has more than " + IntToStr(static_cast<int>(kMostIndexes)) + " " + refused +
-                "; the others are not used.");
+  const int most = static_cast<int>(kMostIndexes);
+  if (sections && images)
+    ShowWarning(SkinText(IDS_SKIN_PAST_INDEXES_BOTH,
+                         "The skin has more than %d sections and images; the others are not used.", most));
+  else if (sections)
+    ShowWarning(SkinText(IDS_SKIN_PAST_INDEXES_SECTIONS,
+                         "The skin has more than %d sections; the others are not used.", most));
+  else if (images)
+    ShowWarning(SkinText(IDS_SKIN_PAST_INDEXES_IMAGES,
+                         "The skin has more than %d images; the others are not used.", most));
 }
 
 bool Owns(const TComponent* owner, const TComponent* component) {
@@ -179,7 +184,9 @@ TsSkinManager::TsSkinManager(TComponent* owner)
   menu_painter_ = NewMenuPainter(this);
   common_sections_->OnChange = TNotifyEvent(this, &TsSkinManager::CommonSectionsChanged);
   if (SkinData().DefaultManager)
-    ShowWarning("Please be sure, that only one exemplar of TsSkinManager component is loaded in project.");
+    ShowWarning(
+        SkinText(IDS_SKIN_SECOND_MANAGER,
+                 "Please be sure, that only one exemplar of TsSkinManager component is loaded in project."));
   else
     SkinData().DefaultManager = this;
 }

@@ -3,7 +3,8 @@
 # loads it. Whatever the folder holds, the main window shows within the bound, the program
 # holds no more memory than the bound and ends with exit code 0 when it is closed. A folder
 # that no real skin looks like is refused with the skin engine's warning (the internal skin
-# stands in); one that is odd but sound loads without a word.
+# stands in), as is one whose Options.dat another program holds unshared; one that is odd but
+# sound, or held by a program that shares it, loads without a word.
 #   hostile_skins_test.sh BASE_SKIN_FOLDER CASE...
 set -euo pipefail
 source "$(dirname "$0")/../support/gui.sh"
@@ -23,7 +24,13 @@ declare -A expect=(
   [huge_options]=refused [many_masks]=refused [many_missing_pictures]=refused [scan_bomb]=refused
   [bad_gradients]=loads [many_keys]=loads [deep_sound_skin]=loads [shared_jpeg]=loads
   [shared_bmp]=loads [many_picture_files]=loads [sound_progressive_jpeg]=loads
+  [held_options]=refused [shared_options]=loads
 )
+# Cases whose Options.dat another program holds open while the program starts: with no
+# sharing, or sharing reading, writing and deleting (a sync or backup tool).
+declare -A hold=([held_options]=lock [shared_options]=share)
+holder=
+trap '[ -z "$holder" ] || kill "$holder" 2>/dev/null || true; gui_end; rm -rf "$tmp"' EXIT
 
 # The program's process, found by its folder; the most memory it has held (kB).
 program_pid() {
@@ -40,6 +47,11 @@ run_case() {
   # A working start list, so that the only box at the start can be the skin's.
   printf '[DRAVOLIN1ASLREC]\r\n1\r\nA\r\n17\r\nMiller\r\nJohn\r\nFord\r\nFiesta\r\nLinz\r\nAT\r\n' >"$dir/Aktuell.Asl"
   python3 "$(dirname "$0")/hostile_skins.py" "$name" "$base" "$dir/GrayPlastic (internal)" || return 1
+  if [ -n "${hold[$name]:-}" ]; then
+    (exec "$WINE64" "$GUI_WINTOOL" "${hold[$name]}" "$dir/GrayPlastic (internal)/Options.dat" >"$dir/holder.out" 2>&1) &
+    holder=$!
+    gui_until 30 grep -q locked "$dir/holder.out" || { echo "$name: not held: $(cat "$dir/holder.out")"; return 1; }
+  fi
 
   local started=$(date +%s%N)
   gui_start "$dir/dravolin.exe"
@@ -49,8 +61,10 @@ run_case() {
     grep -q "Der Skin-Ordner .*GrayPlastic (internal).* wird nicht verwendet: " <<<"$warning" \
       || { echo "$name: warning: $warning"; return 1; }
     # The reason too, not English under a German frame.
-    ! sed 's/.* wird nicht verwendet: //' <<<"$warning" | grep -qE "at most|more than|picture|section|chain|scans" \
+    ! sed 's/.* wird nicht verwendet: //' <<<"$warning" | grep -qE "at most|more than|picture|section|chain|scans|Cannot open" \
       || { echo "$name: reason not in German: $warning"; return 1; }
+    [ "$name" != held_options ] || grep -q "wird nicht verwendet: Options.dat kann nicht gelesen werden: " <<<"$warning" \
+      || { echo "$name: warning: $warning"; return 1; }
     gui_tool close "$box" || return 1
   fi
   gui_wait "$title" $bound_ms || { echo "$name: no main window"; return 1; }
@@ -70,6 +84,7 @@ for name in "$@"; do
   [ -n "${expect[$name]:-}" ] || { echo "unknown case $name"; exit 1; }
   status=0
   run_case "$name" || status=1
+  [ -z "$holder" ] || { kill "$holder" 2>/dev/null || true; holder=; }
   # A case that failed must not leave its program for the next one to find.
   if [ $status -ne 0 ] && pid=$(program_pid "$name"); then kill "$pid" 2>/dev/null || true; fi
   check "$name ${expect[$name]}" $status
