@@ -21,17 +21,6 @@ hold() {
   locks+=("$HOLD_PID")
   gui_until 30 grep -q locked "$out" || { echo "cannot hold $2: $(cat "$out")"; exit 1; }
 }
-# The message boxes shown until the main window is up, their texts on one line each.
-messages_until_main() {
-  local texts= tries=0
-  while ! gui_tool wait "$main" 0 >/dev/null 2>&1 && [ $((tries += 1)) -le 60 ]; do
-    if gui_tool wait dravolin 500 >/dev/null 2>&1; then
-      texts+="$(gui_tool texts dravolin | tr -d '\r' | tr '\n' ' ' | iconv -f CP1252 -t UTF-8)"$'\n'
-      gui_tool dismiss dravolin >/dev/null 2>&1 || true
-    fi
-  done
-  printf '%s' "$texts"
-}
 inode() { stat -c %i "$1"; }
 title=$'Z\xc3\xbcrich \xce\xa9' # "Zürich Ω"
 
@@ -72,7 +61,7 @@ run_folder() {
     ("$WINE64" "$dir/$exe" </dev/null >/dev/null 2>&1 &)
     GUI_PID=
   fi
-  told=$(messages_until_main)
+  told=$(messages_until "$main")
   [ -z "$told" ] || printf '     %s\n' "$told"
   check "$what: starts without a message" "$(gui_tool wait "$main" 0 >/dev/null 2>&1 && [ -z "$told" ] && echo 0 || echo 1)"
   save_all
@@ -103,7 +92,7 @@ hold share "$dir/Aktuell.Asl"
 list_holder=$HOLD_PID
 hold lock "$dir/drv0c0d.tmp"
 gui_start "$dir/dravolin.exe"
-told=$(messages_until_main)
+told=$(messages_until "$main")
 [ -z "$told" ] || printf '     %s\n' "$told"
 check "a start list held with full sharing reads at the start" "$([ -z "$told" ] && echo 0 || echo 1)"
 check "the start removes the stale temporaries no program holds, and only the program's" \

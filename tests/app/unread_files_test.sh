@@ -24,17 +24,6 @@ lock() {
   gui_until 30 grep -q locked "$out" || { echo "cannot lock $1: $(cat "$out")"; exit 1; }
 }
 unlock() { kill "$1" && wait "$1" 2>/dev/null || true; }
-# The message boxes shown until the window TITLE is up, their texts in UTF-8 on one line each.
-messages_until() {
-  local texts= tries=0
-  while ! gui_tool wait "$1" 0 >/dev/null 2>&1 && [ $((tries += 1)) -le 60 ]; do
-    if gui_tool wait dravolin 500 >/dev/null 2>&1; then
-      texts+="$(gui_tool texts dravolin | tr -d '\r' | tr '\n' ' ' | iconv -f CP1252 -t UTF-8)"$'\n'
-      gui_tool dismiss dravolin >/dev/null 2>&1 || true
-    fi
-  done
-  printf '%s' "$texts"
-}
 # message: the next message box's text in UTF-8 (empty when none comes); it is closed.
 message() {
   gui_tool wait dravolin 20000 >/dev/null || return 0

@@ -189,3 +189,16 @@ classes_editor_ok() {
   gui_key "$participant" Escape
   gui_gone "$participant"
 }
+
+# messages_until TITLE: the program's message boxes ("dravolin") shown until the window
+# TITLE is up, each closed; their texts in UTF-8, one line each.
+messages_until() {
+  local texts= tries=0
+  while ! gui_tool wait "$1" 0 >/dev/null 2>&1 && [ $((tries += 1)) -le 60 ]; do
+    if gui_tool wait dravolin 500 >/dev/null 2>&1; then
+      texts+="$(gui_tool texts dravolin | tr -d '\r' | tr '\n' ' ' | iconv -f CP1252 -t UTF-8)"$'\n'
+      gui_tool dismiss dravolin >/dev/null 2>&1 || true
+    fi
+  done
+  printf '%s' "$texts"
+}
