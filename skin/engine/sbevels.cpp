@@ -152,11 +152,15 @@ void PaintRectBevel(HDC dc, RECT r, TColor light, TColor dark, bool soft, int ki
   const auto ends = SideEnds(r);
   for (int s = 0; s < 4; ++s) {
     const auto side = static_cast<TsBevelSide>(s);
+    // Lines past the rectangle's other side would lie outside it: a side has at most as many
+    // lines as the rectangle is wide (left, right) or high (top, bottom).
+    const int lines =
+        std::min<int>(width, side == bvsLeft || side == bvsRight ? r.right - r.left : r.bottom - r.top);
     if (soft)
-      PaintBevelFloat(dc, colors[s], colors[s] == light ? dark : light, side, width, ends[s].first,
+      PaintBevelFloat(dc, colors[s], colors[s] == light ? dark : light, side, lines, ends[s].first,
                       ends[s].second);
     else
-      PaintBevelSimple(dc, colors[s], side, width, ends[s].first, ends[s].second);
+      PaintBevelSimple(dc, colors[s], side, lines, ends[s].first, ends[s].second);
   }
 }
 
@@ -268,7 +272,12 @@ void PaintDottedFrame(TCanvas* canvas, RECT r) {
 }
 
 void DrawCheckMark(TCanvas* canvas, RECT r, bool enabled, TColor color) {
-  if (!canvas) return;
+  if (!canvas || r.right <= r.left || r.bottom <= r.top) return;
+  // The mark of a small rectangle (and its embossed copy) would reach past it.
+  HDC dc = canvas->GetHandle();
+  HRGN clip = CreateRectRgn(0, 0, 0, 0);
+  const bool had_clip = GetClipRgn(dc, clip) == 1;
+  IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
   const int dx = (r.right - r.left) / 8, dy = (r.bottom - r.top) / 8;
   InflateRect(&r, -dx, -dy);
   OffsetRect(&r, 1, 1);
@@ -289,6 +298,8 @@ void DrawCheckMark(TCanvas* canvas, RECT r, bool enabled, TColor color) {
     draw(1, static_cast<TColor>(ColorToRGB(cl3DLight)));
     draw(0, static_cast<TColor>(ColorToRGB(clBtnShadow)));
   }
+  SelectClipRgn(dc, had_clip ? clip : nullptr);
+  DeleteObject(clip);
 }
 
 void FillDC(HDC dc, RECT r, TColor color) {
@@ -310,7 +321,7 @@ void GetTransparentRects(std::vector<RECT>& rects, int control_width, const TsMa
   } else {
     if (mask.ImageCount < 1) return;
     const int rw = mask.R.right - mask.R.left, rh = mask.R.bottom - mask.R.top;
-    const int layers = std::max<int>(mask.MaskType, 0) + 1;
+    const int layers = std::clamp<int>(mask.MaskType, 0, 1) + 1;  // one mask at most, as painted
     left = mask.R.left;
     top = mask.R.top;
     cw = rw / (mask.ImageCount * 3);

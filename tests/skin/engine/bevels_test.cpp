@@ -143,6 +143,23 @@ TEST(RectBevel, SystemColoursAreResolvedBeforeMixing) {
   EXPECT_EQ(bmp->GetPixelColor(1, 5), expected);
 }
 
+// A bevel wider than half its rectangle runs its inner lines into each other, never past R.
+TEST(RectBevel, LinesOfAnOverWideBevelStayInsideTheRectangle) {
+  const RECT r{4, 2, 8, 22};
+  for (bool soft : {false, true})
+    for (int kind = 0; kind < 4; ++kind) {
+      auto bmp = Filled(12, 24, clGray);
+      PaintRectBevel(bmp->GetCanvas()->GetHandle(), r, clWhite, clBlack, soft, kind, 6);
+      const RECT area = ChangedArea(*bmp, clGray);
+      EXPECT_GE(area.left, r.left) << soft << kind;
+      EXPECT_GE(area.top, r.top) << soft << kind;
+      EXPECT_LE(area.right, r.right) << soft << kind;
+      EXPECT_LE(area.bottom, r.bottom) << soft << kind;
+      // The right side comes after the left one's inner lines: its outer line keeps its colour.
+      if (!soft) EXPECT_EQ(bmp->GetPixelColor(7, 12), kind == 1 || kind == 2 ? clWhite : clBlack) << kind;
+    }
+}
+
 // ---- Frames and marks ---------------------------------------------------------------------
 
 TEST(Frame3D, WidthZeroDrawsNothingAndKeepsTheRectangle) {
@@ -197,6 +214,26 @@ TEST(CheckMark, SixteenSquareMarkFitsInTwelveSquare) {
   }
 }
 
+TEST(CheckMark, EmptyOrTinyRectanglesPaintNothingOutsideThem) {
+  for (bool enabled : {true, false}) {
+    for (RECT r : {RECT{5, 5, 5, 5}, RECT{5, 5, 5, 12}, RECT{8, 8, 3, 3}}) {
+      auto bmp = Filled(16, 16, clWhite);
+      DrawCheckMark(bmp->GetCanvas(), r, enabled, clBlack);
+      EXPECT_EQ(ChangedArea(*bmp, clWhite), (RECT{0, 0, 0, 0})) << enabled << " " << r.left << "," << r.right;
+    }
+    auto bmp = Filled(16, 16, clWhite);
+    const RECT small{6, 6, 9, 9};
+    DrawCheckMark(bmp->GetCanvas(), small, enabled, clBlack);
+    const RECT area = ChangedArea(*bmp, clWhite);
+    if (area.right > area.left) {
+      EXPECT_GE(area.left, small.left);
+      EXPECT_GE(area.top, small.top);
+      EXPECT_LE(area.right, small.right);
+      EXPECT_LE(area.bottom, small.bottom);
+    }
+  }
+}
+
 TEST(FillDC, FillsWithTheResolvedColour) {
   auto bmp = Filled(4, 4, clWhite);
   FillDC(bmp->GetCanvas()->GetHandle(), RECT{1, 1, 3, 3}, clBtnShadow);
@@ -227,6 +264,7 @@ TEST(TransparentRects, ImageWithoutKeyPixelsAddsNothing) {
 
 // The runs are exactly the key pixels of the corner cells as the frame painters place them:
 // compared with a scan of every pixel, own bitmaps and master images, top and bottom corners.
+// A mask type above 1 cuts the image as the painters do.
 TEST(TransparentRects, RunsAreExactlyTheCornerKeyPixels) {
   std::mt19937 random(7);
   for (int round = 0; round < 40; ++round) {
@@ -241,7 +279,7 @@ TEST(TransparentRects, RunsAreExactlyTheCornerKeyPixels) {
     } else {
       mask.R = RECT{0, 0, 9 * cw, 6 * ch};
       mask.ImageCount = 3;
-      mask.MaskType = 1;
+      mask.MaskType = round % 4 == 3 ? 2 : 1;  // above 1 counts as 1, as the painters take it
       MasterBitmap = bmp.get();
     }
     const bool bottom = random() % 2;
