@@ -209,9 +209,10 @@ void PaintSectionBevel(TBitmap* bmp, RECT r, int width, TsControlBevel kind, boo
   r.right = std::min<LONG>(r.right, bmp->GetWidth() - 1);
   r.bottom = std::min<LONG>(r.bottom, bmp->GetHeight() - 1);
   const int w = r.right - r.left, h = r.bottom - r.top;
+  // Twice a width from a skin file may not fit in an int.
   int d = width;
-  if (h < 2 * d) d = h / 2 - 1;
-  if (w < 2 * d) d = w / 2 - 1;
+  if (h < 2 * int64_t{d}) d = h / 2 - 1;
+  if (w < 2 * int64_t{d}) d = w / 2 - 1;
   if (d < 2) return;
   const bool soft = kind == cbRaisedSoft || kind == cbLoweredSoft;
   const TColor light = 0xF0F0F0, dark = 0x191919;

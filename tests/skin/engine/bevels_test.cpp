@@ -76,6 +76,19 @@ TEST(SectionBevel, WidthFiveOnSixRowsPaintsStripsOfDepthTwo) {
   EXPECT_EQ(bmp->GetPixelColor(10, 6), clGray);
 }
 
+// A skin may give any width: the largest ones are lowered to the rectangle like the others.
+TEST(SectionBevel, HugeWidthsAreLoweredLikeAnyOther) {
+  for (TsControlBevel kind : {cbRaisedSoft, cbLoweredHard})
+    for (int width : {1 << 30, 0x7FFFFFFF}) {
+      auto expected = Filled(20, 12, clGray), bmp = Filled(20, 12, clGray);
+      PaintSectionBevel(expected.get(), RECT{0, 0, 20, 12}, 50, kind, true);
+      PaintSectionBevel(bmp.get(), RECT{0, 0, 20, 12}, width, kind, true);
+      for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 20; ++x)
+          ASSERT_EQ(bmp->GetPixelColor(x, y), expected->GetPixelColor(x, y)) << width << " " << x << "," << y;
+    }
+}
+
 TEST(SectionBevel, ShadedStripsStepByTheDepthsShare) {
   auto soft = Filled(30, 30, clGray);
   PaintSectionBevel(soft.get(), RECT{0, 0, 30, 30}, 4, cbLoweredSoft, true);
@@ -147,16 +160,20 @@ TEST(RectBevel, SystemColoursAreResolvedBeforeMixing) {
 TEST(RectBevel, LinesOfAnOverWideBevelStayInsideTheRectangle) {
   const RECT r{4, 2, 8, 22};
   for (bool soft : {false, true})
-    for (int kind = 0; kind < 4; ++kind) {
+    for (int kind = 0; kind < 8; ++kind) {
       auto bmp = Filled(12, 24, clGray);
-      PaintRectBevel(bmp->GetCanvas()->GetHandle(), r, clWhite, clBlack, soft, kind, 6);
+      // A skin's largest width draws no more lines than 6 does here.
+      PaintRectBevel(bmp->GetCanvas()->GetHandle(), r, clWhite, clBlack, soft, kind % 4,
+                     kind < 4 ? 6 : 0x7FFFFFFF);
       const RECT area = ChangedArea(*bmp, clGray);
       EXPECT_GE(area.left, r.left) << soft << kind;
       EXPECT_GE(area.top, r.top) << soft << kind;
       EXPECT_LE(area.right, r.right) << soft << kind;
       EXPECT_LE(area.bottom, r.bottom) << soft << kind;
       // The right side comes after the left one's inner lines: its outer line keeps its colour.
-      if (!soft) EXPECT_EQ(bmp->GetPixelColor(7, 12), kind == 1 || kind == 2 ? clWhite : clBlack) << kind;
+      if (!soft) {
+        EXPECT_EQ(bmp->GetPixelColor(7, 12), kind % 4 == 1 || kind % 4 == 2 ? clWhite : clBlack) << kind;
+      }
     }
 }
 
