@@ -236,7 +236,8 @@ void Frame3D(HDC dc, RECT& r, TColor top_left, TColor bottom_right, int& width) 
     const int saved = SaveDC(dc);
     HPEN tl = CreatePen(PS_SOLID, 1, ColorToRGB(top_left));
     HPEN br = CreatePen(PS_SOLID, 1, ColorToRGB(bottom_right));
-    for (; width > 0; --width) {
+    // Rings past the middle would cross over and grow out of the rectangle again.
+    for (; width > 0 && r.left <= r.right && r.top <= r.bottom; --width) {
       const POINT first[3] = {{r.left, r.bottom}, {r.left, r.top}, {r.right, r.top}};
       const POINT second[3] = {{r.right, r.top}, {r.right, r.bottom}, {r.left - 1, r.bottom}};
       SelectObject(dc, tl);
@@ -248,6 +249,7 @@ void Frame3D(HDC dc, RECT& r, TColor top_left, TColor bottom_right, int& width) 
     RestoreDC(dc, saved);
     DeleteObject(tl);
     DeleteObject(br);
+    InflateRect(&r, -width, -width);
   }
   width = 0;
   ++r.right;

@@ -208,6 +208,19 @@ TEST(Frame3D, RingsCoverTheOuterPixelsWithTheCornersToTheBottomRightColour) {
     }
 }
 
+// Rings beyond the middle of a small rectangle would cross over and grow out of it again.
+TEST(Frame3D, MoreRingsThanFitStayInsideTheRectangle) {
+  auto bmp = Filled(12, 12, clWhite);
+  RECT r{4, 4, 8, 8};
+  int width = 10;
+  Frame3D(bmp->GetCanvas()->GetHandle(), r, clRed, clBlue, width);
+  EXPECT_EQ(width, 0);
+  EXPECT_EQ(r, (RECT{14, 14, -2, -2}));
+  EXPECT_EQ(ChangedArea(*bmp, clWhite), (RECT{4, 4, 8, 8}));
+  EXPECT_EQ(bmp->GetPixelColor(5, 5), clRed);
+  EXPECT_EQ(bmp->GetPixelColor(6, 6), clBlue);
+}
+
 TEST(DottedFrame, EveryThirdEdgePixelIsBlackWithWhiteAboveLeft) {
   auto bmp = Filled(12, 10, clGray);
   PaintDottedFrame(bmp->GetCanvas(), RECT{2, 2, 11, 9});
