@@ -84,6 +84,10 @@ void TsMDIForm::BuildChildItem() {
   }
 }
 
+void TsMDIForm::ComponentRemoved(TComponent* component) {
+  if (component == child_item_) child_item_ = nullptr;
+}
+
 void TsMDIForm::ChildCommand(TObject* sender) {
   TCustomForm* child = form_->GetActiveMDIChild();
   if (!child || !child->HandleAllocated()) return;
@@ -213,6 +217,7 @@ void TsMDIForm::UpdateMDIIconItem() {
     TMenuItem* items = menu->GetItems();
     const bool first = items->GetCount() > 0 && items->GetItem(0) == child_item_;
     if (ChildMaximized()) {
+      if (!child_item_) BuildChildItem();
       if (!first) {
         if (child_item_->GetParent()) child_item_->GetParent()->Remove(child_item_);
         items->Insert(0, child_item_);

@@ -51,6 +51,9 @@ class TsMDIForm : public TPersistent {
   void PaintArea(TBitmap* cache) const;
 
   TMenuItem* GetChildItem() const { return child_item_; }
+  // A component of the provider is being freed: the child-window item goes with a menu freed
+  // while the item led it.
+  void ComponentRemoved(TComponent* component);
   TsMDIScrollBar* GetVertBar() const { return vert_bar_; }
   TsMDIScrollBar* GetHorzBar() const { return horz_bar_; }
   TsMDIGrip* GetGrip() const { return grip_; }

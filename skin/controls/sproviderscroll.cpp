@@ -9,6 +9,7 @@
 
 #include "skin/controls/spanel.h"
 #include "skin/controls/sscrollbar.h"
+#include "skin/controls/smdiform.h"
 #include "skin/controls/sskinprovider.h"
 #include "skin/engine/scommondata.h"
 #include "toolkit/forms.h"
@@ -37,6 +38,7 @@ void TsSkinProvider::Notification(TComponent* component, TOperation operation) {
   for (TsScrollBar*& bar : scroll_bars_)
     if (component == bar) bar = nullptr;
   if (component == grip_) grip_ = nullptr;
+  if (mdi_form_) mdi_form_->ComponentRemoved(component);
 }
 
 bool TsSkinProvider::ScrollingAllowed() const {

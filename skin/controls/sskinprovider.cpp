@@ -159,6 +159,7 @@ TsSkinProvider::TsSkinProvider(TComponent* owner)
 TsSkinProvider::~TsSkinProvider() {
   MDIChildDestroying();
   delete mdi_form_;
+  mdi_form_ = nullptr;
   Detach();
   delete subclass_;
   delete frame_mouse_;

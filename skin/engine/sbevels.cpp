@@ -152,11 +152,15 @@ void PaintRectBevel(HDC dc, RECT r, TColor light, TColor dark, bool soft, int ki
   const auto ends = SideEnds(r);
   for (int s = 0; s < 4; ++s) {
     const auto side = static_cast<TsBevelSide>(s);
+    // Lines past the rectangle's other side would lie outside it: a side has at most as many
+    // lines as the rectangle is wide (left, right) or high (top, bottom).
+    const int lines =
+        std::min<int>(width, side == bvsLeft || side == bvsRight ? r.right - r.left : r.bottom - r.top);
     if (soft)
-      PaintBevelFloat(dc, colors[s], colors[s] == light ? dark : light, side, width, ends[s].first,
+      PaintBevelFloat(dc, colors[s], colors[s] == light ? dark : light, side, lines, ends[s].first,
                       ends[s].second);
     else
-      PaintBevelSimple(dc, colors[s], side, width, ends[s].first, ends[s].second);
+      PaintBevelSimple(dc, colors[s], side, lines, ends[s].first, ends[s].second);
   }
 }
 
@@ -205,9 +209,10 @@ void PaintSectionBevel(TBitmap* bmp, RECT r, int width, TsControlBevel kind, boo
   r.right = std::min<LONG>(r.right, bmp->GetWidth() - 1);
   r.bottom = std::min<LONG>(r.bottom, bmp->GetHeight() - 1);
   const int w = r.right - r.left, h = r.bottom - r.top;
+  // Twice a width from a skin file may not fit in an int.
   int d = width;
-  if (h < 2 * d) d = h / 2 - 1;
-  if (w < 2 * d) d = w / 2 - 1;
+  if (h < 2 * int64_t{d}) d = h / 2 - 1;
+  if (w < 2 * int64_t{d}) d = w / 2 - 1;
   if (d < 2) return;
   const bool soft = kind == cbRaisedSoft || kind == cbLoweredSoft;
   const TColor light = 0xF0F0F0, dark = 0x191919;
@@ -231,7 +236,8 @@ void Frame3D(HDC dc, RECT& r, TColor top_left, TColor bottom_right, int& width) 
     const int saved = SaveDC(dc);
     HPEN tl = CreatePen(PS_SOLID, 1, ColorToRGB(top_left));
     HPEN br = CreatePen(PS_SOLID, 1, ColorToRGB(bottom_right));
-    for (; width > 0; --width) {
+    // Rings past the middle would cross over and grow out of the rectangle again.
+    for (; width > 0 && r.left <= r.right && r.top <= r.bottom; --width) {
       const POINT first[3] = {{r.left, r.bottom}, {r.left, r.top}, {r.right, r.top}};
       const POINT second[3] = {{r.right, r.top}, {r.right, r.bottom}, {r.left - 1, r.bottom}};
       SelectObject(dc, tl);
@@ -243,6 +249,7 @@ void Frame3D(HDC dc, RECT& r, TColor top_left, TColor bottom_right, int& width) 
     RestoreDC(dc, saved);
     DeleteObject(tl);
     DeleteObject(br);
+    InflateRect(&r, -width, -width);
   }
   width = 0;
   ++r.right;
@@ -268,7 +275,12 @@ void PaintDottedFrame(TCanvas* canvas, RECT r) {
 }
 
 void DrawCheckMark(TCanvas* canvas, RECT r, bool enabled, TColor color) {
-  if (!canvas) return;
+  if (!canvas || r.right <= r.left || r.bottom <= r.top) return;
+  // The mark of a small rectangle (and its embossed copy) would reach past it.
+  HDC dc = canvas->GetHandle();
+  HRGN clip = CreateRectRgn(0, 0, 0, 0);
+  const bool had_clip = GetClipRgn(dc, clip) == 1;
+  IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
   const int dx = (r.right - r.left) / 8, dy = (r.bottom - r.top) / 8;
   InflateRect(&r, -dx, -dy);
   OffsetRect(&r, 1, 1);
@@ -289,6 +301,8 @@ void DrawCheckMark(TCanvas* canvas, RECT r, bool enabled, TColor color) {
     draw(1, static_cast<TColor>(ColorToRGB(cl3DLight)));
     draw(0, static_cast<TColor>(ColorToRGB(clBtnShadow)));
   }
+  SelectClipRgn(dc, had_clip ? clip : nullptr);
+  DeleteObject(clip);
 }
 
 void FillDC(HDC dc, RECT r, TColor color) {
@@ -310,7 +324,7 @@ void GetTransparentRects(std::vector<RECT>& rects, int control_width, const TsMa
   } else {
     if (mask.ImageCount < 1) return;
     const int rw = mask.R.right - mask.R.left, rh = mask.R.bottom - mask.R.top;
-    const int layers = std::max<int>(mask.MaskType, 0) + 1;
+    const int layers = std::clamp<int>(mask.MaskType, 0, 1) + 1;  // one mask at most, as painted
     left = mask.R.left;
     top = mask.R.top;
     cw = rw / (mask.ImageCount * 3);

@@ -470,6 +470,46 @@ class TMessageCount {
 
 }  // namespace
 
+// The child-window item goes with a menu freed while it led it; the next menu gets one again,
+// with the same subitems.
+TEST_F(MDITest, AMenuFreedWhileTheChildItemLedItGivesTheNextMenuANewItem) {
+  LoadSkin();
+  TsSkinProvider* provider = nullptr;
+  TMenuItem* file = nullptr;
+  TsMDIForm* mdi = SkinnedFrame(frame, provider, file);
+  ASSERT_TRUE(mdi);
+  TForm* child = Child("Wide", {200, 150, 700, 600});
+  HWND client = frame->GetClientHandle();
+  SendMessageA(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(child->GetHandle()), 0);
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  ASSERT_EQ(frame->GetMenu()->GetItems()->GetItem(0), mdi->GetChildItem());
+  Free(frame->GetMenu());
+  ASSERT_EQ(frame->GetMenu(), nullptr);
+  SendMessageA(client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(child->GetHandle()), 0);
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  auto* menu = New<TMainMenu>(frame);
+  menu->GetItems()->Add(New<TMenuItem>(frame));
+  frame->SetMenu(menu);
+  SendMessageA(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(child->GetHandle()), 0);
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  TMenuItem* item = mdi->GetChildItem();
+  ASSERT_TRUE(item);
+  ASSERT_EQ(menu->GetItems()->GetItem(0), item);
+  EXPECT_EQ(item->GetName(), "sMDICII");
+  ASSERT_EQ(item->GetCount(), 4);
+  EXPECT_EQ(item->GetItem(3)->GetName(), "ItemMDIClose");
+  EXPECT_EQ(item->GetItem(3)->GetShortCut(), 16499);  // Ctrl+F4
+  EXPECT_TRUE(item->GetItem(2)->IsLine());
+  // Minimize and Close reach the active child.
+  item->GetItem(1)->Click();
+  ASSERT_TRUE(PumpUntil([&] { return IsIconic(child->GetHandle()) != 0; }));
+  SendMessageA(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(child->GetHandle()), 0);
+  ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
+  TMessageCount count(child->GetHandle());
+  item->GetItem(3)->Click();
+  EXPECT_GE(count.Of(WM_SYSCOMMAND), 1);
+}
+
 // The active child's items are laid out in the frame's menu line among the frame's own, in
 // place of the frame's items of their group; the child's own frame gets no menu line.
 TEST_F(MDITest, TheActiveChildsMenuIsLaidOutInTheFramesMenuLine) {

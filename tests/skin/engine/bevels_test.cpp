@@ -76,6 +76,19 @@ TEST(SectionBevel, WidthFiveOnSixRowsPaintsStripsOfDepthTwo) {
   EXPECT_EQ(bmp->GetPixelColor(10, 6), clGray);
 }
 
+// A skin may give any width: the largest ones are lowered to the rectangle like the others.
+TEST(SectionBevel, HugeWidthsAreLoweredLikeAnyOther) {
+  for (TsControlBevel kind : {cbRaisedSoft, cbLoweredHard})
+    for (int width : {1 << 30, 0x7FFFFFFF}) {
+      auto expected = Filled(20, 12, clGray), bmp = Filled(20, 12, clGray);
+      PaintSectionBevel(expected.get(), RECT{0, 0, 20, 12}, 50, kind, true);
+      PaintSectionBevel(bmp.get(), RECT{0, 0, 20, 12}, width, kind, true);
+      for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 20; ++x)
+          ASSERT_EQ(bmp->GetPixelColor(x, y), expected->GetPixelColor(x, y)) << width << " " << x << "," << y;
+    }
+}
+
 TEST(SectionBevel, ShadedStripsStepByTheDepthsShare) {
   auto soft = Filled(30, 30, clGray);
   PaintSectionBevel(soft.get(), RECT{0, 0, 30, 30}, 4, cbLoweredSoft, true);
@@ -143,6 +156,27 @@ TEST(RectBevel, SystemColoursAreResolvedBeforeMixing) {
   EXPECT_EQ(bmp->GetPixelColor(1, 5), expected);
 }
 
+// A bevel wider than half its rectangle runs its inner lines into each other, never past R.
+TEST(RectBevel, LinesOfAnOverWideBevelStayInsideTheRectangle) {
+  const RECT r{4, 2, 8, 22};
+  for (bool soft : {false, true})
+    for (int kind = 0; kind < 8; ++kind) {
+      auto bmp = Filled(12, 24, clGray);
+      // A skin's largest width draws no more lines than 6 does here.
+      PaintRectBevel(bmp->GetCanvas()->GetHandle(), r, clWhite, clBlack, soft, kind % 4,
+                     kind < 4 ? 6 : 0x7FFFFFFF);
+      const RECT area = ChangedArea(*bmp, clGray);
+      EXPECT_GE(area.left, r.left) << soft << kind;
+      EXPECT_GE(area.top, r.top) << soft << kind;
+      EXPECT_LE(area.right, r.right) << soft << kind;
+      EXPECT_LE(area.bottom, r.bottom) << soft << kind;
+      // The right side comes after the left one's inner lines: its outer line keeps its colour.
+      if (!soft) {
+        EXPECT_EQ(bmp->GetPixelColor(7, 12), kind % 4 == 1 || kind % 4 == 2 ? clWhite : clBlack) << kind;
+      }
+    }
+}
+
 // ---- Frames and marks ---------------------------------------------------------------------
 
 TEST(Frame3D, WidthZeroDrawsNothingAndKeepsTheRectangle) {
@@ -174,6 +208,19 @@ TEST(Frame3D, RingsCoverTheOuterPixelsWithTheCornersToTheBottomRightColour) {
     }
 }
 
+// Rings beyond the middle of a small rectangle would cross over and grow out of it again.
+TEST(Frame3D, MoreRingsThanFitStayInsideTheRectangle) {
+  auto bmp = Filled(12, 12, clWhite);
+  RECT r{4, 4, 8, 8};
+  int width = 10;
+  Frame3D(bmp->GetCanvas()->GetHandle(), r, clRed, clBlue, width);
+  EXPECT_EQ(width, 0);
+  EXPECT_EQ(r, (RECT{14, 14, -2, -2}));
+  EXPECT_EQ(ChangedArea(*bmp, clWhite), (RECT{4, 4, 8, 8}));
+  EXPECT_EQ(bmp->GetPixelColor(5, 5), clRed);
+  EXPECT_EQ(bmp->GetPixelColor(6, 6), clBlue);
+}
+
 TEST(DottedFrame, EveryThirdEdgePixelIsBlackWithWhiteAboveLeft) {
   auto bmp = Filled(12, 10, clGray);
   PaintDottedFrame(bmp->GetCanvas(), RECT{2, 2, 11, 9});
@@ -194,6 +241,26 @@ TEST(CheckMark, SixteenSquareMarkFitsInTwelveSquare) {
     EXPECT_LE(area.right - area.left, 12) << enabled;
     EXPECT_LE(area.bottom - area.top, 12) << enabled;
     EXPECT_GT(area.right - area.left, 6);
+  }
+}
+
+TEST(CheckMark, EmptyOrTinyRectanglesPaintNothingOutsideThem) {
+  for (bool enabled : {true, false}) {
+    for (RECT r : {RECT{5, 5, 5, 5}, RECT{5, 5, 5, 12}, RECT{8, 8, 3, 3}}) {
+      auto bmp = Filled(16, 16, clWhite);
+      DrawCheckMark(bmp->GetCanvas(), r, enabled, clBlack);
+      EXPECT_EQ(ChangedArea(*bmp, clWhite), (RECT{0, 0, 0, 0})) << enabled << " " << r.left << "," << r.right;
+    }
+    auto bmp = Filled(16, 16, clWhite);
+    const RECT small{6, 6, 9, 9};
+    DrawCheckMark(bmp->GetCanvas(), small, enabled, clBlack);
+    const RECT area = ChangedArea(*bmp, clWhite);
+    if (area.right > area.left) {
+      EXPECT_GE(area.left, small.left);
+      EXPECT_GE(area.top, small.top);
+      EXPECT_LE(area.right, small.right);
+      EXPECT_LE(area.bottom, small.bottom);
+    }
   }
 }
 
@@ -227,6 +294,7 @@ TEST(TransparentRects, ImageWithoutKeyPixelsAddsNothing) {
 
 // The runs are exactly the key pixels of the corner cells as the frame painters place them:
 // compared with a scan of every pixel, own bitmaps and master images, top and bottom corners.
+// A mask type above 1 cuts the image as the painters do.
 TEST(TransparentRects, RunsAreExactlyTheCornerKeyPixels) {
   std::mt19937 random(7);
   for (int round = 0; round < 40; ++round) {
@@ -241,7 +309,7 @@ TEST(TransparentRects, RunsAreExactlyTheCornerKeyPixels) {
     } else {
       mask.R = RECT{0, 0, 9 * cw, 6 * ch};
       mask.ImageCount = 3;
-      mask.MaskType = 1;
+      mask.MaskType = round % 4 == 3 ? 2 : 1;  // above 1 counts as 1, as the painters take it
       MasterBitmap = bmp.get();
     }
     const bool bottom = random() % 2;
