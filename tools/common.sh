@@ -110,10 +110,25 @@ start_xvfb() {
   export DISPLAY=":$display"
 }
 
+# own_running PID: whether PID is a background process of this shell that still runs. Process
+# ids are used again within a minute or two on a busy machine (the ids wrap at 32768), so the id
+# of a process that has ended may name another test's process by now: never signal it by id
+# alone. kill_own PID ends such a process only while it is still ours.
+own_running() {
+  local pid
+  # A subshell's list of jobs is a copy that never hears of their end: ask the system too.
+  kill -0 "$1" 2>/dev/null || return 1
+  for pid in $(jobs -pr); do [ "$pid" = "$1" ] && return 0; done
+  return 1
+}
+kill_own() {
+  own_running "$1" && kill "$1" 2>/dev/null
+  return 0
+}
+
 stop_xvfb() {
   [ -n "${DRAVOLIN_XVFB_PID:-}" ] || return 0
-  # Either may fail when the server has ended already.
-  kill "$DRAVOLIN_XVFB_PID" 2>/dev/null || true
+  kill_own "$DRAVOLIN_XVFB_PID"
   wait "$DRAVOLIN_XVFB_PID" 2>/dev/null || true
   DRAVOLIN_XVFB_PID=
   rm -f "${DRAVOLIN_XVFB_LOG:-}"
@@ -123,7 +138,7 @@ stop_xvfb() {
 # status and its last words, so a test that lost its display tells why.
 xvfb_report() {
   [ -n "${DRAVOLIN_XVFB_PID:-}" ] || return 0
-  kill -0 "$DRAVOLIN_XVFB_PID" 2>/dev/null && return 0
+  own_running "$DRAVOLIN_XVFB_PID" && return 0
   local status=0
   wait "$DRAVOLIN_XVFB_PID" 2>/dev/null || status=$?
   printf 'the X server of %s (process %s) has ended, exit status %s; its output:\n' \

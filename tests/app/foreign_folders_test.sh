@@ -10,7 +10,7 @@ main="Kestrune / Software / Dravolin"
 participant="Neuen Teilnehmer hinzufügen"
 classes="Klassen bearbeiten"
 locks=()
-trap 'for pid in "${locks[@]}"; do kill "$pid" 2>/dev/null || true; done; gui_end; rm -rf "$tmp"' EXIT
+trap 'for pid in "${locks[@]}"; do kill_own "$pid"; done; gui_end; rm -rf "$tmp"' EXIT
 
 # hold share|lock FILE: another program holds the file, sharing reading, writing and
 # deleting or alone, until its pid (HOLD_PID) is killed.
@@ -97,7 +97,7 @@ told=$(messages_until "$main")
 check "a start list held with full sharing reads at the start" "$([ -z "$told" ] && echo 0 || echo 1)"
 check "the start removes the stale temporaries no program holds, and only the program's" \
   "$(ok bash -c "cd '$dir' && [ ! -e drv1a2b.tmp ] && [ ! -e DRVC11A.TMP ] && [ -e drv0c0d.tmp ] && [ -e drv12345.tmp ] && [ -e notes.tmp ]")"
-kill "$list_holder" && wait "$list_holder" 2>/dev/null || true
+kill_own "$list_holder" && wait "$list_holder" 2>/dev/null || true
 save_all
 check "and the list read beside the sync tool is saved whole" \
   "$(ok bash -c "grep -q Miller '$dir/Aktuell.Asl' && grep -q Huber '$dir/Aktuell.Asl' && [ ! -e '$dir/Aktuell.Asl.bak' ]")"

@@ -30,7 +30,7 @@ declare -A expect=(
 # sharing, or sharing reading, writing and deleting (a sync or backup tool).
 declare -A hold=([held_options]=lock [shared_options]=share)
 holder=
-trap '[ -z "$holder" ] || kill "$holder" 2>/dev/null || true; gui_end; rm -rf "$tmp"' EXIT
+trap '[ -z "$holder" ] || kill_own "$holder"; gui_end; rm -rf "$tmp"' EXIT
 
 # The program's process, found by its folder; the most memory it has held (kB).
 program_pid() {
@@ -84,7 +84,7 @@ for name in "$@"; do
   [ -n "${expect[$name]:-}" ] || { echo "unknown case $name"; exit 1; }
   status=0
   run_case "$name" || status=1
-  [ -z "$holder" ] || { kill "$holder" 2>/dev/null || true; holder=; }
+  [ -z "$holder" ] || { kill_own "$holder"; holder=; }
   # A case that failed must not leave its program for the next one to find.
   if [ $status -ne 0 ] && pid=$(program_pid "$name"); then kill "$pid" 2>/dev/null || true; fi
   check "$name ${expect[$name]}" $status

@@ -10,7 +10,7 @@ gui_test
 main="Kestrune / Software / Dravolin"
 participant="Neuen Teilnehmer hinzufügen"
 classes="Klassen bearbeiten"
-alive() { kill -0 "$GUI_PID" 2>/dev/null; }
+alive() { own_running "$GUI_PID"; }
 # The window is up and the program still runs.
 shown() { gui_wait "$1" 10000 >/dev/null 2>&1 && alive; }
 
@@ -81,7 +81,7 @@ PY
 
 for name in long huge garbage; do
   session "$name"
-  if alive; then kill "$GUI_PID" 2>/dev/null || true; fi
+  kill_own "$GUI_PID"
   rc=0
   [ -e "$tmp/$name/confirmed" ] && cmp -s "$tmp/$name/Klasse.Lst" "$tmp/$name/expected" || rc=1
   check "$name: Klasse.Lst keeps every class name whole" "$rc"

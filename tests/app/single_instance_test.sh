@@ -26,7 +26,7 @@ before=$(files)
 started=$(date +%s%N)
 (exec "$WINE64" "$GUI_WINTOOL" --desktop "$GUI_DESKTOP" run "$tmp/dravolin.exe") &
 second=$!
-ended() { ! kill -0 "$second" 2>/dev/null; }
+ended() { ! own_running "$second"; }
 gui_until 20 ended || { echo "FAIL the second program did not end"; exit 1; }
 ms=$((($(date +%s%N) - started) / 1000000))
 rc=0

@@ -11,7 +11,7 @@ participant="Neuen Teilnehmer hinzufügen"
 classes="Klassen bearbeiten"
 disk=
 locks=()
-trap 'for pid in "${locks[@]}"; do kill "$pid" 2>/dev/null || true; done
+trap 'for pid in "${locks[@]}"; do kill_own "$pid"; done
       [ -z "$disk" ] || umount -l "$disk" || true; gui_end; rm -rf "$tmp"' EXIT
 
 # lock FILE: another program holds the file open with no sharing until unlock; its pid is
@@ -23,7 +23,7 @@ lock() {
   locks+=("$LOCK_PID")
   gui_until 30 grep -q locked "$out" || { echo "cannot lock $1: $(cat "$out")"; exit 1; }
 }
-unlock() { kill "$1" && wait "$1" 2>/dev/null || true; }
+unlock() { kill_own "$1" && wait "$1" 2>/dev/null || true; }
 # message: the next message box's text in UTF-8 (empty when none comes); it is closed.
 message() {
   gui_tool wait dravolin 20000 >/dev/null || return 0

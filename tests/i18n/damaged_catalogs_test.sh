@@ -63,7 +63,7 @@ next_window() {
   while ! grep -q 'Unhandled' "$1/stderr"; do
     gui_tool wait "$box" 0 >/dev/null 2>&1 && { echo box; return; }
     gui_tool wait "$main" 500 >/dev/null 2>&1 && { echo main; return; }
-    kill -0 "$GUI_PID" 2>/dev/null && [ $((tries += 1)) -lt 40 ] || return 0
+    own_running "$GUI_PID" && [ $((tries += 1)) -lt 40 ] || return 0
   done
 }
 
@@ -72,10 +72,10 @@ ended() {
   local rc=0
   if grep -q 'Unhandled' "$1/stderr"; then
     grep -m1 'Unhandled' "$1/stderr"
-    kill "$GUI_PID"
+    kill_own "$GUI_PID"
     return
   fi
-  kill -0 "$GUI_PID" 2>/dev/null && { kill "$GUI_PID"; echo "still running"; return; }
+  own_running "$GUI_PID" && { kill_own "$GUI_PID"; echo "still running"; return; }
   wait "$GUI_PID" || rc=$?
   echo "ended with code $rc: $(cat "$1/stderr")"
 }

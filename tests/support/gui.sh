@@ -50,7 +50,7 @@ gui_test() {
 
 gui_end() {
   [ -n "$GUI_DESKTOP" ] || return 0
-  kill "$GUI_HOLD_PID" 2>/dev/null || true  # gone with a lost display
+  kill_own "$GUI_HOLD_PID"  # gone with a lost display
   stop_xvfb
   GUI_DESKTOP=
 }
@@ -165,7 +165,7 @@ gui_close() {
   gui_tool close "$1" || return 1
   [ -n "$GUI_PID" ] || return 0
   local waited=0
-  while kill -0 "$GUI_PID" 2>/dev/null; do
+  while own_running "$GUI_PID"; do
     [ $waited -ge $((${2:-20} * 10)) ] && { gui_fail "program did not end"; return 124; }
     sleep 0.1
     waited=$((waited + 1))
