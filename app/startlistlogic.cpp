@@ -133,11 +133,16 @@ void TStartListLogic::OpenChosen(const std::string& file_name, bool merge) {
   // A file that cannot be read leaves the list as it was: emptied, the next OK would save the
   // day's participants away.
   std::vector<TStartListEntry> read;
-  const bool opened = ReadStartListFile(file_name, read);
+  TAslDamage damage;
+  const bool opened = ReadStartListFile(file_name, read, nullptr, nullptr, &damage);
   if (opened) TakeEntries(std::move(read), merge);
   Sort();
   Show();
-  if (!opened) Error();
+  if (!opened) return Error();
+  // Read without a field shifted, but the officials should know the file was not whole.
+  if (damage.records > 0)
+    view_.ShowMessage(FormatLoadStr(IDS_OPENED_LIST_DAMAGED, damage.records, file_name, damage.first_record,
+                                    damage.first_line, DamageReason(damage.first)));
 }
 
 void TStartListLogic::btnSaveClick() {

@@ -64,6 +64,9 @@
 #define IDS_RECORD_HEADER_FOR_PLACE 1721
 #define IDS_RECORD_PLACE_NO_NUMBER 1722
 #define IDS_RECORD_FEW_FIELDS 1723
+// A chosen start list with damaged records (%d: how many, %s: the file, %d: the first's number,
+// %d: its line, %s: what is wrong with it)
+#define IDS_OPENED_LIST_DAMAGED 1724
 // The skinned message dialog: the captions of its four types, then its eleven buttons
 #define IDS_MSGDLG_WARNING 1900
 #define IDS_MSGDLG_ERROR 1901

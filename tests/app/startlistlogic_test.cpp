@@ -124,6 +124,22 @@ TEST_F(StartList, MergeInterleavesByPlaceAndFailedOpensSayErrorAndKeepTheList) {
   view.open_answer.clear();
   list.btnOpenClick();
   EXPECT_EQ(view.List(), "1:Q,2:P");
+  // A chosen file with a record cut short is taken, padded, and named with the record.
+  std::string cut = FormatStartList(Entries("XY"));
+  cut.erase(cut.rfind("\r\n", cut.size() - 3) + 2);
+  TScratchFolder::Write(folder.File("cut.asl"), cut);
+  view.open_answer = folder.File("cut.asl");
+  for (bool merge : {true, false}) {
+    view.messages.clear();
+    merge ? list.btnMergeClick() : list.btnOpenClick();
+    EXPECT_EQ(list.Count(), merge ? 4 : 2);
+    if (!merge)
+      for (const TStartListEntry& entry : list.Entries()) EXPECT_EQ(entry.SubItems.size(), 8u);
+    ASSERT_EQ(view.messages.size(), 1u);
+    for (const std::string& part : {std::string("1 records"), folder.File("cut.asl") + " ",
+                                    std::string("record 2 ("), std::string("fewer than eight fields")})
+      EXPECT_NE(view.messages[0].find(part), std::string::npos) << part << " in " << view.messages[0];
+  }
 }
 
 TEST_F(StartList, OkKeepsTheListAndCancelGoesBackToIt) {
