@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds libjpeg (IJG 6b interface) for 64-bit Windows from Debian's libjpeg-turbo
 # source package into the cache, once. The system's apt sources are left alone: the source
-# is fetched through a private deb-src list with its own package lists.
+# is fetched through a private deb-src list, made from them, with its own package lists.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -19,13 +19,12 @@ log "building libjpeg (6b interface) for mingw-w64"
 rm -rf "$work" "$dest"
 mkdir -p "$work/apt/lists/partial" "$work/apt/cache/archives/partial" "$work/src"
 
-# Mirrors as the system has them configured, turned into deb-src lines.
+# The Debian archives as the system's apt has them configured (its mirrors, suites and keys),
+# turned into deb-src lines: no host is named here, so a machine with another mirror builds too.
 list="$work/apt/sources.list"
-keyring=/usr/share/keyrings/debian-archive-keyring.gpg
 codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
-printf 'deb-src [signed-by=%s] http://deb.debian.org/debian %s main\n' "$keyring" "$codename" >"$list"
-printf 'deb-src [signed-by=%s] http://deb.debian.org/debian-security %s-security main\n' \
-  "$keyring" "$codename" >>"$list"
+python3 "$DRAVOLIN_ROOT/tools/deb_src_lines.py" "$codename" >"$list" \
+  || die "no Debian $codename archive in the apt sources (/etc/apt/sources.list, sources.list.d)"
 
 apt_opts=(-o "Dir::Etc::SourceList=$list" -o Dir::Etc::SourceParts=/dev/null
   -o "Dir::State::Lists=$work/apt/lists" -o "Dir::Cache=$work/apt/cache"
@@ -34,7 +33,7 @@ apt-get "${apt_opts[@]}" -qq update >/dev/null || die "cannot read the deb-src l
 (cd "$work/src" && apt-get "${apt_opts[@]}" -qq source --download-only libjpeg-turbo >/dev/null) \
   || die "cannot fetch the libjpeg-turbo source package"
 dsc=$(ls "$work"/src/libjpeg-turbo_*.dsc | head -n 1)
-# apt checked the downloaded files against the archive's signed index (the keyring above);
+# apt checked the downloaded files against the archive's signed index (the sources' keys);
 # the maintainer's own signature on the .dsc cannot be checked without the maintainer's key,
 # and dpkg-source would only say so.
 (cd "$work/src" && dpkg-source -q --no-check -x "$dsc" tree >/dev/null) || die "cannot unpack $dsc"
