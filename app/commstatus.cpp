@@ -100,10 +100,10 @@ void TMyCommStatus::SetComm(int n) {
   comm_ = n;
   if (n != 0) port_ = ports_.Open(n);
 
+  // A port that opens but does not answer stays open and watched: it is inactive, and the
+  // watcher's failing queries raise no event.
   uint32_t word = 0;
   active_ = port_ && port_->GetModemStatus(word);
-  // A port that does not answer is of no use; keeping it would only hold it from others.
-  if (!active_) port_.reset();
 
   if (watcher_ && watcher_->Finished()) {
     // It ended on a failure: choosing a port again brings the light barrier back.
