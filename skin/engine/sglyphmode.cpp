@@ -65,6 +65,15 @@ TBitmap* BuiltinGlyph(const std::string& glyph_name) {
   return glyphs.bitmaps[i];
 }
 
+void LoadBuiltinGlyphs() {
+  for (const char* name : kGlyphNames) BuiltinGlyph(name);
+}
+
+int LoadedBuiltinGlyphs() {
+  const auto& bitmaps = Glyphs().bitmaps;
+  return static_cast<int>(std::count_if(bitmaps.begin(), bitmaps.end(), [](TBitmap* b) { return b; }));
+}
+
 TBitmap* CurrentDefaultGlyph() { return Glyphs().current; }
 
 void FreeBuiltinGlyphs() { Glyphs().Clear(); }

@@ -62,6 +62,10 @@ class TsGlyphMode : public TPersistent {
 // "BTN_DATE" "SD", "BTN_ELLIPSIS" "SE", "BTN_CALC" "SC"); null for any other name and for a
 // resource the program lacks.
 TBitmap* BuiltinGlyph(const std::string& glyph_name);
+// Loads the five built-in glyphs (done when the skin engine starts).
+void LoadBuiltinGlyphs();
+// How many of the five are loaded now.
+int LoadedBuiltinGlyphs();
 // The glyph a glyph mode selected last; null when none or after it was freed.
 TBitmap* CurrentDefaultGlyph();
 // Frees the built-in glyphs (done at process end); the next use loads them again.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "skin/engine/sgenstyle.h"
+#include "skin/engine/sglyphmode.h"
 #include "skin/engine/smessages.h"
 #include "skin/engine/sskinload.h"
 #include "skin/engine/sskintables.h"
@@ -375,4 +376,9 @@ void TsSkinManager::Broadcast(UINT msg) {
 
 void RegisterSkinEngineClasses() { RegisterClasses({TsSkinManager::StaticClass()}); }
 
-void RegisterSkinEngineUnit() { RegisterUnit(usLibrary, "SkinEngine", nullptr, FreeAllSkinTables); }
+void RegisterSkinEngineUnit() {
+  RegisterUnit(usLibrary, "SkinEngine", LoadBuiltinGlyphs, [] {
+    FreeAllSkinTables();
+    FreeBuiltinGlyphs();
+  });
+}

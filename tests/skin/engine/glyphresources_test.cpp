@@ -3,7 +3,9 @@
 
 #include "skin/engine/sborders.h"
 #include "skin/engine/sglyphmode.h"
+#include "skin/engine/sskinmanager.h"
 #include "toolkit/bitmap.h"
+#include "toolkit/startup.h"
 
 namespace {
 
@@ -17,6 +19,15 @@ TEST(GlyphResources, EveryGlyphNameFindsItsThreeStateBitmap) {
   }
   EXPECT_NE(BuiltinGlyph("BTN_DATE"), BuiltinGlyph("BTN_CALC"));
   FreeBuiltinGlyphs();
+}
+
+TEST(GlyphResources, TheSkinEngineLoadsThemAtItsStartAndFreesThemAtItsEnd) {
+  RegisterSkinEngineUnit();
+  EXPECT_EQ(LoadedBuiltinGlyphs(), 0);
+  Units().Initialize();
+  EXPECT_EQ(LoadedBuiltinGlyphs(), 5);
+  Units().Finalize();
+  EXPECT_EQ(LoadedBuiltinGlyphs(), 0);
 }
 
 TEST(GlyphResources, TheDefaultGlyphGivesTheWidthOfOneState) {
