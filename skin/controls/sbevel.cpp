@@ -110,6 +110,10 @@ void TsBevel::Paint() {
     PaintDottedFrame(canvas, RECT{1, 1, w - 1, h - 1});
     return;
   }
+  canvas->GetPen()->SetStyle(psSolid);
+  canvas->GetPen()->SetWidth(1);
+  canvas->GetPen()->SetMode(pmCopy);
+  canvas->GetBrush()->SetStyle(bsSolid);
   TColor c1, c2;
   switch (style_->GetPainting()->GetBevel()) {
     case cbNone: return;
