@@ -34,9 +34,6 @@ class TAssemblyAnalyzer : public TObject {
   TK_CLASS(TAssemblyAnalyzer, TObject)
 
  public:
-  // Records outside this count are not read: a damaged table cannot make the walk endless.
-  static constexpr int kMaxRecords = 4096;
-
   TAssemblyAnalyzer();
   ~TAssemblyAnalyzer() override;
 
