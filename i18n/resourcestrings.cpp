@@ -116,16 +116,12 @@ void THook::Reset(bool follow_jump) {
   std::memcpy(patch_ + 1, &displacement, sizeof displacement);
   std::memcpy(saved_, position, sizeof saved_);
   patch_position_ = position;
+  if (!VirtualProtect(patch_position_, sizeof patch_, PAGE_EXECUTE_READWRITE, &old_protection_))
+    RaiseLastOSError();
 }
 
 void THook::Write(const BYTE* bytes) {
-  DWORD protection = 0;
-  if (!VirtualProtect(patch_position_, sizeof patch_, PAGE_EXECUTE_READWRITE, &protection))
-    RaiseLastOSError();
-  old_protection_ = protection;
   std::memcpy(patch_position_, bytes, sizeof patch_);
-  DWORD ignored = 0;
-  VirtualProtect(patch_position_, sizeof patch_, protection, &ignored);
   FlushInstructionCache(GetCurrentProcess(), patch_position_, sizeof patch_);
 }
 

@@ -133,6 +133,7 @@ TEST_F(DamagedFileTable, EveryRecordIsReadUpToTheNextWhateverItsPaddingOrTheirNu
   const std::string deep = std::string(700, 'x') + "\\" + std::string(700, 'y') + "\\c.mo";
   EXPECT_EQ(Read({{0, 0, 1, "a.mo" + std::string(5000, ' ')}, {0, 0, 1, deep}, {0, 0, 1, "b.mo"}}),
             (Names{"a.mo", "b.mo", deep}));
+  EXPECT_EQ(Read({{0, 0, 1, "  \t "}, {0, 0, 1, "b.mo"}}), (Names{"", "b.mo"}));  // a blank name too
   std::vector<TRecord> records;
   for (int i = 0; i < 5000; ++i) records.push_back({0, 0, 1, IntToStr(i)});
   EXPECT_EQ(Read(records).size(), 5000u);
