@@ -89,15 +89,24 @@ void TAssemblyAnalyzer::Analyze(const std::string& exe_name, uint64_t table_posi
   }
 }
 
-const TAssemblyFileInfo* TAssemblyAnalyzer::Find(const std::string& name) const {
-  if (base_directory_.empty() || name.compare(0, base_directory_.size(), base_directory_) != 0)
-    return nullptr;
+bool TAssemblyAnalyzer::InFolder(const std::string& name) const {
+  return !base_directory_.empty() && name.compare(0, base_directory_.size(), base_directory_) == 0;
+}
+
+const TAssemblyFileInfo* TAssemblyAnalyzer::FindRecorded(std::string_view name) const {
   int index = 0;
-  if (!files_->Find(std::string_view(name).substr(base_directory_.size()), index)) return nullptr;
+  if (!files_->Find(name, index)) return nullptr;
   return static_cast<const TAssemblyFileInfo*>(files_->Objects(index));
 }
 
-bool TAssemblyAnalyzer::FileExists(const std::string& name) const { return Find(name) != nullptr; }
+const TAssemblyFileInfo* TAssemblyAnalyzer::Find(const std::string& name) const {
+  return InFolder(name) ? FindRecorded(std::string_view(name).substr(base_directory_.size())) : nullptr;
+}
+
+bool TAssemblyAnalyzer::FileExists(const std::string& name) const {
+  return FindRecorded(InFolder(name) ? std::string_view(name).substr(base_directory_.size()) : name) !=
+         nullptr;
+}
 
 void TAssemblyAnalyzer::GetCatalogFile(const std::string& name, std::string& file_to_open, int64_t& offset,
                                        int64_t& size) const {

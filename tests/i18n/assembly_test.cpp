@@ -31,12 +31,16 @@ TEST(ProgramFileTable, CarriesTheGermanCatalogUnderItsRelativeName) {
   EXPECT_EQ(magic, 0x950412DEu);
 }
 
+// The folder in front, when it is there, must match exactly; the recorded name after it
+// matches in any case, and so does a recorded name alone.
 TEST(ProgramFileTable, NamesMatchInAnyCaseButTheFolderExactly) {
   EXPECT_TRUE(FileLocator->FileExists(TestFolder() + kShippedName));
   EXPECT_TRUE(FileLocator->FileExists(TestFolder() + "LOCALE\\De\\lc_messages\\DEFAULT.MO"));
   EXPECT_FALSE(FileLocator->FileExists(AnsiLowerCase(TestFolder()) + kShippedName));
   EXPECT_FALSE(FileLocator->FileExists(TestFolder() + "locale\\de\\LC_MESSAGES\\vorlen.mo"));
-  EXPECT_FALSE(FileLocator->FileExists(kShippedName));
+  EXPECT_TRUE(FileLocator->FileExists(kShippedName));
+  EXPECT_TRUE(FileLocator->FileExists("Locale\\DE\\LC_MESSAGES\\default.mo"));
+  EXPECT_FALSE(FileLocator->FileExists("\\" + std::string(kShippedName)));
 
   std::string file;
   int64_t offset = -1, size = -1;
@@ -44,6 +48,10 @@ TEST(ProgramFileTable, NamesMatchInAnyCaseButTheFolderExactly) {
   EXPECT_EQ(file, "C:\\elsewhere\\default.mo");
   EXPECT_EQ(offset, 0);
   EXPECT_EQ(size, 0);
+  // Only a name in the folder is served from the executable.
+  FileLocator->GetCatalogFile(kShippedName, file, offset, size);
+  EXPECT_EQ(file, kShippedName);
+  EXPECT_EQ(offset, 0);
 }
 
 TEST(ProgramFileTable, EmbeddedCatalogServesTheRegionalLanguage) {
