@@ -347,13 +347,14 @@ SIZE TBitmap32::TextExtent(std::string_view text) {
 }
 
 void TBitmap32::DrawText(const RECT& rect, UINT flags, std::string_view text) {
-  if (!dc_) return;
-  SelectFont();
-  SetTextColor(dc_, ColorToRGB(font_->GetColor()));
-  SetBkMode(dc_, TRANSPARENT);
-  RECT r = rect;
-  ::DrawTextA(dc_, text.data(), static_cast<int>(text.size()), &r, flags);
-  GdiFlush();
+  if (dc_) {
+    SelectFont();
+    SetTextColor(dc_, ColorToRGB(font_->GetColor()));
+    SetBkMode(dc_, TRANSPARENT);
+    RECT r = rect;
+    ::DrawTextA(dc_, text.data(), static_cast<int>(text.size()), &r, flags);
+    GdiFlush();
+  }
   Changed();
 }
 

@@ -301,9 +301,8 @@ bool ProcessorFeatureFrom(TCpuid cpuid, int feature) {
   cpuid(1, regs);
   if (((regs[0] >> 8) & 0xF) < 5) return false;
   if (feature == 3 || feature == 4) {
-    // EAX names the highest extended function; $80000001 must be one of them.
     cpuid(0x80000000, regs);
-    if (regs[0] < 0x80000001) return false;
+    if ((regs[3] & 0x0F000000) == 0) return false;
     cpuid(0x80000001, regs);
   }
   return (regs[3] & masks[feature]) != 0;

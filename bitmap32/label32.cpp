@@ -44,6 +44,7 @@ void TLabel32::Publish(TPublisher<TLabel32>& p) {
   p.Integer("TextAutoSizeSpacing", &C::GetTextAutoSizeSpacing, &C::SetTextAutoSizeSpacing).Default(5);
   p.Integer("ShadowCount", &C::GetShadowCount, &C::SetShadowCount).Default(1);
   p.Color("TextColor", &C::GetTextColor, &C::SetTextColor).Default(clWindowText);
+  p.Color("Color", &C::GetColor, &C::SetColor);
 }
 
 TLabel32::TLabel32(TComponent* owner) : TGraphicControl(owner), buffer_(New<TBitmap32>()) {
@@ -121,6 +122,12 @@ void TLabel32::SetShadowCount(int value) {
 
 void TLabel32::SetTextColor(TColor value) {
   text_color_ = value;
+  Invalidate();
+}
+
+void TLabel32::SetColor(TColor value) {
+  // The control's own setter repaints only for a new colour.
+  TGraphicControl::SetColor(value);
   Invalidate();
 }
 

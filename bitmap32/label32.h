@@ -48,6 +48,8 @@ class TLabel32 : public TGraphicControl {
   void SetShadowCount(int value);
   TColor GetTextColor() const { return text_color_; }
   void SetTextColor(TColor value);
+  // The background; published again so that a form's value comes through this setter too.
+  void SetColor(TColor value);
 
   // The DrawText flags of the alignment, ellipsis, prefix and single-line settings.
   UINT GetTextFlags() const;

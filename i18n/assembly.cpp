@@ -17,8 +17,6 @@ TAssemblyAnalyzer* FileLocator = nullptr;
 namespace {
 
 constexpr size_t kSignatureLength = 36;
-// Names are relative paths; anything longer is not a name written by the build.
-constexpr uint64_t kMaxNameLength = 1024;
 
 uint64_t ReadUInt64(TStream& stream) {
   unsigned char bytes[8];
@@ -59,7 +57,7 @@ void TAssemblyAnalyzer::Analyze(const std::string& exe_name, uint64_t table_posi
     TFileStream file(exe_name, fmOpenRead | fmShareDenyNone);
     const uint64_t file_size = static_cast<uint64_t>(file.GetSize());
     uint64_t position = table_position;
-    for (int count = 0; count < kMaxRecords; ++count) {
+    for (;;) {
       // The next-record field, and for a full record the next record, must lie in the file,
       // each record strictly behind the one before.
       if (position > file_size || file_size - position < 8) return;
@@ -70,12 +68,11 @@ void TAssemblyAnalyzer::Analyze(const std::string& exe_name, uint64_t table_posi
       const uint64_t offset = ReadUInt64(file);
       const uint64_t size = ReadUInt64(file);
       if (offset > file_size || size > file_size - offset) return;
+      // Up to the next record, however much padding: the file bounds it.
       const uint64_t name_length = next - position - 24;
-      if (name_length > kMaxNameLength) return;
       std::string name(static_cast<size_t>(name_length), '\0');
       file.ReadBuffer(name.data(), static_cast<int64_t>(name_length));
       name = Trim(name);
-      if (name.empty()) return;
       TAssemblyFileInfo* info = New<TAssemblyFileInfo>();
       info->Offset = static_cast<int64_t>(offset);
       info->Size = static_cast<int64_t>(size);
@@ -92,15 +89,24 @@ void TAssemblyAnalyzer::Analyze(const std::string& exe_name, uint64_t table_posi
   }
 }
 
-const TAssemblyFileInfo* TAssemblyAnalyzer::Find(const std::string& name) const {
-  if (base_directory_.empty() || name.compare(0, base_directory_.size(), base_directory_) != 0)
-    return nullptr;
+bool TAssemblyAnalyzer::InFolder(const std::string& name) const {
+  return !base_directory_.empty() && name.compare(0, base_directory_.size(), base_directory_) == 0;
+}
+
+const TAssemblyFileInfo* TAssemblyAnalyzer::FindRecorded(std::string_view name) const {
   int index = 0;
-  if (!files_->Find(std::string_view(name).substr(base_directory_.size()), index)) return nullptr;
+  if (!files_->Find(name, index)) return nullptr;
   return static_cast<const TAssemblyFileInfo*>(files_->Objects(index));
 }
 
-bool TAssemblyAnalyzer::FileExists(const std::string& name) const { return Find(name) != nullptr; }
+const TAssemblyFileInfo* TAssemblyAnalyzer::Find(const std::string& name) const {
+  return InFolder(name) ? FindRecorded(std::string_view(name).substr(base_directory_.size())) : nullptr;
+}
+
+bool TAssemblyAnalyzer::FileExists(const std::string& name) const {
+  return FindRecorded(InFolder(name) ? std::string_view(name).substr(base_directory_.size()) : name) !=
+         nullptr;
+}
 
 void TAssemblyAnalyzer::GetCatalogFile(const std::string& name, std::string& file_to_open, int64_t& offset,
                                        int64_t& size) const {

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "toolkit/object.h"
@@ -34,9 +35,6 @@ class TAssemblyAnalyzer : public TObject {
   TK_CLASS(TAssemblyAnalyzer, TObject)
 
  public:
-  // Records outside this count are not read: a damaged table cannot make the walk endless.
-  static constexpr int kMaxRecords = 4096;
-
   TAssemblyAnalyzer();
   ~TAssemblyAnalyzer() override;
 
@@ -48,8 +46,8 @@ class TAssemblyAnalyzer : public TObject {
   // duplicate name) ends the walk, and the records read before it stay.
   void Analyze(const std::string& exe_name, uint64_t table_position);
 
-  // True when the full path names an embedded file: the executable's folder (compared
-  // case-sensitively) followed by a recorded name (compared without case).
+  // True when the name, without the executable's folder in front (compared
+  // case-sensitively), is a recorded name (compared without case).
   bool FileExists(const std::string& name) const;
   // The file to open for a name and where inside it the data lies: the executable, the
   // record's offset and size for an embedded name; else the name itself, 0 and 0.
@@ -62,7 +60,10 @@ class TAssemblyAnalyzer : public TObject {
   std::vector<std::string> Names() const;
 
  private:
+  // The record of a name that begins with the executable's folder.
   const TAssemblyFileInfo* Find(const std::string& name) const;
+  const TAssemblyFileInfo* FindRecorded(std::string_view name) const;
+  bool InFolder(const std::string& name) const;
 
   std::string exe_name_;
   std::string base_directory_;  // with a trailing backslash

@@ -1,6 +1,10 @@
 #include "i18n/domain.h"
 
+#include <windows.h>
+
+#include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "i18n/assembly.h"
 #include "toolkit/filenames.h"
@@ -95,13 +99,8 @@ std::string TDomain::ShapeFault() const {
   return {};
 }
 
-void TDomain::UnmapFile() {
-  if (view_) UnmapViewOfFile(view_);
-  if (mapping_) CloseHandle(mapping_);
-  if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-  view_ = nullptr;
-  mapping_ = nullptr;
-  file_ = INVALID_HANDLE_VALUE;
+void TDomain::Forget() {
+  data_ = std::string();
   base_ = nullptr;
   size_ = 0;
   count_ = key_table_ = translation_table_ = 0;
@@ -110,9 +109,52 @@ void TDomain::UnmapFile() {
 }
 
 void TDomain::Refuse(const std::string& message) {
-  UnmapFile();
+  Forget();
   may_open_ = false;
   throw Exception(message);
+}
+
+void TDomain::ReadCatalog(const std::string& file_name, const std::string& real_file, bool embedded,
+                          int64_t size) {
+  HANDLE file = CreateFileW(WideFileName(real_file).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) throw Exception("Cannot open file " + file_name);
+  struct TCloser {
+    HANDLE handle;
+    ~TCloser() { CloseHandle(handle); }
+  } closer{file};
+  // An empty file is one that cannot be mapped, and is refused as such.
+  LARGE_INTEGER file_size{};
+  if (!GetFileSizeEx(file, &file_size) || file_size.QuadPart <= 0)
+    throw Exception("Cannot create memory map on file " + file_name);
+  const uint64_t total = static_cast<uint64_t>(file_size.QuadPart);
+  const uint64_t offset = static_cast<uint64_t>(file_offset_);
+  const uint64_t wanted = embedded ? static_cast<uint64_t>(size) : total;
+  auto fail = [&](DWORD error) {
+    throw Exception("Cannot map file " + file_name + " into memory. Reason: " + SysErrorMessage(error));
+  };
+  // An embedded catalog said to reach past the executable's end: there is nothing to read.
+  if (offset > total || wanted > total - offset) fail(ERROR_HANDLE_EOF);
+  std::string bytes;
+  try {
+    bytes.resize(static_cast<size_t>(wanted));
+  } catch (const std::bad_alloc&) {
+    fail(ERROR_NOT_ENOUGH_MEMORY);
+  }
+  LARGE_INTEGER at{};
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) fail(GetLastError());
+  for (uint64_t done = 0; done < wanted;) {
+    const DWORD chunk = static_cast<DWORD>(std::min<uint64_t>(wanted - done, 1u << 30));
+    DWORD got = 0;
+    if (!ReadFile(file, bytes.data() + done, chunk, &got, nullptr)) fail(GetLastError());
+    // Cut while it was read.
+    if (got == 0) fail(ERROR_HANDLE_EOF);
+    done += got;
+  }
+  data_ = std::move(bytes);
+  base_ = reinterpret_cast<const unsigned char*>(data_.data());
+  size_ = data_.size();
 }
 
 void TDomain::OpenCatalog() {
@@ -120,6 +162,7 @@ void TDomain::OpenCatalog() {
   {
     TWriteGuard guard(lock_);
     if (opened_ || !may_open_) return;
+    fault_.clear();
     file_name = CatalogFileName(curlang_);
     if (!CatalogExists(file_name)) {
       file_name = CatalogFileName(curlang_.substr(0, 2));
@@ -131,67 +174,41 @@ void TDomain::OpenCatalog() {
     std::string real_file = file_name;
     int64_t offset = 0, size = 0;
     if (FileLocator) FileLocator->GetCatalogFile(file_name, real_file, offset, size);
-    const bool embedded = real_file != file_name;
     file_offset_ = offset;
+    ReadCatalog(file_name, real_file, real_file != file_name, size);
 
-    file_ = CreateFileW(WideFileName(real_file).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file_ == INVALID_HANDLE_VALUE) {
-      file_ = INVALID_HANDLE_VALUE;
-      throw Exception("Cannot open file " + file_name);
-    }
-    LARGE_INTEGER file_size{};
-    if (!GetFileSizeEx(file_, &file_size)) {
-      UnmapFile();
-      throw Exception("Cannot open file " + file_name);
-    }
-    const uint64_t total = static_cast<uint64_t>(file_size.QuadPart);
-    const uint64_t catalog_size = embedded ? static_cast<uint64_t>(size) : total;
-    // Too short for the five header words (an empty file included), or lying partly
-    // outside the executable: nothing here can be a catalog.
-    if (catalog_size < kHeaderSize || static_cast<uint64_t>(offset) > total ||
-        catalog_size > total - static_cast<uint64_t>(offset))
-      Refuse("This file is not a valid GNU gettext mo file: " + file_name);
-
-    mapping_ = CreateFileMappingA(file_, nullptr, PAGE_READONLY, 0, 0, nullptr);
-    if (!mapping_) {
-      UnmapFile();
-      throw Exception("Cannot create memory map on file " + file_name);
-    }
-    view_ = MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, 0);
-    if (!view_) {
-      const DWORD error = GetLastError();
-      UnmapFile();
-      throw Exception("Cannot map file " + file_name + " into memory. Reason: " + SysErrorMessage(error));
-    }
-    base_ = static_cast<const unsigned char*>(view_) + offset;
-    size_ = catalog_size;
-
+    // Closed again but not given up: the file may be one still being copied in place.
+    const std::string not_mo = "This file is not a valid GNU gettext mo file: " + file_name;
     swap_ = false;
-    const uint32_t magic = Word(0);
+    const uint32_t magic = size_ >= 4 ? Word(0) : 0;
     if (magic == kSwappedMagic) {
       swap_ = true;
     } else if (magic != kMagic) {
-      // Closed again but not given up: the file may be one still being copied in place.
-      UnmapFile();
-      throw Exception("This file is not a valid GNU gettext mo file: " + file_name);
+      Forget();
+      throw Exception(not_mo);
     }
-    count_ = Word(8);
-    key_table_ = Word(12);
-    translation_table_ = Word(16);
-    if (!Intact())
-      Refuse("This GNU gettext mo file is damaged (a table or text lies outside it): " + file_name);
+    if (size_ >= kHeaderSize) {
+      count_ = Word(8);
+      key_table_ = Word(12);
+      translation_table_ = Word(16);
+    }
+    // Cut short, or a table or text lies outside it: nothing in it may be read.
+    if (size_ < kHeaderSize || !Intact()) {
+      Forget();
+      fault_ = "This GNU gettext mo file is damaged (a table or text lies outside it): " + file_name;
+      throw Exception(not_mo);
+    }
     file_name_ = file_name;
     opened_ = true;
   }
 
-  std::string content_type = GetHeaderField("Content-Type");
+  const std::string content_type = WideToUtf8(GetHeaderField("Content-Type"));
   if (UpperCase(content_type).find("CHARSET=UTF-8") == std::string::npos) {
     TWriteGuard guard(lock_);
     // A catalog of the wrong shape has no header to read the character set from: its shape
-    // is the problem to name.
-    const std::string fault = ShapeFault();
-    if (!fault.empty()) Refuse("This GNU gettext mo file is damaged (" + fault + "): " + file_name);
+    // is what the start-up names.
+    const std::string shape = ShapeFault();
+    if (!shape.empty()) fault_ = "This GNU gettext mo file is damaged (" + shape + "): " + file_name;
     Refuse("The translation for the language code " + curlang_ + " (in " + file_name +
            ") does not have charset=utf-8 in its Content-Type. Translations are turned off.");
   }
@@ -199,13 +216,13 @@ void TDomain::OpenCatalog() {
 
 void TDomain::CloseCatalog() {
   TWriteGuard guard(lock_);
-  UnmapFile();
+  Forget();
   may_open_ = true;
 }
 
 void TDomain::TurnOff() {
   TWriteGuard guard(lock_);
-  UnmapFile();
+  Forget();
   may_open_ = false;
 }
 
@@ -214,6 +231,13 @@ bool TDomain::TranslationsAreUtf8() const {
   for (uint32_t i = 0; i < count_; ++i)
     if (!IsValidUtf8(Entry(translation_table_, i))) return false;
   return true;
+}
+
+bool TDomain::HasEmptyTranslations() const {
+  if (!opened_) return false;
+  for (uint32_t i = 0; i < count_; ++i)
+    if (!Entry(key_table_, i).empty() && Entry(translation_table_, i).empty()) return true;
+  return false;
 }
 
 std::string TDomain::Lookup(std::string_view key) {
@@ -239,24 +263,18 @@ std::string TDomain::Lookup(std::string_view key) {
   }
 }
 
-std::string_view TDomain::Header() const {
-  // The empty key sorts first.
-  if (!opened_ || count_ == 0 || !Entry(key_table_, 0).empty()) return {};
-  return Entry(translation_table_, 0);
-}
-
-std::string TDomain::GetHeaderField(const std::string& field) {
-  if (!opened_ && may_open_) OpenCatalog();
+std::wstring TDomain::GetHeaderField(const std::string& field) {
   const std::string pattern = UpperCase(field) + ": ";
-  std::string_view header = Header();
-  while (!header.empty()) {
-    const size_t end = header.find('\n');
-    std::string_view line = header.substr(0, end);
-    header = end == std::string_view::npos ? std::string_view() : header.substr(end + 1);
-    if (line.size() >= pattern.size() && UpperCase(line.substr(0, pattern.size())) == pattern) {
-      std::string value = Trim(line.substr(pattern.size()));
-      return IsValidUtf8(value) ? Utf8ToAnsi(value) : value;
-    }
+  // The header taken as ANSI text and carried as UTF-8, as the lines are compared.
+  const std::string header = WideToUtf8(AnsiToWide(Lookup("")));
+  size_t start = 0;
+  while (start < header.size()) {
+    size_t end = header.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = header.size();
+    const std::string_view line = std::string_view(header).substr(start, end - start);
+    if (line.size() >= pattern.size() && UpperCase(line.substr(0, pattern.size())) == pattern)
+      return Utf8ToWide(Trim(line.substr(pattern.size())));
+    start = end + (header.compare(end, 2, "\r\n") == 0 ? 2 : 1);
   }
   return {};
 }

@@ -115,12 +115,9 @@ void THook::Reset(bool follow_jump) {
   patch_[0] = 0xE9;
   std::memcpy(patch_ + 1, &displacement, sizeof displacement);
   std::memcpy(saved_, position, sizeof saved_);
-  // The loader's bytes stay writable from here on, so switching the jump on and off later
-  // cannot fail.
-  DWORD protection = 0;
-  if (!VirtualProtect(position, sizeof patch_, PAGE_EXECUTE_READWRITE, &protection)) RaiseLastOSError();
-  old_protection_ = protection;
   patch_position_ = position;
+  if (!VirtualProtect(patch_position_, sizeof patch_, PAGE_EXECUTE_READWRITE, &old_protection_))
+    RaiseLastOSError();
 }
 
 void THook::Write(const BYTE* bytes) {

@@ -47,10 +47,12 @@ class THook : public TObject {
 
   // Disables a prepared patch, then prepares it again: the patch position is the old
   // procedure or, with follow_jump, the target of the indirect jump ("jmp [rip+disp32]")
-  // found there. Raises when the replacement is beyond a 32-bit displacement.
+  // found there, made writable (and left so) for the writes to come. Raises when the
+  // replacement is beyond a 32-bit displacement, and the system's error when the bytes
+  // cannot be made writable.
   void Reset(bool follow_jump);
-  // Write the jump / the saved bytes. Each write makes the 5 bytes writable, restores their
-  // protection and flushes the instruction cache. Raise EAssertionFailed without a position.
+  // Write the jump / the saved bytes and flush the instruction cache. Raise EAssertionFailed
+  // without a position.
   void Enable();
   void Disable();
 

@@ -71,13 +71,13 @@ std::wstring TTranslator::dgettext(const std::string& domain, const std::wstring
   std::erase(key, '\r');
   const std::string found = NormaliseLineBreaks(target->Lookup(key));
   std::wstring result;
-  if (!TryUtf8ToWide(found, result)) {
-    if (text.empty()) return std::wstring();
+  if (!TryUtf8ToWide(found, result)) result.clear();
+  // Bytes that are not UTF-8, or an entry translated as nothing: never a blank caption.
+  if (result.empty() && !text.empty())
     throw Exception(
         Format("Error: Could not translate %s. Probably because the mo file doesn't contain utf-8 "
                "encoded translations.",
                WideToAnsi(text)));
-  }
   return result;
 }
 
@@ -127,11 +127,15 @@ std::string TTranslator::CheckCatalogs(const std::vector<std::string>& domains) 
     std::string problem;
     try {
       domain->OpenCatalog();
+      const std::string catalog = "The translation for the language code " + curlang_ + " (in " +
+                                  domain->GetFileName() + ") has texts ";
       if (!domain->TranslationsAreUtf8())
-        problem = "The translation for the language code " + curlang_ + " (in " + domain->GetFileName() +
-                  ") has texts that are not valid UTF-8. Translations are turned off.";
+        problem = catalog + "that are not valid UTF-8. Translations are turned off.";
+      else if (domain->HasEmptyTranslations())
+        problem = catalog + "translated as empty texts. Translations are turned off.";
     } catch (const std::exception& e) {
-      problem = e.what();
+      // The reader's error, or what it found wrong in more words.
+      problem = domain->GetFault().empty() ? e.what() : domain->GetFault();
     }
     if (problem.empty()) continue;
     // Errors such as "Cannot open file" would be raised again by every later lookup.

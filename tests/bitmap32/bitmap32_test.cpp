@@ -104,8 +104,10 @@ TEST(Bitmap32Storage, NotificationsFollowChangesAndUpdates) {
   listener->Attach(*b);
   b->Clear(0xFF000000);  // empty: nothing
   EXPECT_EQ(listener->changes, 0);
-  b->SetSize(2, 2);
+  b->DrawText(RECT{0, 0, 20, 10}, 0, "A");  // empty: nothing drawn, but a change all the same
   EXPECT_EQ(listener->changes, 1);
+  b->SetSize(2, 2);
+  EXPECT_EQ(listener->changes, 2);
   EXPECT_EQ(listener->resizes, 1);
   b->SetSize(2, 2);
   EXPECT_EQ(listener->resizes, 1);
@@ -114,16 +116,16 @@ TEST(Bitmap32Storage, NotificationsFollowChangesAndUpdates) {
   b->SetMasterAlpha(255);  // unchanged value: no notification either way
   b->SetMasterAlpha(256);  // taken as 255: unchanged too
   b->EndUpdate();
-  EXPECT_EQ(listener->changes, 1);
+  EXPECT_EQ(listener->changes, 2);
   EXPECT_EQ(b->GetMasterAlpha(), 255u);
   b->SetMasterAlpha(100);
   b->SetStretchFilter(sfSpline);
   b->SetDrawMode(dmBlend);
-  EXPECT_EQ(listener->changes, 4);
+  EXPECT_EQ(listener->changes, 5);
   EXPECT_THROW(b->EndUpdate(), EAssertionFailed);
   EXPECT_EQ(b->GetUpdateCount(), 0);
   b->Clear(0);
-  EXPECT_EQ(listener->changes, 5);
+  EXPECT_EQ(listener->changes, 6);
 }
 
 TEST(Bitmap32Storage, DestructionReportsNothingToItsOwner) {

@@ -278,15 +278,26 @@ TEST(ProcessorFeature, MmxIsBitTwentyThreeOfTheBasicFeatures) {
   EXPECT_FALSE(ProcessorFeatureFrom(FakeCpuid, 7));
 }
 
-TEST(ProcessorFeature, ExtendedFeaturesNeedTheHighestExtendedFunctionInEax) {
+// Features 3 and 4 are asked only where EDX of $80000000 holds a bit of $0F000000; EAX, the
+// highest extended function, is not looked at.
+TEST(ProcessorFeature, ExtendedFeaturesNeedABitOfTheExtendedFunctionsEdx) {
   fake = {};
-  fake.extended_edx = 0x01000000;
-  EXPECT_TRUE(ProcessorFeatureFrom(FakeCpuid, 3));  // EDX of $80000000 says nothing
-  fake.extended_max = 0x80000000;                   // no $80000001 to ask
-  fake.extended_edx_of_max = 0x0F000000;
+  fake.extended_edx = 0x01F00000;
   EXPECT_FALSE(ProcessorFeatureFrom(FakeCpuid, 3));
-  fake = {};
+  EXPECT_FALSE(ProcessorFeatureFrom(FakeCpuid, 4));
+  for (uint32_t bit : {0x01000000u, 0x08000000u}) {
+    fake.extended_edx_of_max = bit;
+    EXPECT_TRUE(ProcessorFeatureFrom(FakeCpuid, 3)) << bit;
+    EXPECT_TRUE(ProcessorFeatureFrom(FakeCpuid, 4)) << bit;
+  }
+  fake.extended_edx_of_max = 0xF0FFFFFF;  // every other bit
   EXPECT_FALSE(ProcessorFeatureFrom(FakeCpuid, 3));
+  fake.extended_edx_of_max = 0x02000000;
+  fake.extended_max = 0x80000000;
+  EXPECT_TRUE(ProcessorFeatureFrom(FakeCpuid, 3));
+  fake.extended_edx = 0x00F00000;  // feature 4's mask only
+  EXPECT_FALSE(ProcessorFeatureFrom(FakeCpuid, 3));
+  EXPECT_TRUE(ProcessorFeatureFrom(FakeCpuid, 4));
 }
 
 // The answer for this machine comes from its own CPUID, whatever the machine has: bit 23 of

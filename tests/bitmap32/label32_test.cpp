@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 
 #include "bitmap32/label32.h"
 #include "tests/toolkit/visual_test_classes.h"
@@ -233,6 +234,30 @@ TEST_F(Label32, PaintingCopiesTheDrawingAndEverySetterRepaints) {
   EXPECT_TRUE(GetUpdateRect(window, nullptr, FALSE));
   ASSERT_TRUE(PumpUntil([&] { return !GetUpdateRect(window, nullptr, FALSE); }));
   EXPECT_EQ(l->GetPaintCount(), painted + 1);
+  // So does every other setter given the value it has, the background's included, also when
+  // it comes from a form's definition.
+  const std::function<void()> same_values[] = {
+      [&] { l->SetContrast(l->GetContrast()); },
+      [&] { l->SetShadowOn(l->GetShadowOn()); },
+      [&] { l->SetShadowColor(l->GetShadowColor()); },
+      [&] { l->SetTextEllipsis(l->GetTextEllipsis()); },
+      [&] { l->SetTextHAlign(l->GetTextHAlign()); },
+      [&] { l->SetTextVAlign(l->GetTextVAlign()); },
+      [&] { l->SetTextPrefix(l->GetTextPrefix()); },
+      [&] { l->SetTextSingleLine(l->GetTextSingleLine()); },
+      [&] { l->SetTextAutoSize(l->GetTextAutoSize()); },
+      [&] { l->SetTextAutoSizeSpacing(l->GetTextAutoSizeSpacing()); },
+      [&] { l->SetShadowCount(l->GetShadowCount()); },
+      [&] { l->SetTextColor(l->GetTextColor()); },
+      [&] { l->SetColor(l->GetColor()); },
+      [&] { SetOrdProp(l, "Color", clNavy); },
+  };
+  for (size_t i = 0; i < std::size(same_values); ++i) {
+    ValidateRect(window, nullptr);
+    same_values[i]();
+    EXPECT_TRUE(GetUpdateRect(window, nullptr, FALSE)) << "setter " << i;
+  }
+  EXPECT_EQ(l->GetColor(), clNavy);
 }
 
 TEST_F(Label32, AnAutoSizeResizeFromAPaintPaintsOnceMoreAndThenRests) {

@@ -233,16 +233,21 @@ TEST(StretchPaths, NearestPicksTheSourcePixelUnderEachCentre) {
   EXPECT_EQ(narrow.At(0, 0), 2u);  // the middle column
 }
 
-TEST(StretchPaths, DraftAveragesEachBlockRounded) {
-  Image white(6, 6, 0xFFFFFFFF);
+// Each block's sum times (2^24 div count), the top byte of the product: short of the exact
+// mean where the count does not divide 2^24.
+TEST(StretchPaths, DraftAveragesEachBlockInFixedPoint) {
+  Image white(4, 4, 0xFFFFFFFF);
   Image two(2, 2);
   Stretch(two, white, sfDraft);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(two.pixels[i], 0xFFFFFFFFu);  // 255 stays 255
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(two.pixels[i], 0xFFFFFFFFu);  // blocks of 4: exact
+  Image three_white(3, 1, 0xFFFFFFFF), three(1, 1);
+  Stretch(three, three_white, sfDraft);
+  EXPECT_EQ(three.At(0, 0), 0xFEFEFEFEu);  // 765 x 5592405 = $FEFFFFFF
   Image block(2, 2, 0);
   block.At(1, 1) = 0xFFFFFFFF;
   Image one(1, 1);
   Stretch(one, block, sfDraft);
-  EXPECT_EQ(one.At(0, 0), 0x40404040u);  // 63.75 rounds to 64
+  EXPECT_EQ(one.At(0, 0), 0x3F3F3F3Fu);  // 63.75 keeps 63
   Image big(4, 2);
   Stretch(big, block, sfDraft);  // enlarging fills every pixel from one block
   EXPECT_EQ(big.At(0, 0), 0u);

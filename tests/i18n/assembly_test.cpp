@@ -31,12 +31,16 @@ TEST(ProgramFileTable, CarriesTheGermanCatalogUnderItsRelativeName) {
   EXPECT_EQ(magic, 0x950412DEu);
 }
 
+// The folder in front, when it is there, must match exactly; the recorded name after it
+// matches in any case, and so does a recorded name alone.
 TEST(ProgramFileTable, NamesMatchInAnyCaseButTheFolderExactly) {
   EXPECT_TRUE(FileLocator->FileExists(TestFolder() + kShippedName));
   EXPECT_TRUE(FileLocator->FileExists(TestFolder() + "LOCALE\\De\\lc_messages\\DEFAULT.MO"));
   EXPECT_FALSE(FileLocator->FileExists(AnsiLowerCase(TestFolder()) + kShippedName));
   EXPECT_FALSE(FileLocator->FileExists(TestFolder() + "locale\\de\\LC_MESSAGES\\vorlen.mo"));
-  EXPECT_FALSE(FileLocator->FileExists(kShippedName));
+  EXPECT_TRUE(FileLocator->FileExists(kShippedName));
+  EXPECT_TRUE(FileLocator->FileExists("Locale\\DE\\LC_MESSAGES\\default.mo"));
+  EXPECT_FALSE(FileLocator->FileExists("\\" + std::string(kShippedName)));
 
   std::string file;
   int64_t offset = -1, size = -1;
@@ -44,6 +48,10 @@ TEST(ProgramFileTable, NamesMatchInAnyCaseButTheFolderExactly) {
   EXPECT_EQ(file, "C:\\elsewhere\\default.mo");
   EXPECT_EQ(offset, 0);
   EXPECT_EQ(size, 0);
+  // Only a name in the folder is served from the executable.
+  FileLocator->GetCatalogFile(kShippedName, file, offset, size);
+  EXPECT_EQ(file, kShippedName);
+  EXPECT_EQ(offset, 0);
 }
 
 TEST(ProgramFileTable, EmbeddedCatalogServesTheRegionalLanguage) {
@@ -55,7 +63,7 @@ TEST(ProgramFileTable, EmbeddedCatalogServesTheRegionalLanguage) {
             "ProtokollFu\xC3\x9F"
             "zeile");
   EXPECT_EQ(domain->Lookup("COMPORT"), "COMPORT");
-  EXPECT_EQ(domain->GetHeaderField("Content-Type"), "text/plain; charset=UTF-8");
+  EXPECT_EQ(domain->GetHeaderField("Content-Type"), L"text/plain; charset=UTF-8");
   Free(domain);
 }
 
@@ -72,18 +80,18 @@ void PutQuad(std::string& bytes, uint64_t value) {
   for (int i = 0; i < 8; ++i) bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
-// 64 bytes of "file data", then the records of 64 bytes each, then the end mark. Returns the
-// table's position.
+// 64 bytes of "file data", then the records of 64 bytes each (a longer name fills as many as
+// it needs), then the end mark. Returns the table's position.
 uint64_t WriteTable(const std::string& file_name, const std::vector<TRecord>& records) {
   std::string bytes(64, 'd');
   const uint64_t table = bytes.size();
-  for (size_t i = 0; i < records.size(); ++i) {
-    const TRecord& r = records[i];
-    PutQuad(bytes, r.next ? r.next : table + 64 * (i + 1));
+  for (const TRecord& r : records) {
+    const uint64_t end = bytes.size() + (24 + r.name.size() + 63) / 64 * 64;
+    PutQuad(bytes, r.next ? r.next : end);
     PutQuad(bytes, r.offset);
     PutQuad(bytes, r.size);
     bytes += r.name;
-    bytes.resize(table + 64 * (i + 1), ' ');
+    bytes.resize(end, ' ');
   }
   PutQuad(bytes, 0);
   WriteWholeFile(file_name, bytes);
@@ -128,10 +136,15 @@ TEST_F(DamagedFileTable, DuplicateNameKeepsTheRecordsBeforeIt) {
   EXPECT_EQ(Read({{0, 0, 1, "a.mo"}, {0, 0, 1, "A.MO"}, {0, 0, 1, "c.mo"}}), Names{"a.mo"});
 }
 
-TEST_F(DamagedFileTable, RecordCountIsCapped) {
+// The walk is bounded by the file alone: every record strictly behind the one before.
+TEST_F(DamagedFileTable, EveryRecordIsReadUpToTheNextWhateverItsPaddingOrTheirNumber) {
+  const std::string deep = std::string(700, 'x') + "\\" + std::string(700, 'y') + "\\c.mo";
+  EXPECT_EQ(Read({{0, 0, 1, "a.mo" + std::string(5000, ' ')}, {0, 0, 1, deep}, {0, 0, 1, "b.mo"}}),
+            (Names{"a.mo", "b.mo", deep}));
+  EXPECT_EQ(Read({{0, 0, 1, "  \t "}, {0, 0, 1, "b.mo"}}), (Names{"", "b.mo"}));  // a blank name too
   std::vector<TRecord> records;
-  for (int i = 0; i < TAssemblyAnalyzer::kMaxRecords + 10; ++i) records.push_back({0, 0, 1, IntToStr(i)});
-  EXPECT_EQ(Read(records).size(), static_cast<size_t>(TAssemblyAnalyzer::kMaxRecords));
+  for (int i = 0; i < 5000; ++i) records.push_back({0, 0, 1, IntToStr(i)});
+  EXPECT_EQ(Read(records).size(), 5000u);
 }
 
 TEST_F(DamagedFileTable, NoTableMeansNoNames) {

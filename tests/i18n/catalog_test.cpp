@@ -74,11 +74,16 @@ TEST(CatalogLookup, TranslationsAreTheCatalogsUtf8Bytes) {
   }
 }
 
-TEST(CatalogLookup, EmptyKeyYieldsTheHeader) {
-  TDomainHolder domain("keys3", "le");
-  EXPECT_NE(domain->Lookup("").find("Content-Type: text/plain; charset=UTF-8"), std::string::npos);
-  EXPECT_EQ(domain->GetHeaderField("content-type"), "text/plain; charset=UTF-8");
-  EXPECT_EQ(domain->GetHeaderField("Language"), "");
+// A field's value is the header's bytes read in the ANSI code page (1252 here), not turned
+// back into ANSI text: "Zürich" in UTF-8 comes out as "ZÃ¼rich".
+TEST(CatalogLookup, EmptyKeyYieldsTheHeaderWhoseFieldsAreReadAsAnsiText) {
+  for (const char* order : {"le", "be"}) {
+    TDomainHolder domain("keys3", order);
+    EXPECT_NE(domain->Lookup("").find("Content-Type: text/plain; charset=UTF-8"), std::string::npos);
+    EXPECT_EQ(domain->GetHeaderField("content-type"), L"text/plain; charset=UTF-8");
+    EXPECT_EQ(domain->GetHeaderField("Language-Team"), L"Z\u00C3\u00BCrich");
+    EXPECT_EQ(domain->GetHeaderField("Language"), L"");
+  }
 }
 
 TEST(CatalogLookup, RegionalLanguageFallsBackToItsFirstTwoLetters) {
@@ -128,10 +133,27 @@ class DamagedCatalog : public testing::Test {
 
   // Refused once with the message, then every lookup returns its key.
   void ExpectRefusedOnce(TDomain* domain, const std::string& message) {
-    EXPECT_EQ(LookupError(domain, Key(2)), message + file_name_);
+    EXPECT_EQ(LookupError(domain, Key(2)), message);
     EXPECT_FALSE(domain->IsOpen());
     EXPECT_EQ(domain->Lookup(Key(2)), Key(2));
     EXPECT_EQ(domain->Lookup(Key(4)), Key(4));
+  }
+  // Refused at each lookup but not given up: the catalog is read once its file is one.
+  void ExpectRefusedUntilWhole(TDomain* domain, const std::string& message) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      EXPECT_EQ(LookupError(domain, Key(2)), message) << attempt;
+      EXPECT_FALSE(domain->IsOpen());
+    }
+    WriteWholeFile(file_name_, Good());
+    EXPECT_EQ(domain->Lookup(Key(2)), Value(2));
+  }
+  void Reinstall() {
+    Free(domain_);
+    domain_ = nullptr;
+  }
+  std::string CharsetMessage() const {
+    return "The translation for the language code xx (in " + file_name_ +
+           ") does not have charset=utf-8 in its Content-Type. Translations are turned off.";
   }
 
   std::string Good() const { return ReadWholeFile(CatalogFolder() + "\\le\\LC_MESSAGES\\keys80.mo"); }
@@ -142,31 +164,37 @@ class DamagedCatalog : public testing::Test {
 };
 
 const char kNotMo[] = "This file is not a valid GNU gettext mo file: ";
+const char kNoMap[] = "Cannot create memory map on file ";
 const char kDamaged[] = "This GNU gettext mo file is damaged (a table or text lies outside it): ";
 
-TEST_F(DamagedCatalog, EmptyFileIsRefused) { ExpectRefusedOnce(Install(""), kNotMo); }
-
-// Refused at each lookup but not given up: the catalog is read once its file is one.
-TEST_F(DamagedCatalog, WrongMagicIsRefusedAndTriedAgainAtTheNextLookup) {
-  std::string bytes = Good();
-  PutWord(bytes, 0, 0x12345678);
-  TDomain* domain = Install(bytes);
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    EXPECT_EQ(LookupError(domain, Key(2)), kNotMo + file_name_) << attempt;
-    EXPECT_FALSE(domain->IsOpen());
+// Files that are no catalog, or not yet a whole one, as a catalog being copied in place is.
+// Tables or texts outside the file are refused as no catalog, and the start-up is told more.
+TEST_F(DamagedCatalog, FileThatIsNoWholeCatalogIsRefusedAtEachLookupUntilItIsOne) {
+  std::string wrong_magic = Good();
+  PutWord(wrong_magic, 0, 0x12345678);
+  const struct {
+    std::string bytes;
+    const char* message;
+    const char* fault;
+  } cases[] = {
+      {"", kNoMap, ""},  // an empty file cannot be mapped
+      {wrong_magic, kNotMo, ""},
+      {Good().substr(0, 3), kNotMo, ""},
+      {Good().substr(0, 12), kNotMo, kDamaged},
+      {Good().substr(0, 600), kNotMo, kDamaged},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.bytes.size());
+    Reinstall();
+    TDomain* domain = Install(c.bytes);
+    EXPECT_EQ(LookupError(domain, Key(2)), c.message + file_name_);
+    EXPECT_EQ(domain->GetFault(), *c.fault ? c.fault + file_name_ : "");
+    ExpectRefusedUntilWhole(domain, c.message + file_name_);
+    EXPECT_EQ(domain->GetFault(), "");
   }
-  WriteWholeFile(file_name_, Good());
-  EXPECT_EQ(domain->Lookup(Key(2)), Value(2));
 }
 
-TEST_F(DamagedCatalog, TruncatedFileIsRefused) {
-  ExpectRefusedOnce(Install(Good().substr(0, 12)), kNotMo);
-  Free(domain_);
-  domain_ = nullptr;
-  ExpectRefusedOnce(Install(Good().substr(0, 600)), kDamaged);
-}
-
-TEST_F(DamagedCatalog, TablesOrTextsPastTheEndAreRefused) {
+TEST_F(DamagedCatalog, TablesOrTextsPastTheEndAreRefusedAsNoCatalog) {
   const std::string good = Good();
   struct Damage {
     size_t at;
@@ -180,14 +208,40 @@ TEST_F(DamagedCatalog, TablesOrTextsPastTheEndAreRefused) {
     std::string bytes = good;
     PutWord(bytes, damage.at, damage.value);
     SCOPED_TRACE(damage.at);
-    Free(domain_);
-    domain_ = nullptr;
-    ExpectRefusedOnce(Install(bytes), kDamaged);
+    Reinstall();
+    TDomain* domain = Install(bytes);
+    ExpectRefusedUntilWhole(domain, kNotMo + file_name_);
   }
 }
 
-// Tables that lie inside the file but make no catalog: refused, saying what is wrong.
-TEST_F(DamagedCatalog, ACatalogOfTheWrongShapeIsRefusedWithWhatIsWrong) {
+// The catalog is read whole when it is opened: a file cut under the program afterwards (by
+// another process, or on a network share) changes no lookup and faults none.
+TEST_F(DamagedCatalog, CatalogCutUnderTheProgramKeepsItsTranslations) {
+  TDomain* domain = Install(Good());
+  EXPECT_EQ(domain->Lookup(Key(2)), Value(2));
+  HANDLE other =
+      CreateFileA(file_name_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(other, INVALID_HANDLE_VALUE) << GetLastError();
+  LARGE_INTEGER cut{};
+  cut.QuadPart = 40;
+  EXPECT_TRUE(SetFilePointerEx(other, cut, nullptr, FILE_BEGIN));
+  EXPECT_TRUE(SetEndOfFile(other));
+  CloseHandle(other);
+  ASSERT_EQ(ReadWholeFile(file_name_).size(), 40u);
+  for (int i = 1; i <= 80; ++i) EXPECT_EQ(domain->Lookup(Key(2 * i)), Value(2 * i));
+  EXPECT_EQ(domain->Lookup(Key(3)), Key(3));
+  EXPECT_EQ(domain->Lookup("umlaut"),
+            "Fu\xC3\x9F"
+            "zeile \xC3\x84pfel");
+  // A new opening reads the file as it is now.
+  domain->SetLanguageCode("xx");
+  EXPECT_EQ(LookupError(domain, Key(2)), kNotMo + file_name_);
+}
+
+// Tables that lie inside the file but make no catalog show no header with a charset: refused
+// once as such, and the start-up is told what is wrong.
+TEST_F(DamagedCatalog, ACatalogOfTheWrongShapeIsRefusedForItsCharsetAndTellsWhatIsWrong) {
   const std::string good = Good();
   const uint32_t key_table = GetWord(good, 12);
   const uint32_t translations = GetWord(good, 16);
@@ -209,22 +263,20 @@ TEST_F(DamagedCatalog, ACatalogOfTheWrongShapeIsRefusedWithWhatIsWrong) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.fault);
-    Free(domain_);
-    domain_ = nullptr;
-    ExpectRefusedOnce(Install(c.bytes),
-                      std::string("This GNU gettext mo file is damaged (") + c.fault + "): ");
+    Reinstall();
+    TDomain* domain = Install(c.bytes);
+    ExpectRefusedOnce(domain, CharsetMessage());
+    EXPECT_EQ(domain->GetFault(),
+              std::string("This GNU gettext mo file is damaged (") + c.fault + "): " + file_name_);
   }
 }
 
 TEST_F(DamagedCatalog, NonUtf8CharsetIsRefusedOnceUntilTheLanguageIsSetAgain) {
   TDomain* domain = Install(ReadWholeFile(CatalogFolder() + "\\le\\LC_MESSAGES\\latin1.mo"));
-  const std::string message =
-      "The translation for the language code xx (in " + file_name_ +
-      ") does not have charset=utf-8 in its Content-Type. Translations are turned off.";
-  EXPECT_EQ(LookupError(domain, Key(2)), message);
-  EXPECT_EQ(domain->Lookup(Key(2)), Key(2));
+  ExpectRefusedOnce(domain, CharsetMessage());
+  EXPECT_EQ(domain->GetFault(), "");
   domain->SetLanguageCode("xx");
-  EXPECT_EQ(LookupError(domain, Key(2)), message);
+  EXPECT_EQ(LookupError(domain, Key(2)), CharsetMessage());
 }
 
 }  // namespace

@@ -116,20 +116,21 @@ run() {
 }
 
 not_mo="This file is not a valid GNU gettext mo file"
+no_map="Cannot create memory map on file"
 damaged="This GNU gettext mo file is damaged"
 charset="does not have charset=utf-8"
 passed=0 failed=0
 while read -r -u 3 variant message language; do
   if run "$variant" "${!message}" "$language"; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
 done 3<<'EOF'
-default:empty not_mo English
+default:empty no_map English
 default:cut damaged English
 default:magic not_mo English
 default:table damaged English
 default:string damaged English
 default:count damaged English
 default:charset charset English
-vorlen:empty not_mo German
+vorlen:empty no_map German
 vorlen:cut damaged German
 vorlen:magic not_mo German
 vorlen:table damaged German

@@ -5,15 +5,17 @@
 
 OUTDIR/catalogs/{le,be}/LC_MESSAGES/keysN.mo: N keys "key 002", "key 004", ... "key 2N"
 (translated "Wert 002", ...) in little- and big-endian order; the odd numbers, "key 000"
-and "key 999" are absent. latin1.mo declares charset=ISO-8859-1. OUTDIR/locale/de/
-LC_MESSAGES/vorlen.mo is the second resource-string domain of the program, with hostile
-translations of templates and file names besides.
+and "key 999" are absent. Every header names the language team "Zürich". latin1.mo
+declares charset=ISO-8859-1. OUTDIR/locale/de/LC_MESSAGES/vorlen.mo is the second
+resource-string domain of the program, with hostile translations of templates and file
+names besides.
 """
 import os
 import subprocess
 import sys
 
-HEADER = 'msgid ""\nmsgstr ""\n"Content-Type: text/plain; charset={charset}\\n"\n\n'
+HEADER = ('msgid ""\nmsgstr ""\n"Content-Type: text/plain; charset={charset}\\n"\n'
+          '"Language-Team: Z\u00fcrich\\n"\n\n')
 
 
 def entry(key, text):

@@ -110,22 +110,19 @@ TEST_F(TranslatedResourceStrings, ShutDownLeavesTextsUntranslatedAndTheLoadersAs
 TK_PATCHABLE int Original(int value) { return value + 1; }
 int Replacement(int value) { return value * 10; }
 
-DWORD ProtectionOf(const void* address) {
+// Executable and writable (a page of the image stays copy-on-write until its first write).
+bool WritableCode(const void* address) {
   MEMORY_BASIC_INFORMATION info{};
   VirtualQuery(address, &info, sizeof info);
-  return info.Protect;
+  return info.Protect == PAGE_EXECUTE_READWRITE || info.Protect == PAGE_EXECUTE_WRITECOPY;
 }
 
-// Executable and writable; an image's page may say so as copy-on-write.
-bool WritableCode(const void* address) {
-  return (ProtectionOf(address) & (PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY)) != 0;
-}
-
-TEST(Hook, JumpsToTheReplacementAndLeavesTheLoaderWritable) {
+// The entry is made writable when the patch is prepared and stays so, also after the hook.
+TEST(Hook, JumpsToTheReplacementAndLeavesTheEntryWritable) {
   BYTE* entry = reinterpret_cast<BYTE*>(&Original);
   THook* hook = New<THook>(reinterpret_cast<void*>(&Original), reinterpret_cast<void*>(&Replacement), false);
   EXPECT_EQ(hook->GetPatchPosition(), entry);
-  EXPECT_TRUE(WritableCode(entry));  // made so when set up
+  EXPECT_TRUE(WritableCode(entry));
   EXPECT_EQ(Original(4), 5);
   hook->Enable();
   EXPECT_EQ(entry[0], 0xE9);

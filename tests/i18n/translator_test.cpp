@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "i18n/domain.h"
 #include "tests/i18n/i18n_test_files.h"
@@ -116,9 +117,23 @@ TEST_F(Translator, EmptyTextGivesTheCatalogsHeader) {
   EXPECT_EQ(_(""), "");
 }
 
-TEST_F(Translator, TranslationThatIsNotUtf8IsAnError) {
-  TScratchFolder folder;
+// keys80.mo with the translation of "key 004" made empty: msgfmt leaves such entries out,
+// but a catalog from elsewhere may hold one.
+std::string WithEmptyTranslation() {
   std::string bytes = ReadWholeFile(TestFolder() + "catalogs\\le\\LC_MESSAGES\\keys80.mo");
+  uint32_t translations = 0;
+  std::memcpy(&translations, bytes.data() + 16, 4);
+  // Entry 0 is the header, then "key 002", "key 004".
+  const uint32_t zero = 0;
+  std::memcpy(bytes.data() + translations + 8 * 2, &zero, 4);
+  return bytes;
+}
+
+// A text that is not empty never comes back empty: bytes that are not UTF-8 and an entry
+// translated as nothing raise alike.
+TEST_F(Translator, TranslationThatIsNotUtf8OrEmptyIsAnError) {
+  TScratchFolder folder;
+  std::string bytes = WithEmptyTranslation();
   const size_t at = bytes.find("Fu\xC3\x9F");
   ASSERT_NE(at, std::string::npos);
   bytes[at + 2] = '\xFF';
@@ -129,13 +144,15 @@ TEST_F(Translator, TranslationThatIsNotUtf8IsAnError) {
   DefaultInstance->bindtextdomain("broken", folder.Path());
   UseLanguage("le");
   EXPECT_EQ(dgettext("broken", L"key 002"), L"Wert 002");
-  try {
-    dgettext("broken", L"umlaut");
-    ADD_FAILURE() << "no error";
-  } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(),
-              "Error: Could not translate umlaut. Probably because the mo file doesn't contain utf-8 encoded "
-              "translations.");
+  for (const char* text : {"umlaut", "key 004"}) {
+    try {
+      dgettext("broken", AnsiToWide(text));
+      ADD_FAILURE() << "no error for " << text;
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message(),
+                std::string("Error: Could not translate ") + text +
+                    ". Probably because the mo file doesn't contain utf-8 encoded translations.");
+    }
   }
   // Only a text that is not empty can fail: the empty one comes back empty.
   EXPECT_NO_THROW(EXPECT_EQ(dgettext("broken", L""), L""));
@@ -154,26 +171,29 @@ TEST_F(Translator, CatalogCheckReportsEachUnusableCatalogOnceThenLeavesItsTextsU
   WriteWholeFile(file + "empty.mo", "");
   WriteWholeFile(file + "locked.mo", good);
   WriteWholeFile(file + "notutf8.mo", not_utf8);
+  WriteWholeFile(file + "blank.mo", WithEmptyTranslation());
   WriteWholeFile(file + "latin1.mo", ReadWholeFile(TestFolder() + "catalogs\\le\\LC_MESSAGES\\latin1.mo"));
   HANDLE lock =
       CreateFileA((file + "locked.mo").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-  const std::vector<std::string> domains{"good", "empty", "locked", "notutf8", "latin1", "absent"};
+  const std::vector<std::string> domains{"good", "empty", "locked", "notutf8", "blank", "latin1", "absent"};
   for (const std::string& domain : domains) DefaultInstance->bindtextdomain(domain, folder.Path());
   UseLanguage("le");
 
   EXPECT_EQ(DefaultInstance->CheckCatalogs(domains),
-            "This file is not a valid GNU gettext mo file: " + file + "empty.mo\r\n\r\n" +
-                "Cannot open file " + file + "locked.mo\r\n\r\n" +
-                "The translation for the language code le (in " + file +
+            "Cannot create memory map on file " + file + "empty.mo\r\n\r\n" + "Cannot open file " + file +
+                "locked.mo\r\n\r\n" + "The translation for the language code le (in " + file +
                 "notutf8.mo) has texts that are not valid UTF-8. Translations are turned off.\r\n\r\n" +
+                "The translation for the language code le (in " + file +
+                "blank.mo) has texts translated as empty texts. Translations are turned off.\r\n\r\n" +
                 "The translation for the language code le (in " + file +
                 "latin1.mo) does not have charset=utf-8 in its Content-Type. Translations are turned off.");
   EXPECT_EQ(DefaultInstance->CheckCatalogs(domains), "");
-  for (const char* domain : {"empty", "locked", "notutf8", "latin1", "absent"}) {
+  for (const char* domain : {"empty", "locked", "notutf8", "blank", "latin1", "absent"}) {
     SCOPED_TRACE(domain);
     EXPECT_NO_THROW(EXPECT_EQ(dgettext(domain, L"umlaut"), L"umlaut"));
     EXPECT_NO_THROW(EXPECT_EQ(dgettext(domain, L"key 002"), L"key 002"));
+    EXPECT_NO_THROW(EXPECT_EQ(dgettext(domain, L"key 004"), L"key 004"));
   }
   EXPECT_EQ(dgettext("good", L"key 002"), L"Wert 002");
   CloseHandle(lock);
