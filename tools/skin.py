@@ -179,7 +179,9 @@ def parse_value(name, text, where):
 
 
 def read_sections(path):
-    """Ordered list of (name, values) with every field filled in."""
+    """Ordered list of (name, values) with every field filled in. A section takes what it does not
+    give from the section named by Like, else from its ParentClassName, else the defaults; either
+    must be written above it."""
     sections, current = [], None
     for number, raw in enumerate(open(path, encoding="utf-8"), 1):
         line = raw.strip()
@@ -187,31 +189,36 @@ def read_sections(path):
         if not line or line.startswith(";"):
             continue
         if line.startswith("[") and line.endswith("]"):
-            current = {"__name__": line[1:-1].strip()}
+            current = {"name": line[1:-1].strip(), "like": None, "keys": {}, "where": where}
             sections.append(current)
             continue
         if current is None or "=" not in line:
             fail("%s: expected [section] or key = value" % where)
         key, value = (s.strip() for s in line.split("=", 1))
         if key == "Like":
-            found = [s for s in sections[:-1] if s["__name__"].upper() == value.upper()]
-            if not found:
-                fail("%s: Like names no section above: %s" % (where, value))
-            current.update({k: v for k, v in found[0].items() if k != "__name__"})
+            current["like"] = (value, where)
         else:
-            current[key] = parse_value(key, value, where)
-    result = []
+            current["keys"][key] = parse_value(key, value, where)
+    result, done = [], {}
     for s in sections:
+        base = {name: default for name, _, default in FIELDS}
+        source = s["like"] or ((s["keys"]["ParentClassName"], s["where"])
+                               if s["keys"].get("ParentClassName") else None)
+        if source:
+            if source[0].upper() not in done:
+                fail("%s: %s names no section above" % (source[1], source[0]))
+            base = dict(done[source[0].upper()])
+        base.update(s["keys"])
         values = {}
-        for name, kind, default in FIELDS:
-            v = s.get(name, default)
+        for name, kind, _ in FIELDS:
+            v = base[name]
             if kind == "grad" and v is None:
                 v = " " if name == "GradientData" else ""
             values[name] = v
-        result.append((s["__name__"], values))
-    names = [n.upper() for n, _ in result]
-    if len(set(names)) != len(names):
-        fail("%s: a section is given twice" % path)
+        if s["name"].upper() in done:
+            fail("%s: section %s is given twice" % (s["where"], s["name"]))
+        done[s["name"].upper()] = values
+        result.append((s["name"], values))
     return result
 
 
@@ -229,8 +236,9 @@ def read_masks(path, art):
         if not words:
             continue
         where = "%s:%d" % (path, number)
-        if len(words) not in (5, 6) or (len(words) == 6 and words[5] != "own"):
-            fail("%s: expected SECTION PROPERTY picture states masktype [own]" % where)
+        place = re.fullmatch(r"@(\d+),(\d+)", words[5]) if len(words) == 6 else None
+        if len(words) not in (5, 6) or (len(words) == 6 and words[5] != "own" and not place):
+            fail("%s: expected SECTION PROPERTY picture states masktype [own | @X,Y]" % where)
         section, prop, picture = words[0].upper(), words[1].upper(), words[2]
         if picture not in art.PICTURES:
             fail("%s: no picture '%s' in art.py" % (where, picture))
@@ -239,7 +247,10 @@ def read_masks(path, art):
             fail("%s: states must be 1 to 3 and the mask type 0 or 1" % where)
         if any(m.section == section and m.prop == prop for m in masks):
             fail("%s: %s %s is given twice" % (where, section, prop))
-        masks.append(Mask(section, prop, picture, states, mask_type, len(words) == 6))
+        mask = Mask(section, prop, picture, states, mask_type, words[5:] == ["own"])
+        mask.place = (int(place.group(1)), int(place.group(2))) if place else None
+        mask.where = where
+        masks.append(mask)
     return masks
 
 
@@ -308,22 +319,43 @@ def render_strips(masks, art):
 
 
 def pack(masks, strips):
-    """Shelf packing of the shared strips into the master bitmap, tallest first; what does not fit
-    (or is marked own) becomes an own image. Returns the master's rows."""
+    """Places the shared strips in the master bitmap: those given a place there, then the others,
+    tallest first, each at the topmost and then leftmost free spot beside or below those placed;
+    what does not fit (or is marked own) becomes an own image. Returns the master's rows."""
     owned = {(m.picture, m.states, m.mask_type) for m in masks if m.own}
-    order = sorted((k for k in strips if k not in owned),
+    place = {}
+    for m in masks:
+        key = (m.picture, m.states, m.mask_type)
+        if m.place is None:
+            continue
+        if key in owned or place.get(key, m.place) != m.place:
+            fail("%s: %s is placed twice or also own" % (m.where, m.picture))
+        place[key] = m.place
+
+    def rect(key, at):
+        return (at[0], at[1], at[0] + strips[key].width, at[1] + strips[key].height)
+
+    def free(r, taken):
+        return (r[2] <= MASTER_W and r[3] <= MASTER_H and
+                not any(r[0] < t[2] and t[0] < r[2] and r[1] < t[3] and t[1] < r[3] for t in taken))
+
+    taken = []
+    for key, at in place.items():
+        r = rect(key, at)
+        if not free(r, taken):
+            fail("%s placed at %d,%d overlaps another picture or leaves the master" % ((key[0],) + at))
+        taken.append(r)
+    order = sorted((k for k in strips if k not in owned and k not in place),
                    key=lambda k: (-strips[k].height, -strips[k].width, k))
-    place, x, y, shelf = {}, 0, 0, 0
     for key in order:
-        s = strips[key]
-        if x + s.width > MASTER_W:
-            x, y, shelf = 0, y + shelf, 0
-        if y + s.height > MASTER_H or s.width > MASTER_W:
+        xs = sorted({0} | {t[2] for t in taken})
+        ys = sorted({0} | {t[3] for t in taken})
+        spot = next(((x, y) for y in ys for x in xs if free(rect(key, (x, y)), taken)), None)
+        if spot is None:
             sys.stderr.write("skin.py: %s does not fit the master bitmap; it gets its own image\n" % key[0])
             continue
-        place[key] = (x, y)
-        x += s.width
-        shelf = max(shelf, s.height)
+        place[key] = spot
+        taken.append(rect(key, spot))
     master = [[MAGENTA] * MASTER_W for _ in range(MASTER_H)]
     for key, (px, py) in place.items():
         for j, row in enumerate(strips[key].rows()):
@@ -859,9 +891,25 @@ def check(skin_dir, out_dir):
     if (mw, mh) != (MASTER_W, MASTER_H):
         err("the master bitmap is %d x %d" % (mw, mh))
     found = {(unquote(i["SectionName"]), unquote(i["PropertyName"])) for i in images}
+    parents = {unquote(g["SectionName"]).upper(): unquote(g.get("ParentClassName", "''")).upper()
+               for g in general[:-1]}
+
+    def has_mask(section, prop):
+        """As the engine looks a mask up: the section's own, else its parents' in turn."""
+        seen = set()
+        while section and section not in seen:
+            if (section, prop) in found:
+                return True
+            seen.add(section)
+            section = parents.get(section, "")
+        return False
+
     for sm in REQUIRED_MASKS:
-        if sm not in found:
+        if not has_mask(*sm):
             err("no mask %s %s" % sm)
+    for child, parent in parents.items():
+        if parent and parent not in parents:
+            err("section %s names %s as parent, which is no section" % (child, parent))
     for i in images:
         sec, prop = unquote(i["SectionName"]), unquote(i["PropertyName"])
         if sec not in upper:

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <tuple>
 
@@ -13,10 +14,13 @@
 #include "skin/engine/sitempaint.h"
 #include "skin/engine/smaskpaint.h"
 #include "skin/engine/sskinmanager.h"
+#include "skin/engine/sstoredskin.h"
+#include "skin_test_helpers.h"
 #include "skin_test_support.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/canvas.h"
 #include "toolkit/formreader.h"
+#include "toolkit/strings.h"
 
 namespace {
 
@@ -70,6 +74,45 @@ std::map<MaskKey, std::tuple<LONG, LONG, LONG, LONG, int, int, int, int>> MaskTa
 }
 
 }  // namespace
+
+// The stored skin's shape: 95 named sections and a nameless last one, 76 images (the window's
+// frame and the button's in their places of the master bitmap), no patterns.
+TEST_F(InternalSkin, HasNinetyFiveSectionsAndSeventySixImagesWithFrameAndButtonInPlace) {
+  TsSkinManager manager(nullptr);
+  LoadInternal(manager);
+  ASSERT_EQ(manager.GetInternalSkins()->GetCount(), 1);
+  TsStoredSkin* stored = manager.GetInternalSkins()->GetItem(0);
+  EXPECT_EQ(stored->Name, "GrayPlastic (internal)");
+  EXPECT_EQ(stored->GetGeneralData()->GetCount(), 96);
+  EXPECT_EQ(stored->GetImages()->GetCount(), 76);
+  EXPECT_EQ(stored->GetPatterns()->GetCount(), 0);
+  // Every item reaches the tables: the names are all different, none is left out.
+  ASSERT_EQ(SkinGeneralData.size(), 96u);
+  EXPECT_EQ(SkinMasks.size(), 76u);
+  std::set<std::string> names;
+  for (size_t i = 0; i + 1 < SkinGeneralData.size(); ++i) {
+    EXPECT_FALSE(SkinGeneralData[i].SectionName.empty()) << i;
+    EXPECT_TRUE(names.insert(AnsiUpperCase(SkinGeneralData[i].SectionName)).second)
+        << SkinGeneralData[i].SectionName;
+  }
+  for (const char* name : {"TsButton", "TsEdit", "TsPanel", "TsGroupBox", "Form", "FormTitle", "DIALOG",
+                           "MainMenu", "MenuItem", "MenuLine", "ScrollSliderV", "TABTOP", "GLOBALINFO"}) {
+    const int index = GetSkinIndex(name);
+    ASSERT_GE(index, 0) << name;
+    EXPECT_EQ(SkinGeneralData[index].SectionName, name);
+  }
+
+  const TsMaskData& form = SkinMasks[MaskOf("FORM", "BORDERSMASK")];
+  EXPECT_EQ(form.R, (RECT{0, 42, 24, 90}));
+  EXPECT_EQ(form.ImageCount, 1);
+  EXPECT_EQ(form.MaskType, 1);
+  EXPECT_EQ(form.Bmp, nullptr);
+  const TsMaskData& button = SkinMasks[MaskOf("TSBUTTON", "BORDERSMASK")];
+  EXPECT_EQ(button.R, (RECT{97, 220, 151, 256}));
+  EXPECT_EQ(button.ImageCount, 3);
+  EXPECT_EQ(button.MaskType, 1);
+  EXPECT_EQ(button.Bmp, nullptr);
+}
 
 TEST_F(InternalSkin, LoadsWithTheStoredShapeAndEveryLookupFindsItsPart) {
   TsSkinManager manager(nullptr);
