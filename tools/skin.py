@@ -493,6 +493,21 @@ def stored(data):
     return struct.pack("<I", len(data)) + data
 
 
+def stored_master(rows):
+    """The master bitmap in the form the skin stores it: a 24-bit BMP that carries a colour table
+    of 256 entries (a grey ramp) between its header and its rows, while its length, its file
+    size and its pixel offset all count 1024 bytes more than there are; readers take the rows
+    right after the table."""
+    plain = bmp24(rows)
+    table = b"".join(bytes((i, i, i, 0)) for i in range(256))
+    header = bytearray(plain[:54])
+    claimed = len(plain) + 2 * len(table)
+    struct.pack_into("<I", header, 2, claimed)  # file size
+    struct.pack_into("<I", header, 10, 54 + 2 * len(table))  # pixel offset
+    struct.pack_into("<I", header, 46, 256)  # colours used
+    return struct.pack("<I", claimed) + bytes(header) + table + plain[54:]
+
+
 def general_lines(name, values):
     lines = ["SectionName = " + quoted(name)]
     for field, kind, _ in FIELDS:
@@ -546,7 +561,7 @@ def fragment(sections, masks, master):
             out[-1] += "\n" + hex_lines(stored(bmp24(m.strip.own_rows())), "          ") + "}"
         out.append("      end>" if i == len(masks) - 1 else "      end")
     out.append("    Patterns = <>")
-    out.append("    MasterBitmap.Data = {\n" + hex_lines(stored(bmp24(master)), "      ") + "}")
+    out.append("    MasterBitmap.Data = {\n" + hex_lines(stored_master(master), "      ") + "}")
     out.append("  end>")
     return "\n".join(out) + "\n"
 
@@ -760,13 +775,20 @@ def insert(fragment_path, form_in, form_out):
 # The check reads the built files back, independently of the generator's data structures.
 
 def read_bmp(data):
+    """As the program reads a BMP: the rows follow the colour table, or lie at the pixel offset
+    where that is further on and the rows fit behind it."""
     if data[:2] != b"BM" or len(data) < 54:
         raise ValueError("no BMP")
     offset = struct.unpack_from("<I", data, 10)[0]
     size, w, h, planes, bits = struct.unpack_from("<IiiHH", data, 14)
+    colours = struct.unpack_from("<I", data, 46)[0]
     if bits != 24 or size != 40:
         raise ValueError("not a 24-bit BMP with a 40-byte header")
     stride = (w * 3 + 3) & ~3
+    rows_at = 54 + 4 * colours
+    if offset > rows_at and offset + stride * abs(h) <= len(data):
+        rows_at = offset
+    offset = rows_at
     if offset + stride * abs(h) > len(data):
         raise ValueError("BMP shorter than its rows")
     rows = []
@@ -885,8 +907,8 @@ def check(skin_dir, out_dir):
         err("DIALOG must name FORM as parent and set ReservedBoolean")
     # Images: names, rectangles inside the master, whole 3 x 3 cells, mask halves.
     master_data = blobs.get("MasterBitmap.Data", b"")
-    if len(master_data) < 4 or struct.unpack_from("<I", master_data)[0] != len(master_data) - 4:
-        err("the master bitmap's stored length is wrong")
+    if len(master_data) < 4 or struct.unpack_from("<I", master_data)[0] != len(master_data) - 4 + 1024:
+        err("the master bitmap's stored length does not claim the 1024 bytes more of its stored form")
     mw, mh, master = read_bmp(master_data[4:])
     if (mw, mh) != (MASTER_W, MASTER_H):
         err("the master bitmap is %d x %d" % (mw, mh))
@@ -982,7 +1004,7 @@ def check(skin_dir, out_dir):
         elif value != "#(%s,%s,%s,%s) %s,%s" % tuple(i[k] for k in ("Left", "Top", "Right", "Bottom",
                                                                     "ImageCount", "MaskType")):
             err("Options.dat gives %s %s as '%s'" % (sec, prop, value))
-    if open(os.path.join(folder, "master.bmp"), "rb").read() != master_data[4:]:
+    if read_bmp(open(os.path.join(folder, "master.bmp"), "rb").read())[2] != master:
         err("master.bmp differs from the fragment's master bitmap")
     jpg = open(os.path.join(folder, "mdiarea.jpg"), "rb").read()
     if jpg[:2] != b"\xFF\xD8" or jpg[-2:] != b"\xFF\xD9":
