@@ -227,6 +227,8 @@ class Mask:
         self.section, self.prop, self.picture = section, prop, picture
         self.states, self.mask_type, self.own = states, mask_type, own
         self.rect = None  # (left, top, right, bottom) in the master, or None for an own image
+        self.place = None  # the top left corner masks.txt gives it in the master, if any
+        self.where = ""  # its line in masks.txt
 
 
 def read_masks(path, art):
@@ -248,7 +250,8 @@ def read_masks(path, art):
         if any(m.section == section and m.prop == prop for m in masks):
             fail("%s: %s %s is given twice" % (where, section, prop))
         mask = Mask(section, prop, picture, states, mask_type, words[5:] == ["own"])
-        mask.place = (int(place.group(1)), int(place.group(2))) if place else None
+        if place:
+            mask.place = (int(place.group(1)), int(place.group(2)))
         mask.where = where
         masks.append(mask)
     return masks
