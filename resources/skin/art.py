@@ -413,13 +413,12 @@ def slider_channel(state):
 
 
 def progress(quarter_turns):
-    """The filled part of a progress bar, 9 x 9 (turned for the vertical bar): the hot rims'
-    blue, lighter above, with a darker outline and rounded corners left open."""
+    """The frame of a progress bar's filled part, 9 x 9 (turned for the vertical bar): a darker
+    blue outline with corners rounded by 2 and a light line inside along the top; the inside
+    is left open for the section's blue gradient."""
     def draw(state):
         img = Img(9, 9)
-        shape = rounded(0, 0, 9, 9, 2)
-        img.shape(shape, (44, 98, 178), aa=False)
-        plastic_body(img, rounded(1, 1, 8, 8, 1.5), (150, 196, 246), (46, 110, 200))
+        img.shape(ring(0, 0, 9, 9, 2), (44, 98, 178), aa=False)
         img.rect(2, 1, 7, 2, WHITE, 0.45)
         return img.rotated(quarter_turns)
     return draw
