@@ -179,7 +179,9 @@ def parse_value(name, text, where):
 
 
 def read_sections(path):
-    """Ordered list of (name, values) with every field filled in."""
+    """Ordered list of (name, values) with every field filled in. A section takes what it does not
+    give from the section named by Like, else from its ParentClassName, else the defaults; either
+    must be written above it."""
     sections, current = [], None
     for number, raw in enumerate(open(path, encoding="utf-8"), 1):
         line = raw.strip()
@@ -187,31 +189,36 @@ def read_sections(path):
         if not line or line.startswith(";"):
             continue
         if line.startswith("[") and line.endswith("]"):
-            current = {"__name__": line[1:-1].strip()}
+            current = {"name": line[1:-1].strip(), "like": None, "keys": {}, "where": where}
             sections.append(current)
             continue
         if current is None or "=" not in line:
             fail("%s: expected [section] or key = value" % where)
         key, value = (s.strip() for s in line.split("=", 1))
         if key == "Like":
-            found = [s for s in sections[:-1] if s["__name__"].upper() == value.upper()]
-            if not found:
-                fail("%s: Like names no section above: %s" % (where, value))
-            current.update({k: v for k, v in found[0].items() if k != "__name__"})
+            current["like"] = (value, where)
         else:
-            current[key] = parse_value(key, value, where)
-    result = []
+            current["keys"][key] = parse_value(key, value, where)
+    result, done = [], {}
     for s in sections:
+        base = {name: default for name, _, default in FIELDS}
+        source = s["like"] or ((s["keys"]["ParentClassName"], s["where"])
+                               if s["keys"].get("ParentClassName") else None)
+        if source:
+            if source[0].upper() not in done:
+                fail("%s: %s names no section above" % (source[1], source[0]))
+            base = dict(done[source[0].upper()])
+        base.update(s["keys"])
         values = {}
-        for name, kind, default in FIELDS:
-            v = s.get(name, default)
+        for name, kind, _ in FIELDS:
+            v = base[name]
             if kind == "grad" and v is None:
                 v = " " if name == "GradientData" else ""
             values[name] = v
-        result.append((s["__name__"], values))
-    names = [n.upper() for n, _ in result]
-    if len(set(names)) != len(names):
-        fail("%s: a section is given twice" % path)
+        if s["name"].upper() in done:
+            fail("%s: section %s is given twice" % (s["where"], s["name"]))
+        done[s["name"].upper()] = values
+        result.append((s["name"], values))
     return result
 
 
@@ -220,6 +227,8 @@ class Mask:
         self.section, self.prop, self.picture = section, prop, picture
         self.states, self.mask_type, self.own = states, mask_type, own
         self.rect = None  # (left, top, right, bottom) in the master, or None for an own image
+        self.place = None  # the top left corner masks.txt gives it in the master, if any
+        self.where = ""  # its line in masks.txt
 
 
 def read_masks(path, art):
@@ -229,8 +238,9 @@ def read_masks(path, art):
         if not words:
             continue
         where = "%s:%d" % (path, number)
-        if len(words) not in (5, 6) or (len(words) == 6 and words[5] != "own"):
-            fail("%s: expected SECTION PROPERTY picture states masktype [own]" % where)
+        place = re.fullmatch(r"@(\d+),(\d+)", words[5]) if len(words) == 6 else None
+        if len(words) not in (5, 6) or (len(words) == 6 and words[5] != "own" and not place):
+            fail("%s: expected SECTION PROPERTY picture states masktype [own | @X,Y]" % where)
         section, prop, picture = words[0].upper(), words[1].upper(), words[2]
         if picture not in art.PICTURES:
             fail("%s: no picture '%s' in art.py" % (where, picture))
@@ -239,7 +249,11 @@ def read_masks(path, art):
             fail("%s: states must be 1 to 3 and the mask type 0 or 1" % where)
         if any(m.section == section and m.prop == prop for m in masks):
             fail("%s: %s %s is given twice" % (where, section, prop))
-        masks.append(Mask(section, prop, picture, states, mask_type, len(words) == 6))
+        mask = Mask(section, prop, picture, states, mask_type, words[5:] == ["own"])
+        if place:
+            mask.place = (int(place.group(1)), int(place.group(2)))
+        mask.where = where
+        masks.append(mask)
     return masks
 
 
@@ -308,22 +322,43 @@ def render_strips(masks, art):
 
 
 def pack(masks, strips):
-    """Shelf packing of the shared strips into the master bitmap, tallest first; what does not fit
-    (or is marked own) becomes an own image. Returns the master's rows."""
+    """Places the shared strips in the master bitmap: those given a place there, then the others,
+    tallest first, each at the topmost and then leftmost free spot beside or below those placed;
+    what does not fit (or is marked own) becomes an own image. Returns the master's rows."""
     owned = {(m.picture, m.states, m.mask_type) for m in masks if m.own}
-    order = sorted((k for k in strips if k not in owned),
+    place = {}
+    for m in masks:
+        key = (m.picture, m.states, m.mask_type)
+        if m.place is None:
+            continue
+        if key in owned or place.get(key, m.place) != m.place:
+            fail("%s: %s is placed twice or also own" % (m.where, m.picture))
+        place[key] = m.place
+
+    def rect(key, at):
+        return (at[0], at[1], at[0] + strips[key].width, at[1] + strips[key].height)
+
+    def free(r, taken):
+        return (r[2] <= MASTER_W and r[3] <= MASTER_H and
+                not any(r[0] < t[2] and t[0] < r[2] and r[1] < t[3] and t[1] < r[3] for t in taken))
+
+    taken = []
+    for key, at in place.items():
+        r = rect(key, at)
+        if not free(r, taken):
+            fail("%s placed at %d,%d overlaps another picture or leaves the master" % ((key[0],) + at))
+        taken.append(r)
+    order = sorted((k for k in strips if k not in owned and k not in place),
                    key=lambda k: (-strips[k].height, -strips[k].width, k))
-    place, x, y, shelf = {}, 0, 0, 0
     for key in order:
-        s = strips[key]
-        if x + s.width > MASTER_W:
-            x, y, shelf = 0, y + shelf, 0
-        if y + s.height > MASTER_H or s.width > MASTER_W:
+        xs = sorted({0} | {t[2] for t in taken})
+        ys = sorted({0} | {t[3] for t in taken})
+        spot = next(((x, y) for y in ys for x in xs if free(rect(key, (x, y)), taken)), None)
+        if spot is None:
             sys.stderr.write("skin.py: %s does not fit the master bitmap; it gets its own image\n" % key[0])
             continue
-        place[key] = (x, y)
-        x += s.width
-        shelf = max(shelf, s.height)
+        place[key] = spot
+        taken.append(rect(key, spot))
     master = [[MAGENTA] * MASTER_W for _ in range(MASTER_H)]
     for key, (px, py) in place.items():
         for j, row in enumerate(strips[key].rows()):
@@ -461,6 +496,21 @@ def stored(data):
     return struct.pack("<I", len(data)) + data
 
 
+def stored_master(rows):
+    """The master bitmap in the form the skin stores it: a 24-bit BMP that carries a colour table
+    of 256 entries (a grey ramp) between its header and its rows, while its length, its file
+    size and its pixel offset all count 1024 bytes more than there are; readers take the rows
+    right after the table."""
+    plain = bmp24(rows)
+    table = b"".join(bytes((i, i, i, 0)) for i in range(256))
+    header = bytearray(plain[:54])
+    claimed = len(plain) + 2 * len(table)
+    struct.pack_into("<I", header, 2, claimed)  # file size
+    struct.pack_into("<I", header, 10, 54 + 2 * len(table))  # pixel offset
+    struct.pack_into("<I", header, 46, 256)  # colours used
+    return struct.pack("<I", claimed) + bytes(header) + table + plain[54:]
+
+
 def general_lines(name, values):
     lines = ["SectionName = " + quoted(name)]
     for field, kind, _ in FIELDS:
@@ -514,7 +564,7 @@ def fragment(sections, masks, master):
             out[-1] += "\n" + hex_lines(stored(bmp24(m.strip.own_rows())), "          ") + "}"
         out.append("      end>" if i == len(masks) - 1 else "      end")
     out.append("    Patterns = <>")
-    out.append("    MasterBitmap.Data = {\n" + hex_lines(stored(bmp24(master)), "      ") + "}")
+    out.append("    MasterBitmap.Data = {\n" + hex_lines(stored_master(master), "      ") + "}")
     out.append("  end>")
     return "\n".join(out) + "\n"
 
@@ -728,13 +778,20 @@ def insert(fragment_path, form_in, form_out):
 # The check reads the built files back, independently of the generator's data structures.
 
 def read_bmp(data):
+    """As the program reads a BMP: the rows follow the colour table, or lie at the pixel offset
+    where that is further on and the rows fit behind it."""
     if data[:2] != b"BM" or len(data) < 54:
         raise ValueError("no BMP")
     offset = struct.unpack_from("<I", data, 10)[0]
     size, w, h, planes, bits = struct.unpack_from("<IiiHH", data, 14)
+    colours = struct.unpack_from("<I", data, 46)[0]
     if bits != 24 or size != 40:
         raise ValueError("not a 24-bit BMP with a 40-byte header")
     stride = (w * 3 + 3) & ~3
+    rows_at = 54 + 4 * colours
+    if offset > rows_at and offset + stride * abs(h) <= len(data):
+        rows_at = offset
+    offset = rows_at
     if offset + stride * abs(h) > len(data):
         raise ValueError("BMP shorter than its rows")
     rows = []
@@ -853,15 +910,31 @@ def check(skin_dir, out_dir):
         err("DIALOG must name FORM as parent and set ReservedBoolean")
     # Images: names, rectangles inside the master, whole 3 x 3 cells, mask halves.
     master_data = blobs.get("MasterBitmap.Data", b"")
-    if len(master_data) < 4 or struct.unpack_from("<I", master_data)[0] != len(master_data) - 4:
-        err("the master bitmap's stored length is wrong")
+    if len(master_data) < 4 or struct.unpack_from("<I", master_data)[0] != len(master_data) - 4 + 1024:
+        err("the master bitmap's stored length does not claim the 1024 bytes more of its stored form")
     mw, mh, master = read_bmp(master_data[4:])
     if (mw, mh) != (MASTER_W, MASTER_H):
         err("the master bitmap is %d x %d" % (mw, mh))
     found = {(unquote(i["SectionName"]), unquote(i["PropertyName"])) for i in images}
+    parents = {unquote(g["SectionName"]).upper(): unquote(g.get("ParentClassName", "''")).upper()
+               for g in general[:-1]}
+
+    def has_mask(section, prop):
+        """As the engine looks a mask up: the section's own, else its parents' in turn."""
+        seen = set()
+        while section and section not in seen:
+            if (section, prop) in found:
+                return True
+            seen.add(section)
+            section = parents.get(section, "")
+        return False
+
     for sm in REQUIRED_MASKS:
-        if sm not in found:
+        if not has_mask(*sm):
             err("no mask %s %s" % sm)
+    for child, parent in parents.items():
+        if parent and parent not in parents:
+            err("section %s names %s as parent, which is no section" % (child, parent))
     for i in images:
         sec, prop = unquote(i["SectionName"]), unquote(i["PropertyName"])
         if sec not in upper:
@@ -934,7 +1007,7 @@ def check(skin_dir, out_dir):
         elif value != "#(%s,%s,%s,%s) %s,%s" % tuple(i[k] for k in ("Left", "Top", "Right", "Bottom",
                                                                     "ImageCount", "MaskType")):
             err("Options.dat gives %s %s as '%s'" % (sec, prop, value))
-    if open(os.path.join(folder, "master.bmp"), "rb").read() != master_data[4:]:
+    if read_bmp(open(os.path.join(folder, "master.bmp"), "rb").read())[2] != master:
         err("master.bmp differs from the fragment's master bitmap")
     jpg = open(os.path.join(folder, "mdiarea.jpg"), "rb").read()
     if jpg[:2] != b"\xFF\xD8" or jpg[-2:] != b"\xFF\xD9":

@@ -345,6 +345,103 @@ def col_header(state):
     return img
 
 
+def page_border(state):
+    """The page of a page or tab control, 9 x 9: a square outline in the tabs' colour with a
+    white line inside along the top and left, so the page stands a little raised."""
+    img = Img(9, 9)
+    img.rect(0, 0, 9, 9, OUTLINE)
+    img.rect(1, 1, 8, 8, WHITE, 0.85)
+    for y in range(2, 8):
+        for x in range(2, 8):
+            img.clear(x, y)
+    img.rect(7, 1, 8, 8, (226, 226, 226))
+    img.rect(1, 7, 8, 8, (226, 226, 226))
+    return img
+
+
+def status_border(state):
+    """The status bar, 9 x 9: a grey line and a white one along its top edge, nothing else."""
+    img = Img(9, 9)
+    img.rect(0, 0, 9, 1, (176, 176, 176))
+    img.rect(0, 1, 9, 2, WHITE)
+    return img
+
+
+def splitter_grip(state):
+    """The grip in the middle of a splitter, 5 x 15: three raised dots one above the other;
+    hot and dragged in the hot rims' blue."""
+    img = Img(5, 15)
+    dark = ((130, 130, 130), BLUE, PRESSED_RIM)[state]
+    for y in (2, 7, 12):
+        img.rect(2, y, 4, y + 2, WHITE)
+        img.rect(1, y - 1, 3, y + 1, dark)
+    return img
+
+
+def slider_thumb(state):
+    """The thumb of a track bar, 11 x 18: a small plastic body that points down onto the
+    channel; hot with a blue rim, pressed darker."""
+    img = Img(11, 18)
+
+    def body(inset):
+        box = rounded(inset, inset, 11 - inset, 13, 2 - inset * 0.5)
+        return lambda x, y: box(x, y) or (12 <= y <= 17 - inset and abs(x - 5.5) <= (17 - inset - y) + 0.5 - inset)
+
+    faces = (((252, 252, 252), (214, 214, 214)), ((255, 255, 255), (214, 228, 246)),
+             ((188, 192, 198), (214, 216, 220)))
+    img.shape(body(0), (OUTLINE, BLUE, PRESSED_RIM)[state], aa=False)
+    outer = img.p
+    inner = Img(11, 18)
+    plastic_body(inner, body(1), *faces[state])
+    for y in range(18):
+        for x in range(11):
+            if inner.p[y][x][3] > 0:
+                outer[y][x] = list(inner.p[y][x])
+    if state != 2:
+        img.rect(2, 1, 9, 2, WHITE, 0.8)
+    return img
+
+
+def slider_channel(state):
+    """The channel a track bar's thumb runs in, 9 x 9: a sunken groove, dark above and left,
+    white below and right, a light grey inside."""
+    img = Img(9, 9)
+    img.rect(0, 0, 9, 9, WHITE)
+    img.rect(0, 0, 8, 8, (150, 150, 150))
+    img.rect(1, 1, 8, 8, (232, 232, 232))
+    return img
+
+
+def progress(quarter_turns):
+    """The frame of a progress bar's filled part, 9 x 9 (turned for the vertical bar): a darker
+    blue outline with corners rounded by 2 and a light line inside along the top; the inside
+    is left open for the section's blue gradient."""
+    def draw(state):
+        img = Img(9, 9)
+        img.shape(ring(0, 0, 9, 9, 2), (44, 98, 178), aa=False)
+        img.rect(2, 1, 7, 2, WHITE, 0.45)
+        return img.rotated(quarter_turns)
+    return draw
+
+
+def hint_border(state):
+    """A hint window's frame, 9 x 9: a grey outline with corners rounded by 2, cut by the key
+    colour so the window's region follows them; the inside is left open."""
+    img = Img(9, 9)
+    img.shape(ring(0, 0, 9, 9, 2), (118, 118, 118), aa=False)
+    img.cut_outside(rounded(0, 0, 9, 9, 2))
+    return img
+
+
+def selection(state):
+    """The selected item of a list, 9 x 9: a blue rim with corners rounded by 2 and a faint
+    light line inside it; the inside is left open for the section's colours."""
+    img = Img(9, 9)
+    img.shape(ring(0, 0, 9, 9, 2), (112, 160, 224), aa=False)
+    img.shape(ring(1, 1, 8, 8, 1), WHITE, 0.5, aa=False)
+    return img
+
+
 def tab(state):
     """A tab on the top edge (turned for the other edges): normal, hot, selected. Rounded top,
     open bottom; an unselected tab keeps the line of the page's edge along its bottom."""
@@ -498,6 +595,15 @@ PICTURES = {
     "divider": divider,
     "menu_item": menu_item,
     "col_header": col_header,
+    "page_border": page_border,
+    "status_border": status_border,
+    "splitter_grip": splitter_grip,
+    "slider_thumb": slider_thumb,
+    "slider_channel": slider_channel,
+    "progress_h": progress(0),
+    "progress_v": progress(3),
+    "hint_border": hint_border,
+    "selection": selection,
     "tab_top": tab,
     "tab_right": tab_turned(1),
     "tab_bottom": tab_turned(2),

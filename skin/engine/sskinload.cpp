@@ -2,6 +2,7 @@
 #include "skin/engine/sskinload.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <set>
@@ -44,6 +45,12 @@ constexpr int kMaxGradientSteps = 256;
 constexpr int kMaxSkinPictures = 4000;     // keys naming a file or a rectangle of the master
 constexpr size_t kMaxPictureFiles = 1000;  // different file names among them
 
+// A mask's frame count and mask type as the tables keep them: a count below 1 is 1 and a type
+// below 0 is 0 (either would give frames of no size, or divide by zero); larger values stay as
+// written, only held within the tables' 16 bits.
+int16_t KeptImageCount(int written) { return static_cast<int16_t>(std::clamp<int>(written, 1, INT16_MAX)); }
+int16_t KeptMaskType(int written) { return static_cast<int16_t>(std::clamp<int>(written, 0, INT16_MAX)); }
+
 bool Contains(const std::string& s, const char* part) { return s.find(part) != std::string::npos; }
 
 std::string ResolvePath(const std::string& name, const std::string& skin_path) {
@@ -63,8 +70,8 @@ bool ParseMasterRect(const std::string& value, TsMaskData& mask) {
   for (int i = 0; i < 2; ++i)
     if (!TryStrToInt(ExtractWord(i + 1, counts, ","), n[4 + i])) return false;
   mask.R = RECT{n[0], n[1], n[2], n[3]};
-  mask.ImageCount = static_cast<int16_t>(std::clamp(n[4], 1, 1000));
-  mask.MaskType = static_cast<int16_t>(std::clamp(n[5], 0, 1));
+  mask.ImageCount = KeptImageCount(n[4]);
+  mask.MaskType = KeptMaskType(n[5]);
   return true;
 }
 
@@ -215,10 +222,10 @@ void LoadStoredMasks(const TsStoredSkin& stored) {
       if (!FitsOwnImage(*item.GetImage())) continue;
       mask.Bmp = new TBitmap;
       mask.Bmp->Assign(item.GetImage());
-      mask.MaskType = static_cast<int16_t>(item.MaskType);
+      mask.MaskType = KeptMaskType(item.MaskType);
     } else {
-      mask.ImageCount = static_cast<int16_t>(std::clamp(item.ImageCount, 1, 1000));
-      mask.MaskType = static_cast<int16_t>(std::clamp(item.MaskType, 0, 1));
+      mask.ImageCount = KeptImageCount(item.ImageCount);
+      mask.MaskType = KeptMaskType(item.MaskType);
       if (!FitsMaster(mask)) continue;
     }
     SkinMasks.push_back(mask);

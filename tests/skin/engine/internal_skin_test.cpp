@@ -4,19 +4,27 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdint>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
+#include <string>
 #include <tuple>
+#include <vector>
 
 #include "skin/engine/sblend.h"
 #include "skin/engine/sitempaint.h"
 #include "skin/engine/smaskpaint.h"
 #include "skin/engine/sskinmanager.h"
+#include "skin/engine/sstoredskin.h"
+#include "skin_test_helpers.h"
 #include "skin_test_support.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/canvas.h"
 #include "toolkit/formreader.h"
+#include "toolkit/strings.h"
 
 namespace {
 
@@ -69,7 +77,69 @@ std::map<MaskKey, std::tuple<LONG, LONG, LONG, LONG, int, int, int, int>> MaskTa
   return masks;
 }
 
+std::vector<TColor> MasterPixels() {
+  std::vector<TColor> pixels;
+  if (!MasterBitmap) return pixels;
+  for (int y = 0; y < MasterBitmap->GetHeight(); ++y)
+    for (int x = 0; x < MasterBitmap->GetWidth(); ++x) pixels.push_back(MasterBitmap->GetPixelColor(x, y));
+  return pixels;
+}
+
 }  // namespace
+
+// The stored skin's shape: 95 named sections and a nameless last one, 76 images (the window's
+// frame and the button's in their places of the master bitmap), no patterns.
+TEST_F(InternalSkin, HasNinetyFiveSectionsAndSeventySixImagesWithFrameAndButtonInPlace) {
+  TsSkinManager manager(nullptr);
+  LoadInternal(manager);
+  ASSERT_EQ(manager.GetInternalSkins()->GetCount(), 1);
+  TsStoredSkin* stored = manager.GetInternalSkins()->GetItem(0);
+  EXPECT_EQ(stored->Name, "GrayPlastic (internal)");
+  EXPECT_EQ(stored->GetGeneralData()->GetCount(), 96);
+  EXPECT_EQ(stored->GetImages()->GetCount(), 76);
+  EXPECT_EQ(stored->GetPatterns()->GetCount(), 0);
+  // Every item reaches the tables: the names are all different, none is left out.
+  ASSERT_EQ(SkinGeneralData.size(), 96u);
+  EXPECT_EQ(SkinMasks.size(), 76u);
+  std::set<std::string> names;
+  for (size_t i = 0; i + 1 < SkinGeneralData.size(); ++i) {
+    EXPECT_FALSE(SkinGeneralData[i].SectionName.empty()) << i;
+    EXPECT_TRUE(names.insert(AnsiUpperCase(SkinGeneralData[i].SectionName)).second)
+        << SkinGeneralData[i].SectionName;
+  }
+  for (const char* name : {"TsButton", "TsEdit", "TsPanel", "TsGroupBox", "Form", "FormTitle", "DIALOG",
+                           "MainMenu", "MenuItem", "MenuLine", "ScrollSliderV", "TABTOP", "GLOBALINFO"}) {
+    const int index = GetSkinIndex(name);
+    ASSERT_GE(index, 0) << name;
+    EXPECT_EQ(SkinGeneralData[index].SectionName, name);
+  }
+
+  const TsMaskData& form = SkinMasks[MaskOf("FORM", "BORDERSMASK")];
+  EXPECT_EQ(form.R, (RECT{0, 42, 24, 90}));
+  EXPECT_EQ(form.ImageCount, 1);
+  EXPECT_EQ(form.MaskType, 1);
+  EXPECT_EQ(form.Bmp, nullptr);
+  const TsMaskData& button = SkinMasks[MaskOf("TSBUTTON", "BORDERSMASK")];
+  EXPECT_EQ(button.R, (RECT{97, 220, 151, 256}));
+  EXPECT_EQ(button.ImageCount, 3);
+  EXPECT_EQ(button.MaskType, 1);
+  EXPECT_EQ(button.Bmp, nullptr);
+
+  // The master bitmap is stored in its malformed form: 149558 bytes claimed, 148534 there.
+  const std::string fragment = ReadText(SkinFile("internal_skin.fragment"));
+  const size_t start = fragment.find("MasterBitmap.Data = {");
+  ASSERT_NE(start, std::string::npos);
+  std::string data;
+  for (size_t i = fragment.find('{', start) + 1; i + 1 < fragment.size() && fragment[i] != '}'; ++i) {
+    if (!isxdigit(static_cast<unsigned char>(fragment[i]))) continue;
+    data += static_cast<char>(std::stoi(fragment.substr(i, 2), nullptr, 16));
+    ++i;
+  }
+  ASSERT_GE(data.size(), 4u);
+  const auto* length = reinterpret_cast<const uint8_t*>(data.data());
+  EXPECT_EQ(length[0] | length[1] << 8 | length[2] << 16 | length[3] << 24, 149558);
+  EXPECT_EQ(data.size() - 4, 148534u);
+}
 
 TEST_F(InternalSkin, LoadsWithTheStoredShapeAndEveryLookupFindsItsPart) {
   TsSkinManager manager(nullptr);
@@ -130,11 +200,13 @@ TEST_F(InternalSkin, LoadsWithTheStoredShapeAndEveryLookupFindsItsPart) {
 TEST_F(InternalSkin, TheSkinFolderTwinLoadsToTheSameTables) {
   std::vector<std::tuple<std::string, decltype(Look(TsGeneralData()))>> stored;
   std::map<MaskKey, std::tuple<LONG, LONG, LONG, LONG, int, int, int, int>> stored_masks;
+  std::vector<TColor> stored_master;
   {
     TsSkinManager manager(nullptr);
     LoadInternal(manager);
     for (const TsGeneralData& g : SkinGeneralData) stored.emplace_back(g.SectionName, Look(g));
     stored_masks = MaskTable();
+    stored_master = MasterPixels();
   }
   TearDown();
   SetUp();
@@ -156,8 +228,11 @@ TEST_F(InternalSkin, TheSkinFolderTwinLoadsToTheSameTables) {
   EXPECT_TRUE(masks == stored_masks);
   ASSERT_EQ(SkinPatterns.size(), 1u);
   EXPECT_EQ(SkinPatterns[0].SectionName, "MDIAREA");
+  // The stored master bitmap, whose headers claim 1024 bytes more than it holds, reads to the
+  // pixels of the folder's plain BMP file.
   ASSERT_NE(MasterBitmap, nullptr);
   EXPECT_EQ(MasterBitmap->GetWidth(), 192);
+  EXPECT_TRUE(MasterPixels() == stored_master);
 }
 
 namespace {

@@ -62,7 +62,7 @@ ZEROFRAME=#(0,0,2,10) 3,0
 FLAT=#(0,5,10,5) 1,0
 HASH=#
 CLAMPED=#(0,0,10,10) 0,-3
-MASKTYPE=#(0,0,10,10) 1,5
+MASKTYPE=#(0,0,10,60) 1,5
 
 [Form]
 PaintingColor=255
@@ -133,7 +133,11 @@ TEST_F(FolderSkin, MasksOfTheMasterBitmapAndOwnImages) {
   ASSERT_GE(clamped, 0);
   EXPECT_EQ(SkinMasks[clamped].ImageCount, 1);
   EXPECT_EQ(SkinMasks[clamped].MaskType, 0);
-  EXPECT_EQ(SkinMasks[MaskOf("GLOBALINFO", "MASKTYPE")].MaskType, 1);
+  // A mask type above 1 is kept as written: its rectangle holds that many more rows.
+  const int mask_type = MaskOf("GLOBALINFO", "MASKTYPE");
+  ASSERT_GE(mask_type, 0);
+  EXPECT_EQ(SkinMasks[mask_type].MaskType, 5);
+  EXPECT_EQ(GetMaskFrameSize(mask_type).cy, 10);
   // The master bitmap's own entry is a mask with its own image as well.
   const int master = MaskOf("GLOBALINFO", "MASTERBITMAP");
   ASSERT_GE(master, 0);

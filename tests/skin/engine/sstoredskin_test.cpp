@@ -104,6 +104,40 @@ TEST_F(StoredSkin, AHandWrittenInternalSkinLoadsIntoTheTables) {
   EXPECT_EQ(CommonSkinIndexes.CheckBoxChecked, -1);  // no GLOBALINFO section in this skin
 }
 
+// Mask types are kept as stored: one above 1 stays (its rectangle holds that many more rows),
+// one below 0 becomes 0, for master rectangles and own images alike.
+TEST_F(StoredSkin, MaskTypesAreKeptAboveOneAndRaisedToZeroBelowIt) {
+  std::string text = TestSkinFormText();
+  auto replace = [&text](const std::string& from, const std::string& to) {
+    const size_t at = text.find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    text.replace(at, from.size(), to);
+  };
+  replace("Bottom = 90\n          ImageCount = 1\n          MaskType = 1",
+          "Bottom = 90\n          ImageCount = 1\n          MaskType = 3");
+  replace("PropertyName = 'OUTSIDE'\n          Right = 500\n          Bottom = 10\n          ImageCount = 1",
+          "PropertyName = 'NEGATIVE'\n          Right = 10\n          Bottom = 10\n          ImageCount = 1\n"
+          "          MaskType = -2");
+  replace("Right = 16\n          Bottom = 10\n          MaskType = 1",
+          "Right = 16\n          Bottom = 10\n          MaskType = -1");
+  TsSkinManager manager(nullptr);
+  ReadComponentFromText(&manager, text, "test skin");
+  ASSERT_TRUE(SkinData().SkinLoaded);
+  ASSERT_EQ(SkinMasks.size(), 3u);
+  const int form = GetMaskIndex(GetSkinIndex("FORM"), "FORM", "BORDERSMASK");
+  ASSERT_GE(form, 0);
+  EXPECT_EQ(SkinMasks[form].MaskType, 3);
+  EXPECT_EQ(GetMaskFrameSize(form).cy, 48 / 4);
+  const int negative = GetMaskIndex(GetSkinIndex("FORM"), "FORM", "NEGATIVE");
+  ASSERT_GE(negative, 0);
+  EXPECT_EQ(SkinMasks[negative].MaskType, 0);
+  EXPECT_EQ(GetMaskFrameSize(negative).cy, 10);
+  const TsMaskData& own = SkinMasks[2];  // no GLOBALINFO section to look it up by
+  EXPECT_EQ(own.PropertyName, "BOXCHECKED");
+  ASSERT_NE(own.Bmp, nullptr);
+  EXPECT_EQ(own.MaskType, 0);
+}
+
 TEST_F(StoredSkin, NestedCollectionsAndObjectsWriteAndReadBack) {
   std::string text;
   {
