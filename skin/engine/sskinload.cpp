@@ -305,8 +305,9 @@ void ClampGeneralData(TsGeneralData& g) {
     *width = std::clamp(*width, 0, 100);
   g.ShadowOffset = std::clamp(g.ShadowOffset, -100, 100);
   g.FadingIterations = std::clamp(g.FadingIterations, 0, 100);
-  g.FadingIntervalIn = std::clamp(g.FadingIntervalIn, 1, 1000);
-  g.FadingIntervalOut = std::clamp(g.FadingIntervalOut, 1, 1000);
+  // A timer of 0 ms would fire without pause; a long interval only makes a slow fade.
+  g.FadingIntervalIn = std::max(g.FadingIntervalIn, 1);
+  g.FadingIntervalOut = std::max(g.FadingIntervalOut, 1);
   g.PaintingBevel = ControlBevel(g.PaintingBevel);
   g.HotPaintingBevel = ControlBevel(g.HotPaintingBevel);
   g.SelectionBorderBevel = EditorBevel(g.SelectionBorderBevel);

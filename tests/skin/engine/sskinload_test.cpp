@@ -93,6 +93,8 @@ PaintingTransparency=250
 ImagePercent=-5
 PaintingBevel=9
 FadingIterations=2000000000
+FadingIntervalIn=5000
+FadingIntervalOut=0
 
 [A]
 ParentClassName=B
@@ -200,6 +202,8 @@ TEST_F(FolderSkin, GeneralDataInheritsThroughParentsWithDefaultsLast) {
   EXPECT_EQ(child.ImagePercent, 0);
   EXPECT_EQ(child.PaintingBevel, cbNone);
   EXPECT_LE(child.FadingIterations, 100);
+  EXPECT_EQ(child.FadingIntervalIn, 5000);  // slow, but as written
+  EXPECT_EQ(child.FadingIntervalOut, 1);
   // A and B name each other: the look-up ends with the default.
   EXPECT_EQ(Section("A").FontColor.Top, -1);
   EXPECT_EQ(Section("B").PaintingColor, 0xFFFFFF);
