@@ -448,6 +448,38 @@ TEST_F(Provider, MenuItemsTheFormMeetsJoinTheSkinnedMenus) {
   SetMenuPainterFactory(nullptr);
 }
 
+// The menu line's band is kept as the section painted it, before the items go on it.
+TEST_F(Provider, TheMenuLineBandIsKeptWithoutItsItems) {
+  constexpr TColor kLineColor = 0x00306050;
+  RegisterSkinnedMenus();
+  Free(manager);
+  manager = New<TsSkinManager>(nullptr);
+  LoadSkin();
+  SkinGeneralData.push_back(SectionOf("MENULINE", kLineColor));
+  manager->GetMenuPainter()->SetActive(true);
+  MakeForm();
+  auto* menu = New<TMainMenu>(form);
+  auto* file = New<TMenuItem>(form);
+  file->SetCaption("&File WWWW");
+  menu->GetItems()->Add(file);
+  form->SetMenu(menu);
+  Show();
+  provider->RepaintFrame();
+  TBitmap* band = provider->GetMenuLineBitmap();
+  ASSERT_EQ(band->GetWidth(), form->GetWidth());
+  ASSERT_EQ(band->GetHeight(), provider->MenuHeight() + 1);
+  const int top = provider->FrameHeight() + provider->CaptionHeight();
+  int items = 0, kept = 0;
+  for (int y = 0; y < band->GetHeight(); ++y)
+    for (int x = provider->FrameWidth(); x < form->GetWidth() - provider->FrameWidth(); ++x) {
+      kept += band->GetPixelColor(x, y) != kLineColor;
+      items += Cache()->GetPixelColor(x, top + y) != kLineColor;
+    }
+  EXPECT_EQ(kept, 0);
+  EXPECT_GT(items, 0);  // the cache has the caption written on the line
+  SetMenuPainterFactory(nullptr);
+}
+
 // ---- Metrics ----------------------------------------------------------------------------------
 
 TEST_F(Provider, FrameMetricsFollowTheBorderStyle) {
