@@ -107,6 +107,14 @@
 #define IDS_SKIN_PAST_INDEXES_BOTH 1973
 #define IDS_SKIN_PIXEL_FORMAT 1974
 #define IDS_SCROLLBAR_OUT_OF_RANGE 1975
+// The skinned system menu: its six commands and the item that lists the skins
+#define IDS_SYSMENU_RESTORE 1980
+#define IDS_SYSMENU_MOVE 1981
+#define IDS_SYSMENU_SIZE 1982
+#define IDS_SYSMENU_MINIMIZE 1983
+#define IDS_SYSMENU_MAXIMIZE 1984
+#define IDS_SYSMENU_CLOSE 1985
+#define IDS_SYSMENU_AVAILABLE_SKINS 1986
 
 // Application manifest (RT_MANIFEST resource 1 of the executable)
 #define IDR_MANIFEST 1

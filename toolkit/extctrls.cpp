@@ -12,11 +12,6 @@ bool IsLoading(const TComponent* component) {
   return state.Contains(csLoading) || state.Contains(csReading);
 }
 
-const TEnumInfo& PanelBorderStyleInfo() {
-  static const TEnumInfo info{"bsNone", "bsSingle"};
-  return info;
-}
-
 void FillColor(HDC dc, const RECT& rect, TColor color) {
   HBRUSH brush = CreateSolidBrush(ColorToRGB(color));
   FillRect(dc, &rect, brush);
@@ -39,6 +34,11 @@ void BevelColors(TBevelCut cut, TColor face, TColor& top_left, TColor& bottom_ri
 }
 
 }  // namespace
+
+const TEnumInfo& PanelBorderStyleInfo() {
+  static const TEnumInfo info{"bsNone", "bsSingle"};
+  return info;
+}
 
 void Frame3D(HDC dc, RECT& rect, TColor top_left, TColor bottom_right, int width) {
   for (int i = 0; i < width; ++i) {

@@ -16,6 +16,7 @@
 enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
 // A panel's border: bsNone or bsSingle (a sunken client edge).
 using TBorderStyle = TFormBorderStyle;
+const TEnumInfo& PanelBorderStyleInfo();
 
 // Draws `width` one-pixel frames inside rect, the top and left edges in one colour and the
 // bottom and right edges in the other, and shrinks rect by them.

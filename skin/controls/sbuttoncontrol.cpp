@@ -296,7 +296,7 @@ void TsButtonControl::AdjustSize() {
         const int s = gw2 > 0 && !GetCaption().empty() ? spacing_ : 0;
         TCanvas* canvas = GetCanvas();
         canvas->SetFont(GetFont());
-        const int t = CaptionTextWidth(canvas, GetCaption()), th = canvas->TextHeight("W");
+        const int t = canvas->TextWidth(GetCaption()), th = canvas->TextHeight("W");
         if (!show_caption_) {
           w = gw2 + 2 * m;
           h = gh2 + 2 * m;

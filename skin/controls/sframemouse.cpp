@@ -189,9 +189,6 @@ RECT TsFrameLayout::MDIButtonRect(int k) const {
 int FrameHitTest(const TsFrameLayout& l, POINT p, const TsTitleButtons* custom, int incoming) {
   const TsFrameRules& r = l.Rules;
   int w = l.Width, fw = l.Metrics.FrameWidth, b = l.Button.cx + 1;
-  int result = incoming;
-  if (r.State == wsMaximized && (p.x < 2 || p.y < 2 || p.x > w - 4 || p.y > l.Height - 4))
-    return HTTRANSPARENT;
   int row_top = (l.Metrics.FrameHeight + l.Metrics.CaptionHeight - l.Button.cy) / 2;
   int row_bottom = row_top + l.Button.cy;
   auto in = [&](int from, int to) { return p.x >= from && p.x <= to; };
@@ -221,7 +218,10 @@ int FrameHitTest(const TsFrameLayout& l, POINT p, const TsTitleButtons* custom, 
       RECT b = l.MDIButtonRect(k);
       if (PtInRect(&b, p)) return HTMDICLOSE + k - 1;
     }
-  return result;
+  // Maximized, the frame lies off the screen: its edge goes to whatever is below.
+  if (r.State == wsMaximized && (p.x < 2 || p.y < 2 || p.x > w - 4 || p.y > l.Height - 4))
+    return HTTRANSPARENT;
+  return incoming;
 }
 
 // ---- TsFrameMouse -------------------------------------------------------------------------
@@ -600,7 +600,6 @@ bool TsFrameMouse::WndProc(TMessage& m) {
       // Someone else took the mouse (a menu, Escape handling): the drag is dropped.
       if (drag.active && drag.window == Window() && reinterpret_cast<HWND>(m.LParam) != Window())
         EndDrag(false);
-      if (reinterpret_cast<HWND>(m.LParam) != Window()) restore_on_release_ = false;
       if (pressed_ && reinterpret_cast<HWND>(m.LParam) != Window()) {
         pressed_ = 0;
         ClearHot();
@@ -671,18 +670,11 @@ bool TsFrameMouse::NCLButtonDown(TMessage& m) {
     return true;
   }
   pressed_ = 0;
-  if (IsIconic(window) && form->GetFormStyle() == fsMDIChild) {
-    // A minimised MDI child's icon is dragged about the MDI client by the system (its loop
-    // ends at the release, which it keeps); the click then offers the child's menu.
+  if (IsIconic(window)) {
+    // A minimised window is dragged about by the system (its loop ends at the release, which
+    // it keeps): the release is told after it.
     SendMessageA(window, WM_SYSCOMMAND, SC_MOVE + HTCAPTION, m.LParam);
     SendMessageA(window, WM_NCLBUTTONUP, m.WParam, m.LParam);
-    return true;
-  }
-  if (IsIconic(window)) {
-    // A minimised window comes back with a click, as one in the task bar does: on the release
-    // over it (the system's drag loop would only offer its menu).
-    restore_on_release_ = true;
-    SetCapture(window);
     return true;
   }
   ClearHot();
@@ -706,7 +698,6 @@ bool TsFrameMouse::ButtonUp(TMessage& m, int code) {
     m.Result = 1;
     return true;
   }
-  if (restore_on_release_) return IconicButtonUp(m, code);
   if (!pressed_ && IsIconic(window) && host_->FrameForm()->GetFormStyle() == fsMDIChild &&
       host_->FrameSkinnedPopups()) {
     m.Result = 1;
@@ -798,38 +789,10 @@ bool TsFrameMouse::SysCommand(TMessage& m) {
 
 bool TsFrameMouse::Sizing(TMessage& m) { return host_->FrameSizing(m); }
 
-bool TsFrameMouse::IconicButtonUp(TMessage& m, int code) {
-  HWND window = Window();
-  restore_on_release_ = false;
-  if (GetCapture() == window) ReleaseCapture();
-  m.Result = 1;
-  // A client release (under the capture) carries no screen point: where the pointer was.
-  const DWORD pos = GetMessagePos();
-  POINT screen = code < 0 ? POINT{GET_X_LPARAM(pos), GET_Y_LPARAM(pos)}
-                          : POINT{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
-  RECT wr{};
-  GetWindowRect(window, &wr);
-  if (IsIconic(window) && PtInRect(&wr, screen)) RestoreForm();
-  return true;
-}
-
-void TsFrameMouse::RestoreForm() {
-  TCustomForm* form = host_->FrameForm();
-  if (Application && Application->GetMainForm() == form)
-    Application->Restore();
-  else
-    SendMessageA(Window(), WM_SYSCOMMAND, SC_RESTORE, 0);
-  if (TsSystemMenu* menu = host_->FrameSystemMenu()) menu->UpdateItems();
-}
-
 bool TsFrameMouse::NCLButtonDblClk(TMessage& m) {
   if (drag.active && drag.window == Window()) EndDrag(true);
   TCustomForm* form = host_->FrameForm();
   m.Result = 1;
-  if (IsIconic(Window())) {
-    RestoreForm();
-    return true;
-  }
   if (m.WParam == HTCAPTION) {
     TsFrameRules r = host_->FrameLayout().Rules;
     // Any form the provider lets maximize toggles, whether or not its style shows the button.

@@ -258,9 +258,6 @@ class TsFrameMouse {
   bool NCLButtonDown(TMessage& message);
   bool ButtonUp(TMessage& message, int code);
   bool NCLButtonDblClk(TMessage& message);
-  // A minimised form: a click (press and release over it) or a double click restores it.
-  bool IconicButtonUp(TMessage& message, int code);
-  void RestoreForm();
   bool NCHitTest(TMessage& message);
   void StartDrag(int code, POINT screen);
   void DragTo(POINT screen);
@@ -274,5 +271,4 @@ class TsFrameMouse {
   int norm_mask_ = -1;  // "BICONNORM": the restore glyph
   int hot_ = 0;
   int pressed_ = 0;
-  bool restore_on_release_ = false;  // a press on the minimised window waits for its release
 };

@@ -19,11 +19,6 @@ namespace {
 
 SIZE TextSize(TFont* font, const std::string& text) { return GetStringSize(font->GetHandle(), text); }
 
-const TEnumInfo& BevelInfo() {
-  static const TEnumInfo info{"cbNone", "cbRaisedSoft", "cbLoweredSoft", "cbRaisedHard", "cbLoweredHard"};
-  return info;
-}
-
 int FontLineHeight(TFont* font) {
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, font->GetHandle());
@@ -43,57 +38,44 @@ const TEnumInfo& GroupCaptionLayoutInfo() {
 
 // ---- TsGroupBox ---------------------------------------------------------------------------------
 
-TK_CLASS_INFO(TsGroupBox, TCustomControl)
+TK_CLASS_INFO(TsGroupBox, TsCustomPanel)
 
 void TsGroupBox::Publish(TPublisher<TsGroupBox>& p) {
   using P = TsGroupBox;
   p.String("Caption", &P::GetCaption, &P::SetCaption);
+  p.Enumeration("Alignment", AlignmentInfo(), &P::GetAlignment, &P::SetAlignment).Default(taCenter);
+  p.Enumeration("BevelOuter", ControlBevelInfo(), &P::GetBevelOuter, &P::SetBevelOuter).Default(cbRaisedSoft);
+  p.Enumeration("BevelInner", ControlBevelInfo(), &P::GetBevelInner, &P::SetBevelInner)
+      .Default(cbLoweredHard);
+  p.Integer("BevelWidth", &P::GetBevelWidth, &P::SetBevelWidth).Default(2);
+  p.Enumeration("BorderStyle", PanelBorderStyleInfo(), &P::GetBorderStyle, &P::SetBorderStyle)
+      .Default(bsNone);
   p.Enumeration("CaptionLayout", GroupCaptionLayoutInfo(), &P::GetCaptionLayout, &P::SetCaptionLayout)
       .Default(clTopLeft);
   p.Integer("CaptionYOffset", &P::GetCaptionYOffset, &P::SetCaptionYOffset).Default(0);
-  p.Enumeration("BevelInner", BevelInfo(), &P::GetBevelInner, &P::SetBevelInner).Default(cbLoweredHard);
-  p.Integer("BevelWidth", &P::GetBevelWidth, &P::SetBevelWidth).Default(2);
-  p.Object("SkinData", &P::GetSkinData, &P::SetSkinData);
-  p.Event("OnClick", &P::OnClick);
+  p.Object("sStyle", &P::GetStyle, &P::SetStyle);
+  p.Event("OnPaint", &P::OnPaint);
 }
 
-TsGroupBox::TsGroupBox(TComponent* owner) : TCustomControl(owner) {
-  style_ = New<TsPassiveBGStyle>(this);
+TsGroupBox::TsGroupBox(TComponent* owner) : TsCustomPanel(owner) {
   style_->COC = COC_TsGroupBox;
-  control_style_ = {csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csOpaque, csDoubleClicks};
-  SetBounds(0, 0, 185, 100);
+  SetHeight(100);
   // Without a skin the face is painted in the parent's colour: children that fill with the
   // group box's Color match it.
   SetParentColor(true);
 }
 
-TsGroupBox::~TsGroupBox() { FreeAndNil(style_); }
-
 void TsGroupBox::WndProc(TMessage& message) {
   if (style_ && !GetComponentState().Contains(csDestroying)) {
-    // Focus moving into or out of the box leaves its background and children as they are.
-    if (PassFocusKeepingCache(style_, message, [this](TMessage& m) { inherited::WndProc(m); })) return;
-    const UINT msg = message.Msg;
-    if ((msg == WM_WINDOWPOSCHANGED || msg == CM_VISIBLECHANGED) && !SkinChanging) style_->BGChanged = true;
-    // The caption, its gap and its side live in the cache.
-    if (msg == CM_TEXTCHANGED || msg == CM_FONTCHANGED || msg == CM_BIDIMODECHANGED) style_->Invalidate();
+    // The caption's side lives in the cache.
+    if (message.Msg == CM_BIDIMODECHANGED) style_->Invalidate();
     if (style_->HandleFirst(message)) return;  // answered, or we are gone
     if (message.Msg == SKM_REMOVESKIN || message.Msg == SKM_REFRESH) {
       style_->BGChanged = true;
       Invalidate();
     }
   }
-  // The cache paints every pixel.
-  if (message.Msg == WM_ERASEBKGND) {
-    message.Result = 1;
-    return;
-  }
   inherited::WndProc(message);
-}
-
-void TsGroupBox::Loaded() {
-  inherited::Loaded();
-  style_->UpdateIndexes();
 }
 
 void TsGroupBox::CreateWnd() {
@@ -116,14 +98,8 @@ void TsGroupBox::SetCaptionYOffset(int value) {
 }
 
 void TsGroupBox::SetBevelInner(TsControlBevel value) {
-  if (value == bevel_inner_) return;
-  bevel_inner_ = value;
-  style_->Invalidate();
-}
-
-void TsGroupBox::SetBevelWidth(int value) {
-  if (value == bevel_width_ || value < 0) return;
-  bevel_width_ = value;
+  if (value == frame_inner_) return;
+  frame_inner_ = value;
   style_->Invalidate();
 }
 
@@ -131,12 +107,13 @@ int TsGroupBox::CaptionHeight() { return TextSize(GetFont(), "W").cy + 6; }
 
 RECT TsGroupBox::CaptionRect() {
   const int text = TextSize(GetFont(), GetCaption()).cx;
+  const int bevel = GetBevelWidth();
   int left = 6;
   if (caption_layout_ == clTopCenter) left = (GetWidth() - text - 12) / 2;
   if (caption_layout_ == clTopRight) left = GetWidth() - text - 18;
   left = std::max(left, 0);
   RECT r{left, 0, std::min(left + text + 12, GetWidth()), CaptionHeight()};
-  if (r.right - r.left < 2 * bevel_width_) InflateRect(&r, bevel_width_, 0);
+  if (r.right - r.left < 2 * bevel) InflateRect(&r, bevel, 0);
   return r;
 }
 
@@ -155,25 +132,21 @@ void TsGroupBox::Paint() {
   if (style_->Updating && style_->SkinIndex >= 0) return;
   const bool rebuild = style_->BGChanged || was_outside_;
   was_outside_ = !LiesInsideParent();
-  TBitmap* cache = style_->GetCacheBmp();
   if (rebuild) {
     style_->InitCacheBmp();
-    cache = style_->GetCacheBmp();
+    TBitmap* cache = style_->GetCacheBmp();
     cache->GetCanvas()->SetFont(GetFont());
     style_->PaintBG(cache);
     PaintFrame(cache);
-    if (!GetCaption().empty()) {
-      RECT r = CaptionRect();
-      OffsetRect(&r, 0, caption_y_offset_);
-      PaintCaption(cache, r);
-    }
+    if (!GetCaption().empty()) PaintCaption(CaptionRect(), style_);
     PaintChildShadows(this, cache);
     style_->BGChanged = false;
   }
   style_->CopyCacheToDC(GetCanvas()->GetHandle(), RECT{0, 0, GetWidth(), GetHeight()});
+  BroadcastRepaint(this, rebuild);
   if (!rebuild) return;
-  BroadcastRepaint(this, true);
-  // Check controls read this cache when they paint: they follow it now.
+  // Check controls read this cache when they paint, but are only told of a new one: they
+  // follow it now.
   for (int i = 0; i < GetControlCount(); ++i)
     if (auto* child = DynamicCast<TsCheckedControl>(GetControl(i)); child && ControlReadyToPaint(child))
       child->Invalidate();
@@ -183,6 +156,7 @@ void TsGroupBox::Paint() {
 // pixels are put back over it, so the caption sits in a gap of the border.
 void TsGroupBox::PaintFrame(TBitmap* cache) {
   const bool has_caption = !GetCaption().empty();
+  const int bevel = GetBevelWidth();
   RECT frame{0, 0, GetWidth(), GetHeight()};
   const RECT gap = has_caption ? CaptionRect() : RECT{};
   std::unique_ptr<TBitmap, void (*)(TBitmap*)> saved(nullptr, [](TBitmap* b) { Free(b); });
@@ -198,13 +172,13 @@ void TsGroupBox::PaintFrame(TBitmap* cache) {
     DrawSkinMaskRect(cache, frame, false, EmptyCI, SkinMasks[static_cast<size_t>(style_->BorderIndex)], 0);
   } else {
     const bool soft = style_->GetSoftControl();
-    PaintStyleRect(style_, cache, frame, soft, style_->GetPaintingBevel(), bevel_width_);
-    if (bevel_inner_ != cbNone) {
+    PaintStyleRect(style_, cache, frame, soft, style_->GetPaintingBevel(), bevel);
+    if (frame_inner_ != cbNone) {
       // As on a panel, the inner bevel keeps its place whether the outer one is drawn or not.
       RECT inner = frame;
-      const int inset = bevel_width_ + GetBorderWidth();
+      const int inset = bevel + GetBorderWidth();
       InflateRect(&inner, -inset, -inset);
-      PaintStyleRect(style_, cache, inner, soft, bevel_inner_, bevel_width_);
+      PaintStyleRect(style_, cache, inner, soft, frame_inner_, bevel);
     }
   }
   if (saved)
@@ -212,17 +186,9 @@ void TsGroupBox::PaintFrame(TBitmap* cache) {
            saved->GetCanvas()->GetHandle(), 0, 0, SRCCOPY);
 }
 
-void TsGroupBox::PaintCaption(TBitmap* cache, RECT r) {
-  TCanvas* c = cache->GetCanvas();
-  c->SetFont(GetFont());
-  c->GetBrush()->SetStyle(bsClear);
-  InflateRect(&r, -6, 0);
-  // The gap is as wide as the text: either side puts it in the same place.
-  const UINT flags = DT_SINGLELINE | DrawTextBiDiFlags(this, taLeftJustify);
-  if (IsValidSkinIndex(style_->SkinIndex))
-    WriteTextWithContour(c, GetCaption(), GetEnabled(), r, flags, style_->SkinIndex, false);
-  else
-    WriteTextEx(c, GetCaption(), GetEnabled(), r, flags);
+void TsGroupBox::PaintCaption(RECT r, TsGenStyle* style) {
+  OffsetRect(&r, 0, caption_y_offset_);
+  inherited::PaintCaption(r, style);
 }
 
 // ---- TsGroupButton ------------------------------------------------------------------------------
@@ -280,7 +246,7 @@ void TsRadioGroup::Publish(TPublisher<TsRadioGroup>& p) {
 TsRadioGroup::TsRadioGroup(TComponent* owner) : TsGroupBox(owner), items_(New<TStringList>()) {
   style_->SetSkinSection("TSGROUPBOX");
   // Its buttons come from Items: nothing is placed on it.
-  control_style_ = {csSetCaption, csDoubleClicks, csOpaque};
+  control_style_ = {csSetCaption, csDoubleClicks};
   items_->OnChange = TNotifyEvent(this, &TsRadioGroup::ItemsChanged);
 }
 

@@ -1,7 +1,8 @@
-// Skinned group boxes and radio groups. A group box paints its background, its frame (the
-// section's "BORDERSMASK" or bevels) and its caption set into the top border into its style's
-// cache bitmap, then copies the cache in one piece. A radio group owns one skinned radio
-// button per line of Items, laid out column by column; ItemIndex is the checked line.
+// Skinned group boxes and radio groups. A group box is a skinned panel that paints its
+// background, its frame (the section's "BORDERSMASK" or bevels) and its caption set into the
+// top border into its style's cache bitmap, copies the cache in one piece and has its children
+// repaint over it. A radio group owns one skinned radio button per line of Items, laid out
+// column by column; ItemIndex is the checked line.
 #pragma once
 
 #include <windows.h>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "skin/controls/scheckbox.h"
+#include "skin/controls/spanel.h"
 #include "skin/engine/sstyles.h"
 #include "toolkit/controls.h"
 
@@ -19,12 +21,11 @@ class TStrings;
 enum TsGroupCaptionLayout { clTopLeft, clTopCenter, clTopRight };
 const TEnumInfo& GroupCaptionLayoutInfo();
 
-class TsGroupBox : public TCustomControl {
-  TK_CLASS(TsGroupBox, TCustomControl)
+class TsGroupBox : public TsCustomPanel {
+  TK_CLASS(TsGroupBox, TsCustomPanel)
 
  public:
   explicit TsGroupBox(TComponent* owner);
-  ~TsGroupBox() override;
   void WndProc(TMessage& message) override;
   // Below the caption band.
   RECT GetClientRect() override;
@@ -33,12 +34,9 @@ class TsGroupBox : public TCustomControl {
   void SetCaptionLayout(TsGroupCaptionLayout value);
   int GetCaptionYOffset() const { return caption_y_offset_; }
   void SetCaptionYOffset(int value);
-  TsControlBevel GetBevelInner() const { return bevel_inner_; }
+  // The frame's inner bevel without a border mask (the panel's own inner bevel stays off).
+  TsControlBevel GetBevelInner() const { return frame_inner_; }
   void SetBevelInner(TsControlBevel value);
-  int GetBevelWidth() const { return bevel_width_; }
-  void SetBevelWidth(int value);
-  TsPassiveBGStyle* GetSkinData() const { return style_; }
-  void SetSkinData(TsPassiveBGStyle* value) { style_->Assign(value); }
 
   // The gap the caption takes in the top border.
   RECT CaptionRect();
@@ -46,11 +44,9 @@ class TsGroupBox : public TCustomControl {
 
  protected:
   void Paint() override;
-  void Loaded() override;
   void CreateWnd() override;
-  virtual void PaintCaption(TBitmap* cache, RECT r);
-
-  TsPassiveBGStyle* style_;
+  // The panel's caption writer, moved down by CaptionYOffset.
+  void PaintCaption(RECT r, TsGenStyle* style) override;
 
  private:
   static void Publish(TPublisher<TsGroupBox>& p);
@@ -59,8 +55,7 @@ class TsGroupBox : public TCustomControl {
 
   TsGroupCaptionLayout caption_layout_ = clTopLeft;
   int caption_y_offset_ = 0;
-  TsControlBevel bevel_inner_ = cbLoweredHard;
-  int bevel_width_ = 2;  // the skinned panels' bevel width
+  TsControlBevel frame_inner_ = cbLoweredHard;
   bool was_outside_ = false;
 };
 

@@ -143,11 +143,11 @@ void TsMessageForm::Build(const std::string& msg, TMsgDlgType type, TMsgDlgButto
     button_width = std::max(button_width, caption_widths[k]);
   }
 
-  // Nothing to measure would leave the rectangle as it is, half the screen wide.
-  RECT text{0, 0, msg.empty() ? 0 : GetSystemMetrics(SM_CXSCREEN) / 2, 0};
-  if (!msg.empty())
-    DrawTextA(dc.Get(), msg.c_str(), static_cast<int>(msg.size()), &text,
-              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | bidi);
+  // The closing NUL is measured too: an empty message is one (empty) line, not an untouched
+  // rectangle half the screen wide.
+  RECT text{0, 0, GetSystemMetrics(SM_CXSCREEN) / 2, 0};
+  DrawTextA(dc.Get(), msg.c_str(), static_cast<int>(msg.size()) + 1, &text,
+            DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | bidi);
   const int text_width = text.right - text.left, text_height = text.bottom - text.top;
   const bool has_icon = type != mtCustom;
   int block_width = text_width, block_height = text_height;

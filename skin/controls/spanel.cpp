@@ -236,6 +236,8 @@ void TsPanel::Publish(TPublisher<TsPanel>& p) {
   p.Enumeration("BevelInner", ControlBevelInfo(), &TsPanel::GetBevelInner, &TsPanel::SetBevelInner)
       .Default(cbNone);
   p.Integer("BevelWidth", &TsPanel::GetBevelWidth, &TsPanel::SetBevelWidth).Default(2);
+  p.Enumeration("BorderStyle", PanelBorderStyleInfo(), &TsPanel::GetBorderStyle, &TsPanel::SetBorderStyle)
+      .Default(bsNone);
   p.Object("sStyle", &TsPanel::GetStyle, &TsPanel::SetStyle);
   p.Event("OnPaint", &TsPanel::OnPaint);
 }

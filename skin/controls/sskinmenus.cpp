@@ -20,6 +20,7 @@
 #include "toolkit/graphics.h"
 #include "toolkit/imagelist.h"
 #include "toolkit/menus.h"
+#include "toolkit/picture.h"
 
 TK_ABSTRACT_CLASS_INFO(TsSkinableMenus, TPersistent)
 
@@ -101,12 +102,20 @@ std::vector<TMenuItem*> MDIBarItems() {
   return items;
 }
 
+// The maximized child's own icon; null when it has none.
+TIcon* MaximizedMDIChildIcon() {
+  TCustomForm* child = MaximizedMDIChild();
+  return child && child->GetIcon()->HandleAllocated() ? child->GetIcon() : nullptr;
+}
+
 // Room a top item leaves for the maximized child's icon at the line's left end: only the
-// first item, when the child-window item that carries the icon is not there before it.
+// first item, when the child-window item that carries the icon is not there before it, and
+// only when the child has an icon.
 int IconRoom(const TMenuItem* item) {
-  if (!MaximizedMDIChild() || IsMDIChildItem(item)) return 0;
+  TIcon* icon = MaximizedMDIChildIcon();
+  if (!icon || IsMDIChildItem(item)) return 0;
   const std::vector<TMenuItem*> bar = MDIBarItems();
-  return !bar.empty() && bar.front() == item ? MDIIconSize() : 0;
+  return !bar.empty() && bar.front() == item ? icon->GetWidth() : 0;
 }
 
 // Room the last top item leaves after its caption for the maximized child's buttons.
@@ -417,10 +426,10 @@ void TsSkinableMenus::DrawGlyph(TMenuItem* item, TBitmap* work, int height) {
     OwnedBitmap copy(New<TBitmap>());
     copy->Assign(bitmap);
     copy->SetTransparent(true);
-    canvas->Draw(cell.left, cell.top, copy.get());
+    canvas->Draw(d, d, copy.get());
   } else if (has_image) {
-    images->Draw(canvas, cell.left, (height - images->GetHeight()) / 2, item->GetImageIndex(),
-                 item->GetEnabled());
+    const int image_top = (height - images->GetHeight()) / 2;
+    images->Draw(canvas, image_top, image_top, item->GetImageIndex(), item->GetEnabled());
   }
 }
 
@@ -548,9 +557,9 @@ void ResetHotMenuLineItem() {
   }
 }
 
-void DrawMDIChildIcon(TCanvas* canvas, const RECT& row) {
+void DrawMDIChildIcon(TCanvas* canvas, const RECT& row, bool own_icon_only) {
   TCustomForm* child = MaximizedMDIChild();
-  if (!child) return;
+  if (!child || (own_icon_only && !MaximizedMDIChildIcon())) return;
   const int size = MDIIconSize();
   DrawIconEx(canvas->GetHandle(), row.left + 1, row.top + (row.bottom - row.top - size) / 2, FormIcon(child),
              size, size, 0, nullptr, DI_NORMAL);

@@ -48,8 +48,9 @@ void RegisterSkinnedMenus();
 void ResetHotMenuLineItem();
 
 // The icon of the MDI main form's maximized active child at the left end of a menu-line row,
-// (menu height - 2) pixels square; nothing while no child is maximized.
-void DrawMDIChildIcon(TCanvas* canvas, const RECT& row);
+// (menu height - 2) pixels square; nothing while no child is maximized. With own_icon_only,
+// nothing for a child without an icon of its own either (the first item leaves no room then).
+void DrawMDIChildIcon(TCanvas* canvas, const RECT& row, bool own_icon_only = false);
 
 class TsSkinableMenus : public TPersistent {
   TK_CLASS(TsSkinableMenus, TPersistent)

@@ -143,6 +143,7 @@ TsSkinProvider::TsSkinProvider(TComponent* owner)
       title_buttons_(New<TsTitleButtons>(this)),
       title_icon_(New<TsTitleIcon>()),
       button_background_(New<TBitmap>()),
+      menu_line_(New<TBitmap>()),
       region_rects_(1) {
   common_data_->SetSkinSection("FORM");
   common_data_->COC = kProviderKind;
@@ -167,6 +168,7 @@ TsSkinProvider::~TsSkinProvider() {
   FreeAndNil(title_buttons_);
   FreeAndNil(title_icon_);
   FreeAndNil(button_background_);
+  FreeAndNil(menu_line_);
   FreeAndNil(caption_band_);
 }
 
@@ -977,8 +979,14 @@ void TsSkinProvider::PaintMenuLine() {
     PaintItem(line, "MENULINE", TsCacheInfo{cache, 0, 0, true}, form_active_ ? 1 : 0, true, r, POINT{0, top},
               cache);
   }
+  // The band as painted, before icon and items.
+  const int band = MenuHeight() * menu_line_count_ + 1;
+  menu_line_->SetPixelFormat(pf24bit);
+  menu_line_->SetSize(form_->GetWidth(), band);
+  BitBlt(menu_line_->GetCanvas()->GetHandle(), 0, 0, form_->GetWidth(), band, cache->GetCanvas()->GetHandle(),
+         0, top, SRCCOPY);
   // A maximized MDI child's icon leads the line (the first item leaves room for it).
-  DrawMDIChildIcon(cache->GetCanvas(), RECT{FrameWidth(), top, FrameWidth(), top + MenuHeight()});
+  DrawMDIChildIcon(cache->GetCanvas(), RECT{FrameWidth(), top, FrameWidth(), top + MenuHeight()}, true);
   LayoutMenuLine(true);
 }
 

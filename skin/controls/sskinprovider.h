@@ -109,6 +109,8 @@ class TsSkinProvider : public TsSkinReceiver {
   const std::vector<RECT>& RegionRects() const { return region_rects_; }
   // The strip behind the title buttons, for repainting one button alone.
   TBitmap* GetButtonBackground() const { return button_background_; }
+  // The menu-line band as the last frame paint left it, without the items.
+  TBitmap* GetMenuLineBitmap() const { return menu_line_; }
 
  private:
   static void Publish(TPublisher<TsSkinProvider>& p);
@@ -220,6 +222,7 @@ class TsSkinProvider : public TsSkinReceiver {
   TsTitleButtons* title_buttons_;
   TsTitleIcon* title_icon_;
   TBitmap* button_background_;
+  TBitmap* menu_line_;
   TBitmap* caption_band_ = nullptr;
 
   std::vector<RECT> region_rects_;

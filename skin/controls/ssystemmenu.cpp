@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "skin/engine/sskinmanager.h"
+#include "skin/engine/sskintext.h"
 #include "toolkit/strings.h"
 
 namespace {
@@ -31,13 +32,19 @@ void MinimizeForm(TCustomForm* form) {
 TK_CLASS_INFO(TsSystemMenu, TPopupMenu)
 
 TsSystemMenu::TsSystemMenu(TComponent* owner, TCustomForm* form) : TPopupMenu(owner), form_(form) {
-  ItemRestore = NewItem("Restore", "ItemRestore", TNotifyEvent(this, &TsSystemMenu::RestoreClick));
-  ItemMove = NewItem("Move", "ItemMove", TNotifyEvent(this, &TsSystemMenu::MoveClick));
-  ItemSize = NewItem("Size", "Itemsize", TNotifyEvent(this, &TsSystemMenu::SizeClick));
-  ItemMinimize = NewItem("Minimize", "ItemMinimize", TNotifyEvent(this, &TsSystemMenu::MinimizeClick));
-  ItemMaximize = NewItem("Maximize", "ItemMaximize", TNotifyEvent(this, &TsSystemMenu::MaximizeClick));
+  ItemRestore = NewItem(SkinText(IDS_SYSMENU_RESTORE, "Restore"), "ItemRestore",
+                        TNotifyEvent(this, &TsSystemMenu::RestoreClick));
+  ItemMove =
+      NewItem(SkinText(IDS_SYSMENU_MOVE, "Move"), "ItemMove", TNotifyEvent(this, &TsSystemMenu::MoveClick));
+  ItemSize =
+      NewItem(SkinText(IDS_SYSMENU_SIZE, "Size"), "Itemsize", TNotifyEvent(this, &TsSystemMenu::SizeClick));
+  ItemMinimize = NewItem(SkinText(IDS_SYSMENU_MINIMIZE, "Minimize"), "ItemMinimize",
+                         TNotifyEvent(this, &TsSystemMenu::MinimizeClick));
+  ItemMaximize = NewItem(SkinText(IDS_SYSMENU_MAXIMIZE, "Maximize"), "ItemMaximize",
+                         TNotifyEvent(this, &TsSystemMenu::MaximizeClick));
   NewItem("-", "", nullptr);
-  ItemClose = NewItem("Close", "ItemClose", TNotifyEvent(this, &TsSystemMenu::CloseClick));
+  ItemClose = NewItem(SkinText(IDS_SYSMENU_CLOSE, "Close"), "ItemClose",
+                      TNotifyEvent(this, &TsSystemMenu::CloseClick));
   ItemClose->SetShortCut(scAlt | VK_F4);
 }
 
@@ -90,7 +97,7 @@ void TsSystemMenu::MakeSkinItems() {
   if (names.empty()) return;
   auto* top = new TMenuItem(this);
   top->SetName(kSkinItemName);
-  top->SetCaption("Available skins");
+  top->SetCaption(SkinText(IDS_SYSMENU_AVAILABLE_SKINS, "Available skins"));
   for (size_t i = 0; i < names.size(); ++i) {
     auto* item = new TMenuItem(this);
     item->SetName(kSkinItemName + std::to_string(i));

@@ -9,6 +9,7 @@
 
 #include "i18n/translator.h"
 #include "skin/controls/sscrollbar.h"
+#include "skin/controls/ssystemmenu.h"
 #include "skin/engine/sskinmanager.h"
 #include "skin/engine/sskintables.h"
 #include "skin/engine/sstoredskin.h"
@@ -105,6 +106,31 @@ TEST_F(GermanSkinMessages, AScrollBarRangeWithoutRoomIsToldInGerman) {
   EXPECT_EQ(g_messages[0],
             "Eigenschaft der Bildlaufleiste au\xDF"
             "erhalb des Bereichs\r\nMax = 0");
+}
+
+// The skinned system menu speaks the interface's language too: its commands and the item
+// that lists the skins.
+TEST_F(GermanSkinMessages, TheSystemMenuAndItsSkinListReadGerman) {
+  TsSkinManager manager(nullptr);
+  manager.GetInternalSkins()->Add()->Name = "Plain";
+  TsSystemMenu menu(nullptr, nullptr);
+  menu.SetSkinManager(&manager);
+  menu.MakeSkinItems();
+  std::vector<std::string> captions;
+  for (int i = 0; i < menu.GetItems()->GetCount(); ++i)
+    captions.push_back(menu.GetItems()->GetItem(i)->GetCaption());
+  const std::vector<std::string> german{"Verf\xFCgbare Skins",
+                                        "-",
+                                        "Wiederherstellen",
+                                        "Verschieben",
+                                        "Gr\xF6\xDF"
+                                        "e \xE4ndern",
+                                        "Minimieren",
+                                        "Maximieren",
+                                        "-",
+                                        "Schlie\xDF"
+                                        "en"};
+  EXPECT_EQ(captions, german);
 }
 
 }  // namespace

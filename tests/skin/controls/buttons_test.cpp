@@ -624,7 +624,8 @@ TEST_F(Buttons, AReleaseOutsideNeverClicksButAPlainButtonComesUp) {
 
 // ---- Size and arrow ------------------------------------------------------------------------------
 
-TEST_F(Buttons, AutoSizeAddsGlyphBevelSpacingAndCaptionAtTheNextAdjustment) {
+// The caption counts with the width TextWidth gives it, its accelerator mark included.
+TEST_F(Buttons, AutoSizeAddsGlyphBevelSpacingAndTheCaptionsTextWidthAtTheNextAdjustment) {
   auto* button = Add<TsSpeedButton>();
   button->SetImages(MakeImages());
   button->SetImageIndex(0);
@@ -635,7 +636,8 @@ TEST_F(Buttons, AutoSizeAddsGlyphBevelSpacingAndCaptionAtTheNextAdjustment) {
   button->AdjustSize();
   TCanvas* canvas = button->GetCanvas();
   canvas->SetFont(button->GetFont());
-  const int t = canvas->TextWidth("Caption"), th = canvas->TextHeight("W");
+  const int t = canvas->TextWidth("&Caption"), th = canvas->TextHeight("W");
+  ASSERT_GT(t, canvas->TextWidth("Caption"));
   EXPECT_EQ(button->GetWidth(), 16 + 4 + 3 + t);  // 63 for a caption 40 wide
   EXPECT_EQ(button->GetHeight(), std::max(20, th));
   button->SetButtonStyle(tbsDropDown);

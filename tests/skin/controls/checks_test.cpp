@@ -7,6 +7,7 @@
 
 #include "skin/controls/scheckbox.h"
 #include "skin/controls/sgroupbox.h"
+#include "skin/controls/spanel.h"
 #include "skin/engine/sgenstyle.h"
 #include "skin/engine/smessages.h"
 #include "skin/engine/sskinmanager.h"
@@ -18,9 +19,11 @@
 #include "toolkit/canvas.h"
 #include "toolkit/extctrls.h"
 #include "toolkit/formreader.h"
+#include "toolkit/formwriter.h"
 #include "toolkit/forms.h"
 #include "toolkit/imagelist.h"
 #include "toolkit/strings.h"
+#include "toolkit/typinfo.h"
 
 namespace {
 
@@ -111,7 +114,7 @@ class Checks : public testing::Test {
   // shows the old picture here.
   static TColor Pixel(TsGroupBox* box, int x, int y) {
     box->Repaint();
-    return box->GetSkinData()->GetCacheBmp()->GetCanvas()->GetPixels(x, y);
+    return box->GetStyle()->GetCacheBmp()->GetCanvas()->GetPixels(x, y);
   }
   // The columns from x0 to x1 (excluded) of a canvas that hold anything but the colour at (x0, 0).
   static std::vector<int> Ink(TCanvas* c, int x0, int x1, int height) {
@@ -469,7 +472,7 @@ TEST_F(Checks, AGroupBoxsBevelsArePanelWideAndTheInnerOneKeepsItsPlace) {
     return frame;
   };
   EXPECT_EQ(row(), (std::vector<bool>{true, true, true, true, false, false}));
-  box->GetSkinData()->GetPainting()->SetBevel(cbNone);
+  box->SetBevelOuter(cbNone);
   EXPECT_EQ(row(), (std::vector<bool>{false, false, true, true, false, false}));
 }
 
@@ -491,7 +494,7 @@ TEST_F(Checks, AGroupBoxCaptionFollowsTheReadingOrder) {
   auto picture = [&] {
     const RECT gap = box->CaptionRect();
     Pixel(box, 0, 0);  // painted anew
-    return Ink(box->GetSkinData()->GetCacheBmp()->GetCanvas(), gap.left, gap.right, gap.bottom);
+    return Ink(box->GetStyle()->GetCacheBmp()->GetCanvas(), gap.left, gap.right, gap.bottom);
   };
   const std::vector<int> left_to_right = picture();
   form->SetBiDiMode(bdRightToLeftReadingOnly);
@@ -513,7 +516,7 @@ TEST_F(Checks, ASkinnedGroupBoxBorderMaskStopsAtTheCaption) {
   SkinMasks.push_back(TsMaskData{mask, "TSGROUPBOX", "BORDERSMASK", {}, 1, 0});
   SkinData().SkinLoaded = true;
   auto* box = Add<TsGroupBox>(8, 8, 200, 80);
-  box->GetSkinData()->SetSkinSection("TSGROUPBOX");
+  box->GetStyle()->SetSkinSection("TSGROUPBOX");
   box->SetCaption("Laps");
   Show();
   const RECT gap = box->CaptionRect();
@@ -525,9 +528,9 @@ TEST_F(Checks, ASkinnedGroupBoxBorderMaskStopsAtTheCaption) {
   EXPECT_NE(Pixel(box, gap.left + 1, border), kBorder);
 }
 
-// Tab from a box's child into another box's and back: neither box builds its cache again nor
-// repaints its children (a mark in each cache survives).
-TEST_F(Checks, FocusMovingIntoOrOutOfAGroupBoxKeepsItsCache) {
+// Tab from a box's child into another box's and back: the style hears of the focus first, so
+// each box the focus enters or leaves builds its cache again (a mark in each cache goes).
+TEST_F(Checks, FocusMovingIntoOrOutOfAGroupBoxRebuildsItsCache) {
   auto* first = Add<TsGroupBox>(8, 8, 160, 80);
   auto* second = Add<TsGroupBox>(180, 8, 160, 80);
   auto child_of = [&](TsGroupBox* box) {
@@ -542,19 +545,22 @@ TEST_F(Checks, FocusMovingIntoOrOutOfAGroupBoxKeepsItsCache) {
   in_first->SetFocus();
   ASSERT_TRUE(PumpUntil([&] { return !GetUpdateRect(form->GetHandle(), nullptr, FALSE); }));
   constexpr TColor kMark = 0x00010203;
-  for (TsGroupBox* box : {first, second}) {
-    box->Repaint();
-    box->GetSkinData()->GetCacheBmp()->GetCanvas()->SetPixels(150, 70, kMark);
-  }
+  auto mark = [&] {
+    for (TsGroupBox* box : {first, second}) {
+      box->Repaint();
+      box->GetStyle()->GetCacheBmp()->GetCanvas()->SetPixels(150, 70, kMark);
+    }
+  };
+  mark();
+  Pump();
+  EXPECT_EQ(Pixel(first, 150, 70), kMark);  // a paint alone keeps it
   for (TWinControl* target : {static_cast<TWinControl*>(in_second), static_cast<TWinControl*>(in_first)}) {
+    mark();
     target->SetFocus();
     Pump();
-    EXPECT_EQ(Pixel(first, 150, 70), kMark);
-    EXPECT_EQ(Pixel(second, 150, 70), kMark);
+    EXPECT_NE(Pixel(first, 150, 70), kMark);
+    EXPECT_NE(Pixel(second, 150, 70), kMark);
   }
-  // A caption change still builds it again.
-  first->SetCaption("Laps");
-  EXPECT_NE(Pixel(first, 150, 70), kMark);
 }
 
 TEST_F(Checks, TheCaptionRectangleFollowsTheLayout) {
@@ -569,6 +575,86 @@ TEST_F(Checks, TheCaptionRectangleFollowsTheLayout) {
   EXPECT_EQ(box->CaptionRect().left, 0);
   EXPECT_EQ(box->CaptionRect().right, 10);
   EXPECT_EQ(box->GetClientRect().top, box->CaptionHeight());
+}
+
+// A group box is a skinned panel: it has the panel's properties and its style as sStyle, and a
+// definition that sets them is read and written back the same.
+TEST_F(Checks, AGroupBoxIsASkinnedPanelAndItsDefinitionComesBackTheSame) {
+  const std::string definition =
+      "object Form1: TForm\n"
+      "  object gb: TsGroupBox\n"
+      "    Left = 8\n    Top = 8\n    Width = 200\n    Height = 90\n"
+      "    Caption = 'Laps'\n"
+      "    Alignment = taLeftJustify\n"
+      "    BevelOuter = cbLoweredSoft\n"
+      "    BevelInner = cbNone\n"
+      "    BevelWidth = 3\n"
+      "    BorderStyle = bsSingle\n"
+      "    CaptionLayout = clTopRight\n"
+      "    CaptionYOffset = 2\n"
+      "    sStyle.SkinSection = 'PANEL'\n"
+      "  end\n"
+      "end\n";
+  auto read = [](const std::string& text) {
+    TForm* read_form = New<TForm>(nullptr, kCreateNew);
+    ReadComponentFromText(read_form, text, "group box");
+    return read_form;
+  };
+  TForm* first = read(definition);
+  auto* box = DynamicCast<TsGroupBox>(first->FindComponent("gb"));
+  ASSERT_NE(box, nullptr);
+  EXPECT_TRUE(box->InheritsFrom(TsCustomPanel::StaticClass()));
+  EXPECT_EQ(box->GetBevelOuter(), cbLoweredSoft);
+  EXPECT_EQ(box->GetStyle()->COC, 74);
+  EXPECT_NE(GetPropInfo(box, "OnPaint"), nullptr);
+  // Written as they were read, and so again from what was written.
+  auto check = [](const std::string& written) {
+    for (const char* line :
+         {"    Caption = 'Laps'\r\n    Alignment = taLeftJustify\r\n    BevelOuter = cbLoweredSoft\r\n"
+          "    BevelInner = cbNone\r\n    BevelWidth = 3\r\n    BorderStyle = bsSingle\r\n"
+          "    CaptionLayout = clTopRight\r\n    CaptionYOffset = 2\r\n",
+          "    sStyle.SkinSection = 'PANEL'\r\n"})
+      EXPECT_NE(written.find(line), std::string::npos) << line << written;
+  };
+  const std::string written = WriteComponentToText(first);
+  check(written);
+  TForm* second = read(written);
+  check(WriteComponentToText(second));
+  Free(first);
+  Free(second);
+}
+
+namespace {
+
+struct TPaintCounter : TObject {
+  int paints = 0;
+  void Paint(TObject*, TCanvas*) { ++paints; }
+};
+
+}  // namespace
+
+// After every paint of its own the box has its children repaint over it, telling them whether
+// its background was built anew: a panel on it paints each time, and builds its own cache
+// again only after the box built its.
+TEST_F(Checks, AGroupBoxsChildrenRepaintAfterEveryPaintToldWhetherItsBackgroundIsNew) {
+  auto* box = Add<TsGroupBox>(8, 8, 300, 120);
+  auto* panel = New<TsPanel>(form);
+  panel->SetParent(box);
+  panel->SetBounds(10, 30, 80, 40);
+  TPaintCounter counter;
+  panel->OnPaint = TPanelPaintEvent(&counter, &TPaintCounter::Paint);
+  Show();
+  Pump();
+  int paints = counter.paints;
+  int builds = panel->CacheBuilds();
+  box->Repaint();  // the same background
+  EXPECT_GT(counter.paints, paints);
+  EXPECT_EQ(panel->CacheBuilds(), builds);
+  paints = counter.paints;
+  box->SetCaption("Laps");
+  box->Repaint();  // a new one
+  EXPECT_GT(counter.paints, paints);
+  EXPECT_GT(panel->CacheBuilds(), builds);
 }
 
 // ---- Radio groups -------------------------------------------------------------------------------
@@ -764,4 +850,7 @@ TEST_F(Checks, AFormDefinitionsItemIndexIsClampedOnceTheButtonsExist) {
   EXPECT_EQ(group->GetButtonCount(), 3);
   EXPECT_EQ(group->GetItemIndex(), 2);
   EXPECT_TRUE(group->GetButton(2)->GetChecked());
+  // Its buttons come from Items: it takes no controls and only sets its caption and hears
+  // double clicks.
+  EXPECT_EQ(group->GetControlStyle(), (TControlStyle{csSetCaption, csDoubleClicks}));
 }

@@ -136,11 +136,24 @@ TEST_F(DialogLayout, AnApplicationReadRightToLeftMirrorsTextAndIcon) {
   EXPECT_LE(label->GetLeft() + label->GetWidth(), image->GetLeft());
 }
 
-// Nothing to measure leaves the measuring rectangle as it was: half the screen wide.
-TEST_F(DialogLayout, AnEmptyMessageTakesNoRoom) {
-  Make("", mtWarning, {mbOK});
-  EXPECT_EQ(Find<TsLabel>(form, "Message")->GetWidth(), 0);
-  EXPECT_LT(form->GetClientWidth(), GetSystemMetrics(SM_CXSCREEN) / 4);
+// The text is measured with its closing NUL: an empty message is one line high and narrow
+// (measuring nothing would leave the rectangle half the screen wide).
+TEST_F(DialogLayout, TheMessageIsMeasuredWithItsClosingNulAnEmptyOneToo) {
+  for (const std::string text : {"Only a few words", ""}) {
+    Make(text, mtWarning, {mbOK});
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, form->GetFont()->GetHandle());
+    RECT expected{0, 0, GetSystemMetrics(SM_CXSCREEN) / 2, 0};
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()) + 1, &expected,
+              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    auto* label = Find<TsLabel>(form, "Message");
+    EXPECT_EQ(label->GetWidth(), expected.right - expected.left) << text;
+    EXPECT_EQ(label->GetHeight(), expected.bottom - expected.top) << text;
+    EXPECT_GT(label->GetHeight(), 0) << text;
+    EXPECT_LT(form->GetClientWidth(), GetSystemMetrics(SM_CXSCREEN) / 4) << text;
+  }
 }
 
 TEST_F(DialogLayout, ALongMessageWrapsAtHalfTheScreenWidth) {

@@ -604,10 +604,18 @@ TEST_F(MDITest, AMaximizedChildsIconLeadsTheMenuLine) {
     menus->LineMeasure(item, target->GetCanvas(), w, h);
     return w;
   };
+  // The first item leaves room for the icon as wide as the icon is, and none for a child
+  // without an icon.
   const int with_icon = measure(go);
+  const int icon_width = child->GetIcon()->GetWidth();
+  HICON icon = child->GetIcon()->ReleaseHandle();
+  const int without_icon = measure(go);
+  child->GetIcon()->SetHandle(icon);
   SendMessageA(frame->GetClientHandle(), WM_MDIRESTORE, reinterpret_cast<WPARAM>(child->GetHandle()), 0);
   ASSERT_TRUE(PumpUntil([&] { return Settled(); }));
-  EXPECT_EQ(with_icon, measure(go) + size);
+  EXPECT_EQ(icon_width, 32);
+  EXPECT_EQ(with_icon, measure(go) + icon_width);
+  EXPECT_EQ(without_icon, measure(go));
   SaveWindowPicture(frame->GetHandle(), "DRAVOLIN_MDI_MERGED_RESTORED_PICTURE");
   Free(target);
   for (TMainMenu* m : {frame->GetMenu(), own}) menus->HookMainMenu(m, false);

@@ -21,6 +21,7 @@
 #include "toolkit/formreader.h"
 #include "toolkit/forms.h"
 #include "toolkit/graphics.h"
+#include "toolkit/imagelist.h"
 #include "toolkit/menus.h"
 #include "toolkit/messages.h"
 
@@ -437,6 +438,39 @@ TEST_F(MenusDrawTest, CheckedItemFramesItsGlyphCell) {
   const int d = (kHeight - 16) / 2, m = menus_->Margin;
   EXPECT_EQ(Pixel(m, d), 0x808080);
   EXPECT_EQ(Pixel(m + 15, d + 15), 0xFFFFFF);
+}
+
+// An item's own bitmap sits as far in from the left as from the top; an image of the menu's
+// list is centred in the item's height and as far in from the left (the margin plays no part).
+TEST_F(MenusDrawTest, AnItemsBitmapAndItsListImageLieAsFarInAsDown) {
+  constexpr TColor kGlyph = 0x0000C0;
+  menus_->Margin = 1;
+  TMenuItem* item = popup_->GetItems()->GetItem(0);
+  TBitmap* bitmap = Canvas24(12, 12, kGlyph);
+  bitmap->GetCanvas()->SetPixels(0, 11, 0x00FFFF);  // the see-through colour
+  item->SetBitmap(bitmap);
+  Free(bitmap);
+  DrawPopupItem(0, 0);
+  const int d = (kHeight - 12) / 2;
+  EXPECT_EQ(Pixel(d, d), kGlyph);
+  EXPECT_EQ(Pixel(d + 11, d), kGlyph);
+  EXPECT_NE(Pixel(d - 1, d), kGlyph);
+  EXPECT_NE(Pixel(d + 12, d), kGlyph);
+
+  auto* images = New<TCustomImageList>(form_);
+  images->SetWidth(10);
+  images->SetHeight(10);
+  TBitmap* image = Canvas24(10, 10, kGlyph);
+  images->Add(image, nullptr);
+  Free(image);
+  popup_->SetImages(images);
+  popup_->GetItems()->GetItem(1)->SetImageIndex(0);
+  DrawPopupItem(1, 0);
+  const int i = (kHeight - 10) / 2;
+  EXPECT_EQ(Pixel(i, i), kGlyph);
+  EXPECT_EQ(Pixel(i + 9, i), kGlyph);
+  EXPECT_NE(Pixel(i - 1, i), kGlyph);
+  EXPECT_NE(Pixel(i + 10, i), kGlyph);
 }
 
 // Items of a menu line lie on the form's frame as its provider painted it (the rectangles are

@@ -448,6 +448,38 @@ TEST_F(Provider, MenuItemsTheFormMeetsJoinTheSkinnedMenus) {
   SetMenuPainterFactory(nullptr);
 }
 
+// The menu line's band is kept as the section painted it, before the items go on it.
+TEST_F(Provider, TheMenuLineBandIsKeptWithoutItsItems) {
+  constexpr TColor kLineColor = 0x00306050;
+  RegisterSkinnedMenus();
+  Free(manager);
+  manager = New<TsSkinManager>(nullptr);
+  LoadSkin();
+  SkinGeneralData.push_back(SectionOf("MENULINE", kLineColor));
+  manager->GetMenuPainter()->SetActive(true);
+  MakeForm();
+  auto* menu = New<TMainMenu>(form);
+  auto* file = New<TMenuItem>(form);
+  file->SetCaption("&File WWWW");
+  menu->GetItems()->Add(file);
+  form->SetMenu(menu);
+  Show();
+  provider->RepaintFrame();
+  TBitmap* band = provider->GetMenuLineBitmap();
+  ASSERT_EQ(band->GetWidth(), form->GetWidth());
+  ASSERT_EQ(band->GetHeight(), provider->MenuHeight() + 1);
+  const int top = provider->FrameHeight() + provider->CaptionHeight();
+  int items = 0, kept = 0;
+  for (int y = 0; y < band->GetHeight(); ++y)
+    for (int x = provider->FrameWidth(); x < form->GetWidth() - provider->FrameWidth(); ++x) {
+      kept += band->GetPixelColor(x, y) != kLineColor;
+      items += Cache()->GetPixelColor(x, top + y) != kLineColor;
+    }
+  EXPECT_EQ(kept, 0);
+  EXPECT_GT(items, 0);  // the cache has the caption written on the line
+  SetMenuPainterFactory(nullptr);
+}
+
 // ---- Metrics ----------------------------------------------------------------------------------
 
 TEST_F(Provider, FrameMetricsFollowTheBorderStyle) {
@@ -647,11 +679,36 @@ TEST_F(Provider, AMinimizedFormIsPaintedAsACaptionBand160PixelsWide) {
   EXPECT_EQ(Cache()->GetHeight(), provider->CaptionHeight() + provider->FrameHeight() + 1);
 }
 
+namespace {
+
+// Writes down the system commands and caption releases the provider passes on, and keeps the
+// system's move loop (which would wait for the mouse) from starting.
+class TCommandLogForm : public TForm {
+ public:
+  TCommandLogForm() : TForm(nullptr, kCreateNew) {}
+  std::vector<std::pair<UINT, WPARAM>> log;
+
+ protected:
+  void WndProc(TMessage& m) override {
+    if (m.Msg == WM_SYSCOMMAND || m.Msg == WM_NCLBUTTONUP) log.emplace_back(m.Msg, m.WParam);
+    if (m.Msg == WM_SYSCOMMAND && (m.WParam & 0xFFF0) == SC_MOVE) return;
+    TForm::WndProc(m);
+  }
+};
+
+}  // namespace
+
 // Minimised, the window is its caption band: the region keeps it whole but for the corners,
-// the screen shows the text, and a click or a double click restores it.
-TEST_F(Provider, AMinimizedFormShowsItsCaptionAndAClickOrDoubleClickRestoresIt) {
+// and the screen shows the text. A press drags it about (the system's move from the caption,
+// then the release), and a double click maximizes it as on any form that is not maximized.
+TEST_F(Provider, AMinimizedFormShowsItsCaptionIsMovedByAPressAndMaximizedByADoubleClick) {
   LoadSkin();
-  MakeForm(bsSingle);
+  auto* logging = New<TCommandLogForm>();
+  form = logging;
+  form->SetBorderStyle(bsSingle);
+  form->SetBorderIcons({biSystemMenu, biMinimize, biMaximize});
+  form->SetBounds(40, 40, 320, 200);
+  provider = New<TsSkinProvider>(form);
   form->SetText("WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW");
   Show();
   auto minimize = [&] {
@@ -684,16 +741,19 @@ TEST_F(Provider, AMinimizedFormShowsItsCaptionAndAClickOrDoubleClickRestoresIt) 
           InRegion(x, y) && GetPixel(dc, x, y) != static_cast<COLORREF>(Cache()->GetPixelColor(x, y));
   ReleaseDC(Window(), dc);
   EXPECT_EQ(differing, 0);
-  // All of it answers as caption; a click and a double click, both as the system sends them.
+  // All of it answers as caption.
   POINT p{wr.left + 80, wr.top + mid};
   EXPECT_EQ(SendMessageA(Window(), WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y)), HTCAPTION);
-  PostMessageA(Window(), WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(p.x, p.y));
-  PostMessageA(Window(), WM_NCLBUTTONUP, HTCAPTION, MAKELPARAM(p.x, p.y));
-  EXPECT_TRUE(PumpUntil([&] { return !IsIconic(Window()); }));
-  minimize();
+  logging->log.clear();
+  SendMessageA(Window(), WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(p.x, p.y));
+  const std::vector<std::pair<UINT, WPARAM>> moved{{WM_SYSCOMMAND, SC_MOVE + HTCAPTION},
+                                                   {WM_NCLBUTTONUP, HTCAPTION}};
+  EXPECT_EQ(logging->log, moved);
+  EXPECT_TRUE(IsIconic(Window()));
   PostMessageA(Window(), WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(p.x, p.y));
-  EXPECT_TRUE(PumpUntil([&] { return !IsIconic(Window()); }));
-  EXPECT_EQ(form->GetWidth(), 320);
+  EXPECT_TRUE(PumpUntil([&] { return IsZoomed(Window()) != FALSE; }));
+  const std::pair<UINT, WPARAM> maximize{WM_SYSCOMMAND, SC_MAXIMIZE};
+  EXPECT_NE(std::find(logging->log.begin(), logging->log.end(), maximize), logging->log.end());
 }
 
 // The internal skin's caption with its minimise and close buttons, as on the main window: the

@@ -269,7 +269,7 @@ TEST_F(FrameTest, HelpAnswersOnlyWhileMaximizeIsVisible) {
   EXPECT_NE(FrameHitTest(l, {l.SlotLeft(3) + 3, help.y}, nullptr), HTHELP);
 }
 
-TEST_F(FrameTest, MaximizedFormsAreTransparentAtTheEdgesAndTheGripSizes) {
+TEST_F(FrameTest, MaximizedFormsAreTransparentAtTheEdgesBelowTheButtonRowAndTheGripSizes) {
   TsFrameLayout l = FrameLayout();
   l.Grip = true;
   l.GripPoint = {l.Width - 20, l.Height - 20};
@@ -281,6 +281,10 @@ TEST_F(FrameTest, MaximizedFormsAreTransparentAtTheEdgesAndTheGripSizes) {
   EXPECT_EQ(FrameHitTest(l, {l.Width / 2, l.Height - 2}, nullptr), HTTRANSPARENT);
   // Maximize shows restore there, and restore is allowed.
   EXPECT_EQ(FrameHitTest(l, Slot(2), nullptr), HTMAXBUTTON);
+  // The button row answers before the edge: a close button reaching into it still closes.
+  l.Metrics.FrameWidth = 1;
+  EXPECT_EQ(FrameHitTest(l, {l.Width - 2, Slot(1).y}, nullptr), HTCLOSE);
+  EXPECT_EQ(FrameHitTest(l, {l.Width - 2, l.Height / 2}, nullptr), HTTRANSPARENT);
 }
 
 TEST_F(FrameTest, CustomButtonsStartAtTheFifthSlotEvenWithOnlyClose) {
