@@ -324,7 +324,7 @@ void GetTransparentRects(std::vector<RECT>& rects, int control_width, const TsMa
   } else {
     if (mask.ImageCount < 1) return;
     const int rw = mask.R.right - mask.R.left, rh = mask.R.bottom - mask.R.top;
-    const int layers = std::clamp<int>(mask.MaskType, 0, 1) + 1;  // one mask at most, as painted
+    const int layers = std::max<int>(mask.MaskType, 0) + 1;  // frames as the painters cut them
     left = mask.R.left;
     top = mask.R.top;
     cw = rw / (mask.ImageCount * 3);

@@ -212,7 +212,8 @@ struct TFrame {
   bool masked = false;  // alpha mask below (own bitmaps always)
 };
 
-int MaskTypeOf(const TPixMask& mask) { return std::clamp(mask.MaskType, 0, 1); }
+// A negative type would divide by zero or below it: it counts as 0.
+int64_t MaskTypeOf(const TPixMask& mask) { return std::max(mask.MaskType, 0); }
 
 bool FrameOf(const TPixMask& mask, int state, TFrame& f) {
   if (mask.Img.Empty()) return false;
@@ -228,7 +229,7 @@ bool FrameOf(const TPixMask& mask, int state, TFrame& f) {
     f.masked = true;
   } else {
     if (mask.ImageCount <= 0 || !Reasonable(mask.R)) return false;
-    int type = MaskTypeOf(mask);
+    const int64_t type = MaskTypeOf(mask);
     state = std::min(state, mask.ImageCount - 1);
     int64_t rw = mask.R.Width(), rh = mask.R.Height();
     if (rw <= 0 || rh <= 0) return false;
@@ -327,7 +328,7 @@ void PixDrawSkinGlyph(const TPixels24& dst, int x, int y, int state, const TPixM
     return;
   }
   if (mask.ImageCount <= 0 || !Reasonable(mask.R)) return;
-  int type = MaskTypeOf(mask);
+  const int64_t type = MaskTypeOf(mask);
   int cw = static_cast<int>(mask.R.Width() / mask.ImageCount),
       ch = static_cast<int>(mask.R.Height() / (type + 1));
   if (cw <= 0 || ch <= 0 || dx >= cw || dy >= ch) return;

@@ -49,13 +49,14 @@ struct TPixCache {
 };
 
 // A skin image: an own bitmap (three states over their mask) or rectangle R of the master
-// bitmap with ImageCount states (MaskType 1: the mask below them).
+// bitmap with ImageCount states, each frame the height of R div (MaskType + 1) (MaskType 1 or
+// more: the alpha mask lies the height of R div 2 rows below).
 struct TPixMask {
   TPixels24 Img;
   bool Own = false;
   TPixRect R;
   int ImageCount = 0;
-  int MaskType = 0;  // 0 or 1; larger values count as 1
+  int MaskType = 0;  // a negative one counts as 0
 };
 
 constexpr uint32_t kPixKeyColor = 0xFF00FF;

@@ -294,7 +294,7 @@ TEST(TransparentRects, ImageWithoutKeyPixelsAddsNothing) {
 
 // The runs are exactly the key pixels of the corner cells as the frame painters place them:
 // compared with a scan of every pixel, own bitmaps and master images, top and bottom corners.
-// A mask type above 1 cuts the image as the painters do.
+// Any mask type cuts the image as the painters do: frames the height of R div (MaskType + 1).
 TEST(TransparentRects, RunsAreExactlyTheCornerKeyPixels) {
   std::mt19937 random(7);
   for (int round = 0; round < 40; ++round) {
@@ -309,7 +309,7 @@ TEST(TransparentRects, RunsAreExactlyTheCornerKeyPixels) {
     } else {
       mask.R = RECT{0, 0, 9 * cw, 6 * ch};
       mask.ImageCount = 3;
-      mask.MaskType = round % 4 == 3 ? 2 : 1;  // above 1 counts as 1, as the painters take it
+      mask.MaskType = round % 4 == 3 ? 2 : 1;
       MasterBitmap = bmp.get();
     }
     const bool bottom = random() % 2;
@@ -317,10 +317,11 @@ TEST(TransparentRects, RunsAreExactlyTheCornerKeyPixels) {
     std::vector<RECT> rects;
     GetTransparentRects(rects, control_width, mask, bottom, y);
     std::set<std::pair<int, int>> expected;
-    // The bottom corners are the frame's last ch rows; an own frame is half the bitmap high.
-    const int frame_height = own ? bmp->GetHeight() / 2 : 3 * ch;
-    const int first_row = bottom ? frame_height - ch : 0;
-    for (int r = 0; r < ch; ++r)
+    // The bottom corners are the frame's last cell rows; an own frame is half the bitmap high.
+    const int frame_height = own ? bmp->GetHeight() / 2 : 6 * ch / (mask.MaskType + 1);
+    const int cell_height = own ? ch : 6 * ch / ((mask.MaskType + 1) * 3);
+    const int first_row = bottom ? frame_height - cell_height : 0;
+    for (int r = 0; r < cell_height; ++r)
       for (int c = 0; c < 3 * cw; ++c) {
         if (c >= cw && c < 2 * cw) continue;
         if (bmp->GetPixelColor(c, first_row + r) != clFuchsia) continue;
