@@ -59,7 +59,10 @@ void PaintShadow(TBitmap* bmp, const RECT& r, int transparency, TColor color, in
   int w = static_cast<int>(full_w), h = static_cast<int>(full_h);
   int pw = part.right - part.left, ph = part.bottom - part.top, ox = r.left - part.left,
       oy = r.top - part.top;
-  blur = std::clamp(blur, 0, std::min(w / 2, h / 2));
+  // Capped from above only: below 0 no ring is drawn and the last rectangle, white, covers the
+  // whole mask. Every blur below -1 gives that same picture; -1 keeps the corners' arithmetic
+  // inside int.
+  blur = std::clamp(blur, -1, std::min(w / 2, h / 2));
   radius = std::clamp(radius, 0, std::min(w / 2, h / 2));
   auto work = std::make_unique<TBitmap>();
   work->SetPixelFormat(pf24bit);
@@ -74,7 +77,7 @@ void PaintShadow(TBitmap* bmp, const RECT& r, int transparency, TColor color, in
   canvas->GetBrush()->SetColor(clWhite);
   canvas->FillRect({0, 0, pw, ph});
   int t = std::clamp(transparency, 0, 100) * 255 / 100;
-  double step = (255.0 - t) / (blur + 1);
+  const double step = blur >= 0 ? (255.0 - t) / (blur + 1) : 0.0;
   TColor brush = clWhite;
   for (int i = 0; i <= blur; ++i) {
     canvas->GetBrush()->SetColor(brush);
