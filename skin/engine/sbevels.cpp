@@ -129,7 +129,7 @@ void PaintBevelFloat(HDC dc, TColor first, TColor second, TsBevelSide side, int 
       COLORREF mixed = 0;
       for (int shift : {0, 8, 16}) {
         const double v = Channel(a, shift) * (1 - t) + Channel(b, shift) * t;
-        mixed |= static_cast<COLORREF>(std::min(255L, std::lround(v))) << shift;
+        mixed |= static_cast<COLORREF>(std::min(255L, std::lrint(v))) << shift;  // ties to even
       }
       FillLine(dc, SideLine(side, p1, p2, i), static_cast<TColor>(mixed));
     }

@@ -142,6 +142,9 @@ TEST(RectBevel, SoftSidesStartWhiteAndMixTowardTheSecondColour) {
   EXPECT_EQ(bmp->GetPixelColor(3, 5), 0x0000DF);
   PaintBevelFloat(dc, clNavy, clRed, bvsTop, 1, POINT{0, 11}, POINT{11, 11});
   EXPECT_EQ(bmp->GetPixelColor(5, 11), clNavy);
+  // Halfway between 0 and 1, 2 and 3, 4 and 5: ties go to the even neighbour.
+  PaintBevelFloat(dc, RGB(0, 2, 4), RGB(1, 3, 5), bvsRight, 2, POINT{11, 0}, POINT{11, 10});
+  EXPECT_EQ(bmp->GetPixelColor(10, 5), RGB(0, 2, 4));
 }
 
 TEST(RectBevel, SystemColoursAreResolvedBeforeMixing) {
@@ -151,7 +154,7 @@ TEST(RectBevel, SystemColoursAreResolvedBeforeMixing) {
   TColor expected = 0;
   for (int shift : {0, 8, 16}) {
     const double v = ((light >> shift) & 0xFF) * 0.5 + ((dark >> shift) & 0xFF) * 0.5;
-    expected |= static_cast<TColor>(std::lround(v)) << shift;
+    expected |= static_cast<TColor>(std::nearbyint(v)) << shift;
   }
   EXPECT_EQ(bmp->GetPixelColor(1, 5), expected);
 }
