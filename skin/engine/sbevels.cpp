@@ -400,18 +400,18 @@ void PaintBitmapWithEffects(TCanvas* src, RECT r, HDC dc, POINT p, int transpare
     const int saved_mask = SaveDC(mdc);
     FillDC(mdc, RECT{0, 0, w, h}, clWhite);
     SelectObject(mdc, GetStockObject(NULL_PEN));
-    blur = std::clamp(blur, 0, std::min(w / 2, h / 2));
+    // The shapes and the blur as the bitmap shadow takes them (sblend.cpp, PaintShadow).
+    blur = std::clamp(blur, -1, std::min(w / 2, h / 2));
     radius = std::clamp(radius, 0, std::min(w / 2, h / 2));
     const int t = transparency * 255 / 100;
-    const double step = (255.0 - t) / (blur + 1);
+    const double step = blur >= 0 ? (255.0 - t) / (blur + 1) : 0.0;
     auto fill = [&](int i, int grey) {
       HBRUSH brush = CreateSolidBrush(RGB(grey, grey, grey));
       HGDIOBJ old = SelectObject(mdc, brush);
-      // Without a pen GDI leaves out the right and bottom line; one more keeps the shapes whole.
       if (shape == 1)
-        Ellipse(mdc, i, i, w - i + 1, h - i + 1);
+        Ellipse(mdc, i, i, w - i, h - i);
       else
-        RoundRect(mdc, i, i, w - i + 1, h - i + 1, radius, radius);
+        RoundRect(mdc, i, i, w - i, h - i, radius, radius);
       SelectObject(mdc, old);
       DeleteObject(brush);
     };
@@ -420,7 +420,7 @@ void PaintBitmapWithEffects(TCanvas* src, RECT r, HDC dc, POINT p, int transpare
       fill(i, grey);
       grey = static_cast<uint8_t>(t + std::lrint((blur - i) * step));  // halves to even, as PaintShadow
     }
-    fill(blur, t);
+    fill(blur, grey);  // the last grey: t, or white when no ring was drawn
     RestoreDC(mdc, saved_mask);
     BlendColorByMask(work.get(), mask.get(), color);
     BitBlt(dc, r.left, r.top, w, h, work->GetCanvas()->GetHandle(), 0, 0, SRCCOPY);

@@ -416,6 +416,29 @@ TEST(Effects, RingGreysRoundAsTheBitmapShadowDoes) {
   EXPECT_EQ(target->GetPixelColor(2, 20), shadow->GetPixelColor(2, 20));
 }
 
+// Rounded shapes, rings and blur are the bitmap shadow's: pixel for pixel the same picture, also
+// at the right and bottom edges and for a negative blur (no ring: the picture almost kept).
+TEST(Effects, RoundedShapesAreTheBitmapShadowsPixelForPixel) {
+  auto background = Filled(31, 23, clWhite);
+  for (int y = 0; y < 23; ++y)
+    for (int x = 0; x < 31; ++x) background->GetCanvas()->SetPixels(x, y, RGB(x * 8, y * 11, 200 - x - y));
+  struct Case {
+    int transparency, blur, radius;
+  };
+  for (const Case c : {Case{40, 0, 0}, Case{40, 3, 0}, Case{25, 5, 6}, Case{60, 40, 9}, Case{40, -2, 4}}) {
+    auto target = Filled(31, 23, clBlack);
+    PaintBitmapWithEffects(background->GetCanvas(), RECT{0, 0, 31, 23}, target->GetCanvas()->GetHandle(),
+                           POINT{}, c.transparency, clNavy, c.blur, 0, c.radius);
+    auto shadow = Filled(31, 23, clBlack);
+    shadow->GetCanvas()->Draw(0, 0, background.get());
+    PaintShadow(shadow.get(), RECT{0, 0, 31, 23}, c.transparency, clNavy, c.blur, c.radius);
+    for (int y = 0; y < 23; ++y)
+      for (int x = 0; x < 31; ++x)
+        ASSERT_EQ(target->GetPixelColor(x, y), shadow->GetPixelColor(x, y))
+            << c.transparency << "/" << c.blur << "/" << c.radius << " at " << x << "," << y;
+  }
+}
+
 TEST(Glyph, BottomLeftColourIsTransparent) {
   auto glyph = Filled(4, 4, clLime);
   glyph->GetCanvas()->SetPixels(1, 1, clRed);
