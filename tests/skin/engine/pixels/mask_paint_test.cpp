@@ -390,21 +390,32 @@ TEST(MaskedCopyTest, ATopByteOf255MeansNoKeyOnlyToTheHalfTransparentCopy) {
   EXPECT_EQ(PixelOf(towards.get(), 1, 0), named);
 }
 
-TEST(MaskedCopyTest, HalfTransparentCopyAtNegativePositionsBlendsTheVisibleRows) {
+// The half-transparent copy ends its rows at the first one outside the target and each row at
+// its first column outside it: starting above or left of the target it paints nothing.
+TEST(MaskedCopyTest, HalfTransparentCopyEndsAtTheFirstRowOrColumnOutsideTheTarget) {
   auto src = MakeBitmap(4, 4, [](int x, int y) { return static_cast<uint32_t>(x * 16 + y); });
+  for (POINT at : {POINT{-1, 0}, POINT{0, -2}, POINT{-1, -2}}) {
+    auto dst = MakeBitmap(4, 4, [](int, int) { return 0u; });
+    BlendRectWithColor(dst.get(), at.x, at.y, sNoKeyColor, 0.0, {0, 0, 3, 3}, src.get());
+    EXPECT_TRUE(PixelsAre(dst.get(), [](int, int) { return 0u; })) << at.x << "," << at.y;
+  }
   auto dst = MakeBitmap(4, 4, [](int, int) { return 0u; });
-  BlendRectWithColor(dst.get(), -1, -2, sNoKeyColor, 0.0, {0, 0, 3, 3}, src.get());
-  EXPECT_TRUE(PixelsAre(dst.get(), [](int x, int y) { return x < 3 && y < 2 ? (x + 1) * 16u + y + 2 : 0u; }));
+  BlendRectWithColor(dst.get(), 2, 1, sNoKeyColor, 0.0, {0, 0, 3, 3}, src.get());
+  EXPECT_TRUE(
+      PixelsAre(dst.get(), [](int x, int y) { return x >= 2 && y >= 1 ? (x - 2) * 16u + y - 1 : 0u; }));
 }
 
-TEST(MaskedCopyTest, SourceRectanglePartlyOutsideKeepsItsPixelsInPlace) {
+// A source rectangle reaching out of the source is first clamped into it: its first existing
+// pixel goes to the target point, for the key-colour and the half-transparent copy alike.
+TEST(MaskedCopyTest, SourceRectanglePartlyOutsideIsClampedIntoTheSource) {
   auto src = MakeBitmap(4, 4, [](int x, int y) { return static_cast<uint32_t>(x * 16 + y + 1); });
-  auto dst = MakeBitmap(6, 6, [](int, int) { return 0u; });
-  // Columns -2..1 of the source go to 1..4: the two that exist land at 3 and 4.
-  PaintMaskedRect(dst.get(), src.get(), 1, 1, {-2, 0, 1, 1}, sKeyColor);
-  EXPECT_TRUE(PixelsAre(dst.get(), [](int x, int y) {
-    return x >= 3 && x <= 4 && y >= 1 && y <= 2 ? (x - 3) * 16u + (y - 1) + 1 : 0u;
-  }));
+  auto expected = [](int x, int y) { return x >= 1 && x <= 2 && y >= 1 && y <= 2 ? (x - 1) * 16u + y : 0u; };
+  auto masked = MakeBitmap(6, 6, [](int, int) { return 0u; });
+  PaintMaskedRect(masked.get(), src.get(), 1, 1, {-2, 0, 1, 1}, sKeyColor);
+  EXPECT_TRUE(PixelsAre(masked.get(), expected));
+  auto blended = MakeBitmap(6, 6, [](int, int) { return 0u; });
+  BlendRectWithColor(blended.get(), 1, 1, sNoKeyColor, 0.0, {-2, 0, 1, 1}, src.get());
+  EXPECT_TRUE(PixelsAre(blended.get(), expected));
 }
 
 // Cells of every size repeat from the rectangle's corner, also where it starts outside the
