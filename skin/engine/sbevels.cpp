@@ -387,7 +387,6 @@ void PaintBitmapWithEffects(TCanvas* src, RECT r, HDC dc, POINT p, int transpare
   if (!src || !dc || w < 1 || h < 1) return;
   HDC src_dc = src->GetHandle();
   const int saved_src = SaveDC(src_dc), saved_dst = SaveDC(dc);
-  transparency = std::clamp(transparency, 0, 100);
   if (transparency == 0) {
     FillDC(dc, r, color);
   } else if (transparency == 100) {
@@ -403,7 +402,7 @@ void PaintBitmapWithEffects(TCanvas* src, RECT r, HDC dc, POINT p, int transpare
     // The shapes and the blur as the bitmap shadow takes them (sblend.cpp, PaintShadow).
     blur = std::clamp(blur, -1, std::min(w / 2, h / 2));
     radius = std::clamp(radius, 0, std::min(w / 2, h / 2));
-    const int t = transparency * 255 / 100;
+    const int64_t t = int64_t{transparency} * 255 / 100;  // greys taken in 8 bits, as PaintShadow
     const double step = blur >= 0 ? (255.0 - t) / (blur + 1) : 0.0;
     auto fill = [&](int i, int grey) {
       HBRUSH brush = CreateSolidBrush(RGB(grey, grey, grey));
@@ -418,7 +417,7 @@ void PaintBitmapWithEffects(TCanvas* src, RECT r, HDC dc, POINT p, int transpare
     int grey = 255;
     for (int i = 0; i <= blur; ++i) {
       fill(i, grey);
-      grey = static_cast<uint8_t>(t + std::lrint((blur - i) * step));  // halves to even, as PaintShadow
+      grey = static_cast<int>((t + std::llrint((blur - i) * step)) & 0xFF);  // halves to even, as PaintShadow
     }
     fill(blur, grey);  // the last grey: t, or white when no ring was drawn
     RestoreDC(mdc, saved_mask);

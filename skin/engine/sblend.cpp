@@ -76,13 +76,15 @@ void PaintShadow(TBitmap* bmp, const RECT& r, int transparency, TColor color, in
   canvas->GetBrush()->SetStyle(bsSolid);
   canvas->GetBrush()->SetColor(clWhite);
   canvas->FillRect({0, 0, pw, ph});
-  int t = std::clamp(transparency, 0, 100) * 255 / 100;
+  // Not clamped: a transparency outside 0..100 gives greys taken in 8 bits (64-bit arithmetic
+  // keeps the product defined for any int).
+  const int64_t t = int64_t{transparency} * 255 / 100;
   const double step = blur >= 0 ? (255.0 - t) / (blur + 1) : 0.0;
   TColor brush = clWhite;
   for (int i = 0; i <= blur; ++i) {
     canvas->GetBrush()->SetColor(brush);
     canvas->RoundRect(ox + i, oy + i, ox + w - i, oy + h - i, radius, radius);
-    int grey = (t + static_cast<int>(std::lrint((blur - i) * step))) & 0xFF;
+    const int grey = static_cast<int>((t + std::llrint((blur - i) * step)) & 0xFF);
     brush = RGB(grey, grey, grey);
   }
   canvas->GetBrush()->SetColor(brush);

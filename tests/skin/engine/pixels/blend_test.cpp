@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 
 #include "pixels_support.h"
 #include "skin/engine/sblend.h"
@@ -189,6 +190,16 @@ TEST(ShadowTest, FullTransparencyLeavesThePictureAlmostUnchanged) {
   PaintShadow(bmp.get(), {0, 0, 20, 20}, 100, 0x0000FF, 4, 5);
   for (int y = 0; y < 20; ++y)
     for (int x = 0; x < 20; ++x) ASSERT_LE(Distance(PixelOf(bmp.get(), x, y), Picture(x, y)), 1);
+}
+
+// The transparency is not clamped: its grey t = transparency * 255 div 100 is taken in 8 bits.
+TEST(ShadowTest, TransparencyOutsideZeroToAHundredGivesItsGreyInEightBits) {
+  for (auto [transparency, grey] : {std::pair{150, 382 & 255}, std::pair{-20, -51 & 255}}) {
+    auto bmp = MakeBitmap(20, 20, White);
+    PaintShadow(bmp.get(), {0, 0, 20, 20}, transparency, 0x000000, 0, 0);
+    EXPECT_EQ(PixelOf(bmp.get(), 9, 9), PerChannel(0xFFFFFF, 0, [&](int d, int) { return d * grey / 256; }))
+        << transparency;
+  }
 }
 
 TEST(ShadowTest, RectangleReachingOutOfTheBitmapPaintsInsideOnly) {
