@@ -233,8 +233,8 @@ bool TsCustomComboBox::ListDroppedDown() { return HandleAllocated() && GetDroppe
 
 bool TsCustomComboBox::HotChanged(bool entered) {
   (void)entered;
-  // Only the button shows the hover.
-  if (!HandleAllocated() || !MayPaint() || !IsDropDownStyle(GetStyle())) return false;
+  // Only the button shows the hover, unless the list is open: then the whole box repaints.
+  if (!HandleAllocated() || !MayPaint() || !IsDropDownStyle(GetStyle()) || ListDroppedDown()) return false;
   RECT button = ButtonRect();
   InvalidateRect(handle_, &button, FALSE);
   return true;

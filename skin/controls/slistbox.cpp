@@ -62,6 +62,7 @@ TsCustomListBox::TsCustomListBox(TComponent* owner) : TCustomListBox(owner) {
   SetItemHeight(13);
   style_ = New<TsStyle>(this);
   style_->COC = COC_TsCustomListBox;
+  style_->SetStyleQueries(this);
   OnKeyDown = TKeyEvent(this, &TsCustomListBox::StyleKeyDown);
 }
 
@@ -180,6 +181,10 @@ void TsCustomListBox::Invalidate() {
   }
   TCustomListBox::Invalidate();
   if (!busy) UpdateScrollBar();
+}
+
+bool TsCustomListBox::ShowsScrollBar() {
+  return HandleAllocated() && (GetWindowLongA(handle_, GWL_STYLE) & WS_VSCROLL) != 0;
 }
 
 bool TsCustomListBox::CursorOverList() {

@@ -5,12 +5,12 @@
 
 #include <windows.h>
 
+#include "skin/engine/sstyles.h"
 #include "toolkit/stdctrls.h"
 
-class TsStyle;
 class TsScrollBar;
 
-class TsCustomListBox : public TCustomListBox {
+class TsCustomListBox : public TCustomListBox, public TsStyleQueries {
   TK_CLASS(TsCustomListBox, TCustomListBox)
 
  public:
@@ -26,6 +26,10 @@ class TsCustomListBox : public TCustomListBox {
   // Lays the skinned bar over the list's own bar from the list's scroll information, creates
   // it when needed and frees it when not.
   void UpdateScrollBar();
+
+  // ---- Style queries
+  // The list's window shows its vertical scroll bar (the style fills the strip under it).
+  bool ShowsScrollBar() override;
 
  protected:
   void Loaded() override;

@@ -129,7 +129,7 @@ void PaintBevelFloat(HDC dc, TColor first, TColor second, TsBevelSide side, int 
       COLORREF mixed = 0;
       for (int shift : {0, 8, 16}) {
         const double v = Channel(a, shift) * (1 - t) + Channel(b, shift) * t;
-        mixed |= static_cast<COLORREF>(std::min(255L, std::lround(v))) << shift;
+        mixed |= static_cast<COLORREF>(std::min(255L, std::lrint(v))) << shift;  // ties to even
       }
       FillLine(dc, SideLine(side, p1, p2, i), static_cast<TColor>(mixed));
     }
@@ -324,7 +324,7 @@ void GetTransparentRects(std::vector<RECT>& rects, int control_width, const TsMa
   } else {
     if (mask.ImageCount < 1) return;
     const int rw = mask.R.right - mask.R.left, rh = mask.R.bottom - mask.R.top;
-    const int layers = std::clamp<int>(mask.MaskType, 0, 1) + 1;  // one mask at most, as painted
+    const int layers = std::max<int>(mask.MaskType, 0) + 1;  // frames as the painters cut them
     left = mask.R.left;
     top = mask.R.top;
     cw = rw / (mask.ImageCount * 3);
@@ -387,7 +387,6 @@ void PaintBitmapWithEffects(TCanvas* src, RECT r, HDC dc, POINT p, int transpare
   if (!src || !dc || w < 1 || h < 1) return;
   HDC src_dc = src->GetHandle();
   const int saved_src = SaveDC(src_dc), saved_dst = SaveDC(dc);
-  transparency = std::clamp(transparency, 0, 100);
   if (transparency == 0) {
     FillDC(dc, r, color);
   } else if (transparency == 100) {
@@ -400,27 +399,27 @@ void PaintBitmapWithEffects(TCanvas* src, RECT r, HDC dc, POINT p, int transpare
     const int saved_mask = SaveDC(mdc);
     FillDC(mdc, RECT{0, 0, w, h}, clWhite);
     SelectObject(mdc, GetStockObject(NULL_PEN));
-    blur = std::clamp(blur, 0, std::min(w / 2, h / 2));
+    // The shapes and the blur as the bitmap shadow takes them (sblend.cpp, PaintShadow).
+    blur = std::clamp(blur, -1, std::min(w / 2, h / 2));
     radius = std::clamp(radius, 0, std::min(w / 2, h / 2));
-    const int t = transparency * 255 / 100;
-    const double step = (255.0 - t) / (blur + 1);
+    const int64_t t = int64_t{transparency} * 255 / 100;  // greys taken in 8 bits, as PaintShadow
+    const double step = blur >= 0 ? (255.0 - t) / (blur + 1) : 0.0;
     auto fill = [&](int i, int grey) {
       HBRUSH brush = CreateSolidBrush(RGB(grey, grey, grey));
       HGDIOBJ old = SelectObject(mdc, brush);
-      // Without a pen GDI leaves out the right and bottom line; one more keeps the shapes whole.
       if (shape == 1)
-        Ellipse(mdc, i, i, w - i + 1, h - i + 1);
+        Ellipse(mdc, i, i, w - i, h - i);
       else
-        RoundRect(mdc, i, i, w - i + 1, h - i + 1, radius, radius);
+        RoundRect(mdc, i, i, w - i, h - i, radius, radius);
       SelectObject(mdc, old);
       DeleteObject(brush);
     };
     int grey = 255;
     for (int i = 0; i <= blur; ++i) {
       fill(i, grey);
-      grey = static_cast<uint8_t>(t + std::lrint((blur - i) * step));  // halves to even, as PaintShadow
+      grey = static_cast<int>((t + std::llrint((blur - i) * step)) & 0xFF);  // halves to even, as PaintShadow
     }
-    fill(blur, t);
+    fill(blur, grey);  // the last grey: t, or white when no ring was drawn
     RestoreDC(mdc, saved_mask);
     BlendColorByMask(work.get(), mask.get(), color);
     BitBlt(dc, r.left, r.top, w, h, work->GetCanvas()->GetHandle(), 0, 0, SRCCOPY);

@@ -59,7 +59,10 @@ void PaintShadow(TBitmap* bmp, const RECT& r, int transparency, TColor color, in
   int w = static_cast<int>(full_w), h = static_cast<int>(full_h);
   int pw = part.right - part.left, ph = part.bottom - part.top, ox = r.left - part.left,
       oy = r.top - part.top;
-  blur = std::clamp(blur, 0, std::min(w / 2, h / 2));
+  // Capped from above only: below 0 no ring is drawn and the last rectangle, white, covers the
+  // whole mask. Every blur below -1 gives that same picture; -1 keeps the corners' arithmetic
+  // inside int.
+  blur = std::clamp(blur, -1, std::min(w / 2, h / 2));
   radius = std::clamp(radius, 0, std::min(w / 2, h / 2));
   auto work = std::make_unique<TBitmap>();
   work->SetPixelFormat(pf24bit);
@@ -73,13 +76,15 @@ void PaintShadow(TBitmap* bmp, const RECT& r, int transparency, TColor color, in
   canvas->GetBrush()->SetStyle(bsSolid);
   canvas->GetBrush()->SetColor(clWhite);
   canvas->FillRect({0, 0, pw, ph});
-  int t = std::clamp(transparency, 0, 100) * 255 / 100;
-  double step = (255.0 - t) / (blur + 1);
+  // Not clamped: a transparency outside 0..100 gives greys taken in 8 bits (64-bit arithmetic
+  // keeps the product defined for any int).
+  const int64_t t = int64_t{transparency} * 255 / 100;
+  const double step = blur >= 0 ? (255.0 - t) / (blur + 1) : 0.0;
   TColor brush = clWhite;
   for (int i = 0; i <= blur; ++i) {
     canvas->GetBrush()->SetColor(brush);
     canvas->RoundRect(ox + i, oy + i, ox + w - i, oy + h - i, radius, radius);
-    int grey = (t + static_cast<int>(std::lrint((blur - i) * step))) & 0xFF;
+    const int grey = static_cast<int>((t + std::llrint((blur - i) * step)) & 0xFF);
     brush = RGB(grey, grey, grey);
   }
   canvas->GetBrush()->SetColor(brush);

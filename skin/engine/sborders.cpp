@@ -67,8 +67,9 @@ FrameGeometry OwnFrame(int width, int height, int state) {
   return g;
 }
 
-// MaskType values above 1 count as 1: there is only ever one mask below the states.
-int Layers(const TsMaskData& mask) { return std::clamp<int>(mask.MaskType, 0, 1) + 1; }
+// Frames are the height of R div (MaskType + 1); a negative type (which would divide by zero
+// or below it) counts as 0.
+int Layers(const TsMaskData& mask) { return std::max<int>(mask.MaskType, 0) + 1; }
 
 FrameGeometry MasterFrame(const TsMaskData& mask, int state) {
   FrameGeometry g;

@@ -325,9 +325,10 @@ void TsGenStyle::HotTrack(TMessage& message, bool entered) {
   if (!Queries().HotChanged(entered)) Invalidate();
 }
 
+// During a skin announcement only the cache mark waits for the coming refresh; the shadow
+// under the old bounds still has to go.
 void TsGenStyle::BoundsChanged() {
-  if (SkinChanging) return;
-  BGChanged = true;
+  StaleUnlessChanging();
   if (CastsShadow() && !(IsComboKind(COC) && Queries().PendingPaint())) {
     TsLifeGuard guard(this);
     RepaintParent();

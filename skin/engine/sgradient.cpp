@@ -38,7 +38,7 @@ struct TStepColors {
   double d[3];  // change per position
   void Pixel(int k, uint8_t* p) const {
     for (int i = 0; i < 3; ++i)
-      p[i] = static_cast<uint8_t>(std::clamp(std::lround(c[i] + d[i] * k), 0L, 255L));
+      p[i] = static_cast<uint8_t>(std::clamp(std::lrint(c[i] + d[i] * k), 0L, 255L));  // ties to even
   }
 };
 

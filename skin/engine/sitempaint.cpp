@@ -95,16 +95,18 @@ void PaintBody(TBitmap* bmp, const RECT& q, const BodyValues& v, const BodyImage
   if (w < 1 || h < 1) return;
   bool painted = false;
   if (v.image_percent > 0) {
-    if (IsValidImgIndex(image.mask_index)) {
+    if (image.pattern) {
+      // A pattern the skin cannot give paints nothing: q keeps what was under it.
+      if (IsValidPatternIndex(image.pattern_index)) {
+        TileImage(bmp, q, SkinPatterns[image.pattern_index].Img, TsMaskData{});
+        painted = true;
+      }
+    } else if (IsValidImgIndex(image.mask_index)) {
       TileImage(bmp, q, SkinMasks[image.mask_index].Bmp, SkinMasks[image.mask_index]);
       painted = true;
-    } else if (image.pattern && IsValidPatternIndex(image.pattern_index)) {
-      TileImage(bmp, q, SkinPatterns[image.pattern_index].Img, TsMaskData{});
-      painted = true;
+    } else {
+      FillColor(bmp, q, v.color);
     }
-    // An image the skin cannot give leaves its place to the colour (the gradient, when it
-    // has a share, is painted over it below).
-    if (!painted) FillColor(bmp, q, v.color);
   }
   if (v.gradient_percent > 0) {
     if (painted) {

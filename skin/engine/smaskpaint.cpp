@@ -35,8 +35,7 @@ TPixMask PixMaskOf(const TsMaskData& mask_data) {
 }
 
 TPixKey PixKeyOf(TColor trans_color) {
-  if ((static_cast<uint32_t>(trans_color) >> 24) == 0xFF) return {};
-  return {true, static_cast<uint32_t>(ColorToRGB(trans_color))};
+  return {true, static_cast<uint32_t>(ColorToRGB(trans_color)) & 0xFFFFFF};
 }
 
 void DrawSkinMaskRect(TBitmap* bmp, const RECT& r, bool filling, const TsCacheInfo& ci,
@@ -75,5 +74,7 @@ void PaintMaskedRect(TBitmap* dst, TBitmap* src, int x, int y, const RECT& src_r
 
 void BlendRectWithColor(TBitmap* dst, int x, int y, TColor trans_color, double ratio, const RECT& src_rect,
                         TBitmap* src) {
-  PixBlendRectWithColor(Pixels24(dst), x, y, PixKeyOf(trans_color), ratio, Pixels24(src), PixRect(src_rect));
+  // Only here a key whose top byte is 255 stands for "no key" (the disabled look's blend).
+  const TPixKey key = (static_cast<uint32_t>(trans_color) >> 24) == 0xFF ? TPixKey{} : PixKeyOf(trans_color);
+  PixBlendRectWithColor(Pixels24(dst), x, y, key, ratio, Pixels24(src), PixRect(src_rect));
 }

@@ -13,7 +13,8 @@
 class TBitmap;
 
 constexpr TColor sKeyColor = 0xFF00FF;
-// A key colour whose top byte is 255: no pixel is a key.
+// A key colour whose top byte is 255: for BlendRectWithColor no pixel is a key (the other
+// routines take it as the system colour it names).
 constexpr TColor sNoKeyColor = static_cast<TColor>(0xFF000000u);
 
 inline TPixRect PixRect(const RECT& r) { return TPixRect{r.left, r.top, r.right, r.bottom}; }
@@ -22,7 +23,7 @@ TPixels24 Pixels24(TBitmap* bmp);
 TPixCache PixCacheOf(const TsCacheInfo& ci);
 // The image of a mask record: its own bitmap or the master bitmap.
 TPixMask PixMaskOf(const TsMaskData& mask_data);
-// A colour argument as the cores compare it: made absolute; no key when its top byte is 255.
+// A key colour argument as the cores compare it: made absolute (a system colour resolved).
 TPixKey PixKeyOf(TColor trans_color);
 
 // Paints state `state` of the mask over r (right and bottom exclusive) by the 9-part rule:

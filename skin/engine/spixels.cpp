@@ -119,8 +119,21 @@ void PixCopyMasked(const TPixels24& dst, TPixRect dst_rect, const TPixels24& src
   }
 }
 
+namespace {
+
+// An inclusive source rectangle clamped into the source: a negative left or top becomes 0, the
+// right and bottom at most the last column and row. Its first pixel then goes to the target
+// point.
+TPixRect ClampedInto(const TPixels24& src, TPixRect r) {
+  return TPixRect{std::max(r.Left, 0), std::max(r.Top, 0), std::min(r.Right, src.Width - 1),
+                  std::min(r.Bottom, src.Height - 1)};
+}
+
+}  // namespace
+
 void PixPaintMaskedRect(const TPixels24& dst, const TPixels24& src, int x, int y, TPixRect src_rect,
                         TPixKey key) {
+  src_rect = ClampedInto(src, src_rect);
   TSpan s;
   if (!ClipSpan(dst, x, y, src, src_rect.Left, src_rect.Top, int64_t{src_rect.Right} - src_rect.Left + 1,
                 int64_t{src_rect.Bottom} - src_rect.Top + 1, nullptr, src.Height, s))
@@ -180,6 +193,10 @@ void PixTileRect(const TPixels24& dst, TPixRect q, const TPixels24& src, TPixRec
 
 void PixBlendRectWithColor(const TPixels24& dst, int x, int y, TPixKey key, double ratio,
                            const TPixels24& src, TPixRect src_rect) {
+  // Rows end at the first one outside the target, and each row at its first column outside
+  // it: a first row above or a first column left of the target paints nothing.
+  if (x < 0 || y < 0) return;
+  src_rect = ClampedInto(src, src_rect);
   TSpan s;
   if (!ClipSpan(dst, x, y, src, src_rect.Left, src_rect.Top, int64_t{src_rect.Right} - src_rect.Left + 1,
                 int64_t{src_rect.Bottom} - src_rect.Top + 1, nullptr, src.Height, s))
@@ -212,7 +229,8 @@ struct TFrame {
   bool masked = false;  // alpha mask below (own bitmaps always)
 };
 
-int MaskTypeOf(const TPixMask& mask) { return std::clamp(mask.MaskType, 0, 1); }
+// A negative type would divide by zero or below it: it counts as 0.
+int64_t MaskTypeOf(const TPixMask& mask) { return std::max(mask.MaskType, 0); }
 
 bool FrameOf(const TPixMask& mask, int state, TFrame& f) {
   if (mask.Img.Empty()) return false;
@@ -228,7 +246,7 @@ bool FrameOf(const TPixMask& mask, int state, TFrame& f) {
     f.masked = true;
   } else {
     if (mask.ImageCount <= 0 || !Reasonable(mask.R)) return false;
-    int type = MaskTypeOf(mask);
+    const int64_t type = MaskTypeOf(mask);
     state = std::min(state, mask.ImageCount - 1);
     int64_t rw = mask.R.Width(), rh = mask.R.Height();
     if (rw <= 0 || rh <= 0) return false;
@@ -327,7 +345,7 @@ void PixDrawSkinGlyph(const TPixels24& dst, int x, int y, int state, const TPixM
     return;
   }
   if (mask.ImageCount <= 0 || !Reasonable(mask.R)) return;
-  int type = MaskTypeOf(mask);
+  const int64_t type = MaskTypeOf(mask);
   int cw = static_cast<int>(mask.R.Width() / mask.ImageCount),
       ch = static_cast<int>(mask.R.Height() / (type + 1));
   if (cw <= 0 || ch <= 0 || dx >= cw || dy >= ch) return;

@@ -49,13 +49,14 @@ struct TPixCache {
 };
 
 // A skin image: an own bitmap (three states over their mask) or rectangle R of the master
-// bitmap with ImageCount states (MaskType 1: the mask below them).
+// bitmap with ImageCount states, each frame the height of R div (MaskType + 1) (MaskType 1 or
+// more: the alpha mask lies the height of R div 2 rows below).
 struct TPixMask {
   TPixels24 Img;
   bool Own = false;
   TPixRect R;
   int ImageCount = 0;
-  int MaskType = 0;  // 0 or 1; larger values count as 1
+  int MaskType = 0;  // a negative one counts as 0
 };
 
 constexpr uint32_t kPixKeyColor = 0xFF00FF;
@@ -74,7 +75,7 @@ void PixCopyBitmapRect(const TPixels24& dst, TPixRect dst_rect, const TPixels24&
 // row_limit on (the mask of an own bitmap) are never read as image. mode != 1 fades.
 void PixCopyMasked(const TPixels24& dst, TPixRect dst_rect, const TPixels24& src, TPixRect src_rect,
                    int mask_offset, int row_limit, int mode, TPixKey key);
-// Copies the inclusive src_rect to (x, y) leaving key pixels out.
+// Copies the inclusive src_rect, clamped into src, to (x, y) leaving key pixels out.
 void PixPaintMaskedRect(const TPixels24& dst, const TPixels24& src, int x, int y, TPixRect src_rect,
                         TPixKey key);
 // Plain copy of an exclusive rectangle to (x, y).
@@ -82,7 +83,9 @@ void PixCopyRect(const TPixels24& dst, int x, int y, const TPixels24& src, TPixR
 // Tiles the exclusive cell of src over the exclusive q of dst from q's top-left corner, the
 // last tiles cut at q's edges.
 void PixTileRect(const TPixels24& dst, TPixRect q, const TPixels24& src, TPixRect cell);
-// Mixes the inclusive src_rect into dst at (x, y): Round(S - (S - D) * ratio).
+// Mixes the inclusive src_rect, clamped into src, into dst at (x, y): Round(S - (S - D) *
+// ratio). Nothing is painted when x or y is negative (the rows and columns end at the first
+// one outside the target).
 void PixBlendRectWithColor(const TPixels24& dst, int x, int y, TPixKey key, double ratio,
                            const TPixels24& src, TPixRect src_rect);
 

@@ -96,14 +96,22 @@ bool Owns(const TComponent* owner, const TComponent* component) {
 
 bool Dying(const TComponent* component) { return component->GetComponentState().Contains(csDestroying); }
 
-// A window that exists gets the message sent (hooked window procedures see it); one not made
-// yet gets it through WindowProc, so a skin change creates no windows of hidden forms.
+// A windowed control gets the message sent to its window, made now when it has none yet, so
+// hooked window procedures see it. One that cannot have a window (it has no parent window)
+// still takes it through WindowProc: it must not keep the previous skin's indexes.
 void Deliver(TControl* control, const TMessage& message) {
-  auto* windowed = DynamicCast<TWinControl>(control);
-  if (windowed && windowed->HandleAllocated())
-    SendMessageA(windowed->GetHandle(), message.Msg, message.WParam, message.LParam);
-  else
-    control->Perform(message.Msg, message.WParam, message.LParam);
+  if (auto* windowed = DynamicCast<TWinControl>(control)) {
+    HWND window = nullptr;
+    try {
+      window = windowed->GetHandle();
+    } catch (const EInvalidOperation&) {
+    }
+    if (window) {
+      SendMessageA(window, message.Msg, message.WParam, message.LParam);
+      return;
+    }
+  }
+  control->Perform(message.Msg, message.WParam, message.LParam);
 }
 
 void DeliverToComponent(TComponent* component, const TMessage& message) {
@@ -302,9 +310,8 @@ std::string TsSkinManager::GetSkinNames(TStrings* names) const {
   names->BeginUpdate();
   names->Clear();
   for (int i = 0; i < internal_skins_->GetCount(); ++i) names->Add(internal_skins_->GetItem(i)->Name);
-  // An empty SkinDirectory would list the program's own folders (the catalogs) as skins.
   const std::string dir = GetFullSkinDirectory();
-  if (!skin_directory_.empty() && DirectoryExists(dir)) {
+  if (DirectoryExists(dir)) {
     for (const TSearchRec& rec : ListDirectory(dir + "*", faDirectory))
       if ((rec.Attr & faDirectory) && !rec.Name.empty() && rec.Name[0] != '.') names->Add(rec.Name);
   }

@@ -112,9 +112,9 @@ class TsSkinManager : public TComponent {
   bool IsDefault() const;
   // SkinDirectory as an absolute folder ending in "\" (empty stays empty).
   std::string GetFullSkinDirectory() const;
-  // Clears names and adds the internal skins' names, then the sub-folders of the skin
-  // directory not starting with "." (none while SkinDirectory is empty: the program's own
-  // folder holds no skins). Answers the first name, or "" when there is none.
+  // Clears names and adds the internal skins' names, then the sub-folders of the full skin
+  // directory (the program's folder while SkinDirectory is empty) not starting with ".".
+  // Answers the first name, or "" when there is none.
   std::string GetSkinNames(TStrings* names) const;
   // Loads SkinName's skin: the folder of that name under the skin directory when it has an
   // Options.dat, else the internal skin of that name (or the first internal skin, whose name

@@ -76,8 +76,7 @@ struct TSkinIndexCache {
 }  // namespace
 
 int GetSkinIndex(const std::string& section) {
-  // An empty name would find the nameless record that ends the internal skin.
-  if (!SkinData().SkinLoaded || section.empty()) return -1;
+  if (!SkinData().SkinLoaded) return -1;
   static TSkinIndexCache cache;
   return cache.Find(AnsiUpperCase(section));
 }

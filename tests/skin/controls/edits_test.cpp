@@ -581,6 +581,29 @@ TEST_F(ComboTest, TheButtonShowsNormalHotAndDroppedFromTheGlyphMask) {
   Pump();
 }
 
+TEST_F(ComboTest, HoverRepaintsOnlyTheButtonUnlessTheListIsOpen) {
+  LoadSkin();
+  auto* combo = AddCombo(csDropDownList);
+  auto* other = Add<TsEdit>(10, 60);
+  Show();
+  other->SetFocus();
+  Settle();
+  TsStyle* style = combo->GetSkinStyle();
+  style->BGChanged = false;
+  combo->Perform(CM_MOUSEENTER, 0, 0);
+  EXPECT_FALSE(style->BGChanged) << "the button area alone";
+  combo->Perform(CM_MOUSELEAVE, 0, 0);
+
+  combo->SetDroppedDown(true);
+  ASSERT_TRUE(combo->GetDroppedDown());
+  ASSERT_FALSE(combo->Focused());
+  style->BGChanged = false;
+  combo->Perform(CM_MOUSEENTER, 0, 0);
+  EXPECT_TRUE(style->BGChanged) << "the whole box";
+  combo->SetDroppedDown(false);
+  Pump();
+}
+
 TEST_F(ComboTest, ADisabledComboBoxShowsGreyTextAndAFadedButton) {
   auto* combo = AddCombo(csDropDownList);
   auto* enabled = AddCombo(csDropDownList, 40);

@@ -699,6 +699,33 @@ TEST_F(Scroll, TheListBoxBarAppearsAsSoonAsItemsNoLongerFitAndFollowsTheList) {
   EXPECT_EQ(list->GetSkinScrollBar(), nullptr);
 }
 
+// While the list's window shows its own scroll bar, the border fills the strip under it with
+// the list's colour (the skinned bar lies over it; here it is hidden to see the strip).
+TEST_F(Scroll, TheBorderFillsTheStripUnderTheListsOwnBar) {
+  LoadSkin();
+  MakeForm();
+  auto* list = New<TsListBox>(form);
+  list->SetBounds(10, 10, 150, 106);
+  list->SetParent(form);
+  Show();
+  for (int i = 0; i < 30; ++i) list->GetItems()->Add("item " + std::to_string(i));
+  ASSERT_NE(list->GetSkinScrollBar(), nullptr);
+  ASSERT_TRUE(list->ShowsScrollBar());
+  list->GetSkinScrollBar()->SetVisible(false);
+  RedrawWindow(list->GetHandle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+  HDC dc = GetWindowDC(list->GetHandle());
+  std::vector<TColor> strip, expected;
+  for (int y = 8; y < list->GetHeight() - 8; y += 7) {
+    strip.push_back(static_cast<TColor>(GetPixel(dc, list->GetWidth() - 11, y)));
+    expected.push_back(clWhite);
+  }
+  ReleaseDC(list->GetHandle(), dc);
+  EXPECT_EQ(strip, expected);
+
+  list->GetItems()->Clear();
+  EXPECT_FALSE(list->ShowsScrollBar());
+}
+
 TEST_F(Scroll, DraggingTheListBoxBarScrollsTheList) {
   LoadSkin();
   MakeForm();

@@ -484,6 +484,9 @@ class SkinMenuTest : public FrameTest {
   void SetUp() override {
     FrameTest::SetUp();
     manager = New<TsSkinManager>(nullptr);
+    // A skin directory that does not exist: the menu offers the internal skins alone (an empty
+    // one would offer every sub-folder of the test program's folder).
+    manager->SetSkinDirectory("no skin folders here");
     for (const char* name : {"Alpha", "Beta"}) {
       TsStoredSkin* skin = manager->GetInternalSkins()->Add();
       skin->Name = name;

@@ -142,6 +142,9 @@ TEST(RectBevel, SoftSidesStartWhiteAndMixTowardTheSecondColour) {
   EXPECT_EQ(bmp->GetPixelColor(3, 5), 0x0000DF);
   PaintBevelFloat(dc, clNavy, clRed, bvsTop, 1, POINT{0, 11}, POINT{11, 11});
   EXPECT_EQ(bmp->GetPixelColor(5, 11), clNavy);
+  // Halfway between 0 and 1, 2 and 3, 4 and 5: ties go to the even neighbour.
+  PaintBevelFloat(dc, RGB(0, 2, 4), RGB(1, 3, 5), bvsRight, 2, POINT{11, 0}, POINT{11, 10});
+  EXPECT_EQ(bmp->GetPixelColor(10, 5), RGB(0, 2, 4));
 }
 
 TEST(RectBevel, SystemColoursAreResolvedBeforeMixing) {
@@ -151,7 +154,7 @@ TEST(RectBevel, SystemColoursAreResolvedBeforeMixing) {
   TColor expected = 0;
   for (int shift : {0, 8, 16}) {
     const double v = ((light >> shift) & 0xFF) * 0.5 + ((dark >> shift) & 0xFF) * 0.5;
-    expected |= static_cast<TColor>(std::lround(v)) << shift;
+    expected |= static_cast<TColor>(std::nearbyint(v)) << shift;
   }
   EXPECT_EQ(bmp->GetPixelColor(1, 5), expected);
 }
@@ -294,7 +297,7 @@ TEST(TransparentRects, ImageWithoutKeyPixelsAddsNothing) {
 
 // The runs are exactly the key pixels of the corner cells as the frame painters place them:
 // compared with a scan of every pixel, own bitmaps and master images, top and bottom corners.
-// A mask type above 1 cuts the image as the painters do.
+// Any mask type cuts the image as the painters do: frames the height of R div (MaskType + 1).
 TEST(TransparentRects, RunsAreExactlyTheCornerKeyPixels) {
   std::mt19937 random(7);
   for (int round = 0; round < 40; ++round) {
@@ -309,7 +312,7 @@ TEST(TransparentRects, RunsAreExactlyTheCornerKeyPixels) {
     } else {
       mask.R = RECT{0, 0, 9 * cw, 6 * ch};
       mask.ImageCount = 3;
-      mask.MaskType = round % 4 == 3 ? 2 : 1;  // above 1 counts as 1, as the painters take it
+      mask.MaskType = round % 4 == 3 ? 2 : 1;
       MasterBitmap = bmp.get();
     }
     const bool bottom = random() % 2;
@@ -317,10 +320,11 @@ TEST(TransparentRects, RunsAreExactlyTheCornerKeyPixels) {
     std::vector<RECT> rects;
     GetTransparentRects(rects, control_width, mask, bottom, y);
     std::set<std::pair<int, int>> expected;
-    // The bottom corners are the frame's last ch rows; an own frame is half the bitmap high.
-    const int frame_height = own ? bmp->GetHeight() / 2 : 3 * ch;
-    const int first_row = bottom ? frame_height - ch : 0;
-    for (int r = 0; r < ch; ++r)
+    // The bottom corners are the frame's last cell rows; an own frame is half the bitmap high.
+    const int frame_height = own ? bmp->GetHeight() / 2 : 6 * ch / (mask.MaskType + 1);
+    const int cell_height = own ? ch : 6 * ch / ((mask.MaskType + 1) * 3);
+    const int first_row = bottom ? frame_height - cell_height : 0;
+    for (int r = 0; r < cell_height; ++r)
       for (int c = 0; c < 3 * cw; ++c) {
         if (c >= cw && c < 2 * cw) continue;
         if (bmp->GetPixelColor(c, first_row + r) != clFuchsia) continue;
@@ -410,6 +414,31 @@ TEST(Effects, RingGreysRoundAsTheBitmapShadowDoes) {
   PaintShadow(shadow.get(), RECT{0, 0, 40, 40}, 1, clBlack, 3, 0);
   EXPECT_EQ(target->GetPixelColor(2, 20) & 0xFF, 255 * 128 / 256);
   EXPECT_EQ(target->GetPixelColor(2, 20), shadow->GetPixelColor(2, 20));
+}
+
+// Rounded shapes, rings, blur and greys are the bitmap shadow's: pixel for pixel the same
+// picture, also at the right and bottom edges, for a negative blur (no ring: the picture almost
+// kept) and for a transparency outside 0..100 (greys in 8 bits).
+TEST(Effects, RoundedShapesAreTheBitmapShadowsPixelForPixel) {
+  auto background = Filled(31, 23, clWhite);
+  for (int y = 0; y < 23; ++y)
+    for (int x = 0; x < 31; ++x) background->GetCanvas()->SetPixels(x, y, RGB(x * 8, y * 11, 200 - x - y));
+  struct Case {
+    int transparency, blur, radius;
+  };
+  for (const Case c : {Case{40, 0, 0}, Case{40, 3, 0}, Case{25, 5, 6}, Case{60, 40, 9}, Case{40, -2, 4},
+                       Case{150, 2, 0}, Case{-20, 3, 5}}) {
+    auto target = Filled(31, 23, clBlack);
+    PaintBitmapWithEffects(background->GetCanvas(), RECT{0, 0, 31, 23}, target->GetCanvas()->GetHandle(),
+                           POINT{}, c.transparency, clNavy, c.blur, 0, c.radius);
+    auto shadow = Filled(31, 23, clBlack);
+    shadow->GetCanvas()->Draw(0, 0, background.get());
+    PaintShadow(shadow.get(), RECT{0, 0, 31, 23}, c.transparency, clNavy, c.blur, c.radius);
+    for (int y = 0; y < 23; ++y)
+      for (int x = 0; x < 31; ++x)
+        ASSERT_EQ(target->GetPixelColor(x, y), shadow->GetPixelColor(x, y))
+            << c.transparency << "/" << c.blur << "/" << c.radius << " at " << x << "," << y;
+  }
 }
 
 TEST(Glyph, BottomLeftColourIsTransparent) {

@@ -9,6 +9,7 @@
 #include "skin/engine/sbevels.h"
 #include "skin/engine/sborders.h"
 #include "skin/engine/sitempaint.h"
+#include "skin/engine/smaskpaint.h"
 #include "tests/skin/engine/pixels/pixels_support.h"
 #include "tests/skin/engine/skin_test_helpers.h"
 
@@ -208,7 +209,7 @@ TEST(BorderRegion, MaskedImagesCollectKeysAndMixTheMiddle) {
     } else {
       mask.R = RECT{3, 4, 30, 22};
       mask.ImageCount = 3;
-      mask.MaskType = 5;  // more than 1 counts as 1
+      mask.MaskType = 1;
     }
     auto dst = Filled(10, 10, clGray);
     RegionHolder region;
@@ -221,6 +222,26 @@ TEST(BorderRegion, MaskedImagesCollectKeysAndMixTheMiddle) {
     auto unfilled = Filled(10, 10, clGray);
     PaintBorderRegion(unfilled.get(), nullptr, false, mask, 1);
     EXPECT_EQ(unfilled->GetPixelColor(4, 4), clGray);
+  }
+}
+
+// Frames of a master image are the height of its rectangle div (MaskType + 1), as the mask
+// painter cuts them (the strip has no key pixel, so both paint every pixel alike).
+TEST(BorderRegion, MasterImagesOfEveryMaskTypeAreCutAsTheMaskPainterCutsThem) {
+  auto image = StateStrip(27, 18, true);
+  MasterScope scope(image.get());
+  for (int type : {1, 2, 5}) {
+    TsMaskData mask;
+    mask.R = RECT{0, 0, 27, 18};
+    mask.ImageCount = 3;
+    mask.MaskType = static_cast<int16_t>(type);
+    auto border = Filled(13, 11, clGray), painted = Filled(13, 11, clGray);
+    PaintBorderRegion(border.get(), nullptr, true, mask, 1);
+    DrawSkinMaskRect(painted.get(), RECT{0, 0, 13, 11}, true, EmptyCI, mask, 1);
+    for (int y = 0; y < 11; ++y)
+      for (int x = 0; x < 13; ++x)
+        ASSERT_EQ(border->GetPixelColor(x, y), painted->GetPixelColor(x, y))
+            << type << " at " << x << "," << y;
   }
 }
 

@@ -133,17 +133,18 @@ TEST_F(ItemPaint, MaskImageWithoutValidIndexFallsBackToTheColour) {
   EXPECT_EQ(bmp->GetPixelColor(5, 5), kImage);
 }
 
-// A section that wants an image the skin cannot give (no mask, no pattern) paints its colour,
-// or its gradient, instead of leaving what was under it.
-TEST_F(ItemPaint, ImageThatCannotBeHadLeavesTheColourOrTheGradient) {
+// A section whose image is neither a mask nor a pattern looks for a pattern and finds none: the
+// image paints nothing, so what was under it stays, mixed with the colour by the shares, or the
+// gradient takes its place.
+TEST_F(ItemPaint, APatternThatCannotBeHadPaintsNothingInItsPlace) {
   SkinMasks.erase(SkinMasks.begin());  // no IMAGEFILE, no pattern
   Section().ImagePercent = 100;
-  EXPECT_EQ(Body()->GetPixelColor(5, 5), kColor);
+  EXPECT_EQ(Body()->GetPixelColor(5, 5), clBlack);
   Section().ImagePercent = 60;
-  EXPECT_EQ(Body()->GetPixelColor(5, 5), kColor);  // the colour mixed with itself
+  EXPECT_EQ(Body()->GetPixelColor(5, 5), BlendPercent(clBlack, kColor, 60));
   Section().ImagePercent = 100;
   Section().GradientArray = {TsGradStep{0x0000FF, 0x0000FF, 100, 0, 0}};
-  EXPECT_EQ(Body()->GetPixelColor(5, 5), kColor);  // the gradient has no share
+  EXPECT_EQ(Body()->GetPixelColor(5, 5), clBlack);  // the gradient has no share
   Section().ImagePercent = 70;
   Section().GradientPercent = 30;
   EXPECT_EQ(Body()->GetPixelColor(5, 5), 0x0000FF);

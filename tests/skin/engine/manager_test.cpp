@@ -3,6 +3,7 @@
 // that are being made or freed; the menu painter's seam; the skin names and folders.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -195,13 +196,20 @@ TEST_F(SkinManager, ANewSkinReachesEveryFormAndItsComponentsInOrderThenTheRefres
   EXPECT_EQ(last_lparam, reinterpret_cast<LPARAM>(&manager));
   EXPECT_FALSE(SkinChanging);
 
-  // A hidden form's windows are not made for a skin change.
+  // A hidden form and its windowed control get their windows made to hear the change through
+  // them; a windowed control that cannot have a window (no parent) still hears it.
   TForm* c = AddForm("C", false);
+  auto* loose = New<TRecordingWin>(c);
+  loose->SetName("CLoose");
   ASSERT_FALSE(c->HandleAllocated());
   Seen().clear();
   manager.SetSkinName(manager.GetSkinName());
-  EXPECT_FALSE(c->HandleAllocated());
-  EXPECT_EQ(Seen().size(), 15u);
+  EXPECT_TRUE(c->HandleAllocated());
+  EXPECT_TRUE(DynamicCast<TWinControl>(c->FindComponent("CWin"))->HandleAllocated());
+  EXPECT_FALSE(loose->HandleAllocated());
+  EXPECT_EQ(Seen().size(), 17u);
+  EXPECT_EQ(Seen()[6], "CLoose:SETNEWSKIN*");
+  EXPECT_EQ(Seen()[13], "C:REFRESH");
 }
 
 WNDPROC g_client_proc = nullptr;
@@ -406,7 +414,6 @@ TEST_F(SkinManager, AFormBeingReadGetsItsSkinOnceButNotItsControlsStillLoading) 
   // messages; the controls made after the manager were still loading then (they take their
   // indexes in their own Loaded).
   EXPECT_EQ(Seen(), (Strings{"FBefore:SETNEWSKIN*", "F:REFRESH", "FBefore:REFRESH"}));
-  EXPECT_FALSE(form->HandleAllocated());
 }
 
 // ---- Events and the menu painter ---------------------------------------------------------------
@@ -472,9 +479,15 @@ TEST_F(SkinManagerFolders, NamesListInternalSkinsFirstThenFoldersButNoDotFolders
   TStringList names;
   names.Add("old entry");
 
-  // No skin directory: the program's folder (it has sub-folders) offers no skins.
+  // No skin directory: every sub-folder of the program's folder is offered.
+  const std::string own = "skin names " + std::to_string(GetCurrentProcessId());
+  ASSERT_TRUE(CreateDirectoryA((GetAppPath() + own).c_str(), nullptr));
   EXPECT_EQ(manager.GetSkinNames(&names), "Test (internal)");
-  EXPECT_EQ(Lines(names), (Strings{"Test (internal)", "Second (internal)"}));
+  const Strings listed = Lines(names);
+  RemoveDirectoryA((GetAppPath() + own).c_str());
+  ASSERT_GE(listed.size(), 3u);
+  EXPECT_EQ(Strings(listed.begin(), listed.begin() + 2), (Strings{"Test (internal)", "Second (internal)"}));
+  EXPECT_NE(std::find(listed.begin(), listed.end(), own), listed.end());
 
   manager.SetSkinDirectory(Folder());
   EXPECT_EQ(manager.GetSkinNames(&names), "Test (internal)");

@@ -56,6 +56,19 @@ TEST(GradientPaint, BlackToWhiteOver256RowsRisesOneLevelPerRow) {
   for (int y = 0; y < 256; ++y) ASSERT_EQ(picture.At(2, y), 0x010101u * y) << "row " << y;
 }
 
+// A step of extent 2 from black to blue 1, green 3, red 5 is halfway at 0.5, 1.5 and 2.5 in its
+// middle row (column): ties go to the even neighbour.
+TEST(GradientPaint, HalfwayChannelsRoundToEven) {
+  TRows rows(2, 3), columns(3, 2);
+  PaintGradRows(rows.rows, Parse("0;66309;100;0;0"), RECT{0, 0, 2, 3});
+  PaintGradRows(columns.rows, Parse("0;66309;100;1;0"), RECT{0, 0, 3, 2});
+  EXPECT_EQ(rows.At(1, 0), 0u);
+  EXPECT_EQ(rows.At(1, 1), 0x020200u);
+  EXPECT_EQ(rows.At(1, 2), 0x050301u);
+  EXPECT_EQ(columns.At(1, 1), 0x020200u);
+  EXPECT_EQ(columns.At(2, 1), 0x050301u);
+}
+
 TEST(GradientPaint, TheLastStepAlwaysEndsAtTheLastRow) {
   TRows picture(3, 10);
   PaintGradRows(picture.rows, Parse("255;255;0;0;0"), RECT{0, 0, 3, 10});

@@ -57,11 +57,13 @@ TEST_F(SkinTables, SectionsAreFoundWithoutLetterCaseAndTheFirstOfTwoWins) {
   EXPECT_EQ(GetSkinIndex("b"), 1);
 }
 
-TEST_F(SkinTables, AnEmptyNameDoesNotFindTheNamelessLastRecord) {
+TEST_F(SkinTables, AnEmptyNameFindsTheFirstNamelessRecord) {
   Section("Form");
-  Section("");
   Loaded();
   EXPECT_EQ(GetSkinIndex(""), -1);
+  Section("");
+  Section("");
+  EXPECT_EQ(GetSkinIndex(""), 1);
 }
 
 TEST_F(SkinTables, MasksAreInheritedFromParentAndGrandparent) {

@@ -541,6 +541,17 @@ TEST_F(Style, ResizingAShadowedControlRepaintsItsParent) {
   child->SetBounds(10, 10, 56, 20);
   EXPECT_GE(child->repaints, 1);
 
+  // While a skin is announced both repaints still happen; only the cache mark waits.
+  child->style->BGChanged = false;
+  repaints = panel->repaints;
+  const int own_repaints = child->repaints;
+  SkinChanging = true;
+  child->SetBounds(10, 10, 57, 20);
+  SkinChanging = false;
+  EXPECT_GT(panel->repaints, repaints);
+  EXPECT_GT(child->repaints, own_repaints);
+  EXPECT_FALSE(child->style->BGChanged);
+
   LoadSkin();  // the section's shadow counts as well
   TStyledWin* skinned = Child();
   skinned->style->SetSkinSection("Shadowed");

@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 
 #include "pixels_support.h"
 #include "skin/engine/sblend.h"
@@ -165,11 +167,22 @@ TEST(ShadowTest, CentreTakesTheColourAtTheTransparencyAndFadesTowardsTheEdge) {
   EXPECT_GT(PixelOf(bmp.get(), 3, 15) & 255, PixelOf(bmp.get(), 20, 15) & 255);
 }
 
-TEST(ShadowTest, BlurBeyondHalfTheRectangleIsHalfTheSmallerSide) {
+// Blur is capped from above only: beyond half the smaller side it is that half; below 0 no ring
+// is drawn and the last rectangle stays white, so the picture is almost kept.
+TEST(ShadowTest, BlurIsCappedAtHalfTheSmallerSideAndANegativeOneCastsNoShadow) {
   auto huge = MakeBitmap(30, 20, Picture), half = MakeBitmap(30, 20, Picture);
   PaintShadow(huge.get(), {2, 3, 26, 19}, 30, 0x204060, 500, 3);
   PaintShadow(half.get(), {2, 3, 26, 19}, 30, 0x204060, 8, 3);
   EXPECT_TRUE(PixelsAre(huge.get(), [&](int x, int y) { return PixelOf(half.get(), x, y); }));
+
+  for (int blur : {-1, -7, INT_MIN}) {
+    auto bmp = MakeBitmap(30, 20, Picture);
+    PaintShadow(bmp.get(), {2, 3, 26, 19}, 30, 0x204060, blur, 3);
+    EXPECT_TRUE(PixelsAre(bmp.get(), [](int x, int y) {
+      const bool inside = x >= 2 && x < 26 && y >= 3 && y < 19;
+      return inside ? PerChannel(Picture(x, y), 0, [](int d, int) { return d * 255 / 256; }) : Picture(x, y);
+    })) << blur;
+  }
 }
 
 TEST(ShadowTest, FullTransparencyLeavesThePictureAlmostUnchanged) {
@@ -177,6 +190,16 @@ TEST(ShadowTest, FullTransparencyLeavesThePictureAlmostUnchanged) {
   PaintShadow(bmp.get(), {0, 0, 20, 20}, 100, 0x0000FF, 4, 5);
   for (int y = 0; y < 20; ++y)
     for (int x = 0; x < 20; ++x) ASSERT_LE(Distance(PixelOf(bmp.get(), x, y), Picture(x, y)), 1);
+}
+
+// The transparency is not clamped: its grey t = transparency * 255 div 100 is taken in 8 bits.
+TEST(ShadowTest, TransparencyOutsideZeroToAHundredGivesItsGreyInEightBits) {
+  for (auto [transparency, grey] : {std::pair{150, 382 & 255}, std::pair{-20, -51 & 255}}) {
+    auto bmp = MakeBitmap(20, 20, White);
+    PaintShadow(bmp.get(), {0, 0, 20, 20}, transparency, 0x000000, 0, 0);
+    EXPECT_EQ(PixelOf(bmp.get(), 9, 9), PerChannel(0xFFFFFF, 0, [&](int d, int) { return d * grey / 256; }))
+        << transparency;
+  }
 }
 
 TEST(ShadowTest, RectangleReachingOutOfTheBitmapPaintsInsideOnly) {

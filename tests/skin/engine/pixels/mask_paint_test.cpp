@@ -6,6 +6,7 @@
 #include <cmath>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "pixels_support.h"
@@ -16,6 +17,10 @@
 
 namespace {
 
+uint32_t Grey(uint32_t c) {
+  uint32_t g = ((c & 255) + (c >> 8 & 255) + (c >> 16 & 255)) / 3;
+  return g | g << 8 | g << 16;
+}
 uint32_t Background(int x, int y) { return (x * 7 + 3) | (y * 11 + 5) << 8 | 0x40 << 16; }
 uint32_t Parent(int x, int y) { return 0x80 | (x * 5 % 256) << 8 | (y * 3 % 256) << 16; }
 
@@ -227,15 +232,37 @@ TEST_F(MaskPaintTest, ZeroSizeCellsAndFramesPaintNothingAndEnd) {
   }
 }
 
-TEST_F(MaskPaintTest, MaskTypeAboveOneCountsAsOne) {
-  auto one = Target(), two = Target();
+// MaskType 2 cuts frames of a third of the rectangle's height while the mask still lies half
+// of it lower: over the synthetic strip (18 rows, the mask from row 9) a frame is the top six
+// image rows, in cells of 4 x 2, and a glyph is 12 x 6.
+TEST_F(MaskPaintTest, MaskTypeTwoCutsFramesOfAThirdOfTheRectangle) {
   TsMaskData m = Mask(kMaster);
-  DrawSkinMaskRect(one.get(), {0, 0, 25, 20}, true, EmptyCI, m, 1);
-  DrawSkinGlyph(one.get(), {3, 3}, 2, m, 1);
   m.MaskType = 2;
-  DrawSkinMaskRect(two.get(), {0, 0, 25, 20}, true, EmptyCI, m, 1);
-  DrawSkinGlyph(two.get(), {3, 3}, 2, m, 1);
-  EXPECT_TRUE(PixelsAre(two.get(), [&](int x, int y) { return PixelOf(one.get(), x, y); }));
+  const int fw = 3 * syn_.cw, fh = 2 * syn_.ImageHeight() / 3;
+  auto shows = [&](int state, POINT at) {
+    return [=, this](int x, int y) {
+      const int cx = x - at.x, cy = y - at.y;
+      if (cx < 0 || cy < 0 || cx >= fw || cy >= fh) return Background(x, y);
+      return MaskMixed(Background(x, y), syn_.Image(state * fw + cx, cy), syn_.Mask(state * fw + cx, cy));
+    };
+  };
+  for (int state = 0; state < 3; ++state) {
+    auto frame = Target();
+    DrawSkinMaskRect(frame.get(), {1, 2, 1 + fw, 2 + fh}, true, EmptyCI, m, state);
+    EXPECT_TRUE(PixelsAre(frame.get(), shows(state, {1, 2}))) << "frame, state " << state;
+    auto glyph = Target();
+    DrawSkinGlyph(glyph.get(), {3, 4}, state, m, 1);
+    // The glyph skips key pixels where the frame's corners mix them.
+    EXPECT_TRUE(PixelsAre(glyph.get(),
+                          [&](int x, int y) {
+                            const int cx = x - 3, cy = y - 4;
+                            const bool inside = cx >= 0 && cy >= 0 && cx < fw && cy < fh;
+                            return inside && syn_.Image(state * fw + cx, cy) == kPixKeyColor
+                                       ? Background(x, y)
+                                       : shows(state, {3, 4})(x, y);
+                          }))
+        << "glyph, state " << state;
+  }
 }
 
 // ---- Glyphs -------------------------------------------------------------------------------
@@ -329,28 +356,66 @@ TEST(MaskedCopyTest, KeyColourGivenAsSystemColourIsResolved) {
   }
 }
 
-TEST(MaskedCopyTest, NoKeyWhenTheTopByteIs255) {
-  auto src = MakeBitmap(1, 1, [](int, int) { return 0x000000u; });
-  auto dst = MakeBitmap(1, 1, [](int, int) { return 0x646464u; });
-  BlendRectWithColor(dst.get(), 0, 0, sNoKeyColor, 0.5, {0, 0, 0, 0}, src.get());
-  EXPECT_EQ(PixelOf(dst.get(), 0, 0), 0x323232u);
+// A key whose top byte is 255 means "no key" to the half-transparent copy alone; every other
+// routine takes it as the system colour its low byte names.
+TEST(MaskedCopyTest, ATopByteOf255MeansNoKeyOnlyToTheHalfTransparentCopy) {
+  const TColor key = static_cast<TColor>(0xFF000000u | COLOR_HIGHLIGHT);
+  const uint32_t named = ColorToRGB(clHighlight);
+  const uint32_t plain = 0x306090;
+  ASSERT_NE(Grey(named), named);
+  auto src = MakeBitmap(2, 2, [&](int x, int y) { return y == 1 ? 0u : x == 1 ? named : plain; });
+  auto paint = [&](int kind) {
+    auto dst = MakeBitmap(2, 1, [](int, int) { return 0x646464u; });
+    TsMaskData own;
+    own.Bmp = src.get();
+    switch (kind) {
+      case 0: BlendRectWithColor(dst.get(), 0, 0, key, 0.0, {0, 0, 1, 0}, src.get()); break;
+      case 1: PaintMaskedRect(dst.get(), src.get(), 0, 0, {0, 0, 1, 0}, key); break;
+      case 2: CopyMasked({0, 0, 1, 0}, {0, 0, 1, 0}, dst.get(), own, 1, key, src.get()); break;
+      case 3: MaskBitmapPixels(dst.get(), src.get(), 0, 0, key); break;
+    }
+    return std::pair{PixelOf(dst.get(), 0, 0), PixelOf(dst.get(), 1, 0)};
+  };
+  EXPECT_EQ(paint(0), std::pair(plain, named)) << "blended: no key";
+  for (int kind = 1; kind <= 3; ++kind) EXPECT_EQ(paint(kind), std::pair(plain, 0x646464u)) << kind;
+
+  auto row = [&] { return MakeBitmap(2, 1, [&](int x, int) { return x == 1 ? named : plain; }); };
+  auto grey = row();
+  GrayScaleBitmap(grey.get(), key);
+  EXPECT_EQ(PixelOf(grey.get(), 0, 0), Grey(plain));
+  EXPECT_EQ(PixelOf(grey.get(), 1, 0), named);
+  auto towards = row();
+  BlendBitmapPixels(towards.get(), key, 0, 0.0);
+  EXPECT_EQ(PixelOf(towards.get(), 0, 0), 0u);
+  EXPECT_EQ(PixelOf(towards.get(), 1, 0), named);
 }
 
-TEST(MaskedCopyTest, HalfTransparentCopyAtNegativePositionsBlendsTheVisibleRows) {
+// The half-transparent copy ends its rows at the first one outside the target and each row at
+// its first column outside it: starting above or left of the target it paints nothing.
+TEST(MaskedCopyTest, HalfTransparentCopyEndsAtTheFirstRowOrColumnOutsideTheTarget) {
   auto src = MakeBitmap(4, 4, [](int x, int y) { return static_cast<uint32_t>(x * 16 + y); });
+  for (POINT at : {POINT{-1, 0}, POINT{0, -2}, POINT{-1, -2}}) {
+    auto dst = MakeBitmap(4, 4, [](int, int) { return 0u; });
+    BlendRectWithColor(dst.get(), at.x, at.y, sNoKeyColor, 0.0, {0, 0, 3, 3}, src.get());
+    EXPECT_TRUE(PixelsAre(dst.get(), [](int, int) { return 0u; })) << at.x << "," << at.y;
+  }
   auto dst = MakeBitmap(4, 4, [](int, int) { return 0u; });
-  BlendRectWithColor(dst.get(), -1, -2, sNoKeyColor, 0.0, {0, 0, 3, 3}, src.get());
-  EXPECT_TRUE(PixelsAre(dst.get(), [](int x, int y) { return x < 3 && y < 2 ? (x + 1) * 16u + y + 2 : 0u; }));
+  BlendRectWithColor(dst.get(), 2, 1, sNoKeyColor, 0.0, {0, 0, 3, 3}, src.get());
+  EXPECT_TRUE(
+      PixelsAre(dst.get(), [](int x, int y) { return x >= 2 && y >= 1 ? (x - 2) * 16u + y - 1 : 0u; }));
 }
 
-TEST(MaskedCopyTest, SourceRectanglePartlyOutsideKeepsItsPixelsInPlace) {
+// A source rectangle reaching out of the source is first clamped into it: its first existing
+// pixel goes to the target point, for the key-colour and the half-transparent copy alike.
+TEST(MaskedCopyTest, SourceRectanglePartlyOutsideIsClampedIntoTheSource) {
   auto src = MakeBitmap(4, 4, [](int x, int y) { return static_cast<uint32_t>(x * 16 + y + 1); });
-  auto dst = MakeBitmap(6, 6, [](int, int) { return 0u; });
-  // Columns -2..1 of the source go to 1..4: the two that exist land at 3 and 4.
-  PaintMaskedRect(dst.get(), src.get(), 1, 1, {-2, 0, 1, 1}, sKeyColor);
-  EXPECT_TRUE(PixelsAre(dst.get(), [](int x, int y) {
-    return x >= 3 && x <= 4 && y >= 1 && y <= 2 ? (x - 3) * 16u + (y - 1) + 1 : 0u;
-  }));
+  auto expected = [](int x, int y) { return x >= 1 && x <= 2 && y >= 1 && y <= 2 ? (x - 1) * 16u + y : 0u; };
+  auto masked = MakeBitmap(6, 6, [](int, int) { return 0u; });
+  PaintMaskedRect(masked.get(), src.get(), 1, 1, {-2, 0, 1, 1}, sKeyColor);
+  EXPECT_TRUE(PixelsAre(masked.get(), expected));
+  auto blended = MakeBitmap(6, 6, [](int, int) { return 0u; });
+  BlendRectWithColor(blended.get(), 1, 1, sNoKeyColor, 0.0, {-2, 0, 1, 1}, src.get());
+  EXPECT_TRUE(PixelsAre(blended.get(), expected));
 }
 
 // Cells of every size repeat from the rectangle's corner, also where it starts outside the
