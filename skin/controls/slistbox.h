@@ -38,6 +38,8 @@ class TsCustomListBox : public TCustomListBox {
   bool ReadyForSkin();
   bool CursorOverList();
   void FreeScrollBar();
+  bool Busy() const;
+  void TakeStyleColor();
   void PaintBorder();
 
   TsStyle* style_ = nullptr;
@@ -49,6 +51,9 @@ class TsListBox : public TsCustomListBox {
 
  public:
   explicit TsListBox(TComponent* owner) : TsCustomListBox(owner) {}
+
+ private:
+  static void Publish(TPublisher<TsListBox>& p);
 };
 
 // Registers TsListBox for form definitions.

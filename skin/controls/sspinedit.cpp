@@ -335,8 +335,10 @@ int TsSpinEdit::CheckValue(int64_t value) const {
 }
 
 int TsSpinEdit::GetValue() const {
+  // Decimal only: "$10" is no number the user can type here.
+  const std::string text = GetText();
   int value = 0;
-  return TryStrToInt(GetText(), value) ? value : min_value_;
+  return text.find('$') == std::string::npos && TryStrToInt(text, value) ? value : min_value_;
 }
 
 void TsSpinEdit::SetValue(int value) { SetText(IntToStr(CheckValue(value))); }

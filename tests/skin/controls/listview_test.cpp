@@ -185,6 +185,102 @@ TEST_F(ListViewTest, TheCaptionsAreDrawnAndTheRemainderIsTheListsColour) {
   Free(picture);
 }
 
+// A caption wider than its section is placed by its alignment all the same (a right-aligned
+// one starts before the section) and cut at the text rectangle, without an ellipsis.
+TEST_F(ListViewTest, ACaptionWiderThanItsSectionIsPlacedByItsAlignmentAndCut) {
+  // The first column of a list view is always left-aligned.
+  TListColumn* left = list->GetColumns()->GetItem(0);
+  TListColumn* right = list->GetColumns()->GetItem(1);
+  right->SetAlignment(taRightJustify);
+  for (TListColumn* column : {right, left}) {
+    column->SetCaption("");
+    column->SetWidth(40);
+  }
+  Show();
+  TBitmap* expected = HeaderPicture();  // the empty sections
+  const std::string caption = "Placement of the day";
+  right->SetCaption(caption);
+  left->SetCaption(caption);
+  TBitmap* picture = HeaderPicture();
+  HDC dc = expected->GetCanvas()->GetHandle();
+  const int saved = SaveDC(dc);
+  SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(Header(), WM_GETFONT, 0, 0)));
+  SetBkMode(dc, TRANSPARENT);
+  const TsGeneralData& data = SkinGeneralData[static_cast<size_t>(GetSkinIndex("COLHEADER"))];
+  SetTextColor(dc, static_cast<COLORREF>(data.FontColor.Color));
+  SIZE extent{};
+  GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+  for (int index : {0, 1}) {
+    const RECT s = Section(index);
+    const RECT text{s.left + 4, s.top + 1, s.right - 4, s.bottom - 1};
+    ASSERT_GT(extent.cx, text.right - text.left);
+    const int x = index == 1 ? text.right - extent.cx : text.left;
+    ExtTextOutA(dc, x, (text.top + text.bottom - extent.cy) / 2, ETO_CLIPPED, &text, caption.c_str(),
+                static_cast<UINT>(caption.size()), nullptr);
+  }
+  RestoreDC(dc, saved);
+  GdiFlush();
+  const RECT both{0, 0, Section(1).right, Section(1).bottom};
+  int differing = 0;
+  for (int y = both.top; y < both.bottom; ++y)
+    for (int x = both.left; x < both.right; ++x)
+      differing += picture->GetPixelColor(x, y) != expected->GetPixelColor(x, y);
+  EXPECT_EQ(differing, 0);
+  Free(expected);
+  Free(picture);
+}
+
+// The header follows the frame: a frame paint paints it too. Until its first section is
+// painted its height is the font's size.
+TEST_F(ListViewTest, AFramePaintPaintsTheHeaderWhoseHeightStartsAtTheFontSize) {
+  auto* fresh = New<TsListView>(form);
+  ASSERT_GT(fresh->GetFont()->GetSize(), 0);
+  EXPECT_EQ(fresh->GetHeaderHeight(), fresh->GetFont()->GetSize());
+  Show();
+  EXPECT_EQ(list->GetHeaderHeight(), Section(0).bottom - Section(0).top);
+  const RECT s1 = Section(1);
+  const POINT mid{(s1.left + s1.right) / 2, (s1.top + s1.bottom) / 2};
+  auto shown = [&] {
+    HDC dc = GetDC(Header());
+    const TColor color = GetPixel(dc, mid.x, mid.y);
+    ReleaseDC(Header(), dc);
+    return color;
+  };
+  const TColor painted = shown();
+  const TColor kMark = 0x00FF00FF;
+  ASSERT_NE(painted, kMark);
+  HDC dc = GetDC(Header());
+  HBRUSH brush = CreateSolidBrush(kMark);
+  FillRect(dc, &s1, brush);
+  DeleteObject(brush);
+  ReleaseDC(Header(), dc);
+  ValidateRect(Header(), nullptr);
+  ASSERT_EQ(shown(), kMark);
+  SendMessageA(list->GetHandle(), WM_NCPAINT, 1, 0);
+  EXPECT_EQ(shown(), painted);
+}
+
+// The release is the header's before the system reports the click: the column click finds
+// no section pressed any more.
+TEST_F(ListViewTest, AColumnClickFindsItsSectionReleased) {
+  struct TClickWatch : TObject {
+    TsListView* list = nullptr;
+    int pressed_seen = -5;
+    void Click(TObject*, TListColumn*) { pressed_seen = list->GetPressedSection(); }
+  } watch;
+  watch.list = list;
+  list->OnColumnClick = TLVColumnClickEvent(&watch, &TClickWatch::Click);
+  Show();
+  const RECT s1 = Section(1);
+  const LPARAM at = Point((s1.left + s1.right) / 2, 5);
+  SendMessageA(Header(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  EXPECT_EQ(list->GetPressedSection(), 1);
+  SendMessageA(Header(), WM_LBUTTONUP, 0, at);
+  Pump();
+  EXPECT_EQ(watch.pressed_seen, -1);
+  list->OnColumnClick = TLVColumnClickEvent();
+}
+
 TEST_F(ListViewTest, APressOnADividerLeavesNoSectionPressed) {
   Show();
   const RECT s0 = Section(0);
