@@ -260,27 +260,6 @@ TEST_F(ListViewTest, AFramePaintPaintsTheHeaderWhoseHeightStartsAtTheFontSize) {
   EXPECT_EQ(shown(), painted);
 }
 
-// The release is the header's before the system reports the click: the column click finds
-// no section pressed any more.
-TEST_F(ListViewTest, AColumnClickFindsItsSectionReleased) {
-  struct TClickWatch : TObject {
-    TsListView* list = nullptr;
-    int pressed_seen = -5;
-    void Click(TObject*, TListColumn*) { pressed_seen = list->GetPressedSection(); }
-  } watch;
-  watch.list = list;
-  list->OnColumnClick = TLVColumnClickEvent(&watch, &TClickWatch::Click);
-  Show();
-  const RECT s1 = Section(1);
-  const LPARAM at = Point((s1.left + s1.right) / 2, 5);
-  SendMessageA(Header(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-  EXPECT_EQ(list->GetPressedSection(), 1);
-  SendMessageA(Header(), WM_LBUTTONUP, 0, at);
-  Pump();
-  EXPECT_EQ(watch.pressed_seen, -1);
-  list->OnColumnClick = TLVColumnClickEvent();
-}
-
 TEST_F(ListViewTest, APressOnADividerLeavesNoSectionPressed) {
   Show();
   const RECT s0 = Section(0);
