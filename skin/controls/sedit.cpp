@@ -70,6 +70,7 @@ void TsEdit::WndProc(TMessage& message) {
 void TsEdit::Invalidate() {
   if (MayPaint()) {
     SetColor(style_->GetActualColor());
+    if (GetComponentState().Contains(csDesigning)) style_->BGChanged = true;
     if (GetParent()) style_->PaintBorder();
   }
   TCustomEdit::Invalidate();

@@ -455,6 +455,16 @@ TEST_F(SpinEditTest, TheButtonsSitInsideTheRightEdgeClickAndRepeatWhileHeld) {
   Release(spin, down);
   Pump();
   EXPECT_EQ(spin->GetValue(), 42);
+
+  // Held and moved off the button, it repeats for as long as it holds the mouse.
+  Press(spin, up);
+  const LPARAM off = MAKELPARAM(1, down->GetTop() + down->GetHeight() / 2);
+  SendMessageA(buttons->GetHandle(), WM_MOUSEMOVE, MK_LBUTTON, off);
+  up->TimerExpired(nullptr);
+  EXPECT_EQ(spin->GetValue(), 43);
+  SendMessageA(buttons->GetHandle(), WM_LBUTTONUP, 0, off);
+  up->TimerExpired(nullptr);
+  EXPECT_EQ(spin->GetValue(), 43);
 }
 
 // ---- Combo box --------------------------------------------------------------------------------
