@@ -660,8 +660,8 @@ void TsListView::SetBar(TsScrollBar* bar, const SCROLLINFO& si, bool needed) {
     min = si.nMin;
     max = si.nMax - page + 1;
     bar->SetLargeChange(static_cast<uint16_t>(std::clamp(page, 1, 0xFFFF)));
-    // A horizontal step of a 23rd of the width; never 0, which would leave the arrows dead.
-    bar->SetSmallChange(vertical ? 1 : static_cast<uint16_t>(std::clamp(si.nMax / 23, 1, 0xFFFF)));
+    // A horizontal step of a 23rd of the width (none below 23 pixels); a step must fit the bar's.
+    bar->SetSmallChange(vertical ? 1 : static_cast<uint16_t>(std::clamp(si.nMax / 23, 0, 0xFFFF)));
   } else {
     page = 1;
   }

