@@ -660,7 +660,7 @@ void TsListView::SetBar(TsScrollBar* bar, const SCROLLINFO& si, bool needed) {
     min = si.nMin;
     max = si.nMax - page + 1;
     bar->SetLargeChange(static_cast<uint16_t>(std::clamp(page, 1, 0xFFFF)));
-    // A horizontal step of a 23rd of the width (none below 23 pixels); a step must fit the bar's.
+    // A horizontal step of a 23rd of the width (none below 23 pixels), within the bar's 16 bits.
     bar->SetSmallChange(vertical ? 1 : static_cast<uint16_t>(std::clamp(si.nMax / 23, 0, 0xFFFF)));
   } else {
     page = 1;
