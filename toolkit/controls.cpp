@@ -678,6 +678,7 @@ void TControl::ParentChanged(TWinControl* old_parent) {
   Perform(CM_PARENTFONTCHANGED);
   Perform(CM_PARENTSHOWHINTCHANGED);
   Perform(CM_PARENTBIDIMODECHANGED);
+  Perform(CM_PARENTCTL3DCHANGED);
   if (!IsWindowed(this)) Invalidate();
   UpdateAnchorOrigin();
   RequestAlign();
@@ -796,6 +797,7 @@ void TControl::Loaded() {
     if (parent_font_) Perform(CM_PARENTFONTCHANGED);
     if (parent_show_hint_) Perform(CM_PARENTSHOWHINTCHANGED);
     if (parent_bidi_mode_) Perform(CM_PARENTBIDIMODECHANGED);
+    Perform(CM_PARENTCTL3DCHANGED);
   }
   UpdateAnchorOrigin();
   RequestAlign();

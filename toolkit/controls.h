@@ -634,6 +634,13 @@ class TWinControl : public TControl {
   // The brush the background is erased with (Color).
   TBrush* GetBrush() const { return brush_; }
 
+  // ---- 3-D look. With ParentCtl3D the control follows its parent's Ctl3D; setting Ctl3D
+  // clears ParentCtl3D. A single border is sunken with Ctl3D and a flat line without.
+  bool GetCtl3D() const { return ctl3d_; }
+  void SetCtl3D(bool ctl3d);
+  bool GetParentCtl3D() const { return parent_ctl3d_; }
+  void SetParentCtl3D(bool parent_ctl3d);
+
   TKeyEvent OnKeyDown;
   TKeyPressEvent OnKeyPress;
   TKeyEvent OnKeyUp;
@@ -649,6 +656,8 @@ class TWinControl : public TControl {
 
  protected:
   virtual void CreateParams(TCreateParams& params);
+  // The window style of a single border as Ctl3D wants it.
+  void AddSingleBorder(TCreateParams& params) const;
   // Takes a system class (EDIT, BUTTON, SysListView32, ...) as the base of ours: its class
   // data, extra bytes and procedure (which DefaultHandler then calls).
   void CreateSubClass(TCreateParams& params, const char* system_class);
@@ -749,6 +758,8 @@ class TWinControl : public TControl {
   void CMEnabledChanged(TMessage& message);
   void CMShowHintChanged(TMessage& message);
   void CMBiDiModeChanged(TMessage& message);
+  void CMCtl3DChanged(TMessage& message);
+  void CMParentCtl3DChanged(TMessage& message);
   void CMDialogKey(TMessage& message);
   void CMDialogChar(TMessage& message);
   void CMEnter(TMessage& message);
@@ -770,6 +781,8 @@ class TWinControl : public TControl {
   bool tab_stop_ = false;
   int pending_tab_order_ = -1;
   bool double_buffered_ = false;
+  bool ctl3d_ = true;
+  bool parent_ctl3d_ = true;
   bool dock_site_ = false;
   bool tracking_mouse_ = false;
   bool tracking_non_client_ = false;

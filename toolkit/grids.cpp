@@ -58,7 +58,7 @@ TCustomGrid::TCustomGrid(TComponent* owner) : TCustomControl(owner) {
 
 void TCustomGrid::CreateParams(TCreateParams& params) {
   inherited::CreateParams(params);
-  if (border_style_ == bsSingle) params.ExStyle |= WS_EX_CLIENTEDGE;
+  if (border_style_ == bsSingle) AddSingleBorder(params);
 }
 
 void TCustomGrid::CreateWnd() {

@@ -454,7 +454,7 @@ void TCustomListView::CreateParams(TCreateParams& params) {
   if (!hide_selection_) params.Style |= LVS_SHOWSELALWAYS;
   if (!read_only_) params.Style |= LVS_EDITLABELS;
   if (!column_click_) params.Style |= LVS_NOSORTHEADER;
-  if (border_style_ == bsSingle) params.ExStyle |= WS_EX_CLIENTEDGE;
+  if (border_style_ == bsSingle) AddSingleBorder(params);
   // Resizing repaints only what changed.
   params.WindowClass.style &= ~(CS_HREDRAW | CS_VREDRAW);
 }

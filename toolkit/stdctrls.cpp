@@ -292,7 +292,7 @@ void TCustomEdit::CreateParams(TCreateParams& params) {
   if (password_char_) params.Style |= ES_PASSWORD;
   if (char_case_ == ecUpperCase) params.Style |= ES_UPPERCASE;
   if (char_case_ == ecLowerCase) params.Style |= ES_LOWERCASE;
-  if (border_style_ == bsSingle) params.ExStyle |= WS_EX_CLIENTEDGE;
+  if (border_style_ == bsSingle) AddSingleBorder(params);
 }
 
 void TCustomEdit::CreateWnd() {
@@ -878,7 +878,7 @@ void TCustomListBox::CreateParams(TCreateParams& params) {
   if (multi_select_) params.Style |= extended_select_ ? LBS_EXTENDEDSEL : LBS_MULTIPLESEL;
   if (sorted_ && !owner_data_) params.Style |= LBS_SORT;
   if (owner_data_) params.Style |= LBS_NODATA | LBS_OWNERDRAWFIXED;
-  if (border_style_ == bsSingle) params.ExStyle |= WS_EX_CLIENTEDGE;
+  if (border_style_ == bsSingle) AddSingleBorder(params);
 }
 
 void TCustomListBox::CreateWnd() {

@@ -185,6 +185,8 @@ TK_MESSAGE(CM_FONTCHANGED, CMFontChanged)
 TK_MESSAGE(CM_ENABLEDCHANGED, CMEnabledChanged)
 TK_MESSAGE(CM_SHOWHINTCHANGED, CMShowHintChanged)
 TK_MESSAGE(CM_BIDIMODECHANGED, CMBiDiModeChanged)
+TK_MESSAGE(CM_CTL3DCHANGED, CMCtl3DChanged)
+TK_MESSAGE(CM_PARENTCTL3DCHANGED, CMParentCtl3DChanged)
 TK_MESSAGE(CM_DIALOGKEY, CMDialogKey)
 TK_MESSAGE(CM_DIALOGCHAR, CMDialogChar)
 TK_MESSAGE(CM_ENTER, CMEnter)
@@ -960,6 +962,40 @@ void TWinControl::CMShowHintChanged(TMessage& message) {
 void TWinControl::CMBiDiModeChanged(TMessage& message) {
   (void)message;
   NotifyControls(CM_PARENTBIDIMODECHANGED);
+}
+
+void TWinControl::SetCtl3D(bool ctl3d) {
+  parent_ctl3d_ = false;
+  if (ctl3d == ctl3d_) return;
+  ctl3d_ = ctl3d;
+  Perform(CM_CTL3DCHANGED);
+}
+
+void TWinControl::SetParentCtl3D(bool parent_ctl3d) {
+  if (parent_ctl3d == parent_ctl3d_) return;
+  parent_ctl3d_ = parent_ctl3d;
+  if (parent_ctl3d && GetParent() && !IsReading()) Perform(CM_PARENTCTL3DCHANGED);
+}
+
+void TWinControl::AddSingleBorder(TCreateParams& params) const {
+  if (ctl3d_)
+    params.ExStyle |= WS_EX_CLIENTEDGE;
+  else
+    params.Style |= WS_BORDER;
+}
+
+void TWinControl::CMCtl3DChanged(TMessage& message) {
+  (void)message;
+  // The border is a window style: only a new window shows the other one.
+  if (HandleAllocated()) RecreateWnd();
+  NotifyControls(CM_PARENTCTL3DCHANGED);
+}
+
+void TWinControl::CMParentCtl3DChanged(TMessage& message) {
+  (void)message;
+  if (!parent_ctl3d_ || !GetParent() || ctl3d_ == GetParent()->GetCtl3D()) return;
+  ctl3d_ = GetParent()->GetCtl3D();
+  Perform(CM_CTL3DCHANGED);
 }
 
 void TWinControl::CMSysColorChange(TMessage& message) {

@@ -100,7 +100,7 @@ void TsCheckedControl::Publish(TPublisher<TsCheckedControl>& p) {
   p.Integer("TextIndent", &P::GetTextIndent, &P::SetTextIndent).Default(0);
   p.Boolean("ReadOnly", &P::GetReadOnly, &P::SetReadOnly).Default(false);
   p.Boolean("AutoSize", &P::GetAutoSize, &P::SetAutoSize).Default(false);
-  p.Object("SkinData", &P::GetSkinData, &P::SetSkinData);
+  p.Object("sStyle", &P::GetSkinData, &P::SetSkinData);
   p.Boolean("Checked", &P::GetChecked, &P::SetChecked).Default(false);
   p.Event("OnChange", &P::OnChange);
   p.Event("OnClick", &P::OnClick);
@@ -112,7 +112,8 @@ TsCheckedControl::TsCheckedControl(TComponent* owner)
   style_->COC = COC_TsCheckedControl;
   style_->SetStyleQueries(this);
   // Clicks are raised here, once per release; the toolkit's own would come on top.
-  control_style_ = {csCaptureMouse, csSetCaption, csOpaque};
+  control_style_.Exclude(csClickEvents);
+  control_style_.Include(csOpaque);
   SetBounds(0, 0, 100, 17);
   SetHeight(18);
   SetParentColor(true);
@@ -220,9 +221,7 @@ void TsCheckedControl::MouseDown(TMouseButton button, TShiftState shift, int x, 
 void TsCheckedControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   inherited::MouseUp(button, shift, x, y);
   if (button != mbLeft || !pressed_) return;
-  // A release outside the control takes the press back.
-  const bool inside = x >= 0 && y >= 0 && x < GetWidth() && y < GetHeight();
-  if (Usable() && inside && !GetComponentState().Contains(csDesigning)) UserToggle();
+  if (Usable() && !GetComponentState().Contains(csDesigning)) UserToggle();
   SetPressed(false);
 }
 
@@ -367,28 +366,12 @@ int TsCheckedControl::SectionGlyphIndex(TCheckBoxState state) {
   return IsValidImgIndex(own) ? own : -1;
 }
 
-int TsCheckedControl::CommonGlyphIndex(TCheckBoxState state) {
-  if (!style_ || !IsValidSkinIndex(style_->SkinIndex)) return -1;
-  const TsCommonSkinIndexes& common = CommonSkinIndexes;
-  if (state == cbGrayed) {
-    const int grayed = IsRadio() ? common.RadioButtonGrayed : common.CheckBoxGrayed;
-    if (IsValidImgIndex(grayed)) return grayed;
-    state = cbChecked;
-  }
-  const bool checked = state == cbChecked;
-  const int global = IsRadio() ? (checked ? common.RadioButtonChecked : common.RadioButtonUnchecked)
-                               : (checked ? common.CheckBoxChecked : common.CheckBoxUnchecked);
-  return IsValidImgIndex(global) ? global : -1;
-}
-
 SIZE TsCheckedControl::GlyphSize() {
   auto mask_size = [](int mask) { return mask >= 0 ? GetMaskFrameSize(mask) : SIZE{}; };
   const SIZE section = mask_size(SectionGlyphIndex(cbChecked));
   if (section.cx > 0 && section.cy > 0) return section;
   if (!glyph_checked_->GetEmpty()) return SIZE{glyph_checked_->GetWidth(), glyph_checked_->GetHeight()};
   if (images_) return SIZE{images_->GetWidth(), images_->GetHeight()};
-  const SIZE common = mask_size(CommonGlyphIndex(cbChecked));
-  if (common.cx > 0 && common.cy > 0) return common;
   if (TBitmap* glyph = DefaultCheckGlyph(IsRadio(), true, false)) {
     // Check-box glyphs drawn 18 high carry a margin: they count as 14.
     const int height = !IsRadio() && glyph->GetHeight() == 18 ? 14 : glyph->GetHeight();
@@ -434,7 +417,7 @@ void TsCheckedControl::Paint() {
 }
 
 RECT TsCheckedControl::CaptionRect() {
-  RECT r{margin_, margin_ + 2, GetWidth() - margin_, GetHeight() - margin_};
+  RECT r{margin_, margin_, GetWidth() - margin_, GetHeight() - margin_};
   // On the right the glyph's box keeps 3 pixels free beyond the glyph: the text stops at the box.
   const RECT check = GetCheckRect();
   if (layout_ == calLeft)
@@ -450,6 +433,7 @@ UINT TsCheckedControl::CaptionFlags() const {
 
 void TsCheckedControl::PaintCaption(TBitmap* cache) {
   RECT r = CaptionRect();
+  OffsetRect(&r, 0, 2);
   const UINT flags = CaptionFlags();
   TCanvas* c = cache->GetCanvas();
   c->GetBrush()->SetStyle(bsClear);
@@ -487,7 +471,6 @@ void TsCheckedControl::PaintGlyph(TBitmap* cache) {
     images_->Draw(cache->GetCanvas(), r.left, r.top, index, true);
     return;
   }
-  if (const int mask = CommonGlyphIndex(state_); mask >= 0) return skin_glyph(mask);
   TBitmap* glyph = DefaultCheckGlyph(IsRadio(), checked, hot);
   PaintMaskedRect(cache, glyph, r.left, r.top, RECT{0, 0, glyph->GetWidth() - 1, glyph->GetHeight() - 1},
                   sKeyColor);

@@ -2,9 +2,8 @@
 // beside a caption, painted into the style's cache bitmap and copied to the window in one blit.
 //
 // The glyph comes from the control's skin section ("GLYPHCHECKED" / "GLYPHUNCHECKED"), else
-// from the "GLOBALINFO" glyphs of the skin, else from GlyphChecked / GlyphUnChecked, else from
-// Images, else from the built-in glyphs. The control raises its clicks itself: one Click (and
-// OnClick) per release of the left button or the space key, then OnChange.
+// from GlyphChecked / GlyphUnChecked, else from Images, else from the built-in glyphs. The control raises its
+// clicks itself: one Click (and OnClick) per release of the left button or the space key, then OnChange.
 #pragma once
 
 #include <windows.h>
@@ -115,10 +114,8 @@ class TsCheckedControl : public TCustomControl, public TsStyleQueries {
   // keeps it off the other edges.
   RECT CaptionRect();
   UINT CaptionFlags() const;
-  // The skin's glyph masks for the state: the section's own, and the common ones of
-  // "GLOBALINFO" (-1: none).
+  // The skin's glyph mask of the control's section for the state (-1: none).
   int SectionGlyphIndex(TCheckBoxState state);
-  int CommonGlyphIndex(TCheckBoxState state);
   void PaintCaption(TBitmap* cache);
   void PaintGlyph(TBitmap* cache);
 

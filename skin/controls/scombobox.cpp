@@ -177,6 +177,7 @@ void TsCustomComboBox::ComboWndProc(TMessage& message, HWND part) {
 
 void TsCustomComboBox::Invalidate() {
   if (MayPaint()) {
+    if (Designing()) style_->BGChanged = true;
     if (Focused()) style_->MarkFocused();
     SetColor(style_->GetActualColor());
   }

@@ -3,6 +3,7 @@
 #include "skin/controls/scombobox.h"
 #include "skin/controls/sspinedit.h"
 #include "toolkit/classregistry.h"
+#include "toolkit/dragdock.h"
 #include "toolkit/typinfo.h"
 
 namespace {
@@ -15,7 +16,10 @@ void Shrink(RECT& r) { InflateRect(&r, -kBorder, -kBorder); }
 
 TK_CLASS_INFO(TsEdit, TCustomEdit)
 
-void TsEdit::Publish(TPublisher<TsEdit>& p) { p.Object("sStyle", &TsEdit::GetSkinStyle); }
+void TsEdit::Publish(TPublisher<TsEdit>& p) {
+  p.Object("sStyle", &TsEdit::GetSkinStyle);
+  PublishDragEvents(p);
+}
 
 TK_BEGIN_MESSAGE_MAP(TsEdit)
 TK_MESSAGE(WM_NCCALCSIZE, WMNCCalcSize)
@@ -26,6 +30,7 @@ TsEdit::TsEdit(TComponent* owner) : TCustomEdit(owner), style_(New<TsStyle>(this
   style_->COC = COC_TsEdit;
   // The border is the style's, not the system's client edge.
   SetBorderStyle(bsNone);
+  SetCtl3D(false);
   SetParentFont(true);
   SetHeight(21);
   SetDoubleBuffered(true);
@@ -65,6 +70,7 @@ void TsEdit::WndProc(TMessage& message) {
 void TsEdit::Invalidate() {
   if (MayPaint()) {
     SetColor(style_->GetActualColor());
+    if (GetComponentState().Contains(csDesigning)) style_->BGChanged = true;
     if (GetParent()) style_->PaintBorder();
   }
   TCustomEdit::Invalidate();

@@ -9,6 +9,7 @@
 #include "skin/engine/sskintables.h"
 #include "skin/engine/sstyles.h"
 #include "toolkit/classregistry.h"
+#include "toolkit/typinfo.h"
 
 namespace {
 
@@ -52,6 +53,8 @@ bool MovesTheList(UINT msg) {
 
 TK_CLASS_INFO(TsCustomListBox, TCustomListBox)
 TK_CLASS_INFO(TsListBox, TsCustomListBox)
+
+void TsListBox::Publish(TPublisher<TsListBox>& p) { p.Object("sStyle", &TsListBox::GetSkinStyle); }
 
 void RegisterSkinListBoxClasses() { RegisterClasses({TsListBox::StaticClass()}); }
 
@@ -130,8 +133,8 @@ void TsCustomListBox::WndProc(TMessage& message) {
       }
       return;
     case WM_NCPAINT:
-      TCustomListBox::WndProc(message);
       PaintBorder();
+      TCustomListBox::WndProc(message);
       return;
     default: break;
   }
@@ -164,20 +167,27 @@ void TsCustomListBox::AfterMessage(UINT msg) {
   }
 }
 
-void TsCustomListBox::PaintBorder() {
-  if (GetComponentState().Contains(csLoading) || GetComponentState().Contains(csDestroying) || !style_)
-    return;
-  if (!IsValidSkinIndex(style_->SkinIndex)) return;
+bool TsCustomListBox::Busy() const {
+  return GetComponentState().Contains(csLoading) || GetComponentState().Contains(csDestroying);
+}
+
+// The style's colour with a skin and without one (its Painting colour then), as the edit takes it.
+void TsCustomListBox::TakeStyleColor() {
   const TColor color = style_->GetActualColor();
   if (color != GetColor()) SetColor(color);
+}
+
+void TsCustomListBox::PaintBorder() {
+  if (Busy() || !style_) return;
+  TakeStyleColor();
   style_->PaintBorder();
 }
 
 void TsCustomListBox::Invalidate() {
-  const bool busy = GetComponentState().Contains(csLoading) || GetComponentState().Contains(csDestroying);
-  if (!busy && style_ && IsValidSkinIndex(style_->SkinIndex)) {
-    const TColor color = style_->GetActualColor();
-    if (color != GetColor()) SetColor(color);
+  const bool busy = Busy();
+  if (!busy && style_) {
+    TakeStyleColor();
+    if (GetComponentState().Contains(csDesigning)) style_->BGChanged = true;
   }
   TCustomListBox::Invalidate();
   if (!busy) UpdateScrollBar();

@@ -42,6 +42,8 @@ class TsCustomListBox : public TCustomListBox, public TsStyleQueries {
   bool ReadyForSkin();
   bool CursorOverList();
   void FreeScrollBar();
+  bool Busy() const;
+  void TakeStyleColor();
   void PaintBorder();
 
   TsStyle* style_ = nullptr;
@@ -53,6 +55,9 @@ class TsListBox : public TsCustomListBox {
 
  public:
   explicit TsListBox(TComponent* owner) : TsCustomListBox(owner) {}
+
+ private:
+  static void Publish(TPublisher<TsListBox>& p);
 };
 
 // Registers TsListBox for form definitions.

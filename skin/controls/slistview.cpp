@@ -99,6 +99,8 @@ TsListView::TsListView(TComponent* owner)
       common_data_(New<TsCommonData>(this, true)),
       header_hook_(TWndMethod(this, &TsListView::HeaderProc)) {
   common_data_->COC = kListViewKind;
+  // Until the header's first section is painted.
+  header_height_ = GetFont()->GetSize();
 }
 
 TsListView::~TsListView() {
@@ -299,7 +301,17 @@ void TsListView::WMNCPaint(TMessage& message) {
     BitBlt(dc, w - kFrame - bw, h - kFrame - bh, bw, bh, cache, w - kFrame - bw, h - kFrame - bh, SRCCOPY);
   }
   ReleaseDC(handle_, dc);
+  PaintHeaderNow();
   message.Result = 0;
+}
+
+void TsListView::PaintHeaderNow() {
+  HWND header = header_hook_.GetWindow();
+  if (!header || !ReportSkinned() || !IsWindowVisible(header)) return;
+  HDC dc = GetDC(header);
+  if (!dc) return;
+  PaintHeader(dc);
+  ReleaseDC(header, dc);
 }
 
 // Whether the window shows a bar of its own that none of ours covers.
@@ -414,15 +426,16 @@ void TsListView::HeaderButtonDown(TMessage& message) {
   const auto index = static_cast<int>(SendMessageA(header, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
   // A press on a divider sizes the column; no section goes down.
   pressed_ = (hit.flags & (HHT_ONDIVIDER | HHT_ONDIVOPEN)) || index < 0 ? kNoPressed : index;
-  header_hook_.CallPrevious(message);
   RedrawHeader();
+  header_hook_.CallPrevious(message);
 }
 
+// Released before the header reports the click: a column click finds the section up.
 void TsListView::HeaderButtonUp(TMessage& message) {
   pressed_ = kNoPressed;
-  header_hook_.CallPrevious(message);
   UpdateScrollBars();
   RedrawHeader();
+  header_hook_.CallPrevious(message);
 }
 
 // A window that took the mouse before the release (one popping up) ends the press.
@@ -531,23 +544,16 @@ void TsListView::PaintSection(HDC dc, HWND header, int index, const RECT& r, TBi
     const char* caption = item.pszText ? item.pszText : text;
     const int length = lstrlenA(caption);
     GetTextExtentPoint32A(mem, caption, length, &extent);
+    // A caption wider than its section is placed all the same and cut at the text rectangle.
     int x = tr.left + image_room;
-    // A caption wider than its section stays at the left and ends in an ellipsis, as the
-    // system's header shows it.
-    const bool fits = extent.cx <= tr.right - x;
-    if (fits && (item.fmt & HDF_JUSTIFYMASK) == HDF_RIGHT)
+    if ((item.fmt & HDF_JUSTIFYMASK) == HDF_RIGHT)
       x = tr.right - extent.cx;
-    else if (fits && (item.fmt & HDF_JUSTIFYMASK) == HDF_CENTER)
+    else if ((item.fmt & HDF_JUSTIFYMASK) == HDF_CENTER)
       x = (tr.left + tr.right - extent.cx + image_room) / 2;
     const int y = (tr.top + tr.bottom - extent.cy) / 2;
     if (has_image)
       images->Draw(canvas, x - image_room, (tr.top + tr.bottom - images->GetHeight()) / 2, item.iImage);
-    if (fits) {
-      ExtTextOutA(mem, x, y, ETO_CLIPPED, &tr, caption, static_cast<UINT>(length), nullptr);
-    } else {
-      RECT room{x, tr.top, tr.right, tr.bottom};
-      DrawTextA(mem, caption, length, &room, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
-    }
+    ExtTextOutA(mem, x, y, ETO_CLIPPED, &tr, caption, static_cast<UINT>(length), nullptr);
     RestoreDC(mem, saved);
   }
   BitBlt(dc, r.left, r.top, w, h, canvas->GetHandle(), 0, 0, SRCCOPY);
@@ -654,8 +660,8 @@ void TsListView::SetBar(TsScrollBar* bar, const SCROLLINFO& si, bool needed) {
     min = si.nMin;
     max = si.nMax - page + 1;
     bar->SetLargeChange(static_cast<uint16_t>(std::clamp(page, 1, 0xFFFF)));
-    // A horizontal step of a 23rd of the width; never 0, which would leave the arrows dead.
-    bar->SetSmallChange(vertical ? 1 : static_cast<uint16_t>(std::clamp(si.nMax / 23, 1, 0xFFFF)));
+    // A horizontal step of a 23rd of the width (none below 23 pixels), within the bar's 16 bits.
+    bar->SetSmallChange(vertical ? 1 : static_cast<uint16_t>(std::clamp(si.nMax / 23, 0, 0xFFFF)));
   } else {
     page = 1;
   }

@@ -44,6 +44,8 @@ class TsListView : public TListView {
   int SectionAt(POINT screen) const;
   // Paints the whole header into dc (its client coordinates).
   void PaintHeader(HDC dc);
+  // The font's size until the header's first section was painted, then the sections' height.
+  int GetHeaderHeight() const { return header_height_; }
 
  protected:
   void CreateWnd() override;
@@ -74,6 +76,8 @@ class TsListView : public TListView {
   void HeaderCaptureLost(TMessage& message);
   void HeaderHot(TMessage& message, int section);
   void HeaderPaint(TMessage& message);
+  // On the header's own device context, whatever its update region (after the frame).
+  void PaintHeaderNow();
   void RedrawHeader();
   void PaintSection(HDC dc, HWND header, int index, const RECT& r, TBitmap* bmp);
   int SectionAtClient(HWND header, POINT client) const;

@@ -51,6 +51,11 @@ void TsScrollBar::Publish(TPublisher<TsScrollBar>& p) {
   using S = TsScrollBar;
   p.Enumeration("BiDiMode", BiDiModeInfo(), &S::GetBiDiMode, &S::SetBiDiMode).Default(bdLeftToRight);
   p.Boolean("ParentBiDiMode", &S::GetParentBiDiMode, &S::SetParentBiDiMode).Default(true);
+  // A value that follows the parent is not stored: reading it back would make it the bar's own.
+  p.Boolean("Ctl3D", &S::GetCtl3D, &S::SetCtl3D).Stored([](TObject* bar) {
+    return !static_cast<TsScrollBar*>(bar)->GetParentCtl3D();
+  });
+  p.Boolean("ParentCtl3D", &S::GetParentCtl3D, &S::SetParentCtl3D).Default(true);
   p.Set("DisabledKind", DisabledKindInfo(), &S::GetDisabledKind, &S::SetDisabledKind)
       .Default(TsDisabledKind{dkBlended}.Bits());
   p.Enumeration("Kind", KindInfo(), &S::GetKind, &S::SetKind).Default(sbHorizontal);
@@ -75,7 +80,7 @@ void RegisterSkinScrollClasses() { RegisterClasses({TsScrollBar::StaticClass()})
 
 TsScrollBar::TsScrollBar(TComponent* owner) : TWinControl(owner), skin_data_(New<TsCommonData>(this, true)) {
   skin_data_->COC = COC_TsScrollBar;
-  control_style_ = {csFramed, csOpaque, csDoubleClicks};
+  control_style_ = {csOpaque, csDoubleClicks};
   SetColor(clBtnFace);
   SetBounds(0, 0, 121, GetSystemMetrics(SM_CYHSCROLL));
   SetTabStop(true);
@@ -347,6 +352,8 @@ void TsScrollBar::WndProc(TMessage& message) {
 void TsScrollBar::AfterSkinMessage(UINT msg) {
   switch (msg) {
     case SKM_SETNEWSKIN:
+      if (HandleAllocated()) Perform(CM_RECREATEWND);
+      break;
     case SKM_REMOVESKIN:
       // The window's class follows the skin: our own while skinned, the system's bar otherwise.
       if (HandleAllocated() && skinned_window_ != Skinned()) Perform(CM_RECREATEWND);
@@ -443,9 +450,9 @@ void TsScrollBar::KeyDown(WORD& key, TShiftState shift) {
     case VK_END: p = max_; break;
     case VK_HOME: p = min_; break;
     case VK_LEFT:
-    case VK_UP: p -= std::max<int>(small_change_, 1); break;
+    case VK_UP: p -= small_change_; break;
     case VK_RIGHT:
-    case VK_DOWN: p += std::max<int>(small_change_, 1); break;
+    case VK_DOWN: p += small_change_; break;
     default: break;
   }
   if (p != position_) SetPosition(ClampToInt(std::clamp<int64_t>(p, min_, std::max(min_, max_))));
@@ -473,8 +480,7 @@ void TsScrollBar::Press(POINT client) {
   pressed_ = true;
   hot_part_ = part;
   SetCapture(handle_);
-  // An arrow always moves by at least one: a step of 0 would leave the arrows dead.
-  const int small = std::max<int>(small_change_, 1);
+  const int small = small_change_;
   switch (part) {
     case spFirstButton:
     case spSecondButton:
@@ -590,7 +596,7 @@ void TsScrollBar::TimerTick(TObject* sender) {
     return;
   }
   const TsScrollPart under = PartAt(last_mouse_);
-  const int small = std::max<int>(small_change_, 1);
+  const int small = small_change_;
   if (IsButton(hot_part_)) {
     if (under == hot_part_) StepBy(hot_part_ == spFirstButton ? -small : small);
   } else if (IsTrack(hot_part_)) {

@@ -52,12 +52,12 @@ void TsTimerSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x, 
 void TsTimerSpeedButton::TimerExpired(TObject* sender) {
   (void)sender;
   timer_->SetInterval(kRepeat);
-  // Only while the button is still held (the mouse captured for it and pressed on it).
-  if (state_ == bsDown && GetMouseCapture()) {
+  // While the button holds the mouse, wherever the mouse is now; a timer whose button lost
+  // the mouse without a release has nothing left to do.
+  if (GetMouseCapture())
     Click();
-  } else if (!GetMouseCapture()) {
+  else
     timer_->SetEnabled(false);
-  }
 }
 
 void TsTimerSpeedButton::Paint() {
@@ -178,17 +178,6 @@ void TsSpinButton::ButtonClick(TObject* sender) {
     OnUpClick(this);
   else if (sender == down_)
     OnDownClick(this);
-}
-
-void TsSpinButton::KeyDown(WORD& key, TShiftState shift) {
-  TCustomControl::KeyDown(key, shift);
-  if (key == VK_UP) {
-    FocusButton(up_);
-    OnUpClick(this);
-  } else if (key == VK_DOWN) {
-    FocusButton(down_);
-    OnDownClick(this);
-  }
 }
 
 void TsSpinButton::WMGetDlgCode(TMessage& message) { message.Result = DLGC_WANTARROWS; }
@@ -335,8 +324,10 @@ int TsSpinEdit::CheckValue(int64_t value) const {
 }
 
 int TsSpinEdit::GetValue() const {
+  // Decimal only: "$10" is no number the user can type here.
+  const std::string text = GetText();
   int value = 0;
-  return TryStrToInt(GetText(), value) ? value : min_value_;
+  return text.find('$') == std::string::npos && TryStrToInt(text, value) ? value : min_value_;
 }
 
 void TsSpinEdit::SetValue(int value) { SetText(IntToStr(CheckValue(value))); }

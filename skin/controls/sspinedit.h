@@ -66,7 +66,6 @@ class TsSpinButton : public TCustomControl {
  protected:
   void Loaded() override;
   void Notification(TComponent* component, TOperation operation) override;
-  void KeyDown(WORD& key, TShiftState shift) override;
 
  private:
   void FitButtons(int& width, int& height);

@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <utility>
 
 #include "toolkit/bitmap.h"
 #include "toolkit/formreader.h"
 #include "toolkit/formwriter.h"
+#include "toolkit/stdctrls.h"
 #include "toolkit/winsubclass.h"
 #include "visual_test_classes.h"
 
@@ -513,6 +515,44 @@ TEST_F(ControlsTest, ParentBiDiModeFollowsTheParentUntilTheControlSetsItsOwn) {
   EXPECT_EQ(edit->GetBiDiMode(), bdLeftToRight);
   edit->SetParent(form);
   EXPECT_EQ(edit->GetBiDiMode(), bdRightToLeftNoAlign);
+}
+
+TEST_F(ControlsTest, ParentCtl3DFollowsTheParentUntilTheControlSetsItsOwnAndDecidesTheBorder) {
+  auto* panel = Add<TTestPanel>("pnl", form, {10, 10, 210, 110}, clBlue);
+  // A list box: the system's edit draws its flat border itself and drops WS_BORDER.
+  auto* edit = New<TListBox>(form);
+  edit->SetBounds(10, 10, 120, 60);
+  edit->SetParent(panel);
+  ASSERT_TRUE(edit->GetCtl3D() && edit->GetParentCtl3D());
+  auto border = [&] {
+    const LONG_PTR style = GetWindowLongPtrA(edit->GetHandle(), GWL_STYLE);
+    const LONG_PTR ex_style = GetWindowLongPtrA(edit->GetHandle(), GWL_EXSTYLE);
+    return std::pair<bool, bool>((ex_style & WS_EX_CLIENTEDGE) != 0, (style & WS_BORDER) != 0);
+  };
+  edit->GetItems()->Add("kept");
+  EXPECT_EQ(border(), std::make_pair(true, false));  // sunken
+  // Down the tree: the window made anew with a flat line, the text kept.
+  form->SetCtl3D(false);
+  EXPECT_FALSE(panel->GetCtl3D());
+  EXPECT_FALSE(edit->GetCtl3D());
+  EXPECT_TRUE(edit->GetParentCtl3D());
+  EXPECT_EQ(border(), std::make_pair(false, true));
+  EXPECT_EQ(edit->GetItems()->Count(), 1);
+  // Its own value ends the following, even when it is the parent's.
+  edit->SetCtl3D(false);
+  EXPECT_FALSE(edit->GetParentCtl3D());
+  form->SetCtl3D(true);
+  EXPECT_TRUE(panel->GetCtl3D());
+  EXPECT_FALSE(edit->GetCtl3D());
+  // Following again takes the parent's value at once; a control put on a parent takes its value.
+  edit->SetParentCtl3D(true);
+  EXPECT_TRUE(edit->GetCtl3D());
+  EXPECT_EQ(border(), std::make_pair(true, false));
+  auto* loose = New<TListBox>(form);
+  panel->SetCtl3D(false);
+  EXPECT_TRUE(loose->GetCtl3D());
+  loose->SetParent(panel);
+  EXPECT_FALSE(loose->GetCtl3D());
 }
 
 // Reads a definition into a new form and writes it back.

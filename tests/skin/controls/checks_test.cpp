@@ -30,6 +30,7 @@ namespace {
 constexpr TColor kUnchecked[3] = {0x00102030, 0x00112233, 0x00132435};
 constexpr TColor kChecked[3] = {0x00405060, 0x00415263, 0x00435465};
 constexpr TColor kOwnRadio = 0x00A0B0C0;
+constexpr TColor kGlobal[3] = {0x00706050, 0x00716151, 0x00726252};
 
 // A glyph strip of three 13 x 13 states, image over a black (opaque) mask.
 TBitmap* GlyphStrip(const TColor (&colors)[3]) {
@@ -80,14 +81,17 @@ class Checks : public testing::Test {
     SkinData().SkinLoaded = false;
     UpdateCommonSkinIndexes();
   }
-  // "GLOBALINFO" with the check-box glyphs, "TSCHECKBOX", and "TSRADIOBUTTON" with its own
-  // checked glyph (its unchecked one comes from "GLOBALINFO", which has none for radios).
+  // "GLOBALINFO" with common check-box glyphs, "TSCHECKBOX" with its own glyphs, "PLAIN"
+  // with none, and "TSRADIOBUTTON" with its own checked glyph only.
   void LoadSkin() {
     SkinGeneralData.push_back(SectionOf("GLOBALINFO", 0x00F0F0F0));
     SkinGeneralData.push_back(SectionOf("TSCHECKBOX", 0x00F0F0F0));
     SkinGeneralData.push_back(SectionOf("TSRADIOBUTTON", 0x00F0F0F0));
-    SkinMasks.push_back(TsMaskData{GlyphStrip(kChecked), "GLOBALINFO", "BOXCHECKED", {}, 3, 0});
-    SkinMasks.push_back(TsMaskData{GlyphStrip(kUnchecked), "GLOBALINFO", "BOXUNCHECKED", {}, 3, 0});
+    SkinGeneralData.push_back(SectionOf("PLAIN", 0x00F0F0F0));
+    SkinMasks.push_back(TsMaskData{GlyphStrip(kGlobal), "GLOBALINFO", "BOXCHECKED", {}, 3, 0});
+    SkinMasks.push_back(TsMaskData{GlyphStrip(kGlobal), "GLOBALINFO", "BOXUNCHECKED", {}, 3, 0});
+    SkinMasks.push_back(TsMaskData{GlyphStrip(kChecked), "TSCHECKBOX", "GLYPHCHECKED", {}, 3, 0});
+    SkinMasks.push_back(TsMaskData{GlyphStrip(kUnchecked), "TSCHECKBOX", "GLYPHUNCHECKED", {}, 3, 0});
     const TColor own[3] = {kOwnRadio, kOwnRadio, kOwnRadio};
     SkinMasks.push_back(TsMaskData{GlyphStrip(own), "TSRADIOBUTTON", "GLYPHCHECKED", {}, 3, 0});
     SkinData().SkinLoaded = true;
@@ -146,6 +150,17 @@ class Checks : public testing::Test {
     std::vector<int> ink = Ink(c, 0, 200, 40);
     Free(bmp);
     return ink;
+  }
+  // The rows from y0 to y1 (excluded) of a canvas with anything but white between x0 and x1.
+  static std::vector<int> InkRows(TCanvas* c, int x0, int x1, int y0, int y1) {
+    std::vector<int> rows;
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x)
+        if (c->GetPixels(x, y) != clWhite) {
+          rows.push_back(y);
+          break;
+        }
+    return rows;
   }
   static void Press(TWinControl* control, int x = 5, int y = 5) {
     SendMessageA(control->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
@@ -207,9 +222,36 @@ TEST_F(Checks, OneClickOrSpaceTogglesOnceWithOneClickAndOneChange) {
   EXPECT_EQ(counter.clicks, 2);
   EXPECT_EQ(counter.changes, 2);
   EXPECT_FALSE(box->GetPressed());
-  // A release away from the control takes the press back.
+  // Pressed on the control, a release anywhere toggles: the control holds the mouse.
   SendMessageA(box->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-  SendMessageA(box->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(500, 5));
+  SendMessageA(box->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(500, -40));
+  EXPECT_TRUE(box->GetChecked());
+  EXPECT_EQ(counter.clicks, 3);
+  EXPECT_EQ(counter.changes, 3);
+  EXPECT_FALSE(box->GetPressed());
+  // A release without a press on the control is nothing.
+  SendMessageA(box->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_TRUE(box->GetChecked());
+  EXPECT_EQ(counter.clicks, 3);
+}
+
+// A quick second click comes as a double click, flagged so to OnMouseDown, and toggles again.
+TEST_F(Checks, ADoubleClickIsSeenAsOneAndTogglesOnceMore) {
+  auto* box = Add<TsCheckBox>(8, 8);
+  TClickCounter counter;
+  box->OnClick = TNotifyEvent(&counter, &TClickCounter::Click);
+  TShiftState last_shift;
+  struct TShiftRecorder : TObject {
+    TShiftState* shift;
+    void Down(TObject*, TMouseButton, TShiftState s, int, int) { *shift = s; }
+  } recorder;
+  recorder.shift = &last_shift;
+  box->OnMouseDown = TMouseEvent(&recorder, &TShiftRecorder::Down);
+  Show();
+  Press(box);
+  SendMessageA(box->GetHandle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageA(box->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_TRUE(last_shift.Contains(ssDouble));
   EXPECT_FALSE(box->GetChecked());
   EXPECT_EQ(counter.clicks, 2);
 }
@@ -288,6 +330,25 @@ TEST_F(Checks, TheCaptionLiesAgainstTheGlyphAndTheMarginIsOnTheOtherSide) {
   std::vector<int> ink = InkColumns(box, glyph, 200);
   ASSERT_FALSE(ink.empty());
   EXPECT_EQ(ink.front(), glyph + left.front());
+  // Vertically the caption is centred in the box within the margin, lowered by 2 pixels.
+  {
+    form->SetColor(clWhite);
+    box->Repaint();
+    const std::vector<int> rows =
+        InkRows(box->GetSkinData()->GetCacheBmp()->GetCanvas(), glyph, 200, 0, box->GetHeight());
+    TBitmap* bmp = New<TBitmap>();
+    bmp->SetPixelFormat(pf24bit);
+    bmp->SetSize(200, 40);
+    TCanvas* c = bmp->GetCanvas();
+    c->GetBrush()->SetColor(clWhite);
+    c->FillRect(RECT{0, 0, 200, 40});
+    c->SetFont(box->GetFont());
+    RECT r{0, 3 + 2, 200, 24 - 3 + 2};
+    WriteTextEx(c, text, true, r, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+    EXPECT_EQ(rows, InkRows(c, 0, 200, 0, 40));
+    EXPECT_FALSE(rows.empty());
+    Free(bmp);
+  }
   // Without a skin each picture is painted whole: no caption stays behind.
   box->SetCaption("");
   EXPECT_TRUE(InkColumns(box, glyph, 200).empty());
@@ -369,10 +430,12 @@ TEST_F(Checks, WithoutASkinTheBuiltInGlyphsShowTheState) {
   EXPECT_EQ(Pixel(box, 0, 9), border);
 }
 
-TEST_F(Checks, SkinGlyphsComeFromTheSectionThenFromGlobalInfoByState) {
+TEST_F(Checks, SkinGlyphsComeFromTheSectionByStateAndNeverFromGlobalInfo) {
   LoadSkin();
   auto* box = Add<TsCheckBox>(8, 8);
   auto* radio = Add<TsRadioButton>(8, 30);
+  auto* plain = Add<TsCheckBox>(8, 52);
+  plain->GetSkinData()->SetSkinSection("PLAIN");
   Show();
   EXPECT_EQ(box->GlyphSize().cx, 13);
   EXPECT_EQ(Pixel(box, 6, 8), kUnchecked[0]);
@@ -387,17 +450,21 @@ TEST_F(Checks, SkinGlyphsComeFromTheSectionThenFromGlobalInfoByState) {
   box->SetDisabledKind(TsDisabledKind{dkGrayed});
   box->SetEnabled(false);
   EXPECT_TRUE(IsGrey(Pixel(box, 6, 8)));
-  // The radio button's own section glyph wins; unchecked it has none and no common one:
-  // the built-in glyph shows.
+  // The radio button's own section glyph wins; unchecked it has none: the built-in glyph shows.
   radio->SetChecked(true);
   EXPECT_EQ(Pixel(radio, 6, 8), kOwnRadio);
   radio->Uncheck();
   EXPECT_EQ(Pixel(radio, 7, 9), clWhite);
+  // A section without glyphs shows the built-in ones, whatever "GLOBALINFO" holds.
+  EXPECT_EQ(plain->GlyphSize().cx, 14);
+  EXPECT_EQ(Pixel(plain, 6, 12), clWhite);
+  plain->SetChecked(true);
+  EXPECT_EQ(Pixel(plain, 6, 12), TColor(0x00202020));
 }
 
-// The glyph comes from the section, else the control's own glyphs, else its images, else the
-// skin's common glyphs, and only then the built-in one.
-TEST_F(Checks, GlyphsComeFromTheSectionThenTheControlThenItsImagesThenTheSkinsCommonOnes) {
+// The glyph comes from the section, else the control's own glyphs, else its images, and only
+// then the built-in one.
+TEST_F(Checks, GlyphsComeFromTheSectionThenTheControlThenItsImages) {
   LoadSkin();
   SkinGeneralData.push_back(SectionOf("GLYPHBOX", 0x00F0F0F0));
   const TColor section[3] = {0x00010203, 0x00010203, 0x00010203};
@@ -414,6 +481,7 @@ TEST_F(Checks, GlyphsComeFromTheSectionThenTheControlThenItsImagesThenTheSkinsCo
   };
   TBitmap* own = solid(9, 0x0000C000);
   auto* own_box = Add<TsCheckBox>(8, 8);
+  own_box->GetSkinData()->SetSkinSection("PLAIN");
   own_box->SetGlyphChecked(own);
   own_box->SetGlyphUnChecked(own);
   auto* images = New<TCustomImageList>(form);
@@ -422,6 +490,7 @@ TEST_F(Checks, GlyphsComeFromTheSectionThenTheControlThenItsImagesThenTheSkinsCo
   TBitmap* image = solid(11, 0x00C00000);
   images->Add(image, nullptr);
   auto* image_box = Add<TsCheckBox>(8, 30);
+  image_box->GetSkinData()->SetSkinSection("PLAIN");
   image_box->SetImages(images);
   image_box->SetImgChecked(0);
   image_box->SetImgUnchecked(0);
@@ -830,6 +899,26 @@ TEST_F(Checks, ARadioGroupIsOneTabStopOnItsCheckedButton) {
   ASSERT_EQ(group->GetItemIndex(), 2);
   from_before(group->GetButton(2));
   for (int i = 0; i < 3; ++i) EXPECT_EQ(group->GetButton(i)->GetTabStop(), i == 2) << i;
+}
+
+TEST_F(Checks, AFormDefinitionSetsTheStyleOfCheckBoxesAndRadioButtons) {
+  Free(form);
+  form = New<TForm>(nullptr, kCreateNew);
+  ReadComponentFromText(form,
+                        "object Form1: TForm\n"
+                        "  object cb: TsCheckBox\n"
+                        "    sStyle.SkinSection = 'GLYPHBOX'\n"
+                        "  end\n"
+                        "  object rb: TsRadioButton\n"
+                        "    sStyle.SkinSection = 'PLAIN'\n"
+                        "  end\n"
+                        "end\n",
+                        "test form");
+  auto* box = DynamicCast<TsCheckBox>(form->FindComponent("cb"));
+  auto* radio = DynamicCast<TsRadioButton>(form->FindComponent("rb"));
+  ASSERT_TRUE(box && radio);
+  EXPECT_EQ(box->GetSkinData()->GetSkinSection(), "GLYPHBOX");
+  EXPECT_EQ(radio->GetSkinData()->GetSkinSection(), "PLAIN");
 }
 
 TEST_F(Checks, AFormDefinitionsItemIndexIsClampedOnceTheButtonsExist) {

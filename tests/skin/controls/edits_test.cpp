@@ -5,7 +5,9 @@
 #include <climits>
 #include <fstream>
 #include <sstream>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "skin/controls/scombobox.h"
 #include "skin/controls/sedit.h"
@@ -38,6 +40,31 @@ TColor ScreenPixel(TWinControl* control, int x, int y) {
   ReleaseDC(control->GetHandle(), dc);
   return color;
 }
+
+// A form whose handlers a definition wires to the drag events of its edits.
+class TDragHost : public TForm {
+  TK_CLASS(TDragHost, TForm)
+
+ public:
+  explicit TDragHost(TComponent* owner) : TForm(owner, kCreateNew) {}
+  void DragDropped(TObject*, TObject*, int, int) { calls.push_back("drop"); }
+  void DraggedOver(TObject*, TObject*, int, int, TDragState, bool& accept) {
+    accept = true;
+    calls.push_back("over");
+  }
+  void DragStarted(TObject*, TDragObject*&) { calls.push_back("start"); }
+  void DragEnded(TObject*, TObject*, int, int) { calls.push_back("end"); }
+  std::vector<std::string> calls;
+
+ private:
+  static void Publish(TPublisher<TDragHost>& p) {
+    p.Method("DragDropped", &TDragHost::DragDropped);
+    p.Method("DraggedOver", &TDragHost::DraggedOver);
+    p.Method("DragStarted", &TDragHost::DragStarted);
+    p.Method("DragEnded", &TDragHost::DragEnded);
+  }
+};
+TK_CLASS_INFO(TDragHost, TForm)
 
 class EditsTest : public SkinTest {
  protected:
@@ -131,6 +158,39 @@ TEST_F(EditsTest, AFormDefinitionSetsOEMConvert) {
   edit->SetOEMConvert(false);
   EXPECT_FALSE(GetWindowLongA(edit->GetHandle(), GWL_STYLE) & ES_OEMCONVERT);
   EXPECT_EQ(edit->GetText(), "kept");
+}
+
+// The edit and the spin edit publish the four drag events: a definition naming them loads and
+// each reaches its handler.
+TEST_F(EditsTest, AFormDefinitionWiresTheDragEventsOfEditAndSpinEdit) {
+  RegisterSkinEditsClasses();
+  auto* host = New<TDragHost>(nullptr);
+  ReadComponentFromText(host,
+                        "object Host: TDragHost\n"
+                        "  object ed: TsEdit\n"
+                        "    OnDragDrop = DragDropped\n    OnDragOver = DraggedOver\n"
+                        "    OnStartDrag = DragStarted\n    OnEndDrag = DragEnded\n"
+                        "  end\n"
+                        "  object spin: TsSpinEdit\n"
+                        "    OnDragDrop = DragDropped\n    OnDragOver = DraggedOver\n"
+                        "    OnStartDrag = DragStarted\n    OnEndDrag = DragEnded\n"
+                        "  end\n"
+                        "end\n",
+                        "drag.form");
+  for (const char* name : {"ed", "spin"}) {
+    auto* edit = DynamicCast<TsEdit>(host->FindComponent(name));
+    ASSERT_NE(edit, nullptr) << name;
+    host->calls.clear();
+    TDragObject* drag = nullptr;
+    bool accept = false;
+    edit->OnStartDrag(edit, drag);
+    edit->OnDragOver(edit, host, 1, 1, dsDragMove, accept);
+    edit->OnDragDrop(edit, host, 1, 1);
+    edit->OnEndDrag(edit, host, 1, 1);
+    EXPECT_TRUE(accept) << name;
+    EXPECT_EQ(host->calls, (std::vector<std::string>{"start", "over", "drop", "end"})) << name;
+  }
+  Free(host);
 }
 
 TEST_F(EditsTest, AFormsOwnKeyDownReplacesTheStylesFocusNavigation) {
@@ -261,6 +321,13 @@ TEST_F(SpinEditTest, LeavingWritesTheClampedNumberAndANonNumberReadsAsMinValue) 
   EXPECT_EQ(spin->GetValue(), 5);
   spin->SetText("99999999999");  // past 32 bits: not a number either
   EXPECT_EQ(spin->GetValue(), 5);
+  // Only decimal digits count: hexadecimal forms are no number here.
+  for (const char* text : {"$10", "$FFFFFFFF", "-$1", "1$"}) {
+    spin->SetText(text);
+    EXPECT_EQ(spin->GetValue(), 5) << text;
+  }
+  spin->SetText("-12");
+  EXPECT_EQ(spin->GetValue(), -12) << "not clamped";
 }
 
 // Limits set the wrong way round: below MinValue gives MinValue, else above MaxValue gives
@@ -388,6 +455,16 @@ TEST_F(SpinEditTest, TheButtonsSitInsideTheRightEdgeClickAndRepeatWhileHeld) {
   Release(spin, down);
   Pump();
   EXPECT_EQ(spin->GetValue(), 42);
+
+  // Held and moved off the button, it repeats for as long as it holds the mouse.
+  Press(spin, up);
+  const LPARAM off = MAKELPARAM(1, down->GetTop() + down->GetHeight() / 2);
+  SendMessageA(buttons->GetHandle(), WM_MOUSEMOVE, MK_LBUTTON, off);
+  up->TimerExpired(nullptr);
+  EXPECT_EQ(spin->GetValue(), 43);
+  SendMessageA(buttons->GetHandle(), WM_LBUTTONUP, 0, off);
+  up->TimerExpired(nullptr);
+  EXPECT_EQ(spin->GetValue(), 43);
 }
 
 // ---- Combo box --------------------------------------------------------------------------------

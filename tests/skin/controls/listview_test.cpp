@@ -185,6 +185,81 @@ TEST_F(ListViewTest, TheCaptionsAreDrawnAndTheRemainderIsTheListsColour) {
   Free(picture);
 }
 
+// A caption wider than its section is placed by its alignment all the same (a right-aligned
+// one starts before the section) and cut at the text rectangle, without an ellipsis.
+TEST_F(ListViewTest, ACaptionWiderThanItsSectionIsPlacedByItsAlignmentAndCut) {
+  // The first column of a list view is always left-aligned.
+  TListColumn* left = list->GetColumns()->GetItem(0);
+  TListColumn* right = list->GetColumns()->GetItem(1);
+  right->SetAlignment(taRightJustify);
+  for (TListColumn* column : {right, left}) {
+    column->SetCaption("");
+    column->SetWidth(40);
+  }
+  Show();
+  TBitmap* expected = HeaderPicture();  // the empty sections
+  const std::string caption = "Placement of the day";
+  right->SetCaption(caption);
+  left->SetCaption(caption);
+  TBitmap* picture = HeaderPicture();
+  HDC dc = expected->GetCanvas()->GetHandle();
+  const int saved = SaveDC(dc);
+  SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(Header(), WM_GETFONT, 0, 0)));
+  SetBkMode(dc, TRANSPARENT);
+  const TsGeneralData& data = SkinGeneralData[static_cast<size_t>(GetSkinIndex("COLHEADER"))];
+  SetTextColor(dc, static_cast<COLORREF>(data.FontColor.Color));
+  SIZE extent{};
+  GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+  for (int index : {0, 1}) {
+    const RECT s = Section(index);
+    const RECT text{s.left + 4, s.top + 1, s.right - 4, s.bottom - 1};
+    ASSERT_GT(extent.cx, text.right - text.left);
+    const int x = index == 1 ? text.right - extent.cx : text.left;
+    ExtTextOutA(dc, x, (text.top + text.bottom - extent.cy) / 2, ETO_CLIPPED, &text, caption.c_str(),
+                static_cast<UINT>(caption.size()), nullptr);
+  }
+  RestoreDC(dc, saved);
+  GdiFlush();
+  const RECT both{0, 0, Section(1).right, Section(1).bottom};
+  int differing = 0;
+  for (int y = both.top; y < both.bottom; ++y)
+    for (int x = both.left; x < both.right; ++x)
+      differing += picture->GetPixelColor(x, y) != expected->GetPixelColor(x, y);
+  EXPECT_EQ(differing, 0);
+  Free(expected);
+  Free(picture);
+}
+
+// The header follows the frame: a frame paint paints it too. Until its first section is
+// painted its height is the font's size.
+TEST_F(ListViewTest, AFramePaintPaintsTheHeaderWhoseHeightStartsAtTheFontSize) {
+  auto* fresh = New<TsListView>(form);
+  ASSERT_GT(fresh->GetFont()->GetSize(), 0);
+  EXPECT_EQ(fresh->GetHeaderHeight(), fresh->GetFont()->GetSize());
+  Show();
+  EXPECT_EQ(list->GetHeaderHeight(), Section(0).bottom - Section(0).top);
+  const RECT s1 = Section(1);
+  const POINT mid{(s1.left + s1.right) / 2, (s1.top + s1.bottom) / 2};
+  auto shown = [&] {
+    HDC dc = GetDC(Header());
+    const TColor color = GetPixel(dc, mid.x, mid.y);
+    ReleaseDC(Header(), dc);
+    return color;
+  };
+  const TColor painted = shown();
+  const TColor kMark = 0x00FF00FF;
+  ASSERT_NE(painted, kMark);
+  HDC dc = GetDC(Header());
+  HBRUSH brush = CreateSolidBrush(kMark);
+  FillRect(dc, &s1, brush);
+  DeleteObject(brush);
+  ReleaseDC(Header(), dc);
+  ValidateRect(Header(), nullptr);
+  ASSERT_EQ(shown(), kMark);
+  SendMessageA(list->GetHandle(), WM_NCPAINT, 1, 0);
+  EXPECT_EQ(shown(), painted);
+}
+
 TEST_F(ListViewTest, APressOnADividerLeavesNoSectionPressed) {
   Show();
   const RECT s0 = Section(0);
@@ -365,13 +440,13 @@ TEST_F(ListViewTest, TheHorizontalBarStepsByATwentyThirdOfTheRange) {
   EXPECT_EQ(bar->GetMax(), si.nMax - static_cast<int>(si.nPage) + 1);
   EXPECT_EQ(bar->GetLeft(), 10 + 3);
   EXPECT_EQ(bar->GetTop(), 10 + 200 - bar->GetHeight() - 3);
-  // A range too short for 23 steps still moves by one.
+  // A range shorter than 23 pixels has no step: the division leaves 0.
   list->SetWidth(26);
   for (int i = 0; i < 3; ++i) list->GetColumns()->GetItem(i)->SetWidth(7);
   list->UpdateScrollBars();
   ASSERT_LT(ScrollInfo(list->GetHandle(), SB_HORZ).nMax, 23);
   ASSERT_NE(list->GetHorizontalBar(), nullptr);
-  EXPECT_EQ(list->GetHorizontalBar()->GetSmallChange(), 1);
+  EXPECT_EQ(list->GetHorizontalBar()->GetSmallChange(), 0);
 }
 
 // Whether upper lies above lower among their parent's windows.

@@ -16,11 +16,13 @@
 #include "skin/engine/smessages.h"
 #include "skin/engine/sskinmanager.h"
 #include "skin/engine/sskintables.h"
+#include "skin/engine/sstyleprops.h"
 #include "skin/engine/sstyles.h"
 #include "skin/engine/sutils.h"
 #include "tests/toolkit/visual_test_classes.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/extctrls.h"
+#include "toolkit/formreader.h"
 #include "toolkit/forms.h"
 #include "toolkit/timers.h"
 
@@ -532,19 +534,29 @@ TEST_F(Scroll, AHeldPartRepeatsAfterHalfASecondThenEveryTenth) {
   EXPECT_EQ(bar->RepeatTimer(), nullptr);
 }
 
-TEST_F(Scroll, ASmallChangeOfZeroStillMovesTheArrowsByOne) {
+TEST_F(Scroll, ArrowsAndArrowKeysMoveBySmallChangeEvenWhenItIsZero) {
   LoadSkin();
   MakeForm();
   TsScrollBar* bar = MakeBar(sbHorizontal);
-  bar->SetSmallChange(0);
+  bar->SetSmallChange(3);
   bar->SetPosition(5);
   Show();
+  bar->Perform(WM_KEYDOWN, VK_RIGHT, 0);
+  EXPECT_EQ(bar->GetPosition(), 8);
+  bar->Perform(WM_KEYDOWN, VK_UP, 0);
+  EXPECT_EQ(bar->GetPosition(), 5);
+  bar->SetSmallChange(0);
   Post(bar, WM_LBUTTONDOWN, Centre(bar->PartRect(spFirstButton)), MK_LBUTTON);
   Post(bar, WM_LBUTTONUP, Centre(bar->PartRect(spFirstButton)));
   ASSERT_TRUE(PumpUntil([&] { return bar->PartState(spFirstButton) == psHot; }));
-  EXPECT_EQ(bar->GetPosition(), 4);
-  bar->Perform(WM_KEYDOWN, VK_RIGHT, 0);
   EXPECT_EQ(bar->GetPosition(), 5);
+  for (WORD key : {VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN}) {
+    bar->Perform(WM_KEYDOWN, key, 0);
+    EXPECT_EQ(bar->GetPosition(), 5) << key;
+  }
+  // The page keys still move.
+  bar->Perform(WM_KEYDOWN, VK_NEXT, 0);
+  EXPECT_EQ(bar->GetPosition(), 6);
 }
 
 TEST_F(Scroll, WithoutASkinItIsTheSystemBarAndANewSkinTakesItOver) {
@@ -595,6 +607,12 @@ TEST_F(Scroll, WithoutASkinItIsTheSystemBarAndANewSkinTakesItOver) {
   GetClassNameA(bar->GetHandle(), name, sizeof(name));
   EXPECT_STREQ(name, "TsScrollBarSkinned");
   EXPECT_EQ(bar->GetPosition(), 20);
+  // Every new skin makes the window anew, a skinned bar's too.
+  HWND before = bar->GetHandle();
+  SendMessageA(before, SKM_SETNEWSKIN, 0, 0);
+  EXPECT_FALSE(IsWindow(before));
+  ASSERT_TRUE(bar->HandleAllocated());
+  EXPECT_EQ(bar->GetPosition(), 20);
 }
 
 TEST_F(Scroll, ABarFollowsItsParentsReadingOrderUntilItIsGivenItsOwn) {
@@ -623,6 +641,36 @@ TEST_F(Scroll, ABarFollowsItsParentsReadingOrderUntilItIsGivenItsOwn) {
   bar->SetParentBiDiMode(true);
   EXPECT_EQ(bar->Direction(), -1);
   EXPECT_EQ(bar->GetPosition(), 30);
+}
+
+// The bar's 3-D look and the list box's style come from form definitions.
+TEST_F(Scroll, AFormDefinitionSetsTheBarsCtl3DAndTheListBoxsStyle) {
+  RegisterSkinScrollClasses();
+  RegisterSkinListBoxClasses();
+  MakeForm();
+  form->SetCtl3D(false);
+  ReadComponentFromText(form,
+                        "object Form1: TForm\n"
+                        "  object Following: TsScrollBar\n"
+                        "    ParentCtl3D = True\n"
+                        "  end\n"
+                        "  object Own: TsScrollBar\n"
+                        "    Ctl3D = True\n"
+                        "  end\n"
+                        "  object List: TsListBox\n"
+                        "    sStyle.SkinSection = 'TSEDIT'\n"
+                        "  end\n"
+                        "end\n",
+                        "scroll.form");
+  auto* following = DynamicCast<TsScrollBar>(form->FindComponent("Following"));
+  auto* own = DynamicCast<TsScrollBar>(form->FindComponent("Own"));
+  auto* list = DynamicCast<TsListBox>(form->FindComponent("List"));
+  ASSERT_TRUE(following && own && list);
+  EXPECT_FALSE(following->GetCtl3D());
+  EXPECT_TRUE(following->GetParentCtl3D());
+  EXPECT_TRUE(own->GetCtl3D());
+  EXPECT_FALSE(own->GetParentCtl3D());
+  EXPECT_EQ(list->GetSkinStyle()->GetSkinSection(), "TSEDIT");
 }
 
 // ---- List box ----------------------------------------------------------------------------------
@@ -764,6 +812,36 @@ TEST_F(Scroll, WithoutASkinOrBeforeItsWindowTheListBoxHasNoBar) {
   Show();
   list->Invalidate();
   EXPECT_EQ(list->GetSkinScrollBar(), nullptr);
+}
+
+// Without a skin the list box frames itself as the edit does: the style's colour round it and
+// behind its rows, taken again by every frame paint and invalidation.
+TEST_F(Scroll, WithoutASkinTheListBoxBorderAndBackgroundTakeTheStylesColour) {
+  MakeForm();
+  auto* list = New<TsListBox>(form);
+  list->SetBounds(10, 10, 150, 60);
+  list->SetParent(form);
+  auto* painting = DynamicCast<TsEditorPainting>(list->GetSkinStyle()->GetPainting());
+  ASSERT_NE(painting, nullptr);
+  painting->SetBevel(ebNone);
+  painting->SetColor(0x00336699);
+  // Focused, the list shows the selection colour instead.
+  list->GetSkinStyle()->GetSelection()->SetMode(TsSelectionModes{});
+  Show();
+  auto ring = [&](int x, int y) {
+    HDC dc = GetWindowDC(list->GetHandle());
+    const TColor color = GetPixel(dc, x, y);
+    ReleaseDC(list->GetHandle(), dc);
+    return color;
+  };
+  EXPECT_EQ(list->GetColor(), TColor(0x00336699));
+  for (POINT p : {POINT{0, 30}, POINT{2, 30}, POINT{75, 1}, POINT{147, 30}, POINT{75, 58}})
+    EXPECT_EQ(ring(p.x, p.y), TColor(0x00336699)) << p.x << "," << p.y;
+  painting->SetColor(0x00102030);
+  list->Invalidate();
+  EXPECT_EQ(list->GetColor(), TColor(0x00102030));
+  RedrawWindow(list->GetHandle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_EQ(ring(1, 30), TColor(0x00102030));
 }
 
 namespace {
