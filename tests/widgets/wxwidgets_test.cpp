@@ -13,6 +13,10 @@
 #include <tuple>
 #include <vector>
 
+#include <windows.h>
+// (needs windows.h first)
+#include <uxtheme.h>
+
 #include "tests/toolkit/visual_test_classes.h"
 #include "toolkit/actions.h"
 #include "toolkit/bitmap.h"
@@ -63,10 +67,12 @@ class WxWidgets : public testing::Test {
     form = New<TForm>(nullptr, kCreateNew);
     form->SetBounds(0, 0, 400, 300);
     form->SetColor(clNavy);
+    // The pictures below are the classic ones, whatever the system's theme.
+    PinWxVisualStyles(false);
   }
   void TearDown() override {
     tk_detail::SetCursorSource(nullptr);
-    SetWxVisualStyles(false);
+    UnpinWxVisualStyles();
     Free(form);
     Pump();
   }
@@ -150,6 +156,19 @@ TEST_F(WxWidgets, ParentColourChangeIsRaisedAndHitTestAnswersMasked) {
   EXPECT_EQ(hit, 1);  // the toolkit's HTCLIENT answered as True
 }
 
+TEST_F(WxWidgets, VisualStylesAreInForceWhileTheSystemReportsItsThemeActiveForTheProgram) {
+  UnpinWxVisualStyles();
+  // This program carries the common controls 6 manifest, so the theme library's word decides.
+  const bool themed = IsThemeActive() && IsAppThemed();
+  EXPECT_EQ(WxVisualStyles(), themed);
+  // The test prefix runs Wine's own theme.
+  EXPECT_TRUE(themed);
+  PinWxVisualStyles(!themed);
+  EXPECT_EQ(WxVisualStyles(), !themed);
+  UnpinWxVisualStyles();
+  EXPECT_EQ(WxVisualStyles(), themed);
+}
+
 TEST_F(WxWidgets, ThemedBackgroundShowsTheParentOnlyForTheParentsColourUnderVisualStyles) {
   auto* panel = Make<TStripedPanel>(0, 0, 100, 60);
   panel->SetColor(clGreen);
@@ -165,7 +184,7 @@ TEST_F(WxWidgets, ThemedBackgroundShowsTheParentOnlyForTheParentsColourUnderVisu
   };
   for (TCase t : {TCase{true, clGreen, clRed, clBlue}, TCase{true, clYellow, clYellow, clYellow},
                   TCase{false, clGreen, clGreen, clGreen}}) {
-    SetWxVisualStyles(t.styles);
+    PinWxVisualStyles(t.styles);
     b->GetCanvas()->GetBrush()->SetColor(clWhite);
     DrawThemedBackground(c, b->GetCanvas(), all, t.color, false);
     GdiFlush();
@@ -234,7 +253,7 @@ class TPaintedStripes : public TCustomControl {
 };
 
 TEST_F(WxWidgets, AWindowedControlPaintingDirectlyShowsWhatItsParentPrints) {
-  SetWxVisualStyles(true);
+  PinWxVisualStyles(true);
   auto* panel = Make<TPaintedStripes>(0, 0, 100, 60);
   panel->SetColor(clGreen);
   auto* c = Make<TCustomControl>(40, 10, 20, 20, panel);  // straddles the edge at 50
@@ -908,7 +927,7 @@ TEST_F(WxButton, StylesAndThemedPaintDrawTheirOwnFramesAndMoveThePressedImage) {
   Free(red);
 
   // Themed: the caption moves one pixel right, not down, while pressed.
-  SetWxVisualStyles(true);
+  PinWxVisualStyles(true);
   b->Invalidate();
   auto first_black = [&] {
     TBitmap* picture = PictureOf(form);
