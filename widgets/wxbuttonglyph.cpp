@@ -376,8 +376,11 @@ TWxButtonGlyph::TLayout TWxButtonGlyph::Arrange(HDC dc, const RECT& client, cons
   const SIZE glyph = GetImageSize();
   const bool horizontal = layout == blGlyphLeft || layout == blGlyphRight;
   const int mark_room = mark ? 9 : 0;
-  int space = area.cx - mark_room;
-  if (horizontal) space -= glyph.cx + std::max(margin, 0) + std::max(spacing, 0);
+  // The caption's room along the layout: beside the glyph the width, above or below it the
+  // height, less glyph, margin and spacing (each when not -1) and the mark.
+  const int across = area.cx - mark_room;
+  int space = horizontal ? area.cx - glyph.cx : area.cy - glyph.cy;
+  space -= (margin != -1 ? margin : 0) + (spacing != -1 ? spacing : 0) + mark_room;
   space = std::max(space, 1);
 
   TLayout result;
@@ -385,12 +388,13 @@ TWxButtonGlyph::TLayout TWxButtonGlyph::Arrange(HDC dc, const RECT& client, cons
   if (!word_wrap_) result.caption = Shortened(dc, result.caption, space);
   SIZE text{0, 0};
   if (!result.caption.empty()) {
-    RECT measured{0, 0, space, 0};
+    // Wrapped lines take the width beside the glyph, or the whole width above or below it.
+    RECT measured{0, 0, horizontal ? space : std::max(across, 1), 0};
     DrawTextA(dc, result.caption.c_str(), static_cast<int>(result.caption.size()), &measured,
               DT_CALCRECT | TextFlags(bidi_flags));
     text = {measured.right - measured.left, measured.bottom - measured.top};
     // Aligned lines under or over the glyph take the whole width.
-    if (!horizontal && alignment_ != taCenter) text.cx = std::max<LONG>(text.cx, space);
+    if (!horizontal && alignment_ != taCenter) text.cx = std::max<LONG>(text.cx, across);
   }
   // The arrow rides after the glyph, or after the caption when there is no glyph.
   SIZE glyph_box = glyph, text_box = text;

@@ -499,7 +499,7 @@ TEST_F(WxButton, HeldDownButtonOfAGroupShowsTheDitheredFace) {
   EXPECT_NE(Shown(b, 3, 3), Shown(b, 4, 3));
 }
 
-TEST_F(WxButton, ReleaseInsideClicksOnceAndOutsideOrDisabledNever) {
+TEST_F(WxButton, ReleaseOfAnyButtonInsideClicksOnceAndOutsideOrDisabledNever) {
   TWxSpeedButton* b = Button();
   TCounter downs;
   b->OnMouseDown = TMouseEvent(&downs, &TCounter::Press);
@@ -507,10 +507,12 @@ TEST_F(WxButton, ReleaseInsideClicksOnceAndOutsideOrDisabledNever) {
   Up(b, 5, 5);
   EXPECT_EQ(clicks.count, 1);
   Down(b, 5, 5);
-  SendMessageA(form->GetHandle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(10 + 5, 10 + 30));  // y = Height: out
+  SendMessageA(form->GetHandle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(10 + 5, 10 + 31));
   EXPECT_EQ(b->GetState(), wbsUp);
-  SendMessageA(form->GetHandle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(10 + 5, 10 + 29));
+  SendMessageA(form->GetHandle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(10 + 5, 10 + 30));  // y = Height: on
   EXPECT_EQ(b->GetState(), wbsDown);
+  SendMessageA(form->GetHandle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(10 + 60, 10 + 5));  // x = Width: off
+  EXPECT_EQ(b->GetState(), wbsUp);
   Up(b, 5, 40);
   EXPECT_EQ(clicks.count, 1);
   EXPECT_EQ(b->GetState(), wbsUp);
@@ -526,10 +528,47 @@ TEST_F(WxButton, ReleaseInsideClicksOnceAndOutsideOrDisabledNever) {
   Up(b, 5, 5, WM_RBUTTONUP);
   EXPECT_EQ(clicks.count, 1);
   EXPECT_EQ(downs.count, 3);
+  // A left press ended by the right or middle button coming up is a whole click.
+  for (UINT up : {WM_RBUTTONUP, WM_MBUTTONUP}) {
+    Down(b, 5, 5);
+    Up(b, 5, 5, up);
+    EXPECT_FALSE(b->GetDragging());
+    EXPECT_EQ(b->GetState(), wbsUp);
+  }
+  EXPECT_EQ(clicks.count, 3);
   b->SetMargin(-2);
   EXPECT_EQ(b->GetMargin(), -1);
   b->SetMargin(4);
   EXPECT_EQ(b->GetMargin(), 4);
+}
+
+// Inside the modal loop: the form holds a result when the button is clicked.
+struct TModalProbe : TObject {
+  TForm* form = nullptr;
+  TWxSpeedButton* button = nullptr;
+  TModalResult seen = mrYes;
+  void Click(TObject*) {
+    form->SetModalResult(mrOk);
+    button->Click();
+    seen = form->GetModalResult();
+    form->SetModalResult(mrCancel);
+  }
+};
+
+TEST_F(WxButton, ClickHandsTheButtonsModalResultToItsModalFormNoneIncluded) {
+  TWxSpeedButton* b = Button();
+  TWxSpeedButton* trigger = Button(100, 10);
+  TModalProbe probe;
+  probe.form = form;
+  probe.button = b;
+  trigger->OnClick = TNotifyEvent(&probe, &TModalProbe::Click);
+  for (TModalResult result : {mrIgnore, mrNone}) {
+    b->SetModalResult(result);
+    PostMessageA(form->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100 + 5, 10 + 5));
+    PostMessageA(form->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(100 + 5, 10 + 5));
+    EXPECT_EQ(form->ShowModal(), mrCancel);
+    EXPECT_EQ(probe.seen, result);
+  }
 }
 
 TEST_F(WxButton, DoubleClickIsTwoPressesAndTwoClicks) {
@@ -760,7 +799,7 @@ TEST_F(WxButton, GlyphStripGivesEachStateItsSliceAndBuildsTheMissingOnesInTheSha
   for (TBitmap* bitmap : {five, seven, one}) Free(bitmap);
 }
 
-TEST_F(WxButton, FlatInactiveGlyphIsGreyOnlyWithGrayedInactiveAndLeavesWhenHot) {
+TEST_F(WxButton, FlatInactiveGlyphIsGreyOnlyWithGrayedInactiveLeavesWhenHotAndStaysWhenDisabled) {
   TWxSpeedButton* b = Button();
   b->SetCaption("");
   TBitmap* red = Strip({clRed}, 12);
@@ -774,6 +813,11 @@ TEST_F(WxButton, FlatInactiveGlyphIsGreyOnlyWithGrayedInactiveAndLeavesWhenHot) 
   b->Perform(CM_MOUSELEAVE);
   b->SetGrayedInactive(false);
   EXPECT_TRUE(Has(b, clRed));
+  // Disabled, a flat button is as inactive as away from the pointer: grey, not embossed.
+  b->SetGrayedInactive(true);
+  b->SetEnabled(false);
+  EXPECT_TRUE(Has(b, RGB(grey, grey, grey)));
+  EXPECT_FALSE(Has(b, ColorToRGB(clBtnShadow)));
   Free(red);
 }
 
@@ -827,25 +871,38 @@ TEST_F(WxButton, CaptionIsShortenedWithDotsWrappedWithWordWrapAndPlacedByAlignme
     return static_cast<int>(size.cx);
   };
   const std::string caption = "Start the race now";
+  // Beside the (absent) glyph the text space is the width less the spacing of 1.
   const int space = width("Start the") + 2;
-  const RECT client{0, 0, space, 60};
-  auto place = glyph.Arrange(dc, client, caption, blGlyphTop, -1, 1, false, 0);
+  const RECT client{0, 0, space + 1, 60};
+  auto place = glyph.Arrange(dc, client, caption, blGlyphLeft, -1, 1, false, 0);
   ASSERT_GE(place.caption.size(), 3u);
   EXPECT_EQ(place.caption.substr(place.caption.size() - 3), "...");
   EXPECT_LE(width(place.caption), space);
   EXPECT_EQ(caption.rfind(place.caption.substr(0, place.caption.size() - 3), 0), 0u);
   // Each line on its own; a caption that fits stays as it is; nothing fits: only the dots.
-  place = glyph.Arrange(dc, client, "Start\r\n" + caption, blGlyphTop, -1, 1, false, 0);
+  place = glyph.Arrange(dc, client, "Start\r\n" + caption, blGlyphLeft, -1, 1, false, 0);
   EXPECT_EQ(place.caption.rfind("Start\r\n", 0), 0u);
-  EXPECT_EQ(glyph.Arrange(dc, client, "Start", blGlyphTop, -1, 1, false, 0).caption, "Start");
-  EXPECT_EQ(glyph.Arrange(dc, RECT{0, 0, 3, 20}, "Go go", blGlyphTop, -1, 1, false, 0).caption, "...");
+  EXPECT_EQ(glyph.Arrange(dc, client, "Start", blGlyphLeft, -1, 1, false, 0).caption, "Start");
+  EXPECT_EQ(glyph.Arrange(dc, RECT{0, 0, 3, 20}, "Go go", blGlyphLeft, -1, 1, false, 0).caption, "...");
   // The drop-down mark takes 9 pixels of the text space.
-  EXPECT_EQ(
-      glyph.Arrange(dc, RECT{0, 0, width(caption) + 2, 60}, caption, blGlyphTop, -1, 1, false, 0).caption,
-      caption);
-  EXPECT_NE(
-      glyph.Arrange(dc, RECT{0, 0, width(caption) + 2, 60}, caption, blGlyphTop, -1, 1, true, 0).caption,
-      caption);
+  const RECT wide{0, 0, width(caption) + 2, 60};
+  EXPECT_EQ(glyph.Arrange(dc, wide, caption, blGlyphRight, -1, 1, false, 0).caption, caption);
+  EXPECT_NE(glyph.Arrange(dc, wide, caption, blGlyphRight, -1, 1, true, 0).caption, caption);
+  // Above or below a glyph the text space is the height less glyph, margin and spacing.
+  {
+    TWxButtonGlyph above;
+    TBitmap* square = Strip({clRed}, 10);
+    above.SetGlyph(square);
+    const int tall = 10 + 2 + 3 + width("Start the") + 1;
+    const RECT narrow{0, 0, width("Start") + 1, tall};
+    for (TButtonLayout layout : {blGlyphTop, blGlyphBottom})
+      EXPECT_EQ(above.Arrange(dc, narrow, "Start the", layout, 2, 3, false, 0).caption, "Start the")
+          << layout;
+    const RECT flat{0, 0, 400, tall - 2};
+    for (TButtonLayout layout : {blGlyphTop, blGlyphBottom})
+      EXPECT_NE(above.Arrange(dc, flat, "Start the", layout, 2, 3, false, 0).caption, "Start the") << layout;
+    Free(square);
+  }
 
   glyph.SetWordWrap(true);
   place = glyph.Arrange(dc, client, caption, blGlyphTop, -1, 1, false, 0);
