@@ -377,9 +377,12 @@ TWxButtonGlyph::TLayout TWxButtonGlyph::Arrange(HDC dc, const RECT& client, cons
   const bool horizontal = layout == blGlyphLeft || layout == blGlyphRight;
   const int mark_room = mark ? 9 : 0;
   // The caption's room along the layout: beside the glyph the width, above or below it the
-  // height, less glyph, margin and spacing (each when not -1) and the mark.
+  // height, less glyph, margin and spacing (each when not -1) and the mark. Without a glyph
+  // nothing is above or below the caption, which has the width (a wide, low button would
+  // otherwise cut its caption to fit the height).
   const int across = area.cx - mark_room;
-  int space = horizontal ? area.cx - glyph.cx : area.cy - glyph.cy;
+  const bool above_or_below = !horizontal && glyph.cx > 0 && glyph.cy > 0;
+  int space = above_or_below ? area.cy - glyph.cy : area.cx - glyph.cx;
   space -= (margin != -1 ? margin : 0) + (spacing != -1 ? spacing : 0) + mark_room;
   space = std::max(space, 1);
 

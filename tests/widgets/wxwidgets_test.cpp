@@ -902,6 +902,9 @@ TEST_F(WxButton, CaptionIsShortenedWithDotsWrappedWithWordWrapAndPlacedByAlignme
     for (TButtonLayout layout : {blGlyphTop, blGlyphBottom})
       EXPECT_NE(above.Arrange(dc, flat, "Start the", layout, 2, 3, false, 0).caption, "Start the") << layout;
     Free(square);
+    // Without a glyph nothing is above or below: a wide, low button keeps its caption.
+    EXPECT_EQ(glyph.Arrange(dc, RECT{0, 0, 400, 12}, "Start the", blGlyphTop, -1, 1, false, 0).caption,
+              "Start the");
   }
 
   glyph.SetWordWrap(true);
