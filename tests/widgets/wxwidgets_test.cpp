@@ -1325,7 +1325,7 @@ TEST_F(Markup, BoldMiddleWordIsAThirdRunOnTheSameBaseline) {
   EXPECT_LT(lines[0][1].X, lines[0][2].X);
 }
 
-TEST_F(Markup, TagValuesSetTheFontAndBadOnesAreLeftOutWithoutLosingText) {
+TEST_F(Markup, TagValuesSetTheFontAndBadOnesEndTheParseWithAConversionError) {
   struct TCase {
     const char* attribute;
     TColor color;
@@ -1333,9 +1333,7 @@ TEST_F(Markup, TagValuesSetTheFontAndBadOnesAreLeftOutWithoutLosingText) {
   };
   for (TCase c : {TCase{R"(color="#FF0000")", clRed, 10}, TCase{R"(color="$0000FF")", clBlue, 10},
                   TCase{R"(color="green")", clGreen, 10}, TCase{R"(color="clGreen")", clGreen, 10},
-                  TCase{R"(color="r")", clBlack, 10}, TCase{R"(color="#GG0000")", clBlack, 10},
-                  TCase{R"(color="nocolour")", clBlack, 10}, TCase{R"(size="14")", clBlack, 14},
-                  TCase{R"(size="big")", clBlack, 10}, TCase{R"(size="12pt")", clBlack, 10},
+                  TCase{R"(color="r")", clBlack, 10}, TCase{R"(size="14")", clBlack, 14},
                   TCase{R"(size="0")", clBlack, 0}, TCase{R"(size="-20")", clBlack, -20}}) {
     TWxMarkupLabel* l = Label(std::string("a <font ") + c.attribute + ">b</font> c");
     ASSERT_EQ(l->Elements().Count(), 3) << c.attribute;
@@ -1343,8 +1341,18 @@ TEST_F(Markup, TagValuesSetTheFontAndBadOnesAreLeftOutWithoutLosingText) {
     EXPECT_EQ(l->Elements()[1].FontSize, c.size) << c.attribute;
     // Size 0 is the default height, a negative one measures the cell: both are laid out.
     EXPECT_GT(l->Elements()[1].Height, 0) << c.attribute;
-    EXPECT_EQ(l->Elements()[2].FontColor, clBlack) << c.attribute;  // the closing tag restores
+    EXPECT_EQ(l->Elements()[2].FontColor, clBlack) << c.attribute;
     EXPECT_EQ(l->Elements()[2].FontSize, 10) << c.attribute;
+    Free(l);
+  }
+  // A size that is no decimal integer or a colour the conversion rejects reaches whoever set
+  // the text; the runs before the tag are kept and shown.
+  for (const char* attribute : {R"(size="big")", R"(size="12pt")", R"(size="$10")", R"(size="")",
+                                R"(color="#GG0000")", R"(color="#12")", R"(color="nocolour")"}) {
+    TWxMarkupLabel* l = Label("");
+    EXPECT_THROW(l->SetText(std::string("a <font ") + attribute + ">b</font> c"), EConvertError) << attribute;
+    EXPECT_EQ(Runs(l), "a ") << attribute;
+    EXPECT_GT(l->Elements()[0].Width, 0) << attribute;
     Free(l);
   }
 }
@@ -1478,7 +1486,7 @@ TEST_F(Markup, AnyTextAtAnyWidthIsLaidOutAndPaintedInBoundedTime) {
   }
 }
 
-TEST_F(Markup, EveryRunPlacesAWordOnItsLineAndOnlyTheLineStartLosesItsBlanks) {
+TEST_F(Markup, EveryRunPlacesAWordOnItsLineAndLosesItsLeadingBlanks) {
   // A run that does not fit the rest of the line still puts its first word there.
   TWxMarkupLabel* l = Label("aaaa <b>bbbb</b>");
   l->SetWidth(1000);
@@ -1487,12 +1495,15 @@ TEST_F(Markup, EveryRunPlacesAWordOnItsLineAndOnlyTheLineStartLosesItsBlanks) {
   auto lines = l->Layout();
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0][1].Text, "bbbb");
-  // Words on either side of a tag keep their blank; a line starts at its first letter.
+  // Each run is drawn from its first letter, at the line's start and after a tag alike.
   l->SetWidth(300);
+  l->SetText("a<b>b</b>");
+  const int glued = l->Layout()[0][1].X;
   l->SetText("a<b> b</b><br><i>  c</i>");
   lines = l->Layout();
   ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0][1].Text, " b");
+  EXPECT_EQ(lines[0][1].Text, "b");
+  EXPECT_EQ(lines[0][1].X, glued);
   EXPECT_EQ(lines[1][0].Text, "c");
   EXPECT_EQ(lines[1][0].X, 5);
 }
