@@ -570,6 +570,9 @@ TEST_F(Widgets, TexturesFillTheBackgroundRingsAndUnlitSegmentsWithTheirCopies) {
   EXPECT_EQ(display->GetPixelColor(unlit.x, unlit.y), RGB(132, 132, 132));
   d->SetForeMaterial(grey);
   EXPECT_EQ(display->GetPixelColor(lit.x, lit.y), RGB(100, 100, 100));
+  // The lit texture stands in for the lit colour only while that is not the hover colour.
+  d->SetNumberForeColor1(clYellow);
+  EXPECT_EQ(display->GetPixelColor(lit.x, lit.y), clYellow);
   Free(grey);
 }
 
