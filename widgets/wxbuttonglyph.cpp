@@ -1,6 +1,7 @@
 #include "widgets/wxbuttonglyph.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "toolkit/canvas.h"
@@ -169,6 +170,25 @@ std::string Shortened(HDC dc, const std::string& caption, int space) {
   return result;
 }
 
+// A bitmap's palette selected and realised in a device context for a scope; the context's own
+// comes back after it. Without a palette nothing happens.
+class TPaletteScope {
+ public:
+  TPaletteScope(HDC dc, HPALETTE palette)
+      : dc_(dc), old_(palette ? SelectPalette(dc, palette, FALSE) : nullptr) {
+    if (old_) RealizePalette(dc);
+  }
+  ~TPaletteScope() {
+    if (old_) SelectPalette(dc_, old_, TRUE);
+  }
+  TPaletteScope(const TPaletteScope&) = delete;
+  TPaletteScope& operator=(const TPaletteScope&) = delete;
+
+ private:
+  HDC dc_;
+  HPALETTE old_;
+};
+
 }  // namespace
 
 int WxGlyphCacheListCount() { return static_cast<int>(GlyphLists().size()); }
@@ -186,9 +206,11 @@ void DrawBitmapTransparent(TCanvas* canvas, int x, int y, int width, int height,
   HDC dest = canvas->GetHandle();
   const bool mono = bitmap->GetMonochrome();
   const int old_stretch = mono ? 0 : SetStretchBltMode(dest, COLORONCOLOR);
+  HPALETTE palette = bitmap->GetPalette();
   TCanvas* bitmap_canvas = bitmap->GetCanvas();
   bitmap_canvas->Lock();
   HDC src = bitmap_canvas->GetHandle();
+  TPaletteScope dest_palette(dest, palette), src_palette(src, palette);
   if (transparent == clNone) {
     StretchBlt(dest, x, y, width, height, src, source.left, source.top, sw, sh, canvas->GetCopyMode());
   } else {
@@ -200,6 +222,7 @@ void DrawBitmapTransparent(TCanvas* canvas, int x, int y, int width, int height,
     HDC mask_dc = CreateCompatibleDC(dest);
     HBITMAP mask = CreateBitmap(sw, sh, 1, 1, nullptr);
     HGDIOBJ old_mask = SelectObject(mask_dc, mask);
+    std::optional<TPaletteScope> mask_palette(std::in_place, mask_dc, palette);
     const COLORREF old_src_bk = SetBkColor(src, key);
     BitBlt(mask_dc, 0, 0, sw, sh, src, source.left, source.top, SRCCOPY);
     SetBkColor(src, old_src_bk);
@@ -207,6 +230,7 @@ void DrawBitmapTransparent(TCanvas* canvas, int x, int y, int width, int height,
     HDC work_dc = CreateCompatibleDC(dest);
     HBITMAP work = CreateCompatibleBitmap(dest, width, height);
     HGDIOBJ old_work = SelectObject(work_dc, work);
+    std::optional<TPaletteScope> work_palette(std::in_place, work_dc, palette);
     SetStretchBltMode(work_dc, COLORONCOLOR);
     BitBlt(work_dc, 0, 0, width, height, dest, x, y, SRCCOPY);
     SetTextColor(work_dc, RGB(0, 0, 0));
@@ -216,12 +240,16 @@ void DrawBitmapTransparent(TCanvas* canvas, int x, int y, int width, int height,
     HDC clean_dc = CreateCompatibleDC(dest);
     HBITMAP clean = CreateCompatibleBitmap(dest, sw, sh);
     HGDIOBJ old_clean = SelectObject(clean_dc, clean);
+    std::optional<TPaletteScope> clean_palette(std::in_place, clean_dc, palette);
     BitBlt(clean_dc, 0, 0, sw, sh, src, source.left, source.top, SRCCOPY);
     SetTextColor(clean_dc, RGB(255, 255, 255));
     SetBkColor(clean_dc, RGB(0, 0, 0));
     BitBlt(clean_dc, 0, 0, sw, sh, mask_dc, 0, 0, SRCAND);
     StretchBlt(work_dc, 0, 0, width, height, clean_dc, 0, 0, sw, sh, SRCPAINT);
     BitBlt(dest, x, y, width, height, work_dc, 0, 0, SRCCOPY);
+    clean_palette.reset();
+    work_palette.reset();
+    mask_palette.reset();
     SelectObject(clean_dc, old_clean);
     DeleteObject(clean);
     DeleteDC(clean_dc);

@@ -799,6 +799,40 @@ TEST_F(WxButton, GlyphStripGivesEachStateItsSliceAndBuildsTheMissingOnesInTheSha
   for (TBitmap* bitmap : {five, seven, one}) Free(bitmap);
 }
 
+TEST_F(WxButton, PaletteIsTheGlyphsColourTableAndDrawingGivesTheCanvasItsOwnBack) {
+  TWxSpeedButton* b = Button();
+  EXPECT_EQ(b->GetPalette(), nullptr);
+  TBitmap* strip = Strip({clRed}, 12);
+  b->SetGlyph(strip);
+  EXPECT_EQ(b->GetPalette(), nullptr);  // no colour table
+  strip->SetPixelFormat(pf8bit);
+  b->SetGlyph(strip);
+  const std::vector<RGBQUAD>& table = b->GetGlyph()->GetColorTable();
+  HPALETTE palette = b->GetPalette();
+  ASSERT_TRUE(palette);
+  std::vector<PALETTEENTRY> entries(table.size());
+  ASSERT_EQ(GetPaletteEntries(palette, 0, static_cast<UINT>(entries.size()), entries.data()), table.size());
+  for (size_t i = 0; i < table.size(); ++i)
+    EXPECT_EQ(RGB(entries[i].peRed, entries[i].peGreen, entries[i].peBlue),
+              RGB(table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue))
+        << i;
+  // Drawn with its fuchsia left out, in its own colours; the canvas has its palette back.
+  TBitmap* target = New<TBitmap>();
+  target->SetPixelFormat(pf24bit);
+  target->SetSize(12, 12);
+  target->GetCanvas()->GetBrush()->SetColor(clWhite);
+  target->GetCanvas()->FillRect(RECT{0, 0, 12, 12});
+  HDC dc = target->GetCanvas()->GetHandle();
+  const HGDIOBJ before = GetCurrentObject(dc, OBJ_PAL);
+  DrawBitmapTransparent(target->GetCanvas(), 0, 0, 0, 0, b->GetGlyph(), RECT{}, clFuchsia);
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_PAL), before);
+  GdiFlush();
+  EXPECT_EQ(target->GetPixelColor(5, 5), clRed);
+  EXPECT_EQ(target->GetPixelColor(0, 11), clWhite);
+  Free(target);
+  Free(strip);
+}
+
 TEST_F(WxButton, FlatInactiveGlyphIsGreyOnlyWithGrayedInactiveLeavesWhenHotAndStaysWhenDisabled) {
   TWxSpeedButton* b = Button();
   b->SetCaption("");
