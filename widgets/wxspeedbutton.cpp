@@ -359,10 +359,9 @@ void TWxCustomSpeedButton::CMSysColorChange(TMessage&) {
   Invalidate();
 }
 
+// The hot-track font stays as it was read: it followed the font while that was read.
 void TWxCustomSpeedButton::Loaded() {
   inherited::Loaded();
-  state_ = !GetEnabled() ? wbsDisabled : down_ ? wbsExclusive : wbsUp;
-  FollowFont();
   BuildStateImage();
 }
 

@@ -482,6 +482,32 @@ TEST_F(WxButton, EachStateHasItsOwnPicture) {
   EXPECT_EQ(Shown(b, 0, 0), clNavy);
 }
 
+TEST_F(WxButton, HotTrackFontFollowsTheFontByItsOptionsAndStaysAsReadFromADefinition) {
+  TWxSpeedButton* b = Button();
+  b->GetFont()->SetName("Arial");
+  b->GetFont()->SetHeight(-13);
+  b->GetFont()->SetColor(clMaroon);
+  // By default the name and height follow; colour and style are kept.
+  EXPECT_EQ(b->GetHotTrackFont()->GetName(), "Arial");
+  EXPECT_EQ(b->GetHotTrackFont()->GetHeight(), -13);
+  EXPECT_NE(b->GetHotTrackFont()->GetColor(), clMaroon);
+  b->SetHotTrackFontOptions({hoFollowFont});
+  EXPECT_EQ(b->GetHotTrackFont()->GetColor(), clMaroon);
+  // Read from a definition, the hot font is the one written there.
+  RegisterWidgetClasses();
+  auto* defined = New<TForm>(nullptr, kCreateNew);
+  ReadComponentFromText(defined,
+                        "object Defined: TForm\n  object Button: TWxSpeedButton\n    Caption = 'Go'\n"
+                        "    Font.Name = 'Arial'\n    Font.Height = -13\n"
+                        "    HotTrackFont.Name = 'Courier New'\n    HotTrackFont.Height = -20\n  end\nend\n",
+                        "button.form");
+  auto* read = DynamicCast<TWxSpeedButton>(defined->FindComponent("Button"));
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->GetHotTrackFont()->GetName(), "Courier New");
+  EXPECT_EQ(read->GetHotTrackFont()->GetHeight(), -20);
+  Free(defined);
+}
+
 TEST_F(WxButton, HeldDownButtonOfAGroupShowsTheDitheredFace) {
   TWxSpeedButton* b = Button();
   b->SetGroupIndex(1);
