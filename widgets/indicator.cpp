@@ -151,7 +151,6 @@ void TIAeverLiquidIndicator::Loaded() {
 }
 
 void TIAeverLiquidIndicator::Changed() {
-  if (Streaming()) return;
   Render();
   Invalidate();
 }

@@ -247,6 +247,29 @@ TEST_F(Widgets, ColourSchemesOverwriteTheColoursEveryTimeTheyAreSet) {
   EXPECT_EQ(d->GetPicture()->GetPixelColor(0, 0), 0x000080);
 }
 
+// An indicator as the form reader sees it: marked as being read, then told reading ended.
+class TReadIndicator : public TIAeverLiquidIndicator {
+ public:
+  using TIAeverLiquidIndicator::TIAeverLiquidIndicator;
+  void BeginReading() { IncludeState(csLoading); }
+  void EndReading() { Loaded(); }
+};
+
+TEST_F(Widgets, IndicatorBeingReadRendersAtOnceExceptForItsSizesAndScheme) {
+  auto* d = New<TReadIndicator>(form);
+  d->SetParent(form);
+  d->BeginReading();
+  // Inside the gap between the default bevels and the cells: the background.
+  d->SetBackColor(clRed);
+  EXPECT_EQ(d->GetPicture()->GetPixelColor(80, 4), clRed);
+  d->SetIndicatorWidth(300);
+  d->SetColorScheme(csBlack);
+  EXPECT_EQ(d->GetWidth(), 172);
+  EXPECT_EQ(d->GetBackColor(), clRed);
+  d->EndReading();
+  EXPECT_EQ(d->GetPicture()->GetPixelColor(80, 4), clRed);
+}
+
 TEST_F(Widgets, AStreamedColourSchemeLeavesTheColoursAsStreamed) {
   RegisterWidgetClasses();
   auto* defined = New<TForm>(nullptr, kCreateNew);
