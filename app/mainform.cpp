@@ -104,14 +104,6 @@ void TMain::FindComponents() {
   SaveRTF = Component<TSaveDialog>("SaveRTF");
 }
 
-void TMain::LoadRaceGlyphs() {
-  const std::pair<TWxSpeedButton*, const char*> glyphs[] = {{btnStart, "RACE_PREPARE"},
-                                                            {btnTrigger, "RACE_TRIGGER"},
-                                                            {btnStop, "RACE_STOP"},
-                                                            {btnCrash, "RACE_CRASH"}};
-  for (const auto& [button, name] : glyphs) button->GetGlyph()->LoadFromResourceName(HInstance, name);
-}
-
 const TMain::TLaneControls* TMain::Lane(int lane) const {
   return lane >= 1 && lane <= 3 && lane_[lane - 1].Display ? &lane_[lane - 1] : nullptr;
 }
@@ -157,7 +149,6 @@ void TMain::FormCreate(TObject*) {
   SetCaption(LoadStr(IDS_MAIN_CAPTION));
   TranslateComponent(this);
   FindComponents();
-  LoadRaceGlyphs();
   SetKeyPreview(true);
   const std::string exe = GetModuleName(nullptr);
   AppPaths.ClassList = ClassListFileName(exe);

@@ -128,8 +128,6 @@ class TMain : public TForm, public TRaceView, public TLaneAssignmentView {
   template <class T>
   T* Component(const std::string& name) const;
   void FindComponents();
-  // Our own race glyphs, from the program's resources.
-  void LoadRaceGlyphs();
   const TLaneControls* Lane(int lane) const;
   TLaneControls* Lane(int lane);
   TControl* Button(TRaceButton button) const;

@@ -196,6 +196,7 @@ TBitmap::~TBitmap() {
     canvas_ = nullptr;
   }
   FreeDib();
+  if (palette_) DeleteObject(palette_);
 }
 
 TBitmap::TDib TBitmap::CreateDib(int width, int height, TPixelFormat format,
@@ -233,6 +234,24 @@ void TBitmap::InstallDib(const TDib& dib, int width, int height, TPixelFormat fo
   height_ = height;
   pixel_format_ = format;
   colors_ = std::move(colors);
+}
+
+HPALETTE TBitmap::GetPalette() {
+  if (GetEmpty() || colors_.empty()) return nullptr;
+  const bool same =
+      palette_ && palette_colors_.size() == colors_.size() &&
+      std::memcmp(palette_colors_.data(), colors_.data(), colors_.size() * sizeof(RGBQUAD)) == 0;
+  if (same) return palette_;
+  if (palette_) DeleteObject(palette_);
+  std::vector<uint8_t> memory(sizeof(LOGPALETTE) + colors_.size() * sizeof(PALETTEENTRY));
+  auto* logical = reinterpret_cast<LOGPALETTE*>(memory.data());
+  logical->palVersion = 0x300;
+  logical->palNumEntries = static_cast<WORD>(colors_.size());
+  for (size_t i = 0; i < colors_.size(); ++i)
+    logical->palPalEntry[i] = {colors_[i].rgbRed, colors_[i].rgbGreen, colors_[i].rgbBlue, 0};
+  palette_ = CreatePalette(logical);
+  palette_colors_ = colors_;
+  return palette_;
 }
 
 void TBitmap::FreeDib() {

@@ -57,6 +57,9 @@ class TBitmap : public TGraphic {
   void SetMonochrome(bool monochrome);
   // The colour table of formats up to 8 bits; empty for the others.
   const std::vector<RGBQUAD>& GetColorTable() const { return colors_; }
+  // A logical palette of the colour table, owned by the bitmap and made anew when the table
+  // changed; null for formats without one and for an empty bitmap.
+  HPALETTE GetPalette();
 
   // The first byte of row y (0 is the top row). Raises EInvalidGraphicOperation for a row
   // outside the bitmap.
@@ -127,6 +130,8 @@ class TBitmap : public TGraphic {
   int row_bytes_ = 0;
   TPixelFormat pixel_format_ = pfDevice;
   std::vector<RGBQUAD> colors_;
+  HPALETTE palette_ = nullptr;
+  std::vector<RGBQUAD> palette_colors_;  // the table palette_ was made of
   TBitmapCanvas* canvas_ = nullptr;
   TColor transparent_color_ = clDefault;
   TTransparentMode transparent_mode_ = tmAuto;

@@ -108,13 +108,11 @@ TLedShape TIAgaloLED::Shape() const {
           outer_style_ != iablsNone ? outer_depth_ : 0};
 }
 
+// The setters have drawn the lamp as it was read; only the ring texture, read in place, still
+// needs its copies.
 void TIAgaloLED::Loaded() {
   inherited::Loaded();
   RebuildBorderCopies();
-  if (render_deferred_) {
-    render_deferred_ = false;
-    Render();
-  }
 }
 
 void TIAgaloLED::CreateHandle() {
@@ -274,23 +272,7 @@ void RingRegions(const std::vector<TGeoPoint>& in, const std::vector<TGeoPoint>&
 
 }  // namespace
 
-// Reading a form sets one property after another and each would render the whole lamp
-// again, though only the last picture is ever seen: while the form is read only the last
-// render is kept, for Loaded. The skipped ones still draw their grain, so the lamp comes out
-// grained as it always did.
-void TIAgaloLED::DeferRender() {
-  if (render_deferred_ && grain_)
-    for (int i = 0; i < deferred_pixels_; ++i) grain_(deferred_range_);
-  render_deferred_ = true;
-  deferred_pixels_ = std::max(GetWidth(), 0) * std::max(GetHeight(), 0);
-  deferred_range_ = std::max(3 * depth_, 1);
-}
-
 void TIAgaloLED::Render() {
-  if (GetComponentState().Contains(csLoading)) {
-    DeferRender();
-    return;
-  }
   const int W = GetWidth(), H = GetHeight();
   if (bitmap_->GetWidth() != W || bitmap_->GetHeight() != H) bitmap_->SetSize(W, H);
   if (W <= 0 || H <= 0) return;

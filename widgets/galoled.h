@@ -88,7 +88,6 @@ class TIAgaloLED : public TCustomControl {
 
   void Reshape();
   void Render();
-  void DeferRender();
   void ReshapeAndRender();
   void RenderAndPaint();
   void PaintHalo();
@@ -139,8 +138,4 @@ class TIAgaloLED : public TCustomControl {
   TBitmap* plastic_texture_;
   TGrainSource grain_;
   uint32_t grain_state_ = 0x2545F491u;
-  // The render kept for Loaded while the form is read: its pixels and its grain's range.
-  bool render_deferred_ = false;
-  int deferred_pixels_ = 0;
-  int deferred_range_ = 1;
 };

@@ -151,7 +151,6 @@ void TIAeverLiquidIndicator::Loaded() {
 }
 
 void TIAeverLiquidIndicator::Changed() {
-  if (Streaming()) return;
   Render();
   Invalidate();
 }
@@ -525,10 +524,12 @@ void TIAeverLiquidIndicator::Render() {
     return;
   }
   if (HRGN region = PolygonsRegion(Shape(true))) {
-    if (fore_textured && !hover)
+    // The texture stands for the lit colour only while that is not the hover colour.
+    const TColor lit = hover ? hover_color_ : fore_color_;
+    if (fore_textured && lit != hover_color_)
       FillRegionTexture(dc, region, fore_material_, fore_material_mode_ == mmTile, w, h);
     else
-      FillRegionColor(dc, region, ColorToRGB(hover ? hover_color_ : fore_color_));
+      FillRegionColor(dc, region, ColorToRGB(lit));
     if (transparent)
       AddRegion(clip_, region);
     else

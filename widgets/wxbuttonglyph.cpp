@@ -1,6 +1,7 @@
 #include "widgets/wxbuttonglyph.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "toolkit/canvas.h"
@@ -169,6 +170,25 @@ std::string Shortened(HDC dc, const std::string& caption, int space) {
   return result;
 }
 
+// A bitmap's palette selected and realised in a device context for a scope; the context's own
+// comes back after it. Without a palette nothing happens.
+class TPaletteScope {
+ public:
+  TPaletteScope(HDC dc, HPALETTE palette)
+      : dc_(dc), old_(palette ? SelectPalette(dc, palette, FALSE) : nullptr) {
+    if (old_) RealizePalette(dc);
+  }
+  ~TPaletteScope() {
+    if (old_) SelectPalette(dc_, old_, TRUE);
+  }
+  TPaletteScope(const TPaletteScope&) = delete;
+  TPaletteScope& operator=(const TPaletteScope&) = delete;
+
+ private:
+  HDC dc_;
+  HPALETTE old_;
+};
+
 }  // namespace
 
 int WxGlyphCacheListCount() { return static_cast<int>(GlyphLists().size()); }
@@ -186,9 +206,11 @@ void DrawBitmapTransparent(TCanvas* canvas, int x, int y, int width, int height,
   HDC dest = canvas->GetHandle();
   const bool mono = bitmap->GetMonochrome();
   const int old_stretch = mono ? 0 : SetStretchBltMode(dest, COLORONCOLOR);
+  HPALETTE palette = bitmap->GetPalette();
   TCanvas* bitmap_canvas = bitmap->GetCanvas();
   bitmap_canvas->Lock();
   HDC src = bitmap_canvas->GetHandle();
+  TPaletteScope dest_palette(dest, palette), src_palette(src, palette);
   if (transparent == clNone) {
     StretchBlt(dest, x, y, width, height, src, source.left, source.top, sw, sh, canvas->GetCopyMode());
   } else {
@@ -200,6 +222,7 @@ void DrawBitmapTransparent(TCanvas* canvas, int x, int y, int width, int height,
     HDC mask_dc = CreateCompatibleDC(dest);
     HBITMAP mask = CreateBitmap(sw, sh, 1, 1, nullptr);
     HGDIOBJ old_mask = SelectObject(mask_dc, mask);
+    std::optional<TPaletteScope> mask_palette(std::in_place, mask_dc, palette);
     const COLORREF old_src_bk = SetBkColor(src, key);
     BitBlt(mask_dc, 0, 0, sw, sh, src, source.left, source.top, SRCCOPY);
     SetBkColor(src, old_src_bk);
@@ -207,6 +230,7 @@ void DrawBitmapTransparent(TCanvas* canvas, int x, int y, int width, int height,
     HDC work_dc = CreateCompatibleDC(dest);
     HBITMAP work = CreateCompatibleBitmap(dest, width, height);
     HGDIOBJ old_work = SelectObject(work_dc, work);
+    std::optional<TPaletteScope> work_palette(std::in_place, work_dc, palette);
     SetStretchBltMode(work_dc, COLORONCOLOR);
     BitBlt(work_dc, 0, 0, width, height, dest, x, y, SRCCOPY);
     SetTextColor(work_dc, RGB(0, 0, 0));
@@ -216,12 +240,16 @@ void DrawBitmapTransparent(TCanvas* canvas, int x, int y, int width, int height,
     HDC clean_dc = CreateCompatibleDC(dest);
     HBITMAP clean = CreateCompatibleBitmap(dest, sw, sh);
     HGDIOBJ old_clean = SelectObject(clean_dc, clean);
+    std::optional<TPaletteScope> clean_palette(std::in_place, clean_dc, palette);
     BitBlt(clean_dc, 0, 0, sw, sh, src, source.left, source.top, SRCCOPY);
     SetTextColor(clean_dc, RGB(255, 255, 255));
     SetBkColor(clean_dc, RGB(0, 0, 0));
     BitBlt(clean_dc, 0, 0, sw, sh, mask_dc, 0, 0, SRCAND);
     StretchBlt(work_dc, 0, 0, width, height, clean_dc, 0, 0, sw, sh, SRCPAINT);
     BitBlt(dest, x, y, width, height, work_dc, 0, 0, SRCCOPY);
+    clean_palette.reset();
+    work_palette.reset();
+    mask_palette.reset();
     SelectObject(clean_dc, old_clean);
     DeleteObject(clean);
     DeleteDC(clean_dc);
@@ -376,8 +404,14 @@ TWxButtonGlyph::TLayout TWxButtonGlyph::Arrange(HDC dc, const RECT& client, cons
   const SIZE glyph = GetImageSize();
   const bool horizontal = layout == blGlyphLeft || layout == blGlyphRight;
   const int mark_room = mark ? 9 : 0;
-  int space = area.cx - mark_room;
-  if (horizontal) space -= glyph.cx + std::max(margin, 0) + std::max(spacing, 0);
+  // The caption's room along the layout: beside the glyph the width, above or below it the
+  // height, less glyph, margin and spacing (each when not -1) and the mark. Without a glyph
+  // nothing is above or below the caption, which has the width (a wide, low button would
+  // otherwise cut its caption to fit the height).
+  const int across = area.cx - mark_room;
+  const bool above_or_below = !horizontal && glyph.cx > 0 && glyph.cy > 0;
+  int space = above_or_below ? area.cy - glyph.cy : area.cx - glyph.cx;
+  space -= (margin != -1 ? margin : 0) + (spacing != -1 ? spacing : 0) + mark_room;
   space = std::max(space, 1);
 
   TLayout result;
@@ -385,12 +419,13 @@ TWxButtonGlyph::TLayout TWxButtonGlyph::Arrange(HDC dc, const RECT& client, cons
   if (!word_wrap_) result.caption = Shortened(dc, result.caption, space);
   SIZE text{0, 0};
   if (!result.caption.empty()) {
-    RECT measured{0, 0, space, 0};
+    // Wrapped lines take the width beside the glyph, or the whole width above or below it.
+    RECT measured{0, 0, horizontal ? space : std::max(across, 1), 0};
     DrawTextA(dc, result.caption.c_str(), static_cast<int>(result.caption.size()), &measured,
               DT_CALCRECT | TextFlags(bidi_flags));
     text = {measured.right - measured.left, measured.bottom - measured.top};
     // Aligned lines under or over the glyph take the whole width.
-    if (!horizontal && alignment_ != taCenter) text.cx = std::max<LONG>(text.cx, space);
+    if (!horizontal && alignment_ != taCenter) text.cx = std::max<LONG>(text.cx, across);
   }
   // The arrow rides after the glyph, or after the caption when there is no glyph.
   SIZE glyph_box = glyph, text_box = text;

@@ -30,6 +30,7 @@ class TWxButtonGlyph {
   TWxButtonGlyph& operator=(const TWxButtonGlyph&) = delete;
 
   TBitmap* GetGlyph() const { return glyph_; }
+  HPALETTE GetPalette() const { return glyph_->GetPalette(); }
   void SetGlyph(TBitmap* glyph) { glyph_->Assign(glyph); }
   // An action's image as the glyph: its disabled image is embossed on the button face,
   // whatever GrayNewStyle says. A glyph set later is the button's own again.

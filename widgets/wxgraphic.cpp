@@ -1,12 +1,14 @@
 #include "widgets/wxgraphic.h"
 
+#include <optional>
+
 #include "toolkit/dragdock.h"
 #include "toolkit/forms.h"
 #include "toolkit/typinfo.h"
 
 namespace {
 
-bool g_visual_styles = false;
+std::optional<bool> g_pinned_styles;
 
 bool Designing(const TComponent* c) { return c->GetComponentState().Contains(csDesigning); }
 
@@ -23,10 +25,39 @@ bool DrawThemeParentBackgroundOf(HWND window, HDC dc, RECT* clip) {
   return draw && SUCCEEDED(draw(window, dc, clip));
 }
 
+// The theme library's two questions and whether the common controls 6 are in use, looked up
+// once; the theme itself may be switched on or off while the program runs.
+struct TThemeQuery {
+  using TAsk = BOOL(WINAPI*)();
+  TAsk theme_active = nullptr;
+  TAsk app_themed = nullptr;
+  bool common_controls_6 = false;
+  TThemeQuery() {
+    if (HMODULE themes = LoadLibraryA("uxtheme.dll")) {
+      theme_active = reinterpret_cast<TAsk>(reinterpret_cast<void*>(GetProcAddress(themes, "IsThemeActive")));
+      app_themed = reinterpret_cast<TAsk>(reinterpret_cast<void*>(GetProcAddress(themes, "IsAppThemed")));
+    }
+    // The common controls 6 are in use where the program's activation context (its manifest)
+    // redirects their library; their version number cannot tell (Wine's report 5.81).
+    ACTCTX_SECTION_KEYED_DATA found{};
+    found.cbSize = sizeof found;
+    common_controls_6 = FindActCtxSectionStringA(0, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION,
+                                                 "comctl32.dll", &found);
+  }
+  bool On() const {
+    return common_controls_6 && theme_active && app_themed && theme_active() && app_themed();
+  }
+};
+
 }  // namespace
 
-bool WxVisualStyles() { return g_visual_styles; }
-void SetWxVisualStyles(bool on) { g_visual_styles = on; }
+bool WxVisualStyles() {
+  if (g_pinned_styles) return *g_pinned_styles;
+  static const TThemeQuery query;
+  return query.On();
+}
+void PinWxVisualStyles(bool on) { g_pinned_styles = on; }
+void UnpinWxVisualStyles() { g_pinned_styles.reset(); }
 
 // ---- TWxExGraphicControl ------------------------------------------------------------------
 

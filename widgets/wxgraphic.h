@@ -10,11 +10,13 @@
 #include "toolkit/canvas.h"
 #include "toolkit/controls.h"
 
-// Whether the widgets paint in the visual-style manner (parent background through a control of
-// the parent's colour). The program keeps them off so that the classic look is the same under
-// every Wine theme; tests switch them on to check the themed paths.
+// Whether the toolkit's visual styles are in force: the system reports its theme active for
+// this program, which runs on the common controls 6 its manifest asks for. The widgets then
+// show the parent's background through a control of the parent's colour and draw themed.
 bool WxVisualStyles();
-void SetWxVisualStyles(bool on);
+// Tests that compare pixels pin the answer for themselves; unpinned, the system decides.
+void PinWxVisualStyles(bool on);
+void UnpinWxVisualStyles();
 
 class TWxExGraphicControl : public TGraphicControl {
   TK_CLASS(TWxExGraphicControl, TGraphicControl)

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <exception>
 
 #include "toolkit/dragdock.h"
 #include "toolkit/sysutils.h"
@@ -15,22 +16,39 @@ std::string Lower(std::string s) {
   return s;
 }
 
-// "#RRGGBB" or "$RRGGBB" (red first), or a colour name with or without "cl"; false for anything
-// else, which leaves the colour as it was.
-bool ParseColor(const std::string& value, TColor& color) {
-  if (value.size() < 2) return false;
+[[noreturn]] void NotAnInteger(const std::string& value) {
+  throw EConvertError("'" + value + "' is not a valid integer value");
+}
+
+// A decimal integer, else a conversion error.
+int DecimalValue(const std::string& value) {
+  int result = 0;
+  auto [last, error] = std::from_chars(value.data(), value.data() + value.size(), result);
+  if (error != std::errc() || last != value.data() + value.size() || value.empty()) NotAnInteger(value);
+  return result;
+}
+
+// A hexadecimal byte of one or two digits, else a conversion error.
+int HexByte(const std::string& digits) {
+  int result = 0;
+  auto [last, error] = std::from_chars(digits.data(), digits.data() + digits.size(), result, 16);
+  if (error != std::errc() || last != digits.data() + digits.size() || digits.empty())
+    NotAnInteger("$" + digits);
+  return result;
+}
+
+// "#RRGGBB" or "$RRGGBB" (red first, the six characters after the sign read in pairs), or a
+// colour name with or without "cl"; a value the conversion rejects is a conversion error, one
+// of under 2 characters leaves the colour as it was.
+void ParseColor(const std::string& value, TColor& color) {
+  if (value.size() < 2) return;
   if (value[0] == '#' || value[0] == '$') {
-    unsigned rgb = 0;
-    const char* first = value.data() + 1;
-    const char* last = value.data() + std::min<size_t>(value.size(), 7);
-    if (last - first != 6) return false;
-    auto [end, error] = std::from_chars(first, last, rgb, 16);
-    if (error != std::errc() || end != last) return false;
-    color = static_cast<TColor>(RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF));
-    return true;
+    auto pair = [&](size_t at) { return at < value.size() ? value.substr(at, 2) : std::string(); };
+    color = static_cast<TColor>(RGB(HexByte(pair(1)), HexByte(pair(3)), HexByte(pair(5))));
+    return;
   }
   const std::string name = Lower(value).rfind("cl", 0) == 0 ? value : "cl" + value;
-  return IdentToColor(name, color);
+  if (!IdentToColor(name, color)) NotAnInteger(name);
 }
 
 HFONT RunFont(HDC dc, const TWxHTMLElement& e) {
@@ -143,11 +161,19 @@ void TWxMarkupLabel::SetAutoSize(bool value) {
 }
 
 void TWxMarkupLabel::Reparse() {
-  Parse();
+  // A bad value ends the parse: the runs before it are measured and shown, and the error goes
+  // on to whoever set the text or the font.
+  std::exception_ptr error;
+  try {
+    Parse();
+  } catch (const EConvertError&) {
+    error = std::current_exception();
+  }
   HDC dc = CreateCompatibleDC(nullptr);
   Measure(dc);
   DeleteDC(dc);
   Invalidate();
+  if (error) std::rethrow_exception(error);
 }
 
 void TWxMarkupLabel::Parse() {
@@ -211,7 +237,8 @@ void TWxMarkupLabel::ApplyTag(std::string tag, TWxHTMLElement& state) {
   if (name == "br") state.BreakLine = true;
   if (name == "font") push();
   if (name == "/font") pop();
-  // Attributes of any tag, known or not; a bad value is left out and the runs stay.
+  // Attributes of any tag, known or not; a bad size or colour ends the parse with a conversion
+  // error.
   for (size_t at; (at = attributes.find("=\"")) != std::string::npos;) {
     const std::string key = Lower(Trim(attributes.substr(0, at)));
     const size_t end = attributes.find('"', at + 2);
@@ -219,12 +246,8 @@ void TWxMarkupLabel::ApplyTag(std::string tag, TWxHTMLElement& state) {
     const std::string value = attributes.substr(at + 2, end - at - 2);
     attributes.erase(0, end + 1);
     if (key == "face") state.FontName = value;
-    if (key == "size") {
-      int size = 0;
-      auto [last, error] = std::from_chars(value.data(), value.data() + value.size(), size);
-      // As a font takes it: 0 is the default height, a negative size measures the cell instead.
-      if (error == std::errc() && last == value.data() + value.size()) state.FontSize = size;
-    }
+    // As a font takes it: 0 is the default height, a negative size measures the cell instead.
+    if (key == "size") state.FontSize = DecimalValue(value);
     if (key == "color") ParseColor(value, state.FontColor);
   }
 }
@@ -290,9 +313,8 @@ std::vector<std::vector<TWxMarkupLabel::TPlaced>> TWxMarkupLabel::LayoutOn(HDC d
       placed[i] += count;
       e.SolText = piece;
       e.EolText = rest.substr(count);
-      // A line starts at its first letter; between runs the blanks stay, so that words on
-      // either side of a tag keep their distance.
-      const size_t skip = line.empty() ? std::min(piece.find_first_not_of(' '), piece.size()) : 0;
+      // Every run's piece is drawn from its first letter on.
+      const size_t skip = std::min(piece.find_first_not_of(' '), piece.size());
       line.push_back({i, piece.substr(skip), 0, 0});
       if (placed[i] < e.Text.size()) break;  // the rest goes on the next line
       ++i;

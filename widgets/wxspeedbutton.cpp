@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "toolkit/bitmap.h"
+#include "toolkit/dragdock.h"
 #include "toolkit/forms.h"
 #include "toolkit/imagelist.h"
 #include "toolkit/typinfo.h"
@@ -161,6 +162,7 @@ void TWxCustomSpeedButton::Publish(TPublisher<TWxCustomSpeedButton>& p) {
   p.Enumeration("Style", ButtonStyleInfo(), &C::GetStyle, &C::SetStyle).Default(bsAutoDetect);
   p.Boolean("Transparent", &C::GetTransparent, &C::SetTransparent).Default(false);
   p.Boolean("WordWrap", &C::GetWordWrap, &C::SetWordWrap).Default(false);
+  PublishDragEvents(p);
 }
 
 TK_BEGIN_MESSAGE_MAP(TWxCustomSpeedButton)
@@ -357,10 +359,9 @@ void TWxCustomSpeedButton::CMSysColorChange(TMessage&) {
   Invalidate();
 }
 
+// The hot-track font stays as it was read: it followed the font while that was read.
 void TWxCustomSpeedButton::Loaded() {
   inherited::Loaded();
-  state_ = !GetEnabled() ? wbsDisabled : down_ ? wbsExclusive : wbsUp;
-  FollowFont();
   BuildStateImage();
 }
 
@@ -369,8 +370,7 @@ void TWxCustomSpeedButton::BuildStateImage() {
 }
 
 void TWxCustomSpeedButton::Click() {
-  if (TCustomForm* form = GetParentForm(this); form && modal_result_ != mrNone)
-    form->SetModalResult(modal_result_);
+  if (TCustomForm* form = GetParentForm(this)) form->SetModalResult(modal_result_);
   inherited::Click();
 }
 
@@ -470,7 +470,8 @@ void TWxCustomSpeedButton::StopRepeat() {
 void TWxCustomSpeedButton::MouseMove(TShiftState shift, int x, int y) {
   inherited::MouseMove(shift, x, y);
   if (!dragging_) return;
-  const bool inside = x >= 0 && x < GetClientWidth() && y >= 0 && y < GetClientHeight();
+  // The bottom edge itself still counts as on the button.
+  const bool inside = x >= 0 && x < GetWidth() && y >= 0 && y <= GetHeight();
   const TWxButtonState state = down_ ? wbsExclusive : inside ? wbsDown : wbsUp;
   if (state != state_) {
     state_ = state;
@@ -480,7 +481,8 @@ void TWxCustomSpeedButton::MouseMove(TShiftState shift, int x, int y) {
 
 void TWxCustomSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   inherited::MouseUp(button, shift, x, y);
-  if (button == mbLeft) FinishPress(x, y);
+  // Whichever button comes up ends a held press.
+  FinishPress(x, y);
   StopRepeat();
 }
 
@@ -607,9 +609,9 @@ bool TWxCustomSpeedButton::Hot() const { return GetMouseOver() && GetEnabled(); 
 
 TWxButtonState TWxCustomSpeedButton::PaintState() const {
   // A flat button away from the pointer looks inactive, also when held down (its frame stays,
-  // see PaintClassic); a disabled one keeps its embossed look.
+  // see PaintClassic) or disabled.
   const bool designing = GetComponentState().Contains(csDesigning);
-  if (flat_ && !Hot() && !designing && state_ != wbsDisabled) return wbsInactive;
+  if (flat_ && !Hot() && !designing) return wbsInactive;
   return state_;
 }
 

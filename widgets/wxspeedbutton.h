@@ -93,6 +93,8 @@ class TWxCustomSpeedButton : public TWxGraphicControl {
   int GetNumGlyphs() const { return glyph_.GetNumGlyphs(); }
   void SetNumGlyphs(int value) { glyph_.SetNumGlyphs(value); }
   TBitmap* GetHotTrackGlyph() const { return hot_glyph_.GetGlyph(); }
+  // The glyph's palette (null unless it has a colour table).
+  HPALETTE GetPalette() const { return glyph_.GetPalette(); }
   void SetHotTrackGlyph(TBitmap* value) { hot_glyph_.SetGlyph(value); }
 
   TWxButtonState GetState() const { return state_; }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -152,8 +153,23 @@ TEST_F(MainWindow, IsBuiltFromItsDefinitionWithTheProtocolColumnsAtFirstShowing)
     EXPECT_FALSE(Find<TWxLED>(("ledOn" + n).c_str())->GetStatus());
     EXPECT_EQ(Find<TWxLED>(("ledOn" + n).c_str())->GetTag(), lane);
   }
-  for (const char* name : {"btnStart", "btnTrigger", "btnStop", "btnCrash"})
-    EXPECT_FALSE(Find<TWxSpeedButton>(name)->GetEnabled()) << name;
+  // The race buttons: a caption in bold Arial of 13 pixels, a font colour each, no glyph, no hot
+  // tracking, the glyph layout left as it comes.
+  std::vector<TColor> font_colors;
+  for (const char* name : {"btnStart", "btnTrigger", "btnStop", "btnCrash"}) {
+    TWxSpeedButton* button = Find<TWxSpeedButton>(name);
+    EXPECT_FALSE(button->GetEnabled()) << name;
+    EXPECT_TRUE(button->GetGlyph()->GetEmpty()) << name;
+    EXPECT_FALSE(button->GetHotTrack()) << name;
+    EXPECT_EQ(button->GetLayout(), blGlyphTop) << name;
+    EXPECT_EQ(button->GetSpacing(), 1) << name;
+    EXPECT_EQ(button->GetFont()->GetName(), "Arial") << name;
+    EXPECT_EQ(button->GetFont()->GetHeight(), -13) << name;
+    EXPECT_TRUE(button->GetFont()->GetStyle().Contains(fsBold)) << name;
+    EXPECT_EQ(std::count(font_colors.begin(), font_colors.end(), button->GetFont()->GetColor()), 0) << name;
+    font_colors.push_back(button->GetFont()->GetColor());
+  }
+  EXPECT_FALSE(FindResourceA(HInstance, "RACE_PREPARE", MAKEINTRESOURCEA(2)));
   for (const char* name : {"btnExportHTML", "btnExportExcel", "btnExportWordpad"})
     EXPECT_FALSE(Find<TsButton>(name)->GetEnabled()) << name;
   EXPECT_TRUE(Find<TsButton>("btnStartList")->GetEnabled());

@@ -38,7 +38,7 @@ TEST(WidgetForm, MarkupLabelOverASkinnedPanelAndAnImageSizedToItsPicture) {
     data.PaintingColor = data.HotPaintingColor = color;
   }
   SkinData().SkinLoaded = true;
-  SetWxVisualStyles(true);  // the label shows its parent through it
+  PinWxVisualStyles(true);  // the label shows its parent through it
 
   auto* form = New<TForm>(nullptr, kCreateNew);
   form->SetBounds(40, 40, 420, 260);
@@ -82,7 +82,7 @@ TEST(WidgetForm, MarkupLabelOverASkinnedPanelAndAnImageSizedToItsPicture) {
   EXPECT_EQ(PixelAt(shown, panel, 250 + 95, 10 + 47), static_cast<TColor>(RGB(0xFF, 0xFF, 0x40)));
   Free(shown);
 
-  SetWxVisualStyles(false);
+  UnpinWxVisualStyles();
   Free(form);
   Pump();
   Free(manager);

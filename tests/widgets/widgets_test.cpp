@@ -247,6 +247,29 @@ TEST_F(Widgets, ColourSchemesOverwriteTheColoursEveryTimeTheyAreSet) {
   EXPECT_EQ(d->GetPicture()->GetPixelColor(0, 0), 0x000080);
 }
 
+// An indicator as the form reader sees it: marked as being read, then told reading ended.
+class TReadIndicator : public TIAeverLiquidIndicator {
+ public:
+  using TIAeverLiquidIndicator::TIAeverLiquidIndicator;
+  void BeginReading() { IncludeState(csLoading); }
+  void EndReading() { Loaded(); }
+};
+
+TEST_F(Widgets, IndicatorBeingReadRendersAtOnceExceptForItsSizesAndScheme) {
+  auto* d = New<TReadIndicator>(form);
+  d->SetParent(form);
+  d->BeginReading();
+  // Inside the gap between the default bevels and the cells: the background.
+  d->SetBackColor(clRed);
+  EXPECT_EQ(d->GetPicture()->GetPixelColor(80, 4), clRed);
+  d->SetIndicatorWidth(300);
+  d->SetColorScheme(csBlack);
+  EXPECT_EQ(d->GetWidth(), 172);
+  EXPECT_EQ(d->GetBackColor(), clRed);
+  d->EndReading();
+  EXPECT_EQ(d->GetPicture()->GetPixelColor(80, 4), clRed);
+}
+
 TEST_F(Widgets, AStreamedColourSchemeLeavesTheColoursAsStreamed) {
   RegisterWidgetClasses();
   auto* defined = New<TForm>(nullptr, kCreateNew);
@@ -486,6 +509,42 @@ TEST_F(Widgets, LampReadFromADefinitionLooksAsOneMadePropertyByProperty) {
   Free(defined);
 }
 
+// A lamp as the form reader sees it: marked as being read, then told reading ended.
+class TReadLamp : public TIAgaloLED {
+ public:
+  using TIAgaloLED::TIAgaloLED;
+  void BeginReading() { IncludeState(csLoading); }
+  void EndReading() { Loaded(); }
+};
+
+TEST_F(Widgets, LampBeingReadReshapesAndRendersAtOnceAndLoadedOnlyMakesTheRingCopies) {
+  auto* l = New<TReadLamp>(form);
+  int grains = 0;
+  l->SetGrainSource([&](int) { return ++grains, 0; });
+  l->BeginReading();
+  grains = 0;
+  l->SetLedWidth(40);
+  EXPECT_EQ(l->GetWidth(), 44);
+  EXPECT_EQ(l->GetPicture()->GetWidth(), 44);
+  EXPECT_GT(grains, 0);
+  l->SetLedPlasticColor(clLime);
+  const TColor centre = l->GetPicture()->GetPixelColor(22, 7);
+  EXPECT_EQ(GetRValue(centre), 0);
+  EXPECT_GT(GetGValue(centre), 0);
+  // The reader fills the ring texture in place, without the setter.
+  TBitmap* grey = l->GetBorderSubstance();
+  grey->SetPixelFormat(pf24bit);
+  grey->SetSize(4, 4);
+  grey->GetCanvas()->GetBrush()->SetColor(RGB(100, 100, 100));
+  grey->GetCanvas()->FillRect(RECT{0, 0, 4, 4});
+  grains = 0;
+  l->EndReading();
+  EXPECT_EQ(grains, 0);  // nothing drawn again
+  EXPECT_NE(l->GetPicture()->GetPixelColor(22, 0), RGB(36, 36, 36));
+  l->SetLedOn(true);  // the next render takes the dark copy for the lowered ring's top
+  EXPECT_EQ(l->GetPicture()->GetPixelColor(22, 0), RGB(36, 36, 36));
+}
+
 TEST_F(Widgets, LampWindowIsCutToTheOuterOutlineOfEachShape) {
   for (TIALedClass cls : {ialcRect, ialcRound, ialcRomb, ialcHalfCircle, ialcTriangle, ialcTrapezium}) {
     auto* l = New<TIAgaloLED>(form);
@@ -570,6 +629,9 @@ TEST_F(Widgets, TexturesFillTheBackgroundRingsAndUnlitSegmentsWithTheirCopies) {
   EXPECT_EQ(display->GetPixelColor(unlit.x, unlit.y), RGB(132, 132, 132));
   d->SetForeMaterial(grey);
   EXPECT_EQ(display->GetPixelColor(lit.x, lit.y), RGB(100, 100, 100));
+  // The lit texture stands in for the lit colour only while that is not the hover colour.
+  d->SetNumberForeColor1(clYellow);
+  EXPECT_EQ(display->GetPixelColor(lit.x, lit.y), clYellow);
   Free(grey);
 }
 
@@ -632,6 +694,9 @@ TEST_F(Widgets, TexturesReadFromADefinitionFillAsTheirModesSay) {
   auto* l = DynamicCast<TIAgaloLED>(defined->FindComponent("Lamp"));
   ASSERT_TRUE(l);
   ASSERT_EQ(l->GetWidth(), 69);
+  // The ring copies are made when reading ends, so the first render after that shows them:
+  // the window's first sizing.
+  l->GetHandle();
   TBitmap* lamp = l->GetPicture();
   EXPECT_EQ(lamp->GetPixelColor(3, 48), tile(3, 48));        // the gap ring: the texture, tiled
   EXPECT_EQ(lamp->GetPixelColor(34, 0), RGB(136, 0, 0));     // lowered ring's top: dark copy

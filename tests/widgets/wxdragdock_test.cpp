@@ -153,9 +153,13 @@ TEST(WxDragDock, EveryPublishedDragAndDockNameIsReadFromADefinitionAndWrittenBac
     for (const std::string& line : lines) text += "    " + line + "\n";
     return text;
   };
+  // The speed button lists only the four drag events.
+  const std::vector<std::string> events{"OnDragDrop = Dropped", "OnDragOver = Over", "OnEndDrag = Ended",
+                                        "OnStartDrag = Started"};
   const std::string definition = "object DragForm: TDragForm\n  object Led: TWxLED\n" + block(all) +
                                  "  end\n  object Label: TWxMarkupLabel\n" + block(all) +
-                                 "  end\n  object Bar: TsScrollBar\n" + block(all) + "  end\nend\n";
+                                 "  end\n  object Bar: TsScrollBar\n" + block(all) +
+                                 "  end\n  object Button: TWxSpeedButton\n" + block(events) + "  end\nend\n";
   auto* form = New<TDragForm>(nullptr);
   ReadComponentFromText(form, definition, "drag.form");
   for (const char* name : {"Led", "Label", "Bar"}) {
@@ -171,9 +175,16 @@ TEST(WxDragDock, EveryPublishedDragAndDockNameIsReadFromADefinitionAndWrittenBac
     EXPECT_TRUE(control->OnStartDock == TStartDockEvent(form, &TDragForm::DockStarted)) << name;
     EXPECT_TRUE(control->OnStartDrag == TStartDragEvent(form, &TDragForm::Started)) << name;
   }
+  auto* button = DynamicCast<TControl>(form->FindComponent("Button"));
+  ASSERT_TRUE(button);
+  EXPECT_TRUE(button->OnDragDrop == TDragDropEvent(form, &TDragForm::Dropped));
+  EXPECT_TRUE(button->OnDragOver == TDragOverEvent(form, &TDragForm::Over));
+  EXPECT_TRUE(button->OnEndDrag == TEndDragEvent(form, &TDragForm::Ended));
+  EXPECT_TRUE(button->OnStartDrag == TStartDragEvent(form, &TDragForm::Started));
   const std::string written = WriteComponentToText(form);
   for (const char* name : {"Led", "Label", "Bar"})
     EXPECT_THAT(DragLines(written, name), testing::UnorderedElementsAreArray(all)) << name << "\n" << written;
+  EXPECT_THAT(DragLines(written, "Button"), testing::UnorderedElementsAreArray(events)) << written;
   auto* copy = New<TDragForm>(nullptr);
   ReadComponentFromText(copy, written, "written.form");
   const std::string again = WriteComponentToText(copy);
@@ -199,9 +210,13 @@ TEST(WxDragDock, OnlyTheClassesThatListThemPublishTheDragAndDockNames) {
     EXPECT_TRUE(GetPropInfo(TWxPubGraphicControl::StaticClass(), name)) << name;
   for (const char* name : {"OnDragDrop", "OnDragOver", "OnEndDrag", "OnStartDrag"})
     EXPECT_FALSE(GetPropInfo(TWxPubGraphicControl::StaticClass(), name)) << name;
-  // The speed button, the plain base and the lamp list none of them.
-  for (TClass cls :
-       {TWxSpeedButton::StaticClass(), TWxGraphicControl::StaticClass(), TIAgaloLED::StaticClass()})
+  // The speed button: the four drag events alone.
+  for (const char* name : {"OnDragDrop", "OnDragOver", "OnEndDrag", "OnStartDrag"})
+    EXPECT_TRUE(GetPropInfo(TWxSpeedButton::StaticClass(), name)) << name;
+  for (const char* name : {"DragCursor", "DragKind", "DragMode", "OnEndDock", "OnStartDock"})
+    EXPECT_FALSE(GetPropInfo(TWxSpeedButton::StaticClass(), name)) << name;
+  // The plain base and the lamp list none of them.
+  for (TClass cls : {TWxGraphicControl::StaticClass(), TIAgaloLED::StaticClass()})
     for (const char* name : names) EXPECT_FALSE(GetPropInfo(cls, name)) << cls->name << " " << name;
 }
 
