@@ -76,7 +76,8 @@ TSettings LoadSettings(const std::string& ini_file, std::string* unreadable) {
   const TSettings defaults;
   if (unreadable) unreadable->clear();
   if (SettingsFileTooLarge(ini_file)) return defaults;
-  // The ini file class reads a file it cannot open as an empty one.
+  // Read once with full sharing and parsed from memory: the ini file class would open the file
+  // again denying writers, and a sync tool holding it would make it read as empty.
   std::string bytes;
   DWORD error = 0;
   if (!ReadFileWhole(ini_file, bytes, error) && !NoSuchFile(error)) {
@@ -84,7 +85,8 @@ TSettings LoadSettings(const std::string& ini_file, std::string* unreadable) {
     return defaults;
   }
   TSettings s;
-  TIniFile ini(ini_file);
+  TMemIniFile ini;
+  ini.SetFileText(bytes);
   const std::string section = Name(SSection);
   s.Port = ini.ReadInteger(section, Name(SComPort), defaults.Port);
   s.Contact = ini.ReadInteger(section, Name(SContact), defaults.Contact);
@@ -106,17 +108,22 @@ TSettings LoadSettings(const std::string& ini_file, std::string* unreadable) {
 
 bool SaveSettings(const std::string& ini_file, const TSettings& settings, std::string* failure) {
   std::string text;
+  DWORD error = 0;
+  // A file too large is started afresh: its old content is never read.
+  if (!SettingsFileTooLarge(ini_file) && !ReadFileWhole(ini_file, text, error) && !NoSuchFile(error)) {
+    // An existing file that cannot be read must not be replaced by the seven values alone.
+    if (failure) *failure = SaveFailedMessage(ini_file, error);
+    return false;
+  }
   try {
-    // A file too large is started afresh: its old content is never read.
-    TMemIniFile ini(SettingsFileTooLarge(ini_file) ? std::string() : ini_file);
+    TMemIniFile ini;
+    ini.SetFileText(text);
     WriteSettings(ini, settings);
     text = ini.GetFileText();
   } catch (const Exception& e) {
-    // An existing file that cannot be read must not be replaced by the seven values alone.
     if (failure) *failure = SaveFailedMessage(ini_file, e.Message());
     return false;
   }
-  DWORD error = 0;
   if (WriteFileReplacing(ini_file, text, error)) return true;
   if (failure) *failure = SaveFailedMessage(ini_file, error);
   return false;
