@@ -18,7 +18,9 @@ std::string Field(const TStartListEntry& entry, int field) {
 std::string DamageReason(TAslFault fault) {
   switch (fault) {
     case TAslFault::HeaderForPlace: return LoadStr(IDS_RECORD_HEADER_FOR_PLACE);
+    case TAslFault::PlaceMissing: return LoadStr(IDS_RECORD_PLACE_MISSING);
     case TAslFault::PlaceNoNumber: return LoadStr(IDS_RECORD_PLACE_NO_NUMBER);
+    case TAslFault::HeaderAtEnd: return LoadStr(IDS_RECORD_HEADER_AT_END);
     default: return LoadStr(IDS_RECORD_FEW_FIELDS);
   }
 }
