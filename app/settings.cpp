@@ -124,6 +124,7 @@ bool SaveSettings(const std::string& ini_file, const TSettings& settings, std::s
     if (failure) *failure = SaveFailedMessage(ini_file, e.Message());
     return false;
   }
+  RemoveStaleTemporariesBeside(ini_file);
   if (WriteFileReplacing(ini_file, text, error)) return true;
   if (failure) *failure = SaveFailedMessage(ini_file, error);
   return false;

@@ -77,6 +77,10 @@ bool TStartListLogic::SaveToFile(const std::string& file_name) {
     view_.ShowMessage(failure);
     return false;
   }
+  // What an interrupted save left is tidied in the program's folder only: a folder the user
+  // saves to holds other programs' files.
+  if (AnsiSameText(ExpandFileName(file_name), ExpandFileName(working_file_)))
+    RemoveStaleTemporariesBeside(file_name);
   DWORD error = 0;
   if (WriteStartListFile(file_name, entries_, &error)) return true;
   view_.ShowMessage(SaveFailedMessage(file_name, error));

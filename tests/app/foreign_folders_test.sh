@@ -87,16 +87,18 @@ run_folder "a folder of $(($(printf '%s' "$long" | wc -m) + 2)) characters" "$lo
 dir=$tmp/shared
 mkdir "$dir"
 fill "$dir"
-for name in drv1a2b.tmp DRVC11A.TMP drv0c0d.tmp drv12345.tmp notes.tmp; do printf 'stale' >"$dir/$name"; done
+# Ours left by interrupted saves, one still held; other programs' (the system's "drv" scheme).
+for name in '~dravolin-save-0001a2b3.tmp' '~DRAVOLIN-SAVE-0000C11A.TMP' '~dravolin-save-00000c0d.tmp' \
+  drv1a2b.tmp DRVC11A.TMP drv12345.tmp notes.tmp; do printf 'stale' >"$dir/$name"; done
 hold share "$dir/Aktuell.Asl"
 list_holder=$HOLD_PID
-hold lock "$dir/drv0c0d.tmp"
+hold lock "$dir/~dravolin-save-00000c0d.tmp"
 gui_start "$dir/dravolin.exe"
 told=$(messages_until "$main")
 [ -z "$told" ] || printf '     %s\n' "$told"
 check "a start list held with full sharing reads at the start" "$([ -z "$told" ] && echo 0 || echo 1)"
 check "the start removes the stale temporaries no program holds, and only the program's" \
-  "$(ok bash -c "cd '$dir' && [ ! -e drv1a2b.tmp ] && [ ! -e DRVC11A.TMP ] && [ -e drv0c0d.tmp ] && [ -e drv12345.tmp ] && [ -e notes.tmp ]")"
+  "$(ok bash -c "cd '$dir' && [ ! -e '~dravolin-save-0001a2b3.tmp' ] && [ ! -e '~DRAVOLIN-SAVE-0000C11A.TMP' ] && [ -e '~dravolin-save-00000c0d.tmp' ] && [ -e drv1a2b.tmp ] && [ -e DRVC11A.TMP ] && [ -e drv12345.tmp ] && [ -e notes.tmp ]")"
 kill_own "$list_holder" && wait "$list_holder" 2>/dev/null || true
 save_all
 check "and the list read beside the sync tool is saved whole" \
