@@ -99,10 +99,9 @@ TSettings LoadSettings(const std::string& ini_file, std::string* unreadable) {
   // A hand-edited file may hold anything; the controls can show only their own ranges.
   if (s.Port < 0 || s.Port > TSettings::kMaxPort) s.Port = 0;
   if (s.Contact < 0 || s.Contact >= kContactCount) s.Contact = -1;
-  if (s.Algorithm != kAlgorithmDirect) s.Algorithm = kAlgorithmInverted;
   s.CountDown = std::clamp(s.CountDown, 0, TSettings::kMaxCountDown);
-  // Below one lap the race would finish every lane at its start.
-  s.LapChoice = static_cast<int>(std::clamp<int64_t>(lap_num + kLapNumOffset, 0, TSettings::kMaxLapChoice));
+  // As the radio group takes it: -1 selects no item.
+  s.LapChoice = static_cast<int>(std::clamp<int64_t>(lap_num + kLapNumOffset, -1, TSettings::kMaxLapChoice));
   return s;
 }
 

@@ -81,8 +81,9 @@ TEST_F(Settings, HandEditedValuesAreBroughtIntoTheControlsRanges) {
     int expected;
   };
   const Case cases[] = {
-      {"LapNum", "-2", &TSettings::LapChoice, 0},  // would leave no lap at all
-      {"LapNum", "-2147483648", &TSettings::LapChoice, 0},
+      {"LapNum", "-2", &TSettings::LapChoice, -1},  // no item, as the radio group takes it
+      {"LapNum", "-3", &TSettings::LapChoice, -1},
+      {"LapNum", "-2147483648", &TSettings::LapChoice, -1},
       {"LapNum", "7", &TSettings::LapChoice, 2},
       {"LapNum", "2147483647", &TSettings::LapChoice, 2},
       {"COMPORT", "17", &TSettings::Port, 0},
@@ -90,8 +91,8 @@ TEST_F(Settings, HandEditedValuesAreBroughtIntoTheControlsRanges) {
       {"COMPORT", "16", &TSettings::Port, 16},
       {"Contact", "4", &TSettings::Contact, -1},
       {"Contact", "3", &TSettings::Contact, 3},
-      {"Algorithm", "5", &TSettings::Algorithm, 1},
-      {"Algorithm", "-1", &TSettings::Algorithm, 1},
+      {"Algorithm", "5", &TSettings::Algorithm, 5},  // inverts; the list shows no item
+      {"Algorithm", "-1", &TSettings::Algorithm, -1},
       {"CountDown", "-4", &TSettings::CountDown, 0},
       {"CountDown", "10000", &TSettings::CountDown, 9999},
       {"CountDown", "not a number", &TSettings::CountDown, 5},
