@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <cstdio>
 
 #include "resources/resource_ids.h"
 #include "toolkit/filenames.h"
@@ -40,22 +42,29 @@ bool WriteAndClose(HANDLE file, std::string_view content, DWORD& error) {
   return ok;
 }
 
-// A save's temporary file: "drv" and up to four hex digits, ".tmp" (the system's own scheme
-// for temporary names, which earlier versions used).
+// A save's temporary file: the prefix, eight hex digits, ".tmp". Only this program makes such
+// names (the system's own scheme, "drv" and four digits, is other programs' too).
+constexpr std::string_view kTemporaryPrefix = "~dravolin-save-";
+constexpr std::string_view kTemporaryExt = ".tmp";
+constexpr size_t kTemporaryDigits = 8;
+
 bool IsTemporaryName(const std::string& name) {
-  if (name.size() < 8 || name.size() > 11 || !AnsiSameText(name.substr(0, 3), "drv") ||
-      !AnsiSameText(name.substr(name.size() - 4), ".tmp"))
+  if (name.size() != kTemporaryPrefix.size() + kTemporaryDigits + kTemporaryExt.size() ||
+      !AnsiSameText(name.substr(0, kTemporaryPrefix.size()), kTemporaryPrefix) ||
+      !AnsiSameText(name.substr(name.size() - kTemporaryExt.size()), kTemporaryExt))
     return false;
-  return std::all_of(name.begin() + 3, name.end() - 4,
+  return std::all_of(name.begin() + kTemporaryPrefix.size(), name.end() - kTemporaryExt.size(),
                      [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
 }
 
 // A new temporary file beside the target, made and opened at once, so no other save (nor
 // the removal of stale ones) can take it in between.
 HANDLE CreateTemporaryFile(const std::string& folder, std::string& name, DWORD& error) {
-  const unsigned start = GetTickCount() ^ GetCurrentProcessId();
-  for (unsigned n = 0; n < 0x10000; ++n) {
-    name = folder + Format("drv%x.tmp", static_cast<int>((start + n) & 0xFFFF));
+  const uint32_t start = GetTickCount() ^ (GetCurrentProcessId() << 16);
+  for (uint32_t n = 0; n < 0x10000; ++n) {
+    char digits[kTemporaryDigits + 1];
+    std::snprintf(digits, sizeof digits, "%08x", static_cast<unsigned>(start + n));
+    name = folder + std::string(kTemporaryPrefix) + digits + std::string(kTemporaryExt);
     HANDLE file = CreateFileW(WideFileName(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) return file;
@@ -65,10 +74,20 @@ HANDLE CreateTemporaryFile(const std::string& folder, std::string& name, DWORD& 
   return INVALID_HANDLE_VALUE;
 }
 
+std::string FolderOf(const std::string& file_name) {
+  const std::string folder = ExtractFilePath(ExpandFileName(file_name));
+  return folder.empty() ? ".\\" : folder;
+}
+
 }  // namespace
 
+void RemoveStaleTemporariesBeside(const std::string& file_name) {
+  RemoveStaleTemporaries(FolderOf(file_name));
+}
+
 void RemoveStaleTemporaries(const std::string& folder) {
-  for (const TSearchRec& rec : ListDirectory(IncludeTrailingPathDelimiter(folder) + "drv*.tmp", 0)) {
+  const std::string pattern = std::string(kTemporaryPrefix) + "*" + std::string(kTemporaryExt);
+  for (const TSearchRec& rec : ListDirectory(IncludeTrailingPathDelimiter(folder) + pattern, 0)) {
     if (!IsTemporaryName(rec.Name)) continue;
     // Opened alone or not at all: a file that any process holds (a save going on) is left.
     HANDLE file = CreateFileW(WideFileName(IncludeTrailingPathDelimiter(folder) + rec.Name).c_str(), DELETE,
@@ -88,12 +107,8 @@ bool WriteFileReplacing(const std::string& file_name, std::string_view content, 
     return false;
   }
   // Beside the target, so the final rename stays on one volume and cannot half-copy.
-  std::string folder = ExtractFilePath(ExpandFileName(file_name));
-  if (folder.empty()) folder = ".\\";
-  // What an interrupted save left there would stay for ever.
-  RemoveStaleTemporaries(folder);
   std::string temp_name;
-  HANDLE file = CreateTemporaryFile(folder, temp_name, error);
+  HANDLE file = CreateTemporaryFile(FolderOf(file_name), temp_name, error);
   if (file == INVALID_HANDLE_VALUE) return false;
   const std::wstring temp = WideFileName(temp_name);
   if (!WriteAndClose(file, content, error)) {
@@ -170,7 +185,9 @@ bool TUnreadFileCopy::Mark(const std::string& file_name) {
   const bool first = !Marked();
   file_ = file_name;
   copy_ = file_name + ".bak";
-  for (int n = 1; FileExists(copy_); ++n) copy_ = file_name + "." + IntToStr(n) + ".bak";
+  // A folder of that name would make every copy fail: the next free name is taken as for a file.
+  for (int n = 1; FileExists(copy_) || DirectoryExists(copy_); ++n)
+    copy_ = file_name + "." + IntToStr(n) + ".bak";
   return first;
 }
 

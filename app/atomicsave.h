@@ -11,7 +11,7 @@
 #include <string_view>
 
 // Writes `content` as the new content of `file_name` through a uniquely named temporary
-// file in the same folder (removing stale ones of earlier saves there first). True when the file now holds
+// file in the same folder. True when the file now holds
 // exactly `content`; false with `error` set to the system's error code otherwise (the old file is then
 // untouched and the temporary file removed). A file marked read-only is not replaced (ERROR_FILE_READ_ONLY);
 // a replaced file keeps its hidden, system and archive attributes.
@@ -21,8 +21,10 @@ bool WriteFileReplacing(const std::string& file_name, std::string_view content, 
 void SaveFileAtomically(const std::string& file_name, std::string_view bytes);
 
 // Removes what interrupted saves left in `folder`: their temporary files that no process holds
-// (only names of the form the saves make).
+// (only names of the form the saves make, which no other program makes). Done only in the
+// program's own folder, at the start and before its own files are saved.
 void RemoveStaleTemporaries(const std::string& folder);
+void RemoveStaleTemporariesBeside(const std::string& file_name);
 
 // The message for a save that failed, in the active language: the file and the reason.
 std::string SaveFailedMessage(const std::string& file_name, DWORD error);

@@ -46,6 +46,7 @@ void TClassesLogic::LoadClasses() {
 void TClassesLogic::SaveClasses() {
   std::string failure;
   if (!unread_copy_.KeepBeforeSave(class_file_, failure)) return view_.ShowMessage(failure);
+  RemoveStaleTemporariesBeside(class_file_);
   SaveFileAtomically(class_file_, view_.GetItems().GetText());
 }
 

@@ -76,7 +76,8 @@ TSettings LoadSettings(const std::string& ini_file, std::string* unreadable) {
   const TSettings defaults;
   if (unreadable) unreadable->clear();
   if (SettingsFileTooLarge(ini_file)) return defaults;
-  // The ini file class reads a file it cannot open as an empty one.
+  // Read once with full sharing and parsed from memory: the ini file class would open the file
+  // again denying writers, and a sync tool holding it would make it read as empty.
   std::string bytes;
   DWORD error = 0;
   if (!ReadFileWhole(ini_file, bytes, error) && !NoSuchFile(error)) {
@@ -84,7 +85,8 @@ TSettings LoadSettings(const std::string& ini_file, std::string* unreadable) {
     return defaults;
   }
   TSettings s;
-  TIniFile ini(ini_file);
+  TMemIniFile ini;
+  ini.SetFileText(bytes);
   const std::string section = Name(SSection);
   s.Port = ini.ReadInteger(section, Name(SComPort), defaults.Port);
   s.Contact = ini.ReadInteger(section, Name(SContact), defaults.Contact);
@@ -97,26 +99,31 @@ TSettings LoadSettings(const std::string& ini_file, std::string* unreadable) {
   // A hand-edited file may hold anything; the controls can show only their own ranges.
   if (s.Port < 0 || s.Port > TSettings::kMaxPort) s.Port = 0;
   if (s.Contact < 0 || s.Contact >= kContactCount) s.Contact = -1;
-  if (s.Algorithm != kAlgorithmDirect) s.Algorithm = kAlgorithmInverted;
   s.CountDown = std::clamp(s.CountDown, 0, TSettings::kMaxCountDown);
-  // Below one lap the race would finish every lane at its start.
-  s.LapChoice = static_cast<int>(std::clamp<int64_t>(lap_num + kLapNumOffset, 0, TSettings::kMaxLapChoice));
+  // As the radio group takes it: -1 selects no item.
+  s.LapChoice = static_cast<int>(std::clamp<int64_t>(lap_num + kLapNumOffset, -1, TSettings::kMaxLapChoice));
   return s;
 }
 
 bool SaveSettings(const std::string& ini_file, const TSettings& settings, std::string* failure) {
   std::string text;
+  DWORD error = 0;
+  // A file too large is started afresh: its old content is never read.
+  if (!SettingsFileTooLarge(ini_file) && !ReadFileWhole(ini_file, text, error) && !NoSuchFile(error)) {
+    // An existing file that cannot be read must not be replaced by the seven values alone.
+    if (failure) *failure = SaveFailedMessage(ini_file, error);
+    return false;
+  }
   try {
-    // A file too large is started afresh: its old content is never read.
-    TMemIniFile ini(SettingsFileTooLarge(ini_file) ? std::string() : ini_file);
+    TMemIniFile ini;
+    ini.SetFileText(text);
     WriteSettings(ini, settings);
     text = ini.GetFileText();
   } catch (const Exception& e) {
-    // An existing file that cannot be read must not be replaced by the seven values alone.
     if (failure) *failure = SaveFailedMessage(ini_file, e.Message());
     return false;
   }
-  DWORD error = 0;
+  RemoveStaleTemporariesBeside(ini_file);
   if (WriteFileReplacing(ini_file, text, error)) return true;
   if (failure) *failure = SaveFailedMessage(ini_file, error);
   return false;

@@ -14,9 +14,9 @@ struct TSettings {
 
   int Port = 0;       // port list index: 0 none, n COMn
   int Contact = 1;    // pin pair index ("4-6"); -1 none chosen
-  int Algorithm = 0;  // 0 "On", 1 "Off" (inverted)
+  int Algorithm = 0;  // 0 "On", any other "Off" (inverted; outside the list no item shows)
   int CountDown = 5;  // seconds
-  int LapChoice = 2;  // lap list index: number of laps - 1
+  int LapChoice = 2;  // lap list index: number of laps - 1; -1 no item
   std::string Title = "Dravolin";
   std::string Sign;
 
@@ -30,8 +30,9 @@ bool SettingsFileTooLarge(const std::string& ini_file);
 
 // Reads the settings; a missing file or key, or a file too large, gives the value above. Stored values are
 // brought into the controls' ranges: a port beyond COM16 is none, a pin pair outside the
-// list is none chosen, any algorithm but 0 inverts, the count-down is held to 0 to 9999,
-// and the laps (stored as laps - 2) to one to three. A file that is there but cannot be read
+// list is none chosen, an algorithm is kept as stored (any but 0 inverts; the list shows none
+// outside its two), the count-down is held to 0 to 9999, and the lap choice (stored as laps - 2,
+// plus 1) to -1 (no item) to 2, as the radio group holds it. A file that is there but cannot be read
 // (another program holds it, access is denied) gives the defaults too, with `unreadable`,
 // when given, set to the system's reason (empty otherwise).
 TSettings LoadSettings(const std::string& ini_file, std::string* unreadable = nullptr);

@@ -89,23 +89,32 @@ void ParseStartList(std::string_view bytes, std::vector<TStartListEntry>& entrie
     // The header just read opens the record; its lines run to the next header or the end.
     const int header_line = lines.LineNumber();
     record.clear();
-    while (!lines.AtEnd()) {
+    bool next_header = false;
+    while (!lines.AtEnd() && !next_header) {
       std::string_view line = lines.Next();
-      if (line == kAslRecordHeader) break;
-      record.push_back(line);
+      next_header = line == kAslRecordHeader;
+      if (!next_header) record.push_back(line);
     }
+    // Saved again without a word, the header alone would be gone.
+    const auto header_at_end = [&] {
+      if (next_header && lines.AtEnd()) Note(damage, TAslFault::HeaderAtEnd, number + 1, lines.LineNumber());
+    };
     if (record.empty()) {
       Note(damage, TAslFault::HeaderForPlace, number, header_line);
+      header_at_end();
       continue;
     }
     TStartListEntry entry;
     double place = 0;
     size_t first_field = 1;
     TAslFault fault = TAslFault::None;
-    if (!TryStrToFloat(record[0], place)) {
+    if (record.size() == kAslFields) {
+      // Eight lines are the eight fields without their place line, not a place and seven
+      // fields: a class that is a number ("3") must not become the place.
+      fault = TAslFault::PlaceMissing;
+      first_field = 0;
+    } else if (!TryStrToFloat(record[0], place)) {
       fault = TAslFault::PlaceNoNumber;
-      // Eight lines with no place among them: the place line is missing, not the last field.
-      if (record.size() == kAslFields) first_field = 0;
     }
     entry.Caption = first_field == 0 ? std::to_string(number) : std::string(record[0]);
     entry.SubItems.reserve(std::max(kAslFields, record.size() - first_field));
@@ -116,6 +125,7 @@ void ParseStartList(std::string_view bytes, std::vector<TStartListEntry>& entrie
       if (fault == TAslFault::None) fault = TAslFault::FewFields;
     }
     if (fault != TAslFault::None) Note(damage, fault, number, header_line);
+    header_at_end();
     entries.push_back(std::move(entry));
   }
 }

@@ -26,10 +26,12 @@ std::string FormatStartList(const std::vector<TStartListEntry>& entries);
 inline constexpr size_t kAslFields = 8;
 
 // What a record's own structure shows to be wrong with it: a header where its start place
-// should be (a header doubled: the record is empty and left out), a start place that is no
-// number (with eight lines the place line is missing: they are read as the fields, the place
-// being the record's number), or fewer than eight fields (read padded with empty ones).
-enum class TAslFault { None, HeaderForPlace, PlaceNoNumber, FewFields };
+// should be (a header doubled: the record is empty and left out), exactly eight lines (the
+// place line is missing, whatever the first line holds: they are read as the fields, the place
+// being the record's number), a start place that is no number, fewer than eight fields (read
+// padded with empty ones), or a header alone on the file's last line (the record is empty and
+// left out).
+enum class TAslFault { None, HeaderForPlace, PlaceMissing, PlaceNoNumber, FewFields, HeaderAtEnd };
 
 // The damaged records of a file: how many, and the first of them (its number, counting the
 // file's record headers from 1, and the line of its header).

@@ -18,7 +18,9 @@ std::string Field(const TStartListEntry& entry, int field) {
 std::string DamageReason(TAslFault fault) {
   switch (fault) {
     case TAslFault::HeaderForPlace: return LoadStr(IDS_RECORD_HEADER_FOR_PLACE);
+    case TAslFault::PlaceMissing: return LoadStr(IDS_RECORD_PLACE_MISSING);
     case TAslFault::PlaceNoNumber: return LoadStr(IDS_RECORD_PLACE_NO_NUMBER);
+    case TAslFault::HeaderAtEnd: return LoadStr(IDS_RECORD_HEADER_AT_END);
     default: return LoadStr(IDS_RECORD_FEW_FIELDS);
   }
 }
@@ -75,6 +77,10 @@ bool TStartListLogic::SaveToFile(const std::string& file_name) {
     view_.ShowMessage(failure);
     return false;
   }
+  // What an interrupted save left is tidied in the program's folder only: a folder the user
+  // saves to holds other programs' files.
+  if (AnsiSameText(ExpandFileName(file_name), ExpandFileName(working_file_)))
+    RemoveStaleTemporariesBeside(file_name);
   DWORD error = 0;
   if (WriteStartListFile(file_name, entries_, &error)) return true;
   view_.ShowMessage(SaveFailedMessage(file_name, error));

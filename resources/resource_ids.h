@@ -59,11 +59,13 @@
 // was refused (%s: the file, %s: the catalog's name)
 #define IDS_START_LIST_NAME_REFUSED 1709
 // A working start list with damaged records (%d: how many, %s: the file, %d: the first's
-// number, %d: its line, %s: what is wrong with it, one of the three reasons after it, %s: the copy)
+// number, %d: its line, %s: what is wrong with it, one of the five reasons after it, %s: the copy)
 #define IDS_START_LIST_DAMAGED 1720
 #define IDS_RECORD_HEADER_FOR_PLACE 1721
 #define IDS_RECORD_PLACE_NO_NUMBER 1722
 #define IDS_RECORD_FEW_FIELDS 1723
+#define IDS_RECORD_PLACE_MISSING 1725
+#define IDS_RECORD_HEADER_AT_END 1726
 // A chosen start list with damaged records (%d: how many, %s: the file, %d: the first's number,
 // %d: its line, %s: what is wrong with it)
 #define IDS_OPENED_LIST_DAMAGED 1724

@@ -703,14 +703,65 @@ size_t TBitmap::ReadDib(const uint8_t* data, size_t size, size_t pixel_offset) {
   return rows_at + static_cast<size_t>(image_bytes);
 }
 
+namespace {
+
+constexpr int64_t kFileHeader = 14;
+// Read to learn the extent: the file header, the longest information header (version 5) and
+// the masks that may follow a short one.
+constexpr int64_t kHeadBytes = kFileHeader + 124 + 16;
+
+// The bytes of the information header, masks and colour table, and of the rows, as a DIB's
+// header declares them; false when it describes no image that could be read.
+bool DeclaredDib(const uint8_t* data, size_t size, int64_t& head, int64_t& rows) {
+  if (size < 12) return false;
+  const uint32_t header = U32(data);
+  const bool core = header == 12;
+  if (!core && (header < 40 || header > size)) return false;
+  const int64_t width = core ? U16(data + 4) : static_cast<int32_t>(U32(data + 4));
+  int64_t height = core ? U16(data + 6) : static_cast<int32_t>(U32(data + 8));
+  if (height < 0) height = -height;
+  const int bits = core ? U16(data + 10) : U16(data + 14);
+  const uint32_t compression = core ? BI_RGB : U32(data + 16), used = core ? 0 : U32(data + 32);
+  if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide || bits < 1 || bits > 32 ||
+      used > 65536)
+    return false;
+  constexpr uint32_t kAlphaBitFields = 6;
+  const int64_t masks = compression == BI_BITFIELDS && header < 52      ? 12
+                        : compression == kAlphaBitFields && header < 52 ? 16
+                                                                        : 0;
+  const int64_t entries = bits <= 8 && !used ? int64_t{1} << bits : used;
+  head = header + masks + entries * (core ? 3 : 4);
+  rows = RowBytes(width, bits) * height;
+  return true;
+}
+
+}  // namespace
+
+TBitmap::TExtent TBitmap::Extent(TStream& stream) {
+  const int64_t start = stream.GetPosition();
+  std::vector<uint8_t> data(
+      static_cast<size_t>(std::clamp<int64_t>(stream.GetSize() - start, 0, kHeadBytes)));
+  stream.ReadBuffer(data.data(), static_cast<int64_t>(data.size()));
+  stream.SetPosition(start);
+  int64_t head = 0, rows = 0;
+  if (data.size() < kFileHeader || data[0] != 'B' || data[1] != 'M' ||
+      !DeclaredDib(data.data() + kFileHeader, data.size() - kFileHeader, head, rows))
+    return {};
+  const int64_t table_end = kFileHeader + head;
+  return {table_end + rows, std::max<int64_t>(table_end, U32(data.data() + 10)) + rows};
+}
+
 void TBitmap::LoadFromStream(TStream& stream) {
   const int64_t start = stream.GetPosition();
   const int64_t available = stream.GetSize() - start;
-  constexpr int64_t kFileHeader = 14;
   if (available < kFileHeader + 12) throw EInvalidGraphic("Bitmap image is not valid: too short");
   if (available > (int64_t{1} << 31)) throw EInvalidGraphic("Bitmap image is too large");
-  std::vector<uint8_t> data(static_cast<size_t>(available));
-  stream.ReadBuffer(data.data(), available);
+  // Only what the headers declare: a file far larger than its image (a sparse gigabyte) is not
+  // read whole. Headers that declare nothing readable are read alone, and refused below.
+  const TExtent extent = Extent(stream);
+  const int64_t wanted = std::min(available, std::max(extent.file, std::min(available, kHeadBytes)));
+  std::vector<uint8_t> data(static_cast<size_t>(wanted));
+  stream.ReadBuffer(data.data(), wanted);
   if (data[0] != 'B' || data[1] != 'M') {
     stream.SetPosition(start);
     throw EInvalidGraphic("Bitmap image is not valid: no BMP signature");
@@ -726,7 +777,7 @@ void TBitmap::LoadFromStream(TStream& stream) {
     throw;
   }
   // Whatever the file size field covers beyond the rows belongs to the image as well.
-  if (file_size > used && file_size <= data.size()) used = file_size;
+  if (file_size > used && file_size <= available) used = file_size;
   stream.SetPosition(start + static_cast<int64_t>(used));
   Changed();
 }

@@ -93,8 +93,18 @@ class TBitmap : public TGraphic {
   // tables and BI_BITFIELDS masks, the core (OS/2) and the version 4 and 5 headers. Wrong file
   // and image size fields, and a pixel offset that points elsewhere than where the rows can
   // be, are tolerated; a header that does not fit together, truncated rows or compressed
-  // (RLE, JPEG, PNG) data raise EInvalidGraphic. 16-bit files become pf24bit.
+  // (RLE, JPEG, PNG) data raise EInvalidGraphic. 16-bit files become pf24bit. No more of the
+  // stream is read than the headers declare (see Extent).
   void LoadFromStream(TStream& stream) override;
+  // What the headers of the BMP file at the stream's position declare it to take: `image`
+  // counts the file header, the information header, masks, colour table and rows, `file` the
+  // same with the rows where the file header puts them. Both 0 when the headers are no BMP's
+  // or describe no image that could be read. The position is left as it was.
+  struct TExtent {
+    int64_t image = 0;
+    int64_t file = 0;
+  };
+  static TExtent Extent(TStream& stream);
   // A bottom-up BMP file in the bitmap's own format (pfDevice as 32 bits).
   void SaveToStream(TStream& stream) override;
   // A BITMAP resource of a module; EResNotFound when there is none.

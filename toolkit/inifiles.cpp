@@ -28,8 +28,10 @@ class TIniDocument {
     if (text.starts_with(kBom)) {
       bom_ = kBom;
       text.remove_prefix(kBom.size());
-      utf8_ = IsValidUtf8(text);
     }
+    // Editors save UTF-8 without a mark by default; ANSI text with letters beyond ASCII is
+    // almost never valid UTF-8. Plain ASCII stays ANSI.
+    utf8_ = IsValidUtf8(text) && (!bom_.empty() || !IsAscii(text));
     lines.clear();
     eol_.clear();
     while (!text.empty()) {
@@ -55,9 +57,7 @@ class TIniDocument {
   std::string At(size_t i) const {
     const std::string& line = lines[i];
     std::string_view text(line.data(), line.size() - LineEnd(line).size());
-    const bool ascii =
-        std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    return utf8_ && !ascii ? Utf8ToAnsi(text) : std::string(text);
+    return utf8_ && !IsAscii(text) ? Utf8ToAnsi(text) : std::string(text);
   }
   void Clear() {
     lines.clear();
@@ -151,6 +151,10 @@ class TIniDocument {
 
  private:
   static constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+  static bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  }
 
   static std::string_view LineEnd(const std::string& line) {
     size_t n = line.size();
@@ -260,7 +264,7 @@ class TIniDocument {
   }
 
   std::string bom_;
-  bool utf8_ = false;         // lines are UTF-8 (a byte order mark and valid sequences only)
+  bool utf8_ = false;         // lines are UTF-8 (valid sequences, with a byte order mark or beyond ASCII)
   std::string eol_ = "\r\n";  // for new lines: the file's first line end
   mutable TIndex index_;
 };
@@ -310,7 +314,9 @@ bool ReadWholeFile(const std::string& file_name, std::string& text) {
     DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return false;
   }
-  TFileStream stream(file_name, fmOpenRead | fmShareDenyWrite);
+  // Shared as far as the stream allows: a sync or backup tool holding the file open for
+  // writing must not make it unreadable.
+  TFileStream stream(file_name, fmOpenRead | fmShareDenyNone);
   text.assign(static_cast<size_t>(stream.GetSize()), '\0');
   stream.ReadBuffer(text.data(), static_cast<int64_t>(text.size()));
   return true;

@@ -12,9 +12,11 @@
 // matching quotes at both ends) and keeps every other line of the file byte for byte, line
 // ends included (new lines take the file's first line end). Names and values that would break
 // the file's structure (line breaks, '=' in a key, ']' in a section name) raise EConvertError
-// instead of being written. A file that starts with a UTF-8 byte order mark stays UTF-8 with
-// its mark: names and values are read into the ANSI code page and written back as UTF-8, so
-// text of other lines that the code page cannot hold is never touched.
+// instead of being written. A file in UTF-8 (one that starts with its byte order mark, or one
+// without the mark whose text beyond ASCII is all valid UTF-8, as editors save it) stays UTF-8,
+// with its mark or without: names and values are read into the ANSI code page and written
+// back as UTF-8, so text of other lines that the code page cannot hold is never touched.
+// Other text is ANSI.
 #pragma once
 
 #include <memory>

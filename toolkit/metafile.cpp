@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <set>
 #include <string>
 
 #include "toolkit/bytes.h"
@@ -22,6 +23,66 @@ constexpr int64_t kMaxFileBytes = int64_t{64} << 20;
 [[noreturn]] void Invalid(const std::string& what) {
   throw EInvalidGraphic("Metafile is not valid: " + what);
 }
+
+// What playing a file costs the system beyond its bytes. It keeps every saved state and every
+// object until the end, and an object made over one still held is never freed: a file of
+// millions of SaveDC records took gigabytes and minutes, one of objects made over each other
+// would use up the process's drawing objects. Far beyond any real picture's needs.
+constexpr size_t kMaxRecords = 1'000'000;
+constexpr int64_t kMaxSavedStates = 1'000;  // nesting depth of SaveDC
+constexpr uint32_t kMaxObjects = 4'096;     // held at once
+
+// Each call gives the reason to refuse the record, or null.
+class TPlayCost {
+ public:
+  explicit TPlayCost(uint32_t table) : held_(table) {
+    for (uint32_t slot = 0; slot < std::min(table, kMaxObjects); ++slot) free_.insert(slot);
+  }
+
+  const char* Count(size_t index) const {
+    return index > kMaxRecords ? "more than 1,000,000 records" : nullptr;
+  }
+  const char* Save() {
+    return ++depth_ > kMaxSavedStates ? "saved states nested deeper than 1,000" : nullptr;
+  }
+  // Negative: that many states back; positive: back to the state of that number.
+  void Restore(int64_t which) {
+    depth_ = which < 0 ? std::max<int64_t>(0, depth_ + which) : std::min(depth_, which - 1);
+  }
+  // An object made at the slot the record names (enhanced metafiles).
+  const char* Make(uint32_t slot) {
+    if (held_[slot]) return "an object made over one still held";
+    if (live_ >= kMaxObjects) return "more than 4,096 objects at once";
+    Take(slot);
+    return nullptr;
+  }
+  // An object made at the first free slot, as the system places it (Windows metafiles).
+  const char* MakeAtFree() {
+    if (free_.empty())
+      return live_ >= kMaxObjects ? "more than 4,096 objects at once"
+                                  : "more objects at once than its table has";
+    Take(*free_.begin());
+    return nullptr;
+  }
+  void Delete(uint32_t slot) {
+    if (slot >= held_.size() || !held_[slot]) return;
+    held_[slot] = false;
+    --live_;
+    if (slot < kMaxObjects) free_.insert(slot);
+  }
+
+ private:
+  void Take(uint32_t slot) {
+    held_[slot] = true;
+    ++live_;
+    free_.erase(slot);
+  }
+
+  std::vector<bool> held_;
+  std::set<uint32_t> free_;  // below kMaxObjects: the first free slot never lies beyond
+  uint32_t live_ = 0;
+  int64_t depth_ = 0;
+};
 
 int64_t RowBytes(int64_t width, int bits) { return (width * bits + 31) / 32 * 4; }
 
@@ -226,6 +287,26 @@ void CheckEmfRecord(const TEmfRecord& r) {
   }
 }
 
+void CheckEmfCost(const TEmfRecord& r, TPlayCost& cost) {
+  const char* refused = nullptr;
+  switch (r.Type()) {
+    case EMR_SAVEDC: refused = cost.Save(); break;
+    case EMR_RESTOREDC: cost.Restore(static_cast<int32_t>(r.At(8))); break;
+    case EMR_CREATEPEN:
+    case EMR_CREATEBRUSHINDIRECT:
+    case EMR_EXTCREATEFONTINDIRECTW:
+    case EMR_CREATEPALETTE:
+    case EMR_CREATEMONOBRUSH:
+    case EMR_CREATEDIBPATTERNBRUSHPT:
+    case EMR_EXTCREATEPEN: refused = cost.Make(r.At(8)); break;
+    case EMR_DELETEOBJECT:
+      if (!(r.At(8) & 0x80000000u)) cost.Delete(r.At(8));
+      break;
+    default: break;
+  }
+  if (refused) r.Fail(refused);
+}
+
 // The bytes the metafile takes from data (its header's byte count).
 size_t CheckEnhancedMetafile(const uint8_t* data, size_t size) {
   if (size < 88) Invalid("the header is cut short");
@@ -244,15 +325,18 @@ size_t CheckEnhancedMetafile(const uint8_t* data, size_t size) {
     Invalid("the pixel format lies outside the header");
   size_t offset = header, index = 1;
   bool ended = false;
+  TPlayCost cost(handles);
   while (offset < bytes) {
     if (ended) Invalid("records after the end record");
     if (bytes - offset < 8) Invalid("record " + std::to_string(index) + " is cut short");
     const uint32_t type = U32(data + offset), record = U32(data + offset + 4);
     TEmfRecord r(data + offset, record, index, handles);
+    if (const char* refused = cost.Count(index)) r.Fail(refused);
     if (record < 8 || record % 4 || record > bytes - offset) r.Fail("a size that does not fit the file");
     if (type >= sizeof kEmfMinimum || !kEmfMinimum[type]) r.Fail("not a drawing record the program plays");
     if (record < kEmfMinimum[type]) r.Fail("smaller than its kind");
     CheckEmfRecord(r);
+    CheckEmfCost(r, cost);
     ended = type == EMR_EOF;
     offset += record;
     ++index;
@@ -415,6 +499,22 @@ void CheckWmfRecord(const TWmfRecord& r) {
   }
 }
 
+void CheckWmfCost(const TWmfRecord& r, TPlayCost& cost) {
+  const char* refused = nullptr;
+  switch (r.Function()) {
+    case 0x001E: refused = cost.Save(); break;
+    case 0x0127: cost.Restore(static_cast<int16_t>(r.Word(0))); break;
+    case 0x02FA:
+    case 0x02FB:
+    case 0x02FC:
+    case 0x00F7:
+    case 0x0142: refused = cost.MakeAtFree(); break;
+    case 0x01F0: cost.Delete(r.Word(0)); break;
+    default: break;
+  }
+  if (refused) r.Fail(refused);
+}
+
 // The bytes the metafile takes from data; `out` receives the records as they are handed to
 // the system.
 size_t CheckWindowsMetafile(const uint8_t* data, size_t size, std::vector<uint8_t>& out) {
@@ -429,10 +529,12 @@ size_t CheckWindowsMetafile(const uint8_t* data, size_t size, std::vector<uint8_
   uint32_t largest = 0;
   size_t offset = 18, index = 1;
   bool ended = false;
+  TPlayCost cost(objects);
   while (offset < bytes && !ended) {
     if (bytes - offset < 6) Invalid("record " + std::to_string(index) + " is cut short");
     const uint64_t words = U32(data + offset);
     TWmfRecord r(data + offset, words < 3 ? 3 : words, index, objects);
+    if (const char* refused = cost.Count(index)) r.Fail(refused);
     if (words < 3 || words * 2 > bytes - offset) r.Fail("a size that does not fit the file");
     const TWmfFunction* known = nullptr;
     for (const TWmfFunction& f : kWmfFunctions)
@@ -440,6 +542,7 @@ size_t CheckWindowsMetafile(const uint8_t* data, size_t size, std::vector<uint8_
     if (!known) r.Fail("not a drawing record the program plays");
     if (r.Parameters() < known->parameters) r.Fail("smaller than its kind");
     CheckWmfRecord(r);
+    CheckWmfCost(r, cost);
     const size_t at = out.size();
     out.insert(out.end(), data + offset, data + offset + words * 2);
     if (r.Function() == kWmfCreateFont && r.Parameters() < kWmfFontWords) {

@@ -34,8 +34,10 @@ class TMetafile : public TGraphic {
 
   // An enhanced metafile, or a Windows metafile with its placeable header. The records are
   // checked before the system sees them: a file cut short, sizes or counts beyond a record,
-  // object indexes beyond the table and records outside the drawing subset raise
-  // EInvalidGraphic and leave the graphic as it was.
+  // object indexes beyond the table, records outside the drawing subset, and what playing
+  // would cost beyond any real picture (over a million records, saved states nested over a
+  // thousand deep, over 4,096 objects at once or one made over another still held) raise
+  // EInvalidGraphic naming the record and leave the graphic as it was.
   void LoadFromStream(TStream& stream) override;
   // The enhanced metafile's bytes.
   void SaveToStream(TStream& stream) override;

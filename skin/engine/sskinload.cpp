@@ -44,6 +44,10 @@ constexpr int kMaxParentDepth = 64;  // sections on the way through ParentClassN
 constexpr int kMaxGradientSteps = 256;
 constexpr int kMaxSkinPictures = 4000;     // keys naming a file or a rectangle of the master
 constexpr size_t kMaxPictureFiles = 1000;  // different file names among them
+// A BMP file may hold this many times what its headers declare, and a little more (the rows
+// behind a gap, a colour profile); beyond that it is no skin's picture.
+constexpr int64_t kMaxBmpOverImage = 2;
+constexpr int64_t kMaxBmpSlack = 64 * 1024;
 
 // A mask's frame count and mask type as the tables keep them: a count below 1 is 1 and a type
 // below 0 is 0 (either would give frames of no size, or divide by zero); larger values stay as
@@ -87,12 +91,18 @@ bool FitsMaster(const TsMaskData& mask) {
 // An own image holds three states over their masks: it needs a pixel for each frame.
 bool FitsOwnImage(const TBitmap& bmp) { return bmp.GetWidth() >= 3 && bmp.GetHeight() >= 2; }
 
-// A BMP file, or null when it is missing or broken.
+// A BMP file, or null when it is missing or broken, or far larger than its own headers declare
+// (a sparse gigabyte behind a small image): no skin's picture is, and only the declared bytes
+// would be read anyway.
 TBitmap* LoadBitmapFile(const std::string& file) {
   if (!FileExists(file)) return nullptr;
   auto* bmp = new TBitmap;
   try {
-    bmp->LoadFromFile(file);
+    TFileStream stream(file, fmOpenRead | fmShareDenyWrite);
+    const int64_t image = TBitmap::Extent(stream).image;
+    if (image > 0 && stream.GetSize() > kMaxBmpOverImage * image + kMaxBmpSlack)
+      throw EInvalidGraphic("Bitmap file is far larger than its image");
+    bmp->LoadFromStream(stream);
   } catch (const Exception&) {
     delete bmp;
     return nullptr;

@@ -75,17 +75,26 @@ TEST(AtomicSave, AFileHeldWithFullSharingReadsAndOneHeldAloneDoesNot) {
   CloseHandle(alone);
 }
 
-TEST(AtomicSave, TheNextSaveRemovesOnlyTheStaleTemporariesThatNoProcessHolds) {
+TEST(AtomicSave, OnlyTheProgramsOwnStaleTemporariesAreRemovedAndOnlyWhenAsked) {
   TScratchFolder folder;
   const std::string file = folder.File("Current.Asl");
   TScratchFolder::Write(file, "old");
+  // Other programs' (the system's scheme for temporary names), and near misses of ours.
+  const std::vector<std::string> foreign = {"drv1234.tmp",
+                                            "drvcafe.tmp",
+                                            "DRVBEEF.TMP",
+                                            "drv1.tmp",
+                                            "backup.tmp",
+                                            "~dravolin-save-123.tmp",
+                                            "~dravolin-save-0000abcx.tmp",
+                                            "~dravolin-save-0000abcd.txt"};
+  for (const std::string& name : foreign) TScratchFolder::Write(folder.File(name), "theirs");
+  // Left by interrupted saves of ours, and one that a save of another copy is writing.
   for (const char* name :
-       {"drv1a2b.tmp", "DRVF.TMP", "drvc11a.tmp", "drv12345.tmp", "drvx.tmp", "drv1a2b.txt", "backup.tmp"})
+       {"~dravolin-save-0000abcd.tmp", "~DRAVOLIN-SAVE-DEADBEEF.TMP", "~dravolin-save-00000c0d.tmp"})
     TScratchFolder::Write(folder.File(name), "stale");
-  // One that a save of another copy is writing.
-  TScratchFolder::Write(folder.File("drv0c0d.tmp"), "busy");
   HANDLE busy =
-      CreateFileA(folder.File("drv0c0d.tmp").c_str(), GENERIC_WRITE,
+      CreateFileA(folder.File("~dravolin-save-00000c0d.tmp").c_str(), GENERIC_WRITE,
                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(busy, INVALID_HANDLE_VALUE);
   auto names = [&] {
@@ -93,16 +102,40 @@ TEST(AtomicSave, TheNextSaveRemovesOnlyTheStaleTemporariesThatNoProcessHolds) {
     std::sort(names.begin(), names.end());
     return names;
   };
+  auto expected = [&](std::vector<std::string> ours) {
+    ours.insert(ours.end(), foreign.begin(), foreign.end());
+    ours.push_back("Current.Asl");
+    std::sort(ours.begin(), ours.end());
+    return ours;
+  };
+  // A save alone (an export to the user's folder) removes nothing.
   DWORD error = 0;
   ASSERT_TRUE(WriteFileReplacing(file, "new", error)) << error;
   EXPECT_EQ(TScratchFolder::Read(file), "new");
-  EXPECT_EQ(names(), (std::vector<std::string>{"Current.Asl", "backup.tmp", "drv0c0d.tmp", "drv12345.tmp",
-                                               "drv1a2b.txt", "drvx.tmp"}));
+  EXPECT_EQ(names(), expected({"~DRAVOLIN-SAVE-DEADBEEF.TMP", "~dravolin-save-00000c0d.tmp",
+                               "~dravolin-save-0000abcd.tmp"}));
+  // Before a save of the program's own files: ours that no process holds.
+  RemoveStaleTemporariesBeside(file);
+  EXPECT_EQ(names(), expected({"~dravolin-save-00000c0d.tmp"}));
   CloseHandle(busy);
   // At the start: the one let go is stale now.
   RemoveStaleTemporaries(folder.File(""));
-  EXPECT_EQ(names(), (std::vector<std::string>{"Current.Asl", "backup.tmp", "drv12345.tmp", "drv1a2b.txt",
-                                               "drvx.tmp"}));
+  EXPECT_EQ(names(), expected({}));
+}
+
+TEST(AtomicSave, TheCopyOfAFileNotReadTakesTheFirstNameThatNothingHas) {
+  TScratchFolder folder;
+  const std::string file = folder.File("Classes.Lst");
+  TScratchFolder::Write(file, "Open\r\n");
+  ASSERT_TRUE(CreateDirectoryA((file + ".bak").c_str(), nullptr));
+  TScratchFolder::Write(file + ".1.bak", "older");
+  TUnreadFileCopy copy;
+  copy.Mark(file);
+  EXPECT_EQ(copy.CopyName(), file + ".2.bak");
+  std::string failure;
+  EXPECT_TRUE(copy.KeepBeforeSave(file, failure)) << failure;
+  EXPECT_EQ(TScratchFolder::Read(file + ".2.bak"), "Open\r\n");
+  EXPECT_EQ(TScratchFolder::Read(file + ".1.bak"), "older");
 }
 
 // The program's folder as the system names it: in Greek, in Polish (neither spelled by a

@@ -1,8 +1,9 @@
 # The real program in folders the ANSI code page cannot spell (Greek, Polish) and in one of
 # over 300 characters: it starts in German without a word, reads the three files and saves
 # them again; a UTF-8 title the code page lacks survives the configuration's OK. And in a
-# plain folder: a start list that a sync tool holds while sharing it reads, and what an
-# interrupted save left is gone after the start, except a temporary another program holds.
+# plain folder: a start list and settings (UTF-8 without a mark) that a sync tool holds while
+# sharing them read, and what an interrupted save of the program left is gone after the start,
+# except a temporary another process holds and other programs' temporaries.
 set -euo pipefail
 source "$(dirname "$0")/../support/gui.sh"
 gui_test
@@ -87,16 +88,30 @@ run_folder "a folder of $(($(printf '%s' "$long" | wc -m) + 2)) characters" "$lo
 dir=$tmp/shared
 mkdir "$dir"
 fill "$dir"
-for name in drv1a2b.tmp DRVC11A.TMP drv0c0d.tmp drv12345.tmp notes.tmp; do printf 'stale' >"$dir/$name"; done
+# Ours left by interrupted saves, one still held; other programs' (the system's "drv" scheme).
+for name in '~dravolin-save-0001a2b3.tmp' '~DRAVOLIN-SAVE-0000C11A.TMP' '~dravolin-save-00000c0d.tmp' \
+  drv1a2b.tmp DRVC11A.TMP drv12345.tmp notes.tmp; do printf 'stale' >"$dir/$name"; done
+# The ini as Notepad saves it: UTF-8 without a byte order mark.
+printf '[Einstellungen]\r\nCountDown=7\r\nProtokollTitel=%s\r\n' "$title" >"$dir/dravolin.ini"
 hold share "$dir/Aktuell.Asl"
 list_holder=$HOLD_PID
-hold lock "$dir/drv0c0d.tmp"
+hold share "$dir/dravolin.ini"
+ini_holder=$HOLD_PID
+hold lock "$dir/~dravolin-save-00000c0d.tmp"
 gui_start "$dir/dravolin.exe"
 told=$(messages_until "$main")
 [ -z "$told" ] || printf '     %s\n' "$told"
-check "a start list held with full sharing reads at the start" "$([ -z "$told" ] && echo 0 || echo 1)"
+check "a start list and settings held with full sharing read at the start" "$([ -z "$told" ] && echo 0 || echo 1)"
 check "the start removes the stale temporaries no program holds, and only the program's" \
-  "$(ok bash -c "cd '$dir' && [ ! -e drv1a2b.tmp ] && [ ! -e DRVC11A.TMP ] && [ -e drv0c0d.tmp ] && [ -e drv12345.tmp ] && [ -e notes.tmp ]")"
+  "$(ok bash -c "cd '$dir' && [ ! -e '~dravolin-save-0001a2b3.tmp' ] && [ ! -e '~DRAVOLIN-SAVE-0000C11A.TMP' ] && [ -e '~dravolin-save-00000c0d.tmp' ] && [ -e drv1a2b.tmp ] && [ -e DRVC11A.TMP ] && [ -e drv12345.tmp ] && [ -e notes.tmp ]")"
+# The configuration shown while the sync tool holds the ini, OK once it let go.
+gui_click "$main" 549 399
+gui_wait Einstellungen
+kill_own "$ini_holder" && wait "$ini_holder" 2>/dev/null || true
+gui_click Einstellungen 208 342
+gui_gone Einstellungen
+check "the settings shown beside the sync tool are the user's and OK keeps them, in UTF-8 without a mark" \
+  "$(ok bash -c "grep -q 'CountDown=7' '$dir/dravolin.ini' && grep -qF 'ProtokollTitel=$title' '$dir/dravolin.ini' && grep -q \$'ProtokollFu\\xc3\\x9fzeile=' '$dir/dravolin.ini' && [ \"\$(head -c 3 '$dir/dravolin.ini')\" = '[Ei' ]")"
 kill_own "$list_holder" && wait "$list_holder" 2>/dev/null || true
 save_all
 check "and the list read beside the sync tool is saved whole" \

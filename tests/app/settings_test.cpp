@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "tests/app/sparse_file.h"
@@ -25,6 +27,12 @@ class Settings : public ::testing::Test {
 
   // Writes one value by hand, as an edited file would hold it.
   void Store(const char* key, const char* value) { TIniFile(file).WriteString("Configuration", key, value); }
+
+  void WriteBytes(const std::string& bytes) { std::ofstream(file, std::ios::binary) << bytes; }
+  std::string Bytes() const {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
 
   std::string file;
 };
@@ -73,8 +81,9 @@ TEST_F(Settings, HandEditedValuesAreBroughtIntoTheControlsRanges) {
     int expected;
   };
   const Case cases[] = {
-      {"LapNum", "-2", &TSettings::LapChoice, 0},  // would leave no lap at all
-      {"LapNum", "-2147483648", &TSettings::LapChoice, 0},
+      {"LapNum", "-2", &TSettings::LapChoice, -1},  // no item, as the radio group takes it
+      {"LapNum", "-3", &TSettings::LapChoice, -1},
+      {"LapNum", "-2147483648", &TSettings::LapChoice, -1},
       {"LapNum", "7", &TSettings::LapChoice, 2},
       {"LapNum", "2147483647", &TSettings::LapChoice, 2},
       {"COMPORT", "17", &TSettings::Port, 0},
@@ -82,8 +91,8 @@ TEST_F(Settings, HandEditedValuesAreBroughtIntoTheControlsRanges) {
       {"COMPORT", "16", &TSettings::Port, 16},
       {"Contact", "4", &TSettings::Contact, -1},
       {"Contact", "3", &TSettings::Contact, 3},
-      {"Algorithm", "5", &TSettings::Algorithm, 1},
-      {"Algorithm", "-1", &TSettings::Algorithm, 1},
+      {"Algorithm", "5", &TSettings::Algorithm, 5},  // inverts; the list shows no item
+      {"Algorithm", "-1", &TSettings::Algorithm, -1},
       {"CountDown", "-4", &TSettings::CountDown, 0},
       {"CountDown", "10000", &TSettings::CountDown, 9999},
       {"CountDown", "not a number", &TSettings::CountDown, 5},
@@ -180,6 +189,64 @@ TEST_F(Settings, ValuesNotEditedAreWrittenBackByteForByte) {
   s.Title = "Linz";
   ASSERT_TRUE(SaveSettings(file, s));
   EXPECT_NE(read().find("ProtocolTitle=Linz\r\n"), std::string::npos) << read();
+}
+
+TEST_F(Settings, AFileThatASyncToolHoldsWithFullSharingIsReadAsUsual) {
+  TSettings stored;
+  stored.CountDown = 7;
+  stored.LapChoice = 0;
+  stored.Title = "Club race";
+  stored.Sign = "Race office";
+  ASSERT_TRUE(SaveSettings(file, stored));
+  HANDLE holder =
+      CreateFileA(file.c_str(), GENERIC_READ | GENERIC_WRITE,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  std::string reason = "?";
+  EXPECT_EQ(LoadSettings(file, &reason), stored);
+  EXPECT_EQ(reason, "");
+  CloseHandle(holder);
+  // OK once it is let go: the edited value is written, the others stay the user's.
+  TSettings edited = LoadSettings(file);
+  edited.CountDown = 9;
+  std::string failure;
+  EXPECT_TRUE(SaveSettings(file, edited, &failure)) << failure;
+  stored.CountDown = 9;
+  EXPECT_EQ(LoadSettings(file), stored);
+}
+
+TEST_F(Settings, AUtf8FileWithoutAByteOrderMarkIsReadAsUtf8AndWrittenBackInIt) {
+  // As Notepad saves it: "Zürich Ω", "Straße 5", no mark.
+  auto original = [](const std::string& count_down, const std::string& sign) {
+    return "[Configuration]\r\nCOMPORT=0\r\nContact=1\r\nAlgorithm=0\r\nCountDown=" + count_down +
+           "\r\nLapNum=1\r\nProtocolTitle=Z\xC3\xBCrich \xCE\xA9\r\nProtocolSign=" + sign + "\r\n";
+  };
+  WriteBytes(original("5",
+                      "Stra\xC3\x9F"
+                      "e 5"));
+  TSettings s = LoadSettings(file);
+  EXPECT_EQ(s.Title, "Z\xFCrich ?");  // the ANSI code page has no omega
+  EXPECT_EQ(s.Sign,
+            "Stra\xDF"
+            "e 5");
+  s.CountDown = 9;
+  ASSERT_TRUE(SaveSettings(file, s));
+  EXPECT_EQ(Bytes(), original("9",
+                              "Stra\xC3\x9F"
+                              "e 5"));
+  s.Sign = "M\xFCller";
+  ASSERT_TRUE(SaveSettings(file, s));
+  EXPECT_EQ(Bytes(), original("9", "M\xC3\xBCller"));
+  // Text that is no valid UTF-8 is ANSI, and stays so.
+  WriteBytes(
+      "[Configuration]\r\nProtocolSign=Stra\xDF"
+      "e\r\n");
+  EXPECT_EQ(LoadSettings(file).Sign,
+            "Stra\xDF"
+            "e");
+  s.Sign = "M\xFCller";
+  ASSERT_TRUE(SaveSettings(file, s));
+  EXPECT_NE(Bytes().find("ProtocolSign=M\xFCller\r\n"), std::string::npos);
 }
 
 TEST_F(Settings, AFileThatCannotBeWrittenIsReportedToTheCaller) {

@@ -82,8 +82,28 @@ TEST(AslFormat, DamagedRecordsAreCountedAndReadWithoutShiftingTheirFields) {
   ASSERT_EQ(e.size(), 3u);
   EXPECT_EQ(e[1].Caption, "2");
   EXPECT_EQ(e[1].SubItems, whole[1].SubItems);
-  EXPECT_EQ(damage.first, TAslFault::PlaceNoNumber);
+  EXPECT_EQ(damage.first, TAslFault::PlaceMissing);
   EXPECT_EQ(damage.first_record, 2);
+  // The same when the class is a number: it stays the class, the start number its own.
+  std::vector<TStartListEntry> numeric = whole;
+  numeric[1].SubItems[0] = "3";
+  std::string bytes = FormatStartList(numeric);
+  bytes.erase(bytes.find(H() + "2\r\n") + H().size(), 3);
+  damage = {};
+  e = parse(bytes, damage);
+  ASSERT_EQ(e.size(), 3u);
+  EXPECT_EQ(e[1].Caption, "2");
+  EXPECT_EQ(e[1].SubItems, numeric[1].SubItems);
+  EXPECT_EQ(damage.first, TAslFault::PlaceMissing);
+  // A header alone on the last line: left out, but told, with or without its line end.
+  for (const std::string& end : {H(), H().substr(0, H().size() - 2)}) {
+    damage = {};
+    EXPECT_EQ(FormatStartList(parse(FormatStartList(whole) + end, damage)), FormatStartList(whole));
+    EXPECT_EQ(damage.records, 1);
+    EXPECT_EQ(damage.first, TAslFault::HeaderAtEnd);
+    EXPECT_EQ(damage.first_record, 4);
+    EXPECT_EQ(damage.first_line, 31);
+  }
   // The next header early: the record is padded to eight fields, the next one read whole.
   damage = {};
   e = parse(Damaged(0, [](std::string& r) { r.resize(r.size() - std::string("Linz\r\nAT\r\n").size()); }),

@@ -341,6 +341,48 @@ TEST(BmpReader, StopsAtTheEndOfTheFileInALongerStream) {
   EXPECT_EQ(stream->GetPosition(), static_cast<int64_t>(length));
 }
 
+// A stream that counts the bytes read from it.
+class TCountingStream : public TMemoryStream {
+ public:
+  int64_t Read(void* buffer, int64_t count) override {
+    const int64_t read = TMemoryStream::Read(buffer, count);
+    bytes_read += read;
+    return read;
+  }
+  int64_t bytes_read = 0;
+};
+
+TEST(BmpReader, ReadsNoMoreThanItsHeadersDeclareAndTellsWhatTheyDeclare) {
+  auto file = Bmp(2, 2, 24, {}, kBottomUpRows);
+  const int64_t length = static_cast<int64_t>(file.size());
+  file.resize(file.size() + (16 << 20));  // a file far larger than its image
+  TCountingStream stream;
+  stream.WriteBuffer(file.data(), static_cast<int64_t>(file.size()));
+  stream.SetPosition(0);
+  const TBitmap::TExtent extent = TBitmap::Extent(stream);
+  EXPECT_EQ(extent.image, length);
+  EXPECT_EQ(extent.file, length);
+  EXPECT_EQ(stream.GetPosition(), 0);
+  auto bitmap = Make<TBitmap>();
+  bitmap->LoadFromStream(stream);
+  EXPECT_EQ(Pixels(*bitmap), kTwoByTwo);
+  EXPECT_LT(stream.bytes_read, 1024);
+  // Rows behind a gap: the file's extent counts it, the image's does not.
+  file = Bmp(2, 2, 24, {}, kBottomUpRows);
+  file.insert(file.begin() + 54, 1000, 0xEE);
+  Set32(file, 10, 54 + 1000);
+  stream.Clear();
+  stream.WriteBuffer(file.data(), static_cast<int64_t>(file.size()));
+  stream.SetPosition(0);
+  EXPECT_EQ(TBitmap::Extent(stream).image, length);
+  EXPECT_EQ(TBitmap::Extent(stream).file, length + 1000);
+  // Not a bitmap: nothing declared.
+  stream.Clear();
+  stream.WriteBuffer("GIF89a and more bytes than a header", 35);
+  stream.SetPosition(0);
+  EXPECT_EQ(TBitmap::Extent(stream).file, 0);
+}
+
 TEST(BitmapData, StoredPropertyRoundTripsAndAcceptsAnOverstatedCount) {
   auto bitmap = Filled(3, 2, clOlive);
   std::string data = GetBinaryProp(bitmap.get(), GetPropInfo(bitmap.get(), "Data"));

@@ -293,4 +293,66 @@ TEST(Metafile, DamagedAndHostileFilesAreRefusedAndLeaveTheGraphic) {
   }
 }
 
+// The file with the record at `at` (`size` bytes) standing `times` times where it stood once.
+Bytes Repeated(Bytes file, size_t at, size_t size, size_t times) {
+  const auto from = file.begin() + static_cast<std::ptrdiff_t>(at);
+  Bytes many;
+  many.reserve(size * times);
+  for (size_t i = 0; i < times; ++i) many.insert(many.end(), from, from + static_cast<std::ptrdiff_t>(size));
+  file.erase(from, from + static_cast<std::ptrdiff_t>(size));
+  file.insert(file.begin() + static_cast<std::ptrdiff_t>(at), many.begin(), many.end());
+  return file;
+}
+
+// An enhanced metafile whose records before the end stand `times` times.
+Bytes EmfRepeating(const std::vector<Record>& records, size_t times) {
+  Bytes file = Emf(records);
+  file = Repeated(file, 88, file.size() - 88 - 20, times);
+  Put32At(file, 48, static_cast<uint32_t>(file.size()));
+  return file;
+}
+
+// A placeable Windows metafile whose one record (after the window's size) stands `times` times.
+Bytes WmfRepeating(const std::vector<uint16_t>& record, size_t times) {
+  constexpr size_t kFirst = 22 + 18 + 10;
+  Bytes file = Repeated(Wmf({record}), kFirst, 4 + 2 * record.size(), times);
+  const uint32_t words = static_cast<uint32_t>((file.size() - 22) / 2);
+  std::memcpy(&file[22 + 6], &words, 4);
+  return file;
+}
+
+// What a refusal says.
+std::string Refusal(const Bytes& bytes) {
+  try {
+    Make<TMetafile>()->LoadFromStream(*StreamOf(bytes));
+  } catch (const EInvalidGraphic& e) {
+    return e.Message();
+  }
+  return "not refused";
+}
+
+TEST(Metafile, WhatPlayingWouldCostIsBoundedAndRefusedAtTheRecordBeyondIt) {
+  // SaveDC bombs just under the size limit: eight million states (the system keeps each
+  // until the end); refused at the first state too deep, before the system plays any.
+  const size_t limit = size_t{64} << 20;
+  EXPECT_NE(Refusal(EmfRepeating({{EMR_SAVEDC, {}}}, (limit - 200) / 8)).find("record 1001 (type 33)"),
+            std::string::npos);
+  EXPECT_NE(Refusal(WmfRepeating({0x001E}, (limit - 200) / 6)).find("record 1002 (function 30)"),
+            std::string::npos);  // after the window's size
+  // States given back on the way count no more.
+  EXPECT_EQ(Refusal(EmfRepeating(
+                {{EMR_SAVEDC, {}}, {EMR_SAVEDC, {}}, {EMR_RESTOREDC, {static_cast<uint32_t>(-2)}}}, 1000)),
+            "not refused");
+  // More records than any picture has, whatever they are.
+  EXPECT_NE(Refusal(EmfRepeating({{EMR_SETBKMODE, {TRANSPARENT}}}, 1'000'001)).find("record 1000001 "),
+            std::string::npos);
+  EXPECT_EQ(Refusal(EmfRepeating({{EMR_SETBKMODE, {TRANSPARENT}}}, 999'999)), "not refused");
+  // An object made over one still held would never be freed; made again after its delete, it is.
+  EXPECT_NE(Refusal(Emf({kRedBrush, kRedBrush})).find("record 2 "), std::string::npos);
+  EXPECT_EQ(Refusal(Emf({kRedBrush, {EMR_DELETEOBJECT, {1}}, kRedBrush})), "not refused");
+  // A Windows metafile's objects take the first free slot: no more at once than its table has.
+  EXPECT_NE(Refusal(Wmf({kWmfRedBrush, kWmfRedBrush, kWmfRedBrush})).find("record 4 "), std::string::npos);
+  EXPECT_EQ(Refusal(Wmf({kWmfRedBrush, kWmfRedBrush, {0x01F0, 0}, kWmfRedBrush})), "not refused");
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include "skin/engine/sskinload.h"
 #include "skin/engine/sskinmanager.h"
 #include "skin_test_support.h"
+#include "tests/app/sparse_file.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/inifiles.h"
 #include "toolkit/jpeg.h"
@@ -232,6 +233,25 @@ TEST_F(FolderSkin, ABrokenMasterBitmapLeavesTheSkinWithoutOne) {
   EXPECT_EQ(MaskOf("GLOBALINFO", "BOXCHECKED"), -1);
   EXPECT_GE(MaskOf("FORM", "BUTTON"), 0);
   EXPECT_GE(GetSkinIndex("CHILD"), 0);
+}
+
+TEST_F(FolderSkin, AMasterBitmapFarLargerThanItsHeadersDeclareIsNotTaken) {
+  WriteOptions(Options(Path("abs.bmp")));
+  // A gap of a few bytes behind the image is a picture still.
+  const std::string bmp = MakeBmp(192, 256);
+  Write("skin\\master.bmp", bmp + std::string(100, '\0'));
+  {
+    TsSkinManager manager(nullptr);
+    ASSERT_TRUE(Load(manager));
+    EXPECT_NE(MasterBitmap, nullptr);
+  }
+  // A gigabyte behind it, a hole that costs nothing to make: not read.
+  ASSERT_TRUE(WriteSparseFile(Path("skin\\master.bmp"), bmp, int64_t{1} << 30));
+  TsSkinManager manager(nullptr);
+  ASSERT_TRUE(Load(manager));
+  EXPECT_EQ(MasterBitmap, nullptr);
+  EXPECT_EQ(MaskOf("GLOBALINFO", "BOXCHECKED"), -1);
+  EXPECT_GE(MaskOf("FORM", "BUTTON"), 0);
 }
 
 TEST_F(FolderSkin, CommonSectionsAddRecordsAfterTheSkinsOwn) {
