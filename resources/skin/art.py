@@ -153,10 +153,14 @@ def form_title_border(state):
 
 
 def title_bar(state):
-    """Behind the title buttons: a short groove left of them, otherwise transparent."""
-    img = Img(9, 9)
-    img.rect(1, 0, 2, 9, BLACK, 0.16 if state else 0.08)
-    img.rect(2, 0, 3, 9, WHITE, 0.8)
+    """Behind the title buttons: a groove a few pixels left of them, otherwise transparent. The
+    strip spans the caption band from the window's top edge to the line under the caption, and
+    its left cells are two frame cells wider than the buttons: cells of 6 put the groove clear of
+    the minimise button, and only the left edge cell (tiled down the band) carries it, so it stops
+    short of the outline above and of the line below."""
+    img = Img(18, 9)
+    img.rect(1, 3, 2, 6, BLACK, 0.16 if state else 0.08)
+    img.rect(2, 3, 3, 6, WHITE, 0.8)
     return img
 
 

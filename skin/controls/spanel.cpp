@@ -207,7 +207,6 @@ void TsCustomPanel::WndProc(TMessage& message) {
     case WM_SETTEXT:
     case CM_VISIBLECHANGED:
     case CM_FONTCHANGED:  // the caption in the cache is written in the font
-    case CM_COLORCHANGED:
       if (!SkinChanging) style_->BGChanged = true;
       break;
     case WM_SIZE:
@@ -257,7 +256,7 @@ TsGrip::TsGrip(TComponent* owner) : TsCustomPanel(owner) {
 }
 
 void TsGrip::Paint() {
-  if (!ControlReadyToPaint(this)) return inherited::Paint();
+  if (!ControlReadyToPaint(this)) return;
   style_->BGChanged = false;
   if (UseWindowCache && LinkedControl && LinkedControl->HandleAllocated()) {
     GlobalCacheInfo.Ready = false;

@@ -880,21 +880,18 @@ POINT TsSkinProvider::GripPoint() const {
   return {cache->GetWidth() - size.cx - FrameWidth(), cache->GetHeight() - size.cy - FrameHeight()};
 }
 
-// From one frame cell left of the buttons' slots (a button and a pixel each, from the frame
-// on) to the window's right edge.
+// Two frame cells (the mask's edges) around the standard buttons' widths.
 int TsSkinProvider::TitleBarWidth(int mask_index) const {
-  return MaskCellWidth(SkinMasks[mask_index]) +
-         frame_mouse_->StandardButtonCount() * (frame_mouse_->ButtonWidth() + 1) + FrameWidth();
+  return 2 * MaskCellWidth(SkinMasks[mask_index]) +
+         frame_mouse_->StandardButtonCount() * frame_mouse_->ButtonWidth();
 }
 
-// The strip behind the title buttons lies inside the caption's frame: drawn over its outline
-// and the line under it (or under the minimise button's edge), its own edge showed as a seam
-// left of the buttons.
+// From the window's top down to the caption band's bottom, at the right end.
 void TsSkinProvider::PaintTitleBar(int height) {
   const int bar = GetMaskIndex(common_data_->SkinIndex, common_data_->GetSkinSection(), "TITLEBAR");
   if (frame_mouse_->StandardButtonCount() < 1 || !IsValidImgIndex(bar)) return;
   TBitmap* cache = common_data_->GetCacheBmp();
-  const RECT r{form_->GetWidth() - TitleBarWidth(bar), FrameHeight(), cache->GetWidth(), height - 1};
+  const RECT r{form_->GetWidth() - TitleBarWidth(bar), 0, cache->GetWidth(), height};
   DrawSkinMaskRect(cache, r, true, EmptyCI, SkinMasks[bar], form_active_ ? 1 : 0);
 }
 

@@ -380,6 +380,12 @@ TEST_F(Panels, ClientOffsetCountsOnlyTheBevelsThatAreDrawn) {
   child->SetAlign(alClient);
   EXPECT_EQ(child->GetLeft(), 7);
   EXPECT_EQ(child->GetWidth(), 120 - 14);
+  // An aligned child follows a bevel taken away at once, not over the bevel until a resize.
+  panel->SetBevelInner(cbNone);
+  EXPECT_EQ(child->GetLeft(), 5);
+  panel->SetBevelOuter(cbNone);
+  EXPECT_EQ(child->GetLeft(), 3);
+  EXPECT_EQ(child->GetWidth(), 120 - 6);
 }
 
 TEST_F(Panels, OnPaintRunsTwiceWhenTheCacheIsRebuiltAndOnceOtherwise) {
@@ -405,6 +411,9 @@ TEST_F(Panels, OnPaintRunsTwiceWhenTheCacheIsRebuiltAndOnceOtherwise) {
   EXPECT_EQ(panel->CacheBuilds(), builds + 1);
   EXPECT_EQ(calls, 2);
   panel->GetFont()->SetHeight(-20);  // the caption in the cache changes with the font
+  panel->Repaint();
+  EXPECT_EQ(panel->CacheBuilds(), builds + 2);
+  panel->SetColor(0x00123456);  // the cache shows the section's or the style's colour, not this
   panel->Repaint();
   EXPECT_EQ(panel->CacheBuilds(), builds + 2);
 }
@@ -486,6 +495,18 @@ TEST_F(Panels, APanelPartlyOutsideItsParentRebuildsOnEveryPaintAndOnceMoreInside
   EXPECT_EQ(panel->CacheBuilds(), settled);
 }
 
+namespace {
+
+class TLoadingGrip : public TsGrip {
+ public:
+  using TsGrip::TsGrip;
+  void SetLoading(bool loading) { loading ? IncludeState(csLoading) : ExcludeState(csLoading); }
+};
+
+}  // namespace
+
+// The grip shows its own section, or the corner of its linked control's cache once it is told
+// to; while it is not ready to paint (here: still loading) it paints nothing at all.
 TEST_F(Panels, TheGripShowsTheCornerOfItsLinkedControlsCache) {
   LoadSkin();
   MakeForm(true);
@@ -498,10 +519,16 @@ TEST_F(Panels, TheGripShowsTheCornerOfItsLinkedControlsCache) {
     }
   } corner;
   panel->OnPaint = TPanelPaintEvent(&corner, &Corner::Paint);
-  auto* grip = Add<TsGrip>(form, 250, 150, 20, 20);
+  auto* grip = Add<TLoadingGrip>(form, 250, 150, 20, 20);
+  grip->SetColor(kLabelColor);  // what the toolkit's panel painting would fill it with
   Show();
   Owned<TBitmap> own(Picture(grip));
   EXPECT_EQ(own->GetPixelColor(15, 15), kGripColor);  // its own section
+  grip->SetLoading(true);
+  Owned<TBitmap> loading(Picture(grip));
+  EXPECT_NE(loading->GetPixelColor(15, 15), kGripColor);
+  EXPECT_NE(loading->GetPixelColor(15, 15), kLabelColor);
+  grip->SetLoading(false);
   grip->UseWindowCache = true;
   grip->LinkedControl = panel;
   grip->Repaint();

@@ -756,9 +756,10 @@ TEST_F(Provider, AMinimizedFormShowsItsCaptionIsMovedByAPressAndMaximizedByADoub
   EXPECT_NE(std::find(logging->log.begin(), logging->log.end(), maximize), logging->log.end());
 }
 
-// The internal skin's caption with its minimise and close buttons, as on the main window: the
-// strip behind the buttons neither cuts the outline at the top nor the line under the caption,
-// and nothing of it shows around the minimise button, before or after the button was hot.
+// The internal skin's caption with its minimise and close buttons, as on the main window: its
+// strip behind the buttons spans the whole caption band, yet its groove neither cuts the
+// outline at the top nor the line under the caption, and nothing of it shows around the
+// minimise button, before or after the button was hot.
 TEST_F(Provider, TheStripBehindTheTitleButtonsLeavesNoSeamAtTheMinimiseButton) {
   std::ifstream in(std::string(DRAVOLIN_SKIN_DIR) + "/internal_skin.fragment", std::ios::binary);
   std::stringstream fragment;
@@ -804,6 +805,56 @@ TEST_F(Provider, TheStripBehindTheTitleButtonsLeavesNoSeamAtTheMinimiseButton) {
   mouse->SetHot(HTMINBUTTON);
   mouse->ClearHot();
   EXPECT_EQ(picture(), before) << "the button repainted alone is the button painted with the frame";
+}
+
+namespace {
+
+// An own mask bitmap of three states, each a solid picture over an all-showing mask.
+TBitmap* SolidMask(int state_width, int height, TColor colour) {
+  TBitmap* bmp = New<TBitmap>();
+  bmp->SetPixelFormat(pf24bit);
+  bmp->SetSize(3 * state_width, 2 * height);
+  TCanvas* c = bmp->GetCanvas();
+  c->GetBrush()->SetColor(colour);
+  c->FillRect(RECT{0, 0, 3 * state_width, height});
+  c->GetBrush()->SetColor(0);
+  c->FillRect(RECT{0, height, 3 * state_width, 2 * height});
+  return bmp;
+}
+
+}  // namespace
+
+// The title bar mask covers the caption band's right end from the window's top edge to the
+// caption's bottom: two of its cells wider than the standard buttons (a button's width each,
+// no gap), painted the same by the full frame and by the caption band's own repaint.
+TEST_F(Provider, TheTitleBarSpansTheCaptionBandFromTheTopEdgeTwoCellsWiderThanTheButtons) {
+  constexpr TColor kBar = 0x0000FF00;
+  constexpr int kButton = 14, kBarCell = 5;
+  LoadSkin();
+  SkinGeneralData[0].ReservedBoolean = true;  // a caption change repaints the band alone
+  SkinMasks.push_back(TsMaskData{SolidMask(3 * kBarCell, 3 * kBarCell, kBar), "FORM", "TITLEBAR", {}, 1, 1});
+  for (const char* button : {"BICONCLOSE", "BICONMIN"})
+    SkinMasks.push_back(TsMaskData{SolidMask(kButton, kButton, 0x00404040), "FORM", button, {}, 1, 1});
+  MakeForm();
+  Show();
+  ASSERT_EQ(provider->GetFrameMouse()->StandardButtonCount(), 2);
+  const int w = form->GetWidth(), band = provider->FrameHeight() + provider->CaptionHeight();
+  const int left = w - (2 * kBarCell + 2 * kButton);
+  auto expect_bar = [&](const char* when) {
+    TBitmap* cache = Cache();
+    for (int y = 0; y < band; ++y) {
+      EXPECT_EQ(cache->GetPixelColor(left, y), kBar) << when << " at " << y;
+      EXPECT_NE(cache->GetPixelColor(left - 1, y), kBar) << when << " at " << y;
+    }
+    for (int x = left; x < w; ++x) {
+      EXPECT_EQ(cache->GetPixelColor(x, 0), kBar) << when << " at " << x;
+      EXPECT_NE(cache->GetPixelColor(x, band), kBar) << when << " at " << x;
+    }
+  };
+  expect_bar("painted");
+  form->SetText("Another caption");
+  ASSERT_TRUE(PumpUntil([&] { return !provider->GetCommonData()->BGChanged; }));
+  expect_bar("caption changed");
 }
 
 TEST_F(Provider, WindowedChildrenShowAfterTheRegionIsCut) {
