@@ -223,16 +223,28 @@ TEST_F(Panels, ADisabledLabelIsEmbossed) {
   EXPECT_GT(lights, 5);
 }
 
-TEST_F(Panels, LayoutValuesSetBeforeTheLabelHasAParentAreIgnored) {
+TEST_F(Panels, ValuesSetWhileTheLabelHasNoParentAreIgnoredButAutoSize) {
   MakeForm(false);
+  auto* edit = Add<TEdit>(form, 150, 60, 100, 21);
   auto* label = New<TsLabel>(form);
   label->SetAlignment(taRightJustify);
   label->SetWordWrap(true);
+  label->SetFocusControl(edit);
   EXPECT_EQ(label->GetAlignment(), taLeftJustify);
   EXPECT_FALSE(label->GetWordWrap());
+  EXPECT_EQ(label->GetFocusControl(), nullptr);
+  label->SetAutoSize(false);
+  EXPECT_FALSE(label->GetAutoSize());
   label->SetParent(form);
   label->SetAlignment(taRightJustify);
+  label->SetFocusControl(edit);
   EXPECT_EQ(label->GetAlignment(), taRightJustify);
+  // Taken off its parent, the label keeps its focus control: clearing it is ignored as well.
+  label->SetParent(nullptr);
+  label->SetFocusControl(nullptr);
+  EXPECT_EQ(label->GetFocusControl(), edit);
+  Free(edit);
+  EXPECT_EQ(label->GetFocusControl(), nullptr);
 }
 
 TEST_F(Panels, ALabelReadFromAFormWrapsAtItsWidth) {
