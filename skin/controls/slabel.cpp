@@ -164,7 +164,7 @@ void TsCustomLabel::Paint() {
   if (!HasParent() || BeingReadOrFreed(this)) return;
   TsCacheInfo ci;
   TWinControl* parent = GetParent();
-  if (SkinData().SkinLoaded && parent->HandleAllocated()) {
+  if (SkinData().SkinLoaded) {
     GlobalCacheInfo.Ready = false;
     SendMessageA(parent->GetHandle(), SKM_GETCACHEINFO, 0, 0);
     ci = GlobalCacheInfo;
