@@ -127,15 +127,7 @@ void TsButtonControl::PaintBorder() {
       style_->PaintBevel(cache->GetCanvas(), bevel_rect);
   }
   if (region_changing_ && !GetControlState().Contains(csAlignmentNeeded) && HandleAllocated()) {
-    // The window owns the region from now on. An unchanged region is not handed over again:
-    // that would repaint the button a second time (after every skin change, for one).
-    HRGN current = CreateRectRgn(0, 0, 0, 0);
-    const bool same = GetWindowRgn(handle_, current) != ERROR && EqualRgn(current, region_);
-    DeleteObject(current);
-    if (same)
-      DeleteObject(region_);
-    else
-      SetWindowRgn(handle_, region_, TRUE);
+    SetWindowRgn(handle_, region_, TRUE);  // the window owns the region from now on
     region_ = nullptr;
     region_changing_ = false;
   }
@@ -189,7 +181,7 @@ SIZE TsButtonControl::CaptionSize() {
   TCanvas* canvas = style_->GetCacheBmp()->GetCanvas();
   canvas->SetFont(GetFont());
   const std::string& text = GetCaption();
-  const int t = CaptionTextWidth(canvas, text), gw = GlyphWidth();
+  const int t = canvas->TextWidth(text), gw = GlyphWidth();
   const int s = gw > 0 && !text.empty() ? spacing_ : 0;
   int m = 0;
   if (layout_ == blGlyphLeft || layout_ == blGlyphRight)

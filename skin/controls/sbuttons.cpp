@@ -153,12 +153,9 @@ void TsButton::CreateWnd() {
 void TsButton::SetDefault(bool value) {
   if (value == default_) return;
   default_ = value;
-  if (HandleAllocated()) {
+  if (HandleAllocated())
     if (TCustomForm* form = GetParentForm(this))
       form->Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(form->GetActiveControl()));
-    else
-      active_ = default_;
-  }
   style_->Invalidate();
 }
 
@@ -232,7 +229,8 @@ void TsButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   TsLifeGuard guard(style_);
   inherited::MouseDown(button, shift, x, y);
   if (guard.Freed()) return;
-  if (CanFocus() && !Focused()) SetFocus();
+  // A button that cannot take the focus (hidden, disabled, on a hidden form) is left alone.
+  if (CanFocus()) SetFocus();
 }
 
 void TsButton::PaintFocus(const RECT& caption) {

@@ -31,13 +31,6 @@ class TDrawCanvasScope {
   TCanvas* old_;
 };
 
-TBitmap* NewBuffer(int width, int height) {
-  TBitmap* bmp = New<TBitmap>();
-  bmp->SetPixelFormat(pf24bit);
-  bmp->SetSize(std::max(width, 1), std::max(height, 1));
-  return bmp;
-}
-
 }  // namespace
 
 // ---- TsCustomLabel ----------------------------------------------------------------------------
@@ -52,6 +45,7 @@ TK_MESSAGE(CM_MOUSEENTER, CMMouseEnter)
 TK_MESSAGE(CM_MOUSELEAVE, CMMouseLeave)
 TK_MESSAGE(WM_ERASEBKGND, WMEraseBkgnd)
 TK_MESSAGE(CM_DIALOGCHAR, CMDialogChar)
+TK_MESSAGE(WM_LBUTTONDOWN, WMLButtonDown)
 TK_END_MESSAGE_MAP()
 
 void TsCustomLabel::Publish(TPublisher<TsCustomLabel>&) {}
@@ -64,7 +58,11 @@ TsCustomLabel::TsCustomLabel(TComponent* owner) : TCustomControl(owner) {
   SetParentColor(true);
 }
 
-TsCustomLabel::~TsCustomLabel() { SetFocusControl(nullptr); }
+TsCustomLabel::~TsCustomLabel() {
+  // The parent may be gone already, so not through the setter: the control must not notify a
+  // freed label.
+  if (focus_control_) focus_control_->RemoveFreeNotification(this);
+}
 
 UINT TsCustomLabel::GetTextFlags() const {
   // The side mirrored and the reading order set as the label reads (right to left, too); the
@@ -76,8 +74,7 @@ UINT TsCustomLabel::GetTextFlags() const {
 }
 
 void TsCustomLabel::SetFocusControl(TWinControl* control) {
-  if (control && !HasParent()) return;
-  if (control == focus_control_) return;
+  if (!HasParent() || control == focus_control_) return;
   if (focus_control_) focus_control_->RemoveFreeNotification(this);
   focus_control_ = control;
   if (control) control->FreeNotification(this);
@@ -90,7 +87,7 @@ void TsCustomLabel::SetAlignment(TAlignment alignment) {
 }
 
 void TsCustomLabel::SetAutoSize(bool auto_size) {
-  if (!HasParent() || auto_size == auto_size_) return;
+  if (auto_size == auto_size_) return;
   auto_size_ = auto_size;
   AdjustBounds();
 }
@@ -146,7 +143,7 @@ void TsCustomLabel::DoDrawText(RECT& rect, UINT flags) {
   const int old_mode = SetBkMode(dc, TRANSPARENT);
   const COLORREF old_color = GetTextColor(dc);
   const int length = static_cast<int>(text.size());
-  if ((flags & DT_CALCRECT) || GetEnabled()) {
+  if (GetEnabled()) {
     SetTextColor(dc, ColorToRGB(canvas->GetFont()->GetColor()));
     DrawTextA(dc, text.c_str(), length, &rect, flags);
   } else {
@@ -167,58 +164,55 @@ void TsCustomLabel::Paint() {
   if (!HasParent() || BeingReadOrFreed(this)) return;
   TsCacheInfo ci;
   TWinControl* parent = GetParent();
-  if (SkinData().SkinLoaded && parent->HandleAllocated()) {
+  if (SkinData().SkinLoaded) {
     GlobalCacheInfo.Ready = false;
     SendMessageA(parent->GetHandle(), SKM_GETCACHEINFO, 0, 0);
     ci = GlobalCacheInfo;
   }
   const RECT client = GetClientRect();
-  // Composed off screen and shown in one copy: the text never flickers over a bare background.
-  TBitmap* buffer = NewBuffer(client.right, client.bottom);
-  try {
-    TCanvas* canvas = buffer->GetCanvas();
-    if (!transparent_ || !ci.Ready || !ci.Bmp) {
-      canvas->GetBrush()->SetStyle(bsSolid);
-      canvas->GetBrush()->SetColor(GetColor());
-      canvas->FillRect(client);
-    } else {
-      BitBlt(canvas->GetHandle(), 0, 0, client.right, client.bottom, ci.Bmp->GetCanvas()->GetHandle(),
-             GetLeft() + ci.X, GetTop() + ci.Y, SRCCOPY);
-    }
-    canvas->GetBrush()->SetStyle(bsClear);
-    TDrawCanvasScope scope(draw_canvas_, canvas);
-    const UINT flags = GetTextFlags();
-    RECT r = client;
-    if (layout_ != tlTop) {
-      RECT measured = client;
-      DoDrawText(measured, flags | DT_CALCRECT);
-      const int spare = (client.bottom - client.top) - (measured.bottom - measured.top);
-      OffsetRect(&r, 0, layout_ == tlBottom ? spare : spare / 2);
-    }
-    DoDrawText(r, flags);
-    GdiFlush();
-    BitBlt(GetCanvas()->GetHandle(), 0, 0, client.right, client.bottom, canvas->GetHandle(), 0, 0, SRCCOPY);
-  } catch (...) {
-    Free(buffer);
-    throw;
+  TCanvas* canvas = GetCanvas();
+  if (!transparent_ || !ci.Ready || !ci.Bmp) {
+    canvas->GetBrush()->SetStyle(bsSolid);
+    canvas->GetBrush()->SetColor(GetColor());
+    canvas->FillRect(client);
+  } else {
+    // Every pixel is copied, those of the label's own colour too: the label does not erase,
+    // so a pixel left out would show whatever the screen held there.
+    BitBlt(canvas->GetHandle(), 0, 0, client.right, client.bottom, ci.Bmp->GetCanvas()->GetHandle(),
+           GetLeft() + ci.X, GetTop() + ci.Y, SRCCOPY);
   }
-  Free(buffer);
+  canvas->GetBrush()->SetStyle(bsClear);
+  const UINT flags = GetTextFlags();
+  RECT r = client;
+  if (layout_ != tlTop) {
+    RECT measured = client;
+    DoDrawText(measured, flags | DT_CALCRECT);
+    const int spare = (client.bottom - client.top) - (measured.bottom - measured.top);
+    OffsetRect(&r, 0, layout_ == tlBottom ? spare : spare / 2);
+  }
+  DoDrawText(r, flags);
 }
 
 void TsCustomLabel::AdjustBounds() {
-  if (!HasParent() || !auto_size_ || BeingReadOrFreed(this) || IsReading()) return;
+  if (!HasParent() || !auto_size_ || IsReading()) return;
   RECT rect = GetClientRect();
-  // A screen-compatible memory DC measures as the screen does.
-  TBitmap* scratch = NewBuffer(1, 1);
+  HDC screen = GetDC(nullptr);
+  TCanvas* measuring = New<TCanvas>();
+  measuring->SetHandle(screen);
   try {
-    TDrawCanvasScope scope(draw_canvas_, scratch->GetCanvas());
+    TDrawCanvasScope scope(draw_canvas_, measuring);
+    // Measured as painted: an ampersand that shows must be counted.
     DoDrawText(rect, DT_EXPANDTABS | DT_CALCRECT | (word_wrap_ ? DT_WORDBREAK : 0) |
                          (show_accel_char_ ? 0 : DT_NOPREFIX));
   } catch (...) {
-    Free(scratch);
+    measuring->SetHandle(nullptr);
+    Free(measuring);
+    ReleaseDC(nullptr, screen);
     throw;
   }
-  Free(scratch);
+  measuring->SetHandle(nullptr);
+  Free(measuring);
+  ReleaseDC(nullptr, screen);
   int left = GetLeft();
   // A label whose text sits on the right (read from the right, a left-aligned one) grows to
   // the left: its right edge stays.
@@ -230,9 +224,9 @@ bool TsCustomLabel::CanFocusTarget() const {
   return focus_control_ && GetEnabled() && show_accel_char_ && focus_control_->CanFocus();
 }
 
-void TsCustomLabel::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-  if (button == mbLeft && focus_control_ && focus_control_->CanFocus()) focus_control_->SetFocus();
-  inherited::MouseDown(button, shift, x, y);
+void TsCustomLabel::WMLButtonDown(TMessage& message) {
+  if (focus_control_ && focus_control_->CanFocus()) focus_control_->SetFocus();
+  TK_INHERITED(message);
 }
 
 void TsCustomLabel::CMTextChanged(TMessage&) {

@@ -21,8 +21,8 @@ class TsCustomLabel : public TCustomControl, public TsCaptionLabel {
   explicit TsCustomLabel(TComponent* owner);
   ~TsCustomLabel() override;
 
-  // The setters below act only while the label has a parent: a value set without one is
-  // ignored (the caption label and form reading both give the parent first).
+  // The setters below but AutoSize act only while the label has a parent: a value set without
+  // one is ignored (the caption label and form reading both give the parent first).
   TWinControl* GetFocusControl() const { return focus_control_; }
   void SetFocusControl(TWinControl* control) override;
   TAlignment GetAlignment() const { return alignment_; }
@@ -54,9 +54,7 @@ class TsCustomLabel : public TCustomControl, public TsCaptionLabel {
   void Paint() override;
   void Loaded() override;
   void Notification(TComponent* component, TOperation operation) override;
-  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
-  // The canvas DoDrawText draws on: the paint buffer while painting, a measuring one while
-  // sizing, else the control's.
+  // The canvas DoDrawText draws on: one on the screen while sizing, else the control's.
   TCanvas* DrawCanvas() const;
 
  private:
@@ -71,6 +69,7 @@ class TsCustomLabel : public TCustomControl, public TsCaptionLabel {
   void CMMouseLeave(TMessage& message);
   void WMEraseBkgnd(TMessage& message);
   void CMDialogChar(TMessage& message);
+  void WMLButtonDown(TMessage& message);
 
   TWinControl* focus_control_ = nullptr;
   TAlignment alignment_ = taLeftJustify;

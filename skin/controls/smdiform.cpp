@@ -31,11 +31,6 @@ UINT FreeBarsMessage() {
   return message;
 }
 
-UINT EdgeBackMessage() {
-  static const UINT message = RegisterWindowMessageA("DravolinMDIEdgeBack");
-  return message;
-}
-
 bool SkinActive() { return SkinData().DefaultManager && SkinData().SkinLoaded; }
 
 TMenuItem* NewItem(TComponent* owner, const std::string& name, const std::string& caption) {
@@ -160,7 +155,6 @@ void TsMDIForm::ClientProc(TMessage& message) {
       break;
     default:
       if (message.Msg == FreeBarsMessage()) return FreeRetiredBars();
-      if (message.Msg == EdgeBackMessage()) return GiveEdgeBack();
       subclass_->CallPrevious(message);
   }
 }
@@ -178,17 +172,8 @@ void TsMDIForm::PaintRing(TMessage& message) {
   message.Result = 0;
   if (TCustomForm* child = form_->GetActiveMDIChild(); child && ChildMaximized()) {
     if (child->GetControlCount() > 0) BroadcastRepaint(child, true);
-    // The ring is hidden under a maximized child, but what it painted before stays on the
-    // screen until the client's own edge (the one its next activation draws) covers it. This
-    // paint comes while the maximizing is still under way and would leave parts of the ring:
-    // the edge is handed back once that is over.
-    if (ring_shown_) {
-      ring_shown_ = false;
-      PostMessageA(subclass_->GetWindow(), EdgeBackMessage(), 0, 0);
-    }
     return;
   }
-  ring_shown_ = true;
   HWND client = subclass_->GetWindow();
   HDC dc = GetWindowDC(client);
   HDC src = provider_->GetCommonData()->GetCacheBmp()->GetCanvas()->GetHandle();
@@ -199,13 +184,6 @@ void TsMDIForm::PaintRing(TMessage& message) {
   BitBlt(dc, 0, h - 2, w, 2, src, o.x, o.y + h - 2, SRCCOPY);
   BitBlt(dc, w - 2, 0, 2, h, src, o.x + w - 2, o.y, SRCCOPY);
   ReleaseDC(client, dc);
-}
-
-// The client's own edge, drawn whole.
-void TsMDIForm::GiveEdgeBack() {
-  if (!ChildMaximized()) return;
-  TMessage paint{WM_NCPAINT, 1, 0, 0};
-  subclass_->CallPrevious(paint);
 }
 
 // ---- The menu item ---------------------------------------------------------------------------
@@ -292,9 +270,9 @@ void TsMDIForm::ChildShown() {
 
 void TsMDIForm::UpdateScrollBars() {
   if (guard_ || !form_ || form_->GetFormState().Contains(fsCreating) ||
-      form_->GetComponentState().Contains(csDestroying) || !form_->GetClientHandle())
+      form_->GetComponentState().Contains(csDestroying))
     return;
-  if (!SkinActive() || !Skinned() || ChildMaximized()) return FreeBars();
+  if (!SkinActive() || ChildMaximized()) return FreeBars();
   SCROLLINFO v{}, h{};
   const bool want_v = ScrollInfo(SB_VERT, v, v_origin_);
   const bool want_h = ScrollInfo(SB_HORZ, h, h_origin_);

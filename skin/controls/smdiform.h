@@ -62,7 +62,6 @@ class TsMDIForm : public TPersistent {
   void ClientProc(TMessage& message);
   void EraseClient(TMessage& message);
   void PaintRing(TMessage& message);
-  void GiveEdgeBack();
   bool ChildMaximized() const;
   bool Skinned() const;
   // The client's scroll information of one bar as our bars take it; false: no bar.
@@ -87,8 +86,6 @@ class TsMDIForm : public TPersistent {
   TsSkinProvider* provider_;
   // On while our bars are set or move the client: their changes are not the user's.
   bool guard_ = false;
-  // Our ring is on the client's edge: a child maximized since gives the edge back once.
-  bool ring_shown_ = false;
   // The client's scroll range minimum, subtracted from our bars' positions.
   int h_origin_ = 0;
   int v_origin_ = 0;

@@ -67,20 +67,18 @@ FrameGeometry OwnFrame(int width, int height, int state) {
   return g;
 }
 
-// Frames are the height of R div (MaskType + 1); a negative type (which would divide by zero
-// or below it) counts as 0.
-int Layers(const TsMaskData& mask) { return std::max<int>(mask.MaskType, 0) + 1; }
-
 FrameGeometry MasterFrame(const TsMaskData& mask, int state) {
   FrameGeometry g;
-  if (mask.ImageCount < 1) return g;
+  // A negative MaskType (only an internal skin can hold one) would divide by zero or less.
+  if (mask.ImageCount < 1 || mask.MaskType < 0) return g;
   const int w = mask.R.right - mask.R.left, h = mask.R.bottom - mask.R.top;
-  state = std::clamp(state, 0, mask.ImageCount - 1);
+  const int layers = mask.MaskType + 1;
+  state = std::min(state, mask.ImageCount - 1);
   g.fx = mask.R.left + w * state / mask.ImageCount;
   g.fy = mask.R.top;
   g.cw = w / (mask.ImageCount * 3);
-  g.ch = h / (Layers(mask) * 3);
-  g.fh = h / Layers(mask);
+  g.ch = h / (layers * 3);
+  g.fh = h / layers;
   g.valid = g.cw > 0 && g.ch > 0;
   return g;
 }
@@ -178,15 +176,12 @@ void CopyBorderPiece(const TPixels24& d, const TPixels24& s, const RECT& dst_rec
                 TPixRect{src_rect.left, src_rect.top, src_rect.right + 1, src_rect.bottom + 1});
     return;
   }
-  // An own bitmap keeps its mask in its lower half; a master image half its rectangle lower.
-  int mask_offset = s.Height / 2, row_limit = s.Height / 2;
-  if (!mask_data.Bmp) {
-    mask_offset = (mask_data.R.bottom - mask_data.R.top) / 2;
-    row_limit = mask_data.R.top + mask_offset;
-  }
+  // An own bitmap keeps its mask in its lower half; a master image half its rectangle lower,
+  // as the other masked copies read it (half the master bitmap would be another image's).
+  const int mask_offset = mask_data.Bmp ? s.Height / 2 : (mask_data.R.bottom - mask_data.R.top) / 2;
   const TPixKey key = PixKeyOf(trans_color);
   std::vector<TPixRect> runs;
-  PixCopyBorderPart(d, PixRect(dst_rect), s, PixRect(src_rect), mask_offset, row_limit, key, &runs);
+  PixCopyBorderPart(d, PixRect(dst_rect), s, PixRect(src_rect), mask_offset, s.Height, key, &runs);
   XorRuns(region, runs);
 }
 

@@ -71,16 +71,23 @@ void WriteTextWithContour(TCanvas* canvas, const std::string& text, bool enabled
                           int skin_index, bool hot) {
   RECT draw = LayOut(canvas, text, r, flags);
   if (text.empty()) return;
-  TTextDrawer drawer(canvas, text, flags);
-  if (!enabled) return drawer.DrawDisabled(draw);
-  if (!IsValidSkinIndex(skin_index)) return drawer.Draw(canvas->GetFont()->GetColor(), draw);
-  const TsGeneralData& data = SkinGeneralData[skin_index];
-  const TsFontColors& colors = hot ? data.HotFontColor : data.FontColor;
-  if (colors.Left != -1) drawer.Draw(colors.Left, draw, -1, 0);
-  if (colors.Top != -1) drawer.Draw(colors.Top, draw, 0, -1);
-  if (colors.Right != -1) drawer.Draw(colors.Right, draw, 1, 0);
-  if (colors.Bottom != -1) drawer.Draw(colors.Bottom, draw, 0, 1);
-  drawer.Draw(colors.Color, draw);
+  const bool skinned = enabled && IsValidSkinIndex(skin_index);
+  const TsFontColors* colors = nullptr;
+  if (skinned)
+    colors = hot ? &SkinGeneralData[skin_index].HotFontColor : &SkinGeneralData[skin_index].FontColor;
+  {
+    TTextDrawer drawer(canvas, text, flags);
+    if (!enabled) return drawer.DrawDisabled(draw);
+    if (!skinned) return drawer.Draw(canvas->GetFont()->GetColor(), draw);
+    if (colors->Left != -1) drawer.Draw(colors->Left, draw, -1, 0);
+    if (colors->Top != -1) drawer.Draw(colors->Top, draw, 0, -1);
+    if (colors->Right != -1) drawer.Draw(colors->Right, draw, 1, 0);
+    if (colors->Bottom != -1) drawer.Draw(colors->Bottom, draw, 0, 1);
+    drawer.Draw(colors->Color, draw);
+  }
+  // The main colour stays the canvas's font colour for whatever the caller writes next. Set
+  // once the drawer has put the device context back: a font change deselects the font.
+  canvas->GetFont()->SetColor(colors->Color);
 }
 
 void WriteTextEx(TCanvas* canvas, const std::string& text, bool enabled, RECT& r, UINT flags) {

@@ -9,8 +9,9 @@
 
 class TCanvas;
 
-// Draws text with the skin section's contour and font colours (the hot ones when hot). Without
-// DT_WORDBREAK r is fitted to the text first and comes back moved one pixel right and down.
+// Draws text with the skin section's contour and font colours (the hot ones when hot), which
+// go into the canvas's font: it keeps the main colour. Without DT_WORDBREAK r is fitted to the
+// text first and comes back moved one pixel right and down.
 void WriteTextWithContour(TCanvas* canvas, const std::string& text, bool enabled, RECT& r, UINT flags,
                           int skin_index, bool hot);
 // The same layout in the canvas's font colour.

@@ -223,16 +223,28 @@ TEST_F(Panels, ADisabledLabelIsEmbossed) {
   EXPECT_GT(lights, 5);
 }
 
-TEST_F(Panels, LayoutValuesSetBeforeTheLabelHasAParentAreIgnored) {
+TEST_F(Panels, ValuesSetWhileTheLabelHasNoParentAreIgnoredButAutoSize) {
   MakeForm(false);
+  auto* edit = Add<TEdit>(form, 150, 60, 100, 21);
   auto* label = New<TsLabel>(form);
   label->SetAlignment(taRightJustify);
   label->SetWordWrap(true);
+  label->SetFocusControl(edit);
   EXPECT_EQ(label->GetAlignment(), taLeftJustify);
   EXPECT_FALSE(label->GetWordWrap());
+  EXPECT_EQ(label->GetFocusControl(), nullptr);
+  label->SetAutoSize(false);
+  EXPECT_FALSE(label->GetAutoSize());
   label->SetParent(form);
   label->SetAlignment(taRightJustify);
+  label->SetFocusControl(edit);
   EXPECT_EQ(label->GetAlignment(), taRightJustify);
+  // Taken off its parent, the label keeps its focus control: clearing it is ignored as well.
+  label->SetParent(nullptr);
+  label->SetFocusControl(nullptr);
+  EXPECT_EQ(label->GetFocusControl(), edit);
+  Free(edit);
+  EXPECT_EQ(label->GetFocusControl(), nullptr);
 }
 
 TEST_F(Panels, ALabelReadFromAFormWrapsAtItsWidth) {
@@ -276,7 +288,7 @@ TEST_F(Panels, ACaptionLabelWrapsAtItsMaxWidth) {
   Free(style);
 }
 
-TEST_F(Panels, TheAcceleratorFocusesTheFocusControlWhileTheLabelIsEnabled) {
+TEST_F(Panels, TheAcceleratorAndAPressFocusTheFocusControlWhileTheLabelIsEnabled) {
   MakeForm(false);
   auto* other = Add<TEdit>(form, 150, 10, 100, 21);
   auto* edit = Add<TEdit>(form, 150, 60, 100, 21);
@@ -290,6 +302,16 @@ TEST_F(Panels, TheAcceleratorFocusesTheFocusControlWhileTheLabelIsEnabled) {
   EXPECT_EQ(label->Perform(CM_DIALOGCHAR, 'x', 0), 0);
   label->SetEnabled(false);
   EXPECT_EQ(label->Perform(CM_DIALOGCHAR, 'n', 0), 0);
+  EXPECT_TRUE(other->Focused());
+  // A press of the left button focuses it too; the double-click message that follows a second
+  // press does not again.
+  label->SetEnabled(true);
+  label->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+  label->Perform(WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+  EXPECT_TRUE(edit->Focused());
+  other->SetFocus();
+  label->Perform(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(2, 2));
+  label->Perform(WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
   EXPECT_TRUE(other->Focused());
   Free(edit);
   EXPECT_EQ(label->GetFocusControl(), nullptr);

@@ -245,6 +245,32 @@ TEST(BorderRegion, MasterImagesOfEveryMaskTypeAreCutAsTheMaskPainterCutsThem) {
   }
 }
 
+// MaskType 2: the rectangle holds three rows of frames' height, the frame the top one; the
+// mask still lies half the rectangle lower.
+TEST(BorderRegion, AMasterImageIsCutIntoMaskTypePlusOneRows) {
+  auto master = Filled(27, 27, clYellow);
+  auto strip = StateStrip(27, 18, false);
+  master->GetCanvas()->CopyRect(RECT{0, 0, 27, 9}, strip->GetCanvas(), RECT{0, 0, 27, 9});
+  master->GetCanvas()->GetBrush()->SetColor(clBlack);
+  master->GetCanvas()->FillRect(RECT{0, 13, 27, 27});
+  MasterScope scope(master.get());
+  TsMaskData mask;
+  mask.R = RECT{0, 0, 27, 27};
+  mask.ImageCount = 3;
+  mask.MaskType = 2;
+  auto dst = Filled(10, 10, clGray);
+  PaintBorderRegion(dst.get(), nullptr, true, mask, 0);
+  EXPECT_EQ(dst->GetPixelColor(0, 0), CellColor(0, 0, 0));
+  EXPECT_EQ(dst->GetPixelColor(0, 9), CellColor(0, 0, 2));
+  EXPECT_EQ(dst->GetPixelColor(9, 9), CellColor(0, 2, 2));
+  EXPECT_EQ(dst->GetPixelColor(4, 4), CellColor(0, 1, 1));
+  // A negative one, which no skin folder can give, paints nothing.
+  mask.MaskType = -1;
+  auto untouched = Filled(10, 10, clGray);
+  PaintBorderRegion(untouched.get(), nullptr, true, mask, 0);
+  EXPECT_EQ(ChangedArea(*untouched, clGray), (RECT{0, 0, 0, 0}));
+}
+
 TEST(BorderRegion, MasterStateIsClampedAndZeroCountPaintsNothing) {
   auto image = StateStrip(27, 18, false);
   MasterScope scope(image.get());

@@ -78,9 +78,18 @@ TEST_F(TextPaintTest, EachContourSideWidensTheInkByOnePixelOnThatSideOnly) {
   }
 }
 
-TEST_F(TextPaintTest, HotCaptionsTakeTheHotColours) {
+// The section's main colour stays the canvas's font colour: text the caller writes next with
+// the canvas's colour (an unskinned one) takes it.
+TEST_F(TextPaintTest, HotCaptionsTakeTheHotColoursAndTheCanvasKeepsTheMainOne) {
   EXPECT_TRUE(InkOf(Caption(true, false).get(), Bluish).Empty());
-  EXPECT_FALSE(InkOf(Caption(true, true).get(), Bluish).Empty());
+  auto hot = Caption(true, true);
+  EXPECT_FALSE(InkOf(hot.get(), Bluish).Empty());
+  EXPECT_EQ(hot->GetCanvas()->GetFont()->GetColor(), 0xFF0000);
+  auto bmp = Paper();
+  RECT r{20, 10, 140, 40};
+  WriteTextWithContour(bmp->GetCanvas(), kText, true, r, DT_SINGLELINE, 0, true);
+  WriteTextEx(bmp->GetCanvas(), kText, true, r, DT_SINGLELINE);
+  EXPECT_TRUE(InkOf(bmp.get(), [](uint32_t c) { return c == 0; }).Empty());
 }
 
 TEST_F(TextPaintTest, DisabledTextIgnoresTheSkinColours) {
