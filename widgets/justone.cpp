@@ -61,13 +61,29 @@ void TXJustOne::Loaded() {
   created_ = true;
 }
 
+namespace {
+
+// The first top-level window of that title (any class) that another process owns: the skin
+// engine may already have made this copy's own main window, whose caption can match too.
+HWND OtherProcessWindow(const std::string& title) {
+  for (HWND window = FindWindowExA(nullptr, nullptr, nullptr, title.c_str()); window;
+       window = FindWindowExA(nullptr, window, nullptr, title.c_str())) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != GetCurrentProcessId()) return window;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 void TXJustOne::Refuse(const std::string& title) {
   refused_ = true;
   AlreadyExist(this);
   if (switch_to_previous_ && Application) {
     // Our own hidden window carries the same title: cleared so the search finds the other.
     SetWindowTextA(Application->GetHandle(), "");
-    if (HWND previous = FindWindowA(nullptr, title.c_str())) {
+    if (HWND previous = OtherProcessWindow(title)) {
       if (IsIconic(previous))
         ShowWindow(previous, SW_RESTORE);
       else
