@@ -350,7 +350,9 @@ void TsCustomComboBox::PaintText(HDC dc) {
 }
 
 void TsCustomComboBox::PaintFace(HDC dc) {
-  FillDC(dc, GetClientRect(), style_->GetActualColor());
+  // The whole face: the style's border ring is narrower than the client inset, and the
+  // system's combo box paints between them.
+  FillDC(dc, RECT{0, 0, GetWidth(), GetHeight()}, style_->GetActualColor());
   PaintButton(dc);
   PaintText(dc);
 }
@@ -377,10 +379,7 @@ void TsCustomComboBox::WMPaint(TMessage& message) {
     MapWindowPoints(nullptr, handle_, reinterpret_cast<POINT*>(&er), 2);
     ExcludeClipRect(dc, er.left, er.top, er.right, er.bottom);
   }
-  // The client area and the button, which reaches into the border's ring.
-  const RECT client = GetClientRect(), button = ButtonRect();
-  for (const RECT& r : {client, button})
-    BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, mem, r.left, r.top, SRCCOPY);
+  BitBlt(dc, 0, 0, w, h, mem, 0, 0, SRCCOPY);
   SelectObject(mem, old);
   DeleteObject(bmp);
   DeleteDC(mem);
