@@ -193,7 +193,7 @@ void TsGridItem::WndProc(TMessage& message) {
 void TsGridItem::UnskinnedProc(TMessage& message) {
   if (GridAlive()) {
     switch (message.Msg) {
-      case SKM_SETNEWSKIN: NewSkin(); break;
+      case SKM_SETNEWSKIN: NewSkin(false); break;
       case SKM_REMOVESKIN: RemoveSkin(); break;
     }
   }
@@ -259,7 +259,7 @@ void TsGridItem::SkinnedProc(TMessage& message) {
       if (grid_->HandleAllocated()) SendMessageA(grid_->GetHandle(), WM_NCPAINT, 1, 0);
       break;
     case SKM_GETCACHEINFO: AnswerCacheInfo(message); break;
-    case SKM_SETNEWSKIN: NewSkin(); break;
+    case SKM_SETNEWSKIN: NewSkin(true); break;
     // Sent while the skin still counts as loaded too (the manager clears the flag first).
     case SKM_REMOVESKIN:
       RemoveSkin();
@@ -280,14 +280,15 @@ void TsGridItem::UpdateBarsUnlessBusy() {
   if (!busy_) UpdateBars();
 }
 
-void TsGridItem::NewSkin() {
+// An item that was skinned also clears its busy flag and repaints the grid's cells.
+void TsGridItem::NewSkin(bool skinned) {
   if (!Attached() && grid_) Attach(grid_);
   common_data_->BGChanged = true;
-  busy_ = false;
+  if (skinned) busy_ = false;
   common_data_->UpdateIndexes();
   RepaintFrame();
   UpdateBars();
-  if (grid_) grid_->Repaint();
+  if (skinned && grid_) grid_->Repaint();
 }
 
 void TsGridItem::RemoveSkin() {

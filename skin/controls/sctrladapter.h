@@ -125,7 +125,7 @@ class TsGridItem : public TCollectionItem {
   bool Skinned() const;
   void UnskinnedProc(TMessage& message);
   void SkinnedProc(TMessage& message);
-  void NewSkin();
+  void NewSkin(bool skinned);
   void RemoveSkin();
   void RepaintFrame();
   void RebuildCache();
