@@ -1077,7 +1077,9 @@ TEST_F(Scroll, ADisabledUpDownPaintsItsHotHalfUnderTheDisabledLook) {
   ud->SetPosition(5);
   Show();
   ud->SetHotPart(TsUpDown::hpFirstHot);
+  ValidateRect(ud->GetHandle(), nullptr);
   ud->SetEnabled(false);
+  EXPECT_TRUE(GetUpdateRect(ud->GetHandle(), nullptr, FALSE)) << "repainted disabled";
   const TColor hot = Pixel(ud, Centre(ud->HalfRect(1))), normal = Pixel(ud, Centre(ud->HalfRect(2)));
   // 40 percent of the section's colour, 60 percent of the form's.
   auto mix = [](TColor c, int shift) {
