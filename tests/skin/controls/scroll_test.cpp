@@ -908,6 +908,17 @@ TEST_F(Scroll, AnUpDownWithoutRangeLooksDisabledButStillClicks) {
   ud->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(first.x, first.y));
   EXPECT_EQ(ud->GetHotPart(), TsUpDown::hpFirstHot);
   ud->Perform(CM_MOUSELEAVE);
+
+  // A range or position from code repaints (the system's control would not): the halves
+  // that can move lose the disabled look.
+  ud->SetShowInaccessibility(true);
+  Pump();
+  ValidateRect(ud->GetHandle(), nullptr);
+  ud->SetMax(10);
+  EXPECT_TRUE(GetUpdateRect(ud->GetHandle(), nullptr, FALSE));
+  ValidateRect(ud->GetHandle(), nullptr);
+  ud->SetPosition(10);
+  EXPECT_TRUE(GetUpdateRect(ud->GetHandle(), nullptr, FALSE));
 }
 
 TEST_F(Scroll, AnUpDownShowsHotAndPressedHalvesAndLeavingClearsThem) {
