@@ -16,7 +16,8 @@ namespace {
 
 constexpr int kTextInset = 4;  // the text keeps clear of the style's border by this much
 
-// The built-in button picture, loaded at first use and freed at process end.
+// The built-in button picture, loaded at start-up (or at first use before that) and freed at
+// process end.
 struct TComboPicture {
   TBitmap* bitmap = nullptr;
   bool tried = false;
@@ -146,13 +147,10 @@ void TsCustomComboBox::StyleKeyDown(TObject* sender, WORD& key, TShiftState shif
 }
 
 void TsCustomComboBox::WndProc(TMessage& message) {
-  if (!Designing() && read_only_) {
-    // The edit part's notifications, and (a drop-down list has no edit part) the keys the
-    // control's own window would choose an item with.
-    if (message.Msg == WM_COMMAND || (ReadOnlyIgnores(message.Msg) && message.Msg < CN_BASE)) {
-      message.Result = 1;
-      return;
-    }
+  // The edit part's notifications: its keys and editing are swallowed in ComboWndProc.
+  if (!Designing() && read_only_ && message.Msg == WM_COMMAND) {
+    message.Result = 1;
+    return;
   }
   if (style_ && style_->HandleFirst(message)) return;
   const UINT msg = message.Msg;
@@ -222,11 +220,8 @@ void TsCustomComboBox::DropDown() {
 }
 
 void TsCustomComboBox::CNCommand(TMessage& message) {
-  if (HIWORD(message.WParam) == CBN_CLOSEUP) {
-    dropping_ = false;
-    // OnCloseUp sees the list closed.
-    SetDroppedDown(false);
-  }
+  // OnCloseUp sees the list closed.
+  if (HIWORD(message.WParam) == CBN_CLOSEUP) SetDroppedDown(false);
   TK_INHERITED(message);
 }
 
@@ -262,7 +257,7 @@ RECT TsCustomComboBox::ButtonRect() {
   const SIZE size = ButtonSize();
   const int right = GetWidth() - button_margin_;
   const int top = (GetHeight() - size.cy) / 2;
-  return RECT{right - size.cx, top, right, top + size.cy};
+  return RECT{right - size.cx, top, right, GetHeight() - top};
 }
 
 int TsCustomComboBox::ButtonState() {
@@ -320,17 +315,23 @@ void TsCustomComboBox::PaintButton(HDC dc) {
 }
 
 void TsCustomComboBox::PaintText(HDC dc) {
-  // A drop-down combo box shows its text in its edit part.
-  if (GetEditHandle()) return;
   RECT r = TextRect();
   const int saved = SaveDC(dc);
   SelectObject(dc, GetFont()->GetHandle());
   SetBkMode(dc, TRANSPARENT);
   const std::string text = GetText();
+  const UINT flags = DrawTextBiDiFlags(this, alignment_) | DT_SINGLELINE | DT_NOPREFIX;
   if (!Focused() && !style_->GetFocused()) {
     SetTextColor(dc, GetEnabled() ? ColorToRGB(GetFont()->GetColor()) : 0x808080);
-    UINT flags = DrawTextBiDiFlags(this, alignment_) | DT_SINGLELINE | DT_NOPREFIX;
     DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, flags);
+  } else if (GetStyle() == csDropDown) {
+    InflateRect(&r, 1, 1);
+    OffsetRect(&r, -1, -1);
+    FillDC(dc, r, style_->GetActualColor());
+    SetTextColor(dc, ColorToRGB(GetFont()->GetColor()));
+    RECT inner = r;
+    InflateRect(&inner, -1, -1);
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &inner, flags);
   } else {
     InflateRect(&r, 1, 1);
     OffsetRect(&r, -1, -1);
@@ -340,7 +341,6 @@ void TsCustomComboBox::PaintText(HDC dc) {
     SetTextColor(dc, ColorToRGB(clHighlightText));
     RECT inner = fill;
     inner.left += 1;
-    UINT flags = DrawTextBiDiFlags(this, alignment_) | DT_SINGLELINE | DT_NOPREFIX;
     DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &inner, flags);
     SetTextColor(dc, 0);
     SetBkColor(dc, 0xFFFFFF);
@@ -350,9 +350,9 @@ void TsCustomComboBox::PaintText(HDC dc) {
 }
 
 void TsCustomComboBox::PaintFace(HDC dc) {
-  const TColor color = style_->GetActualColor();
-  RECT client{0, 0, GetWidth(), GetHeight()};
-  FillDC(dc, client, color);
+  // The whole face: the style's border ring is narrower than the client inset, and the
+  // system's combo box paints between them.
+  FillDC(dc, RECT{0, 0, GetWidth(), GetHeight()}, style_->GetActualColor());
   PaintButton(dc);
   PaintText(dc);
 }
@@ -385,6 +385,10 @@ void TsCustomComboBox::WMPaint(TMessage& message) {
   DeleteDC(mem);
   if (!given) EndPaint(handle_, &ps);
   style_->PaintBorder();
+  // The border covers the button's outer column: the button comes on top again.
+  HDC again = given ? given : GetDC(handle_);
+  PaintButton(again);
+  if (!given) ReleaseDC(handle_, again);
   message.Result = 1;
 }
 

@@ -105,7 +105,7 @@ TsGridItem::~TsGridItem() {
     // A procedure put in front of ours that chains back to us would call a freed item.
     if (Attached()) grid_->WindowProc = looped_ ? own_proc_ : previous_;
     if (!IsDestroying(grid_) && grid_->HandleAllocated()) {
-      GiveColoursBack();
+      // The frame too: the system draws it again.
       SetWindowPos(grid_->GetHandle(), nullptr, 0, 0, 0, 0,
                    SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
       grid_->Repaint();
@@ -162,20 +162,6 @@ void TsGridItem::CallPrevious(TMessage& message) {
   if (!watch.Gone()) forwarding_ = outer;
 }
 
-void TsGridItem::TakeColours() {
-  if (colours_taken_) return;
-  saved_color_ = grid_->GetColor();
-  saved_font_color_ = grid_->GetFont()->GetColor();
-  colours_taken_ = true;
-}
-
-void TsGridItem::GiveColoursBack() {
-  if (!colours_taken_) return;
-  colours_taken_ = false;
-  grid_->SetColor(saved_color_);
-  grid_->GetFont()->SetColor(saved_font_color_);
-}
-
 void TsGridItem::Forget(TComponent* component) {
   if (component == grid_ && IsDestroying(component)) {
     grid_ = nullptr;
@@ -207,7 +193,7 @@ void TsGridItem::WndProc(TMessage& message) {
 void TsGridItem::UnskinnedProc(TMessage& message) {
   if (GridAlive()) {
     switch (message.Msg) {
-      case SKM_SETNEWSKIN: NewSkin(); break;
+      case SKM_SETNEWSKIN: NewSkin(false); break;
       case SKM_REMOVESKIN: RemoveSkin(); break;
     }
   }
@@ -263,7 +249,7 @@ void TsGridItem::SkinnedProc(TMessage& message) {
       UpdateBarsUnlessBusy();
       break;
     // The grid's own scrolling (keys, its own bars): the overlays follow it afterwards.
-    case WM_HSCROLL:
+    case WM_HSCROLL: ForwardBusy(message); break;
     case WM_VSCROLL:
       ForwardBusy(message);
       UpdateBars();
@@ -273,7 +259,7 @@ void TsGridItem::SkinnedProc(TMessage& message) {
       if (grid_->HandleAllocated()) SendMessageA(grid_->GetHandle(), WM_NCPAINT, 1, 0);
       break;
     case SKM_GETCACHEINFO: AnswerCacheInfo(message); break;
-    case SKM_SETNEWSKIN: NewSkin(); break;
+    case SKM_SETNEWSKIN: NewSkin(true); break;
     // Sent while the skin still counts as loaded too (the manager clears the flag first).
     case SKM_REMOVESKIN:
       RemoveSkin();
@@ -294,24 +280,22 @@ void TsGridItem::UpdateBarsUnlessBusy() {
   if (!busy_) UpdateBars();
 }
 
-void TsGridItem::NewSkin() {
+// An item that was skinned also clears its busy flag and repaints the grid's cells.
+void TsGridItem::NewSkin(bool skinned) {
   if (!Attached() && grid_) Attach(grid_);
   common_data_->BGChanged = true;
-  busy_ = false;
+  if (skinned) busy_ = false;
   common_data_->UpdateIndexes();
   RepaintFrame();
   UpdateBars();
-  if (grid_) grid_->Repaint();
+  if (skinned && grid_) grid_->Repaint();
 }
 
 void TsGridItem::RemoveSkin() {
   common_data_->SkinIndex = -1;
   common_data_->BorderIndex = -1;
   FreeBars();
-  GiveColoursBack();
-  if (grid_->HandleAllocated())
-    SetWindowPos(grid_->GetHandle(), nullptr, 0, 0, 0, 0,
-                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (grid_->GetParent()) grid_->SetColor(grid_->GetParent()->GetColor());
 }
 
 void TsGridItem::AnswerCacheInfo(TMessage& message) {
@@ -354,7 +338,6 @@ void TsGridItem::RebuildCache() {
 
 void TsGridItem::FollowSectionColors() {
   const TsGeneralData& section = SkinGeneralData[common_data_->SkinIndex];
-  TakeColours();
   if (grid_->GetFont()->GetColor() != section.FontColor.Color)
     grid_->GetFont()->SetColor(section.FontColor.Color);
   if (grid_->GetColor() != section.PaintingColor) grid_->SetColor(section.PaintingColor);
@@ -362,10 +345,8 @@ void TsGridItem::FollowSectionColors() {
 
 void TsGridItem::WMNCPaint(TMessage& message) {
   if (grid_->GetBorderStyle() == bsNone) return CallPrevious(message);
-  // Until skinned bars cover them, the grid's own bars are the system's to draw.
   HWND window = grid_->GetHandle();
-  if (GetWindowLongA(window, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL) && !BarsCoverGrid())
-    CallPrevious(message);
+  if (grid_->GetComponentState().Contains(csDesigning)) CallPrevious(message);
   UpdateBarsUnlessBusy();
   message.Result = 0;
   if (!grid_->GetVisible()) return;
@@ -386,7 +367,12 @@ void TsGridItem::PaintFrame(HDC dc) {
   CopyRect(dc, source, 0, height - frame, width, frame);
   CopyRect(dc, source, 0, frame, frame, height - 2 * frame);
   CopyRect(dc, source, width - frame, frame, frame, height - 2 * frame);
-  // The corner between two bars belongs to neither.
+  // The overlay bars' areas, and the corner between two bars, which belongs to neither and
+  // which nothing else paints.
+  for (TsScrollBar* bar : {vert_bar_, horz_bar_})
+    if (bar && bar->GetVisible())
+      CopyRect(dc, source, bar->GetLeft() - grid_->GetLeft(), bar->GetTop() - grid_->GetTop(),
+               bar->GetWidth(), bar->GetHeight());
   const LONG style = GetWindowLongA(grid_->GetHandle(), GWL_STYLE);
   if ((style & WS_VSCROLL) && (style & WS_HSCROLL)) {
     const int cx = GetSystemMetrics(SM_CXVSCROLL);
@@ -513,13 +499,6 @@ void TsGridItem::FreeBars() {
   Free(horz);
 }
 
-bool TsGridItem::BarsCoverGrid() const {
-  if (!grid_ || !grid_->HandleAllocated()) return false;
-  const LONG style = GetWindowLongA(grid_->GetHandle(), GWL_STYLE);
-  auto covers = [](TsScrollBar* bar) { return bar && bar->GetVisible(); };
-  return (!(style & WS_VSCROLL) || covers(vert_bar_)) && (!(style & WS_HSCROLL) || covers(horz_bar_));
-}
-
 // ---- TsGridItems ----------------------------------------------------------------------------
 
 TK_CLASS_INFO(TsGridItems, TCollection)
@@ -547,12 +526,8 @@ void TsGridAdapter::Loaded() {
   TsCtrlAdapter::Loaded();
   for (int i = 0; i < Count(); ++i) {
     TsGridItem* item = Item(i);
-    // An empty section is the adapter's own; the skin data would take its owner's class name.
-    TsCommonData* data = item->GetCommonData();
-    if (data->GetSkinSection().empty())
-      data->SetSkinSection(GetDefaultSection());
-    else
-      data->UpdateIndexes();
+    // The section stays as the form gave it: an empty one takes the adapter's default when
+    // the grid is attached.
     TComponent* control = GetForm() ? GetForm()->FindComponent(item->GetCtrlName()) : nullptr;
     if (!DynamicCast<TControl>(control)) continue;
     item->GetCommonData()->BGChanged = true;

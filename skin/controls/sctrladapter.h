@@ -125,7 +125,7 @@ class TsGridItem : public TCollectionItem {
   bool Skinned() const;
   void UnskinnedProc(TMessage& message);
   void SkinnedProc(TMessage& message);
-  void NewSkin();
+  void NewSkin(bool skinned);
   void RemoveSkin();
   void RepaintFrame();
   void RebuildCache();
@@ -133,15 +133,10 @@ class TsGridItem : public TCollectionItem {
   void WMNCPaint(TMessage& message);
   void PaintFrame(HDC dc);
   void AnswerCacheInfo(TMessage& message);
-  // The grid's colours are kept while the skin's are set, and given back when it goes.
-  void TakeColours();
-  void GiveColoursBack();
   void UpdateBarsUnlessBusy();
   void ForwardBusy(TMessage& message);
   void HideBars();
   void FreeBars();
-  // Whether skinned bars are shown over every bar the grid shows.
-  bool BarsCoverGrid() const;
   void PlaceBar(TsScrollBar*& bar, const TBarPlace& place, TScrollBarKind kind);
   void BarChanged(TObject* sender);
 
@@ -155,9 +150,6 @@ class TsGridItem : public TCollectionItem {
   bool looped_ = false;
   bool left_down_ = false;
   bool dragging_ = false;
-  TColor saved_color_ = clWindow;
-  TColor saved_font_color_ = clWindowText;
-  bool colours_taken_ = false;
   TsScrollBar* vert_bar_ = nullptr;
   TsScrollBar* horz_bar_ = nullptr;
   bool placing_bars_ = false;

@@ -96,4 +96,5 @@ void TsEdit::WMNCPaint(TMessage& message) {
 
 void RegisterSkinEditsClasses() {
   RegisterClasses({TsEdit::StaticClass(), TsSpinEdit::StaticClass(), TsComboBox::StaticClass()});
+  ComboButtonBitmap();  // the combo box's built-in button, loaded once at start-up
 }

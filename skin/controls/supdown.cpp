@@ -88,12 +88,12 @@ int TsUpDown::HalfAt(POINT client) {
 // ---- Messages ----------------------------------------------------------------------------------
 
 void TsUpDown::WndProc(TMessage& message) {
-  const bool designing = GetComponentState().Contains(csDesigning);
   switch (message.Msg) {
     case SKM_REMOVESKIN:
     case SKM_REFRESH:
       if (HandleAllocated()) Invalidate();
       return;
+    // WM_PRINTCLIENT is the toolkit's paint into a given device context (PaintTo).
     case WM_PAINT:
     case WM_PRINTCLIENT:
       if (!Skinned()) break;
@@ -105,65 +105,63 @@ void TsUpDown::WndProc(TMessage& message) {
       }
       message.Result = 0;
       return;
-    case WM_ERASEBKGND:
-      if (!Skinned()) break;
-      message.Result = 1;
-      return;
     default: break;
   }
-  // The limits before the system's control moves the position on a press.
-  const bool was_at_limit[3] = {false, AtLimit(1), AtLimit(2)};
   TCustomUpDown::WndProc(message);
   switch (message.Msg) {
-    // A new range or position may take a half to its limit or away from it.
+    // The system's control does not repaint for a new range or position, which may take a
+    // half to its limit or away from it: without this a half that can move stays disabled.
     case UDM_SETRANGE:
     case UDM_SETRANGE32:
     case UDM_SETPOS:
     case UDM_SETPOS32:
-    case WM_ENABLE:
       if (Skinned()) Invalidate();
       break;
     default: break;
   }
-  if (designing) return;
+  if (GetComponentState().Contains(csDesigning)) return;
   switch (message.Msg) {
-    case WM_MOUSEMOVE: MouseOver(PointFromLParam(message.LParam)); break;
+    case WM_NCHITTEST: HitTest(PointFromLParam(message.LParam)); break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-      Press(PointFromLParam(message.LParam), was_at_limit);
+      Press();
       message.Result = 1;
       break;
     case WM_LBUTTONUP:
-      if (Release(PointFromLParam(message.LParam))) message.Result = 1;
+      if (Release()) message.Result = 1;
       break;
     case CM_MOUSELEAVE: Leave(); break;
     default: break;
   }
 }
 
-void TsUpDown::MouseOver(POINT client) {
-  if (pressed_) return;
-  const int half = HalfAt(client);
-  SetHotPart(half == 0 || Inaccessible(half) ? hpNone : static_cast<THotPart>(half));
+void TsUpDown::HitTest(POINT screen) {
+  const int half = HalfAt(ScreenToClient(screen));
+  if (half == 0) return;
+  if (Inaccessible(half))
+    SetHotPart(hpNone);
+  else if (hot_part_ != half && !pressed_)
+    SetHotPart(static_cast<THotPart>(half));
 }
 
-void TsUpDown::Press(POINT client, const bool (&was_at_limit)[3]) {
+// The position has already moved: a press that reached Max (first half) or Min (second half)
+// leaves the half hot, whatever the orientation.
+void TsUpDown::Press() {
   pressed_ = true;
-  const int half = HalfAt(client);
-  if (half == 0 || !GetEnabled()) return SetHotPart(hpNone);
-  // An inaccessible half is never hot, so it is not pressed either (the toolkit still raises
-  // OnClick). Otherwise the position the press moved to decides: a press that reached the
-  // limit leaves the half hot, one that wrapped away from it shows it pressed.
-  if (show_inaccessibility_ && was_at_limit[half]) return;
-  SetHotPart(static_cast<THotPart>(AtLimit(half) ? half : half + 2));
+  if (hot_part_ == hpFirstHot && GetPosition() < GetMax()) SetHotPart(hpFirstPressed);
+  if (hot_part_ == hpSecondHot && GetPosition() > GetMin()) SetHotPart(hpSecondPressed);
 }
 
-bool TsUpDown::Release(POINT client) {
+bool TsUpDown::Release() {
   if (!pressed_) return false;
   pressed_ = false;
-  const int half = HalfAt(client);
   const THotPart before = hot_part_;
-  SetHotPart(half == 0 || Inaccessible(half) ? hpNone : static_cast<THotPart>(half));
+  // Only a pressed half turns hot again: a press that showed nothing pressed keeps the hot
+  // half, rather than lighting the other half under a mouse that is not there.
+  if (hot_part_ == hpFirstPressed && !(show_inaccessibility_ && GetPosition() == GetMax()))
+    SetHotPart(hpFirstHot);
+  if (hot_part_ == hpSecondPressed && !(show_inaccessibility_ && GetPosition() == GetMin()))
+    SetHotPart(hpSecondHot);
   return hot_part_ != before;
 }
 
@@ -182,8 +180,8 @@ void TsUpDown::PaintHalf(TBitmap* bmp, int half, const TsCacheInfo& ci) {
   if (w < 1 || h < 1 || !IsValidSkinIndex(section)) return;
   const bool disabled = !GetEnabled() || Inaccessible(half);
   int state = 0;
-  if (!disabled && hot_part_ == half) state = 1;
-  if (!disabled && hot_part_ == half + 2) state = 2;
+  if (hot_part_ == half) state = 1;
+  if (hot_part_ == half + 2) state = 2;
   PaintItem(section, kButtonSections[side], ci, state, true, r, POINT{r.left, r.top}, bmp);
   const int glyph = CommonSkinIndexes.ScrollBtnGlyph[side];
   if (IsValidImgIndex(glyph)) {

@@ -42,10 +42,10 @@ class TsUpDown : public TCustomUpDown {
 
  private:
   static void Publish(TPublisher<TsUpDown>& p);
-  void MouseOver(POINT client);
-  void Press(POINT client, const bool (&was_at_limit)[3]);
+  void HitTest(POINT screen);
+  void Press();
   // Whether the look changed.
-  bool Release(POINT client);
+  bool Release();
   void Leave();
   void PaintSkinned(HDC dc);
   void PaintHalf(TBitmap* bmp, int half, const TsCacheInfo& ci);

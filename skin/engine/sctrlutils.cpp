@@ -14,6 +14,8 @@ namespace {
 
 TsLabelTest g_label_test = nullptr;
 
+bool BeingDestroyed(TControl* control) { return control->GetComponentState().Contains(csDestroying); }
+
 bool BeingBuiltOrFreed(TControl* control) {
   TComponentState state = control->GetComponentState();
   return control->GetControlState().Contains(csCreating) || state.Contains(csLoading) ||
@@ -132,9 +134,9 @@ TCollectionItem* FindCollectionItem(TCollection* collection, const std::string& 
 }
 
 // Children are walked by index and fetched anew each time: a notice may make one go away. A
-// control without window gets none (nor one that is going away).
+// control without window gets none (nor one that is going away: its children may be gone).
 void RefreshWindowAndChildren(TWinControl* control, bool bg_changed) {
-  if (BeingBuiltOrFreed(control)) return;
+  if (BeingDestroyed(control)) return;
   if (control->HandleAllocated()) {
     RECT r = control->GetClientRect();
     RedrawWindow(control->GetHandle(), &r, nullptr,
@@ -150,7 +152,7 @@ void RefreshWindowAndChildren(TWinControl* control, bool bg_changed) {
 
 // The children of a control that is going away are left alone: they go with it or move on.
 void RepaintLabels(TWinControl* control) {
-  if (BeingBuiltOrFreed(control)) return;
+  if (BeingDestroyed(control)) return;
   for (int i = 0; i < control->GetControlCount(); ++i) {
     TControl* child = control->GetControl(i);
     if (IsSkinnedLabel(child) && ControlReadyToPaint(child)) child->Repaint();
@@ -182,7 +184,7 @@ void PaintChildShadows(TWinControl* control, TBitmap* bitmap) {
 }
 
 void BroadcastRepaint(TWinControl* parent, bool bg_changed) {
-  if (BeingBuiltOrFreed(parent)) return;
+  if (BeingDestroyed(parent)) return;
   for (int i = 0; i < parent->GetControlCount(); ++i) {
     TControl* child = parent->GetControl(i);
     if (!ControlReadyToPaint(child)) continue;

@@ -58,6 +58,12 @@ TControl* OwnerControl(const TPersistent* object) {
   return style ? StyleControl(style) : nullptr;
 }
 
+// The editor family repaints the control itself (the style's border is drawn afresh each
+// paint), also while a new skin is announced.
+void InvalidateOwnerControl(const TPersistent* object) {
+  if (TControl* control = OwnerControl(object)) control->Invalidate();
+}
+
 const TEnumInfo& FontStylesInfo() {
   static const TEnumInfo info{"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"};
   return info;
@@ -169,7 +175,7 @@ void TsEditorPainting::SetColorIndex(int index, TColor color) {
   if (index == 0) parent_color_ = false;
   // A control half torn down may fail to repaint; the value is stored anyway.
   try {
-    InvalidateOwner(this);
+    InvalidateOwnerControl(this);
   } catch (const Exception&) {
   }
 }
@@ -177,7 +183,7 @@ void TsEditorPainting::SetColorIndex(int index, TColor color) {
 void TsEditorPainting::SetBevel(TsEditorBevel bevel) {
   if (bevel_ == bevel) return;
   bevel_ = bevel;
-  InvalidateOwner(this);
+  InvalidateOwnerControl(this);
 }
 
 void TsEditorPainting::SetParentColor(bool parent_color) {
@@ -194,7 +200,7 @@ void TsEditorPainting::SetParentColor(bool parent_color) {
   control->SetParentColor(parent_color);
   if (parent_color) {
     color_ = control->GetColor();
-    InvalidateOwner(this);
+    control->Invalidate();
   }
 }
 
@@ -448,36 +454,8 @@ void TsHotPainting::Assign(TPersistent* source) {
   InvalidateOwner(this);
 }
 
-void TsHotPainting::SetColor(TColor color) {
-  if (color_ == color) return;
-  color_ = color;
-  InvalidateOwner(this);
-}
-
-void TsHotPainting::SetBevel(TsControlBevel bevel) {
-  if (bevel_ == bevel) return;
-  bevel_ = bevel;
-  InvalidateOwner(this);
-}
-
-void TsHotPainting::SetTransparency(TPercent transparency) {
-  transparency = ClampPercent(transparency);
-  if (transparency_ == transparency) return;
-  transparency_ = transparency;
-  InvalidateOwner(this);
-}
-
-void TsHotPainting::SetFontColor(TColor color) {
-  if (font_color_ == color) return;
-  font_color_ = color;
-  InvalidateOwner(this);
-}
-
-void TsHotPainting::SetFontStyle(TFontStyles style) {
-  if (font_style_ == style) return;
-  font_style_ = style;
-  InvalidateOwner(this);
-}
+// The hot look is read when the control turns hot: a new value waits for that.
+void TsHotPainting::SetTransparency(TPercent transparency) { transparency_ = ClampPercent(transparency); }
 
 // ---- Background add-ons --------------------------------------------------------------------
 
@@ -600,7 +578,9 @@ void TsHotBackground::Assign(TPersistent* source) {
 
 void TsHotBackground::AddonChanged() {
   // The add-ons are made in the constructor; the first picture events may come before both are.
-  if (image_ && gradient_) InvalidateOwner(this);
+  // Only a style's own background repaints it; a hot background waits for the hot look.
+  if (image_ && gradient_)
+    if (TsPassiveBGStyle* style = BackgroundStyle(this)) InvalidateStyle(style);
 }
 
 TK_ABSTRACT_CLASS_INFO(TsBackground, TsHotBackground)
@@ -657,10 +637,6 @@ void TsFading::Assign(TPersistent* source) {
   interval_in_ = fading->interval_in_;
   interval_out_ = fading->interval_out_;
 }
-
-void TsFading::SetIterations(TPercent value) { iterations_ = ClampPercent(value); }
-void TsFading::SetIntervalIn(TPercent value) { interval_in_ = ClampPercent(value); }
-void TsFading::SetIntervalOut(TPercent value) { interval_out_ = ClampPercent(value); }
 
 TK_ABSTRACT_CLASS_INFO(TsMaskedBorders, TPersistent)
 

@@ -33,7 +33,8 @@ class TsGenStyle;
 template <class C>
 class TPublisher;
 
-// A percentage of 0 to 100 in one byte; setters clamp larger values to 100.
+// A percentage of 0 to 100 in one byte; the setters of the shares that are mixed clamp larger
+// values to 100.
 using TPercent = uint8_t;
 
 enum TsSelectionMode { msBorder, msColor };
@@ -253,16 +254,18 @@ class TsHotPainting : public TPersistent {
   void Assign(TPersistent* source) override;
   TPersistent* GetOwner() const override { return owner_; }
 
+  // Stored only: the hot look is read when the control turns hot.
   TColor GetColor() const { return color_; }
-  void SetColor(TColor color);
+  void SetColor(TColor color) { color_ = color; }
   TsControlBevel GetBevel() const { return bevel_; }
-  void SetBevel(TsControlBevel bevel);
+  void SetBevel(TsControlBevel bevel) { bevel_ = bevel; }
   TPercent GetTransparency() const { return transparency_; }
+  // Clamped to 100: a mix weight beyond the whole would overflow the channels.
   void SetTransparency(TPercent transparency);
   TColor GetFontColor() const { return font_color_; }
-  void SetFontColor(TColor color);
+  void SetFontColor(TColor color) { font_color_ = color; }
   TFontStyles GetFontStyle() const { return font_style_; }
-  void SetFontStyle(TFontStyles style);
+  void SetFontStyle(TFontStyles style) { font_style_ = style; }
   int GetBevelWidth() const { return bevel_width_; }
   void SetBevelWidth(int width) { bevel_width_ = width; }
 
@@ -424,11 +427,11 @@ class TsFading : public TPersistent {
   bool GetEnabled() const { return enabled_; }
   void SetEnabled(bool enabled) { enabled_ = enabled; }
   TPercent GetIterations() const { return iterations_; }
-  void SetIterations(TPercent value);
+  void SetIterations(TPercent value) { iterations_ = value; }
   TPercent GetIntervalIn() const { return interval_in_; }
-  void SetIntervalIn(TPercent value);
+  void SetIntervalIn(TPercent value) { interval_in_ = value; }
   TPercent GetIntervalOut() const { return interval_out_; }
-  void SetIntervalOut(TPercent value);
+  void SetIntervalOut(TPercent value) { interval_out_ = value; }
 
  private:
   static void Publish(TPublisher<TsFading>& p);

@@ -239,8 +239,8 @@ TEST_F(Adapters, AddItemAttachesAndDetachItemGivesTheProcedureBack) {
   adapter->DetachItem(0);
   EXPECT_EQ(adapter->Count(), 0);
   EXPECT_TRUE(grid->WindowProc == own);
-  EXPECT_EQ(grid->GetColor(), clWindow);
-  adapter->DetachItem(0);  // nothing left: no effect
+  EXPECT_EQ(grid->GetColor(), kGridColor);  // the colours stay as the skin set them
+  adapter->DetachItem(0);                   // nothing left: no effect
   adapter->DetachItem(-1);
 }
 
@@ -332,7 +332,8 @@ TEST_F(Adapters, TheItemAnswersForItsCacheAndEatsTheBackgroundErase) {
   EXPECT_FALSE(GlobalCacheInfo.Ready);
 }
 
-TEST_F(Adapters, RemovingTheSkinGivesTheColoursBackAndANewSkinHooksAgain) {
+// The grid takes its parent's colour when the skin goes; the font keeps the skin's colour.
+TEST_F(Adapters, RemovingTheSkinGivesTheGridItsParentsColourAndANewSkinHooksAgain) {
   LoadSkin();
   ReadForm(kOneItem);
   grid->SetColor(0x00E0E0E0);
@@ -344,8 +345,8 @@ TEST_F(Adapters, RemovingTheSkinGivesTheColoursBackAndANewSkinHooksAgain) {
   Broadcast(SKM_REMOVESKIN);
   SkinData().SkinLoaded = true;
   EXPECT_EQ(Item()->GetCommonData()->SkinIndex, -1);
-  EXPECT_EQ(grid->GetColor(), 0x00E0E0E0);
-  EXPECT_EQ(grid->GetFont()->GetColor(), clWindowText);
+  EXPECT_EQ(grid->GetColor(), form->GetColor());
+  EXPECT_EQ(grid->GetFont()->GetColor(), kGridFont);
 
   // Someone put a procedure in front of the item's meanwhile: the new skin hooks in front again.
   struct TOther : TObject {

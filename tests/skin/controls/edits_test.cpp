@@ -483,7 +483,9 @@ class ComboTest : public EditsTest {
   }
 };
 
-TEST_F(ComboTest, AReadOnlyComboBoxIgnoresKeysAndEditing) {
+// Its edit part's keys and editing, and the command notifications of its parts (a drop-down
+// list chooses by its list part, which tells the control by a command).
+TEST_F(ComboTest, AReadOnlyComboBoxIgnoresTheKeysAndEditingOfItsParts) {
   auto* list = AddCombo(csDropDownList);
   auto* edit = AddCombo(csDropDown, 40);
   list->SetItemIndex(1);
@@ -499,7 +501,7 @@ TEST_F(ComboTest, AReadOnlyComboBoxIgnoresKeysAndEditing) {
   for (WORD key : {VK_DOWN, VK_DOWN, VK_END, VK_HOME}) SendMessageA(list->GetHandle(), WM_KEYDOWN, key, 1);
   SendMessageA(list->GetHandle(), WM_CHAR, 'C', 1);
   Pump();
-  EXPECT_EQ(list->GetItemIndex(), 1) << "the keys of a drop-down list choose nothing";
+  EXPECT_EQ(list->GetItemIndex(), 1) << "the list part's notifications do not reach the control";
 
   HWND part = edit->GetEditHandle();
   ASSERT_NE(part, nullptr);
@@ -517,10 +519,20 @@ TEST_F(ComboTest, AReadOnlyComboBoxIgnoresKeysAndEditing) {
   EXPECT_STREQ(shown, "typed");
   EXPECT_EQ(counter.changes, 0);
 
+  // The edit part's notifications do not reach the control.
+  EXPECT_EQ(
+      SendMessageA(edit->GetHandle(), WM_COMMAND, MAKEWPARAM(0, EN_CHANGE), reinterpret_cast<LPARAM>(part)),
+      1);
+  EXPECT_EQ(counter.changes, 0);
+
+  edit->SetReadOnly(false);
+  SendMessageA(part, WM_CHAR, 'x', 1);
+  Pump();
+  EXPECT_NE(edit->GetText(), "typed") << "and take them again when no longer read-only";
   list->SetReadOnly(false);
   SendMessageA(list->GetHandle(), WM_KEYDOWN, VK_DOWN, 1);
   Pump();
-  EXPECT_EQ(list->GetItemIndex(), 2) << "and take them again when no longer read-only";
+  EXPECT_EQ(list->GetItemIndex(), 2);
 }
 
 TEST_F(ComboTest, ItemIndexFromCodeReportsAChangeTheWindowsCreationDoesNot) {
@@ -608,6 +620,25 @@ TEST_F(ComboTest, WithoutAGlyphMaskTheButtonIsTheBuiltInPicture) {
   EXPECT_EQ(SizeOf(skinned).cy, 15);
   EXPECT_EQ(SizeOf(other).cx, 19);
   EXPECT_EQ(SizeOf(other).cy, 17);
+}
+
+// Centred: top = (Height - button height) div 2 and bottom = Height - top, one pixel more when
+// the room left is odd.
+TEST_F(ComboTest, TheButtonRectangleIsCentredFromBothEdges) {
+  auto* combo = AddCombo(csDropDownList);
+  Show();
+  const int height = combo->GetHeight();
+  const int glyph_height = height % 2 ? 14 : 15;  // odd room left above and below
+  TBitmap* glyph = New<TBitmap>();
+  glyph->SetPixelFormat(pf24bit);
+  glyph->SetSize(3 * 10, 2 * glyph_height);
+  combo->GetGlyphMode()->SetUseDefaultGlyph(false);
+  combo->GetGlyphMode()->SetGlyph(glyph);
+  Free(glyph);
+  const RECT r = combo->ButtonRect();
+  const int top = (height - glyph_height) / 2;
+  EXPECT_EQ(r, (RECT{combo->GetWidth() - 3 - 10, top, combo->GetWidth() - 3, height - top}));
+  EXPECT_EQ(r.bottom - r.top, glyph_height + 1);
 }
 
 TEST_F(ComboTest, TheButtonShowsNormalHotAndDroppedFromTheGlyphMask) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <utility>
 #include <vector>
@@ -42,6 +43,12 @@ TsGeneralData Section(const std::string& name, TColor color, TColor hot) {
 }
 
 LPARAM At(POINT p) { return MAKELPARAM(p.x, p.y); }
+
+// The system's hit test of a client point of the control (it comes in screen coordinates).
+void HitTest(TWinControl* control, POINT client) {
+  ClientToScreen(control->GetHandle(), &client);
+  control->Perform(WM_NCHITTEST, 0, MAKELPARAM(client.x, client.y));
+}
 POINT Centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 
 std::vector<std::string> g_errors;
@@ -997,19 +1004,29 @@ TEST_F(Scroll, AnUpDownWithoutRangeLooksDisabledButStillClicks) {
   Post(ud, WM_LBUTTONDOWN, Centre(ud->HalfRect(1)), MK_LBUTTON);
   Post(ud, WM_LBUTTONUP, Centre(ud->HalfRect(1)));
   ASSERT_TRUE(PumpUntil([&] { return counter.clicks == 1; }));
+  Pump();  // the release, posted before the click came
   EXPECT_EQ(ud->GetHotPart(), TsUpDown::hpNone);
 
   // Without the inaccessible look a half at its limit is hot under the mouse, and a press
   // leaves it hot: it never shows pressed.
   ud->SetShowInaccessibility(false);
-  Post(ud, WM_MOUSEMOVE, Centre(ud->HalfRect(1)));
-  ASSERT_TRUE(PumpUntil([&] { return ud->GetHotPart() == TsUpDown::hpFirstHot; }));
   const POINT first = Centre(ud->HalfRect(1));
+  HitTest(ud, first);
+  EXPECT_EQ(ud->GetHotPart(), TsUpDown::hpFirstHot);
   ud->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(first.x, first.y));
   EXPECT_EQ(ud->GetHotPart(), TsUpDown::hpFirstHot);
-  ud->Perform(WM_LBUTTONUP, 0, MAKELPARAM(first.x, first.y));
-  EXPECT_EQ(ud->GetHotPart(), TsUpDown::hpFirstHot);
   ud->Perform(CM_MOUSELEAVE);
+
+  // A range or position from code repaints (the system's control would not): the halves
+  // that can move lose the disabled look.
+  ud->SetShowInaccessibility(true);
+  Pump();
+  ValidateRect(ud->GetHandle(), nullptr);
+  ud->SetMax(10);
+  EXPECT_TRUE(GetUpdateRect(ud->GetHandle(), nullptr, FALSE));
+  ValidateRect(ud->GetHandle(), nullptr);
+  ud->SetPosition(10);
+  EXPECT_TRUE(GetUpdateRect(ud->GetHandle(), nullptr, FALSE));
 }
 
 TEST_F(Scroll, AnUpDownShowsHotAndPressedHalvesAndLeavingClearsThem) {
@@ -1042,7 +1059,7 @@ TEST_F(Scroll, AnUpDownPressShowsPressedFromThePositionItMovedTo) {
   const POINT first = Centre(ud->HalfRect(1));
   auto press = [&](int position) {
     ud->SetPosition(position);
-    ud->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(first.x, first.y));
+    HitTest(ud, first);
     const LRESULT result = ud->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(first.x, first.y));
     const TsUpDown::THotPart part = ud->GetHotPart();
     const LRESULT released = ud->Perform(WM_LBUTTONUP, 0, MAKELPARAM(first.x, first.y));
@@ -1090,6 +1107,107 @@ TEST_F(Scroll, AHorizontalUpDownMovesLeftTowardMinAndRightTowardMax) {
   ud->SetPosition(10);
   EXPECT_FALSE(ud->AtLimit(1));
   EXPECT_TRUE(ud->AtLimit(2));
+}
+
+// The hot half follows the system's hit tests; nothing changes while a half is held or for a
+// point beside both halves, and a half at its limit is never hot with the inaccessible look.
+TEST_F(Scroll, AnUpDownTakesItsHotHalfFromTheHitTest) {
+  LoadSkin();
+  MakeForm();
+  TsUpDown* ud = MakeUpDown(0, 10);
+  ud->SetPosition(10);
+  Show();
+  const POINT first = Centre(ud->HalfRect(1)), second = Centre(ud->HalfRect(2));
+  HitTest(ud, second);
+  EXPECT_EQ(ud->GetHotPart(), TsUpDown::hpSecondHot);
+  HitTest(ud, POINT{-5, -5});
+  EXPECT_EQ(ud->GetHotPart(), TsUpDown::hpSecondHot);
+  HitTest(ud, first);  // at Max
+  EXPECT_EQ(ud->GetHotPart(), TsUpDown::hpNone);
+  ud->SetPosition(5);
+  HitTest(ud, first);
+  EXPECT_EQ(ud->GetHotPart(), TsUpDown::hpFirstHot);
+  ud->Perform(WM_LBUTTONDOWN, MK_LBUTTON, At(first));
+  EXPECT_EQ(ud->GetHotPart(), TsUpDown::hpFirstPressed);
+  HitTest(ud, second);
+  EXPECT_EQ(ud->GetHotPart(), TsUpDown::hpFirstPressed);
+  EXPECT_EQ(ud->Perform(WM_LBUTTONUP, 0, At(first)), 1);
+  EXPECT_EQ(ud->GetHotPart(), TsUpDown::hpFirstHot);
+  ud->Perform(CM_MOUSELEAVE);
+  EXPECT_EQ(ud->GetHotPart(), TsUpDown::hpNone);
+}
+
+// A press and its release go by Position against Max for the first half and Min for the
+// second, whatever the orientation: the left half of a horizontal control that reaches Min
+// and the right half that reaches Max still show pressed.
+TEST_F(Scroll, AnUpDownPressAndReleaseGoByMaxForTheFirstHalfAndMinForTheSecond) {
+  LoadSkin();
+  MakeForm();
+  auto* ud = New<TsUpDown>(form);
+  ud->SetOrientation(udHorizontal);
+  ud->SetBounds(100, 20, 30, 17);
+  ud->SetMin(0);
+  ud->SetMax(10);
+  ud->SetParent(form);
+  ud->SetPosition(1);
+  Show();
+  const POINT left = Centre(ud->HalfRect(1)), right = Centre(ud->HalfRect(2));
+  HitTest(ud, left);
+  ASSERT_EQ(ud->GetHotPart(), TsUpDown::hpFirstHot);
+  ud->Perform(WM_LBUTTONDOWN, MK_LBUTTON, At(left));
+  EXPECT_EQ(ud->GetPosition(), 0);
+  EXPECT_EQ(ud->GetHotPart(), TsUpDown::hpFirstPressed);
+  ud->Perform(WM_LBUTTONUP, 0, At(left));
+  EXPECT_EQ(ud->GetHotPart(), TsUpDown::hpFirstHot);
+  ud->Perform(CM_MOUSELEAVE);
+
+  // The right half reaching Max still shows pressed (Position is above Min).
+  ud->SetPosition(9);
+  HitTest(ud, right);
+  ud->Perform(WM_LBUTTONDOWN, MK_LBUTTON, At(right));
+  EXPECT_EQ(ud->GetPosition(), 10);
+  EXPECT_EQ(ud->GetHotPart(), TsUpDown::hpSecondPressed);
+  EXPECT_EQ(ud->Perform(WM_LBUTTONUP, 0, At(right)), 1);
+  EXPECT_EQ(ud->GetHotPart(), TsUpDown::hpSecondHot);
+  ud->Perform(CM_MOUSELEAVE);
+
+  // A press that shows nothing pressed (here in an empty range) leaves the hot half as it is
+  // on its release: the other half does not light up. A release without a press changes
+  // nothing.
+  ud->SetShowInaccessibility(false);
+  ud->SetMin(0);
+  ud->SetMax(0);
+  HitTest(ud, left);
+  ASSERT_EQ(ud->GetHotPart(), TsUpDown::hpFirstHot);
+  ud->Perform(WM_LBUTTONDOWN, MK_LBUTTON, At(left));
+  EXPECT_EQ(ud->GetHotPart(), TsUpDown::hpFirstHot);
+  EXPECT_EQ(ud->Perform(WM_LBUTTONUP, 0, At(left)), 0);
+  EXPECT_EQ(ud->GetHotPart(), TsUpDown::hpFirstHot);
+  ud->Perform(CM_MOUSELEAVE);
+  EXPECT_EQ(ud->Perform(WM_LBUTTONUP, 0, At(right)), 0);
+  EXPECT_EQ(ud->GetHotPart(), TsUpDown::hpNone);
+}
+
+// A disabled control keeps showing its hot half under the disabled look.
+TEST_F(Scroll, ADisabledUpDownPaintsItsHotHalfUnderTheDisabledLook) {
+  LoadSkin();
+  MakeForm();
+  TsUpDown* ud = MakeUpDown(0, 10);
+  ud->SetPosition(5);
+  Show();
+  ud->SetHotPart(TsUpDown::hpFirstHot);
+  ValidateRect(ud->GetHandle(), nullptr);
+  ud->SetEnabled(false);
+  EXPECT_TRUE(GetUpdateRect(ud->GetHandle(), nullptr, FALSE)) << "repainted disabled";
+  const TColor hot = Pixel(ud, Centre(ud->HalfRect(1))), normal = Pixel(ud, Centre(ud->HalfRect(2)));
+  // 40 percent of the section's colour, 60 percent of the form's.
+  auto mix = [](TColor c, int shift) {
+    return static_cast<int>(std::lround(((c >> shift) & 0xFF) * 0.4 + ((kFormColor >> shift) & 0xFF) * 0.6));
+  };
+  for (int shift : {0, 8, 16}) {
+    EXPECT_NEAR(static_cast<int>((hot >> shift) & 0xFF), mix(kButtonHot, shift), 1) << shift;
+    EXPECT_NEAR(static_cast<int>((normal >> shift) & 0xFF), mix(kButton, shift), 1) << shift;
+  }
 }
 
 TEST_F(Scroll, WithoutASkinTheUpDownIsTheToolkitsControl) {

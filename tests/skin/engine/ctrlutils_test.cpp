@@ -166,11 +166,19 @@ TEST_F(CtrlUtils, BroadcastsPassChildrenBeingCreatedOrDestroyed) {
   EXPECT_EQ(label->repaints, 0);
   EXPECT_EQ(late->repaints, 2);
 
+  // A parent whose window is being created passes them on to its ready children.
+  MarkCreating(panel);
+  RepaintLabels(panel);
+  BroadcastRepaint(panel, true);
+  EXPECT_EQ(late->repaints, 4);
+  EXPECT_TRUE(creating->seen.empty());
+  panel->SetControlState(panel->GetControlState() - TControlState{csCreating});
+
   // The children of a control being destroyed are left alone; it gets no window back.
   panel->MarkDestroying();
   RepaintLabels(panel);
   BroadcastRepaint(panel, true);
-  EXPECT_EQ(late->repaints, 2);
+  EXPECT_EQ(late->repaints, 4);
   DestroyWindow(panel->GetHandle());
   RefreshWindowAndChildren(panel, true);
   EXPECT_FALSE(panel->HandleAllocated());

@@ -5,6 +5,7 @@
 #include "skin/engine/sgenstyle.h"
 #include "skin/engine/sglyphmode.h"
 #include "skin/engine/sstyleprops.h"
+#include "skin/engine/sstyles.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/extctrls.h"
 #include "toolkit/labels.h"
@@ -22,6 +23,11 @@ class TStyledControl : public TCustomControl {
     style_ = New<TsGenStyle>(this);
   }
   TsGenStyle* Style() const { return style_; }
+  void Invalidate() override {
+    ++invalidations;
+    TCustomControl::Invalidate();
+  }
+  int invalidations = 0;
 
  protected:
   void WndProc(TMessage& message) override {
@@ -49,10 +55,18 @@ class StylePropsOwner : public testing::Test {
   }
   // Whether `change` marked the style's cache stale.
   template <class F>
-  bool Invalidates(F change) {
-    style_->BGChanged = false;
+  bool Invalidates(F change, TsGenStyle* style = nullptr) {
+    if (!style) style = style_;
+    style->BGChanged = false;
     change();
-    return style_->BGChanged;
+    return style->BGChanged;
+  }
+  // Whether `change` invalidated the control itself.
+  template <class F>
+  bool InvalidatesControl(F change) {
+    control_->invalidations = 0;
+    change();
+    return control_->invalidations > 0;
   }
 
   TPanel* parent_ = New<TPanel>(nullptr);
@@ -60,39 +74,46 @@ class StylePropsOwner : public testing::Test {
   TsGenStyle* style_ = nullptr;
 };
 
+// The editor family repaints the control, the background family marks the style; a style's
+// own background tells it of its image and gradient, a hot style's does not, and the hot look
+// is stored only.
 TEST_F(StylePropsOwner, ChangesThatShowInvalidateTheOwningStyle) {
   TsEditorPainting* editor = New<TsEditorPainting>(style_);
   TsStylePainting* painting = New<TsStylePainting>(style_);
-  TsBackground* background = New<TsBackground>(style_);
+  auto* passive = New<TsPassiveBGStyle>(control_);
+  TsBackground* background = passive->GetBackground();
   TsHotStyle* hot = New<TsHotStyle>(style_);
   TsActiveEffects* effects = New<TsActiveEffects>(style_);
-  EXPECT_EQ(OwnerStyle(background->GetImage()), style_);
+  EXPECT_EQ(OwnerStyle(background->GetImage()), passive);
   EXPECT_EQ(OwnerStyle(effects->GetMaskedBorders()), style_);
 
-  EXPECT_TRUE(Invalidates([&] { editor->SetColorBorderBottom(clRed); }));
-  EXPECT_TRUE(Invalidates([&] { editor->SetBevel(ebLowered); }));
-  EXPECT_FALSE(Invalidates([&] { editor->SetBevel(ebLowered); }));  // no change
+  EXPECT_TRUE(InvalidatesControl([&] { editor->SetColorBorderBottom(clRed); }));
+  EXPECT_TRUE(InvalidatesControl([&] { editor->SetBevel(ebLowered); }));
+  EXPECT_FALSE(InvalidatesControl([&] { editor->SetBevel(ebLowered); }));  // no change
   EXPECT_TRUE(Invalidates([&] { painting->SetBevel(cbNone); }));
   EXPECT_TRUE(Invalidates([&] { painting->SetTransparency(40); }));
-  EXPECT_TRUE(Invalidates([&] { background->GetGradient()->SetPercent(20); }));
-  EXPECT_TRUE(Invalidates([&] { background->GetImage()->SetPercent(20); }));
-  EXPECT_TRUE(Invalidates([&] { background->GetImage()->GetImage()->GetBitmap()->SetSize(4, 4); }));
-  EXPECT_TRUE(Invalidates([&] { hot->GetHotPainting()->SetColor(clLime); }));
-  EXPECT_TRUE(Invalidates([&] { hot->GetHotBackground()->GetGradient()->SetData("255;65280;100;0;0"); }));
-  // Values set again change nothing.
+  EXPECT_TRUE(Invalidates([&] { background->GetGradient()->SetPercent(20); }, passive));
+  EXPECT_TRUE(Invalidates([&] { background->GetImage()->SetPercent(20); }, passive));
+  EXPECT_TRUE(Invalidates([&] { background->GetImage()->GetImage()->GetBitmap()->SetSize(4, 4); }, passive));
+  EXPECT_FALSE(Invalidates([&] { hot->GetHotPainting()->SetColor(clLime); }));
+  EXPECT_EQ(hot->GetHotPainting()->GetColor(), clLime);
   EXPECT_FALSE(Invalidates([&] { hot->GetHotBackground()->GetGradient()->SetData("255;65280;100;0;0"); }));
-  EXPECT_FALSE(Invalidates([&] { background->GetGradient()->SetPercent(20); }));
-  EXPECT_FALSE(Invalidates([&] { background->GetImage()->SetPercent(20); }));
+  EXPECT_EQ(hot->GetHotBackground()->GetGradient()->GetData(), "255;65280;100;0;0");
+  // Values set again change nothing.
+  EXPECT_FALSE(Invalidates([&] { background->GetGradient()->SetPercent(20); }, passive));
+  EXPECT_FALSE(Invalidates([&] { background->GetImage()->SetPercent(20); }, passive));
   EXPECT_FALSE(Invalidates([&] { hot->GetHotPainting()->SetBevelWidth(9); }));  // store only
   EXPECT_TRUE(Invalidates([&] { effects->GetMaskedBorders()->SetTransparentColor(clBlack); }));
   EXPECT_FALSE(Invalidates([&] { effects->GetFading()->SetEnabled(false); }));
 
-  // While a new skin is announced nothing is marked.
+  // While a new skin is announced the style is not marked; the editor family's control is
+  // repainted all the same.
   {
     TsSkinChangingScope changing;
     EXPECT_FALSE(Invalidates([&] { painting->SetBevel(cbRaisedHard); }));
+    EXPECT_TRUE(InvalidatesControl([&] { editor->SetColor(clBlue); }));
   }
-  for (TObject* o : std::initializer_list<TObject*>{effects, hot, background, painting, editor}) Free(o);
+  for (TObject* o : std::initializer_list<TObject*>{effects, hot, passive, painting, editor}) Free(o);
 }
 
 TEST_F(StylePropsOwner, ABackgroundImageFileIsLoadedByName) {
@@ -104,9 +125,10 @@ TEST_F(StylePropsOwner, ABackgroundImageFileIsLoadedByName) {
   bitmap->SaveToFile(file);
   Free(bitmap);
 
-  TsBackground* background = New<TsBackground>(style_);
+  auto* passive = New<TsPassiveBGStyle>(control_);
+  TsBackground* background = passive->GetBackground();
   TsBGImage* image = background->GetImage();
-  EXPECT_TRUE(Invalidates([&] { image->SetImageName(file); }));
+  EXPECT_TRUE(Invalidates([&] { image->SetImageName(file); }, passive));
   EXPECT_EQ(image->GetImageName(), file);
   EXPECT_EQ(image->GetImage()->GetWidth(), 6);
   EXPECT_EQ(image->GetImage()->GetHeight(), 4);
@@ -115,7 +137,7 @@ TEST_F(StylePropsOwner, ABackgroundImageFileIsLoadedByName) {
   image->SetImageName(file + ".gone");  // a missing file changes nothing
   EXPECT_EQ(image->GetImageName(), file);
   EXPECT_EQ(image->GetImage()->GetWidth(), 6);
-  Free(background);
+  Free(passive);
 }
 
 TEST_F(StylePropsOwner, StylePaintingColourFollowsTheControlAndItsParent) {

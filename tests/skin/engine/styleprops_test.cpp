@@ -245,7 +245,7 @@ TEST_F(StyleProps, ImageAndGradientPercentNeverAddUpToMoreThan100) {
   EXPECT_EQ(background->GetImage()->GetPercent(), 10);
 }
 
-TEST_F(StyleProps, PercentagesAboveOneHundredAreClamped) {
+TEST_F(StyleProps, SharesAboveOneHundredAreClampedAndFadingCountsAreTakenAsGiven) {
   TsBackground* background = host_->Background();
   background->GetGradient()->SetPercent(150);
   EXPECT_EQ(background->GetGradient()->GetPercent(), 100);
@@ -258,9 +258,10 @@ TEST_F(StyleProps, PercentagesAboveOneHundredAreClamped) {
   TsHotPainting* hot = host_->HotStyle()->GetHotPainting();
   hot->SetTransparency(120);
   EXPECT_EQ(hot->GetTransparency(), 100);
+  // The fading counts are no shares: taken as given.
   TsFading* fading = host_->Effects()->GetFading();
   fading->SetIntervalIn(255);
-  EXPECT_EQ(fading->GetIntervalIn(), 100);
+  EXPECT_EQ(fading->GetIntervalIn(), 255);
 }
 
 TEST_F(StyleProps, GradientDataKeepsAtMost255Characters) {
