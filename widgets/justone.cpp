@@ -1,5 +1,7 @@
 #include "widgets/justone.h"
 
+#include "toolkit/controls.h"
+
 #include "toolkit/forms.h"
 #include "toolkit/typinfo.h"
 
@@ -63,15 +65,13 @@ void TXJustOne::Loaded() {
 
 namespace {
 
-// The first top-level window of that title (any class) that another process owns: the skin
-// engine may already have made this copy's own main window, whose caption can match too.
-HWND OtherProcessWindow(const std::string& title) {
+// The first top-level window of that title (any class) that is not one of this copy's own
+// controls: the skin engine may already have made this copy's main window, whose caption can
+// match the title too (the search ignores case).
+HWND RunningCopyWindow(const std::string& title) {
   for (HWND window = FindWindowExA(nullptr, nullptr, nullptr, title.c_str()); window;
-       window = FindWindowExA(nullptr, window, nullptr, title.c_str())) {
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process != GetCurrentProcessId()) return window;
-  }
+       window = FindWindowExA(nullptr, window, nullptr, title.c_str()))
+    if (!FindControl(window)) return window;
   return nullptr;
 }
 
@@ -83,7 +83,7 @@ void TXJustOne::Refuse(const std::string& title) {
   if (switch_to_previous_ && Application) {
     // Our own hidden window carries the same title: cleared so the search finds the other.
     SetWindowTextA(Application->GetHandle(), "");
-    if (HWND previous = OtherProcessWindow(title)) {
+    if (HWND previous = RunningCopyWindow(title)) {
       if (IsIconic(previous))
         ShowWindow(previous, SW_RESTORE);
       else
