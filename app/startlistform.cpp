@@ -1,5 +1,7 @@
 #include "app/startlistform.h"
 
+#include <cmath>
+
 #include "app/appforms.h"
 #include "app/classesform.h"
 #include "i18n/translator.h"
@@ -44,24 +46,31 @@ class TStartList::TView : public TStartListView {
   std::vector<size_t> SortByStartPlace(const std::vector<TStartListEntry>& entries) override {
     TListView* list = form_.List();
     sorting_ = &entries;
+    places_.assign(entries.size(), std::nan(""));
     try {
       list->SetRowData(RowData(entries.size()));
       list->AlphaSort();
     } catch (...) {
       sorting_ = nullptr;
+      places_.clear();
       throw;
     }
     sorting_ = nullptr;
+    places_.clear();
     std::vector<size_t> order;
     order.reserve(entries.size());
     for (void* data : list->GetRowData()) order.push_back(reinterpret_cast<size_t>(data));
     return order;
   }
 
-  // The entry a row's data names while the list sorts; null otherwise.
-  const TStartListEntry* SortingEntry(const TListItem* item) const {
+  // The start place of the entry a row's data names while the list sorts, its caption read
+  // once a sort; false for any other row.
+  bool SortingPlace(const TListItem* item, double& place) {
     const auto index = reinterpret_cast<size_t>(item->GetData());
-    return sorting_ && index < sorting_->size() ? &(*sorting_)[index] : nullptr;
+    if (!sorting_ || index >= places_.size()) return false;
+    if (std::isnan(places_[index])) places_[index] = PlaceValue((*sorting_)[index].Caption);
+    place = places_[index];
+    return true;
   }
 
  private:
@@ -94,6 +103,7 @@ class TStartList::TView : public TStartListView {
 
   TStartList& form_;
   const std::vector<TStartListEntry>* sorting_ = nullptr;
+  std::vector<double> places_;  // NaN: not read yet
 };
 
 // The participant editor is created after the start list, so it is looked up when used.
@@ -157,10 +167,9 @@ void TStartList::btnCancelClick(TObject*) { logic_->btnCancelClick(); }
 void TStartList::ListDblClick(TObject*) { logic_->ListDblClick(); }
 
 void TStartList::ListCompare(TObject*, TListItem* item1, TListItem* item2, intptr_t, int& compare) {
-  const TStartListEntry* a = view_->SortingEntry(item1);
-  const TStartListEntry* b = view_->SortingEntry(item2);
+  double a = 0, b = 0;
   // Only rows of the running sort have entries: any other pair compares equal.
-  compare = a && b ? CompareStartPlaces(a->Caption, b->Caption) : 0;
+  compare = view_->SortingPlace(item1, a) && view_->SortingPlace(item2, b) ? ComparePlaceValues(a, b) : 0;
 }
 
 void TStartList::ListData(TObject*, TListItem* item) {

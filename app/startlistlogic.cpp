@@ -27,9 +27,10 @@ std::string DamageReason(TAslFault fault) {
 
 double PlaceValue(const std::string& caption) { return StrToFloatDef(caption, 1.0); }
 
+int ComparePlaceValues(double a, double b) { return a < b ? -1 : a > b ? 1 : 0; }
+
 int CompareStartPlaces(const std::string& first, const std::string& second) {
-  const double a = PlaceValue(first), b = PlaceValue(second);
-  return a < b ? -1 : a > b ? 1 : 0;
+  return ComparePlaceValues(PlaceValue(first), PlaceValue(second));
 }
 
 std::string PlaceCaption(double place) { return FloatToStr(place); }

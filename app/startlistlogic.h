@@ -75,7 +75,9 @@ class TStartListView {
 // A caption as a start place for sorting: a number with the locale's decimal separator;
 // any other text counts as 1.
 double PlaceValue(const std::string& caption);
-// Two captions by their start places (PlaceValue), ascending: -1, 0 or 1.
+// Two start places, ascending: -1, 0 or 1.
+int ComparePlaceValues(double a, double b);
+// Two captions by their start places (PlaceValue).
 int CompareStartPlaces(const std::string& first, const std::string& second);
 // A start place as a caption, with the locale's decimal separator ("2,5" in German).
 std::string PlaceCaption(double place);

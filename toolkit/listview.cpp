@@ -816,6 +816,10 @@ namespace {
 template <class T, class Less>
 void SortAfterSortedHead(std::vector<T>& order, Less less) {
   auto tail = std::is_sorted_until(order.begin(), order.end(), less);
+  // Rows in the reverse order (a list saved the other way round) are turned over: strictly
+  // descending, so no equal rows change their order.
+  auto not_above = [&](const T& a, const T& b) { return !less(b, a); };
+  if (std::adjacent_find(tail, order.end(), not_above) == order.end()) std::reverse(tail, order.end());
   std::stable_sort(tail, order.end(), less);
   const size_t head = static_cast<size_t>(tail - order.begin()), rest = order.size() - head;
   if (rest * 32 >= head) {

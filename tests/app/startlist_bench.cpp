@@ -87,9 +87,10 @@ class TQuietView : public TStartListView {
   std::vector<size_t> SortByStartPlace(const std::vector<TStartListEntry>& entries) override {
     std::vector<size_t> order(entries.size());
     for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-      return CompareStartPlaces(entries[a].Caption, entries[b].Caption) < 0;
-    });
+    std::vector<double> places;
+    for (const TStartListEntry& entry : entries) places.push_back(PlaceValue(entry.Caption));
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return ComparePlaceValues(places[a], places[b]) < 0; });
     return order;
   }
   bool ExecuteOpenDialog(std::string&) override { return false; }
