@@ -637,6 +637,45 @@ TEST_F(Dialogs, ParticipantEditorOffersTheClassListAgainAfterTheClassesEditor) {
   EXPECT_TRUE(script.Done());
 }
 
+// A long class list goes into the box at once: every class in the file's order, the entry's
+// class selected, again after the classes editor's OK.
+TEST_F(Dialogs, ALongClassListFillsTheClassBoxInOrderWithTheEntrysClassSelected) {
+  std::string classes;
+  for (int i = 0; i < 300; ++i) classes += Format("K%.3d\r\n", i);
+  TScratchFolder::Write(AppPaths.ClassList, classes);
+  std::vector<TStartListEntry> stored = Entries("XY");
+  stored[1].SubItems[efClass] = "K150";
+  TScratchFolder::Write(AppPaths.WorkingStartList, FormatStartList(stored));
+  CreateStartListForms();
+  TsComboBox* box = Child<TsComboBox>(StartListEdit, "cbClasses");
+  auto offers_all_with_k150 = [box](int count) {
+    ASSERT_EQ(box->GetItems()->Count(), count);
+    for (int i : {0, 1, 150, 298}) EXPECT_EQ(box->GetItems()->Get(i), Format("K%.3d", i));
+    EXPECT_EQ(box->GetItems()->Get(count - 1), count == 300 ? "K299" : "New");
+    EXPECT_EQ(box->GetItemIndex(), 150);
+    EXPECT_EQ(box->GetText(), "K150");
+  };
+  TModalScript script;
+  script.When([] { return TModalScript::Modal(StartListEdit); },
+              [&] {
+                offers_all_with_k150(300);
+                Click(StartListEdit, "btnEditClasses");
+              });
+  script.When([] { return TModalScript::Modal(ClassesEditor); },
+              [] {
+                Child<TCustomListBox>(ClassesEditor, "List")->GetItems()->Add("New");
+                Click(ClassesEditor, "btnOK");
+              });
+  script.When([] { return TModalScript::Modal(StartListEdit); },
+              [&] {
+                offers_all_with_k150(301);
+                Click(StartListEdit, "btnCancel");
+              });
+  List()->SetSelectedRows({1});
+  StartList->Logic().EditParticipant();
+  EXPECT_TRUE(script.Done());
+}
+
 // ---- Car selection ---------------------------------------------------------------------------
 
 TEST_F(Dialogs, SelectCarShowsEveryLineWithTheLanesEntryAndADoubleClickChooses) {
