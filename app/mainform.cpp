@@ -263,12 +263,13 @@ TProtocolRow RowOf(const TListItem* item) {
   return row;
 }
 
-// A row as the ranking reads it: its best lap, the last sub-item. Copying whole rows for a
-// sort of tens of thousands cost more than the sort.
-TProtocolRow RankRow(const TListItem* item) {
+// A row as the ranking reads it: its best lap, the last sub-item, written into `row`. Copying
+// whole rows for a sort of tens of thousands cost more than the sort.
+void ReadRankRow(const TListItem* item, TProtocolRow& row) {
   const TStrings* sub_items = item->GetSubItems();
   const int count = sub_items->Count();
-  return count ? TProtocolRow{std::string(), {sub_items->Get(count - 1)}} : TProtocolRow{};
+  row.SubItems.resize(count ? 1 : 0);
+  if (count) row.SubItems[0] = sub_items->Get(count - 1);
 }
 
 }  // namespace
@@ -284,8 +285,8 @@ void TMain::ListProtocolCompare(TObject*, TListItem* item1, TListItem* item2, in
 // list renumbers its items only after sorting); any other item is read now.
 const TProtocolRow& TMain::SortRow(const TListItem* item, TProtocolRow& spare) const {
   const size_t index = static_cast<size_t>(item->GetIndex());
-  if (index < sort_items_.size() && sort_items_[index] == item) return sort_rows_[index];
-  spare = RankRow(item);
+  if (index < sort_count_ && sort_items_[index] == item) return sort_rows_[index];
+  ReadRankRow(item, spare);
   return spare;
 }
 
@@ -445,15 +446,16 @@ void TMain::SortProtocol(const TProtocolCompare& compare) {
   // The list's sort is stable and asks ListProtocolCompare, which applies `compare`.
   protocol_compare_ = compare;
   const TListItems* items = ListProtocol->GetItems();
-  sort_items_.reserve(static_cast<size_t>(items->GetCount()));
-  sort_rows_.reserve(static_cast<size_t>(items->GetCount()));
-  for (int i = 0; i < items->GetCount(); ++i) {
-    sort_items_.push_back(items->GetItem(i));
-    sort_rows_.push_back(RankRow(items->GetItem(i)));
+  sort_count_ = static_cast<size_t>(items->GetCount());
+  sort_items_.resize(sort_count_);
+  // Never shrunk: the next heat's rows reuse the cells' memory.
+  if (sort_rows_.size() < sort_count_) sort_rows_.resize(sort_count_);
+  for (size_t i = 0; i < sort_count_; ++i) {
+    sort_items_[i] = items->GetItem(static_cast<int>(i));
+    ReadRankRow(sort_items_[i], sort_rows_[i]);
   }
   auto done = [this] {
-    sort_items_.clear();
-    sort_rows_.clear();
+    sort_count_ = 0;
     protocol_compare_ = nullptr;
   };
   try {

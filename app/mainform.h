@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -140,9 +141,11 @@ class TMain : public TForm, public TRaceView, public TLaneAssignmentView {
   std::unique_ptr<TRaceMachine> race_;
   mutable std::unique_ptr<TLaneAssignment> lanes_;
   TProtocolCompare protocol_compare_;
-  // The rows' contents while the protocol sorts: read once, not again at every comparison.
+  // The rows' best laps while the protocol sorts: read once, not again at every comparison.
+  // The rows stay from sort to sort, so their cells are written over, not made anew.
   std::vector<const TListItem*> sort_items_;
-  std::vector<TProtocolRow> sort_rows_;
+  std::deque<TProtocolRow> sort_rows_;  // grows by the rows added, never moving them
+  size_t sort_count_ = 0;
 
   TLaneControls lane_[3];
   TWxSpeedButton* btnStart = nullptr;

@@ -1,5 +1,7 @@
 #include "app/startlistform.h"
 
+#include <cmath>
+
 #include "app/appforms.h"
 #include "app/classesform.h"
 #include "i18n/translator.h"
@@ -29,68 +31,53 @@ class TStartList::TView : public TStartListView {
  public:
   explicit TView(TStartList& form) : form_(form) {}
 
+  // The list view holds no row of its own: it is told the count and asks ListData for the
+  // rows it draws, so showing costs the visible rows, whatever the list's length.
   void ShowEntries(const std::vector<TStartListEntry>& entries, const std::vector<int>& selected) override {
-    // Until the dialog has a window no one sees the rows: the start reads the working list
-    // without filling the list view with a tournament's entries.
-    pending_ = !form_.HandleAllocated();
-    if (pending_) {
-      pending_selected_ = selected;
-      return;
-    }
-    Fill(entries, selected);
-  }
-
-  // The rows the list was not given yet, for whoever looks at it.
-  void Flush() {
-    if (!pending_) return;
-    pending_ = false;
-    Fill(form_.Logic().Entries(), pending_selected_);
-  }
-
-  std::vector<int> GetSelected() const override { return pending_ ? pending_selected_ : SelectedRows(); }
-
- private:
-  void Fill(const std::vector<TStartListEntry>& entries, const std::vector<int>& selected) {
     TListView* list = form_.List();
-    TListItems* items = list->GetItems();
-    list->BeginUpdate();
+    list->SetRowData(RowData(entries.size()));
+    list->SetSelectedRows(selected);
+  }
+
+  std::vector<int> GetSelected() const override { return form_.List()->GetSelectedRows(); }
+
+  // The list's own sort, through its compare event ListCompare; each row's data is the index
+  // of its entry.
+  std::vector<size_t> SortByStartPlace(const std::vector<TStartListEntry>& entries) override {
+    TListView* list = form_.List();
+    sorting_ = &entries;
+    places_.assign(entries.size(), std::nan(""));
     try {
-      // Items are reused in place, so the list keeps its scroll position. A list cut to less
-      // than half (Cancel after opening a long one) starts from empty instead.
-      if (entries.size() < static_cast<size_t>(items->GetCount()) / 2) items->Clear();
-      while (items->GetCount() > static_cast<int>(entries.size())) items->Delete(items->GetCount() - 1);
-      while (items->GetCount() < static_cast<int>(entries.size())) items->Add();
-      // Asked once for the whole list rather than row by row.
-      std::vector<bool> was_selected(entries.size(), false);
-      for (int index : SelectedRows()) was_selected[static_cast<size_t>(index)] = true;
-      size_t next = 0;
-      for (int i = 0; i < items->GetCount(); ++i) {
-        const TStartListEntry& entry = entries[static_cast<size_t>(i)];
-        TListItem* item = items->GetItem(i);
-        if (item->GetCaption() != entry.Caption) item->SetCaption(entry.Caption);
-        TStrings* cells = item->GetSubItems();
-        while (cells->Count() > static_cast<int>(entry.SubItems.size())) cells->Delete(cells->Count() - 1);
-        for (size_t c = 0; c < entry.SubItems.size(); ++c) {
-          int cell = static_cast<int>(c);
-          if (cell < cells->Count()) {
-            if (cells->Get(cell) != entry.SubItems[c]) cells->Put(cell, entry.SubItems[c]);
-          } else {
-            cells->Add(entry.SubItems[c]);
-          }
-        }
-        bool on = next < selected.size() && selected[next] == i;
-        if (on) ++next;
-        if (was_selected[static_cast<size_t>(i)] != on) item->SetSelected(on);
-      }
-      // The focus mark goes with the selection (an entry moved by its edit takes it along).
-      TListItem* focused = list->GetItemFocused();
-      if (!selected.empty() && (!focused || !focused->GetSelected()))
-        list->SetItemFocused(items->GetItem(selected.front()));
+      list->SetRowData(RowData(entries.size()));
+      list->AlphaSort();
     } catch (...) {
-      list->EndUpdate();
+      sorting_ = nullptr;
+      places_.clear();
       throw;
     }
-    list->EndUpdate();
+    sorting_ = nullptr;
+    places_.clear();
+    std::vector<size_t> order;
+    order.reserve(entries.size());
+    for (void* data : list->GetRowData()) order.push_back(reinterpret_cast<size_t>(data));
+    return order;
+  }
+
+  // The start place of the entry a row's data names while the list sorts, its caption read
+  // once a sort; false for any other row.
+  bool SortingPlace(const TListItem* item, double& place) {
+    const auto index = reinterpret_cast<size_t>(item->GetData());
+    if (!sorting_ || index >= places_.size()) return false;
+    if (std::isnan(places_[index])) places_[index] = PlaceValue((*sorting_)[index].Caption);
+    place = places_[index];
+    return true;
+  }
+
+ private:
+  static std::vector<void*> RowData(size_t count) {
+    std::vector<void*> data(count);
+    for (size_t i = 0; i < count; ++i) data[i] = reinterpret_cast<void*>(i);
+    return data;
   }
 
  public:
@@ -108,17 +95,6 @@ class TStartList::TView : public TStartListView {
   std::string GetWord(TStartListWord word) const override { return _(StartListWordKey(word)); }
 
  private:
-  // Ascending; the items keep their marks, so this asks the window nothing.
-  std::vector<int> SelectedRows() const {
-    TListView* list = form_.List();
-    std::vector<int> selected;
-    for (TListItem* item = list->GetNextItem(nullptr, LVNI_SELECTED);
-         item && (selected.empty() || item->GetIndex() > selected.back());
-         item = list->GetNextItem(item, LVNI_SELECTED))
-      selected.push_back(item->GetIndex());
-    return selected;
-  }
-
   static bool Execute(TOpenDialog* dialog, std::string& file_name) {
     if (!dialog->Execute()) return false;
     file_name = dialog->GetFileName();
@@ -126,8 +102,8 @@ class TStartList::TView : public TStartListView {
   }
 
   TStartList& form_;
-  bool pending_ = false;
-  std::vector<int> pending_selected_;
+  const std::vector<TStartListEntry>* sorting_ = nullptr;
+  std::vector<double> places_;  // NaN: not read yet
 };
 
 // The participant editor is created after the start list, so it is looked up when used.
@@ -160,10 +136,7 @@ TStartList::~TStartList() {
   if (StartList == this) StartList = nullptr;
 }
 
-TListView* TStartList::GetList() const {
-  view_->Flush();
-  return List();
-}
+TListView* TStartList::GetList() const { return List(); }
 
 TListView* TStartList::List() const { return Find<TListView>(this, "List"); }
 
@@ -192,6 +165,22 @@ void TStartList::btnSaveClick(TObject*) { logic_->btnSaveClick(); }
 void TStartList::btnOKClick(TObject*) { logic_->btnOKClick(); }
 void TStartList::btnCancelClick(TObject*) { logic_->btnCancelClick(); }
 void TStartList::ListDblClick(TObject*) { logic_->ListDblClick(); }
+
+void TStartList::ListCompare(TObject*, TListItem* item1, TListItem* item2, intptr_t, int& compare) {
+  double a = 0, b = 0;
+  // Only rows of the running sort have entries: any other pair compares equal.
+  compare = view_->SortingPlace(item1, a) && view_->SortingPlace(item2, b) ? ComparePlaceValues(a, b) : 0;
+}
+
+void TStartList::ListData(TObject*, TListItem* item) {
+  const std::vector<TStartListEntry>& entries = logic_->Entries();
+  const auto index = static_cast<size_t>(item->GetIndex());
+  if (index >= entries.size()) return;
+  const TStartListEntry& entry = entries[index];
+  item->SetCaption(entry.Caption);
+  TStrings* cells = item->GetSubItems();
+  for (const std::string& cell : entry.SubItems) cells->Add(cell);
+}
 void TStartList::ListKeyPress(TObject*, char& key) { logic_->ListKeyPress(key); }
 
 void TStartList::Publish(TPublisher<TStartList>& p) {
@@ -206,6 +195,8 @@ void TStartList::Publish(TPublisher<TStartList>& p) {
   p.Method("btnOKClick", &TStartList::btnOKClick);
   p.Method("btnCancelClick", &TStartList::btnCancelClick);
   p.Method("ListDblClick", &TStartList::ListDblClick);
+  p.Method("ListCompare", &TStartList::ListCompare);
+  p.Method("ListData", &TStartList::ListData);
   p.Method("ListKeyPress", &TStartList::ListKeyPress);
 }
 

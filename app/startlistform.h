@@ -4,6 +4,7 @@
 // is created after the start list.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 class TsButton;
 class TsComboBox;
 class TsEdit;
+class TListItem;
 class TListView;
 class TOpenDialog;
 class TSaveDialog;
@@ -42,13 +44,16 @@ class TStartList : public TForm {
   void btnOKClick(TObject* sender);
   void btnCancelClick(TObject* sender);
   void ListDblClick(TObject* sender);
+  // The list's compare event: two rows by their entries' start places.
+  void ListCompare(TObject* sender, TListItem* item1, TListItem* item2, intptr_t data, int& compare);
+  // The list's owner-data event: the texts of the entry at the item's index.
+  void ListData(TObject* sender, TListItem* item);
   void ListKeyPress(TObject* sender, char& key);
 
  private:
   class TView;
   class TEditorLink;
   static void Publish(TPublisher<TStartList>& p);
-  // The list view as it is (rows not shown yet included).
   TListView* List() const;
 
   std::unique_ptr<TView> view_;

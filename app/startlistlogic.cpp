@@ -1,7 +1,7 @@
 #include "app/startlistlogic.h"
 
 #include <algorithm>
-#include <numeric>
+#include <stdexcept>
 
 #include "app/atomicsave.h"
 #include "app/startlistfile.h"
@@ -28,6 +28,12 @@ std::string DamageReason(TAslFault fault) {
 }  // namespace
 
 double PlaceValue(const std::string& caption) { return StrToFloatDef(caption, 1.0); }
+
+int ComparePlaceValues(double a, double b) { return a < b ? -1 : a > b ? 1 : 0; }
+
+int CompareStartPlaces(const std::string& first, const std::string& second) {
+  return ComparePlaceValues(PlaceValue(first), PlaceValue(second));
+}
 
 std::string PlaceCaption(double place) { return FloatToStr(place); }
 
@@ -171,13 +177,18 @@ void TStartListLogic::Renumber() {
 }
 
 void TStartListLogic::Sort() {
-  std::vector<double> places;
-  for (const TStartListEntry& entry : entries_) places.push_back(PlaceValue(entry.Caption));
-  std::vector<size_t> order(entries_.size());
-  std::iota(order.begin(), order.end(), 0);
-  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return places[a] < places[b]; });
+  const std::vector<size_t> order = view_.SortByStartPlace(entries_);
+  // Each entry exactly once, or none is lost by a sort that went wrong.
+  std::vector<bool> seen(entries_.size(), false);
+  for (size_t i : order) {
+    if (i >= seen.size() || seen[i]) throw std::logic_error("The start list's sort lost entries");
+    seen[i] = true;
+  }
+  if (order.size() != entries_.size()) throw std::logic_error("The start list's sort lost entries");
   std::vector<TStartListEntry> entries;
   std::vector<bool> selected;
+  entries.reserve(entries_.size());
+  selected.reserve(entries_.size());
   for (size_t i : order) {
     entries.push_back(std::move(entries_[i]));
     selected.push_back(selected_[i]);

@@ -62,6 +62,9 @@ class TStartListView {
   virtual void ShowEntries(const std::vector<TStartListEntry>& entries, const std::vector<int>& selected) = 0;
   // Indices of the selected entries, ascending.
   virtual std::vector<int> GetSelected() const = 0;
+  // The list control's sort by start place (CompareStartPlaces) of these entries: the
+  // indices of the entries in their new order. Entries of equal places keep their order.
+  virtual std::vector<size_t> SortByStartPlace(const std::vector<TStartListEntry>& entries) = 0;
   // The open and save dialogs; true with the chosen file, false when cancelled.
   virtual bool ExecuteOpenDialog(std::string& file_name) = 0;
   virtual bool ExecuteSaveDialog(std::string& file_name) = 0;
@@ -72,6 +75,10 @@ class TStartListView {
 // A caption as a start place for sorting: a number with the locale's decimal separator;
 // any other text counts as 1.
 double PlaceValue(const std::string& caption);
+// Two start places, ascending: -1, 0 or 1.
+int ComparePlaceValues(double a, double b);
+// Two captions by their start places (PlaceValue).
+int CompareStartPlaces(const std::string& first, const std::string& second);
 // A start place as a caption, with the locale's decimal separator ("2,5" in German).
 std::string PlaceCaption(double place);
 
@@ -103,7 +110,8 @@ class TStartListLogic {
   // file as it was. A working file that was not read is first copied beside it; when that
   // fails, it is not written.
   bool SaveToFile(const std::string& file_name);
-  // By start place (stable, so equal places keep their order), then Renumber.
+  // By start place through the list control's sort (equal places keep their order), then
+  // Renumber.
   void SortList();
   // Captions 1 to N in list order.
   void Renumber();

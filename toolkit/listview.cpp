@@ -440,6 +440,7 @@ TCustomListView::~TCustomListView() {
   if (small_images_) small_images_->RemoveFreeNotification(this);
   FreeAndNil(items_);
   FreeAndNil(columns_);
+  if (row_item_) Free(row_item_);
 }
 
 void TCustomListView::CreateParams(TCreateParams& params) {
@@ -474,8 +475,9 @@ void TCustomListView::CreateWnd() {
     // Filled without redrawing: each row would otherwise update the scroll bars and the
     // visible area as it comes.
     SendMessageA(window, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(window, LVM_SETITEMCOUNT, items_->GetCount(), 0);
+    SendMessageA(window, LVM_SETITEMCOUNT, GetRowCount(), 0);
     ReflectStates({});
+    ApplyRowMarks();
     // Made inside an update, the window draws again at its end.
     if (items_->update_count_ == 0)
       SendMessageA(window, WM_SETREDRAW, TRUE, 0);
@@ -595,6 +597,106 @@ void TCustomListView::SetSmallImages(TCustomImageList* images) {
   if (HandleAllocated()) ApplyImages();
 }
 
+// ---- TCustomListView: owner data ---------------------------------------------------------------
+
+void TCustomListView::SetOwnerData(bool owner_data) {
+  if (owner_data == owner_data_) return;
+  items_->Clear();
+  row_data_.clear();
+  row_marks_.clear();
+  owner_data_ = owner_data;
+  SetWindowRowCount(0);
+}
+
+int TCustomListView::GetRowCount() const {
+  return owner_data_ ? static_cast<int>(row_data_.size()) : items_->GetCount();
+}
+
+void TCustomListView::SetRowData(std::vector<void*> data) {
+  if (!owner_data_) throw EInvalidOperation("The list view has items of its own");
+  if (sorting_) throw EListError("The items of a list view cannot change while it sorts them");
+  row_data_ = std::move(data);
+  SetWindowRowCount(GetRowCount());
+}
+
+void TCustomListView::SetWindowRowCount(int count) {
+  if (!HandleAllocated() || window_dying_) return;
+  // As at the end of an update: the bars are set once, with the window's drawing held.
+  const bool recount = SendMessageA(handle_, LVM_GETITEMCOUNT, 0, 0) != count;
+  const bool held = recount && IsWindowVisible(handle_);
+  if (held) DefWindowProcA(handle_, WM_SETREDRAW, FALSE, 0);
+  if (recount) SendMessageA(handle_, LVM_SETITEMCOUNT, count, LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+  if (held) DefWindowProcA(handle_, WM_SETREDRAW, TRUE, 0);
+  RedrawWindow(handle_, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | (held ? RDW_FRAME | RDW_ALLCHILDREN : 0));
+}
+
+TListItem* TCustomListView::RowItem(int row) const {
+  if (row < 0 || row >= GetRowCount()) return nullptr;
+  auto* self = const_cast<TCustomListView*>(this);
+  if (!row_item_) self->row_item_ = new TListItem(nullptr);
+  TListItem* item = row_item_;
+  item->caption_.clear();
+  item->sub_items_->Clear();
+  item->image_index_ = -1;
+  item->index_ = row;
+  item->data_ = row_data_[static_cast<size_t>(row)];
+  self->OnData(self, item);
+  return item;
+}
+
+std::vector<int> TCustomListView::GetSelectedRows() const {
+  if (!owner_data_) return {};
+  if (!HandleAllocated() || window_dying_) return row_marks_;
+  std::vector<int> rows;
+  for (int row = -1;;) {
+    row = static_cast<int>(SendMessageA(handle_, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED));
+    if (row < 0 || (!rows.empty() && row <= rows.back())) break;
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+void TCustomListView::SetSelectedRows(const std::vector<int>& rows) {
+  if (!owner_data_) return;
+  std::vector<int> sorted = rows;
+  std::sort(sorted.begin(), sorted.end());
+  row_marks_.clear();
+  for (int row : sorted)
+    if (row >= 0 && row < GetRowCount() && (row_marks_.empty() || row > row_marks_.back()))
+      row_marks_.push_back(row);
+  if (!multi_select_ && row_marks_.size() > 1) row_marks_.resize(1);
+  if (HandleAllocated() && !window_dying_) ApplyRowMarks();
+}
+
+void TCustomListView::ApplyRowMarks() {
+  if (!owner_data_) return;
+  bool outer = reflecting_;
+  reflecting_ = true;
+  try {
+    // All rows lose their selection in one message (the window keeps ranges, not rows).
+    LVITEMA state{};
+    state.stateMask = LVIS_SELECTED;
+    SendMessageA(handle_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+    state.state = LVIS_SELECTED;
+    for (int row : row_marks_)
+      SendMessageA(handle_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+    const auto focused =
+        static_cast<int>(SendMessageA(handle_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    if (!row_marks_.empty() && !std::binary_search(row_marks_.begin(), row_marks_.end(), focused)) {
+      // The focus mark goes with the selection.
+      state.stateMask = state.state = LVIS_FOCUSED;
+      SendMessageA(handle_, LVM_SETITEMSTATE, static_cast<WPARAM>(row_marks_.front()),
+                   reinterpret_cast<LPARAM>(&state));
+    }
+  } catch (...) {
+    reflecting_ = outer;
+    throw;
+  }
+  reflecting_ = outer;
+  row_marks_.clear();
+}
+
 // ---- TCustomListView: selection and geometry ---------------------------------------------------
 
 TListItem* TCustomListView::GetNextItem(TListItem* start, UINT mask) const {
@@ -706,8 +808,45 @@ bool TCustomListView::CustomSort(TLVCompare compare, intptr_t data) {
   return true;
 }
 
+namespace {
+
+// Mostly the rows were sorted before and a few came after them (a heat's lanes, a new
+// participant): the sorted head is kept and the rest sorted and put in, some one comparison
+// a row instead of log n. Equal rows keep their order as in a stable sort of the whole.
+template <class T, class Less>
+void SortAfterSortedHead(std::vector<T>& order, Less less) {
+  auto tail = std::is_sorted_until(order.begin(), order.end(), less);
+  // Rows in the reverse order (a list saved the other way round) are turned over: strictly
+  // descending, so no equal rows change their order.
+  auto not_above = [&](const T& a, const T& b) { return !less(b, a); };
+  if (std::adjacent_find(tail, order.end(), not_above) == order.end()) std::reverse(tail, order.end());
+  std::stable_sort(tail, order.end(), less);
+  const size_t head = static_cast<size_t>(tail - order.begin()), rest = order.size() - head;
+  if (rest * 32 >= head) {
+    std::inplace_merge(order.begin(), tail, order.end(), less);
+    return;
+  }
+  // A few rows: each finds its place in the head by halving, after its equals; the head
+  // is moved once, not once a row.
+  std::vector<T> merged;
+  merged.reserve(order.size());
+  auto from = order.begin();
+  for (auto row = order.begin() + static_cast<std::ptrdiff_t>(head); row != order.end(); ++row) {
+    auto at = std::upper_bound(from, order.begin() + static_cast<std::ptrdiff_t>(head), *row, less);
+    merged.insert(merged.end(), std::make_move_iterator(from), std::make_move_iterator(at));
+    merged.push_back(std::move(*row));
+    from = at;
+  }
+  merged.insert(merged.end(), std::make_move_iterator(from),
+                std::make_move_iterator(order.begin() + static_cast<std::ptrdiff_t>(head)));
+  order = std::move(merged);
+}
+
+}  // namespace
+
 void TCustomListView::SortItems(TLVCompare compare, intptr_t data) {
   sort_pending_ = false;
+  if (owner_data_) return SortRowData();
   auto compare_items = [&](TListItem* a, TListItem* b) {
     if (compare) return compare(a, b, data);
     if (OnCompare) {
@@ -726,24 +865,7 @@ void TCustomListView::SortItems(TLVCompare compare, intptr_t data) {
   unsigned generation = items_->generation_;
   sorting_ = true;
   try {
-    // Mostly the rows were sorted before and a few came after them (a heat's lanes): the
-    // sorted head is kept and the rest sorted and put in, some one comparison a row instead
-    // of log n. Equal rows keep their order as in a stable sort of the whole.
-    auto less = [&](TListItem* a, TListItem* b) { return compare_items(a, b) < 0; };
-    auto tail = std::is_sorted_until(order.begin(), order.end(), less);
-    std::stable_sort(tail, order.end(), less);
-    const size_t head = static_cast<size_t>(tail - order.begin()), rest = order.size() - head;
-    if (rest * 32 < head) {
-      // A few rows: each found its place in the head by halving, after its equals.
-      std::vector<TListItem*> tail_rows(tail, order.end());
-      order.resize(head);
-      auto from = order.begin();
-      for (TListItem* row : tail_rows) {
-        from = order.insert(std::upper_bound(from, order.end(), row, less), row) + 1;
-      }
-    } else {
-      std::inplace_merge(order.begin(), tail, order.end(), less);
-    }
+    SortAfterSortedHead(order, [&](TListItem* a, TListItem* b) { return compare_items(a, b) < 0; });
   } catch (...) {
     sorting_ = false;
     throw;
@@ -762,6 +884,36 @@ void TCustomListView::SortItems(TLVCompare compare, intptr_t data) {
   }
   if (!marked.empty()) ReflectStates(marked);
   InvalidateRect(handle_, nullptr, FALSE);
+}
+
+void TCustomListView::SortRowData() {
+  // Two passing items carry the data to OnCompare; a comparison that raises leaves the rows.
+  auto* first = new TListItem(nullptr);
+  auto* second = new TListItem(nullptr);
+  auto less = [&](void* a, void* b) {
+    int result = 0;
+    if (OnCompare) {
+      first->data_ = a;
+      second->data_ = b;
+      OnCompare(this, first, second, 0, result);
+    }
+    return result < 0;
+  };
+  std::vector<void*> order = row_data_;
+  sorting_ = true;
+  try {
+    SortAfterSortedHead(order, less);
+  } catch (...) {
+    sorting_ = false;
+    Free(first);
+    Free(second);
+    throw;
+  }
+  sorting_ = false;
+  Free(first);
+  Free(second);
+  row_data_ = std::move(order);
+  if (HandleAllocated() && !window_dying_ && !Deferring()) InvalidateRect(handle_, nullptr, FALSE);
 }
 
 void TCustomListView::AutoSort(bool text_changed) {
@@ -977,6 +1129,7 @@ void TCustomListView::SaveWindowState() {
     if (TListColumn* column = shown_columns_[i])
       column->width_ = static_cast<int>(SendMessageA(handle_, LVM_GETCOLUMNWIDTH, i, 0));
   saved_top_index_ = static_cast<int>(SendMessageA(handle_, LVM_GETTOPINDEX, 0, 0));
+  if (owner_data_) row_marks_ = GetSelectedRows();
 }
 
 void TCustomListView::WMDestroy(TMessage& message) {
@@ -1115,7 +1268,7 @@ void TCustomListView::RowsChanged(int from, int to, UINT mask, UINT new_state) {
 }
 
 void TCustomListView::GetDispInfo(NMLVDISPINFOA& info) {
-  TListItem* item = ItemOfNotification(info.item.iItem);
+  TListItem* item = owner_data_ ? RowItem(info.item.iItem) : ItemOfNotification(info.item.iItem);
   if (!item) return;
   if ((info.item.mask & LVIF_IMAGE) && info.item.iSubItem == 0) info.item.iImage = item->image_index_;
   if (!(info.item.mask & LVIF_TEXT) || info.item.iSubItem < 0 || info.item.cchTextMax <= 0) return;
@@ -1140,14 +1293,16 @@ LRESULT TCustomListView::FindItem(const NMLVFINDITEMA& find) {
   const std::string wanted = find.hdr.code == LVN_ODFINDITEMA
                                  ? std::string(info.psz)
                                  : FromWide(reinterpret_cast<const NMLVFINDITEMW&>(find).lvfi.psz);
-  const int count = items_->GetCount();
+  const int count = GetRowCount();
   if (count == 0) return -1;
   const int start = find.iStart >= 0 && find.iStart < count ? find.iStart : 0;
   const bool partial = (info.flags & LVFI_PARTIAL) != 0;
   for (int n = 0; n < count; ++n) {
     const int i = start + n;
     if (i >= count && !(info.flags & LVFI_WRAP)) break;
-    const std::string& caption = items_->items_[static_cast<size_t>(i % count)]->caption_;
+    const TListItem* row = owner_data_ ? RowItem(i % count) : items_->items_[static_cast<size_t>(i % count)];
+    if (!row) continue;
+    const std::string& caption = row->caption_;
     const std::string head = partial ? caption.substr(0, wanted.size()) : caption;
     if (AnsiCompareText(head, wanted) == 0) return i % count;
   }
@@ -1239,6 +1394,7 @@ void TListView::Publish(TPublisher<TListView>& p) {
   p.Boolean("GridLines", &TListView::GetGridLines, &TListView::SetGridLines).Default(false);
   p.Boolean("HideSelection", &TListView::GetHideSelection, &TListView::SetHideSelection).Default(true);
   p.Boolean("MultiSelect", &TListView::GetMultiSelect, &TListView::SetMultiSelect).Default(false);
+  p.Boolean("OwnerData", &TListView::GetOwnerData, &TListView::SetOwnerData).Default(false);
   p.Boolean("ReadOnly", &TListView::GetReadOnly, &TListView::SetReadOnly).Default(false);
   p.Boolean("RowSelect", &TListView::GetRowSelect, &TListView::SetRowSelect).Default(false);
   p.Object("SmallImages", &TListView::GetSmallImages, &TListView::SetSmallImages);
@@ -1248,6 +1404,7 @@ void TListView::Publish(TPublisher<TListView>& p) {
   p.Event("OnChange", &TListView::OnChange);
   p.Event("OnColumnClick", &TListView::OnColumnClick);
   p.Event("OnCompare", &TListView::OnCompare);
+  p.Event("OnData", &TListView::OnData);
   p.Event("OnSelectItem", &TListView::OnSelectItem);
 }
 

@@ -45,6 +45,9 @@ using TLVCompare = int (*)(TListItem* item1, TListItem* item2, intptr_t data);
 // is null only when the window reports another change of every item at once.
 using TLVChangeEvent = TEvent<TObject* /*sender*/, TListItem* /*item*/, TItemChange /*change*/>;
 using TLVSelectItemEvent = TEvent<TObject* /*sender*/, TListItem* /*item*/, bool /*selected*/>;
+// Owner data: fills the passing item with the texts of the row at its index (its Data is the
+// row's data).
+using TLVOwnerDataEvent = TEvent<TObject* /*sender*/, TListItem* /*item*/>;
 class TListColumn;
 using TLVColumnClickEvent = TEvent<TObject* /*sender*/, TListColumn* /*column*/>;
 
@@ -273,9 +276,26 @@ class TCustomListView : public TWinControl {
   void Scroll(int dx, int dy);
   // Sorts with OnCompare, or by caption in the user's locale order without it. Equal items
   // keep their order; an exception from the comparison leaves the order as it was.
+  // With OwnerData the rows' data are sorted, OnCompare getting passing items that carry
+  // only the data (and no index); the window's marks stay where they were.
   bool AlphaSort();
   // Sorts with compare (null: as AlphaSort, OnCompare getting data).
   bool CustomSort(TLVCompare compare, intptr_t data);
+
+  // Owner data: the list keeps no items, only one data value a row; OnData gives the texts
+  // of the rows the window draws, and the window alone keeps the marks. Switching it clears
+  // the rows.
+  bool GetOwnerData() const { return owner_data_; }
+  void SetOwnerData(bool owner_data);
+  // The rows, one data value each; the window is told a new count and draws them again.
+  void SetRowData(std::vector<void*> data);
+  const std::vector<void*>& GetRowData() const { return row_data_; }
+  // The rows shown: the items, or with OwnerData the data values.
+  int GetRowCount() const;
+  // With OwnerData: the selected rows, ascending, and setting them (the focus on the first,
+  // none when empty); before the window is made they wait for it.
+  std::vector<int> GetSelectedRows() const;
+  void SetSelectedRows(const std::vector<int>& rows);
   void BeginUpdate() { items_->BeginUpdate(); }
   void EndUpdate() { items_->EndUpdate(); }
   void DeleteSelected();
@@ -285,6 +305,7 @@ class TCustomListView : public TWinControl {
   TLVChangeEvent OnChange;
   TLVSelectItemEvent OnSelectItem;
   TLVColumnClickEvent OnColumnClick;
+  TLVOwnerDataEvent OnData;
 
  protected:
   void CreateParams(TCreateParams& params) override;
@@ -318,6 +339,12 @@ class TCustomListView : public TWinControl {
   void ApplyImages();
   void SaveWindowState();
   void SortItems(TLVCompare compare, intptr_t data);
+  void SortRowData();
+  // The passing item filled with row's texts by OnData; null outside the rows.
+  TListItem* RowItem(int row) const;
+  // A new row count for the window, drawn once.
+  void SetWindowRowCount(int count);
+  void ApplyRowMarks();
   void AutoSort(bool text_changed);
   void BeginItemsUpdate();
   void EndItemsUpdate();
@@ -377,6 +404,11 @@ class TCustomListView : public TWinControl {
   std::vector<int> update_marks_;
   bool marks_dirty_ = false;
   bool redraw_off_ = false;  // the window was made inside an update
+  bool owner_data_ = false;
+  std::vector<void*> row_data_;
+  // The marks of the rows while there is no window to keep them (OwnerData).
+  std::vector<int> row_marks_;
+  TListItem* row_item_ = nullptr;
 };
 
 class TListView : public TCustomListView {

@@ -2,8 +2,10 @@
 # Times how long the real program takes from a click to a dialog painted that shows a long
 # list: WHAT is "startlist" (the start list editor, "Startliste", a working start list of
 # COUNT entries), "select-car" (the car selection, "Teilnehmerauswahl", by a right click on
-# lane 1's arrows over the same list) or "classes" (the classes editor, "Klassen bearbeiten",
-# with COUNT classes, from "..." in the participant editor). The program runs on a private X
+# lane 1's arrows over the same list), "classes" (the classes editor, "Klassen bearbeiten",
+# with COUNT classes, from "..." in the participant editor) or "participant" (the participant
+# editor, "Neuen Teilnehmer hinzufügen", with COUNT classes in its class box, from "Neu" in the
+# start list editor). The program runs on a private X
 # display and Wine desktop, in a folder of its own; the pointer is brought to the spot first
 # and the clock runs from the click itself until no part of the dialog waits for its paint.
 # The program's own memory (resident, not shared) before the click and after the painting
@@ -23,7 +25,7 @@ exec "$DRAVOLIN_ROOT/tools/wine-session" bash -c '
   main="Kestrune / Software / Dravolin"
   cp "$exe" "$tmp/dravolin.exe"
   entries=$count
-  [ "$what" = classes ] && entries=3
+  case $what in classes | participant) entries=3 ;; esac
   python3 - "$tmp" "$entries" "$count" "$what" <<PY
 import sys
 folder, entries, count, what = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4]
@@ -31,7 +33,7 @@ with open(folder + "/Aktuell.Asl", "wb") as out:
     for i in range(1, entries + 1):
         fields = [str(i), "Serie", str(i), "Nachname%d" % i, "Vorname%d" % i, "Ford", "Fiesta", "Linz", "AT"]
         out.write(b"[DRAVOLIN1ASLREC]\r\n" + b"".join(f.encode() + b"\r\n" for f in fields))
-if what == "classes":
+if what in ("classes", "participant"):
     with open(folder + "/Klasse.Lst", "wb") as out:
         out.write(b"".join(b"Klasse%d\r\n" % i for i in range(1, count + 1)))
 PY
@@ -56,6 +58,10 @@ PY
       gui_key Startliste Insert
       gui_wait "$participant"
       from=$participant x=290 y=53 button=1 target="Klassen bearbeiten" ;;
+    participant)
+      gui_click "$main" 697 431
+      gui_wait Startliste
+      from=Startliste x=603 y=20 button=1 target="$participant" ;;
     *) echo "unknown dialog: $what" >&2; exit 2 ;;
   esac
   # The pointer on the spot and the window ready for input before the clock starts.
@@ -75,5 +81,6 @@ PY
   gui_key "$target" Escape || true
   gui_gone "$target" 600 || true
   [ "$what" = classes ] && { gui_key "$participant" Escape || true; gui_key Startliste Escape || true; }
+  [ "$what" = participant ] && { gui_key Startliste Escape || true; }
   gui_close "$main" 60 || true
 ' startlist-open "${1:-10000}" "${2:-$DRAVOLIN_BUILD/bin/dravolin.exe}" "${3:-startlist}"

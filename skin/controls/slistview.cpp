@@ -697,7 +697,7 @@ void TsListView::PlaceBars() {
 }
 
 int TsListView::RowHeight() {
-  if (GetItems()->GetCount() == 0 || !HandleAllocated()) return 0;
+  if (GetRowCount() == 0 || !HandleAllocated()) return 0;
   RECT r{LVIR_BOUNDS};
   if (!SendMessageA(handle_, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r))) return 0;
   return r.bottom - r.top;

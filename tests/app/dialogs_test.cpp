@@ -186,7 +186,7 @@ TEST_F(Dialogs, StartListComesWithItsColumnsListStyleAndFileDialogs) {
   EXPECT_TRUE(List()->GetGridLines() && List()->GetMultiSelect() && List()->GetReadOnly() &&
               List()->GetRowSelect());
   EXPECT_FALSE(List()->GetColumnClick());
-  EXPECT_EQ(List()->GetItems()->GetCount(), 2);
+  EXPECT_EQ(List()->GetRowCount(), 2);
   EXPECT_EQ(StartListEntries().size(), 2u);
   EXPECT_FALSE(Child<TsButton>(StartList, "btnSort")->GetVisible());
   for (const char* name : {"OpenDialog", "SaveDialog"}) {
@@ -201,6 +201,40 @@ TEST_F(Dialogs, StartListComesWithItsColumnsListStyleAndFileDialogs) {
   EXPECT_EQ(Child<TsSpinEdit>(StartListEdit, "edStart")->GetMaxValue(), 999);
   SavePicture(StartList, "startlist");
   SavePicture(StartListEdit, "startlistedit");
+}
+
+// The list's own sort orders the rows, asking the form's ListCompare, which reads the
+// places as numbers; the rows it shows come from the entries.
+TEST_F(Dialogs, StartListSortsThroughItsCompareEventByPlacesReadAsNumbers) {
+  TScratchFolder::Write(AppPaths.WorkingStartList, FormatStartList(Entries("AB")));
+  std::vector<TStartListEntry> opened = Entries("WXYZ");
+  opened[0].Caption = "10";
+  opened[1].Caption = "no place";  // counts as 1
+  opened[2].Caption = PlaceCaption(2.5);
+  opened[3].Caption = "2";
+  TScratchFolder::Write(folder.File("open.asl"), FormatStartList(opened));
+  CreateStartListForms();
+  EXPECT_TRUE(List()->OnCompare == TLVCompareEvent(StartList, &TStartList::ListCompare));
+  EXPECT_TRUE(List()->GetOwnerData());
+  {
+    testsupport::MessageBoxAnswerer boxes({IDOK});  // the place that is no number is named
+    StartList->Logic().OpenChosen(folder.File("open.asl"), false);
+    EXPECT_EQ(boxes.boxes().size(), 1u);
+  }
+  std::string order;
+  for (const TStartListEntry& entry : StartListEntries()) order += entry.Caption + entry.SubItems[efLastName];
+  EXPECT_EQ(order, "1X2Z3Y4W");
+  // The window shows the rows from the entries, with no item of its own.
+  StartList->Show();
+  EXPECT_EQ(List()->GetItems()->GetCount(), 0);
+  char text[32] = {};
+  LVITEMA cell{};
+  cell.iSubItem = 1 + efLastName;
+  cell.pszText = text;
+  cell.cchTextMax = sizeof text;
+  SendMessageA(List()->GetHandle(), LVM_GETITEMTEXTA, 3, reinterpret_cast<LPARAM>(&cell));
+  EXPECT_STREQ(text, "W");
+  StartList->Hide();
 }
 
 TEST_F(Dialogs, StartListGrowsWithItsWindowButNeverBelowItsDesignedSize) {
@@ -268,7 +302,7 @@ TEST_F(Dialogs, EnterOnTheListEditsTheEntryKeepingItsClassAndCancelReloads) {
   TsComboBox* classes = Child<TsComboBox>(StartListEdit, "cbClasses");
   classes->GetItems()->Add("A");
   classes->SetItemIndex(0);  // the class picked at the last use of the editor
-  List()->GetItems()->GetItem(1)->SetSelected(true);
+  List()->SetSelectedRows({1});
   TModalScript script;
   script.When([] { return TModalScript::Modal(StartList); }, [this] { PostChar(List(), 13); });
   script.When([] { return TModalScript::Modal(StartListEdit); },
@@ -311,7 +345,7 @@ TEST_F(Dialogs, ParticipantEditorDrawsOkAsDefaultAndKeepsAnEditedPlaceWhateverIt
               });
   StartList->Logic().btnAddClick();
   StartList->Logic().LoadFromFile(folder.File("ten.asl"), false);
-  List()->GetItems()->GetItem(7)->SetSelected(true);
+  List()->SetSelectedRows({7});
   StartList->Logic().EditParticipant();
   EXPECT_TRUE(script.Done());
   const std::vector<TStartListEntry> entries = StartListEntries();
@@ -349,7 +383,7 @@ TEST_F(Dialogs, AnEntrysClassSurvivesTheClassesEditorMovingOrDeletingClasses) {
     EXPECT_EQ(classes->GetText(), "B");
     Click(StartListEdit, "btnOK");
   });
-  List()->GetItems()->GetItem(0)->SetSelected(true);
+  List()->SetSelectedRows({0});
   StartList->Logic().EditParticipant();
   EXPECT_TRUE(script.Done());
   EXPECT_EQ(StartListEntries()[0].SubItems[efClass], "B");
@@ -366,7 +400,7 @@ TEST_F(Dialogs, AnOpenThatFailsSaysErrorAndKeepsTheListThatOkSaves) {
                 testsupport::FileDialogAnswerer files({folder.File("missing.asl")}, {IDOK});
                 Click(StartList, "btnOpen");
                 EXPECT_EQ(files.boxes().size(), 1u);
-                EXPECT_EQ(List()->GetItems()->GetCount(), 2);
+                EXPECT_EQ(List()->GetRowCount(), 2);
                 Click(StartList, "btnOK");
               });
   ShowStartListEditor();
@@ -443,8 +477,7 @@ TEST_F(Dialogs, OnlyTheFocusedControlShowsTheFocus) {
   auto painted = [](HWND window) { return !GetUpdateRect(window, nullptr, FALSE); };
   HWND edit = nullptr;
   int marked_with_focus = 0, marked_after = -1;
-  List()->GetItems()->GetItem(1)->SetFocused(true);
-  List()->GetItems()->GetItem(1)->SetSelected(true);
+  List()->SetSelectedRows({1});
   TModalScript script;
   script.When([] { return TModalScript::Modal(StartList); }, [this] { PostChar(List(), 13); });
   script.When([] { return TModalScript::Modal(StartListEdit); },
@@ -466,10 +499,11 @@ TEST_F(Dialogs, OnlyTheFocusedControlShowsTheFocus) {
               });
   script.When([] { return TModalScript::Modal(StartList); },
               [this] {
-                TListItem* moved = List()->GetItems()->GetItem(3);
-                EXPECT_EQ(moved->GetSubItems()->Get(efLastName), "B");
-                EXPECT_TRUE(moved->GetSelected());
-                EXPECT_EQ(List()->GetItemFocused(), moved);
+                EXPECT_EQ(StartListEntries()[3].SubItems[efLastName], "B");
+                EXPECT_EQ(List()->GetSelectedRows(), std::vector<int>{3});
+                EXPECT_EQ(
+                    SendMessageA(List()->GetHandle(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED),
+                    3);
                 Click(StartList, "btnCancel");
               });
   ShowStartListEditor();
@@ -491,7 +525,8 @@ TEST_F(Dialogs, EscapeCancelsTheStartListAsEveryDialogsCancelButtonDoes) {
   TModalScript script;
   script.When([] { return TModalScript::Modal(StartList); },
               [this] {
-                List()->GetItems()->Delete(0);
+                List()->SetSelectedRows({0});
+                StartList->Logic().btnDeleteClick();
                 PostKey(List(), VK_ESCAPE);
               });
   // The key is handled before the next tick: a start list still open did not take it.
@@ -599,6 +634,45 @@ TEST_F(Dialogs, ParticipantEditorOffersTheClassListAgainAfterTheClassesEditor) {
                 Click(StartListEdit, "btnCancel");
               });
   EXPECT_FALSE(StartListEdit->View().Execute());
+  EXPECT_TRUE(script.Done());
+}
+
+// A long class list goes into the box at once: every class in the file's order, the entry's
+// class selected, again after the classes editor's OK.
+TEST_F(Dialogs, ALongClassListFillsTheClassBoxInOrderWithTheEntrysClassSelected) {
+  std::string classes;
+  for (int i = 0; i < 300; ++i) classes += Format("K%.3d\r\n", i);
+  TScratchFolder::Write(AppPaths.ClassList, classes);
+  std::vector<TStartListEntry> stored = Entries("XY");
+  stored[1].SubItems[efClass] = "K150";
+  TScratchFolder::Write(AppPaths.WorkingStartList, FormatStartList(stored));
+  CreateStartListForms();
+  TsComboBox* box = Child<TsComboBox>(StartListEdit, "cbClasses");
+  auto offers_all_with_k150 = [box](int count) {
+    ASSERT_EQ(box->GetItems()->Count(), count);
+    for (int i : {0, 1, 150, 298}) EXPECT_EQ(box->GetItems()->Get(i), Format("K%.3d", i));
+    EXPECT_EQ(box->GetItems()->Get(count - 1), count == 300 ? "K299" : "New");
+    EXPECT_EQ(box->GetItemIndex(), 150);
+    EXPECT_EQ(box->GetText(), "K150");
+  };
+  TModalScript script;
+  script.When([] { return TModalScript::Modal(StartListEdit); },
+              [&] {
+                offers_all_with_k150(300);
+                Click(StartListEdit, "btnEditClasses");
+              });
+  script.When([] { return TModalScript::Modal(ClassesEditor); },
+              [] {
+                Child<TCustomListBox>(ClassesEditor, "List")->GetItems()->Add("New");
+                Click(ClassesEditor, "btnOK");
+              });
+  script.When([] { return TModalScript::Modal(StartListEdit); },
+              [&] {
+                offers_all_with_k150(301);
+                Click(StartListEdit, "btnCancel");
+              });
+  List()->SetSelectedRows({1});
+  StartList->Logic().EditParticipant();
   EXPECT_TRUE(script.Done());
 }
 

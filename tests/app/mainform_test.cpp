@@ -15,6 +15,7 @@
 #include "app/configform.h"
 #include "app/infoform.h"
 #include "app/mainform.h"
+#include "app/protocol.h"
 #include "app/selectcarform.h"
 #include "widgets/wxled.h"
 #include "widgets/wxspeedbutton.h"
@@ -447,6 +448,35 @@ TEST_F(MainWindow, RemovingAProtocolRowAsksFirst) {
   EXPECT_EQ(Protocol()->GetItems()->GetCount(), 1);
   // The remaining row keeps its place until the next heat renumbers.
   EXPECT_EQ(Protocol()->GetItems()->GetItem(0)->GetCaption(), "2");
+}
+
+// The list's rows ranked heat after heat, as the program adds them, also after a row went:
+// times first, ties in the order they came, then the status words.
+TEST_F(MainWindow, HeatsAreRankedInTheListWithTiesInTheirOrderAndWordsAfterTimes) {
+  TProtocol protocol(*Main);
+  auto lane = [](const std::string& name, TRaceTime best) {
+    THeatLane heat_lane;
+    heat_lane.HasParticipant = true;
+    heat_lane.Participant = Entry("", name);
+    heat_lane.LapTime[0] = best;
+    return heat_lane;
+  };
+  auto ranking = [this] {
+    std::string out;
+    for (int i = 0; i < Protocol()->GetItems()->GetCount(); ++i) {
+      TListItem* item = Protocol()->GetItems()->GetItem(i);
+      out += item->GetCaption() + ":" + item->GetSubItems()->Get(efLastName) + " ";
+    }
+    return out;
+  };
+  protocol.AddHeat({lane("A", 35000), lane("B", 0), lane("C", 34000)}, 1, "STOP");
+  protocol.AddHeat({lane("D", 35000), lane("E", 0)}, 1, "???");
+  EXPECT_EQ(ranking(), "1:C 2:A 3:D 4:E 5:B ");
+  Protocol()->GetItems()->Delete(0);
+  protocol.AddHeat({lane("F", 0), lane("G", 34000), lane("H", 36000)}, 1, "CRASH");
+  EXPECT_EQ(ranking(), "1:G 2:A 3:D 4:H 5:E 6:F 7:B ");
+  EXPECT_EQ(Cells(5), (std::vector<std::string>{"CRASH", "-", "-", "CRASH"}));
+  Protocol()->GetItems()->Clear();
 }
 
 TEST_F(MainWindow, ClosingAsksWhileTheProtocolHasRowsNotExportedSinceTheyChanged) {

@@ -29,6 +29,15 @@ class TFakeStartListView : public TStartListView {
     shown = entries, selected = sel;
   }
   std::vector<int> GetSelected() const override { return selected; }
+  // As the list control sorts: stable, by CompareStartPlaces.
+  std::vector<size_t> SortByStartPlace(const std::vector<TStartListEntry>& entries) override {
+    std::vector<size_t> order(entries.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+      return CompareStartPlaces(entries[a].Caption, entries[b].Caption) < 0;
+    });
+    return order;
+  }
   bool ExecuteOpenDialog(std::string& file) override { return !(file = open_answer).empty(); }
   bool ExecuteSaveDialog(std::string& file) override { return !(file = save_answer).empty(); }
   void ShowMessage(const std::string& text) override { messages.push_back(text); }

@@ -83,6 +83,16 @@ class TQuietView : public TStartListView {
  public:
   void ShowEntries(const std::vector<TStartListEntry>&, const std::vector<int>&) override {}
   std::vector<int> GetSelected() const override { return {}; }
+  // The same order as the list's sort, without a list.
+  std::vector<size_t> SortByStartPlace(const std::vector<TStartListEntry>& entries) override {
+    std::vector<size_t> order(entries.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::vector<double> places;
+    for (const TStartListEntry& entry : entries) places.push_back(PlaceValue(entry.Caption));
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return ComparePlaceValues(places[a], places[b]) < 0; });
+    return order;
+  }
   bool ExecuteOpenDialog(std::string&) override { return false; }
   bool ExecuteSaveDialog(std::string&) override { return false; }
   void ShowMessage(const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
@@ -143,9 +153,11 @@ TFigures Measure(int count, const std::string& folder) {
     Paint(form);
   });
   TListView* list = form->GetList();
-  if (list->GetItems()->GetCount() != count) throw std::runtime_error("the list view lost entries");
+  if (list->GetRowCount() != count) throw std::runtime_error("the list view lost entries");
   // Some rows are selected, as while the officials work.
-  for (int i = 0; i < count; i += 97) list->GetItems()->GetItem(i)->SetSelected(true);
+  std::vector<int> selected;
+  for (int i = 0; i < count; i += 97) selected.push_back(i);
+  list->SetSelectedRows(selected);
 
   // Open: another list of the same size read over the one shown, sorted and painted.
   f.open = Time([&] {
@@ -154,7 +166,7 @@ TFigures Measure(int count, const std::string& folder) {
   });
   // Escape: the whole working list read back; the dialog closes after it.
   f.cancel = Time([&] { form->Logic().btnCancelClick(); });
-  if (list->GetItems()->GetCount() != count) throw std::runtime_error("Cancel did not read the working list");
+  if (list->GetRowCount() != count) throw std::runtime_error("Cancel did not read the working list");
   form->Hide();
 
   form->Logic().OpenChosen(big, false);

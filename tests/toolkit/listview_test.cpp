@@ -42,6 +42,19 @@ class TListViewTestForm : public TForm {
     if (change == ctState) ++state_changes;
   }
   void ProtocolDblClick(TObject*) { ++double_clicks; }
+  // Owner data: row data index the model; the caption is the model's text, one cell its index.
+  void ModelData(TObject*, TListItem* item) {
+    ++data_asked;
+    const auto index = reinterpret_cast<size_t>(item->GetData());
+    item->SetCaption(model.at(index));
+    item->GetSubItems()->Add(IntToStr(static_cast<int64_t>(index)));
+  }
+  void ModelCompare(TObject*, TListItem* item1, TListItem* item2, intptr_t, int& compare) {
+    ++compares;
+    if (fail_compare) throw Exception("compare failed");
+    compare = CompareText(model.at(reinterpret_cast<size_t>(item1->GetData())),
+                          model.at(reinterpret_cast<size_t>(item2->GetData())));
+  }
   void ProtocolKeyDown(TObject*, WORD& key, TShiftState) {
     keys.push_back(key);
     if (key == VK_DELETE) List()->DeleteSelected();
@@ -53,6 +66,8 @@ class TListViewTestForm : public TForm {
 
   int compares = 0;
   bool fail_compare = false;
+  std::vector<std::string> model;
+  int data_asked = 0;
   int state_changes = 0;
   int double_clicks = 0;
   std::vector<WORD> keys;
@@ -232,6 +247,85 @@ TEST_F(ListViewTest, ThousandRowsAreRankedThroughOnCompareInOurItemsAndTheWindow
   EXPECT_THROW(list->AlphaSort(), Exception);
   EXPECT_EQ(Captions(), before);
   EXPECT_EQ(WindowText(list, 3, 0), "4");
+}
+
+TEST_F(ListViewTest, OwnerDataRowsAreDrawnFromOnDataAndSortedThroughOnCompareWithoutItems) {
+  list->SetOwnerData(true);
+  list->OnData = TLVOwnerDataEvent(form, &TListViewTestForm::ModelData);
+  list->OnCompare = TLVCompareEvent(form, &TListViewTestForm::ModelCompare);
+  // Times repeating every 97 rows; the rows' data are the model's indices.
+  std::vector<void*> rows;
+  for (int i = 0; i < 1000; ++i) {
+    form->model.push_back(Format("00:%.2d.%.2d", 30 + i % 97 / 10, i % 97));
+    rows.push_back(reinterpret_cast<void*>(static_cast<intptr_t>(i)));
+  }
+  list->SetRowData(rows);
+  list->SetSelectedRows({5, 2, 2, 4000});  // waits for the window; out of range and repeats dropped
+  EXPECT_EQ(list->GetSelectedRows(), (std::vector<int>{2, 5}));
+  ASSERT_EQ(list->GetRowCount(), 1000);
+  EXPECT_EQ(list->GetItems()->GetCount(), 0);
+  EXPECT_EQ(WindowCount(list), 1000);
+  EXPECT_EQ(list->GetSelectedRows(), (std::vector<int>{2, 5}));
+  EXPECT_EQ(WindowText(list, 999, 0), form->model[999]);
+  EXPECT_EQ(WindowText(list, 999, 1), "999");
+
+  EXPECT_TRUE(list->AlphaSort());
+  EXPECT_GT(form->compares, 0);
+  auto index = [&](int row) {
+    return reinterpret_cast<intptr_t>(list->GetRowData()[static_cast<size_t>(row)]);
+  };
+  auto text = [&](int row) { return form->model[static_cast<size_t>(index(row))]; };
+  for (int i = 1; i < 1000; ++i) {
+    ASSERT_LE(text(i - 1), text(i)) << "row " << i;
+    if (text(i - 1) == text(i)) ASSERT_LT(index(i - 1), index(i)) << "equal rows keep their order";
+  }
+  EXPECT_EQ(WindowText(list, 0, 0), "00:30.00");
+  EXPECT_EQ(WindowText(list, 999, 1), IntToStr(index(999)));
+
+  // A few rows after the sorted ones find their places among their equals' ends.
+  rows = list->GetRowData();
+  for (const char* time : {"00:30.00", "00:39.96", "00:35.50"}) {
+    form->model.push_back(time);
+    rows.push_back(reinterpret_cast<void*>(form->model.size() - 1));
+  }
+  list->SetRowData(rows);
+  EXPECT_EQ(WindowCount(list), 1003);
+  list->AlphaSort();
+  for (int i = 1; i < 1003; ++i) {
+    ASSERT_LE(text(i - 1), text(i)) << "row " << i;
+    if (text(i - 1) == text(i)) ASSERT_LT(index(i - 1), index(i)) << "row " << i;
+  }
+
+  // Rows the other way round come out ascending; equal neighbours keep their order.
+  for (bool pairs : {false, true}) {
+    form->model.clear();
+    rows.clear();
+    for (int i = 0; i < 200; ++i) {
+      form->model.push_back(Format("%.3d", 300 - (pairs ? i / 2 : i)));
+      rows.push_back(reinterpret_cast<void*>(static_cast<intptr_t>(i)));
+    }
+    list->SetRowData(rows);
+    list->AlphaSort();
+    for (int i = 1; i < 200; ++i) {
+      ASSERT_LE(text(i - 1), text(i)) << "row " << i;
+      if (text(i - 1) == text(i)) ASSERT_LT(index(i - 1), index(i)) << "row " << i;
+    }
+  }
+
+  // A comparison that raises leaves the rows; the window keeps its marks through all of it.
+  const std::vector<void*> before = list->GetRowData();
+  form->fail_compare = true;
+  EXPECT_THROW(list->AlphaSort(), Exception);
+  EXPECT_EQ(list->GetRowData(), before);
+  EXPECT_EQ(list->GetSelectedRows(), (std::vector<int>{2, 5}));
+  // A window made again takes the count and the marks.
+  list->SetHideSelection(false);
+  EXPECT_EQ(WindowCount(list), 200);
+  EXPECT_EQ(list->GetSelectedRows(), (std::vector<int>{2, 5}));
+  EXPECT_EQ(SendMessageA(list->GetHandle(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), 2);
+  list->SetSelectedRows({});
+  EXPECT_TRUE(list->GetSelectedRows().empty());
+  EXPECT_EQ(list->GetItems()->GetCount(), 0);
 }
 
 // Descending by caption, in the direction data gives.
