@@ -65,11 +65,9 @@ void TClassesLogic::ListDblClick() {
   int index = view_.GetItemIndex();
   if (index < 0 || index >= view_.GetItems().Count()) return;
   std::string name;
-  // The dialog is modal, so the selection is still the same class afterwards; replacing the
-  // list box's item drops it, so the renamed class is selected again for moving.
+  // The dialog is modal, so the selection is still the same class afterwards.
   if (!view_.ExecuteEditClass(name)) return;
   view_.GetItems().Put(index, name);
-  view_.SetItemIndex(index);
 }
 
 void TClassesLogic::Exchange(int step) {

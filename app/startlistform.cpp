@@ -230,14 +230,8 @@ class TStartListEdit::TView : public TParticipantEditorView {
     Control(field)->SetText(text);
   }
 
-  bool Execute() override {
-    // A class typed and then cancelled is no class used: the next new entry starts from the
-    // one set before.
-    const std::string class_before = GetField(efClass);
-    if (form_.ShowModal() == mrOk) return true;
-    SetField(efClass, class_before);
-    return false;
-  }
+  // Cancel leaves the fields as they are: a new entry starts from the class last shown.
+  bool Execute() override { return form_.ShowModal() == mrOk; }
 
  private:
   TsSpinEdit* Start() const { return Find<TsSpinEdit>(&form_, "edStart"); }

@@ -56,8 +56,9 @@ void TWxCustomLED::SetColorOff(TColor value) {
   if (!status_) SetColor(value);
 }
 
+// A negative value reaches the timer as a very long interval, which the system caps.
 void TWxCustomLED::SetInterval(int value) {
-  if (value >= 0 && static_cast<unsigned>(value) != timer_->GetInterval())
+  if (static_cast<unsigned>(value) != timer_->GetInterval())
     timer_->SetInterval(static_cast<unsigned>(value));
 }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <vector>
 
 #include "skin/engine/sbevels.h"
 #include "skin/engine/smaskpaint.h"
@@ -98,8 +97,6 @@ void TsCheckedControl::Publish(TPublisher<TsCheckedControl>& p) {
   p.Set("DisabledKind", DisabledKindInfo(), &P::GetDisabledKind, &P::SetDisabledKind)
       .Default(TsDisabledKind{dkBlended}.Bits());
   p.Integer("TextIndent", &P::GetTextIndent, &P::SetTextIndent).Default(0);
-  p.Boolean("ReadOnly", &P::GetReadOnly, &P::SetReadOnly).Default(false);
-  p.Boolean("AutoSize", &P::GetAutoSize, &P::SetAutoSize).Default(false);
   p.Object("sStyle", &P::GetSkinData, &P::SetSkinData);
   p.Boolean("Checked", &P::GetChecked, &P::SetChecked).Default(false);
   p.Event("OnChange", &P::OnChange);
@@ -492,29 +489,6 @@ void TsRadioButton::Publish(TPublisher<TsRadioButton>& p) { (void)p; }
 TsRadioButton::TsRadioButton(TComponent* owner) : TsCheckedControl(owner) { style_->COC = COC_TsRadioButton; }
 
 void TsRadioButton::Uncheck() { StoreState(cbUnchecked); }
-
-void TsRadioButton::WndProc(TMessage& message) {
-  inherited::WndProc(message);
-  if (message.Msg == WM_GETDLGCODE) message.Result |= DLGC_WANTARROWS;
-}
-
-void TsRadioButton::KeyDown(WORD& key, TShiftState shift) {
-  inherited::KeyDown(key, shift);
-  const bool forward = key == VK_RIGHT || key == VK_DOWN;
-  if ((!forward && key != VK_LEFT && key != VK_UP) || !shift.Empty() || !GetParent()) return;
-  std::vector<TsRadioButton*> radios;
-  for (int i = 0; i < GetParent()->GetControlCount(); ++i) {
-    auto* radio = DynamicCast<TsRadioButton>(GetParent()->GetControl(i));
-    if (radio && (radio == this || (radio->GetVisible() && radio->GetEnabled()))) radios.push_back(radio);
-  }
-  const auto count = static_cast<int>(radios.size());
-  const auto at = static_cast<int>(std::find(radios.begin(), radios.end(), this) - radios.begin());
-  if (count < 2 || at == count) return;
-  TsRadioButton* next = radios[static_cast<size_t>((at + (forward ? 1 : count - 1)) % count)];
-  key = 0;
-  if (next->CanFocus()) next->SetFocus();
-  if (next->Usable() && !next->GetChecked()) next->UserToggle();
-}
 
 bool TsRadioButton::ValidateChecked(bool value) {
   if (!value) return GetChecked();

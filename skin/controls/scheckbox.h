@@ -90,9 +90,6 @@ class TsCheckedControl : public TCustomControl, public TsStyleQueries {
   void StoreState(TCheckBoxState value);
   // After every change of the state, however it came.
   virtual void StateChanged() {}
-  // The toggle a release of the mouse button or the space key makes, with its events.
-  void UserToggle();
-  bool Usable();
 
   void Paint() override;
   void Loaded() override;
@@ -107,7 +104,10 @@ class TsCheckedControl : public TCustomControl, public TsStyleQueries {
 
  private:
   static void Publish(TPublisher<TsCheckedControl>& p);
+  bool Usable();
   void SetPressed(bool value);
+  // The toggle a release of the mouse button or the space key makes, with its events.
+  void UserToggle();
   void Changed(bool glyph_size_may_change);
   void AdjustSize();
   // The caption's box: the glyph's side stops at the glyph (and TextIndent), the margin
@@ -156,16 +156,12 @@ class TsRadioButton : public TsCheckedControl {
 
  public:
   explicit TsRadioButton(TComponent* owner);
-  void WndProc(TMessage& message) override;
   // Unchecked whatever ValidateChecked says: for its group, and for the siblings it unchecks.
   void Uncheck();
 
  protected:
   bool ValidateChecked(bool value) override;
   bool IsRadio() const override { return true; }
-  // The arrow keys move the focus and the check to the next (previous) radio button of the
-  // parent, round the end, as in a dialog's group of radio buttons.
-  void KeyDown(WORD& key, TShiftState shift) override;
 
  private:
   static void Publish(TPublisher<TsRadioButton>& p);

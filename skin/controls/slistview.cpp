@@ -86,9 +86,8 @@ HRGN FrameRegion(HWND window, HRGN update) {
 
 TK_CLASS_INFO(TsListView, TListView)
 
-void TsListView::Publish(TPublisher<TsListView>& p) {
-  p.Object("CommonData", &TsListView::GetCommonData, &TsListView::SetCommonData);
-}
+// Its skin data is reached from code only: a stored form names none.
+void TsListView::Publish(TPublisher<TsListView>& p) { (void)p; }
 
 void RegisterSkinListViewClasses() { RegisterClasses({TsListView::StaticClass()}); }
 
@@ -122,10 +121,6 @@ void TsListView::Loaded() {
   common_data_->Loaded();
   FrameChanged();
   UpdateScrollBars();
-}
-
-void TsListView::SetCommonData(TsCommonData* data) {
-  if (data && data != common_data_) common_data_->SetSkinSection(data->GetSkinSection());
 }
 
 bool TsListView::Skinned() const { return common_data_ && common_data_->Skinned(); }

@@ -31,7 +31,6 @@ class TsListView : public TListView {
   void UpdateScrollBars();
 
   TsCommonData* GetCommonData() const { return common_data_; }
-  void SetCommonData(TsCommonData* data);
   bool Skinned() const;
 
   // ---- For the tests

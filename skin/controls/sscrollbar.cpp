@@ -66,7 +66,6 @@ void TsScrollBar::Publish(TPublisher<TsScrollBar>& p) {
   p.Integer("Position", &S::GetPosition, &S::SetPosition).Default(0);
   p.Integer("SmallChange", &S::GetSmallChange, &S::SetSmallChange).Default(1);
   p.Boolean("Smooth", &S::GetSmooth, &S::SetSmooth).Default(true);
-  p.Object("SkinData", &S::GetSkinData, &S::SetSkinData);
   p.Event("OnChange", &S::OnChange);
   p.Event("OnScroll", &S::OnScroll);
   PublishDragProperties(p);
@@ -104,10 +103,6 @@ void TsScrollBar::Loaded() {
   quiet_range_ = true;
   SetParams(position_, min_, max_);
   quiet_range_ = false;
-}
-
-void TsScrollBar::SetSkinData(TsCommonData* data) {
-  if (data) skin_data_->SetSkinSection(data->GetSkinSection());
 }
 
 bool TsScrollBar::Skinned() const {

@@ -72,7 +72,6 @@ class TsScrollBar : public TWinControl {
   TsDisabledKind GetDisabledKind() const { return disabled_kind_; }
   void SetDisabledKind(TsDisabledKind kind);
   TsCommonData* GetSkinData() const { return skin_data_; }
-  void SetSkinData(TsCommonData* data);
 
   // ---- Owner's link
   bool GetUpdating() const { return updating_; }

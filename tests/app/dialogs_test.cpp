@@ -304,9 +304,17 @@ TEST_F(Dialogs, EnterOnTheListEditsTheEntryKeepingItsClassAndCancelReloads) {
   classes->SetItemIndex(0);  // the class picked at the last use of the editor
   List()->SetSelectedRows({1});
   TModalScript script;
+  // A class typed and cancelled stays in the editor, never in the entry.
   script.When([] { return TModalScript::Modal(StartList); }, [this] { PostChar(List(), 13); });
   script.When([] { return TModalScript::Modal(StartListEdit); },
               [classes] {
+                classes->SetText("Offen");
+                Click(StartListEdit, "btnCancel");
+              });
+  script.When([] { return TModalScript::Modal(StartList); }, [this] { PostChar(List(), 13); });
+  script.When([] { return TModalScript::Modal(StartListEdit); },
+              [classes] {
+                EXPECT_EQ(StartListEntries()[1].SubItems[efClass], "B");
                 EXPECT_EQ(StartListEdit->GetCaption(), "Edit Participant");
                 EXPECT_EQ(Lines(classes->GetItems()), (std::vector<std::string>{"A", "B"}));
                 EXPECT_EQ(classes->GetText(), "B");
@@ -409,8 +417,8 @@ TEST_F(Dialogs, AnOpenThatFailsSaysErrorAndKeepsTheListThatOkSaves) {
   EXPECT_EQ(TScratchFolder::Read(AppPaths.WorkingStartList), stored);
 }
 
-// A new participant takes the class last used: a class only typed and then cancelled is none.
-TEST_F(Dialogs, ClassTypedIntoTheParticipantEditorDoesNotOutliveCancel) {
+// A new participant takes the class last used, even one typed and then cancelled.
+TEST_F(Dialogs, ClassTypedIntoTheParticipantEditorOutlivesCancel) {
   TParticipantEditorView& editor = EditorWithClassesAB();
   editor.SetField(efClass, "B");
   TsComboBox* classes = Child<TsComboBox>(StartListEdit, "cbClasses");
@@ -425,7 +433,7 @@ TEST_F(Dialogs, ClassTypedIntoTheParticipantEditorDoesNotOutliveCancel) {
               });
   EXPECT_FALSE(editor.Execute());
   EXPECT_TRUE(script.Done());
-  EXPECT_EQ(editor.GetField(efClass), "B");
+  EXPECT_EQ(editor.GetField(efClass), "Offen");
   // OK keeps what was typed.
   script.When([] { return TModalScript::Modal(StartListEdit); },
               [classes] {
@@ -445,7 +453,7 @@ TEST_F(Dialogs, AClassDifferingOnlyInCaseFromAListedOneStaysAsWritten) {
   script.When([] { return TModalScript::Modal(StartListEdit); }, [] { Click(StartListEdit, "btnOK"); });
   EXPECT_TRUE(editor.Execute());
   EXPECT_EQ(editor.GetField(efClass), "a");
-  // Cancel restores the class as it was, not the listed one.
+  // Cancel keeps the class last picked.
   script.When([] { return TModalScript::Modal(StartListEdit); },
               [] {
                 Child<TsComboBox>(StartListEdit, "cbClasses")->SetItemIndex(1);
@@ -453,7 +461,7 @@ TEST_F(Dialogs, AClassDifferingOnlyInCaseFromAListedOneStaysAsWritten) {
               });
   EXPECT_FALSE(editor.Execute());
   EXPECT_TRUE(script.Done());
-  EXPECT_EQ(editor.GetField(efClass), "a");
+  EXPECT_EQ(editor.GetField(efClass), "B");
   editor.SetField(efClass, "B");
   EXPECT_EQ(Child<TsComboBox>(StartListEdit, "cbClasses")->GetItemIndex(), 1);
 }

@@ -390,6 +390,11 @@ TEST_F(WxWidgets, LedBlinksWhileActiveAndAutoSizeKeepsThePictureSize) {
   auto* led = Make<TWxLED>(0, 0, 30, 30);
   TCounter changes;
   led->OnChange = TNotifyEvent(&changes, &TCounter::Count);
+  // Any interval is taken, a negative one too: the timer runs it as a very long one.
+  led->SetInterval(-1);
+  EXPECT_EQ(led->GetInterval(), -1);
+  led->SetActive(true);
+  led->SetActive(false);
   led->SetInterval(5);
   led->SetActive(true);
   EXPECT_TRUE(PumpUntil([&] { return changes.count >= 2; }));

@@ -36,8 +36,8 @@ gui_click "$config" 208 342
 gui_gone "$config"
 check "OK saves one lap chosen with the mouse" "$(ok test "$(stored_laps)" = 1)"
 
-# The keyboard: from the first button the right arrow checks the second, the space key keeps it and
-# Return is the OK button's.
+# The keyboard: from the first button the right arrow moves the focus to the second, the space key
+# checks it and Return is the OK button's.
 open_config
 gui_click "$config" "$(lap_x 1)" $lap_y
 gui_key "$config" Right space

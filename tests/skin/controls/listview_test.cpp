@@ -22,8 +22,10 @@
 #include "tests/toolkit/visual_test_classes.h"
 #include "toolkit/bitmap.h"
 #include "toolkit/formreader.h"
+#include "toolkit/formwriter.h"
 #include "toolkit/forms.h"
 #include "toolkit/stdctrls.h"
+#include "toolkit/typinfo.h"
 
 namespace {
 
@@ -105,6 +107,13 @@ class ListViewTest : public SkinTest {
 };
 
 }  // namespace
+
+// A stored form names no skin data of the list: its section comes from the class name.
+TEST_F(ListViewTest, TheSkinDataIsNoStoredPropertyAndTakesTheClassNameAsSection) {
+  EXPECT_EQ(GetPropInfo(list, "CommonData"), nullptr);
+  EXPECT_EQ(WriteComponentToText(form).find("CommonData"), std::string::npos);
+  EXPECT_EQ(list->GetCommonData()->GetSkinSection(), "TsListView");
+}
 
 // ---- Frame ------------------------------------------------------------------------------------
 

@@ -26,6 +26,7 @@
 #include "toolkit/formreader.h"
 #include "toolkit/forms.h"
 #include "toolkit/timers.h"
+#include "toolkit/typinfo.h"
 
 namespace {
 
@@ -651,6 +652,7 @@ TEST_F(Scroll, ABarFollowsItsParentsReadingOrderUntilItIsGivenItsOwn) {
 }
 
 // The bar's 3-D look and the list box's style come from form definitions.
+// The bar's skin data is no stored property: a form definition never names it.
 TEST_F(Scroll, AFormDefinitionSetsTheBarsCtl3DAndTheListBoxsStyle) {
   RegisterSkinScrollClasses();
   RegisterSkinListBoxClasses();
@@ -678,6 +680,7 @@ TEST_F(Scroll, AFormDefinitionSetsTheBarsCtl3DAndTheListBoxsStyle) {
   EXPECT_TRUE(own->GetCtl3D());
   EXPECT_FALSE(own->GetParentCtl3D());
   EXPECT_EQ(list->GetSkinStyle()->GetSkinSection(), "TSEDIT");
+  EXPECT_EQ(GetPropInfo(own, "SkinData"), nullptr);
 }
 
 // ---- List box ----------------------------------------------------------------------------------
