@@ -17,7 +17,7 @@ constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM 
                                   FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 // Writes and closes; false leaves the code of the first failure in `error`.
-bool WriteAndClose(HANDLE file, std::string_view content, DWORD& error) {
+bool WriteAndFlush(HANDLE file, std::string_view content, DWORD& error) {
   bool ok = true;
   size_t done = 0;
   while (ok && done < content.size()) {
@@ -34,8 +34,8 @@ bool WriteAndClose(HANDLE file, std::string_view content, DWORD& error) {
     }
     done += written;
   }
-  // A full disk may show only when the cached data is flushed at closing.
-  if (!CloseHandle(file) && ok) {
+  // A full disk may show only when the cached data is flushed: before the rename, not after.
+  if (ok && !FlushFileBuffers(file)) {
     error = GetLastError();
     ok = false;
   }
@@ -65,8 +65,11 @@ HANDLE CreateTemporaryFile(const std::string& folder, std::string& name, DWORD& 
     char digits[kTemporaryDigits + 1];
     std::snprintf(digits, sizeof digits, "%08x", static_cast<unsigned>(start + n));
     name = folder + std::string(kTemporaryPrefix) + digits + std::string(kTemporaryExt);
-    HANDLE file = CreateFileW(WideFileName(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Shared for deletion only, so it can be renamed while held: a save in progress stays
+    // open until its rename, and the tidying of stale temporaries (which opens them alone)
+    // never takes it away between its last write and its rename.
+    HANDLE file = CreateFileW(WideFileName(name).c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) return file;
     error = GetLastError();
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
@@ -111,18 +114,20 @@ bool WriteFileReplacing(const std::string& file_name, std::string_view content, 
   HANDLE file = CreateTemporaryFile(FolderOf(file_name), temp_name, error);
   if (file == INVALID_HANDLE_VALUE) return false;
   const std::wstring temp = WideFileName(temp_name);
-  if (!WriteAndClose(file, content, error)) {
+  auto fail = [&] {
+    CloseHandle(file);
     DeleteFileW(temp.c_str());
     return false;
-  }
+  };
+  if (!WriteAndFlush(file, content, error)) return fail();
   // Set before the rename, so the file never shows without them.
   if (exists && (attributes & kKeptAttributes))
     SetFileAttributesW(temp.c_str(), attributes & kKeptAttributes);
   if (!MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     error = GetLastError();
-    DeleteFileW(temp.c_str());
-    return false;
+    return fail();
   }
+  CloseHandle(file);
   return true;
 }
 
