@@ -418,7 +418,7 @@ TEST(Effects, RingGreysRoundAsTheBitmapShadowDoes) {
 
 // Rounded shapes, rings, blur and greys are the bitmap shadow's: pixel for pixel the same
 // picture, also at the right and bottom edges, for a negative blur (no ring: the picture almost
-// kept) and for a transparency outside 0..100 (greys in 8 bits).
+// kept), for a transparency outside 0..100 (greys in 8 bits) and for a negative corner size.
 TEST(Effects, RoundedShapesAreTheBitmapShadowsPixelForPixel) {
   auto background = Filled(31, 23, clWhite);
   for (int y = 0; y < 23; ++y)
@@ -427,7 +427,7 @@ TEST(Effects, RoundedShapesAreTheBitmapShadowsPixelForPixel) {
     int transparency, blur, radius;
   };
   for (const Case c : {Case{40, 0, 0}, Case{40, 3, 0}, Case{25, 5, 6}, Case{60, 40, 9}, Case{40, -2, 4},
-                       Case{150, 2, 0}, Case{-20, 3, 5}}) {
+                       Case{150, 2, 0}, Case{-20, 3, 5}, Case{40, 2, -7}}) {
     auto target = Filled(31, 23, clBlack);
     PaintBitmapWithEffects(background->GetCanvas(), RECT{0, 0, 31, 23}, target->GetCanvas()->GetHandle(),
                            POINT{}, c.transparency, clNavy, c.blur, 0, c.radius);
