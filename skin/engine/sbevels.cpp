@@ -448,7 +448,7 @@ void PaintGlyphOnBitmap(TBitmap* dst, TBitmap* glyph, POINT p, int blend, bool e
       return;
     }
   } else if (blend >= 1) {
-    BlendRectWithColor(dst, p.x, p.y, key, std::min(blend, 100) / 100.0, all, work.get());
+    BlendRectWithColor(dst, p.x, p.y, key, blend / 100.0, all, work.get());
     return;
   }
   MaskBitmapPixels(dst, work.get(), p.x, p.y, key);

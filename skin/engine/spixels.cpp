@@ -21,7 +21,8 @@ bool ClipRun(int64_t (&pos)[N], const int64_t (&size)[N], int64_t& count) {
   return count > 0;
 }
 
-uint8_t Byte(double v) { return static_cast<uint8_t>(std::clamp<long>(std::lrint(v), 0, 255)); }
+// Held to a byte before rounding: a mix far past its ends would overflow the rounding's long.
+uint8_t Byte(double v) { return static_cast<uint8_t>(std::lrint(std::clamp(v, 0.0, 255.0))); }
 
 bool IsKeyPixel(const uint8_t* p) { return p[0] == 255 && p[1] == 0 && p[2] == 255; }
 

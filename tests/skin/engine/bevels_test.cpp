@@ -2,6 +2,7 @@
 // image and picture loading, checked pixel by pixel against values worked out from the rules.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <random>
@@ -453,6 +454,14 @@ TEST(Glyph, BottomLeftColourIsTransparent) {
   EXPECT_EQ(blended->GetPixelColor(3, 3),
             static_cast<TColor>(RGB(223, 32, 32)));  // Round(S - (S - D) * 0.25)
   EXPECT_EQ(blended->GetPixelColor(2, 2), clGray);
+  // A blend above 100 is not cut to 100: the mix goes past the target, each channel held to a
+  // byte.
+  for (auto [blend, expected] : {std::pair{150, RGB(64, 192, 192)}, std::pair{INT_MAX, RGB(0, 255, 255)}}) {
+    auto beyond = Filled(8, 8, clGray);
+    PaintGlyphOnBitmap(beyond.get(), glyph.get(), POINT{2, 2}, blend, true, TsDisabledKind{});
+    EXPECT_EQ(beyond->GetPixelColor(3, 3), static_cast<TColor>(expected)) << blend;
+    EXPECT_EQ(beyond->GetPixelColor(2, 2), clGray) << blend;
+  }
   auto grey = Filled(8, 8, clGray);
   PaintGlyphOnBitmap(grey.get(), glyph.get(), POINT{0, 0}, 0, false, TsDisabledKind{dkGrayed});
   EXPECT_EQ(grey->GetPixelColor(1, 1), 0x555555);
