@@ -510,8 +510,8 @@ void TsFrameMouse::RepaintButton(int code) {
   RECT r = rec->Rect();
   TBitmap* back = host_->FrameButtonBackground();
   if (back && !back->GetEmpty()) {
-    // The strip was copied from one pixel left of its width from the right edge.
-    int sx = back->GetWidth() - (cache->GetWidth() - rec->Left) + 1;
+    // Read at the copy's width less the button's distance to the cache's right edge.
+    int sx = back->GetWidth() - (cache->GetWidth() - rec->Left);
     if (sx >= 0 && r.bottom <= back->GetHeight())
       cache->GetCanvas()->CopyRect(r, back->GetCanvas(), {sx, r.top, sx + r.right - r.left, r.bottom});
   }

@@ -401,7 +401,7 @@ void PaintBitmapWithEffects(TCanvas* src, RECT r, HDC dc, POINT p, int transpare
     SelectObject(mdc, GetStockObject(NULL_PEN));
     // The shapes and the blur as the bitmap shadow takes them (sblend.cpp, PaintShadow).
     blur = std::clamp(blur, -1, std::min(w / 2, h / 2));
-    radius = std::clamp(radius, 0, std::min(w / 2, h / 2));
+    radius = ShadowCornerSize(radius, w, h);
     const int64_t t = int64_t{transparency} * 255 / 100;  // greys taken in 8 bits, as PaintShadow
     const double step = blur >= 0 ? (255.0 - t) / (blur + 1) : 0.0;
     auto fill = [&](int i, int grey) {
@@ -448,7 +448,7 @@ void PaintGlyphOnBitmap(TBitmap* dst, TBitmap* glyph, POINT p, int blend, bool e
       return;
     }
   } else if (blend >= 1) {
-    BlendRectWithColor(dst, p.x, p.y, key, std::min(blend, 100) / 100.0, all, work.get());
+    BlendRectWithColor(dst, p.x, p.y, key, blend / 100.0, all, work.get());
     return;
   }
   MaskBitmapPixels(dst, work.get(), p.x, p.y, key);

@@ -77,7 +77,7 @@ void PaintItemRectCopy(TCanvas* src, RECT r, HDC dc, POINT p, int transparency, 
                        int shape);
 // Draws a glyph at p, transparent where it has its bottom-left pixel's colour. Disabled it is
 // greyed (dkGrayed) and/or mixed half with the target (dkBlended); enabled with blend from 1
-// it is mixed at blend percent of the target.
+// it is mixed at blend percent of the target (above 100 past it, each channel held to a byte).
 void PaintGlyphOnBitmap(TBitmap* dst, TBitmap* glyph, POINT p, int blend, bool enabled,
                         TsDisabledKind disabled_kind);
 

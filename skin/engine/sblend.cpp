@@ -2,6 +2,7 @@
 #include "skin/engine/sblend.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <memory>
 
@@ -48,6 +49,11 @@ void MaskBitmapPixels(TBitmap* dst, TBitmap* src, int x, int y, TColor trans_col
   PixMaskBitmapPixels(Pixels24(dst), Pixels24(src), x, y, PixKeyOf(trans_color));
 }
 
+int ShadowCornerSize(int radius, int w, int h) {
+  // The platform takes the magnitude of a negative corner size; that of INT_MIN overflows.
+  return std::clamp(radius, -INT_MAX, std::min(w / 2, h / 2));
+}
+
 void PaintShadow(TBitmap* bmp, const RECT& r, int transparency, TColor color, int blur, int radius) {
   TPixels24 target = Pixels24(bmp);
   int64_t full_w = int64_t{r.right} - r.left, full_h = int64_t{r.bottom} - r.top;
@@ -63,7 +69,7 @@ void PaintShadow(TBitmap* bmp, const RECT& r, int transparency, TColor color, in
   // whole mask. Every blur below -1 gives that same picture; -1 keeps the corners' arithmetic
   // inside int.
   blur = std::clamp(blur, -1, std::min(w / 2, h / 2));
-  radius = std::clamp(radius, 0, std::min(w / 2, h / 2));
+  radius = ShadowCornerSize(radius, w, h);
   auto work = std::make_unique<TBitmap>();
   work->SetPixelFormat(pf24bit);
   work->SetSize(pw, ph);

@@ -39,6 +39,9 @@ void MaskBitmapPixels(TBitmap* dst, TBitmap* src, int x, int y, TColor trans_col
 // A soft rounded shadow of color into r: blur rings fading out towards the edge, the
 // centre at (100 - transparency) percent. blur and radius are cut to half the smaller side.
 void PaintShadow(TBitmap* bmp, const RECT& r, int transparency, TColor color, int blur, int radius);
+// The corner size that the shadows' rounded rectangles of w x h are drawn with: radius cut
+// from above to half the smaller side; a negative one goes to the platform as it is.
+int ShadowCornerSize(int radius, int w, int h);
 // The disabled look of a control's cache bitmap: dkGrayed greys it, dkBlended then mixes it
 // half with the parent's cache at ci's position plus offset (or, when ci is not ready, with
 // the control's colour).

@@ -2,6 +2,7 @@
 #include "skin/engine/sitempaint.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 
 #include "skin/engine/sblend.h"
@@ -137,7 +138,7 @@ void PaintBackground(int skin_index, const TsCacheInfo& ci, int state, const REC
                      const BodyImage& image) {
   if (!IsValidSkinIndex(skin_index) || !bmp) return;
   const BodyValues v = ValuesOf(SkinGeneralData[skin_index], state);
-  const int t = std::min(v.transparency, 100);
+  const int t = v.transparency;
   if (ci.Ready && t < 0) return;
   if (!ci.Ready || t == 0) {
     PaintBody(bmp, r, v, image);
@@ -149,7 +150,9 @@ void PaintBackground(int skin_index, const TsCacheInfo& ci, int state, const REC
     TBitmap* body = Scratch(kBodyScratch, w, h);
     PaintBody(body, RECT{0, 0, w, h}, v, image);
     CopyParent(bmp, r, ci, p);
-    const int g = t * 255 / 100;
+    // The weight is a grey colour: above 100 percent its channel is taken in 8 bits (in 64
+    // bits first, so that no transparency overflows the product).
+    const int g = static_cast<int>(int64_t{t} * 255 / 100 & 0xFF);
     BlendBitmapRect(bmp, body, RGB(g, g, g), RECT{0, 0, w, h}, POINT{r.left, r.top});
   }
 }

@@ -21,7 +21,8 @@ bool ClipRun(int64_t (&pos)[N], const int64_t (&size)[N], int64_t& count) {
   return count > 0;
 }
 
-uint8_t Byte(double v) { return static_cast<uint8_t>(std::clamp<long>(std::lrint(v), 0, 255)); }
+// Held to a byte before rounding: a mix far past its ends would overflow the rounding's long.
+uint8_t Byte(double v) { return static_cast<uint8_t>(std::lrint(std::clamp(v, 0.0, 255.0))); }
 
 bool IsKeyPixel(const uint8_t* p) { return p[0] == 255 && p[1] == 0 && p[2] == 255; }
 
@@ -234,9 +235,9 @@ int64_t MaskTypeOf(const TPixMask& mask) { return std::max(mask.MaskType, 0); }
 
 bool FrameOf(const TPixMask& mask, int state, TFrame& f) {
   if (mask.Img.Empty()) return false;
-  state = std::max(state, 0);
   if (mask.Own) {
-    if (state > 2) return false;  // three states only: a later one lies beyond them
+    // Three states only: a later one lies right of the bitmap, an earlier one left of it.
+    if (state < 0 || state > 2) return false;
     f.cw = mask.Img.Width / 9;
     f.ch = mask.Img.Height / 6;
     f.fh = mask.Img.Height / 2;
@@ -250,10 +251,14 @@ bool FrameOf(const TPixMask& mask, int state, TFrame& f) {
     state = std::min(state, mask.ImageCount - 1);
     int64_t rw = mask.R.Width(), rh = mask.R.Height();
     if (rw <= 0 || rh <= 0) return false;
+    // A state before the first is read left of the rectangle; once that lies wholly left of
+    // the bitmap nothing is painted, so far origins are not computed on in 32 bits.
+    const int64_t fx = mask.R.Left + rw * state / mask.ImageCount;
+    if (fx + rw <= 0) return false;
     f.cw = static_cast<int>(rw / (int64_t{mask.ImageCount} * 3));
     f.ch = static_cast<int>(rh / ((type + 1) * 3));
     f.fh = static_cast<int>(rh / (type + 1));
-    f.fx = static_cast<int>(mask.R.Left + rw * state / mask.ImageCount);
+    f.fx = static_cast<int>(fx);
     f.fy = mask.R.Top;
     f.mask_offset = static_cast<int>(rh / 2);
     f.masked = type >= 1;
@@ -334,11 +339,11 @@ void PixDrawSkinGlyph(const TPixels24& dst, int x, int y, int state, const TPixM
   const TPixels24& img = mask.Img;
   // Only the part of the cell from (dx, dy) on is visible; it never reaches the next state.
   int dx = x < 0 ? -x : 0, dy = y < 0 ? -y : 0;
-  state = std::max(state, 0);
   const TPixKey key{true, kPixKeyColor};
   if (mask.Own) {
     int cw = img.Width / 3, ch = img.Height / 2;
-    if (state > 2 || cw <= 0 || ch <= 0 || dx >= cw || dy >= ch) return;
+    // A state outside the three lies beside the bitmap: nothing of it is painted.
+    if (state < 0 || state > 2 || cw <= 0 || ch <= 0 || dx >= cw || dy >= ch) return;
     int x0 = state * cw;
     PixCopyMasked(dst, {x + dx, y + dy, x + cw - 1, y + ch - 1}, img, {x0 + dx, dy, x0 + cw - 1, ch - 1}, ch,
                   img.Height / 2, mode, key);
@@ -350,7 +355,11 @@ void PixDrawSkinGlyph(const TPixels24& dst, int x, int y, int state, const TPixM
       ch = static_cast<int>(mask.R.Height() / (type + 1));
   if (cw <= 0 || ch <= 0 || dx >= cw || dy >= ch) return;
   state = std::min(state, mask.ImageCount - 1);
-  int sx = mask.R.Left + state * cw + dx, sy = mask.R.Top + dy;
+  // A state before the first is read left of the rectangle; wholly left of the bitmap it
+  // paints nothing, and its far origin is not computed on in 32 bits.
+  const int64_t left = mask.R.Left + int64_t{state} * cw + dx;
+  if (left + cw <= 0) return;
+  int sx = static_cast<int>(left), sy = mask.R.Top + dy;
   TPixRect src{sx, sy, sx + cw - dx - 1, sy + ch - dy - 1};
   if (type == 0) {
     if (mode == 1)

@@ -1,6 +1,7 @@
 // The style classes: values from the section or the property objects, backgrounds, borders,
 // shadows, bevels and the messages each family takes.
 #include "skin/engine/sstyles.h"
+#include "skin/engine/sutils.h"
 
 #include <algorithm>
 #include <sstream>
@@ -202,6 +203,18 @@ TColor TsEditorStyle::GetActualColor() {
   return ColorToRGB(selected ? selection_->GetColor() : painting_->GetColor());
 }
 
+namespace {
+
+// The width of a mask's whole image (all its states): its own bitmap's, else its rectangle's
+// in the master bitmap; 0 for an invalid index.
+int MaskImageWidth(int mask_index) {
+  if (!IsValidImgIndex(mask_index)) return 0;
+  const TsMaskData& mask = SkinMasks[mask_index];
+  return mask.Bmp ? mask.Bmp->GetWidth() : WidthOf(mask.R);
+}
+
+}  // namespace
+
 void TsEditorStyle::PaintBorder() {
   auto* window = DynamicCast<TWinControl>(owner_);
   if (!window || !window->HandleAllocated()) return;
@@ -214,8 +227,7 @@ void TsEditorStyle::PaintBorder() {
   if (((COC == 7 || COC == 78) && SkinData().SkinLoaded) ||
       (COC == COC_TsCustomListBox && StyleQueries().ShowsScrollBar()))
     FillDC(dc, strip, color);
-  const SIZE frame = IsValidImgIndex(BorderIndex) ? GetMaskFrameSize(BorderIndex) : SIZE{0, 0};
-  if (frame.cx > 0) {
+  if (MaskImageWidth(BorderIndex) != 0) {
     InitCacheBmp();
     FillBitmap(cache_bmp_, color);
     const int state = Pressed ? 2 : ControlIsActive() ? 1 : 0;
@@ -319,36 +331,34 @@ bool KeyListed(const std::string& keys, WORD key) {
 }  // namespace
 
 void TsCustomStyle::KeyDown(WORD& key, TShiftState shift) {
-  if (!owner_ || Destroying(owner_) || key == 0) return;
+  if (!owner_ || Destroying(owner_)) return;
   if (shift.Contains(ssShift) || shift.Contains(ssAlt) || shift.Contains(ssCtrl)) return;
   if (IsComboKind(COC) && StyleQueries().ListDroppedDown()) return;
-  bool moved = false;
-  if (KeyListed(keys_next_, key))
-    moved = MoveFocus(true);
-  else if (KeyListed(keys_prev_, key))
-    moved = MoveFocus(false);
-  if (moved) key = 0;
+  const bool next = KeyListed(keys_next_, key);
+  if (!next && !KeyListed(keys_prev_, key)) return;
+  TsLifeGuard guard(this);
+  MoveFocus(next);
+  // The focus change may have freed the control (and this style with it).
+  if (!guard.Freed() && owner_ && !Destroying(owner_)) owner_->Invalidate();
+  key = 0;
 }
 
-bool TsCustomStyle::MoveFocus(bool forward) {
+void TsCustomStyle::MoveFocus(bool forward) {
   auto* self = DynamicCast<TWinControl>(owner_);
   TCustomForm* form = GetNearestForm(owner_);
-  if (!self || !form) return false;
+  if (!self || !form) return;
   std::vector<TWinControl*> list;
   form->GetTabOrderList(list);
   const auto at = std::find(list.begin(), list.end(), self);
-  if (at == list.end()) return false;
+  if (at == list.end()) return;
   const int count = static_cast<int>(list.size()), start = static_cast<int>(at - list.begin());
   for (int step = 1; step < count; ++step) {
     TWinControl* next = list[((forward ? start + step : start - step) % count + count) % count];
     if (next->CanFocus() && next->GetTabStop() && next->GetEnabled() && next->GetVisible()) {
-      TsLifeGuard guard(this);
       next->SetFocus();
-      if (!guard.Freed()) Invalidate();
-      return true;
+      return;
     }
   }
-  return false;
 }
 
 // ---- TsPaintStyle ---------------------------------------------------------------------------

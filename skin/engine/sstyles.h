@@ -123,7 +123,8 @@ class TsCustomStyle : public TsEditorStyle {
   int ClassCode() const override { return SCC_TsCustomStyle; }
 
   // The owner's key-down: a key listed in KeysNextControl (KeysPrevControl) moves the focus to
-  // the next (previous) control of the form in tab order and is consumed (key := 0).
+  // the next (previous) control of the form in tab order, if any takes it; the owner is then
+  // invalidated and the key consumed (key := 0).
   void KeyDown(WORD& key, TShiftState shift);
 
   const std::string& GetKeysNextControl() const { return keys_next_; }
@@ -139,7 +140,7 @@ class TsCustomStyle : public TsEditorStyle {
  private:
   static void Publish(TPublisher<TsCustomStyle>& p);
   void BoundsChanged();
-  bool MoveFocus(bool forward);
+  void MoveFocus(bool forward);
 
   std::string keys_next_;
   std::string keys_prev_;

@@ -251,6 +251,28 @@ TEST_F(FrameTest, HitCodesOfButtonsCaptionIconAndEdgesFollowTheMetrics) {
   EXPECT_EQ(CacheAt(*mouse->ButtonOf(HTMINBUTTON)), GlyphColor(2, 0));
 }
 
+// A button repainted alone gets its background back from the copy of the caption's right end
+// (taken one column left of the copy's width from the form's right edge), read at copy width -
+// (cache width - Left): where its glyph leaves the key colour, the column left of the button shows.
+TEST_F(FrameTest, ARepaintedButtonTakesItsBackgroundFromTheCopyAtCopyWidthLessItsDistanceToTheEdge) {
+  for (int m = 0; m < 6; ++m)
+    for (int s = 0; s < 3; ++s) master_->GetCanvas()->SetPixels(s * kCellW, m * kCellH, clFuchsia);
+  Paint();
+  auto column = [](int x) { return static_cast<TColor>(RGB(x & 255, x >> 8, 0x40)); };
+  for (int x = 0; x < cache->GetWidth(); ++x) {
+    cache->GetCanvas()->GetPen()->SetColor(column(x));
+    cache->GetCanvas()->MoveTo(x, 0);
+    cache->GetCanvas()->LineTo(x, cache->GetHeight());
+  }
+  mouse->CopyButtonBackground(cache, back);
+  TsTitleButtonData* close = mouse->ButtonOf(HTCLOSE);
+  ASSERT_TRUE(close);
+  EXPECT_EQ(HitAt(Slot(1)), HTCLOSE);  // hot: repainted alone
+  ASSERT_EQ(close->State, 1);
+  EXPECT_EQ(cache->GetCanvas()->GetPixels(close->Left, close->Top), column(close->Left - 1));
+  EXPECT_EQ(cache->GetCanvas()->GetPixels(close->Left + 1, close->Top + 1), GlyphColor(0, 1));
+}
+
 TEST_F(FrameTest, WithoutTheSystemMenuIconNoButtonIsShownOrAnswered) {
   icons = {biMinimize, biMaximize};
   Paint();

@@ -2,6 +2,7 @@
 // image and picture loading, checked pixel by pixel against values worked out from the rules.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <random>
@@ -418,7 +419,7 @@ TEST(Effects, RingGreysRoundAsTheBitmapShadowDoes) {
 
 // Rounded shapes, rings, blur and greys are the bitmap shadow's: pixel for pixel the same
 // picture, also at the right and bottom edges, for a negative blur (no ring: the picture almost
-// kept) and for a transparency outside 0..100 (greys in 8 bits).
+// kept), for a transparency outside 0..100 (greys in 8 bits) and for a negative corner size.
 TEST(Effects, RoundedShapesAreTheBitmapShadowsPixelForPixel) {
   auto background = Filled(31, 23, clWhite);
   for (int y = 0; y < 23; ++y)
@@ -427,7 +428,7 @@ TEST(Effects, RoundedShapesAreTheBitmapShadowsPixelForPixel) {
     int transparency, blur, radius;
   };
   for (const Case c : {Case{40, 0, 0}, Case{40, 3, 0}, Case{25, 5, 6}, Case{60, 40, 9}, Case{40, -2, 4},
-                       Case{150, 2, 0}, Case{-20, 3, 5}}) {
+                       Case{150, 2, 0}, Case{-20, 3, 5}, Case{40, 2, -7}}) {
     auto target = Filled(31, 23, clBlack);
     PaintBitmapWithEffects(background->GetCanvas(), RECT{0, 0, 31, 23}, target->GetCanvas()->GetHandle(),
                            POINT{}, c.transparency, clNavy, c.blur, 0, c.radius);
@@ -453,6 +454,14 @@ TEST(Glyph, BottomLeftColourIsTransparent) {
   EXPECT_EQ(blended->GetPixelColor(3, 3),
             static_cast<TColor>(RGB(223, 32, 32)));  // Round(S - (S - D) * 0.25)
   EXPECT_EQ(blended->GetPixelColor(2, 2), clGray);
+  // A blend above 100 is not cut to 100: the mix goes past the target, each channel held to a
+  // byte.
+  for (auto [blend, expected] : {std::pair{150, RGB(64, 192, 192)}, std::pair{INT_MAX, RGB(0, 255, 255)}}) {
+    auto beyond = Filled(8, 8, clGray);
+    PaintGlyphOnBitmap(beyond.get(), glyph.get(), POINT{2, 2}, blend, true, TsDisabledKind{});
+    EXPECT_EQ(beyond->GetPixelColor(3, 3), static_cast<TColor>(expected)) << blend;
+    EXPECT_EQ(beyond->GetPixelColor(2, 2), clGray) << blend;
+  }
   auto grey = Filled(8, 8, clGray);
   PaintGlyphOnBitmap(grey.get(), glyph.get(), POINT{0, 0}, 0, false, TsDisabledKind{dkGrayed});
   EXPECT_EQ(grey->GetPixelColor(1, 1), 0x555555);

@@ -205,8 +205,13 @@ TEST_F(ItemPaint, PartialTransparencyMixesBodyAndParent) {
   auto parent = Filled(30, 30, kParent);
   auto bmp = Body(TsCacheInfo{parent.get(), 0, 0, true});
   EXPECT_EQ(bmp->GetPixelColor(5, 5), BlendWeight(kParent, kColor, 40 * 255 / 100));
-  Section().PaintingTransparency = 250;  // clamped to 100
-  EXPECT_EQ(Body(TsCacheInfo{parent.get(), 0, 0, true})->GetPixelColor(5, 5), kParent);
+  // Above 100 the body is still mixed in: the grey weight 250 * 255 div 100 taken in 8 bits.
+  Section().PaintingTransparency = 250;
+  EXPECT_EQ(Body(TsCacheInfo{parent.get(), 0, 0, true})->GetPixelColor(5, 5),
+            BlendWeight(kParent, kColor, 250 * 255 / 100 & 0xFF));
+  Section().PaintingTransparency = 101;
+  EXPECT_EQ(Body(TsCacheInfo{parent.get(), 0, 0, true})->GetPixelColor(5, 5),
+            BlendWeight(kParent, kColor, 101 * 255 / 100 & 0xFF));
   Section().PaintingTransparency = -5;
   EXPECT_EQ(Body(TsCacheInfo{parent.get(), 0, 0, true})->GetPixelColor(5, 5), clBlack);
 }

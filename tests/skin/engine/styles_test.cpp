@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <tuple>
 
 #include "skin/engine/sborders.h"
 #include "skin/engine/sstyles.h"
@@ -391,6 +392,32 @@ TEST_F(Styles, TheEditorBorderIsTheActualColourWithThePaintingBevelOutside) {
   EXPECT_EQ(outer, 0x0000C0u);
   EXPECT_EQ(inner, 0x00C000u);
   EXPECT_EQ(right_inner, 0x00C000u);
+}
+
+// The section's border mask decides by its image's width, not by its frame's: a strip of no
+// states still frames the editor from the cache (in the actual colour, nothing drawn over it),
+// while a mask of no width leaves the frame and the painting bevel.
+TEST_F(Styles, TheEditorBorderComesFromTheCacheWhenTheMaskImageHasAWidth) {
+  TDesktopLock desktop;
+  LoadSkin(SkinSection());
+  auto* edit = Host<TsStyle>(COC_TsEdit, RECT{20, 30, 100, 54});
+  edit->style->GetPainting()->SetColorBorderBottom(0x0000C0);
+  edit->style->GetPainting()->SetBevel(ebAsBottomBorder);
+  form->Show();
+  Pump();
+  for (auto [r, count, outer] : {std::tuple{RECT{0, 0, 18, 6}, 0, TColor{0x010203}},
+                                 std::tuple{RECT{4, 0, 4, 6}, 3, TColor{0x0000C0}}}) {
+    SkinMasks = {TsMaskData{nullptr, "SKINNED", "BORDERSMASK", r, static_cast<int16_t>(count), 0}};
+    edit->style->SetSkinSection("OTHER");
+    edit->style->SetSkinSection("SKINNED");
+    ASSERT_EQ(edit->style->BorderIndex, 0);
+    edit->style->PaintBorder();
+    HDC dc = GetWindowDC(edit->GetHandle());
+    const TColor got = GetPixel(dc, 0, 10), inner = GetPixel(dc, 2, 10);
+    ReleaseDC(edit->GetHandle(), dc);
+    EXPECT_EQ(got, outer) << "image count " << count;
+    EXPECT_EQ(inner, 0x010203u) << "image count " << count;
+  }
 }
 
 // ---- Backgrounds ----------------------------------------------------------------------------
@@ -846,6 +873,24 @@ TEST_F(StyleKeys, ListedKeysMoveTheFocusInTabOrderSkippingAndWrapping) {
   EXPECT_EQ(Press(third, VK_RETURN), VK_RETURN);
   EXPECT_EQ(Press(third, VK_UP, TShiftState{ssShift}), VK_UP);
   EXPECT_TRUE(third->Focused());
+}
+
+// Key 0 is looked up like any other; a listed key is consumed and its control invalidated
+// also when no other control can take the focus.
+TEST_F(StyleKeys, AListedKeyIsConsumedAndItsControlInvalidatedWhetherOrNotTheFocusMoves) {
+  first->GetStyle()->SetKeysNextControl("0");
+  EXPECT_EQ(Press(first, 0), 0);
+  EXPECT_TRUE(second->Focused());
+
+  first->SetEnabled(false);
+  third->SetEnabled(false);
+  second->GetStyle()->SetKeysPrevControl("38");
+  Pump();
+  ValidateRect(second->GetHandle(), nullptr);
+  EXPECT_EQ(Press(second, VK_UP), 0);
+  EXPECT_TRUE(second->Focused());
+  EXPECT_TRUE(GetUpdateRect(second->GetHandle(), nullptr, FALSE));
+  EXPECT_EQ(Press(second, VK_DOWN), VK_DOWN);  // not listed: kept for the control
 }
 
 TEST_F(StyleKeys, AKeyDownReachesTheStyleThroughTheOwner) {

@@ -185,6 +185,21 @@ TEST(ShadowTest, BlurIsCappedAtHalfTheSmallerSideAndANegativeOneCastsNoShadow) {
   }
 }
 
+// A negative corner size is not raised to 0: the rounded rectangles get it as it is, and the
+// platform rounds the corners by its magnitude, so the shadow's corner keeps the picture.
+TEST(ShadowTest, NegativeRadiusStillRoundsTheCorners) {
+  for (int radius : {-8, -INT_MAX, INT_MIN}) {
+    auto bmp = MakeBitmap(30, 20, White);
+    PaintShadow(bmp.get(), {0, 0, 30, 20}, 0, 0x000000, 0, radius);
+    EXPECT_LE(Distance(PixelOf(bmp.get(), 0, 0), 0xFFFFFF), 1) << radius;
+    EXPECT_LE(Distance(PixelOf(bmp.get(), 29, 19), 0xFFFFFF), 1) << radius;
+    EXPECT_EQ(PixelOf(bmp.get(), 15, 10), 0u) << radius;
+  }
+  auto square = MakeBitmap(30, 20, White);
+  PaintShadow(square.get(), {0, 0, 30, 20}, 0, 0x000000, 0, 0);
+  EXPECT_EQ(PixelOf(square.get(), 0, 0), 0u);
+}
+
 TEST(ShadowTest, FullTransparencyLeavesThePictureAlmostUnchanged) {
   auto bmp = MakeBitmap(20, 20, Picture);
   PaintShadow(bmp.get(), {0, 0, 20, 20}, 100, 0x0000FF, 4, 5);

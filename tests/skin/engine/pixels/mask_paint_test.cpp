@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -194,6 +195,41 @@ TEST_F(MaskPaintTest, StateBeyondTheImageCountPaintsTheLastState) {
   auto own = Target();
   DrawSkinMaskRect(own.get(), {0, 0, 20, 20}, true, EmptyCI, Mask(kOwn), 3);
   EXPECT_TRUE(PixelsAre(own.get(), Background));
+}
+
+// A state before the first is not raised to it: a master entry reads the frame (or glyph)
+// lying left of its rectangle, an own image has nothing left of its first state.
+TEST_F(MaskPaintTest, StateBeforeTheFirstReadsLeftOfTheRectangle) {
+  const int fw = 3 * syn_.cw;
+  for (TSource source : {kMaster, kMasterNoMask}) {
+    TsMaskData second = Mask(source);  // names only the strip's middle state
+    second.R.left += fw;
+    second.R.right = second.R.left + fw;
+    second.ImageCount = 1;
+    auto want = Target(), got = Target();
+    DrawSkinMaskRect(want.get(), {1, 2, 21, 20}, true, EmptyCI, Mask(source), 0);
+    DrawSkinMaskRect(got.get(), {1, 2, 21, 20}, true, EmptyCI, second, -1);
+    EXPECT_TRUE(PixelsAre(got.get(), [&](int x, int y) { return PixelOf(want.get(), x, y); }))
+        << "frame, source " << source;
+    auto want_glyph = Target(), got_glyph = Target();
+    DrawSkinGlyph(want_glyph.get(), {2, 3}, 0, Mask(source), 1);
+    DrawSkinGlyph(got_glyph.get(), {2, 3}, -1, second, 1);
+    EXPECT_TRUE(PixelsAre(got_glyph.get(), [&](int x, int y) { return PixelOf(want_glyph.get(), x, y); }))
+        << "glyph, source " << source;
+    // Far before the first, the frame lies outside the bitmap.
+    for (int state : {-40, INT_MIN}) {
+      auto distant = Target();
+      DrawSkinMaskRect(distant.get(), {0, 0, 30, 24}, true, EmptyCI, second, state);
+      DrawSkinGlyph(distant.get(), {0, 0}, state, second, 1);
+      EXPECT_TRUE(PixelsAre(distant.get(), Background)) << "state " << state;
+    }
+  }
+  for (int state : {-1, -3}) {
+    auto own = Target();
+    DrawSkinMaskRect(own.get(), {0, 0, 30, 24}, true, EmptyCI, Mask(kOwn), state);
+    DrawSkinGlyph(own.get(), {0, 0}, state, Mask(kOwn), 1);
+    EXPECT_TRUE(PixelsAre(own.get(), Background)) << "own, state " << state;
+  }
 }
 
 TEST_F(MaskPaintTest, ZeroSizeCellsAndFramesPaintNothingAndEnd) {
