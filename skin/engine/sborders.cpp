@@ -15,8 +15,8 @@ struct FreeBitmap {
   void operator()(TBitmap* bitmap) const { Free(bitmap); }
 };
 
-// The stored borders, loaded at first use; a missing resource stays null (and is not looked
-// for again). Freed when the process ends.
+// The stored borders, loaded when the skin engine starts (and by a use after they were freed);
+// a missing resource stays null and is not looked for again.
 struct StoredBorders {
   std::array<std::unique_ptr<TBitmap, FreeBitmap>, 6> bitmaps;
   std::array<bool, 6> tried{};
@@ -41,6 +41,22 @@ TBitmap* StoredBorder(int index) {
   }
   return stored.bitmaps[index].get();
 }
+
+}  // namespace
+
+void LoadStoredBorders() {
+  for (int i = 0; i < 6; ++i) StoredBorder(i);
+}
+
+void FreeStoredBorders() { Stored() = StoredBorders(); }
+
+int LoadedStoredBorders() {
+  const auto& bitmaps = Stored().bitmaps;
+  return static_cast<int>(
+      std::count_if(bitmaps.begin(), bitmaps.end(), [](const auto& b) { return b != nullptr; }));
+}
+
+namespace {
 
 void XorRuns(HRGN region, const std::vector<TPixRect>& runs) {
   if (!region) return;

@@ -20,6 +20,11 @@ enum TsPredefinedBorders { pdBorder1, pdBorder2, pdBorder3, pdBorder4, pdBorder5
 // kept until the process ends; pdCustom gives `mask` when it has a width, else "BORD1". Null
 // when the resource is missing (then nothing is framed).
 TBitmap* GetBorderBitmap(TsPredefinedBorders predefined, TBitmap* mask = nullptr);
+// The six stored borders are loaded when the skin engine starts and freed at its end (one that
+// cannot be loaded stays missing and frames nothing); how many are loaded now.
+void LoadStoredBorders();
+void FreeStoredBorders();
+int LoadedStoredBorders();
 
 // One piece of a border: src_rect (inclusive) alpha-masked onto dst_rect (inclusive). Pixels
 // of trans_color are left out and their one-row runs are combined into `region` by exclusive

@@ -7,6 +7,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "skin/engine/sborders.h"
 #include "skin/engine/sgenstyle.h"
 #include "skin/engine/sglyphmode.h"
 #include "skin/engine/smessages.h"
@@ -384,8 +385,15 @@ void TsSkinManager::Broadcast(UINT msg) {
 void RegisterSkinEngineClasses() { RegisterClasses({TsSkinManager::StaticClass()}); }
 
 void RegisterSkinEngineUnit() {
-  RegisterUnit(usLibrary, "SkinEngine", LoadBuiltinGlyphs, [] {
-    FreeAllSkinTables();
-    FreeBuiltinGlyphs();
-  });
+  RegisterUnit(
+      usLibrary, "SkinEngine",
+      [] {
+        LoadBuiltinGlyphs();
+        LoadStoredBorders();
+      },
+      [] {
+        FreeAllSkinTables();
+        FreeBuiltinGlyphs();
+        FreeStoredBorders();
+      });
 }

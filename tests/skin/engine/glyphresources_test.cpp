@@ -21,13 +21,16 @@ TEST(GlyphResources, EveryGlyphNameFindsItsThreeStateBitmap) {
   FreeBuiltinGlyphs();
 }
 
-TEST(GlyphResources, TheSkinEngineLoadsThemAtItsStartAndFreesThemAtItsEnd) {
+TEST(GlyphResources, TheSkinEngineLoadsGlyphsAndBordersAtItsStartAndFreesThemAtItsEnd) {
   RegisterSkinEngineUnit();
   EXPECT_EQ(LoadedBuiltinGlyphs(), 0);
+  EXPECT_EQ(LoadedStoredBorders(), 0);
   Units().Initialize();
   EXPECT_EQ(LoadedBuiltinGlyphs(), 5);
+  EXPECT_EQ(LoadedStoredBorders(), 6);
   Units().Finalize();
   EXPECT_EQ(LoadedBuiltinGlyphs(), 0);
+  EXPECT_EQ(LoadedStoredBorders(), 0);
 }
 
 TEST(GlyphResources, TheDefaultGlyphGivesTheWidthOfOneState) {
