@@ -227,6 +227,12 @@ void TsSkinManager::Loaded() {
   SkinChanging = false;
   Broadcast(SKM_SETNEWSKIN);
   Broadcast(SKM_REFRESH);
+  // The menus read after SkinName came when the painter had hooked the forms already: they
+  // would stay unskinned.
+  if (IsDefault() && SkinData().SkinLoaded) {
+    menu_painter_->SetActive(false);
+    menu_painter_->SetActive(true);
+  }
 }
 
 void TsSkinManager::Notification(TComponent* component, TOperation operation) {

@@ -401,9 +401,12 @@ TEST_F(SkinManager, AFormBeingFreedGetsNothingWhileTheOthersGetTheChange) {
 // SkinName's setter loads the skin while the definition is read and announces it to the forms
 // that exist without the refresh; Loaded then announces it again with the refresh, when the
 // controls read before the manager have loaded (those after it take their indexes in their own
-// Loaded). The test skin's CommonSections come before its SkinName and load once by themselves.
+// Loaded), and the menu painter hooks the forms again. The test skin's CommonSections come before
+// its SkinName and load once by themselves.
 // Active read as False after SkinName takes that skin out again.
 TEST_F(SkinManager, AManagerBeingReadLoadsInItsSetterAndAnnouncesAgainWhenLoaded) {
+  SetMenuPainterFactory(
+      [](TsSkinManager*) -> std::unique_ptr<TsMenuPainter> { return std::make_unique<TRecordingPainter>(); });
   AddForm("A");
   auto* form = New<TRecordingForm>(Application, kCreateNew);
   forms_.push_back(form);
@@ -420,6 +423,8 @@ TEST_F(SkinManager, AManagerBeingReadLoadsInItsSetterAndAnnouncesAgainWhenLoaded
             (Strings{"AWin:SETNEWSKIN*", "AShape:SETNEWSKIN*", "AWin:SETNEWSKIN*", "AShape:SETNEWSKIN*",
                      "AWin:SETNEWSKIN", "AShape:SETNEWSKIN", "FBefore:SETNEWSKIN", "A:REFRESH",
                      "AWin:REFRESH", "AShape:REFRESH", "F:REFRESH", "FBefore:REFRESH"}));
+  // Menus read after the manager are hooked too: the painter takes the forms again at the end.
+  EXPECT_EQ(PainterCalls(), (Strings{"on", "on", "off", "on"}));
   FreeAndNil(forms_.back());
   forms_.pop_back();
 
