@@ -230,9 +230,12 @@ bool TsCustomComboBox::ListDroppedDown() { return HandleAllocated() && GetDroppe
 bool TsCustomComboBox::HotChanged(bool entered) {
   (void)entered;
   // Only the button shows the hover, unless the list is open: then the whole box repaints.
-  if (!HandleAllocated() || !MayPaint() || !IsDropDownStyle(GetStyle()) || ListDroppedDown()) return false;
-  RECT button = ButtonRect();
-  InvalidateRect(handle_, &button, FALSE);
+  // A box being freed measures no button (its glyph options may be gone).
+  if (!GetParent() || !MayPaint() || ListDroppedDown()) return false;
+  if (HandleAllocated()) {
+    RECT button = ButtonRect();
+    InvalidateRect(handle_, &button, FALSE);
+  }
   return true;
 }
 

@@ -308,12 +308,11 @@ void TsGenStyle::WndProc(TMessage& message) {
   }
 }
 
+// A notice about a child (LParam) passed up by the toolkit counts too: the mouse is still within
+// the owner. Only the owner's own entry raises its event.
 void TsGenStyle::HotTrack(TMessage& message, bool entered) {
-  // A notice about a child (LParam) is no hover of the owner's, and the toolkit passes it on
-  // up the parent chain.
-  if (message.LParam != 0) return;
   message.Result = 1;
-  if (entered && OnMouseEnter) {
+  if (entered && message.LParam == 0 && OnMouseEnter) {
     // The handler may free the owner, and the style with it.
     TsLifeGuard guard(this);
     OnMouseEnter(owner_);

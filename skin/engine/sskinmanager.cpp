@@ -220,9 +220,20 @@ void TsSkinManager::AfterConstruction() {
     owner_form_ = DynamicCast<TCustomForm>(c);
 }
 
+// SkinName's setter loaded the skin while the definition was read, when the controls read so
+// far were still loading: they hear of it now, refresh included.
 void TsSkinManager::Loaded() {
   inherited::Loaded();
-  if (active_ && !skin_name_.empty()) LoadSkin();
+  if (!active_ || skin_name_.empty()) return;
+  SkinChanging = false;
+  Broadcast(SKM_SETNEWSKIN);
+  Broadcast(SKM_REFRESH);
+  // The menus read after SkinName came when the painter had hooked the forms already: they
+  // would stay unskinned.
+  if (IsDefault() && SkinData().SkinLoaded) {
+    menu_painter_->SetActive(false);
+    menu_painter_->SetActive(true);
+  }
 }
 
 void TsSkinManager::Notification(TComponent* component, TOperation operation) {
@@ -236,9 +247,7 @@ void TsSkinManager::Notification(TComponent* component, TOperation operation) {
 
 bool TsSkinManager::IsDefault() const { return SkinData().DefaultManager == this; }
 
-bool TsSkinManager::CanLoad() const {
-  return active_ && IsDefault() && !GetComponentState().Contains(csLoading) && !Dying(this);
-}
+bool TsSkinManager::CanLoad() const { return active_ && IsDefault() && !Dying(this); }
 
 void TsSkinManager::SetSkinName(const std::string& name) {
   skin_name_ = name;
@@ -255,8 +264,14 @@ void TsSkinManager::SetSkinDirectory(const std::string& directory) {
 void TsSkinManager::SetActive(bool active) {
   if (active == active_) return;
   active_ = active;
-  // While the definition is read Loaded decides; a secondary manager has no skin to change.
-  if (!IsDefault() || GetComponentState().Contains(csLoading)) return;
+  // A secondary manager has no skin to change.
+  if (!IsDefault()) return;
+  // SkinName read before Active has loaded the skin already: switched off, it must not stay
+  // in the tables and paint the forms made later.
+  if (GetComponentState().Contains(csLoading)) {
+    if (!active && SkinData().SkinLoaded) SendRemoveSkin();
+    return;
+  }
   if (active) {
     LoadSkin();
     return;
@@ -350,8 +365,6 @@ bool TsSkinManager::LoadSkin() {
   }
   RefuseEntriesPastTheIndexes();
   StartMark("skin data loaded");
-  // With neither a folder nor a stored skin there is nothing to show: stay unskinned.
-  has_skin_ = source.ini || source.stored;
   SendNewSkin();
   StartMark("skin announced");
   if (OnAfterChange) OnAfterChange(this);
@@ -359,7 +372,7 @@ bool TsSkinManager::LoadSkin() {
 }
 
 void TsSkinManager::SendNewSkin() {
-  SkinData().SkinLoaded = has_skin_;
+  SkinData().SkinLoaded = true;
   {
     TsSkinChangingScope changing;
     Broadcast(SKM_SETNEWSKIN);

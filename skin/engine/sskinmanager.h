@@ -78,9 +78,8 @@ class TsSkinManager : public TComponent {
   ~TsSkinManager() override;
   // Finds the form that owns the manager.
   void AfterConstruction() override;
-  // The skin named while the manager was read from a form definition is loaded now, once,
-  // with every property read (SkinName, CommonSections and Active alike), and announced to the
-  // forms that exist: SKM_SETNEWSKIN, then SKM_REFRESH.
+  // While Active with a SkinName: announces the skin loaded while the definition was read to
+  // the forms that exist now: SKM_SETNEWSKIN, then SKM_REFRESH.
   void Loaded() override;
 
   // An internal skin's Name or a folder under the skin directory; setting it loads the skin.
@@ -150,7 +149,6 @@ class TsSkinManager : public TComponent {
   bool skinned_popups_ = true;
   TStringList* common_sections_;
   TCustomForm* owner_form_ = nullptr;
-  bool has_skin_ = false;  // the last load found a folder or a stored skin
   bool normalizing_ = false;
 };
 

@@ -702,6 +702,26 @@ TEST_F(ComboTest, HoverRepaintsOnlyTheButtonUnlessTheListIsOpen) {
   EXPECT_FALSE(style->BGChanged) << "the button area alone";
   combo->Perform(CM_MOUSELEAVE, 0, 0);
 
+  // Every style with a parent, and one whose window is not made yet.
+  auto* simple = AddCombo(csSimple, 40);
+  simple->HandleNeeded();
+  auto* holder = New<TForm>(nullptr, kCreateNew);  // never shown: no windows made on it
+  auto* windowless = New<TsComboBox>(holder);
+  windowless->SetParent(holder);
+  ASSERT_FALSE(windowless->HandleAllocated());
+  for (TsComboBox* box : {simple, windowless}) {
+    box->GetSkinStyle()->BGChanged = false;
+    box->Perform(CM_MOUSEENTER, 0, 0);
+    EXPECT_FALSE(box->GetSkinStyle()->BGChanged) << "the button area alone";
+    box->Perform(CM_MOUSELEAVE, 0, 0);
+  }
+  // Without a parent the whole box.
+  windowless->SetParent(nullptr);
+  windowless->GetSkinStyle()->BGChanged = false;
+  windowless->Perform(CM_MOUSEENTER, 0, 0);
+  EXPECT_TRUE(windowless->GetSkinStyle()->BGChanged) << "no parent";
+  Free(holder);
+
   combo->SetDroppedDown(true);
   ASSERT_TRUE(combo->GetDroppedDown());
   ASSERT_FALSE(combo->Focused());

@@ -398,22 +398,48 @@ TEST_F(SkinManager, AFormBeingFreedGetsNothingWhileTheOthersGetTheChange) {
                              "BShape:REFRESH"}));
 }
 
-TEST_F(SkinManager, AFormBeingReadGetsItsSkinOnceButNotItsControlsStillLoading) {
+// SkinName's setter loads the skin while the definition is read and announces it to the forms
+// that exist without the refresh; Loaded then announces it again with the refresh, when the
+// controls read before the manager have loaded (those after it take their indexes in their own
+// Loaded), and the menu painter hooks the forms again. The test skin's CommonSections come before
+// its SkinName and load once by themselves.
+// Active read as False after SkinName takes that skin out again.
+TEST_F(SkinManager, AManagerBeingReadLoadsInItsSetterAndAnnouncesAgainWhenLoaded) {
+  SetMenuPainterFactory(
+      [](TsSkinManager*) -> std::unique_ptr<TsMenuPainter> { return std::make_unique<TRecordingPainter>(); });
+  AddForm("A");
   auto* form = New<TRecordingForm>(Application, kCreateNew);
   forms_.push_back(form);
+  const std::string manager_text = TestSkinFormText();
   ReadComponentFromText(form,
-                        "object F: TRecordingForm\nobject FBefore: TRecordingWin\nend\n" +
-                            TestSkinFormText() +
+                        "object F: TRecordingForm\nobject FBefore: TRecordingWin\nend\n" + manager_text +
                             "\nobject FWin: TRecordingWin\nend\nobject FShape: TRecordingShape\nend\nend\n",
                         "form with a manager");
   auto* manager = DynamicCast<TsSkinManager>(form->FindComponent("Skins"));
   ASSERT_NE(manager, nullptr);
   EXPECT_EQ(manager->GetOwnerForm(), form);
   EXPECT_TRUE(SkinData().SkinLoaded);
-  // The skin is loaded once, after every property was read, and announced with both
-  // messages; the controls made after the manager were still loading then (they take their
-  // indexes in their own Loaded).
-  EXPECT_EQ(Seen(), (Strings{"FBefore:SETNEWSKIN*", "F:REFRESH", "FBefore:REFRESH"}));
+  EXPECT_EQ(Seen(),
+            (Strings{"AWin:SETNEWSKIN*", "AShape:SETNEWSKIN*", "AWin:SETNEWSKIN*", "AShape:SETNEWSKIN*",
+                     "AWin:SETNEWSKIN", "AShape:SETNEWSKIN", "FBefore:SETNEWSKIN", "A:REFRESH",
+                     "AWin:REFRESH", "AShape:REFRESH", "F:REFRESH", "FBefore:REFRESH"}));
+  // Menus read after the manager are hooked too: the painter takes the forms again at the end.
+  EXPECT_EQ(PainterCalls(), (Strings{"on", "on", "off", "on"}));
+  FreeAndNil(forms_.back());
+  forms_.pop_back();
+
+  Seen().clear();
+  const size_t end = manager_text.rfind("end");
+  ASSERT_NE(end, std::string::npos);
+  auto* off = New<TRecordingForm>(Application, kCreateNew);
+  forms_.push_back(off);
+  ReadComponentFromText(
+      off, "object G: TRecordingForm\n" + manager_text.substr(0, end) + "Active = False\nend\nend\n",
+      "form with a manager switched off");
+  EXPECT_FALSE(SkinData().SkinLoaded);
+  EXPECT_TRUE(SkinMasks.empty());
+  EXPECT_EQ(Seen(), (Strings{"AWin:SETNEWSKIN*", "AShape:SETNEWSKIN*", "AWin:SETNEWSKIN*",
+                             "AShape:SETNEWSKIN*", "AWin:REMOVESKIN", "AShape:REMOVESKIN"}));
 }
 
 // ---- Events and the menu painter ---------------------------------------------------------------
@@ -524,6 +550,24 @@ TEST_F(SkinManagerFolders, SwitchingOffAndOnReloadsTheSameFolderSkin) {
   manager.SetSkinName("Blue");
   EXPECT_EQ(manager.GetSkinName(), "Test (internal)");
   EXPECT_EQ(SkinData().SkinPath, "");
+}
+
+// Without an internal skin a name that is no folder still loads: the tables are emptied, and
+// the skin counts as loaded with no section in it.
+TEST_F(SkinManagerFolders, ANameWithNeitherFolderNorInternalSkinLoadsAnEmptySkin) {
+  TsSkinManager manager(nullptr);
+  MakeSkinFolder("Blue");
+  manager.SetSkinDirectory(Folder());
+  manager.SetSkinName("Blue");
+  ASSERT_NE(GetSkinIndex("FORM"), -1);
+
+  manager.SetSkinName("Missing");
+  EXPECT_TRUE(SkinData().SkinLoaded);
+  EXPECT_EQ(manager.GetSkinName(), "Missing");
+  EXPECT_EQ(SkinData().SkinPath, "");
+  EXPECT_EQ(SkinData().SkinIni, nullptr);
+  EXPECT_EQ(GetSkinIndex("FORM"), -1);
+  EXPECT_TRUE(SkinGeneralData.empty());
 }
 
 // Masks that name one file share its picture: leaving the surplus ones out must not free the

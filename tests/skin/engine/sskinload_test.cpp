@@ -33,10 +33,11 @@ class FolderSkin : public SkinFolderTest {
   void WriteOptions(const std::string& text) { Write("skin\\Options.dat", text); }
 
   // Loads the folder "skin" through a manager as the program does.
+  // True when the folder's skin is the one in the tables.
   bool Load(TsSkinManager& manager) {
     manager.SetSkinDirectory(Folder());
     manager.SetSkinName("skin");
-    return SkinData().SkinLoaded;
+    return SkinData().SkinLoaded && SkinData().SkinIni != nullptr;
   }
 
   static const TsGeneralData& Section(const char* name) {
@@ -277,9 +278,11 @@ TEST_F(FolderSkin, CommonSectionsAddRecordsAfterTheSkinsOwn) {
   EXPECT_EQ(MaskOf("GLOBALINFO", "SKIPPED"), -1);
 }
 
-TEST_F(FolderSkin, AMissingFolderFallsBackToNoSkinWithoutInternalSkins) {
+// Without internal skins a missing folder still loads: an empty skin, no section found.
+TEST_F(FolderSkin, AMissingFolderFallsBackToAnEmptySkinWithoutInternalSkins) {
   TsSkinManager manager(nullptr);
   EXPECT_FALSE(Load(manager));
+  EXPECT_TRUE(SkinData().SkinLoaded);
   EXPECT_TRUE(SkinGeneralData.empty());
   EXPECT_EQ(GetSkinIndex("FORM"), -1);
   EXPECT_FALSE(SkinChanging);

@@ -422,17 +422,26 @@ TEST_F(Style, HoverInvalidatesUnlessFocusedOrShownByTheOwner) {
   EXPECT_EQ(focused->answers.hot_calls, 0);
 }
 
-TEST_F(Style, NoticesAboutChildrenAreNotTheContainersOwnHover) {
+// The toolkit tells the parent chain of the mouse entering or leaving a child, with the child
+// in LParam: the mouse is within the container then, and it shows it.
+TEST_F(Style, NoticesAboutChildrenAreTheContainersHover) {
   auto* box = Make<TStyledWin>(1, 0, 100, 100, 60, panel);  // a container that may be hot
-  TStyledShape* inner = Shape(1, box);
+  auto* inner = New<TTestShape>(box);                       // a plain child: it tells its parent
+  inner->SetParent(box);
   const int invalidates = box->invalidates;
-  // The toolkit tells the parent chain with the child in LParam; the chain goes on up.
-  EXPECT_EQ(box->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(inner)), 0);
+  inner->Perform(CM_MOUSEENTER, 0, 0);
+  EXPECT_TRUE(box->style->GetMouseAbove());
+  EXPECT_EQ(box->invalidates, invalidates + 1);
+  EXPECT_EQ(box->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(inner)), 1);
+  inner->Perform(CM_MOUSELEAVE, 0, 0);
   EXPECT_FALSE(box->style->GetMouseAbove());
-  EXPECT_EQ(box->invalidates, invalidates);
-  box->Perform(CM_MOUSEENTER, 0, 0);
-  EXPECT_EQ(box->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(inner)), 0);
-  EXPECT_TRUE(box->style->GetMouseAbove());  // still over the container
+  EXPECT_EQ(box->invalidates, invalidates + 3);
+
+  // A never-hot container answers the notice and changes nothing.
+  const int panel_invalidates = panel->invalidates;
+  EXPECT_EQ(panel->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(box)), 1);
+  EXPECT_FALSE(panel->style->GetMouseAbove());
+  EXPECT_EQ(panel->invalidates, panel_invalidates);
 }
 
 // Counts the mouse-enter events a style raises.
