@@ -266,18 +266,15 @@ void TsSkinManager::SetActive(bool active) {
   active_ = active;
   // A secondary manager has no skin to change.
   if (!IsDefault()) return;
-  // SkinName read before Active has loaded the skin already: switched off, it must not stay
-  // in the tables and paint the forms made later.
-  if (GetComponentState().Contains(csLoading)) {
-    if (!active && SkinData().SkinLoaded) SendRemoveSkin();
-    return;
-  }
   if (active) {
-    LoadSkin();
+    SetSkinName(skin_name_);  // a full reload
     return;
   }
   if (OnBeforeChange) OnBeforeChange(this);
-  SendRemoveSkin();
+  // While the definition is read there is normally nothing to take out; but a SkinName read
+  // before Active has loaded the skin already, and switched off it must not stay in the
+  // tables and paint the forms made later.
+  if (!GetComponentState().Contains(csLoading) || SkinData().SkinLoaded) SendRemoveSkin();
   UpdateCommonSkinIndexes();
   if (OnAfterChange) OnAfterChange(this);
 }
