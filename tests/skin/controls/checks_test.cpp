@@ -136,8 +136,8 @@ class Checks : public testing::Test {
     control->Repaint();
     return Ink(control->GetSkinData()->GetCacheBmp()->GetCanvas(), x0, x1, control->GetHeight());
   }
-  // The ink of text as the text writer puts it in a box 200 wide at 0, aligned so.
-  static std::vector<int> TextInk(TControl* control, const std::string& text, UINT side) {
+  // A white 200 x 40 bitmap with the text as the text writer puts it into r in the control's font.
+  static TBitmap* TextBitmap(TControl* control, const std::string& text, RECT r, UINT flags) {
     TBitmap* bmp = New<TBitmap>();
     bmp->SetPixelFormat(pf24bit);
     bmp->SetSize(200, 40);
@@ -145,9 +145,13 @@ class Checks : public testing::Test {
     c->GetBrush()->SetColor(clWhite);
     c->FillRect(RECT{0, 0, 200, 40});
     c->SetFont(control->GetFont());
-    RECT r{0, 0, 200, 40};
-    WriteTextEx(c, text, true, r, DT_SINGLELINE | DT_VCENTER | side);
-    std::vector<int> ink = Ink(c, 0, 200, 40);
+    WriteTextEx(c, text, true, r, flags);
+    return bmp;
+  }
+  // The ink of text as the text writer puts it in a box 200 wide at 0, aligned so.
+  static std::vector<int> TextInk(TControl* control, const std::string& text, UINT side) {
+    TBitmap* bmp = TextBitmap(control, text, RECT{0, 0, 200, 40}, DT_SINGLELINE | DT_VCENTER | side);
+    std::vector<int> ink = Ink(bmp->GetCanvas(), 0, 200, 40);
     Free(bmp);
     return ink;
   }
@@ -336,16 +340,9 @@ TEST_F(Checks, TheCaptionLiesAgainstTheGlyphAndTheMarginIsOnTheOtherSide) {
     box->Repaint();
     const std::vector<int> rows =
         InkRows(box->GetSkinData()->GetCacheBmp()->GetCanvas(), glyph, 200, 0, box->GetHeight());
-    TBitmap* bmp = New<TBitmap>();
-    bmp->SetPixelFormat(pf24bit);
-    bmp->SetSize(200, 40);
-    TCanvas* c = bmp->GetCanvas();
-    c->GetBrush()->SetColor(clWhite);
-    c->FillRect(RECT{0, 0, 200, 40});
-    c->SetFont(box->GetFont());
-    RECT r{0, 3 + 2, 200, 24 - 3 + 2};
-    WriteTextEx(c, text, true, r, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
-    EXPECT_EQ(rows, InkRows(c, 0, 200, 0, 40));
+    TBitmap* bmp =
+        TextBitmap(box, text, RECT{0, 3 + 2, 200, 24 - 3 + 2}, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+    EXPECT_EQ(rows, InkRows(bmp->GetCanvas(), 0, 200, 0, 40));
     EXPECT_FALSE(rows.empty());
     Free(bmp);
   }
